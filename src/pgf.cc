@@ -1,0 +1,92 @@
+#include "pgf.h"
+
+#include <array>
+
+#include "textrec/textrec.h"
+
+namespace korvex {
+namespace {
+
+using textrec::Item;
+using textrec::Layout;
+using textrec::parse_layout;
+
+struct SeriesLabels {
+  std::string_view series;
+  std::string_view heading;  // record 4, 24 characters
+  std::string_view title;    // record 8
+};
+
+constexpr std::array<SeriesLabels, 7> kSeriesLabels{{
+    {"cell_a", "#   TK              a(A)", "a(A)=f(T)"},
+    {"cell_b", "#   TK              b(A)", "b(A)=f(T)"},
+    {"cell_c", "#   TK              c(A)", "c(A)=f(T)"},
+    {"cell_alpha", "#   TK        alpha(deg)", "alpha(deg)=f(T)"},
+    {"cell_beta", "#   TK         beta(deg)", "beta(deg)=f(T)"},
+    {"cell_gamma", "#   TK        gamma(deg)", "gamma(deg)=f(T)"},
+    {"volume", "#   TK        volume(A3)", "volume(A3)=f(T)"},
+}};
+
+const Layout& layout_a() {
+  static const Layout layout = parse_layout("A");
+  return layout;
+}
+const Layout& layout_a_a() {
+  static const Layout layout = parse_layout("A, A");
+  return layout;
+}
+
+}  // namespace
+
+void write_pgf_entete(int channel, std::string_view series, const std::string& main_legend,
+                      const std::string& x_legend, const std::string& y_legend,
+                      std::int32_t point_count) {
+  textrec::write(channel, layout_a_a(), {"# MAIN LEGEND TEXT: ", textrec::trim_right(main_legend)});
+  textrec::write(channel, layout_a_a(), {"# X LEGEND TEXT   : ", textrec::trim_right(x_legend)});
+  textrec::write(channel, layout_a_a(), {"# Y LEGEND TEXT   : ", textrec::trim_right(y_legend)});
+  // The series name compares as if padded with blanks.
+  const std::string_view name = textrec::trim_right(series);
+  std::string title = textrec::blank_text(64);
+  for (const auto& labels : kSeriesLabels) {
+    if (labels.series == name) {
+      textrec::write(channel, layout_a(), {labels.heading});
+      textrec::set_text(title, labels.title);
+      break;
+    }
+  }
+  static const Layout count = parse_layout("A, I6");
+  textrec::write(channel, count, {"# NUMBER OF PATTERNS: 1"});
+  static const Layout separator = parse_layout("A1, 50A1");
+  static const auto separator_items = [] {
+    std::array<Item, 51> items;
+    items[0] = std::string_view("#");
+    for (std::size_t i = 1; i < items.size(); ++i) items[i] = std::string_view("-");
+    return items;
+  }();
+  textrec::write(channel, separator, separator_items);
+  write_pgf_pattern(channel, title, point_count, 1);
+}
+
+void write_pgf_pattern(int channel, const std::string& title, std::int32_t point_count,
+                       std::int32_t pattern) {
+  // Pattern 1 is drawn with marker 1 of size 2.
+  const std::int64_t marker = pattern == 1 ? 1 : pattern;
+  const std::int64_t size = 2;
+  static const Layout a_i1 = parse_layout("A, I1");
+  static const Layout a_i8 = parse_layout("A, I8");
+  textrec::write(channel, a_i1, {"# >>>>>>>> PATTERN #: ", std::int64_t{pattern}});
+  textrec::write(channel, layout_a_a(), {"#             TITLE : ", textrec::trim_right(title)});
+  textrec::write(channel, a_i8, {"#  NUMBER OF POINTS : ", std::int64_t{point_count}});
+  textrec::write(channel, a_i1, {"#            MARKER : ", marker});
+  textrec::write(channel, a_i1, {"#              SIZE : ", size});
+  textrec::write(channel, layout_a(), {"#   DATA: X Y"});
+}
+
+void write_pgf_point(int channel, float x, float y) {
+  static const Layout point = parse_layout("F6.2, F20.5");
+  textrec::write(channel, point, {x, y});
+}
+
+void write_pgf_end(int channel) { textrec::write(channel, layout_a(), {"# END OF FILE"}); }
+
+}  // namespace korvex

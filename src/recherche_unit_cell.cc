@@ -1,0 +1,101 @@
+#include "recherche_unit_cell.h"
+
+#include <cstddef>
+
+#include "read_out_module.h"
+#include "textrec/textrec.h"
+
+namespace korvex {
+namespace {
+
+// The current line is a text of 256 characters: longer lines give only their
+// first 256, shorter ones are padded with blanks.
+constexpr std::size_t kLineLength = 256;
+
+using Position = long;  // character positions, counted from 1; 0 for "absent"
+
+Position p(std::string_view line, std::string_view keyword) {
+  const std::size_t at = line.find(keyword);
+  return at == std::string_view::npos ? 0 : static_cast<Position>(at) + 1;
+}
+
+// Last non-blank position; 0 for a blank line.
+Position last_non_blank(std::string_view line) {
+  const std::size_t at = line.find_last_not_of(' ');
+  return at == std::string_view::npos ? 0 : static_cast<Position>(at) + 1;
+}
+
+// Characters s to e inclusive; empty when e < s. Positions past the end of the
+// line stand for its padding blanks, which a free-form read passes over.
+std::string_view range(std::string_view line, Position s, Position e) {
+  if (s < 1) s = 1;
+  if (e > static_cast<Position>(line.size())) e = static_cast<Position>(line.size());
+  if (e < s) return {};
+  return line.substr(static_cast<std::size_t>(s - 1), static_cast<std::size_t>(e - s + 1));
+}
+
+void read_real(std::string_view memory, float* value) {
+  textrec::read_free(textrec::Source::Memory(memory), {textrec::Target::Real(value)});
+}
+
+}  // namespace
+
+void apply_cell_parameter_rule(std::string_view line) {
+  CellRecord& cell = read_out_module.cell;
+  // "a=" is found at its first occurrence, before the angle keywords that end in it.
+  read_real(range(line, p(line, "a=") + 2, p(line, "b=") - 1), &cell.a);
+  read_real(range(line, p(line, "b=") + 2, p(line, "c=") - 1), &cell.b);
+  read_real(range(line, p(line, "c=") + 2, p(line, "alpha=") - 1), &cell.c);
+  read_real(range(line, p(line, "alpha=") + 6, p(line, "beta=") - 1), &cell.alpha);
+  read_real(range(line, p(line, "beta=") + 5, p(line, "gamma=") - 1), &cell.beta);
+  // The last non-blank character closes the line and is never part of gamma.
+  read_real(range(line, p(line, "gamma=") + 6, last_non_blank(line) - 1), &cell.gamma);
+}
+
+void apply_bravais_rule(std::string_view line) {
+  const Position last = last_non_blank(line);
+  textrec::read_free(textrec::Source::Memory(range(line, last, last)),
+                     {textrec::Target::Text(&read_out_module.cell.lattice)});
+}
+
+void apply_volume_rule(std::string_view line) {
+  CellRecord& cell = read_out_module.cell;
+  read_real(range(line, p(line, ":") + 1, p(line, ";") - 1), &cell.volume);
+  const std::size_t last_semicolon = line.rfind(';');
+  const Position q = last_semicolon == std::string_view::npos
+                         ? 0
+                         : static_cast<Position>(last_semicolon) + 1;
+  // Layout A into the 16-character field: its first 16 characters, padded.
+  textrec::read_a(range(line, p(line, "System:") + 7, q - 1), cell.system);
+  textrec::left_justify(cell.system);
+}
+
+void recherche_unit_cell(const int& cell_choice) {
+  textrec::rewind(kDiraxChannel);
+  for (;;) {
+    std::string_view record;
+    if (textrec::read_record(kDiraxChannel, &record, kLineLength) != textrec::kStatusOk) return;
+    // Left-justified; the padding blanks at the end change no test below.
+    const std::size_t first = record.find_first_not_of(' ');
+    if (first == std::string_view::npos) continue;
+    const std::string_view line = record.substr(first);
+    if (cell_choice != 0) {
+      if (line.starts_with("{Input cell")) {
+        apply_cell_parameter_rule(line);
+      } else if (line.starts_with("Conventional :")) {
+        apply_bravais_rule(line);
+      } else if (line.starts_with("Volume")) {
+        apply_volume_rule(line);
+      }
+    } else {
+      if (line.starts_with("Conventional :")) {
+        apply_cell_parameter_rule(line);
+        apply_bravais_rule(line);
+      } else if (line.starts_with("Volume")) {
+        apply_volume_rule(line);
+      }
+    }
+  }
+}
+
+}  // namespace korvex

@@ -1,0 +1,58 @@
+#include "table_file.h"
+
+#include <array>
+#include <string>
+
+#include "read_out_module.h"
+#include "textrec/textrec.h"
+
+namespace korvex {
+namespace {
+
+using textrec::Item;
+using textrec::Layout;
+
+const Layout& layout_a() {
+  static const Layout layout = textrec::parse_layout("A");
+  return layout;
+}
+
+}  // namespace
+
+void write_table_header(const int& cell_choice) {
+  std::string title = "! ";
+  title += textrec::trim_right(read_out_module.series_title);
+  textrec::write(kTableChannel, layout_a(), {title});
+  if (cell_choice != 0) {
+    textrec::write(kTableChannel, layout_a(), {"! Cell parameters extracted from input cell."});
+    textrec::write(kTableChannel, layout_a(),
+                   {"! Bravais lattice and volume are related to conventionnal unit cell."});
+  } else {
+    textrec::write(kTableChannel, layout_a(),
+                   {"! Cell parameters extracted from conventionnal cell."});
+  }
+  static const Layout heading = textrec::parse_layout("4A");
+  textrec::write(kTableChannel, heading,
+                 {"!   TK        a(A)        b(A)        c(A)",
+                  "  alpha(deg)   beta(deg)   gamma(deg)",
+                  "  volume(A3)  symmetry       Bravais  "});
+  // "!" and 200 "-", one character per field.
+  static const Layout rule = textrec::parse_layout("A1, 200A1");
+  static const auto rule_items = [] {
+    std::array<Item, 201> items;
+    items[0] = std::string_view("!");
+    for (std::size_t i = 1; i < items.size(); ++i) items[i] = std::string_view("-");
+    return items;
+  }();
+  textrec::write(kTableChannel, rule, rule_items);
+}
+
+void write_table_row() {
+  static const Layout row = textrec::parse_layout("F6.2, 3F12.5, 3F12.3, F13.3, 2X, A12, A4");
+  const CellRecord& cell = read_out_module.cell;
+  textrec::write(kTableChannel, row,
+                 {cell.temperature, cell.a, cell.b, cell.c, cell.alpha, cell.beta, cell.gamma,
+                  cell.volume, std::string_view(cell.system), std::string_view(cell.lattice)});
+}
+
+}  // namespace korvex

@@ -1,0 +1,317 @@
+#include "textrec/records.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace textrec {
+namespace {
+
+constexpr std::size_t kBufferSize = 64 * 1024;
+constexpr char kEndOfFileMark = 0x1A;
+
+std::string system_error(int err) { return std::strerror(err); }
+
+class FdSource : public ByteSource {
+ public:
+  FdSource(int fd, bool owned) : fd_(fd), owned_(owned) {}
+  ~FdSource() override {
+    if (owned_) ::close(fd_);
+  }
+  long read(char* buf, std::size_t n) override {
+    for (;;) {
+      const ssize_t got = ::read(fd_, buf, n);
+      if (got >= 0) return static_cast<long>(got);
+      if (errno != EINTR) {
+        error_ = system_error(errno);
+        return -1;
+      }
+    }
+  }
+  bool rewind() override {
+    if (::lseek(fd_, 0, SEEK_SET) == 0) return true;
+    error_ = system_error(errno);
+    return false;
+  }
+  std::string error() const override { return error_; }
+
+ private:
+  int fd_;
+  bool owned_;
+  std::string error_;
+};
+
+class FdSink : public ByteSink {
+ public:
+  FdSink(int fd, bool owned) : fd_(fd), owned_(owned) {}
+  ~FdSink() override {
+    if (owned_ && fd_ >= 0) ::close(fd_);
+  }
+  bool write(const char* data, std::size_t n) override {
+    while (n > 0) {
+      const ssize_t put = ::write(fd_, data, n);
+      if (put < 0) {
+        if (errno == EINTR) continue;
+        error_ = system_error(errno);
+        return false;
+      }
+      data += put;
+      n -= static_cast<std::size_t>(put);
+    }
+    return true;
+  }
+  bool close() override {
+    if (!owned_ || fd_ < 0) return true;
+    const int fd = fd_;
+    fd_ = -1;
+    if (::close(fd) == 0) return true;
+    error_ = system_error(errno);
+    return false;
+  }
+  std::string error() const override { return error_; }
+
+ private:
+  int fd_;
+  bool owned_;
+  std::string error_;
+};
+
+// A name holding a NUL byte names no file.
+bool usable_name(const std::string& name) {
+  return !name.empty() && name.find('\0') == std::string::npos;
+}
+
+class PosixFileSystem : public FileSystem {
+ public:
+  bool exists(const std::string& name) override {
+    return usable_name(name) && ::access(name.c_str(), F_OK) == 0;
+  }
+  std::unique_ptr<ByteSource> open(const std::string& name, std::string* error) override {
+    if (!usable_name(name)) {
+      *error = system_error(ENOENT);
+      return nullptr;
+    }
+    const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+      *error = system_error(errno);
+      return nullptr;
+    }
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+      *error = system_error(S_ISDIR(st.st_mode) ? EISDIR : errno);
+      ::close(fd);
+      return nullptr;
+    }
+    return std::make_unique<FdSource>(fd, true);
+  }
+  std::unique_ptr<ByteSink> create(const std::string& name, std::string* error) override {
+    if (!usable_name(name)) {
+      *error = system_error(ENOENT);
+      return nullptr;
+    }
+    const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0) {
+      *error = system_error(errno);
+      return nullptr;
+    }
+    return std::make_unique<FdSink>(fd, true);
+  }
+};
+
+class MemorySource : public ByteSource {
+ public:
+  explicit MemorySource(std::string bytes) : bytes_(std::move(bytes)) {}
+  long read(char* buf, std::size_t n) override {
+    const std::size_t count = std::min(n, bytes_.size() - pos_);
+    std::memcpy(buf, bytes_.data() + pos_, count);
+    pos_ += count;
+    return static_cast<long>(count);
+  }
+  bool rewind() override {
+    pos_ = 0;
+    return true;
+  }
+  std::string error() const override { return {}; }
+
+ private:
+  std::string bytes_;
+  std::size_t pos_ = 0;
+};
+
+class MemorySink : public ByteSink {
+ public:
+  MemorySink(std::string* into, std::string failure) : into_(into), failure_(std::move(failure)) {}
+  bool write(const char* data, std::size_t n) override {
+    if (!failure_.empty()) return false;
+    into_->append(data, n);
+    return true;
+  }
+  bool close() override { return failure_.empty(); }
+  std::string error() const override { return failure_; }
+
+ private:
+  std::string* into_;
+  std::string failure_;
+};
+
+}  // namespace
+
+FileSystem& posix_file_system() {
+  static PosixFileSystem fs;
+  return fs;
+}
+
+std::unique_ptr<ByteSource> stdin_source() { return std::make_unique<FdSource>(0, false); }
+std::unique_ptr<ByteSink> stdout_sink() { return std::make_unique<FdSink>(1, false); }
+
+std::unique_ptr<ByteSource> memory_source(std::string bytes) {
+  return std::make_unique<MemorySource>(std::move(bytes));
+}
+std::unique_ptr<ByteSink> memory_sink(std::string* into) {
+  return std::make_unique<MemorySink>(into, std::string());
+}
+
+bool MemoryFileSystem::exists(const std::string& name) {
+  return files.count(name) != 0 || refuse.count(name) != 0;
+}
+
+std::unique_ptr<ByteSource> MemoryFileSystem::open(const std::string& name, std::string* error) {
+  if (auto it = refuse.find(name); it != refuse.end()) {
+    *error = it->second;
+    return nullptr;
+  }
+  auto it = files.find(name);
+  if (it == files.end()) {
+    *error = system_error(ENOENT);
+    return nullptr;
+  }
+  return std::make_unique<MemorySource>(it->second);
+}
+
+std::unique_ptr<ByteSink> MemoryFileSystem::create(const std::string& name, std::string* error) {
+  if (auto it = refuse.find(name); it != refuse.end()) {
+    *error = it->second;
+    return nullptr;
+  }
+  std::string& file = files[name];
+  file.clear();
+  auto failing = fail_writes.find(name);
+  return std::make_unique<MemorySink>(&file,
+                                      failing == fail_writes.end() ? "" : failing->second);
+}
+
+RecordReader::RecordReader(std::unique_ptr<ByteSource> source)
+    : source_(std::move(source)), buffer_(new char[kBufferSize]) {}
+
+bool RecordReader::fill() {
+  const long got = source_->read(buffer_.get(), kBufferSize);
+  if (got < 0) {
+    failed_ = true;
+    return false;
+  }
+  begin_ = 0;
+  end_ = static_cast<std::size_t>(got);
+  if (got == 0) at_end_ = true;
+  return true;
+}
+
+int RecordReader::next_record(std::string_view* record) {
+  return next_record_prefix(record, std::string_view::npos);
+}
+
+int RecordReader::next_record_prefix(std::string_view* record, std::size_t keep) {
+  if (failed_) return kStatusIoError;
+  carry_.clear();
+  std::size_t total = 0;  // bytes of the record seen so far, kept or not
+  for (;;) {
+    if (begin_ == end_) {
+      if (!at_end_ && !fill()) return kStatusIoError;
+      if (at_end_ && begin_ == end_) {
+        // The last record of a file that does not end with a line feed.
+        if (total == 0) return kStatusEnd;
+        *record = carry_;
+        ++record_number_;
+        return kStatusOk;
+      }
+    }
+    const char* start = buffer_.get() + begin_;
+    const std::size_t avail = end_ - begin_;
+    const char* nl = static_cast<const char*>(std::memchr(start, '\n', avail));
+    const std::size_t span = nl ? static_cast<std::size_t>(nl - start) : avail;
+    const char* mark = static_cast<const char*>(std::memchr(start, kEndOfFileMark, span));
+    if (mark) {
+      // The data end at the mark: what stands before it is the last record.
+      at_end_ = true;
+      const std::size_t n = static_cast<std::size_t>(mark - start);
+      begin_ = end_;
+      total += n;
+      if (total == 0) return kStatusEnd;
+      if (carry_.empty() && total == n) {
+        *record = std::string_view(start, std::min(n, keep));
+      } else {
+        if (carry_.size() < keep) carry_.append(start, std::min(n, keep - carry_.size()));
+        *record = carry_;
+      }
+      ++record_number_;
+      return kStatusOk;
+    }
+    if (!nl) {
+      if (carry_.size() < keep) carry_.append(start, std::min(avail, keep - carry_.size()));
+      total += avail;
+      begin_ = end_;
+      continue;
+    }
+    begin_ += span + 1;
+    ++record_number_;
+    if (total == 0) {
+      std::size_t n = span;
+      if (n > 0 && start[n - 1] == '\r') --n;
+      *record = std::string_view(start, std::min(n, keep));
+      return kStatusOk;
+    }
+    if (carry_.size() < keep) carry_.append(start, std::min(span, keep - carry_.size()));
+    total += span;
+    // A carriage return before the line feed is dropped; when the record was cut,
+    // the kept bytes stand before it anyway.
+    if (total == carry_.size() && !carry_.empty() && carry_.back() == '\r') carry_.pop_back();
+    *record = carry_;
+    return kStatusOk;
+  }
+}
+
+bool RecordReader::rewind() {
+  if (!source_->rewind()) return false;
+  begin_ = end_ = 0;
+  at_end_ = failed_ = false;
+  carry_.clear();
+  record_number_ = 0;
+  return true;
+}
+
+RecordWriter::RecordWriter(std::unique_ptr<ByteSink> sink) : sink_(std::move(sink)) {
+  buffer_.reserve(kBufferSize + 512);
+}
+
+bool RecordWriter::write_record(std::string_view record) {
+  buffer_.append(record);
+  buffer_.append("\r\n", 2);
+  return buffer_.size() < kBufferSize || flush();
+}
+
+bool RecordWriter::flush() {
+  if (buffer_.empty()) return true;
+  const bool ok = sink_->write(buffer_.data(), buffer_.size());
+  buffer_.clear();
+  return ok;
+}
+
+bool RecordWriter::close() {
+  const bool flushed = flush();
+  const bool closed = sink_->close();
+  return flushed && closed;
+}
+
+}  // namespace textrec

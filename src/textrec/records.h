@@ -1,0 +1,128 @@
+// Records on files and on the console.
+//
+// Input is split into records at each line feed; a carriage return right before
+// the line feed is not part of the record, and a byte 0x1A ends the data. Output
+// records are each followed by carriage return and line feed. Bytes are taken
+// and written as they are.
+//
+// The bytes themselves come from a ByteSource and go to a ByteSink, and files are
+// found through a FileSystem, so that the layer can run on the real file system
+// and console or, in tests, on files held in memory.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "textrec/freeform.h"
+
+namespace textrec {
+
+class ByteSource {
+ public:
+  virtual ~ByteSource() = default;
+  // Reads up to n bytes into buf: the count read, 0 at the end, -1 on failure
+  // (error() then tells why).
+  [[nodiscard]] virtual long read(char* buf, std::size_t n) = 0;
+  // Goes back to the first byte; false on failure.
+  [[nodiscard]] virtual bool rewind() = 0;
+  [[nodiscard]] virtual std::string error() const = 0;
+};
+
+class ByteSink {
+ public:
+  virtual ~ByteSink() = default;
+  // Writes all n bytes; false on failure (error() then tells why).
+  [[nodiscard]] virtual bool write(const char* data, std::size_t n) = 0;
+  // Makes what was written reach its destination and releases it; false on failure.
+  [[nodiscard]] virtual bool close() = 0;
+  [[nodiscard]] virtual std::string error() const = 0;
+};
+
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+  [[nodiscard]] virtual bool exists(const std::string& name) = 0;
+  // null on failure, with the system's reason in *error.
+  [[nodiscard]] virtual std::unique_ptr<ByteSource> open(const std::string& name,
+                                                         std::string* error) = 0;
+  // Creates the file empty, replacing one of that name; null on failure.
+  [[nodiscard]] virtual std::unique_ptr<ByteSink> create(const std::string& name,
+                                                         std::string* error) = 0;
+};
+
+// The real file system: names relative to the current folder, files opened
+// close-on-exec so that no child process inherits them, folders refused.
+[[nodiscard]] FileSystem& posix_file_system();
+
+// Standard input and output of the process.
+[[nodiscard]] std::unique_ptr<ByteSource> stdin_source();
+[[nodiscard]] std::unique_ptr<ByteSink> stdout_sink();
+
+// Files held in memory, for tests. A file named in `refuse` cannot be opened or
+// created; one named in `fail_writes` accepts its creation but fails every write.
+class MemoryFileSystem : public FileSystem {
+ public:
+  std::map<std::string, std::string> files;
+  std::map<std::string, std::string> refuse;  // name -> reason
+  std::map<std::string, std::string> fail_writes;
+
+  bool exists(const std::string& name) override;
+  std::unique_ptr<ByteSource> open(const std::string& name, std::string* error) override;
+  std::unique_ptr<ByteSink> create(const std::string& name, std::string* error) override;
+};
+
+// A byte source over a text held in memory (a test console, say).
+[[nodiscard]] std::unique_ptr<ByteSource> memory_source(std::string bytes);
+// A byte sink that appends to *into (it must outlive the sink).
+[[nodiscard]] std::unique_ptr<ByteSink> memory_sink(std::string* into);
+
+// Splits the bytes of a source into records. A record is handed out as a view
+// into the reader's buffer, valid until the next call: no copy on the usual path.
+class RecordReader : public RecordSource {
+ public:
+  explicit RecordReader(std::unique_ptr<ByteSource> source);
+
+  // The next record. Returns kStatusOk, kStatusEnd or kStatusIoError.
+  int next_record(std::string_view* record) override;
+  // As next_record, but at most `keep` bytes of the record are kept: a record
+  // longer than that is shortened, the rest passed over without being stored.
+  int next_record_prefix(std::string_view* record, std::size_t keep);
+  std::int64_t record_number() const override { return record_number_; }
+
+  // Back to the first record; false when the source cannot go back.
+  [[nodiscard]] bool rewind();
+  [[nodiscard]] std::string error() const { return source_->error(); }
+
+ private:
+  bool fill();
+
+  std::unique_ptr<ByteSource> source_;
+  std::unique_ptr<char[]> buffer_;
+  std::size_t begin_ = 0;  // next unread byte in buffer_
+  std::size_t end_ = 0;    // end of the bytes in buffer_
+  bool at_end_ = false;    // the source is exhausted or a 0x1A was met
+  bool failed_ = false;
+  std::string carry_;  // a record that runs over the end of the buffer
+  std::int64_t record_number_ = 0;
+};
+
+// Buffers records for a sink, ending each with CR LF.
+class RecordWriter {
+ public:
+  explicit RecordWriter(std::unique_ptr<ByteSink> sink);
+  // Adds one record; false when the buffer had to be written out and that failed.
+  [[nodiscard]] bool write_record(std::string_view record);
+  // Writes out what is buffered without closing.
+  [[nodiscard]] bool flush();
+  [[nodiscard]] bool close();
+  [[nodiscard]] std::string error() const { return sink_->error(); }
+
+ private:
+  std::unique_ptr<ByteSink> sink_;
+  std::string buffer_;
+};
+
+}  // namespace textrec

@@ -1,0 +1,479 @@
+#include "textrec/textrec.h"
+
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "textrec/text.h"
+
+extern char** environ;
+
+namespace textrec {
+namespace {
+
+constexpr int kMaxChannel = 99;
+constexpr int kShownPerKind = 5;
+constexpr int kEndOfDataLimit = 10;
+constexpr std::string_view kContinuation =
+    "TAKEN TO (STANDARD) CORRECTIVE ACTION, EXECUTION CONTINUING.";
+
+struct Channel {
+  std::string name;
+  std::unique_ptr<RecordReader> reader;
+  std::unique_ptr<RecordWriter> writer;
+};
+
+// The layer's state for the run.
+struct Runtime {
+  std::unique_ptr<RecordReader> console_in;
+  std::unique_ptr<ByteSink> console_out;
+  FileSystem* file_system = nullptr;
+  std::array<Channel, kMaxChannel + 1> channels;
+  std::array<int, 7> counts{};  // failures reported, by kind
+  int worst = kExitClean;
+  std::string record;  // the record being laid out by a formatted write
+};
+
+Runtime& rt() {
+  static Runtime runtime;
+  return runtime;
+}
+
+int severity(Failure failure) {
+  switch (failure) {
+    case Failure::kBadCharacter:
+      return kExitWarning;
+    case Failure::kEndOfData:
+    case Failure::kOutOfRange:
+    case Failure::kQuotedNumber:
+    case Failure::kCommand:
+      return kExitError;
+    case Failure::kFileSystem:
+    case Failure::kProgram:
+      break;
+  }
+  return kExitEnded;
+}
+
+std::string_view severity_label(int status) {
+  switch (status) {
+    case kExitWarning:
+      return "Warning: ";
+    case kExitError:
+      return "Error: ";
+    default:
+      return "Severe error: ";
+  }
+}
+
+// A console line exactly as given.
+void console_line(std::string_view line) {
+  Runtime& r = rt();
+  if (!r.console_out) return;
+  std::string out(line);
+  out.push_back('\n');
+  // A console that cannot be written to leaves nobody to tell.
+  (void)r.console_out->write(out.data(), out.size());
+}
+
+// Bytes that would upset a console (NUL, control characters) are shown as \xNN.
+std::string printable(std::string_view text) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  for (const char ch : text) {
+    const auto c = static_cast<unsigned char>(ch);
+    if (c < 0x20 || c == 0x7F) {
+      out += "\\x";
+      out += kHex[c >> 4];
+      out += kHex[c & 15];
+    } else {
+      out += ch;
+    }
+  }
+  return out;
+}
+
+std::string channel_label(int channel) {
+  std::string label = "channel " + std::to_string(channel);
+  if (channel >= 1 && channel <= kMaxChannel && !rt().channels[channel].name.empty())
+    label += " (" + printable(rt().channels[channel].name) + ")";
+  return label;
+}
+
+bool valid_channel(int channel) { return channel >= 1 && channel <= kMaxChannel; }
+
+// Writes out and frees the channel; false with the reason when the file could not
+// be written out.
+bool close_channel(int channel, std::string* error) {
+  Channel& ch = rt().channels[channel];
+  bool ok = true;
+  if (ch.writer) {
+    ok = ch.writer->close();
+    if (!ok) *error = ch.writer->error();
+  }
+  ch.reader.reset();
+  ch.writer.reset();
+  ch.name.clear();
+  return ok;
+}
+
+Channel& channel_for_writing(int channel) {
+  if (!valid_channel(channel) || !rt().channels[channel].writer)
+    report(Failure::kProgram, channel_label(channel) + " is not open for writing");
+  return rt().channels[channel];
+}
+
+// Tells the error report what a free-form read without a status met.
+class ReportSink : public ProblemSink {
+ public:
+  explicit ReportSink(std::string where) : where_(std::move(where)) {}
+  void problem(Problem problem, std::string_view detail) override {
+    const std::string shown = printable(detail);
+    switch (problem) {
+      case Problem::kEndOfData:
+        report(Failure::kEndOfData, "end of data in a read from " + where_);
+        break;
+      case Problem::kBadCharacter:
+        report(Failure::kBadCharacter, "the character \"" + shown +
+                                           "\" cannot belong to a number, read as 0, in a read from " +
+                                           where_);
+        break;
+      case Problem::kOutOfRange:
+        report(Failure::kOutOfRange,
+               "value out of range: \"" + shown + "\" in a read from " + where_);
+        break;
+      case Problem::kQuotedNumber:
+        report(Failure::kQuotedNumber,
+               "a quoted text given for a number: " + shown + " in a read from " + where_);
+        break;
+      case Problem::kIoError:
+        report(Failure::kFileSystem, "cannot read " + where_ + ": " + shown);
+        break;
+    }
+  }
+
+ private:
+  std::string where_;
+};
+
+void write_record_to(int channel, std::string_view record) {
+  Channel& ch = rt().channels[channel];
+  if (!ch.writer->write_record(record)) {
+    const std::string reason = ch.writer->error();
+    report(Failure::kFileSystem, "cannot write " + channel_label(channel) + ": " + reason);
+  }
+}
+
+}  // namespace
+
+void install(std::unique_ptr<ByteSource> console_in, std::unique_ptr<ByteSink> console_out,
+             FileSystem& file_system) {
+  Runtime& r = rt();
+  for (auto& ch : r.channels) {
+    ch.reader.reset();
+    ch.writer.reset();
+    ch.name.clear();
+  }
+  r.console_in = std::make_unique<RecordReader>(std::move(console_in));
+  r.console_out = std::move(console_out);
+  r.file_system = &file_system;
+  r.counts.fill(0);
+  r.worst = kExitClean;
+}
+
+void install_posix() {
+  // A console that goes away must not kill the run before its files are closed.
+  signal(SIGPIPE, SIG_IGN);
+  install(stdin_source(), stdout_sink(), posix_file_system());
+}
+
+int end_run(const RunEnded& ended) {
+  int status = ended.exit_status;
+  for (int channel = 1; channel <= kMaxChannel; ++channel) {
+    std::string error;
+    const std::string label = channel_label(channel);
+    if (!close_channel(channel, &error)) {
+      console_line(" !! " + std::string(severity_label(kExitEnded)) + "cannot write " + label +
+                   ": " + error);
+      status = kExitEnded;
+    }
+  }
+  return status;
+}
+
+void stop(int at_least) { throw RunEnded{std::max(rt().worst, at_least)}; }
+
+void report(Failure failure, std::string_view message) {
+  Runtime& r = rt();
+  const int level = severity(failure);
+  const int count = ++r.counts[static_cast<std::size_t>(failure)];
+  if (level < kExitEnded) r.worst = std::max(r.worst, level);
+  const bool ends = level == kExitEnded ||
+                    (failure == Failure::kEndOfData && count >= kEndOfDataLimit);
+  if (count <= kShownPerKind || ends)
+    console_line(" !! " + std::string(severity_label(level)) + std::string(message));
+  if (ends) {
+    if (failure == Failure::kEndOfData)
+      console_line(" !! Execution ended: " + std::to_string(kEndOfDataLimit) +
+                   " ends of data in this run.");
+    else
+      console_line(" !! Execution ended.");
+    throw RunEnded{kExitEnded};
+  }
+  if (count <= kShownPerKind) console_line(kContinuation);
+}
+
+int worst_status() { return rt().worst; }
+
+void console_write(std::initializer_list<std::string_view> texts) {
+  std::string line = " ";
+  for (const auto text : texts) line.append(text);
+  console_line(line);
+}
+
+bool exists(std::string_view name) {
+  const std::string_view trimmed = trim_right(name);
+  return !trimmed.empty() && rt().file_system->exists(std::string(trimmed));
+}
+
+void open_read(int channel, std::string_view name) {
+  if (!valid_channel(channel)) report(Failure::kProgram, channel_label(channel) + " does not exist");
+  close(channel);
+  const std::string file(trim_right(name));
+  std::string error;
+  auto source = rt().file_system->open(file, &error);
+  if (!source) {
+    report(Failure::kFileSystem, "cannot open " + printable(file) + " on channel " +
+                                     std::to_string(channel) + ": " + error);
+    return;
+  }
+  Channel& ch = rt().channels[channel];
+  ch.name = file;
+  ch.reader = std::make_unique<RecordReader>(std::move(source));
+}
+
+void create(int channel, std::string_view name) {
+  if (!valid_channel(channel)) report(Failure::kProgram, channel_label(channel) + " does not exist");
+  close(channel);
+  const std::string file(trim_right(name));
+  std::string error;
+  auto sink = rt().file_system->create(file, &error);
+  if (!sink) {
+    report(Failure::kFileSystem, "cannot create " + printable(file) + " on channel " +
+                                     std::to_string(channel) + ": " + error);
+    return;
+  }
+  Channel& ch = rt().channels[channel];
+  ch.name = file;
+  ch.writer = std::make_unique<RecordWriter>(std::move(sink));
+}
+
+void close(int channel) {
+  if (!valid_channel(channel)) return;
+  const std::string label = channel_label(channel);
+  std::string error;
+  if (!close_channel(channel, &error))
+    report(Failure::kFileSystem, "cannot write " + label + ": " + error);
+}
+
+void rewind(int channel) {
+  if (!valid_channel(channel) || !rt().channels[channel].reader)
+    report(Failure::kProgram, channel_label(channel) + " is not open for reading");
+  Channel& ch = rt().channels[channel];
+  if (!ch.reader->rewind())
+    report(Failure::kFileSystem,
+           "cannot position " + channel_label(channel) + " at its first record: " +
+               ch.reader->error());
+}
+
+void write(int channel, const Layout& layout, std::initializer_list<Item> items) {
+  write(channel, layout, std::span<const Item>(items.begin(), items.size()));
+}
+
+void write(int channel, const Layout& layout, std::span<const Item> items) {
+  channel_for_writing(channel);
+  std::string& record = rt().record;
+  record.clear();
+  format_record(record, layout, items);
+  write_record_to(channel, record);
+}
+
+void flush(int channel) {
+  Channel& ch = channel_for_writing(channel);
+  if (!ch.writer->flush())
+    report(Failure::kFileSystem, "cannot write " + channel_label(channel) + ": " + ch.writer->error());
+}
+
+void write_memory(std::string& memory, const Layout& layout, std::initializer_list<Item> items) {
+  std::string record;
+  format_record(record, layout, std::span<const Item>(items.begin(), items.size()));
+  if (record.size() > memory.size())
+    report(Failure::kOutOfRange, "a record of " + std::to_string(record.size()) +
+                                     " characters written into a memory record of " +
+                                     std::to_string(memory.size()));
+  set_text(memory, record);
+}
+
+int read_record(int channel, std::string_view* record, std::size_t keep) {
+  if (!valid_channel(channel) || !rt().channels[channel].reader) return kStatusIoError;
+  return rt().channels[channel].reader->next_record_prefix(record, keep);
+}
+
+void read_a(int channel, std::string& text, int* status) {
+  if (!valid_channel(channel) || !rt().channels[channel].reader) {
+    if (status) {
+      *status = kStatusIoError;
+      return;
+    }
+    report(Failure::kProgram, channel_label(channel) + " is not open for reading");
+  }
+  std::string_view record;
+  RecordReader& reader = *rt().channels[channel].reader;
+  const int got = reader.next_record_prefix(&record, text.size());
+  if (status) *status = got;
+  if (got == kStatusOk) {
+    set_text(text, record);
+  } else if (!status) {
+    if (got == kStatusEnd)
+      report(Failure::kEndOfData, "end of data in a read from " + channel_label(channel));
+    else
+      report(Failure::kFileSystem, "cannot read " + channel_label(channel) + ": " + reader.error());
+  }
+}
+
+void read_a(std::string_view memory, std::string& text) { set_text(text, memory); }
+
+ReadOutcome read_free(Source source, std::initializer_list<Target> targets, int* status) {
+  const std::span<const Target> list(targets.begin(), targets.size());
+  ReadOutcome outcome;
+  switch (source.kind) {
+    case Source::Kind::kConsole: {
+      ReportSink sink("the console");
+      outcome = read_free_form(*rt().console_in, list, status ? nullptr : &sink);
+      break;
+    }
+    case Source::Kind::kMemory: {
+      MemoryRecordSource memory(source.memory);
+      ReportSink sink("a memory record");
+      outcome = read_free_form(memory, list, status ? nullptr : &sink);
+      break;
+    }
+    case Source::Kind::kChannel: {
+      if (!valid_channel(source.channel) || !rt().channels[source.channel].reader) {
+        if (!status)
+          report(Failure::kProgram, channel_label(source.channel) + " is not open for reading");
+        outcome.status = kStatusIoError;
+        break;
+      }
+      ReportSink sink(channel_label(source.channel));
+      outcome = read_free_form(*rt().channels[source.channel].reader, list,
+                               status ? nullptr : &sink);
+      break;
+    }
+  }
+  if (status) *status = outcome.status;
+  return outcome;
+}
+
+// --- System command ---------------------------------------------------------
+
+void set_command_path_folder(std::string folder) {
+  if (folder.empty()) return;
+  const char* path = std::getenv("PATH");
+  std::string value = path && *path ? std::string(path) + ":" + folder : folder;
+  setenv("PATH", value.c_str(), 1);
+}
+
+std::string processor_command_line(std::string_view comspec, std::string_view command) {
+  std::string line(comspec);
+  line += " /c ";
+  line += command;
+  return line;
+}
+
+namespace {
+
+// Splits a command line into words at blanks and tabs; double quotes group.
+std::vector<std::string> command_words(std::string_view line) {
+  std::vector<std::string> words;
+  std::string word;
+  bool in_word = false, quoted = false;
+  for (const char c : line) {
+    if (c == '"') {
+      quoted = !quoted;
+      in_word = true;
+    } else if ((c == ' ' || c == '\t') && !quoted) {
+      if (in_word) words.push_back(word);
+      word.clear();
+      in_word = false;
+    } else {
+      word += c;
+      in_word = true;
+    }
+  }
+  if (in_word) words.push_back(word);
+  return words;
+}
+
+}  // namespace
+
+int system_command(std::string_view command, bool via_processor, bool wait) {
+  const char* comspec = via_processor ? std::getenv("COMSPEC") : nullptr;
+  std::vector<std::string> words;
+  if (comspec) {
+    words = command_words(processor_command_line(comspec, command));
+  } else {
+    words = {"sh", "-c", std::string(command)};
+  }
+  if (words.empty()) return 0;
+  std::vector<char*> argv;
+  for (auto& word : words) argv.push_back(word.data());
+  argv.push_back(nullptr);
+
+  // The child starts with the usual signal handling; the run's files are all
+  // close-on-exec, so it inherits only the console.
+  posix_spawnattr_t attr;
+  posix_spawnattr_init(&attr);
+  sigset_t defaults;
+  sigemptyset(&defaults);
+  sigaddset(&defaults, SIGPIPE);
+  sigaddset(&defaults, SIGINT);
+  sigaddset(&defaults, SIGQUIT);
+  posix_spawnattr_setsigdefault(&attr, &defaults);
+  posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGDEF);
+
+  // While the command runs, an interrupt typed at the console is the command's.
+  struct sigaction ignore {}, old_int{}, old_quit{};
+  ignore.sa_handler = SIG_IGN;
+  sigemptyset(&ignore.sa_mask);
+  sigaction(SIGINT, &ignore, &old_int);
+  sigaction(SIGQUIT, &ignore, &old_quit);
+
+  pid_t pid = 0;
+  const int err = comspec ? posix_spawnp(&pid, argv[0], nullptr, &attr, argv.data(), environ)
+                          : posix_spawn(&pid, "/bin/sh", nullptr, &attr, argv.data(), environ);
+  posix_spawnattr_destroy(&attr);
+  if (err == 0 && wait) {
+    int wstatus = 0;
+    while (waitpid(pid, &wstatus, 0) < 0 && errno == EINTR) {
+    }
+  }
+  sigaction(SIGINT, &old_int, nullptr);
+  sigaction(SIGQUIT, &old_quit, nullptr);
+  // A program named by COMSPEC that cannot be started is not reported; the
+  // platform's own command service failing is.
+  if (err != 0 && !comspec)
+    report(Failure::kCommand, std::string("the command processor cannot be started: ") +
+                                  std::strerror(err));
+  return 0;
+}
+
+}  // namespace textrec
