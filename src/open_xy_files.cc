@@ -15,7 +15,9 @@ std::int32_t g_point_count = 0;
 
 }  // namespace
 
-std::int32_t point_count() { return g_point_count; }
+std::int32_t point_count() {
+  return g_point_count;
+}
 
 void open_xy_files(const int& cell_choice) {
   std::string scratch = textrec::blank_text(128);

@@ -87,6 +87,8 @@ void write_pgf_point(int channel, float x, float y) {
   textrec::write(channel, point, {x, y});
 }
 
-void write_pgf_end(int channel) { textrec::write(channel, layout_a(), {"# END OF FILE"}); }
+void write_pgf_end(int channel) {
+  textrec::write(channel, layout_a(), {"# END OF FILE"});
+}
 
 }  // namespace korvex

@@ -20,7 +20,9 @@ bool is_yes(const std::string& reply) {
 
 }  // namespace
 
-void reset_plot_answer() { answer() = textrec::blank_text(16); }
+void reset_plot_answer() {
+  answer() = textrec::blank_text(16);
+}
 
 void plot_it(std::string_view file_name) {
   textrec::console_write({"   . ", file_name, " file has been created: plot it (y/n) ?  "});

@@ -4,6 +4,8 @@ namespace korvex {
 
 ReadOutModule read_out_module;
 
-void reset_read_out_module() { read_out_module = ReadOutModule(); }
+void reset_read_out_module() {
+  read_out_module = ReadOutModule();
+}
 
 }  // namespace korvex

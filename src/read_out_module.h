@@ -22,9 +22,9 @@ struct CellRecord {
   float alpha = 0.0F;  // degrees
   float beta = 0.0F;
   float gamma = 0.0F;
-  float volume = 0.0F;                             // cubic ångström
-  std::string lattice = textrec::blank_text(1);    // Bravais lattice letter
-  std::string system = textrec::blank_text(16);    // crystal system, left-justified
+  float volume = 0.0F;                           // cubic ångström
+  std::string lattice = textrec::blank_text(1);  // Bravais lattice letter
+  std::string system = textrec::blank_text(16);  // crystal system, left-justified
 };
 
 struct ReadOutModule {
@@ -50,9 +50,9 @@ inline constexpr float kMinCellA = 1.0E-4F;
 struct PlotSeries {
   int channel;
   std::string_view file;
-  std::string_view series;    // series name given to write_pgf_entete
+  std::string_view series;  // series name given to write_pgf_entete
   std::string_view y_legend;
-  float CellRecord::*value;   // the quantity plotted against temperature
+  float CellRecord::*value;  // the quantity plotted against temperature
 };
 
 inline constexpr std::array<PlotSeries, 7> kPlotSeries{{

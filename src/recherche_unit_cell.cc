@@ -62,9 +62,8 @@ void apply_volume_rule(std::string_view line) {
   CellRecord& cell = read_out_module.cell;
   read_real(range(line, p(line, ":") + 1, p(line, ";") - 1), &cell.volume);
   const std::size_t last_semicolon = line.rfind(';');
-  const Position q = last_semicolon == std::string_view::npos
-                         ? 0
-                         : static_cast<Position>(last_semicolon) + 1;
+  const Position q =
+      last_semicolon == std::string_view::npos ? 0 : static_cast<Position>(last_semicolon) + 1;
   // Layout A into the 16-character field: its first 16 characters, padded.
   textrec::read_a(range(line, p(line, "System:") + 7, q - 1), cell.system);
   textrec::left_justify(cell.system);

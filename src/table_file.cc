@@ -32,10 +32,10 @@ void write_table_header(const int& cell_choice) {
                    {"! Cell parameters extracted from conventionnal cell."});
   }
   static const Layout heading = textrec::parse_layout("4A");
-  textrec::write(kTableChannel, heading,
-                 {"!   TK        a(A)        b(A)        c(A)",
-                  "  alpha(deg)   beta(deg)   gamma(deg)",
-                  "  volume(A3)  symmetry       Bravais  "});
+  textrec::write(
+      kTableChannel, heading,
+      {"!   TK        a(A)        b(A)        c(A)", "  alpha(deg)   beta(deg)   gamma(deg)",
+       "  volume(A3)  symmetry       Bravais  "});
   // "!" and 200 "-", one character per field.
   static const Layout rule = textrec::parse_layout("A1, 200A1");
   static const auto rule_items = [] {

@@ -34,7 +34,9 @@ ScopedTempDir::~ScopedTempDir() {
   std::filesystem::remove_all(path_, ec);
 }
 
-std::string ScopedTempDir::file(const std::string& name) const { return path_ + "/" + name; }
+std::string ScopedTempDir::file(const std::string& name) const {
+  return path_ + "/" + name;
+}
 
 std::string read_file(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -116,9 +118,18 @@ RunResult run_program(const std::vector<std::string>& argv, const std::string& c
     pollfd fds[3];
     int n = 0;
     int out_i = -1, err_i = -1, in_i = -1;
-    if (out_open) { fds[n] = {out_pipe[0], POLLIN, 0}; out_i = n++; }
-    if (err_open) { fds[n] = {err_pipe[0], POLLIN, 0}; err_i = n++; }
-    if (in_open) { fds[n] = {in_pipe[1], POLLOUT, 0}; in_i = n++; }
+    if (out_open) {
+      fds[n] = {out_pipe[0], POLLIN, 0};
+      out_i = n++;
+    }
+    if (err_open) {
+      fds[n] = {err_pipe[0], POLLIN, 0};
+      err_i = n++;
+    }
+    if (in_open) {
+      fds[n] = {in_pipe[1], POLLOUT, 0};
+      in_i = n++;
+    }
     if (poll(fds, static_cast<nfds_t>(n), -1) < 0) {
       if (errno == EINTR) continue;
       break;

@@ -41,8 +41,7 @@ struct RunResult {
 // Runs argv[0] (a path) with argv in folder cwd, feeding `input` on standard
 // input and closing it. env holds variables to set (an empty value unsets).
 RunResult run_program(const std::vector<std::string>& argv, const std::string& cwd,
-                      const std::string& input,
-                      const std::map<std::string, std::string>& env = {});
+                      const std::string& input, const std::map<std::string, std::string>& env = {});
 
 // Splits console output into lines at LF.
 std::vector<std::string> split_lines(const std::string& text);

@@ -13,7 +13,9 @@ namespace {
 constexpr std::size_t kBufferSize = 64 * 1024;
 constexpr char kEndOfFileMark = 0x1A;
 
-std::string system_error(int err) { return std::strerror(err); }
+std::string system_error(int err) {
+  return std::strerror(err);
+}
 
 class FdSource : public ByteSource {
  public:
@@ -164,8 +166,12 @@ FileSystem& posix_file_system() {
   return fs;
 }
 
-std::unique_ptr<ByteSource> stdin_source() { return std::make_unique<FdSource>(0, false); }
-std::unique_ptr<ByteSink> stdout_sink() { return std::make_unique<FdSink>(1, false); }
+std::unique_ptr<ByteSource> stdin_source() {
+  return std::make_unique<FdSource>(0, false);
+}
+std::unique_ptr<ByteSink> stdout_sink() {
+  return std::make_unique<FdSink>(1, false);
+}
 
 std::unique_ptr<ByteSource> memory_source(std::string bytes) {
   return std::make_unique<MemorySource>(std::move(bytes));
@@ -199,8 +205,7 @@ std::unique_ptr<ByteSink> MemoryFileSystem::create(const std::string& name, std:
   std::string& file = files[name];
   file.clear();
   auto failing = fail_writes.find(name);
-  return std::make_unique<MemorySink>(&file,
-                                      failing == fail_writes.end() ? "" : failing->second);
+  return std::make_unique<MemorySink>(&file, failing == fail_writes.end() ? "" : failing->second);
 }
 
 RecordReader::RecordReader(std::unique_ptr<ByteSource> source)

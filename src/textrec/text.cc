@@ -2,7 +2,9 @@
 
 namespace textrec {
 
-std::string blank_text(std::size_t n) { return std::string(n, ' '); }
+std::string blank_text(std::size_t n) {
+  return std::string(n, ' ');
+}
 
 void set_text(std::string& t, std::string_view v) {
   const std::size_t n = t.size();

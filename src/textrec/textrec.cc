@@ -108,7 +108,9 @@ std::string channel_label(int channel) {
   return label;
 }
 
-bool valid_channel(int channel) { return channel >= 1 && channel <= kMaxChannel; }
+bool valid_channel(int channel) {
+  return channel >= 1 && channel <= kMaxChannel;
+}
 
 // Writes out and frees the channel; false with the reason when the file could not
 // be written out.
@@ -142,9 +144,9 @@ class ReportSink : public ProblemSink {
         report(Failure::kEndOfData, "end of data in a read from " + where_);
         break;
       case Problem::kBadCharacter:
-        report(Failure::kBadCharacter, "the character \"" + shown +
-                                           "\" cannot belong to a number, read as 0, in a read from " +
-                                           where_);
+        report(Failure::kBadCharacter,
+               "the character \"" + shown +
+                   "\" cannot belong to a number, read as 0, in a read from " + where_);
         break;
       case Problem::kOutOfRange:
         report(Failure::kOutOfRange,
@@ -209,15 +211,17 @@ int end_run(const RunEnded& ended) {
   return status;
 }
 
-void stop(int at_least) { throw RunEnded{std::max(rt().worst, at_least)}; }
+void stop(int at_least) {
+  throw RunEnded{std::max(rt().worst, at_least)};
+}
 
 void report(Failure failure, std::string_view message) {
   Runtime& r = rt();
   const int level = severity(failure);
   const int count = ++r.counts[static_cast<std::size_t>(failure)];
   if (level < kExitEnded) r.worst = std::max(r.worst, level);
-  const bool ends = level == kExitEnded ||
-                    (failure == Failure::kEndOfData && count >= kEndOfDataLimit);
+  const bool ends =
+      level == kExitEnded || (failure == Failure::kEndOfData && count >= kEndOfDataLimit);
   if (count <= kShownPerKind || ends)
     console_line(" !! " + std::string(severity_label(level)) + std::string(message));
   if (ends) {
@@ -231,7 +235,9 @@ void report(Failure failure, std::string_view message) {
   if (count <= kShownPerKind) console_line(kContinuation);
 }
 
-int worst_status() { return rt().worst; }
+int worst_status() {
+  return rt().worst;
+}
 
 void console_write(std::initializer_list<std::string_view> texts) {
   std::string line = " ";
@@ -245,7 +251,8 @@ bool exists(std::string_view name) {
 }
 
 void open_read(int channel, std::string_view name) {
-  if (!valid_channel(channel)) report(Failure::kProgram, channel_label(channel) + " does not exist");
+  if (!valid_channel(channel))
+    report(Failure::kProgram, channel_label(channel) + " does not exist");
   close(channel);
   const std::string file(trim_right(name));
   std::string error;
@@ -261,7 +268,8 @@ void open_read(int channel, std::string_view name) {
 }
 
 void create(int channel, std::string_view name) {
-  if (!valid_channel(channel)) report(Failure::kProgram, channel_label(channel) + " does not exist");
+  if (!valid_channel(channel))
+    report(Failure::kProgram, channel_label(channel) + " does not exist");
   close(channel);
   const std::string file(trim_right(name));
   std::string error;
@@ -289,9 +297,8 @@ void rewind(int channel) {
     report(Failure::kProgram, channel_label(channel) + " is not open for reading");
   Channel& ch = rt().channels[channel];
   if (!ch.reader->rewind())
-    report(Failure::kFileSystem,
-           "cannot position " + channel_label(channel) + " at its first record: " +
-               ch.reader->error());
+    report(Failure::kFileSystem, "cannot position " + channel_label(channel) +
+                                     " at its first record: " + ch.reader->error());
 }
 
 void write(int channel, const Layout& layout, std::initializer_list<Item> items) {
@@ -309,7 +316,8 @@ void write(int channel, const Layout& layout, std::span<const Item> items) {
 void flush(int channel) {
   Channel& ch = channel_for_writing(channel);
   if (!ch.writer->flush())
-    report(Failure::kFileSystem, "cannot write " + channel_label(channel) + ": " + ch.writer->error());
+    report(Failure::kFileSystem,
+           "cannot write " + channel_label(channel) + ": " + ch.writer->error());
 }
 
 void write_memory(std::string& memory, const Layout& layout, std::initializer_list<Item> items) {
@@ -349,7 +357,9 @@ void read_a(int channel, std::string& text, int* status) {
   }
 }
 
-void read_a(std::string_view memory, std::string& text) { set_text(text, memory); }
+void read_a(std::string_view memory, std::string& text) {
+  set_text(text, memory);
+}
 
 ReadOutcome read_free(Source source, std::initializer_list<Target> targets, int* status) {
   const std::span<const Target> list(targets.begin(), targets.size());
@@ -374,8 +384,8 @@ ReadOutcome read_free(Source source, std::initializer_list<Target> targets, int*
         break;
       }
       ReportSink sink(channel_label(source.channel));
-      outcome = read_free_form(*rt().channels[source.channel].reader, list,
-                               status ? nullptr : &sink);
+      outcome =
+          read_free_form(*rt().channels[source.channel].reader, list, status ? nullptr : &sink);
       break;
     }
   }
@@ -451,7 +461,8 @@ int system_command(std::string_view command, bool via_processor, bool wait) {
   posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGDEF);
 
   // While the command runs, an interrupt typed at the console is the command's.
-  struct sigaction ignore {}, old_int{}, old_quit{};
+  struct sigaction ignore {
+  }, old_int{}, old_quit{};
   ignore.sa_handler = SIG_IGN;
   sigemptyset(&ignore.sa_mask);
   sigaction(SIGINT, &ignore, &old_int);
@@ -471,8 +482,8 @@ int system_command(std::string_view command, bool via_processor, bool wait) {
   // A program named by COMSPEC that cannot be started is not reported; the
   // platform's own command service failing is.
   if (err != 0 && !comspec)
-    report(Failure::kCommand, std::string("the command processor cannot be started: ") +
-                                  std::strerror(err));
+    report(Failure::kCommand,
+           std::string("the command processor cannot be started: ") + std::strerror(err));
   return 0;
 }
 

@@ -119,8 +119,7 @@ struct Source {
 };
 
 // Free-form read. With status null, failures go to the error report.
-ReadOutcome read_free(Source source, std::initializer_list<Target> targets,
-                      int* status = nullptr);
+ReadOutcome read_free(Source source, std::initializer_list<Target> targets, int* status = nullptr);
 
 // --- System command ---------------------------------------------------------
 
