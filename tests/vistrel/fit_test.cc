@@ -1,0 +1,155 @@
+#include "vistrel/fit.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "test_util.h"
+#include "vistrel/axis.h"
+#include "vistrel/summary.h"
+
+namespace {
+
+using vistrel::Point;
+
+// a = 5 + 1e-4 * T at 100, 150, ... 300 K, as korvex writes the rows.
+vistrel::PgfFile known_slope_file() {
+  std::vector<std::string> lines = {"# MAIN LEGEND TEXT: known slope",
+                                    "# X LEGEND TEXT   : Temperature (K)",
+                                    "# Y LEGEND TEXT   : a unit cell parameter (A)",
+                                    "#   TK              a(A)",
+                                    "#             TITLE : a(A)=f(T)",
+                                    "#  NUMBER OF POINTS :        5",
+                                    "#   DATA: X Y"};
+  for (int t = 100; t <= 300; t += 50) {
+    char row[32];
+    std::snprintf(row, sizeof row, "%6.2f%20.5f", t * 1.0, 5 + 1e-4 * t);
+    lines.push_back(row);
+  }
+  lines.push_back("# END OF FILE");
+  return std::get<vistrel::PgfFile>(vistrel::parse_pgf(testutil::crlf(lines)));
+}
+
+TEST(Fit, KnownSlopeGivesSlopeInterceptAndExpansion) {
+  const vistrel::PgfFile pgf = known_slope_file();
+  ASSERT_EQ(5u, pgf.points.size());
+  const auto fit = vistrel::fit_line(pgf.points);
+  ASSERT_TRUE(fit.has_value());
+  EXPECT_NEAR(1e-4, fit->slope, 1e-13);
+  EXPECT_NEAR(5.0, fit->intercept, 1e-11);
+  // Mean a is 5.02 at the mean temperature 200 K.
+  const auto alpha =
+      vistrel::expansion_coefficient(fit->slope, vistrel::series_stats(pgf.points).y_mean);
+  ASSERT_TRUE(alpha.has_value());
+  EXPECT_NEAR(1e-4 / 5.02, *alpha, 1e-15);
+
+  const auto summary = vistrel::summary_lines(pgf, fit, false, true);
+  std::string all;
+  for (const auto& l : summary) all += l + "\n";
+  EXPECT_NE(std::string::npos, all.find(" Points shown      : 5 of 5 declared\n")) << all;
+  EXPECT_NE(std::string::npos, all.find(" Temperature range : 100.00 to 300.00 K\n")) << all;
+  EXPECT_NE(std::string::npos, all.find("a = 5.00000 + 1.00000e-04 * T")) << all;
+  EXPECT_NE(std::string::npos, all.find(" Slope             : 1.00000e-04 A/K\n")) << all;
+  EXPECT_NE(std::string::npos, all.find("1.9920e-05 1/K = 19.920 x 10^-6/K")) << all;
+}
+
+TEST(Fit, SlopeOfABinaryExactSeriesIsExact) {
+  // y = 90 - T / 8192: every value and sum is exact in binary.
+  std::vector<Point> points;
+  for (int t = 0; t <= 400; t += 40) points.push_back({t * 1.0, 90 - t / 8192.0});
+  const auto fit = vistrel::fit_line(points);
+  ASSERT_TRUE(fit.has_value());
+  EXPECT_EQ(-1 / 8192.0, fit->slope);
+  EXPECT_EQ(90.0, fit->intercept);
+}
+
+TEST(Fit, NoLineWithoutTwoTemperatures) {
+  struct Case {
+    std::vector<Point> points;
+    vistrel::NoFit why;
+  };
+  const std::vector<Case> cases = {
+      {{}, vistrel::NoFit::kNoPoints},
+      {{{100, 5}}, vistrel::NoFit::kOnePoint},
+      {{{0.1, 5}, {0.1, 6}, {0.1, 7}}, vistrel::NoFit::kSameTemperature},
+      {{{100, 5}, {200, 5}}, vistrel::NoFit::kNone},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(c.why, vistrel::why_no_fit(c.points));
+    EXPECT_EQ(c.why == vistrel::NoFit::kNone, vistrel::fit_line(c.points).has_value());
+  }
+  EXPECT_FALSE(vistrel::expansion_coefficient(1e-4, 0).has_value());
+}
+
+TEST(Fit, SummaryOfOnePointSaysWhyThereIsNoLine) {
+  vistrel::PgfFile pgf;
+  pgf.points = {{100, 5.4321}};
+  const auto lines = vistrel::summary_lines(pgf, std::nullopt, false, false);
+  std::string all;
+  for (const auto& l : lines) all += l + "\n";
+  EXPECT_NE(std::string::npos, all.find("Least-squares line: none, one point only")) << all;
+  EXPECT_EQ(std::string::npos, all.find("nan")) << all;
+  EXPECT_EQ(std::string::npos, all.find("inf")) << all;
+}
+
+TEST(Fit, QuantityFromHeadingTitleOrLegend) {
+  struct Case {
+    const char* heading;
+    const char* title;
+    const char* y_legend;
+    vistrel::Quantity kind;
+    const char* name;
+    const char* unit;
+  };
+  const std::vector<Case> cases = {
+      {"TK              c(A)", "c(A)=f(T)", "c unit cell parameter (A)", vistrel::Quantity::kLength,
+       "c", "A"},
+      {"TK         beta(deg)", "beta(deg)=f(T)", "beta angle (deg.)", vistrel::Quantity::kAngle,
+       "beta", "deg"},
+      {"TK        volume(A3)", "volume(A3)=f(T)", "Unit cell volume (A3)",
+       vistrel::Quantity::kVolume, "volume", "A3"},
+      {"", "b(A)=f(T)", "", vistrel::Quantity::kLength, "b", "A"},
+      {"", "", "alpha angle (deg.)", vistrel::Quantity::kAngle, "y", "deg"},
+      {"", "Some title", "intensity", vistrel::Quantity::kOther, "y", ""},
+  };
+  for (const Case& c : cases) {
+    vistrel::PgfFile pgf;
+    pgf.column_heading = c.heading;
+    pgf.title = c.title;
+    pgf.y_legend = c.y_legend;
+    const vistrel::QuantityInfo q = vistrel::describe_quantity(pgf);
+    EXPECT_EQ(c.kind, q.kind) << c.heading << c.title << c.y_legend;
+    EXPECT_EQ(c.name, q.name);
+    EXPECT_EQ(c.unit, q.unit);
+  }
+}
+
+TEST(Axis, TicksAreRoundAndCoverTheData) {
+  struct Case {
+    double min, max;
+    int wanted;
+    double lo, hi, step;
+    int decimals;
+  };
+  const std::vector<Case> cases = {
+      {100, 295, 5, 100, 300, 50, 0}, {5.4321, 5.4445, 5, 5.43, 5.445, 0.005, 3},
+      {-12.5, 7, 4, -15, 10, 5, 0},   {0, 0, 4, -1, 1, 0.5, 1},  // one value is widened around it
+      {100, 100, 4, 99, 101, 0.5, 1},
+  };
+  for (const Case& c : cases) {
+    const vistrel::Axis a = vistrel::nice_axis(c.min, c.max, c.wanted);
+    EXPECT_NEAR(c.lo, a.lo, 1e-9) << c.min << ".." << c.max;
+    EXPECT_NEAR(c.hi, a.hi, 1e-9) << c.min << ".." << c.max;
+    EXPECT_NEAR(c.step, a.step, 1e-12) << c.min << ".." << c.max;
+    EXPECT_EQ(c.decimals, a.decimals) << c.min << ".." << c.max;
+    ASSERT_FALSE(a.ticks.empty());
+    EXPECT_NEAR(a.lo, a.ticks.front(), 1e-9);
+    EXPECT_NEAR(a.hi, a.ticks.back(), 1e-9);
+  }
+  EXPECT_EQ("0.000", vistrel::tick_label(-1e-17, 3));
+  EXPECT_EQ("-0.002", vistrel::tick_label(-0.002, 3));
+}
+
+}  // namespace

@@ -1,0 +1,119 @@
+#include "vistrel/plot.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "vistrel/printable.h"
+#include "vistrel/term.h"
+
+namespace {
+
+vistrel::PgfFile series() {
+  vistrel::PgfFile pgf;
+  pgf.main_legend = "Cooling series";
+  pgf.x_legend = "Temperature (K)";
+  pgf.y_legend = "a unit cell parameter (A)";
+  pgf.points = {{100, 5.0}, {200, 5.5}, {300, 6.0}};
+  return pgf;
+}
+
+TEST(TerminalPlot, AsciiPlotHasAxesLabelsAndPointsInTheSize) {
+  const vistrel::PgfFile pgf = series();
+  const auto lines = vistrel::render_terminal_plot(pgf, std::nullopt, 60, 16, false, false);
+  ASSERT_EQ(16u, lines.size());
+  EXPECT_EQ("Cooling series", std::string(vistrel::trim(lines[0])));
+  EXPECT_EQ("a unit cell parameter (A)", lines[1]);
+  EXPECT_EQ("Temperature (K)", std::string(vistrel::trim(lines[15])));
+  int points = 0;
+  for (const auto& line : lines) {
+    EXPECT_LE(line.size(), 59u) << "|" << line << "|";
+    for (char c : line) points += c == 'o';
+  }
+  EXPECT_EQ(3 + 2, points);  // three points, and the two of the title "Cooling"
+  // Lowest point at the bottom left of the plot area, just above the X axis.
+  EXPECT_EQ("   ++-", lines[13].substr(0, 6));  // corner, then the tick at 100 K
+  EXPECT_EQ("5.0+o", lines[12].substr(0, 5));
+  EXPECT_NE(std::string::npos, lines[14].find("100"));
+  EXPECT_NE(std::string::npos, lines[14].find("300"));
+}
+
+TEST(TerminalPlot, Utf8PlotUsesBrailleAndShowsTheLineKey) {
+  const vistrel::PgfFile pgf = series();
+  const auto fit = vistrel::fit_line(pgf.points);
+  const auto lines = vistrel::render_terminal_plot(pgf, fit, 80, 20, true, false);
+  ASSERT_EQ(20u, lines.size());
+  EXPECT_NE(std::string::npos, lines[1].find("least-squares line"));
+  std::size_t braille = 0;
+  for (const auto& line : lines) {
+    EXPECT_LE(vistrel::display_width(line), 79u);
+    for (std::size_t i = 0; i + 1 < line.size(); ++i) {
+      braille += line[i] == '\xE2' && (line[i + 1] == '\xA0' || line[i + 1] == '\xA1' ||
+                                       line[i + 1] == '\xA2' || line[i + 1] == '\xA3');
+    }
+  }
+  EXPECT_GT(braille, 3u);
+}
+
+TEST(TerminalPlot, ControlCharactersInLegendsDoNotReachTheTerminal) {
+  vistrel::PgfFile pgf = series();
+  pgf.main_legend = "evil\x1b]0;title\x07 series";
+  const auto lines = vistrel::render_terminal_plot(pgf, std::nullopt, 80, 12, true, false);
+  for (const auto& line : lines) {
+    EXPECT_EQ(std::string::npos, line.find('\x1b'));
+    EXPECT_EQ(std::string::npos, line.find('\x07'));
+  }
+}
+
+TEST(Terminal, Utf8LocaleFromTheFirstSetVariable) {
+  struct Case {
+    const char* lc_all;
+    const char* lc_ctype;
+    const char* lang;
+    bool utf8;
+  };
+  const std::vector<Case> cases = {
+      {nullptr, nullptr, "en_GB.UTF-8", true},       {nullptr, nullptr, "de_DE.utf8", true},
+      {"C", nullptr, "en_GB.UTF-8", false},          {"", "C.UTF-8", "C", true},
+      {nullptr, "POSIX", "en_US.UTF-8", false},      {nullptr, nullptr, nullptr, false},
+      {nullptr, nullptr, "fr_FR.ISO-8859-1", false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(c.utf8, vistrel::locale_is_utf8(c.lc_all, c.lc_ctype, c.lang))
+        << (c.lc_all ? c.lc_all : "-") << " " << (c.lc_ctype ? c.lc_ctype : "-") << " "
+        << (c.lang ? c.lang : "-");
+  }
+}
+
+TEST(Terminal, SizeFromDriverThenEnvironmentThenDefault) {
+  struct Case {
+    int cols, rows;
+    const char* columns;
+    const char* lines;
+    int want_cols, want_rows;
+  };
+  const std::vector<Case> cases = {
+      {100, 30, "120", "40", 100, 30},  {0, 0, "120", "40", 120, 40},
+      {0, 0, nullptr, nullptr, 80, 24}, {0, 0, "wide", "-5", 80, 24},
+      {0, 50, "132", nullptr, 132, 50},
+  };
+  for (const Case& c : cases) {
+    const vistrel::TermSize s = vistrel::choose_term_size(c.cols, c.rows, c.columns, c.lines);
+    EXPECT_EQ(c.want_cols, s.columns);
+    EXPECT_EQ(c.want_rows, s.rows);
+  }
+}
+
+TEST(Printable, KeepsUtf8ReadsLatin1AndDropsControls) {
+  const std::vector<std::pair<std::string, std::string>> utf8 = {
+      {"\u00C5ngstr\u00F6m", "\u00C5ngstr\u00F6m"},
+      {"\xC5ngstr\xF6m", "\u00C5ngstr\u00F6m"},
+      {"a\tb\rc\x7f", "a b?c?"},
+      {"\xE2\x82", "\u00E2?"},  // a cut sequence; 0x80-0x9F are controls in Latin-1
+  };
+  for (const auto& [in, out] : utf8) EXPECT_EQ(out + "|", vistrel::printable(in, true) + "|");
+  EXPECT_EQ("?ngstr?m|", vistrel::printable("\u00C5ngstr\xF6m", false) + "|");
+}
+
+}  // namespace

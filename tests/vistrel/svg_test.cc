@@ -1,0 +1,87 @@
+#include "vistrel/svg.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <string>
+#include <vector>
+
+#include "test_util.h"
+
+namespace {
+
+std::size_t count(const std::string& text, const std::string& what) {
+  std::size_t n = 0;
+  for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+  return n;
+}
+
+vistrel::PgfFile three_points(const std::string& main_legend) {
+  vistrel::PgfFile pgf;
+  pgf.main_legend = main_legend;
+  pgf.x_legend = "Temperature (K)";
+  pgf.y_legend = "a unit cell parameter (A)";
+  pgf.title = "a(A)=f(T)";
+  pgf.points = {{100, 5.01}, {200, 5.02}, {300, 5.03}};
+  return pgf;
+}
+
+TEST(Svg, PathBesideThePlotFile) {
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"TK_cell_a.pgf", "TK_cell_a.svg"},   {"out/TK_volume.PGF", "out/TK_volume.svg"},
+      {"plot.dat", "plot.dat.svg"},         {"old.pgf.bak", "old.pgf.bak.svg"},
+      {"dir.pgf/file", "dir.pgf/file.svg"}, {"dir/.pgf", "dir/.pgf.svg"},
+  };
+  for (const auto& [pgf, svg] : cases) EXPECT_EQ(svg, vistrel::svg_path_for(pgf)) << pgf;
+}
+
+TEST(Svg, OneMarkerPerPointAndTheFittedLine) {
+  const vistrel::PgfFile pgf = three_points("Cooling series");
+  const std::string svg = vistrel::render_svg(pgf, vistrel::fit_line(pgf.points));
+  // One more point marker and fit stroke are drawn in the key.
+  EXPECT_EQ(4u, count(svg, "<circle class=\"point\""));
+  EXPECT_EQ(2u, count(svg, "<line class=\"fit\""));
+  EXPECT_EQ(0u, svg.find("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg "));
+  EXPECT_NE(std::string::npos, svg.find(">Temperature (K)</text>"));
+  EXPECT_NE(std::string::npos, svg.find(">a unit cell parameter (A)</text>"));
+  EXPECT_NE(std::string::npos, svg.find(">5.030</text>"));  // a Y tick label
+  EXPECT_EQ(std::string::npos, svg.find("nan"));
+  EXPECT_EQ("</svg>\n", svg.substr(svg.size() - 7));
+
+  const std::string no_fit = vistrel::render_svg(pgf, std::nullopt);
+  EXPECT_EQ(0u, count(no_fit, "class=\"fit\""));
+  EXPECT_EQ(0u, count(no_fit, "least-squares"));
+}
+
+TEST(Svg, TextsAreEscapedAndCleaned) {
+  const vistrel::PgfFile pgf = three_points("Fe<Co> & \"Ni\" 'x' \x1b[2J \xC5ngstr\xF6m");
+  const std::string svg = vistrel::render_svg(pgf, std::nullopt);
+  const std::string title =
+      "Fe&lt;Co&gt; &amp; &quot;Ni&quot; &apos;x&apos; ?[2J \u00C5ngstr\u00F6m";
+  EXPECT_NE(std::string::npos, svg.find("<title>" + title + "</title>")) << svg.substr(0, 400);
+  EXPECT_NE(std::string::npos, svg.find(">" + title + "</text>"));
+  EXPECT_EQ(std::string::npos, svg.find("<Co>"));
+  EXPECT_EQ(std::string::npos, svg.find('\x1b'));
+}
+
+TEST(Svg, WriteReplacesTheFileAndLeavesNoTemporary) {
+  testutil::ScopedTempDir dir;
+  const std::string path = dir.file("TK_cell_a.svg");
+  testutil::write_file(path, "old");
+  EXPECT_FALSE(vistrel::write_file_replacing(path, "<svg/>\n").has_value());
+  EXPECT_EQ("<svg/>\n", testutil::read_file(path));
+  EXPECT_FALSE(testutil::file_exists(path + ".tmp"));
+
+  // A folder of the picture's name: the rename fails, and no temporary stays.
+  const std::string in_the_way = dir.file("TK_volume.svg");
+  ASSERT_EQ(0, mkdir(in_the_way.c_str(), 0755));
+  const auto failure = vistrel::write_file_replacing(in_the_way, "<svg/>\n");
+  ASSERT_TRUE(failure.has_value());
+  EXPECT_NE(std::string::npos, failure->find("Is a directory")) << *failure;
+  EXPECT_FALSE(testutil::file_exists(in_the_way + ".tmp"));
+  const auto missing = vistrel::write_file_replacing(dir.file("no/such/folder.svg"), "x");
+  ASSERT_TRUE(missing.has_value());
+  EXPECT_NE(std::string::npos, missing->find("No such file")) << *missing;
+}
+
+}  // namespace

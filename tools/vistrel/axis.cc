@@ -1,0 +1,65 @@
+#include "vistrel/axis.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+namespace vistrel {
+
+Axis nice_axis(double min, double max, int wanted) {
+  wanted = std::max(wanted, 2);
+  if (min > max) std::swap(min, max);
+  // A range narrower than the values' own precision is shown as one value.
+  const double magnitude = std::max(std::fabs(min), std::fabs(max));
+  if (max - min <= magnitude * 1e-12) {
+    const double pad = magnitude > 0 ? magnitude * 0.01 : 1.0;
+    min -= pad;
+    max += pad;
+  }
+  const double rough = (max - min) / wanted;
+  const double power = std::pow(10.0, std::floor(std::log10(rough)));
+  double step = 10 * power;
+  for (const double m : {1.0, 2.0, 5.0}) {
+    if (m * power >= rough * (1 - 1e-9)) {
+      step = m * power;
+      break;
+    }
+  }
+  Axis axis;
+  axis.step = step;
+  const double first = std::floor(min / step + 1e-9);
+  const double last = std::ceil(max / step - 1e-9);
+  axis.lo = first * step;
+  axis.hi = last * step;
+  for (double k = first; k <= last; k += 1) axis.ticks.push_back(k * step);
+  axis.decimals = std::max(0, -static_cast<int>(std::floor(std::log10(step) + 1e-9)));
+  return axis;
+}
+
+std::string tick_label(double value, int decimals) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%.*f", decimals, value);
+  std::string s = buf;
+  if (s.front() == '-' && s.find_first_not_of("-0.") == std::string::npos) s.erase(0, 1);
+  return s;
+}
+
+std::size_t widest_label(const Axis& axis) {
+  std::size_t w = 0;
+  for (const double t : axis.ticks) w = std::max(w, tick_label(t, axis.decimals).size());
+  return w;
+}
+
+PlotRanges plot_ranges(const std::vector<Point>& points, const std::optional<LineFit>& fit) {
+  const SeriesStats s = series_stats(points);
+  PlotRanges r{s.x, s.y};
+  if (fit) {
+    for (const double x : {s.x.min, s.x.max}) {
+      const double y = fit->intercept + fit->slope * x;
+      r.y = {std::min(r.y.min, y), std::max(r.y.max, y)};
+    }
+  }
+  return r;
+}
+
+}  // namespace vistrel

@@ -1,0 +1,126 @@
+// vistrel: shows a PGF plot file that korvex wrote, e.g. `vistrel TK_cell_a.pgf`.
+//
+// It draws the series on the terminal, prints a summary with the
+// least-squares line and the mean expansion coefficient, writes an SVG picture
+// beside the file, and waits for Enter, so that korvex, which waits for the
+// viewer, goes on with its next plot when the user is done.
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+#include "vistrel/fit.h"
+#include "vistrel/pgf_read.h"
+#include "vistrel/plot.h"
+#include "vistrel/printable.h"
+#include "vistrel/summary.h"
+#include "vistrel/svg.h"
+#include "vistrel/term.h"
+
+#ifndef KORVEX_VERSION
+#define KORVEX_VERSION "dev"
+#endif
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: vistrel FILE.pgf\n"
+    "       vistrel --help | --version\n"
+    "Shows a korvex PGF plot file on the terminal with a summary (least-squares\n"
+    "line, mean expansion coefficient), writes FILE.svg beside it, and waits for\n"
+    "Enter.\n";
+
+void print_lines(std::FILE* to, const std::vector<std::string>& lines) {
+  for (const std::string& line : lines) std::fprintf(to, "%s\n", line.c_str());
+}
+
+// Terminal lines that a line of text takes.
+int screen_rows(const std::string& line, int columns) {
+  const auto w = static_cast<int>(vistrel::display_width(line));
+  return w == 0 ? 1 : (w + columns - 1) / columns;
+}
+
+int show(const std::string& path) {
+  const auto read = vistrel::read_pgf_file(path);
+  if (const auto* err = std::get_if<vistrel::PgfError>(&read)) {
+    const std::string where = err->line > 0 ? path + ", line " + std::to_string(err->line) : path;
+    std::fprintf(stderr, "vistrel: %s: %s\n", vistrel::printable(where, false).c_str(),
+                 err->message.c_str());
+    return 1;
+  }
+  const vistrel::PgfFile& pgf = std::get<vistrel::PgfFile>(read);
+  const auto fit = vistrel::fit_line(pgf.points);
+  const bool utf8 =
+      vistrel::locale_is_utf8(std::getenv("LC_ALL"), std::getenv("LC_CTYPE"), std::getenv("LANG"));
+  const bool draw = !pgf.points.empty() && isatty(STDOUT_FILENO);
+  const std::vector<std::string> summary = vistrel::summary_lines(pgf, fit, utf8, !draw);
+
+  // The picture first, so that its message is known when the screen is laid out.
+  std::string svg_message;
+  bool svg_failed = false;
+  if (!pgf.points.empty()) {
+    const std::string svg_path = vistrel::svg_path_for(path);
+    const std::string shown_path = vistrel::printable(svg_path, utf8);
+    if (const auto failure =
+            vistrel::write_file_replacing(svg_path, vistrel::render_svg(pgf, fit))) {
+      svg_message = "vistrel: cannot write the SVG picture " + shown_path + ": " + *failure;
+      svg_failed = true;
+    } else {
+      svg_message = " SVG picture written to " + shown_path;
+    }
+  }
+
+  if (draw) {
+    const vistrel::TermSize size = vistrel::terminal_size(STDOUT_FILENO);
+    // Leave room below the plot for the summary, the picture's line and the
+    // prompt, counting the lines that the terminal wraps.
+    int below = 2;
+    for (const std::string& line : summary) below += screen_rows(line, size.columns);
+    below += screen_rows(svg_message, size.columns);
+    const int rows = size.rows - below;
+    const char* term = std::getenv("TERM");
+    const bool color = std::getenv("NO_COLOR") == nullptr &&
+                       !(term != nullptr && std::string_view(term) == "dumb");
+    print_lines(stdout, vistrel::render_terminal_plot(pgf, fit, size.columns, rows, utf8, color));
+    std::fputs("\n", stdout);
+  }
+  print_lines(stdout, summary);
+  if (svg_failed) {
+    std::fflush(stdout);
+    std::fprintf(stderr, "%s\n", svg_message.c_str());
+  } else if (!svg_message.empty()) {
+    std::printf("%s\n", svg_message.c_str());
+  }
+  std::fputs(" Press Enter to return", stdout);
+  std::fflush(stdout);
+  vistrel::wait_for_enter(STDIN_FILENO);
+  if (!isatty(STDIN_FILENO)) std::fputs("\n", stdout);
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<std::string_view> args(argv + 1, argv + argc);
+  if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
+  if (args.size() == 1 && args[0] == "--version") {
+    std::puts("vistrel " KORVEX_VERSION);
+    return 0;
+  }
+  if (!args.empty() && args[0] == "--")
+    args.erase(args.begin());
+  else if (!args.empty() && args[0].size() > 1 && args[0].front() == '-')
+    args.clear();
+  if (args.size() != 1) {
+    std::fputs(kUsage, stderr);
+    return 2;
+  }
+  return show(std::string(args[0]));
+}

@@ -1,0 +1,208 @@
+#include "vistrel/pgf_read.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+
+#include "vistrel/printable.h"
+
+namespace vistrel {
+
+namespace {
+
+// A field as read: a number, the overflow form, or neither.
+enum class FieldKind { kNumber, kOverflow, kBad };
+
+struct Field {
+  FieldKind kind = FieldKind::kBad;
+  double value = 0;
+};
+
+bool is_overflow(std::string_view t) {
+  return !t.empty() && t.find_first_not_of('*') == std::string_view::npos;
+}
+
+Field read_real(std::string_view text) {
+  std::string_view t = trim(text);
+  if (is_overflow(t)) return {FieldKind::kOverflow, 0};
+  if (!t.empty() && t.front() == '+') t.remove_prefix(1);
+  double v = 0;
+  const auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), v);
+  if (t.empty() || ec != std::errc() || end != t.data() + t.size() || !std::isfinite(v)) {
+    return {};
+  }
+  return {FieldKind::kNumber, v};
+}
+
+// Integer fields of the pattern block (I1, I8); nullopt for the overflow form.
+std::variant<std::optional<long>, PgfError> read_integer(std::string_view text, int line,
+                                                         const char* what) {
+  std::string_view t = trim(text);
+  if (is_overflow(t)) return std::optional<long>();
+  long v = 0;
+  const auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), v);
+  if (t.empty() || ec != std::errc() || end != t.data() + t.size() || v < 0) {
+    return PgfError{line, std::string(what) + " |" + printable(t, false) +
+                              "| is not a whole number of zero or more"};
+  }
+  return std::optional<long>(v);
+}
+
+std::string shown_line(std::string_view line) {
+  std::string s = printable(line, false);
+  if (s.size() > 40) s = s.substr(0, 40) + "...";
+  return "|" + s + "|";
+}
+
+// A data row: the fixed columns first; a row that is not in them is read as
+// two numbers separated by blanks, as a row edited by hand may be.
+std::variant<std::pair<Field, Field>, PgfError> read_row(std::string_view row, int line) {
+  if (row.size() > 6) {
+    const Field x = read_real(row.substr(0, 6));
+    const Field y = read_real(row.substr(6, 20));
+    const bool rest_blank = row.size() <= 26 || trim(row.substr(26)).empty();
+    if (rest_blank && x.kind != FieldKind::kBad && y.kind != FieldKind::kBad) {
+      return std::pair{x, y};
+    }
+  }
+  const std::string_view t = trim(row);
+  const auto gap = t.find_first_of(" \t");
+  if (gap != std::string_view::npos) {
+    const Field x = read_real(t.substr(0, gap));
+    const std::string_view rest = trim(t.substr(gap));
+    if (rest.find_first_of(" \t") == std::string_view::npos) {
+      const Field y = read_real(rest);
+      if (x.kind != FieldKind::kBad && y.kind != FieldKind::kBad) return std::pair{x, y};
+    }
+  }
+  return PgfError{line, "data row " + shown_line(row) +
+                            " is not a temperature (F6.2, columns 1-6) followed by a "
+                            "value (F20.5, columns 7-26)"};
+}
+
+}  // namespace
+
+std::variant<PgfFile, PgfError> parse_pgf(std::string_view text) {
+  if (text.find_first_not_of(" \t\r\n") == std::string_view::npos) {
+    return PgfError{0, "the file is empty"};
+  }
+  PgfFile pgf;
+  bool in_data = false;  // after the record "#   DATA: X Y"
+  int patterns_seen = 0;
+  int line_no = 0;
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    std::size_t eol = text.find('\n', pos);
+    if (eol == std::string_view::npos) eol = text.size();
+    std::string_view line = text.substr(pos, eol - pos);
+    pos = eol + 1;
+    ++line_no;
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    if (trim(line).empty()) continue;
+
+    if (line.front() != '#') {
+      if (!in_data) {
+        return PgfError{line_no, "found " + shown_line(line) +
+                                     " where a header record beginning with \"#\" belongs "
+                                     "(data rows follow the record \"#   DATA: X Y\")"};
+      }
+      auto row = read_row(line, line_no);
+      if (auto* err = std::get_if<PgfError>(&row)) return *err;
+      const auto [x, y] = std::get<std::pair<Field, Field>>(row);
+      if (x.kind == FieldKind::kOverflow) {
+        ++pgf.skipped_x_overflow;
+      } else if (y.kind == FieldKind::kOverflow) {
+        ++pgf.skipped_y_overflow;
+      } else {
+        pgf.points.push_back({x.value, y.value});
+      }
+      continue;
+    }
+
+    const std::string_view body = line.substr(1);
+    if (trim(body) == "END OF FILE") {
+      pgf.has_end_record = true;
+      break;
+    }
+    const auto colon = body.find(':');
+    if (colon == std::string_view::npos) {
+      // The separator, or the column heading that precedes it.
+      const std::string_view t = trim(body);
+      if (!in_data && pgf.column_heading.empty() && t.find_first_not_of('-') != t.npos) {
+        pgf.column_heading = std::string(t);
+      }
+      continue;
+    }
+    const std::string_view key = trim(body.substr(0, colon));
+    std::string_view value = body.substr(colon + 1);
+    if (!value.empty() && value.front() == ' ') value.remove_prefix(1);
+    value = value.substr(0, value.find_last_not_of(' ') + 1);
+
+    const auto integer = [&](const char* what) -> std::variant<std::optional<long>, PgfError> {
+      return read_integer(value, line_no, what);
+    };
+    if (key == "MAIN LEGEND TEXT") {
+      pgf.main_legend = std::string(value);
+    } else if (key == "X LEGEND TEXT") {
+      pgf.x_legend = std::string(value);
+    } else if (key == "Y LEGEND TEXT") {
+      pgf.y_legend = std::string(value);
+    } else if (key == "TITLE") {
+      pgf.title = std::string(value);
+    } else if (key == ">>>>>>>> PATTERN #") {
+      if (++patterns_seen > 1) {
+        return PgfError{line_no, "a second pattern block; a korvex plot file holds one pattern"};
+      }
+      auto n = integer("the pattern number");
+      if (auto* err = std::get_if<PgfError>(&n)) return *err;
+    } else if (key == "NUMBER OF PATTERNS") {
+      auto n = integer("the number of patterns");
+      if (auto* err = std::get_if<PgfError>(&n)) return *err;
+    } else if (key == "NUMBER OF POINTS") {
+      auto n = integer("the number of points");
+      if (auto* err = std::get_if<PgfError>(&n)) return *err;
+      pgf.declared_points = std::get<std::optional<long>>(n);
+      pgf.declared_overflow = !pgf.declared_points;
+    } else if (key == "MARKER" || key == "SIZE") {
+      auto n = integer(key == "MARKER" ? "the marker code" : "the marker size");
+      if (auto* err = std::get_if<PgfError>(&n)) return *err;
+      if (const auto v = std::get<std::optional<long>>(n); v && *v <= 9) {
+        (key == "MARKER" ? pgf.marker : pgf.marker_size) = static_cast<int>(*v);
+      }
+    } else if (key == "DATA") {
+      in_data = true;
+    }
+    // Other "#" records are comments.
+  }
+  if (!in_data) {
+    return PgfError{0, "no record \"#   DATA: X Y\": this is not a PGF plot file"};
+  }
+  return pgf;
+}
+
+std::variant<PgfFile, PgfError> read_pgf_file(const std::string& path) {
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return PgfError{0, std::string("cannot open the file: ") + std::strerror(errno)};
+  std::string bytes;
+  char buf[65536];
+  for (;;) {
+    const ssize_t n = read(fd, buf, sizeof buf);
+    if (n > 0) {
+      bytes.append(buf, static_cast<std::size_t>(n));
+    } else if (n == 0) {
+      break;
+    } else if (errno != EINTR) {
+      const int err = errno;
+      close(fd);
+      return PgfError{0, std::string("cannot read the file: ") + std::strerror(err)};
+    }
+  }
+  close(fd);
+  return parse_pgf(bytes);
+}
+
+}  // namespace vistrel

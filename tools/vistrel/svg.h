@@ -1,0 +1,36 @@
+// The SVG picture written beside the plot file.
+//
+// TK_cell_a.pgf gives TK_cell_a.svg: the same plot as on the terminal, for a
+// report or a browser. The picture holds the title (main legend), the pattern
+// title, a framed plot area with grid, ticks and tick labels, the X and Y
+// legends as axis labels, the least-squares line (<line class="fit">) and one
+// marker per point (<circle class="point">). Texts from the file are cleaned
+// and XML-escaped.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "vistrel/fit.h"
+#include "vistrel/pgf_read.h"
+
+namespace vistrel {
+
+// The picture's name: a final ".pgf" (any case) replaced by ".svg", else
+// ".svg" appended.
+[[nodiscard]] std::string svg_path_for(std::string_view pgf_path);
+
+// Escapes &, <, >, " and ' for XML text and attribute values.
+[[nodiscard]] std::string xml_escape(std::string_view text);
+
+// The whole SVG document. The file must hold at least one point.
+[[nodiscard]] std::string render_svg(const PgfFile& pgf, const std::optional<LineFit>& fit);
+
+// Writes the bytes to path + ".tmp" and renames that over path, so that a
+// reader never sees half a picture. Returns the reason on failure (the
+// temporary file is then removed), nothing on success.
+[[nodiscard]] std::optional<std::string> write_file_replacing(const std::string& path,
+                                                              std::string_view bytes);
+
+}  // namespace vistrel
