@@ -1,0 +1,363 @@
+// Helpers of the end-to-end tests: a run folder built from {name -> content},
+// a run of the built korvex in it, the console lines and output records that a
+// run is expected to show, and the DIRAX-like files of the test series with the
+// table rows and plot points each of them gives.
+//
+// Every expected text here is written out from the record layouts (F6.2, 3F12.5,
+// 3F12.3, F13.3, 2X, A12, A4 for a table row; F6.2, F20.5 for a plot point), not
+// taken from a run of the program.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <filesystem>
+#include <initializer_list>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "test_util.h"
+
+namespace e2e {
+
+using Lines = std::vector<std::string>;
+
+// --- Running the program --------------------------------------------------
+
+// Writes every file of the run folder, making the folders its name holds.
+inline void make_files(const testutil::ScopedTempDir& dir,
+                       const std::map<std::string, std::string>& files) {
+  for (const auto& [name, content] : files) {
+    const std::filesystem::path path = dir.file(name);
+    std::filesystem::create_directories(path.parent_path());
+    testutil::write_file(path.string(), content);
+  }
+}
+
+// Runs korvex in the folder with the typed answers on standard input. COMSPEC is
+// unset unless env sets it, so that the viewer command goes through /bin/sh.
+inline testutil::RunResult run_korvex(const testutil::ScopedTempDir& dir, const std::string& input,
+                                      std::map<std::string, std::string> env = {}) {
+  env.try_emplace("COMSPEC", "");
+  return testutil::run_program({KORVEX_BIN}, dir.path(), input, env);
+}
+
+// Lines joined with LF: typed answers, or the lines of a list or DIRAX file.
+inline std::string lf(const Lines& lines) {
+  std::string out;
+  for (const auto& line : lines) out += line + "\n";
+  return out;
+}
+
+inline Lines join(std::initializer_list<Lines> parts) {
+  Lines all;
+  for (const Lines& part : parts) all.insert(all.end(), part.begin(), part.end());
+  return all;
+}
+
+// --- Console lines (each begins with the blank of the free-form write) ------
+
+inline Lines banner() {
+  return {
+      "  --------------------------------------------------------------",
+      "                                                                ",
+      "      . Read TK_dirax_cell.out files (created by DIRAX)         ",
+      "      . Extract: . input cell parameters                        ",
+      "                 . conventionnal cell:                          ",
+      "                    . volume                                    ",
+      "                    . symmetry                                  ",
+      "                    . Bravais lattice                           ",
+      "                                                                ",
+      "      Unit-cell parameters against temperature, for plotting    ",
+      "  --------------------------------------------------------------",
+  };
+}
+
+inline Lines buffer_question() {
+  return {"  ", "   > Enter buffer file (output list)   : "};
+}
+
+inline Lines buffer_file_missing(const std::string& name) {
+  return {"   !! " + name + " does not exist !!", "    press Enter key to continue "};
+}
+
+inline Lines cell_question() {
+  return {
+      "  ",
+      "   > Extract unit cell parameters from : 1. Input cell",
+      "                                         2. Conventionnal cell",
+      "  ",
+      "                     Enter your choice : ",
+  };
+}
+
+// Banner and both questions, each answered at once.
+inline Lines dialogue() {
+  return join({banner(), buffer_question(), cell_question()});
+}
+
+inline Lines final_message() {
+  return {"  ", "    >>> The TK_parameters.xy file has been created ", "  "};
+}
+
+inline std::string offer(const std::string& file) {
+  return "    . " + file + " file has been created: plot it (y/n) ?  ";
+}
+
+// The plot files in the order of their channels 14 to 20.
+inline const std::array<std::string, 7> kPlotFiles = {
+    "TK_cell_a.pgf",    "TK_cell_b.pgf",     "TK_cell_c.pgf", "TK_cell_alpha.pgf",
+    "TK_cell_beta.pgf", "TK_cell_gamma.pgf", "TK_volume.pgf",
+};
+
+inline Lines offers() {
+  Lines lines;
+  for (const auto& file : kPlotFiles) lines.push_back(offer(file));
+  return lines;
+}
+
+inline const std::string kContinuation =
+    "TAKEN TO (STANDARD) CORRECTIVE ACTION, EXECUTION CONTINUING.";
+inline const std::string kConsoleEnd = " !! Error: end of data in a read from the console";
+inline const std::string kMemoryEnd = " !! Error: end of data in a read from a memory record";
+inline const std::string kTenthEnd = " !! Execution ended: 10 ends of data in this run.";
+
+// A failure shown by the error report while the run goes on.
+inline Lines shown(const std::string& diagnostic) {
+  return {diagnostic, kContinuation};
+}
+
+inline Lines repeat(const Lines& lines, int times) {
+  Lines all;
+  for (int i = 0; i < times; ++i) all.insert(all.end(), lines.begin(), lines.end());
+  return all;
+}
+
+// Compares the console line by line; a bar after each line shows trailing blanks.
+inline void expect_console(const Lines& expected, const std::string& out) {
+  const Lines actual = testutil::split_lines(out);
+  const std::size_t n = std::max(expected.size(), actual.size());
+  for (std::size_t i = 0; i < n; ++i) {
+    const std::string want = i < expected.size() ? expected[i] + "|" : "(no line)";
+    const std::string got = i < actual.size() ? actual[i] + "|" : "(no line)";
+    EXPECT_EQ(want, got) << "console line " << i + 1;
+  }
+  EXPECT_TRUE(out.empty() || out.back() == '\n') << "the last console line is not ended";
+}
+
+inline void expect_file(const testutil::ScopedTempDir& dir, const std::string& name,
+                        const std::string& expected) {
+  ASSERT_TRUE(testutil::file_exists(dir.file(name))) << name;
+  EXPECT_EQ(expected, testutil::read_file(dir.file(name))) << name;
+}
+
+// --- TK_parameters.xy -------------------------------------------------------
+
+enum class Cell { kInput, kConventional };
+
+// Header records; the title record is "! " and the buffer file's first line.
+inline Lines table_header(const std::string& title, Cell cell) {
+  Lines lines = {"! " + title};
+  if (cell == Cell::kInput) {
+    lines.push_back("! Cell parameters extracted from input cell.");
+    lines.push_back("! Bravais lattice and volume are related to conventionnal unit cell.");
+  } else {
+    lines.push_back("! Cell parameters extracted from conventionnal cell.");
+  }
+  lines.push_back(
+      "!   TK        a(A)        b(A)        c(A)"
+      "  alpha(deg)   beta(deg)   gamma(deg)"
+      "  volume(A3)  symmetry       Bravais  ");
+  lines.push_back("!" + std::string(200, '-'));
+  return lines;
+}
+
+inline void expect_table(const testutil::ScopedTempDir& dir, const Lines& records) {
+  expect_file(dir, "TK_parameters.xy", testutil::crlf(records));
+}
+
+// --- PGF plot files ---------------------------------------------------------
+
+struct PlotLabels {
+  std::string y_legend;
+  std::string heading;  // 24 characters
+  std::string title;
+};
+
+inline const std::array<PlotLabels, 7> kPlotLabels = {{
+    {"a unit cell parameter (A)", "#   TK              a(A)", "a(A)=f(T)"},
+    {"b unit cell parameter (A)", "#   TK              b(A)", "b(A)=f(T)"},
+    {"c unit cell parameter (A)", "#   TK              c(A)", "c(A)=f(T)"},
+    {"alpha angle (deg.)", "#   TK        alpha(deg)", "alpha(deg)=f(T)"},
+    {"beta angle (deg.)", "#   TK         beta(deg)", "beta(deg)=f(T)"},
+    {"gamma angle (deg.)", "#   TK        gamma(deg)", "gamma(deg)=f(T)"},
+    {"Unit cell volume (A3)", "#   TK        volume(A3)", "volume(A3)=f(T)"},
+}};
+
+// The declared point count in I8.
+inline std::string i8(int count) {
+  const std::string digits = std::to_string(count);
+  return std::string(8 - digits.size(), ' ') + digits;
+}
+
+inline std::string pgf_text(const PlotLabels& labels, const std::string& legend, int count,
+                            const Lines& points, bool ended) {
+  Lines lines = {
+      "# MAIN LEGEND TEXT: " + legend,
+      "# X LEGEND TEXT   : Temperature (K)",
+      "# Y LEGEND TEXT   : " + labels.y_legend,
+      labels.heading,
+      "# NUMBER OF PATTERNS: 1",
+      "#--------------------------------------------------",
+      "# >>>>>>>> PATTERN #: 1",
+      "#             TITLE : " + labels.title,
+      "#  NUMBER OF POINTS : " + i8(count),
+      "#            MARKER : 1",
+      "#              SIZE : 2",
+      "#   DATA: X Y",
+  };
+  lines.insert(lines.end(), points.begin(), points.end());
+  if (ended) lines.push_back("# END OF FILE");
+  return testutil::crlf(lines);
+}
+
+inline constexpr bool kEnded = true;
+inline constexpr bool kNotEnded = false;
+
+// What one DIRAX-like file gives at its list temperature: its table row and its
+// point in each plot file, in the order of kPlotFiles.
+struct Expected {
+  std::string row;
+  std::array<std::string, 7> points;
+};
+
+// Checks the seven plot files, whose points are those of `entries` in order.
+inline void expect_plots(const testutil::ScopedTempDir& dir, const std::string& legend, int count,
+                         const std::vector<const Expected*>& entries, bool ended) {
+  for (std::size_t i = 0; i < kPlotFiles.size(); ++i) {
+    Lines points;
+    for (const Expected* entry : entries) points.push_back(entry->points[i]);
+    expect_file(dir, kPlotFiles[i], pgf_text(kPlotLabels[i], legend, count, points, ended));
+  }
+}
+
+inline Lines table_rows(const std::vector<const Expected*>& entries) {
+  Lines rows;
+  for (const Expected* entry : entries) rows.push_back(entry->row);
+  return rows;
+}
+
+// --- The test series ----------------------------------------------------------
+// Made-up DIRAX cell-output files, each with lines around the three recognised
+// kinds (input-cell, conventional-cell and volume lines).
+
+inline const std::string kDirax100K = lf({
+    "DIRAX-like cell output, made up for the korvex tests: 100 K",
+    "Reflections read  : 1400",
+    "",
+    "   {Input cell  a=   5.43210  b=   5.43210  c=  12.34560  alpha=   90.000  beta=   90.000  "
+    "gamma=  120.000 }",
+    "   Indexed : 1388 of 1400 reflections",
+    "Conventional : a=   5.43210  b=   9.40868  c=  12.34560  alpha=   90.000  beta=   90.000  "
+    "gamma=   90.000   P",
+    "Volume :    315.4321 ; System: hexagonal ;",
+    "End of indexing run.",
+});
+
+// At 100.0 K.
+inline const Expected k100KInput = {
+    "100.00     5.43210     5.43210    12.34560      90.000      90.000     120.000      315.432"
+    "  hexagonal      P",
+    {"100.00             5.43210", "100.00             5.43210", "100.00            12.34560",
+     "100.00            90.00000", "100.00            90.00000", "100.00           120.00000",
+     "100.00           315.43210"},
+};
+inline const Expected k100KConventional = {
+    "100.00     5.43210     9.40868    12.34560      90.000      90.000      90.000      315.432"
+    "  hexagonal      P",
+    {"100.00             5.43210", "100.00             9.40868", "100.00            12.34560",
+     "100.00            90.00000", "100.00            90.00000", "100.00            90.00000",
+     "100.00           315.43210"},
+};
+
+// Indented conventional-cell line; the crystal system preceded by blanks.
+inline const std::string kDirax200K = lf({
+    "DIRAX-like cell output, made up for the korvex tests: 200 K",
+    "",
+    "{Input cell  a=   7.123456  b=   7.2  c=   9.87654  alpha=   89.9996  beta=  104.2345  "
+    "gamma=   91.5 }",
+    "  Conventional : a=   9.87654  b=   7.20000  c=   7.12346  alpha=   90.000  beta=  104.235  "
+    "gamma=   90.000   C",
+    "Volume :   1234.56789 ; System:    monoclinic ;",
+});
+
+// At 200 K. The single-precision value of 104.2345 is 104.234497..., so F12.3
+// gives 104.234 and F20.5 104.23450; 1234.56789 is 1234.56787109375.
+inline const Expected k200KInput = {
+    "200.00     7.12346     7.20000     9.87654      90.000     104.234      91.500     1234.568"
+    "  monoclinic     C",
+    {"200.00             7.12346", "200.00             7.20000", "200.00             9.87654",
+     "200.00            89.99960", "200.00           104.23450", "200.00            91.50000",
+     "200.00          1234.56787"},
+};
+inline const Expected k200KConventional = {
+    "200.00     9.87654     7.20000     7.12346      90.000     104.235      90.000     1234.568"
+    "  monoclinic     C",
+    {"200.00             9.87654", "200.00             7.20000", "200.00             7.12346",
+     "200.00            90.00000", "200.00           104.23500", "200.00            90.00000",
+     "200.00          1234.56787"},
+};
+
+// No line of a recognised kind: lines that only look like them.
+inline const std::string kDiraxNoCell = lf({
+    "DIRAX-like cell output, made up for the korvex tests: 150 K",
+    "Too few reflections: no periodicity found.",
+    "Input cell: none",
+    "Conventional: none",
+});
+
+// An input cell but no conventional-cell line: a cell in input-cell mode only,
+// with no lattice letter.
+inline const std::string kDiraxInputOnly = lf({
+    " {Input cell  a=  10.0  b=  10.5  c=  11.0  alpha=  80.0  beta=  85.0  gamma=  95.0 }",
+    " Volume : 1100.5 ; System: triclinic ;",
+});
+
+// At 250 K: blank lattice, A4 gives four blanks.
+inline const Expected kInputOnlyInput = {
+    "250.00    10.00000    10.50000    11.00000      80.000      85.000      95.000     1100.500"
+    "  triclinic       "
+    "    ",
+    {"250.00            10.00000", "250.00            10.50000", "250.00            11.00000",
+     "250.00            80.00000", "250.00            85.00000", "250.00            95.00000",
+     "250.00          1100.50000"},
+};
+
+// CR LF lines; a crystal-system name of 14 characters, cut to 12 in the table.
+inline const std::string kDirax300K = testutil::crlf({
+    "DIRAX-like cell output, made up for the korvex tests: 295 K",
+    "   {Input cell  a=   5.45  b=   5.45  c=  12.4  alpha=  90  beta=  90  gamma= 120 }",
+    "Conventional : a=   5.45000  b=   9.43968  c=  12.40000  alpha=   90.000  beta=   90.000  "
+    "gamma=   90.000   R",
+    "Volume :    318.987 ; System: hexagonal axes ;",
+});
+
+// At 295.15 K.
+inline const Expected k300KInput = {
+    "295.15     5.45000     5.45000    12.40000      90.000      90.000     120.000      318.987"
+    "  hexagonal ax   R",
+    {"295.15             5.45000", "295.15             5.45000", "295.15            12.40000",
+     "295.15            90.00000", "295.15            90.00000", "295.15           120.00000",
+     "295.15           318.98700"},
+};
+inline const Expected k300KConventional = {
+    "295.15     5.45000     9.43968    12.40000      90.000      90.000      90.000      318.987"
+    "  hexagonal ax   R",
+    {"295.15             5.45000", "295.15             9.43968", "295.15            12.40000",
+     "295.15            90.00000", "295.15            90.00000", "295.15            90.00000",
+     "295.15           318.98700"},
+};
+
+}  // namespace e2e
