@@ -1,0 +1,394 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "read_out_module.h"
+#include "recherche_unit_cell.h"
+#include "textrec/textrec.h"
+#include "unit/unit_util.h"
+
+namespace korvex {
+namespace {
+
+using unittest::bar;
+using unittest::MemoryRun;
+
+constexpr int kInputCell = 1;
+constexpr int kConventionalCell = 0;
+const std::string kMemoryEnd = " !! Error: end of data in a read from a memory record";
+
+// The fields the scanner may set.
+struct Cell {
+  float a, b, c, alpha, beta, gamma, volume;
+  std::string lattice;
+  std::string system;  // without its padding
+};
+
+// What the fields hold before a scan: values that no line of these tests gives,
+// so that a field the scan leaves alone shows.
+const Cell kBefore{-1, -2, -3, -4, -5, -6, -7, "Q", "kept"};
+
+void set_before() {
+  CellRecord& cell = read_out_module.cell;
+  cell.a = kBefore.a;
+  cell.b = kBefore.b;
+  cell.c = kBefore.c;
+  cell.alpha = kBefore.alpha;
+  cell.beta = kBefore.beta;
+  cell.gamma = kBefore.gamma;
+  cell.volume = kBefore.volume;
+  cell.lattice = kBefore.lattice;
+  textrec::set_text(cell.system = textrec::blank_text(16), kBefore.system);
+}
+
+void expect_cell(const Cell& expected) {
+  const CellRecord& cell = read_out_module.cell;
+  EXPECT_FLOAT_EQ(expected.a, cell.a);
+  EXPECT_FLOAT_EQ(expected.b, cell.b);
+  EXPECT_FLOAT_EQ(expected.c, cell.c);
+  EXPECT_FLOAT_EQ(expected.alpha, cell.alpha);
+  EXPECT_FLOAT_EQ(expected.beta, cell.beta);
+  EXPECT_FLOAT_EQ(expected.gamma, cell.gamma);
+  EXPECT_FLOAT_EQ(expected.volume, cell.volume);
+  EXPECT_EQ(bar(expected.lattice), bar(cell.lattice));
+  std::string system = textrec::blank_text(16);
+  textrec::set_text(system, expected.system);
+  EXPECT_EQ(bar(system), bar(cell.system));
+}
+
+// Opens the text as the DIRAX file on channel 2 and scans it.
+void scan(MemoryRun& run, const std::string& text, int cell_choice) {
+  run.fs.files["cell.out"] = text;
+  textrec::open_read(kDiraxChannel, "cell.out");
+  recherche_unit_cell(cell_choice);
+}
+
+std::string join(const std::vector<std::string>& lines, const std::string& eol) {
+  std::string text;
+  for (const std::string& line : lines) text += line + eol;
+  return text;
+}
+
+const std::string kInputLine =
+    "   {Input cell  a=   5.94488  b=   5.94488  c=   8.34520  alpha=  103.111  beta=  103.111"
+    "  gamma=   61.589 }";
+const std::string kConventionalLine =
+    "Conventional : a=  10.21340  b=   6.08710  c=   8.34520  alpha=   90.000  beta=  105.312"
+    "  gamma=   90.000   C";
+const std::string kVolumeLine = "Volume :    500.404 ; System: monoclinic ;";
+
+const std::vector<std::string> kDiraxFile = {
+    "Indexing log, made up for the tests",
+    "",
+    "Input cell selected from the best three vectors:",
+    kInputLine,
+    "   Indexed : 1388 of 1400 reflections",
+    "   mC  monoclinic, C-centred     fit  0.12",
+    kConventionalLine,
+    kVolumeLine,
+    "End of indexing run.",
+};
+
+TEST(RechercheUnitCell, BothModesOverLfAndCrLfFiles) {
+  const Cell input{5.94488F, 5.94488F, 8.34520F, 103.111F,    103.111F,
+                   61.589F,  500.404F, "C",      "monoclinic"};
+  const Cell conventional{10.2134F, 6.0871F,  8.3452F, 90.0F,       105.312F,
+                          90.0F,    500.404F, "C",     "monoclinic"};
+  for (const std::string eol : {"\n", "\r\n"}) {
+    for (const bool last_line_ended : {true, false}) {
+      std::string text = join(kDiraxFile, eol);
+      if (!last_line_ended) text.erase(text.size() - eol.size());
+      SCOPED_TRACE(testing::Message()
+                   << "eol " << testing::PrintToString(eol) << " ended " << last_line_ended);
+      {
+        MemoryRun run;
+        set_before();
+        scan(run, text, kInputCell);
+        expect_cell(input);
+        EXPECT_EQ("", run.out);
+      }
+      {
+        MemoryRun run;
+        set_before();
+        scan(run, text, kConventionalCell);
+        expect_cell(conventional);
+        EXPECT_EQ("", run.out);
+      }
+    }
+  }
+}
+
+struct LineCase {
+  const char* what;
+  int cell_choice;
+  std::string line;
+  Cell expected;
+};
+
+// Copies of kBefore with some fields set.
+Cell params(float a, float b, float c, float alpha, float beta, float gamma) {
+  Cell cell = kBefore;
+  cell.a = a, cell.b = b, cell.c = c, cell.alpha = alpha, cell.beta = beta, cell.gamma = gamma;
+  return cell;
+}
+Cell params_and_lattice(const char* lattice) {
+  Cell cell = params(1, 2, 3, 4, 5, 6);
+  cell.lattice = lattice;
+  return cell;
+}
+Cell lattice_only(const char* lattice) {
+  Cell cell = kBefore;
+  cell.lattice = lattice;
+  return cell;
+}
+Cell volume_and_system(float volume, const char* system) {
+  Cell cell = kBefore;
+  cell.volume = volume;
+  cell.system = system;
+  return cell;
+}
+
+TEST(RechercheUnitCell, WhichLinesCountAndWhatTheySet) {
+  const std::string in = "{Input cell a= 1 b= 2 c= 3 alpha= 4 beta= 5 gamma= 6 }";
+  const std::string conv = "Conventional : a= 1 b= 2 c= 3 alpha= 4 beta= 5 gamma= 6 P";
+  const std::string vol = "Volume : 12.5 ; System: cubic ;";
+  const LineCase cases[] = {
+      {"input cell", kInputCell, in, params(1, 2, 3, 4, 5, 6)},
+      {"input cell indented", kInputCell, "      " + in, params(1, 2, 3, 4, 5, 6)},
+      {"input cell without blanks", kInputCell, "{Input cell a=1 b=2 c=3 alpha=4 beta=5 gamma=6}",
+       params(1, 2, 3, 4, 5, 6)},
+      {"anything after {Input cell", kInputCell,
+       "{Input cellular a= 1 b= 2 c= 3 alpha= 4 beta= 5 gamma= 6 }", params(1, 2, 3, 4, 5, 6)},
+      {"no brace", kInputCell, in.substr(1), kBefore},
+      {"a character before the brace", kInputCell, "x" + in, kBefore},
+      {"lower case", kInputCell, "{input cell a= 1 b= 2 c= 3 alpha= 4 beta= 5 gamma= 6 }", kBefore},
+      {"input cell in conventional mode", kConventionalCell, in, kBefore},
+      {"conventional", kConventionalCell, conv, params_and_lattice("P")},
+      {"conventional indented", kConventionalCell, "   " + conv, params_and_lattice("P")},
+      {"anything after Conventional :", kConventionalCell,
+       "Conventional :a= 1 b= 2 c= 3 alpha= 4 beta= 5 gamma= 6 P", params_and_lattice("P")},
+      {"Conventional: without the blank", kConventionalCell,
+       "Conventional: a= 1 b= 2 c= 3 alpha= 4 beta= 5 gamma= 6 P", kBefore},
+      {"Conventional: without the blank, input mode", kInputCell,
+       "Conventional: a= 1 b= 2 c= 3 alpha= 4 beta= 5 gamma= 6 P", kBefore},
+      {"a character before Conventional", kConventionalCell, "*" + conv, kBefore},
+      {"conventional in input mode gives the lattice only", kInputCell, conv, lattice_only("P")},
+      {"unreadable numbers in input mode", kInputCell,
+       "Conventional : a= ?? b= ?? c= ?? alpha= ?? beta= ?? gamma= ?? F", lattice_only("F")},
+      {"a digit as the lattice", kInputCell, conv.substr(0, conv.size() - 1) + "7",
+       lattice_only("7")},
+      {"a comma as the lattice", kInputCell, conv.substr(0, conv.size() - 1) + ",", kBefore},
+      {"a slash as the lattice", kInputCell, conv.substr(0, conv.size() - 1) + "/", kBefore},
+      {"a comma as the lattice, conventional mode", kConventionalCell,
+       conv.substr(0, conv.size() - 1) + ",", params(1, 2, 3, 4, 5, 6)},
+      {"volume", kInputCell, vol, volume_and_system(12.5F, "cubic")},
+      {"volume, conventional mode", kConventionalCell, vol, volume_and_system(12.5F, "cubic")},
+      {"volume indented", kInputCell, "  " + vol, volume_and_system(12.5F, "cubic")},
+      {"anything after Volume", kInputCell, "Volumes 2 : 12.5 ; System: cubic ;",
+       volume_and_system(12.5F, "cubic")},
+      {"a character before Volume", kInputCell, "#" + vol, kBefore},
+      {"lower case volume", kConventionalCell, "volume : 12.5 ; System: cubic ;", kBefore},
+      {"the volume of the example", kInputCell, "Volume : 315.4321 ; System: hexagonal ;",
+       volume_and_system(315.4321F, "hexagonal")},
+  };
+  for (const LineCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    MemoryRun run;
+    set_before();
+    scan(run, "header\n" + c.line + "\nfooter\n", c.cell_choice);
+    expect_cell(c.expected);
+    EXPECT_EQ("", run.out);
+  }
+}
+
+TEST(RechercheUnitCell, GammaThatEndsTheLineLosesItsLastCharacter) {
+  {
+    MemoryRun run;
+    set_before();
+    scan(run, "{Input cell a= 1 b= 2 c= 3 alpha= 4 beta= 5 gamma= 90.5\n", kInputCell);
+    expect_cell(params(1, 2, 3, 4, 5, 90.0F));
+  }
+  {
+    MemoryRun run;
+    set_before();
+    scan(run, "Conventional : a= 1 b= 2 c= 3 alpha= 4 beta= 5 gamma= 90.5\r\n", kConventionalCell);
+    Cell expected = params(1, 2, 3, 4, 5, 90.0F);
+    expected.lattice = "5";
+    expect_cell(expected);
+  }
+}
+
+TEST(RechercheUnitCell, SystemName) {
+  const struct {
+    std::string line;
+    std::string system;  // as it stands in the 16-character field
+  } cases[] = {
+      {"Volume : 1 ; System: hexagonal ;", "hexagonal       "},
+      {"Volume : 1 ; System:hexagonal;", "hexagonal       "},
+      {"Volume : 1 ; System:orthorhombic;", "orthorhombic    "},
+      {"Volume : 1 ; System: orthorhombic;", "orthorhombic    "},
+      // Six blanks and twelve letters: cut after 16 characters, then left-justified.
+      {"Volume : 1 ; System:      orthorhombic;", "orthorhomb      "},
+      {"Volume : 1 ; System:rhombohedral-hexagonal;", "rhombohedral-hex"},
+      {"Volume : 1 ; System: rhombohedral-hexagonal ;", "rhombohedral-he "},
+      // The range runs to the last ";".
+      {"Volume : 1 ; System: cubic ; x ;", "cubic ; x       "},
+      {"Volume : 1 ; System: cubic ; extra ; more;", "cubic ; extra ; "},
+      {"Volume : 1 ; System: ;", "                "},
+      // No ";" after "System:": an empty range.
+      {"Volume : 1 ; System: cubic", "                "},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.line);
+    MemoryRun run;
+    set_before();
+    scan(run, c.line + "\n", kInputCell);
+    EXPECT_EQ(bar(c.system), bar(read_out_module.cell.system));
+    EXPECT_FLOAT_EQ(1.0F, read_out_module.cell.volume);
+    EXPECT_EQ("", run.out);
+  }
+}
+
+TEST(RechercheUnitCell, TheLastLineOfEachKindWins) {
+  const std::vector<std::string> lines = {
+      "Conventional : a= 1 b= 2 c= 3 alpha= 4 beta= 5 gamma= 6 P",
+      "Volume : 100 ; System: cubic ;",
+      "{Input cell a= 11 b= 12 c= 13 alpha= 14 beta= 15 gamma= 16 }",
+      "Conventional : a= 7 b= 8 c= 9 alpha= 10 beta= 11 gamma= 12 I",
+      "{Input cell a= 21 b= 22 c= 23 alpha= 24 beta= 25 gamma= 26 }",
+      "Volume : 200 ; System: tetragonal ;",
+  };
+  {
+    MemoryRun run;
+    set_before();
+    scan(run, join(lines, "\r\n"), kConventionalCell);
+    expect_cell({7, 8, 9, 10, 11, 12, 200, "I", "tetragonal"});
+  }
+  {
+    MemoryRun run;
+    set_before();
+    scan(run, join(lines, "\r\n"), kInputCell);
+    expect_cell({21, 22, 23, 24, 25, 26, 200, "I", "tetragonal"});
+  }
+}
+
+TEST(RechercheUnitCell, MissingBLeavesATheWayItWas) {
+  for (const int choice : {kInputCell, kConventionalCell}) {
+    SCOPED_TRACE(choice);
+    MemoryRun run;
+    // As the main program leaves the fields before each entry.
+    read_out_module.cell.a = 0.0F;
+    const std::string line = choice == kInputCell
+                                 ? "{Input cell a= 10.2 c= 8.3 alpha= 90 beta= 91 gamma= 92 }"
+                                 : "Conventional : a= 10.2 c= 8.3 alpha= 90 beta= 91 gamma= 92 P";
+    scan(run, line + "\n", choice);
+    EXPECT_EQ(0.0F, read_out_module.cell.a);
+    EXPECT_LT(read_out_module.cell.a, kMinCellA);
+    EXPECT_FLOAT_EQ(8.3F, read_out_module.cell.c);
+    EXPECT_FLOAT_EQ(90.0F, read_out_module.cell.alpha);
+    EXPECT_FLOAT_EQ(91.0F, read_out_module.cell.beta);
+    EXPECT_FLOAT_EQ(92.0F, read_out_module.cell.gamma);
+    const auto lines = run.console_lines();
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(kMemoryEnd, lines[0]);
+    EXPECT_EQ(textrec::kExitError, textrec::worst_status());
+  }
+}
+
+TEST(RechercheUnitCell, OnlyTheFirst256CharactersOfALineCount) {
+  {
+    // What stands beyond 256 does not end the line.
+    MemoryRun run;
+    set_before();
+    std::string line = "Conventional : a= 1 b= 2 c= 3 alpha= 4 beta= 5 gamma= 6 C";
+    line += std::string(299 - line.size(), ' ') + "X";
+    scan(run, line + "\r\nVolume : 9 ; System: cubic ;\r\n", kConventionalCell);
+    Cell expected = params_and_lattice("C");
+    expected.volume = 9;
+    expected.system = "cubic";
+    expect_cell(expected);
+    EXPECT_EQ("", run.out);
+  }
+  {
+    // A keyword beyond 256 counts as absent: "gamma=" here.
+    MemoryRun run;
+    set_before();
+    std::string line = "{Input cell a= 1 b= 2 c= 3 alpha= 4 beta= 5";
+    line += std::string(260 - line.size(), ' ') + "gamma= 70 }";
+    scan(run, line + "\n", kInputCell);
+    // beta's range ends before an absent gamma: empty, beta kept; gamma's range
+    // starts at position 6 ("t cell ...") and reads "t" as 0.
+    expect_cell(params(1, 2, 3, 4, kBefore.beta, 0.0F));
+    const auto lines = run.console_lines();
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(kMemoryEnd, lines[0]);
+  }
+  {
+    // The line is cut before it is left-justified: a keyword after 256 blanks is
+    // never seen, and a line 100000 characters long does not upset the next one.
+    MemoryRun run;
+    set_before();
+    scan(run,
+         std::string(256, ' ') + "Volume : 3 ; System: cubic ;\n" + std::string(100000, 'z') +
+             "\nVolume : 4 ; System: trigonal ;\n",
+         kInputCell);
+    expect_cell(volume_and_system(4, "trigonal"));
+  }
+}
+
+TEST(RechercheUnitCell, FilesThatSetNothing) {
+  const std::string cases[] = {
+      "",
+      "\n\n   \n",
+      "\x1A"
+      "Volume : 3 ; System: cubic ;\n",
+      "Just a log.\r\nNothing here.\r\n",
+  };
+  for (const int choice : {kInputCell, kConventionalCell}) {
+    for (const std::string& text : cases) {
+      SCOPED_TRACE(testing::Message() << testing::PrintToString(text) << " choice " << choice);
+      MemoryRun run;
+      set_before();
+      scan(run, text, choice);
+      expect_cell(kBefore);
+      EXPECT_EQ("", run.out);
+    }
+  }
+}
+
+TEST(RechercheUnitCell, TextAfterTheEndOfFileMarkIsNeverRead) {
+  MemoryRun run;
+  set_before();
+  scan(run,
+       "Volume : 3 ; System: cubic ;\r\n\x1A"
+       "Volume : 4 ; System: trigonal ;\r\n",
+       kInputCell);
+  expect_cell(volume_and_system(3, "cubic"));
+}
+
+TEST(RechercheUnitCell, ScansFromTheFirstLineToTheEnd) {
+  MemoryRun run;
+  set_before();
+  run.fs.files["cell.out"] = join(kDiraxFile, "\r\n");
+  textrec::open_read(kDiraxChannel, "cell.out");
+  // The file has been read past its cell lines already.
+  std::string line = textrec::blank_text(256);
+  for (int i = 0; i < 8; ++i) textrec::read_a(kDiraxChannel, line);
+  recherche_unit_cell(kInputCell);
+  const Cell input{5.94488F, 5.94488F, 8.34520F, 103.111F,    103.111F,
+                   61.589F,  500.404F, "C",      "monoclinic"};
+  expect_cell(input);
+  // The scan consumed the file, which is still open.
+  int status = 0;
+  textrec::read_a(kDiraxChannel, line, &status);
+  EXPECT_EQ(textrec::kStatusEnd, status);
+  // A second scan of the same file gives the same cell.
+  set_before();
+  recherche_unit_cell(kInputCell);
+  expect_cell(input);
+  EXPECT_EQ("", run.out);
+}
+
+}  // namespace
+}  // namespace korvex
