@@ -150,6 +150,8 @@ TEST(Axis, TicksAreRoundAndCoverTheData) {
   }
   EXPECT_EQ("0.000", vistrel::tick_label(-1e-17, 3));
   EXPECT_EQ("-0.002", vistrel::tick_label(-0.002, 3));
+  EXPECT_EQ("0.00000", vistrel::fixed(-1e-9, 5));
+  EXPECT_EQ("-0.00001", vistrel::fixed(-1e-5, 5));
 }
 
 }  // namespace

@@ -131,8 +131,11 @@ std::vector<std::string> render_terminal_plot(const PgfFile& pgf, const std::opt
   }
   const int block = (utf8 && pgf.marker_size >= 2) ? 2 : 1;
   for (const Point& p : pgf.points) {
+    // A block at the right or bottom edge grows inwards.
+    const int bx = std::min(dot_x(p.x), grid.dots_wide() - block);
+    const int by = std::min(dot_y(p.y), grid.dots_high() - block);
     for (int i = 0; i < block; ++i) {
-      for (int j = 0; j < block; ++j) grid.set(dot_x(p.x) + i, dot_y(p.y) + j, true);
+      for (int j = 0; j < block; ++j) grid.set(bx + i, by + j, true);
     }
   }
 

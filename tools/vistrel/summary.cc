@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <string_view>
 
 #include "vistrel/printable.h"
 
@@ -22,6 +23,11 @@ std::string with_unit(const std::string& number, const std::string& unit) {
 std::string fixed(double value, int decimals) {
   char buf[64];
   std::snprintf(buf, sizeof buf, "%.*f", decimals, value);
+  // A value that rounds to zero is written without a sign.
+  const std::string_view text = buf;
+  if (text.front() == '-' && text.find_first_not_of("-0.") == std::string_view::npos) {
+    return std::string(text.substr(1));
+  }
   return buf;
 }
 
@@ -84,7 +90,7 @@ std::vector<std::string> summary_lines(const PgfFile& pgf, const std::optional<L
 
   const long rows =
       static_cast<long>(pgf.points.size()) + pgf.skipped_x_overflow + pgf.skipped_y_overflow;
-  if (pgf.points.empty()) out.push_back(" Note: no point to plot.");
+  if (pgf.points.empty()) out.push_back(" Note: no point to plot, and no SVG picture.");
   if (pgf.skipped_x_overflow > 0) {
     out.push_back(" Note: " + rows_word(pgf.skipped_x_overflow) +
                   " skipped: temperature outside -99.99 to 999.99 (******).");

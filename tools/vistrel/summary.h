@@ -21,7 +21,8 @@ namespace vistrel {
                                                      const std::optional<LineFit>& fit, bool utf8,
                                                      bool with_legends);
 
-// A number as "%.*f" or "%.*e" would write it.
+// A number as "%.*f" or "%.*e" would write it; fixed() writes no "-" before a
+// value that rounds to zero.
 [[nodiscard]] std::string fixed(double value, int decimals);
 [[nodiscard]] std::string scientific(double value, int decimals);
 

@@ -21,6 +21,7 @@ constexpr double kHeight = 520;
 constexpr double kTop = 70;     // below the title and the key
 constexpr double kBottom = 70;  // X tick labels and X legend
 constexpr double kRight = 30;
+constexpr double kInset = 10;       // between the frame and the ends of the axes
 constexpr double kCharWidth = 7.5;  // of a 13 px sans-serif digit, for spacing labels
 
 std::string num(double v) {
@@ -85,7 +86,10 @@ std::string render_svg(const PgfFile& pgf, const std::optional<LineFit>& fit) {
   const PlotRanges ranges = plot_ranges(pgf.points, fit);
   const Axis y_axis = nice_axis(ranges.y.min, ranges.y.max, 6);
   const double left = 40 + kCharWidth * static_cast<double>(widest_label(y_axis));
-  const double x0 = left, x1 = kWidth - kRight, y0 = kTop, y1 = kHeight - kBottom;
+  // The frame (f*) lies a little outside the mapped range, so that markers at
+  // the ends of an axis do not sit on it.
+  const double fx0 = left, fx1 = kWidth - kRight, fy0 = kTop, fy1 = kHeight - kBottom;
+  const double x0 = fx0 + kInset, x1 = fx1 - kInset, y0 = fy0 + kInset, y1 = fy1 - kInset;
   Axis x_axis;
   for (int wanted = 8;; --wanted) {
     x_axis = nice_axis(ranges.x.min, ranges.x.max, wanted);
@@ -122,10 +126,10 @@ std::string render_svg(const PgfFile& pgf, const std::optional<LineFit>& fit) {
        "</style>\n";
   s += "<rect class=\"background\" width=\"100%\" height=\"100%\"/>\n";
   s += text_element("title", kWidth / 2, 30, "middle", title);
-  s += text_element("subtitle", x0, 56, "start", trim(pgf.title));
+  s += text_element("subtitle", fx0, 56, "start", trim(pgf.title));
 
   // The key, top right: a marker for the points, a stroke for the line.
-  double key_x = x1;
+  double key_x = fx1;
   if (fit) {
     s += text_element("key", key_x, 56, "end", "least-squares line");
     key_x -= 110;
@@ -137,18 +141,18 @@ std::string render_svg(const PgfFile& pgf, const std::optional<LineFit>& fit) {
 
   for (const double t : x_axis.ticks) {
     const double x = sx(t);
-    s += line_element("grid", x, y0, x, y1);
-    s += line_element("tick", x, y1, x, y1 + 5);
-    s += text_element("tick-label", x, y1 + 20, "middle", tick_label(t, x_axis.decimals));
+    s += line_element("grid", x, fy0, x, fy1);
+    s += line_element("tick", x, fy1, x, fy1 + 5);
+    s += text_element("tick-label", x, fy1 + 20, "middle", tick_label(t, x_axis.decimals));
   }
   for (const double t : y_axis.ticks) {
     const double y = sy(t);
-    s += line_element("grid", x0, y, x1, y);
-    s += line_element("tick", x0 - 5, y, x0, y);
-    s += text_element("tick-label", x0 - 8, y + 4.5, "end", tick_label(t, y_axis.decimals));
+    s += line_element("grid", fx0, y, fx1, y);
+    s += line_element("tick", fx0 - 5, y, fx0, y);
+    s += text_element("tick-label", fx0 - 8, y + 4.5, "end", tick_label(t, y_axis.decimals));
   }
-  s += "<rect class=\"frame\" x=\"" + num(x0) + "\" y=\"" + num(y0) + "\" width=\"" + num(x1 - x0) +
-       "\" height=\"" + num(y1 - y0) + "\"/>\n";
+  s += "<rect class=\"frame\" x=\"" + num(fx0) + "\" y=\"" + num(fy0) + "\" width=\"" +
+       num(fx1 - fx0) + "\" height=\"" + num(fy1 - fy0) + "\"/>\n";
   s += text_element("axis-label", (x0 + x1) / 2, kHeight - 20, "middle", trim(pgf.x_legend));
   const double ly = (y0 + y1) / 2;
   s += text_element("axis-label", 20, ly, "middle", trim(pgf.y_legend),
