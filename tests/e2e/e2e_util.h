@@ -238,14 +238,20 @@ inline void expect_plots(const testutil::ScopedTempDir& dir, const std::string& 
                          const std::vector<const Expected*>& entries, bool ended) {
   for (std::size_t i = 0; i < kPlotFiles.size(); ++i) {
     Lines points;
-    for (const Expected* entry : entries) points.push_back(entry->points[i]);
+    for (const Expected* entry : entries) {
+      EXPECT_EQ(26U, entry->points[i].size()) << "expected point |" << entry->points[i] << "|";
+      points.push_back(entry->points[i]);
+    }
     expect_file(dir, kPlotFiles[i], pgf_text(kPlotLabels[i], legend, count, points, ended));
   }
 }
 
 inline Lines table_rows(const std::vector<const Expected*>& entries) {
   Lines rows;
-  for (const Expected* entry : entries) rows.push_back(entry->row);
+  for (const Expected* entry : entries) {
+    EXPECT_EQ(109U, entry->row.size()) << "expected row |" << entry->row << "|";
+    rows.push_back(entry->row);
+  }
   return rows;
 }
 
@@ -328,7 +334,7 @@ inline const std::string kDiraxInputOnly = lf({
 // At 250 K: blank lattice, A4 gives four blanks.
 inline const Expected kInputOnlyInput = {
     "250.00    10.00000    10.50000    11.00000      80.000      85.000      95.000     1100.500"
-    "  triclinic       "
+    "  triclinic   "
     "    ",
     {"250.00            10.00000", "250.00            10.50000", "250.00            11.00000",
      "250.00            80.00000", "250.00            85.00000", "250.00            95.00000",

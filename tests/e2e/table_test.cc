@@ -1,0 +1,242 @@
+// Runs over series of DIRAX-like files: the table TK_parameters.xy and the plot
+// files byte for byte in both cell choices, entries without a cell, temperatures
+// that do not fit F6.2, the title record, file names with folders or longer than
+// 64 characters, and the bundled example series.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "e2e/e2e_util.h"
+#include "test_util.h"
+
+namespace {
+
+using e2e::Cell;
+using e2e::Lines;
+using testutil::ScopedTempDir;
+
+const Lines kRefuseAll(7, "n");
+
+std::string answers(const std::string& buffer_file, const std::string& choice) {
+  return e2e::lf(e2e::join({{buffer_file, choice}, kRefuseAll}));
+}
+
+// Five entries: a cell in both modes, no cell at all, a cell in both modes, a
+// cell in input-cell mode only, a cell in both modes. Rest of a line ignored,
+// a comma as separator, temperatures written in several ways.
+const std::string kSeriesTitle = "Test series: made-up crystal, both cells";
+const std::map<std::string, std::string> kSeriesFiles = {
+    {"series.lst",
+     e2e::lf({kSeriesTitle, "file              T(K)", "100K.out  100.0   first point of the series",
+              "nocell.out  150", "200K.out  200.", "inputonly.out   250", "300K.out,295.15"})},
+    {"100K.out", e2e::kDirax100K},
+    {"nocell.out", e2e::kDiraxNoCell},
+    {"200K.out", e2e::kDirax200K},
+    {"inputonly.out", e2e::kDiraxInputOnly},
+    {"300K.out", e2e::kDirax300K},
+};
+
+TEST(TableFile, BothCellChoicesOverASeries) {
+  struct Case {
+    std::string choice;
+    Cell cell;
+    std::vector<const e2e::Expected*> entries;
+  };
+  const Case cases[] = {
+      {"1",
+       Cell::kInput,
+       {&e2e::k100KInput, &e2e::k200KInput, &e2e::kInputOnlyInput, &e2e::k300KInput}},
+      {"2",
+       Cell::kConventional,
+       {&e2e::k100KConventional, &e2e::k200KConventional, &e2e::k300KConventional}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE("cell choice " + c.choice);
+    ScopedTempDir dir;
+    e2e::make_files(dir, kSeriesFiles);
+    const auto run = e2e::run_korvex(dir, answers("series.lst", c.choice));
+    e2e::expect_console(e2e::join({e2e::dialogue(), e2e::final_message(), e2e::offers()}), run.out);
+    EXPECT_EQ(0, run.exit_status);
+    e2e::expect_table(
+        dir, e2e::join({e2e::table_header(kSeriesTitle, c.cell), e2e::table_rows(c.entries)}));
+    // Every list line after the second counts as a point, with a cell or not.
+    e2e::expect_plots(dir, kSeriesTitle, 5, c.entries, e2e::kEnded);
+  }
+}
+
+// F6.2 holds -99.99 to 999.99; a temperature outside is written as asterisks in
+// the table and the plot files alike, and the entry is kept.
+TEST(TableFile, TemperatureOutsideF62IsWrittenAsAsterisks) {
+  struct Case {
+    std::string typed;
+    std::string field;
+  };
+  const std::vector<Case> cases = {
+      {"1000.0", "******"},  {"-100.0", "******"}, {"-99.99", "-99.99"}, {"999.99", "999.99"},
+      {"999.996", "******"}, {"0.125", "  0.13"},  {"-0.004", "  0.00"},
+  };
+  Lines list = {"Temperatures", "file  T(K)"};
+  Lines rows;
+  std::vector<Lines> points(7);
+  for (const Case& c : cases) {
+    list.push_back("100K.out  " + c.typed);
+    rows.push_back(c.field + e2e::k100KInput.row.substr(6));
+    for (std::size_t i = 0; i < points.size(); ++i)
+      points[i].push_back(c.field + e2e::k100KInput.points[i].substr(6));
+  }
+  ScopedTempDir dir;
+  e2e::make_files(dir, {{"hot.lst", e2e::lf(list)}, {"100K.out", e2e::kDirax100K}});
+  const auto run = e2e::run_korvex(dir, answers("hot.lst", "1"));
+  EXPECT_EQ(0, run.exit_status);
+  e2e::expect_table(dir, e2e::join({e2e::table_header("Temperatures", Cell::kInput), rows}));
+  for (std::size_t i = 0; i < points.size(); ++i) {
+    e2e::expect_file(dir, e2e::kPlotFiles[i],
+                     e2e::pgf_text(e2e::kPlotLabels[i], "Temperatures",
+                                   static_cast<int>(cases.size()), points[i], e2e::kEnded));
+  }
+}
+
+// The title is the buffer file's first line cut to 128 characters, trailing
+// blanks removed, leading blanks kept; the main legend of every plot likewise.
+TEST(TableFile, TitleIsTheFirstLineCutTo128Characters) {
+  const std::string long_head =
+      "  Cooling series of a made-up crystal, 325 K down to 100 K in steps of 25 K, "
+      "cells from DIRAX, conventional and input, for tests";
+  const std::string blank_tail = "Title" + std::string(123, ' ');
+  ASSERT_EQ(128U, long_head.size());
+  ASSERT_EQ(128U, blank_tail.size());
+  struct Case {
+    std::string first_line;
+    std::string title;  // after "! " and after "# MAIN LEGEND TEXT: "
+  };
+  const Case cases[] = {
+      {long_head + " -- this tail beyond column 128 is cut off", long_head},
+      {blank_tail + "tail", "Title"},
+      {"   ", ""},
+      {"", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE("first line |" + c.first_line + "|");
+    ScopedTempDir dir;
+    e2e::make_files(dir, {{"t.lst", e2e::lf({c.first_line, "file  T(K)", "100K.out 100"})},
+                          {"100K.out", e2e::kDirax100K}});
+    const auto run = e2e::run_korvex(dir, answers("t.lst", "1"));
+    EXPECT_EQ(0, run.exit_status);
+    e2e::expect_table(dir,
+                      e2e::join({e2e::table_header(c.title, Cell::kInput), {e2e::k100KInput.row}}));
+    e2e::expect_plots(dir, c.title, 1, {&e2e::k100KInput}, e2e::kEnded);
+  }
+}
+
+// Names are used whole: a folder in the name, an absolute path, and names
+// longer than 64 characters, at the question and in the list.
+TEST(TableFile, FileNamesWithFoldersAndLongNames) {
+  ScopedTempDir dir;
+  const std::string buffer_file =
+      "lists/buffer_file_named_with_more_than_sixty_four_characters_to_be_used_whole.lst";
+  const std::string long_dirax =
+      "dirax_output_file_with_a_name_longer_than_sixty_four_characters_300K.out";
+  const std::string absolute = dir.file("elsewhere/200K.out");
+  e2e::make_files(dir, {{buffer_file, e2e::lf({"Names", "file  T(K)", "data/100K.out  100.0",
+                                               absolute + "  200", long_dirax + "  295.15"})},
+                        {"data/100K.out", e2e::kDirax100K},
+                        {"elsewhere/200K.out", e2e::kDirax200K},
+                        {long_dirax, e2e::kDirax300K}});
+  const auto run = e2e::run_korvex(dir, answers(buffer_file, "1"));
+  e2e::expect_console(e2e::join({e2e::dialogue(), e2e::final_message(), e2e::offers()}), run.out);
+  EXPECT_EQ(0, run.exit_status);
+  const std::vector<const e2e::Expected*> entries = {&e2e::k100KInput, &e2e::k200KInput,
+                                                     &e2e::k300KInput};
+  e2e::expect_table(
+      dir, e2e::join({e2e::table_header("Names", Cell::kInput), e2e::table_rows(entries)}));
+  e2e::expect_plots(dir, "Names", 3, entries, e2e::kEnded);
+}
+
+// One table row cut into its fields by the row layout.
+struct Row {
+  float temperature, a, b, c, alpha, beta, gamma, volume;
+  std::string system, lattice;
+};
+
+Row parse_row(const std::string& line) {
+  auto real = [&](std::size_t from, std::size_t width) {
+    return std::stof(line.substr(from, width));
+  };
+  return {real(0, 6),   real(6, 12),  real(18, 12), real(30, 12),        real(42, 12),
+          real(54, 12), real(66, 12), real(78, 13), line.substr(93, 12), line.substr(105, 4)};
+}
+
+double cell_volume(const Row& r) {
+  const double to_rad = std::acos(-1.0) / 180.0;
+  const double ca = std::cos(r.alpha * to_rad), cb = std::cos(r.beta * to_rad),
+               cg = std::cos(r.gamma * to_rad);
+  return r.a * r.b * r.c * std::sqrt(1 - ca * ca - cb * cb - cg * cg + 2 * ca * cb * cg);
+}
+
+// The example series shipped with the program: ten temperatures of one made-up
+// crystal whose values change smoothly.
+TEST(TableFile, BundledExampleSeriesGivesAPlausibleTable) {
+  for (const std::string choice : {"1", "2"}) {
+    SCOPED_TRACE("cell choice " + choice);
+    ScopedTempDir dir;
+    std::filesystem::copy(EXAMPLES_DIR, dir.path(), std::filesystem::copy_options::recursive);
+    const auto run = e2e::run_korvex(dir, answers("series.lst", choice));
+    EXPECT_EQ(0, run.exit_status);
+    e2e::expect_console(e2e::join({e2e::dialogue(), e2e::final_message(), e2e::offers()}), run.out);
+
+    const Lines lines = testutil::split_lines(testutil::read_file(dir.file("TK_parameters.xy")));
+    const std::size_t header = choice == "1" ? 5 : 4;
+    ASSERT_EQ(header + 10, lines.size());
+    std::vector<Row> rows;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+      ASSERT_EQ(i < header, lines[i].starts_with("!")) << "record " << i + 1;
+      ASSERT_TRUE(lines[i].ends_with("\r")) << "record " << i + 1;
+      if (i < header) continue;
+      ASSERT_EQ(110U, lines[i].size()) << "record " << i + 1;  // 109 and the CR
+      rows.push_back(parse_row(lines[i]));
+    }
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+      const Row& r = rows[i];
+      SCOPED_TRACE("row " + std::to_string(i + 1));
+      EXPECT_FLOAT_EQ(100.0F + 25.0F * static_cast<float>(i), r.temperature);
+      for (const float length : {r.a, r.b, r.c}) {
+        EXPECT_GT(length, 2.0F);
+        EXPECT_LT(length, 50.0F);
+      }
+      for (const float angle : {r.alpha, r.beta, r.gamma}) {
+        EXPECT_GT(angle, 30.0F);
+        EXPECT_LT(angle, 150.0F);
+      }
+      EXPECT_GT(r.volume, 50.0F);
+      EXPECT_LT(r.volume, 5000.0F);
+      EXPECT_NE(std::string(12, ' '), r.system);
+      EXPECT_EQ("   ", r.lattice.substr(0, 3));
+      EXPECT_NE(' ', r.lattice[3]);
+      // The volume belongs to the conventional cell.
+      if (choice == "2") {
+        EXPECT_NEAR(1.0, cell_volume(r) / r.volume, 0.005);
+      }
+      if (i == 0) continue;
+      const Row& before = rows[i - 1];
+      EXPECT_GT(r.volume, before.volume);  // expands on heating
+      for (const auto field :
+           {&Row::a, &Row::b, &Row::c, &Row::alpha, &Row::beta, &Row::gamma, &Row::volume})
+        EXPECT_NEAR(1.0, r.*field / before.*field, 0.01);
+    }
+    for (const auto& file : e2e::kPlotFiles) {
+      SCOPED_TRACE(file);
+      const Lines pgf = testutil::split_lines(testutil::read_file(dir.file(file)));
+      ASSERT_EQ(23U, pgf.size());  // 12 header records, 10 points, the end record
+      EXPECT_EQ("#  NUMBER OF POINTS :       10\r", pgf[8]);
+      EXPECT_TRUE(pgf[12].starts_with("100.00")) << pgf[12];
+      EXPECT_TRUE(pgf[21].starts_with("325.00")) << pgf[21];
+      EXPECT_EQ("# END OF FILE\r", pgf[22]);
+    }
+  }
+}
+
+}  // namespace
