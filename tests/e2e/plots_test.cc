@@ -1,0 +1,184 @@
+// Runs whose buffer file is short, holds blank or unreadable lines, or names a
+// DIRAX file that does not exist, and a run that cannot create a plot file: the
+// console, the exit status and what every output file holds afterwards.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "e2e/e2e_util.h"
+#include "test_util.h"
+
+namespace {
+
+using e2e::Cell;
+using e2e::Lines;
+using testutil::ScopedTempDir;
+
+const Lines kRefuseAll(7, "n");
+
+std::string answers(const std::string& buffer_file, const std::string& choice) {
+  return e2e::lf(e2e::join({{buffer_file, choice}, kRefuseAll}));
+}
+
+const std::map<std::string, std::string> kDiraxFiles = {
+    {"100K.out", e2e::kDirax100K},
+    {"200K.out", e2e::kDirax200K},
+    {"300K.out", e2e::kDirax300K},
+};
+
+// No entries: headers, point count 0 and the end record right after the data
+// heading; the run ends clean with its final message and seven offers.
+TEST(PlotFiles, ListOfExactlyTwoLines) {
+  ScopedTempDir dir;
+  e2e::make_files(dir, {{"two.lst", e2e::lf({"No entries yet", "file  T(K)"})}});
+  const auto run = e2e::run_korvex(dir, answers("two.lst", "2"));
+  e2e::expect_console(e2e::join({e2e::dialogue(), e2e::final_message(), e2e::offers()}), run.out);
+  EXPECT_EQ(0, run.exit_status);
+  e2e::expect_table(dir, e2e::table_header("No entries yet", Cell::kConventional));
+  e2e::expect_file(dir, "TK_cell_a.pgf",
+                   testutil::crlf({
+                       "# MAIN LEGEND TEXT: No entries yet",
+                       "# X LEGEND TEXT   : Temperature (K)",
+                       "# Y LEGEND TEXT   : a unit cell parameter (A)",
+                       "#   TK              a(A)",
+                       "# NUMBER OF PATTERNS: 1",
+                       "#--------------------------------------------------",
+                       "# >>>>>>>> PATTERN #: 1",
+                       "#             TITLE : a(A)=f(T)",
+                       "#  NUMBER OF POINTS :        0",
+                       "#            MARKER : 1",
+                       "#              SIZE : 2",
+                       "#   DATA: X Y",
+                       "# END OF FILE",
+                   }));
+  e2e::expect_plots(dir, "No entries yet", 0, {}, e2e::kEnded);
+}
+
+// Every line after the second counts as a point, blank ones too, although the
+// pass passes them over.
+TEST(PlotFiles, BlankLinesInTheListRaiseThePointCount) {
+  ScopedTempDir dir;
+  e2e::make_files(dir, kDiraxFiles);
+  e2e::make_files(dir, {{"blank.lst", e2e::lf({"With blank lines", "file  T(K)", "100K.out  100.0",
+                                               "", "200K.out  200", "", "   "})}});
+  const auto run = e2e::run_korvex(dir, answers("blank.lst", "1"));
+  e2e::expect_console(e2e::join({e2e::dialogue(), e2e::final_message(), e2e::offers()}), run.out);
+  EXPECT_EQ(0, run.exit_status);
+  e2e::expect_table(dir, e2e::join({e2e::table_header("With blank lines", Cell::kInput),
+                                    {e2e::k100KInput.row, e2e::k200KInput.row}}));
+  e2e::expect_plots(dir, "With blank lines", 5, {&e2e::k100KInput, &e2e::k200KInput}, e2e::kEnded);
+}
+
+// Each missing line is an end of data, read once by the main program and once
+// more when the output files are prepared; the title and the legends stay
+// blank, and the run goes on as after an empty list, ending with status 8.
+TEST(PlotFiles, BufferFileOfFewerThanTwoLines) {
+  struct Case {
+    std::string content;
+    int ends_of_data;
+    std::string title;
+  };
+  const Case cases[] = {
+      {"", 4, ""},
+      {"Only a title\n", 2, "Only a title"},
+      {"Only a title", 2, "Only a title"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE("buffer file |" + c.content + "|");
+    ScopedTempDir dir;
+    e2e::make_files(dir, {{"short.lst", c.content}});
+    const auto run = e2e::run_korvex(dir, answers("short.lst", "1"));
+    e2e::expect_console(
+        e2e::join({e2e::dialogue(),
+                   e2e::repeat(e2e::shown(" !! Error: end of data in a read from channel 1 "
+                                          "(short.lst)"),
+                               c.ends_of_data),
+                   e2e::final_message(), e2e::offers()}),
+        run.out);
+    EXPECT_EQ(8, run.exit_status);
+    e2e::expect_table(dir, e2e::table_header(c.title, Cell::kInput));
+    e2e::expect_plots(dir, c.title, 0, {}, e2e::kEnded);
+  }
+}
+
+// The run stops at the missing file: the rows and points of the entries before
+// it stay, the plot files get no end record, nothing is offered.
+TEST(PlotFiles, MissingDiraxFileInMidListStopsTheRun) {
+  ScopedTempDir dir;
+  e2e::make_files(dir, kDiraxFiles);
+  e2e::make_files(dir,
+                  {{"gap.lst", e2e::lf({"Gap", "file  T(K)", "100K.out  100.0", "200K.out  200",
+                                        "data/missing.out  250", "300K.out  295.15"})}});
+  const auto run = e2e::run_korvex(dir, answers("gap.lst", "1"));
+  e2e::expect_console(
+      e2e::join({e2e::dialogue(), {"  !! data/missing.out does not exist !!", "  "}}), run.out);
+  EXPECT_EQ(8, run.exit_status);
+  e2e::expect_table(dir, e2e::join({e2e::table_header("Gap", Cell::kInput),
+                                    {e2e::k100KInput.row, e2e::k200KInput.row}}));
+  e2e::expect_plots(dir, "Gap", 4, {&e2e::k100KInput, &e2e::k200KInput}, e2e::kNotEnded);
+}
+
+// An entry that cannot be read ends the pass with a message naming its line;
+// the rest of the run is that of a complete list, with status 8.
+TEST(PlotFiles, UnreadableEntryEndsThePass) {
+  struct Case {
+    Lines entries;
+    int bad_line;  // 0: every entry readable
+    std::vector<const e2e::Expected*> written;
+  };
+  const Case cases[] = {
+      {{"100K.out  100.0", "200K.out  12x5", "300K.out  295.15"}, 4, {&e2e::k100KInput}},
+      // A name without a temperature at the end of the file.
+      {{"100K.out  100.0", "200K.out  200", "300K.out"}, 5, {&e2e::k100KInput, &e2e::k200KInput}},
+      // The temperature is looked for on the next line, which holds none.
+      {{"100K.out  100.0", "200K.out", "oops"}, 5, {&e2e::k100KInput}},
+      // A name and its temperature on two lines make one entry.
+      {{"100K.out", "100.0", "200K.out  200"}, 0, {&e2e::k100KInput, &e2e::k200KInput}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE("entries |" + e2e::lf(c.entries) + "|");
+    ScopedTempDir dir;
+    e2e::make_files(dir, kDiraxFiles);
+    e2e::make_files(dir, {{"bad.lst", e2e::lf(e2e::join({{"Bad", "file  T(K)"}, c.entries}))}});
+    const auto run = e2e::run_korvex(dir, answers("bad.lst", "1"));
+    Lines message;
+    if (c.bad_line != 0)
+      message = {"  !! Line " + std::to_string(c.bad_line) +
+                 " of the buffer file cannot be read as a file name and a temperature !!"};
+    e2e::expect_console(e2e::join({e2e::dialogue(), message, e2e::final_message(), e2e::offers()}),
+                        run.out);
+    EXPECT_EQ(c.bad_line != 0 ? 8 : 0, run.exit_status);
+    e2e::expect_table(
+        dir, e2e::join({e2e::table_header("Bad", Cell::kInput), e2e::table_rows(c.written)}));
+    e2e::expect_plots(dir, "Bad", 3, c.written, e2e::kEnded);
+  }
+}
+
+// A folder in the way of the third plot file: the run ends at once with 16; the
+// table and the two plot files created before keep their headers.
+TEST(PlotFiles, FailureToCreateAPlotFileEndsTheRun) {
+  ScopedTempDir dir;
+  e2e::make_files(dir, kDiraxFiles);
+  e2e::make_files(dir, {{"one.lst", e2e::lf({"Blocked", "file  T(K)", "100K.out  100.0"})}});
+  std::filesystem::create_directory(dir.file("TK_cell_c.pgf"));
+  const auto run = e2e::run_korvex(dir, answers("one.lst", "1"));
+  e2e::expect_console(
+      e2e::join({e2e::dialogue(),
+                 {" !! Severe error: cannot create TK_cell_c.pgf on channel 16: Is a directory",
+                  " !! Execution ended."}}),
+      run.out);
+  EXPECT_EQ(16, run.exit_status);
+  e2e::expect_table(dir, e2e::table_header("Blocked", Cell::kInput));
+  for (std::size_t i = 0; i < 2; ++i) {
+    e2e::expect_file(dir, e2e::kPlotFiles[i],
+                     e2e::pgf_text(e2e::kPlotLabels[i], "Blocked", 1, {}, e2e::kNotEnded));
+  }
+  EXPECT_TRUE(std::filesystem::is_directory(dir.file("TK_cell_c.pgf")));
+  for (std::size_t i = 3; i < e2e::kPlotFiles.size(); ++i)
+    EXPECT_FALSE(testutil::file_exists(dir.file(e2e::kPlotFiles[i]))) << e2e::kPlotFiles[i];
+}
+
+}  // namespace
