@@ -220,6 +220,12 @@ bool RecordReader::fill() {
   begin_ = 0;
   end_ = static_cast<std::size_t>(got);
   if (got == 0) at_end_ = true;
+  // A 0x1A byte ends the data: it and what follows are dropped here, once per
+  // fill, so that splitting the buffer into records looks for line feeds alone.
+  if (const void* mark = std::memchr(buffer_.get(), kEndOfFileMark, end_)) {
+    end_ = static_cast<std::size_t>(static_cast<const char*>(mark) - buffer_.get());
+    at_end_ = true;
+  }
   return true;
 }
 
@@ -235,7 +241,7 @@ int RecordReader::next_record_prefix(std::string_view* record, std::size_t keep)
     if (begin_ == end_) {
       if (!at_end_ && !fill()) return kStatusIoError;
       if (at_end_ && begin_ == end_) {
-        // The last record of a file that does not end with a line feed.
+        // The last record, not ended by a line feed (or cut by a 0x1A).
         if (total == 0) return kStatusEnd;
         *record = carry_;
         ++record_number_;
@@ -246,23 +252,6 @@ int RecordReader::next_record_prefix(std::string_view* record, std::size_t keep)
     const std::size_t avail = end_ - begin_;
     const char* nl = static_cast<const char*>(std::memchr(start, '\n', avail));
     const std::size_t span = nl ? static_cast<std::size_t>(nl - start) : avail;
-    const char* mark = static_cast<const char*>(std::memchr(start, kEndOfFileMark, span));
-    if (mark) {
-      // The data end at the mark: what stands before it is the last record.
-      at_end_ = true;
-      const std::size_t n = static_cast<std::size_t>(mark - start);
-      begin_ = end_;
-      total += n;
-      if (total == 0) return kStatusEnd;
-      if (carry_.empty() && total == n) {
-        *record = std::string_view(start, std::min(n, keep));
-      } else {
-        if (carry_.size() < keep) carry_.append(start, std::min(n, keep - carry_.size()));
-        *record = carry_;
-      }
-      ++record_number_;
-      return kStatusOk;
-    }
     if (!nl) {
       if (carry_.size() < keep) carry_.append(start, std::min(avail, keep - carry_.size()));
       total += avail;
@@ -288,6 +277,9 @@ int RecordReader::next_record_prefix(std::string_view* record, std::size_t keep)
 }
 
 bool RecordReader::rewind() {
+  // Nothing read since the source was opened or last rewound: it stands at its
+  // first byte already, and a file just opened costs no seek.
+  if (begin_ == 0 && end_ == 0 && !at_end_ && !failed_) return true;
   if (!source_->rewind()) return false;
   begin_ = end_ = 0;
   at_end_ = failed_ = false;
