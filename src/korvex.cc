@@ -71,8 +71,8 @@ void clear_cell() {
   cell.volume = 0.0F;
   // A file that names no lattice or system shows blanks, not the texts of an
   // earlier file.
-  cell.lattice = textrec::blank_text(1);
-  cell.system = textrec::blank_text(16);
+  cell.lattice.assign(1, ' ');
+  cell.system.assign(16, ' ');
 }
 
 }  // namespace
@@ -107,12 +107,12 @@ void run() {
       }
       break;
     }
-    if (!textrec::exists(dirax_file_name)) {
+    // The existence check and the open are one open of the file.
+    if (!textrec::open_read_if_exists(kDiraxChannel, dirax_file_name)) {
       console_write({" !! ", trim_right(dirax_file_name), " does not exist !!"});
       console_write({" "});
       textrec::stop(textrec::kExitError);
     }
-    textrec::open_read(kDiraxChannel, dirax_file_name);
     recherche_unit_cell(cell_choice);
     // A value that is not a number is not below the limit.
     if (cell.a < kMinCellA) continue;

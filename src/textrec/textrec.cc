@@ -42,9 +42,13 @@ struct Runtime {
   std::string record;  // the record being laid out by a formatted write
 };
 
+// One instance for the run. Nothing reaches the layer before main, so a plain
+// object of this file serves, without the guard of a function-local one on
+// every access of the hot paths.
+Runtime g_runtime;
+
 Runtime& rt() {
-  static Runtime runtime;
-  return runtime;
+  return g_runtime;
 }
 
 int severity(Failure failure) {
@@ -133,37 +137,43 @@ Channel& channel_for_writing(int channel) {
   return rt().channels[channel];
 }
 
-// Tells the error report what a free-form read without a status met.
+// Tells the error report what a free-form read without a status met. The place
+// of the read ("a memory record", "channel 2 (NAME)") is put into words only when
+// there is a failure to tell: the scanner makes several reads per line.
 class ReportSink : public ProblemSink {
  public:
-  explicit ReportSink(std::string where) : where_(std::move(where)) {}
+  explicit ReportSink(std::string_view fixed_where) : fixed_where_(fixed_where) {}
+  explicit ReportSink(int channel) : channel_(channel) {}
   void problem(Problem problem, std::string_view detail) override {
+    const std::string where =
+        fixed_where_.empty() ? channel_label(channel_) : std::string(fixed_where_);
     const std::string shown = printable(detail);
     switch (problem) {
       case Problem::kEndOfData:
-        report(Failure::kEndOfData, "end of data in a read from " + where_);
+        report(Failure::kEndOfData, "end of data in a read from " + where);
         break;
       case Problem::kBadCharacter:
         report(Failure::kBadCharacter,
                "the character \"" + shown +
-                   "\" cannot belong to a number, read as 0, in a read from " + where_);
+                   "\" cannot belong to a number, read as 0, in a read from " + where);
         break;
       case Problem::kOutOfRange:
         report(Failure::kOutOfRange,
-               "value out of range: \"" + shown + "\" in a read from " + where_);
+               "value out of range: \"" + shown + "\" in a read from " + where);
         break;
       case Problem::kQuotedNumber:
         report(Failure::kQuotedNumber,
-               "a quoted text given for a number: " + shown + " in a read from " + where_);
+               "a quoted text given for a number: " + shown + " in a read from " + where);
         break;
       case Problem::kIoError:
-        report(Failure::kFileSystem, "cannot read " + where_ + ": " + shown);
+        report(Failure::kFileSystem, "cannot read " + where + ": " + shown);
         break;
     }
   }
 
  private:
-  std::string where_;
+  std::string_view fixed_where_;
+  int channel_ = 0;
 };
 
 void write_record_to(int channel, std::string_view record) {
@@ -250,21 +260,57 @@ bool exists(std::string_view name) {
   return !trimmed.empty() && rt().file_system->exists(std::string(trimmed));
 }
 
+namespace {
+
+// Connects the named file for reading on the free channel. The name goes
+// straight into the channel's own text, whose room is kept from file to file, so
+// that an open allocates nothing for it. False, with the system's reason in
+// *error, when the file system refuses the file; the name then stays in the
+// channel's text for the caller's diagnostic.
+bool connect_reader(int channel, std::string_view name, std::string* error) {
+  Channel& ch = rt().channels[channel];
+  ch.name.assign(trim_right(name));
+  auto source = rt().file_system->open(ch.name, error);
+  if (!source) return false;
+  ch.reader = std::make_unique<RecordReader>(std::move(source));
+  return true;
+}
+
+// Frees the channel that connect_reader could not connect and reports why.
+void report_open_failure(int channel, const std::string& error) {
+  Channel& ch = rt().channels[channel];
+  const std::string file = std::move(ch.name);
+  ch.name.clear();
+  report(Failure::kFileSystem, "cannot open " + printable(file) + " on channel " +
+                                   std::to_string(channel) + ": " + error);
+}
+
+}  // namespace
+
 void open_read(int channel, std::string_view name) {
   if (!valid_channel(channel))
     report(Failure::kProgram, channel_label(channel) + " does not exist");
   close(channel);
-  const std::string file(trim_right(name));
   std::string error;
-  auto source = rt().file_system->open(file, &error);
-  if (!source) {
-    report(Failure::kFileSystem, "cannot open " + printable(file) + " on channel " +
-                                     std::to_string(channel) + ": " + error);
-    return;
-  }
+  if (!connect_reader(channel, name, &error)) report_open_failure(channel, error);
+}
+
+bool open_read_if_exists(int channel, std::string_view name) {
+  if (!valid_channel(channel))
+    report(Failure::kProgram, channel_label(channel) + " does not exist");
+  close(channel);
+  if (trim_right(name).empty()) return false;  // an all-blank name names nothing
+  std::string error;
+  if (connect_reader(channel, name, &error)) return true;
+  // Only a failed open asks whether the file is there: a missing file is no
+  // failure of the layer, one that is there but refused is.
   Channel& ch = rt().channels[channel];
-  ch.name = file;
-  ch.reader = std::make_unique<RecordReader>(std::move(source));
+  if (!rt().file_system->exists(ch.name)) {
+    ch.name.clear();
+    return false;
+  }
+  report_open_failure(channel, error);
+  return true;  // as after open_read: the failure has ended the run
 }
 
 void create(int channel, std::string_view name) {
@@ -286,6 +332,14 @@ void create(int channel, std::string_view name) {
 
 void close(int channel) {
   if (!valid_channel(channel)) return;
+  Channel& ch = rt().channels[channel];
+  if (!ch.writer) {
+    // A file read from has nothing to write out: closing it cannot fail, and
+    // there is no label to build for a diagnostic (one close per listed file).
+    ch.reader.reset();
+    ch.name.clear();
+    return;
+  }
   const std::string label = channel_label(channel);
   std::string error;
   if (!close_channel(channel, &error))
@@ -331,8 +385,10 @@ void write_memory(std::string& memory, const Layout& layout, std::initializer_li
 }
 
 int read_record(int channel, std::string_view* record, std::size_t keep) {
-  if (!valid_channel(channel) || !rt().channels[channel].reader) return kStatusIoError;
-  return rt().channels[channel].reader->next_record_prefix(record, keep);
+  if (!valid_channel(channel)) return kStatusIoError;
+  RecordReader* reader = rt().channels[channel].reader.get();
+  if (!reader) return kStatusIoError;
+  return reader->next_record_prefix(record, keep);
 }
 
 void read_a(int channel, std::string& text, int* status) {
@@ -383,7 +439,7 @@ ReadOutcome read_free(Source source, std::initializer_list<Target> targets, int*
         outcome.status = kStatusIoError;
         break;
       }
-      ReportSink sink(channel_label(source.channel));
+      ReportSink sink(source.channel);
       outcome =
           read_free_form(*rt().channels[source.channel].reader, list, status ? nullptr : &sink);
       break;

@@ -82,6 +82,10 @@ void console_write(std::initializer_list<std::string_view> texts);
 [[nodiscard]] bool exists(std::string_view name);
 
 void open_read(int channel, std::string_view name);
+// The existence check and open_read in one, with one open of the file: false,
+// the channel left free, when no file of that name (trailing blanks removed)
+// exists; a file that exists but cannot be opened is reported as by open_read.
+[[nodiscard]] bool open_read_if_exists(int channel, std::string_view name);
 void create(int channel, std::string_view name);
 void close(int channel);
 void rewind(int channel);

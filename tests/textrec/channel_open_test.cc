@@ -1,0 +1,116 @@
+// The one-open path of a listed file: the existence check folded into the open,
+// and the positioning at the first record of a file that has not been read yet.
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "textrec/textrec.h"
+#include "unit/unit_util.h"
+
+namespace textrec {
+namespace {
+
+using unittest::MemoryRun;
+using Lines = std::vector<std::string>;
+
+constexpr int kOpen = 1, kMissing = 0, kEnded = -1;
+
+TEST(OpenReadIfExists, MissingPresentOrRefused) {
+  const struct {
+    std::string name;
+    int expected;
+    std::string first_record;  // when open
+    Lines console;
+  } cases[] = {
+      {"cell.out", kOpen, "first", {}},
+      {"cell.out   ", kOpen, "first", {}},  // trailing blanks removed
+      {"missing.out", kMissing, "", {}},
+      {"   ", kMissing, "", {}},        // an all-blank name names nothing
+      {" cell.out", kMissing, "", {}},  // leading blanks stay in the name
+      {"locked.out",
+       kEnded,
+       "",
+       {" !! Severe error: cannot open locked.out on channel 2: Permission denied",
+        " !! Execution ended."}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE("|" + c.name + "|");
+    MemoryRun run;
+    run.fs.files["cell.out"] = "first\r\nsecond\r\n";
+    run.fs.files["other.out"] = "other\n";
+    run.fs.refuse["locked.out"] = "Permission denied";
+    // The channel holds another file first: it is closed whatever the outcome.
+    open_read(2, "other.out");
+    int got = kEnded;
+    try {
+      got = open_read_if_exists(2, c.name) ? kOpen : kMissing;
+    } catch (const RunEnded& ended) {
+      EXPECT_EQ(kExitEnded, ended.exit_status);
+    }
+    EXPECT_EQ(c.expected, got);
+    EXPECT_EQ(c.console, run.console_lines());
+    std::string_view record;
+    if (c.expected == kOpen) {
+      ASSERT_EQ(kStatusOk, read_record(2, &record, 256));
+      EXPECT_EQ(c.first_record, record);
+    } else {
+      EXPECT_EQ(kStatusIoError, read_record(2, &record, 256)) << "the channel is not free";
+    }
+  }
+}
+
+// A source that counts its rewinds and, like a pipe, cannot go back.
+class CountingSource : public ByteSource {
+ public:
+  CountingSource(std::string bytes, int* rewinds) : bytes_(std::move(bytes)), rewinds_(rewinds) {}
+  long read(char* buf, std::size_t n) override {
+    const std::size_t count = std::min(n, bytes_.size() - pos_);
+    std::memcpy(buf, bytes_.data() + pos_, count);
+    pos_ += count;
+    return static_cast<long>(count);
+  }
+  bool rewind() override {
+    ++*rewinds_;
+    return false;
+  }
+  std::string error() const override { return "Illegal seek"; }
+
+ private:
+  std::string bytes_;
+  std::size_t pos_ = 0;
+  int* rewinds_;
+};
+
+TEST(RecordReader, RewindBeforeAnyReadLeavesTheSourceAlone) {
+  const struct {
+    std::string bytes;
+    int records_read_first;  // before the rewind
+    bool rewound;            // the rewind went to the source
+  } cases[] = {
+      {"one\ntwo\n", 0, false},
+      {"one\ntwo\n", 1, true},
+      {"", 1, true},           // the end of the data was met
+      {"\x1Aone\n", 1, true},  // the data end at once: the mark was read
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(c.bytes) + " after " +
+                 std::to_string(c.records_read_first));
+    int rewinds = 0;
+    RecordReader reader(std::make_unique<CountingSource>(c.bytes, &rewinds));
+    std::string_view record;
+    for (int i = 0; i < c.records_read_first; ++i) (void)reader.next_record(&record);
+    EXPECT_EQ(!c.rewound, reader.rewind());
+    EXPECT_EQ(c.rewound ? 1 : 0, rewinds);
+    if (!c.rewound) {
+      ASSERT_EQ(kStatusOk, reader.next_record(&record));
+      EXPECT_EQ("one", record);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace textrec
