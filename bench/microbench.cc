@@ -185,15 +185,15 @@ struct FieldCase {
 };
 // The fields of one table row and one plot point.
 constexpr std::array<FieldCase, 10> kFields{{{90.31F, 6, 2},
-                                              {5.94434F, 12, 5},
-                                              {8.34362F, 12, 5},
-                                              {103.107F, 12, 3},
-                                              {61.593F, 12, 3},
-                                              {500.245F, 13, 3},
-                                              {500.245F, 20, 5},
-                                              {1234.56789F, 20, 5},
-                                              {-0.004F, 6, 2},
-                                              {1000.0F, 6, 2}}};
+                                             {5.94434F, 12, 5},
+                                             {8.34362F, 12, 5},
+                                             {103.107F, 12, 3},
+                                             {61.593F, 12, 3},
+                                             {500.245F, 13, 3},
+                                             {500.245F, 20, 5},
+                                             {1234.56789F, 20, 5},
+                                             {-0.004F, 6, 2},
+                                             {1000.0F, 6, 2}}};
 
 void BM_EditF(benchmark::State& state) {
   std::string out;
@@ -208,11 +208,16 @@ void BM_EditF(benchmark::State& state) {
 BENCHMARK(BM_EditF);
 
 void BM_FormatTableRow(benchmark::State& state) {
-  const textrec::Layout layout =
-      textrec::parse_layout("F6.2, 3F12.5, 3F12.3, F13.3, 2X, A12, A4");
-  const std::array<textrec::Item, 10> items{90.31F,   5.94434F, 5.94434F,
-                                            8.34362F, 103.107F, 103.107F,
-                                            61.593F,  500.245F, std::string_view("monoclinic      "),
+  const textrec::Layout layout = textrec::parse_layout("F6.2, 3F12.5, 3F12.3, F13.3, 2X, A12, A4");
+  const std::array<textrec::Item, 10> items{90.31F,
+                                            5.94434F,
+                                            5.94434F,
+                                            8.34362F,
+                                            103.107F,
+                                            103.107F,
+                                            61.593F,
+                                            500.245F,
+                                            std::string_view("monoclinic      "),
                                             std::string_view("C")};
   std::string out;
   out.reserve(256);
