@@ -122,6 +122,13 @@ TEST(ErrorReport, StopGivesTheWorstSeverityReported) {
          memory_end_of_data();
        },
        kExitWarning, kExitError},
+      {"warning after an end of data",
+       [] {
+         memory_end_of_data();
+         float x = 0.0F;
+         read_free(Source::Memory("1x"), {Target::Real(&x)});
+       },
+       kExitClean, kExitError},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
