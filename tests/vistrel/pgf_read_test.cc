@@ -149,6 +149,7 @@ TEST(PgfRead, MalformedFilesNameTheLine) {
       {"partly starred field", crlf(with(header(), {"**0.00             5.43210"})), 13,
        "data row"},
       {"not a finite number", crlf(with(header(), {"100.00                 nan"})), 13, "data row"},
+      {"value beyond any row", crlf(with(header(), {"100.00 1e300"})), 13, "data row"},
       {"point count not a number", crlf(with(header("   a few"), {})), 9, "number of points"},
       {"negative point count", crlf(with(header("      -3"), {})), 9, "number of points"},
       {"second pattern",

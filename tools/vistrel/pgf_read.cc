@@ -32,7 +32,8 @@ Field read_real(std::string_view text) {
   if (!t.empty() && t.front() == '+') t.remove_prefix(1);
   double v = 0;
   const auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), v);
-  if (t.empty() || ec != std::errc() || end != t.data() + t.size() || !std::isfinite(v)) {
+  // F20.5 holds at most 13 integer digits: a larger value is no value of a row.
+  if (t.empty() || ec != std::errc() || end != t.data() + t.size() || !(std::fabs(v) < 1e15)) {
     return {};
   }
   return {FieldKind::kNumber, v};
