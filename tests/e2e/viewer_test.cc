@@ -172,4 +172,20 @@ TEST(Viewer, TenthEndOfDataDuringTheOffersEndsTheRun) {
   e2e::expect_plots(dir, "Offers", 1, {&e2e::k100KInput}, e2e::kEnded);
 }
 
+#ifdef VISTREL_BIN
+// With no other vistrel on PATH the bundled one, installed beside korvex, shows
+// the plot and writes its picture beside the plot file.
+TEST(Viewer, BundledViewerBesideTheProgramIsFound) {
+  ScopedTempDir dir;
+  e2e::make_files(dir, kRunFiles);
+  const auto run =
+      e2e::run_korvex(dir, "one.lst\n1\n" + e2e::lf({"y", "n", "n", "n", "n", "n", "n"}),
+                      {{"PATH", "/usr/bin:/bin"}});
+  EXPECT_EQ(0, run.exit_status);
+  EXPECT_TRUE(testutil::file_exists(dir.file("TK_cell_a.svg")));
+  EXPECT_FALSE(testutil::file_exists(dir.file("TK_cell_b.svg")));
+  EXPECT_NE(std::string::npos, run.out.find(e2e::offer("TK_volume.pgf")));
+}
+#endif
+
 }  // namespace
