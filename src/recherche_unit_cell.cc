@@ -42,14 +42,17 @@ void read_real(std::string_view memory, float* value) {
 
 void apply_cell_parameter_rule(std::string_view line) {
   CellRecord& cell = read_out_module.cell;
+  // Each keyword ends one range and starts the next: it is looked for once.
   // "a=" is found at its first occurrence, before the angle keywords that end in it.
-  read_real(range(line, p(line, "a=") + 2, p(line, "b=") - 1), &cell.a);
-  read_real(range(line, p(line, "b=") + 2, p(line, "c=") - 1), &cell.b);
-  read_real(range(line, p(line, "c=") + 2, p(line, "alpha=") - 1), &cell.c);
-  read_real(range(line, p(line, "alpha=") + 6, p(line, "beta=") - 1), &cell.alpha);
-  read_real(range(line, p(line, "beta=") + 5, p(line, "gamma=") - 1), &cell.beta);
+  const Position pa = p(line, "a="), pb = p(line, "b="), pc = p(line, "c=");
+  const Position palpha = p(line, "alpha="), pbeta = p(line, "beta="), pgamma = p(line, "gamma=");
+  read_real(range(line, pa + 2, pb - 1), &cell.a);
+  read_real(range(line, pb + 2, pc - 1), &cell.b);
+  read_real(range(line, pc + 2, palpha - 1), &cell.c);
+  read_real(range(line, palpha + 6, pbeta - 1), &cell.alpha);
+  read_real(range(line, pbeta + 5, pgamma - 1), &cell.beta);
   // The last non-blank character closes the line and is never part of gamma.
-  read_real(range(line, p(line, "gamma=") + 6, last_non_blank(line) - 1), &cell.gamma);
+  read_real(range(line, pgamma + 6, last_non_blank(line) - 1), &cell.gamma);
 }
 
 void apply_bravais_rule(std::string_view line) {
@@ -75,24 +78,30 @@ void recherche_unit_cell(const int& cell_choice) {
     std::string_view record;
     if (textrec::read_record(kDiraxChannel, &record, kLineLength) != textrec::kStatusOk) return;
     // Left-justified; the padding blanks at the end change no test below.
-    const std::size_t first = record.find_first_not_of(' ');
-    if (first == std::string_view::npos) continue;
+    std::size_t first = 0;
+    while (first < record.size() && record[first] == ' ') ++first;
+    if (first == record.size()) continue;
     const std::string_view line = record.substr(first);
-    if (cell_choice != 0) {
-      if (line.starts_with("{Input cell")) {
-        apply_cell_parameter_rule(line);
-      } else if (line.starts_with("Conventional :")) {
-        apply_bravais_rule(line);
-      } else if (line.starts_with("Volume")) {
-        apply_volume_rule(line);
-      }
-    } else {
-      if (line.starts_with("Conventional :")) {
-        apply_cell_parameter_rule(line);
-        apply_bravais_rule(line);
-      } else if (line.starts_with("Volume")) {
-        apply_volume_rule(line);
-      }
+    // The three kinds of line begin with three different characters, so most
+    // lines of a file are passed over on their first character alone. An
+    // input-cell line counts in input-cell mode only; a conventional-cell line
+    // gives the six parameters in conventional-cell mode only, and the Bravais
+    // letter in both.
+    switch (line[0]) {
+      case '{':
+        if (cell_choice != 0 && line.starts_with("{Input cell")) apply_cell_parameter_rule(line);
+        break;
+      case 'C':
+        if (line.starts_with("Conventional :")) {
+          if (cell_choice == 0) apply_cell_parameter_rule(line);
+          apply_bravais_rule(line);
+        }
+        break;
+      case 'V':
+        if (line.starts_with("Volume")) apply_volume_rule(line);
+        break;
+      default:
+        break;
     }
   }
 }
