@@ -11,6 +11,10 @@ namespace textrec {
 namespace {
 
 constexpr std::size_t kBufferSize = 64 * 1024;
+// Output is written out in pieces of this size. A run keeps eight files open for
+// writing at once; small pieces keep the memory they hold small, and a piece
+// still carries hundreds of table rows or plot points per write.
+constexpr std::size_t kWriteBufferSize = 16 * 1024;
 constexpr char kEndOfFileMark = 0x1A;
 
 std::string system_error(int err) {
@@ -289,13 +293,13 @@ bool RecordReader::rewind() {
 }
 
 RecordWriter::RecordWriter(std::unique_ptr<ByteSink> sink) : sink_(std::move(sink)) {
-  buffer_.reserve(kBufferSize + 512);
+  buffer_.reserve(kWriteBufferSize + 512);
 }
 
 bool RecordWriter::write_record(std::string_view record) {
   buffer_.append(record);
   buffer_.append("\r\n", 2);
-  return buffer_.size() < kBufferSize || flush();
+  return buffer_.size() < kWriteBufferSize || flush();
 }
 
 bool RecordWriter::flush() {
