@@ -154,6 +154,7 @@ class FreeFormReader {
   std::int64_t last_value_record_ = 0;
   ReadOutcome outcome_;
   std::string joined_;  // a quoted text that could not stay a view of its record
+  std::vector<std::string_view> bad_places_;  // bad characters of the number being read
 };
 
 bool FreeFormReader::next_record() {
@@ -291,12 +292,14 @@ bool FreeFormReader::assign(std::string_view value, bool quoted, std::size_t cou
     } else {
       if (!converted) {
         int bad_characters = 0;
-        in_range = convert_number(value, &x, &bad_characters);
+        bad_places_.clear();
+        in_range = convert_number(value, &x, &bad_characters, sink_ ? &bad_places_ : nullptr);
         converted = true;
         if (sink_ == nullptr) {
           if (bad_characters > 0 || !in_range) return fail_bad_value();
         } else {
-          for (int k = 0; k < bad_characters; ++k) sink_->problem(Problem::kBadCharacter, value);
+          for (const std::string_view place : bad_places_)
+            sink_->problem(Problem::kBadCharacter, place);
           if (!in_range) sink_->problem(Problem::kOutOfRange, value);
         }
       }
@@ -348,8 +351,14 @@ ReadOutcome read_free_form(RecordSource& source, std::span<const Target> targets
 // counts as one bad character. A missing part counts once as well and reads as
 // the digit 0: "+", "-", "." and "E5" are zero, "1e" and "1+" are one, each with
 // one bad character.
-bool convert_number(std::string_view value, float* x, int* bad_characters) {
+bool convert_number(std::string_view value, float* x, int* bad_characters,
+                    std::vector<std::string_view>* bad_places) {
   int bad = 0;
+  // Each bad character is told by itself; a missing part by the whole value.
+  auto note = [&](std::string_view place) {
+    ++bad;
+    if (bad_places) bad_places->push_back(place);
+  };
   std::size_t i = 0;
   const bool negative = !value.empty() && value[0] == '-';
   if (!value.empty() && is_sign(value[0])) ++i;
@@ -370,11 +379,11 @@ bool convert_number(std::string_view value, float* x, int* bad_characters) {
       has_exponent = true;  // the sign is the exponent's own
       break;
     } else {
-      ++bad;
+      note(value.substr(i, 1));
       m.add('0');
     }
   }
-  if (!m.any_digit) ++bad;
+  if (!m.any_digit) note(value);
 
   std::int64_t exponent = 0;
   if (has_exponent) {
@@ -386,12 +395,12 @@ bool convert_number(std::string_view value, float* x, int* bad_characters) {
       if (is_digit(value[i])) {
         d = value[i] - '0';
       } else {
-        ++bad;
+        note(value.substr(i, 1));
       }
       any_digit = true;
       exponent = std::min(exponent * 10 + d, kExponentLimit);
     }
-    if (!any_digit) ++bad;
+    if (!any_digit) note(value);
     if (exponent_negative) exponent = -exponent;
   }
   *bad_characters = bad;

@@ -17,6 +17,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace textrec {
 
@@ -100,7 +101,10 @@ ReadOutcome read_free_form(RecordSource& source, std::span<const Target> targets
 // Converts one number value of the free-form read (no blanks or separators in
 // it). Characters that cannot belong to a number count as the digit 0, each one
 // counted in *bad_characters. Returns false when the number lies outside the
-// single-precision range (x is then untouched).
-[[nodiscard]] bool convert_number(std::string_view value, float* x, int* bad_characters);
+// single-precision range (x is then untouched). When bad_places is given, each
+// bad character is added to it as a view of that character (a missing part of
+// the number, such as the digits after "E", as the whole value).
+[[nodiscard]] bool convert_number(std::string_view value, float* x, int* bad_characters,
+                                  std::vector<std::string_view>* bad_places = nullptr);
 
 }  // namespace textrec
