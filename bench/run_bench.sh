@@ -9,11 +9,14 @@
 #   awk      xargs grep -H ... < names.txt | awk ...      (two processes, two cores)
 #   korvex   printf 'series.lst\n1\nn...' | korvex        (input cell, no plot shown)
 # and measures korvex's peak resident memory with /usr/bin/time -v. Prints the
-# medians, the ratios korvex/cat and korvex/awk, the cost per file and the memory.
+# medians, the ratios korvex/cat and korvex/awk, the cost per file and the memory,
+# then the processor time (user + system, mean) of each command, which tells more
+# than the elapsed time when the machine is busy with other work.
 #
-# Usage: bench/run_bench.sh [-k KORVEX] [-r RUNS] [-o RESULTS] [N ...]
+# Usage: bench/run_bench.sh [-k KORVEX] [-b BASE] [-r RUNS] [-o RESULTS] [N ...]
 #   N        series lengths (default: 1000 5000 10000 100000)
 #   KORVEX   the binary to time (default: build/bench/korvex)
+#   BASE     another korvex binary (an older build, say), timed in the same run
 #   RUNS     timed runs per command (default 20; 10 for N >= 50000)
 #   RESULTS  folder for the hyperfine JSON and the summary (default: a scratch folder)
 # The series are written under $TMPDIR (default /tmp) and removed afterwards.
@@ -22,14 +25,16 @@ set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
 korvex="$here/../build/bench/korvex"
+base=""
 runs=""
 results=""
-while getopts "k:r:o:" opt; do
+while getopts "k:b:r:o:" opt; do
   case $opt in
     k) korvex=$OPTARG ;;
+    b) base=$(realpath "$OPTARG") ;;
     r) runs=$OPTARG ;;
     o) results=$OPTARG ;;
-    *) sed -n '2,21p' "$0"; exit 2 ;;
+    *) sed -n '2,22p' "$0"; exit 2 ;;
   esac
 done
 shift $((OPTIND - 1))
@@ -63,24 +68,31 @@ fi
 answers='series.lst\n1\nn\nn\nn\nn\nn\nn\nn\n'
 grep_awk="xargs grep -H -E '^ *(\\{Input cell|Conventional :|Volume)' < names.txt | awk -f '$here/extract_table.awk' series.lst - > awk_table.xy"
 run_korvex="printf '$answers' | '$korvex' > /dev/null"
+base_command=()
+[ -z "$base" ] || base_command=(-n base "printf '$answers' | '$base' > /dev/null")
 
 summary="$results/summary.txt"
+cpu_table="$results/cpu.txt"
+printf '%8s %12s %12s %12s %12s\n' N cat_cpu_ms awk_cpu_ms korvex_cpu_ms base_cpu_ms > "$cpu_table"
 {
   echo "korvex benchmark, $(date -u '+%Y-%m-%d %H:%M UTC')"
   echo "machine: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//'), $(nproc) cores, $(awk '/MemTotal/ { printf "%.0f GB", $2 / 1048576 }' /proc/meminfo), kernel $(uname -r)"
   echo "file system of the series: $(df -PT "$scratch" | awk 'NR == 2 { print $2 }')"
   echo "korvex: $korvex"
+  [ -z "$base" ] || echo "base: $base (base_ms: its median)"
+  echo "load average at the start: $(cut -d' ' -f1-3 /proc/loadavg)"
   echo "tools: $(hyperfine --version), $(grep --version | head -1), $(awk -W version 2>&1 | head -1)"
   echo
-  printf '%8s %8s %10s %10s %10s %10s %10s %12s %10s\n' \
+  printf '%8s %8s %10s %10s %10s %10s %10s %14s %10s' \
     N MB cat_ms awk_ms korvex_ms korvex/cat korvex/awk korvex_us/file maxRSS_kB
+  [ -z "$base" ] && echo || printf ' %10s\n' base_ms
 } | tee "$summary"
 
 for n in "${sizes[@]}"; do
   data="$scratch/series_$n"
   python3 "$here/make_series.py" "$data" "$n"
   cd "$data"
-  mb=$(du -sk dx | awk '{ printf "%.1f", $1 / 1024 }')
+  mb=$(find dx -type f -printf '%s\n' | awk '{ s += $1 } END { printf "%.1f", s / 1048576 }')
 
   # korvex must run clean and the pipeline must give korvex's rows: a timing of
   # programs that do not do the same work would say nothing.
@@ -98,22 +110,35 @@ for n in "${sizes[@]}"; do
   hyperfine --style basic --warmup 3 --runs "$r" --export-json "$results/hyperfine_$n.json" \
     -n cat "xargs cat < names.txt > /dev/null" \
     -n awk "$grep_awk" \
-    -n korvex "$run_korvex" > "$results/hyperfine_$n.txt"
+    -n korvex "$run_korvex" "${base_command[@]}" > "$results/hyperfine_$n.txt"
 
   printf "$answers" | /usr/bin/time -v "$korvex" > /dev/null 2> time_v.txt
   rss=$(awk -F': ' '/Maximum resident set size/ { print $2 }' time_v.txt)
 
-  python3 - "$results/hyperfine_$n.json" "$n" "$mb" "$rss" << 'EOF' | tee -a "$summary"
+  python3 - "$results/hyperfine_$n.json" "$n" "$mb" "$rss" "$cpu_table" << 'EOF' | tee -a "$summary"
 import json, sys
-path, n, mb, rss = sys.argv[1], int(sys.argv[2]), sys.argv[3], sys.argv[4]
-med = {r["command"]: r["median"] * 1000 for r in json.load(open(path))["results"]}
+path, n, mb, rss, cpu_table = sys.argv[1], int(sys.argv[2]), sys.argv[3], sys.argv[4], sys.argv[5]
+results = json.load(open(path))["results"]
+med = {r["command"]: r["median"] * 1000 for r in results}
+cpu = {r["command"]: (r["user"] + r["system"]) * 1000 for r in results}
+with open(cpu_table, "a") as f:
+    f.write(f"{n:8d} {cpu['cat']:12.1f} {cpu['awk']:12.1f} {cpu['korvex']:12.1f} "
+            f"{cpu.get('base', float('nan')):12.1f}\n")
 k = med["korvex"]
-print(f"{n:8d} {mb:>8} {med['cat']:10.1f} {med['awk']:10.1f} {k:10.1f} "
-      f"{k / med['cat']:10.3f} {k / med['awk']:10.3f} {k * 1000 / n:12.2f} {rss:>10}")
+line = (f"{n:8d} {mb:>8} {med['cat']:10.1f} {med['awk']:10.1f} {k:10.1f} "
+        f"{k / med['cat']:10.3f} {k / med['awk']:10.3f} {k * 1000 / n:14.2f} {rss:>10}")
+if "base" in med:
+    line += f" {med['base']:10.1f}"
+print(line)
 EOF
   cd "$scratch"
   rm -rf "$data"
 done
 
-echo
+{
+  echo
+  echo "processor time, user + system, mean of the timed runs (awk: grep, awk and xargs together)"
+  cat "$cpu_table"
+  echo "load average at the end: $(cut -d' ' -f1-3 /proc/loadavg)"
+} | tee -a "$summary"
 echo "hyperfine reports and JSON: $results"
