@@ -34,8 +34,12 @@ std::string dirax_text(int index) {
   std::string text;
   char line[200];
   auto add = [&](const char* format, auto... values) {
-    std::snprintf(line, sizeof line, format, values...);
-    text += line;
+    if constexpr (sizeof...(values) == 0) {
+      text += format;
+    } else {
+      std::snprintf(line, sizeof line, format, values...);
+      text += line;
+    }
     text += '\n';
   };
   add("DIRAX-like indexing log (made-up data for the korvex benchmark series)");
