@@ -44,9 +44,16 @@ TEST(Dialogue, CellChoiceFollowsTheFirstNonBlankCharacter) {
     Cell cell;
   };
   const Case cases[] = {
-      {"2", Cell::kConventional},   {"20", Cell::kConventional}, {"2x", Cell::kConventional},
-      {"  2", Cell::kConventional}, {"1", Cell::kInput},         {"3", Cell::kInput},
-      {"x", Cell::kInput},          {"12", Cell::kInput},
+      {"2", Cell::kConventional},
+      {"20", Cell::kConventional},
+      {"2x", Cell::kConventional},
+      {"  2", Cell::kConventional},
+      {"1", Cell::kInput},
+      {"3", Cell::kInput},
+      {"x", Cell::kInput},
+      {"12", Cell::kInput},
+      // A quoted answer keeps its leading blank until the answer is left-justified.
+      {"' 2'", Cell::kConventional},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE("answer |" + c.answer + "|");
