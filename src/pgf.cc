@@ -7,7 +7,6 @@
 namespace korvex {
 namespace {
 
-using textrec::Item;
 using textrec::Layout;
 using textrec::parse_layout;
 
@@ -56,14 +55,7 @@ void write_pgf_entete(int channel, std::string_view series, const std::string& m
   }
   static const Layout count = parse_layout("A, I6");
   textrec::write(channel, count, {"# NUMBER OF PATTERNS: 1"});
-  static const Layout separator = parse_layout("A1, 50A1");
-  static const auto separator_items = [] {
-    std::array<Item, 51> items;
-    items[0] = std::string_view("#");
-    for (std::size_t i = 1; i < items.size(); ++i) items[i] = std::string_view("-");
-    return items;
-  }();
-  textrec::write(channel, separator, separator_items);
+  textrec::write_rule(channel, "#", "-", 50);  // A1, 50A1
   write_pgf_pattern(channel, title, point_count, 1);
 }
 

@@ -1,6 +1,5 @@
 #include "table_file.h"
 
-#include <array>
 #include <string>
 
 #include "read_out_module.h"
@@ -9,7 +8,6 @@
 namespace korvex {
 namespace {
 
-using textrec::Item;
 using textrec::Layout;
 
 const Layout& layout_a() {
@@ -36,15 +34,7 @@ void write_table_header(const int& cell_choice) {
       kTableChannel, heading,
       {"!   TK        a(A)        b(A)        c(A)", "  alpha(deg)   beta(deg)   gamma(deg)",
        "  volume(A3)  symmetry       Bravais  "});
-  // "!" and 200 "-", one character per field.
-  static const Layout rule = textrec::parse_layout("A1, 200A1");
-  static const auto rule_items = [] {
-    std::array<Item, 201> items;
-    items[0] = std::string_view("!");
-    for (std::size_t i = 1; i < items.size(); ++i) items[i] = std::string_view("-");
-    return items;
-  }();
-  textrec::write(kTableChannel, rule, rule_items);
+  textrec::write_rule(kTableChannel, "!", "-", 200);  // A1, 200A1
 }
 
 void write_table_row() {

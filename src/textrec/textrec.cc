@@ -367,6 +367,13 @@ void write(int channel, const Layout& layout, std::span<const Item> items) {
   write_record_to(channel, record);
 }
 
+void write_rule(int channel, std::string_view first, std::string_view fill, int n) {
+  const Layout layout = parse_layout("A1, " + std::to_string(n) + "A1");
+  std::vector<Item> items(static_cast<std::size_t>(n) + 1, Item(fill));
+  items[0] = first;
+  write(channel, layout, items);
+}
+
 void flush(int channel) {
   Channel& ch = channel_for_writing(channel);
   if (!ch.writer->flush())

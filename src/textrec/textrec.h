@@ -93,6 +93,9 @@ void rewind(int channel);
 // Formatted write of one record on a channel.
 void write(int channel, const Layout& layout, std::initializer_list<Item> items);
 void write(int channel, const Layout& layout, std::span<const Item> items);
+// A rule record of layout "A1, nA1": `first`, then n times `fill`, each one
+// character in a field of its own.
+void write_rule(int channel, std::string_view first, std::string_view fill, int n);
 // Writes out what is buffered for the channel; the file stays open.
 void flush(int channel);
 // Formatted write into a memory record: the whole text is first blanked, then
