@@ -10,11 +10,11 @@
 namespace textrec {
 namespace {
 
-constexpr std::size_t kBufferSize = 64 * 1024;
+constexpr std::size_t kBufferSize = std::size_t{64} * 1024;
 // Output is written out in pieces of this size. A run keeps eight files open for
 // writing at once; small pieces keep the memory they hold small, and a piece
 // still carries hundreds of table rows or plot points per write.
-constexpr std::size_t kWriteBufferSize = 16 * 1024;
+constexpr std::size_t kWriteBufferSize = std::size_t{16} * 1024;
 constexpr char kEndOfFileMark = 0x1A;
 
 std::string system_error(int err) {

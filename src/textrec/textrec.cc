@@ -458,7 +458,7 @@ ReadOutcome read_free(Source source, std::initializer_list<Target> targets, int*
 
 // --- System command ---------------------------------------------------------
 
-void set_command_path_folder(std::string folder) {
+void set_command_path_folder(const std::string& folder) {
   if (folder.empty()) return;
   const char* path = std::getenv("PATH");
   std::string value = path && *path ? std::string(path) + ":" + folder : folder;

@@ -131,7 +131,7 @@ ReadOutcome read_free(Source source, std::initializer_list<Target> targets, int*
 // --- System command ---------------------------------------------------------
 
 // A folder appended to the PATH of the commands started (the program's own).
-void set_command_path_folder(std::string folder);
+void set_command_path_folder(const std::string& folder);
 
 // The command line run when the command goes through the command processor
 // named by COMSPEC.
