@@ -7,6 +7,7 @@
 // The DIRAX text is the kind bench/make_series.py writes: about 5 KB of log text
 // and reflection list around the input-cell, conventional-cell and volume lines.
 #include <benchmark/benchmark.h>
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <array>
@@ -125,6 +126,22 @@ void BM_RecordReaderMemory(benchmark::State& state) {
                           static_cast<std::int64_t>(count_lines(typical_file())));
 }
 BENCHMARK(BM_RecordReaderMemory);
+
+// The floor under every listed file: open, read to the end and close with the
+// bare system calls, no records.
+void BM_OpenReadCloseFloor(benchmark::State& state) {
+  const std::string& name = typical_file_on_disk();
+  static char buffer[64 * 1024];
+  for (auto _ : state) {
+    const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) state.SkipWithError("open");
+    while (::read(fd, buffer, sizeof buffer) > 0) {
+    }
+    ::close(fd);
+  }
+  state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(typical_file().size()));
+}
+BENCHMARK(BM_OpenReadCloseFloor);
 
 // Open, read to the end and close a real file of 5 KB, as for each listed file.
 void BM_RecordReaderFile(benchmark::State& state) {

@@ -110,7 +110,7 @@ for n in "${sizes[@]}"; do
   hyperfine --style basic --warmup 3 --runs "$r" --export-json "$results/hyperfine_$n.json" \
     -n cat "xargs cat < names.txt > /dev/null" \
     -n awk "$grep_awk" \
-    -n korvex "$run_korvex" "${base_command[@]}" > "$results/hyperfine_$n.txt"
+    -n korvex "$run_korvex" "${base_command[@]}" > "$results/hyperfine_$n.txt" 2>&1
 
   printf "$answers" | /usr/bin/time -v "$korvex" > /dev/null 2> time_v.txt
   rss=$(awk -F': ' '/Maximum resident set size/ { print $2 }' time_v.txt)
