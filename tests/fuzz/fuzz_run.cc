@@ -13,6 +13,9 @@
 // - every table row is 109 characters and every plot data row 26;
 // - a run that ends 0 or 4 leaves all eight files complete: each plot file ends
 //   with its end record and holds as many data rows as the table;
+// - the table's title record, each plot file's main legend and its declared
+//   point count come from one and the same input file: its first line, and the
+//   number of its lines after the second;
 // - the console holds only free-form lines, diagnostics and continuation lines.
 #include <array>
 #include <cstdint>
@@ -53,6 +56,27 @@ std::vector<std::string> written_records(const std::string& name, const std::str
   return records;
 }
 
+// What one input file gives when it is taken as the buffer file: the title
+// (its first line, cut to 128 characters, trailing blanks removed) and the
+// point-count record.
+struct AsBufferFile {
+  std::string title;
+  std::string count_record;
+};
+
+AsBufferFile as_buffer_file(const std::string& bytes) {
+  const std::vector<std::string> records = fuzzsupport::file_records(bytes);
+  AsBufferFile got;
+  if (!records.empty()) {
+    got.title = records.front().substr(0, 128);
+    got.title.erase(got.title.find_last_not_of(' ') + 1);
+  }
+  std::string count = std::to_string(records.size() > 2 ? records.size() - 2 : 0);
+  if (count.size() > 8) count = "********";
+  got.count_record = "#  NUMBER OF POINTS : " + std::string(8 - count.size(), ' ') + count;
+  return got;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
@@ -74,6 +98,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fs.files[kDiraxNames[i]] = sections[i + 2];
     nul_in_input |= sections[i + 2].find('\0') != std::string::npos;
   }
+  std::vector<AsBufferFile> buffer_files;
+  for (const auto& [name, bytes] : fs.files) buffer_files.push_back(as_buffer_file(bytes));
   const std::vector<std::string> outputs = output_names();
   bool fault = false;
   if (sections.size() > 6 && !sections[6].empty()) {
@@ -107,6 +133,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   const bool complete = exit_status == 0 || exit_status == 4;
   std::size_t table_rows = 0;
+  std::string title_record;  // the table's first record, when it has one
   for (std::size_t k = 0; k < outputs.size(); ++k) {
     const std::string& name = outputs[k];
     const auto it = fs.files.find(name);
@@ -127,6 +154,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         check(record.size() == 26, name + " data row of " + std::to_string(record.size()));
         ++rows;
       }
+    }
+    if (k == 0 && !records.empty()) title_record = records.front();
+    if (k > 0 && records.size() >= 9 && !title_record.empty()) {
+      bool found = false;
+      for (const AsBufferFile& b : buffer_files)
+        found |= title_record == "! " + b.title && records[0] == "# MAIN LEGEND TEXT: " + b.title &&
+                 records[8] == b.count_record;
+      check(found, name + ": title or point count from no input file");
     }
     if (complete && fs.fail_writes.count(name) == 0) {
       if (k == 0) {
