@@ -375,8 +375,10 @@ TEST(Faults, LastAnswerWithoutLineEnd) {
 
 // --- Broken DIRAX files -------------------------------------------------------------
 
-// Each file below is listed at 100.0 K alone; the run must end clean with the row
-// the file's lines give, bytes the scanner skips having no effect.
+// Each file below is listed at 100.0 K alone. Bytes that the scanner skips have
+// no effect; a NUL byte is a character like any other (in a number it cannot
+// belong there: a warning, read as 0); nothing after a 0x1A is read. The run
+// goes to its end with the row and points of what was read.
 TEST(Faults, DiraxFilesWithBrokenBytes) {
   const std::string input_cell =
       "   {Input cell  a=   5.43210  b=   5.43210  c=  12.34560  alpha=   90.000  beta=   90.000  "
@@ -386,52 +388,65 @@ TEST(Faults, DiraxFilesWithBrokenBytes) {
       "gamma=   90.000   P";
   const std::string volume = "Volume :    315.4321 ; System: hexagonal ;";
   const std::string ten_megabytes(10 * 1024 * 1024, 'x');
-  // The row of those lines, and the same row with no volume line nor lattice.
-  const std::string full_row = e2e::k100KInput.row;
-  const std::string no_volume_row =
-      "100.00     5.43210     5.43210    12.34560      90.000      90.000     120.000        0.000"
-      "                  ";
+
+  // What those three lines give, and what is left of it when some are cut short.
+  const e2e::Expected& whole = e2e::k100KInput;
+  e2e::Expected nul_in_system = whole;
+  nul_in_system.row = whole.row.substr(0, 93) + std::string("hexa\0gonal", 10) + "     P";
+  e2e::Expected nul_in_a = whole;
+  nul_in_a.row.replace(6, 12, "     5.40321");
+  nul_in_a.points[0] = "100.00             5.40321";
+  e2e::Expected no_volume = whole;  // nor crystal system nor lattice
+  no_volume.row.replace(78, 31, "        0.000" + std::string(18, ' '));
+  no_volume.points[6] = "100.00             0.00000";
 
   struct Case {
     std::string name;
     std::string bytes;
-    std::string row;
+    const e2e::Expected* entry;
+    Lines warnings = {};  // shown before the final message
   };
   const Case cases[] = {
-      {"no line end at the end", e2e::lf({"DIRAX", input_cell, conventional}) + volume, full_row},
+      {"no line end at the end", e2e::lf({"DIRAX", input_cell, conventional}) + volume, &whole},
       {"NUL bytes in skipped lines and before a keyword",
        e2e::lf({std::string("\0\0\0", 3), std::string("\0{Input cell a= 1 b= 2 }", 24), input_cell,
                 conventional, std::string("Indexed\0:", 9), volume}),
-       full_row},
-      {"NUL bytes in the crystal-system name",
+       &whole},
+      {"a NUL byte in the crystal-system name",
        e2e::lf({input_cell, conventional,
                 std::string("Volume :    315.4321 ; System: hexa\0gonal ;", 43)}),
-       full_row.substr(0, 93) + std::string("hexa\0gonal", 10) + "     P"},
+       &nul_in_system},
+      {"a NUL byte in a number",
+       e2e::lf({std::string("{Input cell  a=   5.4\0"
+                            "321  b=   5.43210  c=  12.34560  alpha=   90.000  "
+                            "beta=   90.000  gamma=  120.000 }",
+                            105),
+                conventional, volume}),
+       &nul_in_a,
+       e2e::shown(" !! Warning: the character \"\\x00\" cannot belong to a number, read as 0, in a "
+                  "read from a memory record")},
       {"a line of 10 MB before and after the cell",
-       e2e::lf({ten_megabytes, input_cell, conventional, volume, ten_megabytes}), full_row},
+       e2e::lf({ten_megabytes, input_cell, conventional, volume, ten_megabytes}), &whole},
       {"a line of 10 MB without line end at the end",
-       e2e::lf({input_cell, conventional, volume}) + ten_megabytes, full_row},
+       e2e::lf({input_cell, conventional, volume}) + ten_megabytes, &whole},
       {"0x1A in the middle of a line ends the data",
-       e2e::lf({input_cell, "   Indexed : 1388\x1A of 1400", conventional, volume}), no_volume_row},
+       e2e::lf({input_cell, "   Indexed : 1388\x1A of 1400", conventional, volume}), &no_volume},
       {"0x1A with CR LF lines",
        testutil::crlf({input_cell, conventional, volume}) + "\x1A" + testutil::crlf({input_cell}),
-       full_row},
+       &whole},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    ASSERT_EQ(109U, c.row.size());
+    ASSERT_EQ(109U, c.entry->row.size());
     ScopedTempDir dir;
     const Folder inputs = {{"one.lst", file(e2e::lf({kTitle, "file  T(K)", "cell.out  100.0"}))},
                            {"cell.out", file(c.bytes)}};
     make_folder(dir, inputs);
     const auto run = e2e::run_korvex(dir, answers("one.lst"));
-    e2e::expect_console(e2e::join({e2e::dialogue(), e2e::final_message(), e2e::offers()}), run.out);
-    EXPECT_EQ(0, run.exit_status);
-    // The plot points are those of the row's own values.
-    e2e::Expected entry = e2e::k100KInput;
-    entry.row = c.row;
-    if (c.row == no_volume_row) entry.points[6] = "100.00             0.00000";
-    expect_folder(dir, with(inputs, outputs(1, {&entry}, e2e::kEnded)));
+    e2e::expect_console(
+        e2e::join({e2e::dialogue(), c.warnings, e2e::final_message(), e2e::offers()}), run.out);
+    EXPECT_EQ(c.warnings.empty() ? 0 : 4, run.exit_status);
+    expect_folder(dir, with(inputs, outputs(1, {c.entry}, e2e::kEnded)));
   }
 }
 
