@@ -106,8 +106,9 @@ class PosixFileSystem : public FileSystem {
       return nullptr;
     }
     struct stat st;
-    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-      *error = system_error(S_ISDIR(st.st_mode) ? EISDIR : errno);
+    const int refused = ::fstat(fd, &st) != 0 ? errno : S_ISDIR(st.st_mode) ? EISDIR : 0;
+    if (refused != 0) {
+      *error = system_error(refused);
       ::close(fd);
       return nullptr;
     }
