@@ -9,7 +9,8 @@
 // Checks, whatever the input:
 // - the exit status is 0, 4, 8 or 16, and 16 whenever an output file fails;
 // - every output file is absent or made only of records ended by CR LF;
-// - no output file holds a NUL byte unless the buffer file or a DIRAX file did;
+// - no output file holds a NUL byte unless the buffer file or a DIRAX file did,
+//   and the console none unless some input did;
 // - every table row is 109 characters and every plot data row 26;
 // - a run that ends 0 or 4 leaves all eight files complete: each plot file ends
 //   with its end record and holds as many data rows as the table;
@@ -130,6 +131,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         "exit status " + std::to_string(exit_status));
   if (fault) check(exit_status == 16, "a failing output file did not end the run with 16");
   fuzzsupport::check_console(console);
+  if (!nul_in_input && sections[0].find('\0') == std::string::npos)
+    check(console.find('\0') == std::string::npos, "the console shows a NUL byte");
 
   const bool complete = exit_status == 0 || exit_status == 4;
   std::size_t table_rows = 0;
