@@ -100,19 +100,26 @@ class PosixFileSystem : public FileSystem {
       *error = system_error(ENOENT);
       return nullptr;
     }
-    const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+    // Opened without waiting, so that a FIFO cannot hold the run at the open;
+    // only a regular file is read: a device such as /dev/zero would never end.
+    const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
       *error = system_error(errno);
       return nullptr;
     }
     struct stat st;
-    const int refused = ::fstat(fd, &st) != 0 ? errno : S_ISDIR(st.st_mode) ? EISDIR : 0;
-    if (refused != 0) {
-      *error = system_error(refused);
-      ::close(fd);
-      return nullptr;
+    if (::fstat(fd, &st) != 0) {
+      *error = system_error(errno);
+    } else if (S_ISDIR(st.st_mode)) {
+      *error = system_error(EISDIR);
+    } else if (!S_ISREG(st.st_mode)) {
+      *error = "not a regular file";
+    } else {
+      ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+      return std::make_unique<FdSource>(fd, true);
     }
-    return std::make_unique<FdSource>(fd, true);
+    ::close(fd);
+    return nullptr;
   }
   std::unique_ptr<ByteSink> create(const std::string& name, std::string* error) override {
     if (!usable_name(name)) {

@@ -1,6 +1,7 @@
 #include "textrec/records.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cerrno>
 #include <cstring>
@@ -355,6 +356,20 @@ TEST(PosixFileSystem, FilesAndFolders) {
   EXPECT_FALSE(fs.exists(""));
   EXPECT_FALSE(fs.exists(std::string(name + '\0' + "x")));
   EXPECT_EQ(nullptr, fs.open(std::string(name + '\0' + "x"), &error));
+}
+
+// A device that never ends or a FIFO nobody writes to would hold the run for ever.
+TEST(PosixFileSystem, OnlyRegularFilesAreRead) {
+  testutil::ScopedTempDir dir;
+  FileSystem& fs = posix_file_system();
+  std::string error;
+  EXPECT_EQ(nullptr, fs.open("/dev/zero", &error));
+  EXPECT_EQ("not a regular file", error);
+  const std::string fifo = dir.file("fifo");
+  ASSERT_EQ(0, mkfifo(fifo.c_str(), 0600));
+  error.clear();
+  EXPECT_EQ(nullptr, fs.open(fifo, &error));
+  EXPECT_EQ("not a regular file", error);
 }
 
 }  // namespace
