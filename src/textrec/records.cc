@@ -23,14 +23,23 @@ std::string system_error(int err) {
 
 class FdSource : public ByteSource {
  public:
-  FdSource(int fd, bool owned) : fd_(fd), owned_(owned) {}
+  // size: that of a regular file when it was opened; -1 for the console.
+  FdSource(int fd, bool owned, off_t size = -1) : fd_(fd), owned_(owned), size_(size) {}
   ~FdSource() override {
     if (owned_) ::close(fd_);
   }
   long read(char* buf, std::size_t n) override {
+    // A read of a regular file that stopped short of n bytes exactly at the size
+    // the file had when opened met its end: the read that would give 0 bytes is
+    // not made (one system call less for each listed file).
+    if (at_size_) return 0;
     for (;;) {
       const ssize_t got = ::read(fd_, buf, n);
-      if (got >= 0) return static_cast<long>(got);
+      if (got >= 0) {
+        offset_ += got;
+        at_size_ = offset_ == size_ && static_cast<std::size_t>(got) < n;
+        return static_cast<long>(got);
+      }
       if (errno != EINTR) {
         error_ = system_error(errno);
         return -1;
@@ -38,7 +47,11 @@ class FdSource : public ByteSource {
     }
   }
   bool rewind() override {
-    if (::lseek(fd_, 0, SEEK_SET) == 0) return true;
+    if (::lseek(fd_, 0, SEEK_SET) == 0) {
+      offset_ = 0;
+      at_size_ = false;
+      return true;
+    }
     error_ = system_error(errno);
     return false;
   }
@@ -47,6 +60,9 @@ class FdSource : public ByteSource {
  private:
   int fd_;
   bool owned_;
+  off_t size_;
+  off_t offset_ = 0;
+  bool at_size_ = false;
   std::string error_;
 };
 
@@ -115,8 +131,10 @@ class PosixFileSystem : public FileSystem {
     } else if (!S_ISREG(st.st_mode)) {
       *error = "not a regular file";
     } else {
-      ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-      return std::make_unique<FdSource>(fd, true);
+      // Reads wait again. Of the flags F_SETFL can change the file was opened
+      // with O_NONBLOCK alone, so one call that clears them all does it.
+      ::fcntl(fd, F_SETFL, 0);
+      return std::make_unique<FdSource>(fd, true, st.st_size);
     }
     ::close(fd);
     return nullptr;

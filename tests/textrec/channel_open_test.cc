@@ -1,5 +1,6 @@
 // The one-open path of a listed file: the existence check folded into the open,
-// and the positioning at the first record of a file that has not been read yet.
+// the positioning at the first record of a file that has not been read yet, and
+// the end of a regular file found without a read that gives nothing.
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -8,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "test_util.h"
 #include "textrec/textrec.h"
 #include "unit/unit_util.h"
 
@@ -109,6 +111,44 @@ TEST(RecordReader, RewindBeforeAnyReadLeavesTheSourceAlone) {
       ASSERT_EQ(kStatusOk, reader.next_record(&record));
       EXPECT_EQ("one", record);
     }
+  }
+}
+
+// The size a file had when opened ends its reading only when a read stops short
+// exactly there: bytes added after the open and before the read are read too.
+TEST(PosixFileSystem, FileThatChangesAfterItsOpen) {
+  const struct {
+    const char* what;
+    std::string at_open, before_read;
+    std::vector<std::string> records;
+  } cases[] = {
+      {"unchanged", "one\ntwo\n", "", {"one", "two"}},
+      {"grown", "one\ntwo\n", "three\nfour", {"one", "two", "three", "four"}},
+      {"empty, then grown", "", "one\n", {"one"}},
+      {"grown past the buffer",
+       "one\n",
+       std::string(70000, 'x') + "\nlast\n",
+       {"one", std::string(70000, 'x'), "last"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    testutil::ScopedTempDir dir;
+    const std::string name = dir.file("cell.out");
+    testutil::write_file(name, c.at_open);
+    std::string error;
+    auto source = posix_file_system().open(name, &error);
+    ASSERT_TRUE(source) << error;
+    testutil::write_file(name, c.at_open + c.before_read);
+    RecordReader reader(std::move(source));
+    std::vector<std::string> records;
+    std::string_view record;
+    while (reader.next_record(&record) == kStatusOk) records.emplace_back(record);
+    EXPECT_EQ(c.records, records);
+    // Read again from the start, now that the file's size is past the one it had.
+    ASSERT_TRUE(reader.rewind());
+    records.clear();
+    while (reader.next_record(&record) == kStatusOk) records.emplace_back(record);
+    EXPECT_EQ(c.records, records);
   }
 }
 
