@@ -32,8 +32,8 @@ run() {
 }
 
 failed=0
-for spec in "examples series.lst" "series series.lst" "series gap.lst"; do
-  set -- $spec
+for series_case in "examples series.lst" "series series.lst" "series gap.lst"; do
+  set -- $series_case
   for choice in 1 2; do
     run "$old" "$scratch/$1" "$2" "$choice" "$scratch/out/old"
     run "$new" "$scratch/$1" "$2" "$choice" "$scratch/out/new"
