@@ -100,16 +100,21 @@ std::size_t count_lines(std::string_view text) {
 }
 
 // A real file holding the typical DIRAX text, removed at exit.
-const std::string& typical_file_on_disk() {
-  static const std::string name = [] {
+struct TypicalFileOnDisk {
+  TypicalFileOnDisk() {
     char path[] = "/tmp/korvex-microbench-XXXXXX";
     const int fd = mkstemp(path);
     if (fd < 0 || write(fd, typical_file().data(), typical_file().size()) < 0) std::abort();
     ::close(fd);
-    std::atexit([] { std::remove(typical_file_on_disk().c_str()); });
-    return std::string(path);
-  }();
-  return name;
+    name = path;
+  }
+  ~TypicalFileOnDisk() { std::remove(name.c_str()); }
+  std::string name;
+};
+
+const std::string& typical_file_on_disk() {
+  static const TypicalFileOnDisk file;
+  return file.name;
 }
 
 // --- Records ------------------------------------------------------------------
