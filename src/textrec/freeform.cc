@@ -30,6 +30,8 @@
 #include "textrec/freeform.h"
 
 #include <algorithm>
+#include <array>
+#include <cfloat>
 #include <charconv>
 #include <cstddef>
 #include <cstdint>
@@ -115,6 +117,35 @@ struct Mantissa {
     }
   }
 };
+
+// Powers of ten that are exact floats: 10^k = 2^k * 5^k, and 5^10 < 2^24.
+constexpr std::array<float, 11> kExactPow10{1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f,
+                                            1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
+
+// The short path of the conversion, for the numbers DIRAX writes: at most 7
+// significant digits (an integer below 2^24, so an exact float) scaled by at
+// most 10^10 (an exact float too). One multiply or divide of two exact floats
+// is correctly rounded, nearest-even, as the exact path rounds. False, with *x
+// untouched, when the value needs the exact path. m holds at least one digit.
+bool fast_conversion(const Mantissa& m, std::int64_t order, float* x) {
+  // Only where float arithmetic is done in float: wider intermediates would
+  // round twice.
+  if constexpr (FLT_EVAL_METHOD != 0) return false;
+  if (m.dropped_non_zero) return false;
+  int kept = m.kept;
+  while (kept > 0 && m.digits[kept - 1] == '0') --kept;  // trailing zeros scale only
+  if (kept > 7) return false;
+  std::uint32_t digits = 0;
+  for (int i = 0; i < kept; ++i)
+    digits = digits * 10 + static_cast<std::uint32_t>(m.digits[i] - '0');
+  // The value is digits x 10^scale.
+  const std::int64_t scale = order - kept;
+  if (scale < -10 || scale > 10) return false;
+  const auto d = static_cast<float>(digits);
+  *x = scale >= 0 ? d * kExactPow10[static_cast<std::size_t>(scale)]
+                  : d / kExactPow10[static_cast<std::size_t>(-scale)];
+  return true;
+}
 
 // Reads values from the records of one source into the targets.
 class FreeFormReader {
@@ -414,6 +445,12 @@ bool convert_number(std::string_view value, float* x, int* bad_characters,
   if (order > kOverflowOrder) return false;
   if (order < kUnderflowOrder) {
     *x = zero;
+    return true;
+  }
+  float result_fast = 0.0f;
+
+  if (fast_conversion(m, order, &result_fast)) {
+    *x = negative ? -result_fast : result_fast;
     return true;
   }
 
