@@ -12,10 +12,10 @@ std::string& answer() {
   return text;
 }
 
+// The whole 16-character answer is "y" or "Y" followed by blanks.
 bool is_yes(const std::string& reply) {
-  static const std::string y = "y" + textrec::blank_text(15);
-  static const std::string upper_y = "Y" + textrec::blank_text(15);
-  return reply == y || reply == upper_y;
+  return reply.size() == 16 && (reply[0] == 'y' || reply[0] == 'Y') &&
+         reply.find_first_not_of(' ', 1) == std::string::npos;
 }
 
 }  // namespace
