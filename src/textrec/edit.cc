@@ -8,6 +8,7 @@
 // 128-bit integers, so no path needs wider arithmetic, the heap or the C library.
 #include "textrec/edit.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstddef>
@@ -22,6 +23,9 @@ __extension__ typedef unsigned __int128 u128;
 constexpr int kMaxDecimals = 30;  // d of Fw.d
 constexpr int kMaxCount = 1000;   // widths, blank counts and repeat counts
 constexpr int kSignificant = 9;   // Fw.d keeps at most this many significant digits
+// Room for an Fw.d field built on the stack: every field of a table or plot
+// record, and more than the 71 characters of the widest value.
+constexpr std::size_t kFieldRoom = 96;
 
 constexpr std::array<u128, 39> make_powers_of_ten() {
   std::array<u128, 39> p{};
@@ -47,8 +51,9 @@ void append_justified(std::string& out, int w, std::string_view text) {
     out.append(width, '*');
     return;
   }
-  out.append(width - text.size(), ' ');
-  out.append(text);
+  // One append of the whole field, the text then copied over its end.
+  out.append(width, ' ');
+  std::copy(text.begin(), text.end(), out.end() - static_cast<std::ptrdiff_t>(text.size()));
 }
 
 void check_width(int w, const char* code) {
@@ -56,6 +61,36 @@ void check_width(int w, const char* code) {
 }
 
 // --- Fw.d -----------------------------------------------------------------
+
+// "00" to "99": decimal digits are written two per division.
+constexpr std::array<char, 200> make_digit_pairs() {
+  std::array<char, 200> pairs{};
+  for (int i = 0; i < 100; ++i) {
+    pairs[static_cast<std::size_t>(2 * i)] = static_cast<char>('0' + i / 10);
+    pairs[static_cast<std::size_t>(2 * i + 1)] = static_cast<char>('0' + i % 10);
+  }
+  return pairs;
+}
+constexpr std::array<char, 200> kDigitPairs = make_digit_pairs();
+
+// Writes the decimal digits of n so that they end just before `end`, and
+// returns where they begin; a zero has no digits.
+char* write_digits(std::uint32_t n, char* end) {
+  char* p = end;
+  while (n >= 100) {
+    const std::size_t pair = 2 * (n % 100);
+    n /= 100;
+    *--p = kDigitPairs[pair + 1];
+    *--p = kDigitPairs[pair];
+  }
+  if (n >= 10) {
+    *--p = kDigitPairs[2 * n + 1];
+    *--p = kDigitPairs[2 * n];
+  } else if (n > 0) {
+    *--p = static_cast<char>('0' + n);
+  }
+  return p;
+}
 
 // |x| = m * 2^e exactly, m < 2^24; m == 0 for a zero.
 struct ExactFloat {
@@ -269,29 +304,41 @@ void edit_f(std::string& out, float x, int w, int d) {
     zeros = k + d;
   }
 
-  // Sign, up to 39 integer digits, the point and up to 30 decimals.
-  char buf[80];
+  // The field is built from its right end: up to 30 decimals, the point, up to
+  // 39 integer digits and the sign, then the blanks in front, so that it goes
+  // into the record with one append.
+  char buf[kFieldRoom];
   char* const end = buf + sizeof buf;
   char* p = end;
-  const bool had_digits = n != 0;
-  auto next_digit = [&]() -> char {
-    if (zeros > 0) {
-      --zeros;
-      return '0';
-    }
-    const char c = static_cast<char>('0' + n % 10);
-    n /= 10;
-    return c;
-  };
-  for (int i = 0; i < d; ++i) *--p = next_digit();
+  const bool minus = n != 0 && x < 0;
+  // The digits of n (at most 10^9), none for a zero, two at a time.
+  char kept[10];
+  const char* digit = write_digits(static_cast<std::uint32_t>(n), kept + sizeof kept);
+  const char* next = kept + sizeof kept;  // the digits are taken from the right
+  // The zeros below the kept digits come first, then the digits.
+  int i = 0;
+  for (; i < d && zeros > 0; ++i, --zeros) *--p = '0';
+  for (; i < d && next != digit; ++i) *--p = *--next;
+  for (; i < d; ++i) *--p = '0';
   *--p = '.';
   const char* const point = p;
-  while (n != 0) *--p = next_digit();  // the zeros come before the digits of n
-  if (p == point && static_cast<std::ptrdiff_t>(end - p) + (had_digits && x < 0 ? 1 : 0) < w) {
+  if (next != digit) {
+    for (; zeros > 0; --zeros) *--p = '0';
+    while (next != digit) *--p = *--next;
+  }
+  if (p == point && static_cast<std::ptrdiff_t>(end - p) + (minus ? 1 : 0) < w) {
     *--p = '0';  // optional, only where the field has room
   }
-  if (had_digits && x < 0) *--p = '-';
-  append_justified(out, w, std::string_view(p, static_cast<std::size_t>(end - p)));
+  if (minus) *--p = '-';
+  const auto length = static_cast<std::size_t>(end - p);
+  const auto width = static_cast<std::size_t>(w);
+  if (length > width || width > sizeof buf) {
+    append_justified(out, w, std::string_view(p, length));
+    return;
+  }
+  p -= width - length;
+  std::fill_n(p, width - length, ' ');
+  out.append(p, width);
 }
 
 void edit_i(std::string& out, std::int64_t v, int w) {
