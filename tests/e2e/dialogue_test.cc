@@ -11,11 +11,11 @@
 
 namespace {
 
+using e2e::answers;
 using e2e::Cell;
+using e2e::kRefuseAll;
 using e2e::Lines;
 using testutil::ScopedTempDir;
-
-const Lines kRefuseAll(7, "n");
 
 const std::string kOneEntry = e2e::lf({"One entry", "file  T(K)", "100K.out  100.0"});
 

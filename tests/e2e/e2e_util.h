@@ -57,6 +57,14 @@ inline Lines join(std::initializer_list<Lines> parts) {
   return all;
 }
 
+// The seven plot offers all refused.
+inline const Lines kRefuseAll(7, "n");
+
+// Typed answers: the buffer file, the cell choice, then "n" to every offer.
+inline std::string answers(const std::string& buffer_file, const std::string& choice = "1") {
+  return lf(join({{buffer_file, choice}, kRefuseAll}));
+}
+
 // --- Console lines (each begins with the blank of the free-form write) ------
 
 inline Lines banner() {

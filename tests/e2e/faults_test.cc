@@ -25,7 +25,9 @@
 
 namespace {
 
+using e2e::answers;
 using e2e::Cell;
+using e2e::kRefuseAll;
 using e2e::Lines;
 using testutil::ScopedTempDir;
 
@@ -95,12 +97,6 @@ std::string list_of(const Lines& entries) {
 const Lines kThreeEntries = {"100K.out  100.0", "200K.out  200.0", "300K.out  295.15"};
 const std::vector<const e2e::Expected*> kThreeRows = {&e2e::k100KInput, &e2e::k200KInput,
                                                       &e2e::k300KInput};
-
-const Lines kRefuseAll(7, "n");
-
-std::string answers(const std::string& buffer_file) {
-  return e2e::lf(e2e::join({{buffer_file, "1"}, kRefuseAll}));
-}
 
 void make_folder(const ScopedTempDir& dir, const Folder& entries) {
   for (const auto& [name, entry] : entries) {

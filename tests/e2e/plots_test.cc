@@ -13,15 +13,11 @@
 
 namespace {
 
+using e2e::answers;
 using e2e::Cell;
+using e2e::kRefuseAll;
 using e2e::Lines;
 using testutil::ScopedTempDir;
-
-const Lines kRefuseAll(7, "n");
-
-std::string answers(const std::string& buffer_file, const std::string& choice) {
-  return e2e::lf(e2e::join({{buffer_file, choice}, kRefuseAll}));
-}
 
 const std::map<std::string, std::string> kDiraxFiles = {
     {"100K.out", e2e::kDirax100K},

@@ -15,15 +15,11 @@
 
 namespace {
 
+using e2e::answers;
 using e2e::Cell;
+using e2e::kRefuseAll;
 using e2e::Lines;
 using testutil::ScopedTempDir;
-
-const Lines kRefuseAll(7, "n");
-
-std::string answers(const std::string& buffer_file, const std::string& choice) {
-  return e2e::lf(e2e::join({{buffer_file, choice}, kRefuseAll}));
-}
 
 // Five entries: a cell in both modes, no cell at all, a cell in both modes, a
 // cell in input-cell mode only, a cell in both modes. Rest of a line ignored,
