@@ -165,6 +165,22 @@ std::uint64_t round_at_place(ExactFloat v, int k) {
   return static_cast<std::uint64_t>(((scaled >> (s - 1)) + 1) >> 1);
 }
 
+// The usual field in 64-bit arithmetic: a value with a fraction (e < 0, as
+// every value below 2^23 is) that keeps all d <= 9 decimals because it is below
+// 10^(9-d). Then the last kept place is 10^-d and *n is what round_at_place
+// gives there: 10^(9-d) * 2^s < 10^9 * 2^34 < 2^64, m * 10^d < 2^24 * 10^9 < 2^54.
+// False, *n untouched, for any other value.
+bool round_to_decimals(ExactFloat v, int d, std::uint64_t* n) {
+  if (v.e >= 0 || v.e < -34 || d > kSignificant) return false;
+  const int s = -v.e;
+  const auto bound = static_cast<std::uint64_t>(kPow10[static_cast<std::size_t>(kSignificant - d)]);
+  if (std::uint64_t{v.m} >= (bound << s)) return false;  // more than nine digits
+  const std::uint64_t scaled =
+      std::uint64_t{v.m} * static_cast<std::uint64_t>(kPow10[static_cast<std::size_t>(d)]);
+  *n = ((scaled >> (s - 1)) + 1) >> 1;
+  return true;
+}
+
 void edit_f_nonfinite(std::string& out, float x, int w) {
   if (x != x) {
     append_justified(out, w, "NaN");
@@ -298,7 +314,7 @@ void edit_f(std::string& out, float x, int w, int d) {
   // The kept digits are n followed by `zeros` zeros, in units of 10^-d.
   std::uint64_t n = 0;
   int zeros = 0;
-  if (v.m != 0) {
+  if (v.m != 0 && !round_to_decimals(v, d, &n)) {
     const int k = last_kept_place(v, d);
     n = round_at_place(v, k);
     zeros = k + d;
