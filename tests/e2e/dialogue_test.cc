@@ -11,7 +11,6 @@
 
 namespace {
 
-using e2e::answers;
 using e2e::Cell;
 using e2e::kRefuseAll;
 using e2e::Lines;

@@ -15,7 +15,6 @@ namespace {
 
 using e2e::answers;
 using e2e::Cell;
-using e2e::kRefuseAll;
 using e2e::Lines;
 using testutil::ScopedTempDir;
 
