@@ -73,20 +73,26 @@ void apply_volume_rule(std::string_view line) {
 }
 
 void recherche_unit_cell(const int& cell_choice) {
+  // The three kinds of line begin with three different characters, so every
+  // other line is passed over on its first character alone, inside the reader:
+  // a DIRAX file holds a hundred lines or so around the three that count. An
+  // input-cell line counts in input-cell mode only.
+  static constexpr textrec::ByteSet kInputCellMode("{CV");
+  static constexpr textrec::ByteSet kConventionalCellMode("CV");
+  const textrec::ByteSet& wanted = cell_choice != 0 ? kInputCellMode : kConventionalCellMode;
   textrec::rewind(kDiraxChannel);
   for (;;) {
     std::string_view record;
-    if (textrec::read_record(kDiraxChannel, &record, kLineLength) != textrec::kStatusOk) return;
+    if (textrec::read_record_starting(kDiraxChannel, &record, kLineLength, wanted) !=
+        textrec::kStatusOk)
+      return;
     // Left-justified; the padding blanks at the end change no test below.
     std::size_t first = 0;
     while (first < record.size() && record[first] == ' ') ++first;
     if (first == record.size()) continue;
     const std::string_view line = record.substr(first);
-    // The three kinds of line begin with three different characters, so most
-    // lines of a file are passed over on their first character alone. An
-    // input-cell line counts in input-cell mode only; a conventional-cell line
-    // gives the six parameters in conventional-cell mode only, and the Bravais
-    // letter in both.
+    // A conventional-cell line gives the six parameters in conventional-cell
+    // mode only, and the Bravais letter in both.
     switch (line[0]) {
       case '{':
         if (cell_choice != 0 && line.starts_with("{Input cell")) apply_cell_parameter_rule(line);

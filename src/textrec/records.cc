@@ -320,6 +320,45 @@ int RecordReader::next_record_prefix(std::string_view* record, std::size_t keep)
   }
 }
 
+namespace {
+
+bool starts_with_one_of(std::string_view record, const ByteSet& first) {
+  std::size_t at = 0;
+  while (at < record.size() && record[at] == ' ') ++at;
+  return at < record.size() && first.has(record[at]);
+}
+
+}  // namespace
+
+int RecordReader::next_record_starting(std::string_view* record, std::size_t keep,
+                                       const ByteSet& first) {
+  for (;;) {
+    // The records that stand whole in the buffer are passed over here, each by
+    // a look at its first byte other than a blank and one search for its line
+    // feed, without handing it out: most lines of a DIRAX file are not asked for.
+    const char* const base = buffer_.get();
+    const char* const end = base + end_;
+    const char* line = base + begin_;
+    while (line != end) {
+      const char* const limit = static_cast<std::size_t>(end - line) > keep ? line + keep : end;
+      const char* at = line;
+      while (at != limit && *at == ' ') ++at;
+      if (at != limit && first.has(*at)) break;
+      const auto* nl =
+          static_cast<const char*>(std::memchr(at, '\n', static_cast<std::size_t>(end - at)));
+      if (!nl) break;  // the record runs over the end of the buffer
+      line = nl + 1;
+      ++record_number_;
+    }
+    begin_ = static_cast<std::size_t>(line - base);
+    // A record asked for, one running over the end of the buffer, the end of the
+    // data or a failure: the usual read hands it out, and a record running over
+    // the end is tested there.
+    const int status = next_record_prefix(record, keep);
+    if (status != kStatusOk || starts_with_one_of(*record, first)) return status;
+  }
+}
+
 bool RecordReader::rewind() {
   // Nothing read since the source was opened or last rewound: it stands at its
   // first byte already, and a file just opened costs no seek.

@@ -10,6 +10,7 @@
 // and console or, in tests, on files held in memory.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -79,6 +80,25 @@ class MemoryFileSystem : public FileSystem {
 // A byte sink that appends to *into (it must outlive the sink).
 [[nodiscard]] std::unique_ptr<ByteSink> memory_sink(std::string* into);
 
+// A set of bytes, looked up by one bit test: the first characters of the records
+// a reader is asked for.
+class ByteSet {
+ public:
+  constexpr explicit ByteSet(std::string_view bytes) {
+    for (const char c : bytes) {
+      const auto b = static_cast<unsigned char>(c);
+      bits_[b >> 6] |= std::uint64_t{1} << (b & 63);
+    }
+  }
+  [[nodiscard]] constexpr bool has(char c) const {
+    const auto b = static_cast<unsigned char>(c);
+    return (bits_[b >> 6] >> (b & 63)) & 1;
+  }
+
+ private:
+  std::array<std::uint64_t, 4> bits_{};
+};
+
 // Splits the bytes of a source into records. A record is handed out as a view
 // into the reader's buffer, valid until the next call: no copy on the usual path.
 class RecordReader : public RecordSource {
@@ -90,6 +110,11 @@ class RecordReader : public RecordSource {
   // As next_record, but at most `keep` bytes of the record are kept: a record
   // longer than that is shortened, the rest passed over without being stored.
   int next_record_prefix(std::string_view* record, std::size_t keep);
+  // As next_record_prefix, but passes over every record whose first byte other
+  // than a blank, among its first `keep` bytes, is not in `first` (a record
+  // blank in those bytes is passed over too). The records passed over count in
+  // record_number(). `first` must not hold the blank, CR or LF.
+  int next_record_starting(std::string_view* record, std::size_t keep, const ByteSet& first);
   std::int64_t record_number() const override { return record_number_; }
 
   // Back to the first record; false when the source cannot go back.

@@ -398,6 +398,14 @@ int read_record(int channel, std::string_view* record, std::size_t keep) {
   return reader->next_record_prefix(record, keep);
 }
 
+int read_record_starting(int channel, std::string_view* record, std::size_t keep,
+                         const ByteSet& first) {
+  if (!valid_channel(channel)) return kStatusIoError;
+  RecordReader* reader = rt().channels[channel].reader.get();
+  if (!reader) return kStatusIoError;
+  return reader->next_record_starting(record, keep, first);
+}
+
 void read_a(int channel, std::string& text, int* status) {
   if (!valid_channel(channel) || !rt().channels[channel].reader) {
     if (status) {

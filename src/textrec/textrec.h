@@ -112,6 +112,10 @@ void read_a(std::string_view memory, std::string& text);
 // The next record of a channel as it stands, at most `keep` bytes of it, valid
 // until the next read of that channel. Returns the read's status.
 [[nodiscard]] int read_record(int channel, std::string_view* record, std::size_t keep);
+// As read_record, but the records whose first character other than a blank, among
+// the first `keep`, is not in `first` are passed over (blank records too).
+[[nodiscard]] int read_record_starting(int channel, std::string_view* record, std::size_t keep,
+                                       const ByteSet& first);
 
 // Where a free-form read takes its records from.
 struct Source {

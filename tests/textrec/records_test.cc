@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -202,6 +203,76 @@ TEST(RecordReader, RewindInTheMiddleOfALongRecord) {
   EXPECT_EQ("abc", record);
   ASSERT_TRUE(reader.rewind());
   EXPECT_EQ((std::vector<std::string>{pattern(kBuffer + 10), "second"}), read_all(reader));
+}
+
+// What next_record_starting must give: the records read one by one, filtered by
+// the first byte other than a blank among the first `keep`, with their numbers.
+struct Numbered {
+  std::int64_t number;
+  std::string record;
+  bool operator==(const Numbered&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& os, const Numbered& n) {
+  return os << n.number << ":" << testing::PrintToString(n.record);
+}
+
+std::vector<Numbered> read_starting(const std::string& bytes, std::size_t chunk, std::size_t keep,
+                                    const ByteSet& first) {
+  RecordReader reader(std::make_unique<ChunkedSource>(bytes, chunk));
+  std::vector<Numbered> records;
+  std::string_view record;
+  int status;
+  while ((status = reader.next_record_starting(&record, keep, first)) == kStatusOk)
+    records.push_back({reader.record_number(), std::string(record)});
+  EXPECT_EQ(kStatusEnd, status);
+  return records;
+}
+
+std::vector<Numbered> filter_plain(const std::string& bytes, std::size_t keep,
+                                   std::string_view first) {
+  std::vector<Numbered> records;
+  std::int64_t number = 0;
+  for (const std::string& r : read_all(bytes, kBuffer, keep)) {
+    ++number;
+    const std::size_t at = r.find_first_not_of(' ');
+    if (at != std::string::npos && first.find(r[at]) != std::string_view::npos)
+      records.push_back({number, r});
+  }
+  return records;
+}
+
+TEST(RecordReader, PassesOverRecordsByTheirFirstCharacter) {
+  const ByteSet cv("{CV");
+  // Hand-checked: indented, CR LF, blank, tab-led (a tab is no blank) and cut records.
+  const std::string small = "x\n  Volume 1\r\n\n   \n\tC tab\nConventional :\n" +
+                            std::string(300, ' ') + "V far\n" + std::string(255, ' ') +
+                            "V near\n{last";
+  EXPECT_EQ((std::vector<Numbered>{{2, "  Volume 1"},
+                                   {6, "Conventional :"},
+                                   {8, std::string(255, ' ') + "V"},
+                                   {9, "{last"}}),
+            read_starting(small, kBuffer, 256, cv));
+
+  // Against the records read one by one, wherever the refills fall, with
+  // records longer than the buffer, records running over its end and 0x1A.
+  std::string big;
+  for (int i = 0; i < 3000; ++i) {
+    big += std::string(static_cast<std::size_t>(i % 7), ' ');
+    big += "VCx{ "[i % 5];
+    big += pattern(static_cast<std::size_t>(i % 97));
+    big += i % 3 == 0 ? "\r\n" : "\n";
+    if (i == 1500) big += "C" + pattern(kBuffer + 20) + "\n" + pattern(kBuffer) + "\n";
+  }
+  const std::string marked = big + "\x1A" + "Volume after the mark\n";
+  for (const std::size_t chunk : {std::size_t{7}, std::size_t{4096}, kBuffer}) {
+    for (const std::size_t keep : {std::size_t{3}, std::size_t{256}, kWhole}) {
+      SCOPED_TRACE(testing::Message() << "chunk " << chunk << " keep " << keep);
+      EXPECT_EQ(filter_plain(small, keep, "{CV"), read_starting(small, chunk, keep, cv));
+      EXPECT_EQ(filter_plain(marked, keep, "{CV"), read_starting(marked, chunk, keep, cv));
+      EXPECT_EQ(filter_plain(big, keep, "x"), read_starting(big, chunk, keep, ByteSet("x")));
+    }
+  }
 }
 
 TEST(RecordReader, SourceThatFails) {
