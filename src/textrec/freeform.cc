@@ -409,6 +409,42 @@ ReadOutcome read_free_form(RecordSource& source, std::span<const Target> targets
   return FreeFormReader(source, targets, sink).run();
 }
 
+bool read_plain_real(std::string_view record, float* x) {
+  if constexpr (FLT_EVAL_METHOD != 0) return false;  // see fast_conversion
+  const char* p = record.data();
+  const char* const end = p + record.size();
+  while (p != end && is_blank(*p)) ++p;
+  const bool negative = p != end && *p == '-';
+  if (p != end && is_sign(*p)) ++p;
+  std::uint32_t digits = 0;  // at most 7 digits: below 2^24, an exact float
+  int significant = 0;
+  int decimals = 0;
+  bool any_digit = false;
+  bool point = false;
+  for (; p != end; ++p) {
+    const char c = *p;
+    if (is_digit(c)) {
+      any_digit = true;
+      if (point) ++decimals;
+      if (digits == 0 && c == '0') continue;  // a leading zero
+      if (++significant > 7) return false;
+      digits = digits * 10 + static_cast<std::uint32_t>(c - '0');
+    } else if (c == '.' && !point) {
+      point = true;
+    } else {
+      break;
+    }
+  }
+  if (!any_digit || decimals > 10) return false;
+  if (p != end && !is_blank(*p) && *p != ',' && *p != '/') return false;
+  // One divide of two exact floats: correctly rounded, as the free-form read
+  // rounds the same decimal value.
+  const auto d = static_cast<float>(digits);
+  const float value = decimals == 0 ? d : d / kExactPow10[static_cast<std::size_t>(decimals)];
+  *x = negative ? -value : value;
+  return true;
+}
+
 // The grammar: [sign] mantissa [exponent], the mantissa digits with at most one
 // point, the exponent a letter E, D or Q (either case) with an optional sign, or
 // a sign alone right after the mantissa, then digits. Any other character, a

@@ -98,6 +98,15 @@ struct ReadOutcome {
 ReadOutcome read_free_form(RecordSource& source, std::span<const Target> targets,
                            ProblemSink* sink);
 
+// The read of one real from a record that holds a plain decimal number: blanks
+// or tabs, an optional sign, at most 7 significant digits with at most one point
+// and at most 10 decimals, no exponent, then the end of the record or a blank,
+// tab, comma or slash (what follows is not looked at). Stores exactly the value
+// the free-form read would store and returns true; returns false, with *x
+// untouched, when the record needs the free-form read. Every value of a DIRAX
+// cell or volume line is such a number.
+[[nodiscard]] bool read_plain_real(std::string_view record, float* x);
+
 // Converts one number value of the free-form read (no blanks or separators in
 // it). Characters that cannot belong to a number count as the digit 0, each one
 // counted in *bad_characters. Returns false when the number lies outside the

@@ -442,6 +442,14 @@ ReadOutcome read_free(Source source, std::initializer_list<Target> targets, int*
       break;
     }
     case Source::Kind::kMemory: {
+      // The values of DIRAX lines: one plain number for one real, taken without
+      // setting up the free-form read; the outcome is the one it would give.
+      if (list.size() == 1 && list[0].kind == Target::Kind::kReal &&
+          read_plain_real(source.memory, list[0].real)) {
+        outcome.values = 1;
+        outcome.record = 1;
+        break;
+      }
       MemoryRecordSource memory(source.memory);
       ReportSink sink("a memory record");
       outcome = read_free_form(memory, list, status ? nullptr : &sink);

@@ -1,6 +1,7 @@
 // The conversion of a number value against the correctly rounded conversion of
 // the same decimal value by the standard library, on both sides of the bounds
-// of its short path (7 significant digits, a scale of at most 10^10).
+// of its short path (7 significant digits, a scale of at most 10^10); the
+// plain-number read against the free-form read.
 #include <gtest/gtest.h>
 
 #include <bit>
@@ -60,6 +61,102 @@ TEST(ConvertNumber, RandomValuesAsTheLibrary) {
     int bad = -1;
     ASSERT_TRUE(convert_number(text, &x, &bad)) << text;
     ASSERT_EQ(std::bit_cast<std::uint32_t>(want), std::bit_cast<std::uint32_t>(x)) << text;
+  }
+}
+
+// The plain-number read must store what the free-form read stores, or leave the
+// record to it.
+struct PlainCase {
+  std::string record;
+  bool plain;  // taken by the plain-number read
+};
+
+// The free-form read of one real out of the memory record, without a status:
+// the value, and whether it went without a report.
+bool free_form_value(const std::string& record, float* x) {
+  struct Counting : ProblemSink {
+    int problems = 0;
+    void problem(Problem, std::string_view) override { ++problems; }
+  } sink;
+  MemoryRecordSource source(record);
+  const Target target[] = {Target::Real(x)};
+  const ReadOutcome outcome = read_free_form(source, target, &sink);
+  return outcome.status == kStatusOk && outcome.values == 1 && sink.problems == 0;
+}
+
+void expect_as_free_form(const PlainCase& c) {
+  SCOPED_TRACE("|" + c.record + "|");
+  float plain = 42.0f;
+  ASSERT_EQ(c.plain, read_plain_real(c.record, &plain));
+  if (!c.plain) {
+    EXPECT_EQ(42.0f, plain) << "untouched";
+    return;
+  }
+  float general = 42.0f;
+  ASSERT_TRUE(free_form_value(c.record, &general));
+  EXPECT_EQ(std::bit_cast<std::uint32_t>(general), std::bit_cast<std::uint32_t>(plain));
+}
+
+TEST(ReadPlainReal, TakesPlainNumbersOnlyAndAgreesWithTheFreeFormRead) {
+  const PlainCase cases[] = {
+      {"   5.94434  ", true},
+      {"  103.107  ", true},
+      {"   61.593 ", true},
+      {"    500.245 ", true},
+      {"1", true},
+      {"-0", true},
+      {"-0.0", true},
+      {"+7.", true},
+      {".5", true},
+      {"\t12.5\t", true},
+      {"12.5,x", true},
+      {"12.5/", true},
+      {"12.5 junk", true},
+      {"0.0000000001", true},
+      {"0.00000000001", false},
+      {"1234567", true},
+      {"12345678", false},
+      {"0001234567", true},
+      {"1.234567", true},
+      {"1.2345678", false},
+      {"9999999.", true},
+      {"16777215", false},
+      {"", false},
+      {"   ", false},
+      {"-", false},
+      {".", false},
+      {"+.", false},
+      {"1e5", false},
+      {"1.5E-3", false},
+      {"1.2.3", false},
+      {"12a", false},
+      {"'12'", false},
+      {"3*1.5", false},
+      {",1", false},
+      {"/", false},
+      {"1-2", false},
+      {"--1", false},
+      {"1d0", false},
+      {"0.3333333", true},
+  };
+  for (const PlainCase& c : cases) expect_as_free_form(c);
+
+  std::mt19937_64 rng(7);
+  const std::string alphabet = "0123456789.-+ ,/eE\t";
+  for (int n = 0; n < 100'000; ++n) {
+    std::string record;
+    const int length = static_cast<int>(rng() % 14);
+    for (int i = 0; i < length; ++i) {
+      // Mostly digits, so that many records are plain numbers.
+      record +=
+          rng() % 3 != 0 ? static_cast<char>('0' + rng() % 10) : alphabet[rng() % alphabet.size()];
+    }
+    float plain = 42.0f;
+    if (!read_plain_real(record, &plain)) continue;
+    float general = 42.0f;
+    ASSERT_TRUE(free_form_value(record, &general)) << "|" << record << "|";
+    ASSERT_EQ(std::bit_cast<std::uint32_t>(general), std::bit_cast<std::uint32_t>(plain))
+        << "|" << record << "|";
   }
 }
 
