@@ -78,23 +78,21 @@ void write_pgf_pattern(int channel, const std::string& title, std::int32_t point
 }
 
 void write_pgf_point(int channel, float x, float y) {
-  // The record is "F6.2, F20.5", edited field by field. The seven plot files
-  // get one point per entry, all at the entry's temperature: its F6.2 field is
-  // edited once and kept while the same value comes again.
-  constexpr int kXWidth = 6;
-  static std::string record;
+  // The record is "F6.2, F20.5". The seven plot files get one point per entry,
+  // all at the entry's temperature: its F6.2 field is edited once and kept while
+  // the same value comes again, and goes into the record as text ("A, F20.5").
+  static const Layout point = parse_layout("A, F20.5");
+  static std::string x_field;
   static std::uint32_t x_bits = 0;
   static bool x_edited = false;
   const auto bits = std::bit_cast<std::uint32_t>(x);
   if (!x_edited || bits != x_bits) {
-    record.clear();
-    textrec::edit_f(record, x, kXWidth, 2);  // F6.2
+    x_field.clear();
+    textrec::edit_f(x_field, x, 6, 2);  // F6.2
     x_bits = bits;
     x_edited = true;
   }
-  record.resize(kXWidth);
-  textrec::edit_f(record, y, 20, 5);  // F20.5
-  textrec::write(channel, layout_a(), {std::string_view(record)});
+  textrec::write(channel, point, {std::string_view(x_field), y});
 }
 
 void write_pgf_end(int channel) {

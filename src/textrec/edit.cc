@@ -299,6 +299,45 @@ void edit_aw(std::string& out, std::string_view text, int w) {
   }
 }
 
+namespace {
+
+constexpr std::array<std::uint32_t, 10> kPow10Small{
+    1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000, 1000000000};
+
+// The usual field: n in units of 10^-d, d <= 9, n <= 10^9. The field is laid
+// out in `out` itself: its blanks first, then the text written over their right
+// end from the right, so that no byte is copied after it was written.
+void append_fixed(std::string& out, std::uint32_t n, int d, bool minus, int w) {
+  const std::uint32_t unit = kPow10Small[static_cast<std::size_t>(d)];
+  const std::uint32_t whole = n / unit;
+  const std::uint32_t fraction = n % unit;
+  std::size_t whole_digits = 0;
+  while (whole_digits < kPow10Small.size() && whole >= kPow10Small[whole_digits]) ++whole_digits;
+  const auto width = static_cast<std::size_t>(w);
+  std::size_t length = (minus ? 1 : 0) + whole_digits + 1 + static_cast<std::size_t>(d);
+  // "0." only where the field has room for the zero.
+  const bool leading_zero = whole_digits == 0 && length < width;
+  if (leading_zero) ++length;
+  if (length > width) {
+    out.append(width, '*');
+    return;
+  }
+  const std::size_t at = out.size();
+  out.append(width, ' ');
+  char* const end = out.data() + at + width;
+  char* p = write_digits(fraction, end);
+  while (p != end - d) *--p = '0';
+  *--p = '.';
+  if (whole_digits > 0) {
+    p = write_digits(whole, p);
+  } else if (leading_zero) {
+    *--p = '0';
+  }
+  if (minus) *--p = '-';
+}
+
+}  // namespace
+
 void edit_f(std::string& out, float x, int w, int d) {
   check_width(w, "Fw.d");
   if (d < 0 || d > kMaxDecimals) fault("decimals out of range for Fw.d: " + std::to_string(d));
@@ -310,12 +349,13 @@ void edit_f(std::string& out, float x, int w, int d) {
 
   // The kept digits are n followed by `zeros` zeros, in units of 10^-d.
   std::uint64_t n = 0;
-  int zeros = 0;
-  if (v.m != 0 && !round_to_decimals(v, d, &n)) {
-    const int k = last_kept_place(v, d);
-    n = round_at_place(v, k);
-    zeros = k + d;
+  if ((v.m == 0 && d <= kSignificant) || round_to_decimals(v, d, &n)) {
+    append_fixed(out, static_cast<std::uint32_t>(n), d, n != 0 && x < 0, w);
+    return;
   }
+  const int k = last_kept_place(v, d);
+  n = round_at_place(v, k);
+  int zeros = k + d;
 
   // The text is built from its right end: up to 30 decimals, the point, up to
   // 39 integer digits and the sign.

@@ -376,9 +376,22 @@ RecordWriter::RecordWriter(std::unique_ptr<ByteSink> sink) : sink_(std::move(sin
 }
 
 bool RecordWriter::write_record(std::string_view record) {
-  buffer_.append(record);
+  begin_record().append(record);
+  return end_record();
+}
+
+std::string& RecordWriter::begin_record() {
+  record_start_ = buffer_.size();
+  return buffer_;
+}
+
+bool RecordWriter::end_record() {
   buffer_.append("\r\n", 2);
   return buffer_.size() < kWriteBufferSize || flush();
+}
+
+void RecordWriter::drop_record() {
+  buffer_.resize(record_start_);
 }
 
 bool RecordWriter::flush() {

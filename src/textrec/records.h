@@ -140,6 +140,12 @@ class RecordWriter {
   explicit RecordWriter(std::unique_ptr<ByteSink> sink);
   // Adds one record; false when the buffer had to be written out and that failed.
   [[nodiscard]] bool write_record(std::string_view record);
+  // A record laid out straight into the buffer: the text returned by
+  // begin_record is appended to, then end_record ends the record as
+  // write_record does. An unfinished record is taken back with drop_record.
+  [[nodiscard]] std::string& begin_record();
+  [[nodiscard]] bool end_record();
+  void drop_record();
   // Writes out what is buffered without closing.
   [[nodiscard]] bool flush();
   [[nodiscard]] bool close();
@@ -148,6 +154,7 @@ class RecordWriter {
  private:
   std::unique_ptr<ByteSink> sink_;
   std::string buffer_;
+  std::size_t record_start_ = 0;  // where the record being laid out begins
 };
 
 }  // namespace textrec

@@ -39,7 +39,6 @@ struct Runtime {
   std::array<Channel, kMaxChannel + 1> channels;
   std::array<int, 7> counts{};  // failures reported, by kind
   int worst = kExitClean;
-  std::string record;  // the record being laid out by a formatted write
 };
 
 // One instance for the run. Nothing reaches the layer before main, so a plain
@@ -176,12 +175,9 @@ class ReportSink : public ProblemSink {
   int channel_ = 0;
 };
 
-void write_record_to(int channel, std::string_view record) {
-  Channel& ch = rt().channels[channel];
-  if (!ch.writer->write_record(record)) {
-    const std::string reason = ch.writer->error();
-    report(Failure::kFileSystem, "cannot write " + channel_label(channel) + ": " + reason);
-  }
+void report_write_failure(int channel) {
+  const std::string reason = rt().channels[channel].writer->error();
+  report(Failure::kFileSystem, "cannot write " + channel_label(channel) + ": " + reason);
 }
 
 }  // namespace
@@ -360,11 +356,17 @@ void write(int channel, const Layout& layout, std::initializer_list<Item> items)
 }
 
 void write(int channel, const Layout& layout, std::span<const Item> items) {
-  channel_for_writing(channel);
-  std::string& record = rt().record;
-  record.clear();
-  format_record(record, layout, items);
-  write_record_to(channel, record);
+  RecordWriter& writer = *channel_for_writing(channel).writer;
+  // Laid out straight into the channel's buffer; a layout that does not suit
+  // its items (a fault of the program) leaves nothing of the record there.
+  std::string& buffer = writer.begin_record();
+  try {
+    format_record(buffer, layout, items);
+  } catch (...) {
+    writer.drop_record();
+    throw;
+  }
+  if (!writer.end_record()) report_write_failure(channel);
 }
 
 void write_rule(int channel, std::string_view first, std::string_view fill, int n) {

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstring>
 #include <functional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -215,6 +216,19 @@ TEST(Channels, EndRunClosesEveryChannel) {
   read_a(1, line, &status);
   EXPECT_LT(0, status);
   EXPECT_EQ(kExitEnded, ends_with([] { write(13, layout_a(), {"late"}); }));
+}
+
+TEST(Channels, ARecordWhoseLayoutFailsLeavesNothingInTheFile) {
+  MemoryRun run;
+  create(13, "TK_parameters.xy");
+  write(13, parse_layout("F6.2, F12.5"), {295.0f, 5.4321f});
+  // The second item does not suit its field: a fault of the program, found
+  // after the first field was already laid out.
+  EXPECT_THROW(write(13, parse_layout("F6.2, F12.5"), {100.0f, std::string_view("x")}),
+               std::logic_error);
+  write(13, layout_a(), {"next"});
+  EXPECT_EQ(kExitClean, end_run(RunEnded{kExitClean}));
+  EXPECT_EQ("295.00     5.43210\r\nnext\r\n", run.fs.files["TK_parameters.xy"]);
 }
 
 TEST(Channels, EndRunTurnsAFailedCloseIntoSixteen) {
