@@ -132,6 +132,23 @@ void BM_RecordReaderMemory(benchmark::State& state) {
 }
 BENCHMARK(BM_RecordReaderMemory);
 
+// The same file, handing out only the records that can be a cell, conventional-
+// cell or volume line, as the scanner asks for them in input-cell mode.
+void BM_RecordReaderStarting(benchmark::State& state) {
+  textrec::RecordReader reader(textrec::memory_source(typical_file()));
+  const textrec::ByteSet first("{CV");
+  std::string_view record;
+  for (auto _ : state) {
+    if (!reader.rewind()) state.SkipWithError("rewind");
+    while (reader.next_record_starting(&record, 256, first) == kStatusOk)
+      benchmark::DoNotOptimize(record);
+  }
+  state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(typical_file().size()));
+  state.SetItemsProcessed(state.iterations() *
+                          static_cast<std::int64_t>(count_lines(typical_file())));
+}
+BENCHMARK(BM_RecordReaderStarting);
+
 // The floor under every listed file: open, read to the end and close with the
 // bare system calls, no records.
 void BM_OpenReadCloseFloor(benchmark::State& state) {
@@ -304,6 +321,17 @@ void BM_ReadFreeFormNumber(benchmark::State& state) {
   if (x != 5.94434F) state.SkipWithError("wrong value");
 }
 BENCHMARK(BM_ReadFreeFormNumber);
+
+// The same range through the plain-number read that the layer tries first.
+void BM_ReadPlainReal(benchmark::State& state) {
+  float x = 0;
+  for (auto _ : state) {
+    if (!textrec::read_plain_real(kRange, &x)) state.SkipWithError("not plain");
+    benchmark::DoNotOptimize(x);
+  }
+  if (x != 5.94434F) state.SkipWithError("wrong value");
+}
+BENCHMARK(BM_ReadPlainReal);
 
 // The same through the run's layer, failures going to the error report, as the
 // scanner reads every value.
