@@ -355,7 +355,9 @@ bool FreeFormReader::assign(std::string_view value, bool quoted, std::size_t cou
       if (!converted) sink_->problem(Problem::kQuotedNumber, value);
       converted = true;
     } else {
-      if (!converted) {
+      if (!converted && read_plain_real(value, &x)) {
+        converted = in_range = true;  // a plain number has nothing to report
+      } else if (!converted) {
         int bad_characters = 0;
         bad_places_.clear();
         in_range = convert_number(value, &x, &bad_characters, sink_ ? &bad_places_ : nullptr);
@@ -416,27 +418,32 @@ bool read_plain_real(std::string_view record, float* x) {
   while (p != end && is_blank(*p)) ++p;
   const bool negative = p != end && *p == '-';
   if (p != end && is_sign(*p)) ++p;
-  std::uint32_t digits = 0;  // at most 7 digits: below 2^24, an exact float
-  int significant = 0;
-  int decimals = 0;
-  bool any_digit = false;
-  bool point = false;
-  for (; p != end; ++p) {
-    const char c = *p;
-    if (is_digit(c)) {
-      any_digit = true;
-      if (point) ++decimals;
-      if (digits == 0 && c == '0') continue;  // a leading zero
-      if (++significant > 7) return false;
-      digits = digits * 10 + static_cast<std::uint32_t>(c - '0');
-    } else if (c == '.' && !point) {
-      point = true;
-    } else {
-      break;
-    }
+  // The digits before the point and those after it, found first, then read.
+  const char* const whole = p;
+  while (p != end && is_digit(*p)) ++p;
+  const char* const whole_end = p;
+  const char* fraction = p;
+  if (p != end && *p == '.') {
+    fraction = ++p;
+    while (p != end && is_digit(*p)) ++p;
   }
-  if (!any_digit || decimals > 10) return false;
+  const char* const fraction_end = p;
+  if (whole == whole_end && fraction == fraction_end) return false;  // no digit
   if (p != end && !is_blank(*p) && *p != ',' && *p != '/') return false;
+  const auto decimals = fraction_end - fraction;
+  if (decimals > 10) return false;
+  std::uint32_t digits = 0;  // at most 7 significant digits: below 2^24, an exact float
+  int significant = 0;
+  const auto add = [&](const char* from, const char* to) {
+    for (; from != to; ++from) {
+      if (digits == 0 && *from == '0') continue;  // a leading zero
+      digits = digits * 10 + static_cast<std::uint32_t>(*from - '0');
+      ++significant;
+    }
+  };
+  add(whole, whole_end);
+  add(fraction, fraction_end);
+  if (significant > 7) return false;
   // One divide of two exact floats: correctly rounded, as the free-form read
   // rounds the same decimal value.
   const auto d = static_cast<float>(digits);

@@ -4,8 +4,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace textrec {
 namespace {
@@ -16,6 +21,8 @@ constexpr std::size_t kBufferSize = std::size_t{64} * 1024;
 // still carries hundreds of table rows or plot points per write.
 constexpr std::size_t kWriteBufferSize = std::size_t{16} * 1024;
 constexpr char kEndOfFileMark = 0x1A;
+// Line feeds are counted 16 bytes at a time.
+constexpr std::size_t kChunk = 16;
 
 std::string system_error(int err) {
   return std::strerror(err);
@@ -328,32 +335,90 @@ bool starts_with_one_of(std::string_view record, const ByteSet& first) {
   return at < record.size() && first.has(record[at]);
 }
 
+// The line feeds in [from, to).
+std::int64_t count_line_feeds(const char* from, const char* to) {
+  std::int64_t count = 0;
+#if defined(__SSE2__)
+  // Each byte of `tally` counts the line feeds at its place, for up to 255
+  // chunks of 16 bytes; then its 16 counts are added up.
+  const __m128i line_feed = _mm_set1_epi8('\n');
+  auto chunks = static_cast<std::size_t>(to - from) / kChunk;
+  while (chunks > 0) {
+    const std::size_t group = std::min<std::size_t>(chunks, 255);
+    chunks -= group;
+    __m128i tally = _mm_setzero_si128();
+    const auto add_chunk = [&](const char* chunk) {
+      const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(chunk));
+      tally = _mm_sub_epi8(tally, _mm_cmpeq_epi8(bytes, line_feed));
+    };
+    std::size_t n = 0;
+    for (; n + 4 <= group; n += 4, from += 4 * kChunk) {
+      add_chunk(from);
+      add_chunk(from + kChunk);
+      add_chunk(from + 2 * kChunk);
+      add_chunk(from + 3 * kChunk);
+    }
+    for (; n < group; ++n, from += kChunk) add_chunk(from);
+    const __m128i sums = _mm_sad_epu8(tally, _mm_setzero_si128());
+    count += _mm_cvtsi128_si32(sums) + _mm_cvtsi128_si32(_mm_unpackhi_epi64(sums, sums));
+  }
+#endif
+  for (; from != to; ++from) count += *from == '\n' ? 1 : 0;
+  return count;
+}
+
 }  // namespace
+
+// The records that stand whole in the buffer from begin_ on and are not asked
+// for are passed over here without being handed out: most lines of a DIRAX file
+// are not asked for. Rather than each line being looked at in turn, each byte of
+// `first` is looked for through the buffer with memchr, which takes many bytes
+// per step; a line can only be asked for where one of them has nothing but
+// blanks before it back to the start of its line. The lines passed over are
+// counted once, at the end. Returns where the next record to hand out begins:
+// one whose first byte other than a blank is in `first`, or the last one in the
+// buffer, which may run over its end.
+std::size_t RecordReader::pass_over(const ByteSet& first) {
+  const char* const base = buffer_.get();
+  const char* const from = base + begin_;
+  const char* const end = base + end_;
+  // The next place of each byte of the set, null when there is none.
+  std::array<const char*, ByteSet::kMaxBytes> next{};
+  const std::size_t n = first.size();
+  for (std::size_t i = 0; i < n; ++i) {
+    next[i] = static_cast<const char*>(
+        std::memchr(from, first.byte(i), static_cast<std::size_t>(end - from)));
+  }
+  for (;;) {
+    std::size_t earliest = n;
+    for (std::size_t i = 0; i < n; ++i) {
+      if (next[i] != nullptr && (earliest == n || next[i] < next[earliest])) earliest = i;
+    }
+    if (earliest == n) break;
+    const char* const hit = next[earliest];
+    const char* line = hit;
+    while (line > from && line[-1] == ' ') --line;
+    if (line == from || line[-1] == '\n') {
+      record_number_ += count_line_feeds(from, line);
+      return static_cast<std::size_t>(line - base);
+    }
+    next[earliest] = static_cast<const char*>(
+        std::memchr(hit + 1, first.byte(earliest), static_cast<std::size_t>(end - hit - 1)));
+  }
+  // None is asked for: the last record begins after the last line feed.
+  const char* line = end;
+  while (line > from && line[-1] != '\n') --line;
+  record_number_ += count_line_feeds(from, line);
+  return static_cast<std::size_t>(line - base);
+}
 
 int RecordReader::next_record_starting(std::string_view* record, std::size_t keep,
                                        const ByteSet& first) {
   for (;;) {
-    // The records that stand whole in the buffer are passed over here, each by
-    // a look at its first byte other than a blank and one search for its line
-    // feed, without handing it out: most lines of a DIRAX file are not asked for.
-    const char* const base = buffer_.get();
-    const char* const end = base + end_;
-    const char* line = base + begin_;
-    while (line != end) {
-      const char* const limit = static_cast<std::size_t>(end - line) > keep ? line + keep : end;
-      const char* at = line;
-      while (at != limit && *at == ' ') ++at;
-      if (at != limit && first.has(*at)) break;
-      const auto* nl =
-          static_cast<const char*>(std::memchr(at, '\n', static_cast<std::size_t>(end - at)));
-      if (!nl) break;  // the record runs over the end of the buffer
-      line = nl + 1;
-      ++record_number_;
-    }
-    begin_ = static_cast<std::size_t>(line - base);
+    begin_ = pass_over(first);
     // A record asked for, one running over the end of the buffer, the end of the
-    // data or a failure: the usual read hands it out, and a record running over
-    // the end is tested there.
+    // data or a failure: the usual read hands it out, and whether it was asked
+    // for is told by its first `keep` bytes.
     const int status = next_record_prefix(record, keep);
     if (status != kStatusOk || starts_with_one_of(*record, first)) return status;
   }

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -80,23 +81,33 @@ class MemoryFileSystem : public FileSystem {
 // A byte sink that appends to *into (it must outlive the sink).
 [[nodiscard]] std::unique_ptr<ByteSink> memory_sink(std::string* into);
 
-// A set of bytes, looked up by one bit test: the first characters of the records
-// a reader is asked for.
+// The first characters of the records a reader is asked for: one to four
+// different bytes, none of them NUL, blank, CR or LF.
 class ByteSet {
  public:
+  static constexpr std::size_t kMaxBytes = 4;
+
   constexpr explicit ByteSet(std::string_view bytes) {
     for (const char c : bytes) {
-      const auto b = static_cast<unsigned char>(c);
-      bits_[b >> 6] |= std::uint64_t{1} << (b & 63);
+      if (c == '\0' || c == ' ' || c == '\r' || c == '\n')
+        throw std::logic_error("ByteSet: NUL, blank, CR or LF");
+      if (has(c)) continue;
+      if (size_ == kMaxBytes) throw std::logic_error("ByteSet: more than 4 bytes");
+      bytes_[size_++] = c;
     }
+    if (size_ == 0) throw std::logic_error("ByteSet: no byte");
   }
   [[nodiscard]] constexpr bool has(char c) const {
-    const auto b = static_cast<unsigned char>(c);
-    return (bits_[b >> 6] >> (b & 63)) & 1;
+    for (std::size_t i = 0; i < size_; ++i)
+      if (bytes_[i] == c) return true;
+    return false;
   }
+  [[nodiscard]] constexpr std::size_t size() const { return size_; }
+  [[nodiscard]] constexpr char byte(std::size_t i) const { return bytes_[i]; }
 
  private:
-  std::array<std::uint64_t, 4> bits_{};
+  std::array<char, kMaxBytes> bytes_{};
+  std::size_t size_ = 0;
 };
 
 // Splits the bytes of a source into records. A record is handed out as a view
@@ -113,7 +124,7 @@ class RecordReader : public RecordSource {
   // As next_record_prefix, but passes over every record whose first byte other
   // than a blank, among its first `keep` bytes, is not in `first` (a record
   // blank in those bytes is passed over too). The records passed over count in
-  // record_number(). `first` must not hold the blank, CR or LF.
+  // record_number().
   int next_record_starting(std::string_view* record, std::size_t keep, const ByteSet& first);
   std::int64_t record_number() const override { return record_number_; }
 
@@ -123,6 +134,7 @@ class RecordReader : public RecordSource {
 
  private:
   bool fill();
+  std::size_t pass_over(const ByteSet& first);
 
   std::unique_ptr<ByteSource> source_;
   std::unique_ptr<char[]> buffer_;

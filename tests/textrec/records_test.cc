@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstring>
 #include <ostream>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -244,15 +245,21 @@ std::vector<Numbered> filter_plain(const std::string& bytes, std::size_t keep,
 
 TEST(RecordReader, PassesOverRecordsByTheirFirstCharacter) {
   const ByteSet cv("{CV");
-  // Hand-checked: indented, CR LF, blank, tab-led (a tab is no blank) and cut records.
-  const std::string small = "x\n  Volume 1\r\n\n   \n\tC tab\nConventional :\n" +
+  // Hand-checked: indented, CR LF, blank, tab-led and CR-led (neither is a
+  // blank), the bytes of the set inside lines, after blanks inside lines, and
+  // records cut at 256 bytes.
+  const std::string small = "Volume first\nx\n  Volume 1\r\n\n   \n\tC tab\n\rVolume\nx  V  C {\n" +
                             std::string(300, ' ') + "V far\n" + std::string(255, ' ') +
-                            "V near\n{last";
-  EXPECT_EQ((std::vector<Numbered>{{2, "  Volume 1"},
-                                   {6, "Conventional :"},
-                                   {8, std::string(255, ' ') + "V"},
-                                   {9, "{last"}}),
+                            "V near\nConventional :\nCC\n{last";
+  EXPECT_EQ((std::vector<Numbered>{{1, "Volume first"},
+                                   {3, "  Volume 1"},
+                                   {10, std::string(255, ' ') + "V"},
+                                   {11, "Conventional :"},
+                                   {12, "CC"},
+                                   {13, "{last"}}),
             read_starting(small, kBuffer, 256, cv));
+  EXPECT_EQ((std::vector<Numbered>{{11, "Conventional :"}, {12, "CC"}}),
+            read_starting(small, kBuffer, 256, ByteSet("CCC")));
 
   // Against the records read one by one, wherever the refills fall, with
   // records longer than the buffer, records running over its end and 0x1A.
@@ -272,6 +279,18 @@ TEST(RecordReader, PassesOverRecordsByTheirFirstCharacter) {
       EXPECT_EQ(filter_plain(marked, keep, "{CV"), read_starting(marked, chunk, keep, cv));
       EXPECT_EQ(filter_plain(big, keep, "x"), read_starting(big, chunk, keep, ByteSet("x")));
     }
+  }
+}
+
+TEST(ByteSet, HoldsOneToFourBytesThatCanBeginARecord) {
+  const ByteSet set("VCVC{");
+  EXPECT_EQ(3u, set.size());
+  EXPECT_TRUE(set.has('{'));
+  EXPECT_FALSE(set.has(' '));
+  for (const std::string_view bad :
+       {std::string_view(""), std::string_view("abcde"), std::string_view("a "),
+        std::string_view("\n"), std::string_view("\r"), std::string_view("a\0", 2)}) {
+    EXPECT_THROW(ByteSet{bad}, std::logic_error) << testing::PrintToString(std::string(bad));
   }
 }
 
