@@ -246,7 +246,11 @@ std::unique_ptr<ByteSink> MemoryFileSystem::create(const std::string& name, std:
 }
 
 RecordReader::RecordReader(std::unique_ptr<ByteSource> source)
-    : source_(std::move(source)), buffer_(new char[kBufferSize]) {}
+    : RecordReader(std::move(source), nullptr) {}
+
+RecordReader::RecordReader(std::unique_ptr<ByteSource> source, std::unique_ptr<char[]> buffer)
+    : source_(std::move(source)),
+      buffer_(buffer ? std::move(buffer) : std::unique_ptr<char[]>(new char[kBufferSize])) {}
 
 bool RecordReader::fill() {
   const long got = source_->read(buffer_.get(), kBufferSize);

@@ -115,6 +115,12 @@ class ByteSet {
 class RecordReader : public RecordSource {
  public:
   explicit RecordReader(std::unique_ptr<ByteSource> source);
+  // A reader on the buffer that an earlier reader gave up (release_buffer), so
+  // that reading one file after another does not take a new buffer each time;
+  // a new one when `buffer` is null.
+  RecordReader(std::unique_ptr<ByteSource> source, std::unique_ptr<char[]> buffer);
+  // Gives up the buffer for a later reader; this reader is not read again.
+  [[nodiscard]] std::unique_ptr<char[]> release_buffer() { return std::move(buffer_); }
 
   // The next record. Returns kStatusOk, kStatusEnd or kStatusIoError.
   int next_record(std::string_view* record) override;

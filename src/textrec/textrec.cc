@@ -39,6 +39,9 @@ struct Runtime {
   std::array<Channel, kMaxChannel + 1> channels;
   std::array<int, 7> counts{};  // failures reported, by kind
   int worst = kExitClean;
+  // The buffer of the last reader freed, for the next one: a DIRAX file is
+  // opened and closed on the same channel for every entry of the list.
+  std::unique_ptr<char[]> spare_buffer;
 };
 
 // One instance for the run. Nothing reaches the layer before main, so a plain
@@ -115,6 +118,13 @@ bool valid_channel(int channel) {
   return channel >= 1 && channel <= kMaxChannel;
 }
 
+// Frees the channel's reader, keeping its buffer for the next one.
+void free_reader(Channel& ch) {
+  if (!ch.reader) return;
+  rt().spare_buffer = ch.reader->release_buffer();
+  ch.reader.reset();
+}
+
 // Writes out and frees the channel; false with the reason when the file could not
 // be written out.
 bool close_channel(int channel, std::string* error) {
@@ -124,7 +134,7 @@ bool close_channel(int channel, std::string* error) {
     ok = ch.writer->close();
     if (!ok) *error = ch.writer->error();
   }
-  ch.reader.reset();
+  free_reader(ch);
   ch.writer.reset();
   ch.name.clear();
   return ok;
@@ -268,7 +278,7 @@ bool connect_reader(int channel, std::string_view name, std::string* error) {
   ch.name.assign(trim_right(name));
   auto source = rt().file_system->open(ch.name, error);
   if (!source) return false;
-  ch.reader = std::make_unique<RecordReader>(std::move(source));
+  ch.reader = std::make_unique<RecordReader>(std::move(source), std::move(rt().spare_buffer));
   return true;
 }
 
@@ -332,7 +342,7 @@ void close(int channel) {
   if (!ch.writer) {
     // A file read from has nothing to write out: closing it cannot fail, and
     // there is no label to build for a diagnostic (one close per listed file).
-    ch.reader.reset();
+    free_reader(ch);
     ch.name.clear();
     return;
   }

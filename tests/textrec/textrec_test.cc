@@ -231,6 +231,25 @@ TEST(Channels, ARecordWhoseLayoutFailsLeavesNothingInTheFile) {
   EXPECT_EQ("295.00     5.43210\r\nnext\r\n", run.fs.files["TK_parameters.xy"]);
 }
 
+TEST(Channels, AFileReadAfterALongerOneGivesOnlyItsOwnRecords) {
+  MemoryRun run;
+  run.fs.files["long.out"] = "Volume 1\nVolume 2\nVolume 3\nCell\nVolume 5\n";
+  run.fs.files["short.out"] = "Volume 9\nx";
+  const ByteSet first("V");
+  for (const char* name : {"long.out", "short.out", "long.out"}) {
+    SCOPED_TRACE(name);
+    ASSERT_TRUE(open_read_if_exists(2, name));
+    std::vector<std::string> records;
+    std::string_view record;
+    while (read_record_starting(2, &record, 256, first) == kStatusOk) records.emplace_back(record);
+    close(2);
+    EXPECT_EQ(std::string(name) == "long.out"
+                  ? (Lines{"Volume 1", "Volume 2", "Volume 3", "Volume 5"})
+                  : (Lines{"Volume 9"}),
+              records);
+  }
+}
+
 TEST(Channels, EndRunTurnsAFailedCloseIntoSixteen) {
   MemoryRun run;
   run.fs.fail_writes["TK_cell_b.pgf"] = "Input/output error";
