@@ -6,6 +6,7 @@
 # clean and that the pipeline gives the same rows as korvex's table, then times
 # with hyperfine, side by side in one run:
 #   cat      xargs cat < names.txt > /dev/null           (every listed byte read once)
+#   floor    korvex_read_floor                             (korvex's system calls alone)
 #   awk      xargs grep -H ... < names.txt | awk ...      (two processes, two cores)
 #   korvex   printf 'series.lst\n1\nn...' | korvex        (input cell, no plot shown)
 # and measures korvex's peak resident memory with /usr/bin/time -v. Prints the
@@ -42,6 +43,9 @@ sizes=("$@")
 [ ${#sizes[@]} -gt 0 ] || sizes=(1000 5000 10000 100000)
 
 korvex=$(cd "$(dirname "$korvex")" && pwd)/$(basename "$korvex")
+floor="$here/../build/bench/bench/korvex_read_floor"
+[ -x "$floor" ] || { echo "run_bench: no $floor (cmake --build --preset bench)" >&2; exit 2; }
+floor=$(realpath "$floor")
 for tool in python3 hyperfine /usr/bin/time grep awk xargs; do
   command -v "$tool" > /dev/null || { echo "run_bench: $tool is missing" >&2; exit 2; }
 done
@@ -83,8 +87,8 @@ printf '%8s %12s %12s %12s %12s\n' N cat_cpu_ms awk_cpu_ms korvex_cpu_ms base_cp
   echo "load average at the start: $(cut -d' ' -f1-3 /proc/loadavg)"
   echo "tools: $(hyperfine --version), $(grep --version | head -1), $(awk -W version 2>&1 | head -1)"
   echo
-  printf '%8s %8s %10s %10s %10s %10s %10s %14s %10s' \
-    N MB cat_ms awk_ms korvex_ms korvex/cat korvex/awk korvex_us/file maxRSS_kB
+  printf '%8s %8s %10s %10s %10s %10s %10s %10s %10s %14s %10s' \
+    N MB cat_ms floor_ms awk_ms korvex_ms korvex/cat korvex/flr korvex/awk korvex_us/file maxRSS_kB
   [ -z "$base" ] && echo || printf ' %10s\n' base_ms
 } | tee "$summary"
 
@@ -109,6 +113,7 @@ for n in "${sizes[@]}"; do
   [ -n "$r" ] || { [ "$n" -ge 50000 ] && r=10 || r=20; }
   hyperfine --style basic --warmup 3 --runs "$r" --export-json "$results/hyperfine_$n.json" \
     -n cat "xargs cat < names.txt > /dev/null" \
+    -n floor "'$floor' > /dev/null" \
     -n awk "$grep_awk" \
     -n korvex "$run_korvex" "${base_command[@]}" > "$results/hyperfine_$n.txt" 2>&1
 
@@ -125,8 +130,9 @@ with open(cpu_table, "a") as f:
     f.write(f"{n:8d} {cpu['cat']:12.1f} {cpu['awk']:12.1f} {cpu['korvex']:12.1f} "
             f"{cpu.get('base', float('nan')):12.1f}\n")
 k = med["korvex"]
-line = (f"{n:8d} {mb:>8} {med['cat']:10.1f} {med['awk']:10.1f} {k:10.1f} "
-        f"{k / med['cat']:10.3f} {k / med['awk']:10.3f} {k * 1000 / n:14.2f} {rss:>10}")
+line = (f"{n:8d} {mb:>8} {med['cat']:10.1f} {med['floor']:10.1f} {med['awk']:10.1f} {k:10.1f} "
+        f"{k / med['cat']:10.3f} {k / med['floor']:10.3f} {k / med['awk']:10.3f} "
+        f"{k * 1000 / n:14.2f} {rss:>10}")
 if "base" in med:
     line += f" {med['base']:10.1f}"
 print(line)
