@@ -62,9 +62,9 @@ void check_width(int w, const char* code) {
 // "00" to "99": decimal digits are written two per division.
 constexpr std::array<char, 200> make_digit_pairs() {
   std::array<char, 200> pairs{};
-  for (int i = 0; i < 100; ++i) {
-    pairs[static_cast<std::size_t>(2 * i)] = static_cast<char>('0' + i / 10);
-    pairs[static_cast<std::size_t>(2 * i + 1)] = static_cast<char>('0' + i % 10);
+  for (std::size_t i = 0; i < 100; ++i) {
+    pairs[2 * i] = static_cast<char>('0' + i / 10);
+    pairs[2 * i + 1] = static_cast<char>('0' + i % 10);
   }
   return pairs;
 }
@@ -75,14 +75,14 @@ constexpr std::array<char, 200> kDigitPairs = make_digit_pairs();
 char* write_digits(std::uint32_t n, char* end) {
   char* p = end;
   while (n >= 100) {
-    const std::size_t pair = 2 * (n % 100);
+    const std::size_t pair = std::size_t{2} * (n % 100);
     n /= 100;
     *--p = kDigitPairs[pair + 1];
     *--p = kDigitPairs[pair];
   }
   if (n >= 10) {
-    *--p = kDigitPairs[2 * n + 1];
-    *--p = kDigitPairs[2 * n];
+    *--p = kDigitPairs[std::size_t{2} * n + 1];
+    *--p = kDigitPairs[std::size_t{2} * n];
   } else if (n > 0) {
     *--p = static_cast<char>('0' + n);
   }

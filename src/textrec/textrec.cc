@@ -219,8 +219,11 @@ int end_run(const RunEnded& ended) {
     std::string error;
     const std::string label = channel_label(channel);
     if (!close_channel(channel, &error)) {
-      console_line(" !! " + std::string(severity_label(kExitEnded)) + "cannot write " + label +
-                   ": " + error);
+      std::string line = " !! ";
+      line += severity_label(kExitEnded);
+      line += "cannot write " + label + ": ";
+      line += error;
+      console_line(line);
       status = kExitEnded;
     }
   }
@@ -536,6 +539,7 @@ int system_command(std::string_view command, bool via_processor, bool wait) {
   }
   if (words.empty()) return 0;
   std::vector<char*> argv;
+  argv.reserve(words.size() + 1);
   for (auto& word : words) argv.push_back(word.data());
   argv.push_back(nullptr);
 

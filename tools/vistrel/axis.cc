@@ -31,7 +31,8 @@ Axis nice_axis(double min, double max, int wanted) {
   const double last = std::ceil(max / step - 1e-9);
   axis.lo = first * step;
   axis.hi = last * step;
-  for (double k = first; k <= last; k += 1) axis.ticks.push_back(k * step);
+  // first and last are whole numbers of steps; the ticks are counted in whole steps.
+  for (int i = 0; first + i <= last; ++i) axis.ticks.push_back((first + i) * step);
   axis.decimals = std::max(0, -static_cast<int>(std::floor(std::log10(step) + 1e-9)));
   return axis;
 }

@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -122,5 +123,10 @@ int main(int argc, char** argv) {
     std::fputs(kUsage, stderr);
     return 2;
   }
-  return show(std::string(args[0]));
+  try {
+    return show(std::string(args[0]));
+  } catch (const std::exception& e) {  // out of memory, say: told, not a crash
+    std::fprintf(stderr, "vistrel: %s\n", e.what());
+    return 1;
+  }
 }

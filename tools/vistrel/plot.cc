@@ -79,7 +79,10 @@ class DotGrid {
   }
 
  private:
-  std::size_t cell(int c, int r) const { return static_cast<std::size_t>(r * cells_wide_ + c); }
+  std::size_t cell(int c, int r) const {
+    return static_cast<std::size_t>(r) * static_cast<std::size_t>(cells_wide_) +
+           static_cast<std::size_t>(c);
+  }
   bool utf8_;
   bool color_;
   int cells_wide_;
