@@ -406,19 +406,24 @@ void write_memory(std::string& memory, const Layout& layout, std::initializer_li
   set_text(memory, record);
 }
 
+namespace {
+
+// The reader of a channel open for reading; null otherwise.
+RecordReader* reader_of(int channel) {
+  return valid_channel(channel) ? rt().channels[channel].reader.get() : nullptr;
+}
+
+}  // namespace
+
 int read_record(int channel, std::string_view* record, std::size_t keep) {
-  if (!valid_channel(channel)) return kStatusIoError;
-  RecordReader* reader = rt().channels[channel].reader.get();
-  if (!reader) return kStatusIoError;
-  return reader->next_record_prefix(record, keep);
+  RecordReader* reader = reader_of(channel);
+  return reader ? reader->next_record_prefix(record, keep) : kStatusIoError;
 }
 
 int read_record_starting(int channel, std::string_view* record, std::size_t keep,
                          const ByteSet& first) {
-  if (!valid_channel(channel)) return kStatusIoError;
-  RecordReader* reader = rt().channels[channel].reader.get();
-  if (!reader) return kStatusIoError;
-  return reader->next_record_starting(record, keep, first);
+  RecordReader* reader = reader_of(channel);
+  return reader ? reader->next_record_starting(record, keep, first) : kStatusIoError;
 }
 
 void read_a(int channel, std::string& text, int* status) {
