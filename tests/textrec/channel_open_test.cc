@@ -65,16 +65,13 @@ TEST(OpenReadIfExists, MissingPresentOrRefused) {
   }
 }
 
-// A source that counts its rewinds and, like a pipe, cannot go back.
+// Bytes held in memory behind a source that counts its rewinds and, like a
+// pipe, cannot go back.
 class CountingSource : public ByteSource {
  public:
-  CountingSource(std::string bytes, int* rewinds) : bytes_(std::move(bytes)), rewinds_(rewinds) {}
-  long read(char* buf, std::size_t n) override {
-    const std::size_t count = std::min(n, bytes_.size() - pos_);
-    std::memcpy(buf, bytes_.data() + pos_, count);
-    pos_ += count;
-    return static_cast<long>(count);
-  }
+  CountingSource(std::string bytes, int* rewinds)
+      : bytes_(memory_source(std::move(bytes))), rewinds_(rewinds) {}
+  long read(char* buf, std::size_t n) override { return bytes_->read(buf, n); }
   bool rewind() override {
     ++*rewinds_;
     return false;
@@ -82,8 +79,7 @@ class CountingSource : public ByteSource {
   std::string error() const override { return "Illegal seek"; }
 
  private:
-  std::string bytes_;
-  std::size_t pos_ = 0;
+  std::unique_ptr<ByteSource> bytes_;
   int* rewinds_;
 };
 
