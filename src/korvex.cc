@@ -2,13 +2,12 @@
 
 #include <string>
 
-#include "open_xy_files.h"
-#include "pgf.h"
-#include "plot_it.h"
-#include "read_out_module.h"
-#include "recherche_unit_cell.h"
-#include "table_file.h"
+#include "buffer_file.h"
+#include "cell_record.h"
+#include "dirax_scan.h"
+#include "output_files.h"
 #include "textrec/textrec.h"
+#include "viewer_offer.h"
 
 namespace korvex {
 namespace {
@@ -51,8 +50,8 @@ std::string ask_buffer_file() {
   }
 }
 
-// 0 for the conventional cell (an answer beginning with "2"), 1 otherwise.
-int ask_cell_choice() {
+// The conventional cell for an answer beginning with "2", the input cell otherwise.
+CellChoice ask_cell_choice() {
   console_write({" "});
   console_write({"  > Extract unit cell parameters from : 1. Input cell"});
   console_write({"                                        2. Conventionnal cell"});
@@ -61,42 +60,30 @@ int ask_cell_choice() {
   std::string choice_answer = textrec::blank_text(3);
   textrec::read_free(Source::Console(), {Target::Text(&choice_answer)});
   textrec::left_justify(choice_answer);
-  return choice_answer[0] == '2' ? 0 : 1;
-}
-
-void clear_cell() {
-  CellRecord& cell = read_out_module.cell;
-  cell.a = cell.b = cell.c = 0.0F;
-  cell.alpha = cell.beta = cell.gamma = 0.0F;
-  cell.volume = 0.0F;
-  // A file that names no lattice or system shows blanks, not the texts of an
-  // earlier file.
-  cell.lattice.assign(1, ' ');
-  cell.system.assign(16, ' ');
+  return choice_answer[0] == '2' ? CellChoice::kConventional : CellChoice::kInput;
 }
 
 }  // namespace
 
-void run() {
+int run() {
   banner();
   const std::string buffer_file_name = ask_buffer_file();
-  const int cell_choice = ask_cell_choice();
+  const CellChoice choice = ask_cell_choice();
 
   textrec::open_read(kBufferChannel, buffer_file_name);
-  textrec::read_a(kBufferChannel, read_out_module.series_title);
-  std::string second_line = textrec::blank_text(128);
-  textrec::read_a(kBufferChannel, second_line);
-  open_xy_files(cell_choice);
+  const BufferFileHead head = read_buffer_file_head();
+  create_output_files(head.title, choice, head.entry_count);
 
-  CellRecord& cell = read_out_module.cell;
+  // An entry that gives no value for a name or a temperature keeps the one of
+  // the entry before.
   std::string dirax_file_name;
+  float temperature = 0.0F;
   bool unreadable_entry = false;
   for (;;) {
-    clear_cell();
     int list_status = 0;
     const textrec::ReadOutcome entry = textrec::read_free(
         Source::Channel(kBufferChannel),
-        {Target::FileName(&dirax_file_name), Target::Real(&cell.temperature)}, &list_status);
+        {Target::FileName(&dirax_file_name), Target::Real(&temperature)}, &list_status);
     if (list_status != textrec::kStatusOk) {
       // The end of the list is no fault; an entry that cannot be read is told,
       // and the run does not end clean.
@@ -113,19 +100,13 @@ void run() {
       console_write({" "});
       textrec::stop(textrec::kExitError);
     }
-    recherche_unit_cell(cell_choice);
-    // A value that is not a number is not below the limit.
-    if (cell.a < kMinCellA) continue;
-    write_table_row();
-    for (const PlotSeries& plot : kPlotSeries)
-      write_pgf_point(plot.channel, cell.temperature, cell.*plot.value);
+    CellRecord cell = scan_dirax_file(choice);
+    cell.temperature = temperature;
+    if (!has_cell(cell)) continue;
+    write_cell(cell);
     textrec::close(kDiraxChannel);
   }
-
-  for (const PlotSeries& plot : kPlotSeries) {
-    write_pgf_end(plot.channel);
-    textrec::close(plot.channel);
-  }
+  end_plot_files();
 
   console_write({" "});
   console_write({"   >>> The TK_parameters.xy file has been created "});
@@ -133,10 +114,11 @@ void run() {
   // The table stays open until the stop, but is complete on disk from here on.
   textrec::flush(kTableChannel);
 
+  std::string reply = no_reply_yet();
   std::string plot_file_name = textrec::blank_text(128);
   for (const PlotSeries& plot : kPlotSeries) {
     textrec::set_text(plot_file_name, plot.file);
-    plot_it(trim_right(plot_file_name));
+    reply = offer_plot(trim_right(plot_file_name), std::move(reply));
   }
 
   textrec::stop(unreadable_entry ? textrec::kExitError : textrec::kExitClean);

@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "read_out_module.h"
 #include "textrec/textrec.h"
 
 namespace korvex {
@@ -17,11 +16,11 @@ const Layout& layout_a() {
 
 }  // namespace
 
-void write_table_header(const int& cell_choice) {
+void write_table_header(std::string_view series_title, CellChoice choice) {
   std::string title = "! ";
-  title += textrec::trim_right(read_out_module.series_title);
+  title += textrec::trim_right(series_title);
   textrec::write(kTableChannel, layout_a(), {title});
-  if (cell_choice != 0) {
+  if (choice == CellChoice::kInput) {
     textrec::write(kTableChannel, layout_a(), {"! Cell parameters extracted from input cell."});
     textrec::write(kTableChannel, layout_a(),
                    {"! Bravais lattice and volume are related to conventionnal unit cell."});
@@ -37,9 +36,8 @@ void write_table_header(const int& cell_choice) {
   textrec::write_rule(kTableChannel, "!", "-", 200);  // A1, 200A1
 }
 
-void write_table_row() {
+void write_table_row(const CellRecord& cell) {
   static const Layout row = textrec::parse_layout("F6.2, 3F12.5, 3F12.3, F13.3, 2X, A12, A4");
-  const CellRecord& cell = read_out_module.cell;
   textrec::write(kTableChannel, row,
                  {cell.temperature, cell.a, cell.b, cell.c, cell.alpha, cell.beta, cell.gamma,
                   cell.volume, std::string_view(cell.system), std::string_view(cell.lattice)});

@@ -1,4 +1,4 @@
-// The parameter table TK_parameters.xy on channel 13.
+// The parameter table TK_parameters.xy on the table channel.
 //
 // A few comment records saying where the values come from, then one 109-character
 // row per DIRAX file that yielded a cell:
@@ -6,15 +6,19 @@
 //   temperature, a, b, c, alpha, beta, gamma, volume, system, lattice
 #pragma once
 
+#include <string_view>
+
+#include "cell_record.h"
+
 namespace korvex {
 
 inline constexpr const char* kTableFileName = "TK_parameters.xy";
 
-// The header records: title, cell-source comments (two for the input cell, one
-// for the conventional cell), column heading, rule.
-void write_table_header(const int& cell_choice);
+// The header records: the series title, the cell-source comments (two for the
+// input cell, one for the conventional cell), the column heading, the rule.
+void write_table_header(std::string_view series_title, CellChoice choice);
 
-// One data row of the shared CellRecord.
-void write_table_row();
+// One data row.
+void write_table_row(const CellRecord& cell);
 
 }  // namespace korvex

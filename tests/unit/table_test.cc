@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "read_out_module.h"
+#include "cell_record.h"
 #include "table_file.h"
 #include "textrec/textrec.h"
 #include "unit/unit_util.h"
@@ -30,8 +30,8 @@ Records table_after(MemoryRun& run, Writes writes) {
   return file_records(run.fs.files[kTableFileName]);
 }
 
-void set_example_cell() {
-  CellRecord& cell = read_out_module.cell;
+CellRecord example_cell() {
+  CellRecord cell;
   cell.temperature = 100;
   cell.a = cell.b = 5.4321F;
   cell.c = 12.3456F;
@@ -40,12 +40,12 @@ void set_example_cell() {
   cell.volume = 315.4321F;
   textrec::set_text(cell.system, "hexagonal");
   cell.lattice = "P";
+  return cell;
 }
 
 std::string example_row() {
   MemoryRun run;
-  set_example_cell();
-  const Records records = table_after(run, [] { write_table_row(); });
+  const Records records = table_after(run, [] { write_table_row(example_cell()); });
   return records.size() == 1 ? records[0] : "";
 }
 
@@ -60,16 +60,14 @@ TEST(TableFile, RowOfTheExample) {
 
 TEST(TableFile, HeaderAfterEitherCellChoice) {
   MemoryRun run;
-  textrec::set_text(read_out_module.series_title, "Heating series 100-325 K");
+  const std::string title = "Heating series 100-325 K";
   EXPECT_EQ((Records{"! Heating series 100-325 K", "! Cell parameters extracted from input cell.",
                      "! Bravais lattice and volume are related to conventionnal unit cell.",
                      kHeading, kRule}),
-            table_after(run, [] { write_table_header(1); }));
+            table_after(run, [&] { write_table_header(title, CellChoice::kInput); }));
   EXPECT_EQ((Records{"! Heating series 100-325 K",
                      "! Cell parameters extracted from conventionnal cell.", kHeading, kRule}),
-            table_after(run, [] { write_table_header(0); }));
-  // Any choice but zero is the input cell.
-  EXPECT_EQ(5U, table_after(run, [] { write_table_header(-3); }).size());
+            table_after(run, [&] { write_table_header(title, CellChoice::kConventional); }));
   EXPECT_EQ(117U, kHeading.size());
   EXPECT_EQ(201U, kRule.size());
 }
@@ -87,8 +85,10 @@ TEST(TableFile, TitleRecord) {
   for (const auto& c : cases) {
     SCOPED_TRACE(bar(c.title));
     MemoryRun run;
-    textrec::set_text(read_out_module.series_title, c.title);
-    const Records records = table_after(run, [] { write_table_header(0); });
+    std::string title = textrec::blank_text(128);
+    textrec::set_text(title, c.title);
+    const Records records =
+        table_after(run, [&] { write_table_header(title, CellChoice::kConventional); });
     ASSERT_EQ(4U, records.size());
     EXPECT_EQ(bar(c.record), bar(records[0]));
   }
@@ -132,10 +132,10 @@ TEST(TableFile, SystemAndLatticeColumns) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.system);
     MemoryRun run;
-    set_example_cell();
-    textrec::set_text(read_out_module.cell.system, c.system);
-    read_out_module.cell.lattice = c.lattice;
-    const Records records = table_after(run, [] { write_table_row(); });
+    CellRecord cell = example_cell();
+    textrec::set_text(cell.system, c.system);
+    cell.lattice = c.lattice;
+    const Records records = table_after(run, [&] { write_table_row(cell); });
     ASSERT_EQ(1U, records.size());
     ASSERT_EQ(109U, records[0].size());
     EXPECT_EQ(bar(c.columns_92_to_109), bar(records[0].substr(91)));
@@ -154,9 +154,9 @@ TEST(TableFile, TemperatureColumn) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.temperature);
     MemoryRun run;
-    set_example_cell();
-    read_out_module.cell.temperature = c.temperature;
-    const Records records = table_after(run, [] { write_table_row(); });
+    CellRecord cell = example_cell();
+    cell.temperature = c.temperature;
+    const Records records = table_after(run, [&] { write_table_row(cell); });
     ASSERT_EQ(1U, records.size());
     EXPECT_EQ(bar(c.columns_1_to_6), bar(records[0].substr(0, 6)));
     // The rest of the row stays in its columns.
@@ -166,12 +166,12 @@ TEST(TableFile, TemperatureColumn) {
 
 TEST(TableFile, HeaderThenRowsInOrder) {
   MemoryRun run;
-  set_example_cell();
-  const Records records = table_after(run, [] {
-    write_table_header(0);
-    write_table_row();
-    read_out_module.cell.temperature = 125;
-    write_table_row();
+  CellRecord cell = example_cell();
+  const Records records = table_after(run, [&] {
+    write_table_header("title", CellChoice::kConventional);
+    write_table_row(cell);
+    cell.temperature = 125;
+    write_table_row(cell);
   });
   ASSERT_EQ(6U, records.size());
   EXPECT_EQ("100.00", records[4].substr(0, 6));

@@ -1,8 +1,8 @@
 // A run of the text-record layer over a console and files held in memory.
 //
 // The routines of the program work on the layer's one state for the run; a test
-// installs a typed console, a console transcript and a MemoryFileSystem, resets
-// the shared module, and reads back what the routines left in the files.
+// installs a typed console, a console transcript and a MemoryFileSystem, and
+// reads back what the routines left in the files.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -10,8 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "plot_it.h"
-#include "read_out_module.h"
 #include "textrec/textrec.h"
 
 namespace unittest {
@@ -20,8 +18,6 @@ class MemoryRun {
  public:
   explicit MemoryRun(std::string typed = {}) {
     textrec::install(textrec::memory_source(std::move(typed)), textrec::memory_sink(&out), fs);
-    korvex::reset_read_out_module();
-    korvex::reset_plot_answer();
   }
   // Leaves the layer on files and a console of its own, so that nothing of the
   // run points into this object once it is gone.

@@ -1,7 +1,6 @@
-#include "pgf.h"
+#include "pgf_file.h"
 
 #include <array>
-#include <bit>
 #include <cstdint>
 #include <string>
 
@@ -40,7 +39,7 @@ const Layout& layout_a_a() {
 
 }  // namespace
 
-void write_pgf_entete(int channel, std::string_view series, const std::string& main_legend,
+void write_pgf_header(int channel, std::string_view series, const std::string& main_legend,
                       const std::string& x_legend, const std::string& y_legend,
                       std::int32_t point_count) {
   textrec::write(channel, layout_a_a(), {"# MAIN LEGEND TEXT: ", textrec::trim_right(main_legend)});
@@ -78,21 +77,8 @@ void write_pgf_pattern(int channel, const std::string& title, std::int32_t point
 }
 
 void write_pgf_point(int channel, float x, float y) {
-  // The record is "F6.2, F20.5". The seven plot files get one point per entry,
-  // all at the entry's temperature: its F6.2 field is edited once and kept while
-  // the same value comes again, and goes into the record as text ("A, F20.5").
-  static const Layout point = parse_layout("A, F20.5");
-  static std::string x_field;
-  static std::uint32_t x_bits = 0;
-  static bool x_edited = false;
-  const auto bits = std::bit_cast<std::uint32_t>(x);
-  if (!x_edited || bits != x_bits) {
-    x_field.clear();
-    textrec::edit_f(x_field, x, 6, 2);  // F6.2
-    x_bits = bits;
-    x_edited = true;
-  }
-  textrec::write(channel, point, {std::string_view(x_field), y});
+  static const Layout point = parse_layout("F6.2, F20.5");
+  textrec::write(channel, point, {x, y});
 }
 
 void write_pgf_end(int channel) {

@@ -1,4 +1,4 @@
-#include "pgf.h"
+#include "pgf_file.h"
 
 #include <gtest/gtest.h>
 
@@ -38,7 +38,7 @@ struct Plot {
 Records plot_file(const Plot& plot) {
   MemoryRun run;
   textrec::create(kChannel, "plot.pgf");
-  write_pgf_entete(kChannel, plot.series, plot.main_legend, plot.x_legend, plot.y_legend,
+  write_pgf_header(kChannel, plot.series, plot.main_legend, plot.x_legend, plot.y_legend,
                    plot.points);
   for (const auto& [x, y] : plot.rows) write_pgf_point(kChannel, x, y);
   write_pgf_end(kChannel);

@@ -1,8 +1,9 @@
-// The run's shared state, one instance for the run.
+// The values of one DIRAX file, and what the routines of a run agree on: the
+// cell choice, the channels, and the seven plot series.
 //
-// The main program, the DIRAX scanner, the table file and the plot files all
-// exchange the title of the series and the values of one cell through it. Texts
-// hold blanks before anything is read into them, never zero bytes.
+// A CellRecord travels by value: the scanner returns one, the main program sets
+// its temperature, and the table row and the plot points take it as an argument.
+// Texts hold blanks before anything is read into them, never zero bytes.
 #pragma once
 
 #include <array>
@@ -13,7 +14,6 @@
 
 namespace korvex {
 
-// The values of one DIRAX file.
 struct CellRecord {
   float temperature = 0.0F;  // kelvin, from the buffer file
   float a = 0.0F;            // ångström
@@ -27,30 +27,29 @@ struct CellRecord {
   std::string system = textrec::blank_text(16);  // crystal system, left-justified
 };
 
-struct ReadOutModule {
-  std::string series_title = textrec::blank_text(128);  // the buffer file's first line
-  CellRecord cell;
-};
+// Which cell line of a DIRAX file gives the six parameters. The Bravais letter
+// always comes from the conventional-cell line.
+enum class CellChoice { kInput, kConventional };
 
-extern ReadOutModule read_out_module;
+// An entry whose scanned `a` is below this yielded no cell.
+inline constexpr float kMinCellA = 1.0E-4F;
 
-// Back to the state of a new run (for tests that run the routines repeatedly).
-void reset_read_out_module();
+// A value that is not a number is not below the limit.
+[[nodiscard]] inline bool has_cell(const CellRecord& cell) {
+  return !(cell.a < kMinCellA);
+}
 
 // Channels, fixed for the run.
 inline constexpr int kBufferChannel = 1;
 inline constexpr int kDiraxChannel = 2;
 inline constexpr int kTableChannel = 13;
 
-// An entry whose scanned `a` is below this yielded no cell.
-inline constexpr float kMinCellA = 1.0E-4F;
-
 // The seven plot series, in the order of their channels: the order in which
 // points are written, files ended and closed, and plots offered.
 struct PlotSeries {
   int channel;
   std::string_view file;
-  std::string_view series;  // series name given to write_pgf_entete
+  std::string_view series;  // the series name of the plot file's header
   std::string_view y_legend;
   float CellRecord::*value;  // the quantity plotted against temperature
 };

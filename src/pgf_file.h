@@ -15,7 +15,7 @@ namespace korvex {
 // Records 1 to 6 on the open, empty file on `channel`, then the pattern block of
 // the series' pattern title through write_pgf_pattern. The legends are 128-character
 // texts; `series` is one of "cell_a" ... "volume".
-void write_pgf_entete(int channel, std::string_view series, const std::string& main_legend,
+void write_pgf_header(int channel, std::string_view series, const std::string& main_legend,
                       const std::string& x_legend, const std::string& y_legend,
                       std::int32_t point_count);
 

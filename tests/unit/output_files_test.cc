@@ -1,11 +1,12 @@
-#include "open_xy_files.h"
+#include "output_files.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "read_out_module.h"
+#include "buffer_file.h"
+#include "cell_record.h"
 #include "table_file.h"
 #include "textrec/textrec.h"
 #include "unit/unit_util.h"
@@ -26,15 +27,14 @@ const std::string kHeading =
     "symmetry       Bravais  ";
 const std::string kRule = "!" + std::string(200, '-');
 
-// As the main program leaves the buffer file: open on channel 1, its first two
-// lines read.
-void prepare(MemoryRun& run, const std::string& list, int cell_choice) {
+// As the main program prepares a run: the buffer file open on its channel, its
+// head read, the output files created. Returns the head.
+BufferFileHead prepare(MemoryRun& run, const std::string& list, CellChoice choice) {
   run.fs.files["series.lst"] = list;
   textrec::open_read(kBufferChannel, "series.lst");
-  textrec::read_a(kBufferChannel, read_out_module.series_title);
-  std::string second = textrec::blank_text(128);
-  textrec::read_a(kBufferChannel, second);
-  open_xy_files(cell_choice);
+  BufferFileHead head = read_buffer_file_head();
+  create_output_files(head.title, choice, head.entry_count);
+  return head;
 }
 
 std::string pgf_header(std::string_view main_legend, std::string_view y_legend,
@@ -60,7 +60,7 @@ std::string pgf_header(std::string_view main_legend, std::string_view y_legend,
          "#   DATA: X Y\r\n";
 }
 
-TEST(OpenXyFiles, CountsEveryLineAfterTheSecond) {
+TEST(OutputFiles, CountsEveryLineAfterTheSecond) {
   const std::string long_line(300, 'x');
   const struct {
     const char* what;
@@ -82,8 +82,7 @@ TEST(OpenXyFiles, CountsEveryLineAfterTheSecond) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     MemoryRun run;
-    prepare(run, c.list, 1);
-    EXPECT_EQ(c.count, point_count());
+    EXPECT_EQ(c.count, prepare(run, c.list, CellChoice::kInput).entry_count);
     EXPECT_EQ("", run.out);
     ASSERT_EQ(0, textrec::end_run(textrec::RunEnded{0}));
     const Records records = file_records(run.fs.files["TK_volume.pgf"]);
@@ -94,9 +93,10 @@ TEST(OpenXyFiles, CountsEveryLineAfterTheSecond) {
   }
 }
 
-TEST(OpenXyFiles, LeavesTheBufferFileAtItsThirdLine) {
+TEST(OutputFiles, LeavesTheBufferFileAtItsThirdLine) {
   MemoryRun run;
-  prepare(run, "My series\r\nfile  T(K)\r\na.out 100\r\nb.out 125\r\n", 0);
+  (void)prepare(run, "My series\r\nfile  T(K)\r\na.out 100\r\nb.out 125\r\n",
+                CellChoice::kConventional);
   std::string name = textrec::blank_text(64);
   float temperature = 0;
   int status = 99;
@@ -108,7 +108,7 @@ TEST(OpenXyFiles, LeavesTheBufferFileAtItsThirdLine) {
   EXPECT_EQ(100.0F, temperature);
 }
 
-TEST(OpenXyFiles, ReadsTheTitleAgain) {
+TEST(OutputFiles, TitleIsTheFirstLine) {
   const std::string long_title = std::string(100, 'A') + std::string(50, 'B');
   const struct {
     std::string first_line;
@@ -120,14 +120,9 @@ TEST(OpenXyFiles, ReadsTheTitleAgain) {
   };
   for (const auto& c : cases) {
     MemoryRun run;
-    run.fs.files["series.lst"] = c.first_line + "\r\nline 2\r\n";
-    textrec::open_read(kBufferChannel, "series.lst");
-    std::string skipped = textrec::blank_text(128);
-    textrec::read_a(kBufferChannel, skipped);
-    textrec::read_a(kBufferChannel, skipped);
-    open_xy_files(1);
-    EXPECT_EQ(bar(c.title), bar(textrec::trim_right(read_out_module.series_title)));
-    EXPECT_EQ(128U, read_out_module.series_title.size());
+    const BufferFileHead head = prepare(run, c.first_line + "\r\nline 2\r\n", CellChoice::kInput);
+    EXPECT_EQ(bar(c.title), bar(textrec::trim_right(head.title)));
+    EXPECT_EQ(128U, head.title.size());
     ASSERT_EQ(0, textrec::end_run(textrec::RunEnded{0}));
     EXPECT_EQ(bar("! " + c.title), bar(file_records(run.fs.files[kTableFileName])[0]));
     EXPECT_EQ(bar("# MAIN LEGEND TEXT: " + c.title),
@@ -135,19 +130,19 @@ TEST(OpenXyFiles, ReadsTheTitleAgain) {
   }
 }
 
-TEST(OpenXyFiles, CreatesTheEightFilesWithTheirHeaders) {
-  for (const int choice : {1, 0}) {
-    SCOPED_TRACE(choice);
+TEST(OutputFiles, CreatesTheEightFilesWithTheirHeaders) {
+  for (const CellChoice choice : {CellChoice::kInput, CellChoice::kConventional}) {
+    SCOPED_TRACE(static_cast<int>(choice));
     MemoryRun run;
     // Files of an earlier run are replaced.
     run.fs.files["TK_cell_a.pgf"] = "old plot\r\n";
     run.fs.files[kTableFileName] = "old table\r\n";
-    prepare(run, "Heating\r\nfile T\r\na.out 100\r\nb.out 125\r\n\r\n", choice);
+    (void)prepare(run, "Heating\r\nfile T\r\na.out 100\r\nb.out 125\r\n\r\n", choice);
     ASSERT_EQ(0, textrec::end_run(textrec::RunEnded{0}));
     EXPECT_EQ("", run.out);
 
     const Records table = file_records(run.fs.files[kTableFileName]);
-    if (choice != 0) {
+    if (choice == CellChoice::kInput) {
       EXPECT_EQ((Records{"! Heating", "! Cell parameters extracted from input cell.",
                          "! Bravais lattice and volume are related to conventionnal unit cell.",
                          kHeading, kRule}),
@@ -180,9 +175,9 @@ TEST(OpenXyFiles, CreatesTheEightFilesWithTheirHeaders) {
   }
 }
 
-TEST(OpenXyFiles, LeavesTheFilesOpenOnTheirChannels) {
+TEST(OutputFiles, LeavesTheFilesOpenOnTheirChannels) {
   MemoryRun run;
-  prepare(run, "Heating\r\nfile T\r\n", 1);
+  (void)prepare(run, "Heating\r\nfile T\r\n", CellChoice::kInput);
   // The pass appends to them: a row on the table, a point on each plot file.
   textrec::write(kTableChannel, textrec::parse_layout("A"), {"row"});
   for (const PlotSeries& plot : kPlotSeries)
@@ -196,12 +191,12 @@ TEST(OpenXyFiles, LeavesTheFilesOpenOnTheirChannels) {
   }
 }
 
-TEST(OpenXyFiles, ListOfFewerThanTwoLines) {
+TEST(OutputFiles, ListOfFewerThanTwoLines) {
   const struct {
     const char* what;
     std::string list;
     std::string title_record;
-    int ends_of_data;  // met by the main program's reads and those of open_xy_files
+    int ends_of_data;  // met by the reads of the first two lines, twice
   } cases[] = {
       {"title only", "Lonely title\r\n", "! Lonely title", 2},
       {"empty", "", "! ", 4},
@@ -209,8 +204,7 @@ TEST(OpenXyFiles, ListOfFewerThanTwoLines) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     MemoryRun run;
-    prepare(run, c.list, 1);
-    EXPECT_EQ(0, point_count());
+    EXPECT_EQ(0, prepare(run, c.list, CellChoice::kInput).entry_count);
     Lines expected;
     for (int i = 0; i < c.ends_of_data; ++i) expected.insert(expected.end(), {kListEnd, kContinue});
     EXPECT_EQ(expected, run.console_lines());
@@ -223,17 +217,13 @@ TEST(OpenXyFiles, ListOfFewerThanTwoLines) {
   }
 }
 
-TEST(OpenXyFiles, RefusedPlotFileEndsTheRun) {
+TEST(OutputFiles, RefusedPlotFileEndsTheRun) {
   MemoryRun run;
   run.fs.refuse["TK_cell_c.pgf"] = "Permission denied";
   run.fs.files["series.lst"] = "Heating\r\nfile T\r\na.out 100\r\n";
-  textrec::open_read(kBufferChannel, "series.lst");
-  std::string line = textrec::blank_text(128);
-  textrec::read_a(kBufferChannel, read_out_module.series_title);
-  textrec::read_a(kBufferChannel, line);
   int status = -1;
   try {
-    open_xy_files(1);
+    (void)prepare(run, run.fs.files["series.lst"], CellChoice::kInput);
   } catch (const textrec::RunEnded& ended) {
     status = textrec::end_run(ended);
   }
@@ -253,12 +243,12 @@ TEST(OpenXyFiles, RefusedPlotFileEndsTheRun) {
   EXPECT_EQ(0U, run.fs.files.count("TK_cell_alpha.pgf"));
 }
 
-TEST(OpenXyFiles, RefusedTableFileEndsTheRunBeforeAnyPlotFile) {
+TEST(OutputFiles, RefusedTableFileEndsTheRunBeforeAnyPlotFile) {
   MemoryRun run;
   run.fs.refuse[kTableFileName] = "Read-only file system";
   int status = -1;
   try {
-    prepare(run, "Heating\r\nfile T\r\n", 0);
+    (void)prepare(run, "Heating\r\nfile T\r\n", CellChoice::kConventional);
   } catch (const textrec::RunEnded& ended) {
     status = textrec::end_run(ended);
   }

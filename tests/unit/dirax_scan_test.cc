@@ -1,10 +1,11 @@
+#include "dirax_scan.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "read_out_module.h"
-#include "recherche_unit_cell.h"
+#include "cell_record.h"
 #include "textrec/textrec.h"
 #include "unit/unit_util.h"
 
@@ -14,8 +15,6 @@ namespace {
 using unittest::bar;
 using unittest::MemoryRun;
 
-constexpr int kInputCell = 1;
-constexpr int kConventionalCell = 0;
 const std::string kMemoryEnd = " !! Error: end of data in a read from a memory record";
 
 // The fields the scanner may set.
@@ -25,25 +24,10 @@ struct Cell {
   std::string system;  // without its padding
 };
 
-// What the fields hold before a scan: values that no line of these tests gives,
-// so that a field the scan leaves alone shows.
-const Cell kBefore{-1, -2, -3, -4, -5, -6, -7, "Q", "kept"};
+// What a scan starts from: the fields a scan leaves alone keep these.
+const Cell kBefore{0, 0, 0, 0, 0, 0, 0, " ", ""};
 
-void set_before() {
-  CellRecord& cell = read_out_module.cell;
-  cell.a = kBefore.a;
-  cell.b = kBefore.b;
-  cell.c = kBefore.c;
-  cell.alpha = kBefore.alpha;
-  cell.beta = kBefore.beta;
-  cell.gamma = kBefore.gamma;
-  cell.volume = kBefore.volume;
-  cell.lattice = kBefore.lattice;
-  textrec::set_text(cell.system = textrec::blank_text(16), kBefore.system);
-}
-
-void expect_cell(const Cell& expected) {
-  const CellRecord& cell = read_out_module.cell;
+void expect_cell(const CellRecord& cell, const Cell& expected) {
   EXPECT_FLOAT_EQ(expected.a, cell.a);
   EXPECT_FLOAT_EQ(expected.b, cell.b);
   EXPECT_FLOAT_EQ(expected.c, cell.c);
@@ -57,11 +41,11 @@ void expect_cell(const Cell& expected) {
   EXPECT_EQ(bar(system), bar(cell.system));
 }
 
-// Opens the text as the DIRAX file on channel 2 and scans it.
-void scan(MemoryRun& run, const std::string& text, int cell_choice) {
+// Opens the text as the DIRAX file on its channel and scans it.
+CellRecord scan(MemoryRun& run, const std::string& text, CellChoice choice) {
   run.fs.files["cell.out"] = text;
   textrec::open_read(kDiraxChannel, "cell.out");
-  recherche_unit_cell(cell_choice);
+  return scan_dirax_file(choice);
 }
 
 std::string join(const std::vector<std::string>& lines, const std::string& eol) {
@@ -90,7 +74,7 @@ const std::vector<std::string> kDiraxFile = {
     "End of indexing run.",
 };
 
-TEST(RechercheUnitCell, BothModesOverLfAndCrLfFiles) {
+TEST(DiraxScan, BothModesOverLfAndCrLfFiles) {
   const Cell input{5.94488F, 5.94488F, 8.34520F, 103.111F,    103.111F,
                    61.589F,  500.404F, "C",      "monoclinic"};
   const Cell conventional{10.2134F, 6.0871F,  8.3452F, 90.0F,       105.312F,
@@ -103,16 +87,14 @@ TEST(RechercheUnitCell, BothModesOverLfAndCrLfFiles) {
                    << "eol " << testing::PrintToString(eol) << " ended " << last_line_ended);
       {
         MemoryRun run;
-        set_before();
-        scan(run, text, kInputCell);
-        expect_cell(input);
+        const CellRecord cell = scan(run, text, CellChoice::kInput);
+        expect_cell(cell, input);
         EXPECT_EQ("", run.out);
       }
       {
         MemoryRun run;
-        set_before();
-        scan(run, text, kConventionalCell);
-        expect_cell(conventional);
+        const CellRecord cell = scan(run, text, CellChoice::kConventional);
+        expect_cell(cell, conventional);
         EXPECT_EQ("", run.out);
       }
     }
@@ -121,7 +103,7 @@ TEST(RechercheUnitCell, BothModesOverLfAndCrLfFiles) {
 
 struct LineCase {
   const char* what;
-  int cell_choice;
+  CellChoice cell_choice;
   std::string line;
   Cell expected;
 };
@@ -149,77 +131,82 @@ Cell volume_and_system(float volume, const char* system) {
   return cell;
 }
 
-TEST(RechercheUnitCell, WhichLinesCountAndWhatTheySet) {
+TEST(DiraxScan, WhichLinesCountAndWhatTheySet) {
   const std::string in = "{Input cell a= 1 b= 2 c= 3 alpha= 4 beta= 5 gamma= 6 }";
   const std::string conv = "Conventional : a= 1 b= 2 c= 3 alpha= 4 beta= 5 gamma= 6 P";
   const std::string vol = "Volume : 12.5 ; System: cubic ;";
   const LineCase cases[] = {
-      {"input cell", kInputCell, in, params(1, 2, 3, 4, 5, 6)},
-      {"input cell indented", kInputCell, "      " + in, params(1, 2, 3, 4, 5, 6)},
-      {"input cell without blanks", kInputCell, "{Input cell a=1 b=2 c=3 alpha=4 beta=5 gamma=6}",
-       params(1, 2, 3, 4, 5, 6)},
-      {"anything after {Input cell", kInputCell,
+      {"input cell", CellChoice::kInput, in, params(1, 2, 3, 4, 5, 6)},
+      {"input cell indented", CellChoice::kInput, "      " + in, params(1, 2, 3, 4, 5, 6)},
+      {"input cell without blanks", CellChoice::kInput,
+       "{Input cell a=1 b=2 c=3 alpha=4 beta=5 gamma=6}", params(1, 2, 3, 4, 5, 6)},
+      {"anything after {Input cell", CellChoice::kInput,
        "{Input cellular a= 1 b= 2 c= 3 alpha= 4 beta= 5 gamma= 6 }", params(1, 2, 3, 4, 5, 6)},
-      {"no brace", kInputCell, in.substr(1), kBefore},
-      {"a character before the brace", kInputCell, "x" + in, kBefore},
-      {"lower case", kInputCell, "{input cell a= 1 b= 2 c= 3 alpha= 4 beta= 5 gamma= 6 }", kBefore},
-      {"input cell in conventional mode", kConventionalCell, in, kBefore},
-      {"conventional", kConventionalCell, conv, params_and_lattice("P")},
-      {"conventional indented", kConventionalCell, "   " + conv, params_and_lattice("P")},
-      {"anything after Conventional :", kConventionalCell,
+      {"no brace", CellChoice::kInput, in.substr(1), kBefore},
+      {"a character before the brace", CellChoice::kInput, "x" + in, kBefore},
+      {"lower case", CellChoice::kInput, "{input cell a= 1 b= 2 c= 3 alpha= 4 beta= 5 gamma= 6 }",
+       kBefore},
+      {"input cell in conventional mode", CellChoice::kConventional, in, kBefore},
+      {"conventional", CellChoice::kConventional, conv, params_and_lattice("P")},
+      {"conventional indented", CellChoice::kConventional, "   " + conv, params_and_lattice("P")},
+      {"anything after Conventional :", CellChoice::kConventional,
        "Conventional :a= 1 b= 2 c= 3 alpha= 4 beta= 5 gamma= 6 P", params_and_lattice("P")},
-      {"Conventional: without the blank", kConventionalCell,
+      {"Conventional: without the blank", CellChoice::kConventional,
        "Conventional: a= 1 b= 2 c= 3 alpha= 4 beta= 5 gamma= 6 P", kBefore},
-      {"Conventional: without the blank, input mode", kInputCell,
+      {"Conventional: without the blank, input mode", CellChoice::kInput,
        "Conventional: a= 1 b= 2 c= 3 alpha= 4 beta= 5 gamma= 6 P", kBefore},
-      {"a character before Conventional", kConventionalCell, "*" + conv, kBefore},
-      {"conventional in input mode gives the lattice only", kInputCell, conv, lattice_only("P")},
-      {"unreadable numbers in input mode", kInputCell,
+      {"a character before Conventional", CellChoice::kConventional, "*" + conv, kBefore},
+      {"conventional in input mode gives the lattice only", CellChoice::kInput, conv,
+       lattice_only("P")},
+      {"unreadable numbers in input mode", CellChoice::kInput,
        "Conventional : a= ?? b= ?? c= ?? alpha= ?? beta= ?? gamma= ?? F", lattice_only("F")},
-      {"a digit as the lattice", kInputCell, conv.substr(0, conv.size() - 1) + "7",
+      {"a digit as the lattice", CellChoice::kInput, conv.substr(0, conv.size() - 1) + "7",
        lattice_only("7")},
-      {"a comma as the lattice", kInputCell, conv.substr(0, conv.size() - 1) + ",", kBefore},
-      {"a slash as the lattice", kInputCell, conv.substr(0, conv.size() - 1) + "/", kBefore},
-      {"a comma as the lattice, conventional mode", kConventionalCell,
+      {"a comma as the lattice", CellChoice::kInput, conv.substr(0, conv.size() - 1) + ",",
+       kBefore},
+      {"a slash as the lattice", CellChoice::kInput, conv.substr(0, conv.size() - 1) + "/",
+       kBefore},
+      {"a comma as the lattice, conventional mode", CellChoice::kConventional,
        conv.substr(0, conv.size() - 1) + ",", params(1, 2, 3, 4, 5, 6)},
-      {"volume", kInputCell, vol, volume_and_system(12.5F, "cubic")},
-      {"volume, conventional mode", kConventionalCell, vol, volume_and_system(12.5F, "cubic")},
-      {"volume indented", kInputCell, "  " + vol, volume_and_system(12.5F, "cubic")},
-      {"anything after Volume", kInputCell, "Volumes 2 : 12.5 ; System: cubic ;",
+      {"volume", CellChoice::kInput, vol, volume_and_system(12.5F, "cubic")},
+      {"volume, conventional mode", CellChoice::kConventional, vol,
        volume_and_system(12.5F, "cubic")},
-      {"a character before Volume", kInputCell, "#" + vol, kBefore},
-      {"lower case volume", kConventionalCell, "volume : 12.5 ; System: cubic ;", kBefore},
-      {"the volume of the example", kInputCell, "Volume : 315.4321 ; System: hexagonal ;",
+      {"volume indented", CellChoice::kInput, "  " + vol, volume_and_system(12.5F, "cubic")},
+      {"anything after Volume", CellChoice::kInput, "Volumes 2 : 12.5 ; System: cubic ;",
+       volume_and_system(12.5F, "cubic")},
+      {"a character before Volume", CellChoice::kInput, "#" + vol, kBefore},
+      {"lower case volume", CellChoice::kConventional, "volume : 12.5 ; System: cubic ;", kBefore},
+      {"the volume of the example", CellChoice::kInput, "Volume : 315.4321 ; System: hexagonal ;",
        volume_and_system(315.4321F, "hexagonal")},
   };
   for (const LineCase& c : cases) {
     SCOPED_TRACE(c.what);
     MemoryRun run;
-    set_before();
-    scan(run, "header\n" + c.line + "\nfooter\n", c.cell_choice);
-    expect_cell(c.expected);
+    const CellRecord cell = scan(run, "header\n" + c.line + "\nfooter\n", c.cell_choice);
+    expect_cell(cell, c.expected);
     EXPECT_EQ("", run.out);
   }
 }
 
-TEST(RechercheUnitCell, GammaThatEndsTheLineLosesItsLastCharacter) {
+TEST(DiraxScan, GammaThatEndsTheLineLosesItsLastCharacter) {
   {
     MemoryRun run;
-    set_before();
-    scan(run, "{Input cell a= 1 b= 2 c= 3 alpha= 4 beta= 5 gamma= 90.5\n", kInputCell);
-    expect_cell(params(1, 2, 3, 4, 5, 90.0F));
+    const CellRecord cell =
+        scan(run, "{Input cell a= 1 b= 2 c= 3 alpha= 4 beta= 5 gamma= 90.5\n", CellChoice::kInput);
+    expect_cell(cell, params(1, 2, 3, 4, 5, 90.0F));
   }
   {
     MemoryRun run;
-    set_before();
-    scan(run, "Conventional : a= 1 b= 2 c= 3 alpha= 4 beta= 5 gamma= 90.5\r\n", kConventionalCell);
+    const CellRecord cell =
+        scan(run, "Conventional : a= 1 b= 2 c= 3 alpha= 4 beta= 5 gamma= 90.5\r\n",
+             CellChoice::kConventional);
     Cell expected = params(1, 2, 3, 4, 5, 90.0F);
     expected.lattice = "5";
-    expect_cell(expected);
+    expect_cell(cell, expected);
   }
 }
 
-TEST(RechercheUnitCell, SystemName) {
+TEST(DiraxScan, SystemName) {
   const struct {
     std::string line;
     std::string system;  // as it stands in the 16-character field
@@ -242,15 +229,14 @@ TEST(RechercheUnitCell, SystemName) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.line);
     MemoryRun run;
-    set_before();
-    scan(run, c.line + "\n", kInputCell);
-    EXPECT_EQ(bar(c.system), bar(read_out_module.cell.system));
-    EXPECT_FLOAT_EQ(1.0F, read_out_module.cell.volume);
+    const CellRecord cell = scan(run, c.line + "\n", CellChoice::kInput);
+    EXPECT_EQ(bar(c.system), bar(cell.system));
+    EXPECT_FLOAT_EQ(1.0F, cell.volume);
     EXPECT_EQ("", run.out);
   }
 }
 
-TEST(RechercheUnitCell, TheLastLineOfEachKindWins) {
+TEST(DiraxScan, TheLastLineOfEachKindWins) {
   const std::vector<std::string> lines = {
       "Conventional : a= 1 b= 2 c= 3 alpha= 4 beta= 5 gamma= 6 P",
       "Volume : 100 ; System: cubic ;",
@@ -261,34 +247,30 @@ TEST(RechercheUnitCell, TheLastLineOfEachKindWins) {
   };
   {
     MemoryRun run;
-    set_before();
-    scan(run, join(lines, "\r\n"), kConventionalCell);
-    expect_cell({7, 8, 9, 10, 11, 12, 200, "I", "tetragonal"});
+    const CellRecord cell = scan(run, join(lines, "\r\n"), CellChoice::kConventional);
+    expect_cell(cell, {7, 8, 9, 10, 11, 12, 200, "I", "tetragonal"});
   }
   {
     MemoryRun run;
-    set_before();
-    scan(run, join(lines, "\r\n"), kInputCell);
-    expect_cell({21, 22, 23, 24, 25, 26, 200, "I", "tetragonal"});
+    const CellRecord cell = scan(run, join(lines, "\r\n"), CellChoice::kInput);
+    expect_cell(cell, {21, 22, 23, 24, 25, 26, 200, "I", "tetragonal"});
   }
 }
 
-TEST(RechercheUnitCell, MissingBLeavesATheWayItWas) {
-  for (const int choice : {kInputCell, kConventionalCell}) {
-    SCOPED_TRACE(choice);
+TEST(DiraxScan, MissingBLeavesATheWayItWas) {
+  for (const CellChoice choice : {CellChoice::kInput, CellChoice::kConventional}) {
+    SCOPED_TRACE(static_cast<int>(choice));
     MemoryRun run;
-    // As the main program leaves the fields before each entry.
-    read_out_module.cell.a = 0.0F;
-    const std::string line = choice == kInputCell
+    const std::string line = choice == CellChoice::kInput
                                  ? "{Input cell a= 10.2 c= 8.3 alpha= 90 beta= 91 gamma= 92 }"
                                  : "Conventional : a= 10.2 c= 8.3 alpha= 90 beta= 91 gamma= 92 P";
-    scan(run, line + "\n", choice);
-    EXPECT_EQ(0.0F, read_out_module.cell.a);
-    EXPECT_LT(read_out_module.cell.a, kMinCellA);
-    EXPECT_FLOAT_EQ(8.3F, read_out_module.cell.c);
-    EXPECT_FLOAT_EQ(90.0F, read_out_module.cell.alpha);
-    EXPECT_FLOAT_EQ(91.0F, read_out_module.cell.beta);
-    EXPECT_FLOAT_EQ(92.0F, read_out_module.cell.gamma);
+    const CellRecord cell = scan(run, line + "\n", choice);
+    EXPECT_EQ(0.0F, cell.a);
+    EXPECT_LT(cell.a, kMinCellA);
+    EXPECT_FLOAT_EQ(8.3F, cell.c);
+    EXPECT_FLOAT_EQ(90.0F, cell.alpha);
+    EXPECT_FLOAT_EQ(91.0F, cell.beta);
+    EXPECT_FLOAT_EQ(92.0F, cell.gamma);
     const auto lines = run.console_lines();
     ASSERT_FALSE(lines.empty());
     EXPECT_EQ(kMemoryEnd, lines[0]);
@@ -296,30 +278,29 @@ TEST(RechercheUnitCell, MissingBLeavesATheWayItWas) {
   }
 }
 
-TEST(RechercheUnitCell, OnlyTheFirst256CharactersOfALineCount) {
+TEST(DiraxScan, OnlyTheFirst256CharactersOfALineCount) {
   {
     // What stands beyond 256 does not end the line.
     MemoryRun run;
-    set_before();
     std::string line = "Conventional : a= 1 b= 2 c= 3 alpha= 4 beta= 5 gamma= 6 C";
     line += std::string(299 - line.size(), ' ') + "X";
-    scan(run, line + "\r\nVolume : 9 ; System: cubic ;\r\n", kConventionalCell);
+    const CellRecord cell =
+        scan(run, line + "\r\nVolume : 9 ; System: cubic ;\r\n", CellChoice::kConventional);
     Cell expected = params_and_lattice("C");
     expected.volume = 9;
     expected.system = "cubic";
-    expect_cell(expected);
+    expect_cell(cell, expected);
     EXPECT_EQ("", run.out);
   }
   {
     // A keyword beyond 256 counts as absent: "gamma=" here.
     MemoryRun run;
-    set_before();
     std::string line = "{Input cell a= 1 b= 2 c= 3 alpha= 4 beta= 5";
     line += std::string(260 - line.size(), ' ') + "gamma= 70 }";
-    scan(run, line + "\n", kInputCell);
+    const CellRecord cell = scan(run, line + "\n", CellChoice::kInput);
     // beta's range ends before an absent gamma: empty, beta kept; gamma's range
     // starts at position 6 ("t cell ...") and reads "t" as 0.
-    expect_cell(params(1, 2, 3, 4, kBefore.beta, 0.0F));
+    expect_cell(cell, params(1, 2, 3, 4, kBefore.beta, 0.0F));
     const auto lines = run.console_lines();
     ASSERT_FALSE(lines.empty());
     EXPECT_EQ(kMemoryEnd, lines[0]);
@@ -328,16 +309,16 @@ TEST(RechercheUnitCell, OnlyTheFirst256CharactersOfALineCount) {
     // The line is cut before it is left-justified: a keyword after 256 blanks is
     // never seen, and a line 100000 characters long does not upset the next one.
     MemoryRun run;
-    set_before();
-    scan(run,
-         std::string(256, ' ') + "Volume : 3 ; System: cubic ;\n" + std::string(100000, 'z') +
-             "\nVolume : 4 ; System: trigonal ;\n",
-         kInputCell);
-    expect_cell(volume_and_system(4, "trigonal"));
+    const CellRecord cell =
+        scan(run,
+             std::string(256, ' ') + "Volume : 3 ; System: cubic ;\n" + std::string(100000, 'z') +
+                 "\nVolume : 4 ; System: trigonal ;\n",
+             CellChoice::kInput);
+    expect_cell(cell, volume_and_system(4, "trigonal"));
   }
 }
 
-TEST(RechercheUnitCell, FilesThatSetNothing) {
+TEST(DiraxScan, FilesThatSetNothing) {
   const std::string cases[] = {
       "",
       "\n\n   \n",
@@ -345,48 +326,43 @@ TEST(RechercheUnitCell, FilesThatSetNothing) {
       "Volume : 3 ; System: cubic ;\n",
       "Just a log.\r\nNothing here.\r\n",
   };
-  for (const int choice : {kInputCell, kConventionalCell}) {
+  for (const CellChoice choice : {CellChoice::kInput, CellChoice::kConventional}) {
     for (const std::string& text : cases) {
-      SCOPED_TRACE(testing::Message() << testing::PrintToString(text) << " choice " << choice);
+      SCOPED_TRACE(testing::Message()
+                   << testing::PrintToString(text) << " choice " << static_cast<int>(choice));
       MemoryRun run;
-      set_before();
-      scan(run, text, choice);
-      expect_cell(kBefore);
+      const CellRecord cell = scan(run, text, choice);
+      expect_cell(cell, kBefore);
       EXPECT_EQ("", run.out);
     }
   }
 }
 
-TEST(RechercheUnitCell, TextAfterTheEndOfFileMarkIsNeverRead) {
+TEST(DiraxScan, TextAfterTheEndOfFileMarkIsNeverRead) {
   MemoryRun run;
-  set_before();
-  scan(run,
-       "Volume : 3 ; System: cubic ;\r\n\x1A"
-       "Volume : 4 ; System: trigonal ;\r\n",
-       kInputCell);
-  expect_cell(volume_and_system(3, "cubic"));
+  const CellRecord cell = scan(run,
+                               "Volume : 3 ; System: cubic ;\r\n\x1A"
+                               "Volume : 4 ; System: trigonal ;\r\n",
+                               CellChoice::kInput);
+  expect_cell(cell, volume_and_system(3, "cubic"));
 }
 
-TEST(RechercheUnitCell, ScansFromTheFirstLineToTheEnd) {
+TEST(DiraxScan, ScansFromTheFirstLineToTheEnd) {
   MemoryRun run;
-  set_before();
   run.fs.files["cell.out"] = join(kDiraxFile, "\r\n");
   textrec::open_read(kDiraxChannel, "cell.out");
   // The file has been read past its cell lines already.
   std::string line = textrec::blank_text(256);
   for (int i = 0; i < 8; ++i) textrec::read_a(kDiraxChannel, line);
-  recherche_unit_cell(kInputCell);
   const Cell input{5.94488F, 5.94488F, 8.34520F, 103.111F,    103.111F,
                    61.589F,  500.404F, "C",      "monoclinic"};
-  expect_cell(input);
+  expect_cell(scan_dirax_file(CellChoice::kInput), input);
   // The scan consumed the file, which is still open.
   int status = 0;
   textrec::read_a(kDiraxChannel, line, &status);
   EXPECT_EQ(textrec::kStatusEnd, status);
   // A second scan of the same file gives the same cell.
-  set_before();
-  recherche_unit_cell(kInputCell);
-  expect_cell(input);
+  expect_cell(scan_dirax_file(CellChoice::kInput), input);
   EXPECT_EQ("", run.out);
 }
 

@@ -1,8 +1,7 @@
-#include "recherche_unit_cell.h"
+#include "dirax_scan.h"
 
 #include <cstddef>
 
-#include "read_out_module.h"
 #include "textrec/textrec.h"
 
 namespace korvex {
@@ -14,7 +13,8 @@ constexpr std::size_t kLineLength = 256;
 
 using Position = long;  // character positions, counted from 1; 0 for "absent"
 
-Position p(std::string_view line, std::string_view keyword) {
+// Position of the first occurrence of keyword in line.
+Position position_of(std::string_view line, std::string_view keyword) {
   const std::size_t at = line.find(keyword);
   return at == std::string_view::npos ? 0 : static_cast<Position>(at) + 1;
 }
@@ -40,12 +40,13 @@ void read_real(std::string_view memory, float* value) {
 
 }  // namespace
 
-void apply_cell_parameter_rule(std::string_view line) {
-  CellRecord& cell = read_out_module.cell;
+void apply_cell_parameter_rule(std::string_view line, CellRecord& cell) {
   // Each keyword ends one range and starts the next: it is looked for once.
   // "a=" is found at its first occurrence, before the angle keywords that end in it.
-  const Position pa = p(line, "a="), pb = p(line, "b="), pc = p(line, "c=");
-  const Position palpha = p(line, "alpha="), pbeta = p(line, "beta="), pgamma = p(line, "gamma=");
+  const Position pa = position_of(line, "a="), pb = position_of(line, "b="),
+                 pc = position_of(line, "c=");
+  const Position palpha = position_of(line, "alpha="), pbeta = position_of(line, "beta="),
+                 pgamma = position_of(line, "gamma=");
   read_real(range(line, pa + 2, pb - 1), &cell.a);
   read_real(range(line, pb + 2, pc - 1), &cell.b);
   read_real(range(line, pc + 2, palpha - 1), &cell.c);
@@ -55,37 +56,38 @@ void apply_cell_parameter_rule(std::string_view line) {
   read_real(range(line, pgamma + 6, last_non_blank(line) - 1), &cell.gamma);
 }
 
-void apply_bravais_rule(std::string_view line) {
+void apply_bravais_rule(std::string_view line, CellRecord& cell) {
   const Position last = last_non_blank(line);
   textrec::read_free(textrec::Source::Memory(range(line, last, last)),
-                     {textrec::Target::Text(&read_out_module.cell.lattice)});
+                     {textrec::Target::Text(&cell.lattice)});
 }
 
-void apply_volume_rule(std::string_view line) {
-  CellRecord& cell = read_out_module.cell;
-  read_real(range(line, p(line, ":") + 1, p(line, ";") - 1), &cell.volume);
+void apply_volume_rule(std::string_view line, CellRecord& cell) {
+  read_real(range(line, position_of(line, ":") + 1, position_of(line, ";") - 1), &cell.volume);
   const std::size_t last_semicolon = line.rfind(';');
   const Position q =
       last_semicolon == std::string_view::npos ? 0 : static_cast<Position>(last_semicolon) + 1;
   // Layout A into the 16-character field: its first 16 characters, padded.
-  textrec::read_a(range(line, p(line, "System:") + 7, q - 1), cell.system);
+  textrec::read_a(range(line, position_of(line, "System:") + 7, q - 1), cell.system);
   textrec::left_justify(cell.system);
 }
 
-void recherche_unit_cell(const int& cell_choice) {
+CellRecord scan_dirax_file(CellChoice choice) {
+  CellRecord cell;
   // The three kinds of line begin with three different characters, so every
   // other line is passed over on its first character alone, inside the reader:
   // a DIRAX file holds a hundred lines or so around the three that count. An
   // input-cell line counts in input-cell mode only.
   static constexpr textrec::ByteSet kInputCellMode("{CV");
   static constexpr textrec::ByteSet kConventionalCellMode("CV");
-  const textrec::ByteSet& wanted = cell_choice != 0 ? kInputCellMode : kConventionalCellMode;
+  const textrec::ByteSet& wanted =
+      choice == CellChoice::kInput ? kInputCellMode : kConventionalCellMode;
   textrec::rewind(kDiraxChannel);
   for (;;) {
     std::string_view record;
     if (textrec::read_record_starting(kDiraxChannel, &record, kLineLength, wanted) !=
         textrec::kStatusOk)
-      return;
+      return cell;
     // Left-justified; the padding blanks at the end change no test below.
     std::size_t first = 0;
     while (first < record.size() && record[first] == ' ') ++first;
@@ -95,16 +97,17 @@ void recherche_unit_cell(const int& cell_choice) {
     // mode only, and the Bravais letter in both.
     switch (line[0]) {
       case '{':
-        if (cell_choice != 0 && line.starts_with("{Input cell")) apply_cell_parameter_rule(line);
+        if (choice == CellChoice::kInput && line.starts_with("{Input cell"))
+          apply_cell_parameter_rule(line, cell);
         break;
       case 'C':
         if (line.starts_with("Conventional :")) {
-          if (cell_choice == 0) apply_cell_parameter_rule(line);
-          apply_bravais_rule(line);
+          if (choice == CellChoice::kConventional) apply_cell_parameter_rule(line, cell);
+          apply_bravais_rule(line, cell);
         }
         break;
       case 'V':
-        if (line.starts_with("Volume")) apply_volume_rule(line);
+        if (line.starts_with("Volume")) apply_volume_rule(line, cell);
         break;
       default:
         break;
