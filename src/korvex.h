@@ -1,16 +1,20 @@
-// The main program: the whole run from banner to stop.
+// The two ways of running korvex: the dialogue at the console, and the batch
+// mode driven by the command line. Both make the same pass over the buffer file
+// and write the same files.
 //
-// Shows the banner, asks for the buffer file until an existing one is named, asks
-// for the cell choice, prepares the output files, makes one pass over the entries
-// of the buffer file (scan each DIRAX file, write a table row and seven plot
-// points for each cell found), ends the plot files, offers each plot to the
-// viewer and stops.
+// Each returns the run's exit status. A failure that ends the run throws
+// textrec::RunEnded, for the caller to hand to textrec::end_run.
 #pragma once
+
+#include "command_line.h"
 
 namespace korvex {
 
-// Returns the run's exit status. A failure that ends the run throws
-// textrec::RunEnded, for the caller to hand to textrec::end_run.
-[[nodiscard]] int run();
+// Banner, the buffer-file and cell-choice questions, the pass, the plot offers.
+[[nodiscard]] int run_dialogue();
+
+// The pass with no question asked; diagnostics and the closing line go to the
+// console the layer was installed with (standard error).
+[[nodiscard]] int run_batch(const BatchOptions& options);
 
 }  // namespace korvex

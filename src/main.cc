@@ -1,35 +1,21 @@
 // korvex: unit-cell parameters against temperature from DIRAX cell-output files.
 //
-// The run itself takes no arguments; --help and --version only describe it.
+// Without arguments the dialogue runs; with a buffer file and options, the batch
+// mode (see command_line.h).
 
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstring>
 #include <exception>
 #include <string>
+#include <string_view>
+#include <vector>
 
+#include "command_line.h"
 #include "korvex.h"
 #include "textrec/textrec.h"
 
 namespace {
-
-constexpr const char* kUsage =
-    "Usage: korvex\n"
-    "\n"
-    "Reads a buffer file that lists DIRAX cell-output files with their temperatures\n"
-    "(line 1 a title, line 2 ignored, then one \"file temperature\" entry per line),\n"
-    "asks for the cell to take (input or conventional), and writes in the current\n"
-    "folder the table TK_parameters.xy and seven plot files TK_cell_a.pgf ...\n"
-    "TK_volume.pgf, each of which it offers to the viewer vistrel.\n"
-    "\n"
-    "All answers are typed at the prompts; the program takes no other arguments.\n"
-    "\n"
-    "  --help     show this text and exit\n"
-    "  --version  show the version and exit\n"
-    "\n"
-    "Exit status: 0 clean run, 4 a warning, 8 an error was reported,\n"
-    "16 the run was ended by a failure.\n";
 
 // The folder that holds this executable, so that the viewer installed beside it
 // is found when no other is on PATH.
@@ -42,32 +28,41 @@ std::string own_folder() {
   return slash == std::string::npos ? std::string() : exe.substr(0, slash);
 }
 
+template <typename Run>
+int run_ending_in_order(Run run) {
+  try {
+    return run();
+  } catch (const textrec::RunEnded& ended) {
+    return textrec::end_run(ended);
+  } catch (const std::exception& fault) {
+    // A fault of the program itself: still close every file in order.
+    textrec::console_write({"!! Severe error: ", fault.what()});
+    textrec::console_write({"!! Execution ended."});
+    return textrec::end_run(textrec::RunEnded{textrec::kExitEnded});
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc > 1) {
-    if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
-      std::fputs(kUsage, stdout);
-      return 0;
-    }
-    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
-      std::printf("korvex %s\n", KORVEX_VERSION);
-      return 0;
-    }
-    std::fprintf(stderr, "korvex: unexpected argument '%s'\n\n%s", argv[1], kUsage);
+  const std::vector<std::string_view> args(argv + 1, argv + argc);
+  const korvex::CommandLine command = korvex::parse_command_line(args);
+  if (std::holds_alternative<korvex::ShowHelp>(command)) {
+    std::fputs(korvex::usage_text().data(), stdout);
+    return 0;
+  }
+  if (std::holds_alternative<korvex::ShowVersion>(command)) {
+    std::printf("korvex %s\n", KORVEX_VERSION);
+    return 0;
+  }
+  if (const auto* usage = std::get_if<korvex::UsageError>(&command)) {
+    std::fprintf(stderr, "korvex: %s\n\n%s", usage->reason.c_str(), korvex::usage_text().data());
     return 2;
   }
 
   textrec::install_posix();
   textrec::set_command_path_folder(own_folder());
-  try {
-    return korvex::run();
-  } catch (const textrec::RunEnded& ended) {
-    return textrec::end_run(ended);
-  } catch (const std::exception& fault) {
-    // A fault of the program itself: still close every file in order.
-    std::fprintf(stdout, " !! Severe error: %s\n !! Execution ended.\n", fault.what());
-    std::fflush(stdout);
-    return textrec::end_run(textrec::RunEnded{textrec::kExitEnded});
-  }
+  if (const auto* batch = std::get_if<korvex::BatchOptions>(&command))
+    return run_ending_in_order([batch] { return korvex::run_batch(*batch); });
+  return run_ending_in_order([] { return korvex::run_dialogue(); });
 }

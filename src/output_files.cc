@@ -2,27 +2,39 @@
 
 #include <string>
 
+#include "csv_table.h"
 #include "pgf_file.h"
 #include "table_file.h"
 #include "textrec/textrec.h"
 
 namespace korvex {
 
-void create_output_files(std::string_view series_title, CellChoice choice,
-                         std::int32_t point_count) {
+std::string output_path(std::string_view folder, std::string_view file) {
+  std::string path(folder);
+  if (!path.empty() && !path.ends_with('/')) path += '/';
+  path += file;
+  return path;
+}
+
+void create_output_files(std::string_view folder, std::string_view series_title, CellChoice choice,
+                         std::int32_t point_count, bool csv) {
   std::string title = textrec::blank_text(128);
   textrec::set_text(title, series_title);
   std::string x_legend = textrec::blank_text(128);
   textrec::set_text(x_legend, "Temperature (K)");
 
-  textrec::create(kTableChannel, kTableFileName);
+  textrec::create(kTableChannel, output_path(folder, kTableFileName));
   write_table_header(title, choice);
 
   std::string y_legend = textrec::blank_text(128);
   for (const PlotSeries& plot : kPlotSeries) {
     textrec::set_text(y_legend, plot.y_legend);
-    textrec::create(plot.channel, plot.file);
+    textrec::create(plot.channel, output_path(folder, plot.file));
     write_pgf_header(plot.channel, plot.series, title, x_legend, y_legend, point_count);
+  }
+  if (csv) {
+    textrec::create(kCsvChannel, output_path(folder, kCsvFileName));
+    write_csv_header(kCsvChannel);
   }
 }
 

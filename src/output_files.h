@@ -7,18 +7,23 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "cell_record.h"
 
 namespace korvex {
 
+// The path of an output file in the folder ("" for the current folder).
+[[nodiscard]] std::string output_path(std::string_view folder, std::string_view file);
+
 // Creates the table with its header on the table channel and the seven plot
-// files with their header and pattern blocks on theirs, replacing older files
-// of the same names. The series title is the buffer file's first line, and
-// point_count the number of points every plot file declares.
-void create_output_files(std::string_view series_title, CellChoice choice,
-                         std::int32_t point_count);
+// files with their header and pattern blocks on theirs, and with `csv` the CSV
+// table with its header, in the folder, replacing older files of the same names.
+// The series title is the buffer file's first line, and point_count the number
+// of points every plot file declares.
+void create_output_files(std::string_view folder, std::string_view series_title, CellChoice choice,
+                         std::int32_t point_count, bool csv);
 
 // The table row and the seven plot points of one cell.
 void write_cell(const CellRecord& cell);

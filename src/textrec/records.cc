@@ -209,6 +209,9 @@ std::unique_ptr<ByteSource> stdin_source() {
 std::unique_ptr<ByteSink> stdout_sink() {
   return std::make_unique<FdSink>(1, false);
 }
+std::unique_ptr<ByteSink> stderr_sink() {
+  return std::make_unique<FdSink>(2, false);
+}
 
 std::unique_ptr<ByteSource> memory_source(std::string bytes) {
   return std::make_unique<MemorySource>(std::move(bytes));

@@ -62,6 +62,7 @@ class FileSystem {
 // Standard input and output of the process.
 [[nodiscard]] std::unique_ptr<ByteSource> stdin_source();
 [[nodiscard]] std::unique_ptr<ByteSink> stdout_sink();
+[[nodiscard]] std::unique_ptr<ByteSink> stderr_sink();
 
 // Files held in memory, for tests. A file named in `refuse` cannot be opened or
 // created; one named in `fail_writes` accepts its creation but fails every write.

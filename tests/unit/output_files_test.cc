@@ -33,7 +33,7 @@ BufferFileHead prepare(MemoryRun& run, const std::string& list, CellChoice choic
   run.fs.files["series.lst"] = list;
   textrec::open_read(kBufferChannel, "series.lst");
   BufferFileHead head = read_buffer_file_head();
-  create_output_files(head.title, choice, head.entry_count);
+  create_output_files("", head.title, choice, head.entry_count, false);
   return head;
 }
 

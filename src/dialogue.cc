@@ -1,11 +1,10 @@
-#include "korvex.h"
-
 #include <string>
 
 #include "buffer_file.h"
 #include "cell_record.h"
-#include "dirax_scan.h"
+#include "korvex.h"
 #include "output_files.h"
+#include "series_pass.h"
 #include "textrec/textrec.h"
 #include "viewer_offer.h"
 
@@ -65,47 +64,16 @@ CellChoice ask_cell_choice() {
 
 }  // namespace
 
-int run() {
+int run_dialogue() {
   banner();
   const std::string buffer_file_name = ask_buffer_file();
   const CellChoice choice = ask_cell_choice();
 
   textrec::open_read(kBufferChannel, buffer_file_name);
   const BufferFileHead head = read_buffer_file_head();
-  create_output_files(head.title, choice, head.entry_count);
-
-  // An entry that gives no value for a name or a temperature keeps the one of
-  // the entry before.
-  std::string dirax_file_name;
-  float temperature = 0.0F;
-  bool unreadable_entry = false;
-  for (;;) {
-    int list_status = 0;
-    const textrec::ReadOutcome entry = textrec::read_free(
-        Source::Channel(kBufferChannel),
-        {Target::FileName(&dirax_file_name), Target::Real(&temperature)}, &list_status);
-    if (list_status != textrec::kStatusOk) {
-      // The end of the list is no fault; an entry that cannot be read is told,
-      // and the run does not end clean.
-      if (list_status != textrec::kStatusEnd || entry.values > 0) {
-        console_write({" !! Line ", std::to_string(entry.record),
-                       " of the buffer file cannot be read as a file name and a temperature !!"});
-        unreadable_entry = true;
-      }
-      break;
-    }
-    // The existence check and the open are one open of the file.
-    if (!textrec::open_read_if_exists(kDiraxChannel, dirax_file_name)) {
-      console_write({" !! ", trim_right(dirax_file_name), " does not exist !!"});
-      console_write({" "});
-      textrec::stop(textrec::kExitError);
-    }
-    CellRecord cell = scan_dirax_file(choice);
-    cell.temperature = temperature;
-    if (!has_cell(cell)) continue;
-    write_cell(cell);
-    textrec::close(kDiraxChannel);
-  }
+  create_output_files("", head.title, choice, head.entry_count, false);
+  const PassResult pass = run_pass({.choice = choice});
+  if (pass.end == PassEnd::kMissingDiraxFile) textrec::stop(textrec::kExitError);
   end_plot_files();
 
   console_write({" "});
@@ -121,7 +89,7 @@ int run() {
     reply = offer_plot(trim_right(plot_file_name), std::move(reply));
   }
 
-  textrec::stop(unreadable_entry ? textrec::kExitError : textrec::kExitClean);
+  textrec::stop(pass.unreadable_entry ? textrec::kExitError : textrec::kExitClean);
 }
 
 }  // namespace korvex

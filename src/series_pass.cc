@@ -1,0 +1,75 @@
+#include "series_pass.h"
+
+#include <string>
+
+#include "csv_table.h"
+#include "dirax_scan.h"
+#include "output_files.h"
+#include "textrec/textrec.h"
+
+namespace korvex {
+
+using textrec::console_write;
+using textrec::Source;
+using textrec::Target;
+using textrec::trim_right;
+
+PassResult run_pass(const PassSettings& settings) {
+  PassResult result;
+  // An entry that gives no value for a name or a temperature keeps the one of
+  // the entry before.
+  std::string dirax_file_name;
+  float temperature = 0.0F;
+  std::int64_t last_failed_record = -1;
+  for (;;) {
+    int list_status = 0;
+    const textrec::ReadOutcome entry = textrec::read_free(
+        Source::Channel(kBufferChannel),
+        {Target::FileName(&dirax_file_name), Target::Real(&temperature)}, &list_status);
+    if (list_status != textrec::kStatusOk) {
+      // The end of the list is no fault; an entry that cannot be read is told,
+      // and the run does not end clean.
+      if (list_status == textrec::kStatusEnd && entry.values == 0) return result;
+      ++result.entries;
+      result.unreadable_entry = true;
+      const std::string line = std::to_string(entry.record);
+      if (!settings.keep_going) {
+        console_write({" !! Line ", line,
+                       " of the buffer file cannot be read as a file name and a temperature !!"});
+        return result;
+      }
+      console_write({" !! Line ", line, " of the buffer file cannot be read: skipped"});
+      ++result.skipped;
+      // A read that failed inside a record goes on with the next one; at the
+      // end of the data, or where the source itself failed, nothing follows.
+      if (list_status != textrec::kStatusBadValue || entry.record == last_failed_record)
+        return result;
+      last_failed_record = entry.record;
+      continue;
+    }
+    ++result.entries;
+    // The existence check and the open are one open of the file.
+    if (!textrec::open_read_if_exists(kDiraxChannel, dirax_file_name)) {
+      if (settings.keep_going) {
+        console_write({" !! ", trim_right(dirax_file_name), " does not exist: skipped"});
+        ++result.skipped;
+        continue;
+      }
+      console_write({" !! ", trim_right(dirax_file_name), " does not exist !!"});
+      console_write({" "});
+      result.end = PassEnd::kMissingDiraxFile;
+      return result;
+    }
+    CellRecord cell = scan_dirax_file(settings.choice);
+    cell.temperature = temperature;
+    if (has_cell(cell)) {
+      write_cell(cell);
+      if (settings.csv) write_csv_row(kCsvChannel, cell);
+      ++result.rows;
+      textrec::close(kDiraxChannel);
+    }
+    if (settings.progress != nullptr) settings.progress->entry_done(result.entries);
+  }
+}
+
+}  // namespace korvex
