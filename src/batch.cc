@@ -15,6 +15,7 @@
 #include "output_files.h"
 #include "series_pass.h"
 #include "svg_pictures.h"
+#include "table_file.h"
 #include "textrec/textrec.h"
 
 namespace korvex {
@@ -82,7 +83,7 @@ std::string_view cell_name(CellChoice choice) {
 
 }  // namespace
 
-int run_batch(const BatchOptions& options) {
+int run_batch(const BatchOptions& options, OutputLock* lock) {
   std::shared_ptr<ProgressLine> progress;
   if (!options.quiet && isatty(STDERR_FILENO) != 0) progress = std::make_shared<ProgressLine>();
   textrec::install(textrec::stdin_source(),
@@ -92,6 +93,7 @@ int run_batch(const BatchOptions& options) {
   textrec::open_read(kBufferChannel, options.buffer_file);
   const BufferFileHead head = read_buffer_file_head();
   if (progress) progress->set_total(head.entry_count);
+  lock_outputs(lock, output_path(options.output_folder, kTableFileName));
   create_output_files(options.output_folder, head.title, options.choice, head.entry_count,
                       options.csv);
   const PassResult pass = run_pass({.choice = options.choice,

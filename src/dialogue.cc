@@ -2,9 +2,11 @@
 
 #include "buffer_file.h"
 #include "cell_record.h"
+#include "console_text.h"
 #include "korvex.h"
 #include "output_files.h"
 #include "series_pass.h"
+#include "table_file.h"
 #include "textrec/textrec.h"
 #include "viewer_offer.h"
 
@@ -44,7 +46,7 @@ std::string ask_buffer_file() {
     console_write({"  > Enter buffer file (output list)   : "});
     textrec::read_free(Source::Console(), {Target::FileName(&buffer_file_name)});
     if (textrec::exists(buffer_file_name)) return buffer_file_name;
-    console_write({"  !! ", trim_right(buffer_file_name), " does not exist !!"});
+    console_write({"  !! ", shown_on_console(trim_right(buffer_file_name)), " does not exist !!"});
     console_write({"   press Enter key to continue "});
   }
 }
@@ -64,13 +66,14 @@ CellChoice ask_cell_choice() {
 
 }  // namespace
 
-int run_dialogue() {
+int run_dialogue(OutputLock* lock) {
   banner();
   const std::string buffer_file_name = ask_buffer_file();
   const CellChoice choice = ask_cell_choice();
 
   textrec::open_read(kBufferChannel, buffer_file_name);
   const BufferFileHead head = read_buffer_file_head();
+  lock_outputs(lock, kTableFileName);
   create_output_files("", head.title, choice, head.entry_count, false);
   const PassResult pass = run_pass({.choice = choice});
   if (pass.end == PassEnd::kMissingDiraxFile) textrec::stop(textrec::kExitError);

@@ -7,14 +7,16 @@
 #pragma once
 
 #include "command_line.h"
+#include "output_lock.h"
 
 namespace korvex {
 
 // Banner, the buffer-file and cell-choice questions, the pass, the plot offers.
-[[nodiscard]] int run_dialogue();
+// The outputs are locked with `lock` (null: not locked) until it goes.
+[[nodiscard]] int run_dialogue(OutputLock* lock);
 
 // The pass with no question asked; diagnostics and the closing line go to the
 // console the layer was installed with (standard error).
-[[nodiscard]] int run_batch(const BatchOptions& options);
+[[nodiscard]] int run_batch(const BatchOptions& options, OutputLock* lock);
 
 }  // namespace korvex

@@ -62,7 +62,9 @@ int main(int argc, char** argv) {
 
   textrec::install_posix();
   textrec::set_command_path_folder(own_folder());
+  // Held until every file is closed, and released as the process ends.
+  korvex::OutputLock lock;
   if (const auto* batch = std::get_if<korvex::BatchOptions>(&command))
-    return run_ending_in_order([batch] { return korvex::run_batch(*batch); });
-  return run_ending_in_order([] { return korvex::run_dialogue(); });
+    return run_ending_in_order([&] { return korvex::run_batch(*batch, &lock); });
+  return run_ending_in_order([&] { return korvex::run_dialogue(&lock); });
 }

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "console_text.h"
 #include "csv_table.h"
 #include "dirax_scan.h"
 #include "output_files.h"
@@ -51,11 +52,12 @@ PassResult run_pass(const PassSettings& settings) {
     // The existence check and the open are one open of the file.
     if (!textrec::open_read_if_exists(kDiraxChannel, dirax_file_name)) {
       if (settings.keep_going) {
-        console_write({" !! ", trim_right(dirax_file_name), " does not exist: skipped"});
+        console_write(
+            {" !! ", shown_on_console(trim_right(dirax_file_name)), " does not exist: skipped"});
         ++result.skipped;
         continue;
       }
-      console_write({" !! ", trim_right(dirax_file_name), " does not exist !!"});
+      console_write({" !! ", shown_on_console(trim_right(dirax_file_name)), " does not exist !!"});
       console_write({" "});
       result.end = PassEnd::kMissingDiraxFile;
       return result;
