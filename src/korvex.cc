@@ -45,7 +45,7 @@ std::string ask_buffer_file() {
     console_write({" "});
     console_write({"  > Enter buffer file (output list)   : "});
     textrec::read_free(Source::Console(), {Target::FileName(&buffer_file_name)});
-    if (textrec::exists(buffer_file_name)) return buffer_file_name;
+    if (textrec::file_exists(buffer_file_name)) return buffer_file_name;
     console_write({"  !! ", trim_right(buffer_file_name), " does not exist !!"});
     console_write({"   press Enter key to continue "});
   }
@@ -77,12 +77,12 @@ void clear_cell() {
 
 }  // namespace
 
-void run() {
+int run() {
   banner();
   const std::string buffer_file_name = ask_buffer_file();
   const int cell_choice = ask_cell_choice();
 
-  textrec::open_read(kBufferChannel, buffer_file_name);
+  textrec::open_for_reading(kBufferChannel, buffer_file_name);
   textrec::read_a(kBufferChannel, read_out_module.series_title);
   std::string second_line = textrec::blank_text(128);
   textrec::read_a(kBufferChannel, second_line);
@@ -93,10 +93,10 @@ void run() {
   bool unreadable_entry = false;
   for (;;) {
     clear_cell();
-    int list_status = 0;
-    const textrec::ReadOutcome entry = textrec::read_free(
+    const textrec::ReadOutcome entry = textrec::read_free_with_status(
         Source::Channel(kBufferChannel),
-        {Target::FileName(&dirax_file_name), Target::Real(&cell.temperature)}, &list_status);
+        {Target::FileName(&dirax_file_name), Target::Real(&cell.temperature)});
+    const int list_status = entry.status;
     if (list_status != textrec::kStatusOk) {
       // The end of the list is no fault; an entry that cannot be read is told,
       // and the run does not end clean.
@@ -108,10 +108,10 @@ void run() {
       break;
     }
     // The existence check and the open are one open of the file.
-    if (!textrec::open_read_if_exists(kDiraxChannel, dirax_file_name)) {
+    if (!textrec::open_for_reading_if_exists(kDiraxChannel, dirax_file_name)) {
       console_write({" !! ", trim_right(dirax_file_name), " does not exist !!"});
       console_write({" "});
-      textrec::stop(textrec::kExitError);
+      return textrec::stop_run(textrec::kExitError);
     }
     recherche_unit_cell(cell_choice);
     // A value that is not a number is not below the limit.
@@ -119,19 +119,19 @@ void run() {
     write_table_row();
     for (const PlotSeries& plot : kPlotSeries)
       write_pgf_point(plot.channel, cell.temperature, cell.*plot.value);
-    textrec::close(kDiraxChannel);
+    textrec::close_channel(kDiraxChannel);
   }
 
   for (const PlotSeries& plot : kPlotSeries) {
     write_pgf_end(plot.channel);
-    textrec::close(plot.channel);
+    textrec::close_channel(plot.channel);
   }
 
   console_write({" "});
   console_write({"   >>> The TK_parameters.xy file has been created "});
   console_write({" "});
   // The table stays open until the stop, but is complete on disk from here on.
-  textrec::flush(kTableChannel);
+  textrec::flush_channel(kTableChannel);
 
   std::string plot_file_name = textrec::blank_text(128);
   for (const PlotSeries& plot : kPlotSeries) {
@@ -139,7 +139,7 @@ void run() {
     plot_it(trim_right(plot_file_name));
   }
 
-  textrec::stop(unreadable_entry ? textrec::kExitError : textrec::kExitClean);
+  return textrec::stop_run(unreadable_entry ? textrec::kExitError : textrec::kExitClean);
 }
 
 }  // namespace korvex

@@ -4,12 +4,12 @@
 // for the cell choice, prepares the output files, makes one pass over the entries
 // of the buffer file (scan each DIRAX file, write a table row and seven plot
 // points for each cell found), ends the plot files, offers each plot to the
-// viewer and stops. It ends by throwing textrec::RunEnded, like every other way
-// out of the run.
+// viewer and stops, returning the exit status. A failure that ends the run
+// throws textrec::RunEnded instead.
 #pragma once
 
 namespace korvex {
 
-[[noreturn]] void run();
+[[nodiscard]] int run();
 
 }  // namespace korvex

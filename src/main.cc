@@ -61,7 +61,7 @@ int main(int argc, char** argv) {
   textrec::install_posix();
   textrec::set_command_path_folder(own_folder());
   try {
-    korvex::run();
+    return korvex::run();
   } catch (const textrec::RunEnded& ended) {
     return textrec::end_run(ended);
   } catch (const std::exception& fault) {

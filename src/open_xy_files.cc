@@ -32,20 +32,20 @@ void open_xy_files(const int& cell_choice) {
   }
 
   // Back to the third line: line 1 again into the title, line 2 dropped.
-  textrec::rewind(kBufferChannel);
+  textrec::rewind_channel(kBufferChannel);
   textrec::read_a(kBufferChannel, read_out_module.series_title);
   textrec::read_a(kBufferChannel, scratch);
 
   std::string x_legend = textrec::blank_text(128);
   textrec::set_text(x_legend, "Temperature (K)");
 
-  textrec::create(kTableChannel, kTableFileName);
+  textrec::create_file(kTableChannel, kTableFileName);
   write_table_header(cell_choice);
 
   std::string y_legend = textrec::blank_text(128);
   for (const PlotSeries& plot : kPlotSeries) {
     textrec::set_text(y_legend, plot.y_legend);
-    textrec::create(plot.channel, plot.file);
+    textrec::create_file(plot.channel, plot.file);
     write_pgf_entete(plot.channel, plot.series, read_out_module.series_title, x_legend, y_legend,
                      g_point_count);
   }

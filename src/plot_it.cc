@@ -32,7 +32,7 @@ void plot_it(std::string_view file_name) {
   std::string viewer_command = textrec::blank_text(128);
   static const textrec::Layout command = textrec::parse_layout("A, A");
   textrec::write_memory(viewer_command, command, {"vistrel ", file_name});
-  textrec::system_command(textrec::trim_right(viewer_command), true, true);
+  textrec::run_command(textrec::trim_right(viewer_command), true, true);
 }
 
 }  // namespace korvex

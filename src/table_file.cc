@@ -20,17 +20,17 @@ const Layout& layout_a() {
 void write_table_header(const int& cell_choice) {
   std::string title = "! ";
   title += textrec::trim_right(read_out_module.series_title);
-  textrec::write(kTableChannel, layout_a(), {title});
+  textrec::write_formatted(kTableChannel, layout_a(), {title});
   if (cell_choice != 0) {
-    textrec::write(kTableChannel, layout_a(), {"! Cell parameters extracted from input cell."});
-    textrec::write(kTableChannel, layout_a(),
+    textrec::write_formatted(kTableChannel, layout_a(), {"! Cell parameters extracted from input cell."});
+    textrec::write_formatted(kTableChannel, layout_a(),
                    {"! Bravais lattice and volume are related to conventionnal unit cell."});
   } else {
-    textrec::write(kTableChannel, layout_a(),
+    textrec::write_formatted(kTableChannel, layout_a(),
                    {"! Cell parameters extracted from conventionnal cell."});
   }
   static const Layout heading = textrec::parse_layout("4A");
-  textrec::write(
+  textrec::write_formatted(
       kTableChannel, heading,
       {"!   TK        a(A)        b(A)        c(A)", "  alpha(deg)   beta(deg)   gamma(deg)",
        "  volume(A3)  symmetry       Bravais  "});
@@ -40,7 +40,7 @@ void write_table_header(const int& cell_choice) {
 void write_table_row() {
   static const Layout row = textrec::parse_layout("F6.2, 3F12.5, 3F12.3, F13.3, 2X, A12, A4");
   const CellRecord& cell = read_out_module.cell;
-  textrec::write(kTableChannel, row,
+  textrec::write_formatted(kTableChannel, row,
                  {cell.temperature, cell.a, cell.b, cell.c, cell.alpha, cell.beta, cell.gamma,
                   cell.volume, std::string_view(cell.system), std::string_view(cell.lattice)});
 }

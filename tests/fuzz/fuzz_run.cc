@@ -29,6 +29,7 @@
 #include "plot_it.h"
 #include "read_out_module.h"
 #include "table_file.h"
+#include "textrec/memory_files.h"
 #include "textrec/textrec.h"
 
 namespace {
@@ -122,7 +123,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   korvex::reset_plot_answer();
   int exit_status = -1;
   try {
-    korvex::run();
+    exit_status = korvex::run();
   } catch (const textrec::RunEnded& ended) {
     exit_status = textrec::end_run(ended);
   }

@@ -23,6 +23,7 @@
 #include "read_out_module.h"
 #include "recherche_unit_cell.h"
 #include "textrec/freeform.h"
+#include "textrec/memory_files.h"
 #include "textrec/textrec.h"
 
 namespace {
@@ -166,7 +167,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   int status = 0;
   try {
-    textrec::open_read(korvex::kDiraxChannel, "cell.out");
+    textrec::open_for_reading(korvex::kDiraxChannel, "cell.out");
     for (int scan = 0; scan < scans; ++scan) {
       cell.a = cell.b = cell.c = cell.alpha = cell.beta = cell.gamma = cell.volume = kBefore;
       cell.lattice = "%";

@@ -30,7 +30,7 @@ const std::string kRule = "!" + std::string(200, '-');
 // lines read.
 void prepare(MemoryRun& run, const std::string& list, int cell_choice) {
   run.fs.files["series.lst"] = list;
-  textrec::open_read(kBufferChannel, "series.lst");
+  textrec::open_for_reading(kBufferChannel, "series.lst");
   textrec::read_a(kBufferChannel, read_out_module.series_title);
   std::string second = textrec::blank_text(128);
   textrec::read_a(kBufferChannel, second);
@@ -99,11 +99,10 @@ TEST(OpenXyFiles, LeavesTheBufferFileAtItsThirdLine) {
   prepare(run, "My series\r\nfile  T(K)\r\na.out 100\r\nb.out 125\r\n", 0);
   std::string name = textrec::blank_text(64);
   float temperature = 0;
-  int status = 99;
-  textrec::read_free(textrec::Source::Channel(kBufferChannel),
-                     {textrec::Target::FileName(&name), textrec::Target::Real(&temperature)},
-                     &status);
-  EXPECT_EQ(0, status);
+  const textrec::ReadOutcome outcome = textrec::read_free_with_status(
+      textrec::Source::Channel(kBufferChannel),
+      {textrec::Target::FileName(&name), textrec::Target::Real(&temperature)});
+  EXPECT_EQ(0, outcome.status);
   EXPECT_EQ("a.out", name);
   EXPECT_EQ(100.0F, temperature);
 }
@@ -121,7 +120,7 @@ TEST(OpenXyFiles, ReadsTheTitleAgain) {
   for (const auto& c : cases) {
     MemoryRun run;
     run.fs.files["series.lst"] = c.first_line + "\r\nline 2\r\n";
-    textrec::open_read(kBufferChannel, "series.lst");
+    textrec::open_for_reading(kBufferChannel, "series.lst");
     std::string skipped = textrec::blank_text(128);
     textrec::read_a(kBufferChannel, skipped);
     textrec::read_a(kBufferChannel, skipped);
@@ -184,9 +183,9 @@ TEST(OpenXyFiles, LeavesTheFilesOpenOnTheirChannels) {
   MemoryRun run;
   prepare(run, "Heating\r\nfile T\r\n", 1);
   // The pass appends to them: a row on the table, a point on each plot file.
-  textrec::write(kTableChannel, textrec::parse_layout("A"), {"row"});
+  textrec::write_formatted(kTableChannel, textrec::parse_layout("A"), {"row"});
   for (const PlotSeries& plot : kPlotSeries)
-    textrec::write(plot.channel, textrec::parse_layout("A"), {plot.series});
+    textrec::write_formatted(plot.channel, textrec::parse_layout("A"), {plot.series});
   ASSERT_EQ(0, textrec::end_run(textrec::RunEnded{0}));
   EXPECT_EQ("row", file_records(run.fs.files[kTableFileName]).back());
   for (const PlotSeries& plot : kPlotSeries) {
@@ -227,7 +226,7 @@ TEST(OpenXyFiles, RefusedPlotFileEndsTheRun) {
   MemoryRun run;
   run.fs.refuse["TK_cell_c.pgf"] = "Permission denied";
   run.fs.files["series.lst"] = "Heating\r\nfile T\r\na.out 100\r\n";
-  textrec::open_read(kBufferChannel, "series.lst");
+  textrec::open_for_reading(kBufferChannel, "series.lst");
   std::string line = textrec::blank_text(128);
   textrec::read_a(kBufferChannel, read_out_module.series_title);
   textrec::read_a(kBufferChannel, line);

@@ -60,7 +60,7 @@ void expect_cell(const Cell& expected) {
 // Opens the text as the DIRAX file on channel 2 and scans it.
 void scan(MemoryRun& run, const std::string& text, int cell_choice) {
   run.fs.files["cell.out"] = text;
-  textrec::open_read(kDiraxChannel, "cell.out");
+  textrec::open_for_reading(kDiraxChannel, "cell.out");
   recherche_unit_cell(cell_choice);
 }
 
@@ -371,7 +371,7 @@ TEST(RechercheUnitCell, ScansFromTheFirstLineToTheEnd) {
   MemoryRun run;
   set_before();
   run.fs.files["cell.out"] = join(kDiraxFile, "\r\n");
-  textrec::open_read(kDiraxChannel, "cell.out");
+  textrec::open_for_reading(kDiraxChannel, "cell.out");
   // The file has been read past its cell lines already.
   std::string line = textrec::blank_text(256);
   for (int i = 0; i < 8; ++i) textrec::read_a(kDiraxChannel, line);
@@ -380,9 +380,7 @@ TEST(RechercheUnitCell, ScansFromTheFirstLineToTheEnd) {
                    61.589F,  500.404F, "C",      "monoclinic"};
   expect_cell(input);
   // The scan consumed the file, which is still open.
-  int status = 0;
-  textrec::read_a(kDiraxChannel, line, &status);
-  EXPECT_EQ(textrec::kStatusEnd, status);
+  EXPECT_EQ(textrec::kStatusEnd, textrec::read_a_with_status(kDiraxChannel, line));
   // A second scan of the same file gives the same cell.
   set_before();
   recherche_unit_cell(kInputCell);

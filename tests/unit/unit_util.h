@@ -12,6 +12,7 @@
 
 #include "plot_it.h"
 #include "read_out_module.h"
+#include "textrec/memory_files.h"
 #include "textrec/textrec.h"
 
 namespace unittest {
