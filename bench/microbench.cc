@@ -17,9 +17,11 @@
 #include <string_view>
 #include <vector>
 
+#include "cell_record.h"
+#include "dirax_scan.h"
 #include "korvex.h"
-#include "read_out_module.h"
-#include "recherche_unit_cell.h"
+#include "textrec/memory_files.h"
+#include "textrec/number.h"
 #include "textrec/textrec.h"
 
 namespace {
@@ -136,12 +138,12 @@ BENCHMARK(BM_RecordReaderMemory);
 // cell or volume line, as the scanner asks for them in input-cell mode.
 void BM_RecordReaderStarting(benchmark::State& state) {
   textrec::RecordReader reader(textrec::memory_source(typical_file()));
-  const textrec::ByteSet first("{CV");
-  std::string_view record;
+  const textrec::LineKeywords keywords{"{Input cell", "Conventional :", "Volume"};
+  textrec::KeywordRecord found;
   for (auto _ : state) {
     if (!reader.rewind()) state.SkipWithError("rewind");
-    while (reader.next_record_starting(&record, 256, first) == kStatusOk)
-      benchmark::DoNotOptimize(record);
+    while (reader.next_record_starting(&found, 256, keywords) == kStatusOk)
+      benchmark::DoNotOptimize(found);
   }
   state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(typical_file().size()));
   state.SetItemsProcessed(state.iterations() *
@@ -169,11 +171,10 @@ BENCHMARK(BM_OpenReadCloseFloor);
 void BM_RecordReaderFile(benchmark::State& state) {
   const std::string& name = typical_file_on_disk();
   std::string_view record;
-  std::string error;
   for (auto _ : state) {
-    auto source = textrec::posix_file_system().open(name, &error);
-    if (!source) state.SkipWithError(error.c_str());
-    textrec::RecordReader reader(std::move(source));
+    textrec::Opened<textrec::ByteSource> opened = textrec::posix_file_system().open(name);
+    if (!opened.file) state.SkipWithError(opened.reason.c_str());
+    textrec::RecordReader reader(std::move(opened.file));
     while (reader.next_record_prefix(&record, 256) == kStatusOk) benchmark::DoNotOptimize(record);
   }
   state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(typical_file().size()));
@@ -188,12 +189,11 @@ void BM_Scanner(benchmark::State& state) {
   fs.files["typical.out"] = typical_file();
   std::string console;
   textrec::install(textrec::memory_source(""), textrec::memory_sink(&console), fs);
-  korvex::reset_read_out_module();
-  textrec::open_read(korvex::kDiraxChannel, "typical.out");
-  const int cell_choice = static_cast<int>(state.range(0));
+  textrec::open_for_reading(korvex::kDiraxChannel, "typical.out");
+  const korvex::CellChoice choice =
+      state.range(0) != 0 ? korvex::CellChoice::kInput : korvex::CellChoice::kConventional;
   // One scan checked before the timed ones: the file must yield a cell quietly.
-  korvex::recherche_unit_cell(cell_choice);
-  const float a = korvex::read_out_module.cell.a;
+  const float a = korvex::scan_dirax_file(choice).a;
   if (a < korvex::kMinCellA || !console.empty()) {
     static std::string why;
     why = "the scanner found no cell (a = " + std::to_string(a) +
@@ -202,7 +202,7 @@ void BM_Scanner(benchmark::State& state) {
     return;
   }
   for (auto _ : state) {
-    korvex::recherche_unit_cell(cell_choice);
+    benchmark::DoNotOptimize(korvex::scan_dirax_file(choice));
     benchmark::ClobberMemory();
   }
   state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(typical_file().size()));
@@ -218,21 +218,20 @@ void BM_CheckOpenScanClose(benchmark::State& state) {
   std::string console;
   textrec::install(textrec::memory_source(""), textrec::memory_sink(&console),
                    textrec::posix_file_system());
-  korvex::reset_read_out_module();
+  korvex::CellRecord cell;
   const bool one_open = state.range(0) != 0;
   for (auto _ : state) {
     if (one_open) {
-      if (!textrec::open_read_if_exists(korvex::kDiraxChannel, name))
+      if (!textrec::open_for_reading_if_exists(korvex::kDiraxChannel, name))
         state.SkipWithError("file missing");
     } else {
-      if (!textrec::exists(name)) state.SkipWithError("file missing");
-      textrec::open_read(korvex::kDiraxChannel, name);
+      if (!textrec::file_exists(name)) state.SkipWithError("file missing");
+      textrec::open_for_reading(korvex::kDiraxChannel, name);
     }
-    korvex::recherche_unit_cell(1);
-    textrec::close(korvex::kDiraxChannel);
+    cell = korvex::scan_dirax_file(korvex::CellChoice::kInput);
+    textrec::close_channel(korvex::kDiraxChannel);
   }
-  if (korvex::read_out_module.cell.a < korvex::kMinCellA)
-    state.SkipWithError("the scanner found no cell");
+  if (!korvex::has_cell(cell)) state.SkipWithError("the scanner found no cell");
 }
 BENCHMARK(BM_CheckOpenScanClose)->Arg(0)->Arg(1);
 
@@ -295,10 +294,10 @@ constexpr std::array<std::string_view, 4> kNumbers{"5.94434", "103.107", "500.24
 
 void BM_ConvertNumber(benchmark::State& state) {
   float x = 0;
-  int bad = 0;
+  std::vector<textrec::NumberFlaw> flaws;
   for (auto _ : state) {
     for (const std::string_view number : kNumbers) {
-      if (!textrec::convert_number(number, &x, &bad)) state.SkipWithError("out of range");
+      if (!textrec::convert_number(number, &x, flaws)) state.SkipWithError("out of range");
       benchmark::DoNotOptimize(x);
     }
   }
@@ -321,17 +320,6 @@ void BM_ReadFreeFormNumber(benchmark::State& state) {
   if (x != 5.94434F) state.SkipWithError("wrong value");
 }
 BENCHMARK(BM_ReadFreeFormNumber);
-
-// The same range through the plain-number read that the layer tries first.
-void BM_ReadPlainReal(benchmark::State& state) {
-  float x = 0;
-  for (auto _ : state) {
-    if (!textrec::read_plain_real(kRange, &x)) state.SkipWithError("not plain");
-    benchmark::DoNotOptimize(x);
-  }
-  if (x != 5.94434F) state.SkipWithError("wrong value");
-}
-BENCHMARK(BM_ReadPlainReal);
 
 // The same through the run's layer, failures going to the error report, as the
 // scanner reads every value.
@@ -369,10 +357,9 @@ void BM_RunMemorySeries(benchmark::State& state) {
     console.clear();
     textrec::install(textrec::memory_source("series.lst\n1\nn\nn\nn\nn\nn\nn\nn\n"),
                      textrec::memory_sink(&console), fs);
-    korvex::reset_read_out_module();
     int status = -1;
     try {
-      korvex::run();
+      status = korvex::run_dialogue(nullptr);
     } catch (const textrec::RunEnded& ended) {
       status = textrec::end_run(ended);
     }

@@ -90,7 +90,7 @@ int run_batch(const BatchOptions& options, OutputLock* lock) {
                    std::make_unique<DiagnosticSink>(textrec::stderr_sink(), progress),
                    textrec::posix_file_system());
   make_output_folder(options.output_folder);
-  textrec::open_read(kBufferChannel, options.buffer_file);
+  textrec::open_for_reading(kBufferChannel, options.buffer_file);
   const BufferFileHead head = read_buffer_file_head();
   if (progress) progress->set_total(head.entry_count);
   lock_outputs(lock, output_path(options.output_folder, kTableFileName));
@@ -101,9 +101,9 @@ int run_batch(const BatchOptions& options, OutputLock* lock) {
                                     .csv = options.csv,
                                     .progress = progress.get()});
   if (progress) progress->erase();
-  if (pass.end == PassEnd::kMissingDiraxFile) textrec::stop(textrec::kExitError);
+  if (pass.end == PassEnd::kMissingDiraxFile) return textrec::stop_run(textrec::kExitError);
   end_plot_files();
-  textrec::flush(kTableChannel);
+  textrec::flush_channel(kTableChannel);
   int files = 8 + (options.csv ? 1 : 0);
   if (options.svg) {
     write_svg_pictures(options.output_folder, std::string(cell_name(options.choice)) +
@@ -118,8 +118,8 @@ int run_batch(const BatchOptions& options, OutputLock* lock) {
                  static_cast<long long>(pass.skipped), files, folder.c_str(),
                  std::string(cell_name(options.choice)).c_str());
   }
-  textrec::stop(pass.unreadable_entry || pass.skipped > 0 ? textrec::kExitError
-                                                          : textrec::kExitClean);
+  return textrec::stop_run(pass.unreadable_entry || pass.skipped > 0 ? textrec::kExitError
+                                                                     : textrec::kExitClean);
 }
 
 }  // namespace korvex

@@ -30,7 +30,7 @@ BufferFileHead read_buffer_file_head() {
   head.entry_count = count_remaining_records(kBufferChannel);
   // The first two lines are read again as they were the first time, so that a
   // file too short for them is told the same way.
-  textrec::rewind(kBufferChannel);
+  textrec::rewind_channel(kBufferChannel);
   textrec::read_a(kBufferChannel, line);
   textrec::read_a(kBufferChannel, line);
   return head;

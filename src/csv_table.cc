@@ -51,11 +51,11 @@ std::string csv_row(const CellRecord& cell) {
 }
 
 void write_csv_header(int channel) {
-  textrec::write(channel, layout_a(), {kCsvHeader});
+  textrec::write_formatted(channel, layout_a(), {kCsvHeader});
 }
 
 void write_csv_row(int channel, const CellRecord& cell) {
-  textrec::write(channel, layout_a(), {std::string_view(csv_row(cell))});
+  textrec::write_formatted(channel, layout_a(), {std::string_view(csv_row(cell))});
 }
 
 }  // namespace korvex

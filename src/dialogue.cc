@@ -45,7 +45,7 @@ std::string ask_buffer_file() {
     console_write({" "});
     console_write({"  > Enter buffer file (output list)   : "});
     textrec::read_free(Source::Console(), {Target::FileName(&buffer_file_name)});
-    if (textrec::exists(buffer_file_name)) return buffer_file_name;
+    if (textrec::file_exists(buffer_file_name)) return buffer_file_name;
     console_write({"  !! ", shown_on_console(trim_right(buffer_file_name)), " does not exist !!"});
     console_write({"   press Enter key to continue "});
   }
@@ -71,19 +71,19 @@ int run_dialogue(OutputLock* lock) {
   const std::string buffer_file_name = ask_buffer_file();
   const CellChoice choice = ask_cell_choice();
 
-  textrec::open_read(kBufferChannel, buffer_file_name);
+  textrec::open_for_reading(kBufferChannel, buffer_file_name);
   const BufferFileHead head = read_buffer_file_head();
   lock_outputs(lock, kTableFileName);
   create_output_files("", head.title, choice, head.entry_count, false);
   const PassResult pass = run_pass({.choice = choice});
-  if (pass.end == PassEnd::kMissingDiraxFile) textrec::stop(textrec::kExitError);
+  if (pass.end == PassEnd::kMissingDiraxFile) return textrec::stop_run(textrec::kExitError);
   end_plot_files();
 
   console_write({" "});
   console_write({"   >>> The TK_parameters.xy file has been created "});
   console_write({" "});
   // The table stays open until the stop, but is complete on disk from here on.
-  textrec::flush(kTableChannel);
+  textrec::flush_channel(kTableChannel);
 
   std::string reply = no_reply_yet();
   std::string plot_file_name = textrec::blank_text(128);
@@ -92,7 +92,7 @@ int run_dialogue(OutputLock* lock) {
     reply = offer_plot(trim_right(plot_file_name), std::move(reply));
   }
 
-  textrec::stop(pass.unreadable_entry ? textrec::kExitError : textrec::kExitClean);
+  return textrec::stop_run(pass.unreadable_entry ? textrec::kExitError : textrec::kExitClean);
 }
 
 }  // namespace korvex

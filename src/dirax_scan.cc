@@ -73,46 +73,36 @@ void apply_volume_rule(std::string_view line, CellRecord& cell) {
 }
 
 CellRecord scan_dirax_file(CellChoice choice) {
+  // A DIRAX file holds a hundred lines or so around the three that count; the
+  // others are passed over inside the reader. An input-cell line counts in
+  // input-cell mode only.
+  enum Keyword : std::size_t { kInputCellLine, kConventionalLine, kVolumeLine };
+  static constexpr textrec::LineKeywords kKeywords{"{Input cell", "Conventional :", "Volume"};
   CellRecord cell;
-  // The three kinds of line begin with three different characters, so every
-  // other line is passed over on its first character alone, inside the reader:
-  // a DIRAX file holds a hundred lines or so around the three that count. An
-  // input-cell line counts in input-cell mode only.
-  static constexpr textrec::ByteSet kInputCellMode("{CV");
-  static constexpr textrec::ByteSet kConventionalCellMode("CV");
-  const textrec::ByteSet& wanted =
-      choice == CellChoice::kInput ? kInputCellMode : kConventionalCellMode;
-  textrec::rewind(kDiraxChannel);
-  for (;;) {
-    std::string_view record;
-    if (textrec::read_record_starting(kDiraxChannel, &record, kLineLength, wanted) !=
-        textrec::kStatusOk)
-      return cell;
+  textrec::rewind_channel(kDiraxChannel);
+  textrec::KeywordRecord found;
+  while (textrec::read_record_starting(kDiraxChannel, &found, kLineLength, kKeywords) ==
+         textrec::kStatusOk) {
     // Left-justified; the padding blanks at the end change no test below.
-    std::size_t first = 0;
-    while (first < record.size() && record[first] == ' ') ++first;
-    if (first == record.size()) continue;
-    const std::string_view line = record.substr(first);
+    const std::string_view line = found.text;
     // A conventional-cell line gives the six parameters in conventional-cell
     // mode only, and the Bravais letter in both.
-    switch (line[0]) {
-      case '{':
-        if (choice == CellChoice::kInput && line.starts_with("{Input cell"))
-          apply_cell_parameter_rule(line, cell);
+    switch (found.keyword) {
+      case kInputCellLine:
+        if (choice == CellChoice::kInput) apply_cell_parameter_rule(line, cell);
         break;
-      case 'C':
-        if (line.starts_with("Conventional :")) {
-          if (choice == CellChoice::kConventional) apply_cell_parameter_rule(line, cell);
-          apply_bravais_rule(line, cell);
-        }
+      case kConventionalLine:
+        if (choice == CellChoice::kConventional) apply_cell_parameter_rule(line, cell);
+        apply_bravais_rule(line, cell);
         break;
-      case 'V':
-        if (line.starts_with("Volume")) apply_volume_rule(line, cell);
+      case kVolumeLine:
+        apply_volume_rule(line, cell);
         break;
       default:
         break;
     }
   }
+  return cell;
 }
 
 }  // namespace korvex

@@ -23,17 +23,17 @@ void create_output_files(std::string_view folder, std::string_view series_title,
   std::string x_legend = textrec::blank_text(128);
   textrec::set_text(x_legend, "Temperature (K)");
 
-  textrec::create(kTableChannel, output_path(folder, kTableFileName));
+  textrec::create_file(kTableChannel, output_path(folder, kTableFileName));
   write_table_header(title, choice);
 
   std::string y_legend = textrec::blank_text(128);
   for (const PlotSeries& plot : kPlotSeries) {
     textrec::set_text(y_legend, plot.y_legend);
-    textrec::create(plot.channel, output_path(folder, plot.file));
+    textrec::create_file(plot.channel, output_path(folder, plot.file));
     write_pgf_header(plot.channel, plot.series, title, x_legend, y_legend, point_count);
   }
   if (csv) {
-    textrec::create(kCsvChannel, output_path(folder, kCsvFileName));
+    textrec::create_file(kCsvChannel, output_path(folder, kCsvFileName));
     write_csv_header(kCsvChannel);
   }
 }
@@ -47,7 +47,7 @@ void write_cell(const CellRecord& cell) {
 void end_plot_files() {
   for (const PlotSeries& plot : kPlotSeries) {
     write_pgf_end(plot.channel);
-    textrec::close(plot.channel);
+    textrec::close_channel(plot.channel);
   }
 }
 

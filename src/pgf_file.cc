@@ -42,21 +42,24 @@ const Layout& layout_a_a() {
 void write_pgf_header(int channel, std::string_view series, const std::string& main_legend,
                       const std::string& x_legend, const std::string& y_legend,
                       std::int32_t point_count) {
-  textrec::write(channel, layout_a_a(), {"# MAIN LEGEND TEXT: ", textrec::trim_right(main_legend)});
-  textrec::write(channel, layout_a_a(), {"# X LEGEND TEXT   : ", textrec::trim_right(x_legend)});
-  textrec::write(channel, layout_a_a(), {"# Y LEGEND TEXT   : ", textrec::trim_right(y_legend)});
+  textrec::write_formatted(channel, layout_a_a(),
+                           {"# MAIN LEGEND TEXT: ", textrec::trim_right(main_legend)});
+  textrec::write_formatted(channel, layout_a_a(),
+                           {"# X LEGEND TEXT   : ", textrec::trim_right(x_legend)});
+  textrec::write_formatted(channel, layout_a_a(),
+                           {"# Y LEGEND TEXT   : ", textrec::trim_right(y_legend)});
   // The series name compares as if padded with blanks.
   const std::string_view name = textrec::trim_right(series);
   std::string title = textrec::blank_text(64);
   for (const auto& labels : kSeriesLabels) {
     if (labels.series == name) {
-      textrec::write(channel, layout_a(), {labels.heading});
+      textrec::write_formatted(channel, layout_a(), {labels.heading});
       textrec::set_text(title, labels.title);
       break;
     }
   }
   static const Layout count = parse_layout("A, I6");
-  textrec::write(channel, count, {"# NUMBER OF PATTERNS: 1"});
+  textrec::write_formatted(channel, count, {"# NUMBER OF PATTERNS: 1"});
   textrec::write_rule(channel, "#", "-", 50);  // A1, 50A1
   write_pgf_pattern(channel, title, point_count, 1);
 }
@@ -68,21 +71,22 @@ void write_pgf_pattern(int channel, const std::string& title, std::int32_t point
   const std::int64_t size = 2;
   static const Layout a_i1 = parse_layout("A, I1");
   static const Layout a_i8 = parse_layout("A, I8");
-  textrec::write(channel, a_i1, {"# >>>>>>>> PATTERN #: ", std::int64_t{pattern}});
-  textrec::write(channel, layout_a_a(), {"#             TITLE : ", textrec::trim_right(title)});
-  textrec::write(channel, a_i8, {"#  NUMBER OF POINTS : ", std::int64_t{point_count}});
-  textrec::write(channel, a_i1, {"#            MARKER : ", marker});
-  textrec::write(channel, a_i1, {"#              SIZE : ", size});
-  textrec::write(channel, layout_a(), {"#   DATA: X Y"});
+  textrec::write_formatted(channel, a_i1, {"# >>>>>>>> PATTERN #: ", std::int64_t{pattern}});
+  textrec::write_formatted(channel, layout_a_a(),
+                           {"#             TITLE : ", textrec::trim_right(title)});
+  textrec::write_formatted(channel, a_i8, {"#  NUMBER OF POINTS : ", std::int64_t{point_count}});
+  textrec::write_formatted(channel, a_i1, {"#            MARKER : ", marker});
+  textrec::write_formatted(channel, a_i1, {"#              SIZE : ", size});
+  textrec::write_formatted(channel, layout_a(), {"#   DATA: X Y"});
 }
 
 void write_pgf_point(int channel, float x, float y) {
   static const Layout point = parse_layout("F6.2, F20.5");
-  textrec::write(channel, point, {x, y});
+  textrec::write_formatted(channel, point, {x, y});
 }
 
 void write_pgf_end(int channel) {
-  textrec::write(channel, layout_a(), {"# END OF FILE"});
+  textrec::write_formatted(channel, layout_a(), {"# END OF FILE"});
 }
 
 }  // namespace korvex

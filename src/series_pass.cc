@@ -23,10 +23,10 @@ PassResult run_pass(const PassSettings& settings) {
   float temperature = 0.0F;
   std::int64_t last_failed_record = -1;
   for (;;) {
-    int list_status = 0;
-    const textrec::ReadOutcome entry = textrec::read_free(
+    const textrec::ReadOutcome entry = textrec::read_free_with_status(
         Source::Channel(kBufferChannel),
-        {Target::FileName(&dirax_file_name), Target::Real(&temperature)}, &list_status);
+        {Target::FileName(&dirax_file_name), Target::Real(&temperature)});
+    const int list_status = entry.status;
     if (list_status != textrec::kStatusOk) {
       // The end of the list is no fault; an entry that cannot be read is told,
       // and the run does not end clean.
@@ -50,7 +50,7 @@ PassResult run_pass(const PassSettings& settings) {
     }
     ++result.entries;
     // The existence check and the open are one open of the file.
-    if (!textrec::open_read_if_exists(kDiraxChannel, dirax_file_name)) {
+    if (!textrec::open_for_reading_if_exists(kDiraxChannel, dirax_file_name)) {
       if (settings.keep_going) {
         console_write(
             {" !! ", shown_on_console(trim_right(dirax_file_name)), " does not exist: skipped"});
@@ -68,7 +68,7 @@ PassResult run_pass(const PassSettings& settings) {
       write_cell(cell);
       if (settings.csv) write_csv_row(kCsvChannel, cell);
       ++result.rows;
-      textrec::close(kDiraxChannel);
+      textrec::close_channel(kDiraxChannel);
     }
     if (settings.progress != nullptr) settings.progress->entry_done(result.entries);
   }

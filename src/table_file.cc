@@ -19,17 +19,19 @@ const Layout& layout_a() {
 void write_table_header(std::string_view series_title, CellChoice choice) {
   std::string title = "! ";
   title += textrec::trim_right(series_title);
-  textrec::write(kTableChannel, layout_a(), {title});
+  textrec::write_formatted(kTableChannel, layout_a(), {title});
   if (choice == CellChoice::kInput) {
-    textrec::write(kTableChannel, layout_a(), {"! Cell parameters extracted from input cell."});
-    textrec::write(kTableChannel, layout_a(),
-                   {"! Bravais lattice and volume are related to conventionnal unit cell."});
+    textrec::write_formatted(kTableChannel, layout_a(),
+                             {"! Cell parameters extracted from input cell."});
+    textrec::write_formatted(
+        kTableChannel, layout_a(),
+        {"! Bravais lattice and volume are related to conventionnal unit cell."});
   } else {
-    textrec::write(kTableChannel, layout_a(),
-                   {"! Cell parameters extracted from conventionnal cell."});
+    textrec::write_formatted(kTableChannel, layout_a(),
+                             {"! Cell parameters extracted from conventionnal cell."});
   }
   static const Layout heading = textrec::parse_layout("4A");
-  textrec::write(
+  textrec::write_formatted(
       kTableChannel, heading,
       {"!   TK        a(A)        b(A)        c(A)", "  alpha(deg)   beta(deg)   gamma(deg)",
        "  volume(A3)  symmetry       Bravais  "});
@@ -38,9 +40,10 @@ void write_table_header(std::string_view series_title, CellChoice choice) {
 
 void write_table_row(const CellRecord& cell) {
   static const Layout row = textrec::parse_layout("F6.2, 3F12.5, 3F12.3, F13.3, 2X, A12, A4");
-  textrec::write(kTableChannel, row,
-                 {cell.temperature, cell.a, cell.b, cell.c, cell.alpha, cell.beta, cell.gamma,
-                  cell.volume, std::string_view(cell.system), std::string_view(cell.lattice)});
+  textrec::write_formatted(
+      kTableChannel, row,
+      {cell.temperature, cell.a, cell.b, cell.c, cell.alpha, cell.beta, cell.gamma, cell.volume,
+       std::string_view(cell.system), std::string_view(cell.lattice)});
 }
 
 }  // namespace korvex

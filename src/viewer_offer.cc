@@ -21,7 +21,7 @@ std::string offer_plot(std::string_view file_name, std::string reply) {
   std::string viewer_command = textrec::blank_text(128);
   static const textrec::Layout command = textrec::parse_layout("A, A");
   textrec::write_memory(viewer_command, command, {"vistrel ", file_name});
-  textrec::system_command(textrec::trim_right(viewer_command), true, true);
+  textrec::run_command(textrec::trim_right(viewer_command), true, true);
   return reply;
 }
 

@@ -47,8 +47,6 @@ void append_justified(std::string& out, int w, std::string_view text) {
     out.append(width, '*');
     return;
   }
-  // Two appends: building the whole field on the stack and appending it once
-  // is slower, as the copy then reads bytes just written one at a time.
   out.append(width - text.size(), ' ');
   out.append(text);
 }
@@ -162,20 +160,35 @@ std::uint64_t round_at_place(ExactFloat v, int k) {
   return static_cast<std::uint64_t>(((scaled >> (s - 1)) + 1) >> 1);
 }
 
-// The usual field in 64-bit arithmetic: a value with a fraction (e < 0, as
-// every value below 2^23 is) that keeps all d <= 9 decimals because it is below
-// 10^(9-d). Then the last kept place is 10^-d and *n is what round_at_place
-// gives there: 10^(9-d) * 2^s < 10^9 * 2^34 < 2^64, m * 10^d < 2^24 * 10^9 < 2^54.
-// False, *n untouched, for any other value.
-bool round_to_decimals(ExactFloat v, int d, std::uint64_t* n) {
-  if (v.e >= 0 || v.e < -34 || d > kSignificant) return false;
-  const int s = -v.e;
-  const auto bound = static_cast<std::uint64_t>(kPow10[static_cast<std::size_t>(kSignificant - d)]);
-  if (std::uint64_t{v.m} >= (bound << s)) return false;  // more than nine digits
-  const std::uint64_t scaled =
-      std::uint64_t{v.m} * static_cast<std::uint64_t>(kPow10[static_cast<std::size_t>(d)]);
-  *n = ((scaled >> (s - 1)) + 1) >> 1;
-  return true;
+// Room for the text of Fw.d: up to 30 decimals, the point, up to 39 integer
+// digits and the sign.
+using FixedText = std::array<char, 80>;
+
+// The text of Fw.d, built from the right end of `room`: n (at most 10^9) in
+// units of 10^-d followed by `zeros` zeros, its point d digits from the right,
+// with a sign when minus and a zero before the point where the field has room
+// for it.
+std::string_view lay_out_fixed(std::uint64_t n, int zeros, int d, bool minus, int w,
+                               FixedText& room) {
+  char* const end = room.data() + room.size();
+  char* p = end;
+  std::array<char, 10> kept{};
+  const char* const first = write_digits(static_cast<std::uint32_t>(n), kept.data() + kept.size());
+  const char* next = kept.data() + kept.size();  // the digits are taken from the right
+  // The zeros below the kept digits come first, then the digits.
+  int i = 0;
+  for (; i < d && zeros > 0; ++i, --zeros) *--p = '0';
+  for (; i < d && next != first; ++i) *--p = *--next;
+  for (; i < d; ++i) *--p = '0';
+  *--p = '.';
+  const char* const point = p;
+  if (next != first) {
+    for (; zeros > 0; --zeros) *--p = '0';
+    while (next != first) *--p = *--next;
+  }
+  if (p == point && static_cast<std::ptrdiff_t>(end - p) + (minus ? 1 : 0) < w) *--p = '0';
+  if (minus) *--p = '-';
+  return {p, static_cast<std::size_t>(end - p)};
 }
 
 void edit_f_nonfinite(std::string& out, float x, int w) {
@@ -299,98 +312,18 @@ void edit_aw(std::string& out, std::string_view text, int w) {
   }
 }
 
-namespace {
-
-constexpr std::array<std::uint32_t, 10> kPow10Small{
-    1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000, 1000000000};
-
-// The usual field: n in units of 10^-d, d <= 9, n <= 10^9. The field is laid
-// out in `out` itself: its blanks first, then the text written over their right
-// end from the right, so that no byte is copied after it was written.
-void append_fixed(std::string& out, std::uint32_t n, int d, bool minus, int w) {
-  const std::uint32_t unit = kPow10Small[static_cast<std::size_t>(d)];
-  const std::uint32_t whole = n / unit;
-  const std::uint32_t fraction = n % unit;
-  std::size_t whole_digits = 0;
-  while (whole_digits < kPow10Small.size() && whole >= kPow10Small[whole_digits]) ++whole_digits;
-  const auto width = static_cast<std::size_t>(w);
-  std::size_t length = (minus ? 1 : 0) + whole_digits + 1 + static_cast<std::size_t>(d);
-  // "0." only where the field has room for the zero.
-  const bool leading_zero = whole_digits == 0 && length < width;
-  if (leading_zero) ++length;
-  if (length > width) {
-    out.append(width, '*');
-    return;
-  }
-  const std::size_t at = out.size();
-  out.append(width, ' ');
-  char* const end = out.data() + at + width;
-  char* p = write_digits(fraction, end);
-  while (p != end - d) *--p = '0';
-  *--p = '.';
-  if (whole_digits > 0) {
-    p = write_digits(whole, p);
-  } else if (leading_zero) {
-    *--p = '0';
-  }
-  if (minus) *--p = '-';
-}
-
-}  // namespace
-
 void edit_f(std::string& out, float x, int w, int d) {
   check_width(w, "Fw.d");
   if (d < 0 || d > kMaxDecimals) fault("decimals out of range for Fw.d: " + std::to_string(d));
-  const ExactFloat v = decompose(x);
   if ((std::bit_cast<std::uint32_t>(x) & 0x7F800000u) == 0x7F800000u) {
     edit_f_nonfinite(out, x, w);
     return;
   }
-
-  // The kept digits are n followed by `zeros` zeros, in units of 10^-d.
-  std::uint64_t n = 0;
-  if ((v.m == 0 && d <= kSignificant) || round_to_decimals(v, d, &n)) {
-    append_fixed(out, static_cast<std::uint32_t>(n), d, n != 0 && x < 0, w);
-    return;
-  }
+  const ExactFloat v = decompose(x);
   const int k = last_kept_place(v, d);
-  n = round_at_place(v, k);
-  int zeros = k + d;
-
-  // The text is built from its right end: up to 30 decimals, the point, up to
-  // 39 integer digits and the sign.
-  char buf[80];
-  char* const end = buf + sizeof buf;
-  char* p = end;
-  const bool minus = n != 0 && x < 0;
-  // The digits of n (at most 10^9), none for a zero, two at a time.
-  char kept[10];
-  const char* digit = write_digits(static_cast<std::uint32_t>(n), kept + sizeof kept);
-  const char* next = kept + sizeof kept;  // the digits are taken from the right
-  // The zeros below the kept digits come first, then the digits.
-  int i = 0;
-  for (; i < d && zeros > 0; ++i, --zeros) *--p = '0';
-  for (; i < d && next != digit; ++i) *--p = *--next;
-  for (; i < d; ++i) *--p = '0';
-  *--p = '.';
-  const char* const point = p;
-  if (next != digit) {
-    for (; zeros > 0; --zeros) *--p = '0';
-    while (next != digit) *--p = *--next;
-  }
-  if (p == point && static_cast<std::ptrdiff_t>(end - p) + (minus ? 1 : 0) < w) {
-    *--p = '0';  // optional, only where the field has room
-  }
-  if (minus) *--p = '-';
-  // append_justified, written out here: the call costs a tenth of the field.
-  const auto length = static_cast<std::size_t>(end - p);
-  const auto width = static_cast<std::size_t>(w);
-  if (length > width) {
-    out.append(width, '*');
-    return;
-  }
-  out.append(width - length, ' ');
-  out.append(p, length);
+  const std::uint64_t n = round_at_place(v, k);
+  FixedText text;
+  append_justified(out, w, lay_out_fixed(n, k + d, d, n != 0 && x < 0, w, text));
 }
 
 void edit_i(std::string& out, std::int64_t v, int w) {

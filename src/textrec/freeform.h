@@ -17,27 +17,10 @@
 #include <span>
 #include <string>
 #include <string_view>
-#include <vector>
+
+#include "textrec/status.h"
 
 namespace textrec {
-
-// Status of a read: 0 all targets read, -1 end of data, positive a failure.
-inline constexpr int kStatusOk = 0;
-inline constexpr int kStatusEnd = -1;
-inline constexpr int kStatusBadValue = 1;  // a value that cannot be turned into its target
-inline constexpr int kStatusIoError = 2;   // the source failed to deliver a record
-
-// Where the records of a read come from.
-class RecordSource {
- public:
-  virtual ~RecordSource() = default;
-  // Delivers the next record into *record, valid until the next call. Returns
-  // kStatusOk, kStatusEnd at the end of the data, or kStatusIoError.
-  [[nodiscard]] virtual int next_record(std::string_view* record) = 0;
-  // Number of the record last delivered, counted from 1 at the first record of
-  // the file (or since the last positioning at the first record).
-  [[nodiscard]] virtual std::int64_t record_number() const = 0;
-};
 
 // A memory record as a source: one record, then the end of the data.
 class MemoryRecordSource : public RecordSource {
@@ -97,23 +80,5 @@ struct ReadOutcome {
 // Reads values from source into targets. sink is null for a read with a status.
 ReadOutcome read_free_form(RecordSource& source, std::span<const Target> targets,
                            ProblemSink* sink);
-
-// The read of one real from a record that holds a plain decimal number: blanks
-// or tabs, an optional sign, at most 7 significant digits with at most one point
-// and at most 10 decimals, no exponent, then the end of the record or a blank,
-// tab, comma or slash (what follows is not looked at). Stores exactly the value
-// the free-form read would store and returns true; returns false, with *x
-// untouched, when the record needs the free-form read. Every value of a DIRAX
-// cell or volume line is such a number.
-[[nodiscard]] bool read_plain_real(std::string_view record, float* x);
-
-// Converts one number value of the free-form read (no blanks or separators in
-// it). Characters that cannot belong to a number count as the digit 0, each one
-// counted in *bad_characters. Returns false when the number lies outside the
-// single-precision range (x is then untouched). When bad_places is given, each
-// bad character is added to it as a view of that character (a missing part of
-// the number, such as the digits after "E", as the whole value).
-[[nodiscard]] bool convert_number(std::string_view value, float* x, int* bad_characters,
-                                  std::vector<std::string_view>* bad_places = nullptr);
 
 }  // namespace textrec

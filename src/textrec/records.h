@@ -4,111 +4,52 @@
 // the line feed is not part of the record, and a byte 0x1A ends the data. Output
 // records are each followed by carriage return and line feed. Bytes are taken
 // and written as they are.
-//
-// The bytes themselves come from a ByteSource and go to a ByteSink, and files are
-// found through a FileSystem, so that the layer can run on the real file system
-// and console or, in tests, on files held in memory.
 #pragma once
 
 #include <array>
 #include <cstdint>
-#include <map>
+#include <initializer_list>
 #include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 
-#include "textrec/freeform.h"
+#include "textrec/files.h"
+#include "textrec/status.h"
 
 namespace textrec {
 
-class ByteSource {
+// The records a scan asks for: those that begin, after leading blanks, with one
+// of one to four keywords. A keyword is not empty and holds no NUL, CR or LF;
+// its first character is not a blank.
+class LineKeywords {
  public:
-  virtual ~ByteSource() = default;
-  // Reads up to n bytes into buf: the count read, 0 at the end, -1 on failure
-  // (error() then tells why).
-  [[nodiscard]] virtual long read(char* buf, std::size_t n) = 0;
-  // Goes back to the first byte; false on failure.
-  [[nodiscard]] virtual bool rewind() = 0;
-  [[nodiscard]] virtual std::string error() const = 0;
-};
+  static constexpr std::size_t kMaxKeywords = 4;
 
-class ByteSink {
- public:
-  virtual ~ByteSink() = default;
-  // Writes all n bytes; false on failure (error() then tells why).
-  [[nodiscard]] virtual bool write(const char* data, std::size_t n) = 0;
-  // Makes what was written reach its destination and releases it; false on failure.
-  [[nodiscard]] virtual bool close() = 0;
-  [[nodiscard]] virtual std::string error() const = 0;
-};
-
-class FileSystem {
- public:
-  virtual ~FileSystem() = default;
-  [[nodiscard]] virtual bool exists(const std::string& name) = 0;
-  // null on failure, with the system's reason in *error.
-  [[nodiscard]] virtual std::unique_ptr<ByteSource> open(const std::string& name,
-                                                         std::string* error) = 0;
-  // Creates the file empty, replacing one of that name; null on failure.
-  [[nodiscard]] virtual std::unique_ptr<ByteSink> create(const std::string& name,
-                                                         std::string* error) = 0;
-};
-
-// The real file system: names relative to the current folder, files opened
-// close-on-exec so that no child process inherits them, folders refused.
-[[nodiscard]] FileSystem& posix_file_system();
-
-// Standard input and output of the process.
-[[nodiscard]] std::unique_ptr<ByteSource> stdin_source();
-[[nodiscard]] std::unique_ptr<ByteSink> stdout_sink();
-[[nodiscard]] std::unique_ptr<ByteSink> stderr_sink();
-
-// Files held in memory, for tests. A file named in `refuse` cannot be opened or
-// created; one named in `fail_writes` accepts its creation but fails every write.
-class MemoryFileSystem : public FileSystem {
- public:
-  std::map<std::string, std::string> files;
-  std::map<std::string, std::string> refuse;  // name -> reason
-  std::map<std::string, std::string> fail_writes;
-
-  bool exists(const std::string& name) override;
-  std::unique_ptr<ByteSource> open(const std::string& name, std::string* error) override;
-  std::unique_ptr<ByteSink> create(const std::string& name, std::string* error) override;
-};
-
-// A byte source over a text held in memory (a test console, say).
-[[nodiscard]] std::unique_ptr<ByteSource> memory_source(std::string bytes);
-// A byte sink that appends to *into (it must outlive the sink).
-[[nodiscard]] std::unique_ptr<ByteSink> memory_sink(std::string* into);
-
-// The first characters of the records a reader is asked for: one to four
-// different bytes, none of them NUL, blank, CR or LF.
-class ByteSet {
- public:
-  static constexpr std::size_t kMaxBytes = 4;
-
-  constexpr explicit ByteSet(std::string_view bytes) {
-    for (const char c : bytes) {
-      if (c == '\0' || c == ' ' || c == '\r' || c == '\n')
-        throw std::logic_error("ByteSet: NUL, blank, CR or LF");
-      if (has(c)) continue;
-      if (size_ == kMaxBytes) throw std::logic_error("ByteSet: more than 4 bytes");
-      bytes_[size_++] = c;
+  constexpr LineKeywords(std::initializer_list<std::string_view> keywords) {
+    for (const std::string_view keyword : keywords) {
+      if (count_ == kMaxKeywords) throw std::logic_error("LineKeywords: more than 4 keywords");
+      if (keyword.empty() || keyword[0] == ' ')
+        throw std::logic_error("LineKeywords: an empty keyword, or one that begins with a blank");
+      for (const char c : keyword)
+        if (c == '\0' || c == '\r' || c == '\n')
+          throw std::logic_error("LineKeywords: NUL, CR or LF in a keyword");
+      keywords_[count_++] = keyword;
     }
-    if (size_ == 0) throw std::logic_error("ByteSet: no byte");
+    if (count_ == 0) throw std::logic_error("LineKeywords: no keyword");
   }
-  [[nodiscard]] constexpr bool has(char c) const {
-    for (std::size_t i = 0; i < size_; ++i)
-      if (bytes_[i] == c) return true;
-    return false;
-  }
-  [[nodiscard]] constexpr std::size_t size() const { return size_; }
-  [[nodiscard]] constexpr char byte(std::size_t i) const { return bytes_[i]; }
+  [[nodiscard]] constexpr std::size_t size() const { return count_; }
+  [[nodiscard]] constexpr std::string_view keyword(std::size_t i) const { return keywords_[i]; }
 
  private:
-  std::array<char, kMaxBytes> bytes_{};
-  std::size_t size_ = 0;
+  std::array<std::string_view, kMaxKeywords> keywords_{};
+  std::size_t count_ = 0;
+};
+
+// A record asked for by its keyword.
+struct KeywordRecord {
+  std::string_view text;    // the record without its leading blanks
+  std::size_t keyword = 0;  // the index of the keyword it begins with
 };
 
 // Splits the bytes of a source into records. A record is handed out as a view
@@ -128,11 +69,10 @@ class RecordReader : public RecordSource {
   // As next_record, but at most `keep` bytes of the record are kept: a record
   // longer than that is shortened, the rest passed over without being stored.
   int next_record_prefix(std::string_view* record, std::size_t keep);
-  // As next_record_prefix, but passes over every record whose first byte other
-  // than a blank, among its first `keep` bytes, is not in `first` (a record
-  // blank in those bytes is passed over too). The records passed over count in
-  // record_number().
-  int next_record_starting(std::string_view* record, std::size_t keep, const ByteSet& first);
+  // As next_record_prefix, but passes over every record whose first `keep`
+  // bytes do not begin, after leading blanks, with one of the keywords. The
+  // records passed over count in record_number().
+  int next_record_starting(KeywordRecord* found, std::size_t keep, const LineKeywords& keywords);
   std::int64_t record_number() const override { return record_number_; }
 
   // Back to the first record; false when the source cannot go back.
@@ -141,7 +81,7 @@ class RecordReader : public RecordSource {
 
  private:
   bool fill();
-  std::size_t pass_over(const ByteSet& first);
+  std::size_t skip_to_candidate(const LineKeywords& keywords);
 
   std::unique_ptr<ByteSource> source_;
   std::unique_ptr<char[]> buffer_;

@@ -23,6 +23,8 @@
 
 #include "fuzz_support.h"
 #include "textrec/freeform.h"
+#include "textrec/memory_files.h"
+#include "textrec/number.h"
 #include "textrec/textrec.h"
 
 namespace {
@@ -145,11 +147,11 @@ void check_conversions(std::string_view bytes) {
     start = end + 1;
     if (token.empty()) continue;
     float x = 12345.0f;
-    int bad = 0;
-    const bool in_range = textrec::convert_number(token, &x, &bad);
+    std::vector<textrec::NumberFlaw> flaws;
+    const bool in_range = textrec::convert_number(token, &x, flaws);
     const std::string plain = strict_number(token);
     if (plain.empty()) continue;
-    check(bad == 0, "bad characters counted in the number " + std::string(token));
+    check(flaws.empty(), "bad characters counted in the number " + std::string(token));
     errno = 0;
     const float expected = std::strtof(plain.c_str(), nullptr);
     if (std::isinf(expected)) {

@@ -24,11 +24,11 @@
 #include <string>
 #include <vector>
 
+#include "cell_record.h"
 #include "fuzz_support.h"
 #include "korvex.h"
-#include "plot_it.h"
-#include "read_out_module.h"
 #include "table_file.h"
+#include "textrec/memory_files.h"
 #include "textrec/textrec.h"
 
 namespace {
@@ -118,11 +118,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   std::string console;
   textrec::install(textrec::memory_source(sections[0]), textrec::memory_sink(&console), fs);
-  korvex::reset_read_out_module();
-  korvex::reset_plot_answer();
   int exit_status = -1;
   try {
-    korvex::run();
+    exit_status = korvex::run_dialogue(nullptr);
   } catch (const textrec::RunEnded& ended) {
     exit_status = textrec::end_run(ended);
   }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "test_util.h"
+#include "textrec/memory_files.h"
 #include "textrec/textrec.h"
 #include "unit/unit_util.h"
 
@@ -21,7 +22,7 @@ using Lines = std::vector<std::string>;
 
 constexpr int kOpen = 1, kMissing = 0, kEnded = -1;
 
-TEST(OpenReadIfExists, MissingPresentOrRefused) {
+TEST(OpenForReadingIfExists, MissingPresentOrRefused) {
   const struct {
     std::string name;
     int expected;
@@ -46,10 +47,10 @@ TEST(OpenReadIfExists, MissingPresentOrRefused) {
     run.fs.files["other.out"] = "other\n";
     run.fs.refuse["locked.out"] = "Permission denied";
     // The channel holds another file first: it is closed whatever the outcome.
-    open_read(2, "other.out");
+    open_for_reading(2, "other.out");
     int got = kEnded;
     try {
-      got = open_read_if_exists(2, c.name) ? kOpen : kMissing;
+      got = open_for_reading_if_exists(2, c.name) ? kOpen : kMissing;
     } catch (const RunEnded& ended) {
       EXPECT_EQ(kExitEnded, ended.exit_status);
     }
@@ -131,11 +132,10 @@ TEST(PosixFileSystem, FileThatChangesAfterItsOpen) {
     testutil::ScopedTempDir dir;
     const std::string name = dir.file("cell.out");
     testutil::write_file(name, c.at_open);
-    std::string error;
-    auto source = posix_file_system().open(name, &error);
-    ASSERT_TRUE(source) << error;
+    Opened<ByteSource> opened = posix_file_system().open(name);
+    ASSERT_TRUE(opened.file) << opened.reason;
     testutil::write_file(name, c.at_open + c.before_read);
-    RecordReader reader(std::move(source));
+    RecordReader reader(std::move(opened.file));
     std::vector<std::string> records;
     std::string_view record;
     while (reader.next_record(&record) == kStatusOk) records.emplace_back(record);

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "textrec/number.h"
+
 namespace textrec {
 namespace {
 
@@ -376,9 +378,9 @@ TEST(ConvertNumber, Values) {
     SCOPED_TRACE("|" + c.text.substr(0, 60) + "|");
     constexpr float kBefore = 42.0f;
     float x = kBefore;
-    int bad = -1;
-    EXPECT_EQ(c.in_range, convert_number(c.text, &x, &bad));
-    EXPECT_EQ(c.bad_characters, bad);
+    std::vector<NumberFlaw> flaws;
+    EXPECT_EQ(c.in_range, convert_number(c.text, &x, flaws));
+    EXPECT_EQ(c.bad_characters, static_cast<int>(flaws.size()));
     // Bits, so that the sign of a zero counts; a value out of range is not stored.
     EXPECT_EQ(std::bit_cast<std::uint32_t>(c.in_range ? c.want : kBefore),
               std::bit_cast<std::uint32_t>(x));

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <functional>
 #include <ostream>
 #include <stdexcept>
 #include <string>
@@ -12,6 +14,7 @@
 #include <vector>
 
 #include "test_util.h"
+#include "textrec/memory_files.h"
 
 namespace textrec {
 namespace {
@@ -207,7 +210,8 @@ TEST(RecordReader, RewindInTheMiddleOfALongRecord) {
 }
 
 // What next_record_starting must give: the records read one by one, filtered by
-// the first byte other than a blank among the first `keep`, with their numbers.
+// the keyword their first `keep` bytes begin with after blanks, with their
+// numbers and without those blanks.
 struct Numbered {
   std::int64_t number;
   std::string record;
@@ -219,47 +223,50 @@ std::ostream& operator<<(std::ostream& os, const Numbered& n) {
 }
 
 std::vector<Numbered> read_starting(const std::string& bytes, std::size_t chunk, std::size_t keep,
-                                    const ByteSet& first) {
+                                    const LineKeywords& keywords) {
   RecordReader reader(std::make_unique<ChunkedSource>(bytes, chunk));
   std::vector<Numbered> records;
-  std::string_view record;
+  KeywordRecord found;
   int status;
-  while ((status = reader.next_record_starting(&record, keep, first)) == kStatusOk)
-    records.push_back({reader.record_number(), std::string(record)});
+  while ((status = reader.next_record_starting(&found, keep, keywords)) == kStatusOk) {
+    EXPECT_TRUE(found.text.starts_with(keywords.keyword(found.keyword)));
+    records.push_back({reader.record_number(), std::string(found.text)});
+  }
   EXPECT_EQ(kStatusEnd, status);
   return records;
 }
 
 std::vector<Numbered> filter_plain(const std::string& bytes, std::size_t keep,
-                                   std::string_view first) {
+                                   const std::vector<std::string>& keywords) {
   std::vector<Numbered> records;
   std::int64_t number = 0;
   for (const std::string& r : read_all(bytes, kBuffer, keep)) {
     ++number;
-    const std::size_t at = r.find_first_not_of(' ');
-    if (at != std::string::npos && first.find(r[at]) != std::string_view::npos)
-      records.push_back({number, r});
+    const std::size_t at = std::min(r.find_first_not_of(' '), r.size());
+    for (const std::string& keyword : keywords) {
+      if (r.compare(at, keyword.size(), keyword) == 0) {
+        records.push_back({number, r.substr(at)});
+        break;
+      }
+    }
   }
   return records;
 }
 
-TEST(RecordReader, PassesOverRecordsByTheirFirstCharacter) {
-  const ByteSet cv("{CV");
+TEST(RecordReader, PassesOverRecordsThatDoNotBeginWithAKeyword) {
+  const LineKeywords cv{"{", "C", "Volume"};
   // Hand-checked: indented, CR LF, blank, tab-led and CR-led (neither is a
   // blank), the bytes of the set inside lines, after blanks inside lines, and
   // records cut at 256 bytes.
   const std::string small = "Volume first\nx\n  Volume 1\r\n\n   \n\tC tab\n\rVolume\nx  V  C {\n" +
                             std::string(300, ' ') + "V far\n" + std::string(255, ' ') +
                             "V near\nConventional :\nCC\n{last";
-  EXPECT_EQ((std::vector<Numbered>{{1, "Volume first"},
-                                   {3, "  Volume 1"},
-                                   {10, std::string(255, ' ') + "V"},
-                                   {11, "Conventional :"},
-                                   {12, "CC"},
-                                   {13, "{last"}}),
-            read_starting(small, kBuffer, 256, cv));
+  EXPECT_EQ(
+      (std::vector<Numbered>{
+          {1, "Volume first"}, {3, "Volume 1"}, {11, "Conventional :"}, {12, "CC"}, {13, "{last"}}),
+      read_starting(small, kBuffer, 256, cv));
   EXPECT_EQ((std::vector<Numbered>{{11, "Conventional :"}, {12, "CC"}}),
-            read_starting(small, kBuffer, 256, ByteSet("CCC")));
+            read_starting(small, kBuffer, 256, LineKeywords{"CC", "Co", "C"}));
 
   // Against the records read one by one, wherever the refills fall, with
   // records longer than the buffer, records running over its end and 0x1A.
@@ -275,23 +282,34 @@ TEST(RecordReader, PassesOverRecordsByTheirFirstCharacter) {
   for (const std::size_t chunk : {std::size_t{7}, std::size_t{4096}, kBuffer}) {
     for (const std::size_t keep : {std::size_t{3}, std::size_t{256}, kWhole}) {
       SCOPED_TRACE(testing::Message() << "chunk " << chunk << " keep " << keep);
-      EXPECT_EQ(filter_plain(small, keep, "{CV"), read_starting(small, chunk, keep, cv));
-      EXPECT_EQ(filter_plain(marked, keep, "{CV"), read_starting(marked, chunk, keep, cv));
-      EXPECT_EQ(filter_plain(big, keep, "x"), read_starting(big, chunk, keep, ByteSet("x")));
+      EXPECT_EQ(filter_plain(small, keep, {"{", "C", "Volume"}),
+                read_starting(small, chunk, keep, cv));
+      EXPECT_EQ(filter_plain(marked, keep, {"{", "C", "Volume"}),
+                read_starting(marked, chunk, keep, cv));
+      EXPECT_EQ(filter_plain(big, keep, {"xa", "Vab"}),
+                read_starting(big, chunk, keep, LineKeywords{"xa", "Vab"}));
     }
   }
 }
 
-TEST(ByteSet, HoldsOneToFourBytesThatCanBeginARecord) {
-  const ByteSet set("VCVC{");
-  EXPECT_EQ(3u, set.size());
-  EXPECT_TRUE(set.has('{'));
-  EXPECT_FALSE(set.has(' '));
-  for (const std::string_view bad :
-       {std::string_view(""), std::string_view("abcde"), std::string_view("a "),
-        std::string_view("\n"), std::string_view("\r"), std::string_view("a\0", 2)}) {
-    EXPECT_THROW(ByteSet{bad}, std::logic_error) << testing::PrintToString(std::string(bad));
-  }
+TEST(LineKeywords, OneToFourThatCanBeginARecord) {
+  const LineKeywords keywords{"Volume", "Conventional :"};
+  EXPECT_EQ(2u, keywords.size());
+  EXPECT_EQ("Conventional :", keywords.keyword(1));
+  const std::function<void()> bad[] = {
+      [] { (void)LineKeywords{}; },
+      [] {
+        (void)LineKeywords{"a", "b", "c", "d", "e"};
+      },
+      [] { (void)LineKeywords{""}; },
+      [] {
+        (void)LineKeywords{"a", " b"};
+      },
+      [] { (void)LineKeywords{"a\n"}; },
+      [] { (void)LineKeywords{"a\r"}; },
+      [] { (void)LineKeywords{std::string_view("a\0", 2)}; },
+  };
+  for (const auto& make : bad) EXPECT_THROW(make(), std::logic_error);
 }
 
 TEST(RecordReader, SourceThatFails) {
@@ -391,29 +409,32 @@ TEST(MemoryFileSystem, OpenCreateRefuseAndFailingWrites) {
   fs.files["list.lst"] = "title\r\nline 2\r\n";
   fs.refuse["locked.xy"] = "Permission denied";
   fs.fail_writes["full.xy"] = "No space left on device";
-  std::string error;
 
   EXPECT_TRUE(fs.exists("list.lst"));
   EXPECT_TRUE(fs.exists("locked.xy"));
   EXPECT_FALSE(fs.exists("other"));
-  EXPECT_EQ(nullptr, fs.open("other", &error));
-  EXPECT_EQ(std::strerror(ENOENT), error);
-  EXPECT_EQ(nullptr, fs.open("locked.xy", &error));
-  EXPECT_EQ("Permission denied", error);
-  EXPECT_EQ(nullptr, fs.create("locked.xy", &error));
+  const Opened<ByteSource> other = fs.open("other");
+  EXPECT_EQ(nullptr, other.file);
+  EXPECT_EQ(std::strerror(ENOENT), other.reason);
+  EXPECT_TRUE(other.missing);
+  const Opened<ByteSource> locked = fs.open("locked.xy");
+  EXPECT_EQ(nullptr, locked.file);
+  EXPECT_EQ("Permission denied", locked.reason);
+  EXPECT_FALSE(locked.missing);
+  EXPECT_EQ(nullptr, fs.create("locked.xy").file);
 
-  RecordReader reader(fs.open("list.lst", &error));
+  RecordReader reader(fs.open("list.lst").file);
   EXPECT_EQ((std::vector<std::string>{"title", "line 2"}), read_all(reader));
 
   // Create replaces a file of that name.
-  auto sink = fs.create("list.lst", &error);
+  auto sink = std::move(fs.create("list.lst").file);
   ASSERT_NE(nullptr, sink);
   EXPECT_EQ("", fs.files["list.lst"]);
   ASSERT_TRUE(sink->write("new", 3));
   EXPECT_TRUE(sink->close());
   EXPECT_EQ("new", fs.files["list.lst"]);
 
-  auto full = fs.create("full.xy", &error);
+  auto full = std::move(fs.create("full.xy").file);
   ASSERT_NE(nullptr, full);
   EXPECT_TRUE(fs.exists("full.xy"));
   EXPECT_FALSE(full->write("x", 1));
@@ -423,43 +444,50 @@ TEST(MemoryFileSystem, OpenCreateRefuseAndFailingWrites) {
 TEST(PosixFileSystem, FilesAndFolders) {
   testutil::ScopedTempDir dir;
   FileSystem& fs = posix_file_system();
-  std::string error;
   const std::string name = dir.file("out.xy");
 
-  auto sink = fs.create(name, &error);
-  ASSERT_NE(nullptr, sink) << error;
+  Opened<ByteSink> created = fs.create(name);
+  ASSERT_NE(nullptr, created.file) << created.reason;
   {
-    RecordWriter writer(std::move(sink));
+    RecordWriter writer(std::move(created.file));
     ASSERT_TRUE(writer.write_record("one"));
     ASSERT_TRUE(writer.close());
   }
   EXPECT_EQ("one\r\n", testutil::read_file(name));
   EXPECT_TRUE(fs.exists(name));
-  RecordReader reader(fs.open(name, &error));
+  RecordReader reader(fs.open(name).file);
   EXPECT_EQ((std::vector<std::string>{"one"}), read_all(reader));
 
-  EXPECT_EQ(nullptr, fs.open(dir.file("missing"), &error));
-  EXPECT_EQ(std::strerror(ENOENT), error);
-  EXPECT_EQ(nullptr, fs.open(dir.path(), &error));
-  EXPECT_EQ(std::strerror(EISDIR), error);
-  EXPECT_EQ(nullptr, fs.create(dir.path(), &error));
+  // Why an open failed, and whether it found no file at all.
+  const struct {
+    std::string name;
+    std::string reason;
+    bool missing;
+  } failures[] = {
+      {dir.file("missing"), std::strerror(ENOENT), true},
+      {dir.file("out.xy/below"), std::strerror(ENOTDIR), true},
+      {dir.path(), std::strerror(EISDIR), false},
+      {std::string(name + '\0' + "x"), std::strerror(ENOENT), true},
+  };
+  for (const auto& f : failures) {
+    const Opened<ByteSource> opened = fs.open(f.name);
+    EXPECT_EQ(nullptr, opened.file) << f.name;
+    EXPECT_EQ(f.reason, opened.reason) << f.name;
+    EXPECT_EQ(f.missing, opened.missing) << f.name;
+  }
+  EXPECT_EQ(nullptr, fs.create(dir.path()).file);
   EXPECT_FALSE(fs.exists(""));
   EXPECT_FALSE(fs.exists(std::string(name + '\0' + "x")));
-  EXPECT_EQ(nullptr, fs.open(std::string(name + '\0' + "x"), &error));
 }
 
 // A device that never ends or a FIFO nobody writes to would hold the run for ever.
 TEST(PosixFileSystem, OnlyRegularFilesAreRead) {
   testutil::ScopedTempDir dir;
   FileSystem& fs = posix_file_system();
-  std::string error;
-  EXPECT_EQ(nullptr, fs.open("/dev/zero", &error));
-  EXPECT_EQ("not a regular file", error);
+  EXPECT_EQ("not a regular file", fs.open("/dev/zero").reason);
   const std::string fifo = dir.file("fifo");
   ASSERT_EQ(0, mkfifo(fifo.c_str(), 0600));
-  error.clear();
-  EXPECT_EQ(nullptr, fs.open(fifo, &error));
-  EXPECT_EQ("not a regular file", error);
+  EXPECT_EQ("not a regular file", fs.open(fifo).reason);
 }
 
 }  // namespace

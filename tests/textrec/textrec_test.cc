@@ -135,10 +135,9 @@ TEST(ErrorReport, StopGivesTheWorstSeverityReported) {
     SCOPED_TRACE(c.name);
     MemoryRun run;
     c.failures();
-    EXPECT_EQ(c.status, ends_with([&] { stop(c.at_least); }));
     // The orderly stop itself writes nothing.
     const std::size_t before = run.out.size();
-    EXPECT_EQ(c.status, end_run(RunEnded{c.status}));
+    EXPECT_EQ(c.status, stop_run(c.at_least));
     EXPECT_EQ(before, run.out.size());
   }
 }
@@ -155,11 +154,11 @@ TEST(Channels, OpenOrCreateRefused) {
     std::string diagnostic;
   };
   const Case cases[] = {
-      {[] { open_read(2, "missing.out  "); },
+      {[] { open_for_reading(2, "missing.out  "); },
        " !! Severe error: cannot open missing.out on channel 2: " + std::string(strerror(ENOENT))},
-      {[] { open_read(1, "locked.lst"); },
+      {[] { open_for_reading(1, "locked.lst"); },
        " !! Severe error: cannot open locked.lst on channel 1: Permission denied"},
-      {[] { create(13, "TK_parameters.xy"); },
+      {[] { create_file(13, "TK_parameters.xy"); },
        " !! Severe error: cannot create TK_parameters.xy on channel 13: Read-only file system"},
   };
   for (const Case& c : cases) {
@@ -177,19 +176,19 @@ TEST(Channels, WriteFailingWhenTheBufferIsWrittenOut) {
     const char* name;
     std::function<void()> step;
   } cases[] = {
-      {"close", [] { close(13); }},
-      {"flush", [] { flush(13); }},
+      {"close", [] { close_channel(13); }},
+      {"flush", [] { flush_channel(13); }},
       {"a write that fills the buffer",
        [] {
-         for (int i = 0; i < 2000; ++i) write(13, layout_a(), {std::string(100, 'r')});
+         for (int i = 0; i < 2000; ++i) write_formatted(13, layout_a(), {std::string(100, 'r')});
        }},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     MemoryRun run;
     run.fs.fail_writes["t.xy"] = "No space left on device";
-    create(13, "t.xy");
-    write(13, layout_a(), {"a record"});
+    create_file(13, "t.xy");
+    write_formatted(13, layout_a(), {"a record"});
     EXPECT_EQ(kExitEnded, ends_with(c.step));
     EXPECT_EQ((Lines{" !! Severe error: cannot write channel 13 (t.xy): No space left on device",
                      kEnded}),
@@ -200,33 +199,31 @@ TEST(Channels, WriteFailingWhenTheBufferIsWrittenOut) {
 TEST(Channels, EndRunClosesEveryChannel) {
   MemoryRun run;
   run.fs.files["list.lst"] = "title\r\n";
-  open_read(1, "list.lst");
-  create(13, "TK_parameters.xy");
-  create(20, "TK_volume.pgf");
-  write(13, layout_a(), {"! table"});
-  write(20, layout_a(), {"# plot"});
-  write(13, layout_a(), {"row"});
+  open_for_reading(1, "list.lst");
+  create_file(13, "TK_parameters.xy");
+  create_file(20, "TK_volume.pgf");
+  write_formatted(13, layout_a(), {"! table"});
+  write_formatted(20, layout_a(), {"# plot"});
+  write_formatted(13, layout_a(), {"row"});
   EXPECT_EQ(kExitWarning, end_run(RunEnded{kExitWarning}));
   EXPECT_EQ("! table\r\nrow\r\n", run.fs.files["TK_parameters.xy"]);
   EXPECT_EQ("# plot\r\n", run.fs.files["TK_volume.pgf"]);
   EXPECT_EQ("", run.out);
   // The channels are free again.
   std::string line = blank_text(8);
-  int status = 0;
-  read_a(1, line, &status);
-  EXPECT_LT(0, status);
-  EXPECT_EQ(kExitEnded, ends_with([] { write(13, layout_a(), {"late"}); }));
+  EXPECT_LT(0, read_a_with_status(1, line));
+  EXPECT_EQ(kExitEnded, ends_with([] { write_formatted(13, layout_a(), {"late"}); }));
 }
 
 TEST(Channels, ARecordWhoseLayoutFailsLeavesNothingInTheFile) {
   MemoryRun run;
-  create(13, "TK_parameters.xy");
-  write(13, parse_layout("F6.2, F12.5"), {295.0f, 5.4321f});
+  create_file(13, "TK_parameters.xy");
+  write_formatted(13, parse_layout("F6.2, F12.5"), {295.0f, 5.4321f});
   // The second item does not suit its field: a fault of the program, found
   // after the first field was already laid out.
-  EXPECT_THROW(write(13, parse_layout("F6.2, F12.5"), {100.0f, std::string_view("x")}),
+  EXPECT_THROW(write_formatted(13, parse_layout("F6.2, F12.5"), {100.0f, std::string_view("x")}),
                std::logic_error);
-  write(13, layout_a(), {"next"});
+  write_formatted(13, layout_a(), {"next"});
   EXPECT_EQ(kExitClean, end_run(RunEnded{kExitClean}));
   EXPECT_EQ("295.00     5.43210\r\nnext\r\n", run.fs.files["TK_parameters.xy"]);
 }
@@ -235,14 +232,15 @@ TEST(Channels, AFileReadAfterALongerOneGivesOnlyItsOwnRecords) {
   MemoryRun run;
   run.fs.files["long.out"] = "Volume 1\nVolume 2\nVolume 3\nCell\nVolume 5\n";
   run.fs.files["short.out"] = "Volume 9\nx";
-  const ByteSet first("V");
+  const LineKeywords volume{"Volume"};
   for (const char* name : {"long.out", "short.out", "long.out"}) {
     SCOPED_TRACE(name);
-    ASSERT_TRUE(open_read_if_exists(2, name));
+    ASSERT_TRUE(open_for_reading_if_exists(2, name));
     std::vector<std::string> records;
-    std::string_view record;
-    while (read_record_starting(2, &record, 256, first) == kStatusOk) records.emplace_back(record);
-    close(2);
+    KeywordRecord found;
+    while (read_record_starting(2, &found, 256, volume) == kStatusOk)
+      records.emplace_back(found.text);
+    close_channel(2);
     EXPECT_EQ(std::string(name) == "long.out"
                   ? (Lines{"Volume 1", "Volume 2", "Volume 3", "Volume 5"})
                   : (Lines{"Volume 9"}),
@@ -253,10 +251,11 @@ TEST(Channels, AFileReadAfterALongerOneGivesOnlyItsOwnRecords) {
 TEST(Channels, EndRunTurnsAFailedCloseIntoSixteen) {
   MemoryRun run;
   run.fs.fail_writes["TK_cell_b.pgf"] = "Input/output error";
-  create(14, "TK_cell_a.pgf");
-  create(15, "TK_cell_b.pgf");
-  create(16, "TK_cell_c.pgf");
-  for (const int channel : {14, 15, 16}) write(channel, layout_a(), {"# MAIN LEGEND TEXT: "});
+  create_file(14, "TK_cell_a.pgf");
+  create_file(15, "TK_cell_b.pgf");
+  create_file(16, "TK_cell_c.pgf");
+  for (const int channel : {14, 15, 16})
+    write_formatted(channel, layout_a(), {"# MAIN LEGEND TEXT: "});
   EXPECT_EQ(kExitEnded, end_run(RunEnded{kExitClean}));
   EXPECT_EQ(
       (Lines{" !! Severe error: cannot write channel 15 (TK_cell_b.pgf): Input/output error"}),
@@ -269,15 +268,15 @@ TEST(Channels, EndRunTurnsAFailedCloseIntoSixteen) {
 TEST(Channels, OpeningAChannelClosesItsFileFirst) {
   MemoryRun run;
   run.fs.files["in.lst"] = "first\nsecond\n";
-  create(2, "out.xy");
-  write(2, layout_a(), {"kept"});
-  open_read(2, "in.lst");
+  create_file(2, "out.xy");
+  write_formatted(2, layout_a(), {"kept"});
+  open_for_reading(2, "in.lst");
   EXPECT_EQ("kept\r\n", run.fs.files["out.xy"]);
   std::string line = blank_text(6);
   read_a(2, line);
   EXPECT_EQ("first ", line);
-  create(2, "out.xy");  // replaces the file of that name
-  close(2);
+  create_file(2, "out.xy");  // replaces the file of that name
+  close_channel(2);
   EXPECT_EQ("", run.fs.files["out.xy"]);
 }
 
@@ -285,20 +284,17 @@ TEST(ReadA, WithAndWithoutStatus) {
   MemoryRun run;
   const std::string long_line(300, 'L');
   run.fs.files["list.lst"] = "short\r\n" + long_line + "\r\n\r\nlast";
-  open_read(1, "list.lst");
+  open_for_reading(1, "list.lst");
   std::string text = blank_text(256);
-  int status = 99;
-  read_a(1, text, &status);
-  EXPECT_EQ(0, status);
+  EXPECT_EQ(0, read_a_with_status(1, text));
   EXPECT_EQ(bar("short" + blank_text(251)), bar(text));
-  read_a(1, text, &status);
+  EXPECT_EQ(0, read_a_with_status(1, text));
   EXPECT_EQ(long_line.substr(0, 256), text);
   read_a(1, text);  // the rest of the long line is not read
   EXPECT_EQ(blank_text(256), text);
-  read_a(1, text, &status);
+  EXPECT_EQ(0, read_a_with_status(1, text));
   EXPECT_EQ(bar("last" + blank_text(252)), bar(text));
-  read_a(1, text, &status);
-  EXPECT_EQ(kStatusEnd, status);
+  EXPECT_EQ(kStatusEnd, read_a_with_status(1, text));
   EXPECT_EQ("", run.out);
   EXPECT_EQ(bar("last" + blank_text(252)), bar(text));
 
@@ -307,13 +303,12 @@ TEST(ReadA, WithAndWithoutStatus) {
             run.console_lines());
   EXPECT_EQ(bar("last" + blank_text(252)), bar(text));
 
-  rewind(1);
+  rewind_channel(1);
   read_a(1, text);
   EXPECT_EQ(bar("short" + blank_text(251)), bar(text));
 
   // A channel that holds no file: a positive status.
-  read_a(7, text, &status);
-  EXPECT_LT(0, status);
+  EXPECT_LT(0, read_a_with_status(7, text));
 
   // From a memory record: its first characters, or padded with blanks.
   std::string system = blank_text(16);
@@ -338,27 +333,24 @@ TEST(ReadFree, FromTheConsole) {
   EXPECT_EQ(bar("my.lst" + blank_text(58)), bar(name));
   EXPECT_EQ((Lines{" !! Error: end of data in a read from the console", kContinue}),
             run.console_lines());
-  int status = 0;
-  read_free(Source::Console(), {Target::Text(&name)}, &status);
-  EXPECT_EQ(kStatusEnd, status);
+  EXPECT_EQ(kStatusEnd, read_free_with_status(Source::Console(), {Target::Text(&name)}).status);
   EXPECT_EQ(2U, run.console_lines().size());
 }
 
 TEST(ReadFree, FromAChannel) {
   MemoryRun run;
   run.fs.files["list.lst"] = "a.out\r\n 100.5\r\nb.out 12x5\r\n";
-  open_read(1, "list.lst");
+  open_for_reading(1, "list.lst");
   std::string name = blank_text(64);
   float t = 0.0F;
-  int status = 99;
   // A line holding only the name: the number comes from the next line.
-  read_free(Source::Channel(1), {Target::Text(&name), Target::Real(&t)}, &status);
-  EXPECT_EQ(0, status);
+  EXPECT_EQ(
+      0, read_free_with_status(Source::Channel(1), {Target::Text(&name), Target::Real(&t)}).status);
   EXPECT_EQ(bar("a.out" + blank_text(59)), bar(name));
   EXPECT_EQ(100.5F, t);
   // With a status, a character that cannot belong to a number is a failure, not told.
-  read_free(Source::Channel(1), {Target::Text(&name), Target::Real(&t)}, &status);
-  EXPECT_LT(0, status);
+  EXPECT_LT(
+      0, read_free_with_status(Source::Channel(1), {Target::Text(&name), Target::Real(&t)}).status);
   EXPECT_EQ("", run.out);
 }
 
@@ -391,7 +383,7 @@ TEST(Exists, TrailingBlanksRemovedOnly) {
       {"data", false},     {" lead.out  ", true},   {"", false},
       {"        ", false}, {"data.out\t", false},
   };
-  for (const auto& c : cases) EXPECT_EQ(c.exists, exists(c.name)) << bar(c.name);
+  for (const auto& c : cases) EXPECT_EQ(c.exists, file_exists(c.name)) << bar(c.name);
 }
 
 TEST(ProcessorCommandLine, ComspecThenSlashCThenTheCommand) {

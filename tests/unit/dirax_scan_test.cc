@@ -44,7 +44,7 @@ void expect_cell(const CellRecord& cell, const Cell& expected) {
 // Opens the text as the DIRAX file on its channel and scans it.
 CellRecord scan(MemoryRun& run, const std::string& text, CellChoice choice) {
   run.fs.files["cell.out"] = text;
-  textrec::open_read(kDiraxChannel, "cell.out");
+  textrec::open_for_reading(kDiraxChannel, "cell.out");
   return scan_dirax_file(choice);
 }
 
@@ -350,7 +350,7 @@ TEST(DiraxScan, TextAfterTheEndOfFileMarkIsNeverRead) {
 TEST(DiraxScan, ScansFromTheFirstLineToTheEnd) {
   MemoryRun run;
   run.fs.files["cell.out"] = join(kDiraxFile, "\r\n");
-  textrec::open_read(kDiraxChannel, "cell.out");
+  textrec::open_for_reading(kDiraxChannel, "cell.out");
   // The file has been read past its cell lines already.
   std::string line = textrec::blank_text(256);
   for (int i = 0; i < 8; ++i) textrec::read_a(kDiraxChannel, line);
@@ -358,9 +358,7 @@ TEST(DiraxScan, ScansFromTheFirstLineToTheEnd) {
                    61.589F,  500.404F, "C",      "monoclinic"};
   expect_cell(scan_dirax_file(CellChoice::kInput), input);
   // The scan consumed the file, which is still open.
-  int status = 0;
-  textrec::read_a(kDiraxChannel, line, &status);
-  EXPECT_EQ(textrec::kStatusEnd, status);
+  EXPECT_EQ(textrec::kStatusEnd, textrec::read_a_with_status(kDiraxChannel, line));
   // A second scan of the same file gives the same cell.
   expect_cell(scan_dirax_file(CellChoice::kInput), input);
   EXPECT_EQ("", run.out);

@@ -31,7 +31,7 @@ const std::string kRule = "!" + std::string(200, '-');
 // head read, the output files created. Returns the head.
 BufferFileHead prepare(MemoryRun& run, const std::string& list, CellChoice choice) {
   run.fs.files["series.lst"] = list;
-  textrec::open_read(kBufferChannel, "series.lst");
+  textrec::open_for_reading(kBufferChannel, "series.lst");
   BufferFileHead head = read_buffer_file_head();
   create_output_files("", head.title, choice, head.entry_count, false);
   return head;
@@ -99,11 +99,10 @@ TEST(OutputFiles, LeavesTheBufferFileAtItsThirdLine) {
                 CellChoice::kConventional);
   std::string name = textrec::blank_text(64);
   float temperature = 0;
-  int status = 99;
-  textrec::read_free(textrec::Source::Channel(kBufferChannel),
-                     {textrec::Target::FileName(&name), textrec::Target::Real(&temperature)},
-                     &status);
-  EXPECT_EQ(0, status);
+  EXPECT_EQ(0, textrec::read_free_with_status(
+                   textrec::Source::Channel(kBufferChannel),
+                   {textrec::Target::FileName(&name), textrec::Target::Real(&temperature)})
+                   .status);
   EXPECT_EQ("a.out", name);
   EXPECT_EQ(100.0F, temperature);
 }
@@ -179,9 +178,9 @@ TEST(OutputFiles, LeavesTheFilesOpenOnTheirChannels) {
   MemoryRun run;
   (void)prepare(run, "Heating\r\nfile T\r\n", CellChoice::kInput);
   // The pass appends to them: a row on the table, a point on each plot file.
-  textrec::write(kTableChannel, textrec::parse_layout("A"), {"row"});
+  textrec::write_formatted(kTableChannel, textrec::parse_layout("A"), {"row"});
   for (const PlotSeries& plot : kPlotSeries)
-    textrec::write(plot.channel, textrec::parse_layout("A"), {plot.series});
+    textrec::write_formatted(plot.channel, textrec::parse_layout("A"), {plot.series});
   ASSERT_EQ(0, textrec::end_run(textrec::RunEnded{0}));
   EXPECT_EQ("row", file_records(run.fs.files[kTableFileName]).back());
   for (const PlotSeries& plot : kPlotSeries) {

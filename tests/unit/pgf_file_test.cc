@@ -37,12 +37,12 @@ struct Plot {
 // The records of a whole plot file: header, pattern block, data rows, end.
 Records plot_file(const Plot& plot) {
   MemoryRun run;
-  textrec::create(kChannel, "plot.pgf");
+  textrec::create_file(kChannel, "plot.pgf");
   write_pgf_header(kChannel, plot.series, plot.main_legend, plot.x_legend, plot.y_legend,
                    plot.points);
   for (const auto& [x, y] : plot.rows) write_pgf_point(kChannel, x, y);
   write_pgf_end(kChannel);
-  textrec::close(kChannel);
+  textrec::close_channel(kChannel);
   EXPECT_EQ("", run.out);
   return file_records(run.fs.files["plot.pgf"]);
 }
@@ -176,11 +176,11 @@ TEST(PgfFile, DeclaredPointCount) {
 
 TEST(PgfFile, PatternBlockAlone) {
   MemoryRun run;
-  textrec::create(kChannel, "plot.pgf");
+  textrec::create_file(kChannel, "plot.pgf");
   std::string title = textrec::blank_text(64);
   textrec::set_text(title, "  b(A)=f(T)");
   write_pgf_pattern(kChannel, title, 7, 1);
-  textrec::close(kChannel);
+  textrec::close_channel(kChannel);
   EXPECT_EQ((Records{"# >>>>>>>> PATTERN #: 1", "#             TITLE :   b(A)=f(T)",
                      "#  NUMBER OF POINTS :        7", "#            MARKER : 1",
                      "#              SIZE : 2", "#   DATA: X Y"}),

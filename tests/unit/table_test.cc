@@ -24,9 +24,9 @@ const std::string kRule = "!" + std::string(200, '-');
 // The records of the table after the given writes, the file closed.
 template <typename Writes>
 Records table_after(MemoryRun& run, Writes writes) {
-  textrec::create(kTableChannel, kTableFileName);
+  textrec::create_file(kTableChannel, kTableFileName);
   writes();
-  textrec::close(kTableChannel);
+  textrec::close_channel(kTableChannel);
   return file_records(run.fs.files[kTableFileName]);
 }
 

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "textrec/memory_files.h"
 #include "textrec/textrec.h"
 
 namespace unittest {

@@ -1,0 +1,51 @@
+// Reads of records and values from the console, channels and memory records.
+//
+// Each read comes in two forms. The plain one tells its failures to the error
+// report (and the run may end there); the one named ..._with_status tells them
+// only in the status it returns (0, -1 at the end of the data, positive on a
+// failure), for the program to act on.
+#pragma once
+
+#include <cstddef>
+#include <initializer_list>
+#include <string>
+#include <string_view>
+
+#include "textrec/freeform.h"
+#include "textrec/records.h"
+#include "textrec/status.h"
+
+namespace textrec {
+
+// Formatted read with layout A of one record into the fixed-length text.
+void read_a(int channel, std::string& text);
+[[nodiscard]] int read_a_with_status(int channel, std::string& text);
+// Same from a memory record.
+void read_a(std::string_view memory, std::string& text);
+
+// The next record of a channel as it stands, at most `keep` bytes of it, valid
+// until the next read of that channel. Returns the read's status.
+[[nodiscard]] int read_record(int channel, std::string_view* record, std::size_t keep);
+// As read_record, but the records that do not begin, after leading blanks and
+// within their first `keep` bytes, with one of the keywords are passed over.
+[[nodiscard]] int read_record_starting(int channel, KeywordRecord* found, std::size_t keep,
+                                       const LineKeywords& keywords);
+
+// Where a free-form read takes its records from.
+struct Source {
+  enum class Kind { kConsole, kChannel, kMemory };
+  Kind kind = Kind::kConsole;
+  int channel = 0;
+  std::string_view memory;
+
+  static Source Console() { return {Kind::kConsole, 0, {}}; }
+  static Source Channel(int channel) { return {Kind::kChannel, channel, {}}; }
+  static Source Memory(std::string_view record) { return {Kind::kMemory, 0, record}; }
+};
+
+// Free-form read.
+ReadOutcome read_free(Source source, std::initializer_list<Target> targets);
+[[nodiscard]] ReadOutcome read_free_with_status(Source source,
+                                                std::initializer_list<Target> targets);
+
+}  // namespace textrec
