@@ -14,6 +14,7 @@
 
 #include "vistrel/fit.h"
 #include "vistrel/pgf_read.h"
+#include "vistrel/svg_chart.h"
 
 namespace vistrel {
 
@@ -21,11 +22,12 @@ namespace vistrel {
 // ".svg" appended.
 [[nodiscard]] std::string svg_path_for(std::string_view pgf_path);
 
-// Escapes &, <, >, " and ' for XML text and attribute values.
-[[nodiscard]] std::string xml_escape(std::string_view text);
-
-// The whole SVG document. The file must hold at least one point.
-[[nodiscard]] std::string render_svg(const PgfFile& pgf, const std::optional<LineFit>& fit);
+// The whole SVG document, drawn in the frame of svg_chart.h. The file must
+// hold at least one point. A footnote that is not blank is written under the
+// plot, e.g. the cell choice and the buffer file when korvex draws the
+// pictures; empty: none.
+[[nodiscard]] std::string render_svg(const PgfFile& pgf, const std::optional<LineFit>& fit,
+                                     std::string_view footnote = {});
 
 // Writes the bytes to path + ".tmp" and renames that over path, so that a
 // reader never sees half a picture. Returns the reason on failure (the
