@@ -1,6 +1,7 @@
 // The viewer as korvex runs it: the built program on files in a temporary folder.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <string>
 #include <vector>
@@ -52,6 +53,21 @@ TEST(Vistrel, GoodFileGivesSummaryAndPicture) {
   const std::string svg = testutil::read_file(dir.file("TK_cell_a.svg"));
   EXPECT_TRUE(has(svg, "<circle class=\"point\"")) << svg;
   EXPECT_FALSE(testutil::file_exists(dir.file("TK_cell_a.svg.tmp")));
+}
+
+TEST(Vistrel, PlantedSymlinkAtTheTemporaryNameIsNotFollowed) {
+  testutil::ScopedTempDir dir;
+  testutil::write_file(dir.file("TK_cell_a.pgf"), testutil::crlf(kGoodFile));
+  testutil::write_file(dir.file("victim"), "precious");
+  ASSERT_EQ(0, symlink("victim", dir.file("TK_cell_a.svg.tmp").c_str()));
+  const auto r = run_program({VISTREL_BIN, "TK_cell_a.pgf"}, dir.path(), "\n");
+  EXPECT_EQ(0, r.exit_status) << r.err;
+  EXPECT_EQ("precious", testutil::read_file(dir.file("victim")));
+  struct stat st {};
+  ASSERT_EQ(0, lstat(dir.file("TK_cell_a.svg").c_str(), &st));
+  EXPECT_TRUE(S_ISREG(st.st_mode));
+  ASSERT_EQ(0, lstat(dir.file("TK_cell_a.svg.tmp").c_str(), &st));
+  EXPECT_TRUE(S_ISLNK(st.st_mode));
 }
 
 TEST(Vistrel, EndOfInputEndsTheWait) {

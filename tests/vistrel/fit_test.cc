@@ -29,7 +29,7 @@ vistrel::PgfFile known_slope_file() {
     lines.push_back(row);
   }
   lines.push_back("# END OF FILE");
-  return std::get<vistrel::PgfFile>(vistrel::parse_pgf(testutil::crlf(lines)));
+  return vistrel::parse_pgf(testutil::crlf(lines)).value();
 }
 
 TEST(Fit, KnownSlopeGivesSlopeInterceptAndExpansion) {

@@ -11,7 +11,6 @@ namespace {
 
 using testutil::crlf;
 using vistrel::parse_pgf;
-using vistrel::PgfError;
 using vistrel::PgfFile;
 
 // The twelve header records as korvex writes them for the a parameter.
@@ -38,11 +37,11 @@ std::vector<std::string> with(std::vector<std::string> lines,
 
 PgfFile parsed(const std::string& text) {
   auto r = parse_pgf(text);
-  if (const auto* err = std::get_if<PgfError>(&r)) {
-    ADD_FAILURE() << "line " << err->line << ": " << err->message;
+  if (!r) {
+    ADD_FAILURE() << "line " << r.error().line << ": " << r.error().message;
     return {};
   }
-  return std::get<PgfFile>(r);
+  return *r;
 }
 
 TEST(PgfRead, ReadsLabelsAndRowsOfAKorvexFile) {
@@ -157,9 +156,9 @@ TEST(PgfRead, MalformedFilesNameTheLine) {
        "second pattern"},
   };
   for (const Case& c : cases) {
-    auto r = parse_pgf(c.text);
-    const auto* err = std::get_if<PgfError>(&r);
-    ASSERT_NE(nullptr, err) << c.name;
+    const auto r = parse_pgf(c.text);
+    ASSERT_FALSE(r) << c.name;
+    const vistrel::Error* err = &r.error();
     EXPECT_EQ(c.line, err->line) << c.name;
     EXPECT_NE(std::string::npos, err->message.find(c.words)) << c.name << ": " << err->message;
   }
@@ -167,13 +166,12 @@ TEST(PgfRead, MalformedFilesNameTheLine) {
 
 TEST(PgfRead, MissingFileIsAnErrorOfTheWholeFile) {
   testutil::ScopedTempDir dir;
-  auto r = vistrel::read_pgf_file(dir.file("TK_cell_a.pgf"));
-  const auto* err = std::get_if<PgfError>(&r);
-  ASSERT_NE(nullptr, err);
+  const auto r = vistrel::read_pgf_file(dir.file("TK_cell_a.pgf"));
+  ASSERT_FALSE(r);
+  const vistrel::Error* err = &r.error();
   EXPECT_EQ(0, err->line);
   EXPECT_NE(std::string::npos, err->message.find("No such file")) << err->message;
-  auto d = vistrel::read_pgf_file(dir.path());
-  ASSERT_NE(nullptr, std::get_if<PgfError>(&d));
+  EXPECT_FALSE(vistrel::read_pgf_file(dir.path()));
 }
 
 }  // namespace

@@ -11,7 +11,6 @@
 #include <exception>
 #include <string>
 #include <string_view>
-#include <variant>
 #include <vector>
 
 #include "vistrel/fit.h"
@@ -47,13 +46,14 @@ int screen_rows(const std::string& line, int columns) {
 
 int show(const std::string& path) {
   const auto read = vistrel::read_pgf_file(path);
-  if (const auto* err = std::get_if<vistrel::PgfError>(&read)) {
-    const std::string where = err->line > 0 ? path + ", line " + std::to_string(err->line) : path;
+  if (!read) {
+    const vistrel::Error& err = read.error();
+    const std::string where = err.line > 0 ? path + ", line " + std::to_string(err.line) : path;
     std::fprintf(stderr, "vistrel: %s: %s\n", vistrel::printable(where, false).c_str(),
-                 err->message.c_str());
+                 err.message.c_str());
     return 1;
   }
-  const vistrel::PgfFile& pgf = std::get<vistrel::PgfFile>(read);
+  const vistrel::PgfFile& pgf = *read;
   const auto fit = vistrel::fit_line(pgf.points);
   const bool utf8 =
       vistrel::locale_is_utf8(std::getenv("LC_ALL"), std::getenv("LC_CTYPE"), std::getenv("LANG"));
@@ -66,9 +66,10 @@ int show(const std::string& path) {
   if (!pgf.points.empty()) {
     const std::string svg_path = vistrel::svg_path_for(path);
     const std::string shown_path = vistrel::printable(svg_path, utf8);
-    if (const auto failure =
-            vistrel::write_file_replacing(svg_path, vistrel::render_svg(pgf, fit))) {
-      svg_message = "vistrel: cannot write the SVG picture " + shown_path + ": " + *failure;
+    if (const auto written = vistrel::write_file_replacing(svg_path, vistrel::render_svg(pgf, fit));
+        !written) {
+      svg_message =
+          "vistrel: cannot write the SVG picture " + shown_path + ": " + written.error().message;
       svg_failed = true;
     } else {
       svg_message = " SVG picture written to " + shown_path;

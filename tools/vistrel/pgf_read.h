@@ -16,8 +16,9 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <variant>
 #include <vector>
+
+#include "vistrel/expected.h"
 
 namespace vistrel {
 
@@ -42,15 +43,10 @@ struct PgfFile {
   bool has_end_record = false;
 };
 
-struct PgfError {
-  int line = 0;  // 1-based line of the fault; 0 for the file as a whole
-  std::string message;
-};
-
 // Reads the bytes of a plot file.
-[[nodiscard]] std::variant<PgfFile, PgfError> parse_pgf(std::string_view text);
+[[nodiscard]] Expected<PgfFile> parse_pgf(std::string_view text);
 
 // Reads the plot file at `path`; a file that cannot be read is an error of line 0.
-[[nodiscard]] std::variant<PgfFile, PgfError> read_pgf_file(const std::string& path);
+[[nodiscard]] Expected<PgfFile> read_pgf_file(const std::string& path);
 
 }  // namespace vistrel

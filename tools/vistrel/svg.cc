@@ -1,12 +1,13 @@
 #include "vistrel/svg.h"
 
-#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "vistrel/axis.h"
@@ -67,10 +68,25 @@ std::string render_svg(const PgfFile& pgf, const std::optional<LineFit>& fit,
   return s;
 }
 
-std::optional<std::string> write_file_replacing(const std::string& path, std::string_view bytes) {
-  const std::string tmp = path + ".tmp";
-  const int fd = open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  if (fd < 0) return std::string(std::strerror(errno));
+Expected<void> write_file_replacing(const std::string& path, std::string_view bytes) {
+  // A name of our own, made new (mkstemp opens with O_EXCL): a file or a
+  // symlink planted where the temporary file goes is never written through.
+  std::string tmp = path + ".XXXXXX";
+  const int fd = mkstemp(tmp.data());
+  if (fd < 0) return Error{0, std::strerror(errno)};
+  const auto fail = [&](int err) -> Expected<void> {
+    unlink(tmp.c_str());
+    return Error{0, std::strerror(err)};
+  };
+  // mkstemp makes the file private; the picture gets the mode any new file
+  // would get.
+  const mode_t mask = umask(0);
+  umask(mask);
+  if (fchmod(fd, 0666 & ~mask) != 0) {
+    const int err = errno;
+    close(fd);
+    return fail(err);
+  }
   std::size_t done = 0;
   while (done < bytes.size()) {
     const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
@@ -78,17 +94,12 @@ std::optional<std::string> write_file_replacing(const std::string& path, std::st
     if (n <= 0) {
       const int err = n < 0 ? errno : EIO;
       close(fd);
-      unlink(tmp.c_str());
-      return std::string(std::strerror(err));
+      return fail(err);
     }
     done += static_cast<std::size_t>(n);
   }
-  if (close(fd) != 0 || rename(tmp.c_str(), path.c_str()) != 0) {
-    const int err = errno;
-    unlink(tmp.c_str());
-    return std::string(std::strerror(err));
-  }
-  return std::nullopt;
+  if (close(fd) != 0 || rename(tmp.c_str(), path.c_str()) != 0) return fail(errno);
+  return {};
 }
 
 }  // namespace vistrel

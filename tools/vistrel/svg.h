@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 
+#include "vistrel/expected.h"
 #include "vistrel/fit.h"
 #include "vistrel/pgf_read.h"
 #include "vistrel/svg_chart.h"
@@ -29,10 +30,11 @@ namespace vistrel {
 [[nodiscard]] std::string render_svg(const PgfFile& pgf, const std::optional<LineFit>& fit,
                                      std::string_view footnote = {});
 
-// Writes the bytes to path + ".tmp" and renames that over path, so that a
-// reader never sees half a picture. Returns the reason on failure (the
-// temporary file is then removed), nothing on success.
-[[nodiscard]] std::optional<std::string> write_file_replacing(const std::string& path,
-                                                              std::string_view bytes);
+// Writes the bytes to a new private file beside path (path + ".XXXXXX", made
+// by mkstemp, so that nothing planted there is followed) and renames it over
+// path, so that a reader never sees half a picture. The file gets the mode of
+// any new file (0666 less the umask). On failure the temporary file is
+// removed and the error gives the reason.
+[[nodiscard]] Expected<void> write_file_replacing(const std::string& path, std::string_view bytes);
 
 }  // namespace vistrel
