@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -68,6 +69,77 @@ TEST(Vistrel, PlantedSymlinkAtTheTemporaryNameIsNotFollowed) {
   EXPECT_TRUE(S_ISREG(st.st_mode));
   ASSERT_EQ(0, lstat(dir.file("TK_cell_a.svg.tmp").c_str(), &st));
   EXPECT_TRUE(S_ISLNK(st.st_mode));
+}
+
+// Parses an SVG file with a real XML parser: "" when it is well-formed, the
+// parser's complaint otherwise; nullopt when no parser is installed.
+std::optional<std::string> xml_complaint(const std::string& path) {
+  const auto r = run_program(
+      {"/bin/sh", "-c",
+       "if command -v xmllint >/dev/null; then exec xmllint --noout \"$0\"; "
+       "elif command -v python3 >/dev/null; then "
+       "exec python3 -c 'import sys, xml.dom.minidom as m; m.parse(sys.argv[1])' \"$0\"; "
+       "else exit 77; fi",
+       path},
+      ".", "");
+  if (r.exit_status == 77) return std::nullopt;
+  return r.exit_status == 0 ? "" : r.err + " (status " + std::to_string(r.exit_status) + ")";
+}
+
+std::vector<std::string> with_rows(std::vector<std::string> lines, const std::string& main_legend,
+                                   const std::vector<std::string>& rows) {
+  lines[0] = "# MAIN LEGEND TEXT: " + main_legend;
+  lines.erase(lines.begin() + 12, lines.end());
+  lines.insert(lines.end(), rows.begin(), rows.end());
+  lines.emplace_back("# END OF FILE");
+  return lines;
+}
+
+// Input that once hung the viewer, exhausted its memory or gave a picture no
+// XML reader accepts: each gives a summary, exit 0 and a well-formed picture.
+TEST(Vistrel, HostileFilesGiveAWellFormedPicture) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> lines;
+  };
+  const std::vector<Case> cases = {
+      {"range too narrow for a tick step",
+       with_rows(kGoodFile, "tiny", {"100.00 -5e-324", "200.00 5e-324"})},
+      {"characters XML forbids in the title",
+       with_rows(kGoodFile,
+                 "bad \xEF\xBF\xBE \xEF\xBF\xBF \x01\x1b[2J\x7f Latin-1 \xC5\x85\x9f end",
+                 {"100.00             5.01000", "200.00             5.02000"})},
+  };
+  for (const Case& c : cases) {
+    testutil::ScopedTempDir dir;
+    testutil::write_file(dir.file("TK_cell_a.pgf"), testutil::crlf(c.lines));
+    // Bounded memory, so that a runaway shows as a failure, not a stalled machine.
+    const auto r =
+        run_program({"/bin/sh", "-c", "ulimit -v 1000000; exec \"$0\" TK_cell_a.pgf", VISTREL_BIN},
+                    dir.path(), "\n");
+    EXPECT_EQ(0, r.exit_status) << c.name << ": " << r.err;
+    EXPECT_TRUE(has(r.out, " SVG picture written to TK_cell_a.svg\n")) << c.name << r.out;
+    const auto complaint = xml_complaint(dir.file("TK_cell_a.svg"));
+    if (!complaint) GTEST_SKIP() << "neither xmllint nor python3 is installed to parse the SVG";
+    EXPECT_EQ("", *complaint) << c.name;
+  }
+}
+
+// A terminal that reports no size, and a huge one in the environment, as
+// `script` gives when it runs without a terminal of its own.
+TEST(Vistrel, HugeTerminalSizeIsClamped) {
+  if (access("/usr/bin/script", X_OK) != 0) GTEST_SKIP() << "util-linux script is not installed";
+  testutil::ScopedTempDir dir;
+  testutil::write_file(dir.file("TK_cell_a.pgf"), testutil::crlf(kGoodFile));
+  const auto r = run_program(
+      {"/usr/bin/script", "-qec", std::string(VISTREL_BIN) + " TK_cell_a.pgf", "/dev/null"},
+      dir.path(), "\n",
+      {{"COLUMNS", "100000"}, {"LINES", "100000"}, {"LANG", "C"}, {"NO_COLOR", "1"}});
+  EXPECT_EQ(0, r.exit_status) << r.err;
+  const auto lines = testutil::split_lines(r.out);
+  EXPECT_GE(lines.size(), 400u);  // a plot was drawn, as tall as the clamp allows
+  EXPECT_LE(lines.size(), 510u);
+  for (const std::string& line : lines) ASSERT_LE(line.size(), 1001u);
 }
 
 TEST(Vistrel, EndOfInputEndsTheWait) {

@@ -134,9 +134,14 @@ TEST(Axis, TicksAreRoundAndCoverTheData) {
     int decimals;
   };
   const std::vector<Case> cases = {
-      {100, 295, 5, 100, 300, 50, 0}, {5.4321, 5.4445, 5, 5.43, 5.445, 0.005, 3},
-      {-12.5, 7, 4, -15, 10, 5, 0},   {0, 0, 4, -1, 1, 0.5, 1},  // one value is widened around it
+      {100, 295, 5, 100, 300, 50, 0},
+      {5.4321, 5.4445, 5, 5.43, 5.445, 0.005, 3},
+      {-12.5, 7, 4, -15, 10, 5, 0},
+      {0, 0, 4, -1, 1, 0.5, 1},  // one value is widened around it
       {100, 100, 4, 99, 101, 0.5, 1},
+      {-5e-324, 5e-324, 4, -1, 1, 0.5, 1},  // too narrow for any step: flat, around 0
+      {3e-31, 3e-31, 4, -1, 1, 0.5, 1},
+      {1e300, -1e300, 4, -1e300, 1e300, 5e299, 0},
   };
   for (const Case& c : cases) {
     const vistrel::Axis a = vistrel::nice_axis(c.min, c.max, c.wanted);
@@ -148,6 +153,14 @@ TEST(Axis, TicksAreRoundAndCoverTheData) {
     EXPECT_NEAR(a.lo, a.ticks.front(), 1e-9);
     EXPECT_NEAR(a.hi, a.ticks.back(), 1e-9);
   }
+  // Ends at the data: the ticks within; too few of those, round ends again.
+  const vistrel::Axis at_data = vistrel::nice_axis(100, 325, 5, vistrel::AxisEnds::kAtData);
+  EXPECT_EQ(100, at_data.lo);
+  EXPECT_EQ(325, at_data.hi);
+  EXPECT_EQ((std::vector<double>{100, 150, 200, 250, 300}), at_data.ticks);
+  const vistrel::Axis few = vistrel::nice_axis(101, 149, 2, vistrel::AxisEnds::kAtData);
+  EXPECT_EQ(100, few.lo);
+  EXPECT_EQ(150, few.hi);
   EXPECT_EQ("0.000", vistrel::tick_label(-1e-17, 3));
   EXPECT_EQ("-0.002", vistrel::tick_label(-0.002, 3));
   EXPECT_EQ("0.00000", vistrel::fixed(-1e-9, 5));
