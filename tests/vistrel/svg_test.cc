@@ -45,7 +45,7 @@ TEST(Svg, OneMarkerPerPointAndTheFittedLine) {
   EXPECT_EQ(2u, count(svg, "<line class=\"fit\""));
   EXPECT_EQ(0u, svg.find("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg "));
   EXPECT_NE(std::string::npos, svg.find(">Temperature (K)</text>"));
-  EXPECT_NE(std::string::npos, svg.find(">a unit cell parameter (A)</text>"));
+  EXPECT_NE(std::string::npos, svg.find(">a unit cell parameter (\u00C5)</text>"));
   EXPECT_NE(std::string::npos, svg.find(">5.030</text>"));  // a Y tick label
   EXPECT_EQ(std::string::npos, svg.find("nan"));
   EXPECT_EQ("</svg>\n", svg.substr(svg.size() - 7));

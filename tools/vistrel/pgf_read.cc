@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 
 #include "vistrel/printable.h"
@@ -20,7 +21,16 @@ enum class FieldKind { kNumber, kOverflow, kBad };
 struct Field {
   FieldKind kind = FieldKind::kBad;
   double value = 0;
+  bool float_text = false;  // the text is the F20.5 form of a single-precision value
 };
+
+// True when text is what F20.5 makes of the float nearest to value: the
+// value was single precision when it was written.
+bool is_float_text(std::string_view text, double value) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%.5f", static_cast<double>(static_cast<float>(value)));
+  return text == buf;
+}
 
 bool is_overflow(std::string_view t) {
   return !t.empty() && t.find_first_not_of('*') == std::string_view::npos;
@@ -36,7 +46,7 @@ Field read_real(std::string_view text) {
   if (t.empty() || ec != std::errc() || end != t.data() + t.size() || !(std::fabs(v) < 1e15)) {
     return {};
   }
-  return {FieldKind::kNumber, v};
+  return {FieldKind::kNumber, v, is_float_text(t, v)};
 }
 
 // Integer fields of the pattern block (I1, I8); nullopt for the overflow form.
@@ -94,6 +104,7 @@ Expected<PgfFile> parse_pgf(std::string_view text) {
   bool in_data = false;  // after the record "#   DATA: X Y"
   int patterns_seen = 0;
   int line_no = 0;
+  bool all_float_text = true;
   std::size_t pos = 0;
   while (pos < text.size()) {
     std::size_t eol = text.find('\n', pos);
@@ -119,6 +130,7 @@ Expected<PgfFile> parse_pgf(std::string_view text) {
         ++pgf.skipped_y_overflow;
       } else {
         pgf.points.push_back({x.value, y.value});
+        all_float_text = all_float_text && y.float_text;
       }
       continue;
     }
@@ -181,6 +193,7 @@ Expected<PgfFile> parse_pgf(std::string_view text) {
   if (!in_data) {
     return Error{0, "no record \"#   DATA: X Y\": this is not a PGF plot file"};
   }
+  pgf.single_precision = all_float_text && !pgf.points.empty();
   return pgf;
 }
 

@@ -41,6 +41,9 @@ struct PgfFile {
   int skipped_x_overflow = 0;  // rows skipped because X is in overflow form
   int skipped_y_overflow = 0;  // rows skipped because Y (only) is in overflow form
   bool has_end_record = false;
+  // Every Y value is written as F20.5 makes it of a single-precision value
+  // (500.404 gives 500.40399): the values carry a float's precision.
+  bool single_precision = false;
 };
 
 // Reads the bytes of a plot file.

@@ -7,6 +7,7 @@
 #include "vistrel/axis.h"
 #include "vistrel/printable.h"
 #include "vistrel/term.h"
+#include "vistrel/units.h"
 
 namespace vistrel {
 
@@ -146,11 +147,14 @@ std::vector<std::string> render_terminal_plot(const PgfFile& pgf, const std::opt
   }
 
   std::vector<std::string> lines;
-  std::string title = printable(trim(pgf.main_legend), utf8);
-  if (title.empty()) title = printable(trim(pgf.title), utf8);
+  const auto shown = [&](std::string_view text) {
+    return printable(with_unit_symbols(trim(text), utf8), utf8);
+  };
+  std::string title = shown(pgf.main_legend);
+  if (title.empty()) title = shown(pgf.title);
   lines.push_back(centered(title, 0, static_cast<std::size_t>(width), usable));
 
-  std::string y_legend = printable(trim(pgf.y_legend), utf8);
+  std::string y_legend = shown(pgf.y_legend);
   const std::string key_line = utf8 ? "\u2812\u2812\u2812" : "...";
   const std::string key =
       (utf8 ? "\u281b" : "o") + std::string(" points  ") + key_line + " least-squares line";
@@ -201,7 +205,7 @@ std::vector<std::string> render_terminal_plot(const PgfFile& pgf, const std::opt
   lines.push_back(axis);
   x_labels.erase(x_labels.find_last_not_of(' ') + 1);
   lines.push_back(x_labels);
-  lines.push_back(centered(printable(trim(pgf.x_legend), utf8), label_w + 1, area_cols, usable));
+  lines.push_back(centered(shown(pgf.x_legend), label_w + 1, area_cols, usable));
   return lines;
 }
 

@@ -81,6 +81,7 @@ std::string svg_open(const ChartLayout& layout, std::string_view title) {
        "#222; }\n"
        ".title { font-size: 17px; font-weight: bold; }\n"
        ".subtitle, .key { font-size: 12px; fill: #555; }\n"
+       ".note { font-size: 12px; fill: #333; }\n"
        ".footnote { font-size: 11px; fill: #666; }\n"
        ".axis-label { font-size: 14px; }\n"
        ".background { fill: #fff; }\n"

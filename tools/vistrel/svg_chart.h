@@ -55,7 +55,7 @@ struct ChartFrame {
                                           std::string_view y_label);
 
 // The document's start: the XML declaration, the <svg> element of the given
-// size, its <title>, the style sheet (classes title, subtitle, key, footnote,
+// size, its <title>, the style sheet (classes title, subtitle, key, note, footnote,
 // axis-label, frame, grid, tick, fit, point) and a white background.
 [[nodiscard]] std::string svg_open(const ChartLayout& layout, std::string_view title);
 [[nodiscard]] std::string svg_close();
