@@ -39,7 +39,8 @@ bool has(const std::string& text, const std::string& part) {
 TEST(Vistrel, GoodFileGivesSummaryAndPicture) {
   testutil::ScopedTempDir dir;
   testutil::write_file(dir.file("TK_cell_a.pgf"), testutil::crlf(kGoodFile));
-  const auto r = run_program({VISTREL_BIN, "TK_cell_a.pgf"}, dir.path(), "\n");
+  const auto r = run_program({VISTREL_BIN, "TK_cell_a.pgf"}, dir.path(), "\n",
+                             {{"LC_ALL", ""}, {"LC_CTYPE", ""}, {"LANG", "C"}});
   EXPECT_EQ(0, r.exit_status) << r.err;
   EXPECT_EQ("", r.err);
   // Not a terminal: no plot, but the summary with the legends.
@@ -48,6 +49,7 @@ TEST(Vistrel, GoodFileGivesSummaryAndPicture) {
   EXPECT_TRUE(has(r.out, "a = 5.00000 + 1.00000e-04 * T")) << r.out;
   EXPECT_TRUE(has(r.out, "1.9920e-05 1/K = 19.920 x 10^-6/K")) << r.out;
   EXPECT_TRUE(has(r.out, " Note: 4 points declared, 3 rows read")) << r.out;
+  EXPECT_TRUE(has(r.out, " Value range       : 5.01 to 5.03 A, mean 5.02\n")) << r.out;
   EXPECT_TRUE(has(r.out, " SVG picture written to TK_cell_a.svg\n")) << r.out;
   EXPECT_TRUE(has(r.out, "Press Enter to return")) << r.out;
   EXPECT_FALSE(has(r.out, "\u2502")) << r.out;  // no axis drawn
@@ -142,6 +144,23 @@ TEST(Vistrel, HugeTerminalSizeIsClamped) {
   for (const std::string& line : lines) ASSERT_LE(line.size(), 1001u);
 }
 
+TEST(Vistrel, SvgOnlyWritesEachPictureWithoutShowingOrWaiting) {
+  testutil::ScopedTempDir dir;
+  testutil::write_file(dir.file("TK_cell_a.pgf"), testutil::crlf(kGoodFile));
+  testutil::write_file(dir.file("TK_volume.pgf"), testutil::crlf(with_rows(kGoodFile, "x", {})));
+  const auto r =
+      run_program({VISTREL_BIN, "--svg-only", "TK_cell_a.pgf", "TK_volume.pgf", "TK_cell_b.pgf"},
+                  dir.path(), "");
+  EXPECT_EQ(1, r.exit_status);
+  EXPECT_EQ(" SVG picture written to TK_cell_a.svg\n", r.out);
+  EXPECT_EQ(
+      "vistrel: TK_volume.pgf: no point to plot, so no SVG picture\n"
+      "vistrel: TK_cell_b.pgf: cannot open the file: No such file or directory\n",
+      r.err);
+  EXPECT_TRUE(has(testutil::read_file(dir.file("TK_cell_a.svg")), "</svg>\n"));
+  EXPECT_FALSE(testutil::file_exists(dir.file("TK_volume.svg")));
+}
+
 TEST(Vistrel, EndOfInputEndsTheWait) {
   testutil::ScopedTempDir dir;
   testutil::write_file(dir.file("TK_cell_a.pgf"), testutil::crlf(kGoodFile));
@@ -191,7 +210,12 @@ TEST(Vistrel, CommandLine) {
   };
   const std::vector<Case> cases = {
       {{"--help"}, 0, "usage: vistrel FILE.pgf", ""},
+      {{"-h"}, 0, "usage: vistrel FILE.pgf", ""},
       {{"--version"}, 0, "vistrel ", ""},
+      {{"-V"}, 0, "vistrel ", ""},
+      {{"-x"}, 2, "", "vistrel: unknown option -x\nusage: vistrel FILE.pgf"},
+      {{"--svg-only"}, 2, "", "usage: vistrel FILE.pgf"},
+      {{"--svg-only", "--colour", "a.pgf"}, 2, "", "unknown option --colour"},
       {{}, 2, "", "usage: vistrel FILE.pgf"},
       {{"a.pgf", "b.pgf"}, 2, "", "usage: vistrel FILE.pgf"},
       {{"--colour"}, 2, "", "usage: vistrel FILE.pgf"},

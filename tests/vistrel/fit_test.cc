@@ -9,6 +9,7 @@
 #include "test_util.h"
 #include "vistrel/axis.h"
 #include "vistrel/summary.h"
+#include "vistrel/units.h"
 
 namespace {
 
@@ -53,6 +54,29 @@ TEST(Fit, KnownSlopeGivesSlopeInterceptAndExpansion) {
   EXPECT_NE(std::string::npos, all.find("a = 5.00000 + 1.00000e-04 * T")) << all;
   EXPECT_NE(std::string::npos, all.find(" Slope             : 1.00000e-04 A/K\n")) << all;
   EXPECT_NE(std::string::npos, all.find("1.9920e-05 1/K = 19.920 x 10^-6/K")) << all;
+
+  // On a UTF-8 terminal the units are symbols.
+  std::string utf8;
+  for (const auto& l : vistrel::summary_lines(pgf, fit, true, true)) utf8 += l + "\n";
+  EXPECT_NE(std::string::npos, utf8.find(" Slope             : 1.00000e-04 \u00C5/K\n")) << utf8;
+  EXPECT_NE(std::string::npos, utf8.find(": a unit cell parameter (\u00C5) against")) << utf8;
+}
+
+TEST(Units, SymbolsOnlyForTheUnitsAPlotFileWrites) {
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"a unit cell parameter (A)", "a unit cell parameter (\u00C5)"},
+      {"Unit cell volume (A3)", "Unit cell volume (\u00C5\u00B3)"},
+      {"beta angle (deg.)", "beta angle (\u00B0)"},
+      {"alpha(deg)=f(T)", "alpha(\u00B0)=f(T)"},
+      {"Temperature (K) (A", "Temperature (K) (A"},
+      {"Phase (A) or (B)", "Phase (\u00C5) or (B)"},
+  };
+  for (const auto& [ascii, utf8] : cases) {
+    EXPECT_EQ(utf8, vistrel::with_unit_symbols(ascii, true));
+    EXPECT_EQ(ascii, vistrel::with_unit_symbols(ascii, false));
+  }
+  EXPECT_EQ("1.00000\u00D710\u207B\u2074", vistrel::scientific_with_power(1e-4, 5));
+  EXPECT_EQ("2.5\u00D710\u00B9\u2070", vistrel::scientific_with_power(2.5e10, 1));
 }
 
 TEST(Fit, SlopeOfABinaryExactSeriesIsExact) {

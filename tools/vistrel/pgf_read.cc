@@ -197,6 +197,12 @@ Expected<PgfFile> parse_pgf(std::string_view text) {
   return pgf;
 }
 
+std::string describe_error(std::string_view path, const Error& error) {
+  std::string where = printable(path, false);
+  if (error.line > 0) where += ", line " + std::to_string(error.line);
+  return where + ": " + error.message;
+}
+
 Expected<PgfFile> read_pgf_file(const std::string& path) {
   const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return Error{0, std::string("cannot open the file: ") + std::strerror(errno)};

@@ -49,6 +49,10 @@ struct PgfFile {
 // Reads the bytes of a plot file.
 [[nodiscard]] Expected<PgfFile> parse_pgf(std::string_view text);
 
+// The error as a message naming the file: "PATH, line N: MESSAGE", or
+// "PATH: MESSAGE" for line 0; the path cleaned for the console (printable).
+[[nodiscard]] std::string describe_error(std::string_view path, const Error& error);
+
 // Reads the plot file at `path`; a file that cannot be read is an error of line 0.
 [[nodiscard]] Expected<PgfFile> read_pgf_file(const std::string& path);
 

@@ -142,4 +142,20 @@ Expected<void> write_file_replacing(const std::string& path, std::string_view by
   return {};
 }
 
+Expected<std::string> write_svg_picture(const std::string& pgf_path, std::string_view footnote) {
+  const Expected<PgfFile> pgf = read_pgf_file(pgf_path);
+  if (!pgf) return Error{pgf.error().line, describe_error(pgf_path, pgf.error())};
+  if (pgf->points.empty()) {
+    return Error{0, describe_error(pgf_path, {0, "no point to plot, so no SVG picture"})};
+  }
+  std::string svg_path = svg_path_for(pgf_path);
+  const auto written =
+      write_file_replacing(svg_path, render_svg(*pgf, fit_line(pgf->points), footnote));
+  if (!written) {
+    return Error{0, describe_error(
+                        svg_path, {0, "cannot write the SVG picture: " + written.error().message})};
+  }
+  return svg_path;
+}
+
 }  // namespace vistrel
