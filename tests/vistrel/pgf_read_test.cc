@@ -6,12 +6,12 @@
 #include <vector>
 
 #include "test_util.h"
+#include "vistrel/summary.h"
 
 namespace {
 
 using testutil::crlf;
 using vistrel::parse_pgf;
-using vistrel::PgfError;
 using vistrel::PgfFile;
 
 // The twelve header records as korvex writes them for the a parameter.
@@ -38,11 +38,11 @@ std::vector<std::string> with(std::vector<std::string> lines,
 
 PgfFile parsed(const std::string& text) {
   auto r = parse_pgf(text);
-  if (const auto* err = std::get_if<PgfError>(&r)) {
-    ADD_FAILURE() << "line " << err->line << ": " << err->message;
+  if (!r) {
+    ADD_FAILURE() << "line " << r.error().line << ": " << r.error().message;
     return {};
   }
-  return std::get<PgfFile>(r);
+  return *r;
 }
 
 TEST(PgfRead, ReadsLabelsAndRowsOfAKorvexFile) {
@@ -64,6 +64,27 @@ TEST(PgfRead, ReadsLabelsAndRowsOfAKorvexFile) {
   EXPECT_DOUBLE_EQ(10.1234, pgf.points[1].y);
   EXPECT_TRUE(pgf.has_end_record);
   EXPECT_EQ(0, pgf.skipped_x_overflow + pgf.skipped_y_overflow);
+}
+
+// Values written as F20.5 of a float are shown as the float's shortest
+// decimal; any other value keeps the file's five decimals.
+TEST(PgfRead, ValuesKeepThePrecisionTheFileCarries) {
+  struct Case {
+    std::vector<std::string> rows;
+    bool single;
+    const char* lowest;
+  };
+  const std::vector<Case> cases = {
+      {{"100.00           500.40399", "200.00           500.80899"}, true, "500.404"},
+      {{"100.00             5.01000", "200.00             5.02000"}, true, "5.01"},
+      {{"100.00           500.40397", "200.00           500.80899"}, false, "500.40397"},
+      {{"100.00 500.40399", "200.00 500.5"}, false, "500.40399"},  // edited by hand
+  };
+  for (const Case& c : cases) {
+    const PgfFile pgf = parsed(crlf(with(header(), c.rows)));
+    EXPECT_EQ(c.single, pgf.single_precision) << c.rows[0];
+    EXPECT_EQ(c.lowest, vistrel::file_value(pgf.points[0].y, pgf.single_precision));
+  }
 }
 
 TEST(PgfRead, PlainLineFeedsAndCrLfReadAlike) {
@@ -157,9 +178,9 @@ TEST(PgfRead, MalformedFilesNameTheLine) {
        "second pattern"},
   };
   for (const Case& c : cases) {
-    auto r = parse_pgf(c.text);
-    const auto* err = std::get_if<PgfError>(&r);
-    ASSERT_NE(nullptr, err) << c.name;
+    const auto r = parse_pgf(c.text);
+    ASSERT_FALSE(r) << c.name;
+    const vistrel::Error* err = &r.error();
     EXPECT_EQ(c.line, err->line) << c.name;
     EXPECT_NE(std::string::npos, err->message.find(c.words)) << c.name << ": " << err->message;
   }
@@ -167,13 +188,12 @@ TEST(PgfRead, MalformedFilesNameTheLine) {
 
 TEST(PgfRead, MissingFileIsAnErrorOfTheWholeFile) {
   testutil::ScopedTempDir dir;
-  auto r = vistrel::read_pgf_file(dir.file("TK_cell_a.pgf"));
-  const auto* err = std::get_if<PgfError>(&r);
-  ASSERT_NE(nullptr, err);
+  const auto r = vistrel::read_pgf_file(dir.file("TK_cell_a.pgf"));
+  ASSERT_FALSE(r);
+  const vistrel::Error* err = &r.error();
   EXPECT_EQ(0, err->line);
   EXPECT_NE(std::string::npos, err->message.find("No such file")) << err->message;
-  auto d = vistrel::read_pgf_file(dir.path());
-  ASSERT_NE(nullptr, std::get_if<PgfError>(&d));
+  EXPECT_FALSE(vistrel::read_pgf_file(dir.path()));
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -43,14 +45,36 @@ TEST(Svg, OneMarkerPerPointAndTheFittedLine) {
   EXPECT_EQ(2u, count(svg, "<line class=\"fit\""));
   EXPECT_EQ(0u, svg.find("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg "));
   EXPECT_NE(std::string::npos, svg.find(">Temperature (K)</text>"));
-  EXPECT_NE(std::string::npos, svg.find(">a unit cell parameter (A)</text>"));
+  EXPECT_NE(std::string::npos, svg.find(">a unit cell parameter (\u00C5)</text>"));
   EXPECT_NE(std::string::npos, svg.find(">5.030</text>"));  // a Y tick label
   EXPECT_EQ(std::string::npos, svg.find("nan"));
   EXPECT_EQ("</svg>\n", svg.substr(svg.size() - 7));
 
-  const std::string no_fit = vistrel::render_svg(pgf, std::nullopt);
+  // The line and the expansion coefficient under the plot.
+  EXPECT_NE(std::string::npos,
+            svg.find(">Least-squares line: a = 5.00000 + 1.00000\u00D710\u207B\u2074 \u00B7 T  "
+                     "(\u00C5, T in K)</text>"));
+  EXPECT_NE(std::string::npos,
+            svg.find(">Mean linear expansion coefficient (slope / mean): 19.920 \u00D7 "
+                     "10\u207B\u2076 K\u207B\u00B9</text>"));
+  EXPECT_EQ(0u, count(svg, "class=\"footnote\""));
+
+  const std::string no_fit =
+      vistrel::render_svg(pgf, std::nullopt, "conventional cell, series.lst");
   EXPECT_EQ(0u, count(no_fit, "class=\"fit\""));
   EXPECT_EQ(0u, count(no_fit, "least-squares"));
+  EXPECT_EQ(0u, count(no_fit, "class=\"note\""));
+  EXPECT_NE(std::string::npos, no_fit.find("\">conventional cell, series.lst</text>"));
+}
+
+TEST(Svg, TemperatureAxisEndsWithinATickStepOfTheData) {
+  vistrel::PgfFile pgf = three_points("Heating");
+  pgf.points.push_back({325, 5.035});
+  const std::string svg = vistrel::render_svg(pgf, std::nullopt);
+  EXPECT_NE(std::string::npos, svg.find(">300</text>"));
+  EXPECT_EQ(std::string::npos, svg.find(">350</text>"));
+  // The last point sits at the end of the mapped axis, 10 px inside the frame.
+  EXPECT_NE(std::string::npos, svg.find("<circle class=\"point\" cx=\"760.00\""));
 }
 
 TEST(Svg, TextsAreEscapedAndCleaned) {
@@ -64,24 +88,37 @@ TEST(Svg, TextsAreEscapedAndCleaned) {
   EXPECT_EQ(std::string::npos, svg.find('\x1b'));
 }
 
+// Names in a folder, "." and ".." left out.
+std::vector<std::string> folder_names(const std::string& path) {
+  std::vector<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(path))
+    names.push_back(e.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
 TEST(Svg, WriteReplacesTheFileAndLeavesNoTemporary) {
   testutil::ScopedTempDir dir;
   const std::string path = dir.file("TK_cell_a.svg");
   testutil::write_file(path, "old");
-  EXPECT_FALSE(vistrel::write_file_replacing(path, "<svg/>\n").has_value());
+  const mode_t mask = umask(022);
+  EXPECT_TRUE(vistrel::write_file_replacing(path, "<svg/>\n"));
+  umask(mask);
   EXPECT_EQ("<svg/>\n", testutil::read_file(path));
-  EXPECT_FALSE(testutil::file_exists(path + ".tmp"));
+  struct stat st {};
+  ASSERT_EQ(0, stat(path.c_str(), &st));
+  EXPECT_EQ(0644u, st.st_mode & 0777u);  // not the temporary file's 0600
 
   // A folder of the picture's name: the rename fails, and no temporary stays.
   const std::string in_the_way = dir.file("TK_volume.svg");
   ASSERT_EQ(0, mkdir(in_the_way.c_str(), 0755));
   const auto failure = vistrel::write_file_replacing(in_the_way, "<svg/>\n");
-  ASSERT_TRUE(failure.has_value());
-  EXPECT_NE(std::string::npos, failure->find("Is a directory")) << *failure;
-  EXPECT_FALSE(testutil::file_exists(in_the_way + ".tmp"));
+  ASSERT_FALSE(failure);
+  EXPECT_EQ("Is a directory", failure.error().message);
+  EXPECT_EQ((std::vector<std::string>{"TK_cell_a.svg", "TK_volume.svg"}), folder_names(dir.path()));
   const auto missing = vistrel::write_file_replacing(dir.file("no/such/folder.svg"), "x");
-  ASSERT_TRUE(missing.has_value());
-  EXPECT_NE(std::string::npos, missing->find("No such file")) << *missing;
+  ASSERT_FALSE(missing);
+  EXPECT_EQ("No such file or directory", missing.error().message);
 }
 
 }  // namespace

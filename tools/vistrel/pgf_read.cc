@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 
 #include "vistrel/printable.h"
@@ -20,7 +21,16 @@ enum class FieldKind { kNumber, kOverflow, kBad };
 struct Field {
   FieldKind kind = FieldKind::kBad;
   double value = 0;
+  bool float_text = false;  // the text is the F20.5 form of a single-precision value
 };
+
+// True when text is what F20.5 makes of the float nearest to value: the
+// value was single precision when it was written.
+bool is_float_text(std::string_view text, double value) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%.5f", static_cast<double>(static_cast<float>(value)));
+  return text == buf;
+}
 
 bool is_overflow(std::string_view t) {
   return !t.empty() && t.find_first_not_of('*') == std::string_view::npos;
@@ -36,19 +46,18 @@ Field read_real(std::string_view text) {
   if (t.empty() || ec != std::errc() || end != t.data() + t.size() || !(std::fabs(v) < 1e15)) {
     return {};
   }
-  return {FieldKind::kNumber, v};
+  return {FieldKind::kNumber, v, is_float_text(t, v)};
 }
 
 // Integer fields of the pattern block (I1, I8); nullopt for the overflow form.
-std::variant<std::optional<long>, PgfError> read_integer(std::string_view text, int line,
-                                                         const char* what) {
+Expected<std::optional<long>> read_integer(std::string_view text, int line, const char* what) {
   std::string_view t = trim(text);
   if (is_overflow(t)) return std::optional<long>();
   long v = 0;
   const auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), v);
   if (t.empty() || ec != std::errc() || end != t.data() + t.size() || v < 0) {
-    return PgfError{line, std::string(what) + " |" + printable(t, false) +
-                              "| is not a whole number of zero or more"};
+    return Error{line, std::string(what) + " |" + printable(t, false) +
+                           "| is not a whole number of zero or more"};
   }
   return std::optional<long>(v);
 }
@@ -61,7 +70,7 @@ std::string shown_line(std::string_view line) {
 
 // A data row: the fixed columns first; a row that is not in them is read as
 // two numbers separated by blanks, as a row edited by hand may be.
-std::variant<std::pair<Field, Field>, PgfError> read_row(std::string_view row, int line) {
+Expected<std::pair<Field, Field>> read_row(std::string_view row, int line) {
   if (row.size() > 6) {
     const Field x = read_real(row.substr(0, 6));
     const Field y = read_real(row.substr(6, 20));
@@ -80,21 +89,22 @@ std::variant<std::pair<Field, Field>, PgfError> read_row(std::string_view row, i
       if (x.kind != FieldKind::kBad && y.kind != FieldKind::kBad) return std::pair{x, y};
     }
   }
-  return PgfError{line, "data row " + shown_line(row) +
-                            " is not a temperature (F6.2, columns 1-6) followed by a "
-                            "value (F20.5, columns 7-26)"};
+  return Error{line, "data row " + shown_line(row) +
+                         " is not a temperature (F6.2, columns 1-6) followed by a "
+                         "value (F20.5, columns 7-26)"};
 }
 
 }  // namespace
 
-std::variant<PgfFile, PgfError> parse_pgf(std::string_view text) {
+Expected<PgfFile> parse_pgf(std::string_view text) {
   if (text.find_first_not_of(" \t\r\n") == std::string_view::npos) {
-    return PgfError{0, "the file is empty"};
+    return Error{0, "the file is empty"};
   }
   PgfFile pgf;
   bool in_data = false;  // after the record "#   DATA: X Y"
   int patterns_seen = 0;
   int line_no = 0;
+  bool all_float_text = true;
   std::size_t pos = 0;
   while (pos < text.size()) {
     std::size_t eol = text.find('\n', pos);
@@ -107,19 +117,20 @@ std::variant<PgfFile, PgfError> parse_pgf(std::string_view text) {
 
     if (line.front() != '#') {
       if (!in_data) {
-        return PgfError{line_no, "found " + shown_line(line) +
-                                     " where a header record beginning with \"#\" belongs "
-                                     "(data rows follow the record \"#   DATA: X Y\")"};
+        return Error{line_no, "found " + shown_line(line) +
+                                  " where a header record beginning with \"#\" belongs "
+                                  "(data rows follow the record \"#   DATA: X Y\")"};
       }
-      auto row = read_row(line, line_no);
-      if (auto* err = std::get_if<PgfError>(&row)) return *err;
-      const auto [x, y] = std::get<std::pair<Field, Field>>(row);
+      const auto row = read_row(line, line_no);
+      if (!row) return row.error();
+      const auto [x, y] = *row;
       if (x.kind == FieldKind::kOverflow) {
         ++pgf.skipped_x_overflow;
       } else if (y.kind == FieldKind::kOverflow) {
         ++pgf.skipped_y_overflow;
       } else {
         pgf.points.push_back({x.value, y.value});
+        all_float_text = all_float_text && y.float_text;
       }
       continue;
     }
@@ -143,7 +154,7 @@ std::variant<PgfFile, PgfError> parse_pgf(std::string_view text) {
     if (!value.empty() && value.front() == ' ') value.remove_prefix(1);
     value = value.substr(0, value.find_last_not_of(' ') + 1);
 
-    const auto integer = [&](const char* what) -> std::variant<std::optional<long>, PgfError> {
+    const auto integer = [&](const char* what) -> Expected<std::optional<long>> {
       return read_integer(value, line_no, what);
     };
     if (key == "MAIN LEGEND TEXT") {
@@ -156,22 +167,22 @@ std::variant<PgfFile, PgfError> parse_pgf(std::string_view text) {
       pgf.title = std::string(value);
     } else if (key == ">>>>>>>> PATTERN #") {
       if (++patterns_seen > 1) {
-        return PgfError{line_no, "a second pattern block; a korvex plot file holds one pattern"};
+        return Error{line_no, "a second pattern block; a korvex plot file holds one pattern"};
       }
       auto n = integer("the pattern number");
-      if (auto* err = std::get_if<PgfError>(&n)) return *err;
+      if (!n) return n.error();
     } else if (key == "NUMBER OF PATTERNS") {
       auto n = integer("the number of patterns");
-      if (auto* err = std::get_if<PgfError>(&n)) return *err;
+      if (!n) return n.error();
     } else if (key == "NUMBER OF POINTS") {
       auto n = integer("the number of points");
-      if (auto* err = std::get_if<PgfError>(&n)) return *err;
-      pgf.declared_points = std::get<std::optional<long>>(n);
+      if (!n) return n.error();
+      pgf.declared_points = *n;
       pgf.declared_overflow = !pgf.declared_points;
     } else if (key == "MARKER" || key == "SIZE") {
       auto n = integer(key == "MARKER" ? "the marker code" : "the marker size");
-      if (auto* err = std::get_if<PgfError>(&n)) return *err;
-      if (const auto v = std::get<std::optional<long>>(n); v && *v <= 9) {
+      if (!n) return n.error();
+      if (const auto v = *n; v && *v <= 9) {
         (key == "MARKER" ? pgf.marker : pgf.marker_size) = static_cast<int>(*v);
       }
     } else if (key == "DATA") {
@@ -180,14 +191,21 @@ std::variant<PgfFile, PgfError> parse_pgf(std::string_view text) {
     // Other "#" records are comments.
   }
   if (!in_data) {
-    return PgfError{0, "no record \"#   DATA: X Y\": this is not a PGF plot file"};
+    return Error{0, "no record \"#   DATA: X Y\": this is not a PGF plot file"};
   }
+  pgf.single_precision = all_float_text && !pgf.points.empty();
   return pgf;
 }
 
-std::variant<PgfFile, PgfError> read_pgf_file(const std::string& path) {
+std::string describe_error(std::string_view path, const Error& error) {
+  std::string where = printable(path, false);
+  if (error.line > 0) where += ", line " + std::to_string(error.line);
+  return where + ": " + error.message;
+}
+
+Expected<PgfFile> read_pgf_file(const std::string& path) {
   const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return PgfError{0, std::string("cannot open the file: ") + std::strerror(errno)};
+  if (fd < 0) return Error{0, std::string("cannot open the file: ") + std::strerror(errno)};
   std::string bytes;
   char buf[65536];
   for (;;) {
@@ -199,7 +217,7 @@ std::variant<PgfFile, PgfError> read_pgf_file(const std::string& path) {
     } else if (errno != EINTR) {
       const int err = errno;
       close(fd);
-      return PgfError{0, std::string("cannot read the file: ") + std::strerror(err)};
+      return Error{0, std::string("cannot read the file: ") + std::strerror(err)};
     }
   }
   close(fd);

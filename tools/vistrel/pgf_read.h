@@ -16,8 +16,9 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <variant>
 #include <vector>
+
+#include "vistrel/expected.h"
 
 namespace vistrel {
 
@@ -40,17 +41,19 @@ struct PgfFile {
   int skipped_x_overflow = 0;  // rows skipped because X is in overflow form
   int skipped_y_overflow = 0;  // rows skipped because Y (only) is in overflow form
   bool has_end_record = false;
-};
-
-struct PgfError {
-  int line = 0;  // 1-based line of the fault; 0 for the file as a whole
-  std::string message;
+  // Every Y value is written as F20.5 makes it of a single-precision value
+  // (500.404 gives 500.40399): the values carry a float's precision.
+  bool single_precision = false;
 };
 
 // Reads the bytes of a plot file.
-[[nodiscard]] std::variant<PgfFile, PgfError> parse_pgf(std::string_view text);
+[[nodiscard]] Expected<PgfFile> parse_pgf(std::string_view text);
+
+// The error as a message naming the file: "PATH, line N: MESSAGE", or
+// "PATH: MESSAGE" for line 0; the path cleaned for the console (printable).
+[[nodiscard]] std::string describe_error(std::string_view path, const Error& error);
 
 // Reads the plot file at `path`; a file that cannot be read is an error of line 0.
-[[nodiscard]] std::variant<PgfFile, PgfError> read_pgf_file(const std::string& path);
+[[nodiscard]] Expected<PgfFile> read_pgf_file(const std::string& path);
 
 }  // namespace vistrel

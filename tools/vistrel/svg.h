@@ -12,8 +12,10 @@
 #include <string>
 #include <string_view>
 
+#include "vistrel/expected.h"
 #include "vistrel/fit.h"
 #include "vistrel/pgf_read.h"
+#include "vistrel/svg_chart.h"
 
 namespace vistrel {
 
@@ -21,16 +23,30 @@ namespace vistrel {
 // ".svg" appended.
 [[nodiscard]] std::string svg_path_for(std::string_view pgf_path);
 
-// Escapes &, <, >, " and ' for XML text and attribute values.
-[[nodiscard]] std::string xml_escape(std::string_view text);
+// The whole SVG document, drawn in the frame of svg_chart.h. The file must
+// hold at least one point. A footnote that is not blank is written under the
+// plot, e.g. the cell choice and the buffer file when korvex draws the
+// pictures; empty: none.
+[[nodiscard]] std::string render_svg(const PgfFile& pgf, const std::optional<LineFit>& fit,
+                                     std::string_view footnote = {});
 
-// The whole SVG document. The file must hold at least one point.
-[[nodiscard]] std::string render_svg(const PgfFile& pgf, const std::optional<LineFit>& fit);
+// Writes the bytes to a new private file beside path (path + ".XXXXXX", made
+// by mkstemp, so that nothing planted there is followed) and renames it over
+// path, so that a reader never sees half a picture. The file gets the mode of
+// any new file (0666 less the umask). On failure the temporary file is
+// removed and the error gives the reason.
+[[nodiscard]] Expected<void> write_file_replacing(const std::string& path, std::string_view bytes);
 
-// Writes the bytes to path + ".tmp" and renames that over path, so that a
-// reader never sees half a picture. Returns the reason on failure (the
-// temporary file is then removed), nothing on success.
-[[nodiscard]] std::optional<std::string> write_file_replacing(const std::string& path,
-                                                              std::string_view bytes);
+// The picture of the plot file at pgf_path, written beside it (svg_path_for)
+// with write_file_replacing, for a caller that shows nothing: korvex writing
+// the pictures of a run (its footnote naming the cell choice and the buffer
+// file), or `vistrel --svg-only`. Reads the file, fits the least-squares line
+// and renders it with the footnote (empty: none). Returns the picture's path.
+// The error's message names the file it concerns, as describe_error() does:
+// "TK_cell_a.pgf, line 14: data row ...", "TK_cell_a.pgf: no point to plot,
+// so no SVG picture", "TK_cell_a.svg: cannot write the SVG picture: Is a
+// directory"; its line is that of a fault in the plot file, else 0.
+[[nodiscard]] Expected<std::string> write_svg_picture(const std::string& pgf_path,
+                                                      std::string_view footnote = {});
 
 }  // namespace vistrel
