@@ -10,6 +10,7 @@
 
 #include "buffer_file.h"
 #include "cell_record.h"
+#include "console_text.h"
 #include "csv_table.h"
 #include "korvex.h"
 #include "output_files.h"
@@ -90,6 +91,10 @@ int run_batch(const BatchOptions& options, OutputLock* lock) {
                    std::make_unique<DiagnosticSink>(textrec::stderr_sink(), progress),
                    textrec::posix_file_system());
   make_output_folder(options.output_folder);
+  if (names_an_output_file(options.output_folder, options.buffer_file, options.csv))
+    textrec::report(textrec::Failure::kFileSystem, "the buffer file " +
+                                                       shown_on_console(options.buffer_file) +
+                                                       " is an output file of this program");
   textrec::open_for_reading(kBufferChannel, options.buffer_file);
   const BufferFileHead head = read_buffer_file_head();
   if (progress) progress->set_total(head.entry_count);

@@ -37,16 +37,23 @@ void banner() {
   console_write({kBannerRule});
 }
 
-// Asks until a file of the typed name exists. The name is used whole, and a
-// slash in it is part of the name.
+// Asks until the typed name is that of an existing file that is not one of the
+// run's outputs. The name is used whole, and a slash in it is part of the name.
 std::string ask_buffer_file() {
   std::string buffer_file_name;
   for (;;) {
     console_write({" "});
     console_write({"  > Enter buffer file (output list)   : "});
     textrec::read_free(Source::Console(), {Target::FileName(&buffer_file_name)});
-    if (textrec::file_exists(buffer_file_name)) return buffer_file_name;
-    console_write({"  !! ", shown_on_console(trim_right(buffer_file_name)), " does not exist !!"});
+    const std::string shown = shown_on_console(trim_right(buffer_file_name));
+    if (!textrec::file_exists(buffer_file_name)) {
+      console_write({"  !! ", shown, " does not exist !!"});
+    } else if (names_an_output_file("", buffer_file_name, false)) {
+      // Its list would be emptied as the table is created.
+      console_write({"  !! ", shown, " is an output file of this program !!"});
+    } else {
+      return buffer_file_name;
+    }
     console_write({"   press Enter key to continue "});
   }
 }

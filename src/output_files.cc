@@ -16,6 +16,14 @@ std::string output_path(std::string_view folder, std::string_view file) {
   return path;
 }
 
+bool names_an_output_file(std::string_view folder, std::string_view name, bool csv) {
+  if (textrec::same_file(name, output_path(folder, kTableFileName))) return true;
+  if (csv && textrec::same_file(name, output_path(folder, kCsvFileName))) return true;
+  for (const PlotSeries& plot : kPlotSeries)
+    if (textrec::same_file(name, output_path(folder, plot.file))) return true;
+  return false;
+}
+
 void create_output_files(std::string_view folder, std::string_view series_title, CellChoice choice,
                          std::int32_t point_count, bool csv) {
   std::string title = textrec::blank_text(128);

@@ -17,6 +17,10 @@ namespace korvex {
 // The path of an output file in the folder ("" for the current folder).
 [[nodiscard]] std::string output_path(std::string_view folder, std::string_view file);
 
+// True when the name leads to one of the files create_output_files would
+// replace in the folder, so that reading it would read what the run destroys.
+[[nodiscard]] bool names_an_output_file(std::string_view folder, std::string_view name, bool csv);
+
 // Creates the table with its header on the table channel and the seven plot
 // files with their header and pattern blocks on theirs, and with `csv` the CSV
 // table with its header, in the folder, replacing older files of the same names.

@@ -55,6 +55,10 @@ bool file_exists(std::string_view name) {
   return !trimmed.empty() && runtime().file_system->exists(std::string(trimmed));
 }
 
+bool same_file(std::string_view a, std::string_view b) {
+  return runtime().file_system->same_file(std::string(trim_right(a)), std::string(trim_right(b)));
+}
+
 void open_for_reading(int channel, std::string_view name) {
   check_channel(channel);
   close_channel(channel);

@@ -16,6 +16,8 @@ namespace textrec {
 
 // True when a file of that name exists.
 [[nodiscard]] bool file_exists(std::string_view name);
+// True when both names, trailing blanks removed, lead to one existing file.
+[[nodiscard]] bool same_file(std::string_view a, std::string_view b);
 
 // Connects the named file for reading on the channel, closing what it held.
 void open_for_reading(int channel, std::string_view name);

@@ -120,6 +120,12 @@ class PosixFileSystem : public FileSystem {
   bool exists(const std::string& name) override {
     return usable_name(name) && ::access(name.c_str(), F_OK) == 0;
   }
+  bool same_file(const std::string& a, const std::string& b) override {
+    struct stat sa {};
+    struct stat sb {};
+    return usable_name(a) && usable_name(b) && ::stat(a.c_str(), &sa) == 0 &&
+           ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+  }
   Opened<ByteSource> open(const std::string& name) override {
     if (!usable_name(name)) return failed_open<ByteSource>(ENOENT);
     // Opened without waiting, so that a FIFO cannot hold the run at the open;

@@ -45,6 +45,8 @@ class FileSystem {
  public:
   virtual ~FileSystem() = default;
   [[nodiscard]] virtual bool exists(const std::string& name) = 0;
+  // True when both names lead to one existing file (one device and inode).
+  [[nodiscard]] virtual bool same_file(const std::string& a, const std::string& b) = 0;
   [[nodiscard]] virtual Opened<ByteSource> open(const std::string& name) = 0;
   // Creates the file empty, replacing one of that name.
   [[nodiscard]] virtual Opened<ByteSink> create(const std::string& name) = 0;

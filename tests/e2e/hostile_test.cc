@@ -77,3 +77,41 @@ TEST(Hostile, SecondRunInTheSameFolderIsRefused) {
 }
 
 }  // namespace
+
+namespace {
+
+// A buffer file that is one of the outputs, by any name, would be emptied as
+// the table is created: it is refused like a missing one, and asked for again.
+TEST(Hostile, BufferFileThatIsAnOutputIsRefused) {
+  const std::string list = "T\nh\n100K.out 100\n";
+  for (const std::string name : {"TK_parameters.xy", "./TK_volume.pgf", "link.lst"}) {
+    SCOPED_TRACE(name);
+    ScopedTempDir dir;
+    e2e::make_files(dir, {{"TK_parameters.xy", list},
+                          {"TK_volume.pgf", list},
+                          {"s.lst", list},
+                          {"100K.out", e2e::kDirax100K}});
+    ASSERT_EQ(0, ::symlink("TK_parameters.xy", dir.file("link.lst").c_str()));
+    const auto run = e2e::run_korvex(dir, e2e::answers(name + "\ns.lst"));
+    EXPECT_EQ(0, run.exit_status);
+    const Lines expected = e2e::join({e2e::banner(),
+                                      e2e::buffer_question(),
+                                      {"   !! " + name + " is an output file of this program !!",
+                                       "    press Enter key to continue "},
+                                      e2e::buffer_question()});
+    const Lines lines = testutil::split_lines(run.out);
+    ASSERT_GE(lines.size(), expected.size());
+    EXPECT_EQ(expected, Lines(lines.begin(), lines.begin() + static_cast<long>(expected.size())));
+  }
+  ScopedTempDir dir;
+  e2e::make_files(dir, {{"out/TK_parameters.xy", list}, {"100K.out", e2e::kDirax100K}});
+  const auto run = testutil::run_program({KORVEX_BIN, "-c1", "-o", "out", "out/TK_parameters.xy"},
+                                         dir.path(), "");
+  EXPECT_EQ(16, run.exit_status);
+  EXPECT_EQ(
+      " !! Severe error: the buffer file out/TK_parameters.xy is an output file of this program",
+      testutil::split_lines(run.err).at(0));
+  EXPECT_EQ(list, testutil::read_file(dir.file("out/TK_parameters.xy")));
+}
+
+}  // namespace

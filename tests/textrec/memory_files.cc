@@ -56,6 +56,10 @@ bool MemoryFileSystem::exists(const std::string& name) {
   return files.count(name) != 0 || refuse.count(name) != 0;
 }
 
+bool MemoryFileSystem::same_file(const std::string& a, const std::string& b) {
+  return a == b && files.count(a) != 0;
+}
+
 Opened<ByteSource> MemoryFileSystem::open(const std::string& name) {
   if (auto it = refuse.find(name); it != refuse.end()) return {nullptr, it->second, false};
   auto it = files.find(name);

@@ -18,6 +18,7 @@ class MemoryFileSystem : public FileSystem {
   std::map<std::string, std::string> fail_writes;
 
   bool exists(const std::string& name) override;
+  bool same_file(const std::string& a, const std::string& b) override;
   Opened<ByteSource> open(const std::string& name) override;
   Opened<ByteSink> create(const std::string& name) override;
 };
