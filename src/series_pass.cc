@@ -71,6 +71,7 @@ PassResult run_pass(const PassSettings& settings) {
       textrec::close_channel(kDiraxChannel);
     }
     if (settings.progress != nullptr) settings.progress->entry_done(result.entries);
+    textrec::end_if_interrupted();
   }
 }
 

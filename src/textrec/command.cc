@@ -10,6 +10,7 @@
 #include <cstring>
 #include <vector>
 
+#include "textrec/interrupt.h"
 #include "textrec/report.h"
 
 extern char** environ;
@@ -94,13 +95,18 @@ int run_command(std::string_view command, bool via_processor, bool wait) {
   const int err = comspec ? posix_spawnp(&pid, argv[0], nullptr, &attr, argv.data(), environ)
                           : posix_spawn(&pid, "/bin/sh", nullptr, &attr, argv.data(), environ);
   posix_spawnattr_destroy(&attr);
+  int interrupted = 0;
   if (err == 0 && wait) {
     int wstatus = 0;
     while (waitpid(pid, &wstatus, 0) < 0 && errno == EINTR) {
+      // A run asked to end takes the command with it, rather than leave it
+      // behind reading the terminal.
+      if (interrupted == 0 && (interrupted = pending_interrupt()) != 0) kill(pid, SIGTERM);
     }
   }
   sigaction(SIGINT, &old_int, nullptr);
   sigaction(SIGQUIT, &old_quit, nullptr);
+  end_if_interrupted();
   // A program named by COMSPEC that cannot be started is not reported; the
   // platform's own command service failing is.
   if (err != 0 && !comspec)

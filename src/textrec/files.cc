@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "textrec/interrupt.h"
+
 namespace textrec {
 namespace {
 
@@ -45,6 +47,8 @@ class FdSource : public ByteSource {
         error_ = system_error(errno);
         return -1;
       }
+      // A wait for the console broken off by a signal that ends the run.
+      end_if_interrupted();
     }
   }
   bool rewind() override {

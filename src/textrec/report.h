@@ -20,6 +20,7 @@ inline constexpr int kExitEnded = 16;
 // Thrown to end the run by a failure; main hands it to end_run().
 struct RunEnded {
   int exit_status;
+  int signal = 0;  // the signal that interrupted the run, or 0
 };
 
 enum class Failure {

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "textrec/interrupt.h"
 #include "textrec/runtime.h"
 
 namespace textrec {
@@ -51,6 +52,7 @@ void install(std::unique_ptr<ByteSource> console_in, std::unique_ptr<ByteSink> c
 void install_posix() {
   // A console that goes away must not kill the run before its files are closed.
   signal(SIGPIPE, SIG_IGN);
+  catch_interrupts();
   install(stdin_source(), stdout_sink(), posix_file_system());
 }
 
@@ -63,6 +65,11 @@ int end_run(const RunEnded& ended) {
       console_line(" !! Severe error: cannot write " + label + ": " + *failure);
       status = kExitEnded;
     }
+  }
+  if (ended.signal != 0) {
+    console_line(std::string(" !! Execution interrupted by ") + signal_name(ended.signal) +
+                 ": the output files are incomplete");
+    raise_again(ended.signal);
   }
   return status;
 }

@@ -18,6 +18,7 @@
 #include "textrec/command.h"
 #include "textrec/edit.h"
 #include "textrec/freeform.h"
+#include "textrec/interrupt.h"
 #include "textrec/reads.h"
 #include "textrec/records.h"
 #include "textrec/report.h"
