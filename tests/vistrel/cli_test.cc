@@ -179,8 +179,12 @@ TEST(Vistrel, MissingOrMalformedFileIsExit1WithAMessage) {
   };
   for (const Case& c :
        {Case{"TK_cell_b.pgf", "vistrel: TK_cell_b.pgf: cannot open the file: No such"},
-        Case{"bad.pgf", "vistrel: bad.pgf, line 14: data row |200.00"}}) {
-    const auto r = run_program({VISTREL_BIN, c.file}, dir.path(), "\n");
+        Case{"bad.pgf", "vistrel: bad.pgf, line 14: data row |200.00"},
+        Case{"/dev/zero", "vistrel: /dev/zero: the file is larger than 256 MiB"}}) {
+    // Bounded memory, so that a runaway read shows as a failure.
+    const auto r =
+        run_program({"/bin/sh", "-c", "ulimit -v 1500000; exec \"$0\" \"$1\"", VISTREL_BIN, c.file},
+                    dir.path(), "\n");
     EXPECT_EQ(1, r.exit_status) << c.file;
     EXPECT_TRUE(has(r.err, c.message)) << r.err;
     EXPECT_FALSE(testutil::file_exists(dir.file("bad.svg")));

@@ -15,6 +15,10 @@ namespace vistrel {
 
 namespace {
 
+// Far beyond any series (a row takes 28 bytes): a bound on the memory a
+// wrong file, such as /dev/zero, can take.
+constexpr std::size_t kMostFileBytes = std::size_t{256} << 20;
+
 // A field as read: a number, the overflow form, or neither.
 enum class FieldKind { kNumber, kOverflow, kBad };
 
@@ -212,6 +216,10 @@ Expected<PgfFile> read_pgf_file(const std::string& path) {
     const ssize_t n = read(fd, buf, sizeof buf);
     if (n > 0) {
       bytes.append(buf, static_cast<std::size_t>(n));
+      if (bytes.size() > kMostFileBytes) {
+        close(fd);
+        return Error{0, "the file is larger than 256 MiB: not a korvex plot file"};
+      }
     } else if (n == 0) {
       break;
     } else if (errno != EINTR) {

@@ -53,7 +53,8 @@ struct PgfFile {
 // "PATH: MESSAGE" for line 0; the path cleaned for the console (printable).
 [[nodiscard]] std::string describe_error(std::string_view path, const Error& error);
 
-// Reads the plot file at `path`; a file that cannot be read is an error of line 0.
+// Reads the plot file at `path`; a file that cannot be read, or that holds
+// more than 256 MiB, is an error of line 0.
 [[nodiscard]] Expected<PgfFile> read_pgf_file(const std::string& path);
 
 }  // namespace vistrel

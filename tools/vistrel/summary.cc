@@ -40,7 +40,7 @@ std::string scientific(double value, int decimals) {
 }
 
 std::string scientific_with_power(double value, int decimals) {
-  const std::string plain = scientific(value, decimals);
+  std::string plain = scientific(value, decimals);
   const auto e = plain.find('e');
   if (e == std::string::npos) return plain;  // inf or nan
   static constexpr const char* kSuperscript[] = {"\u2070", "\u00B9", "\u00B2", "\u00B3", "\u2074",
