@@ -63,7 +63,10 @@ int run_command(std::string_view command, bool via_processor, bool wait) {
   if (comspec) {
     words = command_words(processor_command_line(comspec, command));
   } else {
-    words = {"sh", "-c", std::string(command)};
+    // The shell gives its process to the command (the program's commands are
+    // single commands), so that the process waited for, and sent SIGTERM when
+    // the run is interrupted, is the command itself.
+    words = {"sh", "-c", "exec " + std::string(command)};
   }
   if (words.empty()) return 0;
   std::vector<char*> argv;

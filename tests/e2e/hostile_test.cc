@@ -4,8 +4,10 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <string>
 
 #include "e2e/e2e_util.h"
@@ -112,6 +114,85 @@ TEST(Hostile, BufferFileThatIsAnOutputIsRefused) {
       " !! Severe error: the buffer file out/TK_parameters.xy is an output file of this program",
       testutil::split_lines(run.err).at(0));
   EXPECT_EQ(list, testutil::read_file(dir.file("out/TK_parameters.xy")));
+}
+
+}  // namespace
+
+namespace {
+
+// The shell line that runs korvex with `seconds` of open, silent console input
+// before it ends, and sends it SIGTERM after `after` seconds.
+std::vector<std::string> terminated_after(const std::string& after, const std::string& typed,
+                                          const std::string& args = "") {
+  return {"/bin/sh", "-c",
+          "{ printf '" + typed + "'; sleep 1.5; } | exec timeout --preserve-status -s TERM " +
+              after + " " KORVEX_BIN " " + args};
+}
+
+bool every_row_whole(const std::string& table, std::size_t* rows) {
+  const Lines lines = testutil::split_lines(table);
+  *rows = 0;
+  for (const std::string& line : lines) {
+    if (line.starts_with("!")) continue;
+    if (line.size() != 110 || !line.ends_with('\r')) return false;
+    ++*rows;
+  }
+  return table.ends_with("\r\n");
+}
+
+// SIGTERM ends the run in order: what the files hold is written out, the user
+// is told, and the shell sees the signal.
+TEST(Hostile, InterruptedRunsWriteOutTheirFilesAndEndByTheSignal) {
+  if (!testutil::file_exists("/usr/bin/timeout")) GTEST_SKIP() << "no timeout(1) here";
+  const std::string told = " !! Execution interrupted by SIGTERM: the output files are incomplete";
+  {
+    // Waiting at the first plot offer: the pass is done and the table whole.
+    ScopedTempDir dir;
+    e2e::make_files(dir, {{"s.lst", "T\nh\n100K.out 100\n"}, {"100K.out", e2e::kDirax100K}});
+    const auto run = testutil::run_program(terminated_after("0.5", "s.lst\\n1\\n"), dir.path(), "");
+    EXPECT_EQ(128 + 15, run.exit_status);
+    EXPECT_TRUE(run.out.ends_with(told + "\n")) << run.out;
+    std::size_t rows = 0;
+    EXPECT_TRUE(every_row_whole(testutil::read_file(dir.file("TK_parameters.xy")), &rows));
+    EXPECT_EQ(1U, rows);
+  }
+  {
+    // While the viewer runs: it is ended too, not left reading the terminal.
+    ScopedTempDir dir;
+    e2e::make_files(dir, {{"s.lst", "T\nh\n100K.out 100\n"},
+                          {"100K.out", e2e::kDirax100K},
+                          {"bin/vistrel", "#!/bin/sh\necho $$ > viewer.pid\nexec sleep 30\n"}});
+    ASSERT_EQ(0, ::chmod(dir.file("bin/vistrel").c_str(), 0755));
+    const char* path = std::getenv("PATH");
+    const auto run = testutil::run_program(
+        terminated_after("0.5", "s.lst\\n1\\ny\\n"), dir.path(), "",
+        {{"COMSPEC", ""}, {"PATH", dir.file("bin") + ":" + (path ? path : "/bin")}});
+    EXPECT_EQ(128 + 15, run.exit_status);
+    EXPECT_TRUE(run.out.ends_with(told + "\n")) << run.out;
+    const int viewer = std::atoi(testutil::read_file(dir.file("viewer.pid")).c_str());
+    ASSERT_LT(0, viewer);
+    // Ended; its parent gone, it may stand as a zombie a moment before it is reaped.
+    for (int wait = 0; wait < 40 && ::kill(viewer, 0) == 0; ++wait) ::usleep(50000);
+    EXPECT_NE(0, ::kill(viewer, 0)) << "the viewer is still running";
+  }
+  {
+    // In the middle of a long pass: every row written is whole, and every plot
+    // file holds as many points as the table rows.
+    ScopedTempDir dir;
+    std::string list = "Long\nh\n";
+    for (int i = 0; i < 400000; ++i) list += "100K.out 100\n";
+    e2e::make_files(dir, {{"s.lst", list}, {"100K.out", e2e::kDirax100K}});
+    const auto run =
+        testutil::run_program(terminated_after("0.3", "", "-c 1 s.lst"), dir.path(), "");
+    EXPECT_EQ(128 + 15, run.exit_status);
+    EXPECT_EQ(told, testutil::split_lines(run.err).back());
+    std::size_t rows = 0;
+    EXPECT_TRUE(every_row_whole(testutil::read_file(dir.file("TK_parameters.xy")), &rows));
+    EXPECT_LT(0U, rows);
+    EXPECT_GT(400000U, rows);
+    const Lines points = testutil::split_lines(testutil::read_file(dir.file("TK_volume.pgf")));
+    EXPECT_EQ(rows + 12, points.size());
+  }
 }
 
 }  // namespace
