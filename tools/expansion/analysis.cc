@@ -103,8 +103,10 @@ std::variant<Analysis, AnalysisError> analyse(const std::vector<double>& tempera
   // the reference.
   std::vector<PrincipalAxes> axes(n);
   for (std::size_t i = 0; i < n; ++i) {
-    axes[i] =
-        principal_axes(strain_tensor(deformation_gradient(bases[reference], bases[i]), measure));
+    // The reference cell's own F is I exactly, not B * B^-1 with its rounding.
+    const Eigen::Matrix3d f = i == reference ? Eigen::Matrix3d::Identity()
+                                             : deformation_gradient(bases[reference], bases[i]);
+    axes[i] = principal_axes(strain_tensor(f, measure));
   }
   const std::size_t guide_point = reference == 0 ? 1 : 0;
   const Eigen::Matrix3d guide = axes[guide_point].vectors;

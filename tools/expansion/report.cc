@@ -23,12 +23,18 @@ constexpr double kMega = 1e6;  // 1/K to MK^-1
   return text;
 }
 
+// The value, or 0 when it would show as zero with `decimals` decimals, so that
+// rounding noise is neither written "-0.000" nor taken for a negative value.
+double shown(double value, int decimals) {
+  return std::fabs(value) < 0.5 * std::pow(10.0, -decimals) ? 0.0 : value;
+}
+
 std::string axis_name(std::size_t k) {
   return "X" + std::to_string(k + 1);
 }
 
 std::string uvw_text(const Eigen::Vector3d& uvw) {
-  return format("[%.4f %.4f %.4f]", uvw(0), uvw(1), uvw(2));
+  return format("[%.4f %.4f %.4f]", shown(uvw(0), 4), shown(uvw(1), 4), shown(uvw(2), 4));
 }
 
 std::string json_array(const std::vector<double>& values, double factor = 1) {
@@ -66,7 +72,7 @@ std::string json_string(std::string_view text) {
 std::string negative_span(const Analysis& an, const std::vector<Estimate>& at) {
   double lo = INFINITY, hi = -INFINITY;
   for (std::size_t i = 0; i < at.size(); ++i) {
-    if (at[i].value < 0) {
+    if (shown(at[i].value * kMega, 3) < 0) {
       lo = std::min(lo, an.temperatures[i]);
       hi = std::max(hi, an.temperatures[i]);
     }
@@ -112,16 +118,18 @@ std::string text_report(const Analysis& an, const Source& source) {
   for (std::size_t k = 0; k < 3; ++k) {
     const AxisResult& x = an.axes[k];
     s += format(" %-4s %14.3f %10.3f   %7.4f %7.4f %7.4f   %8.2f %7.2f %7.2f\n",
-                axis_name(k).c_str(), x.alpha.value * kMega, x.alpha.su * kMega, x.uvw(0), x.uvw(1),
-                x.uvw(2), x.angles[0], x.angles[1], x.angles[2]);
+                axis_name(k).c_str(), shown(x.alpha.value * kMega, 3), x.alpha.su * kMega,
+                shown(x.uvw(0), 4), shown(x.uvw(1), 4), shown(x.uvw(2), 4), x.angles[0],
+                x.angles[1], x.angles[2]);
   }
-  s += format(" %-4s %14.3f %10.3f\n", "V", an.volume.alpha.value * kMega,
+  s += format(" %-4s %14.3f %10.3f\n", "V", shown(an.volume.alpha.value * kMega, 3),
               an.volume.alpha.su * kMega);
   s += "\n";
   const AxisResult& least = an.axes[0];
   const AxisResult& most = an.axes[2];
   s += " Greatest expansion along X3 " + uvw_text(most.uvw) + "; least" +
-       (least.alpha.value < 0 ? " (negative)" : "") + " along X1 " + uvw_text(least.uvw) + ".\n";
+       (shown(least.alpha.value * kMega, 3) < 0 ? " (negative)" : "") + " along X1 " +
+       uvw_text(least.uvw) + ".\n";
   for (std::size_t k = 0; k < 3; ++k) {
     const std::string span = negative_span(an, an.axes[k].alpha_at);
     if (span.empty()) continue;
@@ -142,9 +150,10 @@ std::string text_report(const Analysis& an, const Source& source) {
     for (std::size_t i = 0; i < n; ++i) {
       s += format(" %7.2f", an.temperatures[i]);
       for (const AxisResult& x : an.axes) {
-        s += format(" %10.3f (%6.3f)", x.alpha_at[i].value * kMega, x.alpha_at[i].su * kMega);
+        s += format(" %10.3f (%6.3f)", shown(x.alpha_at[i].value * kMega, 3),
+                    x.alpha_at[i].su * kMega);
       }
-      s += format(" %10.3f (%6.3f)\n", an.volume.alpha_at[i].value * kMega,
+      s += format(" %10.3f (%6.3f)\n", shown(an.volume.alpha_at[i].value * kMega, 3),
                   an.volume.alpha_at[i].su * kMega);
     }
   }
