@@ -99,16 +99,23 @@ std::variant<Analysis, AnalysisError> analyse(const std::vector<double>& tempera
   out.direction_point = out.median;
   if (out.median == reference) out.direction_point = out.median + 1 < n ? out.median + 1 : 0;
 
-  // Every point's principal axes, ordered like those of the first point after
-  // the reference.
+  // Every point's principal axes, ordered like those of the point that
+  // strains most: in a dense series the second point's strain is mostly the
+  // rounding of the table, and its axes would be noise.
   std::vector<PrincipalAxes> axes(n);
+  std::size_t guide_point = reference == 0 ? 1 : 0;
+  double largest = -1;
   for (std::size_t i = 0; i < n; ++i) {
     // The reference cell's own F is I exactly, not B * B^-1 with its rounding.
     const Eigen::Matrix3d f = i == reference ? Eigen::Matrix3d::Identity()
                                              : deformation_gradient(bases[reference], bases[i]);
-    axes[i] = principal_axes(strain_tensor(f, measure));
+    const Eigen::Matrix3d strain = strain_tensor(f, measure);
+    axes[i] = principal_axes(strain);
+    if (const double size = strain.norm(); size > largest) {
+      largest = size;
+      guide_point = i;
+    }
   }
-  const std::size_t guide_point = reference == 0 ? 1 : 0;
   const Eigen::Matrix3d guide = axes[guide_point].vectors;
   for (PrincipalAxes& a : axes) a = order_like(a, guide);
 
