@@ -27,6 +27,7 @@ const StrainMeasure kMeasures[] = {{false, true}, {true, true}, {false, false}, 
 
 std::vector<double> temperatures(int n) {
   std::vector<double> t;
+  t.reserve(static_cast<std::size_t>(n));
   for (int i = 0; i < n; ++i) t.push_back(100 + 25.0 * i);
   return t;
 }
@@ -41,6 +42,7 @@ Analysis run(const std::vector<double>& t, const std::vector<Eigen::Matrix3d>& b
 std::vector<Eigen::Matrix3d> bases_of(const std::vector<double>& t,
                                       const std::function<Cell(double)>& cell_at) {
   std::vector<Eigen::Matrix3d> b;
+  b.reserve(t.size());
   for (const double x : t) b.push_back(expansion::basis(cell_at(x)));
   return b;
 }
@@ -133,6 +135,7 @@ TEST(Analysis, MonoclinicAxesTurnInTheAcPlaneAndDoNotDependOnTheFrame) {
   const Eigen::Matrix3d turn =
       (Eigen::AngleAxisd(0.7, Eigen::Vector3d(1, 2, 3).normalized())).toRotationMatrix();
   std::vector<Eigen::Matrix3d> turned;
+  turned.reserve(bases.size());
   for (const auto& b : bases) turned.push_back(turn * b);
   // Relabelled: a' = c, b' = a, c' = b (alpha' = beta), so [u v w] = [v' w' u'].
   const auto relabelled = bases_of(t, [](double x) {

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <numbers>
 
+#include "expansion/report.h"
 #include "vistrel/svg_chart.h"
 
 namespace expansion {
@@ -33,12 +34,6 @@ constexpr const char* kStyle =
     ".axis-name { font-style: italic; font-weight: bold; }\n"
     "</style>\n";
 
-std::string format(const char* fmt, double a, double b = 0, double c = 0, double d = 0) {
-  char text[160];
-  std::snprintf(text, sizeof text, fmt, a, b, c, d);
-  return text;
-}
-
 std::string polyline(const std::string& cls, const std::vector<std::pair<double, double>>& xy) {
   std::string s = "<polyline class=\"" + cls + "\" points=\"";
   for (std::size_t i = 0; i < xy.size(); ++i) {
@@ -51,8 +46,8 @@ std::string polyline(const std::string& cls, const std::vector<std::pair<double,
 std::string axis_label(const Analysis& an, std::size_t k) {
   const AxisResult& x = an.axes[k];
   return "X" + std::to_string(k + 1) +
-         format(" [%.3f %.3f %.3f]  %.2f MK\u207b\u00b9", x.uvw(0), x.uvw(1), x.uvw(2),
-                x.alpha.value * 1e6);
+         format_text(" [%.3f %.3f %.3f]  %.2f MK\u207b\u00b9", x.uvw(0), x.uvw(1), x.uvw(2),
+                     x.alpha.value * 1e6);
 }
 
 std::string subtitle(const Analysis& an, std::string_view source) {
@@ -117,8 +112,8 @@ std::string volume_picture(const Analysis& an, std::string_view source) {
   s += svg_text("title", f.layout.width / 2, 30, "middle", title);
   s += svg_text("subtitle", f.frame_left, 56, "start", subtitle(an, source));
   s += svg_text("key", f.frame_right, 56, "end",
-                format("alpha_V = %.2f(%.2f) MK\u207b\u00b9", an.volume.alpha.value * 1e6,
-                       an.volume.alpha.su * 1e6));
+                format_text("alpha_V = %.2f(%.2f) MK\u207b\u00b9", an.volume.alpha.value * 1e6,
+                            an.volume.alpha.su * 1e6));
   s += vistrel::svg_chart_frame(f, "Temperature (K)", "Volume (\u00c5\u00b3)");
   s += series_marks(f, an.temperatures, an.volume.values, an.volume.fit, 1, "s0");
   return s + vistrel::svg_close();
@@ -200,9 +195,9 @@ std::string indicatrix_picture(const Analysis& an, std::string_view source) {
   s += svg_text("key", 76, ky, "start", "alpha > 0");
   s += svg_line("negative", 170, ky - 4, 200, ky - 4);
   s += svg_text("key", 206, ky, "start", "alpha < 0 (|alpha| drawn)");
-  s += svg_text(
-      "key", 400, ky, "start",
-      format("grey circle: %.2f MK\u207b\u00b9; a, b, c: crystal axes projected", largest * 1e6));
+  s += svg_text("key", 400, ky, "start",
+                format_text("grey circle: %.2f MK\u207b\u00b9; a, b, c: crystal axes projected",
+                            largest * 1e6));
   for (std::size_t k = 0; k < 3; ++k) {
     s += svg_text("footnote", 40 + 300 * static_cast<double>(k), ky + 22, "start",
                   axis_label(an, k));

@@ -70,11 +70,11 @@ int usage_error(const std::string& message) {
   return 2;
 }
 
-std::optional<double> parse_kelvin(const char* text) {
+std::optional<double> parse_kelvin(const std::string& text) {
   char* end = nullptr;
   errno = 0;
-  const double v = std::strtod(text, &end);
-  if (end == text || *end != '\0' || errno != 0) return std::nullopt;
+  const double v = std::strtod(text.c_str(), &end);
+  if (end == text.c_str() || *end != '\0' || errno != 0) return std::nullopt;
   return v;
 }
 
@@ -185,7 +185,7 @@ int main(int argc, char** argv) {
         opt.measure.finite = false;
         break;
       case kReference:
-        opt.reference = parse_kelvin(optarg);
+        opt.reference = parse_kelvin(std::string(arg));
         if (!opt.reference)
           return usage_error("--reference needs a temperature in kelvin, not '" + std::string(arg) +
                              "'");

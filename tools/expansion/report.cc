@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <cstdarg>
 #include <cstdio>
 
 #include "vistrel/printable.h"
@@ -13,15 +12,6 @@ namespace expansion {
 namespace {
 
 constexpr double kMega = 1e6;  // 1/K to MK^-1
-
-[[gnu::format(printf, 1, 2)]] std::string format(const char* fmt, ...) {
-  char text[512];
-  va_list args;
-  va_start(args, fmt);
-  std::vsnprintf(text, sizeof text, fmt, args);
-  va_end(args);
-  return text;
-}
 
 // The value, or 0 when it would show as zero with `decimals` decimals, so that
 // rounding noise is neither written "-0.000" nor taken for a negative value.
@@ -34,7 +24,7 @@ std::string axis_name(std::size_t k) {
 }
 
 std::string uvw_text(const Eigen::Vector3d& uvw) {
-  return format("[%.4f %.4f %.4f]", shown(uvw(0), 4), shown(uvw(1), 4), shown(uvw(2), 4));
+  return format_text("[%.4f %.4f %.4f]", shown(uvw(0), 4), shown(uvw(1), 4), shown(uvw(2), 4));
 }
 
 std::string json_array(const std::vector<double>& values, double factor = 1) {
@@ -60,7 +50,7 @@ std::string json_string(std::string_view text) {
       s += '\\';
       s += c;
     } else if (static_cast<unsigned char>(c) < 0x20) {
-      s += format("\\u%04x", static_cast<unsigned>(c));
+      s += format_text("\\u%04x", static_cast<unsigned>(c));
     } else {
       s += c;
     }
@@ -78,8 +68,8 @@ std::string negative_span(const Analysis& an, const std::vector<Estimate>& at) {
     }
   }
   if (lo > hi) return "";
-  if (lo == hi) return format("at %.2f K", lo);
-  return format("between %.2f K and %.2f K", lo, hi);
+  if (lo == hi) return format_text("at %.2f K", lo);
+  return format_text("between %.2f K and %.2f K", lo, hi);
 }
 
 }  // namespace
@@ -97,33 +87,33 @@ std::string text_report(const Analysis& an, const Source& source) {
   const double median_t = an.temperatures[an.median];
   std::string s;
   s += " Principal thermal expansion of " + vistrel::printable(source.name, false) + "\n";
-  s += format(" Points     : %zu, %.2f K to %.2f K, reference point %.2f K (row %zu)\n", n, *lo,
-              *hi, an.temperatures[an.reference], an.reference + 1);
+  s += format_text(" Points     : %zu, %.2f K to %.2f K, reference point %.2f K (row %zu)\n", n,
+                   *lo, *hi, an.temperatures[an.reference], an.reference + 1);
   if (!source.skipped_lines.empty()) {
-    s += format(" Skipped    : %zu row%s in overflow form (line", source.skipped_lines.size(),
-                source.skipped_lines.size() == 1 ? "" : "s");
-    for (const int l : source.skipped_lines) s += format(" %d", l);
+    s += format_text(" Skipped    : %zu row%s in overflow form (line", source.skipped_lines.size(),
+                     source.skipped_lines.size() == 1 ? "" : "s");
+    for (const int l : source.skipped_lines) s += format_text(" %d", l);
     s += ")\n";
   }
   s += " Strain     : " + measure_name(an.measure) + "\n";
   s += std::string(" Fit        : ") + fit_name(an.degree) +
        " in T, least squares; standard errors HC0 (heteroscedasticity-consistent)\n";
-  s += format(" Directions : at the median point, %.2f K (row %zu)",
-              an.temperatures[an.direction_point], an.direction_point + 1);
+  s += format_text(" Directions : at the median point, %.2f K (row %zu)",
+                   an.temperatures[an.direction_point], an.direction_point + 1);
   s += an.direction_point != an.median ? ", next to the median point, which is the reference\n"
                                        : "\n";
   s += "\n";
-  if (!line) s += format(" Coefficients at the median temperature, %.2f K\n", median_t);
+  if (!line) s += format_text(" Coefficients at the median temperature, %.2f K\n", median_t);
   s += " Axis   alpha(MK^-1)  su(MK^-1)     u       v       w     angle to a     b      c\n";
   for (std::size_t k = 0; k < 3; ++k) {
     const AxisResult& x = an.axes[k];
-    s += format(" %-4s %14.3f %10.3f   %7.4f %7.4f %7.4f   %8.2f %7.2f %7.2f\n",
-                axis_name(k).c_str(), shown(x.alpha.value * kMega, 3), x.alpha.su * kMega,
-                shown(x.uvw(0), 4), shown(x.uvw(1), 4), shown(x.uvw(2), 4), x.angles[0],
-                x.angles[1], x.angles[2]);
+    s += format_text(" %-4s %14.3f %10.3f   %7.4f %7.4f %7.4f   %8.2f %7.2f %7.2f\n",
+                     axis_name(k).c_str(), shown(x.alpha.value * kMega, 3), x.alpha.su * kMega,
+                     shown(x.uvw(0), 4), shown(x.uvw(1), 4), shown(x.uvw(2), 4), x.angles[0],
+                     x.angles[1], x.angles[2]);
   }
-  s += format(" %-4s %14.3f %10.3f\n", "V", shown(an.volume.alpha.value * kMega, 3),
-              an.volume.alpha.su * kMega);
+  s += format_text(" %-4s %14.3f %10.3f\n", "V", shown(an.volume.alpha.value * kMega, 3),
+                   an.volume.alpha.su * kMega);
   s += "\n";
   const AxisResult& least = an.axes[0];
   const AxisResult& most = an.axes[2];
@@ -134,9 +124,9 @@ std::string text_report(const Analysis& an, const Source& source) {
     const std::string span = negative_span(an, an.axes[k].alpha_at);
     if (span.empty()) continue;
     if (line) {
-      s +=
-          format(" NEGATIVE THERMAL EXPANSION along %s: alpha = %.3f MK^-1 (su %.3f).\n",
-                 axis_name(k).c_str(), an.axes[k].alpha.value * kMega, an.axes[k].alpha.su * kMega);
+      s += format_text(" NEGATIVE THERMAL EXPANSION along %s: alpha = %.3f MK^-1 (su %.3f).\n",
+                       axis_name(k).c_str(), an.axes[k].alpha.value * kMega,
+                       an.axes[k].alpha.su * kMega);
     } else {
       s += " NEGATIVE THERMAL EXPANSION along " + axis_name(k) + " " + span + ".\n";
     }
@@ -148,13 +138,13 @@ std::string text_report(const Analysis& an, const Source& source) {
     s += "\n Coefficients at each temperature, MK^-1 (su)\n";
     s += "    T(K)            X1                  X2                  X3                  V\n";
     for (std::size_t i = 0; i < n; ++i) {
-      s += format(" %7.2f", an.temperatures[i]);
+      s += format_text(" %7.2f", an.temperatures[i]);
       for (const AxisResult& x : an.axes) {
-        s += format(" %10.3f (%6.3f)", shown(x.alpha_at[i].value * kMega, 3),
-                    x.alpha_at[i].su * kMega);
+        s += format_text(" %10.3f (%6.3f)", shown(x.alpha_at[i].value * kMega, 3),
+                         x.alpha_at[i].su * kMega);
       }
-      s += format(" %10.3f (%6.3f)\n", shown(an.volume.alpha_at[i].value * kMega, 3),
-                  an.volume.alpha_at[i].su * kMega);
+      s += format_text(" %10.3f (%6.3f)\n", shown(an.volume.alpha_at[i].value * kMega, 3),
+                       an.volume.alpha_at[i].su * kMega);
     }
   }
   return s;

@@ -7,6 +7,7 @@
 // the median temperature).
 #pragma once
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,15 @@ struct Source {
 // row per quantity with T_K empty; a polynomial one row per quantity and
 // temperature.
 [[nodiscard]] std::string csv_report(const Analysis& analysis);
+
+// printf into a string of at most 511 bytes, for the lines and labels of the
+// report and the pictures.
+template <class... Args>
+[[nodiscard]] std::string format_text(const char* fmt, Args... args) {
+  char text[512];
+  std::snprintf(text, sizeof text, fmt, args...);
+  return text;
+}
 
 // The shortest text that reads back as the same double.
 [[nodiscard]] std::string shortest(double value);
