@@ -64,8 +64,8 @@ const char* fit_name(int degree) {
   return degree == 3 ? "cubic" : degree == 2 ? "quadratic" : "linear";
 }
 
-std::variant<std::size_t, AnalysisError> find_reference(const std::vector<double>& temperatures,
-                                                        double kelvin) {
+vistrel::Expected<std::size_t> find_reference(const std::vector<double>& temperatures,
+                                              double kelvin) {
   for (std::size_t i = 0; i < temperatures.size(); ++i) {
     if (std::fabs(temperatures[i] - kelvin) <= 0.005) return i;
   }
@@ -74,21 +74,21 @@ std::variant<std::size_t, AnalysisError> find_reference(const std::vector<double
     const auto [lo, hi] = std::minmax_element(temperatures.begin(), temperatures.end());
     message += " (the series runs from " + kelvin_text(*lo) + " to " + kelvin_text(*hi) + ")";
   }
-  return AnalysisError{message};
+  return vistrel::Error{0, message};
 }
 
-std::variant<Analysis, AnalysisError> analyse(const std::vector<double>& temperatures,
-                                              const std::vector<Eigen::Matrix3d>& bases,
-                                              std::size_t reference, StrainMeasure measure,
-                                              int degree) {
+vistrel::Expected<Analysis> analyse(const std::vector<double>& temperatures,
+                                    const std::vector<Eigen::Matrix3d>& bases,
+                                    std::size_t reference, StrainMeasure measure, int degree) {
   const std::size_t n = temperatures.size();
   if (n < 3) {
-    return AnalysisError{"at least 3 points are needed; the series holds " + std::to_string(n)};
+    return vistrel::Error{0, "at least 3 points are needed; the series holds " + std::to_string(n)};
   }
   if (const int distinct = distinct_count(temperatures); distinct < degree + 1) {
-    return AnalysisError{"the points lie at " + std::to_string(distinct) + " distinct temperature" +
-                         (distinct == 1 ? "" : "s") + "; a " + fit_name(degree) +
-                         " fit needs at least " + std::to_string(degree + 1)};
+    return vistrel::Error{0, "the points lie at " + std::to_string(distinct) +
+                                 " distinct temperature" + (distinct == 1 ? "" : "s") + "; a " +
+                                 fit_name(degree) + " fit needs at least " +
+                                 std::to_string(degree + 1)};
   }
   Analysis out;
   out.measure = measure;

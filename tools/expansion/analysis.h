@@ -13,11 +13,11 @@
 #include <array>
 #include <cstddef>
 #include <string>
-#include <variant>
 #include <vector>
 
 #include "expansion/poly_fit.h"
 #include "expansion/strain.h"
+#include "vistrel/expected.h"
 
 namespace expansion {
 
@@ -51,20 +51,17 @@ struct Analysis {
   Eigen::Matrix3d crystal_axes;  // columns: unit a, b, c in the frame of the directions
 };
 
-struct AnalysisError {
-  std::string message;
-};
-
 // The index of the first point at `kelvin` (to within the table's 0.005 K).
-[[nodiscard]] std::variant<std::size_t, AnalysisError> find_reference(
-    const std::vector<double>& temperatures, double kelvin);
+[[nodiscard]] vistrel::Expected<std::size_t> find_reference(const std::vector<double>& temperatures,
+                                                            double kelvin);
 
 // The analysis of the cells with the given bases (basis.h) at the given
 // temperatures. Fails for fewer than three points, or fewer distinct
 // temperatures than the polynomial needs.
-[[nodiscard]] std::variant<Analysis, AnalysisError> analyse(
-    const std::vector<double>& temperatures, const std::vector<Eigen::Matrix3d>& bases,
-    std::size_t reference, StrainMeasure measure, int degree);
+[[nodiscard]] vistrel::Expected<Analysis> analyse(const std::vector<double>& temperatures,
+                                                  const std::vector<Eigen::Matrix3d>& bases,
+                                                  std::size_t reference, StrainMeasure measure,
+                                                  int degree);
 
 // "linear", "quadratic", "cubic".
 [[nodiscard]] const char* fit_name(int degree);

@@ -17,7 +17,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <variant>
 #include <vector>
 
 #include "expansion/analysis.h"
@@ -81,13 +80,14 @@ std::optional<double> parse_kelvin(const std::string& text) {
 int run(const Options& opt) {
   const std::string shown = vistrel::printable(opt.file, false);
   const auto read = expansion::read_series_file(opt.file);
-  if (const auto* err = std::get_if<expansion::ReadError>(&read)) {
-    const std::string where = err->line > 0 ? shown + ", line " + std::to_string(err->line) : shown;
+  if (!read) {
+    const vistrel::Error& err = read.error();
+    const std::string where = err.line > 0 ? shown + ", line " + std::to_string(err.line) : shown;
     std::fprintf(stderr, "korvex-expansion: %s: %s\n", where.c_str(),
-                 vistrel::printable(err->message, false).c_str());
+                 vistrel::printable(err.message, false).c_str());
     return 1;
   }
-  const expansion::Series& series = std::get<expansion::Series>(read);
+  const expansion::Series& series = *read;
   expansion::Source source{opt.file, {}};
   for (const expansion::SkippedRow& s : series.skipped) {
     std::fprintf(stderr, "korvex-expansion: %s, line %d: row skipped: %s\n", shown.c_str(), s.line,
@@ -103,18 +103,20 @@ int run(const Options& opt) {
   std::size_t reference = 0;
   if (opt.reference) {
     const auto found = expansion::find_reference(temperatures, *opt.reference);
-    if (const auto* err = std::get_if<expansion::AnalysisError>(&found)) {
-      std::fprintf(stderr, "korvex-expansion: %s: %s\n", shown.c_str(), err->message.c_str());
+    if (!found) {
+      std::fprintf(stderr, "korvex-expansion: %s: %s\n", shown.c_str(),
+                   found.error().message.c_str());
       return 1;
     }
-    reference = std::get<std::size_t>(found);
+    reference = *found;
   }
   const auto result = expansion::analyse(temperatures, bases, reference, opt.measure, opt.degree);
-  if (const auto* err = std::get_if<expansion::AnalysisError>(&result)) {
-    std::fprintf(stderr, "korvex-expansion: %s: %s\n", shown.c_str(), err->message.c_str());
+  if (!result) {
+    std::fprintf(stderr, "korvex-expansion: %s: %s\n", shown.c_str(),
+                 result.error().message.c_str());
     return 1;
   }
-  const expansion::Analysis& analysis = std::get<expansion::Analysis>(result);
+  const expansion::Analysis& analysis = *result;
 
   std::string out;
   switch (opt.format) {

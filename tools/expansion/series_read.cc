@@ -8,17 +8,15 @@
 #include <cstring>
 #include <optional>
 
+#include "vistrel/printable.h"
+
 namespace expansion {
 
 namespace {
 
-constexpr std::string_view kBlanks = " \t";
+using vistrel::trim;
 
-std::string_view trim(std::string_view s) {
-  const auto first = s.find_first_not_of(kBlanks);
-  if (first == std::string_view::npos) return {};
-  return s.substr(first, s.find_last_not_of(kBlanks) - first + 1);
-}
+constexpr std::string_view kBlanks = " \t";
 
 bool is_overflow(std::string_view field) {
   field = trim(field);
@@ -38,9 +36,9 @@ std::optional<double> to_number(std::string_view field) {
 
 // The seven values T a b c alpha beta gamma made into a row, or the reason
 // they are not one.
-std::variant<SeriesRow, ReadError> make_row(int line, const std::array<double, 7>& v) {
+vistrel::Expected<SeriesRow> make_row(int line, const std::array<double, 7>& v) {
   SeriesRow row{line, v[0], Cell{v[1], v[2], v[3], v[4], v[5], v[6]}};
-  if (const auto fault = cell_fault(row.cell)) return ReadError{line, *fault};
+  if (const auto fault = cell_fault(row.cell)) return vistrel::Error{line, *fault};
   return row;
 }
 
@@ -60,14 +58,14 @@ constexpr Field kVolumeField = {78, 13, "volume"};
 
 // One row of a korvex table; nothing when the row is skipped (recorded in
 // `series`).
-std::variant<std::optional<SeriesRow>, ReadError> table_row(int line, std::string_view text,
-                                                            Series& series) {
+vistrel::Expected<std::optional<SeriesRow>> table_row(int line, std::string_view text,
+                                                      Series& series) {
   const Field& last = kTableFields.back();
   if (text.size() < last.from + last.width) {
-    return ReadError{line,
-                     "a table row holds T a b c alpha beta gamma in columns 1-78; this one "
-                     "ends at column " +
-                         std::to_string(text.size())};
+    return vistrel::Error{line,
+                          "a table row holds T a b c alpha beta gamma in columns 1-78; this one "
+                          "ends at column " +
+                              std::to_string(text.size())};
   }
   std::array<double, 7> values{};
   for (std::size_t i = 0; i < kTableFields.size(); ++i) {
@@ -81,20 +79,20 @@ std::variant<std::optional<SeriesRow>, ReadError> table_row(int line, std::strin
     }
     const auto v = to_number(field);
     if (!v) {
-      return ReadError{line, std::string(f.name) + " (columns " + std::to_string(f.from + 1) + "-" +
-                                 std::to_string(f.from + f.width) + ") is not a number: |" +
-                                 std::string(field) + "|"};
+      return vistrel::Error{line, std::string(f.name) + " (columns " + std::to_string(f.from + 1) +
+                                      "-" + std::to_string(f.from + f.width) +
+                                      ") is not a number: |" + std::string(field) + "|"};
     }
     values[i] = *v;
   }
   auto row = make_row(line, values);
-  if (auto* err = std::get_if<ReadError>(&row)) return *err;
-  return std::optional<SeriesRow>(std::get<SeriesRow>(row));
+  if (!row) return row.error();
+  return std::optional<SeriesRow>(*row);
 }
 
 // One row of a whitespace table; `columns` is 0 until the first row fixes it.
-std::variant<std::optional<SeriesRow>, ReadError> free_row(int line, std::string_view text,
-                                                           std::size_t& columns, Series& series) {
+vistrel::Expected<std::optional<SeriesRow>> free_row(int line, std::string_view text,
+                                                     std::size_t& columns, Series& series) {
   std::vector<std::string_view> tokens;
   for (std::size_t at = text.find_first_not_of(kBlanks); at != std::string_view::npos;) {
     const std::size_t end = std::min(text.find_first_of(kBlanks, at), text.size());
@@ -102,15 +100,16 @@ std::variant<std::optional<SeriesRow>, ReadError> free_row(int line, std::string
     at = text.find_first_not_of(kBlanks, end);
   }
   if (tokens.size() != 7 && tokens.size() != 8) {
-    return ReadError{line,
-                     "expected 7 columns (T a b c alpha beta gamma) or 8 (T sigma_T a b c "
-                     "alpha beta gamma), found " +
-                         std::to_string(tokens.size())};
+    return vistrel::Error{line,
+                          "expected 7 columns (T a b c alpha beta gamma) or 8 (T sigma_T a b c "
+                          "alpha beta gamma), found " +
+                              std::to_string(tokens.size())};
   }
   if (columns == 0) columns = tokens.size();
   if (tokens.size() != columns) {
-    return ReadError{line, std::to_string(tokens.size()) + " columns where the rows above have " +
-                               std::to_string(columns)};
+    return vistrel::Error{line, std::to_string(tokens.size()) +
+                                    " columns where the rows above have " +
+                                    std::to_string(columns)};
   }
   std::array<double, 7> values{};
   for (std::size_t i = 0, k = 0; i < tokens.size(); ++i) {
@@ -121,20 +120,20 @@ std::variant<std::optional<SeriesRow>, ReadError> free_row(int line, std::string
     }
     const auto v = to_number(tokens[i]);
     if (!v) {
-      return ReadError{line, "column " + std::to_string(i + 1) + " is not a number: |" +
-                                 std::string(tokens[i]) + "|"};
+      return vistrel::Error{line, "column " + std::to_string(i + 1) + " is not a number: |" +
+                                      std::string(tokens[i]) + "|"};
     }
     if (columns == 8 && i == 1) continue;  // sigma_T is not used
     values[k++] = *v;
   }
   auto row = make_row(line, values);
-  if (auto* err = std::get_if<ReadError>(&row)) return *err;
-  return std::optional<SeriesRow>(std::get<SeriesRow>(row));
+  if (!row) return row.error();
+  return std::optional<SeriesRow>(*row);
 }
 
 }  // namespace
 
-std::variant<Series, ReadError> parse_series(std::string_view text) {
+vistrel::Expected<Series> parse_series(std::string_view text) {
   Series series;
   std::optional<bool> korvex_table;  // decided by the first line that is not blank
   std::size_t columns = 0;
@@ -146,28 +145,27 @@ std::variant<Series, ReadError> parse_series(std::string_view text) {
     text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
     if (!record.empty() && record.back() == '\r') record.remove_suffix(1);
     if (record.find('\0') != std::string_view::npos)
-      return ReadError{line, "a NUL byte: not a text file"};
+      return vistrel::Error{line, "a NUL byte: not a text file"};
     if (!korvex_table && !trim(record).empty()) korvex_table = record.front() == '!';
     if (!korvex_table) continue;
-    std::variant<std::optional<SeriesRow>, ReadError> row;
     if (*korvex_table) {
       if (record.starts_with('!') || trim(record).empty()) continue;
-      row = table_row(line, record, series);
     } else {
       record = record.substr(0, record.find('#'));
       if (trim(record).empty()) continue;
-      row = free_row(line, record, columns, series);
     }
-    if (auto* err = std::get_if<ReadError>(&row)) return *err;
-    if (const auto& r = std::get<std::optional<SeriesRow>>(row)) series.rows.push_back(*r);
+    const auto row =
+        *korvex_table ? table_row(line, record, series) : free_row(line, record, columns, series);
+    if (!row) return row.error();
+    if (const std::optional<SeriesRow>& r = *row) series.rows.push_back(*r);
   }
   return series;
 }
 
-std::variant<Series, ReadError> read_series_file(const std::string& path) {
+vistrel::Expected<Series> read_series_file(const std::string& path) {
   std::FILE* file = std::fopen(path.c_str(), "rb");
   if (file == nullptr)
-    return ReadError{0, std::string("cannot open the file: ") + std::strerror(errno)};
+    return vistrel::Error{0, std::string("cannot open the file: ") + std::strerror(errno)};
   std::string bytes;
   char buffer[65536];
   std::size_t n = 0;
@@ -175,7 +173,7 @@ std::variant<Series, ReadError> read_series_file(const std::string& path) {
   const int failure = std::ferror(file) != 0 ? errno : 0;
   std::fclose(file);
   if (failure != 0)
-    return ReadError{0, std::string("cannot read the file: ") + std::strerror(failure)};
+    return vistrel::Error{0, std::string("cannot read the file: ") + std::strerror(failure)};
   return parse_series(bytes);
 }
 

@@ -19,10 +19,10 @@
 
 #include <string>
 #include <string_view>
-#include <variant>
 #include <vector>
 
 #include "expansion/cell.h"
+#include "vistrel/expected.h"
 
 namespace expansion {
 
@@ -42,15 +42,10 @@ struct Series {
   std::vector<SkippedRow> skipped;
 };
 
-struct ReadError {
-  int line = 0;  // 0 for the file as a whole
-  std::string message;
-};
-
-// Reads the bytes of a series file.
-[[nodiscard]] std::variant<Series, ReadError> parse_series(std::string_view text);
+// Reads the bytes of a series file; an error names its line (vistrel::Error).
+[[nodiscard]] vistrel::Expected<Series> parse_series(std::string_view text);
 
 // Reads the file at `path`; a file that cannot be read is an error of line 0.
-[[nodiscard]] std::variant<Series, ReadError> read_series_file(const std::string& path);
+[[nodiscard]] vistrel::Expected<Series> read_series_file(const std::string& path);
 
 }  // namespace expansion
