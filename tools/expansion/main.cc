@@ -10,6 +10,7 @@
 #include <getopt.h>
 
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -73,7 +74,7 @@ std::optional<double> parse_kelvin(const std::string& text) {
   char* end = nullptr;
   errno = 0;
   const double v = std::strtod(text.c_str(), &end);
-  if (end == text.c_str() || *end != '\0' || errno != 0) return std::nullopt;
+  if (end == text.c_str() || *end != '\0' || errno != 0 || !std::isfinite(v)) return std::nullopt;
   return v;
 }
 

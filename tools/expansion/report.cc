@@ -75,6 +75,7 @@ std::string negative_span(const Analysis& an, const std::vector<Estimate>& at) {
 }  // namespace
 
 std::string shortest(double value) {
+  if (!std::isfinite(value)) return "null";  // JSON has no NaN; a fit can give one
   char text[32];
   const auto result = std::to_chars(text, text + sizeof text, value);
   return {text, result.ptr};
@@ -98,10 +99,13 @@ std::string text_report(const Analysis& an, const Source& source) {
   s += " Strain     : " + measure_name(an.measure) + "\n";
   s += std::string(" Fit        : ") + fit_name(an.degree) +
        " in T, least squares; standard errors HC0 (heteroscedasticity-consistent)\n";
-  s += format_text(" Directions : at the median point, %.2f K (row %zu)",
-                   an.temperatures[an.direction_point], an.direction_point + 1);
-  s += an.direction_point != an.median ? ", next to the median point, which is the reference\n"
-                                       : "\n";
+  s += an.direction_point == an.median
+           ? format_text(" Directions : at the median point, %.2f K (row %zu)\n",
+                         an.temperatures[an.median], an.median + 1)
+           : format_text(
+                 " Directions : at %.2f K (row %zu), beside the median point, which is the "
+                 "reference\n",
+                 an.temperatures[an.direction_point], an.direction_point + 1);
   s += "\n";
   if (!line) s += format_text(" Coefficients at the median temperature, %.2f K\n", median_t);
   s += " Axis   alpha(MK^-1)  su(MK^-1)     u       v       w     angle to a     b      c\n";

@@ -44,7 +44,8 @@ template <class... Args>
   return text;
 }
 
-// The shortest text that reads back as the same double.
+// The shortest text that reads back as the same double; "null" for a value
+// that is not finite.
 [[nodiscard]] std::string shortest(double value);
 
 }  // namespace expansion
