@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -38,7 +39,8 @@ bool has(const std::string& text, const std::string& part) {
 TEST(Vistrel, GoodFileGivesSummaryAndPicture) {
   testutil::ScopedTempDir dir;
   testutil::write_file(dir.file("TK_cell_a.pgf"), testutil::crlf(kGoodFile));
-  const auto r = run_program({VISTREL_BIN, "TK_cell_a.pgf"}, dir.path(), "\n");
+  const auto r = run_program({VISTREL_BIN, "TK_cell_a.pgf"}, dir.path(), "\n",
+                             {{"LC_ALL", ""}, {"LC_CTYPE", ""}, {"LANG", "C"}});
   EXPECT_EQ(0, r.exit_status) << r.err;
   EXPECT_EQ("", r.err);
   // Not a terminal: no plot, but the summary with the legends.
@@ -47,6 +49,7 @@ TEST(Vistrel, GoodFileGivesSummaryAndPicture) {
   EXPECT_TRUE(has(r.out, "a = 5.00000 + 1.00000e-04 * T")) << r.out;
   EXPECT_TRUE(has(r.out, "1.9920e-05 1/K = 19.920 x 10^-6/K")) << r.out;
   EXPECT_TRUE(has(r.out, " Note: 4 points declared, 3 rows read")) << r.out;
+  EXPECT_TRUE(has(r.out, " Value range       : 5.01 to 5.03 A, mean 5.02\n")) << r.out;
   EXPECT_TRUE(has(r.out, " SVG picture written to TK_cell_a.svg\n")) << r.out;
   EXPECT_TRUE(has(r.out, "Press Enter to return")) << r.out;
   EXPECT_FALSE(has(r.out, "\u2502")) << r.out;  // no axis drawn
@@ -70,6 +73,94 @@ TEST(Vistrel, PlantedSymlinkAtTheTemporaryNameIsNotFollowed) {
   EXPECT_TRUE(S_ISLNK(st.st_mode));
 }
 
+// Parses an SVG file with a real XML parser: "" when it is well-formed, the
+// parser's complaint otherwise; nullopt when no parser is installed.
+std::optional<std::string> xml_complaint(const std::string& path) {
+  const auto r = run_program(
+      {"/bin/sh", "-c",
+       "if command -v xmllint >/dev/null; then exec xmllint --noout \"$0\"; "
+       "elif command -v python3 >/dev/null; then "
+       "exec python3 -c 'import sys, xml.dom.minidom as m; m.parse(sys.argv[1])' \"$0\"; "
+       "else exit 77; fi",
+       path},
+      ".", "");
+  if (r.exit_status == 77) return std::nullopt;
+  return r.exit_status == 0 ? "" : r.err + " (status " + std::to_string(r.exit_status) + ")";
+}
+
+std::vector<std::string> with_rows(std::vector<std::string> lines, const std::string& main_legend,
+                                   const std::vector<std::string>& rows) {
+  lines[0] = "# MAIN LEGEND TEXT: " + main_legend;
+  lines.erase(lines.begin() + 12, lines.end());
+  lines.insert(lines.end(), rows.begin(), rows.end());
+  lines.emplace_back("# END OF FILE");
+  return lines;
+}
+
+// Input that once hung the viewer, exhausted its memory or gave a picture no
+// XML reader accepts: each gives a summary, exit 0 and a well-formed picture.
+TEST(Vistrel, HostileFilesGiveAWellFormedPicture) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> lines;
+  };
+  const std::vector<Case> cases = {
+      {"range too narrow for a tick step",
+       with_rows(kGoodFile, "tiny", {"100.00 -5e-324", "200.00 5e-324"})},
+      {"characters XML forbids in the title",
+       with_rows(kGoodFile,
+                 "bad \xEF\xBF\xBE \xEF\xBF\xBF \x01\x1b[2J\x7f Latin-1 \xC5\x85\x9f end",
+                 {"100.00             5.01000", "200.00             5.02000"})},
+  };
+  for (const Case& c : cases) {
+    testutil::ScopedTempDir dir;
+    testutil::write_file(dir.file("TK_cell_a.pgf"), testutil::crlf(c.lines));
+    // Bounded memory, so that a runaway shows as a failure, not a stalled machine.
+    const auto r =
+        run_program({"/bin/sh", "-c", "ulimit -v 1000000; exec \"$0\" TK_cell_a.pgf", VISTREL_BIN},
+                    dir.path(), "\n");
+    EXPECT_EQ(0, r.exit_status) << c.name << ": " << r.err;
+    EXPECT_TRUE(has(r.out, " SVG picture written to TK_cell_a.svg\n")) << c.name << r.out;
+    const auto complaint = xml_complaint(dir.file("TK_cell_a.svg"));
+    if (!complaint) GTEST_SKIP() << "neither xmllint nor python3 is installed to parse the SVG";
+    EXPECT_EQ("", *complaint) << c.name;
+  }
+}
+
+// A terminal that reports no size, and a huge one in the environment, as
+// `script` gives when it runs without a terminal of its own.
+TEST(Vistrel, HugeTerminalSizeIsClamped) {
+  if (access("/usr/bin/script", X_OK) != 0) GTEST_SKIP() << "util-linux script is not installed";
+  testutil::ScopedTempDir dir;
+  testutil::write_file(dir.file("TK_cell_a.pgf"), testutil::crlf(kGoodFile));
+  const auto r = run_program(
+      {"/usr/bin/script", "-qec", std::string(VISTREL_BIN) + " TK_cell_a.pgf", "/dev/null"},
+      dir.path(), "\n",
+      {{"COLUMNS", "100000"}, {"LINES", "100000"}, {"LANG", "C"}, {"NO_COLOR", "1"}});
+  EXPECT_EQ(0, r.exit_status) << r.err;
+  const auto lines = testutil::split_lines(r.out);
+  EXPECT_GE(lines.size(), 400u);  // a plot was drawn, as tall as the clamp allows
+  EXPECT_LE(lines.size(), 510u);
+  for (const std::string& line : lines) ASSERT_LE(line.size(), 1001u);
+}
+
+TEST(Vistrel, SvgOnlyWritesEachPictureWithoutShowingOrWaiting) {
+  testutil::ScopedTempDir dir;
+  testutil::write_file(dir.file("TK_cell_a.pgf"), testutil::crlf(kGoodFile));
+  testutil::write_file(dir.file("TK_volume.pgf"), testutil::crlf(with_rows(kGoodFile, "x", {})));
+  const auto r =
+      run_program({VISTREL_BIN, "--svg-only", "TK_cell_a.pgf", "TK_volume.pgf", "TK_cell_b.pgf"},
+                  dir.path(), "");
+  EXPECT_EQ(1, r.exit_status);
+  EXPECT_EQ(" SVG picture written to TK_cell_a.svg\n", r.out);
+  EXPECT_EQ(
+      "vistrel: TK_volume.pgf: no point to plot, so no SVG picture\n"
+      "vistrel: TK_cell_b.pgf: cannot open the file: No such file or directory\n",
+      r.err);
+  EXPECT_TRUE(has(testutil::read_file(dir.file("TK_cell_a.svg")), "</svg>\n"));
+  EXPECT_FALSE(testutil::file_exists(dir.file("TK_volume.svg")));
+}
+
 TEST(Vistrel, EndOfInputEndsTheWait) {
   testutil::ScopedTempDir dir;
   testutil::write_file(dir.file("TK_cell_a.pgf"), testutil::crlf(kGoodFile));
@@ -88,8 +179,12 @@ TEST(Vistrel, MissingOrMalformedFileIsExit1WithAMessage) {
   };
   for (const Case& c :
        {Case{"TK_cell_b.pgf", "vistrel: TK_cell_b.pgf: cannot open the file: No such"},
-        Case{"bad.pgf", "vistrel: bad.pgf, line 14: data row |200.00"}}) {
-    const auto r = run_program({VISTREL_BIN, c.file}, dir.path(), "\n");
+        Case{"bad.pgf", "vistrel: bad.pgf, line 14: data row |200.00"},
+        Case{"/dev/zero", "vistrel: /dev/zero: the file is larger than 256 MiB"}}) {
+    // Bounded memory, so that a runaway read shows as a failure.
+    const auto r =
+        run_program({"/bin/sh", "-c", "ulimit -v 1500000; exec \"$0\" \"$1\"", VISTREL_BIN, c.file},
+                    dir.path(), "\n");
     EXPECT_EQ(1, r.exit_status) << c.file;
     EXPECT_TRUE(has(r.err, c.message)) << r.err;
     EXPECT_FALSE(testutil::file_exists(dir.file("bad.svg")));
@@ -119,7 +214,12 @@ TEST(Vistrel, CommandLine) {
   };
   const std::vector<Case> cases = {
       {{"--help"}, 0, "usage: vistrel FILE.pgf", ""},
+      {{"-h"}, 0, "usage: vistrel FILE.pgf", ""},
       {{"--version"}, 0, "vistrel ", ""},
+      {{"-V"}, 0, "vistrel ", ""},
+      {{"-x"}, 2, "", "vistrel: unknown option -x\nusage: vistrel FILE.pgf"},
+      {{"--svg-only"}, 2, "", "usage: vistrel FILE.pgf"},
+      {{"--svg-only", "--colour", "a.pgf"}, 2, "", "unknown option --colour"},
       {{}, 2, "", "usage: vistrel FILE.pgf"},
       {{"a.pgf", "b.pgf"}, 2, "", "usage: vistrel FILE.pgf"},
       {{"--colour"}, 2, "", "usage: vistrel FILE.pgf"},

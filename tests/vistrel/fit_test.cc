@@ -9,6 +9,7 @@
 #include "test_util.h"
 #include "vistrel/axis.h"
 #include "vistrel/summary.h"
+#include "vistrel/units.h"
 
 namespace {
 
@@ -53,6 +54,29 @@ TEST(Fit, KnownSlopeGivesSlopeInterceptAndExpansion) {
   EXPECT_NE(std::string::npos, all.find("a = 5.00000 + 1.00000e-04 * T")) << all;
   EXPECT_NE(std::string::npos, all.find(" Slope             : 1.00000e-04 A/K\n")) << all;
   EXPECT_NE(std::string::npos, all.find("1.9920e-05 1/K = 19.920 x 10^-6/K")) << all;
+
+  // On a UTF-8 terminal the units are symbols.
+  std::string utf8;
+  for (const auto& l : vistrel::summary_lines(pgf, fit, true, true)) utf8 += l + "\n";
+  EXPECT_NE(std::string::npos, utf8.find(" Slope             : 1.00000e-04 \u00C5/K\n")) << utf8;
+  EXPECT_NE(std::string::npos, utf8.find(": a unit cell parameter (\u00C5) against")) << utf8;
+}
+
+TEST(Units, SymbolsOnlyForTheUnitsAPlotFileWrites) {
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"a unit cell parameter (A)", "a unit cell parameter (\u00C5)"},
+      {"Unit cell volume (A3)", "Unit cell volume (\u00C5\u00B3)"},
+      {"beta angle (deg.)", "beta angle (\u00B0)"},
+      {"alpha(deg)=f(T)", "alpha(\u00B0)=f(T)"},
+      {"Temperature (K) (A", "Temperature (K) (A"},
+      {"Phase (A) or (B)", "Phase (\u00C5) or (B)"},
+  };
+  for (const auto& [ascii, utf8] : cases) {
+    EXPECT_EQ(utf8, vistrel::with_unit_symbols(ascii, true));
+    EXPECT_EQ(ascii, vistrel::with_unit_symbols(ascii, false));
+  }
+  EXPECT_EQ("1.00000\u00D710\u207B\u2074", vistrel::scientific_with_power(1e-4, 5));
+  EXPECT_EQ("2.5\u00D710\u00B9\u2070", vistrel::scientific_with_power(2.5e10, 1));
 }
 
 TEST(Fit, SlopeOfABinaryExactSeriesIsExact) {
@@ -134,9 +158,14 @@ TEST(Axis, TicksAreRoundAndCoverTheData) {
     int decimals;
   };
   const std::vector<Case> cases = {
-      {100, 295, 5, 100, 300, 50, 0}, {5.4321, 5.4445, 5, 5.43, 5.445, 0.005, 3},
-      {-12.5, 7, 4, -15, 10, 5, 0},   {0, 0, 4, -1, 1, 0.5, 1},  // one value is widened around it
+      {100, 295, 5, 100, 300, 50, 0},
+      {5.4321, 5.4445, 5, 5.43, 5.445, 0.005, 3},
+      {-12.5, 7, 4, -15, 10, 5, 0},
+      {0, 0, 4, -1, 1, 0.5, 1},  // one value is widened around it
       {100, 100, 4, 99, 101, 0.5, 1},
+      {-5e-324, 5e-324, 4, -1, 1, 0.5, 1},  // too narrow for any step: flat, around 0
+      {3e-31, 3e-31, 4, -1, 1, 0.5, 1},
+      {1e300, -1e300, 4, -1e300, 1e300, 5e299, 0},
   };
   for (const Case& c : cases) {
     const vistrel::Axis a = vistrel::nice_axis(c.min, c.max, c.wanted);
@@ -148,6 +177,14 @@ TEST(Axis, TicksAreRoundAndCoverTheData) {
     EXPECT_NEAR(a.lo, a.ticks.front(), 1e-9);
     EXPECT_NEAR(a.hi, a.ticks.back(), 1e-9);
   }
+  // Ends at the data: the ticks within; too few of those, round ends again.
+  const vistrel::Axis at_data = vistrel::nice_axis(100, 325, 5, vistrel::AxisEnds::kAtData);
+  EXPECT_EQ(100, at_data.lo);
+  EXPECT_EQ(325, at_data.hi);
+  EXPECT_EQ((std::vector<double>{100, 150, 200, 250, 300}), at_data.ticks);
+  const vistrel::Axis few = vistrel::nice_axis(101, 149, 2, vistrel::AxisEnds::kAtData);
+  EXPECT_EQ(100, few.lo);
+  EXPECT_EQ(150, few.hi);
   EXPECT_EQ("0.000", vistrel::tick_label(-1e-17, 3));
   EXPECT_EQ("-0.002", vistrel::tick_label(-0.002, 3));
   EXPECT_EQ("0.00000", vistrel::fixed(-1e-9, 5));

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "test_util.h"
+#include "vistrel/summary.h"
 
 namespace {
 
@@ -63,6 +64,27 @@ TEST(PgfRead, ReadsLabelsAndRowsOfAKorvexFile) {
   EXPECT_DOUBLE_EQ(10.1234, pgf.points[1].y);
   EXPECT_TRUE(pgf.has_end_record);
   EXPECT_EQ(0, pgf.skipped_x_overflow + pgf.skipped_y_overflow);
+}
+
+// Values written as F20.5 of a float are shown as the float's shortest
+// decimal; any other value keeps the file's five decimals.
+TEST(PgfRead, ValuesKeepThePrecisionTheFileCarries) {
+  struct Case {
+    std::vector<std::string> rows;
+    bool single;
+    const char* lowest;
+  };
+  const std::vector<Case> cases = {
+      {{"100.00           500.40399", "200.00           500.80899"}, true, "500.404"},
+      {{"100.00             5.01000", "200.00             5.02000"}, true, "5.01"},
+      {{"100.00           500.40397", "200.00           500.80899"}, false, "500.40397"},
+      {{"100.00 500.40399", "200.00 500.5"}, false, "500.40399"},  // edited by hand
+  };
+  for (const Case& c : cases) {
+    const PgfFile pgf = parsed(crlf(with(header(), c.rows)));
+    EXPECT_EQ(c.single, pgf.single_precision) << c.rows[0];
+    EXPECT_EQ(c.lowest, vistrel::file_value(pgf.points[0].y, pgf.single_precision));
+  }
 }
 
 TEST(PgfRead, PlainLineFeedsAndCrLfReadAlike) {

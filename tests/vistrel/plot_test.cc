@@ -94,9 +94,10 @@ TEST(Terminal, SizeFromDriverThenEnvironmentThenDefault) {
     int want_cols, want_rows;
   };
   const std::vector<Case> cases = {
-      {100, 30, "120", "40", 100, 30},  {0, 0, "120", "40", 120, 40},
-      {0, 0, nullptr, nullptr, 80, 24}, {0, 0, "wide", "-5", 80, 24},
-      {0, 50, "132", nullptr, 132, 50},
+      {100, 30, "120", "40", 100, 30},           {0, 0, "120", "40", 120, 40},
+      {0, 0, nullptr, nullptr, 80, 24},          {0, 0, "wide", "-5", 80, 24},
+      {0, 50, "132", nullptr, 132, 50},          {0, 0, "100000", "100000", 1000, 500},
+      {5000, 3000, nullptr, nullptr, 1000, 500},
   };
   for (const Case& c : cases) {
     const vistrel::TermSize s = vistrel::choose_term_size(c.cols, c.rows, c.columns, c.lines);

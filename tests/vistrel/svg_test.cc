@@ -45,14 +45,36 @@ TEST(Svg, OneMarkerPerPointAndTheFittedLine) {
   EXPECT_EQ(2u, count(svg, "<line class=\"fit\""));
   EXPECT_EQ(0u, svg.find("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg "));
   EXPECT_NE(std::string::npos, svg.find(">Temperature (K)</text>"));
-  EXPECT_NE(std::string::npos, svg.find(">a unit cell parameter (A)</text>"));
+  EXPECT_NE(std::string::npos, svg.find(">a unit cell parameter (\u00C5)</text>"));
   EXPECT_NE(std::string::npos, svg.find(">5.030</text>"));  // a Y tick label
   EXPECT_EQ(std::string::npos, svg.find("nan"));
   EXPECT_EQ("</svg>\n", svg.substr(svg.size() - 7));
 
-  const std::string no_fit = vistrel::render_svg(pgf, std::nullopt);
+  // The line and the expansion coefficient under the plot.
+  EXPECT_NE(std::string::npos,
+            svg.find(">Least-squares line: a = 5.00000 + 1.00000\u00D710\u207B\u2074 \u00B7 T  "
+                     "(\u00C5, T in K)</text>"));
+  EXPECT_NE(std::string::npos,
+            svg.find(">Mean linear expansion coefficient (slope / mean): 19.920 \u00D7 "
+                     "10\u207B\u2076 K\u207B\u00B9</text>"));
+  EXPECT_EQ(0u, count(svg, "class=\"footnote\""));
+
+  const std::string no_fit =
+      vistrel::render_svg(pgf, std::nullopt, "conventional cell, series.lst");
   EXPECT_EQ(0u, count(no_fit, "class=\"fit\""));
   EXPECT_EQ(0u, count(no_fit, "least-squares"));
+  EXPECT_EQ(0u, count(no_fit, "class=\"note\""));
+  EXPECT_NE(std::string::npos, no_fit.find("\">conventional cell, series.lst</text>"));
+}
+
+TEST(Svg, TemperatureAxisEndsWithinATickStepOfTheData) {
+  vistrel::PgfFile pgf = three_points("Heating");
+  pgf.points.push_back({325, 5.035});
+  const std::string svg = vistrel::render_svg(pgf, std::nullopt);
+  EXPECT_NE(std::string::npos, svg.find(">300</text>"));
+  EXPECT_EQ(std::string::npos, svg.find(">350</text>"));
+  // The last point sits at the end of the mapped axis, 10 px inside the frame.
+  EXPECT_NE(std::string::npos, svg.find("<circle class=\"point\" cx=\"760.00\""));
 }
 
 TEST(Svg, TextsAreEscapedAndCleaned) {

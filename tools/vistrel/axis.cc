@@ -6,15 +6,30 @@
 
 namespace vistrel {
 
-Axis nice_axis(double min, double max, int wanted) {
-  wanted = std::max(wanted, 2);
+namespace {
+
+// Below this a span, or a value's size, is no measurement a plot file
+// carries (its values have five decimals): such a series is drawn flat.
+constexpr double kNegligible = 1e-30;
+// More ticks than any axis asks for: a bound on the tick loop, whatever the
+// arithmetic gives.
+constexpr int kMostTicks = 1000;
+
+}  // namespace
+
+Axis nice_axis(double min, double max, int wanted, AxisEnds ends) {
+  wanted = std::clamp(wanted, 2, kMostTicks / 2);
+  if (!std::isfinite(min) || !std::isfinite(max)) min = max = 0;
   if (min > max) std::swap(min, max);
-  // A range narrower than the values' own precision is shown as one value.
+  // A range narrower than the values' own precision, or than any value a plot
+  // carries, is shown as one value: the middle of the range, widened around it.
   const double magnitude = std::max(std::fabs(min), std::fabs(max));
-  if (max - min <= magnitude * 1e-12) {
-    const double pad = magnitude > 0 ? magnitude * 0.01 : 1.0;
-    min -= pad;
-    max += pad;
+  if (max - min <= magnitude * 1e-12 || max - min < kNegligible) {
+    double mid = min + (max - min) / 2;
+    if (std::fabs(mid) < kNegligible) mid = 0;
+    const double pad = mid != 0 ? std::fabs(mid) * 0.01 : 1.0;
+    min = mid - pad;
+    max = mid + pad;
   }
   const double rough = (max - min) / wanted;
   const double power = std::pow(10.0, std::floor(std::log10(rough)));
@@ -27,13 +42,27 @@ Axis nice_axis(double min, double max, int wanted) {
   }
   Axis axis;
   axis.step = step;
+  axis.decimals = std::max(0, -static_cast<int>(std::floor(std::log10(step) + 1e-9)));
+  // first and last are whole numbers of steps; the ticks are counted in whole steps.
+  const auto add_ticks = [&](double first, double last) {
+    axis.ticks.clear();
+    for (int i = 0; first + i <= last && i <= kMostTicks; ++i) {
+      axis.ticks.push_back((first + i) * step);
+    }
+  };
+  if (ends == AxisEnds::kAtData) {
+    add_ticks(std::ceil(min / step - 1e-9), std::floor(max / step + 1e-9));
+    if (axis.ticks.size() >= 2) {
+      axis.lo = min;
+      axis.hi = max;
+      return axis;
+    }
+  }
   const double first = std::floor(min / step + 1e-9);
   const double last = std::ceil(max / step - 1e-9);
   axis.lo = first * step;
   axis.hi = last * step;
-  // first and last are whole numbers of steps; the ticks are counted in whole steps.
-  for (int i = 0; first + i <= last; ++i) axis.ticks.push_back((first + i) * step);
-  axis.decimals = std::max(0, -static_cast<int>(std::floor(std::log10(step) + 1e-9)));
+  add_ticks(first, last);
   return axis;
 }
 

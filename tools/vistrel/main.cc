@@ -29,10 +29,36 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: vistrel FILE.pgf\n"
-    "       vistrel --help | --version\n"
+    "       vistrel --svg-only FILE.pgf...\n"
+    "       vistrel -h | --help | -V | --version\n"
     "Shows a korvex PGF plot file on the terminal with a summary (least-squares\n"
     "line, mean expansion coefficient), writes FILE.svg beside it, and waits for\n"
-    "Enter.\n";
+    "Enter. With --svg-only it writes the SVG pictures only: nothing is shown\n"
+    "and nothing is waited for.\n";
+
+// Writes the picture of each file; 1 when any could not be written.
+int write_pictures(const std::vector<std::string_view>& paths) {
+  int status = 0;
+  for (const std::string_view path : paths) {
+    const auto written = vistrel::write_svg_picture(std::string(path));
+    if (written) {
+      std::printf(" SVG picture written to %s\n", vistrel::printable(*written, false).c_str());
+    } else {
+      std::fflush(stdout);
+      std::fprintf(stderr, "vistrel: %s\n", written.error().message.c_str());
+      status = 1;
+    }
+  }
+  return status;
+}
+
+int usage_error(std::string_view why) {
+  if (!why.empty()) {
+    std::fprintf(stderr, "vistrel: %s\n", vistrel::printable(why, false).c_str());
+  }
+  std::fputs(kUsage, stderr);
+  return 2;
+}
 
 void print_lines(std::FILE* to, const std::vector<std::string>& lines) {
   for (const std::string& line : lines) std::fprintf(to, "%s\n", line.c_str());
@@ -47,10 +73,7 @@ int screen_rows(const std::string& line, int columns) {
 int show(const std::string& path) {
   const auto read = vistrel::read_pgf_file(path);
   if (!read) {
-    const vistrel::Error& err = read.error();
-    const std::string where = err.line > 0 ? path + ", line " + std::to_string(err.line) : path;
-    std::fprintf(stderr, "vistrel: %s: %s\n", vistrel::printable(where, false).c_str(),
-                 err.message.c_str());
+    std::fprintf(stderr, "vistrel: %s\n", vistrel::describe_error(path, read.error()).c_str());
     return 1;
   }
   const vistrel::PgfFile& pgf = *read;
@@ -112,20 +135,21 @@ int main(int argc, char** argv) {
     std::fputs(kUsage, stdout);
     return 0;
   }
-  if (args.size() == 1 && args[0] == "--version") {
+  if (args.size() == 1 && (args[0] == "--version" || args[0] == "-V")) {
     std::puts("vistrel " KORVEX_VERSION);
     return 0;
   }
-  if (!args.empty() && args[0] == "--")
+  const bool svg_only = !args.empty() && args[0] == "--svg-only";
+  if (svg_only) args.erase(args.begin());
+  // Options come first; "--" ends them, so that a file may begin with "-".
+  if (!args.empty() && args[0] == "--") {
     args.erase(args.begin());
-  else if (!args.empty() && args[0].size() > 1 && args[0].front() == '-')
-    args.clear();
-  if (args.size() != 1) {
-    std::fputs(kUsage, stderr);
-    return 2;
+  } else if (!args.empty() && args[0].size() > 1 && args[0].front() == '-') {
+    return usage_error("unknown option " + std::string(args[0]));
   }
+  if (args.empty() || (!svg_only && args.size() != 1)) return usage_error({});
   try {
-    return show(std::string(args[0]));
+    return svg_only ? write_pictures(args) : show(std::string(args[0]));
   } catch (const std::exception& e) {  // out of memory, say: told, not a crash
     std::fprintf(stderr, "vistrel: %s\n", e.what());
     return 1;

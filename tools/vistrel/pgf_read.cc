@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 
 #include "vistrel/printable.h"
@@ -14,13 +15,26 @@ namespace vistrel {
 
 namespace {
 
+// Far beyond any series (a row takes 28 bytes): a bound on the memory a
+// wrong file, such as /dev/zero, can take.
+constexpr std::size_t kMostFileBytes = std::size_t{256} << 20;
+
 // A field as read: a number, the overflow form, or neither.
 enum class FieldKind { kNumber, kOverflow, kBad };
 
 struct Field {
   FieldKind kind = FieldKind::kBad;
   double value = 0;
+  bool float_text = false;  // the text is the F20.5 form of a single-precision value
 };
+
+// True when text is what F20.5 makes of the float nearest to value: the
+// value was single precision when it was written.
+bool is_float_text(std::string_view text, double value) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%.5f", static_cast<double>(static_cast<float>(value)));
+  return text == buf;
+}
 
 bool is_overflow(std::string_view t) {
   return !t.empty() && t.find_first_not_of('*') == std::string_view::npos;
@@ -36,7 +50,7 @@ Field read_real(std::string_view text) {
   if (t.empty() || ec != std::errc() || end != t.data() + t.size() || !(std::fabs(v) < 1e15)) {
     return {};
   }
-  return {FieldKind::kNumber, v};
+  return {FieldKind::kNumber, v, is_float_text(t, v)};
 }
 
 // Integer fields of the pattern block (I1, I8); nullopt for the overflow form.
@@ -94,6 +108,7 @@ Expected<PgfFile> parse_pgf(std::string_view text) {
   bool in_data = false;  // after the record "#   DATA: X Y"
   int patterns_seen = 0;
   int line_no = 0;
+  bool all_float_text = true;
   std::size_t pos = 0;
   while (pos < text.size()) {
     std::size_t eol = text.find('\n', pos);
@@ -119,6 +134,7 @@ Expected<PgfFile> parse_pgf(std::string_view text) {
         ++pgf.skipped_y_overflow;
       } else {
         pgf.points.push_back({x.value, y.value});
+        all_float_text = all_float_text && y.float_text;
       }
       continue;
     }
@@ -181,7 +197,14 @@ Expected<PgfFile> parse_pgf(std::string_view text) {
   if (!in_data) {
     return Error{0, "no record \"#   DATA: X Y\": this is not a PGF plot file"};
   }
+  pgf.single_precision = all_float_text && !pgf.points.empty();
   return pgf;
+}
+
+std::string describe_error(std::string_view path, const Error& error) {
+  std::string where = printable(path, false);
+  if (error.line > 0) where += ", line " + std::to_string(error.line);
+  return where + ": " + error.message;
 }
 
 Expected<PgfFile> read_pgf_file(const std::string& path) {
@@ -193,6 +216,10 @@ Expected<PgfFile> read_pgf_file(const std::string& path) {
     const ssize_t n = read(fd, buf, sizeof buf);
     if (n > 0) {
       bytes.append(buf, static_cast<std::size_t>(n));
+      if (bytes.size() > kMostFileBytes) {
+        close(fd);
+        return Error{0, "the file is larger than 256 MiB: not a korvex plot file"};
+      }
     } else if (n == 0) {
       break;
     } else if (errno != EINTR) {

@@ -41,12 +41,20 @@ struct PgfFile {
   int skipped_x_overflow = 0;  // rows skipped because X is in overflow form
   int skipped_y_overflow = 0;  // rows skipped because Y (only) is in overflow form
   bool has_end_record = false;
+  // Every Y value is written as F20.5 makes it of a single-precision value
+  // (500.404 gives 500.40399): the values carry a float's precision.
+  bool single_precision = false;
 };
 
 // Reads the bytes of a plot file.
 [[nodiscard]] Expected<PgfFile> parse_pgf(std::string_view text);
 
-// Reads the plot file at `path`; a file that cannot be read is an error of line 0.
+// The error as a message naming the file: "PATH, line N: MESSAGE", or
+// "PATH: MESSAGE" for line 0; the path cleaned for the console (printable).
+[[nodiscard]] std::string describe_error(std::string_view path, const Error& error);
+
+// Reads the plot file at `path`; a file that cannot be read, or that holds
+// more than 256 MiB, is an error of line 0.
 [[nodiscard]] Expected<PgfFile> read_pgf_file(const std::string& path);
 
 }  // namespace vistrel

@@ -6,6 +6,8 @@
 
 #include "vistrel/axis.h"
 #include "vistrel/printable.h"
+#include "vistrel/term.h"
+#include "vistrel/units.h"
 
 namespace vistrel {
 
@@ -56,7 +58,7 @@ class DotGrid {
         color_(color),
         cells_wide_(cells_wide),
         cells_high_(cells_high),
-        point_bits_(static_cast<std::size_t>(cells_wide * cells_high), 0),
+        point_bits_(static_cast<std::size_t>(cells_wide) * static_cast<std::size_t>(cells_high), 0),
         line_bits_(point_bits_.size(), 0) {}
   int dots_wide() const { return cells_wide_ * (utf8_ ? 2 : 1); }
   int dots_high() const { return cells_high_ * (utf8_ ? 4 : 1); }
@@ -95,8 +97,9 @@ class DotGrid {
 
 std::vector<std::string> render_terminal_plot(const PgfFile& pgf, const std::optional<LineFit>& fit,
                                               int columns, int rows, bool utf8, bool color) {
-  const int usable = std::max(columns - 1, 20);  // the last column would wrap on some terminals
-  const int area_rows = std::max(rows - kFrameLines, kMinAreaRows);
+  // The last column would wrap on some terminals.
+  const int usable = std::clamp(columns, 21, kMostColumns) - 1;
+  const int area_rows = std::clamp(rows - kFrameLines, kMinAreaRows, kMostRows);
   const PlotRanges ranges = plot_ranges(pgf.points, fit);
 
   const Axis y_axis = nice_axis(ranges.y.min, ranges.y.max, std::clamp(area_rows / 3, 2, 8));
@@ -107,7 +110,7 @@ std::vector<std::string> render_terminal_plot(const PgfFile& pgf, const std::opt
   // Fewer X ticks until their labels fit side by side.
   Axis x_axis;
   for (int wanted = std::max(area_cols / 10, 2);; --wanted) {
-    x_axis = nice_axis(ranges.x.min, ranges.x.max, wanted);
+    x_axis = nice_axis(ranges.x.min, ranges.x.max, wanted, AxisEnds::kAtData);
     const auto need = static_cast<int>(x_axis.ticks.size() * (widest_label(x_axis) + 2));
     if (need <= area_cols || wanted <= 2) break;
   }
@@ -126,7 +129,8 @@ std::vector<std::string> render_terminal_plot(const PgfFile& pgf, const std::opt
 
   if (fit) {
     // Every other dot column, so that the line reads as dotted beside the points.
-    const int from = dot_x(ranges.x.min), to = dot_x(ranges.x.max);
+    const int from = std::max(dot_x(ranges.x.min), 0);
+    const int to = std::min(dot_x(ranges.x.max), grid.dots_wide() - 1);
     for (int dx = from; dx <= to; dx += utf8 ? 2 : 1) {
       const double x = x_axis.lo + (x_axis.hi - x_axis.lo) * dx / (grid.dots_wide() - 1);
       grid.set(dx, dot_y(fit->intercept + fit->slope * x), false);
@@ -143,11 +147,14 @@ std::vector<std::string> render_terminal_plot(const PgfFile& pgf, const std::opt
   }
 
   std::vector<std::string> lines;
-  std::string title = printable(trim(pgf.main_legend), utf8);
-  if (title.empty()) title = printable(trim(pgf.title), utf8);
+  const auto shown = [&](std::string_view text) {
+    return printable(with_unit_symbols(trim(text), utf8), utf8);
+  };
+  std::string title = shown(pgf.main_legend);
+  if (title.empty()) title = shown(pgf.title);
   lines.push_back(centered(title, 0, static_cast<std::size_t>(width), usable));
 
-  std::string y_legend = printable(trim(pgf.y_legend), utf8);
+  std::string y_legend = shown(pgf.y_legend);
   const std::string key_line = utf8 ? "\u2812\u2812\u2812" : "...";
   const std::string key =
       (utf8 ? "\u281b" : "o") + std::string(" points  ") + key_line + " least-squares line";
@@ -198,7 +205,7 @@ std::vector<std::string> render_terminal_plot(const PgfFile& pgf, const std::opt
   lines.push_back(axis);
   x_labels.erase(x_labels.find_last_not_of(' ') + 1);
   lines.push_back(x_labels);
-  lines.push_back(centered(printable(trim(pgf.x_legend), utf8), label_w + 1, area_cols, usable));
+  lines.push_back(centered(shown(pgf.x_legend), label_w + 1, area_cols, usable));
   return lines;
 }
 

@@ -49,8 +49,10 @@ std::size_t decode_utf8(std::string_view text, std::size_t i, char32_t* cp) {
   return len;
 }
 
+// Control characters, and the two that are not characters at all, which XML
+// forbids as it does C0 controls.
 bool is_control(char32_t cp) {
-  return cp < 0x20 || (cp >= 0x7F && cp < 0xA0);
+  return cp < 0x20 || (cp >= 0x7F && cp < 0xA0) || cp == 0xFFFE || cp == 0xFFFF;
 }
 
 }  // namespace

@@ -3,9 +3,9 @@
 // The legends of a plot file are the bytes of the buffer file's title line:
 // they may be UTF-8, Latin-1 or hold control characters. Before a legend goes
 // to the terminal or into the SVG picture it is cleaned: control characters
-// become "?", so that no escape sequence reaches the terminal and no byte that
-// XML forbids reaches the picture; a byte that does not start valid UTF-8 is
-// read as Latin-1. Without UTF-8 output only printable ASCII is kept.
+// (C0 and C1, tab read as a blank) and U+FFFE, U+FFFF become "?", so that no escape sequence
+// reaches the terminal and no byte that XML forbids reaches the picture; a byte that does not start
+// valid UTF-8 is read as Latin-1. Without UTF-8 output only printable ASCII is kept.
 #pragma once
 
 #include <cstddef>

@@ -1,10 +1,12 @@
 #include "vistrel/summary.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <string_view>
 
 #include "vistrel/printable.h"
+#include "vistrel/units.h"
 
 namespace vistrel {
 
@@ -37,20 +39,51 @@ std::string scientific(double value, int decimals) {
   return buf;
 }
 
+std::string scientific_with_power(double value, int decimals) {
+  std::string plain = scientific(value, decimals);
+  const auto e = plain.find('e');
+  if (e == std::string::npos) return plain;  // inf or nan
+  static constexpr const char* kSuperscript[] = {"\u2070", "\u00B9", "\u00B2", "\u00B3", "\u2074",
+                                                 "\u2075", "\u2076", "\u2077", "\u2078", "\u2079"};
+  std::string out = plain.substr(0, e) + "\u00D710";
+  std::string_view exponent = std::string_view(plain).substr(e + 1);
+  if (exponent.front() == '-') out += "\u207B";
+  exponent.remove_prefix(1);  // the sign
+  while (exponent.size() > 1 && exponent.front() == '0') exponent.remove_prefix(1);
+  for (const char d : exponent) out += kSuperscript[d - '0'];
+  return out;
+}
+
+std::string file_value(double value, bool single_precision) {
+  if (single_precision) {
+    char buf[64];
+    const auto [end, ec] =
+        std::to_chars(buf, buf + sizeof buf, static_cast<float>(value), std::chars_format::fixed);
+    if (ec == std::errc()) return std::string(buf, end);
+  }
+  return fixed(value, 5);
+}
+
+std::string fit_equation(const QuantityInfo& q, const LineFit& fit, bool pretty) {
+  const std::string slope =
+      pretty ? scientific_with_power(std::fabs(fit.slope), 5) : scientific(std::fabs(fit.slope), 5);
+  return q.name + " = " + fixed(fit.intercept, 5) + (fit.slope < 0 ? " - " : " + ") + slope +
+         (pretty ? " \u00B7 T" : " * T");
+}
+
 std::vector<std::string> summary_lines(const PgfFile& pgf, const std::optional<LineFit>& fit,
                                        bool utf8, bool with_legends) {
   std::vector<std::string> out;
   const QuantityInfo q = describe_quantity(pgf);
-  const std::string name = printable(q.name, utf8);
-  const std::string unit = printable(q.unit, utf8);
+  const std::string unit = printable(unit_symbol(q.unit, utf8), utf8);
 
   const auto legend = trim(pgf.main_legend);
   if (with_legends && !legend.empty()) {
-    out.push_back(" " + printable(legend, utf8));
+    out.push_back(" " + printable(with_unit_symbols(legend, utf8), utf8));
   }
-  std::string what = printable(trim(pgf.title), utf8);
+  std::string what = printable(with_unit_symbols(trim(pgf.title), utf8), utf8);
   if (const auto y = trim(pgf.y_legend); !y.empty()) {
-    what += (what.empty() ? "" : ": ") + printable(y, utf8);
+    what += (what.empty() ? "" : ": ") + printable(with_unit_symbols(y, utf8), utf8);
     if (const auto x = trim(pgf.x_legend); !x.empty()) what += " against " + printable(x, utf8);
   }
   if (with_legends && !what.empty()) out.push_back(" " + what);
@@ -62,12 +95,12 @@ std::vector<std::string> summary_lines(const PgfFile& pgf, const std::optional<L
   if (!pgf.points.empty()) {
     const SeriesStats s = series_stats(pgf.points);
     out.push_back(" Temperature range : " + fixed(s.x.min, 2) + " to " + fixed(s.x.max, 2) + " K");
-    out.push_back(" Value range       : " + fixed(s.y.min, 5) + " to " +
-                  with_unit(fixed(s.y.max, 5), unit) + ", mean " + fixed(s.y_mean, 5));
+    const bool single = pgf.single_precision;
+    out.push_back(" Value range       : " + file_value(s.y.min, single) + " to " +
+                  with_unit(file_value(s.y.max, single), unit) + ", mean " +
+                  file_value(s.y_mean, single));
     if (fit) {
-      out.push_back(" Least-squares line: " + name + " = " + fixed(fit->intercept, 5) +
-                    (fit->slope < 0 ? " - " : " + ") + scientific(std::fabs(fit->slope), 5) +
-                    " * T");
+      out.push_back(" Least-squares line: " + printable(fit_equation(q, *fit, false), utf8));
       out.push_back(" Slope             : " + scientific(fit->slope, 5) + " " +
                     (unit.empty() ? "per K" : unit + "/K"));
       if (q.kind == Quantity::kLength || q.kind == Quantity::kVolume) {

@@ -26,4 +26,16 @@ namespace vistrel {
 [[nodiscard]] std::string fixed(double value, int decimals);
 [[nodiscard]] std::string scientific(double value, int decimals);
 
+// scientific() as a person writes it: "1.00000×10⁻⁴" for 1.00000e-04.
+[[nodiscard]] std::string scientific_with_power(double value, int decimals);
+
+// A value of the series with the precision the file carries: the shortest
+// decimal that reads back to the same float when the file's values are
+// single precision ("500.404" for 500.40399), else fixed(value, 5).
+[[nodiscard]] std::string file_value(double value, bool single_precision);
+
+// The least-squares line as an equation in T: "a = 5.00000 + 1.00000e-04 * T",
+// or with pretty "a = 5.00000 + 1.00000×10⁻⁴ · T".
+[[nodiscard]] std::string fit_equation(const QuantityInfo& q, const LineFit& fit, bool pretty);
+
 }  // namespace vistrel

@@ -9,10 +9,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "vistrel/axis.h"
 #include "vistrel/printable.h"
+#include "vistrel/summary.h"
 #include "vistrel/svg_chart.h"
+#include "vistrel/units.h"
 
 namespace vistrel {
 
@@ -29,17 +32,49 @@ std::string svg_path_for(std::string_view pgf_path) {
   return std::string(pgf_path) + ".svg";
 }
 
+namespace {
+
+constexpr double kNoteLine = 18;  // between the lines under the plot
+
+// The lines under the plot: the least-squares line, the expansion coefficient
+// for a cell length or the volume.
+std::vector<std::string> fit_notes(const PgfFile& pgf, const std::optional<LineFit>& fit) {
+  std::vector<std::string> notes;
+  if (!fit) return notes;
+  const QuantityInfo q = describe_quantity(pgf);
+  const std::string unit = unit_symbol(q.unit, true);
+  notes.push_back("Least-squares line: " + fit_equation(q, *fit, true) +
+                  (unit.empty() ? "" : "  (" + unit + ", T in K)"));
+  if (q.kind == Quantity::kLength || q.kind == Quantity::kVolume) {
+    const auto alpha = expansion_coefficient(fit->slope, series_stats(pgf.points).y_mean);
+    if (alpha) {
+      notes.push_back(std::string(q.kind == Quantity::kLength ? "Mean linear" : "Mean volume") +
+                      " expansion coefficient (slope / mean): " + fixed(*alpha * 1e6, 3) +
+                      " \u00D7 10\u207B\u2076 K\u207B\u00B9");
+    }
+  }
+  return notes;
+}
+
+}  // namespace
+
 std::string render_svg(const PgfFile& pgf, const std::optional<LineFit>& fit,
                        std::string_view footnote) {
   const PlotRanges ranges = plot_ranges(pgf.points, fit);
-  const ChartFrame f = chart_frame(ranges.x, ranges.y);
+  std::vector<std::string> notes = fit_notes(pgf, fit);
+  if (!trim(footnote).empty()) notes.emplace_back(footnote);
+  ChartLayout layout;
+  layout.height += kNoteLine * static_cast<double>(notes.size());
+  layout.bottom += kNoteLine * static_cast<double>(notes.size());
+  const ChartFrame f = chart_frame(ranges.x, ranges.y, layout);
 
   std::string title(trim(pgf.main_legend));
   if (title.empty()) title = std::string(trim(pgf.title));
+  title = with_unit_symbols(title, true);
 
   std::string s = svg_open(f.layout, title);
   s += svg_text("title", f.layout.width / 2, 30, "middle", title);
-  s += svg_text("subtitle", f.frame_left, 56, "start", trim(pgf.title));
+  s += svg_text("subtitle", f.frame_left, 56, "start", with_unit_symbols(trim(pgf.title), true));
 
   // The key, top right: a marker for the points, a stroke for the line.
   double key_x = f.frame_right;
@@ -52,7 +87,8 @@ std::string render_svg(const PgfFile& pgf, const std::optional<LineFit>& fit,
   s += svg_text("key", key_x, 56, "end", "points");
   s += svg_circle("point", key_x - 48, 52, 4);
 
-  s += svg_chart_frame(f, pgf.x_legend, pgf.y_legend);
+  s += svg_chart_frame(f, with_unit_symbols(pgf.x_legend, true),
+                       with_unit_symbols(pgf.y_legend, true));
 
   if (fit) {
     const auto fy = [&](double x) { return f.py(fit->intercept + fit->slope * x); };
@@ -61,8 +97,12 @@ std::string render_svg(const PgfFile& pgf, const std::optional<LineFit>& fit,
   }
   const double r = 1.5 * std::clamp(pgf.marker_size, 1, 6) + 1;
   for (const Point& p : pgf.points) s += svg_circle("point", f.px(p.x), f.py(p.y), r);
-  if (!trim(footnote).empty()) {
-    s += svg_text("footnote", f.frame_left, f.layout.height - 4, "start", footnote);
+
+  double note_y = f.frame_bottom + 50;  // the X label's line
+  for (std::size_t i = 0; i < notes.size(); ++i) {
+    note_y += kNoteLine;
+    const bool is_footnote = i + 1 == notes.size() && !trim(footnote).empty();
+    s += svg_text(is_footnote ? "footnote" : "note", f.frame_left, note_y, "start", notes[i]);
   }
   s += svg_close();
   return s;
@@ -100,6 +140,22 @@ Expected<void> write_file_replacing(const std::string& path, std::string_view by
   }
   if (close(fd) != 0 || rename(tmp.c_str(), path.c_str()) != 0) return fail(errno);
   return {};
+}
+
+Expected<std::string> write_svg_picture(const std::string& pgf_path, std::string_view footnote) {
+  const Expected<PgfFile> pgf = read_pgf_file(pgf_path);
+  if (!pgf) return Error{pgf.error().line, describe_error(pgf_path, pgf.error())};
+  if (pgf->points.empty()) {
+    return Error{0, describe_error(pgf_path, {0, "no point to plot, so no SVG picture"})};
+  }
+  std::string svg_path = svg_path_for(pgf_path);
+  const auto written =
+      write_file_replacing(svg_path, render_svg(*pgf, fit_line(pgf->points), footnote));
+  if (!written) {
+    return Error{0, describe_error(
+                        svg_path, {0, "cannot write the SVG picture: " + written.error().message})};
+  }
+  return svg_path;
 }
 
 }  // namespace vistrel

@@ -37,4 +37,16 @@ namespace vistrel {
 // removed and the error gives the reason.
 [[nodiscard]] Expected<void> write_file_replacing(const std::string& path, std::string_view bytes);
 
+// The picture of the plot file at pgf_path, written beside it (svg_path_for)
+// with write_file_replacing, for a caller that shows nothing: korvex writing
+// the pictures of a run (its footnote naming the cell choice and the buffer
+// file), or `vistrel --svg-only`. Reads the file, fits the least-squares line
+// and renders it with the footnote (empty: none). Returns the picture's path.
+// The error's message names the file it concerns, as describe_error() does:
+// "TK_cell_a.pgf, line 14: data row ...", "TK_cell_a.pgf: no point to plot,
+// so no SVG picture", "TK_cell_a.svg: cannot write the SVG picture: Is a
+// directory"; its line is that of a fault in the plot file, else 0.
+[[nodiscard]] Expected<std::string> write_svg_picture(const std::string& pgf_path,
+                                                      std::string_view footnote = {});
+
 }  // namespace vistrel

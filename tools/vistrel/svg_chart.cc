@@ -37,7 +37,7 @@ ChartFrame chart_frame(const Range& x, const Range& y, const ChartLayout& layout
   f.y1 = f.frame_bottom - kInset;
   // Fewer X ticks until their labels fit side by side.
   for (int wanted = kMostXTicks;; --wanted) {
-    f.x_axis = nice_axis(x.min, x.max, wanted);
+    f.x_axis = nice_axis(x.min, x.max, wanted, AxisEnds::kAtData);
     const double need = static_cast<double>(f.x_axis.ticks.size()) *
                         (static_cast<double>(widest_label(f.x_axis)) + 2) * kCharWidth;
     if (need <= f.x1 - f.x0 || wanted <= 2) break;
@@ -63,7 +63,7 @@ std::string svg_chart_frame(const ChartFrame& f, std::string_view x_label,
   s += "<rect class=\"frame\" x=\"" + svg_number(f.frame_left) + "\" y=\"" +
        svg_number(f.frame_top) + "\" width=\"" + svg_number(f.frame_right - f.frame_left) +
        "\" height=\"" + svg_number(f.frame_bottom - f.frame_top) + "\"/>\n";
-  s += svg_text("axis-label", (f.x0 + f.x1) / 2, f.layout.height - 20, "middle", trim(x_label));
+  s += svg_text("axis-label", (f.x0 + f.x1) / 2, f.frame_bottom + 50, "middle", trim(x_label));
   const double ly = (f.y0 + f.y1) / 2;
   s += svg_text("axis-label", 20, ly, "middle", trim(y_label),
                 " transform=\"rotate(-90 20 " + svg_number(ly) + ")\"");
@@ -81,6 +81,7 @@ std::string svg_open(const ChartLayout& layout, std::string_view title) {
        "#222; }\n"
        ".title { font-size: 17px; font-weight: bold; }\n"
        ".subtitle, .key { font-size: 12px; fill: #555; }\n"
+       ".note { font-size: 12px; fill: #333; }\n"
        ".footnote { font-size: 11px; fill: #666; }\n"
        ".axis-label { font-size: 14px; }\n"
        ".background { fill: #fff; }\n"

@@ -3,7 +3,8 @@
 // it.
 //
 // A chart is laid out once, as a value (ChartFrame): the picture's size, the
-// framed plot area, both axes with round ticks (nice_axis), and the mapping of
+// framed plot area, both axes with round ticks (nice_axis; the X axis ends at
+// the data, the Y axis on ticks), and the mapping of
 // data values to pixels (px, py). svg_chart_frame() then writes the grid, the
 // ticks and their labels, the frame and the axis labels; the caller adds its
 // marks with the element helpers below, between svg_open() and svg_close().
@@ -54,7 +55,7 @@ struct ChartFrame {
                                           std::string_view y_label);
 
 // The document's start: the XML declaration, the <svg> element of the given
-// size, its <title>, the style sheet (classes title, subtitle, key, footnote,
+// size, its <title>, the style sheet (classes title, subtitle, key, note, footnote,
 // axis-label, frame, grid, tick, fit, point) and a white background.
 [[nodiscard]] std::string svg_open(const ChartLayout& layout, std::string_view title);
 [[nodiscard]] std::string svg_close();

@@ -3,6 +3,7 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <charconv>
@@ -55,6 +56,10 @@ TermSize choose_term_size(int driver_columns, int driver_rows, const char* colum
   } else if (const int r = positive(lines); r > 0) {
     size.rows = r;
   }
+  // A size beyond any screen (COLUMNS=100000, say) would only ask for a plot
+  // no one can see, and memory for it.
+  size.columns = std::min(size.columns, kMostColumns);
+  size.rows = std::min(size.rows, kMostRows);
   return size;
 }
 

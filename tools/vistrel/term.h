@@ -14,8 +14,13 @@ struct TermSize {
   int rows = 24;
 };
 
+// The largest size taken from the driver or the environment.
+constexpr int kMostColumns = 1000;
+constexpr int kMostRows = 500;
+
 // The size from the terminal driver when known (0 for unknown), else from the
-// COLUMNS and LINES values (each on its own), else 80 x 24.
+// COLUMNS and LINES values (each on its own), else 80 x 24; at most
+// kMostColumns x kMostRows.
 [[nodiscard]] TermSize choose_term_size(int driver_columns, int driver_rows, const char* columns,
                                         const char* lines);
 
