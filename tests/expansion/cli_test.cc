@@ -58,6 +58,27 @@ TEST(ExpansionCli, ReportOfASeriesWorkedByHand) {
       r.out);
 }
 
+// A cubic cell, and a tetragonal one whose a and b are one axis: the
+// directions the data leave open are said to be a choice.
+TEST(ExpansionCli, AxesThatExpandAlikeAreToldAsSuch) {
+  ScopedTempDir dir;
+  const std::string isotropic =
+      "100 5 5 5 90 90 90\n200 5.01 5.01 5.01 90 90 90\n"
+      "300 5.02 5.02 5.02 90 90 90\n";
+  const std::string tetragonal =
+      "100 5 5 7 90 90 90\n200 5.01 5.01 7 90 90 90\n"
+      "300 5.02 5.02 7 90 90 90\n";
+  const auto cubic =
+      run_program({EXPANSION_BIN, with_file(dir, "c.txt", isotropic)}, dir.path(), "");
+  EXPECT_NE(std::string::npos,
+            cubic.out.find("\n X1, X2 and X3 expand alike (within their standard "
+                           "errors): every direction is a\n"))
+      << cubic.out;
+  const auto tetra =
+      run_program({EXPANSION_BIN, with_file(dir, "t.txt", tetragonal)}, dir.path(), "");
+  EXPECT_NE(std::string::npos, tetra.out.find("\n X2 and X3 expand alike")) << tetra.out;
+}
+
 // Reads the program's JSON with Python and prints what the test compares:
 // the four coefficients, after checking the object's layout.
 const char* kJsonCheck = R"(
