@@ -1,0 +1,247 @@
+// The analysis against series whose answers follow by hand: isotropic and
+// orthorhombic cells built to expand at chosen rates, a monoclinic cell whose
+// beta changes (turned in the Cartesian frame, and written with its axes
+// relabelled), the two finite strains of one deformation, and least-squares
+// slopes with HC0 standard errors worked out on paper.
+#include "expansion/analysis.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <numbers>
+#include <vector>
+
+#include "expansion/cell.h"
+#include "expansion/poly_fit.h"
+#include "expansion/strain.h"
+
+namespace {
+
+using expansion::Analysis;
+using expansion::Cell;
+using expansion::StrainMeasure;
+
+const StrainMeasure kMeasures[] = {{false, true}, {true, true}, {false, false}, {true, false}};
+
+std::vector<double> temperatures(int n) {
+  std::vector<double> t;
+  t.reserve(static_cast<std::size_t>(n));
+  for (int i = 0; i < n; ++i) t.push_back(100 + 25.0 * i);
+  return t;
+}
+
+Analysis run(const std::vector<double>& t, const std::vector<Eigen::Matrix3d>& bases,
+             StrainMeasure m, std::size_t reference = 0, int degree = 1) {
+  auto r = expansion::analyse(t, bases, reference, m, degree);
+  if (!r) ADD_FAILURE() << r.error().message;
+  return r.value();
+}
+
+std::vector<Eigen::Matrix3d> bases_of(const std::vector<double>& t,
+                                      const std::function<Cell(double)>& cell_at) {
+  std::vector<Eigen::Matrix3d> b;
+  b.reserve(t.size());
+  for (const double x : t) b.push_back(expansion::basis(cell_at(x)));
+  return b;
+}
+
+// The stretch whose strain under measure m is s along its direction: each
+// definition solved for the stretch.
+double stretch_for(StrainMeasure m, double s) {
+  if (m.finite) return m.lagrangian ? std::sqrt(1 + 2 * s) : 1 / std::sqrt(1 - 2 * s);
+  return m.lagrangian ? 1 + s : 1 / (1 - s);
+}
+
+TEST(Analysis, CubicSeriesGivesThreeEqualCoefficientsAndThreeTimesInVolume) {
+  const double alpha = 12e-6;
+  const std::vector<double> t = temperatures(8);
+  for (const StrainMeasure m : kMeasures) {
+    SCOPED_TRACE(expansion::measure_key(m));
+    const auto bases = bases_of(t, [&](double x) {
+      const double a = 5.43 * stretch_for(m, alpha * (x - 100));
+      return Cell{a, a, a, 90, 90, 90};
+    });
+    const Analysis an = run(t, bases, m);
+    for (const auto& axis : an.axes) {
+      EXPECT_NEAR(alpha, axis.alpha.value, 1e-12);
+      EXPECT_NEAR(0, axis.alpha.su, 1e-12);
+    }
+    EXPECT_NEAR(3 * alpha, an.volume.alpha.value, 3 * alpha * 0.01);
+  }
+}
+
+TEST(Analysis, OrthorhombicCoefficientsLieAlongTheCellAxes) {
+  // b shrinks; a's strain starts below c's... every axis its own rate.
+  const double rates[] = {25e-6, -4e-6, 9e-6};  // along a, b, c
+  const std::vector<double> t = temperatures(6);
+  for (const StrainMeasure m : kMeasures) {
+    SCOPED_TRACE(expansion::measure_key(m));
+    const auto bases = bases_of(t, [&](double x) {
+      return Cell{7 * stretch_for(m, rates[0] * (x - 100)),
+                  9 * stretch_for(m, rates[1] * (x - 100)),
+                  11 * stretch_for(m, rates[2] * (x - 100)),
+                  90,
+                  90,
+                  90};
+    });
+    const Analysis an = run(t, bases, m);
+    // Ascending: b, c, a.
+    const int along[] = {1, 2, 0};
+    for (int k = 0; k < 3; ++k) {
+      const auto& axis = an.axes[static_cast<std::size_t>(k)];
+      EXPECT_NEAR(rates[along[k]], axis.alpha.value, 1e-12) << "X" << k + 1;
+      Eigen::Vector3d expected = Eigen::Vector3d::Zero();
+      expected(along[k]) = 1;
+      EXPECT_TRUE(axis.uvw.isApprox(expected, 1e-9)) << axis.uvw.transpose();
+      EXPECT_NEAR(0, axis.angles[static_cast<std::size_t>(along[k])], 1e-5);
+    }
+  }
+}
+
+TEST(Analysis, CrossingStrainsKeepEachAxisItsOwn) {
+  // a starts shrinking, then grows: its strain passes those of b and c, so a
+  // sort by value would hand a's values to other axes halfway.
+  const std::vector<double> t = temperatures(9);
+  const auto bases = bases_of(t, [](double x) {
+    const double d = x - 100;
+    return Cell{
+        6 * (1 - 4e-5 * d + 4e-7 * d * d), 7 * (1 + 1e-5 * d), 8 * (1 + 2e-5 * d), 90, 90, 90};
+  });
+  const Analysis an = run(t, bases, {true, false}, 0, 2);
+  for (const auto& axis : an.axes) {
+    EXPECT_NEAR(1, axis.uvw.cwiseAbs().maxCoeff(), 1e-9);
+    if (axis.uvw(0) > 0.5) {  // the a axis: dε/dT = -4e-5 + 8e-7 (T - 100), at 200 K
+      EXPECT_NEAR(4e-5, axis.alpha.value, 1e-9);
+      EXPECT_NEAR(-4e-5, axis.alpha_at.front().value, 1e-9);
+    } else {
+      EXPECT_NEAR(axis.uvw(1) > 0.5 ? 1e-5 : 2e-5, axis.alpha.value, 1e-9);
+    }
+  }
+}
+
+// A monoclinic cell (unique axis b) whose beta opens while a, b, c grow at
+// different rates.
+Cell monoclinic(double t) {
+  const double d = t - 100;
+  return {
+      10.2 * (1 + 8e-6 * d), 6.1 * (1 + 4e-6 * d), 8.3 * (1 + 15e-6 * d), 90, 105.3 + 4e-4 * d, 90};
+}
+
+TEST(Analysis, MonoclinicAxesTurnInTheAcPlaneAndDoNotDependOnTheFrame) {
+  const std::vector<double> t = temperatures(10);
+  const auto bases = bases_of(t, monoclinic);
+  const Eigen::Matrix3d turn =
+      (Eigen::AngleAxisd(0.7, Eigen::Vector3d(1, 2, 3).normalized())).toRotationMatrix();
+  std::vector<Eigen::Matrix3d> turned;
+  turned.reserve(bases.size());
+  for (const auto& b : bases) turned.push_back(turn * b);
+  // Relabelled: a' = c, b' = a, c' = b (alpha' = beta), so [u v w] = [v' w' u'].
+  const auto relabelled = bases_of(t, [](double x) {
+    const Cell c = monoclinic(x);
+    return Cell{c.c, c.a, c.b, c.gamma, c.alpha, c.beta};
+  });
+  for (const StrainMeasure m : kMeasures) {
+    SCOPED_TRACE(expansion::measure_key(m));
+    const Analysis an = run(t, bases, m);
+    int in_ac_plane = 0;
+    for (const auto& axis : an.axes) {
+      if (std::fabs(axis.uvw(1)) > 0.999) continue;  // along b
+      ++in_ac_plane;
+      EXPECT_NEAR(0, axis.uvw(1), 1e-9);
+      for (const double angle : {axis.angles[0], axis.angles[2]})
+        EXPECT_GT(std::fabs(std::remainder(angle, 90.0)), 1.0) << angle;
+    }
+    EXPECT_EQ(2, in_ac_plane);
+
+    const Analysis other = run(t, turned, m);
+    for (std::size_t k = 0; k < 3; ++k) {
+      EXPECT_NEAR(an.axes[k].alpha.value, other.axes[k].alpha.value, 1e-12);
+      EXPECT_NEAR(an.axes[k].alpha.su, other.axes[k].alpha.su, 1e-12);
+      EXPECT_TRUE(an.axes[k].uvw.isApprox(other.axes[k].uvw, 1e-9));
+    }
+    EXPECT_NEAR(an.volume.alpha.value, other.volume.alpha.value, 1e-12);
+
+    // Relabelling turns each cell by its own angle: finite strains are blind
+    // to that, infinitesimal ones only to first order.
+    const Analysis named = run(t, relabelled, m);
+    const double tolerance = m.finite ? 1e-12 : 1e-8;
+    const double turn_tolerance = m.finite ? 1e-9 : 1e-3;
+    for (std::size_t k = 0; k < 3; ++k) {
+      EXPECT_NEAR(an.axes[k].alpha.value, named.axes[k].alpha.value, tolerance);
+      const Eigen::Vector3d& p = named.axes[k].uvw;
+      EXPECT_TRUE(an.axes[k].uvw.isApprox(Eigen::Vector3d(p(1), p(2), p(0)), turn_tolerance))
+          << an.axes[k].uvw.transpose() << " vs " << p.transpose();
+    }
+  }
+}
+
+TEST(Strain, LagrangianAndEulerianFiniteStrainsAgreeThroughF) {
+  Eigen::Matrix3d f;
+  f << 1.02, 0.01, -0.03, 0.004, 0.97, 0.02, 0.015, -0.01, 1.05;
+  const Eigen::Matrix3d lagrangian = expansion::strain_tensor(f, {true, true});
+  const Eigen::Matrix3d eulerian = expansion::strain_tensor(f, {false, true});
+  EXPECT_TRUE(lagrangian.isApprox(f.transpose() * eulerian * f, 1e-12));
+  // A stretch of 1.1 along x alone: E = (1.21 - 1) / 2, e = (1 - 1 / 1.21) / 2.
+  const Eigen::Matrix3d stretch = Eigen::Vector3d(1.1, 1, 1).asDiagonal();
+  EXPECT_NEAR(0.105, expansion::strain_tensor(stretch, {true, true})(0, 0), 1e-15);
+  EXPECT_NEAR(0.5 * (1 - 1 / 1.21), expansion::strain_tensor(stretch, {false, true})(0, 0), 1e-15);
+}
+
+TEST(PolyFit, LineWithHc0StandardErrorWorkedByHand) {
+  // x 0 1 2 3, y 0 2 1 3: slope Sxy / Sxx = 4 / 5 = 0.8, intercept 0.3,
+  // residuals -0.3 0.9 -0.9 0.3; HC0 var = sum (x - 1.5)^2 e^2 / Sxx^2 = 0.81 / 25.
+  const auto fit = expansion::fit_polynomial({0, 1, 2, 3}, {0, 2, 1, 3}, 1);
+  const auto slope = expansion::derivative_at(fit, 7);
+  EXPECT_NEAR(0.8, slope.value, 1e-14);
+  EXPECT_NEAR(0.18, slope.su, 1e-14);
+  EXPECT_NEAR(0.3, expansion::value_at(fit, 0), 1e-14);
+}
+
+TEST(PolyFit, PolynomialDerivativesOfExactData) {
+  std::vector<double> x = {100, 150, 175, 200, 260, 300}, quadratic, cubic;
+  for (const double v : x) {
+    quadratic.push_back(1 + 2e-3 * v + 3e-6 * v * v);
+    cubic.push_back(1e-8 * v * v * v);
+  }
+  const auto q = expansion::fit_polynomial(x, quadratic, 2);
+  const auto c = expansion::fit_polynomial(x, cubic, 3);
+  for (const double at : {100.0, 180.0, 300.0}) {
+    EXPECT_NEAR(2e-3 + 6e-6 * at, expansion::derivative_at(q, at).value, 1e-12);
+    EXPECT_NEAR(3e-8 * at * at, expansion::derivative_at(c, at).value, 1e-12);
+    EXPECT_NEAR(0, expansion::derivative_at(c, at).su, 1e-12);
+  }
+}
+
+TEST(Analysis, TooFewPointsOrTemperaturesAndTheReference) {
+  const auto cell = [](double x) { return Cell{5 + x * 1e-4, 6, 7, 90, 90, 90}; };
+  struct Case {
+    std::vector<double> t;
+    int degree;
+    const char* message;
+  };
+  const Case cases[] = {
+      {{100, 200}, 1, "at least 3 points are needed; the series holds 2"},
+      {{100, 100, 100},
+       1,
+       "the points lie at 1 distinct temperature; a linear fit needs at least 2"},
+      {{100, 200, 100},
+       2,
+       "the points lie at 2 distinct temperatures; a quadratic fit needs at least 3"},
+  };
+  for (const Case& c : cases) {
+    const auto r = expansion::analyse(c.t, bases_of(c.t, cell), 0, {}, c.degree);
+    ASSERT_FALSE(r) << c.message;
+    EXPECT_EQ(c.message, r.error().message);
+  }
+  const std::vector<double> t = {100, 150, 200.004};
+  EXPECT_EQ(2U, expansion::find_reference(t, 200).value());
+  EXPECT_EQ("no point at 250.00 K for the reference (the series runs from 100.00 K to 200.00 K)",
+            expansion::find_reference(t, 250).error().message);
+  // A reference in mid-series: the strains vanish there, not at the first point.
+  const Analysis an = run(t, bases_of(t, cell), {}, 1);
+  EXPECT_NEAR(0, an.axes[2].strains[1], 1e-15);
+  EXPECT_LT(an.axes[2].strains[0], 0);
+}
+
+}  // namespace

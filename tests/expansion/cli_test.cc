@@ -1,0 +1,241 @@
+// The built korvex-expansion on files in a temporary folder: the report of a
+// series worked by hand, the bundled example in both of korvex's cell choices,
+// JSON read back by Python's parser, CSV, SVG pictures that parse as XML, and
+// faults with their exact messages and exit statuses.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "test_util.h"
+
+namespace {
+
+using testutil::run_program;
+using testutil::ScopedTempDir;
+
+// a shrinks 5e-6/K, b stays, c grows 1e-5/K from 100 K: the Lagrangian
+// infinitesimal strains are exactly -5, 0 and 10 MK^-1 times (T - 100).
+// V / V0 = 1 + 5e-6 d - 5e-11 d^2 (d = T - 100 = 0..200): the line through it
+// has slope 5e-6 - 5e-11 * 200, residuals -5e-11 * (5000, -2500, -5000,
+// -2500, 5000), HC0 su sqrt(sum (d - 100)^2 e^2) / 25000 = 1.46e-9.
+const std::string kShrinkingA =
+    "# T a b c alpha beta gamma\n"
+    "100 5.0 6 7.0 90 90 90\n150 4.99875 6 7.0035 90 90 90\n200 4.9975 6 7.007 90 90 90\n"
+    "250 4.99625 6 7.0105 90 90 90\n300 4.995 6 7.014 90 90 90\n";
+
+std::string with_file(const ScopedTempDir& dir, const std::string& name, const std::string& text) {
+  testutil::write_file(dir.file(name), text);
+  return name;
+}
+
+TEST(ExpansionCli, ReportOfASeriesWorkedByHand) {
+  ScopedTempDir dir;
+  const auto r = run_program(
+      {EXPANSION_BIN, "--lagrangian", "--infinitesimal", with_file(dir, "shrink.txt", kShrinkingA)},
+      dir.path(), "");
+  EXPECT_EQ(0, r.exit_status);
+  EXPECT_EQ("", r.err);
+  EXPECT_EQ(
+      " Principal thermal expansion of shrink.txt\n"
+      " Points     : 5, 100.00 K to 300.00 K, reference point 100.00 K (row 1)\n"
+      " Strain     : Lagrangian infinitesimal\n"
+      " Fit        : linear in T, least squares; standard errors HC0 "
+      "(heteroscedasticity-consistent)\n"
+      " Directions : at the median point, 200.00 K (row 3)\n"
+      "\n"
+      " Axis   alpha(MK^-1)  su(MK^-1)     u       v       w     angle to a     b      c\n"
+      " X1           -5.000      0.000    1.0000  0.0000  0.0000       0.00   90.00   90.00\n"
+      " X2            0.000      0.000    0.0000  1.0000  0.0000      90.00    0.00   90.00\n"
+      " X3           10.000      0.000    0.0000  0.0000  1.0000      90.00   90.00    0.00\n"
+      " V             4.990      0.001\n"
+      "\n"
+      " Greatest expansion along X3 [0.0000 0.0000 1.0000]; least (negative) along X1 [1.0000 "
+      "0.0000 0.0000].\n"
+      " NEGATIVE THERMAL EXPANSION along X1: alpha = -5.000 MK^-1 (su 0.000).\n",
+      r.out);
+}
+
+// A cubic cell, and a tetragonal one whose a and b are one axis: the
+// directions the data leave open are said to be a choice.
+TEST(ExpansionCli, AxesThatExpandAlikeAreToldAsSuch) {
+  ScopedTempDir dir;
+  const std::string isotropic =
+      "100 5 5 5 90 90 90\n200 5.01 5.01 5.01 90 90 90\n"
+      "300 5.02 5.02 5.02 90 90 90\n";
+  const std::string tetragonal =
+      "100 5 5 7 90 90 90\n200 5.01 5.01 7 90 90 90\n"
+      "300 5.02 5.02 7 90 90 90\n";
+  const auto cubic =
+      run_program({EXPANSION_BIN, with_file(dir, "c.txt", isotropic)}, dir.path(), "");
+  EXPECT_NE(std::string::npos,
+            cubic.out.find("\n X1, X2 and X3 expand alike (within their standard "
+                           "errors): every direction is a\n"))
+      << cubic.out;
+  const auto tetra =
+      run_program({EXPANSION_BIN, with_file(dir, "t.txt", tetragonal)}, dir.path(), "");
+  EXPECT_NE(std::string::npos, tetra.out.find("\n X2 and X3 expand alike")) << tetra.out;
+}
+
+// Reads the program's JSON with Python and prints what the test compares:
+// the four coefficients, after checking the object's layout.
+const char* kJsonCheck = R"(
+import json, sys
+d = json.load(sys.stdin)
+n = d["points"]
+assert len(d["temperatures"]) == n and len(d["volume"]["values"]) == n
+axes = d["axes"]
+assert len(axes) == 3 and [a["alpha"] for a in axes] == sorted(a["alpha"] for a in axes)
+for a in axes:
+    assert len(a["strains"]) == n and a["strains"][0] == 0 and len(a["uvw"]) == 3
+print(d["strain"], n, " ".join("%.2f" % a["alpha"] for a in axes), "%.2f" % d["volume"]["alpha"])
+)";
+
+// The same crystal in both of korvex's tables (the input cell is the
+// primitive cell of the conventional C-centred one): one expansion, to the
+// rounding of the tables' decimals.
+TEST(ExpansionCli, BothCellChoicesOfTheBundledSeriesGiveOneExpansion) {
+#ifndef PYTHON3_BIN
+  GTEST_SKIP() << "no python3 to read the JSON";
+#else
+  ScopedTempDir dir;
+  std::filesystem::copy(EXAMPLES_DIR, dir.path(), std::filesystem::copy_options::recursive);
+  std::vector<std::string> summaries;
+  for (const char* choice : {"2", "1"}) {
+    const auto k = run_program({KORVEX_BIN}, dir.path(),
+                               std::string("series.lst\n") + choice + "\nn\nn\nn\nn\nn\nn\nn\n");
+    ASSERT_EQ(0, k.exit_status);
+    if (*choice == '2') {  // the bundled table is korvex's own
+      EXPECT_EQ(testutil::read_file(dir.file("series_parameters.xy")),
+                testutil::read_file(dir.file("TK_parameters.xy")));
+    }
+    const auto r =
+        run_program({EXPANSION_BIN, "--format", "json", "TK_parameters.xy"}, dir.path(), "");
+    ASSERT_EQ(0, r.exit_status) << r.err;
+    const auto py = run_program({PYTHON3_BIN, "-c", kJsonCheck}, dir.path(), r.out);
+    ASSERT_EQ(0, py.exit_status) << py.err;
+    summaries.push_back(py.out);
+  }
+  EXPECT_EQ("eulerian-finite 10 3.99 9.76 21.42 35.44\n", summaries[0]);
+  EXPECT_EQ("eulerian-finite 10 4.01 9.74 21.42 35.44\n", summaries[1]);
+#endif
+}
+
+TEST(ExpansionCli, CsvRowsForALineAndForAPolynomial) {
+  ScopedTempDir dir;
+  const std::string file = with_file(dir, "shrink.txt", kShrinkingA);
+  for (const char* fit : {"linear", "cubic"}) {
+    const auto r = run_program(
+        {EXPANSION_BIN, "--lagrangian", "--infinitesimal", "--format", "csv", "--fit", fit, file},
+        dir.path(), "");
+    ASSERT_EQ(0, r.exit_status) << r.err;
+    const auto lines = testutil::split_lines(r.out);
+    const bool line = *fit == 'l';
+    ASSERT_EQ(line ? 5U : 21U, lines.size()) << r.out;  // a header, then X1 X2 X3 V (per T)
+    EXPECT_EQ("axis,T_K,alpha_MK-1,su_MK-1,u,v,w,angle_a_deg,angle_b_deg,angle_c_deg", lines[0]);
+    const std::string head = line ? "X1,," : "X1,100,";
+    ASSERT_TRUE(lines[1].starts_with(head)) << lines[1];
+    EXPECT_NEAR(-5, std::stod(lines[1].substr(head.size())), 1e-6);
+    EXPECT_TRUE(lines[1].ends_with(",1,0,0,0,90,90")) << lines[1];
+    EXPECT_TRUE(lines[line ? 4 : 20].starts_with(line ? "V,," : "V,300,"));
+    EXPECT_TRUE(lines[line ? 4 : 20].ends_with(",,,,,,"));
+  }
+}
+
+TEST(ExpansionCli, SvgPicturesAreWellFormedAndTellNegativeLobes) {
+  ScopedTempDir dir;
+  std::filesystem::create_directory(dir.file("pictures"));
+  const auto r = run_program(
+      {EXPANSION_BIN, "--svg", "pictures/shrink", with_file(dir, "shrink.txt", kShrinkingA)},
+      dir.path(), "");
+  ASSERT_EQ(0, r.exit_status) << r.err;
+  EXPECT_NE(std::string::npos,
+            r.out.find("\n SVG pictures written: pictures/shrink_strain.svg, "
+                       "pictures/shrink_volume.svg, pictures/shrink_indicatrix.svg\n"));
+  for (const char* name : {"strain", "volume", "indicatrix"}) {
+    const std::string path = dir.file(std::string("pictures/shrink_") + name + ".svg");
+    ASSERT_TRUE(testutil::file_exists(path)) << path;
+#ifdef PYTHON3_BIN
+    const auto py =
+        run_program({PYTHON3_BIN, "-c",
+                     "import sys, xml.dom.minidom; xml.dom.minidom.parse(sys.argv[1])", path},
+                    dir.path(), "");
+    EXPECT_EQ(0, py.exit_status) << name << ": " << py.err;
+#endif
+  }
+  const std::string indicatrix = testutil::read_file(dir.file("pictures/shrink_indicatrix.svg"));
+  EXPECT_NE(std::string::npos, indicatrix.find("<polyline class=\"negative\""));
+  EXPECT_NE(std::string::npos, indicatrix.find("<polyline class=\"positive\""));
+}
+
+TEST(ExpansionCli, FaultsGiveAMessageAndExit1) {
+  ScopedTempDir dir;
+  with_file(dir, "bad.txt", "100 5 6 7 90 90 90\n200 5.1 x 7 90 90 90\n");
+  with_file(dir, "overflow.txt", "100 5 6 7 90 90 90\n****** 5 6 7 90 90 90\n200 5 6 7 90 90 90\n");
+  with_file(dir, "shrink.txt", kShrinkingA);
+  struct Case {
+    std::vector<std::string> args;
+    std::string err;
+  };
+  const Case cases[] = {
+      {{"missing.xy"},
+       "korvex-expansion: missing.xy: cannot open the file: No such file or directory\n"},
+      {{"bad.txt"}, "korvex-expansion: bad.txt, line 2: column 3 is not a number: |x|\n"},
+      {{"overflow.txt"},
+       "korvex-expansion: overflow.txt, line 2: row skipped: column 1 in overflow form "
+       "(asterisks)\nkorvex-expansion: overflow.txt: at least 3 points are needed; the series "
+       "holds 2\n"},
+      {{"--reference", "120", "shrink.txt"},
+       "korvex-expansion: shrink.txt: no point at 120.00 K for the reference (the series runs "
+       "from 100.00 K to 300.00 K)\n"},
+      {{"--svg", "nowhere/p", "shrink.txt"},
+       "korvex-expansion: cannot write nowhere/p_strain.svg: No such file or directory\n"
+       "korvex-expansion: cannot write nowhere/p_volume.svg: No such file or directory\n"
+       "korvex-expansion: cannot write nowhere/p_indicatrix.svg: No such file or directory\n"},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> argv = {EXPANSION_BIN};
+    argv.insert(argv.end(), c.args.begin(), c.args.end());
+    const auto r = run_program(argv, dir.path(), "");
+    EXPECT_EQ(1, r.exit_status) << c.err;
+    EXPECT_EQ(c.err, r.err);
+  }
+}
+
+TEST(ExpansionCli, UsageFaultsExit2AndHelpAndVersion0) {
+  struct Case {
+    std::vector<std::string> args;
+    std::string first_err_line;  // the usage follows
+  };
+  const Case cases[] = {
+      {{}, "korvex-expansion: no file named"},
+      {{"a.xy", "b.xy"}, "korvex-expansion: one file only"},
+      {{"--fit", "quartic", "a.xy"},
+       "korvex-expansion: --fit is linear, quadratic or cubic, not 'quartic'"},
+      {{"--format", "xml", "a.xy"}, "korvex-expansion: --format is text, json or csv, not 'xml'"},
+      {{"--reference", "hot", "a.xy"},
+       "korvex-expansion: --reference needs a temperature in kelvin, not 'hot'"},
+      {{"--svg"}, "korvex-expansion: --svg needs a value"},
+      {{"-x", "a.xy"}, "korvex-expansion: unknown option -x"},
+      {{"--colour", "a.xy"}, "korvex-expansion: unknown option --colour"},
+  };
+  ScopedTempDir dir;
+  for (const Case& c : cases) {
+    std::vector<std::string> argv = {EXPANSION_BIN};
+    argv.insert(argv.end(), c.args.begin(), c.args.end());
+    const auto r = run_program(argv, dir.path(), "");
+    EXPECT_EQ(2, r.exit_status) << c.first_err_line;
+    EXPECT_EQ(c.first_err_line + "\nusage: korvex-expansion [options] FILE\n",
+              r.err.substr(0, c.first_err_line.size() + 40));
+  }
+  const auto help = run_program({EXPANSION_BIN, "--help"}, dir.path(), "");
+  EXPECT_EQ(0, help.exit_status);
+  EXPECT_TRUE(help.out.starts_with("usage: korvex-expansion [options] FILE\n"));
+  const auto version = run_program({EXPANSION_BIN, "--version"}, dir.path(), "");
+  EXPECT_EQ(0, version.exit_status);
+  EXPECT_TRUE(version.out.starts_with("korvex-expansion ")) << version.out;
+}
+
+}  // namespace
