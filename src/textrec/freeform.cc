@@ -14,6 +14,9 @@
 // - Only a slash where a value is expected ends the read; for a file name it
 //   begins the value instead, as a slash is an ordinary character of an
 //   unquoted file name.
+// - An end of the data inside a quoted value makes the read fail as for a bad
+//   value (kStatusBadValue), the record being the one where the value began:
+//   only an end of the data before any character of a value is the end.
 // - A read without targets passes over one record, as any read starts with a
 //   record of its own.
 // - The outcome of a read without a status tells how the read ended too:
@@ -65,6 +68,18 @@ bool ends_value(char c, const Target& target) {
   return is_blank(c) || c == ',' || (c == '/' && !target.slash_is_ordinary);
 }
 
+Problem problem_of(NumberFlaw::Kind kind) {
+  switch (kind) {
+    case NumberFlaw::Kind::kNoDigits:
+      return Problem::kNoDigits;
+    case NumberFlaw::Kind::kExponentWithoutDigits:
+      return Problem::kExponentWithoutDigits;
+    case NumberFlaw::Kind::kBadCharacter:
+      break;
+  }
+  return Problem::kBadCharacter;
+}
+
 // Reads values from the records of one source into the targets.
 class FreeFormReader {
  public:
@@ -114,11 +129,11 @@ bool FreeFormReader::next_record() {
   if (status == kStatusEnd) {
     outcome_.status = kStatusEnd;
     outcome_.record = last_value_record_;
-    if (sink_ != nullptr) sink_->problem(Problem::kEndOfData, {});
+    if (sink_ != nullptr) sink_->problem(Problem::kEndOfData, {}, 0.0f);
   } else {
-    outcome_.status = kStatusIoError;
+    outcome_.status = status;
     outcome_.record = source_.record_number();
-    if (sink_ != nullptr) sink_->problem(Problem::kIoError, {});
+    if (sink_ != nullptr) sink_->problem(Problem::kIoError, {}, 0.0f);
   }
   return false;
 }
@@ -187,6 +202,9 @@ bool FreeFormReader::take_value(const Target& target, std::string_view* value, b
 
 bool FreeFormReader::take_quoted(const Target& target, std::string_view* value) {
   const char delimiter = record_[pos_++];
+  // Where the value began: an end of the data inside it makes the value, not
+  // the data, what failed.
+  const std::int64_t opened_in = source_.record_number();
   joined_.clear();
   bool in_joined = false;  // earlier parts of the value are in joined_
   std::size_t start = pos_;
@@ -196,7 +214,13 @@ bool FreeFormReader::take_quoted(const Target& target, std::string_view* value) 
       // The value goes on with the next record's first character.
       joined_.append(record_.substr(start));
       in_joined = true;
-      if (!next_record()) return false;
+      if (!next_record()) {
+        if (outcome_.status == kStatusEnd) {
+          outcome_.status = kStatusBadValue;
+          outcome_.record = opened_in;
+        }
+        return false;
+      }
       start = 0;
       continue;
     }
@@ -236,7 +260,7 @@ bool FreeFormReader::assign(std::string_view value, bool quoted, std::size_t cou
       }
     } else if (quoted) {
       if (sink_ == nullptr) return fail_bad_value();
-      if (!converted) sink_->problem(Problem::kQuotedNumber, value);
+      if (!converted) sink_->problem(Problem::kQuotedNumber, value, 0.0f);
       converted = true;
     } else {
       if (!converted) {
@@ -245,8 +269,8 @@ bool FreeFormReader::assign(std::string_view value, bool quoted, std::size_t cou
         if (sink_ == nullptr) {
           if (!flaws_.empty() || !in_range) return fail_bad_value();
         } else {
-          for (const NumberFlaw& flaw : flaws_) sink_->problem(Problem::kBadCharacter, flaw.text);
-          if (!in_range) sink_->problem(Problem::kOutOfRange, value);
+          for (const NumberFlaw& flaw : flaws_) sink_->problem(problem_of(flaw.kind), flaw.text, x);
+          if (!in_range) sink_->problem(Problem::kOutOfRange, value, 0.0f);
         }
       }
       if (in_range) *target.real = x;

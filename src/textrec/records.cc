@@ -31,6 +31,13 @@ std::size_t keyword_at_start(std::string_view record, const LineKeywords& keywor
   return i;
 }
 
+// The carriage returns that end the n bytes at `from`.
+std::size_t trailing_returns(const char* from, std::size_t n) {
+  std::size_t count = 0;
+  while (count < n && from[n - 1 - count] == '\r') ++count;
+  return count;
+}
+
 // The line feeds in [from, to).
 std::int64_t count_line_feeds(const char* from, const char* to) {
   std::int64_t count = 0;
@@ -104,10 +111,16 @@ int RecordReader::next_record_prefix(std::string_view* record, std::size_t keep)
     const char* nl = static_cast<const char*>(std::memchr(start, '\n', avail));
     if (nl == nullptr) {
       // The record runs over the end of the buffer: its kept bytes are carried.
-      if (total == 0) carry_.clear();
+      if (total == 0) {
+        carry_.clear();
+        carried_returns_ = 0;
+      }
       if (carry_.size() < keep) carry_.append(start, std::min(avail, keep - carry_.size()));
+      const std::size_t returns = trailing_returns(start, avail);
+      carried_returns_ = returns == avail ? carried_returns_ + returns : returns;
       total += avail;
       begin_ = end_;
+      if (total > kRecordLimit && keep > kRecordLimit) return kStatusTooLong;
       continue;
     }
     const auto span = static_cast<std::size_t>(nl - start);
@@ -116,16 +129,18 @@ int RecordReader::next_record_prefix(std::string_view* record, std::size_t keep)
     if (total == 0) {
       // The usual case: the record stands whole in the buffer and is handed out
       // as a view of it.
-      std::size_t n = span;
-      if (n > 0 && start[n - 1] == '\r') --n;
+      const std::size_t n = span - trailing_returns(start, span);
       *record = std::string_view(start, std::min(n, keep));
       return kStatusOk;
     }
     if (carry_.size() < keep) carry_.append(start, std::min(span, keep - carry_.size()));
+    const std::size_t returns = trailing_returns(start, span);
     total += span;
-    // A carriage return before the line feed is dropped; when the record was cut,
-    // the kept bytes stand before it anyway.
-    if (total == carry_.size() && !carry_.empty() && carry_.back() == '\r') carry_.pop_back();
+    if (total > kRecordLimit && keep > kRecordLimit) return kStatusTooLong;
+    // The carriage returns before the line feed are dropped, those carried
+    // from earlier fills included.
+    const std::size_t length = total - (returns == span ? carried_returns_ + returns : returns);
+    if (carry_.size() > length) carry_.resize(length);
     *record = carry_;
     return kStatusOk;
   }

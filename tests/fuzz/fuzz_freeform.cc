@@ -59,7 +59,7 @@ struct Recorded {
 
 class RecordingSink : public textrec::ProblemSink {
  public:
-  void problem(textrec::Problem problem, std::string_view detail) override {
+  void problem(textrec::Problem problem, std::string_view detail, float /*read_as*/) override {
     calls.push_back({problem, std::string(detail)});
   }
   std::vector<Recorded> calls;

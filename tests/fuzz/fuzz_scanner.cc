@@ -56,7 +56,7 @@ constexpr float kBefore = -3.25f;
 // Takes what a read without a status would report, and tells nobody.
 class Quiet : public textrec::ProblemSink {
  public:
-  void problem(textrec::Problem, std::string_view) override {}
+  void problem(textrec::Problem, std::string_view, float) override {}
 };
 
 struct Line {
