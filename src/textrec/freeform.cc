@@ -17,6 +17,9 @@
 // - An end of the data inside a quoted value makes the read fail as for a bad
 //   value (kStatusBadValue), the record being the one where the value began:
 //   only an end of the data before any character of a value is the end.
+// - A quoted value that runs over records and grows past kRecordLimit fails
+//   the read as a record that long does (kStatusTooLong), in the record where
+//   the value began.
 // - A read without targets passes over one record, as any read starts with a
 //   record of its own.
 // - The outcome of a read without a status tells how the read ended too:
@@ -132,7 +135,8 @@ bool FreeFormReader::next_record() {
     if (sink_ != nullptr) sink_->problem(Problem::kEndOfData, {}, 0.0f);
   } else {
     outcome_.status = status;
-    outcome_.record = source_.record_number();
+    // A record too long is one not delivered: the next one.
+    outcome_.record = source_.record_number() + (status == kStatusTooLong ? 1 : 0);
     if (sink_ != nullptr) sink_->problem(Problem::kIoError, {}, 0.0f);
   }
   return false;
@@ -212,6 +216,12 @@ bool FreeFormReader::take_quoted(const Target& target, std::string_view* value) 
     const std::size_t close = record_.find(delimiter, pos_);
     if (close == std::string_view::npos) {
       // The value goes on with the next record's first character.
+      if (joined_.size() + (record_.size() - start) > kRecordLimit) {
+        // Held as one record would be, and refused as one.
+        outcome_.status = kStatusTooLong;
+        outcome_.record = opened_in;
+        return false;
+      }
       joined_.append(record_.substr(start));
       in_joined = true;
       if (!next_record()) {

@@ -28,13 +28,14 @@ std::string shown_value(float x) {
 
 // Ends the run on a read of the console (channel 0) or of a channel that
 // failed: the source failed, or a record was too long to be held.
-[[noreturn]] void fail_read(int channel, const RecordReader& reader, int status) {
+[[noreturn]] void fail_read(int channel, const RecordReader& reader, int status,
+                            std::int64_t line) {
   const std::string file = channel == 0 ? std::string("the console")
                                         : printable(runtime().channels[channel].name) +
                                               " on channel " + std::to_string(channel);
   if (status == kStatusTooLong) {
-    report(Failure::kFileSystem, "line " + std::to_string(reader.record_number() + 1) + " of " +
-                                     file + " is longer than " + std::to_string(kRecordLimit) +
+    report(Failure::kFileSystem, "line " + std::to_string(line) + " of " + file +
+                                     " is longer than " + std::to_string(kRecordLimit) +
                                      " characters");
   } else {
     report(Failure::kFileSystem, "cannot read " + file + ": " + reader.error());
@@ -42,9 +43,12 @@ std::string shown_value(float x) {
   throw RunEnded{kExitEnded};  // report() has ended the run already
 }
 
-// The status of a read of the channel or console, when the run goes on.
-int checked(int channel, const RecordReader& reader, int status) {
-  if (status == kStatusIoError || status == kStatusTooLong) fail_read(channel, reader, status);
+// The status of a read of the channel or console, when the run goes on. The
+// line of a record too long is the next one of the reader, or `line` when
+// known.
+int checked(int channel, const RecordReader& reader, int status, std::int64_t line = 0) {
+  if (status == kStatusIoError || status == kStatusTooLong)
+    fail_read(channel, reader, status, line > 0 ? line : reader.record_number() + 1);
   return status;
 }
 
@@ -113,7 +117,7 @@ ReadOutcome read_free_from(Source source, std::span<const Target> targets, bool 
       ReportSink sink("the console");
       RecordReader& console = *runtime().console_in;
       const ReadOutcome outcome = read_free_form(console, targets, with_status ? nullptr : &sink);
-      (void)checked(0, console, outcome.status);
+      (void)checked(0, console, outcome.status, outcome.record);
       return outcome;
     }
     case Source::Kind::kMemory: {
@@ -129,7 +133,7 @@ ReadOutcome read_free_from(Source source, std::span<const Target> targets, bool 
   if (reader == nullptr) reader = &reader_for_report(source.channel);
   ReportSink sink(source.channel);
   const ReadOutcome outcome = read_free_form(*reader, targets, with_status ? nullptr : &sink);
-  (void)checked(source.channel, *reader, outcome.status);
+  (void)checked(source.channel, *reader, outcome.status, outcome.record);
   return outcome;
 }
 

@@ -115,12 +115,13 @@ int RecordReader::next_record_prefix(std::string_view* record, std::size_t keep)
         carry_.clear();
         carried_returns_ = 0;
       }
+      // A record too long is refused before it is held.
+      if (total + avail > kRecordLimit && keep > kRecordLimit) return kStatusTooLong;
       if (carry_.size() < keep) carry_.append(start, std::min(avail, keep - carry_.size()));
       const std::size_t returns = trailing_returns(start, avail);
       carried_returns_ = returns == avail ? carried_returns_ + returns : returns;
       total += avail;
       begin_ = end_;
-      if (total > kRecordLimit && keep > kRecordLimit) return kStatusTooLong;
       continue;
     }
     const auto span = static_cast<std::size_t>(nl - start);
@@ -133,10 +134,10 @@ int RecordReader::next_record_prefix(std::string_view* record, std::size_t keep)
       *record = std::string_view(start, std::min(n, keep));
       return kStatusOk;
     }
+    if (total + span > kRecordLimit && keep > kRecordLimit) return kStatusTooLong;
     if (carry_.size() < keep) carry_.append(start, std::min(span, keep - carry_.size()));
     const std::size_t returns = trailing_returns(start, span);
     total += span;
-    if (total > kRecordLimit && keep > kRecordLimit) return kStatusTooLong;
     // The carriage returns before the line feed are dropped, those carried
     // from earlier fills included.
     const std::size_t length = total - (returns == span ? carried_returns_ + returns : returns);

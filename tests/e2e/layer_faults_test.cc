@@ -93,13 +93,25 @@ TEST(LayerFaults, CarriageReturnsBeforeTheLineFeedEndTheLine) {
 }
 
 TEST(LayerFaults, AConsoleAnswerWithoutEndIsRefused) {
-  ScopedTempDir dir;
-  const testutil::RunResult run = e2e::run_korvex(dir, std::string(3 << 20, 'x'));
-  EXPECT_EQ(16, run.exit_status);
-  EXPECT_EQ(
-      " !! Severe error: line 1 of the console is longer than 1048576 characters\n"
-      " !! Execution ended.\n",
-      diagnostics(run.out));
+  const std::string part(600'000, 'x');
+  const struct {
+    std::string typed;
+    int line;
+  } cases[] = {
+      {std::string(3 << 20, 'x'), 1},
+      {"\n\n" + std::string(3 << 20, 'x') + "\n", 3},
+      // A quoted value that runs over lines is held as one record would be.
+      {"'" + part + "\n" + part + "\n" + part + "\n", 1},
+  };
+  for (const auto& c : cases) {
+    ScopedTempDir dir;
+    const testutil::RunResult run = e2e::run_korvex(dir, c.typed);
+    EXPECT_EQ(16, run.exit_status);
+    EXPECT_EQ(" !! Severe error: line " + std::to_string(c.line) +
+                  " of the console is longer than 1048576 characters\n"
+                  " !! Execution ended.\n",
+              diagnostics(run.out));
+  }
 }
 
 TEST(LayerFaults, AnOutputThatIsAFifoEndsTheRun) {
