@@ -162,10 +162,11 @@ class PosixFileSystem : public FileSystem {
       reason = system_error(errno);
     } else if (!S_ISREG(st.st_mode) && !S_ISCHR(st.st_mode)) {
       reason = kNotRegular;
-    } else if (S_ISCHR(st.st_mode) && ::fcntl(fd, F_SETFL, 0) != 0) {
-      reason = system_error(errno);  // a device is written waiting, as a console is
     } else {
-      return {std::make_unique<FdSink>(fd, true), {}, false};
+      // A device is written waiting, as a console is.
+      const bool waits = S_ISREG(st.st_mode) || ::fcntl(fd, F_SETFL, 0) == 0;
+      if (waits) return {std::make_unique<FdSink>(fd, true), {}, false};
+      reason = system_error(errno);
     }
     ::close(fd);
     return {nullptr, reason, false};

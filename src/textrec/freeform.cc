@@ -66,6 +66,25 @@ bool is_quote(char c) {
   return c == '\'' || c == '"';
 }
 
+// Characters of a number: none of them begins a repeat count's '*', a quoted
+// text or a separator.
+bool is_number_character(char c) {
+  switch (c) {
+    case '+':
+    case '-':
+    case '.':
+    case 'E':
+    case 'e':
+    case 'D':
+    case 'd':
+    case 'Q':
+    case 'q':
+      return true;
+    default:
+      return is_digit(c);
+  }
+}
+
 // Whether c ends an unquoted value for the target.
 bool ends_value(char c, const Target& target) {
   return is_blank(c) || c == ',' || (c == '/' && !target.slash_is_ordinary);
@@ -92,6 +111,10 @@ class FreeFormReader {
   ReadOutcome run();
 
  private:
+  // The usual read of one real from a record that holds one number and
+  // nothing else before a separator, taken in one pass; the outcome is that of
+  // the general loop. False, with nothing taken, when the record needs that loop.
+  bool take_lone_number();
   // Fetches the next record. When none comes, the outcome says why and the
   // sink (if any) has been told; returns false then.
   bool next_record();
@@ -144,6 +167,7 @@ bool FreeFormReader::next_record() {
 
 ReadOutcome FreeFormReader::run() {
   if (!next_record()) return outcome_;
+  if (take_lone_number()) return outcome_;
   // Whether a comma found now stands for an empty value: at the start of the
   // input and after a comma that already separated.
   bool after_comma = true;
@@ -176,6 +200,19 @@ ReadOutcome FreeFormReader::run() {
   }
   outcome_.record = last_value_record_;
   return outcome_;
+}
+
+bool FreeFormReader::take_lone_number() {
+  if (targets_.size() != 1 || targets_[0].kind != Target::Kind::kReal) return false;
+  std::size_t start = pos_;
+  while (start < record_.size() && is_blank(record_[start])) ++start;
+  std::size_t end = start;
+  while (end < record_.size() && is_number_character(record_[end])) ++end;
+  if (end == start) return false;  // a blank record, a separator, a quote...
+  if (end < record_.size() && !ends_value(record_[end], targets_[0])) return false;
+  pos_ = end;
+  if (assign(record_.substr(start, end - start), false, 1)) outcome_.record = last_value_record_;
+  return true;
 }
 
 std::size_t FreeFormReader::take_repeat(const Target& target, bool* empty) {

@@ -50,10 +50,18 @@ std::int64_t count_line_feeds(const char* from, const char* to) {
     const std::size_t group = std::min<std::size_t>(chunks, 255);
     chunks -= group;
     __m128i tally = _mm_setzero_si128();
-    for (std::size_t n = 0; n < group; ++n, from += kChunk) {
-      const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
+    const auto add_chunk = [&](const char* chunk) {
+      const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(chunk));
       tally = _mm_sub_epi8(tally, _mm_cmpeq_epi8(bytes, line_feed));
+    };
+    std::size_t n = 0;
+    for (; n + 4 <= group; n += 4, from += 4 * kChunk) {
+      add_chunk(from);
+      add_chunk(from + kChunk);
+      add_chunk(from + 2 * kChunk);
+      add_chunk(from + 3 * kChunk);
     }
+    for (; n < group; ++n, from += kChunk) add_chunk(from);
     const __m128i sums = _mm_sad_epu8(tally, _mm_setzero_si128());
     count += _mm_cvtsi128_si32(sums) + _mm_cvtsi128_si32(_mm_unpackhi_epi64(sums, sums));
   }

@@ -19,7 +19,7 @@
 namespace textrec {
 namespace {
 
-constexpr std::size_t kBuffer = 64 * 1024;  // the reader's buffer
+constexpr std::size_t kBuffer = std::size_t{64} * 1024;  // the reader's buffer
 constexpr std::size_t kWhole = std::string_view::npos;
 
 // Bytes handed out at most `chunk` at a time, so that records and their CR LF
