@@ -8,6 +8,7 @@
 // 128-bit integers, so no path needs wider arithmetic, the heap or the C library.
 #include "textrec/edit.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstddef>
@@ -47,8 +48,9 @@ void append_justified(std::string& out, int w, std::string_view text) {
     out.append(width, '*');
     return;
   }
-  out.append(width - text.size(), ' ');
-  out.append(text);
+  // The field is blanked, then the text copied over its right end.
+  out.append(width, ' ');
+  std::copy(text.begin(), text.end(), out.end() - static_cast<std::ptrdiff_t>(text.size()));
 }
 
 void check_width(int w, const char* code) {
@@ -115,6 +117,8 @@ bool at_least_pow10(ExactFloat v, int q) {
   if (q >= 8) return false;
   if (q >= 0) {
     if (s > 100) return false;  // |x| < 2^-76
+    // 10^7 * 2^36 < 2^60: the usual comparison fits in 64 bits.
+    if (s <= 36) return std::uint64_t{v.m} >= (static_cast<std::uint64_t>(kPow10[q]) << s);
     return u128{v.m} >= (kPow10[q] << s);
   }
   const u128 scaled = u128{v.m} * kPow10[-q];  // < 2^24 * 10^30 < 2^124

@@ -27,7 +27,11 @@ std::size_t keyword_at_start(std::string_view record, const LineKeywords& keywor
   while (at < record.size() && record[at] == ' ') ++at;
   *rest = record.substr(at);
   std::size_t i = 0;
-  while (i < keywords.size() && !rest->starts_with(keywords.keyword(i))) ++i;
+  // The first character is compared first: most records differ there.
+  const auto begins_with = [rest](std::string_view keyword) {
+    return !rest->empty() && (*rest)[0] == keyword[0] && rest->starts_with(keyword);
+  };
+  while (i < keywords.size() && !begins_with(keywords.keyword(i))) ++i;
   return i;
 }
 
