@@ -66,25 +66,6 @@ bool is_quote(char c) {
   return c == '\'' || c == '"';
 }
 
-// Characters of a number: none of them begins a repeat count's '*', a quoted
-// text or a separator.
-bool is_number_character(char c) {
-  switch (c) {
-    case '+':
-    case '-':
-    case '.':
-    case 'E':
-    case 'e':
-    case 'D':
-    case 'd':
-    case 'Q':
-    case 'q':
-      return true;
-    default:
-      return is_digit(c);
-  }
-}
-
 // Whether c ends an unquoted value for the target.
 bool ends_value(char c, const Target& target) {
   return is_blank(c) || c == ',' || (c == '/' && !target.slash_is_ordinary);
