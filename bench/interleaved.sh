@@ -6,21 +6,25 @@
 # command is started by `sh -c`, so all of them carry the same start-up cost.
 # Prints the median, the lower and upper quartile and the ratios of the medians.
 #
-# Usage: bench/interleaved.sh [-k KORVEX] [-b BASE] [-r ROUNDS] [N]
+# Usage: bench/interleaved.sh [-k KORVEX] [-b BASE] [-f FLOOR] [-r ROUNDS] [N]
 #   N        series length (default 5000)
 #   KORVEX   the binary to time (default: build/bench/korvex)
 #   BASE     another korvex binary, timed in the same rounds
+#   FLOOR    korvex_read_floor, timed in the same rounds (default: the one of
+#            build/bench when it is there)
 #   ROUNDS   rounds (default 40)
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
 korvex="$here/../build/bench/korvex"
 base=""
+floor="$here/../build/bench/bench/korvex_read_floor"
 rounds=40
-while getopts "k:b:r:" opt; do
+while getopts "k:b:f:r:" opt; do
   case $opt in
     k) korvex=$(realpath "$OPTARG") ;;
     b) base=$(realpath "$OPTARG") ;;
+    f) floor=$OPTARG ;;
     r) rounds=$OPTARG ;;
     *) sed -n '2,15p' "$0"; exit 2 ;;
   esac
@@ -28,6 +32,7 @@ done
 shift $((OPTIND - 1))
 n=${1:-5000}
 [ -x "$korvex" ] || { echo "interleaved: no korvex at $korvex" >&2; exit 2; }
+if [ -x "$floor" ]; then floor=$(realpath "$floor"); else floor=""; fi
 export LC_ALL=C
 
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/korvex-interleaved.XXXXXX")
@@ -36,9 +41,10 @@ python3 "$here/make_series.py" "$scratch" "$n"
 cd "$scratch"
 
 answers='series.lst\n1\nn\nn\nn\nn\nn\nn\nn\n'
-python3 - "$rounds" "$korvex" "$base" "$answers" "$here/extract_table.awk" << 'EOF'
+python3 - "$rounds" "$korvex" "$base" "$answers" "$here/extract_table.awk" "$floor" << 'EOF'
 import statistics, subprocess, sys, time
-rounds, korvex, base, answers, awk_script = int(sys.argv[1]), sys.argv[2], sys.argv[3], sys.argv[4], sys.argv[5]
+rounds, korvex, base, answers, awk_script, floor = (int(sys.argv[1]), sys.argv[2], sys.argv[3],
+                                                    sys.argv[4], sys.argv[5], sys.argv[6])
 commands = {
     "grep/awk": "xargs grep -H -E '^ *(\\{Input cell|Conventional :|Volume)' < names.txt"
                 f" | awk -f '{awk_script}' series.lst - > awk_table.xy",
@@ -46,6 +52,8 @@ commands = {
 }
 if base:
     commands["base"] = f"printf '{answers}' | '{base}' > /dev/null"
+if floor:
+    commands["floor"] = f"'{floor}' > /dev/null"
 names = list(commands)
 times = {name: [] for name in names}
 for name in names:  # warm the cache and check that every command runs
@@ -69,4 +77,8 @@ for name in names:
 print(f"korvex/awk {med['korvex'] / med['grep/awk']:.3f}")
 if base:
     print(f"korvex/base {med['korvex'] / med['base']:.3f}")
+if floor:
+    print(f"korvex/floor {med['korvex'] / med['floor']:.3f}")
+    if base:
+        print(f"base/floor {med['base'] / med['floor']:.3f}")
 EOF

@@ -138,7 +138,7 @@ BENCHMARK(BM_RecordReaderMemory);
 // cell or volume line, as the scanner asks for them in input-cell mode.
 void BM_RecordReaderStarting(benchmark::State& state) {
   textrec::RecordReader reader(textrec::memory_source(typical_file()));
-  const textrec::LineKeywords keywords{"{Input cell", "Conventional :", "Volume"};
+  const textrec::LineKeywords keywords{"Conventional :", "Volume", "{Input cell"};
   textrec::KeywordRecord found;
   for (auto _ : state) {
     if (!reader.rewind()) state.SkipWithError("rewind");

@@ -75,13 +75,16 @@ void apply_volume_rule(std::string_view line, CellRecord& cell) {
 CellRecord scan_dirax_file(CellChoice choice) {
   // A DIRAX file holds a hundred lines or so around the three that count; the
   // others are passed over inside the reader. An input-cell line counts in
-  // input-cell mode only.
-  enum Keyword : std::size_t { kInputCellLine, kConventionalLine, kVolumeLine };
-  static constexpr textrec::LineKeywords kKeywords{"{Input cell", "Conventional :", "Volume"};
+  // input-cell mode only, and is asked for only then.
+  enum Keyword : std::size_t { kConventionalLine, kVolumeLine, kInputCellLine };
+  static constexpr textrec::LineKeywords kInputCellMode{"Conventional :", "Volume", "{Input cell"};
+  static constexpr textrec::LineKeywords kConventionalCellMode{"Conventional :", "Volume"};
+  const textrec::LineKeywords& keywords =
+      choice == CellChoice::kInput ? kInputCellMode : kConventionalCellMode;
   CellRecord cell;
   textrec::rewind_channel(kDiraxChannel);
   textrec::KeywordRecord found;
-  while (textrec::read_record_starting(kDiraxChannel, &found, kLineLength, kKeywords) ==
+  while (textrec::read_record_starting(kDiraxChannel, &found, kLineLength, keywords) ==
          textrec::kStatusOk) {
     // Left-justified; the padding blanks at the end change no test below.
     const std::string_view line = found.text;
@@ -89,7 +92,7 @@ CellRecord scan_dirax_file(CellChoice choice) {
     // mode only, and the Bravais letter in both.
     switch (found.keyword) {
       case kInputCellLine:
-        if (choice == CellChoice::kInput) apply_cell_parameter_rule(line, cell);
+        apply_cell_parameter_rule(line, cell);
         break;
       case kConventionalLine:
         if (choice == CellChoice::kConventional) apply_cell_parameter_rule(line, cell);

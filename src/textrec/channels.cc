@@ -1,5 +1,7 @@
 #include "textrec/channels.h"
 
+#include <cerrno>
+#include <cstring>
 #include <optional>
 #include <vector>
 
@@ -59,6 +61,13 @@ bool same_file(std::string_view a, std::string_view b) {
   return runtime().file_system->same_file(std::string(trim_right(a)), std::string(trim_right(b)));
 }
 
+OpenCheck check_open_for_reading(std::string_view name) {
+  const std::string_view trimmed = trim_right(name);
+  if (trimmed.empty()) return {false, true, std::strerror(ENOENT)};
+  const Opened<ByteSource> opened = runtime().file_system->open(std::string(trimmed));
+  return {opened.file != nullptr, opened.missing, opened.reason};
+}
+
 void open_for_reading(int channel, std::string_view name) {
   check_channel(channel);
   close_channel(channel);
@@ -73,8 +82,10 @@ bool open_for_reading_if_exists(int channel, std::string_view name) {
   const Opened<ByteSource> opened = connect_reader(channel, name);
   Channel& ch = runtime().channels[channel];
   if (ch.reader) return true;
-  // A missing file is no failure of the layer; one that is there but refused is.
-  if (!runtime().file_system->exists(ch.name)) {
+  // A missing file is no failure of the layer; one that is there but refused
+  // is, and so is a name that cannot be followed (a folder on its path that
+  // cannot be entered, a loop of links).
+  if (opened.missing) {
     ch.name.clear();
     return false;
   }

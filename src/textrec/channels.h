@@ -25,6 +25,14 @@ void open_for_reading(int channel, std::string_view name);
 // file: false, the channel left free, when no file of that name exists; a file
 // that exists but cannot be opened is reported as by open_for_reading.
 [[nodiscard]] bool open_for_reading_if_exists(int channel, std::string_view name);
+// Whether the named file can be opened for reading, and why not; the file is
+// opened and closed again.
+struct OpenCheck {
+  bool can_open = false;
+  bool missing = false;  // no file of that name exists
+  std::string reason;    // the system's words, when it cannot be opened
+};
+[[nodiscard]] OpenCheck check_open_for_reading(std::string_view name);
 // Creates the named file empty, replacing one of that name, for writing on the
 // channel.
 void create_file(int channel, std::string_view name);

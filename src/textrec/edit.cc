@@ -8,6 +8,7 @@
 // 128-bit integers, so no path needs wider arithmetic, the heap or the C library.
 #include "textrec/edit.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstddef>
@@ -47,8 +48,9 @@ void append_justified(std::string& out, int w, std::string_view text) {
     out.append(width, '*');
     return;
   }
-  out.append(width - text.size(), ' ');
-  out.append(text);
+  // The field is blanked, then the text copied over its right end.
+  out.append(width, ' ');
+  std::copy(text.begin(), text.end(), out.end() - static_cast<std::ptrdiff_t>(text.size()));
 }
 
 void check_width(int w, const char* code) {
@@ -56,6 +58,9 @@ void check_width(int w, const char* code) {
 }
 
 // --- Fw.d -----------------------------------------------------------------
+
+constexpr std::array<std::uint32_t, 10> kPow10Small{
+    1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000, 1000000000};
 
 // "00" to "99": decimal digits are written two per division.
 constexpr std::array<char, 200> make_digit_pairs() {
@@ -112,6 +117,8 @@ bool at_least_pow10(ExactFloat v, int q) {
   if (q >= 8) return false;
   if (q >= 0) {
     if (s > 100) return false;  // |x| < 2^-76
+    // 10^7 * 2^36 < 2^60: the usual comparison fits in 64 bits.
+    if (s <= 36) return std::uint64_t{v.m} >= (static_cast<std::uint64_t>(kPow10[q]) << s);
     return u128{v.m} >= (kPow10[q] << s);
   }
   const u128 scaled = u128{v.m} * kPow10[-q];  // < 2^24 * 10^30 < 2^124
@@ -153,38 +160,57 @@ std::uint64_t round_at_place(ExactFloat v, int k) {
     const u128 r = whole % unit;
     return static_cast<std::uint64_t>(q + (2 * r >= unit ? 1 : 0));
   }
-  // A fraction below 2^24 < 10^8 has its last kept place at 10^0 or below.
-  const u128 scaled = u128{v.m} * kPow10[-k];  // < 2^124, over 2^s
+  // A fraction below 2^24 < 10^8 has its last kept place at 10^0 or below:
+  // m * 10^-k over 2^s, halved once less, one added, halved again. The usual
+  // field (at most 12 decimals) does it in 64 bits, as m * 10^12 < 2^64.
   const int s = -v.e;
-  if (s > 124) return 0;  // below half a unit
-  return static_cast<std::uint64_t>(((scaled >> (s - 1)) + 1) >> 1);
+  const auto half_up = [s](auto scaled) { return ((scaled >> (s - 1)) + 1) >> 1; };
+  if (-k <= 12 && s < 64)
+    return half_up(std::uint64_t{v.m} * static_cast<std::uint64_t>(kPow10[-k]));
+  if (s > 124) return 0;                                               // below half a unit
+  return static_cast<std::uint64_t>(half_up(u128{v.m} * kPow10[-k]));  // < 2^124
 }
 
 // Room for the text of Fw.d: up to 30 decimals, the point, up to 39 integer
 // digits and the sign.
 using FixedText = std::array<char, 80>;
 
-// The text of Fw.d, built from the right end of `room`: n (at most 10^9) in
-// units of 10^-d followed by `zeros` zeros, its point d digits from the right,
+// The text of Fw.d, built from the right end of `room`: the digits of n (at
+// most 10^9) followed by `zeros` zeros, in units of 10^-d, so that the point
+// stands d digits from the right,
 // with a sign when minus and a zero before the point where the field has room
 // for it.
 std::string_view lay_out_fixed(std::uint64_t n, int zeros, int d, bool minus, int w,
                                FixedText& room) {
   char* const end = room.data() + room.size();
+  const auto kept = static_cast<std::uint32_t>(n);
+  // The digits of n that stand after the point; the others stand before it.
+  const int after_point = d - zeros;
   char* p = end;
-  std::array<char, 10> kept{};
-  const char* const first = write_digits(static_cast<std::uint32_t>(n), kept.data() + kept.size());
-  const char* next = kept.data() + kept.size();  // the digits are taken from the right
-  // The zeros below the kept digits come first, then the digits.
-  int i = 0;
-  for (; i < d && zeros > 0; ++i, --zeros) *--p = '0';
-  for (; i < d && next != first; ++i) *--p = *--next;
-  for (; i < d; ++i) *--p = '0';
+  const auto put_zeros = [&p](int count) {
+    for (; count > 0; --count) *--p = '0';
+  };
+  std::uint32_t whole = kept;
+  if (after_point <= 0) {
+    put_zeros(d);
+  } else {
+    put_zeros(zeros);
+    std::uint32_t fraction = kept;
+    whole = 0;
+    if (after_point < 10) {
+      const std::uint32_t unit = kPow10Small[static_cast<std::size_t>(after_point)];
+      whole = kept / unit;
+      fraction = kept % unit;
+    }
+    char* const fraction_end = p;
+    p = write_digits(fraction, p);
+    while (p != fraction_end - after_point) *--p = '0';
+  }
   *--p = '.';
   const char* const point = p;
-  if (next != first) {
-    for (; zeros > 0; --zeros) *--p = '0';
-    while (next != first) *--p = *--next;
+  if (whole != 0) {
+    if (after_point < 0) put_zeros(-after_point);
+    p = write_digits(whole, p);
   }
   if (p == point && static_cast<std::ptrdiff_t>(end - p) + (minus ? 1 : 0) < w) *--p = '0';
   if (minus) *--p = '-';

@@ -12,6 +12,8 @@
 namespace textrec {
 namespace {
 
+constexpr const char* kNotRegular = "not a regular file";
+
 std::string system_error(int err) {
   return std::strerror(err);
 }
@@ -143,7 +145,7 @@ class PosixFileSystem : public FileSystem {
     } else if (S_ISDIR(st.st_mode)) {
       opened.reason = system_error(EISDIR);
     } else if (!S_ISREG(st.st_mode)) {
-      opened.reason = "not a regular file";
+      opened.reason = kNotRegular;
     } else {
       // O_NONBLOCK stays set: it changes nothing for a regular file, whose
       // reads wait for the disk either way.
@@ -155,9 +157,29 @@ class PosixFileSystem : public FileSystem {
   }
   Opened<ByteSink> create(const std::string& name) override {
     if (!usable_name(name)) return failed_open<ByteSink>(ENOENT);
-    const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0) return failed_open<ByteSink>(errno);
-    return {std::make_unique<FdSink>(fd, true), {}, false};
+    // Opened without waiting: a FIFO without a reader fails at once (ENXIO)
+    // instead of holding the run. Only a regular file or a character device
+    // (/dev/null, say) is written.
+    const int fd =
+        ::open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NONBLOCK, 0666);
+    if (fd < 0) {
+      if (errno != ENXIO) return failed_open<ByteSink>(errno);
+      return {nullptr, kNotRegular, false};
+    }
+    struct stat st;
+    std::string reason;
+    if (::fstat(fd, &st) != 0) {
+      reason = system_error(errno);
+    } else if (!S_ISREG(st.st_mode) && !S_ISCHR(st.st_mode)) {
+      reason = kNotRegular;
+    } else {
+      // A device is written waiting, as a console is.
+      const bool waits = S_ISREG(st.st_mode) || ::fcntl(fd, F_SETFL, 0) == 0;
+      if (waits) return {std::make_unique<FdSink>(fd, true), {}, false};
+      reason = system_error(errno);
+    }
+    ::close(fd);
+    return {nullptr, reason, false};
   }
 };
 

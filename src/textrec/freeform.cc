@@ -14,6 +14,12 @@
 // - Only a slash where a value is expected ends the read; for a file name it
 //   begins the value instead, as a slash is an ordinary character of an
 //   unquoted file name.
+// - An end of the data inside a quoted value makes the read fail as for a bad
+//   value (kStatusBadValue), the record being the one where the value began:
+//   only an end of the data before any character of a value is the end.
+// - A quoted value that runs over records and grows past kRecordLimit fails
+//   the read as a record that long does (kStatusTooLong), in the record where
+//   the value began.
 // - A read without targets passes over one record, as any read starts with a
 //   record of its own.
 // - The outcome of a read without a status tells how the read ended too:
@@ -65,6 +71,18 @@ bool ends_value(char c, const Target& target) {
   return is_blank(c) || c == ',' || (c == '/' && !target.slash_is_ordinary);
 }
 
+Problem problem_of(NumberFlaw::Kind kind) {
+  switch (kind) {
+    case NumberFlaw::Kind::kNoDigits:
+      return Problem::kNoDigits;
+    case NumberFlaw::Kind::kExponentWithoutDigits:
+      return Problem::kExponentWithoutDigits;
+    case NumberFlaw::Kind::kBadCharacter:
+      break;
+  }
+  return Problem::kBadCharacter;
+}
+
 // Reads values from the records of one source into the targets.
 class FreeFormReader {
  public:
@@ -74,6 +92,10 @@ class FreeFormReader {
   ReadOutcome run();
 
  private:
+  // The usual read of one real from a record that holds one number and
+  // nothing else before a separator, taken in one pass; the outcome is that of
+  // the general loop. False, with nothing taken, when the record needs that loop.
+  bool take_lone_number();
   // Fetches the next record. When none comes, the outcome says why and the
   // sink (if any) has been told; returns false then.
   bool next_record();
@@ -114,17 +136,19 @@ bool FreeFormReader::next_record() {
   if (status == kStatusEnd) {
     outcome_.status = kStatusEnd;
     outcome_.record = last_value_record_;
-    if (sink_ != nullptr) sink_->problem(Problem::kEndOfData, {});
+    if (sink_ != nullptr) sink_->problem(Problem::kEndOfData, {}, 0.0f);
   } else {
-    outcome_.status = kStatusIoError;
-    outcome_.record = source_.record_number();
-    if (sink_ != nullptr) sink_->problem(Problem::kIoError, {});
+    outcome_.status = status;
+    // A record too long is one not delivered: the next one.
+    outcome_.record = source_.record_number() + (status == kStatusTooLong ? 1 : 0);
+    if (sink_ != nullptr) sink_->problem(Problem::kIoError, {}, 0.0f);
   }
   return false;
 }
 
 ReadOutcome FreeFormReader::run() {
   if (!next_record()) return outcome_;
+  if (take_lone_number()) return outcome_;
   // Whether a comma found now stands for an empty value: at the start of the
   // input and after a comma that already separated.
   bool after_comma = true;
@@ -159,6 +183,19 @@ ReadOutcome FreeFormReader::run() {
   return outcome_;
 }
 
+bool FreeFormReader::take_lone_number() {
+  if (targets_.size() != 1 || targets_[0].kind != Target::Kind::kReal) return false;
+  std::size_t start = pos_;
+  while (start < record_.size() && is_blank(record_[start])) ++start;
+  std::size_t end = start;
+  while (end < record_.size() && is_number_character(record_[end])) ++end;
+  if (end == start) return false;  // a blank record, a separator, a quote...
+  if (end < record_.size() && !ends_value(record_[end], targets_[0])) return false;
+  pos_ = end;
+  if (assign(record_.substr(start, end - start), false, 1)) outcome_.record = last_value_record_;
+  return true;
+}
+
 std::size_t FreeFormReader::take_repeat(const Target& target, bool* empty) {
   std::size_t end = pos_;
   std::uint64_t count = 0;
@@ -187,6 +224,9 @@ bool FreeFormReader::take_value(const Target& target, std::string_view* value, b
 
 bool FreeFormReader::take_quoted(const Target& target, std::string_view* value) {
   const char delimiter = record_[pos_++];
+  // Where the value began: an end of the data inside it makes the value, not
+  // the data, what failed.
+  const std::int64_t opened_in = source_.record_number();
   joined_.clear();
   bool in_joined = false;  // earlier parts of the value are in joined_
   std::size_t start = pos_;
@@ -194,9 +234,21 @@ bool FreeFormReader::take_quoted(const Target& target, std::string_view* value) 
     const std::size_t close = record_.find(delimiter, pos_);
     if (close == std::string_view::npos) {
       // The value goes on with the next record's first character.
+      if (joined_.size() + (record_.size() - start) > kRecordLimit) {
+        // Held as one record would be, and refused as one.
+        outcome_.status = kStatusTooLong;
+        outcome_.record = opened_in;
+        return false;
+      }
       joined_.append(record_.substr(start));
       in_joined = true;
-      if (!next_record()) return false;
+      if (!next_record()) {
+        if (outcome_.status == kStatusEnd) {
+          outcome_.status = kStatusBadValue;
+          outcome_.record = opened_in;
+        }
+        return false;
+      }
       start = 0;
       continue;
     }
@@ -236,7 +288,7 @@ bool FreeFormReader::assign(std::string_view value, bool quoted, std::size_t cou
       }
     } else if (quoted) {
       if (sink_ == nullptr) return fail_bad_value();
-      if (!converted) sink_->problem(Problem::kQuotedNumber, value);
+      if (!converted) sink_->problem(Problem::kQuotedNumber, value, 0.0f);
       converted = true;
     } else {
       if (!converted) {
@@ -245,8 +297,8 @@ bool FreeFormReader::assign(std::string_view value, bool quoted, std::size_t cou
         if (sink_ == nullptr) {
           if (!flaws_.empty() || !in_range) return fail_bad_value();
         } else {
-          for (const NumberFlaw& flaw : flaws_) sink_->problem(Problem::kBadCharacter, flaw.text);
-          if (!in_range) sink_->problem(Problem::kOutOfRange, value);
+          for (const NumberFlaw& flaw : flaws_) sink_->problem(problem_of(flaw.kind), flaw.text, x);
+          if (!in_range) sink_->problem(Problem::kOutOfRange, value, 0.0f);
         }
       }
       if (in_range) *target.real = x;

@@ -52,18 +52,21 @@ struct Target {
 
 // What a read without a status tells the error report.
 enum class Problem {
-  kEndOfData,     // the data ended before every target had a value; the read stops
-  kBadCharacter,  // a character that cannot belong to a number, counted as the digit 0
+  kEndOfData,              // the data ended before every target had a value; the read stops
+  kBadCharacter,           // a character that cannot belong to a number, counted as the digit 0
+  kNoDigits,               // a number without a digit before any exponent: read as 0
+  kExponentWithoutDigits,  // an exponent letter or sign with no digit after it
   kOutOfRange,    // a number outside the single-precision range; the target keeps its value
   kQuotedNumber,  // a quoted text given for a number; the target keeps its value
-  kIoError,       // the source failed to deliver a record; the read stops
+  kIoError,       // the source failed to deliver a record (the outcome tells how); the read stops
 };
 
 class ProblemSink {
  public:
   virtual ~ProblemSink() = default;
-  // detail is a short text naming the offending value or character.
-  virtual void problem(Problem problem, std::string_view detail) = 0;
+  // detail is a short text naming the offending value or character; read_as the
+  // value the target receives, for the problems of a number.
+  virtual void problem(Problem problem, std::string_view detail, float read_as) = 0;
 };
 
 struct ReadOutcome {

@@ -25,6 +25,11 @@ struct NumberFlaw {
   std::string_view text;  // the bad character; the whole value for a missing part
 };
 
+// Whether c can stand in a well-formed number: a digit, a point, a sign or an
+// exponent letter. None of them begins a repeat count's '*', a quoted text or a
+// separator of the free-form read.
+[[nodiscard]] bool is_number_character(char c);
+
 // Converts one number value (no blanks or separators in it). Every flaw found
 // is added to `flaws`, which is cleared first. Returns false when the number lies
 // outside the single-precision range (*x is then untouched); otherwise stores

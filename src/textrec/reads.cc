@@ -1,5 +1,7 @@
 #include "textrec/reads.h"
 
+#include <array>
+#include <charconv>
 #include <span>
 
 #include "textrec/report.h"
@@ -12,6 +14,42 @@ namespace {
 // The reader of a channel open for reading; null otherwise.
 RecordReader* reader_of(int channel) {
   return valid_channel(channel) ? runtime().channels[channel].reader.get() : nullptr;
+}
+
+// A number as the warnings show the value read: the shortest text that reads
+// back as it, with ".0" added to a whole number ("1.0", "-2.5", "1e+20").
+std::string shown_value(float x) {
+  std::array<char, 32> text{};
+  const auto end = std::to_chars(text.data(), text.data() + text.size(), x).ptr;
+  std::string shown(text.data(), end);
+  if (shown.find_first_of(".eni") == std::string::npos) shown += ".0";
+  return shown;
+}
+
+// Ends the run on a read of the console (channel 0) or of a channel that
+// failed: the source failed, or a record was too long to be held.
+[[noreturn]] void fail_read(int channel, const RecordReader& reader, int status,
+                            std::int64_t line) {
+  const std::string file = channel == 0 ? std::string("the console")
+                                        : printable(runtime().channels[channel].name) +
+                                              " on channel " + std::to_string(channel);
+  if (status == kStatusTooLong) {
+    report(Failure::kFileSystem, "line " + std::to_string(line) + " of " + file +
+                                     " is longer than " + std::to_string(kRecordLimit) +
+                                     " characters");
+  } else {
+    report(Failure::kFileSystem, "cannot read " + file + ": " + reader.error());
+  }
+  throw RunEnded{kExitEnded};  // report() has ended the run already
+}
+
+// The status of a read of the channel or console, when the run goes on. The
+// line of a record too long is the next one of the reader, or `line` when
+// known.
+int checked(int channel, const RecordReader& reader, int status, std::int64_t line = 0) {
+  if (status == kStatusIoError || status == kStatusTooLong)
+    fail_read(channel, reader, status, line > 0 ? line : reader.record_number() + 1);
+  return status;
 }
 
 RecordReader& reader_for_report(int channel) {
@@ -28,7 +66,7 @@ class ReportSink : public ProblemSink {
  public:
   explicit ReportSink(std::string_view fixed_where) : fixed_where_(fixed_where) {}
   explicit ReportSink(int channel) : channel_(channel) {}
-  void problem(Problem problem, std::string_view detail) override {
+  void problem(Problem problem, std::string_view detail, float read_as) override {
     const std::string where =
         fixed_where_.empty() ? channel_label(channel_) : std::string(fixed_where_);
     const std::string shown = printable(detail);
@@ -41,6 +79,19 @@ class ReportSink : public ProblemSink {
                "the character \"" + shown +
                    "\" cannot belong to a number, read as 0, in a read from " + where);
         break;
+      case Problem::kNoDigits:
+        report(Failure::kBadCharacter,
+               "the number \"" + shown + "\" has no digits" +
+                   (detail.find_first_of("0123456789") == std::string_view::npos
+                        ? ""
+                        : " before its exponent") +
+                   ", read as 0, in a read from " + where);
+        break;
+      case Problem::kExponentWithoutDigits:
+        report(Failure::kBadCharacter, "the number \"" + shown +
+                                           "\" has an exponent without digits, read as " +
+                                           shown_value(read_as) + ", in a read from " + where);
+        break;
       case Problem::kOutOfRange:
         report(Failure::kOutOfRange,
                "value out of range: \"" + shown + "\" in a read from " + where);
@@ -50,8 +101,7 @@ class ReportSink : public ProblemSink {
                "a quoted text given for a number: " + shown + " in a read from " + where);
         break;
       case Problem::kIoError:
-        report(Failure::kFileSystem, "cannot read " + where + ": " + shown);
-        break;
+        break;  // told by the read, which knows the reason
     }
   }
 
@@ -65,7 +115,10 @@ ReadOutcome read_free_from(Source source, std::span<const Target> targets, bool 
   switch (source.kind) {
     case Source::Kind::kConsole: {
       ReportSink sink("the console");
-      return read_free_form(*runtime().console_in, targets, with_status ? nullptr : &sink);
+      RecordReader& console = *runtime().console_in;
+      const ReadOutcome outcome = read_free_form(console, targets, with_status ? nullptr : &sink);
+      (void)checked(0, console, outcome.status, outcome.record);
+      return outcome;
     }
     case Source::Kind::kMemory: {
       MemoryRecordSource memory(source.memory);
@@ -75,13 +128,13 @@ ReadOutcome read_free_from(Source source, std::span<const Target> targets, bool 
     case Source::Kind::kChannel:
       break;
   }
-  if (with_status) {
-    RecordReader* reader = reader_of(source.channel);
-    if (reader == nullptr) return ReadOutcome{kStatusIoError, 0, 0};
-    return read_free_form(*reader, targets, nullptr);
-  }
+  RecordReader* reader = reader_of(source.channel);
+  if (with_status && reader == nullptr) return ReadOutcome{kStatusIoError, 0, 0};
+  if (reader == nullptr) reader = &reader_for_report(source.channel);
   ReportSink sink(source.channel);
-  return read_free_form(reader_for_report(source.channel), targets, &sink);
+  const ReadOutcome outcome = read_free_form(*reader, targets, with_status ? nullptr : &sink);
+  (void)checked(source.channel, *reader, outcome.status, outcome.record);
+  return outcome;
 }
 
 }  // namespace
@@ -89,13 +142,11 @@ ReadOutcome read_free_from(Source source, std::span<const Target> targets, bool 
 void read_a(int channel, std::string& text) {
   RecordReader& reader = reader_for_report(channel);
   std::string_view record;
-  const int status = reader.next_record_prefix(&record, text.size());
+  const int status = checked(channel, reader, reader.next_record_prefix(&record, text.size()));
   if (status == kStatusOk) {
     set_text(text, record);
-  } else if (status == kStatusEnd) {
-    report(Failure::kEndOfData, "end of data in a read from " + channel_label(channel));
   } else {
-    report(Failure::kFileSystem, "cannot read " + channel_label(channel) + ": " + reader.error());
+    report(Failure::kEndOfData, "end of data in a read from " + channel_label(channel));
   }
 }
 
@@ -103,7 +154,7 @@ int read_a_with_status(int channel, std::string& text) {
   RecordReader* reader = reader_of(channel);
   if (reader == nullptr) return kStatusIoError;
   std::string_view record;
-  const int status = reader->next_record_prefix(&record, text.size());
+  const int status = checked(channel, *reader, reader->next_record_prefix(&record, text.size()));
   if (status == kStatusOk) set_text(text, record);
   return status;
 }
@@ -114,13 +165,15 @@ void read_a(std::string_view memory, std::string& text) {
 
 int read_record(int channel, std::string_view* record, std::size_t keep) {
   RecordReader* reader = reader_of(channel);
-  return reader ? reader->next_record_prefix(record, keep) : kStatusIoError;
+  return reader ? checked(channel, *reader, reader->next_record_prefix(record, keep))
+                : kStatusIoError;
 }
 
 int read_record_starting(int channel, KeywordRecord* found, std::size_t keep,
                          const LineKeywords& keywords) {
   RecordReader* reader = reader_of(channel);
-  return reader ? reader->next_record_starting(found, keep, keywords) : kStatusIoError;
+  return reader ? checked(channel, *reader, reader->next_record_starting(found, keep, keywords))
+                : kStatusIoError;
 }
 
 ReadOutcome read_free(Source source, std::initializer_list<Target> targets) {

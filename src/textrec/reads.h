@@ -1,9 +1,14 @@
 // Reads of records and values from the console, channels and memory records.
 //
+// A read that fails (the file system's error, or a record longer than
+// kRecordLimit where it would be held whole) ends the run as a severe error,
+// whatever the form of the read: "cannot read NAME on channel N: REASON",
+// "cannot read the console: REASON".
+//
 // Each read comes in two forms. The plain one tells its failures to the error
 // report (and the run may end there); the one named ..._with_status tells them
 // only in the status it returns (0, -1 at the end of the data, positive on a
-// failure), for the program to act on.
+// failure of the value read), for the program to act on.
 #pragma once
 
 #include <cstddef>

@@ -27,8 +27,19 @@ std::size_t keyword_at_start(std::string_view record, const LineKeywords& keywor
   while (at < record.size() && record[at] == ' ') ++at;
   *rest = record.substr(at);
   std::size_t i = 0;
-  while (i < keywords.size() && !rest->starts_with(keywords.keyword(i))) ++i;
+  // The first character is compared first: most records differ there.
+  const auto begins_with = [rest](std::string_view keyword) {
+    return !rest->empty() && (*rest)[0] == keyword[0] && rest->starts_with(keyword);
+  };
+  while (i < keywords.size() && !begins_with(keywords.keyword(i))) ++i;
   return i;
+}
+
+// The carriage returns that end the n bytes at `from`.
+std::size_t trailing_returns(const char* from, std::size_t n) {
+  std::size_t count = 0;
+  while (count < n && from[n - 1 - count] == '\r') ++count;
+  return count;
 }
 
 // The line feeds in [from, to).
@@ -43,10 +54,18 @@ std::int64_t count_line_feeds(const char* from, const char* to) {
     const std::size_t group = std::min<std::size_t>(chunks, 255);
     chunks -= group;
     __m128i tally = _mm_setzero_si128();
-    for (std::size_t n = 0; n < group; ++n, from += kChunk) {
-      const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
+    const auto add_chunk = [&](const char* chunk) {
+      const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(chunk));
       tally = _mm_sub_epi8(tally, _mm_cmpeq_epi8(bytes, line_feed));
+    };
+    std::size_t n = 0;
+    for (; n + 4 <= group; n += 4, from += 4 * kChunk) {
+      add_chunk(from);
+      add_chunk(from + kChunk);
+      add_chunk(from + 2 * kChunk);
+      add_chunk(from + 3 * kChunk);
     }
+    for (; n < group; ++n, from += kChunk) add_chunk(from);
     const __m128i sums = _mm_sad_epu8(tally, _mm_setzero_si128());
     count += _mm_cvtsi128_si32(sums) + _mm_cvtsi128_si32(_mm_unpackhi_epi64(sums, sums));
   }
@@ -104,8 +123,15 @@ int RecordReader::next_record_prefix(std::string_view* record, std::size_t keep)
     const char* nl = static_cast<const char*>(std::memchr(start, '\n', avail));
     if (nl == nullptr) {
       // The record runs over the end of the buffer: its kept bytes are carried.
-      if (total == 0) carry_.clear();
+      if (total == 0) {
+        carry_.clear();
+        carried_returns_ = 0;
+      }
+      // A record too long is refused before it is held.
+      if (total + avail > kRecordLimit && keep > kRecordLimit) return kStatusTooLong;
       if (carry_.size() < keep) carry_.append(start, std::min(avail, keep - carry_.size()));
+      const std::size_t returns = trailing_returns(start, avail);
+      carried_returns_ = returns == avail ? carried_returns_ + returns : returns;
       total += avail;
       begin_ = end_;
       continue;
@@ -116,16 +142,18 @@ int RecordReader::next_record_prefix(std::string_view* record, std::size_t keep)
     if (total == 0) {
       // The usual case: the record stands whole in the buffer and is handed out
       // as a view of it.
-      std::size_t n = span;
-      if (n > 0 && start[n - 1] == '\r') --n;
+      const std::size_t n = span - trailing_returns(start, span);
       *record = std::string_view(start, std::min(n, keep));
       return kStatusOk;
     }
+    if (total + span > kRecordLimit && keep > kRecordLimit) return kStatusTooLong;
     if (carry_.size() < keep) carry_.append(start, std::min(span, keep - carry_.size()));
+    const std::size_t returns = trailing_returns(start, span);
     total += span;
-    // A carriage return before the line feed is dropped; when the record was cut,
-    // the kept bytes stand before it anyway.
-    if (total == carry_.size() && !carry_.empty() && carry_.back() == '\r') carry_.pop_back();
+    // The carriage returns before the line feed are dropped, those carried
+    // from earlier fills included.
+    const std::size_t length = total - (returns == span ? carried_returns_ + returns : returns);
+    if (carry_.size() > length) carry_.resize(length);
     *record = carry_;
     return kStatusOk;
   }

@@ -1,7 +1,8 @@
 // Records on files and on the console.
 //
-// Input is split into records at each line feed; a carriage return right before
-// the line feed is not part of the record, and a byte 0x1A ends the data. Output
+// Input is split into records at each line feed; the carriage returns right
+// before the line feed are not part of the record (a CR elsewhere is), and a
+// byte 0x1A ends the data. Output
 // records are each followed by carriage return and line feed. Bytes are taken
 // and written as they are.
 #pragma once
@@ -64,10 +65,12 @@ class RecordReader : public RecordSource {
   // Gives up the buffer for a later reader; this reader is not read again.
   [[nodiscard]] std::unique_ptr<char[]> release_buffer() { return std::move(buffer_); }
 
-  // The next record. Returns kStatusOk, kStatusEnd or kStatusIoError.
+  // The next record. Returns kStatusOk, kStatusEnd, kStatusIoError, or
+  // kStatusTooLong for a record longer than kRecordLimit.
   int next_record(std::string_view* record) override;
   // As next_record, but at most `keep` bytes of the record are kept: a record
   // longer than that is shortened, the rest passed over without being stored.
+  // Only a record that would be kept whole past kRecordLimit is refused.
   int next_record_prefix(std::string_view* record, std::size_t keep);
   // As next_record_prefix, but passes over every record whose first `keep`
   // bytes do not begin, after leading blanks, with one of the keywords. The
@@ -89,7 +92,8 @@ class RecordReader : public RecordSource {
   std::size_t end_ = 0;    // end of the bytes in buffer_
   bool at_end_ = false;    // the source is exhausted or a 0x1A was met
   bool failed_ = false;
-  std::string carry_;  // a record that runs over the end of the buffer
+  std::string carry_;                // a record that runs over the end of the buffer
+  std::size_t carried_returns_ = 0;  // CRs that end the bytes of the record so far
   std::int64_t record_number_ = 0;
 };
 

@@ -59,7 +59,7 @@ struct Recorded {
 
 class RecordingSink : public textrec::ProblemSink {
  public:
-  void problem(textrec::Problem problem, std::string_view detail) override {
+  void problem(textrec::Problem problem, std::string_view detail, float /*read_as*/) override {
     calls.push_back({problem, std::string(detail)});
   }
   std::vector<Recorded> calls;
@@ -166,20 +166,21 @@ void check_conversions(std::string_view bytes) {
 
 // read_free takes its targets as an initializer list.
 textrec::ReadOutcome read_targets(textrec::Source source, const std::vector<Target>& t,
-                                  int* status) {
+                                  bool with_status) {
+  const auto read = with_status ? &textrec::read_free_with_status : &textrec::read_free;
   switch (t.size()) {
     case 1:
-      return textrec::read_free(source, {t[0]}, status);
+      return read(source, {t[0]});
     case 2:
-      return textrec::read_free(source, {t[0], t[1]}, status);
+      return read(source, {t[0], t[1]});
     case 3:
-      return textrec::read_free(source, {t[0], t[1], t[2]}, status);
+      return read(source, {t[0], t[1], t[2]});
     case 4:
-      return textrec::read_free(source, {t[0], t[1], t[2], t[3]}, status);
+      return read(source, {t[0], t[1], t[2], t[3]});
     case 5:
-      return textrec::read_free(source, {t[0], t[1], t[2], t[3], t[4]}, status);
+      return read(source, {t[0], t[1], t[2], t[3], t[4]});
     default:
-      return textrec::read_free(source, {t[0], t[1], t[2], t[3], t[4], t[5]}, status);
+      return read(source, {t[0], t[1], t[2], t[3], t[4], t[5]});
   }
 }
 
@@ -214,7 +215,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   RecordingSink sink;
   const textrec::ReadOutcome u = textrec::read_free_form(told_source, told.list, &sink);
   told.check_lengths();
-  check(u.status == textrec::kStatusOk || u.status == textrec::kStatusEnd ||
+  // A read without a status ends as kStatusBadValue only where the data end
+  // inside a quoted value, after the sink was told of that end.
+  const bool ended_in_quote = u.status == textrec::kStatusBadValue && !sink.calls.empty() &&
+                              sink.calls.back().problem == textrec::Problem::kEndOfData;
+  check(u.status == textrec::kStatusOk || u.status == textrec::kStatusEnd || ended_in_quote ||
             (u.status == textrec::kStatusIoError && source_fails),
         "outcome of a read without a status out of its set");
   check(u.values >= 0 && u.values <= static_cast<int>(target_count), "value count out of range");
@@ -239,14 +244,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     textrec::install(textrec::memory_source(std::string(bytes)), textrec::memory_sink(&console),
                      fs);
     Targets from_console(kinds);
-    int status = 99;
-    const textrec::ReadOutcome c =
-        read_targets(textrec::Source::Console(), from_console.list, &status);
+    const textrec::ReadOutcome c = read_targets(textrec::Source::Console(), from_console.list, true);
     check(console.empty(), "a read with a status wrote to the console");
     Targets reference(kinds);
     VectorSource split_plainly(fuzzsupport::file_records(bytes), false);
     const textrec::ReadOutcome r = textrec::read_free_form(split_plainly, reference.list, nullptr);
-    check(status == c.status, "status variable differs from the outcome");
     check(c.status == r.status && c.values == r.values && c.record == r.record,
           "console read and plainly split records disagree on the outcome");
     check(from_console.same_values(reference),
@@ -257,9 +259,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     try {
       textrec::install(textrec::memory_source(std::string(bytes)), textrec::memory_sink(&console),
                        fs);
-      (void)read_targets(textrec::Source::Console(), reported.list, nullptr);
+      (void)read_targets(textrec::Source::Console(), reported.list, false);
       const std::string first = records.empty() ? std::string() : records.front();
-      (void)read_targets(textrec::Source::Memory(first), reported.list, nullptr);
+      (void)read_targets(textrec::Source::Memory(first), reported.list, false);
     } catch (const textrec::RunEnded&) {
       fuzzsupport::fail("two reads ended the run");
     }

@@ -57,7 +57,7 @@ constexpr float kBefore = 0.0f;
 // Takes what a read without a status would report, and tells nobody.
 class Quiet : public textrec::ProblemSink {
  public:
-  void problem(textrec::Problem, std::string_view) override {}
+  void problem(textrec::Problem, std::string_view, float) override {}
 };
 
 struct Line {

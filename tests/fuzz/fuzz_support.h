@@ -1,5 +1,5 @@
 // Helpers shared by the fuzz targets: splitting an input into records the way a
-// file is read (at LF, a CR before the LF dropped, 0x1A ending the data), and the
+// file is read (at LF, the CRs before the LF dropped, 0x1A ending the data), and the
 // checks that every console transcript must pass.
 #pragma once
 
@@ -22,7 +22,7 @@ inline void check(bool holds, const std::string& what) {
 }
 
 // The records of a file's bytes, split independently of the record reader: the
-// data end at the first 0x1A, records end at LF with one CR before it dropped,
+// data end at the first 0x1A, records end at LF with the CRs before it dropped,
 // and bytes after the last LF form one more record when there are any.
 inline std::vector<std::string> file_records(std::string_view bytes) {
   const std::size_t mark = bytes.find('\x1A');
@@ -33,7 +33,7 @@ inline std::vector<std::string> file_records(std::string_view bytes) {
     const std::size_t lf = bytes.find('\n', start);
     if (lf == std::string_view::npos) break;
     std::string record(bytes.substr(start, lf - start));
-    if (!record.empty() && record.back() == '\r') record.pop_back();
+    while (!record.empty() && record.back() == '\r') record.pop_back();
     records.push_back(record);
     start = lf + 1;
   }

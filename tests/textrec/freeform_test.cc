@@ -41,9 +41,9 @@ class VectorSource : public RecordSource {
 
 class RecordingSink : public ProblemSink {
  public:
-  void problem(Problem problem, std::string_view detail) override {
-    static constexpr const char* kNames[] = {"EndOfData", "BadCharacter", "OutOfRange",
-                                             "QuotedNumber", "IoError"};
+  void problem(Problem problem, std::string_view detail, float /*read_as*/) override {
+    static constexpr const char* kNames[] = {"EndOfData",  "BadCharacter", "NoDigits", "NoExponent",
+                                             "OutOfRange", "QuotedNumber", "IoError"};
     if (!calls.empty()) calls += ' ';
     calls += kNames[static_cast<int>(problem)];
     calls += '(';
@@ -209,7 +209,9 @@ TEST(FreeFormRead, WithoutStatus) {
       {{"'ab", "cd'"}, "T5", {"abcd "}, "", 0, 1, 2},
       {{"'ab", "", "c''d' 5"}, "T5 R", {"abc'd", "5"}, "", 0, 2, 3},
       {{"'ab'", "'cd'"}, "T4 T4", {"ab  ", "cd  "}, "", 0, 2, 2},
-      {{"'ab"}, "T3", {"kept"}, "EndOfData()", -1, 0, 0},
+      // The data end inside a quoted value: the value failed, where it began.
+      {{"'ab"}, "T3", {"kept"}, "EndOfData()", 1, 0, 1},
+      {{"a", "'bc", "d"}, "T1 T3", {"a", "kept"}, "EndOfData()", 1, 1, 2},
       // Numbers.
       {{"300 300. 2.5E3 2.5+3 -0.25 .5 1q2 2.5d-2"},
        "R R R R R R R R",

@@ -19,7 +19,7 @@
 namespace textrec {
 namespace {
 
-constexpr std::size_t kBuffer = 64 * 1024;  // the reader's buffer
+constexpr std::size_t kBuffer = std::size_t{64} * 1024;  // the reader's buffer
 constexpr std::size_t kWhole = std::string_view::npos;
 
 // Bytes handed out at most `chunk` at a time, so that records and their CR LF
@@ -93,7 +93,8 @@ const std::vector<SplitCase>& split_cases() {
       {"a\r\nb\n", {"a", "b"}},
       {"a\nb\r\nc", {"a", "b", "c"}},
       {"a\rb\n", {"a\rb"}},
-      {"a\r\r\n", {"a\r"}},
+      {"a\r\r\n", {"a"}},  // every CR before the LF ends the line
+      {"a\r\r\r\r\r\nb\r\rc\r\r\n", {"a", "b\r\rc"}},
       {"a\r", {"a\r"}},
       {"\n", {""}},
       {"\r\n", {""}},
