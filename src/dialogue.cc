@@ -47,7 +47,14 @@ std::string ask_buffer_file() {
     textrec::read_free(Source::Console(), {Target::FileName(&buffer_file_name)});
     const std::string shown = shown_on_console(trim_right(buffer_file_name));
     if (!textrec::file_exists(buffer_file_name)) {
-      console_write({"  !! ", shown, " does not exist !!"});
+      // A name that cannot be followed (a folder that cannot be entered, a loop
+      // of links) is not said to be missing.
+      const textrec::OpenCheck check = textrec::check_open_for_reading(buffer_file_name);
+      if (check.missing) {
+        console_write({"  !! ", shown, " does not exist !!"});
+      } else {
+        console_write({"  !! ", shown, " cannot be opened: ", check.reason, " !!"});
+      }
     } else if (names_an_output_file("", buffer_file_name, false)) {
       // Its list would be emptied as the table is created.
       console_write({"  !! ", shown, " is an output file of this program !!"});

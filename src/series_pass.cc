@@ -50,14 +50,21 @@ PassResult run_pass(const PassSettings& settings) {
     }
     ++result.entries;
     // The existence check and the open are one open of the file.
-    if (!textrec::open_for_reading_if_exists(kDiraxChannel, dirax_file_name)) {
-      if (settings.keep_going) {
-        console_write(
-            {" !! ", shown_on_console(trim_right(dirax_file_name)), " does not exist: skipped"});
+    const auto shown = [&] { return shown_on_console(trim_right(dirax_file_name)); };
+    if (settings.keep_going) {
+      const textrec::OpenCheck opened =
+          textrec::try_open_for_reading(kDiraxChannel, dirax_file_name);
+      if (!opened.can_open) {
+        if (opened.missing) {
+          console_write({" !! ", shown(), " does not exist: skipped"});
+        } else {
+          console_write({" !! ", shown(), " cannot be read: ", opened.reason, ": skipped"});
+        }
         ++result.skipped;
         continue;
       }
-      console_write({" !! ", shown_on_console(trim_right(dirax_file_name)), " does not exist !!"});
+    } else if (!textrec::open_for_reading_if_exists(kDiraxChannel, dirax_file_name)) {
+      console_write({" !! ", shown(), " does not exist !!"});
       console_write({" "});
       result.end = PassEnd::kMissingDiraxFile;
       return result;

@@ -75,21 +75,25 @@ void open_for_reading(int channel, std::string_view name) {
   if (!runtime().channels[channel].reader) report_open_failure(channel, opened.reason);
 }
 
-bool open_for_reading_if_exists(int channel, std::string_view name) {
+OpenCheck try_open_for_reading(int channel, std::string_view name) {
   check_channel(channel);
   close_channel(channel);
-  if (trim_right(name).empty()) return false;  // an all-blank name names nothing
+  // An all-blank name names nothing.
+  if (trim_right(name).empty()) return {false, true, std::strerror(ENOENT)};
   const Opened<ByteSource> opened = connect_reader(channel, name);
   Channel& ch = runtime().channels[channel];
-  if (ch.reader) return true;
+  if (!ch.reader) ch.name.clear();
+  return {ch.reader != nullptr, opened.missing, opened.reason};
+}
+
+bool open_for_reading_if_exists(int channel, std::string_view name) {
+  const OpenCheck opened = try_open_for_reading(channel, name);
   // A missing file is no failure of the layer; one that is there but refused
   // is, and so is a name that cannot be followed (a folder on its path that
   // cannot be entered, a loop of links).
-  if (opened.missing) {
-    ch.name.clear();
-    return false;
-  }
-  report_open_failure(channel, opened.reason);
+  if (opened.can_open || opened.missing) return opened.can_open;
+  report(Failure::kFileSystem, "cannot open " + printable(std::string(trim_right(name))) +
+                                   " on channel " + std::to_string(channel) + ": " + opened.reason);
   return true;  // as after open_for_reading: the failure has ended the run
 }
 

@@ -33,6 +33,9 @@ struct OpenCheck {
   std::string reason;    // the system's words, when it cannot be opened
 };
 [[nodiscard]] OpenCheck check_open_for_reading(std::string_view name);
+// Connects the named file for reading on the channel, or leaves the channel
+// free and says why not; nothing is reported.
+[[nodiscard]] OpenCheck try_open_for_reading(int channel, std::string_view name);
 // Creates the named file empty, replacing one of that name, for writing on the
 // channel.
 void create_file(int channel, std::string_view name);

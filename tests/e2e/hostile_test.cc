@@ -196,3 +196,31 @@ TEST(Hostile, InterruptedRunsWriteOutTheirFilesAndEndByTheSignal) {
 }
 
 }  // namespace
+
+namespace {
+
+// A name that cannot be followed (here a loop of links; a folder that cannot be
+// entered is the other case) is not said to be missing: the reason is shown.
+TEST(Hostile, NamesThatCannotBeFollowedAreNotCalledMissing) {
+  ScopedTempDir dir;
+  e2e::make_files(dir,
+                  {{"s.lst", "T\nh\nloop.out 100\n100K.out 100\n"}, {"100K.out", e2e::kDirax100K}});
+  ASSERT_EQ(0, ::symlink("loop.out", dir.file("loop.out").c_str()));
+  ASSERT_EQ(0, ::symlink("loop.lst", dir.file("loop.lst").c_str()));
+  const std::string reason = "Too many levels of symbolic links";
+
+  const auto asked = e2e::run_korvex(dir, e2e::answers("loop.lst\ns.lst"));
+  EXPECT_NE(std::string::npos, asked.out.find("   !! loop.lst cannot be opened: " + reason +
+                                              " !!\n    press Enter key to continue \n"))
+      << asked.out;
+  EXPECT_NE(std::string::npos,
+            asked.out.find(" !! Severe error: cannot open loop.out on channel 2: " + reason));
+  EXPECT_EQ(16, asked.exit_status);
+
+  const auto kept = testutil::run_program({KORVEX_BIN, "-q", "-k", "-c1", "s.lst"}, dir.path(), "");
+  EXPECT_EQ(8, kept.exit_status);
+  EXPECT_EQ((Lines{"  !! loop.out cannot be read: " + reason + ": skipped"}),
+            testutil::split_lines(kept.err));
+}
+
+}  // namespace
