@@ -94,18 +94,18 @@ TEST(LayerFaults, AReadErrorWhileCountingTheEntriesEndsTheRun) {
     return testutil::run_program(argv, dir.path(), e2e::answers("long.lst"), {{"COMSPEC", ""}});
   };
   ASSERT_EQ(0, traced("").exit_status);
-  // The reads up to the list's second read of its descriptor (3, the first
-  // free one once the libraries are loaded).
+  // The reads up to the second read of the list's descriptor.
   const std::string trace = testutil::read_file(dir.file("trace"));
   int reads = 0, list_reads = 0;
-  bool list_open = false;
+  std::string list_read;  // "read(FD," once the list is open
   std::size_t start = 0;
   for (std::size_t nl; (nl = trace.find('\n', start)) != std::string::npos; start = nl + 1) {
     const std::string line = trace.substr(start, nl - start);
-    if (line.starts_with("openat(AT_FDCWD, \"long.lst\"")) list_open = true;
+    if (line.starts_with("openat(AT_FDCWD, \"long.lst\""))
+      list_read = "read(" + line.substr(line.rfind("= ") + 2) + ",";
     if (!line.starts_with("read(")) continue;
     ++reads;
-    if (list_open && line.starts_with("read(3,") && ++list_reads == 2) break;
+    if (!list_read.empty() && line.starts_with(list_read) && ++list_reads == 2) break;
   }
   ASSERT_EQ(2, list_reads) << trace;
   const testutil::RunResult run = traced("inject=read:error=EIO:when=" + std::to_string(reads));
