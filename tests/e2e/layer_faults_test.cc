@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "e2e/e2e_util.h"
 #include "test_util.h"
@@ -73,6 +74,48 @@ TEST(LayerFaults, EachIsToldWithItsStatus) {
     EXPECT_EQ(c.status, run.exit_status);
     EXPECT_EQ(c.diagnostics, diagnostics(run.out));
   }
+}
+
+// A read that fails while the entries of the buffer file are counted, injected
+// by strace at the read that fetches the list's second 64 KB: the reads before
+// it are counted on a run without the fault.
+TEST(LayerFaults, AReadErrorWhileCountingTheEntriesEndsTheRun) {
+  const std::string strace = "/usr/bin/strace";
+  if (access(strace.c_str(), X_OK) != 0) GTEST_SKIP() << "no " << strace << " to inject the fault";
+  ScopedTempDir dir;
+  copy_examples(dir);
+  testutil::write_file(dir.file("long.lst"),
+                       testutil::read_file(dir.file("series.lst")) + std::string(70'000, '\n'));
+  const auto traced = [&](const std::string& inject) {
+    std::vector<std::string> argv = {
+        strace, "-qq", "-o", dir.file("trace"), "-e", "trace=read,openat"};
+    if (!inject.empty()) argv.insert(argv.end(), {"-e", inject});
+    argv.push_back(KORVEX_BIN);
+    // The leak checker of a sanitizer build does not run under a tracer.
+    return testutil::run_program(argv, dir.path(), e2e::answers("long.lst"),
+                                 {{"COMSPEC", ""}, {"ASAN_OPTIONS", "detect_leaks=0"}});
+  };
+  ASSERT_EQ(0, traced("").exit_status);
+  // The reads up to the second read of the list's descriptor.
+  const std::string trace = testutil::read_file(dir.file("trace"));
+  int reads = 0, list_reads = 0;
+  std::string list_read;  // "read(FD," once the list is open
+  std::size_t start = 0;
+  for (std::size_t nl; (nl = trace.find('\n', start)) != std::string::npos; start = nl + 1) {
+    const std::string line = trace.substr(start, nl - start);
+    if (line.starts_with("openat(AT_FDCWD, \"long.lst\""))
+      list_read = "read(" + line.substr(line.rfind("= ") + 2) + ",";
+    if (!line.starts_with("read(")) continue;
+    ++reads;
+    if (!list_read.empty() && line.starts_with(list_read) && ++list_reads == 2) break;
+  }
+  ASSERT_EQ(2, list_reads) << trace;
+  const testutil::RunResult run = traced("inject=read:error=EIO:when=" + std::to_string(reads));
+  EXPECT_EQ(16, run.exit_status);
+  EXPECT_EQ(
+      " !! Severe error: cannot read long.lst on channel 1: Input/output error\n"
+      " !! Execution ended.\n",
+      diagnostics(run.out));
 }
 
 TEST(LayerFaults, CarriageReturnsBeforeTheLineFeedEndTheLine) {
