@@ -48,8 +48,9 @@ void create_output_files(std::string_view folder, std::string_view series_title,
 
 void write_cell(const CellRecord& cell) {
   write_table_row(cell);
+  const std::string x_field = pgf_x_field(cell.temperature);
   for (const PlotSeries& plot : kPlotSeries)
-    write_pgf_point(plot.channel, cell.temperature, cell.*plot.value);
+    write_pgf_point(plot.channel, x_field, cell.*plot.value);
 }
 
 void end_plot_files() {

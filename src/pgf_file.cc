@@ -81,8 +81,19 @@ void write_pgf_pattern(int channel, const std::string& title, std::int32_t point
 }
 
 void write_pgf_point(int channel, float x, float y) {
-  static const Layout point = parse_layout("F6.2, F20.5");
-  textrec::write_formatted(channel, point, {x, y});
+  write_pgf_point(channel, pgf_x_field(x), y);
+}
+
+std::string pgf_x_field(float x) {
+  std::string field;
+  textrec::edit_f(field, x, 6, 2);  // F6.2
+  return field;
+}
+
+void write_pgf_point(int channel, std::string_view x_field, float y) {
+  // The record "F6.2, F20.5", its first field given as text.
+  static const Layout point = parse_layout("A, F20.5");
+  textrec::write_formatted(channel, point, {x_field, y});
 }
 
 void write_pgf_end(int channel) {

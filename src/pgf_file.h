@@ -26,6 +26,10 @@ void write_pgf_pattern(int channel, const std::string& title, std::int32_t point
 
 // One data row: X in F6.2, Y in F20.5.
 void write_pgf_point(int channel, float x, float y);
+// The same row with X given as its F6.2 field already laid out (pgf_x_field):
+// the seven plot files of an entry share one temperature, edited once.
+[[nodiscard]] std::string pgf_x_field(float x);
+void write_pgf_point(int channel, std::string_view x_field, float y);
 
 // The end record.
 void write_pgf_end(int channel);
