@@ -125,7 +125,7 @@ void BM_RecordReaderMemory(benchmark::State& state) {
   textrec::RecordReader reader(textrec::memory_source(typical_file()));
   std::string_view record;
   for (auto _ : state) {
-    if (!reader.rewind()) state.SkipWithError("rewind");
+    if (!reader.back_to_first_record()) state.SkipWithError("rewind");
     while (reader.next_record_prefix(&record, 256) == kStatusOk) benchmark::DoNotOptimize(record);
   }
   state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(typical_file().size()));
@@ -141,7 +141,7 @@ void BM_RecordReaderStarting(benchmark::State& state) {
   const textrec::LineKeywords keywords{"Conventional :", "Volume", "{Input cell"};
   textrec::KeywordRecord found;
   for (auto _ : state) {
-    if (!reader.rewind()) state.SkipWithError("rewind");
+    if (!reader.back_to_first_record()) state.SkipWithError("rewind");
     while (reader.next_record_starting(&found, 256, keywords) == kStatusOk)
       benchmark::DoNotOptimize(found);
   }
@@ -172,7 +172,7 @@ void BM_RecordReaderFile(benchmark::State& state) {
   const std::string& name = typical_file_on_disk();
   std::string_view record;
   for (auto _ : state) {
-    textrec::Opened<textrec::ByteSource> opened = textrec::posix_file_system().open(name);
+    textrec::Opened<textrec::ByteSource> opened = textrec::posix_file_system().open_source(name);
     if (!opened.file) state.SkipWithError(opened.reason.c_str());
     textrec::RecordReader reader(std::move(opened.file));
     while (reader.next_record_prefix(&record, 256) == kStatusOk) benchmark::DoNotOptimize(record);

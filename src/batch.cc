@@ -55,11 +55,11 @@ class DiagnosticSink : public textrec::ByteSink {
  public:
   DiagnosticSink(std::unique_ptr<textrec::ByteSink> inner, std::shared_ptr<ProgressLine> progress)
       : inner_(std::move(inner)), progress_(std::move(progress)) {}
-  bool write(const char* data, std::size_t n) override {
+  bool write_bytes(const char* data, std::size_t n) override {
     if (progress_) progress_->erase();
-    return inner_->write(data, n);
+    return inner_->write_bytes(data, n);
   }
-  bool close() override { return inner_->close(); }
+  bool finish() override { return inner_->finish(); }
   std::string error() const override { return inner_->error(); }
 
  private:

@@ -34,7 +34,7 @@ void report_write_failure(int channel) {
 Opened<ByteSource> connect_reader(int channel, std::string_view name) {
   Channel& ch = runtime().channels[channel];
   ch.name.assign(trim_right(name));
-  Opened<ByteSource> opened = runtime().file_system->open(ch.name);
+  Opened<ByteSource> opened = runtime().file_system->open_source(ch.name);
   if (opened.file)
     ch.reader =
         std::make_unique<RecordReader>(std::move(opened.file), std::move(runtime().spare_buffer));
@@ -64,7 +64,7 @@ bool same_file(std::string_view a, std::string_view b) {
 OpenCheck check_open_for_reading(std::string_view name) {
   const std::string_view trimmed = trim_right(name);
   if (trimmed.empty()) return {false, true, std::strerror(ENOENT)};
-  const Opened<ByteSource> opened = runtime().file_system->open(std::string(trimmed));
+  const Opened<ByteSource> opened = runtime().file_system->open_source(std::string(trimmed));
   return {opened.file != nullptr, opened.missing, opened.reason};
 }
 
@@ -101,7 +101,7 @@ void create_file(int channel, std::string_view name) {
   check_channel(channel);
   close_channel(channel);
   const std::string file(trim_right(name));
-  Opened<ByteSink> created = runtime().file_system->create(file);
+  Opened<ByteSink> created = runtime().file_system->create_sink(file);
   if (!created.file) {
     report(Failure::kFileSystem, "cannot create " + printable(file) + " on channel " +
                                      std::to_string(channel) + ": " + created.reason);
@@ -126,7 +126,7 @@ void rewind_channel(int channel) {
   if (!valid_channel(channel) || !runtime().channels[channel].reader)
     report(Failure::kProgram, channel_label(channel) + " is not open for reading");
   Channel& ch = runtime().channels[channel];
-  if (!ch.reader->rewind())
+  if (!ch.reader->back_to_first_record())
     report(Failure::kFileSystem, "cannot position " + channel_label(channel) +
                                      " at its first record: " + ch.reader->error());
 }

@@ -33,7 +33,7 @@ class FdSource : public ByteSource {
   FdSource(const FdSource&) = delete;
   FdSource& operator=(const FdSource&) = delete;
 
-  long read(char* buf, std::size_t n) override {
+  long read_bytes(char* buf, std::size_t n) override {
     // A read of a regular file that stopped short of n bytes exactly at the size
     // the file had when opened met its end: the read that would give 0 bytes is
     // not made.
@@ -53,7 +53,7 @@ class FdSource : public ByteSource {
       end_if_interrupted();
     }
   }
-  bool rewind() override {
+  bool seek_to_start() override {
     if (::lseek(fd_, 0, SEEK_SET) == 0) {
       offset_ = 0;
       at_size_ = false;
@@ -82,7 +82,7 @@ class FdSink : public ByteSink {
   FdSink(const FdSink&) = delete;
   FdSink& operator=(const FdSink&) = delete;
 
-  bool write(const char* data, std::size_t n) override {
+  bool write_bytes(const char* data, std::size_t n) override {
     while (n > 0) {
       const ssize_t put = ::write(fd_, data, n);
       if (put < 0) {
@@ -95,7 +95,7 @@ class FdSink : public ByteSink {
     }
     return true;
   }
-  bool close() override {
+  bool finish() override {
     if (!owned_ || fd_ < 0) return true;
     const int fd = fd_;
     fd_ = -1;
@@ -132,7 +132,7 @@ class PosixFileSystem : public FileSystem {
     return usable_name(a) && usable_name(b) && ::stat(a.c_str(), &sa) == 0 &&
            ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
   }
-  Opened<ByteSource> open(const std::string& name) override {
+  Opened<ByteSource> open_source(const std::string& name) override {
     if (!usable_name(name)) return failed_open<ByteSource>(ENOENT);
     // Opened without waiting, so that a FIFO cannot hold the run at the open;
     // only a regular file is read: a device such as /dev/zero would never end.
@@ -155,7 +155,7 @@ class PosixFileSystem : public FileSystem {
     ::close(fd);
     return opened;
   }
-  Opened<ByteSink> create(const std::string& name) override {
+  Opened<ByteSink> create_sink(const std::string& name) override {
     if (!usable_name(name)) return failed_open<ByteSink>(ENOENT);
     // Opened without waiting: a FIFO without a reader fails at once (ENXIO)
     // instead of holding the run. Only a regular file or a character device

@@ -15,9 +15,9 @@ class ByteSource {
   virtual ~ByteSource() = default;
   // Reads up to n bytes into buf: the count read, 0 at the end, -1 on failure
   // (error() then tells why).
-  [[nodiscard]] virtual long read(char* buf, std::size_t n) = 0;
+  [[nodiscard]] virtual long read_bytes(char* buf, std::size_t n) = 0;
   // Goes back to the first byte; false on failure.
-  [[nodiscard]] virtual bool rewind() = 0;
+  [[nodiscard]] virtual bool seek_to_start() = 0;
   [[nodiscard]] virtual std::string error() const = 0;
 };
 
@@ -25,9 +25,9 @@ class ByteSink {
  public:
   virtual ~ByteSink() = default;
   // Writes all n bytes; false on failure (error() then tells why).
-  [[nodiscard]] virtual bool write(const char* data, std::size_t n) = 0;
+  [[nodiscard]] virtual bool write_bytes(const char* data, std::size_t n) = 0;
   // Makes what was written reach its destination and releases it; false on failure.
-  [[nodiscard]] virtual bool close() = 0;
+  [[nodiscard]] virtual bool finish() = 0;
   [[nodiscard]] virtual std::string error() const = 0;
 };
 
@@ -47,9 +47,9 @@ class FileSystem {
   [[nodiscard]] virtual bool exists(const std::string& name) = 0;
   // True when both names lead to one existing file (one device and inode).
   [[nodiscard]] virtual bool same_file(const std::string& a, const std::string& b) = 0;
-  [[nodiscard]] virtual Opened<ByteSource> open(const std::string& name) = 0;
+  [[nodiscard]] virtual Opened<ByteSource> open_source(const std::string& name) = 0;
   // Creates the file empty, replacing one of that name.
-  [[nodiscard]] virtual Opened<ByteSink> create(const std::string& name) = 0;
+  [[nodiscard]] virtual Opened<ByteSink> create_sink(const std::string& name) = 0;
 };
 
 // The real file system: names relative to the current folder, files opened

@@ -84,7 +84,7 @@ RecordReader::RecordReader(std::unique_ptr<ByteSource> source, std::unique_ptr<c
       buffer_(buffer ? std::move(buffer) : std::unique_ptr<char[]>(new char[kBufferSize])) {}
 
 bool RecordReader::fill() {
-  const long got = source_->read(buffer_.get(), kBufferSize);
+  const long got = source_->read_bytes(buffer_.get(), kBufferSize);
   if (got < 0) {
     failed_ = true;
     return false;
@@ -214,11 +214,11 @@ int RecordReader::next_record_starting(KeywordRecord* found, std::size_t keep,
   }
 }
 
-bool RecordReader::rewind() {
+bool RecordReader::back_to_first_record() {
   // Nothing read since the source was opened or last rewound: it stands at its
   // first byte already, and a file just opened costs no seek.
   if (begin_ == 0 && end_ == 0 && !at_end_ && !failed_) return true;
-  if (!source_->rewind()) return false;
+  if (!source_->seek_to_start()) return false;
   begin_ = end_ = 0;
   at_end_ = failed_ = false;
   carry_.clear();
@@ -251,14 +251,14 @@ void RecordWriter::drop_record() {
 
 bool RecordWriter::flush() {
   if (buffer_.empty()) return true;
-  const bool ok = sink_->write(buffer_.data(), buffer_.size());
+  const bool ok = sink_->write_bytes(buffer_.data(), buffer_.size());
   buffer_.clear();
   return ok;
 }
 
-bool RecordWriter::close() {
+bool RecordWriter::finish() {
   const bool flushed = flush();
-  const bool closed = sink_->close();
+  const bool closed = sink_->finish();
   return flushed && closed;
 }
 

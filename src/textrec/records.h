@@ -79,7 +79,7 @@ class RecordReader : public RecordSource {
   std::int64_t record_number() const override { return record_number_; }
 
   // Back to the first record; false when the source cannot go back.
-  [[nodiscard]] bool rewind();
+  [[nodiscard]] bool back_to_first_record();
   [[nodiscard]] std::string error() const { return source_->error(); }
 
  private:
@@ -111,7 +111,7 @@ class RecordWriter {
   void drop_record();
   // Writes out what is buffered without closing.
   [[nodiscard]] bool flush();
-  [[nodiscard]] bool close();
+  [[nodiscard]] bool finish();
   [[nodiscard]] std::string error() const { return sink_->error(); }
 
  private:

@@ -75,7 +75,7 @@ void console_line(std::string_view line) {
   std::string out(line);
   out.push_back('\n');
   // A console that cannot be written to leaves nobody to tell.
-  (void)r.console_out->write(out.data(), out.size());
+  (void)r.console_out->write_bytes(out.data(), out.size());
 }
 
 void report(Failure failure, std::string_view message) {

@@ -24,7 +24,7 @@ Runtime& runtime() {
 
 std::optional<std::string> write_out_and_free(Channel& channel) {
   std::optional<std::string> failure;
-  if (channel.writer && !channel.writer->close()) failure = channel.writer->error();
+  if (channel.writer && !channel.writer->finish()) failure = channel.writer->error();
   channel.writer.reset();
   if (channel.reader) {
     runtime().spare_buffer = channel.reader->release_buffer();

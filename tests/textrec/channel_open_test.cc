@@ -72,8 +72,8 @@ class CountingSource : public ByteSource {
  public:
   CountingSource(std::string bytes, int* rewinds)
       : bytes_(memory_source(std::move(bytes))), rewinds_(rewinds) {}
-  long read(char* buf, std::size_t n) override { return bytes_->read(buf, n); }
-  bool rewind() override {
+  long read_bytes(char* buf, std::size_t n) override { return bytes_->read_bytes(buf, n); }
+  bool seek_to_start() override {
     ++*rewinds_;
     return false;
   }
@@ -102,7 +102,7 @@ TEST(RecordReader, RewindBeforeAnyReadLeavesTheSourceAlone) {
     RecordReader reader(std::make_unique<CountingSource>(c.bytes, &rewinds));
     std::string_view record;
     for (int i = 0; i < c.records_read_first; ++i) (void)reader.next_record(&record);
-    EXPECT_EQ(!c.rewound, reader.rewind());
+    EXPECT_EQ(!c.rewound, reader.back_to_first_record());
     EXPECT_EQ(c.rewound ? 1 : 0, rewinds);
     if (!c.rewound) {
       ASSERT_EQ(kStatusOk, reader.next_record(&record));
@@ -132,7 +132,7 @@ TEST(PosixFileSystem, FileThatChangesAfterItsOpen) {
     testutil::ScopedTempDir dir;
     const std::string name = dir.file("cell.out");
     testutil::write_file(name, c.at_open);
-    Opened<ByteSource> opened = posix_file_system().open(name);
+    Opened<ByteSource> opened = posix_file_system().open_source(name);
     ASSERT_TRUE(opened.file) << opened.reason;
     testutil::write_file(name, c.at_open + c.before_read);
     RecordReader reader(std::move(opened.file));
@@ -141,7 +141,7 @@ TEST(PosixFileSystem, FileThatChangesAfterItsOpen) {
     while (reader.next_record(&record) == kStatusOk) records.emplace_back(record);
     EXPECT_EQ(c.records, records);
     // Read again from the start, now that the file's size is past the one it had.
-    ASSERT_TRUE(reader.rewind());
+    ASSERT_TRUE(reader.back_to_first_record());
     records.clear();
     while (reader.next_record(&record) == kStatusOk) records.emplace_back(record);
     EXPECT_EQ(c.records, records);

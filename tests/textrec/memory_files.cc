@@ -10,13 +10,13 @@ namespace {
 class MemorySource : public ByteSource {
  public:
   explicit MemorySource(std::string bytes) : bytes_(std::move(bytes)) {}
-  long read(char* buf, std::size_t n) override {
+  long read_bytes(char* buf, std::size_t n) override {
     const std::size_t count = std::min(n, bytes_.size() - pos_);
     std::memcpy(buf, bytes_.data() + pos_, count);
     pos_ += count;
     return static_cast<long>(count);
   }
-  bool rewind() override {
+  bool seek_to_start() override {
     pos_ = 0;
     return true;
   }
@@ -30,12 +30,12 @@ class MemorySource : public ByteSource {
 class MemorySink : public ByteSink {
  public:
   MemorySink(std::string* into, std::string failure) : into_(into), failure_(std::move(failure)) {}
-  bool write(const char* data, std::size_t n) override {
+  bool write_bytes(const char* data, std::size_t n) override {
     if (!failure_.empty()) return false;
     into_->append(data, n);
     return true;
   }
-  bool close() override { return failure_.empty(); }
+  bool finish() override { return failure_.empty(); }
   std::string error() const override { return failure_; }
 
  private:
@@ -60,14 +60,14 @@ bool MemoryFileSystem::same_file(const std::string& a, const std::string& b) {
   return a == b && files.count(a) != 0;
 }
 
-Opened<ByteSource> MemoryFileSystem::open(const std::string& name) {
+Opened<ByteSource> MemoryFileSystem::open_source(const std::string& name) {
   if (auto it = refuse.find(name); it != refuse.end()) return {nullptr, it->second, false};
   auto it = files.find(name);
   if (it == files.end()) return {nullptr, std::strerror(ENOENT), true};
   return {std::make_unique<MemorySource>(it->second), {}, false};
 }
 
-Opened<ByteSink> MemoryFileSystem::create(const std::string& name) {
+Opened<ByteSink> MemoryFileSystem::create_sink(const std::string& name) {
   if (auto it = refuse.find(name); it != refuse.end()) return {nullptr, it->second, false};
   std::string& file = files[name];
   file.clear();

@@ -19,8 +19,8 @@ class MemoryFileSystem : public FileSystem {
 
   bool exists(const std::string& name) override;
   bool same_file(const std::string& a, const std::string& b) override;
-  Opened<ByteSource> open(const std::string& name) override;
-  Opened<ByteSink> create(const std::string& name) override;
+  Opened<ByteSource> open_source(const std::string& name) override;
+  Opened<ByteSink> create_sink(const std::string& name) override;
 };
 
 // A byte source over a text held in memory (a test console, say).

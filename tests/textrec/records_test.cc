@@ -29,14 +29,14 @@ class ChunkedSource : public ByteSource {
  public:
   ChunkedSource(std::string bytes, std::size_t chunk, int good_reads = -1)
       : bytes_(std::move(bytes)), chunk_(chunk), good_reads_(good_reads) {}
-  long read(char* buf, std::size_t n) override {
+  long read_bytes(char* buf, std::size_t n) override {
     if (good_reads_ >= 0 && reads_++ >= good_reads_) return -1;
     const std::size_t count = std::min({n, chunk_, bytes_.size() - pos_});
     std::memcpy(buf, bytes_.data() + pos_, count);
     pos_ += count;
     return static_cast<long>(count);
   }
-  bool rewind() override {
+  bool seek_to_start() override {
     pos_ = 0;
     return rewind_ok;
   }
@@ -190,11 +190,11 @@ TEST(RecordReader, RewindReadsTheFirstRecordAgain) {
   ASSERT_EQ(kStatusOk, reader.next_record(&record));
   EXPECT_EQ("two", record);
   EXPECT_EQ(2, reader.record_number());
-  ASSERT_TRUE(reader.rewind());
+  ASSERT_TRUE(reader.back_to_first_record());
   EXPECT_EQ(0, reader.record_number());
   EXPECT_EQ((std::vector<std::string>{"one", "two", "three"}), read_all(reader));
   // Also after the end of the data was met.
-  ASSERT_TRUE(reader.rewind());
+  ASSERT_TRUE(reader.back_to_first_record());
   ASSERT_EQ(kStatusOk, reader.next_record(&record));
   EXPECT_EQ("one", record);
   EXPECT_EQ(1, reader.record_number());
@@ -206,7 +206,7 @@ TEST(RecordReader, RewindInTheMiddleOfALongRecord) {
   std::string_view record;
   ASSERT_EQ(kStatusOk, reader.next_record_prefix(&record, 3));
   EXPECT_EQ("abc", record);
-  ASSERT_TRUE(reader.rewind());
+  ASSERT_TRUE(reader.back_to_first_record());
   EXPECT_EQ((std::vector<std::string>{pattern(kBuffer + 10), "second"}), read_all(reader));
 }
 
@@ -327,7 +327,7 @@ TEST(RecordReader, SourceThatFails) {
   source->rewind_ok = false;
   RecordReader unrewindable(std::move(source));
   ASSERT_EQ(kStatusOk, unrewindable.next_record(&record));
-  EXPECT_FALSE(unrewindable.rewind());
+  EXPECT_FALSE(unrewindable.back_to_first_record());
 }
 
 // A sink that records what reached it, and can refuse writes or the close.
@@ -335,13 +335,13 @@ class TestSink : public ByteSink {
  public:
   TestSink(std::string* into, bool fail_write, bool fail_close)
       : into_(into), fail_write_(fail_write), fail_close_(fail_close) {}
-  bool write(const char* data, std::size_t n) override {
+  bool write_bytes(const char* data, std::size_t n) override {
     ++writes;
     if (fail_write_) return false;
     into_->append(data, n);
     return true;
   }
-  bool close() override { return !fail_close_; }
+  bool finish() override { return !fail_close_; }
   std::string error() const override { return "No space left on device"; }
   int writes = 0;
 
@@ -360,7 +360,7 @@ TEST(RecordWriter, EndsEveryRecordWithCarriageReturnAndLineFeed) {
   ASSERT_TRUE(writer.flush());
   EXPECT_EQ("a\r\n\r\n  b c  \r\n", file);
   ASSERT_TRUE(writer.write_record(std::string_view("n\0l", 3)));
-  ASSERT_TRUE(writer.close());
+  ASSERT_TRUE(writer.finish());
   EXPECT_EQ(std::string("a\r\n\r\n  b c  \r\nn\0l\r\n", 19), file);
 }
 
@@ -372,7 +372,7 @@ TEST(RecordWriter, ManyRecordsArriveInOrder) {
     ASSERT_TRUE(writer.write_record(record));
     expected += record + "\r\n";
   }
-  ASSERT_TRUE(writer.close());
+  ASSERT_TRUE(writer.finish());
   EXPECT_EQ(expected, file);
 }
 
@@ -394,13 +394,13 @@ TEST(RecordWriter, FailingSink) {
   {
     RecordWriter writer(std::make_unique<TestSink>(&file, true, false));
     ASSERT_TRUE(writer.write_record("buffered"));
-    EXPECT_FALSE(writer.close());
+    EXPECT_FALSE(writer.finish());
   }
   {
     // The bytes are written, but the close fails.
     RecordWriter writer(std::make_unique<TestSink>(&file, false, true));
     ASSERT_TRUE(writer.write_record("x"));
-    EXPECT_FALSE(writer.close());
+    EXPECT_FALSE(writer.finish());
     EXPECT_EQ("x\r\n", file);
   }
 }
@@ -414,31 +414,31 @@ TEST(MemoryFileSystem, OpenCreateRefuseAndFailingWrites) {
   EXPECT_TRUE(fs.exists("list.lst"));
   EXPECT_TRUE(fs.exists("locked.xy"));
   EXPECT_FALSE(fs.exists("other"));
-  const Opened<ByteSource> other = fs.open("other");
+  const Opened<ByteSource> other = fs.open_source("other");
   EXPECT_EQ(nullptr, other.file);
   EXPECT_EQ(std::strerror(ENOENT), other.reason);
   EXPECT_TRUE(other.missing);
-  const Opened<ByteSource> locked = fs.open("locked.xy");
+  const Opened<ByteSource> locked = fs.open_source("locked.xy");
   EXPECT_EQ(nullptr, locked.file);
   EXPECT_EQ("Permission denied", locked.reason);
   EXPECT_FALSE(locked.missing);
-  EXPECT_EQ(nullptr, fs.create("locked.xy").file);
+  EXPECT_EQ(nullptr, fs.create_sink("locked.xy").file);
 
-  RecordReader reader(fs.open("list.lst").file);
+  RecordReader reader(fs.open_source("list.lst").file);
   EXPECT_EQ((std::vector<std::string>{"title", "line 2"}), read_all(reader));
 
   // Create replaces a file of that name.
-  auto sink = std::move(fs.create("list.lst").file);
+  auto sink = std::move(fs.create_sink("list.lst").file);
   ASSERT_NE(nullptr, sink);
   EXPECT_EQ("", fs.files["list.lst"]);
-  ASSERT_TRUE(sink->write("new", 3));
-  EXPECT_TRUE(sink->close());
+  ASSERT_TRUE(sink->write_bytes("new", 3));
+  EXPECT_TRUE(sink->finish());
   EXPECT_EQ("new", fs.files["list.lst"]);
 
-  auto full = std::move(fs.create("full.xy").file);
+  auto full = std::move(fs.create_sink("full.xy").file);
   ASSERT_NE(nullptr, full);
   EXPECT_TRUE(fs.exists("full.xy"));
-  EXPECT_FALSE(full->write("x", 1));
+  EXPECT_FALSE(full->write_bytes("x", 1));
   EXPECT_EQ("No space left on device", full->error());
 }
 
@@ -447,16 +447,16 @@ TEST(PosixFileSystem, FilesAndFolders) {
   FileSystem& fs = posix_file_system();
   const std::string name = dir.file("out.xy");
 
-  Opened<ByteSink> created = fs.create(name);
+  Opened<ByteSink> created = fs.create_sink(name);
   ASSERT_NE(nullptr, created.file) << created.reason;
   {
     RecordWriter writer(std::move(created.file));
     ASSERT_TRUE(writer.write_record("one"));
-    ASSERT_TRUE(writer.close());
+    ASSERT_TRUE(writer.finish());
   }
   EXPECT_EQ("one\r\n", testutil::read_file(name));
   EXPECT_TRUE(fs.exists(name));
-  RecordReader reader(fs.open(name).file);
+  RecordReader reader(fs.open_source(name).file);
   EXPECT_EQ((std::vector<std::string>{"one"}), read_all(reader));
 
   // Why an open failed, and whether it found no file at all.
@@ -471,12 +471,12 @@ TEST(PosixFileSystem, FilesAndFolders) {
       {std::string(name + '\0' + "x"), std::strerror(ENOENT), true},
   };
   for (const auto& f : failures) {
-    const Opened<ByteSource> opened = fs.open(f.name);
+    const Opened<ByteSource> opened = fs.open_source(f.name);
     EXPECT_EQ(nullptr, opened.file) << f.name;
     EXPECT_EQ(f.reason, opened.reason) << f.name;
     EXPECT_EQ(f.missing, opened.missing) << f.name;
   }
-  EXPECT_EQ(nullptr, fs.create(dir.path()).file);
+  EXPECT_EQ(nullptr, fs.create_sink(dir.path()).file);
   EXPECT_FALSE(fs.exists(""));
   EXPECT_FALSE(fs.exists(std::string(name + '\0' + "x")));
 }
@@ -485,10 +485,10 @@ TEST(PosixFileSystem, FilesAndFolders) {
 TEST(PosixFileSystem, OnlyRegularFilesAreRead) {
   testutil::ScopedTempDir dir;
   FileSystem& fs = posix_file_system();
-  EXPECT_EQ("not a regular file", fs.open("/dev/zero").reason);
+  EXPECT_EQ("not a regular file", fs.open_source("/dev/zero").reason);
   const std::string fifo = dir.file("fifo");
   ASSERT_EQ(0, mkfifo(fifo.c_str(), 0600));
-  EXPECT_EQ("not a regular file", fs.open(fifo).reason);
+  EXPECT_EQ("not a regular file", fs.open_source(fifo).reason);
 }
 
 }  // namespace

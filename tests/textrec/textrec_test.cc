@@ -404,8 +404,8 @@ namespace {
 class FailingConsole : public ByteSource {
  public:
   explicit FailingConsole(std::string reason) : reason_(std::move(reason)) {}
-  long read(char* /*buf*/, std::size_t /*n*/) override { return -1; }
-  bool rewind() override { return false; }
+  long read_bytes(char* /*buf*/, std::size_t /*n*/) override { return -1; }
+  bool seek_to_start() override { return false; }
   std::string error() const override { return reason_; }
 
  private:
