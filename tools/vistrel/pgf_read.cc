@@ -1,6 +1,7 @@
 #include "vistrel/pgf_read.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -208,8 +209,15 @@ std::string describe_error(std::string_view path, const Error& error) {
 }
 
 Expected<PgfFile> read_pgf_file(const std::string& path) {
-  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Opened without waiting, so that a FIFO in its place cannot hold the viewer;
+  // only a regular file is read (a device such as /dev/zero would never end).
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return Error{0, std::string("cannot open the file: ") + std::strerror(errno)};
+  struct stat info {};
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    close(fd);
+    return Error{0, "not a regular file: not a korvex plot file"};
+  }
   std::string bytes;
   char buf[65536];
   for (;;) {
