@@ -8,14 +8,14 @@ namespace {
 
 enum class Option { kCell, kOutputFolder, kKeepGoing, kCsv, kSvg, kQuiet, kHelp, kVersion };
 
-struct OptionSpec {
+struct OptionRule {
   Option option;
   char short_name;  // '\0' for none
   std::string_view long_name;
   bool takes_value;
 };
 
-constexpr std::array<OptionSpec, 8> kOptions{{
+constexpr std::array<OptionRule, 8> kOptions{{
     {Option::kCell, 'c', "cell", true},
     {Option::kOutputFolder, 'o', "output-dir", true},
     {Option::kKeepGoing, 'k', "keep-going", false},
@@ -26,24 +26,24 @@ constexpr std::array<OptionSpec, 8> kOptions{{
     {Option::kVersion, 'V', "version", false},
 }};
 
-const OptionSpec* find_short(char name) {
-  for (const OptionSpec& spec : kOptions)
-    if (spec.short_name == name) return &spec;
+const OptionRule* find_short(char name) {
+  for (const OptionRule& rule : kOptions)
+    if (rule.short_name == name) return &rule;
   return nullptr;
 }
 
 // A long option may be abbreviated, as getopt_long allows, when the prefix
 // names one option only.
-const OptionSpec* find_long(std::string_view name, std::string* reason) {
-  const OptionSpec* found = nullptr;
-  for (const OptionSpec& spec : kOptions) {
-    if (spec.long_name == name) return &spec;
-    if (spec.long_name.starts_with(name)) {
+const OptionRule* find_long(std::string_view name, std::string* reason) {
+  const OptionRule* found = nullptr;
+  for (const OptionRule& rule : kOptions) {
+    if (rule.long_name == name) return &rule;
+    if (rule.long_name.starts_with(name)) {
       if (found != nullptr) {
         *reason = "option '--" + std::string(name) + "' is ambiguous";
         return nullptr;
       }
-      found = &spec;
+      found = &rule;
     }
   }
   if (found == nullptr) *reason = "unrecognized option '--" + std::string(name) + "'";
@@ -123,29 +123,29 @@ CommandLine parse_command_line(std::span<const std::string_view> args) {
       const std::string_view body = arg.substr(2);
       const std::size_t equals = body.find('=');
       std::string reason;
-      const OptionSpec* spec = find_long(body.substr(0, equals), &reason);
-      if (spec == nullptr) return UsageError{reason};
+      const OptionRule* rule = find_long(body.substr(0, equals), &reason);
+      if (rule == nullptr) return UsageError{reason};
       std::string_view value;
       if (equals != std::string_view::npos) {
-        if (!spec->takes_value)
-          return UsageError{"option '--" + std::string(spec->long_name) +
+        if (!rule->takes_value)
+          return UsageError{"option '--" + std::string(rule->long_name) +
                             "' doesn't allow an argument"};
         value = body.substr(equals + 1);
-      } else if (spec->takes_value) {
+      } else if (rule->takes_value) {
         if (i + 1 == args.size())
-          return UsageError{"option '--" + std::string(spec->long_name) + "' requires an argument"};
+          return UsageError{"option '--" + std::string(rule->long_name) + "' requires an argument"};
         value = args[++i];
       }
-      failure = apply(spec->option, value, seen);
+      failure = apply(rule->option, value, seen);
     } else {
       // One or more short options bundled; one that takes a value takes the
       // rest of the argument, or the next argument.
       for (std::size_t at = 1; at < arg.size() && !failure; ++at) {
-        const OptionSpec* spec = find_short(arg[at]);
-        if (spec == nullptr)
+        const OptionRule* rule = find_short(arg[at]);
+        if (rule == nullptr)
           return UsageError{"invalid option -- '" + std::string(1, arg[at]) + "'"};
-        if (!spec->takes_value) {
-          failure = apply(spec->option, {}, seen);
+        if (!rule->takes_value) {
+          failure = apply(rule->option, {}, seen);
           continue;
         }
         std::string_view value = arg.substr(at + 1);
@@ -154,7 +154,7 @@ CommandLine parse_command_line(std::span<const std::string_view> args) {
             return UsageError{"option requires an argument -- '" + std::string(1, arg[at]) + "'"};
           value = args[++i];
         }
-        failure = apply(spec->option, value, seen);
+        failure = apply(rule->option, value, seen);
         break;
       }
     }
