@@ -17,8 +17,8 @@
 #include <string_view>
 #include <vector>
 
-#include "cell_record.h"
-#include "dirax_scan.h"
+#include "formats/cell_record.h"
+#include "formats/dirax_scan.h"
 #include "korvex.h"
 #include "textrec/memory_files.h"
 #include "textrec/number.h"
@@ -190,10 +190,10 @@ void BM_Scanner(benchmark::State& state) {
   std::string console;
   textrec::install(textrec::memory_source(""), textrec::memory_sink(&console), fs);
   textrec::open_for_reading(korvex::kDiraxChannel, "typical.out");
-  const korvex::CellChoice choice =
-      state.range(0) != 0 ? korvex::CellChoice::kInput : korvex::CellChoice::kConventional;
+  const formats::CellChoice choice =
+      state.range(0) != 0 ? formats::CellChoice::kInput : formats::CellChoice::kConventional;
   // One scan checked before the timed ones: the file must yield a cell quietly.
-  const float a = korvex::scan_dirax_file(choice).a;
+  const float a = formats::scan_dirax_file(choice).a;
   if (a < korvex::kMinCellA || !console.empty()) {
     static std::string why;
     why = "the scanner found no cell (a = " + std::to_string(a) +
@@ -202,7 +202,7 @@ void BM_Scanner(benchmark::State& state) {
     return;
   }
   for (auto _ : state) {
-    benchmark::DoNotOptimize(korvex::scan_dirax_file(choice));
+    benchmark::DoNotOptimize(formats::scan_dirax_file(choice));
     benchmark::ClobberMemory();
   }
   state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(typical_file().size()));
@@ -218,7 +218,7 @@ void BM_CheckOpenScanClose(benchmark::State& state) {
   std::string console;
   textrec::install(textrec::memory_source(""), textrec::memory_sink(&console),
                    textrec::posix_file_system());
-  korvex::CellRecord cell;
+  formats::CellRecord cell;
   const bool one_open = state.range(0) != 0;
   for (auto _ : state) {
     if (one_open) {
@@ -228,10 +228,10 @@ void BM_CheckOpenScanClose(benchmark::State& state) {
       if (!textrec::file_exists(name)) state.SkipWithError("file missing");
       textrec::open_for_reading(korvex::kDiraxChannel, name);
     }
-    cell = korvex::scan_dirax_file(korvex::CellChoice::kInput);
+    cell = formats::scan_dirax_file(formats::CellChoice::kInput);
     textrec::close_channel(korvex::kDiraxChannel);
   }
-  if (!korvex::has_cell(cell)) state.SkipWithError("the scanner found no cell");
+  if (!formats::has_cell(cell)) state.SkipWithError("the scanner found no cell");
 }
 BENCHMARK(BM_CheckOpenScanClose)->Arg(0)->Arg(1);
 

@@ -19,10 +19,11 @@
 namespace {
 
 using expansion::Analysis;
-using expansion::Cell;
 using expansion::StrainMeasure;
+using formats::Cell;
 
-const StrainMeasure kMeasures[] = {{false, true}, {true, true}, {false, false}, {true, false}};
+const expansion::StrainMeasure kMeasures[] = {
+    {false, true}, {true, true}, {false, false}, {true, false}};
 
 std::vector<double> temperatures(int n) {
   std::vector<double> t;
@@ -31,15 +32,15 @@ std::vector<double> temperatures(int n) {
   return t;
 }
 
-Analysis run(const std::vector<double>& t, const std::vector<Eigen::Matrix3d>& bases,
-             StrainMeasure m, std::size_t reference = 0, int degree = 1) {
+expansion::Analysis run(const std::vector<double>& t, const std::vector<Eigen::Matrix3d>& bases,
+                        expansion::StrainMeasure m, std::size_t reference = 0, int degree = 1) {
   auto r = expansion::analyse(t, bases, reference, m, degree);
   if (!r) ADD_FAILURE() << r.error().message;
   return r.value();
 }
 
 std::vector<Eigen::Matrix3d> bases_of(const std::vector<double>& t,
-                                      const std::function<Cell(double)>& cell_at) {
+                                      const std::function<formats::Cell(double)>& cell_at) {
   std::vector<Eigen::Matrix3d> b;
   b.reserve(t.size());
   for (const double x : t) b.push_back(expansion::basis(cell_at(x)));
@@ -48,7 +49,7 @@ std::vector<Eigen::Matrix3d> bases_of(const std::vector<double>& t,
 
 // The stretch whose strain under measure m is s along its direction: each
 // definition solved for the stretch.
-double stretch_for(StrainMeasure m, double s) {
+double stretch_for(expansion::StrainMeasure m, double s) {
   if (m.finite) return m.lagrangian ? std::sqrt(1 + 2 * s) : 1 / std::sqrt(1 - 2 * s);
   return m.lagrangian ? 1 + s : 1 / (1 - s);
 }
@@ -56,13 +57,13 @@ double stretch_for(StrainMeasure m, double s) {
 TEST(Analysis, CubicSeriesGivesThreeEqualCoefficientsAndThreeTimesInVolume) {
   const double alpha = 12e-6;
   const std::vector<double> t = temperatures(8);
-  for (const StrainMeasure m : kMeasures) {
+  for (const expansion::StrainMeasure m : kMeasures) {
     SCOPED_TRACE(expansion::measure_key(m));
     const auto bases = bases_of(t, [&](double x) {
       const double a = 5.43 * stretch_for(m, alpha * (x - 100));
-      return Cell{a, a, a, 90, 90, 90};
+      return formats::Cell{a, a, a, 90, 90, 90};
     });
-    const Analysis an = run(t, bases, m);
+    const expansion::Analysis an = run(t, bases, m);
     for (const auto& axis : an.axes) {
       EXPECT_NEAR(alpha, axis.alpha.value, 1e-12);
       EXPECT_NEAR(0, axis.alpha.su, 1e-12);
@@ -75,17 +76,17 @@ TEST(Analysis, OrthorhombicCoefficientsLieAlongTheCellAxes) {
   // b shrinks; a's strain starts below c's... every axis its own rate.
   const double rates[] = {25e-6, -4e-6, 9e-6};  // along a, b, c
   const std::vector<double> t = temperatures(6);
-  for (const StrainMeasure m : kMeasures) {
+  for (const expansion::StrainMeasure m : kMeasures) {
     SCOPED_TRACE(expansion::measure_key(m));
     const auto bases = bases_of(t, [&](double x) {
-      return Cell{7 * stretch_for(m, rates[0] * (x - 100)),
-                  9 * stretch_for(m, rates[1] * (x - 100)),
-                  11 * stretch_for(m, rates[2] * (x - 100)),
-                  90,
-                  90,
-                  90};
+      return formats::Cell{7 * stretch_for(m, rates[0] * (x - 100)),
+                           9 * stretch_for(m, rates[1] * (x - 100)),
+                           11 * stretch_for(m, rates[2] * (x - 100)),
+                           90,
+                           90,
+                           90};
     });
-    const Analysis an = run(t, bases, m);
+    const expansion::Analysis an = run(t, bases, m);
     // Ascending: b, c, a.
     const int along[] = {1, 2, 0};
     for (int k = 0; k < 3; ++k) {
@@ -105,10 +106,10 @@ TEST(Analysis, CrossingStrainsKeepEachAxisItsOwn) {
   const std::vector<double> t = temperatures(9);
   const auto bases = bases_of(t, [](double x) {
     const double d = x - 100;
-    return Cell{
+    return formats::Cell{
         6 * (1 - 4e-5 * d + 4e-7 * d * d), 7 * (1 + 1e-5 * d), 8 * (1 + 2e-5 * d), 90, 90, 90};
   });
-  const Analysis an = run(t, bases, {true, false}, 0, 2);
+  const expansion::Analysis an = run(t, bases, {true, false}, 0, 2);
   for (const auto& axis : an.axes) {
     EXPECT_NEAR(1, axis.uvw.cwiseAbs().maxCoeff(), 1e-9);
     if (axis.uvw(0) > 0.5) {  // the a axis: dε/dT = -4e-5 + 8e-7 (T - 100), at 200 K
@@ -122,7 +123,7 @@ TEST(Analysis, CrossingStrainsKeepEachAxisItsOwn) {
 
 // A monoclinic cell (unique axis b) whose beta opens while a, b, c grow at
 // different rates.
-Cell monoclinic(double t) {
+formats::Cell monoclinic(double t) {
   const double d = t - 100;
   return {
       10.2 * (1 + 8e-6 * d), 6.1 * (1 + 4e-6 * d), 8.3 * (1 + 15e-6 * d), 90, 105.3 + 4e-4 * d, 90};
@@ -138,12 +139,12 @@ TEST(Analysis, MonoclinicAxesTurnInTheAcPlaneAndDoNotDependOnTheFrame) {
   for (const auto& b : bases) turned.push_back(turn * b);
   // Relabelled: a' = c, b' = a, c' = b (alpha' = beta), so [u v w] = [v' w' u'].
   const auto relabelled = bases_of(t, [](double x) {
-    const Cell c = monoclinic(x);
-    return Cell{c.c, c.a, c.b, c.gamma, c.alpha, c.beta};
+    const formats::Cell c = monoclinic(x);
+    return formats::Cell{c.c, c.a, c.b, c.gamma, c.alpha, c.beta};
   });
-  for (const StrainMeasure m : kMeasures) {
+  for (const expansion::StrainMeasure m : kMeasures) {
     SCOPED_TRACE(expansion::measure_key(m));
-    const Analysis an = run(t, bases, m);
+    const expansion::Analysis an = run(t, bases, m);
     int in_ac_plane = 0;
     for (const auto& axis : an.axes) {
       if (std::fabs(axis.uvw(1)) > 0.999) continue;  // along b
@@ -154,7 +155,7 @@ TEST(Analysis, MonoclinicAxesTurnInTheAcPlaneAndDoNotDependOnTheFrame) {
     }
     EXPECT_EQ(2, in_ac_plane);
 
-    const Analysis other = run(t, turned, m);
+    const expansion::Analysis other = run(t, turned, m);
     for (std::size_t k = 0; k < 3; ++k) {
       EXPECT_NEAR(an.axes[k].alpha.value, other.axes[k].alpha.value, 1e-12);
       EXPECT_NEAR(an.axes[k].alpha.su, other.axes[k].alpha.su, 1e-12);
@@ -164,7 +165,7 @@ TEST(Analysis, MonoclinicAxesTurnInTheAcPlaneAndDoNotDependOnTheFrame) {
 
     // Relabelling turns each cell by its own angle: finite strains are blind
     // to that, infinitesimal ones only to first order.
-    const Analysis named = run(t, relabelled, m);
+    const expansion::Analysis named = run(t, relabelled, m);
     const double tolerance = m.finite ? 1e-12 : 1e-8;
     const double turn_tolerance = m.finite ? 1e-9 : 1e-3;
     for (std::size_t k = 0; k < 3; ++k) {
@@ -214,7 +215,7 @@ TEST(PolyFit, PolynomialDerivativesOfExactData) {
 }
 
 TEST(Analysis, TooFewPointsOrTemperaturesAndTheReference) {
-  const auto cell = [](double x) { return Cell{5 + x * 1e-4, 6, 7, 90, 90, 90}; };
+  const auto cell = [](double x) { return formats::Cell{5 + x * 1e-4, 6, 7, 90, 90, 90}; };
   struct Case {
     std::vector<double> t;
     int degree;
@@ -239,7 +240,7 @@ TEST(Analysis, TooFewPointsOrTemperaturesAndTheReference) {
   EXPECT_EQ("no point at 250.00 K for the reference (the series runs from 100.00 K to 200.00 K)",
             expansion::find_reference(t, 250).error().message);
   // A reference in mid-series: the strains vanish there, not at the first point.
-  const Analysis an = run(t, bases_of(t, cell), {}, 1);
+  const expansion::Analysis an = run(t, bases_of(t, cell), {}, 1);
   EXPECT_NEAR(0, an.axes[2].strains[1], 1e-15);
   EXPECT_LT(an.axes[2].strains[0], 0);
 }

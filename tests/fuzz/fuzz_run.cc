@@ -24,10 +24,10 @@
 #include <string>
 #include <vector>
 
-#include "cell_record.h"
+#include "formats/cell_record.h"
+#include "formats/table_file.h"
 #include "fuzz_support.h"
 #include "korvex.h"
-#include "table_file.h"
 #include "textrec/memory_files.h"
 #include "textrec/textrec.h"
 

@@ -19,8 +19,8 @@
 #include <string>
 #include <vector>
 
-#include "cell_record.h"
-#include "dirax_scan.h"
+#include "formats/cell_record.h"
+#include "formats/dirax_scan.h"
 #include "fuzz_support.h"
 #include "textrec/freeform.h"
 #include "textrec/memory_files.h"
@@ -90,7 +90,7 @@ void read_real(const std::string& memory, float* x) {
   (void)textrec::read_free_form(source, targets, &quiet);
 }
 
-void cell_parameters(const Line& l, korvex::CellRecord& cell) {
+void cell_parameters(const Line& l, formats::CellRecord& cell) {
   read_real(l.range(l.p("a=") + 2, l.p("b=") - 1), &cell.a);
   read_real(l.range(l.p("b=") + 2, l.p("c=") - 1), &cell.b);
   read_real(l.range(l.p("c=") + 2, l.p("alpha=") - 1), &cell.c);
@@ -99,7 +99,7 @@ void cell_parameters(const Line& l, korvex::CellRecord& cell) {
   read_real(l.range(l.p("gamma=") + 6, l.last_non_blank() - 1), &cell.gamma);
 }
 
-void bravais(const Line& l, korvex::CellRecord& cell) {
+void bravais(const Line& l, formats::CellRecord& cell) {
   const std::string memory = l.range(l.last_non_blank(), l.last_non_blank());
   textrec::MemoryRecordSource source(memory);
   Quiet quiet;
@@ -107,7 +107,7 @@ void bravais(const Line& l, korvex::CellRecord& cell) {
   (void)textrec::read_free_form(source, targets, &quiet);
 }
 
-void volume(const Line& l, korvex::CellRecord& cell) {
+void volume(const Line& l, formats::CellRecord& cell) {
   read_real(l.range(l.p(":") + 1, l.p(";") - 1), &cell.volume);
   std::string system = l.range(l.p("System:") + 7, l.last_semicolon() - 1);
   system.resize(16, ' ');
@@ -115,7 +115,7 @@ void volume(const Line& l, korvex::CellRecord& cell) {
   cell.system = system.substr(lead) + std::string(lead, ' ');
 }
 
-void plain_scan(std::string_view bytes, int cell_choice, korvex::CellRecord& cell) {
+void plain_scan(std::string_view bytes, int cell_choice, formats::CellRecord& cell) {
   for (const std::string& record : fuzzsupport::file_records(bytes)) {
     std::string text = record.substr(0, 256);
     text.resize(256, ' ');
@@ -140,7 +140,7 @@ void plain_scan(std::string_view bytes, int cell_choice, korvex::CellRecord& cel
   }
 }
 
-bool same_cell(const korvex::CellRecord& x, const korvex::CellRecord& y) {
+bool same_cell(const formats::CellRecord& x, const formats::CellRecord& y) {
   const float xs[] = {x.a, x.b, x.c, x.alpha, x.beta, x.gamma, x.volume};
   const float ys[] = {y.a, y.b, y.c, y.alpha, y.beta, y.gamma, y.volume};
   return std::memcmp(xs, ys, sizeof xs) == 0 && x.lattice == y.lattice && x.system == y.system;
@@ -168,9 +168,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   try {
     textrec::open_for_reading(korvex::kDiraxChannel, "cell.out");
     for (int scan = 0; scan < scans; ++scan) {
-      korvex::CellRecord plain;
-      const korvex::CellRecord cell = korvex::scan_dirax_file(
-          cell_choice != 0 ? korvex::CellChoice::kInput : korvex::CellChoice::kConventional);
+      formats::CellRecord plain;
+      const formats::CellRecord cell = formats::scan_dirax_file(
+          cell_choice != 0 ? formats::CellChoice::kInput : formats::CellChoice::kConventional);
       plain_scan(bytes, cell_choice, plain);
       check(same_cell(plain, cell), "the scanner and the plain second scanner disagree");
 

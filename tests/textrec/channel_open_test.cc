@@ -12,7 +12,7 @@
 #include "test_util.h"
 #include "textrec/memory_files.h"
 #include "textrec/textrec.h"
-#include "unit/unit_util.h"
+#include "textrec/unit_util.h"
 
 namespace textrec {
 namespace {

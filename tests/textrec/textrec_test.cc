@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "textrec/memory_files.h"
-#include "unit/unit_util.h"
+#include "textrec/unit_util.h"
 
 namespace textrec {
 namespace {

@@ -1,22 +1,22 @@
-#include "vistrel/fit.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <string>
 #include <vector>
 
+#include "chart/axis.h"
+#include "chart/units.h"
+#include "common/number_text.h"
+#include "expansion/line_fit.h"
+#include "summary.h"
 #include "test_util.h"
-#include "vistrel/axis.h"
-#include "vistrel/summary.h"
-#include "vistrel/units.h"
 
 namespace {
 
-using vistrel::Point;
+using formats::Point;
 
 // a = 5 + 1e-4 * T at 100, 150, ... 300 K, as korvex writes the rows.
-vistrel::PgfFile known_slope_file() {
+formats::PgfFile known_slope_file() {
   std::vector<std::string> lines = {"# MAIN LEGEND TEXT: known slope",
                                     "# X LEGEND TEXT   : Temperature (K)",
                                     "# Y LEGEND TEXT   : a unit cell parameter (A)",
@@ -30,19 +30,19 @@ vistrel::PgfFile known_slope_file() {
     lines.push_back(row);
   }
   lines.push_back("# END OF FILE");
-  return vistrel::parse_pgf(testutil::crlf(lines)).value();
+  return formats::parse_pgf(testutil::crlf(lines)).value();
 }
 
 TEST(Fit, KnownSlopeGivesSlopeInterceptAndExpansion) {
-  const vistrel::PgfFile pgf = known_slope_file();
+  const formats::PgfFile pgf = known_slope_file();
   ASSERT_EQ(5u, pgf.points.size());
-  const auto fit = vistrel::fit_line(pgf.points);
+  const auto fit = expansion::fit_line(pgf.points);
   ASSERT_TRUE(fit.has_value());
   EXPECT_NEAR(1e-4, fit->slope, 1e-13);
   EXPECT_NEAR(5.0, fit->intercept, 1e-11);
   // Mean a is 5.02 at the mean temperature 200 K.
   const auto alpha =
-      vistrel::expansion_coefficient(fit->slope, vistrel::series_stats(pgf.points).y_mean);
+      expansion::expansion_coefficient(fit->slope, expansion::series_stats(pgf.points).y_mean);
   ASSERT_TRUE(alpha.has_value());
   EXPECT_NEAR(1e-4 / 5.02, *alpha, 1e-15);
 
@@ -72,18 +72,18 @@ TEST(Units, SymbolsOnlyForTheUnitsAPlotFileWrites) {
       {"Phase (A) or (B)", "Phase (\u00C5) or (B)"},
   };
   for (const auto& [ascii, utf8] : cases) {
-    EXPECT_EQ(utf8, vistrel::with_unit_symbols(ascii, true));
-    EXPECT_EQ(ascii, vistrel::with_unit_symbols(ascii, false));
+    EXPECT_EQ(utf8, chart::with_unit_symbols(ascii, true));
+    EXPECT_EQ(ascii, chart::with_unit_symbols(ascii, false));
   }
-  EXPECT_EQ("1.00000\u00D710\u207B\u2074", vistrel::scientific_with_power(1e-4, 5));
-  EXPECT_EQ("2.5\u00D710\u00B9\u2070", vistrel::scientific_with_power(2.5e10, 1));
+  EXPECT_EQ("1.00000\u00D710\u207B\u2074", common::scientific_with_power(1e-4, 5));
+  EXPECT_EQ("2.5\u00D710\u00B9\u2070", common::scientific_with_power(2.5e10, 1));
 }
 
 TEST(Fit, SlopeOfABinaryExactSeriesIsExact) {
   // y = 90 - T / 8192: every value and sum is exact in binary.
-  std::vector<Point> points;
+  std::vector<formats::Point> points;
   for (int t = 0; t <= 400; t += 40) points.push_back({t * 1.0, 90 - t / 8192.0});
-  const auto fit = vistrel::fit_line(points);
+  const auto fit = expansion::fit_line(points);
   ASSERT_TRUE(fit.has_value());
   EXPECT_EQ(-1 / 8192.0, fit->slope);
   EXPECT_EQ(90.0, fit->intercept);
@@ -91,24 +91,24 @@ TEST(Fit, SlopeOfABinaryExactSeriesIsExact) {
 
 TEST(Fit, NoLineWithoutTwoTemperatures) {
   struct Case {
-    std::vector<Point> points;
-    vistrel::NoFit why;
+    std::vector<formats::Point> points;
+    expansion::NoFit why;
   };
   const std::vector<Case> cases = {
-      {{}, vistrel::NoFit::kNoPoints},
-      {{{100, 5}}, vistrel::NoFit::kOnePoint},
-      {{{0.1, 5}, {0.1, 6}, {0.1, 7}}, vistrel::NoFit::kSameTemperature},
-      {{{100, 5}, {200, 5}}, vistrel::NoFit::kNone},
+      {{}, expansion::NoFit::kNoPoints},
+      {{{100, 5}}, expansion::NoFit::kOnePoint},
+      {{{0.1, 5}, {0.1, 6}, {0.1, 7}}, expansion::NoFit::kSameTemperature},
+      {{{100, 5}, {200, 5}}, expansion::NoFit::kNone},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(c.why, vistrel::why_no_fit(c.points));
-    EXPECT_EQ(c.why == vistrel::NoFit::kNone, vistrel::fit_line(c.points).has_value());
+    EXPECT_EQ(c.why, expansion::why_no_fit(c.points));
+    EXPECT_EQ(c.why == expansion::NoFit::kNone, expansion::fit_line(c.points).has_value());
   }
-  EXPECT_FALSE(vistrel::expansion_coefficient(1e-4, 0).has_value());
+  EXPECT_FALSE(expansion::expansion_coefficient(1e-4, 0).has_value());
 }
 
 TEST(Fit, SummaryOfOnePointSaysWhyThereIsNoLine) {
-  vistrel::PgfFile pgf;
+  formats::PgfFile pgf;
   pgf.points = {{100, 5.4321}};
   const auto lines = vistrel::summary_lines(pgf, std::nullopt, false, false);
   std::string all;
@@ -123,27 +123,27 @@ TEST(Fit, QuantityFromHeadingTitleOrLegend) {
     const char* heading;
     const char* title;
     const char* y_legend;
-    vistrel::Quantity kind;
+    expansion::Quantity kind;
     const char* name;
     const char* unit;
   };
   const std::vector<Case> cases = {
-      {"TK              c(A)", "c(A)=f(T)", "c unit cell parameter (A)", vistrel::Quantity::kLength,
-       "c", "A"},
-      {"TK         beta(deg)", "beta(deg)=f(T)", "beta angle (deg.)", vistrel::Quantity::kAngle,
+      {"TK              c(A)", "c(A)=f(T)", "c unit cell parameter (A)",
+       expansion::Quantity::kLength, "c", "A"},
+      {"TK         beta(deg)", "beta(deg)=f(T)", "beta angle (deg.)", expansion::Quantity::kAngle,
        "beta", "deg"},
       {"TK        volume(A3)", "volume(A3)=f(T)", "Unit cell volume (A3)",
-       vistrel::Quantity::kVolume, "volume", "A3"},
-      {"", "b(A)=f(T)", "", vistrel::Quantity::kLength, "b", "A"},
-      {"", "", "alpha angle (deg.)", vistrel::Quantity::kAngle, "y", "deg"},
-      {"", "Some title", "intensity", vistrel::Quantity::kOther, "y", ""},
+       expansion::Quantity::kVolume, "volume", "A3"},
+      {"", "b(A)=f(T)", "", expansion::Quantity::kLength, "b", "A"},
+      {"", "", "alpha angle (deg.)", expansion::Quantity::kAngle, "y", "deg"},
+      {"", "Some title", "intensity", expansion::Quantity::kOther, "y", ""},
   };
   for (const Case& c : cases) {
-    vistrel::PgfFile pgf;
+    formats::PgfFile pgf;
     pgf.column_heading = c.heading;
     pgf.title = c.title;
     pgf.y_legend = c.y_legend;
-    const vistrel::QuantityInfo q = vistrel::describe_quantity(pgf);
+    const expansion::QuantityInfo q = expansion::describe_quantity(pgf);
     EXPECT_EQ(c.kind, q.kind) << c.heading << c.title << c.y_legend;
     EXPECT_EQ(c.name, q.name);
     EXPECT_EQ(c.unit, q.unit);
@@ -168,7 +168,7 @@ TEST(Axis, TicksAreRoundAndCoverTheData) {
       {1e300, -1e300, 4, -1e300, 1e300, 5e299, 0},
   };
   for (const Case& c : cases) {
-    const vistrel::Axis a = vistrel::nice_axis(c.min, c.max, c.wanted);
+    const chart::Axis a = chart::nice_axis(c.min, c.max, c.wanted);
     EXPECT_NEAR(c.lo, a.lo, 1e-9) << c.min << ".." << c.max;
     EXPECT_NEAR(c.hi, a.hi, 1e-9) << c.min << ".." << c.max;
     EXPECT_NEAR(c.step, a.step, 1e-12) << c.min << ".." << c.max;
@@ -178,17 +178,17 @@ TEST(Axis, TicksAreRoundAndCoverTheData) {
     EXPECT_NEAR(a.hi, a.ticks.back(), 1e-9);
   }
   // Ends at the data: the ticks within; too few of those, round ends again.
-  const vistrel::Axis at_data = vistrel::nice_axis(100, 325, 5, vistrel::AxisEnds::kAtData);
+  const chart::Axis at_data = chart::nice_axis(100, 325, 5, chart::AxisEnds::kAtData);
   EXPECT_EQ(100, at_data.lo);
   EXPECT_EQ(325, at_data.hi);
   EXPECT_EQ((std::vector<double>{100, 150, 200, 250, 300}), at_data.ticks);
-  const vistrel::Axis few = vistrel::nice_axis(101, 149, 2, vistrel::AxisEnds::kAtData);
+  const chart::Axis few = chart::nice_axis(101, 149, 2, chart::AxisEnds::kAtData);
   EXPECT_EQ(100, few.lo);
   EXPECT_EQ(150, few.hi);
-  EXPECT_EQ("0.000", vistrel::tick_label(-1e-17, 3));
-  EXPECT_EQ("-0.002", vistrel::tick_label(-0.002, 3));
-  EXPECT_EQ("0.00000", vistrel::fixed(-1e-9, 5));
-  EXPECT_EQ("-0.00001", vistrel::fixed(-1e-5, 5));
+  EXPECT_EQ("0.000", chart::tick_label(-1e-17, 3));
+  EXPECT_EQ("-0.002", chart::tick_label(-0.002, 3));
+  EXPECT_EQ("0.00000", common::fixed(-1e-9, 5));
+  EXPECT_EQ("-0.00001", common::fixed(-1e-5, 5));
 }
 
 }  // namespace

@@ -1,17 +1,16 @@
-#include "vistrel/plot.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "vistrel/printable.h"
-#include "vistrel/term.h"
+#include "chart/term_plot.h"
+#include "common/printable.h"
+#include "term.h"
 
 namespace {
 
-vistrel::PgfFile series() {
-  vistrel::PgfFile pgf;
+formats::PgfFile series() {
+  formats::PgfFile pgf;
   pgf.main_legend = "Cooling series";
   pgf.x_legend = "Temperature (K)";
   pgf.y_legend = "a unit cell parameter (A)";
@@ -20,12 +19,12 @@ vistrel::PgfFile series() {
 }
 
 TEST(TerminalPlot, AsciiPlotHasAxesLabelsAndPointsInTheSize) {
-  const vistrel::PgfFile pgf = series();
-  const auto lines = vistrel::render_terminal_plot(pgf, std::nullopt, 60, 16, false, false);
+  const formats::PgfFile pgf = series();
+  const auto lines = chart::render_terminal_plot(pgf, std::nullopt, 60, 16, false, false);
   ASSERT_EQ(16u, lines.size());
-  EXPECT_EQ("Cooling series", std::string(vistrel::trim(lines[0])));
+  EXPECT_EQ("Cooling series", std::string(common::trim(lines[0])));
   EXPECT_EQ("a unit cell parameter (A)", lines[1]);
-  EXPECT_EQ("Temperature (K)", std::string(vistrel::trim(lines[15])));
+  EXPECT_EQ("Temperature (K)", std::string(common::trim(lines[15])));
   int points = 0;
   for (const auto& line : lines) {
     EXPECT_LE(line.size(), 59u) << "|" << line << "|";
@@ -40,14 +39,14 @@ TEST(TerminalPlot, AsciiPlotHasAxesLabelsAndPointsInTheSize) {
 }
 
 TEST(TerminalPlot, Utf8PlotUsesBrailleAndShowsTheLineKey) {
-  const vistrel::PgfFile pgf = series();
-  const auto fit = vistrel::fit_line(pgf.points);
-  const auto lines = vistrel::render_terminal_plot(pgf, fit, 80, 20, true, false);
+  const formats::PgfFile pgf = series();
+  const auto fit = expansion::fit_line(pgf.points);
+  const auto lines = chart::render_terminal_plot(pgf, fit, 80, 20, true, false);
   ASSERT_EQ(20u, lines.size());
   EXPECT_NE(std::string::npos, lines[1].find("least-squares line"));
   std::size_t braille = 0;
   for (const auto& line : lines) {
-    EXPECT_LE(vistrel::display_width(line), 79u);
+    EXPECT_LE(common::display_width(line), 79u);
     for (std::size_t i = 0; i + 1 < line.size(); ++i) {
       braille += line[i] == '\xE2' && (line[i + 1] == '\xA0' || line[i + 1] == '\xA1' ||
                                        line[i + 1] == '\xA2' || line[i + 1] == '\xA3');
@@ -57,9 +56,9 @@ TEST(TerminalPlot, Utf8PlotUsesBrailleAndShowsTheLineKey) {
 }
 
 TEST(TerminalPlot, ControlCharactersInLegendsDoNotReachTheTerminal) {
-  vistrel::PgfFile pgf = series();
+  formats::PgfFile pgf = series();
   pgf.main_legend = "evil\x1b]0;title\x07 series";
-  const auto lines = vistrel::render_terminal_plot(pgf, std::nullopt, 80, 12, true, false);
+  const auto lines = chart::render_terminal_plot(pgf, std::nullopt, 80, 12, true, false);
   for (const auto& line : lines) {
     EXPECT_EQ(std::string::npos, line.find('\x1b'));
     EXPECT_EQ(std::string::npos, line.find('\x07'));
@@ -113,8 +112,8 @@ TEST(Printable, KeepsUtf8ReadsLatin1AndDropsControls) {
       {"a\tb\rc\x7f", "a b?c?"},
       {"\xE2\x82", "\u00E2?"},  // a cut sequence; 0x80-0x9F are controls in Latin-1
   };
-  for (const auto& [in, out] : utf8) EXPECT_EQ(out + "|", vistrel::printable(in, true) + "|");
-  EXPECT_EQ("?ngstr?m|", vistrel::printable("\u00C5ngstr\xF6m", false) + "|");
+  for (const auto& [in, out] : utf8) EXPECT_EQ(out + "|", common::printable(in, true) + "|");
+  EXPECT_EQ("?ngstr?m|", common::printable("\u00C5ngstr\xF6m", false) + "|");
 }
 
 }  // namespace

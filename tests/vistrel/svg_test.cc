@@ -1,5 +1,3 @@
-#include "vistrel/svg.h"
-
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -8,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "chart/series_picture.h"
 #include "test_util.h"
 
 namespace {
@@ -18,8 +17,8 @@ std::size_t count(const std::string& text, const std::string& what) {
   return n;
 }
 
-vistrel::PgfFile three_points(const std::string& main_legend) {
-  vistrel::PgfFile pgf;
+formats::PgfFile three_points(const std::string& main_legend) {
+  formats::PgfFile pgf;
   pgf.main_legend = main_legend;
   pgf.x_legend = "Temperature (K)";
   pgf.y_legend = "a unit cell parameter (A)";
@@ -34,12 +33,12 @@ TEST(Svg, PathBesideThePlotFile) {
       {"plot.dat", "plot.dat.svg"},         {"old.pgf.bak", "old.pgf.bak.svg"},
       {"dir.pgf/file", "dir.pgf/file.svg"}, {"dir/.pgf", "dir/.pgf.svg"},
   };
-  for (const auto& [pgf, svg] : cases) EXPECT_EQ(svg, vistrel::svg_path_for(pgf)) << pgf;
+  for (const auto& [pgf, svg] : cases) EXPECT_EQ(svg, chart::svg_path_for(pgf)) << pgf;
 }
 
 TEST(Svg, OneMarkerPerPointAndTheFittedLine) {
-  const vistrel::PgfFile pgf = three_points("Cooling series");
-  const std::string svg = vistrel::render_svg(pgf, vistrel::fit_line(pgf.points));
+  const formats::PgfFile pgf = three_points("Cooling series");
+  const std::string svg = chart::render_svg(pgf, expansion::fit_line(pgf.points));
   // One more point marker and fit stroke are drawn in the key.
   EXPECT_EQ(4u, count(svg, "<circle class=\"point\""));
   EXPECT_EQ(2u, count(svg, "<line class=\"fit\""));
@@ -59,8 +58,7 @@ TEST(Svg, OneMarkerPerPointAndTheFittedLine) {
                      "10\u207B\u2076 K\u207B\u00B9</text>"));
   EXPECT_EQ(0u, count(svg, "class=\"footnote\""));
 
-  const std::string no_fit =
-      vistrel::render_svg(pgf, std::nullopt, "conventional cell, series.lst");
+  const std::string no_fit = chart::render_svg(pgf, std::nullopt, "conventional cell, series.lst");
   EXPECT_EQ(0u, count(no_fit, "class=\"fit\""));
   EXPECT_EQ(0u, count(no_fit, "least-squares"));
   EXPECT_EQ(0u, count(no_fit, "class=\"note\""));
@@ -68,9 +66,9 @@ TEST(Svg, OneMarkerPerPointAndTheFittedLine) {
 }
 
 TEST(Svg, TemperatureAxisEndsWithinATickStepOfTheData) {
-  vistrel::PgfFile pgf = three_points("Heating");
+  formats::PgfFile pgf = three_points("Heating");
   pgf.points.push_back({325, 5.035});
-  const std::string svg = vistrel::render_svg(pgf, std::nullopt);
+  const std::string svg = chart::render_svg(pgf, std::nullopt);
   EXPECT_NE(std::string::npos, svg.find(">300</text>"));
   EXPECT_EQ(std::string::npos, svg.find(">350</text>"));
   // The last point sits at the end of the mapped axis, 10 px inside the frame.
@@ -78,8 +76,8 @@ TEST(Svg, TemperatureAxisEndsWithinATickStepOfTheData) {
 }
 
 TEST(Svg, TextsAreEscapedAndCleaned) {
-  const vistrel::PgfFile pgf = three_points("Fe<Co> & \"Ni\" 'x' \x1b[2J \xC5ngstr\xF6m");
-  const std::string svg = vistrel::render_svg(pgf, std::nullopt);
+  const formats::PgfFile pgf = three_points("Fe<Co> & \"Ni\" 'x' \x1b[2J \xC5ngstr\xF6m");
+  const std::string svg = chart::render_svg(pgf, std::nullopt);
   const std::string title =
       "Fe&lt;Co&gt; &amp; &quot;Ni&quot; &apos;x&apos; ?[2J \u00C5ngstr\u00F6m";
   EXPECT_NE(std::string::npos, svg.find("<title>" + title + "</title>")) << svg.substr(0, 400);
@@ -102,7 +100,7 @@ TEST(Svg, WriteReplacesTheFileAndLeavesNoTemporary) {
   const std::string path = dir.file("TK_cell_a.svg");
   testutil::write_file(path, "old");
   const mode_t mask = umask(022);
-  EXPECT_TRUE(vistrel::write_file_replacing(path, "<svg/>\n"));
+  EXPECT_TRUE(chart::write_file_replacing(path, "<svg/>\n"));
   umask(mask);
   EXPECT_EQ("<svg/>\n", testutil::read_file(path));
   struct stat st {};
@@ -112,11 +110,11 @@ TEST(Svg, WriteReplacesTheFileAndLeavesNoTemporary) {
   // A folder of the picture's name: the rename fails, and no temporary stays.
   const std::string in_the_way = dir.file("TK_volume.svg");
   ASSERT_EQ(0, mkdir(in_the_way.c_str(), 0755));
-  const auto failure = vistrel::write_file_replacing(in_the_way, "<svg/>\n");
+  const auto failure = chart::write_file_replacing(in_the_way, "<svg/>\n");
   ASSERT_FALSE(failure);
   EXPECT_EQ("Is a directory", failure.error().message);
   EXPECT_EQ((std::vector<std::string>{"TK_cell_a.svg", "TK_volume.svg"}), folder_names(dir.path()));
-  const auto missing = vistrel::write_file_replacing(dir.file("no/such/folder.svg"), "x");
+  const auto missing = chart::write_file_replacing(dir.file("no/such/folder.svg"), "x");
   ASSERT_FALSE(missing);
   EXPECT_EQ("No such file or directory", missing.error().message);
 }

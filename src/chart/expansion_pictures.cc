@@ -1,0 +1,218 @@
+#include "chart/expansion_pictures.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <numbers>
+
+#include "chart/svg_chart.h"
+#include "common/number_text.h"
+
+namespace chart {
+
+namespace {
+
+using chart::svg_circle;
+using chart::svg_line;
+using chart::svg_number;
+using chart::svg_text;
+
+constexpr int kCurveSteps = 80;  // segments of a fitted polynomial
+constexpr int kLobeSteps = 360;  // samples of an indicatrix section
+
+// Colours of the three axes, and of the lobes, beside the frame's own style.
+constexpr const char* kStyle =
+    "<style>\n"
+    ".s0 { fill: #1f5f9f; stroke: #1f5f9f; } .s1 { fill: #2e8b57; stroke: #2e8b57; } "
+    ".s2 { fill: #c0392b; stroke: #c0392b; }\n"
+    "polyline { fill: none; stroke-width: 1.6; }\n"
+    ".positive { stroke: #1f5f9f; stroke-width: 2; }\n"
+    ".negative { stroke: #d35400; stroke-width: 2; stroke-dasharray: 6 3; }\n"
+    ".principal { stroke: #999; stroke-width: 1; stroke-dasharray: 2 3; }\n"
+    ".scale { fill: none; stroke: #ccc; stroke-width: 1; }\n"
+    ".crystal-axis { stroke: #333; stroke-width: 1.2; }\n"
+    ".axis-name { font-style: italic; font-weight: bold; }\n"
+    "</style>\n";
+
+std::string polyline(const std::string& cls, const std::vector<std::pair<double, double>>& xy) {
+  std::string s = "<polyline class=\"" + cls + "\" points=\"";
+  for (std::size_t i = 0; i < xy.size(); ++i) {
+    if (i > 0) s += ' ';
+    s += svg_number(xy[i].first) + "," + svg_number(xy[i].second);
+  }
+  return s + "\"/>\n";
+}
+
+std::string axis_label(const expansion::Analysis& an, std::size_t k) {
+  const expansion::AxisResult& x = an.axes[k];
+  return "X" + std::to_string(k + 1) +
+         common::format_text(" [%.3f %.3f %.3f]  %.2f MK\u207b\u00b9", x.uvw(0), x.uvw(1), x.uvw(2),
+                             x.alpha.value * 1e6);
+}
+
+std::string subtitle(const expansion::Analysis& an, std::string_view source) {
+  return std::string(source) + ", " + measure_name(an.measure) + " strain, " +
+         expansion::fit_name(an.degree) + " fit";
+}
+
+// Points and their fitted curve, in class cls, on the frame.
+std::string series_marks(const chart::ChartFrame& f, const std::vector<double>& t,
+                         const std::vector<double>& y, const expansion::PolyFit& fit, double factor,
+                         const std::string& cls) {
+  std::string s;
+  const auto [lo, hi] = std::minmax_element(t.begin(), t.end());
+  std::vector<std::pair<double, double>> curve;
+  for (int i = 0; i <= kCurveSteps; ++i) {
+    const double x = *lo + (*hi - *lo) * i / kCurveSteps;
+    curve.emplace_back(f.px(x), f.py(value_at(fit, x) * factor));
+  }
+  s += polyline(cls, curve);
+  for (std::size_t i = 0; i < t.size(); ++i)
+    s += svg_circle(cls, f.px(t[i]), f.py(y[i] * factor), 3);
+  return s;
+}
+
+expansion::Range range_of(const std::vector<double>& v, double factor, expansion::Range r) {
+  for (const double x : v) {
+    r.min = std::min(r.min, x * factor);
+    r.max = std::max(r.max, x * factor);
+  }
+  return r;
+}
+
+std::string strain_picture(const expansion::Analysis& an, std::string_view source) {
+  const auto [lo, hi] = std::minmax_element(an.temperatures.begin(), an.temperatures.end());
+  expansion::Range y{INFINITY, -INFINITY};
+  for (const expansion::AxisResult& x : an.axes) y = range_of(x.strains, 100, y);
+  chart::ChartLayout layout;
+  layout.top = 110;  // three key lines
+  const chart::ChartFrame f = chart::chart_frame({*lo, *hi}, y, layout);
+  const std::string title = "Principal strains against temperature";
+  std::string s = chart::svg_open(layout, title) + kStyle;
+  s += svg_text("title", layout.width / 2, 30, "middle", title);
+  s += svg_text("subtitle", f.frame_left, 52, "start", subtitle(an, source));
+  s += chart::svg_chart_frame(f, "Temperature (K)", "Principal strain (%)");
+  for (std::size_t k = 0; k < 3; ++k) {
+    const std::string cls = "s" + std::to_string(k);
+    const double ky = 72 + 14 * static_cast<double>(k);
+    s += svg_line(cls, f.frame_left, ky - 4, f.frame_left + 20, ky - 4);
+    s += svg_circle(cls, f.frame_left + 10, ky - 4, 3);
+    s += svg_text("key", f.frame_left + 28, ky, "start", axis_label(an, k));
+    s += series_marks(f, an.temperatures, an.axes[k].strains, an.axes[k].fit, 100, cls);
+  }
+  return s + chart::svg_close();
+}
+
+std::string volume_picture(const expansion::Analysis& an, std::string_view source) {
+  const auto [lo, hi] = std::minmax_element(an.temperatures.begin(), an.temperatures.end());
+  const expansion::Range y = range_of(an.volume.values, 1, {INFINITY, -INFINITY});
+  const chart::ChartFrame f = chart::chart_frame({*lo, *hi}, y);
+  const std::string title = "Volume against temperature";
+  std::string s = chart::svg_open(f.layout, title) + kStyle;
+  s += svg_text("title", f.layout.width / 2, 30, "middle", title);
+  s += svg_text("subtitle", f.frame_left, 56, "start", subtitle(an, source));
+  s += svg_text("key", f.frame_right, 56, "end",
+                common::format_text("alpha_V = %.2f(%.2f) MK\u207b\u00b9",
+                                    an.volume.alpha.value * 1e6, an.volume.alpha.su * 1e6));
+  s += chart::svg_chart_frame(f, "Temperature (K)", "Volume (\u00c5\u00b3)");
+  s += series_marks(f, an.temperatures, an.volume.values, an.volume.fit, 1, "s0");
+  return s + chart::svg_close();
+}
+
+// One section of the indicatrix, in the plane of principal axes i and j,
+// centred at (cx, cy); `radius` pixels stand for the largest |alpha|.
+std::string section(const expansion::Analysis& an, std::size_t i, std::size_t j, double cx,
+                    double cy, double radius, double largest) {
+  const double ai = an.axes[i].alpha.value, aj = an.axes[j].alpha.value;
+  const std::string ni = "X" + std::to_string(i + 1), nj = "X" + std::to_string(j + 1);
+  std::string s;
+  s += "<circle class=\"scale\" cx=\"" + svg_number(cx) + "\" cy=\"" + svg_number(cy) + "\" r=\"" +
+       svg_number(radius) + "\"/>\n";
+  s += svg_line("principal", cx - radius - 10, cy, cx + radius + 10, cy);
+  s += svg_line("principal", cx, cy - radius - 10, cx, cy + radius + 10);
+  // The principal axes named at their negative ends, out of the way of the
+  // crystal axes, which are drawn towards their positive ends.
+  s += svg_text("axis-label", cx - radius - 14, cy + 5, "end", ni);
+  s += svg_text("axis-label", cx, cy + radius + 28, "middle", nj);
+
+  // The curve in runs of one sign, each run drawn as its own polyline.
+  std::vector<std::pair<double, double>> run;
+  bool run_negative = false;
+  const auto flush = [&] {
+    if (run.size() > 1) s += polyline(run_negative ? "negative" : "positive", run);
+    run.clear();
+  };
+  for (int step = 0; step <= kLobeSteps; ++step) {
+    const double th = 2 * std::numbers::pi * step / kLobeSteps;
+    const double c = std::cos(th), sn = std::sin(th);
+    const double alpha = ai * c * c + aj * sn * sn;
+    const bool negative = alpha < 0;
+    const double r = std::fabs(alpha) / largest * radius;
+    const std::pair<double, double> p{cx + r * c, cy - r * sn};
+    if (!run.empty() && negative != run_negative) {
+      run.push_back(p);  // both runs meet at the centre-near sample
+      flush();
+    }
+    run_negative = negative;
+    run.push_back(p);
+  }
+  flush();
+
+  // The crystal axes as seen in this plane: their projections.
+  const Eigen::Vector3d& xi = an.axes[i].direction;
+  const Eigen::Vector3d& xj = an.axes[j].direction;
+  for (int k = 0; k < 3; ++k) {
+    const Eigen::Vector3d e = an.crystal_axes.col(k);
+    const double u = e.dot(xi), v = e.dot(xj);
+    if (std::hypot(u, v) < 0.05) continue;  // nearly normal to the plane
+    const double ex = cx + u * radius * 1.15, ey = cy - v * radius * 1.15;
+    s += svg_line("crystal-axis", cx, cy, ex, ey);
+    s += svg_text("axis-name", ex + (u >= 0 ? 4 : -4), ey + (v >= 0 ? -4 : 12),
+                  u >= 0 ? "start" : "end", std::string(1, static_cast<char>('a' + k)));
+  }
+  return s;
+}
+
+std::string indicatrix_picture(const expansion::Analysis& an, std::string_view source) {
+  chart::ChartLayout layout;
+  layout.width = 960;
+  layout.height = 440;
+  const double radius = 115;
+  double largest = 0;
+  for (const expansion::AxisResult& x : an.axes)
+    largest = std::max(largest, std::fabs(x.alpha.value));
+  if (!(largest > 0)) largest = 1;
+  const std::string title = "Expansivity indicatrix: sections through the principal axes";
+  std::string s = chart::svg_open(layout, title) + kStyle;
+  s += svg_text("title", layout.width / 2, 30, "middle", title);
+  s += svg_text("subtitle", layout.width / 2, 52, "middle", subtitle(an, source));
+  const std::pair<std::size_t, std::size_t> planes[] = {{0, 1}, {1, 2}, {0, 2}};
+  for (int p = 0; p < 3; ++p) {
+    const double cx = 160 + 320 * p, cy = 225;
+    s += section(an, planes[p].first, planes[p].second, cx, cy, radius, largest);
+  }
+  const double ky = layout.height - 40;
+  s += svg_line("positive", 40, ky - 4, 70, ky - 4);
+  s += svg_text("key", 76, ky, "start", "alpha > 0");
+  s += svg_line("negative", 170, ky - 4, 200, ky - 4);
+  s += svg_text("key", 206, ky, "start", "alpha < 0 (|alpha| drawn)");
+  s += svg_text(
+      "key", 400, ky, "start",
+      common::format_text("grey circle: %.2f MK\u207b\u00b9; a, b, c: crystal axes projected",
+                          largest * 1e6));
+  for (std::size_t k = 0; k < 3; ++k) {
+    s += svg_text("footnote", 40 + 300 * static_cast<double>(k), ky + 22, "start",
+                  axis_label(an, k));
+  }
+  return s + chart::svg_close();
+}
+
+}  // namespace
+
+std::vector<Picture> render_pictures(const expansion::Analysis& analysis, std::string_view source) {
+  return {{"_strain.svg", strain_picture(analysis, source)},
+          {"_volume.svg", volume_picture(analysis, source)},
+          {"_indicatrix.svg", indicatrix_picture(analysis, source)}};
+}
+
+}  // namespace chart

@@ -1,0 +1,33 @@
+// The pictures of an analysis, as SVG documents drawn with the viewer's chart
+// frame (vistrel/svg_chart.h):
+//   _strain.svg      the three principal strains (%) against temperature, each
+//                    with its fitted line or polynomial;
+//   _volume.svg      the volume against temperature with its fit;
+//   _indicatrix.svg  the expansivity indicatrix, alpha along every direction
+//                    n (alpha(n) = sum alpha_i (n . x_i)^2), as its sections
+//                    in the three planes that hold two principal axes each:
+//                    |alpha| as the distance from the centre, positive lobes
+//                    solid (class "positive"), negative lobes dashed in
+//                    another colour (class "negative"), and the crystal axes
+//                    a, b, c projected into each plane.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "expansion/analysis.h"
+
+namespace chart {
+
+struct Picture {
+  std::string suffix;  // "_strain.svg", "_volume.svg", "_indicatrix.svg"
+  std::string svg;
+};
+
+// The three pictures; `source` (the input file's name) is shown under each
+// title.
+[[nodiscard]] std::vector<Picture> render_pictures(const expansion::Analysis& analysis,
+                                                   std::string_view source);
+
+}  // namespace chart

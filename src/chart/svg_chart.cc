@@ -1,0 +1,164 @@
+#include "chart/svg_chart.h"
+
+#include <cstdio>
+
+#include "common/printable.h"
+
+namespace chart {
+
+namespace {
+
+constexpr double kInset = 10;       // between the frame and the ends of the axes
+constexpr double kCharWidth = 7.5;  // of a 13 px sans-serif digit, for spacing labels
+constexpr int kYTicks = 6;
+constexpr int kMostXTicks = 8;
+
+}  // namespace
+
+double ChartFrame::px(double x) const {
+  return x0 + (x - x_axis.lo) / (x_axis.hi - x_axis.lo) * (x1 - x0);
+}
+
+double ChartFrame::py(double y) const {
+  return y1 - (y - y_axis.lo) / (y_axis.hi - y_axis.lo) * (y1 - y0);
+}
+
+ChartFrame chart_frame(const expansion::Range& x, const expansion::Range& y,
+                       const ChartLayout& layout) {
+  ChartFrame f;
+  f.layout = layout;
+  f.y_axis = nice_axis(y.min, y.max, kYTicks);
+  f.frame_left = 40 + kCharWidth * static_cast<double>(widest_label(f.y_axis));
+  f.frame_right = layout.width - layout.right;
+  f.frame_top = layout.top;
+  f.frame_bottom = layout.height - layout.bottom;
+  f.x0 = f.frame_left + kInset;
+  f.x1 = f.frame_right - kInset;
+  f.y0 = f.frame_top + kInset;
+  f.y1 = f.frame_bottom - kInset;
+  // Fewer X ticks until their labels fit side by side.
+  for (int wanted = kMostXTicks;; --wanted) {
+    f.x_axis = nice_axis(x.min, x.max, wanted, AxisEnds::kAtData);
+    const double need = static_cast<double>(f.x_axis.ticks.size()) *
+                        (static_cast<double>(widest_label(f.x_axis)) + 2) * kCharWidth;
+    if (need <= f.x1 - f.x0 || wanted <= 2) break;
+  }
+  return f;
+}
+
+std::string svg_chart_frame(const ChartFrame& f, std::string_view x_label,
+                            std::string_view y_label) {
+  std::string s;
+  for (const double t : f.x_axis.ticks) {
+    const double x = f.px(t);
+    s += svg_line("grid", x, f.frame_top, x, f.frame_bottom);
+    s += svg_line("tick", x, f.frame_bottom, x, f.frame_bottom + 5);
+    s += svg_text("tick-label", x, f.frame_bottom + 20, "middle", tick_label(t, f.x_axis.decimals));
+  }
+  for (const double t : f.y_axis.ticks) {
+    const double y = f.py(t);
+    s += svg_line("grid", f.frame_left, y, f.frame_right, y);
+    s += svg_line("tick", f.frame_left - 5, y, f.frame_left, y);
+    s += svg_text("tick-label", f.frame_left - 8, y + 4.5, "end", tick_label(t, f.y_axis.decimals));
+  }
+  s += "<rect class=\"frame\" x=\"" + svg_number(f.frame_left) + "\" y=\"" +
+       svg_number(f.frame_top) + "\" width=\"" + svg_number(f.frame_right - f.frame_left) +
+       "\" height=\"" + svg_number(f.frame_bottom - f.frame_top) + "\"/>\n";
+  s += svg_text("axis-label", (f.x0 + f.x1) / 2, f.frame_bottom + 50, "middle",
+                common::trim(x_label));
+  const double ly = (f.y0 + f.y1) / 2;
+  s += svg_text("axis-label", 20, ly, "middle", common::trim(y_label),
+                " transform=\"rotate(-90 20 " + svg_number(ly) + ")\"");
+  return s;
+}
+
+std::string svg_open(const ChartLayout& layout, std::string_view title) {
+  std::string s = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+  s += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + svg_number(layout.width) +
+       "\" height=\"" + svg_number(layout.height) + "\" viewBox=\"0 0 " + svg_number(layout.width) +
+       " " + svg_number(layout.height) + "\">\n";
+  s += "<title>" + xml_escape(common::printable(title, true)) + "</title>\n";
+  s += "<style>\n"
+       "text { font-family: DejaVu Sans, Helvetica, Arial, sans-serif; font-size: 13px; fill: "
+       "#222; }\n"
+       ".title { font-size: 17px; font-weight: bold; }\n"
+       ".subtitle, .key { font-size: 12px; fill: #555; }\n"
+       ".note { font-size: 12px; fill: #333; }\n"
+       ".footnote { font-size: 11px; fill: #666; }\n"
+       ".axis-label { font-size: 14px; }\n"
+       ".background { fill: #fff; }\n"
+       ".frame { fill: none; stroke: #333; stroke-width: 1; }\n"
+       ".grid { stroke: #e3e3e3; stroke-width: 1; }\n"
+       ".tick { stroke: #333; stroke-width: 1; }\n"
+       ".fit { stroke: #c0392b; stroke-width: 1.6; }\n"
+       ".point { fill: #1f5f9f; stroke: #0b2f55; stroke-width: 0.8; }\n"
+       "</style>\n";
+  s += "<rect class=\"background\" width=\"100%\" height=\"100%\"/>\n";
+  return s;
+}
+
+std::string svg_close() {
+  return "</svg>\n";
+}
+
+std::string xml_escape(std::string_view text) {
+  std::string out;
+  for (const char c : text) {
+    switch (c) {
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      case '\'':
+        out += "&apos;";
+        break;
+      default:
+        out += c;
+    }
+  }
+  return out;
+}
+
+std::string svg_number(double value) {
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%.2f", value);
+  return buf;
+}
+
+std::string svg_text(std::string_view cls, double x, double y, std::string_view anchor,
+                     std::string_view text, std::string_view extra) {
+  std::string s = "<text class=\"";
+  s += cls;
+  s += "\" x=\"" + svg_number(x) + "\" y=\"" + svg_number(y) + "\" text-anchor=\"";
+  s += anchor;
+  s += "\"";
+  s += extra;
+  s += ">" + xml_escape(common::printable(text, true)) + "</text>\n";
+  return s;
+}
+
+std::string svg_line(std::string_view cls, double x1, double y1, double x2, double y2) {
+  std::string s = "<line class=\"";
+  s += cls;
+  s += "\" x1=\"" + svg_number(x1) + "\" y1=\"" + svg_number(y1) + "\" x2=\"" + svg_number(x2) +
+       "\" y2=\"" + svg_number(y2) + "\"/>\n";
+  return s;
+}
+
+std::string svg_circle(std::string_view cls, double cx, double cy, double r) {
+  std::string s = "<circle class=\"";
+  s += cls;
+  s += "\" cx=\"" + svg_number(cx) + "\" cy=\"" + svg_number(cy) + "\" r=\"" + svg_number(r) +
+       "\"/>\n";
+  return s;
+}
+
+}  // namespace chart

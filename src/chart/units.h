@@ -1,0 +1,23 @@
+// Units as crystallographers write them.
+//
+// A plot file spells its units in ASCII, as Fortran output does: "A" for
+// angstrom, "A3" for cubic angstrom, "deg" or "deg." for degrees, both bare
+// (the column heading) and in parentheses inside a legend ("Unit cell volume
+// (A3)"). Where UTF-8 can be shown (a UTF-8 terminal, the SVG picture) they
+// are written Å, Å³ and °; elsewhere the ASCII spelling stays.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace chart {
+
+// The unit's symbol: "A" gives "Å", "A3" "Å³", "deg" "°" when utf8; any other
+// unit, or any unit without utf8, as given.
+[[nodiscard]] std::string unit_symbol(std::string_view unit, bool utf8);
+
+// The text with every unit in parentheses, "(A)", "(A3)", "(deg.)", written
+// with its symbol when utf8; as given otherwise.
+[[nodiscard]] std::string with_unit_symbols(std::string_view text, bool utf8);
+
+}  // namespace chart

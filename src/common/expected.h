@@ -1,0 +1,56 @@
+// The viewer's one way of returning a value or saying why there is none.
+//
+// Every reader and writer of the viewer returns an Expected: the value (none
+// for a writer, Expected<void>), or an Error naming the line of the fault (0
+// for the file as a whole) and the reason in words. C++20 has no
+// std::expected; this is the small part of it the viewer needs.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <utility>
+#include <variant>
+
+namespace common {
+
+struct Error {
+  int line = 0;  // 1-based line of the fault; 0 for the file as a whole
+  std::string message;
+};
+
+template <class T>
+class [[nodiscard]] Expected {
+ public:
+  Expected(T value) : state_(std::move(value)) {}      // NOLINT(google-explicit-constructor)
+  Expected(Error error) : state_(std::move(error)) {}  // NOLINT(google-explicit-constructor)
+
+  [[nodiscard]] bool has_value() const { return state_.index() == 0; }
+  explicit operator bool() const { return has_value(); }
+  // The value or the error; asking for the one that is not there is a fault
+  // of the caller (std::bad_variant_access).
+  [[nodiscard]] const T& value() const& { return std::get<T>(state_); }
+  [[nodiscard]] T& value() & { return std::get<T>(state_); }
+  [[nodiscard]] T&& value() && { return std::get<T>(std::move(state_)); }
+  [[nodiscard]] const T& operator*() const& { return value(); }
+  [[nodiscard]] const T* operator->() const { return &value(); }
+  [[nodiscard]] const Error& error() const { return std::get<Error>(state_); }
+
+ private:
+  std::variant<T, Error> state_;
+};
+
+template <>
+class [[nodiscard]] Expected<void> {
+ public:
+  Expected() = default;
+  Expected(Error error) : error_(std::move(error)) {}  // NOLINT(google-explicit-constructor)
+
+  [[nodiscard]] bool has_value() const { return !error_.has_value(); }
+  explicit operator bool() const { return has_value(); }
+  [[nodiscard]] const Error& error() const { return error_.value(); }
+
+ private:
+  std::optional<Error> error_;
+};
+
+}  // namespace common

@@ -1,0 +1,59 @@
+// The least-squares line through a series and what it says about the crystal.
+//
+// The slope of a cell length or of the volume against temperature, divided by
+// the mean value of the series, is the mean thermal expansion coefficient over
+// the temperature range (linear for a, b, c; volumetric for the volume). For
+// an angle only the slope itself, in degrees per kelvin, is meaningful.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "formats/pgf_read.h"
+
+namespace expansion {
+
+struct LineFit {
+  double slope = 0;
+  double intercept = 0;
+};
+
+// Why no line could be fitted; kNone when one was.
+enum class NoFit { kNone, kNoPoints, kOnePoint, kSameTemperature };
+
+[[nodiscard]] NoFit why_no_fit(const std::vector<formats::Point>& points);
+
+// The least-squares line y = intercept + slope * x; absent when why_no_fit
+// gives a reason.
+[[nodiscard]] std::optional<LineFit> fit_line(const std::vector<formats::Point>& points);
+
+struct Range {
+  double min = 0;
+  double max = 0;
+};
+
+// Smallest and largest X and Y, and the mean of Y; the series must not be empty.
+struct SeriesStats {
+  Range x;
+  Range y;
+  double y_mean = 0;
+};
+[[nodiscard]] SeriesStats series_stats(const std::vector<formats::Point>& points);
+
+enum class Quantity { kLength, kVolume, kAngle, kOther };
+
+// What a plot file shows: the kind of quantity, its short name ("a", "alpha",
+// "volume") and unit ("A", "deg", "A3"), taken from the column heading, else
+// from the pattern title and the Y legend.
+struct QuantityInfo {
+  Quantity kind = Quantity::kOther;
+  std::string name;
+  std::string unit;
+};
+[[nodiscard]] QuantityInfo describe_quantity(const formats::PgfFile& pgf);
+
+// slope / mean value, in 1/K; absent when the mean value is zero.
+[[nodiscard]] std::optional<double> expansion_coefficient(double slope, double mean_value);
+
+}  // namespace expansion

@@ -1,0 +1,39 @@
+#include "formats/buffer_file.h"
+
+#include <limits>
+#include <string_view>
+
+#include "formats/cell_record.h"
+#include "textrec/textrec.h"
+
+namespace formats {
+namespace {
+
+// The number of records from the channel's next one to its end. The count ends
+// silently at the first read that fails, whatever the reason.
+std::int32_t count_remaining_records(int channel) {
+  std::int32_t count = 0;
+  for (;;) {
+    std::string_view record;
+    if (textrec::read_record(channel, &record, 0) != textrec::kStatusOk) return count;
+    if (count < std::numeric_limits<std::int32_t>::max()) ++count;
+  }
+}
+
+}  // namespace
+
+BufferFileHead read_buffer_file_head() {
+  BufferFileHead head{textrec::blank_text(128), 0};
+  std::string line = textrec::blank_text(128);  // the second line, never used
+  textrec::read_a(kBufferChannel, head.title);
+  textrec::read_a(kBufferChannel, line);
+  head.entry_count = count_remaining_records(kBufferChannel);
+  // The first two lines are read again as they were the first time, so that a
+  // file too short for them is told the same way.
+  textrec::rewind_channel(kBufferChannel);
+  textrec::read_a(kBufferChannel, line);
+  textrec::read_a(kBufferChannel, line);
+  return head;
+}
+
+}  // namespace formats

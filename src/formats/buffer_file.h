@@ -1,0 +1,23 @@
+// The buffer file: the list of DIRAX files of a series, on the buffer channel.
+//
+// Line 1 is the series title, line 2 is ignored, and every further line is an
+// entry, a DIRAX file name and a temperature in kelvin. Every line after the
+// second counts as an entry, blank or not: the count is the number of points
+// every plot file declares.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace formats {
+
+struct BufferFileHead {
+  std::string title;  // the first line, a 128-character text
+  std::int32_t entry_count = 0;
+};
+
+// Reads the title lines of the buffer file just opened on the buffer channel,
+// counts its entries and puts it back at its third line, for the first entry.
+[[nodiscard]] BufferFileHead read_buffer_file_head();
+
+}  // namespace formats

@@ -1,0 +1,38 @@
+#include "formats/cell.h"
+
+#include <cmath>
+#include <cstdio>
+#include <numbers>
+
+namespace formats {
+namespace {
+
+double cos_deg(double degrees) {
+  return std::cos(degrees * std::numbers::pi / 180);
+}
+
+// 1 - cos²α - cos²β - cos²γ + 2 cosα cosβ cosγ: (V / abc)², positive for a cell.
+double volume_factor(const Cell& cell) {
+  const double ca = cos_deg(cell.alpha), cb = cos_deg(cell.beta), cg = cos_deg(cell.gamma);
+  return 1 - ca * ca - cb * cb - cg * cg + 2 * ca * cb * cg;
+}
+
+}  // namespace
+
+std::optional<std::string> cell_fault(const Cell& cell) {
+  if (!(cell.a > 0 && cell.b > 0 && cell.c > 0)) return "a cell length is not positive";
+  for (const double angle : {cell.alpha, cell.beta, cell.gamma}) {
+    if (!(angle > 0 && angle < 180)) return "a cell angle is not between 0 and 180 degrees";
+  }
+  // Angles that only just close a volume give bases that no strain can be
+  // computed from; a real cell is far from that.
+  if (!(volume_factor(cell) > 1e-9)) {
+    char text[160];
+    std::snprintf(text, sizeof text, "the angles %.3f, %.3f, %.3f close no volume: not a cell",
+                  cell.alpha, cell.beta, cell.gamma);
+    return std::string(text);
+  }
+  return std::nullopt;
+}
+
+}  // namespace formats

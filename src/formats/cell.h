@@ -1,0 +1,19 @@
+// A unit cell as a file gives it: three lengths and three angles.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace formats {
+
+struct Cell {
+  double a = 0, b = 0, c = 0;                // lengths, any unit (usually A)
+  double alpha = 90, beta = 90, gamma = 90;  // angles, degrees
+};
+
+// Why the six numbers are not a cell: a length that is not positive, an angle
+// outside (0, 180) degrees, or angles that close no volume. Nothing when they
+// are one.
+[[nodiscard]] std::optional<std::string> cell_fault(const Cell& cell);
+
+}  // namespace formats

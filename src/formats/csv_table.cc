@@ -1,0 +1,61 @@
+#include "formats/csv_table.h"
+
+#include <array>
+#include <charconv>
+
+#include "textrec/textrec.h"
+
+namespace formats {
+namespace {
+
+void append_number(std::string& row, float value) {
+  std::array<char, 32> text{};
+  const auto [end, error] = std::to_chars(text.data(), text.data() + text.size(), value);
+  row.append(text.data(), end);
+}
+
+void append_text(std::string& row, std::string_view text) {
+  const std::size_t first = text.find_first_not_of(' ');
+  text = first == std::string_view::npos ? std::string_view()
+                                         : textrec::trim_right(text.substr(first));
+  if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
+    row += text;
+    return;
+  }
+  row += '"';
+  for (const char c : text) {
+    if (c == '"') row += '"';
+    row += c;
+  }
+  row += '"';
+}
+
+const textrec::Layout& layout_a() {
+  static const textrec::Layout layout = textrec::parse_layout("A");
+  return layout;
+}
+
+}  // namespace
+
+std::string csv_row(const CellRecord& cell) {
+  std::string row;
+  for (const float value :
+       {cell.temperature, cell.a, cell.b, cell.c, cell.alpha, cell.beta, cell.gamma, cell.volume}) {
+    append_number(row, value);
+    row += ',';
+  }
+  append_text(row, cell.system);
+  row += ',';
+  append_text(row, cell.lattice);
+  return row;
+}
+
+void write_csv_header(int channel) {
+  textrec::write_formatted(channel, layout_a(), {kCsvHeader});
+}
+
+void write_csv_row(int channel, const CellRecord& cell) {
+  textrec::write_formatted(channel, layout_a(), {std::string_view(csv_row(cell))});
+}
+
+}  // namespace formats

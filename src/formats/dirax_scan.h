@@ -1,0 +1,26 @@
+// The DIRAX scanner.
+//
+// Reads the DIRAX cell-output file on the DIRAX channel from its first line to
+// its last and returns the cell it finds: the six parameters from the input-cell
+// or the conventional-cell line as the cell choice says, the Bravais letter from
+// the conventional-cell line, the volume and the crystal system from the volume
+// line. The last matching line of each kind wins; a field whose line is missing
+// keeps its starting value (zero, or blanks for the texts), and the temperature
+// is left for the caller to set.
+#pragma once
+
+#include <string_view>
+
+#include "formats/cell_record.h"
+
+namespace formats {
+
+[[nodiscard]] CellRecord scan_dirax_file(CellChoice choice);
+
+// The rules for one line, already left-justified (leading blanks removed) and
+// at most 256 characters long; the scan applies them to each recognised line.
+void apply_cell_parameter_rule(std::string_view line, CellRecord& cell);
+void apply_bravais_rule(std::string_view line, CellRecord& cell);
+void apply_volume_rule(std::string_view line, CellRecord& cell);
+
+}  // namespace formats

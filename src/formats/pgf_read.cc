@@ -1,0 +1,245 @@
+#include "formats/pgf_read.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "common/printable.h"
+
+namespace formats {
+
+namespace {
+
+// Far beyond any series (a row takes 28 bytes): a bound on the memory a
+// wrong file, such as /dev/zero, can take.
+constexpr std::size_t kMostFileBytes = std::size_t{256} << 20;
+
+// A field as read: a number, the overflow form, or neither.
+enum class FieldKind { kNumber, kOverflow, kBad };
+
+struct Field {
+  FieldKind kind = FieldKind::kBad;
+  double value = 0;
+  bool float_text = false;  // the text is the F20.5 form of a single-precision value
+};
+
+// True when text is what F20.5 makes of the float nearest to value: the
+// value was single precision when it was written.
+bool is_float_text(std::string_view text, double value) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%.5f", static_cast<double>(static_cast<float>(value)));
+  return text == buf;
+}
+
+bool is_overflow(std::string_view t) {
+  return !t.empty() && t.find_first_not_of('*') == std::string_view::npos;
+}
+
+Field read_real(std::string_view text) {
+  std::string_view t = common::trim(text);
+  if (is_overflow(t)) return {FieldKind::kOverflow, 0};
+  if (!t.empty() && t.front() == '+') t.remove_prefix(1);
+  double v = 0;
+  const auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), v);
+  // F20.5 holds at most 13 integer digits: a larger value is no value of a row.
+  if (t.empty() || ec != std::errc() || end != t.data() + t.size() || !(std::fabs(v) < 1e15)) {
+    return {};
+  }
+  return {FieldKind::kNumber, v, is_float_text(t, v)};
+}
+
+// Integer fields of the pattern block (I1, I8); nullopt for the overflow form.
+common::Expected<std::optional<long>> read_integer(std::string_view text, int line,
+                                                   const char* what) {
+  std::string_view t = common::trim(text);
+  if (is_overflow(t)) return std::optional<long>();
+  long v = 0;
+  const auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), v);
+  if (t.empty() || ec != std::errc() || end != t.data() + t.size() || v < 0) {
+    return common::Error{line, std::string(what) + " |" + common::printable(t, false) +
+                                   "| is not a whole number of zero or more"};
+  }
+  return std::optional<long>(v);
+}
+
+std::string shown_line(std::string_view line) {
+  std::string s = common::printable(line, false);
+  if (s.size() > 40) s = s.substr(0, 40) + "...";
+  return "|" + s + "|";
+}
+
+// A data row: the fixed columns first; a row that is not in them is read as
+// two numbers separated by blanks, as a row edited by hand may be.
+common::Expected<std::pair<Field, Field>> read_row(std::string_view row, int line) {
+  if (row.size() > 6) {
+    const Field x = read_real(row.substr(0, 6));
+    const Field y = read_real(row.substr(6, 20));
+    const bool rest_blank = row.size() <= 26 || common::trim(row.substr(26)).empty();
+    if (rest_blank && x.kind != FieldKind::kBad && y.kind != FieldKind::kBad) {
+      return std::pair{x, y};
+    }
+  }
+  const std::string_view t = common::trim(row);
+  const auto gap = t.find_first_of(" \t");
+  if (gap != std::string_view::npos) {
+    const Field x = read_real(t.substr(0, gap));
+    const std::string_view rest = common::trim(t.substr(gap));
+    if (rest.find_first_of(" \t") == std::string_view::npos) {
+      const Field y = read_real(rest);
+      if (x.kind != FieldKind::kBad && y.kind != FieldKind::kBad) return std::pair{x, y};
+    }
+  }
+  return common::Error{line, "data row " + shown_line(row) +
+                                 " is not a temperature (F6.2, columns 1-6) followed by a "
+                                 "value (F20.5, columns 7-26)"};
+}
+
+}  // namespace
+
+common::Expected<PgfFile> parse_pgf(std::string_view text) {
+  if (text.find_first_not_of(" \t\r\n") == std::string_view::npos) {
+    return common::Error{0, "the file is empty"};
+  }
+  PgfFile pgf;
+  bool in_data = false;  // after the record "#   DATA: X Y"
+  int patterns_seen = 0;
+  int line_no = 0;
+  bool all_float_text = true;
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    std::size_t eol = text.find('\n', pos);
+    if (eol == std::string_view::npos) eol = text.size();
+    std::string_view line = text.substr(pos, eol - pos);
+    pos = eol + 1;
+    ++line_no;
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    if (common::trim(line).empty()) continue;
+
+    if (line.front() != '#') {
+      if (!in_data) {
+        return common::Error{line_no, "found " + shown_line(line) +
+                                          " where a header record beginning with \"#\" belongs "
+                                          "(data rows follow the record \"#   DATA: X Y\")"};
+      }
+      const auto row = read_row(line, line_no);
+      if (!row) return row.error();
+      const auto [x, y] = *row;
+      if (x.kind == FieldKind::kOverflow) {
+        ++pgf.skipped_x_overflow;
+      } else if (y.kind == FieldKind::kOverflow) {
+        ++pgf.skipped_y_overflow;
+      } else {
+        pgf.points.push_back({x.value, y.value});
+        all_float_text = all_float_text && y.float_text;
+      }
+      continue;
+    }
+
+    const std::string_view body = line.substr(1);
+    if (common::trim(body) == "END OF FILE") {
+      pgf.has_end_record = true;
+      break;
+    }
+    const auto colon = body.find(':');
+    if (colon == std::string_view::npos) {
+      // The separator, or the column heading that precedes it.
+      const std::string_view t = common::trim(body);
+      if (!in_data && pgf.column_heading.empty() && t.find_first_not_of('-') != t.npos) {
+        pgf.column_heading = std::string(t);
+      }
+      continue;
+    }
+    const std::string_view key = common::trim(body.substr(0, colon));
+    std::string_view value = body.substr(colon + 1);
+    if (!value.empty() && value.front() == ' ') value.remove_prefix(1);
+    value = value.substr(0, value.find_last_not_of(' ') + 1);
+
+    const auto integer = [&](const char* what) -> common::Expected<std::optional<long>> {
+      return read_integer(value, line_no, what);
+    };
+    if (key == "MAIN LEGEND TEXT") {
+      pgf.main_legend = std::string(value);
+    } else if (key == "X LEGEND TEXT") {
+      pgf.x_legend = std::string(value);
+    } else if (key == "Y LEGEND TEXT") {
+      pgf.y_legend = std::string(value);
+    } else if (key == "TITLE") {
+      pgf.title = std::string(value);
+    } else if (key == ">>>>>>>> PATTERN #") {
+      if (++patterns_seen > 1) {
+        return common::Error{line_no,
+                             "a second pattern block; a korvex plot file holds one pattern"};
+      }
+      auto n = integer("the pattern number");
+      if (!n) return n.error();
+    } else if (key == "NUMBER OF PATTERNS") {
+      auto n = integer("the number of patterns");
+      if (!n) return n.error();
+    } else if (key == "NUMBER OF POINTS") {
+      auto n = integer("the number of points");
+      if (!n) return n.error();
+      pgf.declared_points = *n;
+      pgf.declared_overflow = !pgf.declared_points;
+    } else if (key == "MARKER" || key == "SIZE") {
+      auto n = integer(key == "MARKER" ? "the marker code" : "the marker size");
+      if (!n) return n.error();
+      if (const auto v = *n; v && *v <= 9) {
+        (key == "MARKER" ? pgf.marker : pgf.marker_size) = static_cast<int>(*v);
+      }
+    } else if (key == "DATA") {
+      in_data = true;
+    }
+    // Other "#" records are comments.
+  }
+  if (!in_data) {
+    return common::Error{0, "no record \"#   DATA: X Y\": this is not a PGF plot file"};
+  }
+  pgf.single_precision = all_float_text && !pgf.points.empty();
+  return pgf;
+}
+
+std::string describe_error(std::string_view path, const common::Error& error) {
+  std::string where = common::printable(path, false);
+  if (error.line > 0) where += ", line " + std::to_string(error.line);
+  return where + ": " + error.message;
+}
+
+common::Expected<PgfFile> read_pgf_file(const std::string& path) {
+  // Opened without waiting, so that a FIFO in its place cannot hold the viewer;
+  // only a regular file is read (a device such as /dev/zero would never end).
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return common::Error{0, std::string("cannot open the file: ") + std::strerror(errno)};
+  struct stat info {};
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    close(fd);
+    return common::Error{0, "not a regular file: not a korvex plot file"};
+  }
+  std::string bytes;
+  char buf[65536];
+  for (;;) {
+    const ssize_t n = read(fd, buf, sizeof buf);
+    if (n > 0) {
+      bytes.append(buf, static_cast<std::size_t>(n));
+      if (bytes.size() > kMostFileBytes) {
+        close(fd);
+        return common::Error{0, "the file is larger than 256 MiB: not a korvex plot file"};
+      }
+    } else if (n == 0) {
+      break;
+    } else if (errno != EINTR) {
+      const int err = errno;
+      close(fd);
+      return common::Error{0, std::string("cannot read the file: ") + std::strerror(err)};
+    }
+  }
+  close(fd);
+  return parse_pgf(bytes);
+}
+
+}  // namespace formats

@@ -1,0 +1,130 @@
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "console_text.h"
+#include "formats/buffer_file.h"
+#include "formats/cell_record.h"
+#include "formats/csv_table.h"
+#include "formats/table_file.h"
+#include "korvex.h"
+#include "output_files.h"
+#include "series_pass.h"
+#include "svg_pictures.h"
+#include "textrec/textrec.h"
+
+namespace korvex {
+namespace {
+
+// The progress line on a terminal: entries done of the count, redrawn a few
+// times a second, and erased before any other line is written.
+class ProgressLine : public PassProgress {
+ public:
+  void set_total(std::int32_t total) { total_ = total; }
+  void entry_done(std::int64_t entries) override {
+    const auto now = std::chrono::steady_clock::now();
+    if (now - last_drawn_ < std::chrono::milliseconds(250)) return;
+    last_drawn_ = now;
+    std::fprintf(stderr, "\rkorvex: %lld of %ld entries", static_cast<long long>(entries),
+                 static_cast<long>(total_));
+    std::fflush(stderr);
+    shown_ = true;
+  }
+  void erase() {
+    if (!shown_) return;
+    std::fputs("\r\033[K", stderr);
+    std::fflush(stderr);
+    shown_ = false;
+  }
+
+ private:
+  std::int32_t total_ = 0;
+  std::chrono::steady_clock::time_point last_drawn_{};
+  bool shown_ = false;
+};
+
+// The console of the batch mode: standard error, with the progress line taken
+// away before each diagnostic.
+class DiagnosticSink : public textrec::ByteSink {
+ public:
+  DiagnosticSink(std::unique_ptr<textrec::ByteSink> inner, std::shared_ptr<ProgressLine> progress)
+      : inner_(std::move(inner)), progress_(std::move(progress)) {}
+  bool write_bytes(const char* data, std::size_t n) override {
+    if (progress_) progress_->erase();
+    return inner_->write_bytes(data, n);
+  }
+  bool finish() override { return inner_->finish(); }
+  std::string error() const override { return inner_->error(); }
+
+ private:
+  std::unique_ptr<textrec::ByteSink> inner_;
+  std::shared_ptr<ProgressLine> progress_;
+};
+
+// Makes the output folder when it is missing: one level, as mkdir does.
+void make_output_folder(const std::string& folder) {
+  if (folder.empty() || ::mkdir(folder.c_str(), 0777) == 0) return;
+  const int error = errno;
+  struct stat info {};
+  if (error == EEXIST && ::stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) return;
+  textrec::report(textrec::Failure::kFileSystem,
+                  "cannot make the output folder " + folder + ": " +
+                      (error == EEXIST ? "Not a directory" : std::strerror(error)));
+}
+
+std::string_view cell_name(formats::CellChoice choice) {
+  return choice == formats::CellChoice::kConventional ? "conventional cell" : "input cell";
+}
+
+}  // namespace
+
+int run_batch(const BatchOptions& options, OutputLock* lock) {
+  std::shared_ptr<ProgressLine> progress;
+  if (!options.quiet && isatty(STDERR_FILENO) != 0) progress = std::make_shared<ProgressLine>();
+  textrec::install(textrec::stdin_source(),
+                   std::make_unique<DiagnosticSink>(textrec::stderr_sink(), progress),
+                   textrec::posix_file_system());
+  make_output_folder(options.output_folder);
+  if (names_an_output_file(options.output_folder, options.buffer_file, options.csv))
+    textrec::report(textrec::Failure::kFileSystem, "the buffer file " +
+                                                       shown_on_console(options.buffer_file) +
+                                                       " is an output file of this program");
+  textrec::open_for_reading(formats::kBufferChannel, options.buffer_file);
+  const formats::BufferFileHead head = formats::read_buffer_file_head();
+  if (progress) progress->set_total(head.entry_count);
+  lock_outputs(lock, output_path(options.output_folder, formats::kTableFileName));
+  create_output_files(options.output_folder, head.title, options.choice, head.entry_count,
+                      options.csv);
+  const PassResult pass = run_pass({.choice = options.choice,
+                                    .keep_going = options.keep_going,
+                                    .csv = options.csv,
+                                    .progress = progress.get()});
+  if (progress) progress->erase();
+  if (pass.end == PassEnd::kMissingDiraxFile) return textrec::stop_run(textrec::kExitError);
+  end_plot_files();
+  textrec::flush_channel(formats::kTableChannel);
+  int files = 8 + (options.csv ? 1 : 0);
+  if (options.svg) {
+    write_svg_pictures(options.output_folder, std::string(cell_name(options.choice)) +
+                                                  ", buffer file " + options.buffer_file);
+    files += static_cast<int>(formats::kPlotSeries.size());
+  }
+  if (!options.quiet) {
+    const std::string folder =
+        options.output_folder.empty() ? "." : output_path(options.output_folder, "");
+    std::fprintf(stderr, "korvex: %lld entries, %lld rows, %lld skipped; %d files in %s (%s)\n",
+                 static_cast<long long>(pass.entries), static_cast<long long>(pass.rows),
+                 static_cast<long long>(pass.skipped), files, folder.c_str(),
+                 std::string(cell_name(options.choice)).c_str());
+  }
+  return textrec::stop_run(pass.unreadable_entry || pass.skipped > 0 ? textrec::kExitError
+                                                                     : textrec::kExitClean);
+}
+
+}  // namespace korvex

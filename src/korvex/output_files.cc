@@ -1,0 +1,63 @@
+#include "output_files.h"
+
+#include <string>
+
+#include "formats/csv_table.h"
+#include "formats/pgf_file.h"
+#include "formats/table_file.h"
+#include "textrec/textrec.h"
+
+namespace korvex {
+
+std::string output_path(std::string_view folder, std::string_view file) {
+  std::string path(folder);
+  if (!path.empty() && !path.ends_with('/')) path += '/';
+  path += file;
+  return path;
+}
+
+bool names_an_output_file(std::string_view folder, std::string_view name, bool csv) {
+  if (textrec::same_file(name, output_path(folder, formats::kTableFileName))) return true;
+  if (csv && textrec::same_file(name, output_path(folder, formats::kCsvFileName))) return true;
+  for (const formats::PlotSeries& plot : formats::kPlotSeries)
+    if (textrec::same_file(name, output_path(folder, plot.file))) return true;
+  return false;
+}
+
+void create_output_files(std::string_view folder, std::string_view series_title,
+                         formats::CellChoice choice, std::int32_t point_count, bool csv) {
+  std::string title = textrec::blank_text(128);
+  textrec::set_text(title, series_title);
+  std::string x_legend = textrec::blank_text(128);
+  textrec::set_text(x_legend, "Temperature (K)");
+
+  textrec::create_file(formats::kTableChannel, output_path(folder, formats::kTableFileName));
+  formats::write_table_header(title, choice);
+
+  std::string y_legend = textrec::blank_text(128);
+  for (const formats::PlotSeries& plot : formats::kPlotSeries) {
+    textrec::set_text(y_legend, plot.y_legend);
+    textrec::create_file(plot.channel, output_path(folder, plot.file));
+    formats::write_pgf_header(plot.channel, plot.series, title, x_legend, y_legend, point_count);
+  }
+  if (csv) {
+    textrec::create_file(formats::kCsvChannel, output_path(folder, formats::kCsvFileName));
+    formats::write_csv_header(formats::kCsvChannel);
+  }
+}
+
+void write_cell(const formats::CellRecord& cell) {
+  formats::write_table_row(cell);
+  const std::string x_field = formats::pgf_x_field(cell.temperature);
+  for (const formats::PlotSeries& plot : formats::kPlotSeries)
+    formats::write_pgf_point(plot.channel, x_field, cell.*plot.value);
+}
+
+void end_plot_files() {
+  for (const formats::PlotSeries& plot : formats::kPlotSeries) {
+    formats::write_pgf_end(plot.channel);
+    textrec::close_channel(plot.channel);
+  }
+}
+
+}  // namespace korvex

@@ -1,0 +1,47 @@
+// The pass over the entries of the buffer file, shared by the dialogue and the
+// batch mode.
+//
+// For each entry: read the DIRAX file name and the temperature, open the file,
+// scan it and, where a cell was found, write its table row and plot points
+// (and its CSV row when asked). The output files are created before the pass
+// and the plot files ended after it by the caller.
+#pragma once
+
+#include <cstdint>
+
+#include "formats/cell_record.h"
+
+namespace korvex {
+
+// Told after each entry, with the count of entries taken so far.
+class PassProgress {
+ public:
+  virtual ~PassProgress() = default;
+  virtual void entry_done(std::int64_t entries) = 0;
+};
+
+struct PassSettings {
+  formats::CellChoice choice = formats::CellChoice::kInput;
+  // Report a missing DIRAX file or an entry that cannot be read, and go on with
+  // the next entry; otherwise the pass stops there, as the dialogue does.
+  bool keep_going = false;
+  bool csv = false;  // a CSV row on the CSV channel too
+  PassProgress* progress = nullptr;
+};
+
+enum class PassEnd {
+  kListEnded,         // every entry taken (or the list ended at one that cannot be read)
+  kMissingDiraxFile,  // stopped at a DIRAX file that does not exist
+};
+
+struct PassResult {
+  PassEnd end = PassEnd::kListEnded;
+  std::int64_t entries = 0;  // entries taken, skipped ones included
+  std::int64_t rows = 0;     // cells found: table rows written
+  std::int64_t skipped = 0;  // entries reported and passed over (keep_going)
+  bool unreadable_entry = false;
+};
+
+[[nodiscard]] PassResult run_pass(const PassSettings& settings);
+
+}  // namespace korvex

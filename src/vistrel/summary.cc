@@ -1,0 +1,109 @@
+#include "summary.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <string_view>
+
+#include "chart/series_picture.h"
+#include "chart/units.h"
+#include "common/number_text.h"
+#include "common/printable.h"
+
+namespace vistrel {
+
+namespace {
+
+std::string rows_word(long n) {
+  return std::to_string(n) + (n == 1 ? " row" : " rows");
+}
+
+std::string with_unit(const std::string& number, const std::string& unit) {
+  return unit.empty() ? number : number + " " + unit;
+}
+
+}  // namespace
+
+std::vector<std::string> summary_lines(const formats::PgfFile& pgf,
+                                       const std::optional<expansion::LineFit>& fit, bool utf8,
+                                       bool with_legends) {
+  std::vector<std::string> out;
+  const expansion::QuantityInfo q = expansion::describe_quantity(pgf);
+  const std::string unit = common::printable(chart::unit_symbol(q.unit, utf8), utf8);
+
+  const auto legend = common::trim(pgf.main_legend);
+  if (with_legends && !legend.empty()) {
+    out.push_back(" " + common::printable(chart::with_unit_symbols(legend, utf8), utf8));
+  }
+  std::string what =
+      common::printable(chart::with_unit_symbols(common::trim(pgf.title), utf8), utf8);
+  if (const auto y = common::trim(pgf.y_legend); !y.empty()) {
+    what += (what.empty() ? "" : ": ") + common::printable(chart::with_unit_symbols(y, utf8), utf8);
+    if (const auto x = common::trim(pgf.x_legend); !x.empty())
+      what += " against " + common::printable(x, utf8);
+  }
+  if (with_legends && !what.empty()) out.push_back(" " + what);
+
+  std::string shown = " Points shown      : " + std::to_string(pgf.points.size());
+  if (pgf.declared_points) shown += " of " + std::to_string(*pgf.declared_points) + " declared";
+  out.push_back(shown);
+
+  if (!pgf.points.empty()) {
+    const expansion::SeriesStats s = expansion::series_stats(pgf.points);
+    out.push_back(" Temperature range : " + common::fixed(s.x.min, 2) + " to " +
+                  common::fixed(s.x.max, 2) + " K");
+    const bool single = pgf.single_precision;
+    out.push_back(" Value range       : " + common::file_value(s.y.min, single) + " to " +
+                  with_unit(common::file_value(s.y.max, single), unit) + ", mean " +
+                  common::file_value(s.y_mean, single));
+    if (fit) {
+      out.push_back(" Least-squares line: " +
+                    common::printable(chart::fit_equation(q, *fit, false), utf8));
+      out.push_back(" Slope             : " + common::scientific(fit->slope, 5) + " " +
+                    (unit.empty() ? "per K" : unit + "/K"));
+      if (q.kind == expansion::Quantity::kLength || q.kind == expansion::Quantity::kVolume) {
+        const std::string label = q.kind == expansion::Quantity::kLength ? " Expansion (linear): "
+                                                                         : " Expansion (volume): ";
+        if (const auto alpha = expansion::expansion_coefficient(fit->slope, s.y_mean)) {
+          out.push_back(label + common::scientific(*alpha, 4) +
+                        " 1/K = " + common::fixed(*alpha * 1e6, 3) + " x 10^-6/K (slope / mean)");
+        } else {
+          out.push_back(label + "none: the mean value is zero");
+        }
+      }
+    } else {
+      const expansion::NoFit why = expansion::why_no_fit(pgf.points);
+      out.push_back(std::string(" Least-squares line: none, ") +
+                    (why == expansion::NoFit::kOnePoint ? "one point only"
+                                                        : "all points have the same temperature"));
+    }
+  }
+
+  const long rows =
+      static_cast<long>(pgf.points.size()) + pgf.skipped_x_overflow + pgf.skipped_y_overflow;
+  if (pgf.points.empty()) out.push_back(" Note: no point to plot, and no SVG picture.");
+  if (pgf.skipped_x_overflow > 0) {
+    out.push_back(" Note: " + rows_word(pgf.skipped_x_overflow) +
+                  " skipped: temperature outside -99.99 to 999.99 (******).");
+  }
+  if (pgf.skipped_y_overflow > 0) {
+    out.push_back(" Note: " + rows_word(pgf.skipped_y_overflow) +
+                  " skipped: value in overflow form (asterisks).");
+  }
+  if (pgf.declared_points && rows < *pgf.declared_points) {
+    out.push_back(" Note: " + std::to_string(*pgf.declared_points) + " points declared, " +
+                  rows_word(rows) + " read: files without a cell give no row.");
+  } else if (pgf.declared_points && rows > *pgf.declared_points) {
+    out.push_back(" Note: " + std::to_string(*pgf.declared_points) + " points declared, but " +
+                  rows_word(rows) + " read.");
+  }
+  if (pgf.declared_overflow) {
+    out.push_back(" Note: the number of points is in overflow form (asterisks).");
+  }
+  if (!pgf.has_end_record) {
+    out.push_back(" Note: no end record \"# END OF FILE\": the run may have stopped early.");
+  }
+  return out;
+}
+
+}  // namespace vistrel

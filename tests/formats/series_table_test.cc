@@ -1,0 +1,106 @@
+// Reading series: korvex's table in both cell choices with CR LF records and
+// rows in overflow form, whitespace tables of seven and eight columns, and
+// every fault named with its line.
+#include "formats/series_table.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "test_util.h"
+
+namespace {
+
+using formats::Series;
+
+// Rows written field by field to F6.2, 3F12.5, 3F12.3, F13.3, 2X, A12, A4.
+const std::string kRow100 =
+    "100.00     5.94488     5.94488     8.34520     103.111     103.111      61.589      500.404"
+    "  monoclinic  C   ";
+const std::string kRow125 =
+    "125.00     5.94626     5.94626     8.34921     103.121     103.121      61.580      500.809"
+    "  monoclinic  C   ";
+const std::string kRowOverflow =
+    "******     5.94767     5.94767     8.35332     103.130     103.130      61.571      501.223"
+    "  monoclinic  C   ";
+const std::vector<std::string> kInputCellHeader = {
+    "! Made-up crystal",
+    "! Cell parameters extracted from input cell.",
+    "! Bravais lattice and volume are related to conventionnal unit cell.",
+    "!   TK        a(A)        b(A)        c(A)  alpha(deg)   beta(deg)   gamma(deg)  volume(A3)",
+    "!" + std::string(200, '-'),
+};
+
+TEST(SeriesRead, KorvexTableRowsAndRowsInOverflowForm) {
+  std::vector<std::string> lines = kInputCellHeader;
+  lines.insert(lines.end(), {kRow100, kRowOverflow, kRow125});
+  const auto read = formats::parse_series(testutil::crlf(lines));
+  ASSERT_TRUE(read) << read.error().message;
+  const formats::Series& s = *read;
+  ASSERT_EQ(2U, s.rows.size());
+  EXPECT_EQ(6, s.rows[0].line);
+  EXPECT_EQ(8, s.rows[1].line);
+  EXPECT_EQ(125.0, s.rows[1].temperature);
+  EXPECT_EQ(5.94626, s.rows[1].cell.a);
+  EXPECT_EQ(8.34921, s.rows[1].cell.c);
+  EXPECT_EQ(103.121, s.rows[1].cell.beta);
+  EXPECT_EQ(61.58, s.rows[1].cell.gamma);
+  ASSERT_EQ(1U, s.skipped.size());
+  EXPECT_EQ(7, s.skipped[0].line);
+  EXPECT_EQ("temperature in overflow form (asterisks)", s.skipped[0].reason);
+}
+
+TEST(SeriesRead, WhitespaceTablesOfSevenAndEightColumns) {
+  const std::string seven =
+      "# T a b c alpha beta gamma\n\n100 5.1 6.2 7.3 90 101.5 90  # first\n"
+      "  +150.5\t5.2 6.3 7.4 90 101.6 90\n";
+  const std::string eight = "# PASCal layout\n100 0.1 5.1 6.2 7.3 90 101.5 90\n";
+  const auto a = formats::parse_series(seven);
+  const auto b = formats::parse_series(eight);
+  ASSERT_TRUE(a);
+  ASSERT_TRUE(b);
+  const formats::Series& sa = *a;
+  ASSERT_EQ(2U, sa.rows.size());
+  EXPECT_EQ(4, sa.rows[1].line);
+  EXPECT_EQ(150.5, sa.rows[1].temperature);
+  EXPECT_EQ(101.6, sa.rows[1].cell.beta);
+  const formats::Series& sb = *b;
+  ASSERT_EQ(1U, sb.rows.size());
+  EXPECT_EQ(5.1, sb.rows[0].cell.a);  // sigma_T left out
+  EXPECT_EQ(90, sb.rows[0].cell.gamma);
+}
+
+TEST(SeriesRead, FaultsAreNamedWithTheirLine) {
+  struct Case {
+    std::string text;
+    int line;
+    std::string message;
+  };
+  const std::string header = "! title\n";
+  const Case cases[] = {
+      {header + kRow100 + "\n" + kRow100.substr(0, 70) + "\n", 3,
+       "a table row holds T a b c alpha beta gamma in columns 1-78; this one ends at column 70"},
+      {header + kRow100.substr(0, 54) + "     10x.111" + kRow100.substr(66) + "\n", 2,
+       "beta (columns 55-66) is not a number: |     10x.111|"},
+      {"100 5 6 7 90 90\n", 1,
+       "expected 7 columns (T a b c alpha beta gamma) or 8 (T sigma_T a b c alpha beta gamma), "
+       "found 6"},
+      {"100 5 6 7 90 90 90\n#\n200 0.1 5 6 7 90 90 90\n", 3,
+       "8 columns where the rows above have 7"},
+      {"100 5 6 7 90 nan 90\n", 1, "column 6 is not a number: |nan|"},
+      {"100 5 6 7 90 90 200\n", 1, "a cell angle is not between 0 and 180 degrees"},
+      {"100 5 0 7 90 90 90\n", 1, "a cell length is not positive"},
+      {"100 5 6 7 60 60 120\n", 1,
+       "the angles 60.000, 60.000, 120.000 close no volume: not a cell"},
+      {std::string("100 5 6 7 90 90 90\n\0\n", 21), 2, "a NUL byte: not a text file"},
+  };
+  for (const Case& c : cases) {
+    const auto read = formats::parse_series(c.text);
+    ASSERT_FALSE(read) << c.message;
+    EXPECT_EQ(c.line, read.error().line) << c.message;
+    EXPECT_EQ(c.message, read.error().message);
+  }
+}
+
+}  // namespace

@@ -1,0 +1,266 @@
+#include "output_files.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "formats/buffer_file.h"
+#include "formats/cell_record.h"
+#include "formats/table_file.h"
+#include "textrec/textrec.h"
+#include "textrec/unit_util.h"
+
+namespace korvex {
+namespace {
+
+using unittest::bar;
+using unittest::file_records;
+using unittest::MemoryRun;
+using Lines = std::vector<std::string>;
+using Records = std::vector<std::string>;
+
+const std::string kContinue = "TAKEN TO (STANDARD) CORRECTIVE ACTION, EXECUTION CONTINUING.";
+const std::string kListEnd = " !! Error: end of data in a read from channel 1 (series.lst)";
+const std::string kHeading =
+    "!   TK        a(A)        b(A)        c(A)  alpha(deg)   beta(deg)   gamma(deg)  volume(A3)  "
+    "symmetry       Bravais  ";
+const std::string kRule = "!" + std::string(200, '-');
+
+// As the main program prepares a run: the buffer file open on its channel, its
+// head read, the output files created. Returns the head.
+formats::BufferFileHead prepare(MemoryRun& run, const std::string& list,
+                                formats::CellChoice choice) {
+  run.fs.files["series.lst"] = list;
+  textrec::open_for_reading(formats::kBufferChannel, "series.lst");
+  formats::BufferFileHead head = formats::read_buffer_file_head();
+  create_output_files("", head.title, choice, head.entry_count, false);
+  return head;
+}
+
+std::string pgf_header(std::string_view main_legend, std::string_view y_legend,
+                       std::string_view heading, std::string_view title, int points) {
+  std::string count = std::to_string(points);
+  count.insert(0, 8 - count.size(), ' ');
+  return "# MAIN LEGEND TEXT: " + std::string(main_legend) +
+         "\r\n"
+         "# X LEGEND TEXT   : Temperature (K)\r\n"
+         "# Y LEGEND TEXT   : " +
+         std::string(y_legend) + "\r\n" + std::string(heading) +
+         "\r\n"
+         "# NUMBER OF PATTERNS: 1\r\n"
+         "#" +
+         std::string(50, '-') +
+         "\r\n"
+         "# >>>>>>>> PATTERN #: 1\r\n"
+         "#             TITLE : " +
+         std::string(title) + "\r\n#  NUMBER OF POINTS : " + count +
+         "\r\n"
+         "#            MARKER : 1\r\n"
+         "#              SIZE : 2\r\n"
+         "#   DATA: X Y\r\n";
+}
+
+TEST(OutputFiles, CountsEveryLineAfterTheSecond) {
+  const std::string long_line(300, 'x');
+  const struct {
+    const char* what;
+    std::string list;
+    int count;
+  } cases[] = {
+      {"two lines", "title\r\nheading\r\n", 0},
+      {"two lines, the last unended", "title\r\nheading", 0},
+      {"three entries", "t\r\nh\r\na.out 100\r\nb.out 125\r\nc.out 150\r\n", 3},
+      {"LF only, last unended", "t\nh\na.out 100\nb.out 125", 2},
+      {"blank lines count", "t\r\nh\r\na.out 100\r\n\r\n   \r\n", 3},
+      {"unreadable lines count", "t\r\nh\r\n12x5 abc\r\n,,,\r\n", 2},
+      {"a long line counts once", "t\r\nh\r\n" + long_line + "\r\nb.out 1\r\n", 2},
+      {"nothing after the end-of-file mark",
+       "t\r\nh\r\na.out 1\r\n\x1A"
+       "b.out 2\r\n",
+       1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    MemoryRun run;
+    EXPECT_EQ(c.count, prepare(run, c.list, formats::CellChoice::kInput).entry_count);
+    EXPECT_EQ("", run.out);
+    ASSERT_EQ(0, textrec::end_run(textrec::RunEnded{0}));
+    const Records records = file_records(run.fs.files["TK_volume.pgf"]);
+    ASSERT_EQ(12U, records.size());
+    EXPECT_EQ(std::string("#  NUMBER OF POINTS : ") + (c.count < 10 ? "       " : "      ") +
+                  std::to_string(c.count),
+              records[8]);
+  }
+}
+
+TEST(OutputFiles, LeavesTheBufferFileAtItsThirdLine) {
+  MemoryRun run;
+  (void)prepare(run, "My series\r\nfile  T(K)\r\na.out 100\r\nb.out 125\r\n",
+                formats::CellChoice::kConventional);
+  std::string name = textrec::blank_text(64);
+  float temperature = 0;
+  EXPECT_EQ(0, textrec::read_free_with_status(
+                   textrec::Source::Channel(formats::kBufferChannel),
+                   {textrec::Target::FileName(&name), textrec::Target::Real(&temperature)})
+                   .status);
+  EXPECT_EQ("a.out", name);
+  EXPECT_EQ(100.0F, temperature);
+}
+
+TEST(OutputFiles, TitleIsTheFirstLine) {
+  const std::string long_title = std::string(100, 'A') + std::string(50, 'B');
+  const struct {
+    std::string first_line;
+    std::string title;
+  } cases[] = {
+      {"My series", "My series"},
+      {"  indented  ", "  indented"},
+      {long_title, long_title.substr(0, 128)},
+  };
+  for (const auto& c : cases) {
+    MemoryRun run;
+    const formats::BufferFileHead head =
+        prepare(run, c.first_line + "\r\nline 2\r\n", formats::CellChoice::kInput);
+    EXPECT_EQ(bar(c.title), bar(textrec::trim_right(head.title)));
+    EXPECT_EQ(128U, head.title.size());
+    ASSERT_EQ(0, textrec::end_run(textrec::RunEnded{0}));
+    EXPECT_EQ(bar("! " + c.title), bar(file_records(run.fs.files[formats::kTableFileName])[0]));
+    EXPECT_EQ(bar("# MAIN LEGEND TEXT: " + c.title),
+              bar(file_records(run.fs.files["TK_cell_b.pgf"])[0]));
+  }
+}
+
+TEST(OutputFiles, CreatesTheEightFilesWithTheirHeaders) {
+  for (const formats::CellChoice choice :
+       {formats::CellChoice::kInput, formats::CellChoice::kConventional}) {
+    SCOPED_TRACE(static_cast<int>(choice));
+    MemoryRun run;
+    // Files of an earlier run are replaced.
+    run.fs.files["TK_cell_a.pgf"] = "old plot\r\n";
+    run.fs.files[formats::kTableFileName] = "old table\r\n";
+    (void)prepare(run, "Heating\r\nfile T\r\na.out 100\r\nb.out 125\r\n\r\n", choice);
+    ASSERT_EQ(0, textrec::end_run(textrec::RunEnded{0}));
+    EXPECT_EQ("", run.out);
+
+    const Records table = file_records(run.fs.files[formats::kTableFileName]);
+    if (choice == formats::CellChoice::kInput) {
+      EXPECT_EQ((Records{"! Heating", "! Cell parameters extracted from input cell.",
+                         "! Bravais lattice and volume are related to conventionnal unit cell.",
+                         kHeading, kRule}),
+                table);
+    } else {
+      EXPECT_EQ((Records{"! Heating", "! Cell parameters extracted from conventionnal cell.",
+                         kHeading, kRule}),
+                table);
+    }
+    // The plot files are the same for both choices.
+    const struct {
+      const char* file;
+      const char* y_legend;
+      const char* heading;
+      const char* title;
+    } plots[] = {
+        {"TK_cell_a.pgf", "a unit cell parameter (A)", "#   TK              a(A)", "a(A)=f(T)"},
+        {"TK_cell_b.pgf", "b unit cell parameter (A)", "#   TK              b(A)", "b(A)=f(T)"},
+        {"TK_cell_c.pgf", "c unit cell parameter (A)", "#   TK              c(A)", "c(A)=f(T)"},
+        {"TK_cell_alpha.pgf", "alpha angle (deg.)", "#   TK        alpha(deg)", "alpha(deg)=f(T)"},
+        {"TK_cell_beta.pgf", "beta angle (deg.)", "#   TK         beta(deg)", "beta(deg)=f(T)"},
+        {"TK_cell_gamma.pgf", "gamma angle (deg.)", "#   TK        gamma(deg)", "gamma(deg)=f(T)"},
+        {"TK_volume.pgf", "Unit cell volume (A3)", "#   TK        volume(A3)", "volume(A3)=f(T)"},
+    };
+    for (const auto& p : plots) {
+      SCOPED_TRACE(p.file);
+      EXPECT_EQ(pgf_header("Heating", p.y_legend, p.heading, p.title, 3), run.fs.files[p.file]);
+    }
+    EXPECT_EQ(9U, run.fs.files.size());  // the list, the table, seven plots, and no other
+  }
+}
+
+TEST(OutputFiles, LeavesTheFilesOpenOnTheirChannels) {
+  MemoryRun run;
+  (void)prepare(run, "Heating\r\nfile T\r\n", formats::CellChoice::kInput);
+  // The pass appends to them: a row on the table, a point on each plot file.
+  textrec::write_formatted(formats::kTableChannel, textrec::parse_layout("A"), {"row"});
+  for (const formats::PlotSeries& plot : formats::kPlotSeries)
+    textrec::write_formatted(plot.channel, textrec::parse_layout("A"), {plot.series});
+  ASSERT_EQ(0, textrec::end_run(textrec::RunEnded{0}));
+  EXPECT_EQ("row", file_records(run.fs.files[formats::kTableFileName]).back());
+  for (const formats::PlotSeries& plot : formats::kPlotSeries) {
+    const Records records = file_records(run.fs.files[std::string(plot.file)]);
+    ASSERT_EQ(13U, records.size());
+    EXPECT_EQ(plot.series, records.back());
+  }
+}
+
+TEST(OutputFiles, ListOfFewerThanTwoLines) {
+  const struct {
+    const char* what;
+    std::string list;
+    std::string title_record;
+    int ends_of_data;  // met by the reads of the first two lines, twice
+  } cases[] = {
+      {"title only", "Lonely title\r\n", "! Lonely title", 2},
+      {"empty", "", "! ", 4},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    MemoryRun run;
+    EXPECT_EQ(0, prepare(run, c.list, formats::CellChoice::kInput).entry_count);
+    Lines expected;
+    for (int i = 0; i < c.ends_of_data; ++i) expected.insert(expected.end(), {kListEnd, kContinue});
+    EXPECT_EQ(expected, run.console_lines());
+    EXPECT_EQ(textrec::kExitError, textrec::worst_status());
+    ASSERT_EQ(textrec::kExitError, textrec::end_run(textrec::RunEnded{textrec::worst_status()}));
+    const Records table = file_records(run.fs.files[formats::kTableFileName]);
+    ASSERT_EQ(5U, table.size());
+    EXPECT_EQ(bar(c.title_record), bar(table[0]));
+    EXPECT_EQ(12U, file_records(run.fs.files["TK_cell_gamma.pgf"]).size());
+  }
+}
+
+TEST(OutputFiles, RefusedPlotFileEndsTheRun) {
+  MemoryRun run;
+  run.fs.refuse["TK_cell_c.pgf"] = "Permission denied";
+  run.fs.files["series.lst"] = "Heating\r\nfile T\r\na.out 100\r\n";
+  int status = -1;
+  try {
+    (void)prepare(run, run.fs.files["series.lst"], formats::CellChoice::kInput);
+  } catch (const textrec::RunEnded& ended) {
+    status = textrec::end_run(ended);
+  }
+  EXPECT_EQ(textrec::kExitEnded, status);
+  EXPECT_EQ((Lines{" !! Severe error: cannot create TK_cell_c.pgf on channel 16: Permission denied",
+                   " !! Execution ended."}),
+            run.console_lines());
+  // The files created before it keep what was written to them.
+  EXPECT_EQ(5U, file_records(run.fs.files[formats::kTableFileName]).size());
+  EXPECT_EQ(pgf_header("Heating", "a unit cell parameter (A)", "#   TK              a(A)",
+                       "a(A)=f(T)", 1),
+            run.fs.files["TK_cell_a.pgf"]);
+  EXPECT_EQ(pgf_header("Heating", "b unit cell parameter (A)", "#   TK              b(A)",
+                       "b(A)=f(T)", 1),
+            run.fs.files["TK_cell_b.pgf"]);
+  EXPECT_EQ(0U, run.fs.files.count("TK_cell_c.pgf"));
+  EXPECT_EQ(0U, run.fs.files.count("TK_cell_alpha.pgf"));
+}
+
+TEST(OutputFiles, RefusedTableFileEndsTheRunBeforeAnyPlotFile) {
+  MemoryRun run;
+  run.fs.refuse[formats::kTableFileName] = "Read-only file system";
+  int status = -1;
+  try {
+    (void)prepare(run, "Heating\r\nfile T\r\n", formats::CellChoice::kConventional);
+  } catch (const textrec::RunEnded& ended) {
+    status = textrec::end_run(ended);
+  }
+  EXPECT_EQ(textrec::kExitEnded, status);
+  EXPECT_EQ((Lines{" !! Severe error: cannot create TK_parameters.xy on channel 13: Read-only "
+                   "file system",
+                   " !! Execution ended."}),
+            run.console_lines());
+  EXPECT_EQ(0U, run.fs.files.count("TK_cell_a.pgf"));
+}
+
+}  // namespace
+}  // namespace korvex

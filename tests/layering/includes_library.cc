@@ -1,0 +1,3 @@
+// Must compile with one library's include folders alone: the control of
+// includes_program.cc.
+#include LIBRARY_HEADER
