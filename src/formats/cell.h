@@ -11,6 +11,21 @@ struct Cell {
   double alpha = 90, beta = 90, gamma = 90;  // angles, degrees
 };
 
+// The standard uncertainties of a cell's six parameters, where a file gives
+// them; a parameter without one is taken as exact.
+struct CellSu {
+  std::optional<double> a, b, c, alpha, beta, gamma;
+};
+
+// One cell of a series as a file gives it.
+struct CellEntry {
+  std::string source;                    // the file as named; "FILE:BLOCK" for a CIF block
+  std::optional<double> temperature;     // kelvin, where the file gives it
+  std::optional<double> temperature_su;  // kelvin
+  Cell cell;
+  CellSu su;
+};
+
 // Why the six numbers are not a cell: a length that is not positive, an angle
 // outside (0, 180) degrees, or angles that close no volume. Nothing when they
 // are one.
