@@ -33,7 +33,7 @@ std::string svg_path_for(std::string_view pgf_path) {
   return std::string(pgf_path) + ".svg";
 }
 
-std::string fit_equation(const expansion::QuantityInfo& q, const expansion::LineFit& fit,
+std::string fit_equation(const formats::QuantityInfo& q, const expansion::LineFit& fit,
                          bool pretty) {
   const std::string slope = pretty ? common::scientific_with_power(std::fabs(fit.slope), 5)
                                    : common::scientific(std::fabs(fit.slope), 5);
@@ -51,16 +51,16 @@ std::vector<std::string> fit_notes(const formats::PgfFile& pgf,
                                    const std::optional<expansion::LineFit>& fit) {
   std::vector<std::string> notes;
   if (!fit) return notes;
-  const expansion::QuantityInfo q = expansion::describe_quantity(pgf);
+  const formats::QuantityInfo q = formats::quantity_of(pgf);
   const std::string unit = unit_symbol(q.unit, true);
   notes.push_back("Least-squares line: " + fit_equation(q, *fit, true) +
                   (unit.empty() ? "" : "  (" + unit + ", T in K)"));
-  if (q.kind == expansion::Quantity::kLength || q.kind == expansion::Quantity::kVolume) {
+  if (q.kind == formats::Quantity::kLength || q.kind == formats::Quantity::kVolume) {
     const auto alpha =
         expansion::expansion_coefficient(fit->slope, expansion::series_stats(pgf.points).y_mean);
     if (alpha) {
       notes.push_back(
-          std::string(q.kind == expansion::Quantity::kLength ? "Mean linear" : "Mean volume") +
+          std::string(q.kind == formats::Quantity::kLength ? "Mean linear" : "Mean volume") +
           " expansion coefficient (slope / mean): " + common::fixed(*alpha * 1e6, 3) +
           " \u00D7 10\u207B\u2076 K\u207B\u00B9");
     }

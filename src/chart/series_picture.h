@@ -53,7 +53,7 @@ namespace chart {
 
 // The least-squares line as an equation in T: "a = 5.00000 + 1.00000e-04 * T",
 // or with pretty "a = 5.00000 + 1.00000×10⁻⁴ · T".
-[[nodiscard]] std::string fit_equation(const expansion::QuantityInfo& q,
+[[nodiscard]] std::string fit_equation(const formats::QuantityInfo& q,
                                        const expansion::LineFit& fit, bool pretty);
 
 }  // namespace chart

@@ -10,7 +10,7 @@
 
 #include "console_text.h"
 #include "formats/buffer_file.h"
-#include "formats/cell_record.h"
+#include "formats/plot_series.h"
 #include "formats/csv_table.h"
 #include "formats/table_file.h"
 #include "korvex.h"

@@ -4,7 +4,7 @@
 
 #include "chart/series_picture.h"
 #include "expansion/line_fit.h"
-#include "formats/cell_record.h"
+#include "formats/plot_series.h"
 #include "formats/pgf_read.h"
 #include "output_files.h"
 #include "textrec/textrec.h"

@@ -28,7 +28,7 @@ std::vector<std::string> summary_lines(const formats::PgfFile& pgf,
                                        const std::optional<expansion::LineFit>& fit, bool utf8,
                                        bool with_legends) {
   std::vector<std::string> out;
-  const expansion::QuantityInfo q = expansion::describe_quantity(pgf);
+  const formats::QuantityInfo q = formats::quantity_of(pgf);
   const std::string unit = common::printable(chart::unit_symbol(q.unit, utf8), utf8);
 
   const auto legend = common::trim(pgf.main_legend);
@@ -61,9 +61,9 @@ std::vector<std::string> summary_lines(const formats::PgfFile& pgf,
                     common::printable(chart::fit_equation(q, *fit, false), utf8));
       out.push_back(" Slope             : " + common::scientific(fit->slope, 5) + " " +
                     (unit.empty() ? "per K" : unit + "/K"));
-      if (q.kind == expansion::Quantity::kLength || q.kind == expansion::Quantity::kVolume) {
-        const std::string label = q.kind == expansion::Quantity::kLength ? " Expansion (linear): "
-                                                                         : " Expansion (volume): ";
+      if (q.kind == formats::Quantity::kLength || q.kind == formats::Quantity::kVolume) {
+        const std::string label = q.kind == formats::Quantity::kLength ? " Expansion (linear): "
+                                                                       : " Expansion (volume): ";
         if (const auto alpha = expansion::expansion_coefficient(fit->slope, s.y_mean)) {
           out.push_back(label + common::scientific(*alpha, 4) +
                         " 1/K = " + common::fixed(*alpha * 1e6, 3) + " x 10^-6/K (slope / mean)");

@@ -118,38 +118,6 @@ TEST(Fit, SummaryOfOnePointSaysWhyThereIsNoLine) {
   EXPECT_EQ(std::string::npos, all.find("inf")) << all;
 }
 
-TEST(Fit, QuantityFromHeadingTitleOrLegend) {
-  struct Case {
-    const char* heading;
-    const char* title;
-    const char* y_legend;
-    expansion::Quantity kind;
-    const char* name;
-    const char* unit;
-  };
-  const std::vector<Case> cases = {
-      {"TK              c(A)", "c(A)=f(T)", "c unit cell parameter (A)",
-       expansion::Quantity::kLength, "c", "A"},
-      {"TK         beta(deg)", "beta(deg)=f(T)", "beta angle (deg.)", expansion::Quantity::kAngle,
-       "beta", "deg"},
-      {"TK        volume(A3)", "volume(A3)=f(T)", "Unit cell volume (A3)",
-       expansion::Quantity::kVolume, "volume", "A3"},
-      {"", "b(A)=f(T)", "", expansion::Quantity::kLength, "b", "A"},
-      {"", "", "alpha angle (deg.)", expansion::Quantity::kAngle, "y", "deg"},
-      {"", "Some title", "intensity", expansion::Quantity::kOther, "y", ""},
-  };
-  for (const Case& c : cases) {
-    formats::PgfFile pgf;
-    pgf.column_heading = c.heading;
-    pgf.title = c.title;
-    pgf.y_legend = c.y_legend;
-    const expansion::QuantityInfo q = expansion::describe_quantity(pgf);
-    EXPECT_EQ(c.kind, q.kind) << c.heading << c.title << c.y_legend;
-    EXPECT_EQ(c.name, q.name);
-    EXPECT_EQ(c.unit, q.unit);
-  }
-}
-
 TEST(Axis, TicksAreRoundAndCoverTheData) {
   struct Case {
     double min, max;
