@@ -1,6 +1,7 @@
 #include "series_pass.h"
 
 #include <string>
+#include <utility>
 
 #include "console_text.h"
 #include "formats/csv_table.h"
@@ -74,6 +75,7 @@ PassResult run_pass(const PassSettings& settings) {
     if (formats::has_cell(cell)) {
       write_cell(cell);
       if (settings.csv) formats::write_csv_row(formats::kCsvChannel, cell);
+      if (settings.cells != nullptr) settings.cells->take(std::move(cell));
       ++result.rows;
       textrec::close_channel(formats::kDiraxChannel);
     }

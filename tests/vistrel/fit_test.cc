@@ -153,8 +153,10 @@ TEST(Axis, TicksAreRoundAndCoverTheData) {
   const chart::Axis few = chart::nice_axis(101, 149, 2, chart::AxisEnds::kAtData);
   EXPECT_EQ(100, few.lo);
   EXPECT_EQ(150, few.hi);
-  EXPECT_EQ("0.000", chart::tick_label(-1e-17, 3));
-  EXPECT_EQ("-0.002", chart::tick_label(-0.002, 3));
+  const chart::Axis millis = chart::nice_axis(0, 0.01, 5);
+  ASSERT_EQ(3, millis.decimals);
+  EXPECT_EQ("0.000", chart::tick_label(millis, -1e-17));
+  EXPECT_EQ("-0.002", chart::tick_label(millis, -0.002));
   EXPECT_EQ("0.00000", common::fixed(-1e-9, 5));
   EXPECT_EQ("-0.00001", common::fixed(-1e-5, 5));
 }
