@@ -16,7 +16,7 @@
 #include "chart/svg_chart.h"
 #include "chart/units.h"
 #include "common/number_text.h"
-#include "common/printable.h"
+#include "common/safe_text.h"
 
 namespace chart {
 

@@ -10,7 +10,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "common/printable.h"
+#include "common/safe_text.h"
 
 namespace formats {
 
@@ -62,14 +62,14 @@ common::Expected<std::optional<long>> read_integer(std::string_view text, int li
   long v = 0;
   const auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), v);
   if (t.empty() || ec != std::errc() || end != t.data() + t.size() || v < 0) {
-    return common::Error{line, std::string(what) + " |" + common::printable(t, false) +
+    return common::Error{line, std::string(what) + " |" + common::safe_text(t) +
                                    "| is not a whole number of zero or more"};
   }
   return std::optional<long>(v);
 }
 
 std::string shown_line(std::string_view line) {
-  std::string s = common::printable(line, false);
+  std::string s = common::safe_text(line);
   if (s.size() > 40) s = s.substr(0, 40) + "...";
   return "|" + s + "|";
 }
@@ -205,7 +205,7 @@ common::Expected<PgfFile> parse_pgf(std::string_view text) {
 }
 
 std::string describe_error(std::string_view path, const common::Error& error) {
-  std::string where = common::printable(path, false);
+  std::string where = common::safe_text(path);
   if (error.line > 0) where += ", line " + std::to_string(error.line);
   return where + ": " + error.message;
 }

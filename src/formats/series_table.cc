@@ -8,7 +8,7 @@
 #include <cstring>
 #include <optional>
 
-#include "common/printable.h"
+#include "common/safe_text.h"
 
 namespace formats {
 

@@ -6,7 +6,7 @@
 #include <cstdio>
 
 #include "common/number_text.h"
-#include "common/printable.h"
+#include "common/safe_text.h"
 
 namespace korvex_expansion {
 
@@ -90,7 +90,7 @@ std::string text_report(const expansion::Analysis& an, const Source& source) {
   const bool line = an.degree == 1;
   const double median_t = an.temperatures[an.median];
   std::string s;
-  s += " Principal thermal expansion of " + common::printable(source.name, false) + "\n";
+  s += " Principal thermal expansion of " + common::safe_text(source.name) + "\n";
   s +=
       common::format_text(" Points     : %zu, %.2f K to %.2f K, reference point %.2f K (row %zu)\n",
                           n, *lo, *hi, an.temperatures[an.reference], an.reference + 1);
