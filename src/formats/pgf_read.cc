@@ -1,24 +1,15 @@
 #include "formats/pgf_read.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 
+#include "common/files.h"
 #include "common/safe_text.h"
 
 namespace formats {
 
 namespace {
-
-// Far beyond any series (a row takes 28 bytes): a bound on the memory a
-// wrong file, such as /dev/zero, can take.
-constexpr std::size_t kMostFileBytes = std::size_t{256} << 20;
 
 // A field as read: a number, the overflow form, or neither.
 enum class FieldKind { kNumber, kOverflow, kBad };
@@ -211,35 +202,9 @@ std::string describe_error(std::string_view path, const common::Error& error) {
 }
 
 common::Expected<PgfFile> read_pgf_file(const std::string& path) {
-  // Opened without waiting, so that a FIFO in its place cannot hold the viewer;
-  // only a regular file is read (a device such as /dev/zero would never end).
-  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return common::Error{0, std::string("cannot open the file: ") + std::strerror(errno)};
-  struct stat info {};
-  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-    close(fd);
-    return common::Error{0, "not a regular file: not a korvex plot file"};
-  }
-  std::string bytes;
-  char buf[65536];
-  for (;;) {
-    const ssize_t n = read(fd, buf, sizeof buf);
-    if (n > 0) {
-      bytes.append(buf, static_cast<std::size_t>(n));
-      if (bytes.size() > kMostFileBytes) {
-        close(fd);
-        return common::Error{0, "the file is larger than 256 MiB: not a korvex plot file"};
-      }
-    } else if (n == 0) {
-      break;
-    } else if (errno != EINTR) {
-      const int err = errno;
-      close(fd);
-      return common::Error{0, std::string("cannot read the file: ") + std::strerror(err)};
-    }
-  }
-  close(fd);
-  return parse_pgf(bytes);
+  const common::Expected<std::string> bytes = common::read_whole_file(path);
+  if (!bytes) return bytes.error();
+  return parse_pgf(*bytes);
 }
 
 }  // namespace formats

@@ -22,6 +22,7 @@
 
 #include "chart/expansion_pictures.h"
 #include "chart/series_picture.h"
+#include "common/files.h"
 #include "common/safe_text.h"
 #include "expansion/analysis.h"
 #include "expansion/cell.h"
@@ -136,7 +137,7 @@ int run(const Options& opt) {
     std::string written;
     for (const chart::Picture& p : chart::render_pictures(analysis, opt.file)) {
       const std::string path = *opt.svg_prefix + p.suffix;
-      if (const auto wrote = chart::write_file_replacing(path, p.svg); !wrote) {
+      if (const auto wrote = common::write_file_replacing(path, p.svg); !wrote) {
         std::fprintf(stderr, "korvex-expansion: cannot write %s: %s\n",
                      common::safe_text(path).c_str(), wrote.error().message.c_str());
         status = 1;

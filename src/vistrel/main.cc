@@ -15,6 +15,7 @@
 
 #include "chart/series_picture.h"
 #include "chart/term_plot.h"
+#include "common/files.h"
 #include "common/safe_text.h"
 #include "common/utf8.h"
 #include "expansion/line_fit.h"
@@ -90,7 +91,7 @@ int show(const std::string& path) {
   if (!pgf.points.empty()) {
     const std::string svg_path = chart::svg_path_for(path);
     const std::string shown_path = common::safe_text(svg_path);
-    if (const auto written = chart::write_file_replacing(svg_path, chart::render_svg(pgf, fit));
+    if (const auto written = common::write_file_replacing(svg_path, chart::render_svg(pgf, fit));
         !written) {
       svg_message =
           "vistrel: cannot write the SVG picture " + shown_path + ": " + written.error().message;
