@@ -1,18 +1,10 @@
 #include "formats/csv_table.h"
 
-#include <array>
-#include <charconv>
-
+#include "common/number_text.h"
 #include "textrec/textrec.h"
 
 namespace formats {
 namespace {
-
-void append_number(std::string& row, float value) {
-  std::array<char, 32> text{};
-  const auto [end, error] = std::to_chars(text.data(), text.data() + text.size(), value);
-  row.append(text.data(), end);
-}
 
 void append_text(std::string& row, std::string_view text) {
   const std::size_t first = text.find_first_not_of(' ');
@@ -41,7 +33,7 @@ std::string csv_row(const CellRecord& cell) {
   std::string row;
   for (const float value :
        {cell.temperature, cell.a, cell.b, cell.c, cell.alpha, cell.beta, cell.gamma, cell.volume}) {
-    append_number(row, value);
+    row += common::shortest(value);
     row += ',';
   }
   append_text(row, cell.system);

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "console_text.h"
+#include "common/safe_text.h"
 #include "formats/csv_table.h"
 #include "formats/dirax_scan.h"
 #include "output_files.h"
@@ -50,7 +50,7 @@ PassResult run_pass(const PassSettings& settings) {
     }
     ++result.entries;
     // The existence check and the open are one open of the file.
-    const auto shown = [&] { return shown_on_console(trim_right(dirax_file_name)); };
+    const auto shown = [&] { return common::safe_text(trim_right(dirax_file_name)); };
     if (settings.keep_going) {
       const textrec::OpenCheck opened =
           textrec::try_open_for_reading(formats::kDiraxChannel, dirax_file_name);
