@@ -14,6 +14,17 @@ void append_number(std::string& row, float value) {
   row.append(text.data(), end);
 }
 
+void append_su(std::string& row, std::optional<double> su) {
+  row += ',';
+  if (!su) return;
+  std::array<char, 32> text{};
+  // Written as %g writes it ("0.0007", "4e-05"), the digits the shortest that
+  // read back to the same double.
+  const auto [end, error] =
+      std::to_chars(text.data(), text.data() + text.size(), *su, std::chars_format::general);
+  row.append(text.data(), end);
+}
+
 void append_text(std::string& row, std::string_view text) {
   const std::size_t first = text.find_first_not_of(' ');
   text = first == std::string_view::npos ? std::string_view()
@@ -37,7 +48,7 @@ const textrec::Layout& layout_a() {
 
 }  // namespace
 
-std::string csv_row(const CellRecord& cell) {
+std::string csv_row(const CellRecord& cell, const CsvRowExtras& extras) {
   std::string row;
   for (const float value :
        {cell.temperature, cell.a, cell.b, cell.c, cell.alpha, cell.beta, cell.gamma, cell.volume}) {
@@ -47,6 +58,10 @@ std::string csv_row(const CellRecord& cell) {
   append_text(row, cell.system);
   row += ',';
   append_text(row, cell.lattice);
+  for (const std::optional<double> su : parameters(extras.su)) append_su(row, su);
+  append_su(row, extras.temperature_su);
+  row += ',';
+  append_text(row, extras.source);
   return row;
 }
 
@@ -54,8 +69,8 @@ void write_csv_header(int channel) {
   textrec::write_formatted(channel, layout_a(), {kCsvHeader});
 }
 
-void write_csv_row(int channel, const CellRecord& cell) {
-  textrec::write_formatted(channel, layout_a(), {std::string_view(csv_row(cell))});
+void write_csv_row(int channel, const CellRecord& cell, const CsvRowExtras& extras) {
+  textrec::write_formatted(channel, layout_a(), {std::string_view(csv_row(cell, extras))});
 }
 
 }  // namespace formats
