@@ -49,16 +49,8 @@ struct SeriesPicture {
 // pictures; empty: none.
 [[nodiscard]] std::string render_svg(const SeriesPicture& picture, std::string_view footnote = {});
 
-// Writes the bytes to a new private file beside path (path + ".XXXXXX", made
-// by mkstemp, so that nothing planted there is followed) and renames it over
-// path, so that a reader never sees half a picture. The file gets the mode of
-// any new file (0666 less the umask). On failure the temporary file is
-// removed and the error gives the reason.
-[[nodiscard]] common::Expected<void> write_file_replacing(const std::string& path,
-                                                          std::string_view bytes);
-
 // The picture of the plot file at pgf_path, written beside it (svg_path_for)
-// with write_file_replacing, for `vistrel --svg-only`, which shows nothing.
+// with common::write_file_replacing, for `vistrel --svg-only`, which shows nothing.
 // Returns the picture's path. The error's message names the file it concerns,
 // as formats::describe_error() does: "TK_cell_a.pgf, line 14: data row ...",
 // "TK_cell_a.pgf: no point to plot, so no SVG picture", "TK_cell_a.svg: cannot

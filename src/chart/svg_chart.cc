@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "common/printable.h"
+#include "common/safe_text.h"
 
 namespace chart {
 
@@ -16,6 +16,18 @@ constexpr int kMostXTicks = 8;
 constexpr double kTitleFontSize = 17;  // as the style sheet sets it
 constexpr double kSmallestTitleFont = 10;
 constexpr double kTitleMargin = 20;  // at either side of the picture
+
+// A text as the picture holds it: safe to show, in UTF-8, without the two
+// noncharacters U+FFFE and U+FFFF, which XML forbids as it does C0 controls,
+// and escaped.
+std::string svg_safe(std::string_view text) {
+  std::string safe = common::safe_text(text, common::Charset::kUtf8);
+  for (const std::string_view nonchar : {"\xEF\xBF\xBE", "\xEF\xBF\xBF"}) {
+    for (auto at = safe.find(nonchar); at != std::string::npos; at = safe.find(nonchar, at))
+      safe.replace(at, nonchar.size(), "?");
+  }
+  return xml_escape(safe);
+}
 
 }  // namespace
 
@@ -75,7 +87,7 @@ std::string svg_open(const ChartLayout& layout, std::string_view title) {
   s += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + svg_number(layout.width) +
        "\" height=\"" + svg_number(layout.height) + "\" viewBox=\"0 0 " + svg_number(layout.width) +
        " " + svg_number(layout.height) + "\">\n";
-  s += "<title>" + xml_escape(common::printable(title, true)) + "</title>\n";
+  s += "<title>" + svg_safe(title) + "</title>\n";
   s += "<style>\n"
        "text { font-family: DejaVu Sans, Helvetica, Arial, sans-serif; font-size: 13px; fill: "
        "#222; }\n"
@@ -124,7 +136,7 @@ double text_ems(std::string_view utf8) {
 }  // namespace
 
 std::string svg_title(const ChartLayout& layout, std::string_view title) {
-  const std::string shown = common::printable(title, true);
+  const std::string shown = common::safe_text(title, common::Charset::kUtf8);
   const double room = layout.width - 2 * kTitleMargin;
   const double wide = text_ems(shown) * kTitleFontSize;
   if (wide <= room) return svg_text("title", layout.width / 2, 30, "middle", shown);
@@ -181,7 +193,7 @@ std::string svg_text(std::string_view cls, double x, double y, std::string_view 
   s += anchor;
   s += "\"";
   s += extra;
-  s += ">" + xml_escape(common::printable(text, true)) + "</text>\n";
+  s += ">" + svg_safe(text) + "</text>\n";
   return s;
 }
 

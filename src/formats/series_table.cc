@@ -1,16 +1,15 @@
 #include "formats/series_table.h"
 
 #include <array>
-#include <cerrno>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
-#include <cstring>
 #include <optional>
 #include <vector>
 
-#include "common/printable.h"
+#include "common/files.h"
+#include "common/safe_text.h"
 #include "formats/table_file.h"
+#include "formats/value_su.h"
 
 namespace formats {
 
@@ -41,37 +40,56 @@ struct RowField {
   std::string_view text;
   std::string name;   // "temperature", "column 3"
   std::string place;  // " (columns 1-6)", or nothing
-  // A value of the cell (T a b c alpha beta gamma, in that order); otherwise
-  // the field is only checked: as a number, or with `overflow_only` only for
-  // the overflow form.
-  bool value = true;
-  bool overflow_only = false;
+  enum class Use {
+    kValue,          // the next of the values T a b c alpha beta gamma
+    kTemperatureSu,  // sigma_T, a number
+    kOverflowOnly,   // checked for the overflow form only
+  } use = Use::kValue;
+  bool su_allowed = false;  // "5.1(2)" as a value with its SU
 };
 
-// The fields of a row made into a row of the series, the seven values T a b c
-// alpha beta gamma taken in order; nothing when a field is in overflow form
-// (the row is skipped, recorded in `series`); an error at the first field that
-// is not a number, or when the values are no cell.
+// The fields of a row made into a row of the series; nothing when a field is
+// in overflow form (the row is skipped, recorded in `series`); an error at the
+// first field that is not a number, or when the values are no cell. A value's
+// SU is kept where it was refined; the temperature's SU is sigma_T's, else
+// that of the temperature's own field.
 common::Expected<std::optional<SeriesRow>> row_of_fields(int line,
                                                          const std::vector<RowField>& fields,
                                                          Series& series) {
-  std::array<double, 7> values{};
+  std::array<ValueWithSu, 7> values{};
+  std::optional<double> sigma_t;
   std::size_t taken = 0;
   for (const RowField& field : fields) {
     if (is_overflow(field.text)) {
       series.skipped.push_back({line, field.name + " in overflow form (asterisks)"});
       return std::optional<SeriesRow>();
     }
-    if (field.overflow_only) continue;
-    const auto v = to_number(field.text);
+    if (field.use == RowField::Use::kOverflowOnly) continue;
+    std::optional<ValueWithSu> v;
+    if (field.su_allowed) {
+      v = parse_value_with_su(field.text);
+    } else if (const auto number = to_number(field.text)) {
+      v = ValueWithSu{*number, std::nullopt};
+    }
     if (!v) {
       return common::Error{
           line, field.name + field.place + " is not a number: |" + std::string(field.text) + "|"};
     }
-    if (field.value && taken < values.size()) values[taken++] = *v;
+    if (field.use == RowField::Use::kTemperatureSu) {
+      sigma_t = v->value;
+    } else if (taken < values.size()) {
+      values[taken++] = *v;
+    }
   }
-  SeriesRow row{line, values[0],
-                Cell{values[1], values[2], values[3], values[4], values[5], values[6]}};
+  SeriesRow row{line,
+                values[0].value,
+                Cell{values[1].value, values[2].value, values[3].value, values[4].value,
+                     values[5].value, values[6].value},
+                su_if_refined(sigma_t ? sigma_t : values[0].su),
+                {}};
+  std::array<std::optional<double>, 6> sus;
+  for (std::size_t i = 0; i < sus.size(); ++i) sus[i] = su_if_refined(values[i + 1].su);
+  row.su = cell_su_of(sus);
   if (const auto fault = formats::cell_fault(row.cell)) return common::Error{line, *fault};
   return std::optional<SeriesRow>(row);
 }
@@ -87,19 +105,17 @@ common::Expected<std::optional<SeriesRow>> table_row(int line, std::string_view 
                                    std::to_string(last.from + last.width) +
                                    "; this one ends at column " + std::to_string(text.size())};
   }
-  const auto field = [&](const TableColumn& c) {
+  const auto field = [&](std::string_view name) {
+    const TableColumn& c = table_column(name);
     return RowField{
         c.from < text.size() ? text.substr(c.from, c.width) : std::string_view(),
         std::string(c.name),
         " (columns " + std::to_string(c.from + 1) + "-" + std::to_string(c.from + c.width) + ")"};
   };
-  std::vector<RowField> fields{field(table_column("temperature"))};
-  RowField volume = field(table_column("volume"));
-  volume.value = false;
-  volume.overflow_only = true;
-  fields.push_back(volume);
+  std::vector<RowField> fields{field("temperature"), field("volume")};
+  fields.back().use = RowField::Use::kOverflowOnly;
   for (const std::string_view name : {"a", "b", "c", "alpha", "beta", "gamma"})
-    fields.push_back(field(table_column(name)));
+    fields.push_back(field(name));
   return row_of_fields(line, fields, series);
 }
 
@@ -109,8 +125,8 @@ common::Expected<std::optional<SeriesRow>> free_row(int line, std::string_view t
   std::vector<RowField> fields;
   for (std::size_t at = text.find_first_not_of(kBlanks); at != std::string_view::npos;) {
     const std::size_t end = std::min(text.find_first_of(kBlanks, at), text.size());
-    fields.push_back(
-        {text.substr(at, end - at), "column " + std::to_string(fields.size() + 1), ""});
+    fields.push_back({text.substr(at, end - at), "column " + std::to_string(fields.size() + 1), "",
+                      RowField::Use::kValue, true});
     at = text.find_first_not_of(kBlanks, end);
   }
   if (fields.size() != 7 && fields.size() != 8) {
@@ -124,13 +140,15 @@ common::Expected<std::optional<SeriesRow>> free_row(int line, std::string_view t
     return common::Error{line, std::to_string(fields.size()) +
                                    " columns where the rows above have " + std::to_string(columns)};
   }
-  if (columns == 8) fields[1].value = false;  // sigma_T is not used
+  if (columns == 8) fields[1].use = RowField::Use::kTemperatureSu;
   return row_of_fields(line, fields, series);
 }
 
 }  // namespace
 
 common::Expected<Series> parse_series(std::string_view text) {
+  // A byte-order mark, as some editors write at the start of a UTF-8 file.
+  if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
   Series series;
   std::optional<bool> korvex_table;  // decided by the first line that is not blank
   std::size_t columns = 0;
@@ -160,18 +178,9 @@ common::Expected<Series> parse_series(std::string_view text) {
 }
 
 common::Expected<Series> read_series_file(const std::string& path) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr)
-    return common::Error{0, std::string("cannot open the file: ") + std::strerror(errno)};
-  std::string bytes;
-  char buffer[65536];
-  std::size_t n = 0;
-  while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, n);
-  const int failure = std::ferror(file) != 0 ? errno : 0;
-  std::fclose(file);
-  if (failure != 0)
-    return common::Error{0, std::string("cannot read the file: ") + std::strerror(failure)};
-  return parse_series(bytes);
+  const common::Expected<std::string> bytes = common::read_whole_file(path);
+  if (!bytes) return bytes.error();
+  return parse_series(*bytes);
 }
 
 }  // namespace formats

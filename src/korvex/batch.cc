@@ -1,6 +1,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -9,7 +10,7 @@
 #include <optional>
 #include <string>
 
-#include "console_text.h"
+#include "common/safe_text.h"
 #include "formats/buffer_file.h"
 #include "formats/cell_record.h"
 #include "formats/csv_table.h"
@@ -95,7 +96,7 @@ int run_batch(const BatchOptions& options, OutputLock* lock) {
   make_output_folder(options.output_folder);
   if (names_an_output_file(options.output_folder, options.buffer_file, options.csv))
     textrec::report(textrec::Failure::kFileSystem, "the buffer file " +
-                                                       shown_on_console(options.buffer_file) +
+                                                       common::safe_text(options.buffer_file) +
                                                        " is an output file of this program");
   textrec::open_for_reading(formats::kBufferChannel, options.buffer_file);
   const formats::BufferFileHead head = formats::read_buffer_file_head();
@@ -111,7 +112,7 @@ int run_batch(const BatchOptions& options, OutputLock* lock) {
                                     .progress = progress.get(),
                                     .cells = pictures ? &*pictures : nullptr});
   if (progress) progress->erase();
-  if (pass.end == PassEnd::kMissingDiraxFile) return textrec::stop_run(textrec::kExitError);
+  if (pass.end != PassEnd::kListEnded) return textrec::stop_run(textrec::kExitError);
   end_plot_files();
   textrec::flush_channel(formats::kTableChannel);
   int files = 8 + (options.csv ? 1 : 0);
@@ -131,8 +132,8 @@ int run_batch(const BatchOptions& options, OutputLock* lock) {
                  static_cast<long long>(pass.skipped), files, folder.c_str(),
                  std::string(cell_name(options.choice)).c_str());
   }
-  if (pass.unreadable_entry || pass.skipped > 0) return textrec::stop_run(textrec::kExitError);
-  return textrec::stop_run(pictures_missing ? textrec::kExitWarning : textrec::kExitClean);
+  const int status = least_exit_status(pass);
+  return textrec::stop_run(pictures_missing ? std::max(status, textrec::kExitWarning) : status);
 }
 
 }  // namespace korvex

@@ -5,7 +5,8 @@
 
 #include <string>
 
-#include "console_text.h"
+#include "common/files.h"
+#include "common/safe_text.h"
 #include "formats/pgf_read.h"
 #include "output_files.h"
 #include "textrec/textrec.h"
@@ -39,15 +40,15 @@ int SeriesPictures::write(std::string_view folder, std::string_view footnote) co
         chart::svg_path_for(output_path(folder, formats::kPlotSeries[i].file));
     if (pictures_[i].points.empty()) {
       textrec::console_write(
-          {" !! ", shown_on_console(svg_path), " not written: no point to plot"});
+          {" !! ", common::safe_text(svg_path), " not written: no point to plot"});
       struct stat info {};
       if (::lstat(svg_path.c_str(), &info) == 0 && S_ISREG(info.st_mode))
         ::unlink(svg_path.c_str());
-    } else if (const auto done =
-                   chart::write_file_replacing(svg_path, chart::render_svg(pictures_[i], footnote));
+    } else if (const auto done = common::write_file_replacing(
+                   svg_path, chart::render_svg(pictures_[i], footnote));
                !done) {
       textrec::report(textrec::Failure::kFileSystem,
-                      "cannot write " + shown_on_console(svg_path) + ": " + done.error().message);
+                      "cannot write " + common::safe_text(svg_path) + ": " + done.error().message);
     } else {
       ++written;
     }

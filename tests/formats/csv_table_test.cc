@@ -25,9 +25,17 @@ CellRecord cell(std::string_view system, std::string_view lattice) {
 }
 
 TEST(CsvTable, HeaderAndTheExactTextOfARow) {
-  EXPECT_EQ("T_K,a_A,b_A,c_A,alpha_deg,beta_deg,gamma_deg,volume_A3,system,bravais", csv_header());
-  EXPECT_EQ("100.0,10.2134,6.0871,8.3452,90.0,105.312,90.0,500.404,monoclinic,C",
-            csv_row(cell("monoclinic", "C")));
+  EXPECT_EQ(
+      "T_K,a_A,b_A,c_A,alpha_deg,beta_deg,gamma_deg,volume_A3,system,bravais,"
+      "a_su_A,b_su_A,c_su_A,alpha_su_deg,beta_su_deg,gamma_su_deg,T_su_K,source",
+      csv_header());
+  EXPECT_EQ("100.0,10.2134,6.0871,8.3452,90.0,105.312,90.0,500.404,monoclinic,C,,,,,,,,x.out",
+            csv_row(cell("monoclinic", "C"), {{}, std::nullopt, "x.out"}));
+  const CellSu su{0.0007, 1.0, {}, {}, 0.015, 2e-5};
+  EXPECT_EQ(
+      "100.0,10.2134,6.0871,8.3452,90.0,105.312,90.0,500.404,monoclinic,C,"
+      "0.0007,1.0,,,0.015,0.00002,2.0,\"a,b.cif:blk\"",
+      csv_row(cell("monoclinic", "C"), {su, 2.0, "a,b.cif:blk"}));
 }
 
 // Every number reads as a real: the shortest text of the float, with a
@@ -58,10 +66,14 @@ TEST(CsvTable, TextsAsTheTableShowsThem) {
       {"  triclinic", " ", "triclinic,"},
       {"mono,clinic", "C", "\"mono,clinic\",C"},
       {"say \"hex\"", "R", "\"say \"\"hex\"\"\",R"},
+      {"\xE9t\xE9 mono", "C", "\uFFFDt\uFFFD mono,C"},      // bytes of no UTF-8 character
+      {"triclinic-X\xC3\xA9", "P", "triclinic-X\uFFFD,P"},  // a character cut at 12 bytes
+      {"ortho\xC3\xA9", "P", "ortho\u00E9,P"},              // valid UTF-8 stays
   };
   for (const auto& c : cases) {
-    const std::string row = csv_row(cell(c.system, c.lattice));
-    EXPECT_EQ(c.columns, row.substr(row.find("500.404,") + 8)) << c.system;
+    const std::string row = csv_row(cell(c.system, c.lattice), {{}, std::nullopt, "x"});
+    EXPECT_EQ(std::string(c.columns) + ",,,,,,,,x", row.substr(row.find("500.404,") + 8))
+        << c.system;
   }
 }
 
