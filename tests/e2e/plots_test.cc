@@ -24,17 +24,6 @@ const std::map<std::string, std::string> kDiraxFiles = {
     {"300K.out", e2e::kDirax300K},
 };
 
-// No entries: no row, no point, a point count of 0; the run ends clean.
-TEST(PlotFiles, ListOfExactlyTwoLines) {
-  ScopedTempDir dir;
-  e2e::make_files(dir, {{"two.lst", e2e::lf({"No entries yet", "file  T(K)"})}});
-  const auto run = e2e::run_korvex(dir, answers("two.lst", "2"));
-  EXPECT_EQ(e2e::told_to_the_end(), e2e::told(run.out));
-  EXPECT_EQ(0, run.exit_status);
-  e2e::expect_outputs(dir, {}, e2e::kEnded);
-  for (const auto& plot : e2e::kPlotFiles) EXPECT_EQ(0, e2e::declared_points(dir, plot)) << plot;
-}
-
 // Every line after the second counts as a point, blank ones too, although the
 // pass passes them over.
 TEST(PlotFiles, BlankLinesInTheListRaiseThePointCount) {
