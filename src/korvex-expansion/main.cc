@@ -7,8 +7,6 @@
 // the volume against temperature, and reports the coefficients with their
 // directions in the crystal; as text, JSON or CSV, with SVG pictures on
 // request.
-#include <getopt.h>
-
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -16,13 +14,16 @@
 #include <cstring>
 #include <exception>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "chart/expansion_pictures.h"
 #include "chart/series_picture.h"
+#include "common/command_line.h"
 #include "common/files.h"
+#include "common/number_text.h"
 #include "common/safe_text.h"
 #include "expansion/analysis.h"
 #include "expansion/cell.h"
@@ -37,7 +38,7 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: korvex-expansion [options] FILE\n"
-    "       korvex-expansion --help | --version\n"
+    "       korvex-expansion -h | --help | -V | --version\n"
     "Principal thermal-expansion coefficients of a series of cells: FILE is the\n"
     "TK_parameters.xy table korvex writes, or a whitespace table of\n"
     "T a b c alpha beta gamma (or T sigma_T a b c alpha beta gamma) with # comments.\n"
@@ -52,7 +53,7 @@ constexpr const char* kUsage =
     "  --svg PREFIX          also write PREFIX_strain.svg, PREFIX_volume.svg and\n"
     "                        PREFIX_indicatrix.svg\n"
     "  -h, --help            this text\n"
-    "  --version             the version\n";
+    "  -V, --version         the version\n";
 
 enum class Format { kText, kJson, kCsv };
 
@@ -63,20 +64,82 @@ struct Options {
   std::optional<double> reference;
   std::optional<std::string> svg_prefix;
   std::string file;
+  bool help = false;
+  bool version = false;
 };
 
-int usage_error(const std::string& message) {
-  if (!message.empty()) std::fprintf(stderr, "korvex-expansion: %s\n", message.c_str());
-  std::fputs(kUsage, stderr);
-  return 2;
+enum Option : int { kLagrangian, kInfinitesimal, kReference, kFit, kFormat, kSvg, kHelp, kVersion };
+
+constexpr common::OptionRule kOptions[] = {
+    {kLagrangian, '\0', "lagrangian", false},
+    {kInfinitesimal, '\0', "infinitesimal", false},
+    {kReference, '\0', "reference", true},
+    {kFit, '\0', "fit", true},
+    {kFormat, '\0', "format", true},
+    {kSvg, '\0', "svg", true},
+    {kHelp, 'h', "help", false},
+    {kVersion, 'V', "version", false},
+};
+
+// Applies one option; the reason when its value is not one it takes.
+common::Expected<void> apply(const common::GivenOption& given, Options& opt) {
+  const std::string& value = given.value;
+  const auto refused = [&](const char* what) {
+    return common::Error{0, std::string(what) + ", not '" + value + "'"};
+  };
+  switch (given.id) {
+    case kLagrangian:
+      opt.measure.lagrangian = true;
+      break;
+    case kInfinitesimal:
+      opt.measure.finite = false;
+      break;
+    case kReference:
+      // Decimal only: strtod would take 0x96 for 150 K.
+      opt.reference = common::parse_decimal(value);
+      if (!opt.reference) return refused("--reference needs a temperature in kelvin");
+      break;
+    case kFit:
+      if (value == "linear" || value == "quadratic" || value == "cubic")
+        opt.degree = value == "linear" ? 1 : value == "quadratic" ? 2 : 3;
+      else
+        return refused("--fit is linear, quadratic or cubic");
+      break;
+    case kFormat:
+      if (value == "text" || value == "json" || value == "csv")
+        opt.format = value == "text"   ? Format::kText
+                     : value == "json" ? Format::kJson
+                                       : Format::kCsv;
+      else
+        return refused("--format is text, json or csv");
+      break;
+    case kSvg:
+      if (value.empty()) return common::Error{0, "--svg needs a file name prefix"};
+      opt.svg_prefix = value;
+      break;
+    case kHelp:
+      opt.help = true;
+      break;
+    case kVersion:
+      opt.version = true;
+      break;
+  }
+  return {};
 }
 
-std::optional<double> parse_kelvin(const std::string& text) {
-  char* end = nullptr;
-  errno = 0;
-  const double v = std::strtod(text.c_str(), &end);
-  if (end == text.c_str() || *end != '\0' || errno != 0 || !std::isfinite(v)) return std::nullopt;
-  return v;
+// The arguments after the program name; the reason when they cannot be run.
+common::Expected<Options> parse_arguments(std::span<const std::string_view> args) {
+  const auto parsed = common::parse_command_line(kOptions, args);
+  if (!parsed) return parsed.error();
+  Options opt;
+  for (const common::GivenOption& given : parsed->options) {
+    if (auto applied = apply(given, opt); !applied) return applied.error();
+  }
+  if (opt.help || opt.version) return opt;
+  if (parsed->operands.size() != 1)
+    return common::Error{0, parsed->operands.empty() ? "no file named" : "one file only"};
+  opt.file = parsed->operands.front();
+  return opt;
 }
 
 int run(const Options& opt) {
@@ -159,78 +222,22 @@ int run(const Options& opt) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  enum { kLagrangian = 256, kInfinitesimal, kReference, kFit, kFormat, kSvg, kVersion };
-  static const option kOptions[] = {
-      {"lagrangian", no_argument, nullptr, kLagrangian},
-      {"infinitesimal", no_argument, nullptr, kInfinitesimal},
-      {"reference", required_argument, nullptr, kReference},
-      {"fit", required_argument, nullptr, kFit},
-      {"format", required_argument, nullptr, kFormat},
-      {"svg", required_argument, nullptr, kSvg},
-      {"help", no_argument, nullptr, 'h'},
-      {"version", no_argument, nullptr, kVersion},
-      {nullptr, 0, nullptr, 0},
-  };
-  Options opt;
-  opterr = 0;
-  for (int c; (c = getopt_long(argc, argv, ":h", kOptions, nullptr)) != -1;) {
-    const std::string_view arg = optarg != nullptr ? optarg : "";
-    switch (c) {
-      case 'h':
-        std::fputs(kUsage, stdout);
-        return 0;
-      case kVersion:
-        std::puts("korvex-expansion " KORVEX_VERSION);
-        return 0;
-      case kLagrangian:
-        opt.measure.lagrangian = true;
-        break;
-      case kInfinitesimal:
-        opt.measure.finite = false;
-        break;
-      case kReference:
-        opt.reference = parse_kelvin(std::string(arg));
-        if (!opt.reference)
-          return usage_error("--reference needs a temperature in kelvin, not '" + std::string(arg) +
-                             "'");
-        break;
-      case kFit:
-        if (arg == "linear")
-          opt.degree = 1;
-        else if (arg == "quadratic")
-          opt.degree = 2;
-        else if (arg == "cubic")
-          opt.degree = 3;
-        else
-          return usage_error("--fit is linear, quadratic or cubic, not '" + std::string(arg) + "'");
-        break;
-      case kFormat:
-        if (arg == "text")
-          opt.format = Format::kText;
-        else if (arg == "json")
-          opt.format = Format::kJson;
-        else if (arg == "csv")
-          opt.format = Format::kCsv;
-        else
-          return usage_error("--format is text, json or csv, not '" + std::string(arg) + "'");
-        break;
-      case kSvg:
-        if (arg.empty()) return usage_error("--svg needs a file name prefix");
-        opt.svg_prefix = std::string(arg);
-        break;
-      case ':':
-        return usage_error(std::string(argv[optind - 1]) + " needs a value");
-      default:
-        return usage_error("unknown option " + (optopt != 0
-                                                    ? std::string("-") + static_cast<char>(optopt)
-                                                    : std::string(argv[optind - 1])));
-    }
+  const std::vector<std::string_view> args(argv + 1, argv + argc);
+  const common::Expected<Options> opt = parse_arguments(args);
+  if (!opt) {
+    std::fputs(common::usage_error_text("korvex-expansion", opt.error().message).c_str(), stderr);
+    return common::kExitUsage;
   }
-  if (argc - optind != 1)
-    return usage_error(argc - optind == 0 ? "no file named" : "one file only");
-  opt.file = argv[optind];
+  if (opt->help) {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
+  if (opt->version) {
+    std::puts("korvex-expansion " KORVEX_VERSION);
+    return 0;
+  }
   try {
-    return run(opt);
+    return run(*opt);
   } catch (const std::exception& e) {  // out of memory, say: told, not a crash
     std::fprintf(stderr, "korvex-expansion: %s\n", e.what());
     return 1;

@@ -9,12 +9,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "chart/series_picture.h"
 #include "chart/term_plot.h"
+#include "common/command_line.h"
 #include "common/files.h"
 #include "common/safe_text.h"
 #include "common/utf8.h"
@@ -39,10 +41,10 @@ constexpr const char* kUsage =
     "and nothing is waited for.\n";
 
 // Writes the picture of each file; 1 when any could not be written.
-int write_pictures(const std::vector<std::string_view>& paths) {
+int write_pictures(const std::vector<std::string>& paths) {
   int status = 0;
-  for (const std::string_view path : paths) {
-    const auto written = chart::write_svg_picture(std::string(path));
+  for (const std::string& path : paths) {
+    const auto written = chart::write_svg_picture(path);
     if (written) {
       std::printf(" SVG picture written to %s\n", common::safe_text(*written).c_str());
     } else {
@@ -54,12 +56,37 @@ int write_pictures(const std::vector<std::string_view>& paths) {
   return status;
 }
 
-int usage_error(std::string_view why) {
-  if (!why.empty()) {
-    std::fprintf(stderr, "vistrel: %s\n", common::safe_text(why).c_str());
+enum Option : int { kSvgOnly, kHelp, kVersion };
+
+constexpr common::OptionRule kOptions[] = {
+    {kSvgOnly, '\0', "svg-only", false},
+    {kHelp, 'h', "help", false},
+    {kVersion, 'V', "version", false},
+};
+
+struct Command {
+  bool svg_only = false;
+  bool help = false;
+  bool version = false;
+  std::vector<std::string> files;
+};
+
+// The arguments after the program name; the reason when they cannot be run.
+common::Expected<Command> parse_arguments(std::span<const std::string_view> args) {
+  const auto parsed = common::parse_command_line(kOptions, args);
+  if (!parsed) return parsed.error();
+  Command command;
+  for (const common::GivenOption& given : parsed->options) {
+    command.svg_only |= given.id == kSvgOnly;
+    command.help |= given.id == kHelp;
+    command.version |= given.id == kVersion;
   }
-  std::fputs(kUsage, stderr);
-  return 2;
+  command.files = parsed->operands;
+  if (command.help || command.version) return command;
+  if (command.files.empty()) return common::Error{0, "no plot file named"};
+  if (!command.svg_only && command.files.size() > 1)
+    return common::Error{0, "one plot file at a time (--svg-only takes several)"};
+  return command;
 }
 
 void print_lines(std::FILE* to, const std::vector<std::string>& lines) {
@@ -132,26 +159,22 @@ int show(const std::string& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::vector<std::string_view> args(argv + 1, argv + argc);
-  if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
+  const std::vector<std::string_view> args(argv + 1, argv + argc);
+  const common::Expected<Command> command = parse_arguments(args);
+  if (!command) {
+    std::fputs(common::usage_error_text("vistrel", command.error().message).c_str(), stderr);
+    return common::kExitUsage;
+  }
+  if (command->help) {
     std::fputs(kUsage, stdout);
     return 0;
   }
-  if (args.size() == 1 && (args[0] == "--version" || args[0] == "-V")) {
+  if (command->version) {
     std::puts("vistrel " KORVEX_VERSION);
     return 0;
   }
-  const bool svg_only = !args.empty() && args[0] == "--svg-only";
-  if (svg_only) args.erase(args.begin());
-  // Options come first; "--" ends them, so that a file may begin with "-".
-  if (!args.empty() && args[0] == "--") {
-    args.erase(args.begin());
-  } else if (!args.empty() && args[0].size() > 1 && args[0].front() == '-') {
-    return usage_error("unknown option " + std::string(args[0]));
-  }
-  if (args.empty() || (!svg_only && args.size() != 1)) return usage_error({});
   try {
-    return svg_only ? write_pictures(args) : show(std::string(args[0]));
+    return command->svg_only ? write_pictures(command->files) : show(command->files.front());
   } catch (const std::exception& e) {  // out of memory, say: told, not a crash
     std::fprintf(stderr, "vistrel: %s\n", e.what());
     return 1;
