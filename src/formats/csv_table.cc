@@ -6,6 +6,11 @@
 namespace formats {
 namespace {
 
+void append_su(std::string& row, std::optional<double> su) {
+  row += ',';
+  if (su) row += common::shortest(*su);
+}
+
 void append_text(std::string& row, std::string_view text) {
   const std::size_t first = text.find_first_not_of(' ');
   text = first == std::string_view::npos ? std::string_view()
@@ -29,7 +34,7 @@ const textrec::Layout& layout_a() {
 
 }  // namespace
 
-std::string csv_row(const CellRecord& cell) {
+std::string csv_row(const CellRecord& cell, const CsvRowExtras& extras) {
   std::string row;
   for (const float value :
        {cell.temperature, cell.a, cell.b, cell.c, cell.alpha, cell.beta, cell.gamma, cell.volume}) {
@@ -39,6 +44,10 @@ std::string csv_row(const CellRecord& cell) {
   append_text(row, cell.system);
   row += ',';
   append_text(row, cell.lattice);
+  for (const std::optional<double> su : parameters(extras.su)) append_su(row, su);
+  append_su(row, extras.temperature_su);
+  row += ',';
+  append_text(row, extras.source);
   return row;
 }
 
@@ -46,8 +55,8 @@ void write_csv_header(int channel) {
   textrec::write_formatted(channel, layout_a(), {kCsvHeader});
 }
 
-void write_csv_row(int channel, const CellRecord& cell) {
-  textrec::write_formatted(channel, layout_a(), {std::string_view(csv_row(cell))});
+void write_csv_row(int channel, const CellRecord& cell, const CsvRowExtras& extras) {
+  textrec::write_formatted(channel, layout_a(), {std::string_view(csv_row(cell, extras))});
 }
 
 }  // namespace formats

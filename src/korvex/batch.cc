@@ -106,7 +106,7 @@ int run_batch(const BatchOptions& options, OutputLock* lock) {
                                     .csv = options.csv,
                                     .progress = progress.get()});
   if (progress) progress->erase();
-  if (pass.end == PassEnd::kMissingDiraxFile) return textrec::stop_run(textrec::kExitError);
+  if (pass.end != PassEnd::kListEnded) return textrec::stop_run(textrec::kExitError);
   end_plot_files();
   textrec::flush_channel(formats::kTableChannel);
   int files = 8 + (options.csv ? 1 : 0);
@@ -123,8 +123,7 @@ int run_batch(const BatchOptions& options, OutputLock* lock) {
                  static_cast<long long>(pass.skipped), files, folder.c_str(),
                  std::string(cell_name(options.choice)).c_str());
   }
-  return textrec::stop_run(pass.unreadable_entry || pass.skipped > 0 ? textrec::kExitError
-                                                                     : textrec::kExitClean);
+  return textrec::stop_run(least_exit_status(pass));
 }
 
 }  // namespace korvex

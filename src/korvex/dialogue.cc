@@ -90,7 +90,7 @@ int run_dialogue(OutputLock* lock) {
   lock_outputs(lock, formats::kTableFileName);
   create_output_files("", head.title, choice, head.entry_count, false);
   const PassResult pass = run_pass({.choice = choice});
-  if (pass.end == PassEnd::kMissingDiraxFile) return textrec::stop_run(textrec::kExitError);
+  if (pass.end != PassEnd::kListEnded) return textrec::stop_run(textrec::kExitError);
   end_plot_files();
 
   console_write({" "});
@@ -106,7 +106,7 @@ int run_dialogue(OutputLock* lock) {
     reply = offer_plot(trim_right(plot_file_name), std::move(reply));
   }
 
-  return textrec::stop_run(pass.unreadable_entry ? textrec::kExitError : textrec::kExitClean);
+  return textrec::stop_run(least_exit_status(pass));
 }
 
 }  // namespace korvex
