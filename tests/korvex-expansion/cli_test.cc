@@ -81,10 +81,14 @@ TEST(ExpansionCli, AxesThatExpandAlikeAreToldAsSuch) {
 }
 
 // Reads the program's JSON with Python and prints what the test compares:
-// the four coefficients, after checking the object's layout.
+// the four coefficients, after checking the object's layout and its keys' order.
 const char* kJsonCheck = R"(
 import json, sys
 d = json.load(sys.stdin)
+assert list(d) == ["points", "strain", "fit", "reference_temperature", "median_temperature",
+                   "temperatures", "axes", "volume", "skipped_lines"], list(d)
+assert list(d["axes"][0]) == ["alpha", "su", "uvw", "angles", "strains"], list(d["axes"][0])
+assert list(d["volume"]) == ["alpha", "su", "reference", "values"], list(d["volume"])
 n = d["points"]
 assert len(d["temperatures"]) == n and len(d["volume"]["values"]) == n
 axes = d["axes"]
