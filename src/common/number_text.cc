@@ -21,11 +21,9 @@ std::string shortest_text(Real value, Notation notation) {
   // Room for the longest: a double's fixed form takes up to 330 characters.
   std::array<char, 512> text{};
   const auto [end, error] =
-      notation == Notation::kAny
-          ? std::to_chars(text.data(), text.data() + text.size(), value)
-          : std::to_chars(text.data(), text.data() + text.size(), value,
-                          notation == Notation::kFixed ? std::chars_format::fixed
-                                                       : std::chars_format::general);
+      notation == Notation::kFixed
+          ? std::to_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed)
+          : std::to_chars(text.data(), text.data() + text.size(), value);
   if (error != std::errc()) return {};
   return {text.data(), end};
 }
