@@ -37,7 +37,8 @@ std::optional<double> to_number(std::string_view field) {
 // they are not one.
 common::Expected<SeriesRow> make_row(int line, const std::array<double, 7>& v) {
   SeriesRow row{line, v[0], Cell{v[1], v[2], v[3], v[4], v[5], v[6]}, std::nullopt, CellSu{}};
-  if (const auto fault = formats::cell_fault(row.cell)) return common::Error{line, *fault};
+  if (const auto cell = formats::check_cell(row.cell); !cell)
+    return common::Error{line, cell.error().message};
   return row;
 }
 

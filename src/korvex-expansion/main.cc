@@ -8,9 +8,7 @@
 // directions in the crystal; as text, JSON or CSV, with SVG pictures on
 // request.
 #include <cerrno>
-#include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <exception>
 #include <optional>
@@ -29,10 +27,6 @@
 #include "expansion/cell.h"
 #include "formats/series_table.h"
 #include "report.h"
-
-#ifndef KORVEX_VERSION
-#define KORVEX_VERSION "dev"
-#endif
 
 namespace {
 
@@ -142,23 +136,24 @@ common::Expected<Options> parse_arguments(std::span<const std::string_view> args
   return opt;
 }
 
-int run(const Options& opt) {
-  const std::string shown = common::safe_text(opt.file);
-  const auto read = formats::read_series_file(opt.file);
-  if (!read) {
-    const common::Error& err = read.error();
-    const std::string where = err.line > 0 ? shown + ", line " + std::to_string(err.line) : shown;
-    std::fprintf(stderr, "korvex-expansion: %s: %s\n", where.c_str(),
-                 common::safe_text(err.message).c_str());
-    return 1;
-  }
-  const formats::Series& series = *read;
-  korvex_expansion::Source source{opt.file, {}};
-  for (const formats::SkippedRow& s : series.skipped) {
-    std::fprintf(stderr, "korvex-expansion: %s, line %d: row skipped: %s\n", shown.c_str(), s.line,
-                 s.reason.c_str());
-    source.skipped_lines.push_back(s.line);
-  }
+// What a run gives: the text for standard output, and what to tell on
+// standard error: warnings, and failures, each of which makes the exit
+// status 1. A failure of the read or the analysis leaves no output; one of
+// a picture leaves the others and the report.
+struct Outcome {
+  std::string output;
+  std::vector<std::string> warnings;
+  std::vector<std::string> failures;
+};
+
+// "FILE: MESSAGE", or "FILE, line N: MESSAGE" for an error of a line.
+std::string about_file(const std::string& file, const common::Error& error) {
+  return file + (error.line > 0 ? ", line " + std::to_string(error.line) : std::string()) + ": " +
+         error.message;
+}
+
+common::Expected<expansion::Analysis> analysis_of(const formats::Series& series,
+                                                  const Options& opt) {
   std::vector<double> temperatures;
   std::vector<Eigen::Matrix3d> bases;
   for (const formats::SeriesRow& row : series.rows) {
@@ -168,55 +163,71 @@ int run(const Options& opt) {
   std::size_t reference = 0;
   if (opt.reference) {
     const auto found = expansion::find_reference(temperatures, *opt.reference);
-    if (!found) {
-      std::fprintf(stderr, "korvex-expansion: %s: %s\n", shown.c_str(),
-                   found.error().message.c_str());
-      return 1;
-    }
+    if (!found) return found.error();
     reference = *found;
   }
-  const auto result = expansion::analyse(temperatures, bases, reference, opt.measure, opt.degree);
-  if (!result) {
-    std::fprintf(stderr, "korvex-expansion: %s: %s\n", shown.c_str(),
-                 result.error().message.c_str());
-    return 1;
-  }
-  const expansion::Analysis& analysis = *result;
+  return expansion::analyse(temperatures, bases, reference, opt.measure, opt.degree);
+}
 
-  std::string out;
+Outcome run(const Options& opt) {
+  Outcome outcome;
+  const auto read = formats::read_series_file(opt.file);
+  if (!read) {
+    outcome.failures.push_back(about_file(opt.file, read.error()));
+    return outcome;
+  }
+  korvex_expansion::Source source{opt.file, {}};
+  for (const formats::SkippedRow& s : read->skipped) {
+    outcome.warnings.push_back(about_file(opt.file, {s.line, "row skipped: " + s.reason}));
+    source.skipped_lines.push_back(s.line);
+  }
+  const auto analysed = analysis_of(*read, opt);
+  if (!analysed) {
+    outcome.failures.push_back(about_file(opt.file, analysed.error()));
+    return outcome;
+  }
+  const expansion::Analysis& analysis = *analysed;
   switch (opt.format) {
     case Format::kText:
-      out = korvex_expansion::text_report(analysis, source);
+      outcome.output = korvex_expansion::text_report(analysis, source);
       break;
     case Format::kJson:
-      out = korvex_expansion::json_report(analysis, source);
+      outcome.output = korvex_expansion::json_report(analysis, source);
       break;
     case Format::kCsv:
-      out = korvex_expansion::csv_report(analysis);
+      outcome.output = korvex_expansion::csv_report(analysis);
       break;
   }
-  int status = 0;
   if (opt.svg_prefix) {
     std::string written;
     for (const chart::Picture& p : chart::render_pictures(analysis, opt.file)) {
       const std::string path = *opt.svg_prefix + p.suffix;
       if (const auto wrote = common::write_file_replacing(path, p.svg); !wrote) {
-        std::fprintf(stderr, "korvex-expansion: cannot write %s: %s\n",
-                     common::safe_text(path).c_str(), wrote.error().message.c_str());
-        status = 1;
+        outcome.failures.push_back("cannot write " + path + ": " + wrote.error().message);
       } else {
         written += (written.empty() ? "" : ", ") + common::safe_text(path);
       }
     }
     if (opt.format == Format::kText && !written.empty())
-      out += "\n SVG pictures written: " + written + "\n";
+      outcome.output += "\n SVG pictures written: " + written + "\n";
   }
-  std::fwrite(out.data(), 1, out.size(), stdout);
+  return outcome;
+}
+
+// Tells the outcome and gives the exit status: 0, or 1 after a failure.
+int tell(const Outcome& outcome) {
+  const auto to_stderr = [](const std::string& message) {
+    std::fprintf(stderr, "korvex-expansion: %s\n", common::safe_text(message).c_str());
+  };
+  for (const std::string& warning : outcome.warnings) to_stderr(warning);
+  bool failed = !outcome.failures.empty();
+  std::fwrite(outcome.output.data(), 1, outcome.output.size(), stdout);
   if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
-    std::fprintf(stderr, "korvex-expansion: cannot write the output: %s\n", std::strerror(errno));
-    return 1;
+    to_stderr(std::string("cannot write the output: ") + std::strerror(errno));
+    failed = true;
   }
-  return status;
+  for (const std::string& failure : outcome.failures) to_stderr(failure);
+  return failed ? 1 : 0;
 }
 
 }  // namespace
@@ -237,7 +248,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   try {
-    return run(*opt);
+    return tell(run(*opt));
   } catch (const std::exception& e) {  // out of memory, say: told, not a crash
     std::fprintf(stderr, "korvex-expansion: %s\n", e.what());
     return 1;

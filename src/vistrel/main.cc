@@ -25,10 +25,6 @@
 #include "summary.h"
 #include "term.h"
 
-#ifndef KORVEX_VERSION
-#define KORVEX_VERSION "dev"
-#endif
-
 namespace {
 
 constexpr const char* kUsage =
@@ -40,6 +36,14 @@ constexpr const char* kUsage =
     "Enter. With --svg-only it writes the SVG pictures only: nothing is shown\n"
     "and nothing is waited for.\n";
 
+// Tells a failure on standard error, after what standard output holds; the
+// exit status it gives.
+int failure(std::string_view message) {
+  std::fflush(stdout);
+  std::fprintf(stderr, "vistrel: %s\n", common::safe_text(message).c_str());
+  return 1;
+}
+
 // Writes the picture of each file; 1 when any could not be written.
 int write_pictures(const std::vector<std::string>& paths) {
   int status = 0;
@@ -48,9 +52,7 @@ int write_pictures(const std::vector<std::string>& paths) {
     if (written) {
       std::printf(" SVG picture written to %s\n", common::safe_text(*written).c_str());
     } else {
-      std::fflush(stdout);
-      std::fprintf(stderr, "vistrel: %s\n", written.error().message.c_str());
-      status = 1;
+      status = failure(written.error().message);
     }
   }
   return status;
@@ -101,10 +103,7 @@ int screen_rows(const std::string& line, int columns) {
 
 int show(const std::string& path) {
   const auto read = formats::read_pgf_file(path);
-  if (!read) {
-    std::fprintf(stderr, "vistrel: %s\n", formats::describe_error(path, read.error()).c_str());
-    return 1;
-  }
+  if (!read) return failure(formats::describe_error(path, read.error()));
   const formats::PgfFile& pgf = *read;
   const auto fit = expansion::fit_line(pgf.points);
   const bool utf8 =
@@ -176,7 +175,6 @@ int main(int argc, char** argv) {
   try {
     return command->svg_only ? write_pictures(command->files) : show(command->files.front());
   } catch (const std::exception& e) {  // out of memory, say: told, not a crash
-    std::fprintf(stderr, "vistrel: %s\n", e.what());
-    return 1;
+    return failure(e.what());
   }
 }
