@@ -91,6 +91,12 @@ TEST(ExpansionWorked, MonoclinicAndTriclinicSeries) {
     EXPECT_NEAR(volume[0], got["volume"]["alpha"], kCoefficientTolerance * volume[0]);
     expect_near_all({volume.begin() + 1, volume.end()}, got["volume"]["values"], 1e-9, "volumes");
   }
+  const auto text =
+      testutil::run_program({EXPANSION_BIN, "--reference", "250.35", "monoclinic.xy"}, kWorked, "");
+  EXPECT_NE(
+      std::string::npos,
+      text.out.find(" Points     : 7, 100.45 K to 281.05 K, reference point 250.35 K (row 6)\n"))
+      << text.out;
 }
 
 }  // namespace
