@@ -4,8 +4,17 @@
 #include <cstdio>
 #include <numbers>
 
+#include "common/number_text.h"
+
 namespace formats {
 namespace {
+
+// The bounds of what a crystal's cell and temperature can be: wider than any
+// crystal measured, narrow enough that a value read in the wrong unit or from
+// the wrong field is caught.
+constexpr double kShortestLength = 0.1;
+constexpr double kLongestLength = 10000;
+constexpr double kFarthestTemperature = 1e5;
 
 double cos_deg(double degrees) {
   return std::cos(degrees * std::numbers::pi / 180);
@@ -20,9 +29,13 @@ double volume_factor(const Cell& cell) {
 }  // namespace
 
 std::optional<std::string> cell_fault(const Cell& cell) {
-  if (!(cell.a > 0 && cell.b > 0 && cell.c > 0)) return "a cell length is not positive";
+  for (const double length : {cell.a, cell.b, cell.c}) {
+    if (!(length >= kShortestLength && length <= kLongestLength))
+      return "a cell length of " + common::shortest(length) + " is not between 0.1 and 10000 A";
+  }
   for (const double angle : {cell.alpha, cell.beta, cell.gamma}) {
-    if (!(angle > 0 && angle < 180)) return "a cell angle is not between 0 and 180 degrees";
+    if (!(angle > 0 && angle < 180))
+      return "a cell angle of " + common::shortest(angle) + " is not between 0 and 180 degrees";
   }
   // Angles that only just close a volume give bases that no strain can be
   // computed from; a real cell is far from that.
@@ -32,6 +45,12 @@ std::optional<std::string> cell_fault(const Cell& cell) {
                   cell.alpha, cell.beta, cell.gamma);
     return std::string(text);
   }
+  return std::nullopt;
+}
+
+std::optional<std::string> temperature_fault(double kelvin) {
+  if (!(std::fabs(kelvin) <= kFarthestTemperature))
+    return "a temperature of " + common::shortest(kelvin) + " K is beyond 100000 K";
   return std::nullopt;
 }
 

@@ -7,7 +7,7 @@
 namespace formats {
 
 struct Cell {
-  double a = 0, b = 0, c = 0;                // lengths, any unit (usually A)
+  double a = 0, b = 0, c = 0;                // lengths, A
   double alpha = 90, beta = 90, gamma = 90;  // angles, degrees
 };
 
@@ -26,9 +26,13 @@ struct CellEntry {
   CellSu su;
 };
 
-// Why the six numbers are not a cell: a length that is not positive, an angle
-// outside (0, 180) degrees, or angles that close no volume. Nothing when they
-// are one.
+// Why the six numbers are not the cell of a crystal: a length outside 0.1 to
+// 10000 A, an angle outside (0, 180) degrees, or angles that close no volume.
+// Nothing when they are one.
 [[nodiscard]] std::optional<std::string> cell_fault(const Cell& cell);
+
+// Why a temperature is not one a crystal is measured at: beyond 100000 K
+// either way. Nothing when it is one.
+[[nodiscard]] std::optional<std::string> temperature_fault(double kelvin);
 
 }  // namespace formats

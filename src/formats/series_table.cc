@@ -23,6 +23,16 @@ bool is_overflow(std::string_view field) {
   return !field.empty() && field.find_first_not_of('*') == std::string_view::npos;
 }
 
+// "a", "a and volume", "temperature, a and volume".
+std::string names_text(const std::vector<std::string>& names) {
+  std::string s;
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    if (i > 0) s += i + 1 == names.size() ? " and " : ", ";
+    s += names[i];
+  }
+  return s;
+}
+
 // A whole field as a finite number; a leading "+" is allowed.
 std::optional<double> to_number(std::string_view field) {
   field = common::trim(field);
@@ -38,6 +48,8 @@ std::optional<double> to_number(std::string_view field) {
 // they are not one.
 common::Expected<SeriesRow> make_row(int line, const std::array<double, 7>& v) {
   SeriesRow row{line, v[0], Cell{v[1], v[2], v[3], v[4], v[5], v[6]}};
+  if (const auto fault = formats::temperature_fault(row.temperature))
+    return common::Error{line, *fault};
   if (const auto fault = formats::cell_fault(row.cell)) return common::Error{line, *fault};
   return row;
 }
@@ -67,16 +79,19 @@ common::Expected<std::optional<SeriesRow>> table_row(int line, std::string_view 
                          "ends at column " +
                              std::to_string(text.size())};
   }
+  std::vector<std::string> overflowed;
+  for (const Field& f : kTableFields)
+    if (is_overflow(text.substr(f.from, f.width))) overflowed.emplace_back(f.name);
+  if (is_overflow(text.substr(kVolumeField.from, kVolumeField.width)))
+    overflowed.emplace_back(kVolumeField.name);
+  if (!overflowed.empty()) {
+    series.skipped.push_back({line, names_text(overflowed) + " in overflow form (asterisks)"});
+    return std::optional<SeriesRow>();
+  }
   std::array<double, 7> values{};
   for (std::size_t i = 0; i < kTableFields.size(); ++i) {
     const Field& f = kTableFields[i];
     const std::string_view field = text.substr(f.from, f.width);
-    if (is_overflow(field) ||
-        (i == 0 && is_overflow(text.substr(kVolumeField.from, kVolumeField.width)))) {
-      const char* name = is_overflow(field) ? f.name : kVolumeField.name;
-      series.skipped.push_back({line, std::string(name) + " in overflow form (asterisks)"});
-      return std::optional<SeriesRow>();
-    }
     const auto v = to_number(field);
     if (!v) {
       return common::Error{line, std::string(f.name) + " (columns " + std::to_string(f.from + 1) +
@@ -110,13 +125,16 @@ common::Expected<std::optional<SeriesRow>> free_row(int line, std::string_view t
     return common::Error{line, std::to_string(tokens.size()) +
                                    " columns where the rows above have " + std::to_string(columns)};
   }
+  std::vector<std::string> overflowed;
+  for (std::size_t i = 0; i < tokens.size(); ++i)
+    if (is_overflow(tokens[i])) overflowed.push_back(std::to_string(i + 1));
+  if (!overflowed.empty()) {
+    series.skipped.push_back({line, (overflowed.size() == 1 ? "column " : "columns ") +
+                                        names_text(overflowed) + " in overflow form (asterisks)"});
+    return std::optional<SeriesRow>();
+  }
   std::array<double, 7> values{};
   for (std::size_t i = 0, k = 0; i < tokens.size(); ++i) {
-    if (is_overflow(tokens[i])) {
-      series.skipped.push_back(
-          {line, "column " + std::to_string(i + 1) + " in overflow form (asterisks)"});
-      return std::optional<SeriesRow>();
-    }
     const auto v = to_number(tokens[i]);
     if (!v) {
       return common::Error{line, "column " + std::to_string(i + 1) + " is not a number: |" +
@@ -137,12 +155,16 @@ common::Expected<Series> parse_series(std::string_view text) {
   std::optional<bool> korvex_table;  // decided by the first line that is not blank
   std::size_t columns = 0;
   int line = 0;
+  // A byte-order mark, as some editors save UTF-8, is no part of the first line.
+  if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
   while (!text.empty()) {
     ++line;
     const std::size_t end = text.find('\n');
     std::string_view record = text.substr(0, end);
     text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
-    if (!record.empty() && record.back() == '\r') record.remove_suffix(1);
+    // Every CR before the LF belongs to the line end: CR LF, and CR CR LF
+    // from a file converted twice.
+    while (!record.empty() && record.back() == '\r') record.remove_suffix(1);
     if (record.find('\0') != std::string_view::npos)
       return common::Error{line, "a NUL byte: not a text file"};
     if (!korvex_table && !common::trim(record).empty()) korvex_table = record.front() == '!';

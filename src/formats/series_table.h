@@ -14,6 +14,10 @@
 // `T sigma_T a b c alpha beta gamma`, the same number of columns on every
 // row. A row with a value in overflow form is skipped here as well.
 //
+// In either layout a line ends at LF, any CRs before it included (CR LF, and
+// CR CR LF from a file converted twice), and a UTF-8 byte-order mark before
+// the first line is passed over. A temperature beyond 100000 K and six
+// numbers that are not a crystal's cell (formats::cell_fault) are refused.
 // Anything else is an error naming its line.
 #pragma once
 
