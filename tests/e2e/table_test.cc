@@ -178,7 +178,7 @@ TEST(TableFile, BundledExampleSeriesGivesAPlausibleTable) {
   for (const std::string choice : {"1", "2"}) {
     SCOPED_TRACE("cell choice " + choice);
     ScopedTempDir dir;
-    std::filesystem::copy(EXAMPLES_DIR, dir.path(), std::filesystem::copy_options::recursive);
+    testutil::copy_examples(dir);
     const auto run = e2e::run_korvex(dir, answers("series.lst", choice));
     EXPECT_EQ(0, run.exit_status);
     e2e::expect_console(e2e::join({e2e::dialogue(), e2e::final_message(), e2e::offers()}), run.out);
