@@ -17,6 +17,7 @@
 #include "chart/units.h"
 #include "common/number_text.h"
 #include "common/printable.h"
+#include "expansion/coefficient.h"
 
 namespace chart {
 
@@ -41,6 +42,17 @@ std::string fit_equation(const expansion::QuantityInfo& q, const expansion::Line
          slope + (pretty ? " \u00B7 T" : " * T");
 }
 
+std::optional<LineCoefficient> line_coefficient(const formats::PgfFile& pgf,
+                                                const expansion::LineFit& fit) {
+  const expansion::Quantity kind = expansion::describe_quantity(pgf).kind;
+  if (pgf.points.empty() ||
+      (kind != expansion::Quantity::kLength && kind != expansion::Quantity::kVolume))
+    return std::nullopt;
+  const double reference_t = pgf.points.front().x;
+  return LineCoefficient{expansion::expansion_coefficient(fit, reference_t),
+                         "fitted value at " + common::fixed(reference_t, 2) + " K"};
+}
+
 namespace {
 
 constexpr double kNoteLine = 18;  // between the lines under the plot
@@ -55,15 +67,10 @@ std::vector<std::string> fit_notes(const formats::PgfFile& pgf,
   const std::string unit = unit_symbol(q.unit, true);
   notes.push_back("Least-squares line: " + fit_equation(q, *fit, true) +
                   (unit.empty() ? "" : "  (" + unit + ", T in K)"));
-  if (q.kind == expansion::Quantity::kLength || q.kind == expansion::Quantity::kVolume) {
-    const auto alpha =
-        expansion::expansion_coefficient(fit->slope, expansion::series_stats(pgf.points).y_mean);
-    if (alpha) {
-      notes.push_back(
-          std::string(q.kind == expansion::Quantity::kLength ? "Mean linear" : "Mean volume") +
-          " expansion coefficient (slope / mean): " + common::fixed(*alpha * 1e6, 3) +
-          " \u00D7 10\u207B\u2076 K\u207B\u00B9");
-    }
+  if (const auto c = line_coefficient(pgf, *fit); c && c->alpha) {
+    notes.push_back(std::string(q.kind == expansion::Quantity::kLength ? "Linear" : "Volume") +
+                    " expansion coefficient (slope / " + c->divisor + "): " +
+                    common::fixed(*c->alpha * 1e6, 3) + " \u00D7 10\u207B\u2076 K\u207B\u00B9");
   }
   return notes;
 }

@@ -51,6 +51,17 @@ namespace chart {
 [[nodiscard]] common::Expected<std::string> write_svg_picture(const std::string& pgf_path,
                                                               std::string_view footnote = {});
 
+// The expansion coefficient a line through a plot file gives for a cell length
+// or the volume (expansion/coefficient.h), its reference the file's first
+// point; `divisor` says so ("fitted value at 100.00 K"). Nothing for
+// other quantities; alpha is absent where the fitted value is not positive.
+struct LineCoefficient {
+  std::optional<double> alpha;  // 1/K
+  std::string divisor;
+};
+[[nodiscard]] std::optional<LineCoefficient> line_coefficient(const formats::PgfFile& pgf,
+                                                              const expansion::LineFit& fit);
+
 // The least-squares line as an equation in T: "a = 5.00000 + 1.00000e-04 * T",
 // or with pretty "a = 5.00000 + 1.00000×10⁻⁴ · T".
 [[nodiscard]] std::string fit_equation(const expansion::QuantityInfo& q,

@@ -109,9 +109,4 @@ QuantityInfo describe_quantity(const formats::PgfFile& pgf) {
   return info;
 }
 
-std::optional<double> expansion_coefficient(double slope, double mean_value) {
-  if (mean_value == 0) return std::nullopt;
-  return slope / mean_value;
-}
-
 }  // namespace expansion

@@ -66,4 +66,31 @@ Estimate derivative_at(const PolyFit& fit, double x) {
   return {gradient.dot(fit.coefficients), std::sqrt(std::max(0.0, variance))};
 }
 
+std::vector<double> derivative_roots(const PolyFit& fit, double lo, double hi) {
+  // dy/dt = b0 + b1 t + b2 t^2 in the scaled t; a cubic's at most.
+  double b[3] = {0, 0, 0};
+  for (Eigen::Index k = 1; k < fit.coefficients.size() && k <= 3; ++k)
+    b[k - 1] = static_cast<double>(k) * fit.coefficients(k);
+  std::vector<double> t;
+  if (b[2] != 0) {
+    const double discriminant = b[1] * b[1] - 4 * b[2] * b[0];
+    if (discriminant >= 0) {
+      // The root of larger size first, then the other from their product,
+      // clear of cancellation.
+      const double q = -0.5 * (b[1] + std::copysign(std::sqrt(discriminant), b[1]));
+      t.push_back(q / b[2]);
+      if (q != 0) t.push_back(b[0] / q);
+    }
+  } else if (b[1] != 0) {
+    t.push_back(-b[0] / b[1]);
+  }
+  std::vector<double> roots;
+  for (const double r : t) {
+    const double x = fit.x_mean + r * fit.x_scale;
+    if (x > lo && x < hi) roots.push_back(x);
+  }
+  std::sort(roots.begin(), roots.end());
+  return roots;
+}
+
 }  // namespace expansion

@@ -27,7 +27,7 @@ struct PolyFit {
 
 struct Estimate {
   double value = 0;
-  double su = 0;  // standard uncertainty
+  double su = 0;  // standard uncertainty; NaN where the data give none
 };
 
 // Number of distinct x values; a polynomial of degree d needs d + 1.
@@ -42,5 +42,8 @@ struct Estimate {
 
 // dy/dx at x, with its HC0 standard error.
 [[nodiscard]] Estimate derivative_at(const PolyFit& fit, double x);
+
+// The x strictly between lo and hi where dy/dx is zero, ascending.
+[[nodiscard]] std::vector<double> derivative_roots(const PolyFit& fit, double lo, double hi);
 
 }  // namespace expansion

@@ -118,6 +118,12 @@ int run(const Options& opt) {
     return 1;
   }
   const expansion::Analysis& analysis = *result;
+  if (!analysis.standard_errors) {
+    std::fprintf(stderr,
+                 "korvex-expansion: %s: warning: a %s fit through %zu points has no spare point, "
+                 "so no standard errors\n",
+                 shown.c_str(), expansion::fit_name(analysis.degree), temperatures.size());
+  }
 
   std::string out;
   switch (opt.format) {

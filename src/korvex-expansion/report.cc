@@ -28,7 +28,7 @@ bool alike(const expansion::AxisResult& x, const expansion::AxisResult& y) {
 }
 
 std::string axis_name(std::size_t k) {
-  return "X" + std::to_string(k + 1);
+  return common::format_text("X%zu", k + 1);
 }
 
 std::string uvw_text(const Eigen::Vector3d& uvw) {
@@ -67,19 +67,28 @@ std::string json_string(std::string_view text) {
   return s + "\"";
 }
 
-// Temperatures at which a coefficient is negative, as "between A and B" or "at A".
-std::string negative_span(const expansion::Analysis& an,
-                          const std::vector<expansion::Estimate>& at) {
-  double lo = INFINITY, hi = -INFINITY;
-  for (std::size_t i = 0; i < at.size(); ++i) {
-    if (shown(at[i].value * kMega, 3) < 0) {
-      lo = std::min(lo, an.temperatures[i]);
-      hi = std::max(hi, an.temperatures[i]);
-    }
+// The stretches of temperature where a coefficient is negative as shown:
+// "between A K and B K, and between C K and D K"; empty where there is none.
+std::string negative_text(const std::vector<expansion::NegativeSpan>& spans) {
+  std::string s;
+  for (const expansion::NegativeSpan& span : spans) {
+    if (!(shown(span.least * kMega, 3) < 0)) continue;
+    s += common::format_text("%sbetween %.2f K and %.2f K", s.empty() ? "" : ", and ", span.from,
+                             span.to);
   }
-  if (lo > hi) return "";
-  if (lo == hi) return common::format_text("at %.2f K", lo);
-  return common::format_text("between %.2f K and %.2f K", lo, hi);
+  return s;
+}
+
+// A standard error in MK^-1 as the report shows it, `width` wide: "n/a"
+// where the fit gives none.
+std::string su_text(double su, int width) {
+  return std::isnan(su) ? common::format_text("%*s", width, "n/a")
+                        : common::format_text("%*.3f", width, su * kMega);
+}
+
+// A CSV field is left empty where the fit gives no standard error.
+std::string csv_su(double su) {
+  return std::isnan(su) ? "" : common::shortest(su * kMega);
 }
 
 }  // namespace
@@ -117,13 +126,15 @@ std::string text_report(const expansion::Analysis& an, const Source& source) {
   s += " Axis   alpha(MK^-1)  su(MK^-1)     u       v       w     angle to a     b      c\n";
   for (std::size_t k = 0; k < 3; ++k) {
     const expansion::AxisResult& x = an.axes[k];
-    s += common::format_text(" %-4s %14.3f %10.3f   %7.4f %7.4f %7.4f   %8.2f %7.2f %7.2f\n",
-                             axis_name(k).c_str(), shown(x.alpha.value * kMega, 3),
-                             x.alpha.su * kMega, shown(x.uvw(0), 4), shown(x.uvw(1), 4),
-                             shown(x.uvw(2), 4), x.angles[0], x.angles[1], x.angles[2]);
+    s += common::format_text(" %-4s %14.3f ", axis_name(k).c_str(),
+                             shown(x.alpha.value * kMega, 3)) +
+         su_text(x.alpha.su, 10) +
+         common::format_text("   %7.4f %7.4f %7.4f   %8.2f %7.2f %7.2f\n", shown(x.uvw(0), 4),
+                             shown(x.uvw(1), 4), shown(x.uvw(2), 4), x.angles[0], x.angles[1],
+                             x.angles[2]);
   }
-  s += common::format_text(" %-4s %14.3f %10.3f\n", "V", shown(an.volume.alpha.value * kMega, 3),
-                           an.volume.alpha.su * kMega);
+  s += common::format_text(" %-4s %14.3f ", "V", shown(an.volume.alpha.value * kMega, 3)) +
+       su_text(an.volume.alpha.su, 10) + "\n";
   s += "\n";
   const expansion::AxisResult& least = an.axes[0];
   const expansion::AxisResult& most = an.axes[2];
@@ -140,17 +151,17 @@ std::string text_report(const expansion::Analysis& an, const Source& source) {
          " is a principal one, and the two shown are one choice of many.\n";
   }
   for (std::size_t k = 0; k < 3; ++k) {
-    const std::string span = negative_span(an, an.axes[k].alpha_at);
+    const std::string span = negative_text(an.axes[k].negative);
     if (span.empty()) continue;
     if (line) {
-      s += common::format_text(
-          " NEGATIVE THERMAL EXPANSION along %s: alpha = %.3f MK^-1 (su %.3f).\n",
-          axis_name(k).c_str(), an.axes[k].alpha.value * kMega, an.axes[k].alpha.su * kMega);
+      s += common::format_text(" NEGATIVE THERMAL EXPANSION along %s: alpha = %.3f MK^-1 (su ",
+                               axis_name(k).c_str(), an.axes[k].alpha.value * kMega) +
+           su_text(an.axes[k].alpha.su, 0) + ").\n";
     } else {
       s += " NEGATIVE THERMAL EXPANSION along " + axis_name(k) + " " + span + ".\n";
     }
   }
-  if (const std::string span = negative_span(an, an.volume.alpha_at); !span.empty())
+  if (const std::string span = negative_text(an.volume.negative); !span.empty())
     s += " NEGATIVE VOLUME EXPANSION " + span + ".\n";
 
   if (!line) {
@@ -159,11 +170,11 @@ std::string text_report(const expansion::Analysis& an, const Source& source) {
     for (std::size_t i = 0; i < n; ++i) {
       s += common::format_text(" %7.2f", an.temperatures[i]);
       for (const expansion::AxisResult& x : an.axes) {
-        s += common::format_text(" %10.3f (%6.3f)", shown(x.alpha_at[i].value * kMega, 3),
-                                 x.alpha_at[i].su * kMega);
+        s += common::format_text(" %10.3f (", shown(x.alpha_at[i].value * kMega, 3)) +
+             su_text(x.alpha_at[i].su, 6) + ")";
       }
-      s += common::format_text(" %10.3f (%6.3f)\n", shown(an.volume.alpha_at[i].value * kMega, 3),
-                               an.volume.alpha_at[i].su * kMega);
+      s += common::format_text(" %10.3f (", shown(an.volume.alpha_at[i].value * kMega, 3)) +
+           su_text(an.volume.alpha_at[i].su, 6) + ")\n";
     }
   }
   return s;
@@ -214,15 +225,15 @@ std::string csv_report(const expansion::Analysis& an) {
     for (std::size_t k = 0; k < 3; ++k) {
       const expansion::AxisResult& x = an.axes[k];
       const expansion::Estimate& e = t.empty() ? x.alpha : x.alpha_at[i];
-      s += axis_name(k) + "," + t + "," + common::shortest(e.value * kMega) + "," +
-           common::shortest(e.su * kMega);
-      for (int j = 0; j < 3; ++j) s += "," + common::shortest(x.uvw(j));
-      for (const double a : x.angles) s += "," + common::shortest(a);
+      s += axis_name(k) + "," + t + "," + common::shortest(e.value * kMega) + "," + csv_su(e.su);
+      for (const double v : {x.uvw(0), x.uvw(1), x.uvw(2), x.angles[0], x.angles[1], x.angles[2]}) {
+        s += ',';
+        s += common::shortest(v);
+      }
       s += "\n";
     }
     const expansion::Estimate& e = t.empty() ? an.volume.alpha : an.volume.alpha_at[i];
-    s += "V," + t + "," + common::shortest(e.value * kMega) + "," + common::shortest(e.su * kMega) +
-         ",,,,,,\n";
+    s += "V," + t + "," + common::shortest(e.value * kMega) + "," + csv_su(e.su) + ",,,,,,\n";
   };
   if (an.degree == 1) {
     rows("", 0);
