@@ -1,22 +1,16 @@
 #include "chart/series_picture.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <vector>
 
 #include "chart/axis.h"
 #include "chart/svg_chart.h"
 #include "chart/units.h"
+#include "common/files.h"
 #include "common/number_text.h"
-#include "common/printable.h"
+#include "common/safe_text.h"
 #include "expansion/coefficient.h"
 
 namespace chart {
@@ -34,7 +28,7 @@ std::string svg_path_for(std::string_view pgf_path) {
   return std::string(pgf_path) + ".svg";
 }
 
-std::string fit_equation(const expansion::QuantityInfo& q, const expansion::LineFit& fit,
+std::string fit_equation(const formats::QuantityInfo& q, const expansion::LineFit& fit,
                          bool pretty) {
   const std::string slope = pretty ? common::scientific_with_power(std::fabs(fit.slope), 5)
                                    : common::scientific(std::fabs(fit.slope), 5);
@@ -42,33 +36,44 @@ std::string fit_equation(const expansion::QuantityInfo& q, const expansion::Line
          slope + (pretty ? " \u00B7 T" : " * T");
 }
 
-std::optional<LineCoefficient> line_coefficient(const formats::PgfFile& pgf,
-                                                const expansion::LineFit& fit) {
-  const expansion::Quantity kind = expansion::describe_quantity(pgf).kind;
-  if (pgf.points.empty() ||
-      (kind != expansion::Quantity::kLength && kind != expansion::Quantity::kVolume))
+std::optional<LineCoefficient> line_coefficient(const formats::QuantityInfo& q,
+                                                const expansion::LineFit& fit, double reference_t) {
+  if (q.kind != formats::Quantity::kLength && q.kind != formats::Quantity::kVolume)
     return std::nullopt;
-  const double reference_t = pgf.points.front().x;
   return LineCoefficient{expansion::expansion_coefficient(fit, reference_t),
                          "fitted value at " + common::fixed(reference_t, 2) + " K"};
+}
+
+SeriesPicture picture_of(const formats::PgfFile& pgf) {
+  SeriesPicture picture{
+      pgf.main_legend, pgf.title, pgf.x_legend, pgf.y_legend, formats::quantity_of(pgf),
+      pgf.marker_size, {}};
+  for (const formats::Point& p : pgf.points) picture.points.add(p);
+  return picture;
 }
 
 namespace {
 
 constexpr double kNoteLine = 18;  // between the lines under the plot
 
-// The lines under the plot: the least-squares line, the expansion coefficient
-// for a cell length or the volume.
-std::vector<std::string> fit_notes(const formats::PgfFile& pgf,
-                                   const std::optional<expansion::LineFit>& fit) {
+// The lines under the plot: the least-squares line (for a flat series the
+// constant alone), the expansion coefficient for a cell length or the volume.
+std::vector<std::string> fit_notes(const formats::QuantityInfo& q,
+                                   const expansion::SeriesStats& stats,
+                                   const std::optional<expansion::LineFit>& fit,
+                                   double reference_t) {
   std::vector<std::string> notes;
   if (!fit) return notes;
-  const expansion::QuantityInfo q = expansion::describe_quantity(pgf);
   const std::string unit = unit_symbol(q.unit, true);
-  notes.push_back("Least-squares line: " + fit_equation(q, *fit, true) +
-                  (unit.empty() ? "" : "  (" + unit + ", T in K)"));
-  if (const auto c = line_coefficient(pgf, *fit); c && c->alpha) {
-    notes.push_back(std::string(q.kind == expansion::Quantity::kLength ? "Linear" : "Volume") +
+  if (fit->slope == 0 || stats.y.min == stats.y.max) {
+    notes.push_back("Least-squares line: " + q.name + " = " + common::fixed(stats.y_mean, 5) +
+                    (unit.empty() ? "" : "  (" + unit + ")"));
+  } else {
+    notes.push_back("Least-squares line: " + fit_equation(q, *fit, true) +
+                    (unit.empty() ? "" : "  (" + unit + ", T in K)"));
+  }
+  if (const auto c = line_coefficient(q, *fit, reference_t); c && c->alpha) {
+    notes.push_back(std::string(q.kind == formats::Quantity::kLength ? "Linear" : "Volume") +
                     " expansion coefficient (slope / " + c->divisor + "): " +
                     common::fixed(*c->alpha * 1e6, 3) + " \u00D7 10\u207B\u2076 K\u207B\u00B9");
   }
@@ -77,24 +82,24 @@ std::vector<std::string> fit_notes(const formats::PgfFile& pgf,
 
 }  // namespace
 
-std::string render_svg(const formats::PgfFile& pgf, const std::optional<expansion::LineFit>& fit,
-                       std::string_view footnote) {
-  const PlotRanges ranges = plot_ranges(pgf.points, fit);
-  std::vector<std::string> notes = fit_notes(pgf, fit);
+std::string render_svg(const SeriesPicture& picture, std::string_view footnote) {
+  const expansion::SeriesStats stats = picture.points.stats();
+  const std::optional<expansion::LineFit> fit = picture.points.fit();
+  const PlotRanges ranges = plot_ranges(stats, fit);
+  std::vector<std::string> notes =
+      fit_notes(picture.quantity, stats, fit, picture.points.first().x);
   if (!common::trim(footnote).empty()) notes.emplace_back(footnote);
   ChartLayout layout;
   layout.height += kNoteLine * static_cast<double>(notes.size());
   layout.bottom += kNoteLine * static_cast<double>(notes.size());
   const ChartFrame f = chart_frame(ranges.x, ranges.y, layout);
 
-  std::string title(common::trim(pgf.main_legend));
-  if (title.empty()) title = std::string(common::trim(pgf.title));
+  std::string title(common::trim(picture.main_legend));
+  if (title.empty()) title = std::string(common::trim(picture.pattern_title));
   title = with_unit_symbols(title, true);
 
   std::string s = svg_open(f.layout, title);
-  s += svg_text("title", f.layout.width / 2, 30, "middle", title);
-  s += svg_text("subtitle", f.frame_left, 56, "start",
-                with_unit_symbols(common::trim(pgf.title), true));
+  s += svg_title(f.layout, title);
 
   // The key, top right: a marker for the points, a stroke for the line.
   double key_x = f.frame_right;
@@ -107,16 +112,17 @@ std::string render_svg(const formats::PgfFile& pgf, const std::optional<expansio
   s += svg_text("key", key_x, 56, "end", "points");
   s += svg_circle("point", key_x - 48, 52, 4);
 
-  s += svg_chart_frame(f, with_unit_symbols(pgf.x_legend, true),
-                       with_unit_symbols(pgf.y_legend, true));
+  s += svg_chart_frame(f, with_unit_symbols(picture.x_legend, true),
+                       with_unit_symbols(picture.y_legend, true));
 
   if (fit) {
     const auto fy = [&](double x) { return f.py(fit->intercept + fit->slope * x); };
     s +=
         svg_line("fit", f.px(ranges.x.min), fy(ranges.x.min), f.px(ranges.x.max), fy(ranges.x.max));
   }
-  const double r = 1.5 * std::clamp(pgf.marker_size, 1, 6) + 1;
-  for (const formats::Point& p : pgf.points) s += svg_circle("point", f.px(p.x), f.py(p.y), r);
+  const double r = 1.5 * std::clamp(picture.marker_size, 1, 6) + 1;
+  for (const formats::Point& p : picture.points.shown())
+    s += svg_circle("point", f.px(p.x), f.py(p.y), r);
 
   double note_y = f.frame_bottom + 50;  // the X label's line
   for (std::size_t i = 0; i < notes.size(); ++i) {
@@ -126,40 +132,6 @@ std::string render_svg(const formats::PgfFile& pgf, const std::optional<expansio
   }
   s += svg_close();
   return s;
-}
-
-common::Expected<void> write_file_replacing(const std::string& path, std::string_view bytes) {
-  // A name of our own, made new (mkstemp opens with O_EXCL): a file or a
-  // symlink planted where the temporary file goes is never written through.
-  std::string tmp = path + ".XXXXXX";
-  const int fd = mkstemp(tmp.data());
-  if (fd < 0) return common::Error{0, std::strerror(errno)};
-  const auto fail = [&](int err) -> common::Expected<void> {
-    unlink(tmp.c_str());
-    return common::Error{0, std::strerror(err)};
-  };
-  // mkstemp makes the file private; the picture gets the mode any new file
-  // would get.
-  const mode_t mask = umask(0);
-  umask(mask);
-  if (fchmod(fd, 0666 & ~mask) != 0) {
-    const int err = errno;
-    close(fd);
-    return fail(err);
-  }
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      const int err = n < 0 ? errno : EIO;
-      close(fd);
-      return fail(err);
-    }
-    done += static_cast<std::size_t>(n);
-  }
-  if (close(fd) != 0 || rename(tmp.c_str(), path.c_str()) != 0) return fail(errno);
-  return {};
 }
 
 common::Expected<std::string> write_svg_picture(const std::string& pgf_path,
@@ -172,7 +144,7 @@ common::Expected<std::string> write_svg_picture(const std::string& pgf_path,
   }
   std::string svg_path = svg_path_for(pgf_path);
   const auto written =
-      write_file_replacing(svg_path, render_svg(*pgf, expansion::fit_line(pgf->points), footnote));
+      common::write_file_replacing(svg_path, render_svg(picture_of(*pgf), footnote));
   if (!written) {
     return common::Error{0, formats::describe_error(svg_path, {0, "cannot write the SVG picture: " +
                                                                       written.error().message})};

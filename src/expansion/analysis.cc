@@ -190,16 +190,18 @@ common::Expected<Analysis> analyse(const std::vector<double>& temperatures,
   // A line's coefficient is read at the reference temperature, a
   // polynomial's at the median one (and at every point).
   const double at = degree == 1 ? temperatures[reference] : temperatures[out.median];
-  // Directions are read against the cell of the median point. A Lagrangian
-  // principal direction is a line of the reference state: carried into that
-  // cell by its F, it is the same line of the crystal there (and, for finite
-  // strain, the Eulerian direction). Read against the median cell without
-  // being carried, it would depend on how each cell is placed in the frame.
-  const Eigen::Matrix3d& direction_basis = bases[out.direction_point];
-  const Eigen::Matrix3d to_median =
-      out.direction_point == reference
-          ? Eigen::Matrix3d::Identity()
-          : deformation_gradient(bases[reference], bases[out.direction_point]);
+  // Directions are read against a cell of the median temperature. An
+  // Eulerian principal direction is a line of the cell it is found at, the
+  // median point's or, when that is the reference, its neighbour's. A
+  // Lagrangian one is a line of the reference state: carried into the median
+  // cell by its F, it is the same line of the crystal there (for finite strain
+  // the Eulerian direction). Read against the median cell without being
+  // carried, it would depend on how each cell is placed in the frame.
+  const Eigen::Matrix3d& direction_basis =
+      measure.lagrangian ? bases[out.median] : bases[out.direction_point];
+  const Eigen::Matrix3d to_median = out.median == reference
+                                        ? Eigen::Matrix3d::Identity()
+                                        : deformation_gradient(bases[reference], bases[out.median]);
   for (int k = 0; k < 3; ++k) {
     AxisResult& axis = out.axes[static_cast<std::size_t>(k)];
     axis.strains.reserve(n);

@@ -1,11 +1,10 @@
-// The least-squares line through a series of a plot file, and what quantity
-// the series is. The slope of a cell length or of the volume gives its thermal
-// expansion coefficient (coefficient.h); for an angle only the slope itself,
-// in degrees per kelvin, is meaningful.
+// The least-squares line through a series of a plot file. The slope of a cell
+// length or of the volume gives its thermal expansion coefficient
+// (coefficient.h); for an angle only the slope itself, in degrees per kelvin,
+// is meaningful.
 #pragma once
 
 #include <optional>
-#include <string>
 #include <vector>
 
 #include "formats/pgf_read.h"
@@ -38,17 +37,5 @@ struct SeriesStats {
   double y_mean = 0;
 };
 [[nodiscard]] SeriesStats series_stats(const std::vector<formats::Point>& points);
-
-enum class Quantity { kLength, kVolume, kAngle, kOther };
-
-// What a plot file shows: the kind of quantity, its short name ("a", "alpha",
-// "volume") and unit ("A", "deg", "A3"), taken from the column heading, else
-// from the pattern title and the Y legend.
-struct QuantityInfo {
-  Quantity kind = Quantity::kOther;
-  std::string name;
-  std::string unit;
-};
-[[nodiscard]] QuantityInfo describe_quantity(const formats::PgfFile& pgf);
 
 }  // namespace expansion

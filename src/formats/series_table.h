@@ -1,26 +1,30 @@
 // Reading a series of cells against temperature.
 //
 // Two layouts are read. The table korvex writes, TK_parameters.xy: header
-// records beginning with "!", then one row per cell in fixed columns
-// (F6.2, 3F12.5, 3F12.3, F13.3, 2X, A12, A4: temperature, a, b, c, alpha,
-// beta, gamma, volume, system, lattice), lines ending in CR LF or LF. A field
-// too wide for its layout is written as asterisks (the overflow form): such a
-// row holds no cell to use and is skipped with a warning. The volume column is
-// not used: it is the conventional cell's even when the table holds the input
-// cell, and the volume follows from the six parameters anyway.
+// records beginning with "!", then one row per cell, its columns read where the
+// table's writer puts them (kTableRowLayout, table_file.h: temperature, a, b,
+// c, alpha, beta, gamma, volume, system, lattice), lines ending in CR LF or LF.
+// A field too wide for its layout is written as asterisks (the overflow form):
+// such a row holds no cell to use and is skipped with a warning. The volume
+// column is not used: it is the conventional cell's even when the table holds
+// the input cell, and the volume follows from the six parameters anyway.
 //
-// Any other file is read as a whitespace table: "#" begins a comment, and each
-// remaining line that is not blank holds `T a b c alpha beta gamma` or
-// `T sigma_T a b c alpha beta gamma`, the same number of columns on every
-// row. A row with a value in overflow form is skipped here as well.
+// Any other file is read as a whitespace table, as PASCal takes it: "#" begins
+// a comment, and each remaining line that is not blank holds
+// `T a b c alpha beta gamma` or `T sigma_T a b c alpha beta gamma`, the same
+// number of columns on every row, blanks or tabs between them. A value may
+// carry its SU in parentheses ("7.9492(7)"); sigma_T is the SU of T. A row
+// with a value in overflow form is skipped here as well.
 //
 // In either layout a line ends at LF, any CRs before it included (CR LF, and
 // CR CR LF from a file converted twice), and a UTF-8 byte-order mark before
-// the first line is passed over. A temperature beyond 100000 K and six
-// numbers that are not a crystal's cell (formats::cell_fault) are refused.
-// Anything else is an error naming its line.
+// the first line is passed over. A row skipped in overflow form names every
+// field that overflowed. A temperature beyond 100000 K and six numbers that
+// are not a crystal's cell (formats::cell_fault) are refused. Anything else is
+// an error naming its line.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,6 +38,8 @@ struct SeriesRow {
   int line = 0;  // 1-based line of the file
   double temperature = 0;
   Cell cell;
+  std::optional<double> temperature_su;
+  CellSu su;
 };
 
 struct SkippedRow {
@@ -49,7 +55,8 @@ struct Series {
 // Reads the bytes of a series file; an error names its line (common::Error).
 [[nodiscard]] common::Expected<Series> parse_series(std::string_view text);
 
-// Reads the file at `path`; a file that cannot be read is an error of line 0.
+// Reads the file at `path` (common::read_whole_file); a file that cannot be
+// read is an error of line 0.
 [[nodiscard]] common::Expected<Series> read_series_file(const std::string& path);
 
 }  // namespace formats

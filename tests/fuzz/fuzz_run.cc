@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "formats/cell_record.h"
+#include "formats/plot_series.h"
 #include "formats/table_file.h"
 #include "fuzz_support.h"
 #include "korvex.h"
@@ -38,8 +39,8 @@ using fuzzsupport::check;
 constexpr std::array<const char*, 4> kDiraxNames = {"d1.out", "d2.out", "d3.out", "d4.out"};
 
 std::vector<std::string> output_names() {
-  std::vector<std::string> names = {korvex::kTableFileName};
-  for (const auto& plot : korvex::kPlotSeries) names.emplace_back(plot.file);
+  std::vector<std::string> names = {formats::kTableFileName};
+  for (const auto& plot : formats::kPlotSeries) names.emplace_back(plot.file);
   return names;
 }
 
