@@ -49,14 +49,18 @@ double cell_volume(const Cell& cell) {
   return factor > 0 ? cell.a * cell.b * cell.c * std::sqrt(factor) : 0;
 }
 
-std::optional<std::string> cell_fault(const Cell& cell) {
+common::Expected<void> check_cell(const Cell& cell) {
   for (const double length : {cell.a, cell.b, cell.c}) {
-    if (!(length >= kShortestLength && length <= kLongestLength))
-      return "a cell length of " + common::shortest(length) + " is not between 0.1 and 10000 A";
+    if (!(length >= kShortestLength && length <= kLongestLength)) {
+      return common::Error{
+          0, "a cell length of " + common::shortest(length) + " is not between 0.1 and 10000 A"};
+    }
   }
   for (const double angle : {cell.alpha, cell.beta, cell.gamma}) {
-    if (!(angle > 0 && angle < 180))
-      return "a cell angle of " + common::shortest(angle) + " is not between 0 and 180 degrees";
+    if (!(angle > 0 && angle < 180)) {
+      return common::Error{
+          0, "a cell angle of " + common::shortest(angle) + " is not between 0 and 180 degrees"};
+    }
   }
   // Angles that only just close a volume give bases that no strain can be
   // computed from; a real cell is far from that.
@@ -64,15 +68,16 @@ std::optional<std::string> cell_fault(const Cell& cell) {
     char text[160];
     std::snprintf(text, sizeof text, "the angles %.3f, %.3f, %.3f close no volume: not a cell",
                   cell.alpha, cell.beta, cell.gamma);
-    return std::string(text);
+    return common::Error{0, text};
   }
-  return std::nullopt;
+  return {};
 }
 
-std::optional<std::string> temperature_fault(double kelvin) {
+common::Expected<void> check_temperature(double kelvin) {
   if (!(std::fabs(kelvin) <= kFarthestTemperature))
-    return "a temperature of " + common::shortest(kelvin) + " K is beyond 100000 K";
-  return std::nullopt;
+    return common::Error{0,
+                         "a temperature of " + common::shortest(kelvin) + " K is beyond 100000 K"};
+  return {};
 }
 
 }  // namespace formats

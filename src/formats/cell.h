@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "common/expected.h"
+
 namespace formats {
 
 struct Cell {
@@ -56,13 +58,13 @@ inline constexpr std::array<const char*, 6> kCellParameterNames = {"a",     "b",
 // close none.
 [[nodiscard]] double cell_volume(const Cell& cell);
 
-// Why the six numbers are not the cell of a crystal: a length outside 0.1 to
-// 10000 A, an angle outside (0, 180) degrees, or angles that close no volume.
-// Nothing when they are one.
-[[nodiscard]] std::optional<std::string> cell_fault(const Cell& cell);
+// Whether the six numbers are the cell of a crystal; the error (of line 0)
+// says why not: a length outside 0.1 to 10000 A, an angle outside (0, 180)
+// degrees, or angles that close no volume.
+[[nodiscard]] common::Expected<void> check_cell(const Cell& cell);
 
-// Why a temperature is not one a crystal is measured at: beyond 100000 K
-// either way. Nothing when it is one.
-[[nodiscard]] std::optional<std::string> temperature_fault(double kelvin);
+// Whether a temperature is one a crystal is measured at; the error (of line
+// 0) says why not: beyond 100000 K either way.
+[[nodiscard]] common::Expected<void> check_temperature(double kelvin);
 
 }  // namespace formats

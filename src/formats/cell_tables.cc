@@ -79,8 +79,6 @@ common::Expected<CellEntry> csv_entry(const std::vector<std::string>& fields,
                                       int line) {
   // A column's number; nothing for an empty field or a column not there.
   const auto number = [&](int column, bool needed) -> common::Expected<std::optional<double>> {
-    // Both arms views: with "" one arm, the field would be a temporary
-    // string's copy, gone before the view is read.
     const std::string_view field = column >= 0 && static_cast<std::size_t>(column) < fields.size()
                                        ? std::string_view(fields[column])
                                        : std::string_view();

@@ -27,10 +27,12 @@ std::vector<std::string_view> fields_of(std::string_view line) {
 }
 
 common::Expected<CellEntry> checked_entry(CellEntry entry, int line) {
-  if (const auto fault = cell_fault(entry.cell))
-    return common::Error{line, entry.source + ": " + *fault};
-  if (const auto fault = entry.temperature ? temperature_fault(*entry.temperature) : std::nullopt)
-    return common::Error{line, entry.source + ": " + *fault};
+  if (const auto cell = check_cell(entry.cell); !cell)
+    return common::Error{line, entry.source + ": " + cell.error().message};
+  if (entry.temperature) {
+    if (const auto t = check_temperature(*entry.temperature); !t)
+      return common::Error{line, entry.source + ": " + t.error().message};
+  }
   return entry;
 }
 

@@ -20,7 +20,7 @@
 // CR CR LF from a file converted twice), and a UTF-8 byte-order mark before
 // the first line is passed over. A row skipped in overflow form names every
 // field that overflowed. A temperature beyond 100000 K and six numbers that
-// are not a crystal's cell (formats::cell_fault) are refused. Anything else is
+// are not a crystal's cell (formats::check_cell) are refused. Anything else is
 // an error naming its line.
 #pragma once
 

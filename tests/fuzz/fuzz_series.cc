@@ -5,7 +5,7 @@
 // - the reader ends with rows or with an error in words of a line the input
 //   holds;
 // - every row read is a crystal's cell at a temperature one can measure at
-//   (cell_fault and temperature_fault give nothing), rows and skipped rows in
+//   (check_cell and check_temperature pass), rows and skipped rows in
 //   the order of their lines;
 // - the analysis of the rows, for each fit and two strain measures, ends with
 //   an error in words or with finite coefficients, standard errors that are
@@ -80,8 +80,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (const formats::SeriesRow& row : read->rows) {
     check(row.line > last && row.line <= lines, "rows out of the order of their lines");
     last = row.line;
-    check(!formats::cell_fault(row.cell), "a row that is no cell");
-    check(!formats::temperature_fault(row.temperature), "a temperature beyond the range");
+    check(formats::check_cell(row.cell).has_value(), "a row that is no cell");
+    check(formats::check_temperature(row.temperature).has_value(),
+          "a temperature beyond the range");
     temperatures.push_back(row.temperature);
     bases.push_back(expansion::basis(row.cell));
   }
