@@ -179,6 +179,24 @@ TEST(Analysis, MonoclinicAxesTurnInTheAcPlaneAndDoNotDependOnTheFrame) {
   }
 }
 
+// Lagrangian directions, lines of the reference state, are carried into the
+// median cell and read there: both finite measures then name one set of
+// lines, [uvw] and angles alike (read against the reference cell, the angles
+// were those of the reference state).
+TEST(Analysis, LagrangianDirectionsAreReadInTheMedianCell) {
+  const std::vector<double> t = temperatures(5);
+  const auto bases = bases_of(t, [](double x) {
+    return formats::Cell{10 * (1 + 1e-5 * (x - 100)), 6, 7, 90, 100 + 0.01 * (x - 100), 90};
+  });
+  const Analysis euler = run(t, bases, {false, true});
+  const Analysis lagrange = run(t, bases, {true, true});
+  for (std::size_t k = 0; k < 3; ++k) {
+    EXPECT_TRUE(euler.axes[k].uvw.isApprox(lagrange.axes[k].uvw, 1e-9)) << k;
+    for (std::size_t j = 0; j < 3; ++j)
+      EXPECT_NEAR(euler.axes[k].angles[j], lagrange.axes[k].angles[j], 1e-7) << k << j;
+  }
+}
+
 TEST(Strain, LagrangianAndEulerianFiniteStrainsAgreeThroughF) {
   Eigen::Matrix3d f;
   f << 1.02, 0.01, -0.03, 0.004, 0.97, 0.02, 0.015, -0.01, 1.05;
