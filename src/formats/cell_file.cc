@@ -61,7 +61,12 @@ Lines lines_of(std::string_view start) {
 }
 
 bool is_number_row(std::string_view line) {
-  const std::vector<std::string_view> fields = fields_of(line.substr(0, line.find('#')));
+  // Eight numbers with their SUs fill a short line; a long one is something else,
+  // told without splitting it.
+  constexpr std::size_t kLongest = 1024;
+  line = line.substr(0, line.find('#'));
+  if (line.size() > kLongest) return false;
+  const std::vector<std::string_view> fields = fields_of(line);
   if (fields.size() != 7 && fields.size() != 8) return false;
   for (const std::string_view field : fields)
     if (!parse_value_with_su(field)) return false;
