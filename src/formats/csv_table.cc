@@ -1,28 +1,14 @@
 #include "formats/csv_table.h"
 
-#include <array>
-#include <charconv>
-
+#include "common/number_text.h"
 #include "textrec/textrec.h"
 
 namespace formats {
 namespace {
 
-void append_number(std::string& row, float value) {
-  std::array<char, 32> text{};
-  const auto [end, error] = std::to_chars(text.data(), text.data() + text.size(), value);
-  row.append(text.data(), end);
-}
-
 void append_su(std::string& row, std::optional<double> su) {
   row += ',';
-  if (!su) return;
-  std::array<char, 32> text{};
-  // Written as %g writes it ("0.0007", "4e-05"), the digits the shortest that
-  // read back to the same double.
-  const auto [end, error] =
-      std::to_chars(text.data(), text.data() + text.size(), *su, std::chars_format::general);
-  row.append(text.data(), end);
+  if (su) row += common::shortest(*su);
 }
 
 void append_text(std::string& row, std::string_view text) {
@@ -52,7 +38,7 @@ std::string csv_row(const CellRecord& cell, const CsvRowExtras& extras) {
   std::string row;
   for (const float value :
        {cell.temperature, cell.a, cell.b, cell.c, cell.alpha, cell.beta, cell.gamma, cell.volume}) {
-    append_number(row, value);
+    row += common::shortest(value);
     row += ',';
   }
   append_text(row, cell.system);

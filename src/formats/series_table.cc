@@ -1,14 +1,12 @@
 #include "formats/series_table.h"
 
 #include <array>
-#include <cerrno>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
-#include <cstring>
 #include <optional>
 
-#include "common/printable.h"
+#include "common/files.h"
+#include "common/safe_text.h"
 #include "formats/value_su.h"
 
 namespace formats {
@@ -177,18 +175,9 @@ common::Expected<Series> parse_series(std::string_view text) {
 }
 
 common::Expected<Series> read_series_file(const std::string& path) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr)
-    return common::Error{0, std::string("cannot open the file: ") + std::strerror(errno)};
-  std::string bytes;
-  char buffer[65536];
-  std::size_t n = 0;
-  while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, n);
-  const int failure = std::ferror(file) != 0 ? errno : 0;
-  std::fclose(file);
-  if (failure != 0)
-    return common::Error{0, std::string("cannot read the file: ") + std::strerror(failure)};
-  return parse_series(bytes);
+  const common::Expected<std::string> bytes = common::read_whole_file(path);
+  if (!bytes) return bytes.error();
+  return parse_series(*bytes);
 }
 
 }  // namespace formats

@@ -50,7 +50,8 @@ struct Series {
 // Reads the bytes of a series file; an error names its line (common::Error).
 [[nodiscard]] common::Expected<Series> parse_series(std::string_view text);
 
-// Reads the file at `path`; a file that cannot be read is an error of line 0.
+// Reads the file at `path` (common::read_whole_file); a file that cannot be
+// read is an error of line 0.
 [[nodiscard]] common::Expected<Series> read_series_file(const std::string& path);
 
 }  // namespace formats

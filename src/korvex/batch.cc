@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "console_text.h"
+#include "common/safe_text.h"
 #include "formats/buffer_file.h"
 #include "formats/cell_record.h"
 #include "formats/csv_table.h"
@@ -93,7 +93,7 @@ int run_batch(const BatchOptions& options, OutputLock* lock) {
   make_output_folder(options.output_folder);
   if (names_an_output_file(options.output_folder, options.buffer_file, options.csv))
     textrec::report(textrec::Failure::kFileSystem, "the buffer file " +
-                                                       shown_on_console(options.buffer_file) +
+                                                       common::safe_text(options.buffer_file) +
                                                        " is an output file of this program");
   textrec::open_for_reading(formats::kBufferChannel, options.buffer_file);
   const formats::BufferFileHead head = formats::read_buffer_file_head();

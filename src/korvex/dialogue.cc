@@ -1,6 +1,6 @@
 #include <string>
 
-#include "console_text.h"
+#include "common/safe_text.h"
 #include "formats/buffer_file.h"
 #include "formats/cell_record.h"
 #include "formats/table_file.h"
@@ -45,7 +45,7 @@ std::string ask_buffer_file() {
     console_write({" "});
     console_write({"  > Enter buffer file (output list)   : "});
     textrec::read_free(Source::Console(), {Target::FileName(&buffer_file_name)});
-    const std::string shown = shown_on_console(trim_right(buffer_file_name));
+    const std::string shown = common::safe_text(trim_right(buffer_file_name));
     if (!textrec::file_exists(buffer_file_name)) {
       // A name that cannot be followed (a folder that cannot be entered, a loop
       // of links) is not said to be missing.

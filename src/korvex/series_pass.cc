@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "console_text.h"
+#include "common/safe_text.h"
 #include "formats/cell_file.h"
 #include "formats/csv_table.h"
 #include "formats/dirax_scan.h"
@@ -70,7 +70,7 @@ std::optional<std::string> take_cell_file(formats::CellFormat format, std::strin
   }
   for (const formats::CellWarning& warning : read->warnings) {
     if (warning.temperature) continue;
-    console_write({" !! Warning: ", shown_on_console(warning.message)});
+    console_write({" !! Warning: ", common::safe_text(warning.message)});
     ++result.warnings;
   }
   return std::nullopt;
@@ -113,7 +113,7 @@ PassResult run_pass(const PassSettings& settings) {
     }
     ++result.entries;
     // The existence check and the open are one open of the file.
-    const auto shown = [&] { return shown_on_console(trim_right(dirax_file_name)); };
+    const auto shown = [&] { return common::safe_text(trim_right(dirax_file_name)); };
     if (settings.keep_going) {
       const textrec::OpenCheck opened =
           textrec::try_open_for_reading(formats::kDiraxChannel, dirax_file_name);
@@ -139,13 +139,13 @@ PassResult run_pass(const PassSettings& settings) {
       const std::optional<std::string> fault =
           take_cell_file(format, trim_right(dirax_file_name), temperature, settings.csv, result);
       if (fault && !settings.keep_going) {
-        console_write({" !! ", shown(), " cannot be read ", shown_on_console(*fault), " !!"});
+        console_write({" !! ", shown(), " cannot be read ", common::safe_text(*fault), " !!"});
         console_write({" "});
         result.end = PassEnd::kUnreadableCellFile;
         return result;
       }
       if (fault) {
-        console_write({" !! ", shown(), " cannot be read ", shown_on_console(*fault), ": skipped"});
+        console_write({" !! ", shown(), " cannot be read ", common::safe_text(*fault), ": skipped"});
         ++result.skipped;
       }
     } else {
