@@ -6,9 +6,10 @@
 namespace formats {
 namespace {
 
+// An SU in fixed form, "0.0007" rather than "7e-04", as the files write them.
 void append_su(std::string& row, std::optional<double> su) {
   row += ',';
-  if (su) row += common::shortest(*su);
+  if (su) row += common::shortest(*su, common::Notation::kFixed);
 }
 
 void append_text(std::string& row, std::string_view text) {

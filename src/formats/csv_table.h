@@ -40,8 +40,8 @@ struct CsvRowExtras {
   std::string_view source;
 };
 
-// One CSV row of a cell, without its line end. An SU is written as %g would
-// write it, with the fewest digits that read back to the same double.
+// One CSV row of a cell, without its line end. An SU is the shortest text in
+// fixed form that reads back to the same double.
 [[nodiscard]] std::string csv_row(const CellRecord& cell, const CsvRowExtras& extras);
 
 // The header record and the rows, on the channel that holds the CSV file.

@@ -53,7 +53,8 @@ std::optional<std::string> take_cell_file(formats::CellFormat format, std::strin
       textrec::read_channel_bytes(formats::kDiraxChannel, formats::kCellFileLimit, &bytes);
   textrec::close_channel(formats::kDiraxChannel);
   const std::string as = "as " + std::string(formats::format_name(format)) + ": ";
-  if (!whole) return as + "larger than " + std::to_string(formats::kCellFileLimit) + " bytes";
+  if (!whole)
+    return as + "the file is larger than " + std::to_string(formats::kCellFileLimit >> 20) + " MiB";
   const common::Expected<formats::CellRead> read = formats::read_cells(format, bytes, name);
   if (!read) {
     const common::Error& error = read.error();
@@ -145,7 +146,8 @@ PassResult run_pass(const PassSettings& settings) {
         return result;
       }
       if (fault) {
-        console_write({" !! ", shown(), " cannot be read ", common::safe_text(*fault), ": skipped"});
+        console_write(
+            {" !! ", shown(), " cannot be read ", common::safe_text(*fault), ": skipped"});
         ++result.skipped;
       }
     } else {

@@ -292,6 +292,8 @@ TEST(CellReaders, EachFaultIsToldWithItsLine) {
           "B_covariance": [1, 2]}]})",
        0, "f: B_covariance is not 81 numbers"},
       {CellFormat::kDials, R"({"experiment": []})", 0, "no crystal model (\"crystal\": [...])"},
+      {CellFormat::kDials, R"({"crystal": [{"real_space_a": [1e999, 0, 0]}]})", 0,
+       "not JSON: number overflow parsing '1e999'"},
       {CellFormat::kKorvexCsv, "T_K,a_A,b_A,c_A,alpha_deg,beta_deg\n", 1,
        "the header row names no column gamma_deg"},
       {CellFormat::kKorvexCsv, "T_K,a_A,b_A,c_A,alpha_deg,beta_deg,gamma_deg\n1,2,3,,90,90,90\n", 2,
