@@ -20,13 +20,6 @@ double shown(double value, int decimals) {
   return std::fabs(value) < 0.5 * std::pow(10.0, -decimals) ? 0.0 : value;
 }
 
-// Two coefficients that the data do not tell apart: within twice their
-// combined standard error, or equal as shown.
-bool alike(const expansion::AxisResult& x, const expansion::AxisResult& y) {
-  const double gap = std::fabs(x.alpha.value - y.alpha.value);
-  return gap <= 2 * std::hypot(x.alpha.su, y.alpha.su) || gap * kMega < 0.0005;
-}
-
 std::string axis_name(std::size_t k) {
   return "X" + std::to_string(k + 1);
 }
@@ -130,7 +123,8 @@ std::string text_report(const expansion::Analysis& an, const Source& source) {
   s += " Greatest expansion along X3 " + uvw_text(most.uvw) + "; least" +
        (shown(least.alpha.value * kMega, 3) < 0 ? " (negative)" : "") + " along X1 " +
        uvw_text(least.uvw) + ".\n";
-  const bool low_pair = alike(an.axes[0], an.axes[1]), high_pair = alike(an.axes[1], an.axes[2]);
+  const bool low_pair = expansion::expand_alike(an.axes[0], an.axes[1]),
+             high_pair = expansion::expand_alike(an.axes[1], an.axes[2]);
   if (low_pair && high_pair) {
     s += " X1, X2 and X3 expand alike (within their standard errors): every direction is a\n"
          " principal one, and the directions shown are one choice of many.\n";
