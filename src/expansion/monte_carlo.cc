@@ -137,7 +137,7 @@ struct Tally {
   std::array<AxisTally, 3> axes;
   Spread volume_alpha;
   std::vector<Spread> volume_alpha_at, volumes;
-  double draws = 0;
+  double draws = 0;  // made so far
 };
 
 Eigen::Matrix3d directions(const Analysis& an) {
@@ -196,7 +196,6 @@ common::Expected<Tally> run_draws(const std::vector<CellEntry>& cells,
 PropagatedSus collect(const Tally& fits, const Tally& shapes, const std::array<int, 3>& shape_of,
                       const Analysis& result) {
   PropagatedSus out;
-  out.draws = static_cast<std::size_t>(fits.draws);
   std::array<bool, 3> open{};
   for (std::size_t k = 0; k + 1 < 3; ++k) {
     if (expand_alike(result.axes[k], result.axes[k + 1])) open[k] = open[k + 1] = true;
@@ -271,6 +270,7 @@ common::Expected<SeriesAnalysis> analyse_series(const std::vector<CellEntry>& ce
   const auto first = run_draws(cells, temperatures, s, draws, *nominal, nullptr);
   if (!first) return first.error();
   PropagatedSus sus = collect(*first, *first, {0, 1, 2}, *nominal);
+  sus.draws = draws;
   if (!s.weighted) return SeriesAnalysis{std::move(nominal).value(), std::move(sus)};
 
   std::vector<double> fitted = temperatures;
@@ -290,6 +290,8 @@ common::Expected<SeriesAnalysis> analyse_series(const std::vector<CellEntry>& ce
   if (!second) return second.error();
   const std::array<int, 3> shape_of = closest_order(directions(*nominal), directions(*weighted));
   sus = collect(*second, *first, shape_of, *weighted);
+  sus.draws = draws;
+  sus.weighted = true;
   return SeriesAnalysis{std::move(weighted).value(), std::move(sus)};
 }
 

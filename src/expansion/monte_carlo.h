@@ -65,7 +65,8 @@ struct VolumeSus {
 
 // SUs of an analysis' results, axis k that of Analysis::axes[k].
 struct PropagatedSus {
-  std::size_t draws = 0;
+  Draws draws;
+  bool weighted = false;  // the analysis' fits are weighted
   std::array<AxisSus, 3> axes;
   VolumeSus volume;
 };

@@ -1,14 +1,12 @@
 #include "formats/series_table.h"
 
 #include <array>
-#include <cerrno>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
-#include <cstring>
 #include <optional>
 
 #include "common/printable.h"
+#include "common/whole_file.h"
 
 namespace formats {
 
@@ -37,7 +35,7 @@ std::optional<double> to_number(std::string_view field) {
 // The seven values T a b c alpha beta gamma made into a row, or the reason
 // they are not one.
 common::Expected<SeriesRow> make_row(int line, const std::array<double, 7>& v) {
-  SeriesRow row{line, v[0], Cell{v[1], v[2], v[3], v[4], v[5], v[6]}};
+  SeriesRow row{line, v[0], std::nullopt, Cell{v[1], v[2], v[3], v[4], v[5], v[6]}};
   if (const auto fault = formats::cell_fault(row.cell)) return common::Error{line, *fault};
   return row;
 }
@@ -111,6 +109,7 @@ common::Expected<std::optional<SeriesRow>> free_row(int line, std::string_view t
                                    " columns where the rows above have " + std::to_string(columns)};
   }
   std::array<double, 7> values{};
+  std::optional<double> temperature_su;
   for (std::size_t i = 0, k = 0; i < tokens.size(); ++i) {
     if (is_overflow(tokens[i])) {
       series.skipped.push_back(
@@ -122,11 +121,15 @@ common::Expected<std::optional<SeriesRow>> free_row(int line, std::string_view t
       return common::Error{line, "column " + std::to_string(i + 1) + " is not a number: |" +
                                      std::string(tokens[i]) + "|"};
     }
-    if (columns == 8 && i == 1) continue;  // sigma_T is not used
+    if (columns == 8 && i == 1) {
+      temperature_su = *v;
+      continue;
+    }
     values[k++] = *v;
   }
   auto row = make_row(line, values);
   if (!row) return row.error();
+  row.value().temperature_su = temperature_su;
   return std::optional<SeriesRow>(*row);
 }
 
@@ -162,18 +165,9 @@ common::Expected<Series> parse_series(std::string_view text) {
 }
 
 common::Expected<Series> read_series_file(const std::string& path) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr)
-    return common::Error{0, std::string("cannot open the file: ") + std::strerror(errno)};
-  std::string bytes;
-  char buffer[65536];
-  std::size_t n = 0;
-  while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, n);
-  const int failure = std::ferror(file) != 0 ? errno : 0;
-  std::fclose(file);
-  if (failure != 0)
-    return common::Error{0, std::string("cannot read the file: ") + std::strerror(failure)};
-  return parse_series(bytes);
+  const auto bytes = common::read_whole_file(path);
+  if (!bytes) return bytes.error();
+  return parse_series(*bytes);
 }
 
 }  // namespace formats

@@ -12,11 +12,13 @@
 // Any other file is read as a whitespace table: "#" begins a comment, and each
 // remaining line that is not blank holds `T a b c alpha beta gamma` or
 // `T sigma_T a b c alpha beta gamma`, the same number of columns on every
-// row. A row with a value in overflow form is skipped here as well.
+// row; sigma_T is the temperature's SU. A row with a value in overflow form is skipped here as
+// well.
 //
 // Anything else is an error naming its line.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,6 +31,7 @@ namespace formats {
 struct SeriesRow {
   int line = 0;  // 1-based line of the file
   double temperature = 0;
+  std::optional<double> temperature_su;  // sigma_T, where the table has the column
   Cell cell;
 };
 
@@ -45,7 +48,8 @@ struct Series {
 // Reads the bytes of a series file; an error names its line (common::Error).
 [[nodiscard]] common::Expected<Series> parse_series(std::string_view text);
 
-// Reads the file at `path`; a file that cannot be read is an error of line 0.
+// Reads the file at `path`; a file that cannot be read (common::read_whole_file)
+// is an error of line 0.
 [[nodiscard]] common::Expected<Series> read_series_file(const std::string& path);
 
 }  // namespace formats

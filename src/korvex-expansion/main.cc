@@ -24,8 +24,8 @@
 #include "chart/series_picture.h"
 #include "common/printable.h"
 #include "expansion/analysis.h"
-#include "expansion/cell.h"
-#include "formats/series_table.h"
+#include "expansion/monte_carlo.h"
+#include "inputs.h"
 #include "report.h"
 
 #ifndef KORVEX_VERSION
@@ -35,12 +35,19 @@
 namespace {
 
 constexpr const char* kUsage =
-    "usage: korvex-expansion [options] FILE\n"
+    "usage: korvex-expansion [options] FILE...\n"
+    "       korvex-expansion [options] --list BUFFER_FILE [FILE...]\n"
     "       korvex-expansion --help | --version\n"
-    "Principal thermal-expansion coefficients of a series of cells: FILE is the\n"
-    "TK_parameters.xy table korvex writes, or a whitespace table of\n"
-    "T a b c alpha beta gamma (or T sigma_T a b c alpha beta gamma) with # comments.\n"
+    "Principal thermal-expansion coefficients of a series of cells. Each FILE is the\n"
+    "TK_parameters.xy table korvex writes, a whitespace table of T a b c alpha beta\n"
+    "gamma (or T sigma_T a b c alpha beta gamma) with # comments, or a cell file that\n"
+    "gives its temperature. Where the cells carry SUs, they are carried into the\n"
+    "results by Monte Carlo.\n"
     "\n"
+    "  --list BUFFER_FILE    the cell files (DIRAX output among them) and their\n"
+    "                        temperatures, in korvex's buffer-file format\n"
+    "  --cell input|conventional\n"
+    "                        the cell of the DIRAX files in the list\n"
     "  --lagrangian          Lagrangian strain (default Eulerian)\n"
     "  --infinitesimal       infinitesimal strain (default finite)\n"
     "  --reference K         the point at K kelvin is the reference (default the first)\n"
@@ -50,6 +57,9 @@ constexpr const char* kUsage =
     "                        what goes to standard output (default text)\n"
     "  --svg PREFIX          also write PREFIX_strain.svg, PREFIX_volume.svg and\n"
     "                        PREFIX_indicatrix.svg\n"
+    "  --draws N             Monte Carlo draws of the cells' SUs (default 2000)\n"
+    "  --seed S              where the draws start, 0 to 2^64-1 (default 1)\n"
+    "  --weighted            weighted least squares, 1/su^2 from the draws\n"
     "  -h, --help            this text\n"
     "  --version             the version\n";
 
@@ -61,8 +71,12 @@ struct Options {
   Format format = Format::kText;
   std::optional<double> reference;
   std::optional<std::string> svg_prefix;
-  std::string file;
+  korvex_expansion::InputNames inputs;
+  expansion::Draws draws;
+  bool weighted = false;
 };
+
+constexpr std::size_t kMostDraws = 10000000;
 
 int usage_error(const std::string& message) {
   if (!message.empty()) std::fprintf(stderr, "korvex-expansion: %s\n", message.c_str());
@@ -78,30 +92,30 @@ std::optional<double> parse_kelvin(const std::string& text) {
   return v;
 }
 
+// A whole decimal number from `least` to `most`.
+std::optional<unsigned long long> parse_count(const std::string& text, unsigned long long least,
+                                              unsigned long long most) {
+  if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos)
+    return std::nullopt;
+  char* end = nullptr;
+  errno = 0;
+  const unsigned long long v = std::strtoull(text.c_str(), &end, 10);
+  if (*end != '\0' || errno != 0 || v < least || v > most) return std::nullopt;
+  return v;
+}
+
 int run(const Options& opt) {
-  const std::string shown = common::printable(opt.file, false);
-  const auto read = formats::read_series_file(opt.file);
-  if (!read) {
-    const common::Error& err = read.error();
-    const std::string where = err.line > 0 ? shown + ", line " + std::to_string(err.line) : shown;
-    std::fprintf(stderr, "korvex-expansion: %s: %s\n", where.c_str(),
-                 common::printable(err.message, false).c_str());
+  const auto points = korvex_expansion::read_points(opt.inputs);
+  if (!points) {
+    std::fprintf(stderr, "korvex-expansion: %s\n", points.error().message.c_str());
     return 1;
   }
-  const formats::Series& series = *read;
-  korvex_expansion::Source source{opt.file, {}};
-  for (const formats::SkippedRow& s : series.skipped) {
-    std::fprintf(stderr, "korvex-expansion: %s, line %d: row skipped: %s\n", shown.c_str(), s.line,
-                 s.reason.c_str());
-    source.skipped_lines.push_back(s.line);
-  }
+  for (const std::string& warning : points->warnings)
+    std::fprintf(stderr, "korvex-expansion: %s\n", warning.c_str());
+  const std::string shown = common::printable(points->name, false);
   std::vector<double> temperatures;
-  std::vector<Eigen::Matrix3d> bases;
-  for (const formats::SeriesRow& row : series.rows) {
-    temperatures.push_back(row.temperature);
-    bases.push_back(expansion::basis(row.cell));
-  }
-  std::size_t reference = 0;
+  for (const formats::CellEntry& e : points->cells) temperatures.push_back(*e.temperature);
+  expansion::Settings settings{0, opt.measure, opt.degree, opt.weighted};
   if (opt.reference) {
     const auto found = expansion::find_reference(temperatures, *opt.reference);
     if (!found) {
@@ -109,32 +123,33 @@ int run(const Options& opt) {
                    found.error().message.c_str());
       return 1;
     }
-    reference = *found;
+    settings.reference = *found;
   }
-  const auto result = expansion::analyse(temperatures, bases, reference, opt.measure, opt.degree);
+  const auto result = expansion::analyse_series(points->cells, settings, opt.draws);
   if (!result) {
     std::fprintf(stderr, "korvex-expansion: %s: %s\n", shown.c_str(),
-                 result.error().message.c_str());
+                 common::printable(result.error().message, false).c_str());
     return 1;
   }
-  const expansion::Analysis& analysis = *result;
+  const korvex_expansion::Source source{points->name, points->skipped_lines, points->cells};
 
   std::string out;
   switch (opt.format) {
     case Format::kText:
-      out = korvex_expansion::text_report(analysis, source);
+      out = korvex_expansion::text_report(*result, source);
       break;
     case Format::kJson:
-      out = korvex_expansion::json_report(analysis, source);
+      out = korvex_expansion::json_report(*result, source);
       break;
     case Format::kCsv:
-      out = korvex_expansion::csv_report(analysis);
+      out = korvex_expansion::csv_report(*result);
       break;
   }
   int status = 0;
   if (opt.svg_prefix) {
     std::string written;
-    for (const chart::Picture& p : chart::render_pictures(analysis, opt.file)) {
+    for (const chart::Picture& p : chart::render_pictures(
+             result->analysis, result->sus ? &*result->sus : nullptr, points->name)) {
       const std::string path = *opt.svg_prefix + p.suffix;
       if (const auto wrote = chart::write_file_replacing(path, p.svg); !wrote) {
         std::fprintf(stderr, "korvex-expansion: cannot write %s: %s\n",
@@ -158,7 +173,20 @@ int run(const Options& opt) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  enum { kLagrangian = 256, kInfinitesimal, kReference, kFit, kFormat, kSvg, kVersion };
+  enum {
+    kLagrangian = 256,
+    kInfinitesimal,
+    kReference,
+    kFit,
+    kFormat,
+    kSvg,
+    kList,
+    kCell,
+    kDraws,
+    kStart,
+    kWeighted,
+    kVersion
+  };
   static const option kOptions[] = {
       {"lagrangian", no_argument, nullptr, kLagrangian},
       {"infinitesimal", no_argument, nullptr, kInfinitesimal},
@@ -166,6 +194,11 @@ int main(int argc, char** argv) {
       {"fit", required_argument, nullptr, kFit},
       {"format", required_argument, nullptr, kFormat},
       {"svg", required_argument, nullptr, kSvg},
+      {"list", required_argument, nullptr, kList},
+      {"cell", required_argument, nullptr, kCell},
+      {"draws", required_argument, nullptr, kDraws},
+      {"seed", required_argument, nullptr, kStart},
+      {"weighted", no_argument, nullptr, kWeighted},
       {"help", no_argument, nullptr, 'h'},
       {"version", no_argument, nullptr, kVersion},
       {nullptr, 0, nullptr, 0},
@@ -217,6 +250,38 @@ int main(int argc, char** argv) {
         if (arg.empty()) return usage_error("--svg needs a file name prefix");
         opt.svg_prefix = std::string(arg);
         break;
+      case kList:
+        if (arg.empty()) return usage_error("--list needs a buffer file");
+        opt.inputs.list = std::string(arg);
+        break;
+      case kCell:
+        if (arg == "input" || arg == "1")
+          opt.inputs.cell = formats::CellChoice::kInput;
+        else if (arg == "conventional" || arg == "2")
+          opt.inputs.cell = formats::CellChoice::kConventional;
+        else
+          return usage_error("--cell takes input or conventional (or 1 or 2), not '" +
+                             std::string(arg) + "'");
+        break;
+      case kDraws: {
+        const auto count = parse_count(std::string(arg), 2, kMostDraws);
+        if (!count)
+          return usage_error("--draws takes a whole number from 2 to " +
+                             std::to_string(kMostDraws) + ", not '" + std::string(arg) + "'");
+        opt.draws.count = static_cast<std::size_t>(*count);
+        break;
+      }
+      case kStart: {
+        const auto start = parse_count(std::string(arg), 0, ~0ULL);
+        if (!start)
+          return usage_error("--seed takes a whole number from 0 to 2^64-1, not '" +
+                             std::string(arg) + "'");
+        opt.draws.start = *start;
+        break;
+      }
+      case kWeighted:
+        opt.weighted = true;
+        break;
       case ':':
         return usage_error(std::string(argv[optind - 1]) + " needs a value");
       default:
@@ -225,9 +290,8 @@ int main(int argc, char** argv) {
                                                     : std::string(argv[optind - 1])));
     }
   }
-  if (argc - optind != 1)
-    return usage_error(argc - optind == 0 ? "no file named" : "one file only");
-  opt.file = argv[optind];
+  for (int i = optind; i < argc; ++i) opt.inputs.files.emplace_back(argv[i]);
+  if (opt.inputs.files.empty() && !opt.inputs.list) return usage_error("no file named");
   try {
     return run(opt);
   } catch (const std::exception& e) {  // out of memory, say: told, not a crash

@@ -7,6 +7,7 @@
 
 #include "common/number_text.h"
 #include "common/printable.h"
+#include "su_text.h"
 
 namespace korvex_expansion {
 
@@ -60,6 +61,32 @@ std::string json_string(std::string_view text) {
   return s + "\"";
 }
 
+std::string json_or_null(const std::optional<double>& value, double factor = 1) {
+  return value ? common::shortest(*value * factor) : "null";
+}
+
+// A coefficient with the SU drawn from the cells, MK^-1.
+std::string drawn(double value, double su) {
+  return with_su(value * kMega, su * kMega);
+}
+
+// One point's cell: source, T, T_su, a, a_su, ... gamma, gamma_su.
+std::string json_cell(const formats::CellEntry& e) {
+  const formats::Cell& c = e.cell;
+  const formats::CellSu& su = e.su;
+  const std::pair<const char*, std::pair<double, std::optional<double>>> values[] = {
+      {"a", {c.a, su.a}},          {"b", {c.b, su.b}},
+      {"c", {c.c, su.c}},          {"alpha", {c.alpha, su.alpha}},
+      {"beta", {c.beta, su.beta}}, {"gamma", {c.gamma, su.gamma}}};
+  std::string s = "{\"source\": " + json_string(e.source);
+  s += ", \"T\": " + json_or_null(e.temperature) + ", \"T_su\": " + json_or_null(e.temperature_su);
+  for (const auto& [name, v] : values) {
+    s += std::string(", \"") + name + "\": " + common::shortest(v.first);
+    s += std::string(", \"") + name + "_su\": " + json_or_null(v.second);
+  }
+  return s + "}";
+}
+
 // Temperatures at which a coefficient is negative, as "between A and B" or "at A".
 std::string negative_span(const expansion::Analysis& an,
                           const std::vector<expansion::Estimate>& at) {
@@ -77,7 +104,9 @@ std::string negative_span(const expansion::Analysis& an,
 
 }  // namespace
 
-std::string text_report(const expansion::Analysis& an, const Source& source) {
+std::string text_report(const expansion::SeriesAnalysis& result, const Source& source) {
+  const expansion::Analysis& an = result.analysis;
+  const expansion::PropagatedSus* sus = result.sus ? &*result.sus : nullptr;
   const std::size_t n = an.temperatures.size();
   const auto [lo, hi] = std::minmax_element(an.temperatures.begin(), an.temperatures.end());
   const bool line = an.degree == 1;
@@ -95,8 +124,21 @@ std::string text_report(const expansion::Analysis& an, const Source& source) {
     s += ")\n";
   }
   s += " Strain     : " + measure_name(an.measure) + "\n";
-  s += std::string(" Fit        : ") + expansion::fit_name(an.degree) +
-       " in T, least squares; standard errors HC0 (heteroscedasticity-consistent)\n";
+  if (sus != nullptr && sus->weighted) {
+    s += std::string(" Fit        : ") + expansion::fit_name(an.degree) +
+         " in T, weighted least squares, 1/su^2 of each point's strain and volume\n"
+         "              from the draws (the reference point left out of the strain fits);\n"
+         "              standard errors scaled by the reduced chi-squared\n";
+  } else {
+    s += std::string(" Fit        : ") + expansion::fit_name(an.degree) +
+         " in T, least squares; standard errors HC0 (heteroscedasticity-consistent)\n";
+  }
+  if (sus != nullptr) {
+    s += common::format_text(
+        " Cells' SUs : carried through the whole analysis by %zu Monte Carlo draws\n"
+        "              (--seed %llu): su_cells their SD, su_dir the RMS angle of the axes\n",
+        sus->draws.count, static_cast<unsigned long long>(sus->draws.start));
+  }
   s += an.direction_point == an.median
            ? common::format_text(" Directions : at the median point, %.2f K (row %zu)\n",
                                  an.temperatures[an.median], an.median + 1)
@@ -107,16 +149,40 @@ std::string text_report(const expansion::Analysis& an, const Source& source) {
   s += "\n";
   if (!line)
     s += common::format_text(" Coefficients at the median temperature, %.2f K\n", median_t);
-  s += " Axis   alpha(MK^-1)  su(MK^-1)     u       v       w     angle to a     b      c\n";
+  if (sus == nullptr) {
+    s += " Axis   alpha(MK^-1)  su(MK^-1)     u       v       w     angle to a     b      c\n";
+  } else {
+    s += " Axis   alpha(MK^-1)  su(MK^-1)  su_cells     u       v       w     angle to a     b"
+         "      c     su_dir(deg)\n";
+  }
   for (std::size_t k = 0; k < 3; ++k) {
     const expansion::AxisResult& x = an.axes[k];
-    s += common::format_text(" %-4s %14.3f %10.3f   %7.4f %7.4f %7.4f   %8.2f %7.2f %7.2f\n",
-                             axis_name(k).c_str(), shown(x.alpha.value * kMega, 3),
-                             x.alpha.su * kMega, shown(x.uvw(0), 4), shown(x.uvw(1), 4),
-                             shown(x.uvw(2), 4), x.angles[0], x.angles[1], x.angles[2]);
+    const std::string direction = common::format_text(
+        "   %7.4f %7.4f %7.4f   %8.2f %7.2f %7.2f", shown(x.uvw(0), 4), shown(x.uvw(1), 4),
+        shown(x.uvw(2), 4), x.angles[0], x.angles[1], x.angles[2]);
+    if (sus == nullptr) {
+      s += common::format_text(" %-4s %14.3f %10.3f", axis_name(k).c_str(),
+                               shown(x.alpha.value * kMega, 3), x.alpha.su * kMega) +
+           direction + "\n";
+    } else {
+      const expansion::AxisSus& d = sus->axes[k];
+      s += common::format_text(" %-4s %14s %10.3f %9.3f", axis_name(k).c_str(),
+                               drawn(x.alpha.value, d.alpha).c_str(), x.alpha.su * kMega,
+                               d.alpha * kMega) +
+           direction +
+           (d.direction_deg ? common::format_text(" %12.2f", *d.direction_deg)
+                            : std::string("            -")) +
+           "\n";
+    }
   }
-  s += common::format_text(" %-4s %14.3f %10.3f\n", "V", shown(an.volume.alpha.value * kMega, 3),
-                           an.volume.alpha.su * kMega);
+  if (sus == nullptr) {
+    s += common::format_text(" %-4s %14.3f %10.3f\n", "V", shown(an.volume.alpha.value * kMega, 3),
+                             an.volume.alpha.su * kMega);
+  } else {
+    s += common::format_text(" %-4s %14s %10.3f %9.3f\n", "V",
+                             drawn(an.volume.alpha.value, sus->volume.alpha).c_str(),
+                             an.volume.alpha.su * kMega, sus->volume.alpha * kMega);
+  }
   s += "\n";
   const expansion::AxisResult& least = an.axes[0];
   const expansion::AxisResult& most = an.axes[2];
@@ -137,9 +203,11 @@ std::string text_report(const expansion::Analysis& an, const Source& source) {
     const std::string span = negative_span(an, an.axes[k].alpha_at);
     if (span.empty()) continue;
     if (line) {
-      s += common::format_text(
-          " NEGATIVE THERMAL EXPANSION along %s: alpha = %.3f MK^-1 (su %.3f).\n",
-          axis_name(k).c_str(), an.axes[k].alpha.value * kMega, an.axes[k].alpha.su * kMega);
+      s += common::format_text(" NEGATIVE THERMAL EXPANSION along %s: alpha = %.3f MK^-1 (su %.3f",
+                               axis_name(k).c_str(), an.axes[k].alpha.value * kMega,
+                               an.axes[k].alpha.su * kMega);
+      if (sus != nullptr) s += common::format_text(", su_cells %.3f", sus->axes[k].alpha * kMega);
+      s += ").\n";
     } else {
       s += " NEGATIVE THERMAL EXPANSION along " + axis_name(k) + " " + span + ".\n";
     }
@@ -149,26 +217,43 @@ std::string text_report(const expansion::Analysis& an, const Source& source) {
 
   if (!line) {
     s += "\n Coefficients at each temperature, MK^-1 (su)\n";
-    s += "    T(K)            X1                  X2                  X3                  V\n";
+    s += sus == nullptr
+             ? "    T(K)            X1                  X2                  X3                  V\n"
+             : "    T(K)              X1                    X2                    X3              "
+               "      V\n";
+    // Each value with its fit's SU, and in the crystallographers' form with
+    // the drawn one where there is one.
+    const auto at = [&](const std::vector<expansion::Estimate>& estimates,
+                        const std::vector<double>* drawn_sus, std::size_t i) {
+      const expansion::Estimate& e = estimates[i];
+      if (drawn_sus == nullptr)
+        return common::format_text(" %10.3f (%6.3f)", shown(e.value * kMega, 3), e.su * kMega);
+      return common::format_text(" %12s (%6.3f)", drawn(e.value, (*drawn_sus)[i]).c_str(),
+                                 e.su * kMega);
+    };
     for (std::size_t i = 0; i < n; ++i) {
       s += common::format_text(" %7.2f", an.temperatures[i]);
-      for (const expansion::AxisResult& x : an.axes) {
-        s += common::format_text(" %10.3f (%6.3f)", shown(x.alpha_at[i].value * kMega, 3),
-                                 x.alpha_at[i].su * kMega);
-      }
-      s += common::format_text(" %10.3f (%6.3f)\n", shown(an.volume.alpha_at[i].value * kMega, 3),
-                               an.volume.alpha_at[i].su * kMega);
+      for (std::size_t k = 0; k < 3; ++k)
+        s += at(an.axes[k].alpha_at, sus ? &sus->axes[k].alpha_at : nullptr, i);
+      s += at(an.volume.alpha_at, sus ? &sus->volume.alpha_at : nullptr, i) + "\n";
     }
   }
   return s;
 }
 
-std::string json_report(const expansion::Analysis& an, const Source& source) {
+std::string json_report(const expansion::SeriesAnalysis& result, const Source& source) {
+  const expansion::Analysis& an = result.analysis;
+  const expansion::PropagatedSus* sus = result.sus ? &*result.sus : nullptr;
   const bool line = an.degree == 1;
+  const auto drawn_array = [&](const std::vector<double>* values, double factor) {
+    return values != nullptr ? json_array(*values, factor) : std::string("null");
+  };
   std::string s = "{";
   s += "\"points\": " + std::to_string(an.temperatures.size());
   s += ", \"strain\": " + json_string(measure_key(an.measure));
   s += ", \"fit\": " + json_string(expansion::fit_name(an.degree));
+  s += std::string(", \"weighted\": ") + (sus != nullptr && sus->weighted ? "true" : "false");
+  s += ", \"draws\": " + (sus != nullptr ? std::to_string(sus->draws.count) : "null");
   s += ", \"reference_temperature\": " + common::shortest(an.temperatures[an.reference]);
   s += ", \"median_temperature\": " + common::shortest(an.temperatures[an.median]);
   s += ", \"temperatures\": " + json_array(an.temperatures);
@@ -177,33 +262,54 @@ std::string json_report(const expansion::Analysis& an, const Source& source) {
     const expansion::AxisResult& x = an.axes[k];
     if (k > 0) s += ", ";
     s += "{\"alpha\": " + common::shortest(x.alpha.value * kMega);
+    const expansion::AxisSus* d = sus != nullptr ? &sus->axes[k] : nullptr;
     s += ", \"su\": " + common::shortest(x.alpha.su * kMega);
+    s += ", \"su_cells\": " + (d != nullptr ? common::shortest(d->alpha * kMega) : "null");
+    s += ", \"direction_su_deg\": " +
+         (d != nullptr ? json_or_null(d->direction_deg) : std::string("null"));
     s += ", \"uvw\": " + json_array({x.uvw(0), x.uvw(1), x.uvw(2)});
     s += ", \"angles\": " + json_array({x.angles.begin(), x.angles.end()});
     s += ", \"strains\": " + json_array(x.strains);
+    s += ", \"strains_su\": " + drawn_array(d != nullptr ? &d->strains : nullptr, 1);
     if (!line) {
       s += ", \"alpha_T\": " + json_estimates(x.alpha_at, false);
       s += ", \"su_T\": " + json_estimates(x.alpha_at, true);
+      s += ", \"su_cells_T\": " + drawn_array(d != nullptr ? &d->alpha_at : nullptr, kMega);
     }
     s += "}";
   }
   s += "], \"volume\": {\"alpha\": " + common::shortest(an.volume.alpha.value * kMega);
+  const expansion::VolumeSus* v = sus != nullptr ? &sus->volume : nullptr;
   s += ", \"su\": " + common::shortest(an.volume.alpha.su * kMega);
+  s += ", \"su_cells\": " + (v != nullptr ? common::shortest(v->alpha * kMega) : "null");
   s += ", \"reference\": " + common::shortest(an.volume.reference);
   s += ", \"values\": " + json_array(an.volume.values);
+  s += ", \"values_su\": " + drawn_array(v != nullptr ? &v->values : nullptr, 1);
   if (!line) {
     s += ", \"alpha_T\": " + json_estimates(an.volume.alpha_at, false);
     s += ", \"su_T\": " + json_estimates(an.volume.alpha_at, true);
+    s += ", \"su_cells_T\": " + drawn_array(v != nullptr ? &v->alpha_at : nullptr, kMega);
   }
   s += "}, \"skipped_lines\": [";
   for (std::size_t i = 0; i < source.skipped_lines.size(); ++i)
     s += (i > 0 ? ", " : "") + std::to_string(source.skipped_lines[i]);
+  s += "], \"cells\": [";
+  for (std::size_t i = 0; i < source.cells.size(); ++i)
+    s += (i > 0 ? ", " : "") + json_cell(source.cells[i]);
   s += "]}\n";
   return s;
 }
 
-std::string csv_report(const expansion::Analysis& an) {
-  std::string s = "axis,T_K,alpha_MK-1,su_MK-1,u,v,w,angle_a_deg,angle_b_deg,angle_c_deg\n";
+std::string csv_report(const expansion::SeriesAnalysis& result) {
+  const expansion::Analysis& an = result.analysis;
+  const expansion::PropagatedSus* sus = result.sus ? &*result.sus : nullptr;
+  std::string s = "axis,T_K,alpha_MK-1,su_MK-1,u,v,w,angle_a_deg,angle_b_deg,angle_c_deg";
+  s += sus != nullptr ? ",su_cells_MK-1,direction_su_deg\n" : "\n";
+  // The drawn SU of a coefficient, at the row's temperature for a polynomial.
+  const auto drawn_su = [&](double alpha, const std::vector<double>& alpha_at, bool at_t,
+                            std::size_t i) {
+    return "," + common::shortest((at_t ? alpha_at[i] : alpha) * kMega);
+  };
   const auto rows = [&](const std::string& t, std::size_t i) {
     for (std::size_t k = 0; k < 3; ++k) {
       const expansion::AxisResult& x = an.axes[k];
@@ -212,11 +318,18 @@ std::string csv_report(const expansion::Analysis& an) {
            common::shortest(e.su * kMega);
       for (int j = 0; j < 3; ++j) s += "," + common::shortest(x.uvw(j));
       for (const double a : x.angles) s += "," + common::shortest(a);
+      if (sus != nullptr) {
+        const expansion::AxisSus& d = sus->axes[k];
+        s += drawn_su(d.alpha, d.alpha_at, !t.empty(), i) + "," +
+             (d.direction_deg ? common::shortest(*d.direction_deg) : "");
+      }
       s += "\n";
     }
     const expansion::Estimate& e = t.empty() ? an.volume.alpha : an.volume.alpha_at[i];
     s += "V," + t + "," + common::shortest(e.value * kMega) + "," + common::shortest(e.su * kMega) +
-         ",,,,,,\n";
+         ",,,,,,";
+    if (sus != nullptr) s += drawn_su(sus->volume.alpha, sus->volume.alpha_at, !t.empty(), i) + ",";
+    s += "\n";
   };
   if (an.degree == 1) {
     rows("", 0);

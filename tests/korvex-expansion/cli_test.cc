@@ -211,7 +211,12 @@ TEST(ExpansionCli, UsageFaultsExit2AndHelpAndVersion0) {
   };
   const Case cases[] = {
       {{}, "korvex-expansion: no file named"},
-      {{"a.xy", "b.xy"}, "korvex-expansion: one file only"},
+      {{"--draws", "1", "a.xy"},
+       "korvex-expansion: --draws takes a whole number from 2 to 10000000, not '1'"},
+      {{"--seed", "-3", "a.xy"},
+       "korvex-expansion: --seed takes a whole number from 0 to 2^64-1, not '-3'"},
+      {{"--cell", "primitive", "--list", "a.lst"},
+       "korvex-expansion: --cell takes input or conventional (or 1 or 2), not 'primitive'"},
       {{"--fit", "quartic", "a.xy"},
        "korvex-expansion: --fit is linear, quadratic or cubic, not 'quartic'"},
       {{"--format", "xml", "a.xy"}, "korvex-expansion: --format is text, json or csv, not 'xml'"},
@@ -227,12 +232,12 @@ TEST(ExpansionCli, UsageFaultsExit2AndHelpAndVersion0) {
     argv.insert(argv.end(), c.args.begin(), c.args.end());
     const auto r = run_program(argv, dir.path(), "");
     EXPECT_EQ(2, r.exit_status) << c.first_err_line;
-    EXPECT_EQ(c.first_err_line + "\nusage: korvex-expansion [options] FILE\n",
-              r.err.substr(0, c.first_err_line.size() + 40));
+    EXPECT_EQ(c.first_err_line + "\nusage: korvex-expansion [options] FILE...\n",
+              r.err.substr(0, c.first_err_line.size() + 43));
   }
   const auto help = run_program({EXPANSION_BIN, "--help"}, dir.path(), "");
   EXPECT_EQ(0, help.exit_status);
-  EXPECT_TRUE(help.out.starts_with("usage: korvex-expansion [options] FILE\n"));
+  EXPECT_TRUE(help.out.starts_with("usage: korvex-expansion [options] FILE...\n"));
   const auto version = run_program({EXPANSION_BIN, "--version"}, dir.path(), "");
   EXPECT_EQ(0, version.exit_status);
   EXPECT_TRUE(version.out.starts_with("korvex-expansion ")) << version.out;

@@ -1,0 +1,150 @@
+#include "inputs.h"
+
+#include <algorithm>
+
+#include "common/printable.h"
+#include "common/whole_file.h"
+#include "formats/cell_list.h"
+#include "formats/dirax_scan.h"
+#include "formats/series_table.h"
+
+namespace korvex_expansion {
+
+namespace {
+
+using Entries = std::vector<formats::CellEntry>;
+
+std::string shown(const std::string& name) {
+  return common::printable(name, false);
+}
+
+common::Error told(const std::string& name, const common::Error& e) {
+  const std::string where =
+      e.line > 0 ? shown(name) + ", line " + std::to_string(e.line) : shown(name);
+  return {0, where + ": " + common::printable(e.message, false)};
+}
+
+// Cell files recognised by their content (CIF, p4p, SHELX, XDS, DIALS): the
+// entries, or nothing for bytes of none of those formats.
+std::optional<common::Expected<Entries>> read_cell_file(std::string_view, const std::string&) {
+  return std::nullopt;
+}
+
+bool holds_dirax_cell(std::string_view bytes) {
+  return formats::has_cell(formats::scan_dirax_text(bytes, formats::CellChoice::kConventional)) ||
+         formats::has_cell(formats::scan_dirax_text(bytes, formats::CellChoice::kInput));
+}
+
+// A file named on the command line: a cell file that gives its temperature,
+// or a table.
+common::Expected<Entries> read_named(const std::string& name, Points& points, bool& table) {
+  const auto bytes = common::read_whole_file(name);
+  if (!bytes) return told(name, bytes.error());
+  if (auto cells = read_cell_file(*bytes, name)) {
+    if (!*cells) return told(name, cells->error());
+    for (const formats::CellEntry& e : **cells) {
+      if (!e.temperature) {
+        return common::Error{0, shown(e.source) +
+                                    ": the file gives no temperature; name it with its "
+                                    "temperature in a --list file"};
+      }
+    }
+    return **cells;
+  }
+  const auto series = formats::parse_series(*bytes);
+  if (!series) {
+    if (holds_dirax_cell(*bytes)) {
+      return common::Error{0, shown(name) +
+                                  ": DIRAX output gives no temperature; name it with its "
+                                  "temperature in a --list file"};
+    }
+    return told(name, series.error());
+  }
+  table = true;
+  for (const formats::SkippedRow& s : series->skipped) {
+    points.warnings.push_back(shown(name) + ", line " + std::to_string(s.line) +
+                              ": row skipped: " + s.reason);
+    points.skipped_lines.push_back(s.line);
+  }
+  Entries out;
+  for (const formats::SeriesRow& row : series->rows) {
+    out.push_back({name + ", line " + std::to_string(row.line),
+                   row.temperature,
+                   row.temperature_su,
+                   row.cell,
+                   {}});
+  }
+  return out;
+}
+
+// A file named in the list, at the list's temperature.
+common::Expected<Entries> read_listed(const formats::ListEntry& entry,
+                                      std::optional<formats::CellChoice> choice) {
+  const std::string& name = entry.name;
+  const auto bytes = common::read_whole_file(name);
+  if (!bytes) return told(name, bytes.error());
+  if (auto cells = read_cell_file(*bytes, name)) {
+    if (!*cells) return told(name, cells->error());
+    Entries out = **cells;
+    for (formats::CellEntry& e : out) {
+      e.temperature = entry.temperature;
+      e.temperature_su.reset();
+    }
+    return out;
+  }
+  if (!holds_dirax_cell(*bytes)) {
+    return common::Error{0, shown(name) +
+                                ": no cell: not a cell file korvex-expansion reads, nor DIRAX "
+                                "output with a cell line"};
+  }
+  if (!choice) {
+    return common::Error{
+        0, shown(name) + " is DIRAX output: choose its cell with --cell input|conventional"};
+  }
+  const formats::CellRecord record = formats::scan_dirax_text(*bytes, *choice);
+  const formats::Cell cell = formats::cell_of(record);
+  const char* which = *choice == formats::CellChoice::kInput ? "input" : "conventional";
+  if (!formats::has_cell(record))
+    return common::Error{0, shown(name) + ": DIRAX output with no " + which + "-cell line"};
+  if (const auto fault = formats::cell_fault(cell))
+    return common::Error{0,
+                         shown(name) + ": the DIRAX " + which + " cell is incomplete: " + *fault};
+  return Entries{{name, entry.temperature, std::nullopt, cell, {}}};
+}
+
+}  // namespace
+
+common::Expected<Points> read_points(const InputNames& names) {
+  Points points;
+  bool one_table = false;
+  for (const std::string& name : names.files) {
+    bool table = false;
+    const auto read = read_named(name, points, table);
+    if (!read) return read.error();
+    points.cells.insert(points.cells.end(), read->begin(), read->end());
+    one_table = table && names.files.size() == 1 && !names.list;
+    points.name += (points.name.empty() ? "" : ", ") + name;
+  }
+  if (names.list) {
+    const std::string& list = *names.list;
+    const auto bytes = common::read_whole_file(list);
+    if (!bytes) return told(list, bytes.error());
+    const auto entries = formats::parse_cell_list(*bytes);
+    if (!entries) return told(list, entries.error());
+    for (const formats::ListEntry& entry : *entries) {
+      const auto read = read_listed(entry, names.cell);
+      if (!read) return read.error();
+      points.cells.insert(points.cells.end(), read->begin(), read->end());
+    }
+    points.name += (points.name.empty() ? "" : ", ") + list;
+  }
+  if (!one_table) {
+    std::stable_sort(points.cells.begin(), points.cells.end(),
+                     [](const formats::CellEntry& x, const formats::CellEntry& y) {
+                       return *x.temperature < *y.temperature;
+                     });
+  }
+  return points;
+}
+
+}  // namespace korvex_expansion
