@@ -8,7 +8,7 @@
 namespace formats {
 
 common::Expected<std::vector<ListEntry>> parse_cell_list(std::string_view bytes) {
-  textrec::RecordReader reader(textrec::memory_source(bytes));
+  textrec::RecordReader reader(textrec::bytes_source(bytes));
   std::string_view head;
   for (int i = 0; i < 2; ++i) {
     if (reader.next_record_prefix(&head, 0) != textrec::kStatusOk) return std::vector<ListEntry>();

@@ -123,7 +123,7 @@ CellRecord scan_dirax_file(CellChoice choice) {
 CellRecord scan_dirax_text(std::string_view bytes, CellChoice choice) {
   const textrec::LineKeywords& keywords = keywords_for(choice);
   CellRecord cell;
-  textrec::RecordReader reader(textrec::memory_source(bytes));
+  textrec::RecordReader reader(textrec::bytes_source(bytes));
   textrec::KeywordRecord found;
   while (reader.next_record_starting(&found, kLineLength, keywords) == textrec::kStatusOk)
     apply_line(found, choice, cell);

@@ -215,7 +215,7 @@ class MemorySource : public ByteSource {
 
 }  // namespace
 
-std::unique_ptr<ByteSource> memory_source(std::string_view bytes) {
+std::unique_ptr<ByteSource> bytes_source(std::string_view bytes) {
   return std::make_unique<MemorySource>(bytes);
 }
 

@@ -58,7 +58,7 @@ class FileSystem {
 [[nodiscard]] FileSystem& posix_file_system();
 
 // Bytes held in memory, which must outlive the source.
-[[nodiscard]] std::unique_ptr<ByteSource> memory_source(std::string_view bytes);
+[[nodiscard]] std::unique_ptr<ByteSource> bytes_source(std::string_view bytes);
 
 // Standard input and output of the process.
 [[nodiscard]] std::unique_ptr<ByteSource> stdin_source();
