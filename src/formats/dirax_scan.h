@@ -24,7 +24,7 @@ namespace formats {
 
 // The six parameters of a scanned record as the file writes them (the
 // shortest text of each float).
-[[nodiscard]] Cell cell_of(const CellRecord& record);
+[[nodiscard]] Cell dirax_cell(const CellRecord& record);
 
 // The rules for one line, already left-justified (leading blanks removed) and
 // at most 256 characters long; the scan applies them to each recognised line.

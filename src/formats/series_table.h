@@ -9,11 +9,12 @@
 // not used: it is the conventional cell's even when the table holds the input
 // cell, and the volume follows from the six parameters anyway.
 //
-// Any other file is read as a whitespace table: "#" begins a comment, and each
-// remaining line that is not blank holds `T a b c alpha beta gamma` or
-// `T sigma_T a b c alpha beta gamma`, the same number of columns on every
-// row; sigma_T is the temperature's SU. A row with a value in overflow form is skipped here as
-// well.
+// Any other file is read as a whitespace table, as PASCal takes it: "#" begins
+// a comment, and each remaining line that is not blank holds
+// `T a b c alpha beta gamma` or `T sigma_T a b c alpha beta gamma`, the same
+// number of columns on every row, blanks or tabs between them. A value may
+// carry its SU in parentheses ("7.9492(7)"); sigma_T is the SU of T. A row
+// with a value in overflow form is skipped here as well.
 //
 // Anything else is an error naming its line.
 #pragma once
@@ -31,8 +32,9 @@ namespace formats {
 struct SeriesRow {
   int line = 0;  // 1-based line of the file
   double temperature = 0;
-  std::optional<double> temperature_su;  // sigma_T, where the table has the column
   Cell cell;
+  std::optional<double> temperature_su;
+  CellSu su;
 };
 
 struct SkippedRow {
@@ -48,8 +50,8 @@ struct Series {
 // Reads the bytes of a series file; an error names its line (common::Error).
 [[nodiscard]] common::Expected<Series> parse_series(std::string_view text);
 
-// Reads the file at `path`; a file that cannot be read (common::read_whole_file)
-// is an error of line 0.
+// Reads the file at `path` (common::read_whole_file); a file that cannot be
+// read is an error of line 0.
 [[nodiscard]] common::Expected<Series> read_series_file(const std::string& path);
 
 }  // namespace formats

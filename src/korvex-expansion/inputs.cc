@@ -2,8 +2,9 @@
 
 #include <algorithm>
 
-#include "common/printable.h"
-#include "common/whole_file.h"
+#include "common/files.h"
+#include "common/safe_text.h"
+#include "formats/cell_file.h"
 #include "formats/cell_list.h"
 #include "formats/dirax_scan.h"
 #include "formats/series_table.h"
@@ -15,19 +16,26 @@ namespace {
 using Entries = std::vector<formats::CellEntry>;
 
 std::string shown(const std::string& name) {
-  return common::printable(name, false);
+  return common::safe_text(name);
 }
 
 common::Error told(const std::string& name, const common::Error& e) {
   const std::string where =
       e.line > 0 ? shown(name) + ", line " + std::to_string(e.line) : shown(name);
-  return {0, where + ": " + common::printable(e.message, false)};
+  return {0, where + ": " + common::safe_text(e.message)};
 }
 
-// Cell files recognised by their content (CIF, p4p, SHELX, XDS, DIALS): the
-// entries, or nothing for bytes of none of those formats.
-std::optional<common::Expected<Entries>> read_cell_file(std::string_view, const std::string&) {
-  return std::nullopt;
+// The cells of a file of another program, its warnings told; those about
+// the temperature only where the file's temperature is taken.
+common::Expected<Entries> read_other(formats::CellFormat format, std::string_view bytes,
+                                     const std::string& name, bool own_temperature,
+                                     Points& points) {
+  auto read = formats::read_cells(format, bytes, name);
+  if (!read) return told(name, read.error());
+  for (const formats::CellWarning& w : read->warnings) {
+    if (own_temperature || !w.temperature) points.warnings.push_back(common::safe_text(w.message));
+  }
+  return std::move(read).value().entries;
 }
 
 bool holds_dirax_cell(std::string_view bytes) {
@@ -35,25 +43,30 @@ bool holds_dirax_cell(std::string_view bytes) {
          formats::has_cell(formats::scan_dirax_text(bytes, formats::CellChoice::kInput));
 }
 
-// A file named on the command line: a cell file that gives its temperature,
-// or a table.
+// A file named on the command line: a table, or a cell file that gives its
+// temperature.
 common::Expected<Entries> read_named(const std::string& name, Points& points, bool& table) {
   const auto bytes = common::read_whole_file(name);
   if (!bytes) return told(name, bytes.error());
-  if (auto cells = read_cell_file(*bytes, name)) {
-    if (!*cells) return told(name, cells->error());
-    for (const formats::CellEntry& e : **cells) {
+  const formats::CellFormat format = formats::recognise(*bytes);
+  if (format != formats::CellFormat::kDirax && format != formats::CellFormat::kTkTable &&
+      format != formats::CellFormat::kPascalTable) {
+    auto cells = read_other(format, *bytes, name, true, points);
+    if (!cells) return cells.error();
+    for (const formats::CellEntry& e : *cells) {
       if (!e.temperature) {
         return common::Error{0, shown(e.source) +
                                     ": the file gives no temperature; name it with its "
                                     "temperature in a --list file"};
       }
     }
-    return **cells;
+    return cells;
   }
+  // Tables, and what no other format claims: told by the table's reader
+  // unless it is DIRAX output.
   const auto series = formats::parse_series(*bytes);
   if (!series) {
-    if (holds_dirax_cell(*bytes)) {
+    if (format == formats::CellFormat::kDirax && holds_dirax_cell(*bytes)) {
       return common::Error{0, shown(name) +
                                   ": DIRAX output gives no temperature; name it with its "
                                   "temperature in a --list file"};
@@ -68,10 +81,12 @@ common::Expected<Entries> read_named(const std::string& name, Points& points, bo
   }
   Entries out;
   for (const formats::SeriesRow& row : series->rows) {
-    out.push_back({name + ", line " + std::to_string(row.line),
+    out.push_back({name + ":line " + std::to_string(row.line),
                    row.temperature,
                    row.temperature_su,
                    row.cell,
+                   row.su,
+                   {},
                    {}});
   }
   return out;
@@ -79,13 +94,15 @@ common::Expected<Entries> read_named(const std::string& name, Points& points, bo
 
 // A file named in the list, at the list's temperature.
 common::Expected<Entries> read_listed(const formats::ListEntry& entry,
-                                      std::optional<formats::CellChoice> choice) {
+                                      std::optional<formats::CellChoice> choice, Points& points) {
   const std::string& name = entry.name;
   const auto bytes = common::read_whole_file(name);
   if (!bytes) return told(name, bytes.error());
-  if (auto cells = read_cell_file(*bytes, name)) {
-    if (!*cells) return told(name, cells->error());
-    Entries out = **cells;
+  if (const formats::CellFormat format = formats::recognise(*bytes);
+      format != formats::CellFormat::kDirax) {
+    auto cells = read_other(format, *bytes, name, false, points);
+    if (!cells) return cells.error();
+    Entries out = std::move(cells).value();
     for (formats::CellEntry& e : out) {
       e.temperature = entry.temperature;
       e.temperature_su.reset();
@@ -102,14 +119,14 @@ common::Expected<Entries> read_listed(const formats::ListEntry& entry,
         0, shown(name) + " is DIRAX output: choose its cell with --cell input|conventional"};
   }
   const formats::CellRecord record = formats::scan_dirax_text(*bytes, *choice);
-  const formats::Cell cell = formats::cell_of(record);
+  const formats::Cell cell = formats::dirax_cell(record);
   const char* which = *choice == formats::CellChoice::kInput ? "input" : "conventional";
   if (!formats::has_cell(record))
     return common::Error{0, shown(name) + ": DIRAX output with no " + which + "-cell line"};
   if (const auto fault = formats::cell_fault(cell))
     return common::Error{0,
                          shown(name) + ": the DIRAX " + which + " cell is incomplete: " + *fault};
-  return Entries{{name, entry.temperature, std::nullopt, cell, {}}};
+  return Entries{{name, entry.temperature, std::nullopt, cell, {}, {}, {}}};
 }
 
 }  // namespace
@@ -132,7 +149,7 @@ common::Expected<Points> read_points(const InputNames& names) {
     const auto entries = formats::parse_cell_list(*bytes);
     if (!entries) return told(list, entries.error());
     for (const formats::ListEntry& entry : *entries) {
-      const auto read = read_listed(entry, names.cell);
+      const auto read = read_listed(entry, names.cell, points);
       if (!read) return read.error();
       points.cells.insert(points.cells.end(), read->begin(), read->end());
     }

@@ -22,7 +22,8 @@
 
 #include "chart/expansion_pictures.h"
 #include "chart/series_picture.h"
-#include "common/printable.h"
+#include "common/files.h"
+#include "common/safe_text.h"
 #include "expansion/analysis.h"
 #include "expansion/monte_carlo.h"
 #include "inputs.h"
@@ -112,7 +113,7 @@ int run(const Options& opt) {
   }
   for (const std::string& warning : points->warnings)
     std::fprintf(stderr, "korvex-expansion: %s\n", warning.c_str());
-  const std::string shown = common::printable(points->name, false);
+  const std::string shown = common::safe_text(points->name);
   std::vector<double> temperatures;
   for (const formats::CellEntry& e : points->cells) temperatures.push_back(*e.temperature);
   expansion::Settings settings{0, opt.measure, opt.degree, opt.weighted};
@@ -128,7 +129,7 @@ int run(const Options& opt) {
   const auto result = expansion::analyse_series(points->cells, settings, opt.draws);
   if (!result) {
     std::fprintf(stderr, "korvex-expansion: %s: %s\n", shown.c_str(),
-                 common::printable(result.error().message, false).c_str());
+                 common::safe_text(result.error().message).c_str());
     return 1;
   }
   const korvex_expansion::Source source{points->name, points->skipped_lines, points->cells};
@@ -151,12 +152,12 @@ int run(const Options& opt) {
     for (const chart::Picture& p : chart::render_pictures(
              result->analysis, result->sus ? &*result->sus : nullptr, points->name)) {
       const std::string path = *opt.svg_prefix + p.suffix;
-      if (const auto wrote = chart::write_file_replacing(path, p.svg); !wrote) {
+      if (const auto wrote = common::write_file_replacing(path, p.svg); !wrote) {
         std::fprintf(stderr, "korvex-expansion: cannot write %s: %s\n",
-                     common::printable(path, false).c_str(), wrote.error().message.c_str());
+                     common::safe_text(path).c_str(), wrote.error().message.c_str());
         status = 1;
       } else {
-        written += (written.empty() ? "" : ", ") + common::printable(path, false);
+        written += (written.empty() ? "" : ", ") + common::safe_text(path);
       }
     }
     if (opt.format == Format::kText && !written.empty())

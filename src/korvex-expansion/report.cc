@@ -6,14 +6,19 @@
 #include <cstdio>
 
 #include "common/number_text.h"
-#include "common/printable.h"
-#include "su_text.h"
+#include "common/safe_text.h"
 
 namespace korvex_expansion {
 
 namespace {
 
 constexpr double kMega = 1e6;  // 1/K to MK^-1
+
+// A number of the JSON or CSV output: "null" for one that is not finite, as
+// a fit can give.
+std::string number(double value) {
+  return std::isfinite(value) ? common::shortest(value) : "null";
+}
 
 // The value, or 0 when it would show as zero with `decimals` decimals, so that
 // rounding noise is neither written "-0.000" nor taken for a negative value.
@@ -34,7 +39,7 @@ std::string json_array(const std::vector<double>& values, double factor = 1) {
   std::string s = "[";
   for (std::size_t i = 0; i < values.size(); ++i) {
     if (i > 0) s += ", ";
-    s += common::shortest(values[i] * factor);
+    s += number(values[i] * factor);
   }
   return s + "]";
 }
@@ -62,12 +67,14 @@ std::string json_string(std::string_view text) {
 }
 
 std::string json_or_null(const std::optional<double>& value, double factor = 1) {
-  return value ? common::shortest(*value * factor) : "null";
+  return value ? number(*value * factor) : "null";
 }
 
 // A coefficient with the SU drawn from the cells, MK^-1.
+// One the draws leave exact is written as the table's other values.
 std::string drawn(double value, double su) {
-  return with_su(value * kMega, su * kMega);
+  if (!(su > 0)) return common::fixed(shown(value * kMega, 3), 3);
+  return common::with_su(value * kMega, su * kMega);
 }
 
 // One point's cell: source, T, T_su, a, a_su, ... gamma, gamma_su.
@@ -81,7 +88,7 @@ std::string json_cell(const formats::CellEntry& e) {
   std::string s = "{\"source\": " + json_string(e.source);
   s += ", \"T\": " + json_or_null(e.temperature) + ", \"T_su\": " + json_or_null(e.temperature_su);
   for (const auto& [name, v] : values) {
-    s += std::string(", \"") + name + "\": " + common::shortest(v.first);
+    s += std::string(", \"") + name + "\": " + number(v.first);
     s += std::string(", \"") + name + "_su\": " + json_or_null(v.second);
   }
   return s + "}";
@@ -112,7 +119,7 @@ std::string text_report(const expansion::SeriesAnalysis& result, const Source& s
   const bool line = an.degree == 1;
   const double median_t = an.temperatures[an.median];
   std::string s;
-  s += " Principal thermal expansion of " + common::printable(source.name, false) + "\n";
+  s += " Principal thermal expansion of " + common::safe_text(source.name) + "\n";
   s +=
       common::format_text(" Points     : %zu, %.2f K to %.2f K, reference point %.2f K (row %zu)\n",
                           n, *lo, *hi, an.temperatures[an.reference], an.reference + 1);
@@ -254,17 +261,17 @@ std::string json_report(const expansion::SeriesAnalysis& result, const Source& s
   s += ", \"fit\": " + json_string(expansion::fit_name(an.degree));
   s += std::string(", \"weighted\": ") + (sus != nullptr && sus->weighted ? "true" : "false");
   s += ", \"draws\": " + (sus != nullptr ? std::to_string(sus->draws.count) : "null");
-  s += ", \"reference_temperature\": " + common::shortest(an.temperatures[an.reference]);
-  s += ", \"median_temperature\": " + common::shortest(an.temperatures[an.median]);
+  s += ", \"reference_temperature\": " + number(an.temperatures[an.reference]);
+  s += ", \"median_temperature\": " + number(an.temperatures[an.median]);
   s += ", \"temperatures\": " + json_array(an.temperatures);
   s += ", \"axes\": [";
   for (std::size_t k = 0; k < 3; ++k) {
     const expansion::AxisResult& x = an.axes[k];
     if (k > 0) s += ", ";
-    s += "{\"alpha\": " + common::shortest(x.alpha.value * kMega);
+    s += "{\"alpha\": " + number(x.alpha.value * kMega);
     const expansion::AxisSus* d = sus != nullptr ? &sus->axes[k] : nullptr;
-    s += ", \"su\": " + common::shortest(x.alpha.su * kMega);
-    s += ", \"su_cells\": " + (d != nullptr ? common::shortest(d->alpha * kMega) : "null");
+    s += ", \"su\": " + number(x.alpha.su * kMega);
+    s += ", \"su_cells\": " + (d != nullptr ? number(d->alpha * kMega) : "null");
     s += ", \"direction_su_deg\": " +
          (d != nullptr ? json_or_null(d->direction_deg) : std::string("null"));
     s += ", \"uvw\": " + json_array({x.uvw(0), x.uvw(1), x.uvw(2)});
@@ -278,11 +285,11 @@ std::string json_report(const expansion::SeriesAnalysis& result, const Source& s
     }
     s += "}";
   }
-  s += "], \"volume\": {\"alpha\": " + common::shortest(an.volume.alpha.value * kMega);
+  s += "], \"volume\": {\"alpha\": " + number(an.volume.alpha.value * kMega);
   const expansion::VolumeSus* v = sus != nullptr ? &sus->volume : nullptr;
-  s += ", \"su\": " + common::shortest(an.volume.alpha.su * kMega);
-  s += ", \"su_cells\": " + (v != nullptr ? common::shortest(v->alpha * kMega) : "null");
-  s += ", \"reference\": " + common::shortest(an.volume.reference);
+  s += ", \"su\": " + number(an.volume.alpha.su * kMega);
+  s += ", \"su_cells\": " + (v != nullptr ? number(v->alpha * kMega) : "null");
+  s += ", \"reference\": " + number(an.volume.reference);
   s += ", \"values\": " + json_array(an.volume.values);
   s += ", \"values_su\": " + drawn_array(v != nullptr ? &v->values : nullptr, 1);
   if (!line) {
@@ -308,34 +315,31 @@ std::string csv_report(const expansion::SeriesAnalysis& result) {
   // The drawn SU of a coefficient, at the row's temperature for a polynomial.
   const auto drawn_su = [&](double alpha, const std::vector<double>& alpha_at, bool at_t,
                             std::size_t i) {
-    return "," + common::shortest((at_t ? alpha_at[i] : alpha) * kMega);
+    return "," + number((at_t ? alpha_at[i] : alpha) * kMega);
   };
   const auto rows = [&](const std::string& t, std::size_t i) {
     for (std::size_t k = 0; k < 3; ++k) {
       const expansion::AxisResult& x = an.axes[k];
       const expansion::Estimate& e = t.empty() ? x.alpha : x.alpha_at[i];
-      s += axis_name(k) + "," + t + "," + common::shortest(e.value * kMega) + "," +
-           common::shortest(e.su * kMega);
-      for (int j = 0; j < 3; ++j) s += "," + common::shortest(x.uvw(j));
-      for (const double a : x.angles) s += "," + common::shortest(a);
+      s += axis_name(k) + "," + t + "," + number(e.value * kMega) + "," + number(e.su * kMega);
+      for (int j = 0; j < 3; ++j) s += "," + number(x.uvw(j));
+      for (const double a : x.angles) s += "," + number(a);
       if (sus != nullptr) {
         const expansion::AxisSus& d = sus->axes[k];
         s += drawn_su(d.alpha, d.alpha_at, !t.empty(), i) + "," +
-             (d.direction_deg ? common::shortest(*d.direction_deg) : "");
+             (d.direction_deg ? number(*d.direction_deg) : "");
       }
       s += "\n";
     }
     const expansion::Estimate& e = t.empty() ? an.volume.alpha : an.volume.alpha_at[i];
-    s += "V," + t + "," + common::shortest(e.value * kMega) + "," + common::shortest(e.su * kMega) +
-         ",,,,,,";
+    s += "V," + t + "," + number(e.value * kMega) + "," + number(e.su * kMega) + ",,,,,,";
     if (sus != nullptr) s += drawn_su(sus->volume.alpha, sus->volume.alpha_at, !t.empty(), i) + ",";
     s += "\n";
   };
   if (an.degree == 1) {
     rows("", 0);
   } else {
-    for (std::size_t i = 0; i < an.temperatures.size(); ++i)
-      rows(common::shortest(an.temperatures[i]), i);
+    for (std::size_t i = 0; i < an.temperatures.size(); ++i) rows(number(an.temperatures[i]), i);
   }
   return s;
 }

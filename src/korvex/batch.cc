@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "console_text.h"
+#include "common/safe_text.h"
 #include "formats/buffer_file.h"
 #include "formats/cell_record.h"
 #include "formats/csv_table.h"
@@ -93,7 +93,7 @@ int run_batch(const BatchOptions& options, OutputLock* lock) {
   make_output_folder(options.output_folder);
   if (names_an_output_file(options.output_folder, options.buffer_file, options.csv))
     textrec::report(textrec::Failure::kFileSystem, "the buffer file " +
-                                                       shown_on_console(options.buffer_file) +
+                                                       common::safe_text(options.buffer_file) +
                                                        " is an output file of this program");
   textrec::open_for_reading(formats::kBufferChannel, options.buffer_file);
   const formats::BufferFileHead head = formats::read_buffer_file_head();
@@ -106,7 +106,7 @@ int run_batch(const BatchOptions& options, OutputLock* lock) {
                                     .csv = options.csv,
                                     .progress = progress.get()});
   if (progress) progress->erase();
-  if (pass.end == PassEnd::kMissingDiraxFile) return textrec::stop_run(textrec::kExitError);
+  if (pass.end != PassEnd::kListEnded) return textrec::stop_run(textrec::kExitError);
   end_plot_files();
   textrec::flush_channel(formats::kTableChannel);
   int files = 8 + (options.csv ? 1 : 0);
@@ -123,8 +123,7 @@ int run_batch(const BatchOptions& options, OutputLock* lock) {
                  static_cast<long long>(pass.skipped), files, folder.c_str(),
                  std::string(cell_name(options.choice)).c_str());
   }
-  return textrec::stop_run(pass.unreadable_entry || pass.skipped > 0 ? textrec::kExitError
-                                                                     : textrec::kExitClean);
+  return textrec::stop_run(least_exit_status(pass));
 }
 
 }  // namespace korvex

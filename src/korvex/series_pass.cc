@@ -2,7 +2,8 @@
 
 #include <string>
 
-#include "console_text.h"
+#include "common/safe_text.h"
+#include "formats/cell_file.h"
 #include "formats/csv_table.h"
 #include "formats/dirax_scan.h"
 #include "output_files.h"
@@ -14,6 +15,68 @@ using textrec::console_write;
 using textrec::Source;
 using textrec::Target;
 using textrec::trim_right;
+
+namespace {
+
+// A cell of another program's file as a table row at the entry's temperature.
+formats::CellRecord record_of(const formats::CellEntry& entry, float temperature) {
+  formats::CellRecord record;
+  record.temperature = temperature;
+  record.a = static_cast<float>(entry.cell.a);
+  record.b = static_cast<float>(entry.cell.b);
+  record.c = static_cast<float>(entry.cell.c);
+  record.alpha = static_cast<float>(entry.cell.alpha);
+  record.beta = static_cast<float>(entry.cell.beta);
+  record.gamma = static_cast<float>(entry.cell.gamma);
+  record.volume = static_cast<float>(formats::cell_volume(entry.cell));
+  textrec::set_text(record.lattice, entry.lattice);
+  textrec::set_text(record.system, entry.system);
+  return record;
+}
+
+// The SU of the temperature a row is written with: that of the file's own
+// temperature, where the buffer file gives the same.
+std::optional<double> temperature_su(const formats::CellEntry& entry, float temperature) {
+  if (entry.temperature && static_cast<float>(*entry.temperature) == temperature)
+    return entry.temperature_su;
+  return std::nullopt;
+}
+
+// Reads the cell file open on the DIRAX channel whole and writes a row for
+// each of its cells, telling the reader's warnings (not those about the
+// temperature the file gives: the pass takes the buffer file's); the reason
+// when it cannot be read.
+std::optional<std::string> take_cell_file(formats::CellFormat format, std::string_view name,
+                                          float temperature, bool csv, PassResult& result) {
+  std::string bytes;
+  const bool whole =
+      textrec::read_channel_bytes(formats::kDiraxChannel, formats::kCellFileLimit, &bytes);
+  textrec::close_channel(formats::kDiraxChannel);
+  const std::string as = "as " + std::string(formats::format_name(format)) + ": ";
+  if (!whole) return as + "larger than " + std::to_string(formats::kCellFileLimit) + " bytes";
+  const common::Expected<formats::CellRead> read = formats::read_cells(format, bytes, name);
+  if (!read) {
+    const common::Error& error = read.error();
+    return as + (error.line > 0 ? "line " + std::to_string(error.line) + ": " : std::string()) +
+           error.message;
+  }
+  for (const formats::CellEntry& entry : read->entries) {
+    const formats::CellRecord record = record_of(entry, temperature);
+    write_cell(record);
+    if (csv)
+      formats::write_csv_row(formats::kCsvChannel, record,
+                             {entry.su, temperature_su(entry, temperature), entry.source});
+    ++result.rows;
+  }
+  for (const formats::CellWarning& warning : read->warnings) {
+    if (warning.temperature) continue;
+    console_write({" !! Warning: ", common::safe_text(warning.message)});
+    ++result.warnings;
+  }
+  return std::nullopt;
+}
+
+}  // namespace
 
 PassResult run_pass(const PassSettings& settings) {
   PassResult result;
@@ -50,7 +113,7 @@ PassResult run_pass(const PassSettings& settings) {
     }
     ++result.entries;
     // The existence check and the open are one open of the file.
-    const auto shown = [&] { return shown_on_console(trim_right(dirax_file_name)); };
+    const auto shown = [&] { return common::safe_text(trim_right(dirax_file_name)); };
     if (settings.keep_going) {
       const textrec::OpenCheck opened =
           textrec::try_open_for_reading(formats::kDiraxChannel, dirax_file_name);
@@ -69,17 +132,42 @@ PassResult run_pass(const PassSettings& settings) {
       result.end = PassEnd::kMissingDiraxFile;
       return result;
     }
-    formats::CellRecord cell = formats::scan_dirax_file(settings.choice);
-    cell.temperature = temperature;
-    if (formats::has_cell(cell)) {
-      write_cell(cell);
-      if (settings.csv) formats::write_csv_row(formats::kCsvChannel, cell);
-      ++result.rows;
-      textrec::close_channel(formats::kDiraxChannel);
+    // The look at the file's first bytes is the first read its scan makes.
+    const formats::CellFormat format =
+        formats::recognise(textrec::read_channel_start(formats::kDiraxChannel));
+    if (format != formats::CellFormat::kDirax) {
+      const std::optional<std::string> fault =
+          take_cell_file(format, trim_right(dirax_file_name), temperature, settings.csv, result);
+      if (fault && !settings.keep_going) {
+        console_write({" !! ", shown(), " cannot be read ", common::safe_text(*fault), " !!"});
+        console_write({" "});
+        result.end = PassEnd::kUnreadableCellFile;
+        return result;
+      }
+      if (fault) {
+        console_write({" !! ", shown(), " cannot be read ", common::safe_text(*fault), ": skipped"});
+        ++result.skipped;
+      }
+    } else {
+      formats::CellRecord cell = formats::scan_dirax_file(settings.choice);
+      cell.temperature = temperature;
+      if (formats::has_cell(cell)) {
+        write_cell(cell);
+        if (settings.csv)
+          formats::write_csv_row(formats::kCsvChannel, cell,
+                                 {{}, std::nullopt, trim_right(dirax_file_name)});
+        ++result.rows;
+        textrec::close_channel(formats::kDiraxChannel);
+      }
     }
     if (settings.progress != nullptr) settings.progress->entry_done(result.entries);
     textrec::end_if_interrupted();
   }
+}
+
+int least_exit_status(const PassResult& pass) {
+  if (pass.unreadable_entry || pass.skipped > 0) return textrec::kExitError;
+  return pass.warnings > 0 ? textrec::kExitWarning : textrec::kExitClean;
 }
 
 }  // namespace korvex
