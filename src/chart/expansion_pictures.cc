@@ -44,11 +44,20 @@ std::string polyline(const std::string& cls, const std::vector<std::pair<double,
   return s + "\"/>\n";
 }
 
-std::string axis_label(const expansion::Analysis& an, std::size_t k) {
+// A coefficient in MK^-1: with the SU drawn from the cells where there is
+// one, as crystallographers write it.
+std::string coefficient_text(double alpha, const double* drawn_su) {
+  if (drawn_su == nullptr) return common::format_text("%.2f", alpha * 1e6);
+  return common::with_su(alpha * 1e6, *drawn_su * 1e6);
+}
+
+std::string axis_label(const expansion::Analysis& an, const expansion::PropagatedSus* sus,
+                       std::size_t k) {
   const expansion::AxisResult& x = an.axes[k];
   return "X" + std::to_string(k + 1) +
-         common::format_text(" [%.3f %.3f %.3f]  %.2f MK\u207b\u00b9", x.uvw(0), x.uvw(1), x.uvw(2),
-                             x.alpha.value * 1e6);
+         common::format_text(" [%.3f %.3f %.3f]  ", x.uvw(0), x.uvw(1), x.uvw(2)) +
+         coefficient_text(x.alpha.value, sus != nullptr ? &sus->axes[k].alpha : nullptr) +
+         " MK\u207b\u00b9";
 }
 
 std::string subtitle(const expansion::Analysis& an, std::string_view source) {
@@ -116,7 +125,7 @@ std::string strain_picture(const expansion::Analysis& an, const expansion::Propa
     const double ky = 72 + 14 * static_cast<double>(k);
     s += svg_line(cls, f.frame_left, ky - 4, f.frame_left + 20, ky - 4);
     s += svg_circle(cls, f.frame_left + 10, ky - 4, 3);
-    s += svg_text("key", f.frame_left + 28, ky, "start", axis_label(an, k));
+    s += svg_text("key", f.frame_left + 28, ky, "start", axis_label(an, sus, k));
     s += series_marks(f, an.temperatures, an.axes[k].strains, strain_sus(sus, k), an.axes[k].fit,
                       100, cls);
   }
@@ -133,9 +142,13 @@ std::string volume_picture(const expansion::Analysis& an, const expansion::Propa
   std::string s = chart::svg_open(f.layout, title) + kStyle;
   s += svg_text("title", f.layout.width / 2, 30, "middle", title);
   s += svg_text("subtitle", f.frame_left, 56, "start", subtitle(an, source));
-  s += svg_text("key", f.frame_right, 56, "end",
-                common::format_text("alpha_V = %.2f(%.2f) MK\u207b\u00b9",
-                                    an.volume.alpha.value * 1e6, an.volume.alpha.su * 1e6));
+  const std::string key =
+      sus == nullptr
+          ? common::format_text("alpha_V = %.2f(%.2f) MK\u207b\u00b9", an.volume.alpha.value * 1e6,
+                                an.volume.alpha.su * 1e6)
+          : "alpha_V = " + coefficient_text(an.volume.alpha.value, &sus->volume.alpha) +
+                common::format_text(" MK\u207b\u00b9 (fit su %.2f)", an.volume.alpha.su * 1e6);
+  s += svg_text("key", f.frame_right, 56, "end", key);
   s += chart::svg_chart_frame(f, "Temperature (K)", "Volume (\u00c5\u00b3)");
   s += series_marks(f, an.temperatures, an.volume.values, su, an.volume.fit, 1, "s0");
   return s + chart::svg_close();
@@ -195,7 +208,8 @@ std::string section(const expansion::Analysis& an, std::size_t i, std::size_t j,
   return s;
 }
 
-std::string indicatrix_picture(const expansion::Analysis& an, std::string_view source) {
+std::string indicatrix_picture(const expansion::Analysis& an, const expansion::PropagatedSus* sus,
+                               std::string_view source) {
   chart::ChartLayout layout;
   layout.width = 960;
   layout.height = 440;
@@ -224,7 +238,7 @@ std::string indicatrix_picture(const expansion::Analysis& an, std::string_view s
                           largest * 1e6));
   for (std::size_t k = 0; k < 3; ++k) {
     s += svg_text("footnote", 40 + 300 * static_cast<double>(k), ky + 22, "start",
-                  axis_label(an, k));
+                  axis_label(an, sus, k));
   }
   return s + chart::svg_close();
 }
@@ -235,7 +249,7 @@ std::vector<Picture> render_pictures(const expansion::Analysis& analysis,
                                      const expansion::PropagatedSus* sus, std::string_view source) {
   return {{"_strain.svg", strain_picture(analysis, sus, source)},
           {"_volume.svg", volume_picture(analysis, sus, source)},
-          {"_indicatrix.svg", indicatrix_picture(analysis, source)}};
+          {"_indicatrix.svg", indicatrix_picture(analysis, sus, source)}};
 }
 
 }  // namespace chart

@@ -1,10 +1,13 @@
 // The built korvex-expansion on a series given as korvex's list of DIRAX
 // files: the coefficients of the table korvex writes from the same list,
-// whatever the order of the list; and the faults of the new inputs, each
-// with its exact message.
+// whatever the order of the list; a table whose values carry SUs, weighted
+// and not, drawn twice from one start and once from another; and the faults
+// of the new inputs, each with its exact message.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
@@ -45,6 +48,44 @@ TEST(ExpansionInputs, ListOfDiraxFilesGivesTheCoefficientsOfKorvexsTable) {
                                                    "\"T\": 325, \"T_su\": null, \"a\": "));
     }
   }
+}
+
+// Lengths exactly linear in T, each with the SU 0.0010: weights that are all
+// alike leave the line where ordinary least squares puts it.
+TEST(ExpansionInputs, WeightedFitOfEqualSusAndRepeatableDraws) {
+  ScopedTempDir dir;
+  testutil::write_file(dir.file("su.txt"),
+                       "# T a b c alpha beta gamma\n"
+                       "100 5.0000(10) 6.0000(10) 7.0000(10) 90 90 90\n"
+                       "150 4.9988(10) 6.0030(10) 7.0035(10) 90 90 90\n"
+                       "200 4.9976(10) 6.0060(10) 7.0070(10) 90 90 90\n"
+                       "250 4.9964(10) 6.0090(10) 7.0105(10) 90 90 90\n"
+                       "300 4.9952(10) 6.0120(10) 7.0140(10) 90 90 90\n");
+  const auto run = [&](std::vector<std::string> args) {
+    args.insert(args.begin(), {EXPANSION_BIN, "--lagrangian", "--infinitesimal"});
+    args.push_back("su.txt");
+    const auto r = run_program(args, dir.path(), "");
+    EXPECT_EQ(0, r.exit_status) << r.err;
+    return r.out;
+  };
+  const auto plain = nlohmann::json::parse(run({"--format", "json", "--draws", "300"}));
+  const auto weighted =
+      nlohmann::json::parse(run({"--format", "json", "--draws", "300", "--weighted"}));
+  EXPECT_FALSE(plain["weighted"].get<bool>());
+  EXPECT_TRUE(weighted["weighted"].get<bool>());
+  for (std::size_t k = 0; k < 3; ++k) {
+    const double alpha = plain["axes"][k]["alpha"].get<double>();
+    EXPECT_NEAR(alpha, weighted["axes"][k]["alpha"].get<double>(), 1e-9 * std::fabs(alpha) + 1e-12);
+    EXPECT_GT(weighted["axes"][k]["su_cells"].get<double>(), 0);
+  }
+  EXPECT_EQ(0.001, plain["cells"][2]["b_su"].get<double>());
+  EXPECT_EQ(run({"--draws", "300", "--seed", "5"}), run({"--draws", "300", "--seed", "5"}));
+  EXPECT_NE(run({"--draws", "300", "--seed", "5"}), run({"--draws", "300", "--seed", "6"}));
+  run({"--draws", "50", "--svg", "p"});
+  EXPECT_NE(std::string::npos,
+            testutil::read_file(dir.file("p_strain.svg")).find("class=\"s2 su\""));
+  EXPECT_NE(std::string::npos,
+            testutil::read_file(dir.file("p_volume.svg")).find("class=\"s0 su\""));
 }
 
 TEST(ExpansionInputs, FilesThatGiveNoPointAreToldByName) {
