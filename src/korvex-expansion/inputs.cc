@@ -1,6 +1,7 @@
 #include "inputs.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "common/files.h"
 #include "common/safe_text.h"
@@ -140,7 +141,6 @@ common::Expected<Points> read_points(const InputNames& names) {
     if (!read) return read.error();
     points.cells.insert(points.cells.end(), read->begin(), read->end());
     one_table = table && names.files.size() == 1 && !names.list;
-    points.name += (points.name.empty() ? "" : ", ") + name;
   }
   if (names.list) {
     const std::string& list = *names.list;
@@ -153,7 +153,19 @@ common::Expected<Points> read_points(const InputNames& names) {
       if (!read) return read.error();
       points.cells.insert(points.cells.end(), read->begin(), read->end());
     }
-    points.name += (points.name.empty() ? "" : ", ") + list;
+  }
+  // The inputs as named, the first and last of a long row of files alone.
+  std::vector<std::string> named = names.files;
+  if (names.list) named.push_back(*names.list);
+  if (named.size() > 3) {
+    points.name =
+        named.front() + " ... " + named.back() + " (" + std::to_string(named.size()) + " files)";
+  } else {
+    for (const std::string& n : named) points.name += (points.name.empty() ? "" : ", ") + n;
+  }
+  for (const formats::CellEntry& e : points.cells) {
+    if (!std::isfinite(*e.temperature))
+      return common::Error{0, shown(e.source) + ": the temperature is not a number"};
   }
   if (!one_table) {
     std::stable_sort(points.cells.begin(), points.cells.end(),
