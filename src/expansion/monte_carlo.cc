@@ -18,12 +18,6 @@ namespace {
 
 using formats::Cell;
 using formats::CellEntry;
-using formats::CellSu;
-
-constexpr std::array<double Cell::*, 6> kValue = {&Cell::a,     &Cell::b,    &Cell::c,
-                                                  &Cell::alpha, &Cell::beta, &Cell::gamma};
-constexpr std::array<std::optional<double> CellSu::*, 6> kSu = {
-    &CellSu::a, &CellSu::b, &CellSu::c, &CellSu::alpha, &CellSu::beta, &CellSu::gamma};
 
 // A spread below this, in strain or relative volume, is rounding: the
 // quantity follows from exact parameters alone.
@@ -67,8 +61,8 @@ Plan plan_draws(const std::vector<CellEntry>& cells) {
     plan.drawn_with[p] = p;
     for (int q = p / 3 * 3; q < p; ++q) {
       const bool equal = std::all_of(cells.begin(), cells.end(), [&](const CellEntry& e) {
-        return e.cell.*kValue[static_cast<std::size_t>(p)] ==
-               e.cell.*kValue[static_cast<std::size_t>(q)];
+        const std::array<double, 6> v = formats::parameters(e.cell);
+        return v[static_cast<std::size_t>(p)] == v[static_cast<std::size_t>(q)];
       });
       if (equal && plan.drawn_with[q] == q) {
         plan.drawn_with[p] = q;
@@ -78,9 +72,10 @@ Plan plan_draws(const std::vector<CellEntry>& cells) {
   }
   for (const CellEntry& e : cells) {
     std::array<double, 6> width{};
+    const std::array<std::optional<double>, 6> sus = formats::parameters(e.su);
     for (std::size_t p = 0; p < 6; ++p) {
       double& w = width[static_cast<std::size_t>(plan.drawn_with[p])];
-      w = std::max(w, usable(e.su.*kSu[p]));
+      w = std::max(w, usable(sus[p]));
     }
     plan.width.push_back(width);
   }
@@ -92,13 +87,14 @@ common::Expected<std::vector<Eigen::Matrix3d>> drawn_bases(const std::vector<Cel
   std::vector<Eigen::Matrix3d> bases;
   bases.reserve(cells.size());
   for (std::size_t i = 0; i < cells.size(); ++i) {
-    Cell cell = cells[i].cell;
     std::array<double, 6> shift{};
     for (std::size_t p = 0; p < 6; ++p) {
       if (plan.width[i][p] > 0) shift[p] = z.next() * plan.width[i][p];
     }
+    std::array<double, 6> values = formats::parameters(cells[i].cell);
     for (std::size_t p = 0; p < 6; ++p)
-      cell.*kValue[p] += shift[static_cast<std::size_t>(plan.drawn_with[p])];
+      values[p] += shift[static_cast<std::size_t>(plan.drawn_with[p])];
+    const Cell cell = formats::cell_of(values);
     if (const auto fault = formats::cell_fault(cell)) {
       return common::Error{0, cells[i].source + ": a cell drawn with its SUs is no cell (" +
                                   *fault + "): the SUs are too large for the values"};
@@ -243,7 +239,8 @@ common::Expected<FitWeights> weights_from(const PropagatedSus& sus, const Analys
 
 bool has_sus(const std::vector<CellEntry>& cells) {
   return std::any_of(cells.begin(), cells.end(), [](const CellEntry& e) {
-    return std::any_of(kSu.begin(), kSu.end(), [&](auto su) { return usable(e.su.*su) > 0; });
+    const std::array<std::optional<double>, 6> sus = formats::parameters(e.su);
+    return std::any_of(sus.begin(), sus.end(), [](const auto& su) { return usable(su) > 0; });
   });
 }
 
@@ -279,8 +276,9 @@ common::Expected<SeriesAnalysis> analyse_series(const std::vector<CellEntry>& ce
     return common::Error{0,
                          "--weighted leaves the reference point out of the strain fits; the "
                          "others lie at " +
-                             std::to_string(distinct) + " distinct temperatures, and a " +
-                             fit_name(s.degree) + " fit needs " + std::to_string(s.degree + 1)};
+                             std::to_string(distinct) + " distinct temperature" +
+                             (distinct == 1 ? "" : "s") + ", and a " + fit_name(s.degree) +
+                             " fit needs " + std::to_string(s.degree + 1)};
   }
   const auto weights = weights_from(sus, *nominal, cells, s.reference);
   if (!weights) return weights.error();
