@@ -63,14 +63,14 @@ CsvColumns columns_of(const std::vector<std::string>& header) {
     return -1;
   };
   CsvColumns columns;
-  columns.temperature = find(kCsvColumns[0]);
+  columns.temperature = find(kCsvColumns[0].name);
   for (std::size_t i = 0; i < 6; ++i) {
-    columns.cell[i] = find(kCsvColumns[1 + i]);
-    columns.su[i] = find(kCsvColumns[10 + i]);
+    columns.cell[i] = find(kCsvColumns[1 + i].name);
+    columns.su[i] = find(kCsvColumns[10 + i].name);
   }
-  columns.system = find(kCsvColumns[8]);
-  columns.lattice = find(kCsvColumns[9]);
-  columns.temperature_su = find(kCsvColumns[16]);
+  columns.system = find(kCsvColumns[8].name);
+  columns.lattice = find(kCsvColumns[9].name);
+  columns.temperature_su = find(kCsvColumns[16].name);
   return columns;
 }
 
@@ -79,8 +79,6 @@ common::Expected<CellEntry> csv_entry(const std::vector<std::string>& fields,
                                       int line) {
   // A column's number; nothing for an empty field or a column not there.
   const auto number = [&](int column, bool needed) -> common::Expected<std::optional<double>> {
-    // Both arms a view: a std::string arm would make the whole a temporary
-    // copy, gone before the view is read.
     const std::string_view field = column >= 0 && static_cast<std::size_t>(column) < fields.size()
                                        ? std::string_view(fields[column])
                                        : std::string_view();
@@ -146,7 +144,7 @@ common::Expected<CellRead> read_korvex_csv(std::string_view bytes, std::string_v
   for (std::size_t i = 0; i < 7; ++i) {
     const int column = i == 0 ? columns.temperature : columns.cell[i - 1];
     if (column < 0)
-      return common::Error{1, "the header row names no column " + std::string(kCsvColumns[i])};
+      return common::Error{1, "the header row names no column " + std::string(kCsvColumns[i].name)};
   }
   CellRead read;
   while (at < bytes.size()) {

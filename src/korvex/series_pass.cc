@@ -1,6 +1,7 @@
 #include "series_pass.h"
 
 #include <string>
+#include <utility>
 
 #include "common/safe_text.h"
 #include "formats/cell_file.h"
@@ -42,12 +43,23 @@ std::optional<double> temperature_su(const formats::CellEntry& entry, float temp
   return std::nullopt;
 }
 
+// The rows of a cell found: the table row, the plot points, the CSV row when
+// asked; then the cell goes to the collector, if any.
+void take_cell(formats::CellRecord cell, const formats::CsvRowExtras& extras,
+               const PassSettings& settings, PassResult& result) {
+  write_cell(cell);
+  if (settings.csv) formats::write_csv_row(formats::kCsvChannel, cell, extras);
+  if (settings.cells != nullptr) settings.cells->take(std::move(cell));
+  ++result.rows;
+}
+
 // Reads the cell file open on the DIRAX channel whole and writes a row for
 // each of its cells, telling the reader's warnings (not those about the
 // temperature the file gives: the pass takes the buffer file's); the reason
 // when it cannot be read.
 std::optional<std::string> take_cell_file(formats::CellFormat format, std::string_view name,
-                                          float temperature, bool csv, PassResult& result) {
+                                          float temperature, const PassSettings& settings,
+                                          PassResult& result) {
   std::string bytes;
   const bool whole =
       textrec::read_channel_bytes(formats::kDiraxChannel, formats::kCellFileLimit, &bytes);
@@ -61,12 +73,8 @@ std::optional<std::string> take_cell_file(formats::CellFormat format, std::strin
            error.message;
   }
   for (const formats::CellEntry& entry : read->entries) {
-    const formats::CellRecord record = record_of(entry, temperature);
-    write_cell(record);
-    if (csv)
-      formats::write_csv_row(formats::kCsvChannel, record,
-                             {entry.su, temperature_su(entry, temperature), entry.source});
-    ++result.rows;
+    take_cell(record_of(entry, temperature),
+              {entry.su, temperature_su(entry, temperature), entry.source}, settings, result);
   }
   for (const formats::CellWarning& warning : read->warnings) {
     if (warning.temperature) continue;
@@ -137,7 +145,7 @@ PassResult run_pass(const PassSettings& settings) {
         formats::recognise(textrec::read_channel_start(formats::kDiraxChannel));
     if (format != formats::CellFormat::kDirax) {
       const std::optional<std::string> fault =
-          take_cell_file(format, trim_right(dirax_file_name), temperature, settings.csv, result);
+          take_cell_file(format, trim_right(dirax_file_name), temperature, settings, result);
       if (fault && !settings.keep_going) {
         console_write({" !! ", shown(), " cannot be read ", common::safe_text(*fault), " !!"});
         console_write({" "});
@@ -145,18 +153,16 @@ PassResult run_pass(const PassSettings& settings) {
         return result;
       }
       if (fault) {
-        console_write({" !! ", shown(), " cannot be read ", common::safe_text(*fault), ": skipped"});
+        console_write(
+            {" !! ", shown(), " cannot be read ", common::safe_text(*fault), ": skipped"});
         ++result.skipped;
       }
     } else {
       formats::CellRecord cell = formats::scan_dirax_file(settings.choice);
       cell.temperature = temperature;
       if (formats::has_cell(cell)) {
-        write_cell(cell);
-        if (settings.csv)
-          formats::write_csv_row(formats::kCsvChannel, cell,
-                                 {{}, std::nullopt, trim_right(dirax_file_name)});
-        ++result.rows;
+        take_cell(std::move(cell), {{}, std::nullopt, trim_right(dirax_file_name)}, settings,
+                  result);
         textrec::close_channel(formats::kDiraxChannel);
       }
     }

@@ -23,6 +23,13 @@ class PassProgress {
   virtual void entry_done(std::int64_t entries) = 0;
 };
 
+// Given each cell found, by value, after its rows are written.
+class CellCollector {
+ public:
+  virtual ~CellCollector() = default;
+  virtual void take(formats::CellRecord cell) = 0;
+};
+
 struct PassSettings {
   formats::CellChoice choice = formats::CellChoice::kInput;
   // Report a missing file, a cell file that cannot be read or an entry that
@@ -31,6 +38,7 @@ struct PassSettings {
   bool keep_going = false;
   bool csv = false;  // a CSV row on the CSV channel too
   PassProgress* progress = nullptr;
+  CellCollector* cells = nullptr;
 };
 
 enum class PassEnd {
