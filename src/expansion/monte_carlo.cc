@@ -95,9 +95,10 @@ common::Expected<std::vector<Eigen::Matrix3d>> drawn_bases(const std::vector<Cel
     for (std::size_t p = 0; p < 6; ++p)
       values[p] += shift[static_cast<std::size_t>(plan.drawn_with[p])];
     const Cell cell = formats::cell_of(values);
-    if (const auto fault = formats::cell_fault(cell)) {
+    if (const auto checked = formats::check_cell(cell); !checked) {
       return common::Error{0, cells[i].source + ": a cell drawn with its SUs is no cell (" +
-                                  *fault + "): the SUs are too large for the values"};
+                                  checked.error().message +
+                                  "): the SUs are too large for the values"};
     }
     bases.push_back(basis(cell));
   }
@@ -250,8 +251,8 @@ common::Expected<SeriesAnalysis> analyse_series(const std::vector<CellEntry>& ce
   std::vector<Eigen::Matrix3d> bases;
   for (const CellEntry& e : cells) {
     if (!e.temperature) return common::Error{0, e.source + ": no temperature"};
-    if (const auto fault = formats::cell_fault(e.cell))
-      return common::Error{0, e.source + ": " + *fault};
+    if (const auto checked = formats::check_cell(e.cell); !checked)
+      return common::Error{0, e.source + ": " + checked.error().message};
     temperatures.push_back(*e.temperature);
     bases.push_back(basis(e.cell));
   }

@@ -4,7 +4,6 @@
 #include <cmath>
 
 #include "common/files.h"
-#include "common/safe_text.h"
 #include "formats/cell_file.h"
 #include "formats/cell_list.h"
 #include "formats/dirax_scan.h"
@@ -16,14 +15,10 @@ namespace {
 
 using Entries = std::vector<formats::CellEntry>;
 
-std::string shown(const std::string& name) {
-  return common::safe_text(name);
-}
-
+// "NAME: REASON", "NAME, line N: REASON"; made safe to show where it is told.
 common::Error told(const std::string& name, const common::Error& e) {
-  const std::string where =
-      e.line > 0 ? shown(name) + ", line " + std::to_string(e.line) : shown(name);
-  return {0, where + ": " + common::safe_text(e.message)};
+  const std::string where = e.line > 0 ? name + ", line " + std::to_string(e.line) : name;
+  return {0, where + ": " + e.message};
 }
 
 // The cells of a file of another program, its warnings told; those about
@@ -34,7 +29,7 @@ common::Expected<Entries> read_other(formats::CellFormat format, std::string_vie
   auto read = formats::read_cells(format, bytes, name);
   if (!read) return told(name, read.error());
   for (const formats::CellWarning& w : read->warnings) {
-    if (own_temperature || !w.temperature) points.warnings.push_back(common::safe_text(w.message));
+    if (own_temperature || !w.temperature) points.warnings.push_back(w.message);
   }
   return std::move(read).value().entries;
 }
@@ -56,7 +51,7 @@ common::Expected<Entries> read_named(const std::string& name, Points& points, bo
     if (!cells) return cells.error();
     for (const formats::CellEntry& e : *cells) {
       if (!e.temperature) {
-        return common::Error{0, shown(e.source) +
+        return common::Error{0, e.source +
                                     ": the file gives no temperature; name it with its "
                                     "temperature in a --list file"};
       }
@@ -68,7 +63,7 @@ common::Expected<Entries> read_named(const std::string& name, Points& points, bo
   const auto series = formats::parse_series(*bytes);
   if (!series) {
     if (format == formats::CellFormat::kDirax && holds_dirax_cell(*bytes)) {
-      return common::Error{0, shown(name) +
+      return common::Error{0, name +
                                   ": DIRAX output gives no temperature; name it with its "
                                   "temperature in a --list file"};
     }
@@ -76,7 +71,7 @@ common::Expected<Entries> read_named(const std::string& name, Points& points, bo
   }
   table = true;
   for (const formats::SkippedRow& s : series->skipped) {
-    points.warnings.push_back(shown(name) + ", line " + std::to_string(s.line) +
+    points.warnings.push_back(name + ", line " + std::to_string(s.line) +
                               ": row skipped: " + s.reason);
     points.skipped_lines.push_back(s.line);
   }
@@ -111,22 +106,23 @@ common::Expected<Entries> read_listed(const formats::ListEntry& entry,
     return out;
   }
   if (!holds_dirax_cell(*bytes)) {
-    return common::Error{0, shown(name) +
+    return common::Error{0, name +
                                 ": no cell: not a cell file korvex-expansion reads, nor DIRAX "
                                 "output with a cell line"};
   }
   if (!choice) {
-    return common::Error{
-        0, shown(name) + " is DIRAX output: choose its cell with --cell input|conventional"};
+    return common::Error{0,
+                         name + " is DIRAX output: choose its cell with --cell input|conventional"};
   }
   const formats::CellRecord record = formats::scan_dirax_text(*bytes, *choice);
   const formats::Cell cell = formats::dirax_cell(record);
   const char* which = *choice == formats::CellChoice::kInput ? "input" : "conventional";
   if (!formats::has_cell(record))
-    return common::Error{0, shown(name) + ": DIRAX output with no " + which + "-cell line"};
-  if (const auto fault = formats::cell_fault(cell))
-    return common::Error{0,
-                         shown(name) + ": the DIRAX " + which + " cell is incomplete: " + *fault};
+    return common::Error{0, name + ": DIRAX output with no " + which + "-cell line"};
+  if (const auto checked = formats::check_cell(cell); !checked) {
+    return common::Error{
+        0, name + ": the DIRAX " + which + " cell is incomplete: " + checked.error().message};
+  }
   return Entries{{name, entry.temperature, std::nullopt, cell, {}, {}, {}}};
 }
 
@@ -165,7 +161,7 @@ common::Expected<Points> read_points(const InputNames& names) {
   }
   for (const formats::CellEntry& e : points.cells) {
     if (!std::isfinite(*e.temperature))
-      return common::Error{0, shown(e.source) + ": the temperature is not a number"};
+      return common::Error{0, e.source + ": the temperature is not a number"};
   }
   if (!one_table) {
     std::stable_sort(points.cells.begin(), points.cells.end(),

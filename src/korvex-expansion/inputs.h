@@ -29,7 +29,7 @@ struct Points {
 };
 
 // The points of every input. An error's message is whole, naming the file
-// ("NAME: REASON", "NAME, line N: REASON"), cleaned for the console.
+// ("NAME: REASON", "NAME, line N: REASON").
 [[nodiscard]] common::Expected<Points> read_points(const InputNames& names);
 
 }  // namespace korvex_expansion

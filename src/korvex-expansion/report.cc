@@ -1,9 +1,9 @@
 #include "report.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <nlohmann/json.hpp>
 
 #include "common/number_text.h"
 #include "common/safe_text.h"
@@ -14,8 +14,8 @@ namespace {
 
 constexpr double kMega = 1e6;  // 1/K to MK^-1
 
-// A number of the JSON or CSV output: "null" for one that is not finite, as
-// a fit can give.
+// A number of the CSV output: "null" for one that is not finite, as a fit
+// can give.
 std::string number(double value) {
   return std::isfinite(value) ? common::shortest(value) : "null";
 }
@@ -35,39 +35,16 @@ std::string uvw_text(const Eigen::Vector3d& uvw) {
                              shown(uvw(2), 4));
 }
 
-std::string json_array(const std::vector<double>& values, double factor = 1) {
-  std::string s = "[";
-  for (std::size_t i = 0; i < values.size(); ++i) {
-    if (i > 0) s += ", ";
-    s += number(values[i] * factor);
-  }
-  return s + "]";
-}
-
-std::string json_estimates(const std::vector<expansion::Estimate>& at, bool su) {
+// The coefficients (or their standard errors) at each temperature, in MK^-1.
+std::vector<double> in_mega(const std::vector<expansion::Estimate>& at, bool su) {
   std::vector<double> v;
   v.reserve(at.size());
-  for (const expansion::Estimate& e : at) v.push_back(su ? e.su : e.value);
-  return json_array(v, kMega);
+  for (const expansion::Estimate& e : at) v.push_back((su ? e.su : e.value) * kMega);
+  return v;
 }
 
-std::string json_string(std::string_view text) {
-  std::string s = "\"";
-  for (const char c : text) {
-    if (c == '"' || c == '\\') {
-      s += '\\';
-      s += c;
-    } else if (static_cast<unsigned char>(c) < 0x20) {
-      s += common::format_text("\\u%04x", static_cast<unsigned>(c));
-    } else {
-      s += c;
-    }
-  }
-  return s + "\"";
-}
-
-std::string json_or_null(const std::optional<double>& value, double factor = 1) {
-  return value ? number(*value * factor) : "null";
+nlohmann::ordered_json or_null(const std::optional<double>& value) {
+  return value ? nlohmann::ordered_json(*value) : nlohmann::ordered_json();
 }
 
 // A coefficient with the SU drawn from the cells, MK^-1.
@@ -78,20 +55,19 @@ std::string drawn(double value, double su) {
 }
 
 // One point's cell: source, T, T_su, a, a_su, ... gamma, gamma_su.
-std::string json_cell(const formats::CellEntry& e) {
-  const formats::Cell& c = e.cell;
-  const formats::CellSu& su = e.su;
-  const std::pair<const char*, std::pair<double, std::optional<double>>> values[] = {
-      {"a", {c.a, su.a}},          {"b", {c.b, su.b}},
-      {"c", {c.c, su.c}},          {"alpha", {c.alpha, su.alpha}},
-      {"beta", {c.beta, su.beta}}, {"gamma", {c.gamma, su.gamma}}};
-  std::string s = "{\"source\": " + json_string(e.source);
-  s += ", \"T\": " + json_or_null(e.temperature) + ", \"T_su\": " + json_or_null(e.temperature_su);
-  for (const auto& [name, v] : values) {
-    s += std::string(", \"") + name + "\": " + number(v.first);
-    s += std::string(", \"") + name + "_su\": " + json_or_null(v.second);
+nlohmann::ordered_json json_cell(const formats::CellEntry& e) {
+  nlohmann::ordered_json j;
+  j["source"] = common::safe_text(e.source, common::Charset::kUtf8);  // JSON holds UTF-8 alone
+  j["T"] = or_null(e.temperature);
+  j["T_su"] = or_null(e.temperature_su);
+  const std::array<double, 6> values = formats::parameters(e.cell);
+  const std::array<std::optional<double>, 6> sus = formats::parameters(e.su);
+  for (std::size_t p = 0; p < 6; ++p) {
+    const std::string name = formats::kCellParameterNames[p];
+    j[name] = values[p];
+    j[name + "_su"] = or_null(sus[p]);
   }
-  return s + "}";
+  return j;
 }
 
 // Temperatures at which a coefficient is negative, as "between A and B" or "at A".
@@ -249,62 +225,67 @@ std::string text_report(const expansion::SeriesAnalysis& result, const Source& s
 }
 
 std::string json_report(const expansion::SeriesAnalysis& result, const Source& source) {
+  // A number that is not finite, as a fit can give, is written null; so is
+  // an SU that is not known.
+  using Json = nlohmann::ordered_json;
   const expansion::Analysis& an = result.analysis;
   const expansion::PropagatedSus* sus = result.sus ? &*result.sus : nullptr;
   const bool line = an.degree == 1;
-  const auto drawn_array = [&](const std::vector<double>* values, double factor) {
-    return values != nullptr ? json_array(*values, factor) : std::string("null");
+  const auto in_mega_or_null = [](const std::vector<double>* values) {
+    if (values == nullptr) return Json();
+    std::vector<double> v = *values;
+    for (double& x : v) x *= kMega;
+    return Json(v);
   };
-  std::string s = "{";
-  s += "\"points\": " + std::to_string(an.temperatures.size());
-  s += ", \"strain\": " + json_string(measure_key(an.measure));
-  s += ", \"fit\": " + json_string(expansion::fit_name(an.degree));
-  s += std::string(", \"weighted\": ") + (sus != nullptr && sus->weighted ? "true" : "false");
-  s += ", \"draws\": " + (sus != nullptr ? std::to_string(sus->draws.count) : "null");
-  s += ", \"reference_temperature\": " + number(an.temperatures[an.reference]);
-  s += ", \"median_temperature\": " + number(an.temperatures[an.median]);
-  s += ", \"temperatures\": " + json_array(an.temperatures);
-  s += ", \"axes\": [";
+  Json j;
+  j["points"] = an.temperatures.size();
+  j["strain"] = measure_key(an.measure);
+  j["fit"] = expansion::fit_name(an.degree);
+  j["weighted"] = sus != nullptr && sus->weighted;
+  j["draws"] = sus != nullptr ? Json(sus->draws.count) : Json();
+  j["reference_temperature"] = an.temperatures[an.reference];
+  j["median_temperature"] = an.temperatures[an.median];
+  j["temperatures"] = an.temperatures;
+  Json axes = Json::array();
   for (std::size_t k = 0; k < 3; ++k) {
     const expansion::AxisResult& x = an.axes[k];
-    if (k > 0) s += ", ";
-    s += "{\"alpha\": " + number(x.alpha.value * kMega);
     const expansion::AxisSus* d = sus != nullptr ? &sus->axes[k] : nullptr;
-    s += ", \"su\": " + number(x.alpha.su * kMega);
-    s += ", \"su_cells\": " + (d != nullptr ? number(d->alpha * kMega) : "null");
-    s += ", \"direction_su_deg\": " +
-         (d != nullptr ? json_or_null(d->direction_deg) : std::string("null"));
-    s += ", \"uvw\": " + json_array({x.uvw(0), x.uvw(1), x.uvw(2)});
-    s += ", \"angles\": " + json_array({x.angles.begin(), x.angles.end()});
-    s += ", \"strains\": " + json_array(x.strains);
-    s += ", \"strains_su\": " + drawn_array(d != nullptr ? &d->strains : nullptr, 1);
+    Json axis;
+    axis["alpha"] = x.alpha.value * kMega;
+    axis["su"] = x.alpha.su * kMega;
+    axis["su_cells"] = d != nullptr ? Json(d->alpha * kMega) : Json();
+    axis["direction_su_deg"] = d != nullptr ? or_null(d->direction_deg) : Json();
+    axis["uvw"] = {x.uvw(0), x.uvw(1), x.uvw(2)};
+    axis["angles"] = x.angles;
+    axis["strains"] = x.strains;
+    axis["strains_su"] = d != nullptr ? Json(d->strains) : Json();
     if (!line) {
-      s += ", \"alpha_T\": " + json_estimates(x.alpha_at, false);
-      s += ", \"su_T\": " + json_estimates(x.alpha_at, true);
-      s += ", \"su_cells_T\": " + drawn_array(d != nullptr ? &d->alpha_at : nullptr, kMega);
+      axis["alpha_T"] = in_mega(x.alpha_at, false);
+      axis["su_T"] = in_mega(x.alpha_at, true);
+      axis["su_cells_T"] = in_mega_or_null(d != nullptr ? &d->alpha_at : nullptr);
     }
-    s += "}";
+    axes.push_back(std::move(axis));
   }
-  s += "], \"volume\": {\"alpha\": " + number(an.volume.alpha.value * kMega);
+  j["axes"] = std::move(axes);
   const expansion::VolumeSus* v = sus != nullptr ? &sus->volume : nullptr;
-  s += ", \"su\": " + number(an.volume.alpha.su * kMega);
-  s += ", \"su_cells\": " + (v != nullptr ? number(v->alpha * kMega) : "null");
-  s += ", \"reference\": " + number(an.volume.reference);
-  s += ", \"values\": " + json_array(an.volume.values);
-  s += ", \"values_su\": " + drawn_array(v != nullptr ? &v->values : nullptr, 1);
+  Json volume;
+  volume["alpha"] = an.volume.alpha.value * kMega;
+  volume["su"] = an.volume.alpha.su * kMega;
+  volume["su_cells"] = v != nullptr ? Json(v->alpha * kMega) : Json();
+  volume["reference"] = an.volume.reference;
+  volume["values"] = an.volume.values;
+  volume["values_su"] = v != nullptr ? Json(v->values) : Json();
   if (!line) {
-    s += ", \"alpha_T\": " + json_estimates(an.volume.alpha_at, false);
-    s += ", \"su_T\": " + json_estimates(an.volume.alpha_at, true);
-    s += ", \"su_cells_T\": " + drawn_array(v != nullptr ? &v->alpha_at : nullptr, kMega);
+    volume["alpha_T"] = in_mega(an.volume.alpha_at, false);
+    volume["su_T"] = in_mega(an.volume.alpha_at, true);
+    volume["su_cells_T"] = in_mega_or_null(v != nullptr ? &v->alpha_at : nullptr);
   }
-  s += "}, \"skipped_lines\": [";
-  for (std::size_t i = 0; i < source.skipped_lines.size(); ++i)
-    s += (i > 0 ? ", " : "") + std::to_string(source.skipped_lines[i]);
-  s += "], \"cells\": [";
-  for (std::size_t i = 0; i < source.cells.size(); ++i)
-    s += (i > 0 ? ", " : "") + json_cell(source.cells[i]);
-  s += "]}\n";
-  return s;
+  j["volume"] = std::move(volume);
+  j["skipped_lines"] = source.skipped_lines;
+  Json cells = Json::array();
+  for (const formats::CellEntry& e : source.cells) cells.push_back(json_cell(e));
+  j["cells"] = std::move(cells);
+  return j.dump() + "\n";
 }
 
 std::string csv_report(const expansion::SeriesAnalysis& result) {

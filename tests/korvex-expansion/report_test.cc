@@ -64,12 +64,12 @@ TEST(ExpansionReport, CoefficientsWithTheirDrawnSus) {
   }
   const std::string json = korvex_expansion::json_report(result(true), source);
   for (const char* part :
-       {"\"weighted\": false, \"draws\": 2000,", "\"su_cells\": 0.19", "\"direction_su_deg\": 0.5,",
-        "\"direction_su_deg\": null,", "\"strains_su\": [0, ",
-        "\"cells\": [{\"source\": \"p0\", \"T\": 100, \"T_su\": null, \"a\": 5, \"a_su\": null, "
-        "\"b\": 6, \"b_su\": null, \"c\": 7, \"c_su\": null, \"alpha\": 90, \"alpha_su\": null, "
-        "\"beta\": 90, \"beta_su\": null, \"gamma\": 90, \"gamma_su\": null}, {\"source\": "
-        "\"p1\", \"T\": 200, \"T_su\": null, \"a\": 4.9975, \"a_su\": 0.001, "}) {
+       {"\"weighted\":false,\"draws\":2000,", "\"su_cells\":0.19", "\"direction_su_deg\":0.5,",
+        "\"direction_su_deg\":null,", "\"strains_su\":[0.0,",
+        "\"cells\":[{\"source\":\"p0\",\"T\":100.0,\"T_su\":null,\"a\":5.0,\"a_su\":null,"
+        "\"b\":6.0,\"b_su\":null,\"c\":7.0,\"c_su\":null,\"alpha\":90.0,\"alpha_su\":null,"
+        "\"beta\":90.0,\"beta_su\":null,\"gamma\":90.0,\"gamma_su\":null},{\"source\":"
+        "\"p1\",\"T\":200.0,\"T_su\":null,\"a\":4.9975,\"a_su\":0.001,"}) {
     EXPECT_NE(std::string::npos, json.find(part)) << part << "\nin\n" << json;
   }
   const auto csv = testutil::split_lines(korvex_expansion::csv_report(result(true)));
@@ -89,8 +89,8 @@ TEST(ExpansionReport, CellsWithoutSusGiveNullsInJson) {
   const std::string json =
       korvex_expansion::json_report(result(false), korvex_expansion::Source{"t", {}, cells()});
   for (const char* part :
-       {"\"weighted\": false, \"draws\": null,", "\"su_cells\": null, \"direction_su_deg\": null,",
-        "\"strains_su\": null", "\"values_su\": null"}) {
+       {"\"weighted\":false,\"draws\":null,", "\"su_cells\":null,\"direction_su_deg\":null,",
+        "\"strains_su\":null", "\"values_su\":null"}) {
     EXPECT_NE(std::string::npos, json.find(part)) << part << "\nin\n" << json;
   }
 }
