@@ -11,11 +11,20 @@
 
 #include <string_view>
 
+#include "formats/cell.h"
 #include "formats/cell_record.h"
 
 namespace formats {
 
 [[nodiscard]] CellRecord scan_dirax_file(CellChoice choice);
+
+// The same scan of a DIRAX file's bytes, for programs that read files whole
+// rather than on korvex's channels.
+[[nodiscard]] CellRecord scan_dirax_text(std::string_view bytes, CellChoice choice);
+
+// The six parameters of a scanned record as the file writes them (the
+// shortest text of each float).
+[[nodiscard]] Cell dirax_cell(const CellRecord& record);
 
 // The rules for one line, already left-justified (leading blanks removed) and
 // at most 256 characters long; the scan applies them to each recognised line.
