@@ -91,12 +91,14 @@ int run_batch(const BatchOptions& options, OutputLock* lock) {
                    std::make_unique<DiagnosticSink>(textrec::stderr_sink(), progress),
                    textrec::posix_file_system());
   make_output_folder(options.output_folder);
-  if (names_an_output_file(options.output_folder, options.buffer_file, options.csv))
+  const OutputNames outputs(options.output_folder);
+  if (outputs.named_by(options.buffer_file))
     textrec::report(textrec::Failure::kFileSystem, "the buffer file " +
                                                        shown_on_console(options.buffer_file) +
                                                        " is an output file of this program");
   textrec::open_for_reading(formats::kBufferChannel, options.buffer_file);
   const formats::BufferFileHead head = formats::read_buffer_file_head();
+  refuse_outputs_among_entries(outputs, head.entry_count);
   if (progress) progress->set_total(head.entry_count);
   lock_outputs(lock, output_path(options.output_folder, formats::kTableFileName));
   create_output_files(options.output_folder, head.title, options.choice, head.entry_count,

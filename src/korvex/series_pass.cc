@@ -3,6 +3,7 @@
 #include <string>
 
 #include "console_text.h"
+#include "formats/buffer_file.h"
 #include "formats/csv_table.h"
 #include "formats/dirax_scan.h"
 #include "output_files.h"
@@ -15,17 +16,47 @@ using textrec::Source;
 using textrec::Target;
 using textrec::trim_right;
 
-PassResult run_pass(const PassSettings& settings) {
-  PassResult result;
-  // An entry that gives no value for a name or a temperature keeps the one of
-  // the entry before.
+namespace {
+
+// The next entry of the buffer file. An entry that gives no value for a name or
+// a temperature keeps the one of the entry before.
+textrec::ReadOutcome read_entry(std::string& dirax_file_name, float& temperature) {
+  return textrec::read_free_with_status(
+      Source::Channel(formats::kBufferChannel),
+      {Target::FileName(&dirax_file_name), Target::Real(&temperature)});
+}
+
+}  // namespace
+
+void refuse_outputs_among_entries(const OutputNames& outputs, std::int32_t entry_count) {
+  if (entry_count == 0) return;
   std::string dirax_file_name;
   float temperature = 0.0F;
   std::int64_t last_failed_record = -1;
   for (;;) {
-    const textrec::ReadOutcome entry = textrec::read_free_with_status(
-        Source::Channel(formats::kBufferChannel),
-        {Target::FileName(&dirax_file_name), Target::Real(&temperature)});
+    const textrec::ReadOutcome entry = read_entry(dirax_file_name, temperature);
+    if (entry.status == textrec::kStatusOk) {
+      if (outputs.named_by(dirax_file_name))
+        textrec::report(textrec::Failure::kFileSystem,
+                        "the DIRAX file " + shown_on_console(trim_right(dirax_file_name)) +
+                            " on line " + std::to_string(entry.record) +
+                            " of the buffer file is an output file of this program");
+      continue;
+    }
+    // The pass goes on past an entry that cannot be read only where it can.
+    if (entry.status != textrec::kStatusBadValue || entry.record == last_failed_record) break;
+    last_failed_record = entry.record;
+  }
+  formats::rewind_to_first_entry();
+}
+
+PassResult run_pass(const PassSettings& settings) {
+  PassResult result;
+  std::string dirax_file_name;
+  float temperature = 0.0F;
+  std::int64_t last_failed_record = -1;
+  for (;;) {
+    const textrec::ReadOutcome entry = read_entry(dirax_file_name, temperature);
     const int list_status = entry.status;
     if (list_status != textrec::kStatusOk) {
       // The end of the list is no fault; an entry that cannot be read is told,

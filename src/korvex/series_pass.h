@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "formats/cell_record.h"
+#include "output_files.h"
 
 namespace korvex {
 
@@ -43,5 +44,12 @@ struct PassResult {
 };
 
 [[nodiscard]] PassResult run_pass(const PassSettings& settings);
+
+// Reads the entries of the buffer file, which stands at its third line, ahead
+// of the pass, before any output is created: a DIRAX name that is one of the
+// outputs ends the run as a severe failure, since creating the outputs would
+// empty it. The buffer file is left at its third line again. entry_count is
+// that of the buffer file's head; with none there is nothing to read.
+void refuse_outputs_among_entries(const OutputNames& outputs, std::int32_t entry_count);
 
 }  // namespace korvex

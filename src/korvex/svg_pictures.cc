@@ -1,7 +1,5 @@
 #include "svg_pictures.h"
 
-#include <cstdio>
-
 #include "chart/series_picture.h"
 #include "expansion/line_fit.h"
 #include "formats/cell_record.h"
@@ -23,7 +21,7 @@ void write_svg_pictures(std::string_view folder, const std::string& footnote) {
     const std::string svg_path = chart::svg_path_for(pgf_path);
     // No point, no picture; one left by an earlier run would show other data.
     if (pgf->points.empty()) {
-      std::remove(svg_path.c_str());
+      remove_stale_output(svg_path);
       continue;
     }
     const auto written = chart::write_file_replacing(

@@ -6,11 +6,13 @@
 #pragma once
 
 #include <initializer_list>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 
 #include "textrec/edit.h"
+#include "textrec/files.h"
 
 namespace textrec {
 
@@ -18,6 +20,8 @@ namespace textrec {
 [[nodiscard]] bool file_exists(std::string_view name);
 // True when both names, trailing blanks removed, lead to one existing file.
 [[nodiscard]] bool same_file(std::string_view a, std::string_view b);
+// The identity of the existing file the name, trailing blanks removed, leads to.
+[[nodiscard]] std::optional<FileIdentity> file_identity(std::string_view name);
 
 // Connects the named file for reading on the channel, closing what it held.
 void open_for_reading(int channel, std::string_view name);
