@@ -189,12 +189,12 @@ void BM_Scanner(benchmark::State& state) {
   fs.files["typical.out"] = typical_file();
   std::string console;
   textrec::install(textrec::memory_source(""), textrec::memory_sink(&console), fs);
-  textrec::open_for_reading(korvex::kDiraxChannel, "typical.out");
+  textrec::open_for_reading(formats::kDiraxChannel, "typical.out");
   const formats::CellChoice choice =
       state.range(0) != 0 ? formats::CellChoice::kInput : formats::CellChoice::kConventional;
   // One scan checked before the timed ones: the file must yield a cell quietly.
   const float a = formats::scan_dirax_file(choice).a;
-  if (a < korvex::kMinCellA || !console.empty()) {
+  if (a < formats::kMinCellA || !console.empty()) {
     static std::string why;
     why = "the scanner found no cell (a = " + std::to_string(a) +
           "), or reported a failure: " + console.substr(0, 200);
@@ -222,14 +222,14 @@ void BM_CheckOpenScanClose(benchmark::State& state) {
   const bool one_open = state.range(0) != 0;
   for (auto _ : state) {
     if (one_open) {
-      if (!textrec::open_for_reading_if_exists(korvex::kDiraxChannel, name))
+      if (!textrec::open_for_reading_if_exists(formats::kDiraxChannel, name))
         state.SkipWithError("file missing");
     } else {
       if (!textrec::file_exists(name)) state.SkipWithError("file missing");
-      textrec::open_for_reading(korvex::kDiraxChannel, name);
+      textrec::open_for_reading(formats::kDiraxChannel, name);
     }
     cell = formats::scan_dirax_file(formats::CellChoice::kInput);
-    textrec::close_channel(korvex::kDiraxChannel);
+    textrec::close_channel(formats::kDiraxChannel);
   }
   if (!formats::has_cell(cell)) state.SkipWithError("the scanner found no cell");
 }
