@@ -125,8 +125,7 @@ int run_batch(const BatchOptions& options, OutputLock* lock) {
                  static_cast<long long>(pass.skipped), files, folder.c_str(),
                  std::string(cell_name(options.choice)).c_str());
   }
-  return textrec::stop_run(pass.unreadable_entry || pass.skipped > 0 ? textrec::kExitError
-                                                                     : textrec::kExitClean);
+  return textrec::stop_run(pass_status(pass));
 }
 
 }  // namespace korvex

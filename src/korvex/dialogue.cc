@@ -107,7 +107,7 @@ int run_dialogue(OutputLock* lock) {
     reply = offer_plot(trim_right(plot_file_name), std::move(reply));
   }
 
-  return textrec::stop_run(pass.unreadable_entry ? textrec::kExitError : textrec::kExitClean);
+  return textrec::stop_run(pass_status(pass));
 }
 
 }  // namespace korvex

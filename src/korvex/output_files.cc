@@ -102,11 +102,13 @@ void create_output_files(std::string_view folder, std::string_view series_title,
   }
 }
 
-void write_cell(const formats::CellRecord& cell) {
+bool write_cell(const formats::CellRecord& cell) {
   formats::write_table_row(cell);
+  // The table row's temperature field is the plot points' F6.2 too.
   const std::string x_field = formats::pgf_x_field(cell.temperature);
   for (const formats::PlotSeries& plot : formats::kPlotSeries)
     formats::write_pgf_point(plot.channel, x_field, cell.*plot.value);
+  return x_field.find('*') == std::string::npos;
 }
 
 void end_plot_files() {

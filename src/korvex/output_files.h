@@ -50,8 +50,9 @@ void remove_stale_output(const std::string& path);
 void create_output_files(std::string_view folder, std::string_view series_title,
                          formats::CellChoice choice, std::int32_t point_count, bool csv);
 
-// The table row and the seven plot points of one cell.
-void write_cell(const formats::CellRecord& cell);
+// The table row and the seven plot points of one cell. False when the
+// temperature does not fit its F6.2 field and is written as asterisks.
+[[nodiscard]] bool write_cell(const formats::CellRecord& cell);
 
 // Writes each plot file's end record and closes it.
 void end_plot_files();

@@ -1,5 +1,7 @@
 #include "series_pass.h"
 
+#include <array>
+#include <charconv>
 #include <string>
 
 #include "console_text.h"
@@ -26,7 +28,19 @@ textrec::ReadOutcome read_entry(std::string& dirax_file_name, float& temperature
       {Target::FileName(&dirax_file_name), Target::Real(&temperature)});
 }
 
+// The shortest text that reads back to the value.
+std::string shortest_text(float value) {
+  std::array<char, 32> text{};
+  const auto end = std::to_chars(text.data(), text.data() + text.size(), value).ptr;
+  return {text.data(), end};
+}
+
 }  // namespace
+
+int pass_status(const PassResult& pass) {
+  if (pass.unreadable_entry || pass.skipped > 0) return textrec::kExitError;
+  return pass.wide_temperatures > 0 ? textrec::kExitWarning : textrec::kExitClean;
+}
 
 void refuse_outputs_among_entries(const OutputNames& outputs, std::int32_t entry_count) {
   if (entry_count == 0) return;
@@ -103,7 +117,13 @@ PassResult run_pass(const PassSettings& settings) {
     formats::CellRecord cell = formats::scan_dirax_file(settings.choice);
     cell.temperature = temperature;
     if (formats::has_cell(cell)) {
-      write_cell(cell);
+      if (!write_cell(cell)) {
+        console_write(
+            {" !! Line ", std::to_string(entry.record), " of the buffer file: the temperature ",
+             shortest_text(temperature),
+             " K does not fit the F6.2 field of the table and plot files: written as ******"});
+        ++result.wide_temperatures;
+      }
       if (settings.csv) formats::write_csv_row(formats::kCsvChannel, cell);
       ++result.rows;
       textrec::close_channel(formats::kDiraxChannel);

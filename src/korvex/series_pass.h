@@ -40,8 +40,14 @@ struct PassResult {
   std::int64_t entries = 0;  // entries taken, skipped ones included
   std::int64_t rows = 0;     // cells found: table rows written
   std::int64_t skipped = 0;  // entries reported and passed over (keep_going)
+  // Rows whose temperature did not fit its field: warned of, written as asterisks.
+  std::int64_t wide_temperatures = 0;
   bool unreadable_entry = false;
 };
+
+// The least exit status the pass calls for: an error for an entry skipped or
+// that could not be read, a warning for a temperature written as asterisks.
+[[nodiscard]] int pass_status(const PassResult& pass);
 
 [[nodiscard]] PassResult run_pass(const PassSettings& settings);
 

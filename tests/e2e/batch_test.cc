@@ -157,7 +157,7 @@ TEST(Batch, CsvValuesAreTheTablesFloats) {
   e2e::make_files(
       dir,
       {{"hot.lst", e2e::lf({"Hot", "file T", "100K.out 100", "200K.out 1234.5", "300K.out 300"})}});
-  ASSERT_EQ(0, batch(dir, {"-q", "--csv", "-c", "2", "hot.lst"}).exit_status);
+  ASSERT_EQ(4, batch(dir, {"-q", "--csv", "-c", "2", "hot.lst"}).exit_status);
   const std::string csv = testutil::read_file(dir.file("TK_parameters.csv"));
   const Lines table = testutil::split_lines(testutil::read_file(dir.file("TK_parameters.xy")));
   std::istringstream rows(csv);
