@@ -106,6 +106,7 @@ int run_batch(const BatchOptions& options, OutputLock* lock) {
   const PassResult pass = run_pass({.choice = options.choice,
                                     .keep_going = options.keep_going,
                                     .csv = options.csv,
+                                    .tell_entries_without_cell = true,
                                     .progress = progress.get()});
   if (progress) progress->erase();
   if (pass.end == PassEnd::kMissingDiraxFile) return textrec::stop_run(textrec::kExitError);
@@ -120,9 +121,11 @@ int run_batch(const BatchOptions& options, OutputLock* lock) {
   if (!options.quiet) {
     const std::string folder =
         options.output_folder.empty() ? "." : output_path(options.output_folder, "");
-    std::fprintf(stderr, "korvex: %lld entries, %lld rows, %lld skipped; %d files in %s (%s)\n",
+    const std::string without_cell =
+        pass.without_cell > 0 ? ", " + std::to_string(pass.without_cell) + " without a cell" : "";
+    std::fprintf(stderr, "korvex: %lld entries, %lld rows%s, %lld skipped; %d files in %s (%s)\n",
                  static_cast<long long>(pass.entries), static_cast<long long>(pass.rows),
-                 static_cast<long long>(pass.skipped), files, folder.c_str(),
+                 without_cell.c_str(), static_cast<long long>(pass.skipped), files, folder.c_str(),
                  std::string(cell_name(options.choice)).c_str());
   }
   return textrec::stop_run(pass_status(pass));

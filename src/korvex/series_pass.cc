@@ -39,7 +39,8 @@ std::string shortest_text(float value) {
 
 int pass_status(const PassResult& pass) {
   if (pass.unreadable_entry || pass.skipped > 0) return textrec::kExitError;
-  return pass.wide_temperatures > 0 ? textrec::kExitWarning : textrec::kExitClean;
+  return pass.wide_temperatures > 0 || pass.without_cell > 0 ? textrec::kExitWarning
+                                                             : textrec::kExitClean;
 }
 
 void refuse_outputs_among_entries(const OutputNames& outputs, std::int32_t entry_count) {
@@ -127,6 +128,11 @@ PassResult run_pass(const PassSettings& settings) {
       if (settings.csv) formats::write_csv_row(formats::kCsvChannel, cell);
       ++result.rows;
       textrec::close_channel(formats::kDiraxChannel);
+    } else if (settings.tell_entries_without_cell) {
+      console_write({" !! ", shown(), " gives no ",
+                     settings.choice == formats::CellChoice::kConventional ? "conventional cell"
+                                                                           : "input cell"});
+      ++result.without_cell;
     }
     if (settings.progress != nullptr) settings.progress->entry_done(result.entries);
     textrec::end_if_interrupted();

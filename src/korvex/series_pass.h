@@ -27,6 +27,9 @@ struct PassSettings {
   // the next entry; otherwise the pass stops there, as the dialogue does.
   bool keep_going = false;
   bool csv = false;  // a CSV row on the CSV channel too
+  // Name each DIRAX file that gives no cell (a warning); the dialogue passes
+  // over such an entry without a word.
+  bool tell_entries_without_cell = false;
   PassProgress* progress = nullptr;
 };
 
@@ -42,11 +45,13 @@ struct PassResult {
   std::int64_t skipped = 0;  // entries reported and passed over (keep_going)
   // Rows whose temperature did not fit its field: warned of, written as asterisks.
   std::int64_t wide_temperatures = 0;
+  std::int64_t without_cell = 0;  // entries told to give no cell
   bool unreadable_entry = false;
 };
 
 // The least exit status the pass calls for: an error for an entry skipped or
-// that could not be read, a warning for a temperature written as asterisks.
+// that could not be read, a warning for a temperature written as asterisks or
+// an entry told to give no cell.
 [[nodiscard]] int pass_status(const PassResult& pass);
 
 [[nodiscard]] PassResult run_pass(const PassSettings& settings);

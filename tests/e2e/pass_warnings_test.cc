@@ -45,4 +45,24 @@ TEST(PassWarnings, TemperatureTooWideForItsFieldIsTold) {
   EXPECT_NE(std::string::npos, asked.out.find(warning(6, "-100") + "\n")) << asked.out;
 }
 
+// The batch mode names a DIRAX file that gives no cell of the choice and counts
+// it; the dialogue passes over it without a word, as ever.
+TEST(PassWarnings, DiraxFileWithoutACellIsNamedInTheBatchMode) {
+  ScopedTempDir dir;
+  e2e::make_files(dir, {{"s.lst", e2e::lf({"T", "h", "100K.out 100", "none.out 150"})},
+                        {"100K.out", e2e::kDirax100K},
+                        {"none.out", e2e::kDiraxNoCell}});
+  for (const auto& [choice, cell] : {std::pair{"1", "input cell"}, {"2", "conventional cell"}}) {
+    const auto run = batch(dir, {"-c", choice, "s.lst"});
+    EXPECT_EQ(4, run.exit_status);
+    EXPECT_EQ((Lines{"  !! none.out gives no " + std::string(cell),
+                     "korvex: 2 entries, 1 rows, 1 without a cell, 0 skipped; 8 files in . (" +
+                         std::string(cell) + ")"}),
+              testutil::split_lines(run.err));
+  }
+  const auto asked = e2e::run_korvex(dir, e2e::answers("s.lst"));
+  EXPECT_EQ(0, asked.exit_status);
+  EXPECT_EQ(std::string::npos, asked.out.find("none.out"));
+}
+
 }  // namespace
