@@ -115,7 +115,8 @@ PassResult run_pass(const PassSettings& settings) {
       result.end = PassEnd::kMissingDiraxFile;
       return result;
     }
-    formats::CellRecord cell = formats::scan_dirax_file(settings.choice);
+    formats::CellRecord cell =
+        formats::scan_dirax_file(settings.choice, trim_right(dirax_file_name));
     cell.temperature = temperature;
     if (formats::has_cell(cell)) {
       if (!write_cell(cell)) {

@@ -210,6 +210,7 @@ int RecordReader::next_record_starting(KeywordRecord* found, std::size_t keep,
     const int status = next_record_prefix(&record, keep);
     if (status != kStatusOk) return status;
     found->keyword = keyword_at_start(record, keywords, &found->text);
+    found->line = record_number_;
     if (found->keyword < keywords.size()) return status;
   }
 }

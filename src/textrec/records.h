@@ -51,6 +51,7 @@ class LineKeywords {
 struct KeywordRecord {
   std::string_view text;    // the record without its leading blanks
   std::size_t keyword = 0;  // the index of the keyword it begins with
+  std::int64_t line = 0;    // its record number
 };
 
 // Splits the bytes of a source into records. A record is handed out as a view
