@@ -1,22 +1,16 @@
 #include "chart/series_picture.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <vector>
 
 #include "chart/axis.h"
 #include "chart/svg_chart.h"
 #include "chart/units.h"
+#include "common/files.h"
 #include "common/number_text.h"
-#include "common/printable.h"
+#include "common/safe_text.h"
 
 namespace chart {
 
@@ -121,40 +115,6 @@ std::string render_svg(const formats::PgfFile& pgf, const std::optional<expansio
   return s;
 }
 
-common::Expected<void> write_file_replacing(const std::string& path, std::string_view bytes) {
-  // A name of our own, made new (mkstemp opens with O_EXCL): a file or a
-  // symlink planted where the temporary file goes is never written through.
-  std::string tmp = path + ".XXXXXX";
-  const int fd = mkstemp(tmp.data());
-  if (fd < 0) return common::Error{0, std::strerror(errno)};
-  const auto fail = [&](int err) -> common::Expected<void> {
-    unlink(tmp.c_str());
-    return common::Error{0, std::strerror(err)};
-  };
-  // mkstemp makes the file private; the picture gets the mode any new file
-  // would get.
-  const mode_t mask = umask(0);
-  umask(mask);
-  if (fchmod(fd, 0666 & ~mask) != 0) {
-    const int err = errno;
-    close(fd);
-    return fail(err);
-  }
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      const int err = n < 0 ? errno : EIO;
-      close(fd);
-      return fail(err);
-    }
-    done += static_cast<std::size_t>(n);
-  }
-  if (close(fd) != 0 || rename(tmp.c_str(), path.c_str()) != 0) return fail(errno);
-  return {};
-}
-
 common::Expected<std::string> write_svg_picture(const std::string& pgf_path,
                                                 std::string_view footnote) {
   const common::Expected<formats::PgfFile> pgf = formats::read_pgf_file(pgf_path);
@@ -164,8 +124,8 @@ common::Expected<std::string> write_svg_picture(const std::string& pgf_path,
         0, formats::describe_error(pgf_path, {0, "no point to plot, so no SVG picture"})};
   }
   std::string svg_path = svg_path_for(pgf_path);
-  const auto written =
-      write_file_replacing(svg_path, render_svg(*pgf, expansion::fit_line(pgf->points), footnote));
+  const auto written = common::write_file_replacing(
+      svg_path, render_svg(*pgf, expansion::fit_line(pgf->points), footnote));
   if (!written) {
     return common::Error{0, formats::describe_error(svg_path, {0, "cannot write the SVG picture: " +
                                                                       written.error().message})};

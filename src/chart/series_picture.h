@@ -31,16 +31,8 @@ namespace chart {
                                      const std::optional<expansion::LineFit>& fit,
                                      std::string_view footnote = {});
 
-// Writes the bytes to a new private file beside path (path + ".XXXXXX", made
-// by mkstemp, so that nothing planted there is followed) and renames it over
-// path, so that a reader never sees half a picture. The file gets the mode of
-// any new file (0666 less the umask). On failure the temporary file is
-// removed and the error gives the reason.
-[[nodiscard]] common::Expected<void> write_file_replacing(const std::string& path,
-                                                          std::string_view bytes);
-
 // The picture of the plot file at pgf_path, written beside it (svg_path_for)
-// with write_file_replacing, for a caller that shows nothing: korvex writing
+// with common::write_file_replacing, for a caller that shows nothing: korvex writing
 // the pictures of a run (its footnote naming the cell choice and the buffer
 // file), or `vistrel --svg-only`. Reads the file, fits the least-squares line
 // and renders it with the footnote (empty: none). Returns the picture's path.

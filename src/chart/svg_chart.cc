@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "common/printable.h"
+#include "common/safe_text.h"
 
 namespace chart {
 
@@ -12,6 +12,18 @@ constexpr double kInset = 10;       // between the frame and the ends of the axe
 constexpr double kCharWidth = 7.5;  // of a 13 px sans-serif digit, for spacing labels
 constexpr int kYTicks = 6;
 constexpr int kMostXTicks = 8;
+
+// A text as the picture holds it: safe to show, in UTF-8, without the two
+// noncharacters U+FFFE and U+FFFF, which XML forbids as it does C0 controls,
+// and escaped.
+std::string svg_safe(std::string_view text) {
+  std::string safe = common::safe_text(text, common::Charset::kUtf8);
+  for (const std::string_view nonchar : {"\xEF\xBF\xBE", "\xEF\xBF\xBF"}) {
+    for (auto at = safe.find(nonchar); at != std::string::npos; at = safe.find(nonchar, at))
+      safe.replace(at, nonchar.size(), "?");
+  }
+  return xml_escape(safe);
+}
 
 }  // namespace
 
@@ -77,7 +89,7 @@ std::string svg_open(const ChartLayout& layout, std::string_view title) {
   s += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + svg_number(layout.width) +
        "\" height=\"" + svg_number(layout.height) + "\" viewBox=\"0 0 " + svg_number(layout.width) +
        " " + svg_number(layout.height) + "\">\n";
-  s += "<title>" + xml_escape(common::printable(title, true)) + "</title>\n";
+  s += "<title>" + svg_safe(title) + "</title>\n";
   s += "<style>\n"
        "text { font-family: DejaVu Sans, Helvetica, Arial, sans-serif; font-size: 13px; fill: "
        "#222; }\n"
@@ -141,7 +153,7 @@ std::string svg_text(std::string_view cls, double x, double y, std::string_view 
   s += anchor;
   s += "\"";
   s += extra;
-  s += ">" + xml_escape(common::printable(text, true)) + "</text>\n";
+  s += ">" + svg_safe(text) + "</text>\n";
   return s;
 }
 

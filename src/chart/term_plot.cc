@@ -6,7 +6,8 @@
 
 #include "chart/axis.h"
 #include "chart/units.h"
-#include "common/printable.h"
+#include "common/safe_text.h"
+#include "common/utf8.h"
 
 namespace chart {
 
@@ -148,7 +149,11 @@ std::vector<std::string> render_terminal_plot(const formats::PgfFile& pgf,
 
   std::vector<std::string> lines;
   const auto shown = [&](std::string_view text) {
-    return common::printable(with_unit_symbols(common::trim(text), utf8), utf8);
+    std::string line = common::safe_text(with_unit_symbols(common::trim(text), utf8),
+                                         utf8 ? common::Charset::kUtf8 : common::Charset::kAscii);
+    // A tab would move the cursor past the columns counted for the layout.
+    std::replace(line.begin(), line.end(), '\t', ' ');
+    return line;
   };
   std::string title = shown(pgf.main_legend);
   if (title.empty()) title = shown(pgf.title);

@@ -1,5 +1,7 @@
 #include "chart/units.h"
 
+#include "common/safe_text.h"
+
 namespace chart {
 
 namespace {
@@ -24,8 +26,10 @@ std::string unit_symbol(std::string_view unit, bool utf8) {
   return std::string(unit);
 }
 
-std::string with_unit_symbols(std::string_view text, bool utf8) {
-  if (!utf8) return std::string(text);
+std::string with_unit_symbols(std::string_view raw, bool utf8) {
+  if (!utf8) return std::string(raw);
+  const std::string safe = common::safe_text(raw, common::Charset::kUtf8);
+  const std::string_view text = safe;
   std::string out;
   std::size_t pos = 0;
   for (auto open = text.find('('); open != std::string_view::npos;

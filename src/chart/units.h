@@ -17,7 +17,9 @@ namespace chart {
 [[nodiscard]] std::string unit_symbol(std::string_view unit, bool utf8);
 
 // The text with every unit in parentheses, "(A)", "(A3)", "(deg.)", written
-// with its symbol when utf8; as given otherwise.
+// with its symbol when utf8; as given otherwise. With utf8 the text is made
+// safe first (common::safe_text, UTF-8), so that a Latin-1 text and the
+// symbols joined to it stay one valid UTF-8 text.
 [[nodiscard]] std::string with_unit_symbols(std::string_view text, bool utf8);
 
 }  // namespace chart

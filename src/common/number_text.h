@@ -1,9 +1,12 @@
 // Numbers as text: fixed decimals, scientific notation, the shortest text that
-// reads back to the same double, and a value as a file holds it.
+// reads back to the same value, a value with its standard uncertainty as
+// crystallographers write it, and decimal numbers read from a command line.
 #pragma once
 
 #include <cstdio>
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace common {
 
@@ -16,13 +19,36 @@ namespace common {
 // As scientific, with "x10" and a superscript power (UTF-8).
 [[nodiscard]] std::string scientific_with_power(double value, int decimals);
 
+enum class Notation {
+  kAny,    // fixed or exponent form, whichever is shorter: "100", "1e-05"
+  kFixed,  // never an exponent: "0.00001"
+};
+
+// The shortest text that reads back to the same value (std::to_chars); "inf",
+// "-inf" or "nan" for a value that is not finite. The float overload gives the
+// shortest text of the single-precision value: 500.404f is "500.404".
+[[nodiscard]] std::string shortest(double value, Notation notation = Notation::kAny);
+[[nodiscard]] std::string shortest(float value, Notation notation = Notation::kAny);
+
 // A value as the plot file holds it: for a single-precision file the shortest
-// text of the float, else five decimals.
+// text of the float, in fixed form, else five decimals.
 [[nodiscard]] std::string file_value(double value, bool single_precision);
 
-// The shortest text that reads back to the same double; "null" for a value
-// that is not finite.
-[[nodiscard]] std::string shortest(double value);
+// A value with its standard uncertainty (su) in parentheses, as
+// crystallographers write it: the su rounded to two significant digits, the
+// value rounded to the same decimal place, and the su's two digits in units
+// of that place. with_su(35.4357, 0.3712) is "35.44(37)", with_su(21.4213,
+// 0.187) "21.42(19)", with_su(0.01234, 0.0000456) "0.012340(46)"; an su of ten
+// or more rounds the value to a whole number: with_su(1234.5, 123) is
+// "1230(120)". Without a positive, finite su (none, zero: an exact value) the
+// value alone, as shortest() writes it.
+[[nodiscard]] std::string with_su(double value, std::optional<double> su);
+
+// The text as a decimal number, such as a command line gives: an optional
+// sign, digits with an optional decimal point, an optional exponent (e or E),
+// and nothing else; nothing for any other text, and for a hexadecimal number,
+// inf, nan or a value beyond the range of a double.
+[[nodiscard]] std::optional<double> parse_decimal(std::string_view text);
 
 // printf into a string of at most 511 characters.
 template <class... Args>

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <tuple>
 
-#include "common/printable.h"
+#include "common/safe_text.h"
 
 namespace expansion {
 

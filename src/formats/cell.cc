@@ -19,6 +19,27 @@ double volume_factor(const Cell& cell) {
 
 }  // namespace
 
+std::array<double, 6> parameters(const Cell& cell) {
+  return {cell.a, cell.b, cell.c, cell.alpha, cell.beta, cell.gamma};
+}
+
+Cell cell_of(const std::array<double, 6>& p) {
+  return Cell{p[0], p[1], p[2], p[3], p[4], p[5]};
+}
+
+std::array<std::optional<double>, 6> parameters(const CellSu& su) {
+  return {su.a, su.b, su.c, su.alpha, su.beta, su.gamma};
+}
+
+CellSu cell_su_of(const std::array<std::optional<double>, 6>& s) {
+  return CellSu{s[0], s[1], s[2], s[3], s[4], s[5]};
+}
+
+double cell_volume(const Cell& cell) {
+  const double factor = volume_factor(cell);
+  return factor > 0 ? cell.a * cell.b * cell.c * std::sqrt(factor) : 0;
+}
+
 std::optional<std::string> cell_fault(const Cell& cell) {
   if (!(cell.a > 0 && cell.b > 0 && cell.c > 0)) return "a cell length is not positive";
   for (const double angle : {cell.alpha, cell.beta, cell.gamma}) {

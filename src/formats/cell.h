@@ -1,8 +1,10 @@
 // A unit cell as a file gives it: three lengths and three angles.
 #pragma once
 
+#include <array>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace formats {
 
@@ -24,7 +26,35 @@ struct CellEntry {
   std::optional<double> temperature_su;  // kelvin
   Cell cell;
   CellSu su;
+  // The crystal system in lower case ("monoclinic") and the Bravais lattice
+  // letter ("C"), where the file gives them; empty otherwise.
+  std::string system;
+  std::string lattice;
 };
+
+// What a reader passed over or took on trust, in words that name the file.
+struct CellWarning {
+  std::string message;
+  bool temperature = false;  // about the temperature the file gives, and that alone
+};
+
+// What a reader found in one file: its cells, and its warnings.
+struct CellRead {
+  std::vector<CellEntry> entries;
+  std::vector<CellWarning> warnings;
+};
+
+// The six parameters in the order a, b, c, alpha, beta, gamma.
+inline constexpr std::array<const char*, 6> kCellParameterNames = {"a",     "b",    "c",
+                                                                   "alpha", "beta", "gamma"};
+[[nodiscard]] std::array<double, 6> parameters(const Cell& cell);
+[[nodiscard]] Cell cell_of(const std::array<double, 6>& parameters);
+[[nodiscard]] std::array<std::optional<double>, 6> parameters(const CellSu& su);
+[[nodiscard]] CellSu cell_su_of(const std::array<std::optional<double>, 6>& sus);
+
+// The volume of a cell (the cube of its length unit); 0 for six numbers that
+// close none.
+[[nodiscard]] double cell_volume(const Cell& cell);
 
 // Why the six numbers are not a cell: a length that is not positive, an angle
 // outside (0, 180) degrees, or angles that close no volume. Nothing when they

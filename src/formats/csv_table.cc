@@ -1,17 +1,14 @@
 #include "formats/csv_table.h"
 
-#include <array>
-#include <charconv>
-
+#include "common/number_text.h"
 #include "textrec/textrec.h"
 
 namespace formats {
 namespace {
 
-void append_number(std::string& row, float value) {
-  std::array<char, 32> text{};
-  const auto [end, error] = std::to_chars(text.data(), text.data() + text.size(), value);
-  row.append(text.data(), end);
+void append_su(std::string& row, std::optional<double> su) {
+  row += ',';
+  if (su) row += common::shortest(*su);
 }
 
 void append_text(std::string& row, std::string_view text) {
@@ -37,16 +34,20 @@ const textrec::Layout& layout_a() {
 
 }  // namespace
 
-std::string csv_row(const CellRecord& cell) {
+std::string csv_row(const CellRecord& cell, const CsvRowExtras& extras) {
   std::string row;
   for (const float value :
        {cell.temperature, cell.a, cell.b, cell.c, cell.alpha, cell.beta, cell.gamma, cell.volume}) {
-    append_number(row, value);
+    row += common::shortest(value);
     row += ',';
   }
   append_text(row, cell.system);
   row += ',';
   append_text(row, cell.lattice);
+  for (const std::optional<double> su : parameters(extras.su)) append_su(row, su);
+  append_su(row, extras.temperature_su);
+  row += ',';
+  append_text(row, extras.source);
   return row;
 }
 
@@ -54,8 +55,8 @@ void write_csv_header(int channel) {
   textrec::write_formatted(channel, layout_a(), {kCsvHeader});
 }
 
-void write_csv_row(int channel, const CellRecord& cell) {
-  textrec::write_formatted(channel, layout_a(), {std::string_view(csv_row(cell))});
+void write_csv_row(int channel, const CellRecord& cell, const CsvRowExtras& extras) {
+  textrec::write_formatted(channel, layout_a(), {std::string_view(csv_row(cell, extras))});
 }
 
 }  // namespace formats

@@ -1,24 +1,15 @@
 #include "formats/pgf_read.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 
-#include "common/printable.h"
+#include "common/files.h"
+#include "common/safe_text.h"
 
 namespace formats {
 
 namespace {
-
-// Far beyond any series (a row takes 28 bytes): a bound on the memory a
-// wrong file, such as /dev/zero, can take.
-constexpr std::size_t kMostFileBytes = std::size_t{256} << 20;
 
 // A field as read: a number, the overflow form, or neither.
 enum class FieldKind { kNumber, kOverflow, kBad };
@@ -62,14 +53,14 @@ common::Expected<std::optional<long>> read_integer(std::string_view text, int li
   long v = 0;
   const auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), v);
   if (t.empty() || ec != std::errc() || end != t.data() + t.size() || v < 0) {
-    return common::Error{line, std::string(what) + " |" + common::printable(t, false) +
+    return common::Error{line, std::string(what) + " |" + common::safe_text(t) +
                                    "| is not a whole number of zero or more"};
   }
   return std::optional<long>(v);
 }
 
 std::string shown_line(std::string_view line) {
-  std::string s = common::printable(line, false);
+  std::string s = common::safe_text(line);
   if (s.size() > 40) s = s.substr(0, 40) + "...";
   return "|" + s + "|";
 }
@@ -205,41 +196,15 @@ common::Expected<PgfFile> parse_pgf(std::string_view text) {
 }
 
 std::string describe_error(std::string_view path, const common::Error& error) {
-  std::string where = common::printable(path, false);
+  std::string where = common::safe_text(path);
   if (error.line > 0) where += ", line " + std::to_string(error.line);
   return where + ": " + error.message;
 }
 
 common::Expected<PgfFile> read_pgf_file(const std::string& path) {
-  // Opened without waiting, so that a FIFO in its place cannot hold the viewer;
-  // only a regular file is read (a device such as /dev/zero would never end).
-  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return common::Error{0, std::string("cannot open the file: ") + std::strerror(errno)};
-  struct stat info {};
-  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-    close(fd);
-    return common::Error{0, "not a regular file: not a korvex plot file"};
-  }
-  std::string bytes;
-  char buf[65536];
-  for (;;) {
-    const ssize_t n = read(fd, buf, sizeof buf);
-    if (n > 0) {
-      bytes.append(buf, static_cast<std::size_t>(n));
-      if (bytes.size() > kMostFileBytes) {
-        close(fd);
-        return common::Error{0, "the file is larger than 256 MiB: not a korvex plot file"};
-      }
-    } else if (n == 0) {
-      break;
-    } else if (errno != EINTR) {
-      const int err = errno;
-      close(fd);
-      return common::Error{0, std::string("cannot read the file: ") + std::strerror(err)};
-    }
-  }
-  close(fd);
-  return parse_pgf(bytes);
+  const common::Expected<std::string> bytes = common::read_whole_file(path);
+  if (!bytes) return bytes.error();
+  return parse_pgf(*bytes);
 }
 
 }  // namespace formats

@@ -50,11 +50,11 @@ struct PgfFile {
 [[nodiscard]] common::Expected<PgfFile> parse_pgf(std::string_view text);
 
 // The error as a message naming the file: "PATH, line N: MESSAGE", or
-// "PATH: MESSAGE" for line 0; the path cleaned for the console (printable).
+// "PATH: MESSAGE" for line 0; the path made safe to show (common::safe_text).
 [[nodiscard]] std::string describe_error(std::string_view path, const common::Error& error);
 
-// Reads the plot file at `path`; a file that cannot be read, or that holds
-// more than 256 MiB, is an error of line 0.
+// Reads the plot file at `path` (common::read_whole_file); a file that cannot
+// be read is an error of line 0.
 [[nodiscard]] common::Expected<PgfFile> read_pgf_file(const std::string& path);
 
 }  // namespace formats

@@ -1,14 +1,13 @@
 #include "formats/series_table.h"
 
 #include <array>
-#include <cerrno>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
-#include <cstring>
 #include <optional>
 
-#include "common/printable.h"
+#include "common/files.h"
+#include "common/safe_text.h"
+#include "formats/value_su.h"
 
 namespace formats {
 
@@ -37,7 +36,7 @@ std::optional<double> to_number(std::string_view field) {
 // The seven values T a b c alpha beta gamma made into a row, or the reason
 // they are not one.
 common::Expected<SeriesRow> make_row(int line, const std::array<double, 7>& v) {
-  SeriesRow row{line, v[0], Cell{v[1], v[2], v[3], v[4], v[5], v[6]}};
+  SeriesRow row{line, v[0], Cell{v[1], v[2], v[3], v[4], v[5], v[6]}, std::nullopt, CellSu{}};
   if (const auto fault = formats::cell_fault(row.cell)) return common::Error{line, *fault};
   return row;
 }
@@ -110,29 +109,43 @@ common::Expected<std::optional<SeriesRow>> free_row(int line, std::string_view t
     return common::Error{line, std::to_string(tokens.size()) +
                                    " columns where the rows above have " + std::to_string(columns)};
   }
-  std::array<double, 7> values{};
+  std::array<ValueWithSu, 7> values{};
+  std::optional<double> sigma_t;
   for (std::size_t i = 0, k = 0; i < tokens.size(); ++i) {
     if (is_overflow(tokens[i])) {
       series.skipped.push_back(
           {line, "column " + std::to_string(i + 1) + " in overflow form (asterisks)"});
       return std::optional<SeriesRow>();
     }
-    const auto v = to_number(tokens[i]);
+    const auto v = parse_value_with_su(tokens[i]);
     if (!v) {
       return common::Error{line, "column " + std::to_string(i + 1) + " is not a number: |" +
                                      std::string(tokens[i]) + "|"};
     }
-    if (columns == 8 && i == 1) continue;  // sigma_T is not used
+    if (columns == 8 && i == 1) {
+      sigma_t = v->value;
+      continue;
+    }
     values[k++] = *v;
   }
-  auto row = make_row(line, values);
+  std::array<double, 7> numbers{};
+  std::array<std::optional<double>, 6> sus;
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    numbers[i] = values[i].value;
+    if (i > 0) sus[i - 1] = su_if_refined(values[i].su);
+  }
+  auto row = make_row(line, numbers);
   if (!row) return row.error();
+  row.value().temperature_su = su_if_refined(columns == 8 ? sigma_t : values[0].su);
+  row.value().su = cell_su_of(sus);
   return std::optional<SeriesRow>(*row);
 }
 
 }  // namespace
 
 common::Expected<Series> parse_series(std::string_view text) {
+  // A byte-order mark, as some editors write at the start of a UTF-8 file.
+  if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
   Series series;
   std::optional<bool> korvex_table;  // decided by the first line that is not blank
   std::size_t columns = 0;
@@ -162,18 +175,9 @@ common::Expected<Series> parse_series(std::string_view text) {
 }
 
 common::Expected<Series> read_series_file(const std::string& path) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr)
-    return common::Error{0, std::string("cannot open the file: ") + std::strerror(errno)};
-  std::string bytes;
-  char buffer[65536];
-  std::size_t n = 0;
-  while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, n);
-  const int failure = std::ferror(file) != 0 ? errno : 0;
-  std::fclose(file);
-  if (failure != 0)
-    return common::Error{0, std::string("cannot read the file: ") + std::strerror(failure)};
-  return parse_series(bytes);
+  const common::Expected<std::string> bytes = common::read_whole_file(path);
+  if (!bytes) return bytes.error();
+  return parse_series(*bytes);
 }
 
 }  // namespace formats

@@ -9,14 +9,17 @@
 // not used: it is the conventional cell's even when the table holds the input
 // cell, and the volume follows from the six parameters anyway.
 //
-// Any other file is read as a whitespace table: "#" begins a comment, and each
-// remaining line that is not blank holds `T a b c alpha beta gamma` or
-// `T sigma_T a b c alpha beta gamma`, the same number of columns on every
-// row. A row with a value in overflow form is skipped here as well.
+// Any other file is read as a whitespace table, as PASCal takes it: "#" begins
+// a comment, and each remaining line that is not blank holds
+// `T a b c alpha beta gamma` or `T sigma_T a b c alpha beta gamma`, the same
+// number of columns on every row, blanks or tabs between them. A value may
+// carry its SU in parentheses ("7.9492(7)"); sigma_T is the SU of T. A row
+// with a value in overflow form is skipped here as well.
 //
 // Anything else is an error naming its line.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,6 +33,8 @@ struct SeriesRow {
   int line = 0;  // 1-based line of the file
   double temperature = 0;
   Cell cell;
+  std::optional<double> temperature_su;
+  CellSu su;
 };
 
 struct SkippedRow {
@@ -45,7 +50,8 @@ struct Series {
 // Reads the bytes of a series file; an error names its line (common::Error).
 [[nodiscard]] common::Expected<Series> parse_series(std::string_view text);
 
-// Reads the file at `path`; a file that cannot be read is an error of line 0.
+// Reads the file at `path` (common::read_whole_file); a file that cannot be
+// read is an error of line 0.
 [[nodiscard]] common::Expected<Series> read_series_file(const std::string& path);
 
 }  // namespace formats

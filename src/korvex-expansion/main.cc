@@ -22,7 +22,8 @@
 
 #include "chart/expansion_pictures.h"
 #include "chart/series_picture.h"
-#include "common/printable.h"
+#include "common/files.h"
+#include "common/safe_text.h"
 #include "expansion/analysis.h"
 #include "expansion/cell.h"
 #include "formats/series_table.h"
@@ -79,13 +80,13 @@ std::optional<double> parse_kelvin(const std::string& text) {
 }
 
 int run(const Options& opt) {
-  const std::string shown = common::printable(opt.file, false);
+  const std::string shown = common::safe_text(opt.file);
   const auto read = formats::read_series_file(opt.file);
   if (!read) {
     const common::Error& err = read.error();
     const std::string where = err.line > 0 ? shown + ", line " + std::to_string(err.line) : shown;
     std::fprintf(stderr, "korvex-expansion: %s: %s\n", where.c_str(),
-                 common::printable(err.message, false).c_str());
+                 common::safe_text(err.message).c_str());
     return 1;
   }
   const formats::Series& series = *read;
@@ -136,12 +137,12 @@ int run(const Options& opt) {
     std::string written;
     for (const chart::Picture& p : chart::render_pictures(analysis, opt.file)) {
       const std::string path = *opt.svg_prefix + p.suffix;
-      if (const auto wrote = chart::write_file_replacing(path, p.svg); !wrote) {
+      if (const auto wrote = common::write_file_replacing(path, p.svg); !wrote) {
         std::fprintf(stderr, "korvex-expansion: cannot write %s: %s\n",
-                     common::printable(path, false).c_str(), wrote.error().message.c_str());
+                     common::safe_text(path).c_str(), wrote.error().message.c_str());
         status = 1;
       } else {
-        written += (written.empty() ? "" : ", ") + common::printable(path, false);
+        written += (written.empty() ? "" : ", ") + common::safe_text(path);
       }
     }
     if (opt.format == Format::kText && !written.empty())

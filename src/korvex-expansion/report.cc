@@ -6,13 +6,19 @@
 #include <cstdio>
 
 #include "common/number_text.h"
-#include "common/printable.h"
+#include "common/safe_text.h"
 
 namespace korvex_expansion {
 
 namespace {
 
 constexpr double kMega = 1e6;  // 1/K to MK^-1
+
+// A number of the JSON or CSV output: "null" for one that is not finite, as
+// a fit can give.
+std::string number(double value) {
+  return std::isfinite(value) ? common::shortest(value) : "null";
+}
 
 // The value, or 0 when it would show as zero with `decimals` decimals, so that
 // rounding noise is neither written "-0.000" nor taken for a negative value.
@@ -40,7 +46,7 @@ std::string json_array(const std::vector<double>& values, double factor = 1) {
   std::string s = "[";
   for (std::size_t i = 0; i < values.size(); ++i) {
     if (i > 0) s += ", ";
-    s += common::shortest(values[i] * factor);
+    s += number(values[i] * factor);
   }
   return s + "]";
 }
@@ -90,7 +96,7 @@ std::string text_report(const expansion::Analysis& an, const Source& source) {
   const bool line = an.degree == 1;
   const double median_t = an.temperatures[an.median];
   std::string s;
-  s += " Principal thermal expansion of " + common::printable(source.name, false) + "\n";
+  s += " Principal thermal expansion of " + common::safe_text(source.name) + "\n";
   s +=
       common::format_text(" Points     : %zu, %.2f K to %.2f K, reference point %.2f K (row %zu)\n",
                           n, *lo, *hi, an.temperatures[an.reference], an.reference + 1);
@@ -175,15 +181,15 @@ std::string json_report(const expansion::Analysis& an, const Source& source) {
   s += "\"points\": " + std::to_string(an.temperatures.size());
   s += ", \"strain\": " + json_string(measure_key(an.measure));
   s += ", \"fit\": " + json_string(expansion::fit_name(an.degree));
-  s += ", \"reference_temperature\": " + common::shortest(an.temperatures[an.reference]);
-  s += ", \"median_temperature\": " + common::shortest(an.temperatures[an.median]);
+  s += ", \"reference_temperature\": " + number(an.temperatures[an.reference]);
+  s += ", \"median_temperature\": " + number(an.temperatures[an.median]);
   s += ", \"temperatures\": " + json_array(an.temperatures);
   s += ", \"axes\": [";
   for (std::size_t k = 0; k < 3; ++k) {
     const expansion::AxisResult& x = an.axes[k];
     if (k > 0) s += ", ";
-    s += "{\"alpha\": " + common::shortest(x.alpha.value * kMega);
-    s += ", \"su\": " + common::shortest(x.alpha.su * kMega);
+    s += "{\"alpha\": " + number(x.alpha.value * kMega);
+    s += ", \"su\": " + number(x.alpha.su * kMega);
     s += ", \"uvw\": " + json_array({x.uvw(0), x.uvw(1), x.uvw(2)});
     s += ", \"angles\": " + json_array({x.angles.begin(), x.angles.end()});
     s += ", \"strains\": " + json_array(x.strains);
@@ -193,9 +199,9 @@ std::string json_report(const expansion::Analysis& an, const Source& source) {
     }
     s += "}";
   }
-  s += "], \"volume\": {\"alpha\": " + common::shortest(an.volume.alpha.value * kMega);
-  s += ", \"su\": " + common::shortest(an.volume.alpha.su * kMega);
-  s += ", \"reference\": " + common::shortest(an.volume.reference);
+  s += "], \"volume\": {\"alpha\": " + number(an.volume.alpha.value * kMega);
+  s += ", \"su\": " + number(an.volume.alpha.su * kMega);
+  s += ", \"reference\": " + number(an.volume.reference);
   s += ", \"values\": " + json_array(an.volume.values);
   if (!line) {
     s += ", \"alpha_T\": " + json_estimates(an.volume.alpha_at, false);
@@ -214,21 +220,18 @@ std::string csv_report(const expansion::Analysis& an) {
     for (std::size_t k = 0; k < 3; ++k) {
       const expansion::AxisResult& x = an.axes[k];
       const expansion::Estimate& e = t.empty() ? x.alpha : x.alpha_at[i];
-      s += axis_name(k) + "," + t + "," + common::shortest(e.value * kMega) + "," +
-           common::shortest(e.su * kMega);
-      for (int j = 0; j < 3; ++j) s += "," + common::shortest(x.uvw(j));
-      for (const double a : x.angles) s += "," + common::shortest(a);
+      s += axis_name(k) + "," + t + "," + number(e.value * kMega) + "," + number(e.su * kMega);
+      for (int j = 0; j < 3; ++j) s += "," + number(x.uvw(j));
+      for (const double a : x.angles) s += "," + number(a);
       s += "\n";
     }
     const expansion::Estimate& e = t.empty() ? an.volume.alpha : an.volume.alpha_at[i];
-    s += "V," + t + "," + common::shortest(e.value * kMega) + "," + common::shortest(e.su * kMega) +
-         ",,,,,,\n";
+    s += "V," + t + "," + number(e.value * kMega) + "," + number(e.su * kMega) + ",,,,,,\n";
   };
   if (an.degree == 1) {
     rows("", 0);
   } else {
-    for (std::size_t i = 0; i < an.temperatures.size(); ++i)
-      rows(common::shortest(an.temperatures[i]), i);
+    for (std::size_t i = 0; i < an.temperatures.size(); ++i) rows(number(an.temperatures[i]), i);
   }
   return s;
 }

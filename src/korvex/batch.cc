@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "console_text.h"
+#include "common/safe_text.h"
 #include "formats/buffer_file.h"
 #include "formats/cell_record.h"
 #include "formats/csv_table.h"
@@ -94,7 +94,7 @@ int run_batch(const BatchOptions& options, OutputLock* lock) {
   const OutputNames outputs(options.output_folder);
   if (outputs.named_by(options.buffer_file))
     textrec::report(textrec::Failure::kFileSystem, "the buffer file " +
-                                                       shown_on_console(options.buffer_file) +
+                                                       common::safe_text(options.buffer_file) +
                                                        " is an output file of this program");
   textrec::open_for_reading(formats::kBufferChannel, options.buffer_file);
   const formats::BufferFileHead head = formats::read_buffer_file_head();
@@ -109,7 +109,7 @@ int run_batch(const BatchOptions& options, OutputLock* lock) {
                                     .tell_entries_without_cell = true,
                                     .progress = progress.get()});
   if (progress) progress->erase();
-  if (pass.end == PassEnd::kMissingDiraxFile) return textrec::stop_run(textrec::kExitError);
+  if (pass.end != PassEnd::kListEnded) return textrec::stop_run(textrec::kExitError);
   end_plot_files();
   textrec::flush_channel(formats::kTableChannel);
   int files = 8 + (options.csv ? 1 : 0);
@@ -128,7 +128,7 @@ int run_batch(const BatchOptions& options, OutputLock* lock) {
                  without_cell.c_str(), static_cast<long long>(pass.skipped), files, folder.c_str(),
                  std::string(cell_name(options.choice)).c_str());
   }
-  return textrec::stop_run(pass_status(pass));
+  return textrec::stop_run(least_exit_status(pass));
 }
 
 }  // namespace korvex

@@ -1,6 +1,6 @@
 #include <string>
 
-#include "console_text.h"
+#include "common/safe_text.h"
 #include "formats/buffer_file.h"
 #include "formats/cell_record.h"
 #include "formats/table_file.h"
@@ -45,7 +45,7 @@ std::string ask_buffer_file() {
     console_write({" "});
     console_write({"  > Enter buffer file (output list)   : "});
     textrec::read_free(Source::Console(), {Target::FileName(&buffer_file_name)});
-    const std::string shown = shown_on_console(trim_right(buffer_file_name));
+    const std::string shown = common::safe_text(trim_right(buffer_file_name));
     if (!textrec::file_exists(buffer_file_name)) {
       // A name that cannot be followed (a folder that cannot be entered, a loop
       // of links) is not said to be missing.
@@ -91,7 +91,7 @@ int run_dialogue(OutputLock* lock) {
   lock_outputs(lock, formats::kTableFileName);
   create_output_files("", head.title, choice, head.entry_count, false);
   const PassResult pass = run_pass({.choice = choice});
-  if (pass.end == PassEnd::kMissingDiraxFile) return textrec::stop_run(textrec::kExitError);
+  if (pass.end != PassEnd::kListEnded) return textrec::stop_run(textrec::kExitError);
   end_plot_files();
 
   console_write({" "});
@@ -107,7 +107,7 @@ int run_dialogue(OutputLock* lock) {
     reply = offer_plot(trim_right(plot_file_name), std::move(reply));
   }
 
-  return textrec::stop_run(pass_status(pass));
+  return textrec::stop_run(least_exit_status(pass));
 }
 
 }  // namespace korvex

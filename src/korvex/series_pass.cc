@@ -1,11 +1,11 @@
 #include "series_pass.h"
 
-#include <array>
-#include <charconv>
 #include <string>
 
-#include "console_text.h"
+#include "common/number_text.h"
+#include "common/safe_text.h"
 #include "formats/buffer_file.h"
+#include "formats/cell_file.h"
 #include "formats/csv_table.h"
 #include "formats/dirax_scan.h"
 #include "output_files.h"
@@ -28,20 +28,76 @@ textrec::ReadOutcome read_entry(std::string& dirax_file_name, float& temperature
       {Target::FileName(&dirax_file_name), Target::Real(&temperature)});
 }
 
-// The shortest text that reads back to the value.
-std::string shortest_text(float value) {
-  std::array<char, 32> text{};
-  const auto end = std::to_chars(text.data(), text.data() + text.size(), value).ptr;
-  return {text.data(), end};
+// The table row and plot points of a cell, from the buffer file's line `line`;
+// a temperature its F6.2 field cannot hold is warned of.
+void write_row(const formats::CellRecord& cell, std::int64_t line, PassResult& result) {
+  if (write_cell(cell)) return;
+  console_write({" !! Line ", std::to_string(line), " of the buffer file: the temperature ",
+                 common::shortest(cell.temperature),
+                 " K does not fit the F6.2 field of the table and plot files: written as ******"});
+  ++result.warnings;
+}
+
+// A cell of another program's file as a table row at the entry's temperature.
+formats::CellRecord record_of(const formats::CellEntry& entry, float temperature) {
+  formats::CellRecord record;
+  record.temperature = temperature;
+  record.a = static_cast<float>(entry.cell.a);
+  record.b = static_cast<float>(entry.cell.b);
+  record.c = static_cast<float>(entry.cell.c);
+  record.alpha = static_cast<float>(entry.cell.alpha);
+  record.beta = static_cast<float>(entry.cell.beta);
+  record.gamma = static_cast<float>(entry.cell.gamma);
+  record.volume = static_cast<float>(formats::cell_volume(entry.cell));
+  textrec::set_text(record.lattice, entry.lattice);
+  textrec::set_text(record.system, entry.system);
+  return record;
+}
+
+// The SU of the temperature a row is written with: that of the file's own
+// temperature, where the buffer file gives the same.
+std::optional<double> temperature_su(const formats::CellEntry& entry, float temperature) {
+  if (entry.temperature && static_cast<float>(*entry.temperature) == temperature)
+    return entry.temperature_su;
+  return std::nullopt;
+}
+
+// Reads the cell file open on the DIRAX channel whole and writes a row for
+// each of its cells, telling the reader's warnings (not those about the
+// temperature the file gives: the pass takes the buffer file's); the reason
+// when it cannot be read.
+std::optional<std::string> take_cell_file(formats::CellFormat format, std::string_view name,
+                                          float temperature, std::int64_t line, bool csv,
+                                          PassResult& result) {
+  std::string bytes;
+  const bool whole =
+      textrec::read_channel_bytes(formats::kDiraxChannel, formats::kCellFileLimit, &bytes);
+  textrec::close_channel(formats::kDiraxChannel);
+  const std::string as = "as " + std::string(formats::format_name(format)) + ": ";
+  if (!whole) return as + "larger than " + std::to_string(formats::kCellFileLimit) + " bytes";
+  const common::Expected<formats::CellRead> read = formats::read_cells(format, bytes, name);
+  if (!read) {
+    const common::Error& error = read.error();
+    return as + (error.line > 0 ? "line " + std::to_string(error.line) + ": " : std::string()) +
+           error.message;
+  }
+  for (const formats::CellEntry& entry : read->entries) {
+    const formats::CellRecord record = record_of(entry, temperature);
+    write_row(record, line, result);
+    if (csv)
+      formats::write_csv_row(formats::kCsvChannel, record,
+                             {entry.su, temperature_su(entry, temperature), entry.source});
+    ++result.rows;
+  }
+  for (const formats::CellWarning& warning : read->warnings) {
+    if (warning.temperature) continue;
+    console_write({" !! Warning: ", common::safe_text(warning.message)});
+    ++result.warnings;
+  }
+  return std::nullopt;
 }
 
 }  // namespace
-
-int pass_status(const PassResult& pass) {
-  if (pass.unreadable_entry || pass.skipped > 0) return textrec::kExitError;
-  return pass.wide_temperatures > 0 || pass.without_cell > 0 ? textrec::kExitWarning
-                                                             : textrec::kExitClean;
-}
 
 void refuse_outputs_among_entries(const OutputNames& outputs, std::int32_t entry_count) {
   if (entry_count == 0) return;
@@ -53,7 +109,7 @@ void refuse_outputs_among_entries(const OutputNames& outputs, std::int32_t entry
     if (entry.status == textrec::kStatusOk) {
       if (outputs.named_by(dirax_file_name))
         textrec::report(textrec::Failure::kFileSystem,
-                        "the DIRAX file " + shown_on_console(trim_right(dirax_file_name)) +
+                        "the DIRAX file " + common::safe_text(trim_right(dirax_file_name)) +
                             " on line " + std::to_string(entry.record) +
                             " of the buffer file is an output file of this program");
       continue;
@@ -96,7 +152,7 @@ PassResult run_pass(const PassSettings& settings) {
     }
     ++result.entries;
     // The existence check and the open are one open of the file.
-    const auto shown = [&] { return shown_on_console(trim_right(dirax_file_name)); };
+    const auto shown = [&] { return common::safe_text(trim_right(dirax_file_name)); };
     if (settings.keep_going) {
       const textrec::OpenCheck opened =
           textrec::try_open_for_reading(formats::kDiraxChannel, dirax_file_name);
@@ -115,29 +171,49 @@ PassResult run_pass(const PassSettings& settings) {
       result.end = PassEnd::kMissingDiraxFile;
       return result;
     }
-    formats::CellRecord cell =
-        formats::scan_dirax_file(settings.choice, trim_right(dirax_file_name));
-    cell.temperature = temperature;
-    if (formats::has_cell(cell)) {
-      if (!write_cell(cell)) {
-        console_write(
-            {" !! Line ", std::to_string(entry.record), " of the buffer file: the temperature ",
-             shortest_text(temperature),
-             " K does not fit the F6.2 field of the table and plot files: written as ******"});
-        ++result.wide_temperatures;
+    // The look at the file's first bytes is the first read its scan makes.
+    const formats::CellFormat format =
+        formats::recognise(textrec::read_channel_start(formats::kDiraxChannel));
+    if (format != formats::CellFormat::kDirax) {
+      const std::optional<std::string> fault = take_cell_file(
+          format, trim_right(dirax_file_name), temperature, entry.record, settings.csv, result);
+      if (fault && !settings.keep_going) {
+        console_write({" !! ", shown(), " cannot be read ", common::safe_text(*fault), " !!"});
+        console_write({" "});
+        result.end = PassEnd::kUnreadableCellFile;
+        return result;
       }
-      if (settings.csv) formats::write_csv_row(formats::kCsvChannel, cell);
-      ++result.rows;
-      textrec::close_channel(formats::kDiraxChannel);
-    } else if (settings.tell_entries_without_cell) {
-      console_write({" !! ", shown(), " gives no ",
-                     settings.choice == formats::CellChoice::kConventional ? "conventional cell"
-                                                                           : "input cell"});
-      ++result.without_cell;
+      if (fault) {
+        console_write(
+            {" !! ", shown(), " cannot be read ", common::safe_text(*fault), ": skipped"});
+        ++result.skipped;
+      }
+    } else {
+      formats::CellRecord cell =
+          formats::scan_dirax_file(settings.choice, trim_right(dirax_file_name));
+      cell.temperature = temperature;
+      if (formats::has_cell(cell)) {
+        write_row(cell, entry.record, result);
+        if (settings.csv)
+          formats::write_csv_row(formats::kCsvChannel, cell,
+                                 {{}, std::nullopt, trim_right(dirax_file_name)});
+        ++result.rows;
+        textrec::close_channel(formats::kDiraxChannel);
+      } else if (settings.tell_entries_without_cell) {
+        console_write({" !! ", shown(), " gives no ",
+                       settings.choice == formats::CellChoice::kConventional ? "conventional cell"
+                                                                             : "input cell"});
+        ++result.without_cell;
+      }
     }
     if (settings.progress != nullptr) settings.progress->entry_done(result.entries);
     textrec::end_if_interrupted();
   }
+}
+
+int least_exit_status(const PassResult& pass) {
+  if (pass.unreadable_entry || pass.skipped > 0) return textrec::kExitError;
+  return pass.warnings > 0 || pass.without_cell > 0 ? textrec::kExitWarning : textrec::kExitClean;
 }
 
 }  // namespace korvex

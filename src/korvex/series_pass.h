@@ -1,10 +1,13 @@
 // The pass over the entries of the buffer file, shared by the dialogue and the
 // batch mode.
 //
-// For each entry: read the DIRAX file name and the temperature, open the file,
-// scan it and, where a cell was found, write its table row and plot points
-// (and its CSV row when asked). The output files are created before the pass
-// and the plot files ended after it by the caller.
+// For each entry: read the file name and the temperature, open the file, and
+// tell its format by its first bytes (formats/cell_file.h). DIRAX output is
+// scanned and, where a cell was found, gives its table row and plot points
+// (and its CSV row when asked); a file of another program's format is read
+// whole and gives one row for each cell it holds, all at the entry's
+// temperature, the volume computed from the cell. The output files are created
+// before the pass and the plot files ended after it by the caller.
 #pragma once
 
 #include <cstdint>
@@ -23,8 +26,9 @@ class PassProgress {
 
 struct PassSettings {
   formats::CellChoice choice = formats::CellChoice::kInput;
-  // Report a missing DIRAX file or an entry that cannot be read, and go on with
-  // the next entry; otherwise the pass stops there, as the dialogue does.
+  // Report a missing file, a cell file that cannot be read or an entry that
+  // cannot be read, and go on with the next entry; otherwise the pass stops
+  // there, as the dialogue does.
   bool keep_going = false;
   bool csv = false;  // a CSV row on the CSV channel too
   // Name each DIRAX file that gives no cell (a warning); the dialogue passes
@@ -34,8 +38,9 @@ struct PassSettings {
 };
 
 enum class PassEnd {
-  kListEnded,         // every entry taken (or the list ended at one that cannot be read)
-  kMissingDiraxFile,  // stopped at a DIRAX file that does not exist
+  kListEnded,           // every entry taken (or the list ended at one that cannot be read)
+  kMissingDiraxFile,    // stopped at a DIRAX file that does not exist
+  kUnreadableCellFile,  // stopped at a cell file that cannot be read
 };
 
 struct PassResult {
@@ -43,18 +48,19 @@ struct PassResult {
   std::int64_t entries = 0;  // entries taken, skipped ones included
   std::int64_t rows = 0;     // cells found: table rows written
   std::int64_t skipped = 0;  // entries reported and passed over (keep_going)
-  // Rows whose temperature did not fit its field: warned of, written as asterisks.
-  std::int64_t wide_temperatures = 0;
-  std::int64_t without_cell = 0;  // entries told to give no cell
+  // Told of the rows: a cell file's own warnings, a temperature written as
+  // asterisks.
+  std::int64_t warnings = 0;
+  std::int64_t without_cell = 0;  // DIRAX files told to give no cell
   bool unreadable_entry = false;
 };
 
-// The least exit status the pass calls for: an error for an entry skipped or
-// that could not be read, a warning for a temperature written as asterisks or
-// an entry told to give no cell.
-[[nodiscard]] int pass_status(const PassResult& pass);
-
 [[nodiscard]] PassResult run_pass(const PassSettings& settings);
+
+// The exit status a pass that went through the list calls for at least: 8 for
+// an entry that could not be read or was skipped, 4 for a warning or a DIRAX
+// file told to give no cell, else 0.
+[[nodiscard]] int least_exit_status(const PassResult& pass);
 
 // Reads the entries of the buffer file, which stands at its third line, ahead
 // of the pass, before any output is created: a DIRAX name that is one of the

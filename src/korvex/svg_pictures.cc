@@ -1,6 +1,7 @@
 #include "svg_pictures.h"
 
 #include "chart/series_picture.h"
+#include "common/files.h"
 #include "expansion/line_fit.h"
 #include "formats/cell_record.h"
 #include "formats/pgf_read.h"
@@ -24,7 +25,7 @@ void write_svg_pictures(std::string_view folder, const std::string& footnote) {
       remove_stale_output(svg_path);
       continue;
     }
-    const auto written = chart::write_file_replacing(
+    const auto written = common::write_file_replacing(
         svg_path, chart::render_svg(*pgf, expansion::fit_line(pgf->points), footnote));
     if (!written)
       textrec::report(textrec::Failure::kFileSystem,

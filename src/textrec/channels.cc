@@ -61,11 +61,6 @@ std::optional<FileIdentity> file_identity(std::string_view name) {
   return runtime().file_system->identity(std::string(trim_right(name)));
 }
 
-bool same_file(std::string_view a, std::string_view b) {
-  const std::optional<FileIdentity> first = file_identity(a);
-  return first && first == file_identity(b);
-}
-
 OpenCheck check_open_for_reading(std::string_view name) {
   const std::string_view trimmed = trim_right(name);
   if (trimmed.empty()) return {false, true, std::strerror(ENOENT)};

@@ -18,8 +18,6 @@ namespace textrec {
 
 // True when a file of that name exists.
 [[nodiscard]] bool file_exists(std::string_view name);
-// True when both names, trailing blanks removed, lead to one existing file.
-[[nodiscard]] bool same_file(std::string_view a, std::string_view b);
 // The identity of the existing file the name, trailing blanks removed, leads to.
 [[nodiscard]] std::optional<FileIdentity> file_identity(std::string_view name);
 

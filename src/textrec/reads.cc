@@ -202,6 +202,24 @@ std::string shown_token(std::string_view value) {
   return printable(value.substr(0, cut)) + "...";
 }
 
+std::string_view read_channel_start(int channel) {
+  RecordReader& reader = reader_for_report(channel);
+  std::string_view start;
+  (void)checked(channel, reader, reader.peek_start(&start));
+  return start;
+}
+
+bool read_channel_bytes(int channel, std::size_t limit, std::string* bytes) {
+  RecordReader& reader = reader_for_report(channel);
+  const int status = reader.read_whole(limit, bytes);
+  if (status == kStatusTooLong) {
+    bytes->clear();
+    return false;
+  }
+  (void)checked(channel, reader, status);
+  return true;
+}
+
 ReadOutcome read_free(Source source, std::initializer_list<Target> targets) {
   return read_free_from(source, {targets.begin(), targets.size()}, false);
 }

@@ -37,6 +37,16 @@ void read_a(std::string_view memory, std::string& text);
 [[nodiscard]] int read_record_starting(int channel, KeywordRecord* found, std::size_t keep,
                                        const LineKeywords& keywords);
 
+// The first bytes of the file on a channel opened for reading and not read
+// yet: those the first read of its records takes (up to 64 KiB, the bytes
+// before a 0x1A), valid until the next read of the channel. Its records are
+// then read from the same bytes, as they would have been without the look.
+[[nodiscard]] std::string_view read_channel_start(int channel);
+// Every byte of the file on a channel opened for reading, from its first, a
+// 0x1A and what follows included; false, with nothing read, when it holds more
+// than `limit` bytes. Its records are not read after it.
+[[nodiscard]] bool read_channel_bytes(int channel, std::size_t limit, std::string* bytes);
+
 // Where a memory record was taken from: a line of a file. A warning of a
 // character that cannot belong to a number names it, and the record; without a
 // file the place is told as "a memory record".

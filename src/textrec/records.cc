@@ -91,6 +91,7 @@ bool RecordReader::fill() {
   }
   begin_ = 0;
   end_ = static_cast<std::size_t>(got);
+  ++fills_;
   if (got == 0) at_end_ = true;
   // A 0x1A byte ends the data: it and what follows are dropped here, once per
   // fill, so that splitting the buffer into records looks for line feeds alone.
@@ -215,12 +216,47 @@ int RecordReader::next_record_starting(KeywordRecord* found, std::size_t keep,
   }
 }
 
+int RecordReader::peek_start(std::string_view* start) {
+  if (fills_ == 0 && !failed_ && !fill()) return kStatusIoError;
+  if (failed_) return kStatusIoError;
+  *start = std::string_view(buffer_.get(), end_);
+  return kStatusOk;
+}
+
+int RecordReader::read_whole(std::size_t limit, std::string* bytes) {
+  bytes->clear();
+  // The buffer may hold the start of the source already, but cut at a 0x1A:
+  // the source is read again from its first byte.
+  begin_ = end_ = 0;
+  at_end_ = true;
+  carry_.clear();
+  fills_ = 2;  // as after any fill past the first: a rewind seeks
+  if (!source_->seek_to_start()) {
+    failed_ = true;
+    return kStatusIoError;
+  }
+  for (;;) {
+    const long got = source_->read_bytes(buffer_.get(), kBufferSize);
+    if (got < 0) {
+      failed_ = true;
+      return kStatusIoError;
+    }
+    if (got == 0) return kStatusOk;
+    if (static_cast<std::size_t>(got) > limit - bytes->size()) return kStatusTooLong;
+    bytes->append(buffer_.get(), static_cast<std::size_t>(got));
+  }
+}
+
 bool RecordReader::back_to_first_record() {
-  // Nothing read since the source was opened or last rewound: it stands at its
-  // first byte already, and a file just opened costs no seek.
-  if (begin_ == 0 && end_ == 0 && !at_end_ && !failed_) return true;
+  // Nothing read since the source was opened or last rewound, or only its
+  // first bytes taken into the buffer (peek_start) and no record read from
+  // them: it stands at its first record already, and a file just opened costs
+  // no seek. A first fill that met the end of the data at once is read again.
+  if (!failed_ && (fills_ == 0 || (fills_ == 1 && end_ > 0 && begin_ == 0 && record_number_ == 0)))
+    return true;
   if (!source_->seek_to_start()) return false;
   begin_ = end_ = 0;
+  fills_ = 0;
   at_end_ = failed_ = false;
   carry_.clear();
   record_number_ = 0;

@@ -79,6 +79,17 @@ class RecordReader : public RecordSource {
   int next_record_starting(KeywordRecord* found, std::size_t keep, const LineKeywords& keywords);
   std::int64_t record_number() const override { return record_number_; }
 
+  // The first bytes of the source as the first read of records takes them (up
+  // to the buffer's size, those before a 0x1A), for a look at a file's content
+  // before its records are read; asked for before any record is read. The
+  // records then come from the same bytes, with no read of the source more.
+  // Returns kStatusOk or kStatusIoError.
+  int peek_start(std::string_view* start);
+  // Every byte of the source from its first, a 0x1A and what follows included;
+  // kStatusTooLong when it holds more than `limit` bytes, kStatusIoError when a
+  // read fails. No record is read after it.
+  int read_whole(std::size_t limit, std::string* bytes);
+
   // Back to the first record; false when the source cannot go back.
   [[nodiscard]] bool back_to_first_record();
   [[nodiscard]] std::string error() const { return source_->error(); }
@@ -93,6 +104,7 @@ class RecordReader : public RecordSource {
   std::size_t end_ = 0;    // end of the bytes in buffer_
   bool at_end_ = false;    // the source is exhausted or a 0x1A was met
   bool failed_ = false;
+  std::int64_t fills_ = 0;           // the buffer's fills since the source was opened or rewound
   std::string carry_;                // a record that runs over the end of the buffer
   std::size_t carried_returns_ = 0;  // CRs that end the bytes of the record so far
   std::int64_t record_number_ = 0;

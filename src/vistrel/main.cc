@@ -15,7 +15,9 @@
 
 #include "chart/series_picture.h"
 #include "chart/term_plot.h"
-#include "common/printable.h"
+#include "common/files.h"
+#include "common/safe_text.h"
+#include "common/utf8.h"
 #include "expansion/line_fit.h"
 #include "formats/pgf_read.h"
 #include "summary.h"
@@ -42,7 +44,7 @@ int write_pictures(const std::vector<std::string_view>& paths) {
   for (const std::string_view path : paths) {
     const auto written = chart::write_svg_picture(std::string(path));
     if (written) {
-      std::printf(" SVG picture written to %s\n", common::printable(*written, false).c_str());
+      std::printf(" SVG picture written to %s\n", common::safe_text(*written).c_str());
     } else {
       std::fflush(stdout);
       std::fprintf(stderr, "vistrel: %s\n", written.error().message.c_str());
@@ -54,7 +56,7 @@ int write_pictures(const std::vector<std::string_view>& paths) {
 
 int usage_error(std::string_view why) {
   if (!why.empty()) {
-    std::fprintf(stderr, "vistrel: %s\n", common::printable(why, false).c_str());
+    std::fprintf(stderr, "vistrel: %s\n", common::safe_text(why).c_str());
   }
   std::fputs(kUsage, stderr);
   return 2;
@@ -88,8 +90,8 @@ int show(const std::string& path) {
   bool svg_failed = false;
   if (!pgf.points.empty()) {
     const std::string svg_path = chart::svg_path_for(path);
-    const std::string shown_path = common::printable(svg_path, utf8);
-    if (const auto written = chart::write_file_replacing(svg_path, chart::render_svg(pgf, fit));
+    const std::string shown_path = common::safe_text(svg_path);
+    if (const auto written = common::write_file_replacing(svg_path, chart::render_svg(pgf, fit));
         !written) {
       svg_message =
           "vistrel: cannot write the SVG picture " + shown_path + ": " + written.error().message;

@@ -8,7 +8,7 @@
 #include "chart/series_picture.h"
 #include "chart/units.h"
 #include "common/number_text.h"
-#include "common/printable.h"
+#include "common/safe_text.h"
 
 namespace vistrel {
 
@@ -28,19 +28,20 @@ std::vector<std::string> summary_lines(const formats::PgfFile& pgf,
                                        const std::optional<expansion::LineFit>& fit, bool utf8,
                                        bool with_legends) {
   std::vector<std::string> out;
+  const auto cleaned = [utf8](std::string_view text) {
+    return common::safe_text(text, utf8 ? common::Charset::kUtf8 : common::Charset::kAscii);
+  };
   const expansion::QuantityInfo q = expansion::describe_quantity(pgf);
-  const std::string unit = common::printable(chart::unit_symbol(q.unit, utf8), utf8);
+  const std::string unit = cleaned(chart::unit_symbol(q.unit, utf8));
 
   const auto legend = common::trim(pgf.main_legend);
   if (with_legends && !legend.empty()) {
-    out.push_back(" " + common::printable(chart::with_unit_symbols(legend, utf8), utf8));
+    out.push_back(" " + cleaned(chart::with_unit_symbols(legend, utf8)));
   }
-  std::string what =
-      common::printable(chart::with_unit_symbols(common::trim(pgf.title), utf8), utf8);
+  std::string what = cleaned(chart::with_unit_symbols(common::trim(pgf.title), utf8));
   if (const auto y = common::trim(pgf.y_legend); !y.empty()) {
-    what += (what.empty() ? "" : ": ") + common::printable(chart::with_unit_symbols(y, utf8), utf8);
-    if (const auto x = common::trim(pgf.x_legend); !x.empty())
-      what += " against " + common::printable(x, utf8);
+    what += (what.empty() ? "" : ": ") + cleaned(chart::with_unit_symbols(y, utf8));
+    if (const auto x = common::trim(pgf.x_legend); !x.empty()) what += " against " + cleaned(x);
   }
   if (with_legends && !what.empty()) out.push_back(" " + what);
 
@@ -57,8 +58,7 @@ std::vector<std::string> summary_lines(const formats::PgfFile& pgf,
                   with_unit(common::file_value(s.y.max, single), unit) + ", mean " +
                   common::file_value(s.y_mean, single));
     if (fit) {
-      out.push_back(" Least-squares line: " +
-                    common::printable(chart::fit_equation(q, *fit, false), utf8));
+      out.push_back(" Least-squares line: " + cleaned(chart::fit_equation(q, *fit, false)));
       out.push_back(" Slope             : " + common::scientific(fit->slope, 5) + " " +
                     (unit.empty() ? "per K" : unit + "/K"));
       if (q.kind == expansion::Quantity::kLength || q.kind == expansion::Quantity::kVolume) {

@@ -163,7 +163,10 @@ TEST(Batch, CsvValuesAreTheTablesFloats) {
   std::istringstream rows(csv);
   std::string row;
   std::getline(rows, row);
-  EXPECT_EQ("T_K,a_A,b_A,c_A,alpha_deg,beta_deg,gamma_deg,volume_A3,system,bravais\r", row);
+  EXPECT_EQ(
+      "T_K,a_A,b_A,c_A,alpha_deg,beta_deg,gamma_deg,volume_A3,system,bravais,"
+      "a_su_A,b_su_A,c_su_A,alpha_su_deg,beta_su_deg,gamma_su_deg,T_su_K,source\r",
+      row);
   const int widths[] = {6, 12, 12, 12, 12, 12, 12, 13};
   const int decimals[] = {2, 5, 5, 5, 3, 3, 3, 3};
   for (std::size_t line = 4; std::getline(rows, row); ++line) {

@@ -263,6 +263,35 @@ inline Lines table_rows(const std::vector<const Expected*>& entries) {
   return rows;
 }
 
+// --- What the output files hold, apart from their layout ---------------------
+
+// The temperature field (columns 1-6) of each data record of an output file,
+// in order: the table's rows, a plot file's points. Header records begin with
+// "!" in the table, "#" in a plot file.
+inline Lines temperatures_in(const testutil::ScopedTempDir& dir, const std::string& name) {
+  Lines temperatures;
+  for (const std::string& record : testutil::split_lines(testutil::read_file(dir.file(name)))) {
+    if (!record.starts_with('!') && !record.starts_with('#'))
+      temperatures.push_back(record.substr(0, 6));
+  }
+  return temperatures;
+}
+
+// The table and the seven plot files each hold a record at every temperature
+// given, in order; the plot files are ended by their end record or not.
+inline void expect_outputs(const testutil::ScopedTempDir& dir, const Lines& temperatures,
+                           bool ended) {
+  for (const std::string& name :
+       join({{"TK_parameters.xy"}, {kPlotFiles.begin(), kPlotFiles.end()}})) {
+    ASSERT_TRUE(testutil::file_exists(dir.file(name))) << name;
+    EXPECT_EQ(temperatures, temperatures_in(dir, name)) << name;
+    if (name.ends_with(".pgf")) {
+      EXPECT_EQ(ended, testutil::read_file(dir.file(name)).ends_with("\r\n# END OF FILE\r\n"))
+          << name;
+    }
+  }
+}
+
 // --- The test series ----------------------------------------------------------
 // Made-up DIRAX cell-output files, each with lines around the three recognised
 // kinds (input-cell, conventional-cell and volume lines).

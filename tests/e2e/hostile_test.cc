@@ -1,9 +1,7 @@
 // Runs that meet hostile names, a folder another run is writing, and other
 // faults seen from outside: the user is told, and nothing is lost or invented.
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -54,28 +52,34 @@ TEST(Hostile, ControlCharactersInEchoedNamesAreShownAsQuestionMarks) {
   EXPECT_EQ(std::string::npos, run.out.find('\x1b'));
 }
 
-// A second run in a folder whose outputs another run holds changes nothing.
+// Two real runs in one folder. The first waits at its first plot offer, its
+// files written and its lock held; a second run, in batch and in the dialogue,
+// is refused and changes nothing. The first then ends as usual. Each wait of
+// the script gives up after 20 s, so that a fault cannot hang the test.
 TEST(Hostile, SecondRunInTheSameFolderIsRefused) {
   ScopedTempDir dir;
-  e2e::make_files(dir, {{"s.lst", "T\nh\n100K.out 100\n"},
-                        {"100K.out", e2e::kDirax100K},
-                        {"TK_parameters.xy", "another run's table\r\n"}});
-  const int fd = ::open(dir.file("TK_parameters.xy").c_str(), O_RDWR);
-  ASSERT_LE(0, fd);
-  ASSERT_EQ(0, ::flock(fd, LOCK_EX | LOCK_NB));
-  const auto asked = e2e::run_korvex(dir, e2e::answers("s.lst"));
-  const auto unasked = testutil::run_program({KORVEX_BIN, "-c", "1", "s.lst"}, dir.path(), "");
-  ::close(fd);
+  e2e::make_files(dir, {{"s.lst", "T\nh\n100K.out 100\n"}, {"100K.out", e2e::kDirax100K}});
+  const std::string script = R"(k=$1
+{ printf 's.lst\n1\n'; i=0
+  while [ ! -e others.done ] && [ $i -lt 400 ]; do sleep 0.05; i=$((i+1)); done
+  printf 'n\nn\nn\nn\nn\nn\nn\n'; } | "$k" > first.out &
+first=$!
+i=0; until grep -q 'plot it' first.out || [ $i -ge 400 ]; do sleep 0.05; i=$((i+1)); done
+"$k" -c 1 s.lst 2> batch.err; echo "batch $?"
+printf 's.lst\n1\n' | "$k" > dialogue.out; echo "dialogue $?"
+touch others.done
+wait $first; echo "first $?")";
+  const auto run = testutil::run_program({"/bin/sh", "-c", script, "sh", KORVEX_BIN}, dir.path(),
+                                         "", {{"COMSPEC", ""}});
+  EXPECT_EQ("batch 16\ndialogue 16\nfirst 0\n", run.out) << run.err;
   const std::string refused =
-      " !! Severe error: another korvex run is writing TK_parameters.xy in this folder";
-  EXPECT_EQ(16, asked.exit_status);
-  EXPECT_NE(std::string::npos, asked.out.find(refused + "\n !! Execution ended.\n"));
-  EXPECT_EQ(16, unasked.exit_status);
-  EXPECT_EQ(refused, testutil::split_lines(unasked.err).at(0));
-  EXPECT_EQ("another run's table\r\n", testutil::read_file(dir.file("TK_parameters.xy")));
-  EXPECT_FALSE(testutil::file_exists(dir.file("TK_cell_a.pgf")));
-  // Once the lock is gone the run goes through.
-  EXPECT_EQ(0, e2e::run_korvex(dir, e2e::answers("s.lst")).exit_status);
+      " !! Severe error: another korvex run is writing TK_parameters.xy in this folder\n"
+      " !! Execution ended.\n";
+  EXPECT_EQ(refused, testutil::read_file(dir.file("batch.err")));
+  EXPECT_TRUE(testutil::read_file(dir.file("dialogue.out")).ends_with(refused));
+  e2e::expect_console(e2e::join({e2e::dialogue(), e2e::final_message(), e2e::offers()}),
+                      testutil::read_file(dir.file("first.out")));
+  e2e::expect_outputs(dir, {"100.00"}, e2e::kEnded);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -51,6 +52,57 @@ TEST(SeriesRead, KorvexTableRowsAndRowsInOverflowForm) {
   EXPECT_EQ("temperature in overflow form (asterisks)", s.skipped[0].reason);
 }
 
+// Rows cut at every column boundary of F6.2, 3F12.5, 3F12.3, F13.3, 2X, A12,
+// A4. Fields written to their full width touch their neighbours, so that a
+// boundary one column off takes a digit of the next field (100.45 K read as
+// 100.4 K); values at their fields' first columns; a row of columns 1-78 only
+// (one column fewer is refused: FaultsAreNamedWithTheirLine).
+TEST(SeriesRead, EachTableFieldIsReadFromItsOwnColumns) {
+  const std::string tail = "      500.404  monoclinic  C   ";  // F13.3, 2X, A12, A4
+  const struct {
+    std::string what;
+    std::string row;
+    std::array<double, 7> values;
+  } cases[] = {
+      {"every field full",
+       "100.4510.2134000006.08710000008.345200000090.000000000105.3120000089.999999999" + tail,
+       {100.45, 10.2134, 6.0871, 8.3452, 90, 105.312, 89.999999999}},
+      {"every value at its field's first column",
+       "-99.9910.2134     6.0871      8.3452      90.5        105.312     89.5        " + tail,
+       {-99.99, 10.2134, 6.0871, 8.3452, 90.5, 105.312, 89.5}},
+      {"every value at its field's last column, no volume",
+       "  1.05     10.2134      6.0871      8.3452        90.5     105.312        89.5",
+       {1.05, 10.2134, 6.0871, 8.3452, 90.5, 105.312, 89.5}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const auto read = formats::parse_series("! title\r\n" + c.row + "\r\n");
+    ASSERT_TRUE(read) << read.error().message;
+    ASSERT_EQ(1U, read->rows.size());
+    const formats::SeriesRow& r = read->rows[0];
+    const formats::Cell& cell = r.cell;
+    EXPECT_EQ(c.values, (std::array<double, 7>{r.temperature, cell.a, cell.b, cell.c, cell.alpha,
+                                               cell.beta, cell.gamma}));
+  }
+  // A field of blanks is no number, each named with its columns.
+  const std::string full = cases[0].row;
+  const struct {
+    const char* name;
+    std::size_t first, last;  // columns, from 1
+  } fields[] = {{"temperature", 1, 6}, {"a", 7, 18},     {"b", 19, 30},    {"c", 31, 42},
+                {"alpha", 43, 54},     {"beta", 55, 66}, {"gamma", 67, 78}};
+  for (const auto& f : fields) {
+    std::string row = full;
+    const std::string blanks(f.last - f.first + 1, ' ');
+    row.replace(f.first - 1, blanks.size(), blanks);
+    const auto read = formats::parse_series("! title\n" + row + "\n");
+    ASSERT_FALSE(read) << f.name;
+    EXPECT_EQ(std::string(f.name) + " (columns " + std::to_string(f.first) + "-" +
+                  std::to_string(f.last) + ") is not a number: |" + blanks + "|",
+              read.error().message);
+  }
+}
+
 TEST(SeriesRead, WhitespaceTablesOfSevenAndEightColumns) {
   const std::string seven =
       "# T a b c alpha beta gamma\n\n100 5.1 6.2 7.3 90 101.5 90  # first\n"
@@ -79,8 +131,8 @@ TEST(SeriesRead, FaultsAreNamedWithTheirLine) {
   };
   const std::string header = "! title\n";
   const Case cases[] = {
-      {header + kRow100 + "\n" + kRow100.substr(0, 70) + "\n", 3,
-       "a table row holds T a b c alpha beta gamma in columns 1-78; this one ends at column 70"},
+      {header + kRow100 + "\n" + kRow100.substr(0, 77) + "\n", 3,
+       "a table row holds T a b c alpha beta gamma in columns 1-78; this one ends at column 77"},
       {header + kRow100.substr(0, 54) + "     10x.111" + kRow100.substr(66) + "\n", 2,
        "beta (columns 55-66) is not a number: |     10x.111|"},
       {"100 5 6 7 90 90\n", 1,

@@ -38,8 +38,8 @@ using fuzzsupport::check;
 constexpr std::array<const char*, 4> kDiraxNames = {"d1.out", "d2.out", "d3.out", "d4.out"};
 
 std::vector<std::string> output_names() {
-  std::vector<std::string> names = {korvex::kTableFileName};
-  for (const auto& plot : korvex::kPlotSeries) names.emplace_back(plot.file);
+  std::vector<std::string> names = {formats::kTableFileName};
+  for (const auto& plot : formats::kPlotSeries) names.emplace_back(plot.file);
   return names;
 }
 

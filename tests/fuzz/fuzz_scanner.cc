@@ -166,7 +166,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   int status = 0;
   try {
-    textrec::open_for_reading(korvex::kDiraxChannel, "cell.out");
+    textrec::open_for_reading(formats::kDiraxChannel, "cell.out");
     for (int scan = 0; scan < scans; ++scan) {
       formats::CellRecord plain;
       const formats::CellRecord cell = formats::scan_dirax_file(

@@ -3,6 +3,7 @@
 // JSON read back by Python's parser, CSV, SVG pictures that parse as XML, and
 // faults with their exact messages and exit statuses.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <sstream>
@@ -175,6 +176,9 @@ TEST(ExpansionCli, FaultsGiveAMessageAndExit1) {
   with_file(dir, "bad.txt", "100 5 6 7 90 90 90\n200 5.1 x 7 90 90 90\n");
   with_file(dir, "overflow.txt", "100 5 6 7 90 90 90\n****** 5 6 7 90 90 90\n200 5 6 7 90 90 90\n");
   with_file(dir, "shrink.txt", kShrinkingA);
+  // Read whole, and refused at once when no regular file: nothing to wait on.
+  ASSERT_EQ(0, mkfifo(dir.file("fifo.xy").c_str(), 0600));
+  std::filesystem::create_directory(dir.file("folder.xy"));
   struct Case {
     std::vector<std::string> args;
     std::string err;
@@ -182,6 +186,9 @@ TEST(ExpansionCli, FaultsGiveAMessageAndExit1) {
   const Case cases[] = {
       {{"missing.xy"},
        "korvex-expansion: missing.xy: cannot open the file: No such file or directory\n"},
+      {{"/dev/zero"}, "korvex-expansion: /dev/zero: not a regular file\n"},
+      {{"fifo.xy"}, "korvex-expansion: fifo.xy: not a regular file\n"},
+      {{"folder.xy"}, "korvex-expansion: folder.xy: not a regular file\n"},
       {{"bad.txt"}, "korvex-expansion: bad.txt, line 2: column 3 is not a number: |x|\n"},
       {{"overflow.txt"},
        "korvex-expansion: overflow.txt, line 2: row skipped: column 1 in overflow form "

@@ -111,6 +111,30 @@ TEST(RecordReader, RewindBeforeAnyReadLeavesTheSourceAlone) {
   }
 }
 
+// A look at the first bytes is the first fill of the buffer: the records are
+// then read from it with no rewind of the source; the whole source, a 0x1A and
+// what follows included, is read again from its start.
+TEST(RecordReader, FirstBytesAndWholeSource) {
+  for (const std::string bytes : {"one\ntwo\n", "one\x1A\ntwo\n"}) {
+    SCOPED_TRACE(testing::PrintToString(bytes));
+    int rewinds = 0;
+    RecordReader reader(std::make_unique<CountingSource>(bytes, &rewinds));
+    std::string_view start;
+    ASSERT_EQ(kStatusOk, reader.peek_start(&start));
+    EXPECT_EQ(bytes.substr(0, bytes.find('\x1A')), start);
+    EXPECT_TRUE(reader.back_to_first_record());
+    std::string_view record;
+    ASSERT_EQ(kStatusOk, reader.next_record(&record));
+    EXPECT_EQ("one", record);
+    EXPECT_EQ(0, rewinds);
+  }
+  std::string whole;
+  RecordReader reader(memory_source("one\x1A\ntwo\n"));
+  EXPECT_EQ(kStatusTooLong, reader.read_whole(8, &whole));
+  EXPECT_EQ(kStatusOk, reader.read_whole(9, &whole));
+  EXPECT_EQ("one\x1A\ntwo\n", whole);
+}
+
 // The size a file had when opened ends its reading only when a read stops short
 // exactly there: bytes added after the open and before the read are read too.
 TEST(PosixFileSystem, FileThatChangesAfterItsOpen) {

@@ -4,7 +4,8 @@
 #include <vector>
 
 #include "chart/term_plot.h"
-#include "common/printable.h"
+#include "common/safe_text.h"
+#include "common/utf8.h"
 #include "term.h"
 
 namespace {
@@ -103,17 +104,6 @@ TEST(Terminal, SizeFromDriverThenEnvironmentThenDefault) {
     EXPECT_EQ(c.want_cols, s.columns);
     EXPECT_EQ(c.want_rows, s.rows);
   }
-}
-
-TEST(Printable, KeepsUtf8ReadsLatin1AndDropsControls) {
-  const std::vector<std::pair<std::string, std::string>> utf8 = {
-      {"\u00C5ngstr\u00F6m", "\u00C5ngstr\u00F6m"},
-      {"\xC5ngstr\xF6m", "\u00C5ngstr\u00F6m"},
-      {"a\tb\rc\x7f", "a b?c?"},
-      {"\xE2\x82", "\u00E2?"},  // a cut sequence; 0x80-0x9F are controls in Latin-1
-  };
-  for (const auto& [in, out] : utf8) EXPECT_EQ(out + "|", common::printable(in, true) + "|");
-  EXPECT_EQ("?ngstr?m|", common::printable("\u00C5ngstr\xF6m", false) + "|");
 }
 
 }  // namespace

@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
-#include <algorithm>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -84,39 +81,6 @@ TEST(Svg, TextsAreEscapedAndCleaned) {
   EXPECT_NE(std::string::npos, svg.find(">" + title + "</text>"));
   EXPECT_EQ(std::string::npos, svg.find("<Co>"));
   EXPECT_EQ(std::string::npos, svg.find('\x1b'));
-}
-
-// Names in a folder, "." and ".." left out.
-std::vector<std::string> folder_names(const std::string& path) {
-  std::vector<std::string> names;
-  for (const auto& e : std::filesystem::directory_iterator(path))
-    names.push_back(e.path().filename().string());
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
-TEST(Svg, WriteReplacesTheFileAndLeavesNoTemporary) {
-  testutil::ScopedTempDir dir;
-  const std::string path = dir.file("TK_cell_a.svg");
-  testutil::write_file(path, "old");
-  const mode_t mask = umask(022);
-  EXPECT_TRUE(chart::write_file_replacing(path, "<svg/>\n"));
-  umask(mask);
-  EXPECT_EQ("<svg/>\n", testutil::read_file(path));
-  struct stat st {};
-  ASSERT_EQ(0, stat(path.c_str(), &st));
-  EXPECT_EQ(0644u, st.st_mode & 0777u);  // not the temporary file's 0600
-
-  // A folder of the picture's name: the rename fails, and no temporary stays.
-  const std::string in_the_way = dir.file("TK_volume.svg");
-  ASSERT_EQ(0, mkdir(in_the_way.c_str(), 0755));
-  const auto failure = chart::write_file_replacing(in_the_way, "<svg/>\n");
-  ASSERT_FALSE(failure);
-  EXPECT_EQ("Is a directory", failure.error().message);
-  EXPECT_EQ((std::vector<std::string>{"TK_cell_a.svg", "TK_volume.svg"}), folder_names(dir.path()));
-  const auto missing = chart::write_file_replacing(dir.file("no/such/folder.svg"), "x");
-  ASSERT_FALSE(missing);
-  EXPECT_EQ("No such file or directory", missing.error().message);
 }
 
 }  // namespace

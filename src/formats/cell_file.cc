@@ -1,0 +1,187 @@
+#include "formats/cell_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "formats/cell_tables.h"
+#include "formats/cif_cells.h"
+#include "formats/dials_expt.h"
+#include "formats/p4p_file.h"
+#include "formats/reader_parts.h"
+#include "formats/shelx_file.h"
+#include "formats/value_su.h"
+#include "formats/xds_files.h"
+
+namespace formats {
+namespace {
+
+bool starts_with_any_case(std::string_view text, std::string_view word) {
+  if (text.size() < word.size()) return false;
+  for (std::size_t i = 0; i < word.size(); ++i) {
+    char c = text[i];
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    if (c != word[i]) return false;
+  }
+  return true;
+}
+
+std::string_view without_leading_blanks(std::string_view line) {
+  const std::size_t first = line.find_first_not_of(" \t");
+  return first == std::string_view::npos ? std::string_view() : line.substr(first);
+}
+
+// The first line, and the first that is neither blank nor a comment, of the
+// start of a file, each without leading blanks.
+struct Lines {
+  std::string_view first;
+  std::string_view first_not_blank;
+  std::string_view first_significant;
+};
+
+Lines lines_of(std::string_view start) {
+  if (start.starts_with("\xEF\xBB\xBF")) start.remove_prefix(3);
+  Lines lines;
+  LineCursor cursor(start);
+  bool first = true;
+  while (const auto line = cursor.next()) {
+    const std::string_view text = without_leading_blanks(*line);
+    if (first) lines.first = text;
+    first = false;
+    if (text.empty()) continue;
+    if (lines.first_not_blank.empty()) lines.first_not_blank = text;
+    if (text.front() == '#') continue;
+    lines.first_significant = text;
+    break;
+  }
+  return lines;
+}
+
+bool is_number_row(std::string_view line) {
+  const std::vector<std::string_view> fields = fields_of(line.substr(0, line.find('#')));
+  if (fields.size() != 7 && fields.size() != 8) return false;
+  for (const std::string_view field : fields)
+    if (!parse_value_with_su(field)) return false;
+  return true;
+}
+
+// A regular file whole, opened without waiting (a FIFO or a device is refused
+// before any read), of at most `limit` bytes.
+common::Expected<std::string> read_whole_file(const std::string& path, std::size_t limit) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return common::Error{0, std::string("cannot open the file: ") + std::strerror(errno)};
+  struct stat info {};
+  std::string bytes;
+  std::string failure;
+  if (::fstat(fd, &info) != 0) {
+    failure = std::string("cannot read the file: ") + std::strerror(errno);
+  } else if (!S_ISREG(info.st_mode)) {
+    failure = "not a regular file";
+  } else if (static_cast<std::size_t>(info.st_size) > limit) {
+    failure = "larger than " + std::to_string(limit) + " bytes";
+  } else {
+    char buffer[65536];
+    for (;;) {
+      const ssize_t got = ::read(fd, buffer, sizeof buffer);
+      if (got < 0 && errno == EINTR) continue;
+      if (got < 0) {
+        failure = std::string("cannot read the file: ") + std::strerror(errno);
+        break;
+      }
+      if (got == 0) break;
+      if (static_cast<std::size_t>(got) > limit - bytes.size()) {
+        failure = "larger than " + std::to_string(limit) + " bytes";
+        break;
+      }
+      bytes.append(buffer, static_cast<std::size_t>(got));
+    }
+  }
+  ::close(fd);
+  if (!failure.empty()) return common::Error{0, failure};
+  return bytes;
+}
+
+}  // namespace
+
+std::string_view format_name(CellFormat format) {
+  switch (format) {
+    case CellFormat::kDirax:
+      return "DIRAX output";
+    case CellFormat::kCif:
+      return "CIF";
+    case CellFormat::kDials:
+      return "DIALS experiment list";
+    case CellFormat::kXdsCorrect:
+      return "XDS CORRECT.LP";
+    case CellFormat::kXdsXparm:
+      return "XDS XPARM.XDS";
+    case CellFormat::kP4p:
+      return "SAINT p4p";
+    case CellFormat::kShelx:
+      return "SHELX instructions";
+    case CellFormat::kTkTable:
+      return "korvex table";
+    case CellFormat::kKorvexCsv:
+      return "korvex CSV";
+    case CellFormat::kPascalTable:
+      return "PASCal table";
+  }
+  return "?";
+}
+
+CellFormat recognise(std::string_view start) {
+  const Lines lines = lines_of(start);
+  const std::string_view first = lines.first;
+  if (first.starts_with("#\\#CIF_") || starts_with_any_case(lines.first_significant, "data_"))
+    return CellFormat::kCif;
+  if (lines.first_not_blank.starts_with('{') &&
+      start.find("ExperimentList") != std::string_view::npos)
+    return CellFormat::kDials;
+  if (lines.first_not_blank.find("***** CORRECT *****") != std::string_view::npos)
+    return CellFormat::kXdsCorrect;
+  if (first.starts_with("XPARM.XDS")) return CellFormat::kXdsXparm;
+  if (first.starts_with("FILEID")) return CellFormat::kP4p;
+  if (starts_with_any_case(first, "titl")) return CellFormat::kShelx;
+  if (lines.first_not_blank.starts_with('!')) return CellFormat::kTkTable;
+  if (first.starts_with("T_K,")) return CellFormat::kKorvexCsv;
+  if (!lines.first_significant.empty() && is_number_row(lines.first_significant))
+    return CellFormat::kPascalTable;
+  return CellFormat::kDirax;
+}
+
+common::Expected<CellRead> read_cells(CellFormat format, std::string_view bytes,
+                                      std::string_view source) {
+  switch (format) {
+    case CellFormat::kCif:
+      return read_cif_cells(bytes, source);
+    case CellFormat::kDials:
+      return read_dials_expt(bytes, source);
+    case CellFormat::kXdsCorrect:
+      return read_xds_correct(bytes, source);
+    case CellFormat::kXdsXparm:
+      return read_xds_xparm(bytes, source);
+    case CellFormat::kP4p:
+      return read_p4p(bytes, source);
+    case CellFormat::kShelx:
+      return read_shelx(bytes, source);
+    case CellFormat::kTkTable:
+    case CellFormat::kPascalTable:
+      return read_series_cells(bytes, source);
+    case CellFormat::kKorvexCsv:
+      return read_korvex_csv(bytes, source);
+    case CellFormat::kDirax:
+      break;
+  }
+  return common::Error{0, "none of the cell-file formats read here"};
+}
+
+common::Expected<CellRead> read_cell_file(const std::string& path) {
+  auto bytes = read_whole_file(path, kCellFileLimit);
+  if (!bytes) return bytes.error();
+  return read_cells(recognise(*bytes), *bytes, path);
+}
+
+}  // namespace formats

@@ -1,0 +1,162 @@
+#include "formats/cell_tables.h"
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "formats/csv_table.h"
+#include "formats/reader_parts.h"
+#include "formats/series_table.h"
+#include "formats/value_su.h"
+
+namespace formats {
+namespace {
+
+std::string row_name(std::string_view source, int line) {
+  return std::string(source) + ":line " + std::to_string(line);
+}
+
+// The fields of the CSV record that begins at `at`, which is moved past it;
+// nothing for a quote that is never closed. Lines ending in CR LF or LF.
+std::optional<std::vector<std::string>> csv_record(std::string_view text, std::size_t& at,
+                                                   int& line) {
+  std::vector<std::string> fields(1);
+  bool quoted = false;
+  for (; at < text.size(); ++at) {
+    const char c = text[at];
+    if (quoted) {
+      if (c == '"' && at + 1 < text.size() && text[at + 1] == '"') {
+        fields.back() += '"';
+        ++at;
+      } else if (c == '"') {
+        quoted = false;
+      } else {
+        if (c == '\n') ++line;
+        fields.back() += c;
+      }
+    } else if (c == '"') {
+      quoted = true;
+    } else if (c == ',') {
+      fields.emplace_back();
+    } else if (c == '\n') {
+      ++at;
+      break;
+    } else if (c != '\r') {
+      fields.back() += c;
+    }
+  }
+  if (quoted) return std::nullopt;
+  return fields;
+}
+
+// Column positions by name; -1 for a column the header does not name.
+struct CsvColumns {
+  int temperature = -1, temperature_su = -1, system = -1, lattice = -1;
+  std::array<int, 6> cell{-1, -1, -1, -1, -1, -1};
+  std::array<int, 6> su{-1, -1, -1, -1, -1, -1};
+};
+
+CsvColumns columns_of(const std::vector<std::string>& header) {
+  const auto find = [&](std::string_view name) {
+    for (std::size_t i = 0; i < header.size(); ++i)
+      if (header[i] == name) return static_cast<int>(i);
+    return -1;
+  };
+  CsvColumns columns;
+  columns.temperature = find(kCsvColumns[0]);
+  for (std::size_t i = 0; i < 6; ++i) {
+    columns.cell[i] = find(kCsvColumns[1 + i]);
+    columns.su[i] = find(kCsvColumns[10 + i]);
+  }
+  columns.system = find(kCsvColumns[8]);
+  columns.lattice = find(kCsvColumns[9]);
+  columns.temperature_su = find(kCsvColumns[16]);
+  return columns;
+}
+
+common::Expected<CellEntry> csv_entry(const std::vector<std::string>& fields,
+                                      const CsvColumns& columns, const std::string& name,
+                                      int line) {
+  // A column's number; nothing for an empty field or a column not there.
+  const auto number = [&](int column, bool needed) -> common::Expected<std::optional<double>> {
+    const std::string_view field =
+        column >= 0 && static_cast<std::size_t>(column) < fields.size() ? fields[column] : "";
+    if (field.empty()) {
+      if (!needed) return std::optional<double>();
+      return common::Error{line, name + ": column " + std::to_string(column + 1) + " is empty"};
+    }
+    const auto value = parse_value_with_su(field);
+    if (!value)
+      return common::Error{line, name + ": column " + std::to_string(column + 1) +
+                                     " is not a number: " + std::string(field)};
+    return std::optional<double>(value->value);
+  };
+  CellEntry entry;
+  entry.source = name;
+  auto temperature = number(columns.temperature, true);
+  if (!temperature) return temperature.error();
+  entry.temperature = *temperature;
+  auto temperature_su = number(columns.temperature_su, false);
+  if (!temperature_su) return temperature_su.error();
+  entry.temperature_su = su_if_refined(*temperature_su);
+  std::array<double, 6> values{};
+  std::array<std::optional<double>, 6> sus;
+  for (std::size_t i = 0; i < 6; ++i) {
+    auto value = number(columns.cell[i], true);
+    if (!value) return value.error();
+    values[i] = **value;
+    auto su = number(columns.su[i], false);
+    if (!su) return su.error();
+    sus[i] = su_if_refined(*su);
+  }
+  entry.cell = cell_of(values);
+  entry.su = cell_su_of(sus);
+  if (columns.system >= 0 && static_cast<std::size_t>(columns.system) < fields.size())
+    entry.system = system_named(fields[columns.system]);
+  if (columns.lattice >= 0 && static_cast<std::size_t>(columns.lattice) < fields.size())
+    entry.lattice = lattice_of_symbol(fields[columns.lattice]);
+  return checked_entry(std::move(entry), line);
+}
+
+}  // namespace
+
+common::Expected<CellRead> read_series_cells(std::string_view bytes, std::string_view source) {
+  auto series = parse_series(bytes);
+  if (!series) return series.error();
+  CellRead read;
+  for (const SeriesRow& row : series->rows) {
+    read.entries.push_back(CellEntry{
+        row_name(source, row.line), row.temperature, row.temperature_su, row.cell, row.su, {}, {}});
+  }
+  for (const SkippedRow& skipped : series->skipped)
+    read.warnings.push_back({row_name(source, skipped.line) + ": " + skipped.reason + ": skipped"});
+  if (read.entries.empty()) return common::Error{0, "no row gives a cell"};
+  return read;
+}
+
+common::Expected<CellRead> read_korvex_csv(std::string_view bytes, std::string_view source) {
+  std::size_t at = 0;
+  int line = 1;
+  const auto header = csv_record(bytes, at, line);
+  if (!header) return common::Error{1, "a quote in the header row is never closed"};
+  const CsvColumns columns = columns_of(*header);
+  for (std::size_t i = 0; i < 7; ++i) {
+    const int column = i == 0 ? columns.temperature : columns.cell[i - 1];
+    if (column < 0)
+      return common::Error{1, "the header row names no column " + std::string(kCsvColumns[i])};
+  }
+  CellRead read;
+  while (at < bytes.size()) {
+    const int first_line = ++line;
+    const auto fields = csv_record(bytes, at, line);
+    if (!fields) return common::Error{first_line, "a quote that is never closed"};
+    if (fields->size() == 1 && (*fields)[0].empty()) continue;  // a blank line
+    auto entry = csv_entry(*fields, columns, row_name(source, first_line), first_line);
+    if (!entry) return entry.error();
+    read.entries.push_back(std::move(entry).value());
+  }
+  if (read.entries.empty()) return common::Error{0, "no row gives a cell"};
+  return read;
+}
+
+}  // namespace formats

@@ -1,0 +1,46 @@
+#include "formats/p4p_file.h"
+
+#include <optional>
+#include <string>
+
+#include "formats/reader_parts.h"
+
+namespace formats {
+
+common::Expected<CellRead> read_p4p(std::string_view bytes, std::string_view source) {
+  CellEntry entry;
+  entry.source = std::string(source);
+  int cell_line = 0;
+  bool sus_read = false;
+  bool bravais_read = false;
+  LineCursor lines(bytes);
+  while (const auto line = lines.next()) {
+    const std::vector<std::string_view> fields = fields_of(*line);
+    if (fields.empty()) continue;
+    const int at = lines.line_number();
+    if (fields[0] == "CELL" && cell_line == 0) {
+      auto numbers = numbers_of(fields, 1, 6, at, "CELL");
+      if (!numbers) return numbers.error();
+      entry.cell = cell_from(*numbers);
+      cell_line = at;
+    } else if (fields[0] == "CELLSD" && !sus_read) {
+      auto numbers = numbers_of(fields, 1, 6, at, "CELLSD");
+      if (!numbers) return numbers.error();
+      auto sus = cell_su_from(*numbers, at, "CELLSD");
+      if (!sus) return sus.error();
+      entry.su = *sus;
+      sus_read = true;
+    } else if (fields[0] == "BRAVAIS" && !bravais_read) {
+      if (fields.size() > 1) entry.system = system_named(fields[1]);
+      if (fields.size() > 2 && fields.back().size() == 1)
+        entry.lattice = lattice_of_symbol(fields.back());
+      bravais_read = true;
+    }
+  }
+  if (cell_line == 0) return common::Error{0, "no CELL record"};
+  auto checked = checked_entry(std::move(entry), cell_line);
+  if (!checked) return checked.error();
+  return CellRead{{std::move(checked).value()}, {}};
+}
+
+}  // namespace formats

@@ -1,0 +1,86 @@
+#include "formats/xds_files.h"
+
+#include <string>
+
+#include "formats/reader_parts.h"
+
+namespace formats {
+namespace {
+
+constexpr std::string_view kCellLine = "UNIT CELL PARAMETERS";
+constexpr std::string_view kSuLine = "E.S.D. OF CELL PARAMETERS";
+constexpr std::string_view kSpaceGroupLine = "SPACE GROUP NUMBER";
+
+// The text after the words the line begins with (after blanks); nothing when
+// it does not begin with them.
+std::optional<std::string_view> after(std::string_view line, std::string_view words) {
+  const std::size_t first = line.find_first_not_of(' ');
+  if (first == std::string_view::npos || line.substr(first).substr(0, words.size()) != words)
+    return std::nullopt;
+  return line.substr(first + words.size());
+}
+
+// The space-group number a field gives, 0 for none.
+int space_group_number(std::string_view field) {
+  const std::optional<ValueWithSu> value = parse_value_with_su(field);
+  if (!value || value->su || value->value < 1 || value->value > 230) return 0;
+  const int number = static_cast<int>(value->value);
+  return number == value->value ? number : 0;
+}
+
+}  // namespace
+
+common::Expected<CellRead> read_xds_correct(std::string_view bytes, std::string_view source) {
+  CellEntry entry;
+  entry.source = std::string(source);
+  int cell_line = 0;
+  int space_group = 0;       // the last number given
+  int cell_space_group = 0;  // the one given before the cell taken
+  LineCursor lines(bytes);
+  while (const auto line = lines.next()) {
+    const int at = lines.line_number();
+    if (const auto rest = after(*line, kSpaceGroupLine)) {
+      const std::vector<std::string_view> fields = fields_of(*rest);
+      if (!fields.empty()) space_group = space_group_number(fields[0]);
+    } else if (const auto cell_rest = after(*line, kCellLine)) {
+      auto numbers = numbers_of(fields_of(*cell_rest), 0, 6, at, kCellLine);
+      if (!numbers) return numbers.error();
+      entry.cell = cell_from(*numbers);
+      entry.su = CellSu{};
+      cell_line = at;
+      cell_space_group = space_group;
+    } else if (const auto su_rest = after(*line, kSuLine); su_rest && cell_line != 0) {
+      auto numbers = numbers_of(fields_of(*su_rest), 0, 6, at, kSuLine);
+      if (!numbers) return numbers.error();
+      auto sus = cell_su_from(*numbers, at, kSuLine);
+      if (!sus) return sus.error();
+      entry.su = *sus;
+    }
+  }
+  if (cell_line == 0) return common::Error{0, "no line " + std::string(kCellLine)};
+  entry.system = system_of_space_group(cell_space_group);
+  auto checked = checked_entry(std::move(entry), cell_line);
+  if (!checked) return checked.error();
+  return CellRead{{std::move(checked).value()}, {}};
+}
+
+common::Expected<CellRead> read_xds_xparm(std::string_view bytes, std::string_view source) {
+  constexpr int kCellLineNumber = 4;
+  LineCursor lines(bytes);
+  std::optional<std::string_view> line;
+  for (int n = 0; n < kCellLineNumber; ++n) {
+    line = lines.next();
+    if (!line) return common::Error{0, "the file ends before its fourth line, the cell's"};
+  }
+  auto numbers = numbers_of(fields_of(*line), 0, 7, kCellLineNumber, "the cell line");
+  if (!numbers) return numbers.error();
+  CellEntry entry;
+  entry.source = std::string(source);
+  entry.system = system_of_space_group(space_group_number(fields_of(*line)[0]));
+  entry.cell = cell_from({numbers->begin() + 1, numbers->end()});
+  auto checked = checked_entry(std::move(entry), kCellLineNumber);
+  if (!checked) return checked.error();
+  return CellRead{{std::move(checked).value()}, {}};
+}
+
+}  // namespace formats

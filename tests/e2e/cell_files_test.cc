@@ -1,0 +1,107 @@
+// Files of other programs listed beside DIRAX files: each read by its content,
+// one row for each cell it holds, at the buffer file's temperature.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "e2e/e2e_util.h"
+#include "test_util.h"
+
+namespace {
+
+using e2e::Lines;
+using testutil::ScopedTempDir;
+
+std::string data(const std::string& name) {
+  return testutil::read_file(std::string(TEST_DATA_DIR) + "/" + name);
+}
+
+// A CIF, a p4p and a DIRAX file; the CIF listed at its own temperature, the
+// p4p (which gives none) at 200 K, and two blocks of a CIF at 300 K.
+void make_series(const ScopedTempDir& dir) {
+  e2e::make_files(dir, {{"series.lst", e2e::lf({"Mixed series", "file T", "cif/ntd106c.cif 100",
+                                                "JW255.p4p 200.0", "100K.out 100", "two.cif 300"})},
+                        {"cif/ntd106c.cif", data("ntd106c-P-1-final.cif")},
+                        {"JW255.p4p", data("Esser_JW255_test1.p4p")},
+                        {"100K.out", e2e::kDirax100K},
+                        {"two.cif",
+                         "data_a\n_cell_length_a 5\n_cell_length_b 6\n"
+                         "_cell_length_c 7\n_cell_angle_alpha 90\n_cell_angle_beta 90\n"
+                         "_cell_angle_gamma 90\n"
+                         "data_b\n_cell_length_a 5.5(1)\n_cell_length_b 6\n"
+                         "_cell_length_c 7\n_cell_angle_alpha 90\n_cell_angle_beta 90\n"
+                         "_cell_angle_gamma 90\n_cell_measurement_temperature 300(1)\n"}});
+}
+
+// The rows written out from the layout F6.2, 3F12.5, 3F12.3, F13.3, 2X, A12,
+// A4; the volumes computed from the cells apart from the program.
+const Lines kRows = {
+    "100.00     7.94920     8.97570    11.37450     106.974      91.963     103.456      750.335"
+    "  triclinic      P",
+    "200.00     9.20630    12.55480     9.53190      90.000      99.005      90.000     1088.149"
+    "  monoclinic     P",
+    e2e::k100KInput.row,
+    "300.00     5.00000     6.00000     7.00000      90.000      90.000      90.000      210.000"
+    "                  ",
+    "300.00     5.50000     6.00000     7.00000      90.000      90.000      90.000      231.000"
+    "                  ",
+};
+
+TEST(CellFiles, EachFileGivesARowForEachCell) {
+  const ScopedTempDir dir;
+  make_series(dir);
+  const auto run =
+      testutil::run_program({KORVEX_BIN, "-c", "1", "--csv", "series.lst"}, dir.path(), "");
+  EXPECT_EQ(0, run.exit_status) << run.err;
+  EXPECT_EQ("korvex: 4 entries, 5 rows, 0 skipped; 9 files in . (input cell)\n", run.err);
+  e2e::expect_table(dir, e2e::join({e2e::table_header("Mixed series", e2e::Cell::kInput), kRows}));
+  EXPECT_EQ(testutil::crlf({
+                "T_K,a_A,b_A,c_A,alpha_deg,beta_deg,gamma_deg,volume_A3,system,bravais,"
+                "a_su_A,b_su_A,c_su_A,alpha_su_deg,beta_su_deg,gamma_su_deg,T_su_K,source",
+                "100,7.9492,8.9757,11.3745,106.974,91.963,103.456,750.3353,triclinic,P,"
+                "0.0007,0.0008,0.001,0.001,0.001,0.001,2,cif/ntd106c.cif:p-1",
+                "200,9.2063,12.5548,9.5319,90,99.0051,90,1088.1486,monoclinic,P,"
+                "0.0036,0.0046,0.003,,0.0292,,,JW255.p4p",
+                "100,5.4321,5.4321,12.3456,90,90,120,315.4321,hexagonal,P,,,,,,,,100K.out",
+                "300,5,6,7,90,90,90,210,,,,,,,,,,two.cif:a",
+                "300,5.5,6,7,90,90,90,231,,,0.1,,,,,,1,two.cif:b",
+            }),
+            testutil::read_file(dir.file("TK_parameters.csv")));
+}
+
+// The dialogue reads the same files and writes the same table.
+TEST(CellFiles, TheDialogueReadsThemAlike) {
+  const ScopedTempDir dir;
+  make_series(dir);
+  const auto run = e2e::run_korvex(dir, e2e::answers("series.lst", "1"));
+  EXPECT_EQ(0, run.exit_status) << run.out;
+  e2e::expect_table(dir, e2e::join({e2e::table_header("Mixed series", e2e::Cell::kInput), kRows}));
+}
+
+TEST(CellFiles, AFileThatCannotBeReadStopsThePassOrIsSkipped) {
+  const std::string told =
+      "  !! broken.cif cannot be read as CIF: line 55: "
+      "data_Breit_TB13_85: _cell_volume has no value";
+  for (const bool keep_going : {false, true}) {
+    SCOPED_TRACE(keep_going);
+    ScopedTempDir dir;
+    e2e::make_files(
+        dir,
+        {{"bad.lst", e2e::lf({"Bad", "file T", "100K.out 100", "broken.cif 150", "100K.out 200"})},
+         {"100K.out", e2e::kDirax100K},
+         {"broken.cif", data("breit_tb13_85_BROKEN_cell_volume_no_value.cif")}});
+    std::vector<std::string> args = {KORVEX_BIN, "-q", "-c", "1", "bad.lst"};
+    if (keep_going) args.insert(args.begin() + 1, "-k");
+    const auto run = testutil::run_program(args, dir.path(), "");
+    EXPECT_EQ(8, run.exit_status);
+    const Lines err = testutil::split_lines(run.err);
+    ASSERT_FALSE(err.empty());
+    EXPECT_EQ(keep_going ? told + ": skipped" : told + " !!", err[0]);
+    // Without -k the pass stops there, as at a missing file.
+    EXPECT_EQ(keep_going ? 5U + 2U : 5U + 1U,
+              testutil::split_lines(testutil::read_file(dir.file("TK_parameters.xy"))).size());
+  }
+}
+
+}  // namespace

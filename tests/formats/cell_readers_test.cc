@@ -1,0 +1,328 @@
+// The readers of other programs' cell files on small files written here in
+// each program's layout (for the programs whose own files may not be copied
+// into the project), the SU notation, and every fault told with its line.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "formats/cell_file.h"
+#include "formats/cell_record.h"
+#include "formats/csv_table.h"
+#include "formats/value_su.h"
+#include "test_util.h"
+
+namespace {
+
+using formats::CellFormat;
+
+TEST(ValueWithSu, TheSuCountsInUnitsOfTheLastDigit) {
+  const struct {
+    std::string text;
+    double value;
+    double su;  // 0: none
+  } numbers[] = {
+      {"7.9492(7)", 7.9492, 0.0007},
+      {"31.4527(16)", 31.4527, 0.0016},
+      {"100(2)", 100, 2},
+      {"99.99(10)", 99.99, 0.1},
+      {"-173.150", -173.15, 0},
+      {"+5", 5, 0},
+      {"1.25E-3(4)", 0.00125, 4e-5},
+      {"12e+2(3)", 1200, 300},
+      {".5(1)", 0.5, 0.1},
+      {"2.(1)", 2, 1},
+      {"90.000(0)", 90, 0},
+  };
+  for (const auto& n : numbers) {
+    SCOPED_TRACE(n.text);
+    const auto read = formats::parse_value_with_su(n.text);
+    ASSERT_TRUE(read);
+    EXPECT_EQ(n.value, read->value);
+    EXPECT_EQ(n.su, read->su.value_or(0));
+  }
+  for (const std::string text :
+       {"",        "?",     ".",        "-",   "1.2(",
+        "1.2()",   "1.2(3", "(3)",      "12a", "1.2(3)4",
+        "1.2(-3)", "1e",    "inf",      "nan", "0x10",
+        "1e400",   "1 2",   "1.2(3.4)", "++1", "1e99999999999999999999(1)"}) {
+    EXPECT_FALSE(formats::parse_value_with_su(text)) << text;
+  }
+}
+
+const std::string kCifOd =
+    "data_xcalibur\n"
+    "_cell_oxdiff_length_a 9.61(3)\n_cell_oxdiff_angle_beta 115.2(2)\n"
+    "_cell_length_a 9.543(2)\n_cell_length_b 2.9127(12)\n_cell_length_c 11.194(5)\n"
+    "_cell_angle_alpha 90.0\n_cell_angle_beta 115.83(4)\n_cell_angle_gamma 90.0\n"
+    "_cell_measurement_temperature ?\n";
+
+// A powder CIF: a block of the whole without a cell, a text field holding a
+// line that looks like a block, values on the line after their tag, CR LF.
+const std::string kPowderCif =
+    "data_overall\r\n_pd_block_id overall\r\n_publ_section_title\r\n;\r\n"
+    "data_not_a_block\r\n;\r\n"
+    "data_phase_300K\r\n_cell_length_a\r\n  8.8658(7)\r\n_cell_length_b 8.8658(7)\r\n"
+    "_cell_length_c 12.65821(14)\r\n_cell_angle_alpha 90\r\n_cell_angle_beta 90\r\n"
+    "_cell_angle_gamma 90\r\n_cell_measurement_temperature 300\r\n"
+    "_diffrn_ambient_temperature 300.0(5)\r\n_symmetry_space_group_name_Hall '-I 4 2'\r\n";
+
+// Two crystals; the second with the covariance of its B matrix, a monoclinic
+// cell a 5, b 8, c 12, beta 100 turned 40 degrees about [111]. The SUs
+// expected were propagated apart from the program.
+const std::string kDials = R"({
+  "__id__": "ExperimentList",
+  "crystal": [
+    {"__id__": "crystal", "real_space_a": [3, 0, 0], "real_space_b": [0, 4, 0],
+     "real_space_c": [0, 0, 5], "space_group_hall_symbol": " P 2 2"},
+    {"__id__": "crystal",
+     "real_space_a": [4.22014814373, 2.245493925556, -1.465642069286],
+     "real_space_b": [-2.345027310858, 6.752237029968, 3.59279028089],
+     "real_space_c": [3.548541102208, -4.399923842662, 10.585297644597],
+     "B_covariance": [1e-8, 0, 0, 0, 0, 0, -5e-10, 0, 0,  0, 0, 0, 0, 0, 0, 0, 0, 0,
+                      0, 0, 0, 0, 0, 0, 0, 0, 0,  0, 0, 0, 0, 0, 0, 0, 0, 0,
+                      0, 0, 0, 0, 4e-10, 0, 0, 0, 0,  0, 0, 0, 0, 0, 0, 0, 0, 0,
+                      -5e-10, 0, 0, 0, 0, 0, 9e-10, 0, 0,  0, 0, 0, 0, 0, 0, 0, 0, 0,
+                      0, 0, 0, 0, 0, 0, 0, 0, 2.5e-9]}
+  ]
+})";
+
+const std::string kXparm =
+    " XPARM.XDS    VERSION May 1, 2016  BUILT=20160617\n"
+    "     1        0.0000    0.1500  1.000000  0.000000  0.000000\n"
+    "       0.976250       0.001331       0.000727       1.024327\n"
+    "   197     57.9046     57.8227     57.8227  90.000  90.000  90.000\n"
+    "     -15.079662     -53.735268     -15.429407\n";
+
+const std::string kShelx =
+    "TITL made up in C2/c\nrem CELL 1 1 1 90 90 90\ncell 1.54184 10.5 6.25 =\n"
+    "   14.75 90 101.25 90 ! continued\nZERR 4 0.0011 0.0007 0.0016 0 0.0009 0\n"
+    "LATT -7\nTEMP -173(2)\nCELL 0.7 1 1 1 90 90 90\nHKLF 4\nEND\n";
+
+const std::string kPascal =
+    "# X\tsigmaX\ta\tb\tc\talpha\tbeta\tgamma \xE2\x80\x94 \xC3\x85\n"
+    "100\t0.5\t5.4321(12)\t6.5\t7.25\t90\t95.5(3)\t90\n"
+    "  150 0.5   5.4333(12) 6.5 7.25 90 95.6(3) 90\n";
+
+struct Case {
+  std::string name;
+  std::string bytes;
+  CellFormat format;
+  std::size_t index;
+  std::string source;
+  formats::Cell cell;
+  formats::CellSu su;
+  std::optional<double> temperature, temperature_su;
+  std::string system, lattice;
+};
+
+TEST(CellReaders, FilesInEachProgramsLayout) {
+  const Case cases[] = {
+      {"x.cif_od",
+       kCifOd,
+       CellFormat::kCif,
+       0,
+       "x.cif_od:xcalibur",
+       {9.543, 2.9127, 11.194, 90, 115.83, 90},
+       {0.002, 0.0012, 0.005, {}, 0.04, {}},
+       {},
+       {},
+       "",
+       ""},
+      {"pd.cif",
+       kPowderCif,
+       CellFormat::kCif,
+       0,
+       "pd.cif:phase_300K",
+       {8.8658, 8.8658, 12.65821, 90, 90, 90},
+       {0.0007, 0.0007, 0.00014, {}, {}, {}},
+       300,
+       {},
+       "",
+       "I"},
+      {"two.expt",
+       kDials,
+       CellFormat::kDials,
+       0,
+       "two.expt:crystal 0",
+       {3, 4, 5, 90, 90, 90},
+       {},
+       {},
+       {},
+       "",
+       "P"},
+      {"two.expt",
+       kDials,
+       CellFormat::kDials,
+       1,
+       "two.expt:crystal 1",
+       {5, 8, 12, 90, 100, 90},
+       {0.0025, 0.00128, 0.007100907073, {}, 0.01034835224, {}},
+       {},
+       {},
+       "",
+       ""},
+      {"XPARM.XDS",
+       kXparm,
+       CellFormat::kXdsXparm,
+       0,
+       "XPARM.XDS",
+       {57.9046, 57.8227, 57.8227, 90, 90, 90},
+       {},
+       {},
+       {},
+       "cubic",
+       ""},
+      {"x.res",
+       kShelx,
+       CellFormat::kShelx,
+       0,
+       "x.res",
+       {10.5, 6.25, 14.75, 90, 101.25, 90},
+       {0.0011, 0.0007, 0.0016, {}, 0.0009, {}},
+       100.15,
+       2,
+       "",
+       "C"},
+      {"input.tsv",
+       kPascal,
+       CellFormat::kPascalTable,
+       1,
+       "input.tsv:line 3",
+       {5.4333, 6.5, 7.25, 90, 95.6, 90},
+       {0.0012, {}, {}, {}, 0.3, {}},
+       150,
+       0.5,
+       "",
+       ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.source);
+    ASSERT_EQ(c.format, formats::recognise(c.bytes));
+    const auto read = formats::read_cells(c.format, c.bytes, c.name);
+    ASSERT_TRUE(read) << read.error().line << ": " << read.error().message;
+    ASSERT_LT(c.index, read->entries.size());
+    const formats::CellEntry& e = read->entries[c.index];
+    EXPECT_EQ(c.source, e.source);
+    const auto cell = formats::parameters(e.cell), want = formats::parameters(c.cell);
+    const auto su = formats::parameters(e.su), want_su = formats::parameters(c.su);
+    for (std::size_t i = 0; i < 6; ++i) {
+      SCOPED_TRACE(formats::kCellParameterNames[i]);
+      EXPECT_NEAR(want[i], cell[i], 1e-9 * want[i]);
+      EXPECT_EQ(want_su[i].has_value(), su[i].has_value());
+      if (want_su[i] && su[i]) {
+        EXPECT_NEAR(*want_su[i], *su[i], 1e-8 * *want_su[i]);
+      }
+    }
+    ASSERT_EQ(c.temperature.has_value(), e.temperature.has_value());
+    if (c.temperature) {
+      EXPECT_NEAR(*c.temperature, *e.temperature, 1e-9);
+    }
+    EXPECT_EQ(c.temperature_su, e.temperature_su);
+    EXPECT_EQ(c.system, e.system);
+    EXPECT_EQ(c.lattice, e.lattice);
+  }
+}
+
+// korvex's CSV read back gives the cells it was written from, in the table's
+// single precision, with the SUs in full.
+TEST(CellReaders, KorvexCsvReadsBackWhatKorvexWrites) {
+  formats::CellRecord record;
+  record.temperature = 125.5F;
+  record.a = 10.2134F, record.b = 6.0871F, record.c = 8.3452F;
+  record.alpha = 90, record.beta = 105.312F, record.gamma = 90, record.volume = 500.4F;
+  textrec::set_text(record.system, "monoclinic");
+  textrec::set_text(record.lattice, "C");
+  const formats::CellSu su{0.0007, 0.0008, {}, {}, 0.0015, {}};
+  const std::string csv = std::string(formats::kCsvHeader) + "\r\n" +
+                          formats::csv_row(record, {su, 2.0, "a,b.cif:blk"}) + "\r\n\r\n";
+  ASSERT_EQ(CellFormat::kKorvexCsv, formats::recognise(csv));
+  const auto read = formats::read_cells(CellFormat::kKorvexCsv, csv, "TK_parameters.csv");
+  ASSERT_TRUE(read) << read.error().message;
+  ASSERT_EQ(1U, read->entries.size());
+  const formats::CellEntry& e = read->entries[0];
+  EXPECT_EQ("TK_parameters.csv:line 2", e.source);
+  EXPECT_EQ(125.5, e.temperature);
+  EXPECT_EQ(2, e.temperature_su);
+  EXPECT_EQ(10.2134F, static_cast<float>(e.cell.a));
+  EXPECT_EQ(105.312F, static_cast<float>(e.cell.beta));
+  EXPECT_EQ(0.0007, e.su.a);
+  EXPECT_EQ(0.0015, e.su.beta);
+  EXPECT_FALSE(e.su.c);
+  EXPECT_EQ("monoclinic", e.system);
+  EXPECT_EQ("C", e.lattice);
+}
+
+TEST(CellReaders, EachFaultIsToldWithItsLine) {
+  const std::string cell =
+      "_cell_length_a 5\n_cell_length_b 6\n_cell_length_c 7\n"
+      "_cell_angle_alpha 90\n_cell_angle_beta 90\n";
+  const struct {
+    CellFormat format;
+    std::string bytes;
+    int line;
+    std::string message;
+  } cases[] = {
+      {CellFormat::kCif, "data_x\n" + cell, 2, "f:x: _cell_angle_gamma is not given"},
+      {CellFormat::kCif, "data_x\n" + cell + "_cell_angle_gamma 9O\n", 7,
+       "f:x: _cell_angle_gamma is not a number: 9O"},
+      {CellFormat::kCif, "data_x\n" + cell + "_cell_angle_gamma 190\n", 2,
+       "f:x: a cell angle is not between 0 and 180 degrees"},
+      {CellFormat::kCif, "data_x\n_cell_volume 500\n", 0,
+       "no data block gives a cell (_cell_length_a ...)"},
+      {CellFormat::kCif, "data_x\n_title 'open\n", 2, "unterminated 'string'"},
+      {CellFormat::kCif, "data_x\n_a 1\n_A 2\n", 3, "data_x: duplicate tag _A"},
+      {CellFormat::kP4p, "FILEID\nCELLSD 1 1 1 0 0 0\n", 0, "no CELL record"},
+      {CellFormat::kP4p, "FILEID\nCELL 5 6 7 90 90\n", 2,
+       "CELL holds 5 numbers where 6 are needed"},
+      {CellFormat::kP4p, "CELL 5 6 7 90 90 90\nCELLSD 0.1 -0.1 0 0 0 0\n", 2,
+       "CELLSD: a negative SU"},
+      {CellFormat::kShelx, "TITL\nCELL 0.7 5 6 x 90 90 90\n", 2, "CELL: not a number: x"},
+      {CellFormat::kXdsCorrect, " ***** CORRECT *****\n", 0, "no line UNIT CELL PARAMETERS"},
+      {CellFormat::kXdsXparm, " XPARM.XDS\n1\n2\n", 0,
+       "the file ends before its fourth line, the cell's"},
+      {CellFormat::kDials, "{\"crystal\": [\n{\"real_space_a\": [1, 2, 3],,}]}", 2,
+       "not JSON: syntax error while parsing object key - unexpected ','; expected string "
+       "literal"},
+      {CellFormat::kDials, R"({"crystal": [{"real_space_a": [1, 0, 0], "real_space_b": [0, 1]}]})",
+       0, "f: real_space_b is not three numbers"},
+      {CellFormat::kDials,
+       R"({"crystal": [{"real_space_a": [1,0,0], "real_space_b": [0,1,0], "real_space_c": [0,0,1],
+          "B_covariance": [1, 2]}]})",
+       0, "f: B_covariance is not 81 numbers"},
+      {CellFormat::kDials, R"({"experiment": []})", 0, "no crystal model (\"crystal\": [...])"},
+      {CellFormat::kKorvexCsv, "T_K,a_A,b_A,c_A,alpha_deg,beta_deg\n", 1,
+       "the header row names no column gamma_deg"},
+      {CellFormat::kKorvexCsv, "T_K,a_A,b_A,c_A,alpha_deg,beta_deg,gamma_deg\n1,2,3,,90,90,90\n", 2,
+       "f:line 2: column 4 is empty"},
+      {CellFormat::kPascalTable, "# none\n", 0, "no row gives a cell"},
+      {CellFormat::kDirax, "anything", 0, "none of the cell-file formats read here"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.bytes);
+    const auto read = formats::read_cells(c.format, c.bytes, "f");
+    ASSERT_FALSE(read);
+    EXPECT_EQ(c.line, read.error().line);
+    EXPECT_EQ(c.message, read.error().message);
+  }
+}
+
+TEST(CellReaders, RowsATableSkipsAreWarnings) {
+  const std::string table =
+      "! Made-up crystal\n! Cell parameters extracted from input cell.\n"
+      "100.00     5.94488     5.94488     8.34520     103.111     103.111      61.589      "
+      "500.404  monoclinic  C   \n"
+      "******     5.94767     5.94767     8.35332     103.130     103.130      61.571      "
+      "501.223  monoclinic  C   \n";
+  const auto read = formats::read_cells(formats::recognise(table), table, "TK_parameters.xy");
+  ASSERT_TRUE(read) << read.error().message;
+  ASSERT_EQ(1U, read->entries.size());
+  EXPECT_EQ("TK_parameters.xy:line 3", read->entries[0].source);
+  ASSERT_EQ(1U, read->warnings.size());
+  EXPECT_EQ("TK_parameters.xy:line 4: temperature in overflow form (asterisks): skipped",
+            read->warnings[0].message);
+  EXPECT_FALSE(read->warnings[0].temperature);
+}
+
+}  // namespace
