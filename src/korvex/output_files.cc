@@ -37,7 +37,7 @@ bool is_name_character(char c) {
 }
 
 // An output's name, or the name a picture is written under before it replaces
-// the output (chart::write_file_replacing): the name, a dot and six letters or
+// the output (common::write_file_replacing): the name, a dot and six letters or
 // digits.
 bool is_output_name(std::string_view base, const std::vector<std::string>& names) {
   for (const std::string& name : names) {

@@ -127,6 +127,8 @@ PassResult run_pass(const PassSettings& settings) {
   float temperature = 0.0F;
   std::int64_t last_failed_record = -1;
   for (;;) {
+    // Before each entry, the skipped ones too.
+    textrec::end_if_interrupted();
     const textrec::ReadOutcome entry = read_entry(dirax_file_name, temperature);
     const int list_status = entry.status;
     if (list_status != textrec::kStatusOk) {
@@ -207,7 +209,6 @@ PassResult run_pass(const PassSettings& settings) {
       }
     }
     if (settings.progress != nullptr) settings.progress->entry_done(result.entries);
-    textrec::end_if_interrupted();
   }
 }
 

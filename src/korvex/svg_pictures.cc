@@ -12,6 +12,7 @@ namespace korvex {
 
 void write_svg_pictures(std::string_view folder, const std::string& footnote) {
   for (const formats::PlotSeries& plot : formats::kPlotSeries) {
+    textrec::end_if_interrupted();
     const std::string pgf_path = output_path(folder, plot.file);
     const auto pgf = formats::read_pgf_file(pgf_path);
     if (!pgf) {

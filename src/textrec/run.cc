@@ -75,6 +75,9 @@ int end_run(const RunEnded& ended) {
 }
 
 int stop_run(int at_least) {
+  // A signal that came after the run last looked ends it as at any other place.
+  if (const int signal = pending_interrupt(); signal != 0)
+    return end_run(RunEnded{kExitEnded, signal});
   return end_run(RunEnded{std::max(runtime().worst, at_least)});
 }
 
