@@ -8,7 +8,7 @@ namespace {
 
 void append_su(std::string& row, std::optional<double> su) {
   row += ',';
-  if (su) row += common::shortest(*su);
+  if (su) row += common::shortest(*su, common::Notation::kFixed);
 }
 
 void append_text(std::string& row, std::string_view text) {
