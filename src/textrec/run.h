@@ -23,7 +23,8 @@ void install_posix();
 [[nodiscard]] int stop_run(int at_least = kExitClean);
 
 // As stop_run for a run ended by a failure: returns its status, or 16 when a
-// file could not be written out.
+// file could not be written out. A run ended by a signal says so, and whether
+// files open for writing were cut short or none was open yet.
 [[nodiscard]] int end_run(const RunEnded& ended);
 
 }  // namespace textrec

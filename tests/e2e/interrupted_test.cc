@@ -41,4 +41,17 @@ TEST(Interrupted, SigintWhileTheViewerRunsEndsTheRun) {
   EXPECT_NE(0, ::kill(viewer, 0)) << "the viewer is still running";
 }
 
+// Before any output is open the run has nothing incomplete to tell of.
+TEST(Interrupted, BeforeAnyOutputNoFileIsSaidToBeIncomplete) {
+  if (!testutil::file_exists("/usr/bin/timeout")) GTEST_SKIP() << "no timeout(1) here";
+  ScopedTempDir dir;
+  const auto run = testutil::run_program(
+      {"/bin/sh", "-c", "sleep 1 | exec timeout --preserve-status -s TERM 0.3 " KORVEX_BIN},
+      dir.path(), "");
+  EXPECT_EQ(128 + SIGTERM, run.exit_status);
+  EXPECT_TRUE(run.out.ends_with(e2e::buffer_question().back() + "\n" +
+                                " !! Execution interrupted by SIGTERM: no file was written\n"))
+      << run.out;
+}
+
 }  // namespace
