@@ -20,12 +20,34 @@ using textrec::trim_right;
 
 namespace {
 
+// One entry read from the buffer file.
+struct EntryRead {
+  int status = textrec::kStatusOk;
+  int values = 0;              // values taken, as ReadOutcome::values
+  std::int64_t line = 0;       // the line where the entry began
+  std::int64_t last_line = 0;  // the line where it was complete, or failed
+  // Whether a next entry may follow an entry that cannot be read: after a
+  // value that could not be read, not at the end of the data or after a
+  // failing read, nor where the last such entry began (no progress).
+  bool followed = false;
+};
+
 // The next entry of the buffer file. An entry that gives no value for a name or
-// a temperature keeps the one of the entry before.
-textrec::ReadOutcome read_entry(std::string& dirax_file_name, float& temperature) {
-  return textrec::read_free_with_status(
+// a temperature keeps the one of the entry before. An entry that began on one
+// line and failed on a later one, as a name without its temperature does on
+// the next entry's name, leaves that line to be read as an entry of its own.
+EntryRead read_entry(std::string& dirax_file_name, float& temperature,
+                     std::int64_t& last_failed_line) {
+  const textrec::ReadOutcome outcome = textrec::read_free_with_status(
       Source::Channel(formats::kBufferChannel),
       {Target::FileName(&dirax_file_name), Target::Real(&temperature)});
+  EntryRead entry{outcome.status, outcome.values,
+                  outcome.began > 0 ? outcome.began : outcome.record, outcome.record};
+  if (outcome.status != textrec::kStatusBadValue || entry.line == last_failed_line) return entry;
+  last_failed_line = entry.line;
+  entry.followed = true;
+  if (entry.line < outcome.record) textrec::repeat_record(formats::kBufferChannel);
+  return entry;
 }
 
 // The table row and plot points of a cell, from the buffer file's line `line`;
@@ -103,20 +125,18 @@ void refuse_outputs_among_entries(const OutputNames& outputs, std::int32_t entry
   if (entry_count == 0) return;
   std::string dirax_file_name;
   float temperature = 0.0F;
-  std::int64_t last_failed_record = -1;
+  std::int64_t last_failed_line = -1;
   for (;;) {
-    const textrec::ReadOutcome entry = read_entry(dirax_file_name, temperature);
+    const EntryRead entry = read_entry(dirax_file_name, temperature, last_failed_line);
     if (entry.status == textrec::kStatusOk) {
       if (outputs.named_by(dirax_file_name))
         textrec::report(textrec::Failure::kFileSystem,
                         "the DIRAX file " + common::safe_text(trim_right(dirax_file_name)) +
-                            " on line " + std::to_string(entry.record) +
+                            " on line " + std::to_string(entry.line) +
                             " of the buffer file is an output file of this program");
-      continue;
+    } else if (!entry.followed) {
+      break;
     }
-    // The pass goes on past an entry that cannot be read only where it can.
-    if (entry.status != textrec::kStatusBadValue || entry.record == last_failed_record) break;
-    last_failed_record = entry.record;
   }
   formats::rewind_to_first_entry();
 }
@@ -125,31 +145,27 @@ PassResult run_pass(const PassSettings& settings) {
   PassResult result;
   std::string dirax_file_name;
   float temperature = 0.0F;
-  std::int64_t last_failed_record = -1;
+  std::int64_t last_failed_line = -1;
   for (;;) {
     // Before each entry, the skipped ones too.
     textrec::end_if_interrupted();
-    const textrec::ReadOutcome entry = read_entry(dirax_file_name, temperature);
-    const int list_status = entry.status;
-    if (list_status != textrec::kStatusOk) {
+    const EntryRead entry = read_entry(dirax_file_name, temperature, last_failed_line);
+    if (entry.status != textrec::kStatusOk) {
       // The end of the list is no fault; an entry that cannot be read is told,
       // and the run does not end clean.
-      if (list_status == textrec::kStatusEnd && entry.values == 0) return result;
+      if (entry.status == textrec::kStatusEnd && entry.values == 0) return result;
       ++result.entries;
       result.unreadable_entry = true;
-      const std::string line = std::to_string(entry.record);
       if (!settings.keep_going) {
-        console_write({" !! Line ", line,
+        // As the dialogue has always told it: where the read failed.
+        console_write({" !! Line ", std::to_string(entry.last_line),
                        " of the buffer file cannot be read as a file name and a temperature !!"});
         return result;
       }
-      console_write({" !! Line ", line, " of the buffer file cannot be read: skipped"});
+      console_write(
+          {" !! Line ", std::to_string(entry.line), " of the buffer file cannot be read: skipped"});
       ++result.skipped;
-      // A read that failed inside a record goes on with the next one; at the
-      // end of the data, or where the source itself failed, nothing follows.
-      if (list_status != textrec::kStatusBadValue || entry.record == last_failed_record)
-        return result;
-      last_failed_record = entry.record;
+      if (!entry.followed) return result;
       continue;
     }
     ++result.entries;
@@ -178,7 +194,7 @@ PassResult run_pass(const PassSettings& settings) {
         formats::recognise(textrec::read_channel_start(formats::kDiraxChannel));
     if (format != formats::CellFormat::kDirax) {
       const std::optional<std::string> fault = take_cell_file(
-          format, trim_right(dirax_file_name), temperature, entry.record, settings.csv, result);
+          format, trim_right(dirax_file_name), temperature, entry.line, settings.csv, result);
       if (fault && !settings.keep_going) {
         console_write({" !! ", shown(), " cannot be read ", common::safe_text(*fault), " !!"});
         console_write({" "});
@@ -195,7 +211,7 @@ PassResult run_pass(const PassSettings& settings) {
           formats::scan_dirax_file(settings.choice, trim_right(dirax_file_name));
       cell.temperature = temperature;
       if (formats::has_cell(cell)) {
-        write_row(cell, entry.record, result);
+        write_row(cell, entry.line, result);
         if (settings.csv)
           formats::write_csv_row(formats::kCsvChannel, cell,
                                  {{}, std::nullopt, trim_right(dirax_file_name)});

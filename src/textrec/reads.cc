@@ -146,7 +146,7 @@ ReadOutcome read_free_from(Source source, std::span<const Target> targets, bool 
       break;
   }
   RecordReader* reader = reader_of(source.channel);
-  if (with_status && reader == nullptr) return ReadOutcome{kStatusIoError, 0, 0};
+  if (with_status && reader == nullptr) return ReadOutcome{kStatusIoError, 0, 0, 0};
   if (reader == nullptr) reader = &reader_for_report(source.channel);
   ReportSink sink(source.channel);
   const ReadOutcome outcome = read_free_form(*reader, targets, with_status ? nullptr : &sink);
@@ -191,6 +191,10 @@ int read_record_starting(int channel, KeywordRecord* found, std::size_t keep,
   RecordReader* reader = reader_of(channel);
   return reader ? checked(channel, *reader, reader->next_record_starting(found, keep, keywords))
                 : kStatusIoError;
+}
+
+void repeat_record(int channel) {
+  reader_for_report(channel).repeat_record();
 }
 
 std::string shown_token(std::string_view value) {

@@ -47,6 +47,10 @@ void read_a(std::string_view memory, std::string& text);
 // than `limit` bytes. Its records are not read after it.
 [[nodiscard]] bool read_channel_bytes(int channel, std::size_t limit, std::string* bytes);
 
+// The next read of the channel, open for reading, begins with the record the
+// last read took (or ended in) again, whole.
+void repeat_record(int channel);
+
 // Where a memory record was taken from: a line of a file. A warning of a
 // character that cannot belong to a number names it, and the record; without a
 // file the place is told as "a memory record".

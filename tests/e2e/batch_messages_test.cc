@@ -1,0 +1,39 @@
+// What the batch mode tells of entries it skips and of the folders it is given.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "e2e/e2e_util.h"
+#include "test_util.h"
+
+namespace {
+
+using e2e::Cell;
+using e2e::Lines;
+using testutil::ScopedTempDir;
+
+testutil::RunResult batch(const ScopedTempDir& dir, std::vector<std::string> args) {
+  args.insert(args.begin(), KORVEX_BIN);
+  return testutil::run_program(args, dir.path(), "");
+}
+
+// A name without its temperature is told at its own line; the next line's
+// entry is not taken for the temperature and is read as an entry.
+TEST(BatchMessages, KeepGoingTellsAnEntryWithoutItsTemperatureAtItsLine) {
+  ScopedTempDir dir;
+  e2e::make_files(dir,
+                  {{"s.lst", e2e::lf({"T", "h", "100K.out 100", "200K.out", "300K.out 295.15"})},
+                   {"100K.out", e2e::kDirax100K},
+                   {"200K.out", e2e::kDirax200K},
+                   {"300K.out", e2e::kDirax300K}});
+  const auto run = batch(dir, {"-q", "-k", "-c1", "s.lst"});
+  EXPECT_EQ(8, run.exit_status);
+  EXPECT_EQ((Lines{"  !! Line 4 of the buffer file cannot be read: skipped"}),
+            testutil::split_lines(run.err));
+  e2e::expect_table(dir, e2e::join({e2e::table_header("T", Cell::kInput),
+                                    e2e::table_rows({&e2e::k100KInput, &e2e::k300KInput})}));
+}
+
+}  // namespace
