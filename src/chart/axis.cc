@@ -2,7 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
+
+#include "common/number_text.h"
 
 namespace chart {
 
@@ -66,23 +67,26 @@ Axis nice_axis(double min, double max, int wanted, AxisEnds ends) {
   return axis;
 }
 
-std::string tick_label(double value, int decimals) {
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "%.*f", decimals, value);
-  std::string s = buf;
-  if (s.front() == '-' && s.find_first_not_of("-0.") == std::string::npos) s.erase(0, 1);
-  return s;
+std::string tick_label(const Axis& axis, double value) {
+  return common::fixed(value, axis.decimals);
 }
 
 std::size_t widest_label(const Axis& axis) {
   std::size_t w = 0;
-  for (const double t : axis.ticks) w = std::max(w, tick_label(t, axis.decimals).size());
+  for (const double t : axis.ticks) w = std::max(w, tick_label(axis, t).size());
   return w;
 }
 
-PlotRanges plot_ranges(const std::vector<formats::Point>& points,
+Axis axis_fitting_labels(double min, double max, int most_ticks, double room) {
+  for (int wanted = std::max(most_ticks, 2);; --wanted) {
+    Axis axis = nice_axis(min, max, wanted, AxisEnds::kAtData);
+    const auto need = static_cast<double>(axis.ticks.size() * (widest_label(axis) + 2));
+    if (need <= room || wanted <= 2) return axis;
+  }
+}
+
+PlotRanges plot_ranges(const expansion::SeriesStats& s,
                        const std::optional<expansion::LineFit>& fit) {
-  const expansion::SeriesStats s = expansion::series_stats(points);
   PlotRanges r{s.x, s.y};
   if (fit) {
     for (const double x : {s.x.min, s.x.max}) {

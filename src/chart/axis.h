@@ -36,20 +36,26 @@ enum class AxisEnds {
 [[nodiscard]] Axis nice_axis(double min, double max, int wanted,
                              AxisEnds ends = AxisEnds::kAtTicks);
 
-// The tick value with the axis's decimals ("0.000", never "-0.000").
-[[nodiscard]] std::string tick_label(double value, int decimals);
+// The label of a tick: its value with the axis's decimals ("0.000", never
+// "-0.000").
+[[nodiscard]] std::string tick_label(const Axis& axis, double value);
 
 // Widest tick label of an axis, in characters.
 [[nodiscard]] std::size_t widest_label(const Axis& axis);
 
+// The temperature axis of a plot `room` characters wide: ends at the data
+// (kAtData), with the most ticks, up to `most_ticks`, whose labels fit side by
+// side with two characters between them; never fewer than two wanted.
+[[nodiscard]] Axis axis_fitting_labels(double min, double max, int most_ticks, double room);
+
 // The data ranges to plot: the points and, when there is a fit, the fitted
 // line over the points' temperature range (its ends may lie outside the
-// values). The series must not be empty.
+// values).
 struct PlotRanges {
   expansion::Range x;
   expansion::Range y;
 };
-[[nodiscard]] PlotRanges plot_ranges(const std::vector<formats::Point>& points,
+[[nodiscard]] PlotRanges plot_ranges(const expansion::SeriesStats& stats,
                                      const std::optional<expansion::LineFit>& fit);
 
 }  // namespace chart

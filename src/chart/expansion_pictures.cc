@@ -66,7 +66,7 @@ std::string series_marks(const chart::ChartFrame& f, const std::vector<double>& 
     const double x = *lo + (*hi - *lo) * i / kCurveSteps;
     curve.emplace_back(f.px(x), f.py(value_at(fit, x) * factor));
   }
-  s += polyline(cls, curve);
+  s += polyline("fit " + cls, curve);
   for (std::size_t i = 0; i < t.size(); ++i)
     s += svg_circle(cls, f.px(t[i]), f.py(y[i] * factor), 3);
   return s;

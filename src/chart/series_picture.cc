@@ -27,7 +27,7 @@ std::string svg_path_for(std::string_view pgf_path) {
   return std::string(pgf_path) + ".svg";
 }
 
-std::string fit_equation(const expansion::QuantityInfo& q, const expansion::LineFit& fit,
+std::string fit_equation(const formats::QuantityInfo& q, const expansion::LineFit& fit,
                          bool pretty) {
   const std::string slope = pretty ? common::scientific_with_power(std::fabs(fit.slope), 5)
                                    : common::scientific(std::fabs(fit.slope), 5);
@@ -35,26 +35,38 @@ std::string fit_equation(const expansion::QuantityInfo& q, const expansion::Line
          slope + (pretty ? " \u00B7 T" : " * T");
 }
 
+SeriesPicture picture_of(const formats::PgfFile& pgf) {
+  SeriesPicture picture{
+      pgf.main_legend, pgf.title, pgf.x_legend, pgf.y_legend, formats::quantity_of(pgf),
+      pgf.marker_size, {}};
+  for (const formats::Point& p : pgf.points) picture.points.add(p);
+  return picture;
+}
+
 namespace {
 
 constexpr double kNoteLine = 18;  // between the lines under the plot
 
-// The lines under the plot: the least-squares line, the expansion coefficient
-// for a cell length or the volume.
-std::vector<std::string> fit_notes(const formats::PgfFile& pgf,
+// The lines under the plot: the least-squares line (for a flat series the
+// constant alone), the expansion coefficient for a cell length or the volume.
+std::vector<std::string> fit_notes(const formats::QuantityInfo& q,
+                                   const expansion::SeriesStats& stats,
                                    const std::optional<expansion::LineFit>& fit) {
   std::vector<std::string> notes;
   if (!fit) return notes;
-  const expansion::QuantityInfo q = expansion::describe_quantity(pgf);
   const std::string unit = unit_symbol(q.unit, true);
-  notes.push_back("Least-squares line: " + fit_equation(q, *fit, true) +
-                  (unit.empty() ? "" : "  (" + unit + ", T in K)"));
-  if (q.kind == expansion::Quantity::kLength || q.kind == expansion::Quantity::kVolume) {
-    const auto alpha =
-        expansion::expansion_coefficient(fit->slope, expansion::series_stats(pgf.points).y_mean);
+  if (fit->slope == 0 || stats.y.min == stats.y.max) {
+    notes.push_back("Least-squares line: " + q.name + " = " + common::fixed(stats.y_mean, 5) +
+                    (unit.empty() ? "" : "  (" + unit + ")"));
+  } else {
+    notes.push_back("Least-squares line: " + fit_equation(q, *fit, true) +
+                    (unit.empty() ? "" : "  (" + unit + ", T in K)"));
+  }
+  if (q.kind == formats::Quantity::kLength || q.kind == formats::Quantity::kVolume) {
+    const auto alpha = expansion::expansion_coefficient(fit->slope, stats.y_mean);
     if (alpha) {
       notes.push_back(
-          std::string(q.kind == expansion::Quantity::kLength ? "Mean linear" : "Mean volume") +
+          std::string(q.kind == formats::Quantity::kLength ? "Mean linear" : "Mean volume") +
           " expansion coefficient (slope / mean): " + common::fixed(*alpha * 1e6, 3) +
           " \u00D7 10\u207B\u2076 K\u207B\u00B9");
     }
@@ -64,24 +76,23 @@ std::vector<std::string> fit_notes(const formats::PgfFile& pgf,
 
 }  // namespace
 
-std::string render_svg(const formats::PgfFile& pgf, const std::optional<expansion::LineFit>& fit,
-                       std::string_view footnote) {
-  const PlotRanges ranges = plot_ranges(pgf.points, fit);
-  std::vector<std::string> notes = fit_notes(pgf, fit);
+std::string render_svg(const SeriesPicture& picture, std::string_view footnote) {
+  const expansion::SeriesStats stats = picture.points.stats();
+  const std::optional<expansion::LineFit> fit = picture.points.fit();
+  const PlotRanges ranges = plot_ranges(stats, fit);
+  std::vector<std::string> notes = fit_notes(picture.quantity, stats, fit);
   if (!common::trim(footnote).empty()) notes.emplace_back(footnote);
   ChartLayout layout;
   layout.height += kNoteLine * static_cast<double>(notes.size());
   layout.bottom += kNoteLine * static_cast<double>(notes.size());
   const ChartFrame f = chart_frame(ranges.x, ranges.y, layout);
 
-  std::string title(common::trim(pgf.main_legend));
-  if (title.empty()) title = std::string(common::trim(pgf.title));
+  std::string title(common::trim(picture.main_legend));
+  if (title.empty()) title = std::string(common::trim(picture.pattern_title));
   title = with_unit_symbols(title, true);
 
   std::string s = svg_open(f.layout, title);
-  s += svg_text("title", f.layout.width / 2, 30, "middle", title);
-  s += svg_text("subtitle", f.frame_left, 56, "start",
-                with_unit_symbols(common::trim(pgf.title), true));
+  s += svg_title(f.layout, title);
 
   // The key, top right: a marker for the points, a stroke for the line.
   double key_x = f.frame_right;
@@ -94,16 +105,17 @@ std::string render_svg(const formats::PgfFile& pgf, const std::optional<expansio
   s += svg_text("key", key_x, 56, "end", "points");
   s += svg_circle("point", key_x - 48, 52, 4);
 
-  s += svg_chart_frame(f, with_unit_symbols(pgf.x_legend, true),
-                       with_unit_symbols(pgf.y_legend, true));
+  s += svg_chart_frame(f, with_unit_symbols(picture.x_legend, true),
+                       with_unit_symbols(picture.y_legend, true));
 
   if (fit) {
     const auto fy = [&](double x) { return f.py(fit->intercept + fit->slope * x); };
     s +=
         svg_line("fit", f.px(ranges.x.min), fy(ranges.x.min), f.px(ranges.x.max), fy(ranges.x.max));
   }
-  const double r = 1.5 * std::clamp(pgf.marker_size, 1, 6) + 1;
-  for (const formats::Point& p : pgf.points) s += svg_circle("point", f.px(p.x), f.py(p.y), r);
+  const double r = 1.5 * std::clamp(picture.marker_size, 1, 6) + 1;
+  for (const formats::Point& p : picture.points.shown())
+    s += svg_circle("point", f.px(p.x), f.py(p.y), r);
 
   double note_y = f.frame_bottom + 50;  // the X label's line
   for (std::size_t i = 0; i < notes.size(); ++i) {
@@ -124,8 +136,8 @@ common::Expected<std::string> write_svg_picture(const std::string& pgf_path,
         0, formats::describe_error(pgf_path, {0, "no point to plot, so no SVG picture"})};
   }
   std::string svg_path = svg_path_for(pgf_path);
-  const auto written = common::write_file_replacing(
-      svg_path, render_svg(*pgf, expansion::fit_line(pgf->points), footnote));
+  const auto written =
+      common::write_file_replacing(svg_path, render_svg(picture_of(*pgf), footnote));
   if (!written) {
     return common::Error{0, formats::describe_error(svg_path, {0, "cannot write the SVG picture: " +
                                                                       written.error().message})};

@@ -1,5 +1,6 @@
 #include "chart/svg_chart.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "common/safe_text.h"
@@ -12,6 +13,9 @@ constexpr double kInset = 10;       // between the frame and the ends of the axe
 constexpr double kCharWidth = 7.5;  // of a 13 px sans-serif digit, for spacing labels
 constexpr int kYTicks = 6;
 constexpr int kMostXTicks = 8;
+constexpr double kTitleFontSize = 17;  // as the style sheet sets it
+constexpr double kSmallestTitleFont = 10;
+constexpr double kTitleMargin = 20;  // at either side of the picture
 
 // A text as the picture holds it: safe to show, in UTF-8, without the two
 // noncharacters U+FFFE and U+FFFF, which XML forbids as it does C0 controls,
@@ -48,13 +52,7 @@ ChartFrame chart_frame(const expansion::Range& x, const expansion::Range& y,
   f.x1 = f.frame_right - kInset;
   f.y0 = f.frame_top + kInset;
   f.y1 = f.frame_bottom - kInset;
-  // Fewer X ticks until their labels fit side by side.
-  for (int wanted = kMostXTicks;; --wanted) {
-    f.x_axis = nice_axis(x.min, x.max, wanted, AxisEnds::kAtData);
-    const double need = static_cast<double>(f.x_axis.ticks.size()) *
-                        (static_cast<double>(widest_label(f.x_axis)) + 2) * kCharWidth;
-    if (need <= f.x1 - f.x0 || wanted <= 2) break;
-  }
+  f.x_axis = axis_fitting_labels(x.min, x.max, kMostXTicks, (f.x1 - f.x0) / kCharWidth);
   return f;
 }
 
@@ -65,13 +63,13 @@ std::string svg_chart_frame(const ChartFrame& f, std::string_view x_label,
     const double x = f.px(t);
     s += svg_line("grid", x, f.frame_top, x, f.frame_bottom);
     s += svg_line("tick", x, f.frame_bottom, x, f.frame_bottom + 5);
-    s += svg_text("tick-label", x, f.frame_bottom + 20, "middle", tick_label(t, f.x_axis.decimals));
+    s += svg_text("tick-label", x, f.frame_bottom + 20, "middle", tick_label(f.x_axis, t));
   }
   for (const double t : f.y_axis.ticks) {
     const double y = f.py(t);
     s += svg_line("grid", f.frame_left, y, f.frame_right, y);
     s += svg_line("tick", f.frame_left - 5, y, f.frame_left, y);
-    s += svg_text("tick-label", f.frame_left - 8, y + 4.5, "end", tick_label(t, f.y_axis.decimals));
+    s += svg_text("tick-label", f.frame_left - 8, y + 4.5, "end", tick_label(f.y_axis, t));
   }
   s += "<rect class=\"frame\" x=\"" + svg_number(f.frame_left) + "\" y=\"" +
        svg_number(f.frame_top) + "\" width=\"" + svg_number(f.frame_right - f.frame_left) +
@@ -103,10 +101,52 @@ std::string svg_open(const ChartLayout& layout, std::string_view title) {
        ".grid { stroke: #e3e3e3; stroke-width: 1; }\n"
        ".tick { stroke: #333; stroke-width: 1; }\n"
        ".fit { stroke: #c0392b; stroke-width: 1.6; }\n"
+       // A fitted curve is a line: no colour class of a series fills it.
+       "line.fit, polyline.fit, path.fit { fill: none; }\n"
        ".point { fill: #1f5f9f; stroke: #0b2f55; stroke-width: 0.8; }\n"
        "</style>\n";
   s += "<rect class=\"background\" width=\"100%\" height=\"100%\"/>\n";
   return s;
+}
+
+namespace {
+
+// Width of a character of the title font, in ems, erring wide: a title
+// measured by it is never wider than it is drawn. Any character beyond ASCII
+// is taken as a full em.
+double em_width(unsigned char c) {
+  if (c >= 0x80 || c == 'M' || c == 'W' || c == 'm' || c == 'w') return 1.0;
+  if (c >= 'A' && c <= 'Z') return 0.8;
+  if (c == ' ' || c == 'i' || c == 'l' || c == 'j' || c == '.' || c == ',' || c == '\'' ||
+      c == '|' || c == '!' || c == ':' || c == ';')
+    return 0.35;
+  return 0.65;
+}
+
+// The width of a valid UTF-8 text in ems: each character counted at its lead byte.
+double text_ems(std::string_view utf8) {
+  double ems = 0;
+  for (const char c : utf8) {
+    const auto byte = static_cast<unsigned char>(c);
+    if ((byte & 0xC0) != 0x80) ems += em_width(byte);
+  }
+  return ems;
+}
+
+}  // namespace
+
+std::string svg_title(const ChartLayout& layout, std::string_view title) {
+  const std::string shown = common::safe_text(title, common::Charset::kUtf8);
+  const double room = layout.width - 2 * kTitleMargin;
+  const double wide = text_ems(shown) * kTitleFontSize;
+  if (wide <= room) return svg_text("title", layout.width / 2, 30, "middle", shown);
+  // Too long for the line: a smaller font, and the text fitted to the room
+  // however wide its glyphs are drawn.
+  const double font = std::max(kTitleFontSize * room / wide, kSmallestTitleFont);
+  const double length = std::min(room, wide * font / kTitleFontSize);
+  return svg_text("title", layout.width / 2, 30, "middle", shown,
+                  " style=\"font-size: " + svg_number(font) + "px\" textLength=\"" +
+                      svg_number(length) + "\" lengthAdjust=\"spacingAndGlyphs\"");
 }
 
 std::string svg_close() {

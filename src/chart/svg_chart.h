@@ -60,6 +60,11 @@ struct ChartFrame {
 [[nodiscard]] std::string svg_open(const ChartLayout& layout, std::string_view title);
 [[nodiscard]] std::string svg_close();
 
+// The title, centred at the top of the picture; a title too long for the
+// picture's width is drawn in a smaller font and fitted to the width, never
+// clipped.
+[[nodiscard]] std::string svg_title(const ChartLayout& layout, std::string_view title);
+
 // Escapes &, <, >, " and ' for XML text and attribute values.
 [[nodiscard]] std::string xml_escape(std::string_view text);
 

@@ -101,20 +101,14 @@ std::vector<std::string> render_terminal_plot(const formats::PgfFile& pgf,
   // The last column would wrap on some terminals.
   const int usable = std::clamp(columns, 21, kMostColumns) - 1;
   const int area_rows = std::clamp(rows - kFrameLines, kMinAreaRows, kMostRows);
-  const PlotRanges ranges = plot_ranges(pgf.points, fit);
+  const PlotRanges ranges = plot_ranges(expansion::series_stats(pgf.points), fit);
 
   const Axis y_axis = nice_axis(ranges.y.min, ranges.y.max, std::clamp(area_rows / 3, 2, 8));
   const int label_w = static_cast<int>(widest_label(y_axis));
   const int area_cols = std::max(usable - label_w - 1, kMinAreaColumns);
   const int width = label_w + 1 + area_cols;
 
-  // Fewer X ticks until their labels fit side by side.
-  Axis x_axis;
-  for (int wanted = std::max(area_cols / 10, 2);; --wanted) {
-    x_axis = nice_axis(ranges.x.min, ranges.x.max, wanted, AxisEnds::kAtData);
-    const auto need = static_cast<int>(x_axis.ticks.size() * (widest_label(x_axis) + 2));
-    if (need <= area_cols || wanted <= 2) break;
-  }
+  const Axis x_axis = axis_fitting_labels(ranges.x.min, ranges.x.max, area_cols / 10, area_cols);
 
   DotGrid grid(area_cols, area_rows, utf8, color);
   const auto dot_x = [&](double x) {
@@ -176,8 +170,7 @@ std::vector<std::string> render_terminal_plot(const formats::PgfFile& pgf,
   std::vector<std::string> y_labels(area_rows);
   for (const double t : y_axis.ticks) {
     const int r = dot_y(t) / cell_h;
-    if (r >= 0 && r < area_rows && y_labels[r].empty())
-      y_labels[r] = tick_label(t, y_axis.decimals);
+    if (r >= 0 && r < area_rows && y_labels[r].empty()) y_labels[r] = tick_label(y_axis, t);
   }
   for (int r = 0; r < area_rows; ++r) {
     std::string line(label_w - y_labels[r].size(), ' ');
@@ -194,7 +187,7 @@ std::vector<std::string> render_terminal_plot(const formats::PgfFile& pgf,
     const int c = dot_x(t) / cell_w;
     if (c < 0 || c >= area_cols) continue;
     tick_at[c] = true;
-    const std::string label = tick_label(t, x_axis.decimals);
+    const std::string label = tick_label(x_axis, t);
     const int len = static_cast<int>(label.size());
     if (len > width) continue;
     const int start = std::clamp(label_w + 1 + c - len / 2, 0, width - len);

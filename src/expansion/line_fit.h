@@ -7,7 +7,6 @@
 #pragma once
 
 #include <optional>
-#include <string>
 #include <vector>
 
 #include "formats/pgf_read.h"
@@ -40,18 +39,6 @@ struct SeriesStats {
   double y_mean = 0;
 };
 [[nodiscard]] SeriesStats series_stats(const std::vector<formats::Point>& points);
-
-enum class Quantity { kLength, kVolume, kAngle, kOther };
-
-// What a plot file shows: the kind of quantity, its short name ("a", "alpha",
-// "volume") and unit ("A", "deg", "A3"), taken from the column heading, else
-// from the pattern title and the Y legend.
-struct QuantityInfo {
-  Quantity kind = Quantity::kOther;
-  std::string name;
-  std::string unit;
-};
-[[nodiscard]] QuantityInfo describe_quantity(const formats::PgfFile& pgf);
 
 // slope / mean value, in 1/K; absent when the mean value is zero.
 [[nodiscard]] std::optional<double> expansion_coefficient(double slope, double mean_value);

@@ -1,14 +1,12 @@
 // The values of one DIRAX file, and what the routines of a run agree on: the
-// cell choice, the channels, and the seven plot series.
+// cell choice and the channels (the plot series are in plot_series.h).
 //
 // A CellRecord travels by value: the scanner returns one, the main program sets
 // its temperature, and the table row and the plot points take it as an argument.
 // Texts hold blanks before anything is read into them, never zero bytes.
 #pragma once
 
-#include <array>
 #include <string>
-#include <string_view>
 
 #include "textrec/text.h"
 
@@ -43,25 +41,5 @@ inline constexpr float kMinCellA = 1.0E-4F;
 inline constexpr int kBufferChannel = 1;
 inline constexpr int kDiraxChannel = 2;
 inline constexpr int kTableChannel = 13;
-
-// The seven plot series, in the order of their channels: the order in which
-// points are written, files ended and closed, and plots offered.
-struct PlotSeries {
-  int channel;
-  std::string_view file;
-  std::string_view series;  // the series name of the plot file's header
-  std::string_view y_legend;
-  float CellRecord::*value;  // the quantity plotted against temperature
-};
-
-inline constexpr std::array<PlotSeries, 7> kPlotSeries{{
-    {14, "TK_cell_a.pgf", "cell_a", "a unit cell parameter (A)", &CellRecord::a},
-    {15, "TK_cell_b.pgf", "cell_b", "b unit cell parameter (A)", &CellRecord::b},
-    {16, "TK_cell_c.pgf", "cell_c", "c unit cell parameter (A)", &CellRecord::c},
-    {17, "TK_cell_alpha.pgf", "cell_alpha", "alpha angle (deg.)", &CellRecord::alpha},
-    {18, "TK_cell_beta.pgf", "cell_beta", "beta angle (deg.)", &CellRecord::beta},
-    {19, "TK_cell_gamma.pgf", "cell_gamma", "gamma angle (deg.)", &CellRecord::gamma},
-    {20, "TK_volume.pgf", "volume", "Unit cell volume (A3)", &CellRecord::volume},
-}};
 
 }  // namespace formats

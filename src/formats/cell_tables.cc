@@ -63,14 +63,14 @@ CsvColumns columns_of(const std::vector<std::string>& header) {
     return -1;
   };
   CsvColumns columns;
-  columns.temperature = find(kCsvColumns[0]);
+  columns.temperature = find(kCsvColumns[0].name);
   for (std::size_t i = 0; i < 6; ++i) {
-    columns.cell[i] = find(kCsvColumns[1 + i]);
-    columns.su[i] = find(kCsvColumns[10 + i]);
+    columns.cell[i] = find(kCsvColumns[1 + i].name);
+    columns.su[i] = find(kCsvColumns[10 + i].name);
   }
-  columns.system = find(kCsvColumns[8]);
-  columns.lattice = find(kCsvColumns[9]);
-  columns.temperature_su = find(kCsvColumns[16]);
+  columns.system = find(kCsvColumns[8].name);
+  columns.lattice = find(kCsvColumns[9].name);
+  columns.temperature_su = find(kCsvColumns[16].name);
   return columns;
 }
 
@@ -143,7 +143,7 @@ common::Expected<CellRead> read_korvex_csv(std::string_view bytes, std::string_v
   for (std::size_t i = 0; i < 7; ++i) {
     const int column = i == 0 ? columns.temperature : columns.cell[i - 1];
     if (column < 0)
-      return common::Error{1, "the header row names no column " + std::string(kCsvColumns[i])};
+      return common::Error{1, "the header row names no column " + std::string(kCsvColumns[i].name)};
   }
   CellRead read;
   while (at < bytes.size()) {

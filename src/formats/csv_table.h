@@ -1,10 +1,15 @@
 // TK_parameters.csv: the table for programs that read CSV (RFC 4180).
 //
-// One header row, then one row per table row, lines ended by CR LF. A number
-// is the shortest decimal text that reads back to the same single-precision
-// value, so a value the fixed-column table can only show as asterisks is here
-// in full; a text has its blanks trimmed and is quoted when it holds a comma,
-// a quote or a line end.
+// One header row, then one row per table row, lines ended by CR LF. The
+// columns are one table (kCsvColumns): each a name and how its value is
+// written; the reader of korvex's CSV (cell_tables.h) finds them by the same
+// names. A number is the shortest decimal text that reads back to the same
+// value (single precision for the table's values), with a decimal point or an
+// exponent always, so that a reader types every column of numbers as real
+// ("100.0", not "100"); a value the fixed-column table can only show as
+// asterisks is here in full. A text is what the table's field shows, with its
+// blanks trimmed, made valid UTF-8 (a byte that begins no UTF-8 character
+// becomes U+FFFD), and quoted when it holds a comma, a quote or a line end.
 #pragma once
 
 #include <array>
@@ -20,19 +25,6 @@ namespace formats {
 inline constexpr int kCsvChannel = 21;
 inline constexpr const char* kCsvFileName = "TK_parameters.csv";
 
-// The columns in their order. After the table's own come the SUs of the six
-// parameters and of the temperature, empty where not known, and the cell's
-// source: the name as the buffer file lists it, ":BLOCK" added for a CIF
-// block.
-inline constexpr std::array<std::string_view, 18> kCsvColumns = {
-    "T_K",       "a_A",          "b_A",         "c_A",          "alpha_deg", "beta_deg",
-    "gamma_deg", "volume_A3",    "system",      "bravais",      "a_su_A",    "b_su_A",
-    "c_su_A",    "alpha_su_deg", "beta_su_deg", "gamma_su_deg", "T_su_K",    "source"};
-
-inline constexpr std::string_view kCsvHeader =
-    "T_K,a_A,b_A,c_A,alpha_deg,beta_deg,gamma_deg,volume_A3,system,bravais,"
-    "a_su_A,b_su_A,c_su_A,alpha_su_deg,beta_su_deg,gamma_su_deg,T_su_K,source";
-
 // What a row holds beyond the table's values.
 struct CsvRowExtras {
   CellSu su;
@@ -40,9 +32,26 @@ struct CsvRowExtras {
   std::string_view source;
 };
 
-// One CSV row of a cell, without its line end. An SU is written as %g would
-// write it, with the fewest digits that read back to the same double.
+struct CsvColumn {
+  std::string_view name;
+  void (*append)(std::string& row, const CellRecord& cell, const CsvRowExtras& extras);
+};
+
+// The columns in their order: the table's own; the SUs of the six parameters
+// and of the temperature, empty where not known; the cell's source, the name
+// as the buffer file lists it, ":BLOCK" added for a CIF block.
+extern const std::array<CsvColumn, 18> kCsvColumns;
+
+// The header row: the columns' names joined by commas.
+[[nodiscard]] std::string csv_header();
+
+// One CSV row of a cell, without its line end.
 [[nodiscard]] std::string csv_row(const CellRecord& cell, const CsvRowExtras& extras);
+
+// A number as a CSV row writes it: a value of the table "10.2134", "100.0",
+// "1e+20"; an SU, never with an exponent, "0.0007", "2.0".
+[[nodiscard]] std::string csv_number(float value);
+[[nodiscard]] std::string csv_number(double value);
 
 // The header record and the rows, on the channel that holds the CSV file.
 void write_csv_header(int channel);

@@ -6,6 +6,7 @@
 
 #include "common/files.h"
 #include "common/safe_text.h"
+#include "textrec/edit.h"
 
 namespace formats {
 
@@ -20,11 +21,18 @@ struct Field {
   bool float_text = false;  // the text is the F20.5 form of a single-precision value
 };
 
-// True when text is what F20.5 makes of the float nearest to value: the
-// value was single precision when it was written.
+// The fields of a data row, temperature then value, as the writer lays them out.
+const textrec::FieldCode& row_field(std::size_t i) {
+  static const textrec::Layout row = textrec::parse_layout(kPgfRowLayout);
+  return row.fields.at(i);
+}
+
+// True when text is what the value's field makes of the float nearest to
+// value: the value was single precision when it was written.
 bool is_float_text(std::string_view text, double value) {
   char buf[64];
-  std::snprintf(buf, sizeof buf, "%.5f", static_cast<double>(static_cast<float>(value)));
+  std::snprintf(buf, sizeof buf, "%.*f", row_field(1).d,
+                static_cast<double>(static_cast<float>(value)));
   return text == buf;
 }
 
@@ -65,13 +73,25 @@ std::string shown_line(std::string_view line) {
   return "|" + s + "|";
 }
 
+// Where the row's field i stands, as the message of a row that is not in it
+// says: "F6.2, columns 1-6".
+std::string field_place(std::size_t i) {
+  const textrec::FieldCode& f = row_field(i);
+  const int from = i == 0 ? 0 : row_field(0).w;
+  return "F" + std::to_string(f.w) + "." + std::to_string(f.d) + ", columns " +
+         std::to_string(from + 1) + "-" + std::to_string(from + f.w);
+}
+
 // A data row: the fixed columns first; a row that is not in them is read as
 // two numbers separated by blanks, as a row edited by hand may be.
 common::Expected<std::pair<Field, Field>> read_row(std::string_view row, int line) {
-  if (row.size() > 6) {
-    const Field x = read_real(row.substr(0, 6));
-    const Field y = read_real(row.substr(6, 20));
-    const bool rest_blank = row.size() <= 26 || common::trim(row.substr(26)).empty();
+  const auto x_width = static_cast<std::size_t>(row_field(0).w);
+  const auto y_width = static_cast<std::size_t>(row_field(1).w);
+  if (row.size() > x_width) {
+    const Field x = read_real(row.substr(0, x_width));
+    const Field y = read_real(row.substr(x_width, y_width));
+    const bool rest_blank =
+        row.size() <= x_width + y_width || common::trim(row.substr(x_width + y_width)).empty();
     if (rest_blank && x.kind != FieldKind::kBad && y.kind != FieldKind::kBad) {
       return std::pair{x, y};
     }
@@ -86,9 +106,29 @@ common::Expected<std::pair<Field, Field>> read_row(std::string_view row, int lin
       if (x.kind != FieldKind::kBad && y.kind != FieldKind::kBad) return std::pair{x, y};
     }
   }
-  return common::Error{line, "data row " + shown_line(row) +
-                                 " is not a temperature (F6.2, columns 1-6) followed by a "
-                                 "value (F20.5, columns 7-26)"};
+  return common::Error{line, "data row " + shown_line(row) + " is not a temperature (" +
+                                 field_place(0) + ") followed by a value (" + field_place(1) + ")"};
+}
+
+// The quantity of a file that is none of korvex's series: "y", with the unit
+// of the Y legend's last parentheses ("intensity (counts)" gives "counts").
+QuantityInfo generic_quantity(std::string_view y_legend) {
+  QuantityInfo q{Quantity::kOther, "y", ""};
+  const auto open = y_legend.rfind('(');
+  if (open == std::string_view::npos) return q;
+  std::string_view unit = y_legend.substr(open + 1);
+  unit = unit.substr(0, unit.find(')'));
+  while (!unit.empty() && unit.back() == '.') unit.remove_suffix(1);
+  q.unit = std::string(common::trim(unit));
+  return q;
+}
+
+// A value as its field of a data row reads back.
+double value_as_read(float value, const textrec::FieldCode& f) {
+  std::string text;
+  textrec::edit_f(text, value, f.w, f.d);
+  const Field field = read_real(text);
+  return field.kind == FieldKind::kNumber ? field.value : static_cast<double>(value);
 }
 
 }  // namespace
@@ -133,7 +173,7 @@ common::Expected<PgfFile> parse_pgf(std::string_view text) {
     }
 
     const std::string_view body = line.substr(1);
-    if (common::trim(body) == "END OF FILE") {
+    if (common::trim(body) == pgf_key(kPgfEnd)) {
       pgf.has_end_record = true;
       break;
     }
@@ -154,36 +194,36 @@ common::Expected<PgfFile> parse_pgf(std::string_view text) {
     const auto integer = [&](const char* what) -> common::Expected<std::optional<long>> {
       return read_integer(value, line_no, what);
     };
-    if (key == "MAIN LEGEND TEXT") {
+    if (key == pgf_key(kPgfMainLegend)) {
       pgf.main_legend = std::string(value);
-    } else if (key == "X LEGEND TEXT") {
+    } else if (key == pgf_key(kPgfXLegend)) {
       pgf.x_legend = std::string(value);
-    } else if (key == "Y LEGEND TEXT") {
+    } else if (key == pgf_key(kPgfYLegend)) {
       pgf.y_legend = std::string(value);
-    } else if (key == "TITLE") {
+    } else if (key == pgf_key(kPgfTitle)) {
       pgf.title = std::string(value);
-    } else if (key == ">>>>>>>> PATTERN #") {
+    } else if (key == pgf_key(kPgfPattern)) {
       if (++patterns_seen > 1) {
         return common::Error{line_no,
                              "a second pattern block; a korvex plot file holds one pattern"};
       }
       auto n = integer("the pattern number");
       if (!n) return n.error();
-    } else if (key == "NUMBER OF PATTERNS") {
+    } else if (key == pgf_key(kPgfPatternCount)) {
       auto n = integer("the number of patterns");
       if (!n) return n.error();
-    } else if (key == "NUMBER OF POINTS") {
+    } else if (key == pgf_key(kPgfPointCount)) {
       auto n = integer("the number of points");
       if (!n) return n.error();
       pgf.declared_points = *n;
       pgf.declared_overflow = !pgf.declared_points;
-    } else if (key == "MARKER" || key == "SIZE") {
-      auto n = integer(key == "MARKER" ? "the marker code" : "the marker size");
+    } else if (key == pgf_key(kPgfMarker) || key == pgf_key(kPgfMarkerSize)) {
+      auto n = integer(key == pgf_key(kPgfMarker) ? "the marker code" : "the marker size");
       if (!n) return n.error();
       if (const auto v = *n; v && *v <= 9) {
-        (key == "MARKER" ? pgf.marker : pgf.marker_size) = static_cast<int>(*v);
+        (key == pgf_key(kPgfMarker) ? pgf.marker : pgf.marker_size) = static_cast<int>(*v);
       }
-    } else if (key == "DATA") {
+    } else if (key == pgf_key(kPgfData)) {
       in_data = true;
     }
     // Other "#" records are comments.
@@ -193,6 +233,30 @@ common::Expected<PgfFile> parse_pgf(std::string_view text) {
   }
   pgf.single_precision = all_float_text && !pgf.points.empty();
   return pgf;
+}
+
+const PlotSeries* plot_series_of(const PgfFile& pgf) {
+  for (const PlotSeries& series : kPlotSeries) {
+    if (pgf.column_heading == common::trim(series.heading.substr(1)) || pgf.title == series.title ||
+        pgf.y_legend == series.y_legend) {
+      return &series;
+    }
+  }
+  return nullptr;
+}
+
+QuantityInfo quantity_of(const PgfFile& pgf) {
+  const PlotSeries* series = plot_series_of(pgf);
+  if (series == nullptr) return generic_quantity(pgf.y_legend);
+  return {series->kind, std::string(series->name), std::string(series->unit)};
+}
+
+double pgf_x_as_read(float x) {
+  return value_as_read(x, row_field(0));
+}
+
+double pgf_y_as_read(float y) {
+  return value_as_read(y, row_field(1));
 }
 
 std::string describe_error(std::string_view path, const common::Error& error) {

@@ -1,10 +1,10 @@
 // Reading a PGF plot file.
 //
-// korvex writes one plot file per quantity: header records that begin with "#"
-// (main, X and Y legends, the column heading, the pattern block with its title
-// and declared number of points), then one data row per point, X (F6.2) in
-// columns 1-6 and Y (F20.5) in columns 7-26, then the end record
-// "# END OF FILE". Lines end in CR LF; plain LF is read as well.
+// korvex writes one plot file per quantity (pgf_file.h defines its records):
+// header records that begin with "#" (main, X and Y legends, the column
+// heading, the pattern block with its title and declared number of points),
+// then one data row per point in the fixed columns of kPgfRowLayout, then the
+// end record. Lines end in CR LF; plain LF is read as well.
 //
 // The declared number of points counts the entries of the buffer file, so a
 // file may hold fewer rows than it declares; a run that stopped early leaves no
@@ -19,13 +19,10 @@
 #include <vector>
 
 #include "common/expected.h"
+#include "formats/pgf_file.h"
+#include "formats/plot_series.h"
 
 namespace formats {
-
-struct Point {
-  double x = 0;  // temperature (K)
-  double y = 0;  // the plotted quantity
-};
 
 struct PgfFile {
   std::string main_legend;  // legends and title as written, trailing blanks removed
@@ -45,6 +42,27 @@ struct PgfFile {
   // (500.404 gives 500.40399): the values carry a float's precision.
   bool single_precision = false;
 };
+
+// What a plot file shows: the kind of quantity, its short name and unit.
+struct QuantityInfo {
+  Quantity kind = Quantity::kOther;
+  std::string name;  // "a", "alpha", "volume"; "y" for a file of no korvex series
+  std::string unit;  // "A", "deg", "A3", as the column heading spells it
+};
+
+// The korvex series the file holds, known by its column heading, its pattern
+// title or its Y legend; null for any other file.
+[[nodiscard]] const PlotSeries* plot_series_of(const PgfFile& pgf);
+
+// The quantity of the file's series; for any other file "y", of kind kOther,
+// in the unit of the Y legend's last parentheses.
+[[nodiscard]] QuantityInfo quantity_of(const PgfFile& pgf);
+
+// The temperature and the value as a reader of their data row gets them: as
+// their fields read back, or the value itself where the field is in overflow
+// form (asterisks), as a picture drawn from the values keeps it.
+[[nodiscard]] double pgf_x_as_read(float x);
+[[nodiscard]] double pgf_y_as_read(float y);
 
 // Reads the bytes of a plot file.
 [[nodiscard]] common::Expected<PgfFile> parse_pgf(std::string_view text);

@@ -4,9 +4,11 @@
 #include <charconv>
 #include <cmath>
 #include <optional>
+#include <vector>
 
 #include "common/files.h"
 #include "common/safe_text.h"
+#include "formats/table_file.h"
 #include "formats/value_su.h"
 
 namespace formats {
@@ -33,112 +35,113 @@ std::optional<double> to_number(std::string_view field) {
   return v;
 }
 
-// The seven values T a b c alpha beta gamma made into a row, or the reason
-// they are not one.
-common::Expected<SeriesRow> make_row(int line, const std::array<double, 7>& v) {
-  SeriesRow row{line, v[0], Cell{v[1], v[2], v[3], v[4], v[5], v[6]}, std::nullopt, CellSu{}};
-  if (const auto fault = formats::cell_fault(row.cell)) return common::Error{line, *fault};
-  return row;
-}
-
-struct Field {
-  std::size_t from;
-  std::size_t width;
-  const char* name;
+// A field of a row as read, and what a message calls it.
+struct RowField {
+  std::string_view text;
+  std::string name;   // "temperature", "column 3"
+  std::string place;  // " (columns 1-6)", or nothing
+  enum class Use {
+    kValue,          // the next of the values T a b c alpha beta gamma
+    kTemperatureSu,  // sigma_T, a number
+    kOverflowOnly,   // checked for the overflow form only
+  } use = Use::kValue;
+  bool su_allowed = false;  // "5.1(2)" as a value with its SU
 };
-constexpr std::array<Field, 7> kTableFields = {{{0, 6, "temperature"},
-                                                {6, 12, "a"},
-                                                {18, 12, "b"},
-                                                {30, 12, "c"},
-                                                {42, 12, "alpha"},
-                                                {54, 12, "beta"},
-                                                {66, 12, "gamma"}}};
-constexpr Field kVolumeField = {78, 13, "volume"};
 
-// One row of a korvex table; nothing when the row is skipped (recorded in
-// `series`).
-common::Expected<std::optional<SeriesRow>> table_row(int line, std::string_view text,
-                                                     Series& series) {
-  const Field& last = kTableFields.back();
-  if (text.size() < last.from + last.width) {
-    return common::Error{line,
-                         "a table row holds T a b c alpha beta gamma in columns 1-78; this one "
-                         "ends at column " +
-                             std::to_string(text.size())};
-  }
-  std::array<double, 7> values{};
-  for (std::size_t i = 0; i < kTableFields.size(); ++i) {
-    const Field& f = kTableFields[i];
-    const std::string_view field = text.substr(f.from, f.width);
-    if (is_overflow(field) ||
-        (i == 0 && is_overflow(text.substr(kVolumeField.from, kVolumeField.width)))) {
-      const char* name = is_overflow(field) ? f.name : kVolumeField.name;
-      series.skipped.push_back({line, std::string(name) + " in overflow form (asterisks)"});
+// The fields of a row made into a row of the series; nothing when a field is
+// in overflow form (the row is skipped, recorded in `series`); an error at the
+// first field that is not a number, or when the values are no cell. A value's
+// SU is kept where it was refined; the temperature's SU is sigma_T's, else
+// that of the temperature's own field.
+common::Expected<std::optional<SeriesRow>> row_of_fields(int line,
+                                                         const std::vector<RowField>& fields,
+                                                         Series& series) {
+  std::array<ValueWithSu, 7> values{};
+  std::optional<double> sigma_t;
+  std::size_t taken = 0;
+  for (const RowField& field : fields) {
+    if (is_overflow(field.text)) {
+      series.skipped.push_back({line, field.name + " in overflow form (asterisks)"});
       return std::optional<SeriesRow>();
     }
-    const auto v = to_number(field);
-    if (!v) {
-      return common::Error{line, std::string(f.name) + " (columns " + std::to_string(f.from + 1) +
-                                     "-" + std::to_string(f.from + f.width) +
-                                     ") is not a number: |" + std::string(field) + "|"};
+    if (field.use == RowField::Use::kOverflowOnly) continue;
+    std::optional<ValueWithSu> v;
+    if (field.su_allowed) {
+      v = parse_value_with_su(field.text);
+    } else if (const auto number = to_number(field.text)) {
+      v = ValueWithSu{*number, std::nullopt};
     }
-    values[i] = *v;
+    if (!v) {
+      return common::Error{
+          line, field.name + field.place + " is not a number: |" + std::string(field.text) + "|"};
+    }
+    if (field.use == RowField::Use::kTemperatureSu) {
+      sigma_t = v->value;
+    } else if (taken < values.size()) {
+      values[taken++] = *v;
+    }
   }
-  auto row = make_row(line, values);
-  if (!row) return row.error();
-  return std::optional<SeriesRow>(*row);
+  SeriesRow row{line,
+                values[0].value,
+                Cell{values[1].value, values[2].value, values[3].value, values[4].value,
+                     values[5].value, values[6].value},
+                su_if_refined(sigma_t ? sigma_t : values[0].su),
+                {}};
+  std::array<std::optional<double>, 6> sus;
+  for (std::size_t i = 0; i < sus.size(); ++i) sus[i] = su_if_refined(values[i + 1].su);
+  row.su = cell_su_of(sus);
+  if (const auto fault = formats::cell_fault(row.cell)) return common::Error{line, *fault};
+  return std::optional<SeriesRow>(row);
+}
+
+// One row of a korvex table, its columns where the table's writer puts them
+// (table_file.h); the volume is not used, but a row whose volume is in overflow
+// form holds no cell either.
+common::Expected<std::optional<SeriesRow>> table_row(int line, std::string_view text,
+                                                     Series& series) {
+  const TableColumn& last = table_column("gamma");
+  if (text.size() < last.from + last.width) {
+    return common::Error{line, "a table row holds T a b c alpha beta gamma in columns 1-" +
+                                   std::to_string(last.from + last.width) +
+                                   "; this one ends at column " + std::to_string(text.size())};
+  }
+  const auto field = [&](std::string_view name) {
+    const TableColumn& c = table_column(name);
+    return RowField{
+        c.from < text.size() ? text.substr(c.from, c.width) : std::string_view(),
+        std::string(c.name),
+        " (columns " + std::to_string(c.from + 1) + "-" + std::to_string(c.from + c.width) + ")"};
+  };
+  std::vector<RowField> fields{field("temperature"), field("volume")};
+  fields.back().use = RowField::Use::kOverflowOnly;
+  for (const std::string_view name : {"a", "b", "c", "alpha", "beta", "gamma"})
+    fields.push_back(field(name));
+  return row_of_fields(line, fields, series);
 }
 
 // One row of a whitespace table; `columns` is 0 until the first row fixes it.
 common::Expected<std::optional<SeriesRow>> free_row(int line, std::string_view text,
                                                     std::size_t& columns, Series& series) {
-  std::vector<std::string_view> tokens;
+  std::vector<RowField> fields;
   for (std::size_t at = text.find_first_not_of(kBlanks); at != std::string_view::npos;) {
     const std::size_t end = std::min(text.find_first_of(kBlanks, at), text.size());
-    tokens.push_back(text.substr(at, end - at));
+    fields.push_back({text.substr(at, end - at), "column " + std::to_string(fields.size() + 1), "",
+                      RowField::Use::kValue, true});
     at = text.find_first_not_of(kBlanks, end);
   }
-  if (tokens.size() != 7 && tokens.size() != 8) {
+  if (fields.size() != 7 && fields.size() != 8) {
     return common::Error{line,
                          "expected 7 columns (T a b c alpha beta gamma) or 8 (T sigma_T a b c "
                          "alpha beta gamma), found " +
-                             std::to_string(tokens.size())};
+                             std::to_string(fields.size())};
   }
-  if (columns == 0) columns = tokens.size();
-  if (tokens.size() != columns) {
-    return common::Error{line, std::to_string(tokens.size()) +
+  if (columns == 0) columns = fields.size();
+  if (fields.size() != columns) {
+    return common::Error{line, std::to_string(fields.size()) +
                                    " columns where the rows above have " + std::to_string(columns)};
   }
-  std::array<ValueWithSu, 7> values{};
-  std::optional<double> sigma_t;
-  for (std::size_t i = 0, k = 0; i < tokens.size(); ++i) {
-    if (is_overflow(tokens[i])) {
-      series.skipped.push_back(
-          {line, "column " + std::to_string(i + 1) + " in overflow form (asterisks)"});
-      return std::optional<SeriesRow>();
-    }
-    const auto v = parse_value_with_su(tokens[i]);
-    if (!v) {
-      return common::Error{line, "column " + std::to_string(i + 1) + " is not a number: |" +
-                                     std::string(tokens[i]) + "|"};
-    }
-    if (columns == 8 && i == 1) {
-      sigma_t = v->value;
-      continue;
-    }
-    values[k++] = *v;
-  }
-  std::array<double, 7> numbers{};
-  std::array<std::optional<double>, 6> sus;
-  for (std::size_t i = 0; i < values.size(); ++i) {
-    numbers[i] = values[i].value;
-    if (i > 0) sus[i - 1] = su_if_refined(values[i].su);
-  }
-  auto row = make_row(line, numbers);
-  if (!row) return row.error();
-  row.value().temperature_su = su_if_refined(columns == 8 ? sigma_t : values[0].su);
-  row.value().su = cell_su_of(sus);
-  return std::optional<SeriesRow>(*row);
+  if (columns == 8) fields[1].use = RowField::Use::kTemperatureSu;
+  return row_of_fields(line, fields, series);
 }
 
 }  // namespace

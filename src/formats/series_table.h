@@ -1,13 +1,13 @@
 // Reading a series of cells against temperature.
 //
 // Two layouts are read. The table korvex writes, TK_parameters.xy: header
-// records beginning with "!", then one row per cell in fixed columns
-// (F6.2, 3F12.5, 3F12.3, F13.3, 2X, A12, A4: temperature, a, b, c, alpha,
-// beta, gamma, volume, system, lattice), lines ending in CR LF or LF. A field
-// too wide for its layout is written as asterisks (the overflow form): such a
-// row holds no cell to use and is skipped with a warning. The volume column is
-// not used: it is the conventional cell's even when the table holds the input
-// cell, and the volume follows from the six parameters anyway.
+// records beginning with "!", then one row per cell, its columns read where the
+// table's writer puts them (kTableRowLayout, table_file.h: temperature, a, b,
+// c, alpha, beta, gamma, volume, system, lattice), lines ending in CR LF or LF.
+// A field too wide for its layout is written as asterisks (the overflow form):
+// such a row holds no cell to use and is skipped with a warning. The volume
+// column is not used: it is the conventional cell's even when the table holds
+// the input cell, and the volume follows from the six parameters anyway.
 //
 // Any other file is read as a whitespace table, as PASCal takes it: "#" begins
 // a comment, and each remaining line that is not blank holds

@@ -1,5 +1,6 @@
 #include "formats/table_file.h"
 
+#include <stdexcept>
 #include <string>
 
 #include "textrec/textrec.h"
@@ -9,39 +10,62 @@ namespace {
 
 using textrec::Layout;
 
-const Layout& layout_a() {
-  static const Layout layout = textrec::parse_layout("A");
+const Layout& row_layout() {
+  static const Layout layout = textrec::parse_layout(kTableRowLayout);
   return layout;
+}
+
+std::vector<TableColumn> columns_of_row() {
+  std::vector<TableColumn> columns;
+  std::size_t from = 0;
+  for (const textrec::FieldCode& field : row_layout().fields) {
+    const auto width = static_cast<std::size_t>(field.w);
+    if (field.code != textrec::Code::kX) {
+      columns.push_back({kTableColumnNames.at(columns.size()), from, width});
+    }
+    from += width;
+  }
+  if (columns.size() != kTableColumnNames.size())
+    throw std::logic_error("the table's column names do not match its row layout");
+  return columns;
+}
+
+void write_text(std::string_view text) {
+  static const Layout a = textrec::parse_layout("A");
+  textrec::write_formatted(kTableChannel, a, {text});
 }
 
 }  // namespace
 
-void write_table_header(std::string_view series_title, CellChoice choice) {
-  std::string title = "! ";
-  title += textrec::trim_right(series_title);
-  textrec::write_formatted(kTableChannel, layout_a(), {title});
-  if (choice == CellChoice::kInput) {
-    textrec::write_formatted(kTableChannel, layout_a(),
-                             {"! Cell parameters extracted from input cell."});
-    textrec::write_formatted(
-        kTableChannel, layout_a(),
-        {"! Bravais lattice and volume are related to conventionnal unit cell."});
-  } else {
-    textrec::write_formatted(kTableChannel, layout_a(),
-                             {"! Cell parameters extracted from conventionnal cell."});
+const std::vector<TableColumn>& table_columns() {
+  static const std::vector<TableColumn> columns = columns_of_row();
+  return columns;
+}
+
+const TableColumn& table_column(std::string_view name) {
+  for (const TableColumn& column : table_columns()) {
+    if (column.name == name) return column;
   }
-  static const Layout heading = textrec::parse_layout("4A");
-  textrec::write_formatted(
-      kTableChannel, heading,
-      {"!   TK        a(A)        b(A)        c(A)", "  alpha(deg)   beta(deg)   gamma(deg)",
-       "  volume(A3)  symmetry       Bravais  "});
-  textrec::write_rule(kTableChannel, "!", "-", 200);  // A1, 200A1
+  throw std::logic_error("no table column " + std::string(name));
+}
+
+void write_table_header(std::string_view series_title, CellChoice choice) {
+  std::string title(kTableTitlePrefix);
+  title += textrec::trim_right(series_title);
+  write_text(title);
+  if (choice == CellChoice::kInput) {
+    write_text(kTableInputCellNote);
+    write_text(kTableInputCellVolumeNote);
+  } else {
+    write_text(kTableConventionalCellNote);
+  }
+  write_text(kTableHeading);
+  textrec::write_rule(kTableChannel, "!", "-", kTableRuleLength);  // A1, 200A1
 }
 
 void write_table_row(const CellRecord& cell) {
-  static const Layout row = textrec::parse_layout("F6.2, 3F12.5, 3F12.3, F13.3, 2X, A12, A4");
   textrec::write_formatted(
-      kTableChannel, row,
+      kTableChannel, row_layout(),
       {cell.temperature, cell.a, cell.b, cell.c, cell.alpha, cell.beta, cell.gamma, cell.volume,
        std::string_view(cell.system), std::string_view(cell.lattice)});
 }

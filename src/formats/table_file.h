@@ -1,12 +1,15 @@
-// The parameter table TK_parameters.xy on the table channel.
+// The parameter table TK_parameters.xy: its records, defined once here, and
+// the writer. The reader of korvex-expansion (series_table.h) takes its
+// columns from the same definition.
 //
-// A few comment records saying where the values come from, then one 109-character
-// row per DIRAX file that yielded a cell:
-//   F6.2, 3F12.5, 3F12.3, F13.3, 2X, A12, A4
-//   temperature, a, b, c, alpha, beta, gamma, volume, system, lattice
+// A few comment records saying where the values come from, then one
+// 109-character row per DIRAX file that yielded a cell.
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <string_view>
+#include <vector>
 
 #include "formats/cell_record.h"
 
@@ -14,8 +17,40 @@ namespace formats {
 
 inline constexpr const char* kTableFileName = "TK_parameters.xy";
 
-// The header records: the series title, the cell-source comments (two for the
-// input cell, one for the conventional cell), the column heading, the rule.
+// The header: the series title after "! ", the notes of the cell choice (two
+// for the input cell, one for the conventional cell), the column heading, and
+// a rule of "!" and 200 "-"; each record written "A".
+inline constexpr std::string_view kTableTitlePrefix = "! ";
+inline constexpr std::string_view kTableInputCellNote =
+    "! Cell parameters extracted from input cell.";
+inline constexpr std::string_view kTableInputCellVolumeNote =
+    "! Bravais lattice and volume are related to conventionnal unit cell.";
+inline constexpr std::string_view kTableConventionalCellNote =
+    "! Cell parameters extracted from conventionnal cell.";
+inline constexpr std::string_view kTableHeading =
+    "!   TK        a(A)        b(A)        c(A)  alpha(deg)   beta(deg)   gamma(deg)  volume(A3)  "
+    "symmetry       Bravais  ";
+inline constexpr int kTableRuleLength = 200;
+
+// A row, and the names of the columns of its fields that take a value, in order.
+inline constexpr std::string_view kTableRowLayout = "F6.2, 3F12.5, 3F12.3, F13.3, 2X, A12, A4";
+inline constexpr std::array<std::string_view, 10> kTableColumnNames = {
+    "temperature", "a", "b", "c", "alpha", "beta", "gamma", "volume", "system", "lattice"};
+
+// A column of a row: its name, its first character (0-based) and its width.
+struct TableColumn {
+  std::string_view name;
+  std::size_t from = 0;
+  std::size_t width = 0;
+};
+
+// The columns of kTableColumnNames where kTableRowLayout puts them.
+[[nodiscard]] const std::vector<TableColumn>& table_columns();
+
+// The column of that name; the name must be one of kTableColumnNames.
+[[nodiscard]] const TableColumn& table_column(std::string_view name);
+
+// The header records after the given cell choice.
 void write_table_header(std::string_view series_title, CellChoice choice);
 
 // One data row.

@@ -1,17 +1,20 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "common/safe_text.h"
 #include "formats/buffer_file.h"
 #include "formats/cell_record.h"
 #include "formats/csv_table.h"
+#include "formats/plot_series.h"
 #include "formats/table_file.h"
 #include "korvex.h"
 #include "output_files.h"
@@ -103,20 +106,26 @@ int run_batch(const BatchOptions& options, OutputLock* lock) {
   lock_outputs(lock, output_path(options.output_folder, formats::kTableFileName));
   create_output_files(options.output_folder, head.title, options.choice, head.entry_count,
                       options.csv);
+  std::optional<SeriesPictures> pictures;
+  if (options.svg) pictures.emplace(head.title);
   const PassResult pass = run_pass({.choice = options.choice,
                                     .keep_going = options.keep_going,
                                     .csv = options.csv,
                                     .tell_entries_without_cell = true,
-                                    .progress = progress.get()});
+                                    .progress = progress.get(),
+                                    .cells = pictures ? &*pictures : nullptr});
   if (progress) progress->erase();
   if (pass.end != PassEnd::kListEnded) return textrec::stop_run(textrec::kExitError);
   end_plot_files();
   textrec::flush_channel(formats::kTableChannel);
   int files = 8 + (options.csv ? 1 : 0);
-  if (options.svg) {
-    write_svg_pictures(options.output_folder, std::string(cell_name(options.choice)) +
-                                                  ", buffer file " + options.buffer_file);
-    files += static_cast<int>(formats::kPlotSeries.size());
+  bool pictures_missing = false;
+  if (pictures) {
+    const int drawn =
+        pictures->write(options.output_folder, std::string(cell_name(options.choice)) +
+                                                   ", buffer file " + options.buffer_file);
+    files += drawn;
+    pictures_missing = drawn < static_cast<int>(formats::kPlotSeries.size());
   }
   if (!options.quiet) {
     const std::string folder =
@@ -128,7 +137,8 @@ int run_batch(const BatchOptions& options, OutputLock* lock) {
                  without_cell.c_str(), static_cast<long long>(pass.skipped), files, folder.c_str(),
                  std::string(cell_name(options.choice)).c_str());
   }
-  return textrec::stop_run(least_exit_status(pass));
+  const int status = least_exit_status(pass);
+  return textrec::stop_run(pictures_missing ? std::max(status, textrec::kExitWarning) : status);
 }
 
 }  // namespace korvex

@@ -3,6 +3,7 @@
 #include "common/safe_text.h"
 #include "formats/buffer_file.h"
 #include "formats/cell_record.h"
+#include "formats/plot_series.h"
 #include "formats/table_file.h"
 #include "korvex.h"
 #include "output_files.h"
@@ -101,11 +102,8 @@ int run_dialogue(OutputLock* lock) {
   textrec::flush_channel(formats::kTableChannel);
 
   std::string reply = no_reply_yet();
-  std::string plot_file_name = textrec::blank_text(128);
-  for (const formats::PlotSeries& plot : formats::kPlotSeries) {
-    textrec::set_text(plot_file_name, plot.file);
-    reply = offer_plot(trim_right(plot_file_name), std::move(reply));
-  }
+  for (const formats::PlotSeries& plot : formats::kPlotSeries)
+    reply = offer_plot(plot.file, std::move(reply));
 
   return textrec::stop_run(least_exit_status(pass));
 }

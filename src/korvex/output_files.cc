@@ -9,6 +9,7 @@
 #include "chart/series_picture.h"
 #include "formats/csv_table.h"
 #include "formats/pgf_file.h"
+#include "formats/plot_series.h"
 #include "formats/table_file.h"
 #include "textrec/textrec.h"
 
@@ -82,19 +83,11 @@ void remove_stale_output(const std::string& path) {
 
 void create_output_files(std::string_view folder, std::string_view series_title,
                          formats::CellChoice choice, std::int32_t point_count, bool csv) {
-  std::string title = textrec::blank_text(128);
-  textrec::set_text(title, series_title);
-  std::string x_legend = textrec::blank_text(128);
-  textrec::set_text(x_legend, "Temperature (K)");
-
   textrec::create_file(formats::kTableChannel, output_path(folder, formats::kTableFileName));
-  formats::write_table_header(title, choice);
-
-  std::string y_legend = textrec::blank_text(128);
+  formats::write_table_header(series_title, choice);
   for (const formats::PlotSeries& plot : formats::kPlotSeries) {
-    textrec::set_text(y_legend, plot.y_legend);
     textrec::create_file(plot.channel, output_path(folder, plot.file));
-    formats::write_pgf_header(plot.channel, plot.series, title, x_legend, y_legend, point_count);
+    formats::write_pgf_header(plot.channel, plot, series_title, point_count);
   }
   if (csv) {
     textrec::create_file(formats::kCsvChannel, output_path(folder, formats::kCsvFileName));

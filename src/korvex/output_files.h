@@ -45,7 +45,8 @@ void remove_stale_output(const std::string& path);
 // Creates the table with its header on the table channel and the seven plot
 // files with their header and pattern blocks on theirs, and with `csv` the CSV
 // table with its header, in the folder, replacing older files of the same names.
-// The series title is the buffer file's first line, and point_count the number
+// The series title is the buffer file's first line as read (BufferFileHead),
+// trailing blanks left out where it is written, and point_count the number
 // of points every plot file declares.
 void create_output_files(std::string_view folder, std::string_view series_title,
                          formats::CellChoice choice, std::int32_t point_count, bool csv);

@@ -1,6 +1,7 @@
 #include "series_pass.h"
 
 #include <string>
+#include <utility>
 
 #include "common/number_text.h"
 #include "common/safe_text.h"
@@ -50,16 +51,6 @@ EntryRead read_entry(std::string& dirax_file_name, float& temperature,
   return entry;
 }
 
-// The table row and plot points of a cell, from the buffer file's line `line`;
-// a temperature its F6.2 field cannot hold is warned of.
-void write_row(const formats::CellRecord& cell, std::int64_t line, PassResult& result) {
-  if (write_cell(cell)) return;
-  console_write({" !! Line ", std::to_string(line), " of the buffer file: the temperature ",
-                 common::shortest(cell.temperature),
-                 " K does not fit the F6.2 field of the table and plot files: written as ******"});
-  ++result.warnings;
-}
-
 // A cell of another program's file as a table row at the entry's temperature.
 formats::CellRecord record_of(const formats::CellEntry& entry, float temperature) {
   formats::CellRecord record;
@@ -84,13 +75,30 @@ std::optional<double> temperature_su(const formats::CellEntry& entry, float temp
   return std::nullopt;
 }
 
+// The rows of a cell found, from the buffer file's line `line`: the table row,
+// the plot points, the CSV row when asked; then the cell goes to the
+// collector, if any. A temperature its F6.2 field cannot hold is warned of.
+void take_cell(formats::CellRecord cell, const formats::CsvRowExtras& extras, std::int64_t line,
+               const PassSettings& settings, PassResult& result) {
+  if (!write_cell(cell)) {
+    console_write(
+        {" !! Line ", std::to_string(line), " of the buffer file: the temperature ",
+         common::shortest(cell.temperature),
+         " K does not fit the F6.2 field of the table and plot files: written as ******"});
+    ++result.warnings;
+  }
+  if (settings.csv) formats::write_csv_row(formats::kCsvChannel, cell, extras);
+  if (settings.cells != nullptr) settings.cells->take(std::move(cell));
+  ++result.rows;
+}
+
 // Reads the cell file open on the DIRAX channel whole and writes a row for
 // each of its cells, telling the reader's warnings (not those about the
 // temperature the file gives: the pass takes the buffer file's); the reason
 // when it cannot be read.
 std::optional<std::string> take_cell_file(formats::CellFormat format, std::string_view name,
-                                          float temperature, std::int64_t line, bool csv,
-                                          PassResult& result) {
+                                          float temperature, std::int64_t line,
+                                          const PassSettings& settings, PassResult& result) {
   std::string bytes;
   const bool whole =
       textrec::read_channel_bytes(formats::kDiraxChannel, formats::kCellFileLimit, &bytes);
@@ -104,12 +112,8 @@ std::optional<std::string> take_cell_file(formats::CellFormat format, std::strin
            error.message;
   }
   for (const formats::CellEntry& entry : read->entries) {
-    const formats::CellRecord record = record_of(entry, temperature);
-    write_row(record, line, result);
-    if (csv)
-      formats::write_csv_row(formats::kCsvChannel, record,
-                             {entry.su, temperature_su(entry, temperature), entry.source});
-    ++result.rows;
+    take_cell(record_of(entry, temperature),
+              {entry.su, temperature_su(entry, temperature), entry.source}, line, settings, result);
   }
   for (const formats::CellWarning& warning : read->warnings) {
     if (warning.temperature) continue;
@@ -194,7 +198,7 @@ PassResult run_pass(const PassSettings& settings) {
         formats::recognise(textrec::read_channel_start(formats::kDiraxChannel));
     if (format != formats::CellFormat::kDirax) {
       const std::optional<std::string> fault = take_cell_file(
-          format, trim_right(dirax_file_name), temperature, entry.line, settings.csv, result);
+          format, trim_right(dirax_file_name), temperature, entry.line, settings, result);
       if (fault && !settings.keep_going) {
         console_write({" !! ", shown(), " cannot be read ", common::safe_text(*fault), " !!"});
         console_write({" "});
@@ -211,11 +215,8 @@ PassResult run_pass(const PassSettings& settings) {
           formats::scan_dirax_file(settings.choice, trim_right(dirax_file_name));
       cell.temperature = temperature;
       if (formats::has_cell(cell)) {
-        write_row(cell, entry.line, result);
-        if (settings.csv)
-          formats::write_csv_row(formats::kCsvChannel, cell,
-                                 {{}, std::nullopt, trim_right(dirax_file_name)});
-        ++result.rows;
+        take_cell(std::move(cell), {{}, std::nullopt, trim_right(dirax_file_name)}, entry.line,
+                  settings, result);
         textrec::close_channel(formats::kDiraxChannel);
       } else if (settings.tell_entries_without_cell) {
         console_write({" !! ", shown(), " gives no ",

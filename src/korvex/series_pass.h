@@ -24,6 +24,13 @@ class PassProgress {
   virtual void entry_done(std::int64_t entries) = 0;
 };
 
+// Given each cell found, by value, after its rows are written.
+class CellCollector {
+ public:
+  virtual ~CellCollector() = default;
+  virtual void take(formats::CellRecord cell) = 0;
+};
+
 struct PassSettings {
   formats::CellChoice choice = formats::CellChoice::kInput;
   // Report a missing file, a cell file that cannot be read or an entry that
@@ -35,6 +42,7 @@ struct PassSettings {
   // over such an entry without a word.
   bool tell_entries_without_cell = false;
   PassProgress* progress = nullptr;
+  CellCollector* cells = nullptr;
 };
 
 enum class PassEnd {

@@ -1,37 +1,55 @@
 #include "svg_pictures.h"
 
-#include "chart/series_picture.h"
+#include <string>
+
 #include "common/files.h"
-#include "expansion/line_fit.h"
-#include "formats/cell_record.h"
+#include "common/safe_text.h"
 #include "formats/pgf_read.h"
 #include "output_files.h"
 #include "textrec/textrec.h"
 
 namespace korvex {
 
-void write_svg_pictures(std::string_view folder, const std::string& footnote) {
-  for (const formats::PlotSeries& plot : formats::kPlotSeries) {
-    textrec::end_if_interrupted();
-    const std::string pgf_path = output_path(folder, plot.file);
-    const auto pgf = formats::read_pgf_file(pgf_path);
-    if (!pgf) {
-      textrec::report(textrec::Failure::kFileSystem,
-                      "cannot read back " + pgf_path + ": " + pgf.error().message);
-      continue;
-    }
-    const std::string svg_path = chart::svg_path_for(pgf_path);
-    // No point, no picture; one left by an earlier run would show other data.
-    if (pgf->points.empty()) {
-      remove_stale_output(svg_path);
-      continue;
-    }
-    const auto written = common::write_file_replacing(
-        svg_path, chart::render_svg(*pgf, expansion::fit_line(pgf->points), footnote));
-    if (!written)
-      textrec::report(textrec::Failure::kFileSystem,
-                      "cannot write " + svg_path + ": " + written.error().message);
+SeriesPictures::SeriesPictures(std::string_view series_title) {
+  for (std::size_t i = 0; i < pictures_.size(); ++i) {
+    const formats::PlotSeries& series = formats::kPlotSeries[i];
+    chart::SeriesPicture& picture = pictures_[i];
+    picture.main_legend = textrec::trim_right(series_title);
+    picture.pattern_title = series.title;
+    picture.x_legend = formats::kTemperatureLegend;
+    picture.y_legend = series.y_legend;
+    picture.quantity = {series.kind, std::string(series.name), std::string(series.unit)};
   }
+}
+
+void SeriesPictures::take(formats::CellRecord cell) {
+  // The values as the plot files give them back, so that a picture is the one
+  // drawn from its plot file.
+  const double x = formats::pgf_x_as_read(cell.temperature);
+  for (std::size_t i = 0; i < pictures_.size(); ++i)
+    pictures_[i].points.add({x, formats::pgf_y_as_read(cell.*formats::kPlotSeries[i].value)});
+}
+
+int SeriesPictures::write(std::string_view folder, std::string_view footnote) const {
+  int written = 0;
+  for (std::size_t i = 0; i < pictures_.size(); ++i) {
+    const std::string svg_path =
+        chart::svg_path_for(output_path(folder, formats::kPlotSeries[i].file));
+    if (pictures_[i].points.empty()) {
+      textrec::console_write(
+          {" !! ", common::safe_text(svg_path), " not written: no point to plot"});
+      remove_stale_output(svg_path);
+    } else if (const auto done = common::write_file_replacing(
+                   svg_path, chart::render_svg(pictures_[i], footnote));
+               !done) {
+      textrec::report(textrec::Failure::kFileSystem,
+                      "cannot write " + common::safe_text(svg_path) + ": " + done.error().message);
+    } else {
+      ++written;
+    }
+    textrec::end_if_interrupted();
+  }
+  return written;
 }
 
 }  // namespace korvex

@@ -91,7 +91,8 @@ int show(const std::string& path) {
   if (!pgf.points.empty()) {
     const std::string svg_path = chart::svg_path_for(path);
     const std::string shown_path = common::safe_text(svg_path);
-    if (const auto written = common::write_file_replacing(svg_path, chart::render_svg(pgf, fit));
+    if (const auto written =
+            common::write_file_replacing(svg_path, chart::render_svg(chart::picture_of(pgf)));
         !written) {
       svg_message =
           "vistrel: cannot write the SVG picture " + shown_path + ": " + written.error().message;

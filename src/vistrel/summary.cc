@@ -31,7 +31,7 @@ std::vector<std::string> summary_lines(const formats::PgfFile& pgf,
   const auto cleaned = [utf8](std::string_view text) {
     return common::safe_text(text, utf8 ? common::Charset::kUtf8 : common::Charset::kAscii);
   };
-  const expansion::QuantityInfo q = expansion::describe_quantity(pgf);
+  const formats::QuantityInfo q = formats::quantity_of(pgf);
   const std::string unit = cleaned(chart::unit_symbol(q.unit, utf8));
 
   const auto legend = common::trim(pgf.main_legend);
@@ -61,9 +61,9 @@ std::vector<std::string> summary_lines(const formats::PgfFile& pgf,
       out.push_back(" Least-squares line: " + cleaned(chart::fit_equation(q, *fit, false)));
       out.push_back(" Slope             : " + common::scientific(fit->slope, 5) + " " +
                     (unit.empty() ? "per K" : unit + "/K"));
-      if (q.kind == expansion::Quantity::kLength || q.kind == expansion::Quantity::kVolume) {
-        const std::string label = q.kind == expansion::Quantity::kLength ? " Expansion (linear): "
-                                                                         : " Expansion (volume): ";
+      if (q.kind == formats::Quantity::kLength || q.kind == formats::Quantity::kVolume) {
+        const std::string label = q.kind == formats::Quantity::kLength ? " Expansion (linear): "
+                                                                       : " Expansion (volume): ";
         if (const auto alpha = expansion::expansion_coefficient(fit->slope, s.y_mean)) {
           out.push_back(label + common::scientific(*alpha, 4) +
                         " 1/K = " + common::fixed(*alpha * 1e6, 3) + " x 10^-6/K (slope / mean)");

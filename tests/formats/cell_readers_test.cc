@@ -235,7 +235,7 @@ TEST(CellReaders, KorvexCsvReadsBackWhatKorvexWrites) {
   textrec::set_text(record.system, "monoclinic");
   textrec::set_text(record.lattice, "C");
   const formats::CellSu su{0.0007, 0.0008, {}, {}, 0.0015, {}};
-  const std::string csv = std::string(formats::kCsvHeader) + "\r\n" +
+  const std::string csv = formats::csv_header() + "\r\n" +
                           formats::csv_row(record, {su, 2.0, "a,b.cif:blk"}) + "\r\n\r\n";
   ASSERT_EQ(CellFormat::kKorvexCsv, formats::recognise(csv));
   const auto read = formats::read_cells(CellFormat::kKorvexCsv, csv, "TK_parameters.csv");

@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "formats/pgf_read.h"
 #include "textrec/textrec.h"
 #include "textrec/unit_util.h"
 
@@ -19,17 +20,9 @@ using Records = std::vector<std::string>;
 
 constexpr int kChannel = 14;
 
-std::string legend(std::string_view text) {
-  std::string t = textrec::blank_text(128);
-  textrec::set_text(t, text);
-  return t;
-}
-
 struct Plot {
-  std::string series = "cell_a";
-  std::string main_legend = legend("Heating series");
-  std::string x_legend = legend("Temperature (K)");
-  std::string y_legend = legend("a unit cell parameter (A)");
+  const PlotSeries* series = &kPlotSeries[0];
+  std::string main_legend = "Heating series";
   std::int32_t points = 2;
   std::vector<std::pair<float, float>> rows;
 };
@@ -38,8 +31,7 @@ struct Plot {
 Records plot_file(const Plot& plot) {
   MemoryRun run;
   textrec::create_file(kChannel, "plot.pgf");
-  formats::write_pgf_header(kChannel, plot.series, plot.main_legend, plot.x_legend, plot.y_legend,
-                            plot.points);
+  formats::write_pgf_header(kChannel, *plot.series, plot.main_legend, plot.points);
   for (const auto& [x, y] : plot.rows) formats::write_pgf_point(kChannel, x, y);
   formats::write_pgf_end(kChannel);
   textrec::close_channel(kChannel);
@@ -73,53 +65,51 @@ TEST(PgfFile, EveryRecord) {
   EXPECT_EQ(51U, kSeparator.size());
 }
 
-TEST(PgfFile, Legends) {
+TEST(PgfFile, MainLegend) {
   const struct {
     std::string main_legend;
     std::string record;
   } cases[] = {
       {"", "# MAIN LEGEND TEXT: "},
       {std::string(128, ' '), "# MAIN LEGEND TEXT: "},
-      {"   Heated", "# MAIN LEGEND TEXT:    Heated"},
+      {"   Heated   ", "# MAIN LEGEND TEXT:    Heated"},
       {std::string(128, 'M'), "# MAIN LEGEND TEXT: " + std::string(128, 'M')},
   };
   for (const auto& c : cases) {
     Plot plot;
-    plot.main_legend = legend(c.main_legend);
+    plot.main_legend = c.main_legend;
     const Records records = plot_file(plot);
     ASSERT_EQ(13U, records.size());
     EXPECT_EQ(bar(c.record), bar(records[0]));
   }
-  Plot blank;
-  blank.x_legend = legend("");
-  blank.y_legend = legend("  indented Y  ");
-  const Records records = plot_file(blank);
-  ASSERT_EQ(13U, records.size());
-  EXPECT_EQ(bar("# X LEGEND TEXT   : "), bar(records[1]));
-  EXPECT_EQ(bar("# Y LEGEND TEXT   :   indented Y"), bar(records[2]));
 }
 
-TEST(PgfFile, HeadingAndTitleOfEverySeries) {
+TEST(PgfFile, LegendHeadingAndTitleOfEverySeries) {
   const struct {
-    const char* series;
+    const char* file;
+    const char* y_legend;
     const char* heading;
     const char* title;
   } cases[] = {
-      {"cell_a", "#   TK              a(A)", "a(A)=f(T)"},
-      {"cell_b", "#   TK              b(A)", "b(A)=f(T)"},
-      {"cell_c", "#   TK              c(A)", "c(A)=f(T)"},
-      {"cell_alpha", "#   TK        alpha(deg)", "alpha(deg)=f(T)"},
-      {"cell_beta", "#   TK         beta(deg)", "beta(deg)=f(T)"},
-      {"cell_gamma", "#   TK        gamma(deg)", "gamma(deg)=f(T)"},
-      {"volume", "#   TK        volume(A3)", "volume(A3)=f(T)"},
-      {"volume    ", "#   TK        volume(A3)", "volume(A3)=f(T)"},  // as if padded
+      {"TK_cell_a.pgf", "a unit cell parameter (A)", "#   TK              a(A)", "a(A)=f(T)"},
+      {"TK_cell_b.pgf", "b unit cell parameter (A)", "#   TK              b(A)", "b(A)=f(T)"},
+      {"TK_cell_c.pgf", "c unit cell parameter (A)", "#   TK              c(A)", "c(A)=f(T)"},
+      {"TK_cell_alpha.pgf", "alpha angle (deg.)", "#   TK        alpha(deg)", "alpha(deg)=f(T)"},
+      {"TK_cell_beta.pgf", "beta angle (deg.)", "#   TK         beta(deg)", "beta(deg)=f(T)"},
+      {"TK_cell_gamma.pgf", "gamma angle (deg.)", "#   TK        gamma(deg)", "gamma(deg)=f(T)"},
+      {"TK_volume.pgf", "Unit cell volume (A3)", "#   TK        volume(A3)", "volume(A3)=f(T)"},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(bar(c.series));
+  ASSERT_EQ(std::size(cases), kPlotSeries.size());
+  for (std::size_t i = 0; i < kPlotSeries.size(); ++i) {
+    const auto& c = cases[i];
+    SCOPED_TRACE(c.file);
+    EXPECT_EQ(c.file, kPlotSeries[i].file);
     Plot plot;
-    plot.series = c.series;
+    plot.series = &kPlotSeries[i];
     const Records records = plot_file(plot);
     ASSERT_EQ(13U, records.size());
+    EXPECT_EQ("# X LEGEND TEXT   : Temperature (K)", records[1]);
+    EXPECT_EQ(bar(std::string("# Y LEGEND TEXT   : ") + c.y_legend), bar(records[2]));
     EXPECT_EQ(bar(c.heading), bar(records[3]));
     EXPECT_EQ(24U, records[3].size());
     EXPECT_EQ(bar(std::string("#             TITLE : ") + c.title), bar(records[7]));
@@ -174,17 +164,42 @@ TEST(PgfFile, DeclaredPointCount) {
   }
 }
 
-TEST(PgfFile, PatternBlockAlone) {
-  MemoryRun run;
-  textrec::create_file(kChannel, "plot.pgf");
-  std::string title = textrec::blank_text(64);
-  textrec::set_text(title, "  b(A)=f(T)");
-  formats::write_pgf_pattern(kChannel, title, 7, 1);
-  textrec::close_channel(kChannel);
-  EXPECT_EQ((Records{"# >>>>>>>> PATTERN #: 1", "#             TITLE :   b(A)=f(T)",
-                     "#  NUMBER OF POINTS :        7", "#            MARKER : 1",
-                     "#              SIZE : 2", "#   DATA: X Y"}),
-            file_records(run.fs.files["plot.pgf"]));
+}  // namespace
+}  // namespace formats
+
+namespace formats {
+namespace {
+
+// What the writer writes the reader reads, series by series; a temperature
+// the row cannot hold is skipped by the reader and kept by the values as read.
+TEST(PgfFile, ReadBackByTheReader) {
+  const std::vector<std::pair<float, float>> rows = {
+      {100.45F, 10.2134F}, {-99.99F, 0.000004F}, {999.99F, 1234.56789F}, {1000.0F, 7.0F}};
+  for (const PlotSeries& series : kPlotSeries) {
+    SCOPED_TRACE(series.file);
+    Plot plot;
+    plot.series = &series;
+    plot.rows = rows;
+    std::string text;
+    for (const std::string& record : plot_file(plot)) text += record + "\r\n";
+    const auto pgf = parse_pgf(text);
+    ASSERT_TRUE(pgf) << pgf.error().message;
+    EXPECT_EQ("Heating series", pgf->main_legend);
+    EXPECT_EQ(kTemperatureLegend, pgf->x_legend);
+    EXPECT_EQ(series.y_legend, pgf->y_legend);
+    EXPECT_EQ(&series, plot_series_of(*pgf));
+    EXPECT_EQ(2, pgf->declared_points);
+    EXPECT_TRUE(pgf->has_end_record);
+    EXPECT_EQ(1, pgf->skipped_x_overflow);
+    ASSERT_EQ(3U, pgf->points.size());
+    for (std::size_t i = 0; i < 3; ++i) {
+      EXPECT_EQ(pgf_x_as_read(rows[i].first), pgf->points[i].x);
+      EXPECT_EQ(pgf_y_as_read(rows[i].second), pgf->points[i].y);
+    }
+  }
+  EXPECT_EQ(100.45, pgf_x_as_read(100.45F));
+  EXPECT_EQ(10.2134, pgf_y_as_read(10.2134F));
+  EXPECT_EQ(1000.0, pgf_x_as_read(1000.0F));
 }
 
 }  // namespace

@@ -198,3 +198,37 @@ TEST(PgfRead, MissingFileIsAnErrorOfTheWholeFile) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(PgfRead, QuantityFromTheTableOfSeriesElseGeneric) {
+  struct Case {
+    const char* heading;
+    const char* title;
+    const char* y_legend;
+    formats::Quantity kind;
+    const char* name;
+    const char* unit;
+  };
+  const std::vector<Case> cases = {
+      {"TK              c(A)", "c(A)=f(T)", "c unit cell parameter (A)", formats::Quantity::kLength,
+       "c", "A"},
+      {"TK         beta(deg)", "", "", formats::Quantity::kAngle, "beta", "deg"},
+      {"", "volume(A3)=f(T)", "", formats::Quantity::kVolume, "volume", "A3"},
+      {"", "", "alpha angle (deg.)", formats::Quantity::kAngle, "alpha", "deg"},
+      {"TK  intensity", "I=f(T)", "intensity (counts)", formats::Quantity::kOther, "y", "counts"},
+      {"", "Some title", "intensity", formats::Quantity::kOther, "y", ""},
+  };
+  for (const Case& c : cases) {
+    formats::PgfFile pgf;
+    pgf.column_heading = c.heading;
+    pgf.title = c.title;
+    pgf.y_legend = c.y_legend;
+    const formats::QuantityInfo q = formats::quantity_of(pgf);
+    EXPECT_EQ(c.kind, q.kind) << c.heading << c.title << c.y_legend;
+    EXPECT_EQ(c.name, q.name);
+    EXPECT_EQ(c.unit, q.unit);
+  }
+}
+
+}  // namespace

@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "formats/cell_record.h"
+#include "formats/plot_series.h"
 #include "formats/table_file.h"
 #include "fuzz_support.h"
 #include "korvex.h"

@@ -46,10 +46,17 @@ TEST(InterruptDeathTest, HeardWhileKeepGoingSkipsEntries) {
               testing::ExitedWithCode(kHeard), "");
 }
 
-TEST(InterruptDeathTest, HeardBeforeEachPicture) {
+// The picture being written is finished; no other is begun.
+TEST(InterruptDeathTest, HeardAfterThePictureBeingWritten) {
   const testutil::ScopedTempDir dir;
-  EXPECT_EXIT(with_signal_noted([&] { write_svg_pictures(dir.path(), "footnote"); }),
+  SeriesPictures pictures("T");
+  formats::CellRecord cell;
+  cell.a = 5.0F;
+  pictures.take(cell);
+  EXPECT_EXIT(with_signal_noted([&] { (void)pictures.write(dir.path(), "footnote"); }),
               testing::ExitedWithCode(kHeard), "");
+  EXPECT_TRUE(testutil::file_exists(dir.file("TK_cell_a.svg")));
+  EXPECT_FALSE(testutil::file_exists(dir.file("TK_cell_b.svg")));
 }
 
 TEST(InterruptDeathTest, HeardAtTheOrderlyStop) {

@@ -7,6 +7,7 @@
 
 #include "formats/buffer_file.h"
 #include "formats/cell_record.h"
+#include "formats/plot_series.h"
 #include "formats/table_file.h"
 #include "textrec/textrec.h"
 #include "textrec/unit_util.h"
@@ -183,13 +184,13 @@ TEST(OutputFiles, LeavesTheFilesOpenOnTheirChannels) {
   // The pass appends to them: a row on the table, a point on each plot file.
   textrec::write_formatted(formats::kTableChannel, textrec::parse_layout("A"), {"row"});
   for (const formats::PlotSeries& plot : formats::kPlotSeries)
-    textrec::write_formatted(plot.channel, textrec::parse_layout("A"), {plot.series});
+    textrec::write_formatted(plot.channel, textrec::parse_layout("A"), {plot.file});
   ASSERT_EQ(0, textrec::end_run(textrec::RunEnded{0}));
   EXPECT_EQ("row", file_records(run.fs.files[formats::kTableFileName]).back());
   for (const formats::PlotSeries& plot : formats::kPlotSeries) {
     const Records records = file_records(run.fs.files[std::string(plot.file)]);
     ASSERT_EQ(13U, records.size());
-    EXPECT_EQ(plot.series, records.back());
+    EXPECT_EQ(plot.file, records.back());
   }
 }
 

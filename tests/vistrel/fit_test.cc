@@ -118,38 +118,6 @@ TEST(Fit, SummaryOfOnePointSaysWhyThereIsNoLine) {
   EXPECT_EQ(std::string::npos, all.find("inf")) << all;
 }
 
-TEST(Fit, QuantityFromHeadingTitleOrLegend) {
-  struct Case {
-    const char* heading;
-    const char* title;
-    const char* y_legend;
-    expansion::Quantity kind;
-    const char* name;
-    const char* unit;
-  };
-  const std::vector<Case> cases = {
-      {"TK              c(A)", "c(A)=f(T)", "c unit cell parameter (A)",
-       expansion::Quantity::kLength, "c", "A"},
-      {"TK         beta(deg)", "beta(deg)=f(T)", "beta angle (deg.)", expansion::Quantity::kAngle,
-       "beta", "deg"},
-      {"TK        volume(A3)", "volume(A3)=f(T)", "Unit cell volume (A3)",
-       expansion::Quantity::kVolume, "volume", "A3"},
-      {"", "b(A)=f(T)", "", expansion::Quantity::kLength, "b", "A"},
-      {"", "", "alpha angle (deg.)", expansion::Quantity::kAngle, "y", "deg"},
-      {"", "Some title", "intensity", expansion::Quantity::kOther, "y", ""},
-  };
-  for (const Case& c : cases) {
-    formats::PgfFile pgf;
-    pgf.column_heading = c.heading;
-    pgf.title = c.title;
-    pgf.y_legend = c.y_legend;
-    const expansion::QuantityInfo q = expansion::describe_quantity(pgf);
-    EXPECT_EQ(c.kind, q.kind) << c.heading << c.title << c.y_legend;
-    EXPECT_EQ(c.name, q.name);
-    EXPECT_EQ(c.unit, q.unit);
-  }
-}
-
 TEST(Axis, TicksAreRoundAndCoverTheData) {
   struct Case {
     double min, max;
@@ -185,8 +153,10 @@ TEST(Axis, TicksAreRoundAndCoverTheData) {
   const chart::Axis few = chart::nice_axis(101, 149, 2, chart::AxisEnds::kAtData);
   EXPECT_EQ(100, few.lo);
   EXPECT_EQ(150, few.hi);
-  EXPECT_EQ("0.000", chart::tick_label(-1e-17, 3));
-  EXPECT_EQ("-0.002", chart::tick_label(-0.002, 3));
+  const chart::Axis millis = chart::nice_axis(0, 0.01, 5);
+  ASSERT_EQ(3, millis.decimals);
+  EXPECT_EQ("0.000", chart::tick_label(millis, -1e-17));
+  EXPECT_EQ("-0.002", chart::tick_label(millis, -0.002));
   EXPECT_EQ("0.00000", common::fixed(-1e-9, 5));
   EXPECT_EQ("-0.00001", common::fixed(-1e-5, 5));
 }
