@@ -150,6 +150,7 @@ PassResult run_pass(const PassSettings& settings) {
   std::string dirax_file_name;
   float temperature = 0.0F;
   std::int64_t last_failed_line = -1;
+  bool folder_told = false;
   for (;;) {
     // Before each entry, the skipped ones too.
     textrec::end_if_interrupted();
@@ -175,12 +176,20 @@ PassResult run_pass(const PassSettings& settings) {
     ++result.entries;
     // The existence check and the open are one open of the file.
     const auto shown = [&] { return common::safe_text(trim_right(dirax_file_name)); };
+    const auto tell_folder = [&] {
+      if (settings.current_folder.empty() || folder_told || dirax_file_name.starts_with('/'))
+        return;
+      folder_told = true;
+      console_write({" !! the buffer file's names are taken relative to the current folder, ",
+                     common::safe_text(settings.current_folder)});
+    };
     if (settings.keep_going) {
       const textrec::OpenCheck opened =
           textrec::try_open_for_reading(formats::kDiraxChannel, dirax_file_name);
       if (!opened.can_open) {
         if (opened.missing) {
           console_write({" !! ", shown(), " does not exist: skipped"});
+          tell_folder();
         } else {
           console_write({" !! ", shown(), " cannot be read: ", opened.reason, ": skipped"});
         }
@@ -189,6 +198,7 @@ PassResult run_pass(const PassSettings& settings) {
       }
     } else if (!textrec::open_for_reading_if_exists(formats::kDiraxChannel, dirax_file_name)) {
       console_write({" !! ", shown(), " does not exist !!"});
+      tell_folder();
       console_write({" "});
       result.end = PassEnd::kMissingDiraxFile;
       return result;

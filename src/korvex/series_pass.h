@@ -41,6 +41,10 @@ struct PassSettings {
   // Name each DIRAX file that gives no cell (a warning); the dialogue passes
   // over such an entry without a word.
   bool tell_entries_without_cell = false;
+  // When given, the first missing file of a relative name is followed by a
+  // line that tells the folder names are taken relative to: the batch mode's
+  // outputs may go to another folder, its names never do.
+  std::string_view current_folder{};
   PassProgress* progress = nullptr;
   CellCollector* cells = nullptr;
 };
