@@ -79,8 +79,9 @@ common::Expected<CellEntry> csv_entry(const std::vector<std::string>& fields,
                                       int line) {
   // A column's number; nothing for an empty field or a column not there.
   const auto number = [&](int column, bool needed) -> common::Expected<std::optional<double>> {
-    const std::string_view field =
-        column >= 0 && static_cast<std::size_t>(column) < fields.size() ? fields[column] : "";
+    const std::string_view field = column >= 0 && static_cast<std::size_t>(column) < fields.size()
+                                       ? std::string_view(fields[column])
+                                       : std::string_view();
     if (field.empty()) {
       if (!needed) return std::optional<double>();
       return common::Error{line, name + ": column " + std::to_string(column + 1) + " is empty"};
