@@ -1,9 +1,11 @@
-// The viewer's one way of returning a value or saying why there is none.
+// The one way of returning a value or saying why there is none.
 //
-// Every reader and writer of the viewer returns an Expected: the value (none
-// for a writer, Expected<void>), or an Error naming the line of the fault (0
-// for the file as a whole) and the reason in words. C++20 has no
-// std::expected; this is the small part of it the viewer needs.
+// Whatever can fail in the libraries and the programs' own code returns an
+// Expected: the value (none for a writer, Expected<void>), or an Error naming
+// the line of the fault (0 for a file as a whole, or a fault of no file) and
+// the reason in words; each program turns an Error into its message and exit
+// status in one place. The text-record layer keeps its own read statuses.
+// C++20 has no std::expected; this is the small part of it the code needs.
 #pragma once
 
 #include <optional>

@@ -20,8 +20,8 @@ namespace common {
 [[nodiscard]] std::string scientific_with_power(double value, int decimals);
 
 enum class Notation {
-  kAny,    // fixed or exponent form, whichever is shorter: "100", "1e-05"
-  kFixed,  // never an exponent: "0.00001"
+  kAny,    // fixed or exponent form, whichever is shorter: "100", "1e-05", "7e-04"
+  kFixed,  // never an exponent: "0.00001", "0.0007"
 };
 
 // The shortest text that reads back to the same value (std::to_chars); "inf",

@@ -19,7 +19,7 @@ namespace expansion {
 using formats::Cell;
 
 // The basis vectors a, b, c as the columns of a matrix. The cell must be one
-// (cell_fault gives nothing).
+// (formats::check_cell passes it).
 [[nodiscard]] Eigen::Matrix3d basis(const formats::Cell& cell);
 
 }  // namespace expansion

@@ -40,10 +40,12 @@ double cell_volume(const Cell& cell) {
   return factor > 0 ? cell.a * cell.b * cell.c * std::sqrt(factor) : 0;
 }
 
-std::optional<std::string> cell_fault(const Cell& cell) {
-  if (!(cell.a > 0 && cell.b > 0 && cell.c > 0)) return "a cell length is not positive";
+common::Expected<void> check_cell(const Cell& cell) {
+  if (!(cell.a > 0 && cell.b > 0 && cell.c > 0))
+    return common::Error{0, "a cell length is not positive"};
   for (const double angle : {cell.alpha, cell.beta, cell.gamma}) {
-    if (!(angle > 0 && angle < 180)) return "a cell angle is not between 0 and 180 degrees";
+    if (!(angle > 0 && angle < 180))
+      return common::Error{0, "a cell angle is not between 0 and 180 degrees"};
   }
   // Angles that only just close a volume give bases that no strain can be
   // computed from; a real cell is far from that.
@@ -51,9 +53,9 @@ std::optional<std::string> cell_fault(const Cell& cell) {
     char text[160];
     std::snprintf(text, sizeof text, "the angles %.3f, %.3f, %.3f close no volume: not a cell",
                   cell.alpha, cell.beta, cell.gamma);
-    return std::string(text);
+    return common::Error{0, text};
   }
-  return std::nullopt;
+  return {};
 }
 
 }  // namespace formats

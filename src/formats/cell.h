@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "common/expected.h"
+
 namespace formats {
 
 struct Cell {
@@ -56,9 +58,9 @@ inline constexpr std::array<const char*, 6> kCellParameterNames = {"a",     "b",
 // close none.
 [[nodiscard]] double cell_volume(const Cell& cell);
 
-// Why the six numbers are not a cell: a length that is not positive, an angle
-// outside (0, 180) degrees, or angles that close no volume. Nothing when they
-// are one.
-[[nodiscard]] std::optional<std::string> cell_fault(const Cell& cell);
+// Whether the six numbers are a cell; the error (of line 0) says why not: a
+// length that is not positive, an angle outside (0, 180) degrees, or angles
+// that close no volume.
+[[nodiscard]] common::Expected<void> check_cell(const Cell& cell);
 
 }  // namespace formats

@@ -1,12 +1,6 @@
 #include "formats/cell_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
-
+#include "common/files.h"
 #include "formats/cell_tables.h"
 #include "formats/cif_cells.h"
 #include "formats/dials_expt.h"
@@ -66,42 +60,6 @@ bool is_number_row(std::string_view line) {
   for (const std::string_view field : fields)
     if (!parse_value_with_su(field)) return false;
   return true;
-}
-
-// A regular file whole, opened without waiting (a FIFO or a device is refused
-// before any read), of at most `limit` bytes.
-common::Expected<std::string> read_whole_file(const std::string& path, std::size_t limit) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return common::Error{0, std::string("cannot open the file: ") + std::strerror(errno)};
-  struct stat info {};
-  std::string bytes;
-  std::string failure;
-  if (::fstat(fd, &info) != 0) {
-    failure = std::string("cannot read the file: ") + std::strerror(errno);
-  } else if (!S_ISREG(info.st_mode)) {
-    failure = "not a regular file";
-  } else if (static_cast<std::size_t>(info.st_size) > limit) {
-    failure = "larger than " + std::to_string(limit) + " bytes";
-  } else {
-    char buffer[65536];
-    for (;;) {
-      const ssize_t got = ::read(fd, buffer, sizeof buffer);
-      if (got < 0 && errno == EINTR) continue;
-      if (got < 0) {
-        failure = std::string("cannot read the file: ") + std::strerror(errno);
-        break;
-      }
-      if (got == 0) break;
-      if (static_cast<std::size_t>(got) > limit - bytes.size()) {
-        failure = "larger than " + std::to_string(limit) + " bytes";
-        break;
-      }
-      bytes.append(buffer, static_cast<std::size_t>(got));
-    }
-  }
-  ::close(fd);
-  if (!failure.empty()) return common::Error{0, failure};
-  return bytes;
 }
 
 }  // namespace
@@ -179,7 +137,7 @@ common::Expected<CellRead> read_cells(CellFormat format, std::string_view bytes,
 }
 
 common::Expected<CellRead> read_cell_file(const std::string& path) {
-  auto bytes = read_whole_file(path, kCellFileLimit);
+  const auto bytes = common::read_whole_file(path, kCellFileLimit);
   if (!bytes) return bytes.error();
   return read_cells(recognise(*bytes), *bytes, path);
 }

@@ -53,8 +53,8 @@ enum class CellFormat {
 // The largest cell file read whole.
 inline constexpr std::size_t kCellFileLimit = std::size_t{64} << 20;
 
-// A file read whole and recognised by its content: a regular file, opened
-// without waiting, of at most kCellFileLimit bytes. A file that cannot be read
+// A file read whole (common::read_whole_file, at most kCellFileLimit bytes)
+// and recognised by its content. A file that cannot be read
 // or is DIRAX output is an error of line 0.
 [[nodiscard]] common::Expected<CellRead> read_cell_file(const std::string& path);
 

@@ -27,8 +27,8 @@ std::vector<std::string_view> fields_of(std::string_view line) {
 }
 
 common::Expected<CellEntry> checked_entry(CellEntry entry, int line) {
-  if (const auto fault = cell_fault(entry.cell))
-    return common::Error{line, entry.source + ": " + *fault};
+  if (const auto cell = check_cell(entry.cell); !cell)
+    return common::Error{line, entry.source + ": " + cell.error().message};
   return entry;
 }
 

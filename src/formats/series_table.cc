@@ -90,7 +90,8 @@ common::Expected<std::optional<SeriesRow>> row_of_fields(int line,
   std::array<std::optional<double>, 6> sus;
   for (std::size_t i = 0; i < sus.size(); ++i) sus[i] = su_if_refined(values[i + 1].su);
   row.su = cell_su_of(sus);
-  if (const auto fault = formats::cell_fault(row.cell)) return common::Error{line, *fault};
+  if (const auto cell = formats::check_cell(row.cell); !cell)
+    return common::Error{line, cell.error().message};
   return std::optional<SeriesRow>(row);
 }
 

@@ -7,37 +7,32 @@
 // the volume against temperature, and reports the coefficients with their
 // directions in the crystal; as text, JSON or CSV, with SVG pictures on
 // request.
-#include <getopt.h>
-
 #include <cerrno>
-#include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <exception>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "chart/expansion_pictures.h"
 #include "chart/series_picture.h"
+#include "common/command_line.h"
 #include "common/files.h"
+#include "common/number_text.h"
 #include "common/safe_text.h"
 #include "expansion/analysis.h"
 #include "expansion/cell.h"
 #include "formats/series_table.h"
 #include "report.h"
 
-#ifndef KORVEX_VERSION
-#define KORVEX_VERSION "dev"
-#endif
-
 namespace {
 
 constexpr const char* kUsage =
     "usage: korvex-expansion [options] FILE\n"
-    "       korvex-expansion --help | --version\n"
+    "       korvex-expansion -h | --help | -V | --version\n"
     "Principal thermal-expansion coefficients of a series of cells: FILE is the\n"
     "TK_parameters.xy table korvex writes, or a whitespace table of\n"
     "T a b c alpha beta gamma (or T sigma_T a b c alpha beta gamma) with # comments.\n"
@@ -52,7 +47,7 @@ constexpr const char* kUsage =
     "  --svg PREFIX          also write PREFIX_strain.svg, PREFIX_volume.svg and\n"
     "                        PREFIX_indicatrix.svg\n"
     "  -h, --help            this text\n"
-    "  --version             the version\n";
+    "  -V, --version         the version\n";
 
 enum class Format { kText, kJson, kCsv };
 
@@ -63,39 +58,102 @@ struct Options {
   std::optional<double> reference;
   std::optional<std::string> svg_prefix;
   std::string file;
+  bool help = false;
+  bool version = false;
 };
 
-int usage_error(const std::string& message) {
-  if (!message.empty()) std::fprintf(stderr, "korvex-expansion: %s\n", message.c_str());
-  std::fputs(kUsage, stderr);
-  return 2;
+enum Option : int { kLagrangian, kInfinitesimal, kReference, kFit, kFormat, kSvg, kHelp, kVersion };
+
+constexpr common::OptionRule kOptions[] = {
+    {kLagrangian, '\0', "lagrangian", false},
+    {kInfinitesimal, '\0', "infinitesimal", false},
+    {kReference, '\0', "reference", true},
+    {kFit, '\0', "fit", true},
+    {kFormat, '\0', "format", true},
+    {kSvg, '\0', "svg", true},
+    {kHelp, 'h', "help", false},
+    {kVersion, 'V', "version", false},
+};
+
+// Applies one option; the reason when its value is not one it takes.
+common::Expected<void> apply(const common::GivenOption& given, Options& opt) {
+  const std::string& value = given.value;
+  const auto refused = [&](const char* what) {
+    return common::Error{0, std::string(what) + ", not '" + value + "'"};
+  };
+  switch (given.id) {
+    case kLagrangian:
+      opt.measure.lagrangian = true;
+      break;
+    case kInfinitesimal:
+      opt.measure.finite = false;
+      break;
+    case kReference:
+      // Decimal only: strtod would take 0x96 for 150 K.
+      opt.reference = common::parse_decimal(value);
+      if (!opt.reference) return refused("--reference needs a temperature in kelvin");
+      break;
+    case kFit:
+      if (value == "linear" || value == "quadratic" || value == "cubic")
+        opt.degree = value == "linear" ? 1 : value == "quadratic" ? 2 : 3;
+      else
+        return refused("--fit is linear, quadratic or cubic");
+      break;
+    case kFormat:
+      if (value == "text" || value == "json" || value == "csv")
+        opt.format = value == "text"   ? Format::kText
+                     : value == "json" ? Format::kJson
+                                       : Format::kCsv;
+      else
+        return refused("--format is text, json or csv");
+      break;
+    case kSvg:
+      if (value.empty()) return common::Error{0, "--svg needs a file name prefix"};
+      opt.svg_prefix = value;
+      break;
+    case kHelp:
+      opt.help = true;
+      break;
+    case kVersion:
+      opt.version = true;
+      break;
+  }
+  return {};
 }
 
-std::optional<double> parse_kelvin(const std::string& text) {
-  char* end = nullptr;
-  errno = 0;
-  const double v = std::strtod(text.c_str(), &end);
-  if (end == text.c_str() || *end != '\0' || errno != 0 || !std::isfinite(v)) return std::nullopt;
-  return v;
+// The arguments after the program name; the reason when they cannot be run.
+common::Expected<Options> parse_arguments(std::span<const std::string_view> args) {
+  const auto parsed = common::parse_command_line(kOptions, args);
+  if (!parsed) return parsed.error();
+  Options opt;
+  for (const common::GivenOption& given : parsed->options) {
+    if (auto applied = apply(given, opt); !applied) return applied.error();
+  }
+  if (opt.help || opt.version) return opt;
+  if (parsed->operands.size() != 1)
+    return common::Error{0, parsed->operands.empty() ? "no file named" : "one file only"};
+  opt.file = parsed->operands.front();
+  return opt;
 }
 
-int run(const Options& opt) {
-  const std::string shown = common::safe_text(opt.file);
-  const auto read = formats::read_series_file(opt.file);
-  if (!read) {
-    const common::Error& err = read.error();
-    const std::string where = err.line > 0 ? shown + ", line " + std::to_string(err.line) : shown;
-    std::fprintf(stderr, "korvex-expansion: %s: %s\n", where.c_str(),
-                 common::safe_text(err.message).c_str());
-    return 1;
-  }
-  const formats::Series& series = *read;
-  korvex_expansion::Source source{opt.file, {}};
-  for (const formats::SkippedRow& s : series.skipped) {
-    std::fprintf(stderr, "korvex-expansion: %s, line %d: row skipped: %s\n", shown.c_str(), s.line,
-                 s.reason.c_str());
-    source.skipped_lines.push_back(s.line);
-  }
+// What a run gives: the text for standard output, and what to tell on
+// standard error: warnings, and failures, each of which makes the exit
+// status 1. A failure of the read or the analysis leaves no output; one of
+// a picture leaves the others and the report.
+struct Outcome {
+  std::string output;
+  std::vector<std::string> warnings;
+  std::vector<std::string> failures;
+};
+
+// "FILE: MESSAGE", or "FILE, line N: MESSAGE" for an error of a line.
+std::string about_file(const std::string& file, const common::Error& error) {
+  return file + (error.line > 0 ? ", line " + std::to_string(error.line) : std::string()) + ": " +
+         error.message;
+}
+
+common::Expected<expansion::Analysis> analysis_of(const formats::Series& series,
+                                                  const Options& opt) {
   std::vector<double> temperatures;
   std::vector<Eigen::Matrix3d> bases;
   for (const formats::SeriesRow& row : series.rows) {
@@ -105,132 +163,92 @@ int run(const Options& opt) {
   std::size_t reference = 0;
   if (opt.reference) {
     const auto found = expansion::find_reference(temperatures, *opt.reference);
-    if (!found) {
-      std::fprintf(stderr, "korvex-expansion: %s: %s\n", shown.c_str(),
-                   found.error().message.c_str());
-      return 1;
-    }
+    if (!found) return found.error();
     reference = *found;
   }
-  const auto result = expansion::analyse(temperatures, bases, reference, opt.measure, opt.degree);
-  if (!result) {
-    std::fprintf(stderr, "korvex-expansion: %s: %s\n", shown.c_str(),
-                 result.error().message.c_str());
-    return 1;
-  }
-  const expansion::Analysis& analysis = *result;
+  return expansion::analyse(temperatures, bases, reference, opt.measure, opt.degree);
+}
 
-  std::string out;
+Outcome run(const Options& opt) {
+  Outcome outcome;
+  const auto read = formats::read_series_file(opt.file);
+  if (!read) {
+    outcome.failures.push_back(about_file(opt.file, read.error()));
+    return outcome;
+  }
+  korvex_expansion::Source source{opt.file, {}};
+  for (const formats::SkippedRow& s : read->skipped) {
+    outcome.warnings.push_back(about_file(opt.file, {s.line, "row skipped: " + s.reason}));
+    source.skipped_lines.push_back(s.line);
+  }
+  const auto analysed = analysis_of(*read, opt);
+  if (!analysed) {
+    outcome.failures.push_back(about_file(opt.file, analysed.error()));
+    return outcome;
+  }
+  const expansion::Analysis& analysis = *analysed;
   switch (opt.format) {
     case Format::kText:
-      out = korvex_expansion::text_report(analysis, source);
+      outcome.output = korvex_expansion::text_report(analysis, source);
       break;
     case Format::kJson:
-      out = korvex_expansion::json_report(analysis, source);
+      outcome.output = korvex_expansion::json_report(analysis, source);
       break;
     case Format::kCsv:
-      out = korvex_expansion::csv_report(analysis);
+      outcome.output = korvex_expansion::csv_report(analysis);
       break;
   }
-  int status = 0;
   if (opt.svg_prefix) {
     std::string written;
     for (const chart::Picture& p : chart::render_pictures(analysis, opt.file)) {
       const std::string path = *opt.svg_prefix + p.suffix;
       if (const auto wrote = common::write_file_replacing(path, p.svg); !wrote) {
-        std::fprintf(stderr, "korvex-expansion: cannot write %s: %s\n",
-                     common::safe_text(path).c_str(), wrote.error().message.c_str());
-        status = 1;
+        outcome.failures.push_back("cannot write " + path + ": " + wrote.error().message);
       } else {
         written += (written.empty() ? "" : ", ") + common::safe_text(path);
       }
     }
     if (opt.format == Format::kText && !written.empty())
-      out += "\n SVG pictures written: " + written + "\n";
+      outcome.output += "\n SVG pictures written: " + written + "\n";
   }
-  std::fwrite(out.data(), 1, out.size(), stdout);
+  return outcome;
+}
+
+// Tells the outcome and gives the exit status: 0, or 1 after a failure.
+int tell(const Outcome& outcome) {
+  const auto to_stderr = [](const std::string& message) {
+    std::fprintf(stderr, "korvex-expansion: %s\n", common::safe_text(message).c_str());
+  };
+  for (const std::string& warning : outcome.warnings) to_stderr(warning);
+  bool failed = !outcome.failures.empty();
+  std::fwrite(outcome.output.data(), 1, outcome.output.size(), stdout);
   if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
-    std::fprintf(stderr, "korvex-expansion: cannot write the output: %s\n", std::strerror(errno));
-    return 1;
+    to_stderr(std::string("cannot write the output: ") + std::strerror(errno));
+    failed = true;
   }
-  return status;
+  for (const std::string& failure : outcome.failures) to_stderr(failure);
+  return failed ? 1 : 0;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  enum { kLagrangian = 256, kInfinitesimal, kReference, kFit, kFormat, kSvg, kVersion };
-  static const option kOptions[] = {
-      {"lagrangian", no_argument, nullptr, kLagrangian},
-      {"infinitesimal", no_argument, nullptr, kInfinitesimal},
-      {"reference", required_argument, nullptr, kReference},
-      {"fit", required_argument, nullptr, kFit},
-      {"format", required_argument, nullptr, kFormat},
-      {"svg", required_argument, nullptr, kSvg},
-      {"help", no_argument, nullptr, 'h'},
-      {"version", no_argument, nullptr, kVersion},
-      {nullptr, 0, nullptr, 0},
-  };
-  Options opt;
-  opterr = 0;
-  for (int c; (c = getopt_long(argc, argv, ":h", kOptions, nullptr)) != -1;) {
-    const std::string_view arg = optarg != nullptr ? optarg : "";
-    switch (c) {
-      case 'h':
-        std::fputs(kUsage, stdout);
-        return 0;
-      case kVersion:
-        std::puts("korvex-expansion " KORVEX_VERSION);
-        return 0;
-      case kLagrangian:
-        opt.measure.lagrangian = true;
-        break;
-      case kInfinitesimal:
-        opt.measure.finite = false;
-        break;
-      case kReference:
-        opt.reference = parse_kelvin(std::string(arg));
-        if (!opt.reference)
-          return usage_error("--reference needs a temperature in kelvin, not '" + std::string(arg) +
-                             "'");
-        break;
-      case kFit:
-        if (arg == "linear")
-          opt.degree = 1;
-        else if (arg == "quadratic")
-          opt.degree = 2;
-        else if (arg == "cubic")
-          opt.degree = 3;
-        else
-          return usage_error("--fit is linear, quadratic or cubic, not '" + std::string(arg) + "'");
-        break;
-      case kFormat:
-        if (arg == "text")
-          opt.format = Format::kText;
-        else if (arg == "json")
-          opt.format = Format::kJson;
-        else if (arg == "csv")
-          opt.format = Format::kCsv;
-        else
-          return usage_error("--format is text, json or csv, not '" + std::string(arg) + "'");
-        break;
-      case kSvg:
-        if (arg.empty()) return usage_error("--svg needs a file name prefix");
-        opt.svg_prefix = std::string(arg);
-        break;
-      case ':':
-        return usage_error(std::string(argv[optind - 1]) + " needs a value");
-      default:
-        return usage_error("unknown option " + (optopt != 0
-                                                    ? std::string("-") + static_cast<char>(optopt)
-                                                    : std::string(argv[optind - 1])));
-    }
+  const std::vector<std::string_view> args(argv + 1, argv + argc);
+  const common::Expected<Options> opt = parse_arguments(args);
+  if (!opt) {
+    std::fputs(common::usage_error_text("korvex-expansion", opt.error().message).c_str(), stderr);
+    return common::kExitUsage;
   }
-  if (argc - optind != 1)
-    return usage_error(argc - optind == 0 ? "no file named" : "one file only");
-  opt.file = argv[optind];
+  if (opt->help) {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
+  if (opt->version) {
+    std::puts("korvex-expansion " KORVEX_VERSION);
+    return 0;
+  }
   try {
-    return run(opt);
+    return tell(run(*opt));
   } catch (const std::exception& e) {  // out of memory, say: told, not a crash
     std::fprintf(stderr, "korvex-expansion: %s\n", e.what());
     return 1;

@@ -1,9 +1,9 @@
 #include "report.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <nlohmann/json.hpp>
 
 #include "common/number_text.h"
 #include "common/safe_text.h"
@@ -14,8 +14,8 @@ namespace {
 
 constexpr double kMega = 1e6;  // 1/K to MK^-1
 
-// A number of the JSON or CSV output: "null" for one that is not finite, as
-// a fit can give.
+// A number of the CSV output: "null" for one that is not finite, as a fit
+// can give.
 std::string number(double value) {
   return std::isfinite(value) ? common::shortest(value) : "null";
 }
@@ -42,35 +42,12 @@ std::string uvw_text(const Eigen::Vector3d& uvw) {
                              shown(uvw(2), 4));
 }
 
-std::string json_array(const std::vector<double>& values, double factor = 1) {
-  std::string s = "[";
-  for (std::size_t i = 0; i < values.size(); ++i) {
-    if (i > 0) s += ", ";
-    s += number(values[i] * factor);
-  }
-  return s + "]";
-}
-
-std::string json_estimates(const std::vector<expansion::Estimate>& at, bool su) {
+// The coefficients (or their standard errors) at each temperature, in MK^-1.
+std::vector<double> in_mega(const std::vector<expansion::Estimate>& at, bool su) {
   std::vector<double> v;
   v.reserve(at.size());
-  for (const expansion::Estimate& e : at) v.push_back(su ? e.su : e.value);
-  return json_array(v, kMega);
-}
-
-std::string json_string(std::string_view text) {
-  std::string s = "\"";
-  for (const char c : text) {
-    if (c == '"' || c == '\\') {
-      s += '\\';
-      s += c;
-    } else if (static_cast<unsigned char>(c) < 0x20) {
-      s += common::format_text("\\u%04x", static_cast<unsigned>(c));
-    } else {
-      s += c;
-    }
-  }
-  return s + "\"";
+  for (const expansion::Estimate& e : at) v.push_back((su ? e.su : e.value) * kMega);
+  return v;
 }
 
 // Temperatures at which a coefficient is negative, as "between A and B" or "at A".
@@ -176,42 +153,42 @@ std::string text_report(const expansion::Analysis& an, const Source& source) {
 }
 
 std::string json_report(const expansion::Analysis& an, const Source& source) {
+  // A number that is not finite, as a fit can give, is written null.
   const bool line = an.degree == 1;
-  std::string s = "{";
-  s += "\"points\": " + std::to_string(an.temperatures.size());
-  s += ", \"strain\": " + json_string(measure_key(an.measure));
-  s += ", \"fit\": " + json_string(expansion::fit_name(an.degree));
-  s += ", \"reference_temperature\": " + number(an.temperatures[an.reference]);
-  s += ", \"median_temperature\": " + number(an.temperatures[an.median]);
-  s += ", \"temperatures\": " + json_array(an.temperatures);
-  s += ", \"axes\": [";
-  for (std::size_t k = 0; k < 3; ++k) {
-    const expansion::AxisResult& x = an.axes[k];
-    if (k > 0) s += ", ";
-    s += "{\"alpha\": " + number(x.alpha.value * kMega);
-    s += ", \"su\": " + number(x.alpha.su * kMega);
-    s += ", \"uvw\": " + json_array({x.uvw(0), x.uvw(1), x.uvw(2)});
-    s += ", \"angles\": " + json_array({x.angles.begin(), x.angles.end()});
-    s += ", \"strains\": " + json_array(x.strains);
+  nlohmann::ordered_json j;
+  j["points"] = an.temperatures.size();
+  j["strain"] = measure_key(an.measure);
+  j["fit"] = expansion::fit_name(an.degree);
+  j["reference_temperature"] = an.temperatures[an.reference];
+  j["median_temperature"] = an.temperatures[an.median];
+  j["temperatures"] = an.temperatures;
+  nlohmann::ordered_json axes = nlohmann::ordered_json::array();
+  for (const expansion::AxisResult& x : an.axes) {
+    nlohmann::ordered_json axis;
+    axis["alpha"] = x.alpha.value * kMega;
+    axis["su"] = x.alpha.su * kMega;
+    axis["uvw"] = {x.uvw(0), x.uvw(1), x.uvw(2)};
+    axis["angles"] = x.angles;
+    axis["strains"] = x.strains;
     if (!line) {
-      s += ", \"alpha_T\": " + json_estimates(x.alpha_at, false);
-      s += ", \"su_T\": " + json_estimates(x.alpha_at, true);
+      axis["alpha_T"] = in_mega(x.alpha_at, false);
+      axis["su_T"] = in_mega(x.alpha_at, true);
     }
-    s += "}";
+    axes.push_back(std::move(axis));
   }
-  s += "], \"volume\": {\"alpha\": " + number(an.volume.alpha.value * kMega);
-  s += ", \"su\": " + number(an.volume.alpha.su * kMega);
-  s += ", \"reference\": " + number(an.volume.reference);
-  s += ", \"values\": " + json_array(an.volume.values);
+  j["axes"] = std::move(axes);
+  nlohmann::ordered_json volume;
+  volume["alpha"] = an.volume.alpha.value * kMega;
+  volume["su"] = an.volume.alpha.su * kMega;
+  volume["reference"] = an.volume.reference;
+  volume["values"] = an.volume.values;
   if (!line) {
-    s += ", \"alpha_T\": " + json_estimates(an.volume.alpha_at, false);
-    s += ", \"su_T\": " + json_estimates(an.volume.alpha_at, true);
+    volume["alpha_T"] = in_mega(an.volume.alpha_at, false);
+    volume["su_T"] = in_mega(an.volume.alpha_at, true);
   }
-  s += "}, \"skipped_lines\": [";
-  for (std::size_t i = 0; i < source.skipped_lines.size(); ++i)
-    s += (i > 0 ? ", " : "") + std::to_string(source.skipped_lines[i]);
-  s += "]}\n";
-  return s;
+  j["volume"] = std::move(volume);
+  j["skipped_lines"] = source.skipped_lines;
+  return j.dump() + "\n";
 }
 
 std::string csv_report(const expansion::Analysis& an) {

@@ -3,52 +3,23 @@
 #include <array>
 #include <optional>
 
+#include "common/command_line.h"
+
 namespace korvex {
 namespace {
 
-enum class Option { kCell, kOutputFolder, kKeepGoing, kCsv, kSvg, kQuiet, kHelp, kVersion };
+enum Option : int { kCell, kOutputFolder, kKeepGoing, kCsv, kSvg, kQuiet, kHelp, kVersion };
 
-struct OptionRule {
-  Option option;
-  char short_name;  // '\0' for none
-  std::string_view long_name;
-  bool takes_value;
-};
-
-constexpr std::array<OptionRule, 8> kOptions{{
-    {Option::kCell, 'c', "cell", true},
-    {Option::kOutputFolder, 'o', "output-dir", true},
-    {Option::kKeepGoing, 'k', "keep-going", false},
-    {Option::kCsv, '\0', "csv", false},
-    {Option::kSvg, '\0', "svg", false},
-    {Option::kQuiet, 'q', "quiet", false},
-    {Option::kHelp, 'h', "help", false},
-    {Option::kVersion, 'V', "version", false},
+constexpr std::array<common::OptionRule, 8> kOptions{{
+    {kCell, 'c', "cell", true},
+    {kOutputFolder, 'o', "output-dir", true},
+    {kKeepGoing, 'k', "keep-going", false},
+    {kCsv, '\0', "csv", false},
+    {kSvg, '\0', "svg", false},
+    {kQuiet, 'q', "quiet", false},
+    {kHelp, 'h', "help", false},
+    {kVersion, 'V', "version", false},
 }};
-
-const OptionRule* find_short(char name) {
-  for (const OptionRule& rule : kOptions)
-    if (rule.short_name == name) return &rule;
-  return nullptr;
-}
-
-// A long option may be abbreviated, as getopt_long allows, when the prefix
-// names one option only.
-const OptionRule* find_long(std::string_view name, std::string* reason) {
-  const OptionRule* found = nullptr;
-  for (const OptionRule& rule : kOptions) {
-    if (rule.long_name == name) return &rule;
-    if (rule.long_name.starts_with(name)) {
-      if (found != nullptr) {
-        *reason = "option '--" + std::string(name) + "' is ambiguous";
-        return nullptr;
-      }
-      found = &rule;
-    }
-  }
-  if (found == nullptr) *reason = "unrecognized option '--" + std::string(name) + "'";
-  return found;
-}
 
 std::optional<formats::CellChoice> cell_choice_named(std::string_view value) {
   if (value == "input" || value == "1") return formats::CellChoice::kInput;
@@ -64,109 +35,63 @@ struct Seen {
 };
 
 // Applies one option; the reason when it cannot be applied.
-std::optional<std::string> apply(Option option, std::string_view value, Seen& seen) {
+common::Expected<void> apply(int option, std::string_view value, Seen& seen) {
   switch (option) {
-    case Option::kCell: {
+    case kCell: {
       const auto choice = cell_choice_named(value);
-      if (!choice)
-        return "--cell takes input or conventional (or 1 or 2), not '" + std::string(value) + "'";
+      if (!choice) {
+        return common::Error{
+            0, "--cell takes input or conventional (or 1 or 2), not '" + std::string(value) + "'"};
+      }
       seen.batch.choice = *choice;
       seen.cell_given = true;
       break;
     }
-    case Option::kOutputFolder:
-      if (value.empty()) return "--output-dir needs a folder name";
+    case kOutputFolder:
+      if (value.empty()) return common::Error{0, "--output-dir needs a folder name"};
       seen.batch.output_folder = value;
       break;
-    case Option::kKeepGoing:
+    case kKeepGoing:
       seen.batch.keep_going = true;
       break;
-    case Option::kCsv:
+    case kCsv:
       seen.batch.csv = true;
       break;
-    case Option::kSvg:
+    case kSvg:
       seen.batch.svg = true;
       break;
-    case Option::kQuiet:
+    case kQuiet:
       seen.batch.quiet = true;
       break;
-    case Option::kHelp:
+    case kHelp:
       seen.help = true;
       break;
-    case Option::kVersion:
+    case kVersion:
       seen.version = true;
       break;
   }
-  return std::nullopt;
+  return {};
 }
 
 }  // namespace
 
-CommandLine parse_command_line(std::span<const std::string_view> args) {
-  if (args.empty()) return RunDialogue{};
+common::Expected<CommandLine> parse_command_line(std::span<const std::string_view> args) {
+  if (args.empty()) return CommandLine{RunDialogue{}};
+  const auto parsed = common::parse_command_line(kOptions, args);
+  if (!parsed) return parsed.error();
   Seen seen;
-  std::optional<std::string> buffer_file;
-  bool options_ended = false;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string_view arg = args[i];
-    std::optional<std::string> failure;
-    if (options_ended || arg == "-" || !arg.starts_with('-')) {
-      if (buffer_file) return UsageError{"more than one buffer file given"};
-      buffer_file = std::string(arg);
-      continue;
-    }
-    if (arg == "--") {
-      options_ended = true;
-      continue;
-    }
-    if (arg.starts_with("--")) {
-      const std::string_view body = arg.substr(2);
-      const std::size_t equals = body.find('=');
-      std::string reason;
-      const OptionRule* rule = find_long(body.substr(0, equals), &reason);
-      if (rule == nullptr) return UsageError{reason};
-      std::string_view value;
-      if (equals != std::string_view::npos) {
-        if (!rule->takes_value)
-          return UsageError{"option '--" + std::string(rule->long_name) +
-                            "' doesn't allow an argument"};
-        value = body.substr(equals + 1);
-      } else if (rule->takes_value) {
-        if (i + 1 == args.size())
-          return UsageError{"option '--" + std::string(rule->long_name) + "' requires an argument"};
-        value = args[++i];
-      }
-      failure = apply(rule->option, value, seen);
-    } else {
-      // One or more short options bundled; one that takes a value takes the
-      // rest of the argument, or the next argument.
-      for (std::size_t at = 1; at < arg.size() && !failure; ++at) {
-        const OptionRule* rule = find_short(arg[at]);
-        if (rule == nullptr)
-          return UsageError{"invalid option -- '" + std::string(1, arg[at]) + "'"};
-        if (!rule->takes_value) {
-          failure = apply(rule->option, {}, seen);
-          continue;
-        }
-        std::string_view value = arg.substr(at + 1);
-        if (value.empty()) {
-          if (i + 1 == args.size())
-            return UsageError{"option requires an argument -- '" + std::string(1, arg[at]) + "'"};
-          value = args[++i];
-        }
-        failure = apply(rule->option, value, seen);
-        break;
-      }
-    }
-    if (failure) return UsageError{*failure};
+  for (const common::GivenOption& given : parsed->options) {
+    if (auto applied = apply(given.id, given.value, seen); !applied) return applied.error();
   }
-  if (seen.help) return ShowHelp{};
-  if (seen.version) return ShowVersion{};
-  if (!buffer_file) return UsageError{"no buffer file given"};
+  if (seen.help) return CommandLine{ShowHelp{}};
+  if (seen.version) return CommandLine{ShowVersion{}};
+  const auto usage_error = [](const char* reason) { return common::Error{0, reason}; };
+  if (parsed->operands.empty()) return usage_error("no buffer file given");
+  if (parsed->operands.size() > 1) return usage_error("more than one buffer file given");
   if (!seen.cell_given)
-    return UsageError{"--cell input|conventional is required with a buffer file"};
-  seen.batch.buffer_file = *buffer_file;
-  return seen.batch;
+    return usage_error("--cell input|conventional is required with a buffer file");
+  seen.batch.buffer_file = parsed->operands.front();
+  return CommandLine{seen.batch};
 }
 
 std::string_view usage_text() {

@@ -1,10 +1,8 @@
 // The command line.
 //
 // With no arguments korvex runs the dialogue. With a buffer file it runs the
-// same pass without asking anything (the batch mode), set by options in the
-// manner of getopt_long: short options may be bundled (-kq) and take their value
-// attached or as the next argument (-c2, -c 2), long ones as --cell=2 or
-// --cell 2, and "--" ends the options.
+// same pass without asking anything (the batch mode), set by options read by
+// common::parse_command_line (getopt_long's conventions).
 #pragma once
 
 #include <span>
@@ -12,6 +10,7 @@
 #include <string_view>
 #include <variant>
 
+#include "common/expected.h"
 #include "formats/cell_record.h"
 
 namespace korvex {
@@ -29,15 +28,13 @@ struct BatchOptions {
 struct RunDialogue {};
 struct ShowHelp {};
 struct ShowVersion {};
-// A command line that cannot be run: the reason, in one line.
-struct UsageError {
-  std::string reason;
-};
 
-using CommandLine = std::variant<RunDialogue, BatchOptions, ShowHelp, ShowVersion, UsageError>;
+using CommandLine = std::variant<RunDialogue, BatchOptions, ShowHelp, ShowVersion>;
 
-// The arguments after the program name.
-[[nodiscard]] CommandLine parse_command_line(std::span<const std::string_view> args);
+// The arguments after the program name; for a command line that cannot be
+// run, the reason in one line.
+[[nodiscard]] common::Expected<CommandLine> parse_command_line(
+    std::span<const std::string_view> args);
 
 // The text of --help.
 [[nodiscard]] std::string_view usage_text();

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "command_line.h"
+#include "common/command_line.h"
 #include "korvex.h"
 #include "textrec/textrec.h"
 
@@ -46,7 +47,12 @@ int run_ending_in_order(Run run) {
 
 int main(int argc, char** argv) {
   const std::vector<std::string_view> args(argv + 1, argv + argc);
-  const korvex::CommandLine command = korvex::parse_command_line(args);
+  const auto parsed = korvex::parse_command_line(args);
+  if (!parsed) {
+    std::fputs(common::usage_error_text("korvex", parsed.error().message).c_str(), stderr);
+    return common::kExitUsage;
+  }
+  const korvex::CommandLine& command = *parsed;
   if (std::holds_alternative<korvex::ShowHelp>(command)) {
     std::fputs(korvex::usage_text().data(), stdout);
     return 0;
@@ -54,10 +60,6 @@ int main(int argc, char** argv) {
   if (std::holds_alternative<korvex::ShowVersion>(command)) {
     std::printf("korvex %s\n", KORVEX_VERSION);
     return 0;
-  }
-  if (const auto* usage = std::get_if<korvex::UsageError>(&command)) {
-    std::fprintf(stderr, "korvex: %s\n\n%s", usage->reason.c_str(), korvex::usage_text().data());
-    return 2;
   }
 
   textrec::install_posix();

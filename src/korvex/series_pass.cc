@@ -94,22 +94,26 @@ void take_cell(formats::CellRecord cell, const formats::CsvRowExtras& extras, st
 
 // Reads the cell file open on the DIRAX channel whole and writes a row for
 // each of its cells, telling the reader's warnings (not those about the
-// temperature the file gives: the pass takes the buffer file's); the reason
-// when it cannot be read.
-std::optional<std::string> take_cell_file(formats::CellFormat format, std::string_view name,
-                                          float temperature, std::int64_t line,
-                                          const PassSettings& settings, PassResult& result) {
+// temperature the file gives: the pass takes the buffer file's); the error
+// says why it cannot be read.
+common::Expected<void> take_cell_file(formats::CellFormat format, std::string_view name,
+                                      float temperature, std::int64_t line,
+                                      const PassSettings& settings, PassResult& result) {
   std::string bytes;
   const bool whole =
       textrec::read_channel_bytes(formats::kDiraxChannel, formats::kCellFileLimit, &bytes);
   textrec::close_channel(formats::kDiraxChannel);
   const std::string as = "as " + std::string(formats::format_name(format)) + ": ";
-  if (!whole) return as + "larger than " + std::to_string(formats::kCellFileLimit) + " bytes";
+  if (!whole)
+    return common::Error{0,
+                         as + "larger than " + std::to_string(formats::kCellFileLimit) + " bytes"};
   const common::Expected<formats::CellRead> read = formats::read_cells(format, bytes, name);
   if (!read) {
     const common::Error& error = read.error();
-    return as + (error.line > 0 ? "line " + std::to_string(error.line) + ": " : std::string()) +
-           error.message;
+    return common::Error{
+        error.line,
+        as + (error.line > 0 ? "line " + std::to_string(error.line) + ": " : std::string()) +
+            error.message};
   }
   for (const formats::CellEntry& entry : read->entries) {
     take_cell(record_of(entry, temperature),
@@ -120,7 +124,7 @@ std::optional<std::string> take_cell_file(formats::CellFormat format, std::strin
     console_write({" !! Warning: ", common::safe_text(warning.message)});
     ++result.warnings;
   }
-  return std::nullopt;
+  return {};
 }
 
 }  // namespace
@@ -207,17 +211,17 @@ PassResult run_pass(const PassSettings& settings) {
     const formats::CellFormat format =
         formats::recognise(textrec::read_channel_start(formats::kDiraxChannel));
     if (format != formats::CellFormat::kDirax) {
-      const std::optional<std::string> fault = take_cell_file(
+      const common::Expected<void> taken = take_cell_file(
           format, trim_right(dirax_file_name), temperature, entry.line, settings, result);
-      if (fault && !settings.keep_going) {
-        console_write({" !! ", shown(), " cannot be read ", common::safe_text(*fault), " !!"});
+      const std::string fault = taken ? std::string() : common::safe_text(taken.error().message);
+      if (!taken && !settings.keep_going) {
+        console_write({" !! ", shown(), " cannot be read ", fault, " !!"});
         console_write({" "});
         result.end = PassEnd::kUnreadableCellFile;
         return result;
       }
-      if (fault) {
-        console_write(
-            {" !! ", shown(), " cannot be read ", common::safe_text(*fault), ": skipped"});
+      if (!taken) {
+        console_write({" !! ", shown(), " cannot be read ", fault, ": skipped"});
         ++result.skipped;
       }
     } else {

@@ -9,12 +9,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "chart/series_picture.h"
 #include "chart/term_plot.h"
+#include "common/command_line.h"
 #include "common/files.h"
 #include "common/safe_text.h"
 #include "common/utf8.h"
@@ -22,10 +24,6 @@
 #include "formats/pgf_read.h"
 #include "summary.h"
 #include "term.h"
-
-#ifndef KORVEX_VERSION
-#define KORVEX_VERSION "dev"
-#endif
 
 namespace {
 
@@ -38,28 +36,59 @@ constexpr const char* kUsage =
     "Enter. With --svg-only it writes the SVG pictures only: nothing is shown\n"
     "and nothing is waited for.\n";
 
+// Tells a failure on standard error, after what standard output holds; the
+// exit status it gives.
+int failure(std::string_view message) {
+  std::fflush(stdout);
+  std::fprintf(stderr, "vistrel: %s\n", common::safe_text(message).c_str());
+  return 1;
+}
+
 // Writes the picture of each file; 1 when any could not be written.
-int write_pictures(const std::vector<std::string_view>& paths) {
+int write_pictures(const std::vector<std::string>& paths) {
   int status = 0;
-  for (const std::string_view path : paths) {
-    const auto written = chart::write_svg_picture(std::string(path));
+  for (const std::string& path : paths) {
+    const auto written = chart::write_svg_picture(path);
     if (written) {
       std::printf(" SVG picture written to %s\n", common::safe_text(*written).c_str());
     } else {
-      std::fflush(stdout);
-      std::fprintf(stderr, "vistrel: %s\n", written.error().message.c_str());
-      status = 1;
+      status = failure(written.error().message);
     }
   }
   return status;
 }
 
-int usage_error(std::string_view why) {
-  if (!why.empty()) {
-    std::fprintf(stderr, "vistrel: %s\n", common::safe_text(why).c_str());
+enum Option : int { kSvgOnly, kHelp, kVersion };
+
+constexpr common::OptionRule kOptions[] = {
+    {kSvgOnly, '\0', "svg-only", false},
+    {kHelp, 'h', "help", false},
+    {kVersion, 'V', "version", false},
+};
+
+struct Command {
+  bool svg_only = false;
+  bool help = false;
+  bool version = false;
+  std::vector<std::string> files;
+};
+
+// The arguments after the program name; the reason when they cannot be run.
+common::Expected<Command> parse_arguments(std::span<const std::string_view> args) {
+  const auto parsed = common::parse_command_line(kOptions, args);
+  if (!parsed) return parsed.error();
+  Command command;
+  for (const common::GivenOption& given : parsed->options) {
+    command.svg_only |= given.id == kSvgOnly;
+    command.help |= given.id == kHelp;
+    command.version |= given.id == kVersion;
   }
-  std::fputs(kUsage, stderr);
-  return 2;
+  command.files = parsed->operands;
+  if (command.help || command.version) return command;
+  if (command.files.empty()) return common::Error{0, "no plot file named"};
+  if (!command.svg_only && command.files.size() > 1)
+    return common::Error{0, "one plot file at a time (--svg-only takes several)"};
+  return command;
 }
 
 void print_lines(std::FILE* to, const std::vector<std::string>& lines) {
@@ -74,10 +103,7 @@ int screen_rows(const std::string& line, int columns) {
 
 int show(const std::string& path) {
   const auto read = formats::read_pgf_file(path);
-  if (!read) {
-    std::fprintf(stderr, "vistrel: %s\n", formats::describe_error(path, read.error()).c_str());
-    return 1;
-  }
+  if (!read) return failure(formats::describe_error(path, read.error()));
   const formats::PgfFile& pgf = *read;
   const auto fit = expansion::fit_line(pgf.points);
   const bool utf8 =
@@ -133,28 +159,23 @@ int show(const std::string& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::vector<std::string_view> args(argv + 1, argv + argc);
-  if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
+  const std::vector<std::string_view> args(argv + 1, argv + argc);
+  const common::Expected<Command> command = parse_arguments(args);
+  if (!command) {
+    std::fputs(common::usage_error_text("vistrel", command.error().message).c_str(), stderr);
+    return common::kExitUsage;
+  }
+  if (command->help) {
     std::fputs(kUsage, stdout);
     return 0;
   }
-  if (args.size() == 1 && (args[0] == "--version" || args[0] == "-V")) {
+  if (command->version) {
     std::puts("vistrel " KORVEX_VERSION);
     return 0;
   }
-  const bool svg_only = !args.empty() && args[0] == "--svg-only";
-  if (svg_only) args.erase(args.begin());
-  // Options come first; "--" ends them, so that a file may begin with "-".
-  if (!args.empty() && args[0] == "--") {
-    args.erase(args.begin());
-  } else if (!args.empty() && args[0].size() > 1 && args[0].front() == '-') {
-    return usage_error("unknown option " + std::string(args[0]));
-  }
-  if (args.empty() || (!svg_only && args.size() != 1)) return usage_error({});
   try {
-    return svg_only ? write_pictures(args) : show(std::string(args[0]));
+    return command->svg_only ? write_pictures(command->files) : show(command->files.front());
   } catch (const std::exception& e) {  // out of memory, say: told, not a crash
-    std::fprintf(stderr, "vistrel: %s\n", e.what());
-    return 1;
+    return failure(e.what());
   }
 }

@@ -60,6 +60,8 @@ TEST(NumberText, ShortestRoundTripAndFixedDecimals) {
   EXPECT_EQ("100", common::shortest(100.0));
   EXPECT_EQ("0.1", common::shortest(0.1));
   EXPECT_EQ("1e-05", common::shortest(1e-05));
+  EXPECT_EQ("7e-04", common::shortest(0.0007));
+  EXPECT_EQ("0.0007", common::shortest(0.0007, common::Notation::kFixed));
   EXPECT_EQ("0.00001", common::shortest(1e-05, common::Notation::kFixed));
   EXPECT_EQ("500.404", common::shortest(500.404f));
   EXPECT_EQ("500.40399169921875", common::shortest(static_cast<double>(500.404f)));

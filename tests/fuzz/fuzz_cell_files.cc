@@ -6,7 +6,7 @@
 //   (the fuzzer's time limit catches a reader that does not end);
 // - an error names a line that is 0 (the file as a whole) or one the input
 //   holds;
-// - every entry read is a cell (cell_fault gives nothing), named after the
+// - every entry read is a cell (check_cell passes it), named after the
 //   file, with SUs and a temperature SU that are finite and positive;
 // - DIRAX output, what recognition leaves to the DIRAX scanner, is not read
 //   as a cell file.
@@ -44,8 +44,9 @@ void check_read(const common::Expected<formats::CellRead>& read, std::string_vie
   check(!read->entries.empty(), name + ": no entry and no error");
   for (const formats::CellEntry& entry : read->entries) {
     check(entry.source.starts_with("f"), name + ": an entry not named after its file");
-    const auto fault = formats::cell_fault(entry.cell);
-    check(!fault, name + ": an entry that is no cell: " + fault.value_or(""));
+    const auto cell = formats::check_cell(entry.cell);
+    check(cell.has_value(),
+          name + ": an entry that is no cell: " + (cell ? std::string() : cell.error().message));
     for (const auto su : formats::parameters(entry.su))
       check(!su || (std::isfinite(*su) && *su > 0), name + ": an SU not finite and positive");
     if (entry.temperature) check(std::isfinite(*entry.temperature), name + ": a temperature");

@@ -235,12 +235,11 @@ TEST(Vistrel, CommandLine) {
       {{"-h"}, 0, "usage: vistrel FILE.pgf", ""},
       {{"--version"}, 0, "vistrel ", ""},
       {{"-V"}, 0, "vistrel ", ""},
-      {{"-x"}, 2, "", "vistrel: unknown option -x\nusage: vistrel FILE.pgf"},
-      {{"--svg-only"}, 2, "", "usage: vistrel FILE.pgf"},
-      {{"--svg-only", "--colour", "a.pgf"}, 2, "", "unknown option --colour"},
-      {{}, 2, "", "usage: vistrel FILE.pgf"},
-      {{"a.pgf", "b.pgf"}, 2, "", "usage: vistrel FILE.pgf"},
-      {{"--colour"}, 2, "", "usage: vistrel FILE.pgf"},
+      {{"-x"}, 2, "", "vistrel: invalid option -- 'x'\nTry 'vistrel --help'.\n"},
+      {{"--svg-only"}, 2, "", "vistrel: no plot file named\nTry 'vistrel --help'.\n"},
+      {{"--svg-only", "--colour", "a.pgf"}, 2, "", "vistrel: unrecognized option '--colour'\n"},
+      {{}, 2, "", "vistrel: no plot file named\n"},
+      {{"a.pgf", "b.pgf"}, 2, "", "vistrel: one plot file at a time (--svg-only takes several)\n"},
       {{"--", "-odd.pgf"}, 1, "", "vistrel: -odd.pgf: cannot open"},
   };
   for (const Case& c : cases) {
