@@ -127,11 +127,11 @@ class PosixFileSystem : public FileSystem {
   bool exists(const std::string& name) override {
     return usable_name(name) && ::access(name.c_str(), F_OK) == 0;
   }
-  bool same_file(const std::string& a, const std::string& b) override {
-    struct stat sa {};
-    struct stat sb {};
-    return usable_name(a) && usable_name(b) && ::stat(a.c_str(), &sa) == 0 &&
-           ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+  std::optional<FileIdentity> identity(const std::string& name) override {
+    struct stat st {};
+    if (!usable_name(name) || ::stat(name.c_str(), &st) != 0) return std::nullopt;
+    return FileIdentity{static_cast<std::uint64_t>(st.st_dev),
+                        static_cast<std::uint64_t>(st.st_ino)};
   }
   Opened<ByteSource> open_source(const std::string& name) override {
     if (!usable_name(name)) return failed_open<ByteSource>(ENOENT);

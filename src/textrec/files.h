@@ -5,7 +5,9 @@
 // console or, in tests, on files held in memory.
 #pragma once
 
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -42,12 +44,21 @@ struct Opened {
   bool missing = false;
 };
 
+// The file a name leads to, links followed: two names lead to one file when
+// their identities are equal.
+struct FileIdentity {
+  std::uint64_t device = 0;
+  std::uint64_t inode = 0;
+  bool operator==(const FileIdentity&) const = default;
+};
+
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
   [[nodiscard]] virtual bool exists(const std::string& name) = 0;
-  // True when both names lead to one existing file (one device and inode).
-  [[nodiscard]] virtual bool same_file(const std::string& a, const std::string& b) = 0;
+  // The identity of the existing file (or folder) the name leads to; none when
+  // there is no such file.
+  [[nodiscard]] virtual std::optional<FileIdentity> identity(const std::string& name) = 0;
   [[nodiscard]] virtual Opened<ByteSource> open_source(const std::string& name) = 0;
   // Creates the file empty, replacing one of that name.
   [[nodiscard]] virtual Opened<ByteSink> create_sink(const std::string& name) = 0;
