@@ -33,6 +33,7 @@ constexpr const char* kStyle =
     ".scale { fill: none; stroke: #ccc; stroke-width: 1; }\n"
     ".crystal-axis { stroke: #333; stroke-width: 1.2; }\n"
     ".axis-name { font-style: italic; font-weight: bold; }\n"
+    ".su { stroke-width: 1; }\n"
     "</style>\n";
 
 std::string polyline(const std::string& cls, const std::vector<std::pair<double, double>>& xy) {
@@ -48,10 +49,19 @@ std::string axis_name(std::size_t k) {
   return common::format_text("X%zu", k + 1);
 }
 
-std::string axis_label(const expansion::Analysis& an, std::size_t k) {
+// A coefficient in MK^-1: with the SU drawn from the cells where there is
+// one, as crystallographers write it.
+std::string coefficient_text(double alpha, const double* drawn_su) {
+  if (drawn_su == nullptr) return common::format_text("%.2f", alpha * 1e6);
+  return common::with_su(alpha * 1e6, *drawn_su * 1e6);
+}
+
+std::string axis_label(const expansion::Analysis& an, const expansion::PropagatedSus* sus,
+                       std::size_t k) {
   const expansion::AxisResult& x = an.axes[k];
-  return axis_name(k) + common::format_text(" [%.3f %.3f %.3f]  %.2f MK\u207b\u00b9", x.uvw(0),
-                                            x.uvw(1), x.uvw(2), x.alpha.value * 1e6);
+  return axis_name(k) + common::format_text(" [%.3f %.3f %.3f]  ", x.uvw(0), x.uvw(1), x.uvw(2)) +
+         coefficient_text(x.alpha.value, sus != nullptr ? &sus->axes[k].alpha : nullptr) +
+         " MK\u207b\u00b9";
 }
 
 std::string subtitle(const expansion::Analysis& an, std::string_view source) {
@@ -59,10 +69,11 @@ std::string subtitle(const expansion::Analysis& an, std::string_view source) {
          expansion::fit_name(an.degree) + " fit";
 }
 
-// Points and their fitted curve, in class cls, on the frame.
+// Points and their fitted curve, in class cls, on the frame; each point with
+// a bar of +-su where SUs are given.
 std::string series_marks(const chart::ChartFrame& f, const std::vector<double>& t,
-                         const std::vector<double>& y, const expansion::PolyFit& fit, double factor,
-                         const std::string& cls) {
+                         const std::vector<double>& y, const std::vector<double>* su,
+                         const expansion::PolyFit& fit, double factor, const std::string& cls) {
   std::string s;
   const auto [lo, hi] = std::minmax_element(t.begin(), t.end());
   std::vector<std::pair<double, double>> curve;
@@ -71,23 +82,40 @@ std::string series_marks(const chart::ChartFrame& f, const std::vector<double>& 
     curve.emplace_back(f.px(x), f.py(value_at(fit, x) * factor));
   }
   s += polyline("fit " + cls, curve);
-  for (std::size_t i = 0; i < t.size(); ++i)
-    s += svg_circle(cls, f.px(t[i]), f.py(y[i] * factor), 3);
+  for (std::size_t i = 0; i < t.size(); ++i) {
+    const double x = f.px(t[i]);
+    if (su != nullptr && (*su)[i] > 0) {
+      const double top = f.py((y[i] + (*su)[i]) * factor);
+      const double bottom = f.py((y[i] - (*su)[i]) * factor);
+      s += svg_line(cls + " su", x, top, x, bottom);
+      s += svg_line(cls + " su", x - 3, top, x + 3, top);
+      s += svg_line(cls + " su", x - 3, bottom, x + 3, bottom);
+    }
+    s += svg_circle(cls, x, f.py(y[i] * factor), 3);
+  }
   return s;
 }
 
-expansion::Range range_of(const std::vector<double>& v, double factor, expansion::Range r) {
-  for (const double x : v) {
-    r.min = std::min(r.min, x * factor);
-    r.max = std::max(r.max, x * factor);
+// The range of the values, with their error bars where SUs are given.
+expansion::Range range_of(const std::vector<double>& v, const std::vector<double>* su,
+                          double factor, expansion::Range r) {
+  for (std::size_t i = 0; i < v.size(); ++i) {
+    const double bar = su != nullptr ? (*su)[i] : 0;
+    r.min = std::min(r.min, (v[i] - bar) * factor);
+    r.max = std::max(r.max, (v[i] + bar) * factor);
   }
   return r;
 }
 
-std::string strain_picture(const expansion::Analysis& an, std::string_view source) {
+const std::vector<double>* strain_sus(const expansion::PropagatedSus* sus, std::size_t k) {
+  return sus != nullptr ? &sus->axes[k].strains : nullptr;
+}
+
+std::string strain_picture(const expansion::Analysis& an, const expansion::PropagatedSus* sus,
+                           std::string_view source) {
   const auto [lo, hi] = std::minmax_element(an.temperatures.begin(), an.temperatures.end());
   expansion::Range y{INFINITY, -INFINITY};
-  for (const expansion::AxisResult& x : an.axes) y = range_of(x.strains, 100, y);
+  for (std::size_t k = 0; k < 3; ++k) y = range_of(an.axes[k].strains, strain_sus(sus, k), 100, y);
   chart::ChartLayout layout;
   layout.top = 110;  // three key lines
   const chart::ChartFrame f = chart::chart_frame({*lo, *hi}, y, layout);
@@ -101,28 +129,35 @@ std::string strain_picture(const expansion::Analysis& an, std::string_view sourc
     const double ky = 72 + 14 * static_cast<double>(k);
     s += svg_line(cls, f.frame_left, ky - 4, f.frame_left + 20, ky - 4);
     s += svg_circle(cls, f.frame_left + 10, ky - 4, 3);
-    s += svg_text("key", f.frame_left + 28, ky, "start", axis_label(an, k));
-    s += series_marks(f, an.temperatures, an.axes[k].strains, an.axes[k].fit, 100, cls);
+    s += svg_text("key", f.frame_left + 28, ky, "start", axis_label(an, sus, k));
+    s += series_marks(f, an.temperatures, an.axes[k].strains, strain_sus(sus, k), an.axes[k].fit,
+                      100, cls);
   }
   return s + chart::svg_close();
 }
 
-std::string volume_picture(const expansion::Analysis& an, std::string_view source) {
+std::string volume_picture(const expansion::Analysis& an, const expansion::PropagatedSus* sus,
+                           std::string_view source) {
   const auto [lo, hi] = std::minmax_element(an.temperatures.begin(), an.temperatures.end());
-  const expansion::Range y = range_of(an.volume.values, 1, {INFINITY, -INFINITY});
+  const std::vector<double>* su = sus != nullptr ? &sus->volume.values : nullptr;
+  const expansion::Range y = range_of(an.volume.values, su, 1, {INFINITY, -INFINITY});
   const chart::ChartFrame f = chart::chart_frame({*lo, *hi}, y);
   const std::string title = "Volume against temperature";
   std::string s = chart::svg_open(f.layout, title) + kStyle;
   s += svg_text("title", f.layout.width / 2, 30, "middle", title);
   s += svg_text("subtitle", f.frame_left, 56, "start", subtitle(an, source));
-  const expansion::Estimate& alpha = an.volume.alpha;
-  s += svg_text("key", f.frame_right, 56, "end",
-                std::isnan(alpha.su)
-                    ? common::format_text("alpha_V = %.2f MK\u207b\u00b9", alpha.value * 1e6)
-                    : common::format_text("alpha_V = %.2f(%.2f) MK\u207b\u00b9", alpha.value * 1e6,
-                                          alpha.su * 1e6));
+  // The fit's SU: none from a fit without a spare point.
+  const std::string fit_su = std::isnan(an.volume.alpha.su)
+                                 ? std::string()
+                                 : common::format_text("%.2f", an.volume.alpha.su * 1e6);
+  const std::string key =
+      sus == nullptr ? "alpha_V = " + common::format_text("%.2f", an.volume.alpha.value * 1e6) +
+                           (fit_su.empty() ? "" : "(" + fit_su + ")") + " MK\u207b\u00b9"
+                     : "alpha_V = " + coefficient_text(an.volume.alpha.value, &sus->volume.alpha) +
+                           " MK\u207b\u00b9" + (fit_su.empty() ? "" : " (fit su " + fit_su + ")");
+  s += svg_text("key", f.frame_right, 56, "end", key);
   s += chart::svg_chart_frame(f, "Temperature (K)", "Volume (\u00c5\u00b3)");
-  s += series_marks(f, an.temperatures, an.volume.values, an.volume.fit, 1, "s0");
+  s += series_marks(f, an.temperatures, an.volume.values, su, an.volume.fit, 1, "s0");
   return s + chart::svg_close();
 }
 
@@ -244,7 +279,8 @@ std::string section(const expansion::Analysis& an, std::size_t i, std::size_t j,
   return s;
 }
 
-std::string indicatrix_picture(const expansion::Analysis& an, std::string_view source) {
+std::string indicatrix_picture(const expansion::Analysis& an, const expansion::PropagatedSus* sus,
+                               std::string_view source) {
   chart::ChartLayout layout;
   layout.width = 1000;
   layout.height = 440;
@@ -267,8 +303,8 @@ std::string indicatrix_picture(const expansion::Analysis& an, std::string_view s
                            largest * 1e6),
        0, 0}};
   for (std::size_t k = 0; k < 3; ++k)
-    fixed.push_back(
-        {"footnote", 40 + 320 * static_cast<double>(k), ky + 22, "start", axis_label(an, k), 0, 0});
+    fixed.push_back({"footnote", 40 + 320 * static_cast<double>(k), ky + 22, "start",
+                     axis_label(an, sus, k), 0, 0});
   std::vector<Box> boxes;
   for (const Label& l : fixed) {
     s += svg_text(l.cls, l.x, l.y, l.anchor, l.text);
@@ -292,10 +328,11 @@ std::string indicatrix_picture(const expansion::Analysis& an, std::string_view s
 
 }  // namespace
 
-std::vector<Picture> render_pictures(const expansion::Analysis& analysis, std::string_view source) {
-  return {{"_strain.svg", strain_picture(analysis, source)},
-          {"_volume.svg", volume_picture(analysis, source)},
-          {"_indicatrix.svg", indicatrix_picture(analysis, source)}};
+std::vector<Picture> render_pictures(const expansion::Analysis& analysis,
+                                     const expansion::PropagatedSus* sus, std::string_view source) {
+  return {{"_strain.svg", strain_picture(analysis, sus, source)},
+          {"_volume.svg", volume_picture(analysis, sus, source)},
+          {"_indicatrix.svg", indicatrix_picture(analysis, sus, source)}};
 }
 
 }  // namespace chart

@@ -10,6 +10,7 @@
 
 #include "expansion/coefficient.h"
 #include "expansion/principal_axes.h"
+#include "expansion/weighted_fit.h"
 
 namespace expansion {
 
@@ -29,7 +30,7 @@ using Coefficient = std::optional<Estimate> (*)(const PolyFit&, double);
 // derivative of the fit changes sign only at its roots.
 std::vector<NegativeSpan> negative_spans(const PolyFit& fit, Coefficient coefficient, double lo,
                                          double hi) {
-  constexpr int kSamples = 32;  // of a stretch, for its most negative value
+  constexpr int kSamples = 8;  // of a stretch, for its most negative value
   std::vector<double> ends = derivative_roots(fit, lo, hi);
   ends.insert(ends.begin(), lo);
   ends.push_back(hi);
@@ -61,10 +62,17 @@ struct Fitted {
   std::vector<Estimate> alpha_at;
   std::vector<NegativeSpan> negative;
 };
+// With SUs, the fit is weighted, `left_out` taking no part.
 common::Expected<Fitted> fit_series(const std::vector<double>& temperatures,
                                     const std::vector<double>& values, int degree, double at,
-                                    Coefficient coefficient, const char* what) {
-  Fitted out{fit_polynomial(temperatures, values, degree), {}, {}, {}};
+                                    Coefficient coefficient, const char* what,
+                                    const std::vector<double>* su = nullptr,
+                                    std::optional<std::size_t> left_out = std::nullopt) {
+  Fitted out{su != nullptr ? fit_polynomial_weighted(temperatures, values, *su, degree, left_out)
+                           : fit_polynomial(temperatures, values, degree),
+             {},
+             {},
+             {}};
   const auto alpha = [&](double t) -> common::Expected<Estimate> {
     if (const auto a = coefficient(out.fit, t)) return *a;
     return common::Error{0, std::string("the fitted ") + what + " at " + kelvin_text(t) +
@@ -133,7 +141,7 @@ common::Expected<std::size_t> find_reference(const std::vector<double>& temperat
 
 common::Expected<Analysis> analyse(const std::vector<double>& temperatures,
                                    const std::vector<Eigen::Matrix3d>& bases, std::size_t reference,
-                                   StrainMeasure measure, int degree) {
+                                   StrainMeasure measure, int degree, const FitWeights* weights) {
   const std::size_t n = temperatures.size();
   if (n < 3) {
     return common::Error{0, "at least 3 points are needed; the series holds " + std::to_string(n)};
@@ -149,7 +157,7 @@ common::Expected<Analysis> analyse(const std::vector<double>& temperatures,
   out.degree = degree;
   out.temperatures = temperatures;
   out.reference = reference;
-  out.standard_errors = n > static_cast<std::size_t>(degree) + 1;
+  out.standard_errors = weights != nullptr || n > static_cast<std::size_t>(degree) + 1;
   std::vector<std::size_t> by_temperature(n);
   std::iota(by_temperature.begin(), by_temperature.end(), std::size_t{0});
   std::stable_sort(by_temperature.begin(), by_temperature.end(),
@@ -202,12 +210,17 @@ common::Expected<Analysis> analyse(const std::vector<double>& temperatures,
   const Eigen::Matrix3d to_median = out.median == reference
                                         ? Eigen::Matrix3d::Identity()
                                         : deformation_gradient(bases[reference], bases[out.median]);
+  const std::array<int, 3> weight_of =
+      weights != nullptr ? closest_order(weights->directions, axes[out.direction_point].vectors)
+                         : std::array<int, 3>{};
   for (int k = 0; k < 3; ++k) {
     AxisResult& axis = out.axes[static_cast<std::size_t>(k)];
     axis.strains.reserve(n);
     for (const PrincipalAxes& a : axes) axis.strains.push_back(a.values(k));
+    const std::vector<double>* su =
+        weights != nullptr ? &weights->strain[static_cast<std::size_t>(weight_of[k])] : nullptr;
     auto f = fit_series(temperatures, axis.strains, degree, at, strain_expansion_coefficient,
-                        "length along a principal axis");
+                        "length along a principal axis", su, reference);
     if (!f) return f.error();
     axis.fit = std::move(f->fit);
     axis.alpha = f->alpha;
@@ -226,7 +239,8 @@ common::Expected<Analysis> analyse(const std::vector<double>& temperatures,
   for (const Eigen::Matrix3d& b : bases) v.values.push_back(std::fabs(b.determinant()));
   v.reference = v.values[reference];
   auto f = fit_series(temperatures, v.values, degree, at,
-                      static_cast<Coefficient>(expansion_coefficient), "volume");
+                      static_cast<Coefficient>(expansion_coefficient), "volume",
+                      weights != nullptr ? &weights->volume : nullptr);
   if (!f) return f.error();
   v.fit = std::move(f->fit);
   v.alpha = f->alpha;
@@ -237,6 +251,11 @@ common::Expected<Analysis> analyse(const std::vector<double>& temperatures,
     clear_su(v.alpha, v.alpha_at);
   }
   return out;
+}
+
+bool expand_alike(const AxisResult& x, const AxisResult& y) {
+  const double gap = std::fabs(x.alpha.value - y.alpha.value);
+  return gap <= 2 * std::hypot(x.alpha.su, y.alpha.su) || gap * 1e6 < 0.0005;
 }
 
 }  // namespace expansion

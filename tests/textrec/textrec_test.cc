@@ -94,6 +94,17 @@ TEST(ErrorReport, KindsAreCountedApart) {
   EXPECT_EQ(kExitError, worst_status());
 }
 
+// A value echoed in a diagnostic is cut to its first 80 characters.
+TEST(ErrorReport, AnEchoedValueIsCutTo80Characters) {
+  MemoryRun run;
+  float x = 0.0F;
+  read_free(Source::Memory("'" + std::string(200, 'q') + "'"), {Target::Real(&x)});
+  EXPECT_EQ((Lines{" !! Error: a quoted text given for a number: " + std::string(80, 'q') +
+                       "... in a read from a memory record",
+                   kContinue}),
+            run.console_lines());
+}
+
 TEST(ErrorReport, StopGivesTheWorstSeverityReported) {
   struct Case {
     const char* name;
