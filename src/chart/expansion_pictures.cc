@@ -32,6 +32,7 @@ constexpr const char* kStyle =
     ".scale { fill: none; stroke: #ccc; stroke-width: 1; }\n"
     ".crystal-axis { stroke: #333; stroke-width: 1.2; }\n"
     ".axis-name { font-style: italic; font-weight: bold; }\n"
+    ".su { stroke-width: 1; }\n"
     "</style>\n";
 
 std::string polyline(const std::string& cls, const std::vector<std::pair<double, double>>& xy) {
@@ -43,11 +44,20 @@ std::string polyline(const std::string& cls, const std::vector<std::pair<double,
   return s + "\"/>\n";
 }
 
-std::string axis_label(const expansion::Analysis& an, std::size_t k) {
+// A coefficient in MK^-1: with the SU drawn from the cells where there is
+// one, as crystallographers write it.
+std::string coefficient_text(double alpha, const double* drawn_su) {
+  if (drawn_su == nullptr) return common::format_text("%.2f", alpha * 1e6);
+  return common::with_su(alpha * 1e6, *drawn_su * 1e6);
+}
+
+std::string axis_label(const expansion::Analysis& an, const expansion::PropagatedSus* sus,
+                       std::size_t k) {
   const expansion::AxisResult& x = an.axes[k];
   return "X" + std::to_string(k + 1) +
-         common::format_text(" [%.3f %.3f %.3f]  %.2f MK\u207b\u00b9", x.uvw(0), x.uvw(1), x.uvw(2),
-                             x.alpha.value * 1e6);
+         common::format_text(" [%.3f %.3f %.3f]  ", x.uvw(0), x.uvw(1), x.uvw(2)) +
+         coefficient_text(x.alpha.value, sus != nullptr ? &sus->axes[k].alpha : nullptr) +
+         " MK\u207b\u00b9";
 }
 
 std::string subtitle(const expansion::Analysis& an, std::string_view source) {
@@ -55,10 +65,11 @@ std::string subtitle(const expansion::Analysis& an, std::string_view source) {
          expansion::fit_name(an.degree) + " fit";
 }
 
-// Points and their fitted curve, in class cls, on the frame.
+// Points and their fitted curve, in class cls, on the frame; each point with
+// a bar of +-su where SUs are given.
 std::string series_marks(const chart::ChartFrame& f, const std::vector<double>& t,
-                         const std::vector<double>& y, const expansion::PolyFit& fit, double factor,
-                         const std::string& cls) {
+                         const std::vector<double>& y, const std::vector<double>* su,
+                         const expansion::PolyFit& fit, double factor, const std::string& cls) {
   std::string s;
   const auto [lo, hi] = std::minmax_element(t.begin(), t.end());
   std::vector<std::pair<double, double>> curve;
@@ -67,23 +78,40 @@ std::string series_marks(const chart::ChartFrame& f, const std::vector<double>& 
     curve.emplace_back(f.px(x), f.py(value_at(fit, x) * factor));
   }
   s += polyline("fit " + cls, curve);
-  for (std::size_t i = 0; i < t.size(); ++i)
-    s += svg_circle(cls, f.px(t[i]), f.py(y[i] * factor), 3);
+  for (std::size_t i = 0; i < t.size(); ++i) {
+    const double x = f.px(t[i]);
+    if (su != nullptr && (*su)[i] > 0) {
+      const double top = f.py((y[i] + (*su)[i]) * factor);
+      const double bottom = f.py((y[i] - (*su)[i]) * factor);
+      s += svg_line(cls + " su", x, top, x, bottom);
+      s += svg_line(cls + " su", x - 3, top, x + 3, top);
+      s += svg_line(cls + " su", x - 3, bottom, x + 3, bottom);
+    }
+    s += svg_circle(cls, x, f.py(y[i] * factor), 3);
+  }
   return s;
 }
 
-expansion::Range range_of(const std::vector<double>& v, double factor, expansion::Range r) {
-  for (const double x : v) {
-    r.min = std::min(r.min, x * factor);
-    r.max = std::max(r.max, x * factor);
+// The range of the values, with their error bars where SUs are given.
+expansion::Range range_of(const std::vector<double>& v, const std::vector<double>* su,
+                          double factor, expansion::Range r) {
+  for (std::size_t i = 0; i < v.size(); ++i) {
+    const double bar = su != nullptr ? (*su)[i] : 0;
+    r.min = std::min(r.min, (v[i] - bar) * factor);
+    r.max = std::max(r.max, (v[i] + bar) * factor);
   }
   return r;
 }
 
-std::string strain_picture(const expansion::Analysis& an, std::string_view source) {
+const std::vector<double>* strain_sus(const expansion::PropagatedSus* sus, std::size_t k) {
+  return sus != nullptr ? &sus->axes[k].strains : nullptr;
+}
+
+std::string strain_picture(const expansion::Analysis& an, const expansion::PropagatedSus* sus,
+                           std::string_view source) {
   const auto [lo, hi] = std::minmax_element(an.temperatures.begin(), an.temperatures.end());
   expansion::Range y{INFINITY, -INFINITY};
-  for (const expansion::AxisResult& x : an.axes) y = range_of(x.strains, 100, y);
+  for (std::size_t k = 0; k < 3; ++k) y = range_of(an.axes[k].strains, strain_sus(sus, k), 100, y);
   chart::ChartLayout layout;
   layout.top = 110;  // three key lines
   const chart::ChartFrame f = chart::chart_frame({*lo, *hi}, y, layout);
@@ -97,25 +125,32 @@ std::string strain_picture(const expansion::Analysis& an, std::string_view sourc
     const double ky = 72 + 14 * static_cast<double>(k);
     s += svg_line(cls, f.frame_left, ky - 4, f.frame_left + 20, ky - 4);
     s += svg_circle(cls, f.frame_left + 10, ky - 4, 3);
-    s += svg_text("key", f.frame_left + 28, ky, "start", axis_label(an, k));
-    s += series_marks(f, an.temperatures, an.axes[k].strains, an.axes[k].fit, 100, cls);
+    s += svg_text("key", f.frame_left + 28, ky, "start", axis_label(an, sus, k));
+    s += series_marks(f, an.temperatures, an.axes[k].strains, strain_sus(sus, k), an.axes[k].fit,
+                      100, cls);
   }
   return s + chart::svg_close();
 }
 
-std::string volume_picture(const expansion::Analysis& an, std::string_view source) {
+std::string volume_picture(const expansion::Analysis& an, const expansion::PropagatedSus* sus,
+                           std::string_view source) {
   const auto [lo, hi] = std::minmax_element(an.temperatures.begin(), an.temperatures.end());
-  const expansion::Range y = range_of(an.volume.values, 1, {INFINITY, -INFINITY});
+  const std::vector<double>* su = sus != nullptr ? &sus->volume.values : nullptr;
+  const expansion::Range y = range_of(an.volume.values, su, 1, {INFINITY, -INFINITY});
   const chart::ChartFrame f = chart::chart_frame({*lo, *hi}, y);
   const std::string title = "Volume against temperature";
   std::string s = chart::svg_open(f.layout, title) + kStyle;
   s += svg_text("title", f.layout.width / 2, 30, "middle", title);
   s += svg_text("subtitle", f.frame_left, 56, "start", subtitle(an, source));
-  s += svg_text("key", f.frame_right, 56, "end",
-                common::format_text("alpha_V = %.2f(%.2f) MK\u207b\u00b9",
-                                    an.volume.alpha.value * 1e6, an.volume.alpha.su * 1e6));
+  const std::string key =
+      sus == nullptr
+          ? common::format_text("alpha_V = %.2f(%.2f) MK\u207b\u00b9", an.volume.alpha.value * 1e6,
+                                an.volume.alpha.su * 1e6)
+          : "alpha_V = " + coefficient_text(an.volume.alpha.value, &sus->volume.alpha) +
+                common::format_text(" MK\u207b\u00b9 (fit su %.2f)", an.volume.alpha.su * 1e6);
+  s += svg_text("key", f.frame_right, 56, "end", key);
   s += chart::svg_chart_frame(f, "Temperature (K)", "Volume (\u00c5\u00b3)");
-  s += series_marks(f, an.temperatures, an.volume.values, an.volume.fit, 1, "s0");
+  s += series_marks(f, an.temperatures, an.volume.values, su, an.volume.fit, 1, "s0");
   return s + chart::svg_close();
 }
 
@@ -173,7 +208,8 @@ std::string section(const expansion::Analysis& an, std::size_t i, std::size_t j,
   return s;
 }
 
-std::string indicatrix_picture(const expansion::Analysis& an, std::string_view source) {
+std::string indicatrix_picture(const expansion::Analysis& an, const expansion::PropagatedSus* sus,
+                               std::string_view source) {
   chart::ChartLayout layout;
   layout.width = 960;
   layout.height = 440;
@@ -202,17 +238,18 @@ std::string indicatrix_picture(const expansion::Analysis& an, std::string_view s
                           largest * 1e6));
   for (std::size_t k = 0; k < 3; ++k) {
     s += svg_text("footnote", 40 + 300 * static_cast<double>(k), ky + 22, "start",
-                  axis_label(an, k));
+                  axis_label(an, sus, k));
   }
   return s + chart::svg_close();
 }
 
 }  // namespace
 
-std::vector<Picture> render_pictures(const expansion::Analysis& analysis, std::string_view source) {
-  return {{"_strain.svg", strain_picture(analysis, source)},
-          {"_volume.svg", volume_picture(analysis, source)},
-          {"_indicatrix.svg", indicatrix_picture(analysis, source)}};
+std::vector<Picture> render_pictures(const expansion::Analysis& analysis,
+                                     const expansion::PropagatedSus* sus, std::string_view source) {
+  return {{"_strain.svg", strain_picture(analysis, sus, source)},
+          {"_volume.svg", volume_picture(analysis, sus, source)},
+          {"_indicatrix.svg", indicatrix_picture(analysis, sus, source)}};
 }
 
 }  // namespace chart

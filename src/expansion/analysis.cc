@@ -6,6 +6,7 @@
 #include <numbers>
 
 #include "expansion/principal_axes.h"
+#include "expansion/weighted_fit.h"
 
 namespace expansion {
 
@@ -24,9 +25,15 @@ struct Fitted {
   Estimate alpha;
   std::vector<Estimate> alpha_at;
 };
+// With SUs, the fit is weighted, `left_out` taking no part.
 Fitted fit_series(const std::vector<double>& temperatures, const std::vector<double>& values,
-                  int degree, double median_temperature, double per) {
-  Fitted out{fit_polynomial(temperatures, values, degree), {}, {}};
+                  int degree, double median_temperature, double per,
+                  const std::vector<double>* su = nullptr,
+                  std::optional<std::size_t> left_out = std::nullopt) {
+  Fitted out{su != nullptr ? fit_polynomial_weighted(temperatures, values, *su, degree, left_out)
+                           : fit_polynomial(temperatures, values, degree),
+             {},
+             {}};
   const auto scaled = [&](double t) {
     const Estimate d = derivative_at(out.fit, t);
     return Estimate{d.value / per, d.su / per};
@@ -79,7 +86,7 @@ common::Expected<std::size_t> find_reference(const std::vector<double>& temperat
 
 common::Expected<Analysis> analyse(const std::vector<double>& temperatures,
                                    const std::vector<Eigen::Matrix3d>& bases, std::size_t reference,
-                                   StrainMeasure measure, int degree) {
+                                   StrainMeasure measure, int degree, const FitWeights* weights) {
   const std::size_t n = temperatures.size();
   if (n < 3) {
     return common::Error{0, "at least 3 points are needed; the series holds " + std::to_string(n)};
@@ -122,11 +129,16 @@ common::Expected<Analysis> analyse(const std::vector<double>& temperatures,
   const double median_t = temperatures[out.median];
   const Eigen::Matrix3d& direction_basis =
       measure.lagrangian ? bases[reference] : bases[out.direction_point];
+  const std::array<int, 3> weight_of =
+      weights != nullptr ? closest_order(weights->directions, axes[out.direction_point].vectors)
+                         : std::array<int, 3>{};
   for (int k = 0; k < 3; ++k) {
     AxisResult& axis = out.axes[static_cast<std::size_t>(k)];
     axis.strains.reserve(n);
     for (const PrincipalAxes& a : axes) axis.strains.push_back(a.values(k));
-    Fitted f = fit_series(temperatures, axis.strains, degree, median_t, 1);
+    const std::vector<double>* su =
+        weights != nullptr ? &weights->strain[static_cast<std::size_t>(weight_of[k])] : nullptr;
+    Fitted f = fit_series(temperatures, axis.strains, degree, median_t, 1, su, reference);
     axis.fit = std::move(f.fit);
     axis.alpha = f.alpha;
     axis.alpha_at = std::move(f.alpha_at);
@@ -141,11 +153,17 @@ common::Expected<Analysis> analyse(const std::vector<double>& temperatures,
   v.values.reserve(n);
   for (const Eigen::Matrix3d& b : bases) v.values.push_back(std::fabs(b.determinant()));
   v.reference = v.values[reference];
-  Fitted f = fit_series(temperatures, v.values, degree, median_t, v.reference);
+  Fitted f = fit_series(temperatures, v.values, degree, median_t, v.reference,
+                        weights != nullptr ? &weights->volume : nullptr);
   v.fit = std::move(f.fit);
   v.alpha = f.alpha;
   v.alpha_at = std::move(f.alpha_at);
   return out;
+}
+
+bool expand_alike(const AxisResult& x, const AxisResult& y) {
+  const double gap = std::fabs(x.alpha.value - y.alpha.value);
+  return gap <= 2 * std::hypot(x.alpha.su, y.alpha.su) || gap * 1e6 < 0.0005;
 }
 
 }  // namespace expansion

@@ -55,13 +55,28 @@ struct Analysis {
 [[nodiscard]] common::Expected<std::size_t> find_reference(const std::vector<double>& temperatures,
                                                            double kelvin);
 
+// The SUs of every point's principal strains and volume, for weighted fits
+// (weighted_fit.h): the strains of the axis closest to directions.col(k) are
+// weighted by strain[k]. The reference point, whose strain is zero by
+// definition, is left out of the strain fits; the volume fit keeps it.
+struct FitWeights {
+  Eigen::Matrix3d directions;                 // Cartesian unit vectors, as AxisResult::direction
+  std::array<std::vector<double>, 3> strain;  // one SU per point
+  std::vector<double> volume;                 // one SU per point
+};
+
 // The analysis of the cells with the given bases (basis.h) at the given
-// temperatures. Fails for fewer than three points, or fewer distinct
-// temperatures than the polynomial needs.
+// temperatures, by ordinary least squares, or weighted when `weights` are
+// given. Fails for fewer than three points, or fewer distinct temperatures
+// than the polynomial needs.
 [[nodiscard]] common::Expected<Analysis> analyse(const std::vector<double>& temperatures,
                                                  const std::vector<Eigen::Matrix3d>& bases,
                                                  std::size_t reference, StrainMeasure measure,
-                                                 int degree);
+                                                 int degree, const FitWeights* weights = nullptr);
+
+// Two coefficients that the data do not tell apart: within twice their
+// combined standard error, or equal to 0.0005 MK^-1.
+[[nodiscard]] bool expand_alike(const AxisResult& x, const AxisResult& y);
 
 // "linear", "quadratic", "cubic".
 [[nodiscard]] const char* fit_name(int degree);

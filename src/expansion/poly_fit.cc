@@ -20,21 +20,30 @@ int distinct_count(const std::vector<double>& x) {
   return static_cast<int>(std::unique(sorted.begin(), sorted.end()) - sorted.begin());
 }
 
-PolyFit fit_polynomial(const std::vector<double>& x, const std::vector<double>& y, int degree) {
+PolyFit polynomial_in(const std::vector<double>& x, int degree) {
   PolyFit fit;
   fit.degree = degree;
-  const auto n = static_cast<Eigen::Index>(x.size());
-  fit.x_mean = std::accumulate(x.begin(), x.end(), 0.0) / static_cast<double>(n);
+  fit.x_mean = std::accumulate(x.begin(), x.end(), 0.0) / static_cast<double>(x.size());
   const auto [lo, hi] = std::minmax_element(x.begin(), x.end());
   const double half_range = (*hi - *lo) / 2;
   fit.x_scale = half_range > 0 ? half_range : 1;
+  return fit;
+}
 
-  Eigen::MatrixXd design(n, degree + 1);
+Eigen::MatrixXd design_matrix(const PolyFit& fit, const std::vector<double>& x) {
+  const auto n = static_cast<Eigen::Index>(x.size());
+  Eigen::MatrixXd design(n, fit.degree + 1);
   for (Eigen::Index i = 0; i < n; ++i) {
     const double t = scaled(fit, x[static_cast<std::size_t>(i)]);
     double power = 1;
-    for (int k = 0; k <= degree; ++k, power *= t) design(i, k) = power;
+    for (int k = 0; k <= fit.degree; ++k, power *= t) design(i, k) = power;
   }
+  return design;
+}
+
+PolyFit fit_polynomial(const std::vector<double>& x, const std::vector<double>& y, int degree) {
+  PolyFit fit = polynomial_in(x, degree);
+  const Eigen::MatrixXd design = design_matrix(fit, x);
   const Eigen::VectorXd values =
       Eigen::Map<const Eigen::VectorXd>(y.data(), static_cast<Eigen::Index>(y.size()));
   const Eigen::MatrixXd normal = design.transpose() * design;

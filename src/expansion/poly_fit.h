@@ -37,6 +37,11 @@ struct Estimate {
 [[nodiscard]] PolyFit fit_polynomial(const std::vector<double>& x, const std::vector<double>& y,
                                      int degree);
 
+// The scaling of x that the fits use for these points (degree set, no
+// coefficients yet), and the matrix of powers of the scaled x, one row a point.
+[[nodiscard]] PolyFit polynomial_in(const std::vector<double>& x, int degree);
+[[nodiscard]] Eigen::MatrixXd design_matrix(const PolyFit& fit, const std::vector<double>& x);
+
 // The fitted value at x.
 [[nodiscard]] double value_at(const PolyFit& fit, double x);
 

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 
+#include "common/number_text.h"
 #include "textrec/textrec.h"
 
 namespace formats {
@@ -74,41 +75,70 @@ void apply_volume_rule(std::string_view line, CellRecord& cell, textrec::RecordO
   textrec::left_justify(cell.system);
 }
 
-CellRecord scan_dirax_file(CellChoice choice, std::string_view file_name) {
-  // A DIRAX file holds a hundred lines or so around the three that count; the
-  // others are passed over inside the reader. An input-cell line counts in
-  // input-cell mode only, and is asked for only then.
-  enum Keyword : std::size_t { kConventionalLine, kVolumeLine, kInputCellLine };
+namespace {
+
+// A DIRAX file holds a hundred lines or so around the three that count; the
+// others are passed over inside the reader. An input-cell line counts in
+// input-cell mode only, and is asked for only then.
+enum Keyword : std::size_t { kConventionalLine, kVolumeLine, kInputCellLine };
+
+const textrec::LineKeywords& keywords_for(CellChoice choice) {
   static constexpr textrec::LineKeywords kInputCellMode{"Conventional :", "Volume", "{Input cell"};
   static constexpr textrec::LineKeywords kConventionalCellMode{"Conventional :", "Volume"};
-  const textrec::LineKeywords& keywords =
-      choice == CellChoice::kInput ? kInputCellMode : kConventionalCellMode;
+  return choice == CellChoice::kInput ? kInputCellMode : kConventionalCellMode;
+}
+
+// `file` names the file, for the warnings ("" when it has no name).
+void apply_line(const textrec::KeywordRecord& found, CellChoice choice, std::string_view file,
+                CellRecord& cell) {
+  // Left-justified; the padding blanks at the end change no test below.
+  const std::string_view line = found.text;
+  const textrec::RecordOrigin origin{file, found.line};
+  // A conventional-cell line gives the six parameters in conventional-cell
+  // mode only, and the Bravais letter in both.
+  switch (found.keyword) {
+    case kInputCellLine:
+      apply_cell_parameter_rule(line, cell, origin);
+      break;
+    case kConventionalLine:
+      if (choice == CellChoice::kConventional) apply_cell_parameter_rule(line, cell, origin);
+      apply_bravais_rule(line, cell);
+      break;
+    case kVolumeLine:
+      apply_volume_rule(line, cell, origin);
+      break;
+    default:
+      break;
+  }
+}
+
+}  // namespace
+
+CellRecord scan_dirax_file(CellChoice choice, std::string_view file_name) {
+  const textrec::LineKeywords& keywords = keywords_for(choice);
   CellRecord cell;
   textrec::rewind_channel(kDiraxChannel);
   textrec::KeywordRecord found;
   while (textrec::read_record_starting(kDiraxChannel, &found, kLineLength, keywords) ==
-         textrec::kStatusOk) {
-    // Left-justified; the padding blanks at the end change no test below.
-    const std::string_view line = found.text;
-    const textrec::RecordOrigin origin{file_name, found.line};
-    // A conventional-cell line gives the six parameters in conventional-cell
-    // mode only, and the Bravais letter in both.
-    switch (found.keyword) {
-      case kInputCellLine:
-        apply_cell_parameter_rule(line, cell, origin);
-        break;
-      case kConventionalLine:
-        if (choice == CellChoice::kConventional) apply_cell_parameter_rule(line, cell, origin);
-        apply_bravais_rule(line, cell);
-        break;
-      case kVolumeLine:
-        apply_volume_rule(line, cell, origin);
-        break;
-      default:
-        break;
-    }
-  }
+         textrec::kStatusOk)
+    apply_line(found, choice, file_name, cell);
   return cell;
+}
+
+CellRecord scan_dirax_text(std::string_view bytes, CellChoice choice) {
+  const textrec::LineKeywords& keywords = keywords_for(choice);
+  CellRecord cell;
+  textrec::RecordReader reader(textrec::bytes_source(bytes));
+  textrec::KeywordRecord found;
+  while (reader.next_record_starting(&found, kLineLength, keywords) == textrec::kStatusOk)
+    apply_line(found, choice, {}, cell);
+  return cell;
+}
+
+Cell dirax_cell(const CellRecord& r) {
+  using common::as_decimal;
+  return {as_decimal(r.a),     as_decimal(r.b),    as_decimal(r.c),
+          as_decimal(r.alpha), as_decimal(r.beta), as_decimal(r.gamma)};
 }
 
 }  // namespace formats

@@ -105,8 +105,8 @@ common::Expected<void> take_cell_file(formats::CellFormat format, std::string_vi
   textrec::close_channel(formats::kDiraxChannel);
   const std::string as = "as " + std::string(formats::format_name(format)) + ": ";
   if (!whole)
-    return common::Error{0,
-                         as + "larger than " + std::to_string(formats::kCellFileLimit) + " bytes"};
+    return common::Error{0, as + "the file is larger than " +
+                                std::to_string(formats::kCellFileLimit >> 20) + " MiB"};
   const common::Expected<formats::CellRead> read = formats::read_cells(format, bytes, name);
   if (!read) {
     const common::Error& error = read.error();

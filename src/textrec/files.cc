@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -188,6 +189,34 @@ class PosixFileSystem : public FileSystem {
 FileSystem& posix_file_system() {
   static PosixFileSystem file_system;  // holds no state
   return file_system;
+}
+
+namespace {
+
+class MemorySource : public ByteSource {
+ public:
+  explicit MemorySource(std::string_view bytes) : bytes_(bytes) {}
+  long read_bytes(char* buf, std::size_t n) override {
+    const std::size_t count = std::min(n, bytes_.size() - at_);
+    std::memcpy(buf, bytes_.data() + at_, count);
+    at_ += count;
+    return static_cast<long>(count);
+  }
+  bool seek_to_start() override {
+    at_ = 0;
+    return true;
+  }
+  std::string error() const override { return {}; }
+
+ private:
+  std::string_view bytes_;
+  std::size_t at_ = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<ByteSource> bytes_source(std::string_view bytes) {
+  return std::make_unique<MemorySource>(bytes);
 }
 
 std::unique_ptr<ByteSource> stdin_source() {

@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace textrec {
 
@@ -66,6 +67,9 @@ class FileSystem {
 // The real file system: names relative to the current folder, files opened
 // close-on-exec so that no child process inherits them, folders refused.
 [[nodiscard]] FileSystem& posix_file_system();
+
+// Bytes held in memory, which must outlive the source.
+[[nodiscard]] std::unique_ptr<ByteSource> bytes_source(std::string_view bytes);
 
 // Standard input and output of the process.
 [[nodiscard]] std::unique_ptr<ByteSource> stdin_source();

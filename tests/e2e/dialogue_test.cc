@@ -1,6 +1,6 @@
 // The console dialogue of a run: the banner, the buffer-file question asked
-// again for a missing file, the cell choice, and the end of console input at
-// each question.
+// again for a missing file (the golden test of the dialogue's console), the
+// cell choice, and the end of console input at the buffer-file question.
 
 #include <gtest/gtest.h>
 
@@ -33,11 +33,20 @@ TEST(Dialogue, MissingBufferFileIsAskedForAgain) {
       run.out);
   EXPECT_EQ(0, run.exit_status);
   EXPECT_EQ("", run.err);
-  e2e::expect_table(
-      dir, e2e::join({e2e::table_header("One entry", Cell::kInput), {e2e::k100KInput.row}}));
+  e2e::expect_outputs(dir, {"100.00"}, e2e::kEnded);
+}
+
+// The table that the batch mode writes from kOneEntry with `--cell cell`.
+std::string batch_table(const std::string& cell) {
+  ScopedTempDir dir;
+  e2e::make_files(dir, {{"one.lst", kOneEntry}, {"100K.out", e2e::kDirax100K}});
+  EXPECT_EQ(0,
+            testutil::run_program({KORVEX_BIN, "-c", cell, "one.lst"}, dir.path(), "").exit_status);
+  return testutil::read_file(dir.file("TK_parameters.xy"));
 }
 
 TEST(Dialogue, CellChoiceFollowsTheFirstNonBlankCharacter) {
+  const std::string input = batch_table("input"), conventional = batch_table("conventional");
   struct Case {
     std::string answer;
     Cell cell;
@@ -59,10 +68,10 @@ TEST(Dialogue, CellChoiceFollowsTheFirstNonBlankCharacter) {
     ScopedTempDir dir;
     e2e::make_files(dir, {{"one.lst", kOneEntry}, {"100K.out", e2e::kDirax100K}});
     const auto run = e2e::run_korvex(dir, e2e::lf(e2e::join({{"one.lst", c.answer}, kRefuseAll})));
-    e2e::expect_console(e2e::join({e2e::dialogue(), e2e::final_message(), e2e::offers()}), run.out);
+    EXPECT_EQ(e2e::told_to_the_end(), e2e::told(run.out));
     EXPECT_EQ(0, run.exit_status);
-    const e2e::Expected& entry = c.cell == Cell::kInput ? e2e::k100KInput : e2e::k100KConventional;
-    e2e::expect_table(dir, e2e::join({e2e::table_header("One entry", c.cell), {entry.row}}));
+    EXPECT_EQ(c.cell == Cell::kInput ? input : conventional,
+              testutil::read_file(dir.file("TK_parameters.xy")));
   }
 }
 
@@ -79,42 +88,22 @@ TEST(Dialogue, EndOfInputAtBufferFileQuestionEndsTheRunAtTheTenth) {
     ScopedTempDir dir;
     const auto run = e2e::run_korvex(dir, c.typed);
 
-    Lines expected = e2e::banner();
-    if (!c.typed.empty())
-      expected = e2e::join({expected, e2e::buffer_question(), e2e::buffer_file_missing(c.kept)});
+    const std::string missing = "   !! " + c.kept + " does not exist !!";
+    Lines expected;
+    if (!c.typed.empty()) expected = {"buffer file?", missing};
     for (int failure = 1; failure <= 10; ++failure) {
-      expected = e2e::join({expected, e2e::buffer_question()});
+      expected.push_back("buffer file?");
       if (failure <= 5) expected = e2e::join({expected, e2e::shown(e2e::kConsoleEnd)});
       if (failure < 10) {
-        expected = e2e::join({expected, e2e::buffer_file_missing(c.kept)});
+        expected.push_back(missing);
       } else {
         expected = e2e::join({expected, {e2e::kConsoleEnd, e2e::kTenthEnd}});
       }
     }
-    e2e::expect_console(expected, run.out);
+    EXPECT_EQ(expected, e2e::told(run.out));
     EXPECT_EQ(16, run.exit_status);
     EXPECT_FALSE(testutil::file_exists(dir.file("TK_parameters.xy")));
   }
-}
-
-// The choice keeps its blank start: the input cell. The run goes on, and every
-// offer meets the end of the data too: five failures shown, the rest counted.
-TEST(Dialogue, EndOfInputAtCellChoiceTakesTheInputCell) {
-  ScopedTempDir dir;
-  e2e::make_files(dir, {{"one.lst", kOneEntry}, {"100K.out", e2e::kDirax100K}});
-  const auto run = e2e::run_korvex(dir, "one.lst\n");
-
-  Lines expected = e2e::join({e2e::dialogue(), e2e::shown(e2e::kConsoleEnd), e2e::final_message()});
-  int failures = 1;
-  for (const auto& file : e2e::kPlotFiles) {
-    expected.push_back(e2e::offer(file));
-    if (++failures <= 5) expected = e2e::join({expected, e2e::shown(e2e::kConsoleEnd)});
-  }
-  e2e::expect_console(expected, run.out);
-  EXPECT_EQ(8, run.exit_status);
-  e2e::expect_table(
-      dir, e2e::join({e2e::table_header("One entry", Cell::kInput), {e2e::k100KInput.row}}));
-  e2e::expect_plots(dir, "One entry", 1, {&e2e::k100KInput}, e2e::kEnded);
 }
 
 }  // namespace

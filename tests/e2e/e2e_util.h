@@ -155,6 +155,40 @@ inline void expect_console(const Lines& expected, const std::string& out) {
   EXPECT_TRUE(out.empty() || out.back() == '\n') << "the last console line is not ended";
 }
 
+// What a run told, whatever the dialogue's layout: "buffer file?" and "cell?"
+// for the questions, "created" for the final message, "offer NAME" for each
+// plot offer, and every diagnostic line (holding "!!", or the continuation
+// line) and line of a stand-in viewer as it stands.
+inline Lines told(const std::string& out) {
+  Lines events;
+  for (const std::string& line : testutil::split_lines(out)) {
+    const auto holds = [&line](const char* text) { return line.find(text) != std::string::npos; };
+    if (holds("> Enter buffer file")) {
+      events.push_back("buffer file?");
+    } else if (holds("Enter your choice")) {
+      events.push_back("cell?");
+    } else if (holds(">>> The TK_parameters.xy file has been created")) {
+      events.push_back("created");
+    } else if (holds(" file has been created: plot it")) {
+      const std::size_t from = line.find(". ") + 2;
+      events.push_back("offer " + line.substr(from, line.find(' ', from) - from));
+    } else if (holds("!!") || line == kContinuation || holds("stand-in viewer")) {
+      events.push_back(line);
+    }
+  }
+  return events;
+}
+
+// The events of a run that asks both questions at once, then `diagnostics`,
+// then the final message and the seven offers.
+inline Lines told_to_the_end(const Lines& diagnostics = {}) {
+  Lines events = {"buffer file?", "cell?"};
+  events.insert(events.end(), diagnostics.begin(), diagnostics.end());
+  events.push_back("created");
+  for (const std::string& file : kPlotFiles) events.push_back("offer " + file);
+  return events;
+}
+
 inline void expect_file(const testutil::ScopedTempDir& dir, const std::string& name,
                         const std::string& expected) {
   ASSERT_TRUE(testutil::file_exists(dir.file(name))) << name;
@@ -265,16 +299,31 @@ inline Lines table_rows(const std::vector<const Expected*>& entries) {
 
 // --- What the output files hold, apart from their layout ---------------------
 
-// The temperature field (columns 1-6) of each data record of an output file,
-// in order: the table's rows, a plot file's points. Header records begin with
-// "!" in the table, "#" in a plot file.
-inline Lines temperatures_in(const testutil::ScopedTempDir& dir, const std::string& name) {
-  Lines temperatures;
-  for (const std::string& record : testutil::split_lines(testutil::read_file(dir.file(name)))) {
-    if (!record.starts_with('!') && !record.starts_with('#'))
-      temperatures.push_back(record.substr(0, 6));
+// The data records of an output file, in order, without their line ends: the
+// table's rows, a plot file's points. Header records begin with "!" in the
+// table, "#" in a plot file.
+inline Lines records_in(const testutil::ScopedTempDir& dir, const std::string& name) {
+  Lines records;
+  for (std::string& record : testutil::split_lines(testutil::read_file(dir.file(name)))) {
+    if (record.ends_with('\r')) record.pop_back();
+    if (!record.starts_with('!') && !record.starts_with('#')) records.push_back(std::move(record));
   }
+  return records;
+}
+
+// The temperature field (columns 1-6) of each data record.
+inline Lines temperatures_in(const testutil::ScopedTempDir& dir, const std::string& name) {
+  Lines temperatures = records_in(dir, name);
+  for (std::string& record : temperatures) record.resize(std::min<std::size_t>(record.size(), 6));
   return temperatures;
+}
+
+// The point count a plot file declares (its I8 field), or -1 without one.
+inline int declared_points(const testutil::ScopedTempDir& dir, const std::string& name) {
+  const std::string text = testutil::read_file(dir.file(name));
+  const std::string key = "#  NUMBER OF POINTS : ";
+  const std::size_t at = text.find(key);
+  return at == std::string::npos ? -1 : std::stoi(text.substr(at + key.size(), 8));
 }
 
 // The table and the seven plot files each hold a record at every temperature

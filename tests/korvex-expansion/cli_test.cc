@@ -85,10 +85,13 @@ TEST(ExpansionCli, AxesThatExpandAlikeAreToldAsSuch) {
 const char* kJsonCheck = R"(
 import json, sys
 d = json.load(sys.stdin)
-assert list(d) == ["points", "strain", "fit", "reference_temperature", "median_temperature",
-                   "temperatures", "axes", "volume", "skipped_lines"], list(d)
-assert list(d["axes"][0]) == ["alpha", "su", "uvw", "angles", "strains"], list(d["axes"][0])
-assert list(d["volume"]) == ["alpha", "su", "reference", "values"], list(d["volume"])
+assert list(d) == ["points", "strain", "fit", "weighted", "draws", "reference_temperature",
+                   "median_temperature", "temperatures", "axes", "volume", "skipped_lines",
+                   "cells"], list(d)
+assert list(d["axes"][0]) == ["alpha", "su", "su_cells", "direction_su_deg", "uvw", "angles",
+                              "strains", "strains_su"], list(d["axes"][0])
+assert list(d["volume"]) == ["alpha", "su", "su_cells", "reference", "values",
+                             "values_su"], list(d["volume"])
 n = d["points"]
 assert len(d["temperatures"]) == n and len(d["volume"]["values"]) == n
 axes = d["axes"]
@@ -222,7 +225,12 @@ TEST(ExpansionCli, UsageFaultsExit2AndHelpAndVersion0) {
   };
   const Case cases[] = {
       {{}, "korvex-expansion: no file named"},
-      {{"a.xy", "b.xy"}, "korvex-expansion: one file only"},
+      {{"--draws", "1", "a.xy"},
+       "korvex-expansion: --draws takes a whole number from 2 to 10000000, not '1'"},
+      {{"--seed", "-3", "a.xy"},
+       "korvex-expansion: --seed takes a whole number from 0 to 2^64-1, not '-3'"},
+      {{"--cell", "primitive", "--list", "a.lst"},
+       "korvex-expansion: --cell takes input or conventional (or 1 or 2), not 'primitive'"},
       {{"--fit", "quartic", "a.xy"},
        "korvex-expansion: --fit is linear, quadratic or cubic, not 'quartic'"},
       {{"--format", "xml", "a.xy"}, "korvex-expansion: --format is text, json or csv, not 'xml'"},
@@ -248,7 +256,7 @@ TEST(ExpansionCli, UsageFaultsExit2AndHelpAndVersion0) {
   }
   const auto help = run_program({EXPANSION_BIN, "--help"}, dir.path(), "");
   EXPECT_EQ(0, help.exit_status);
-  EXPECT_TRUE(help.out.starts_with("usage: korvex-expansion [options] FILE\n"));
+  EXPECT_TRUE(help.out.starts_with("usage: korvex-expansion [options] FILE...\n"));
   for (const char* flag : {"--version", "-V"}) {
     const auto version = run_program({EXPANSION_BIN, flag}, dir.path(), "");
     EXPECT_EQ(0, version.exit_status);

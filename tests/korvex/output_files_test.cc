@@ -21,13 +21,6 @@ using unittest::MemoryRun;
 using Lines = std::vector<std::string>;
 using Records = std::vector<std::string>;
 
-const std::string kContinue = "TAKEN TO (STANDARD) CORRECTIVE ACTION, EXECUTION CONTINUING.";
-const std::string kListEnd = " !! Error: end of data in a read from channel 1 (series.lst)";
-const std::string kHeading =
-    "!   TK        a(A)        b(A)        c(A)  alpha(deg)   beta(deg)   gamma(deg)  volume(A3)  "
-    "symmetry       Bravais  ";
-const std::string kRule = "!" + std::string(200, '-');
-
 // As the main program prepares a run: the buffer file open on its channel, its
 // head read, the output files created. Returns the head.
 formats::BufferFileHead prepare(MemoryRun& run, const std::string& list,
@@ -37,29 +30,6 @@ formats::BufferFileHead prepare(MemoryRun& run, const std::string& list,
   formats::BufferFileHead head = formats::read_buffer_file_head();
   create_output_files("", head.title, choice, head.entry_count, false);
   return head;
-}
-
-std::string pgf_header(std::string_view main_legend, std::string_view y_legend,
-                       std::string_view heading, std::string_view title, int points) {
-  std::string count = std::to_string(points);
-  count.insert(0, 8 - count.size(), ' ');
-  return "# MAIN LEGEND TEXT: " + std::string(main_legend) +
-         "\r\n"
-         "# X LEGEND TEXT   : Temperature (K)\r\n"
-         "# Y LEGEND TEXT   : " +
-         std::string(y_legend) + "\r\n" + std::string(heading) +
-         "\r\n"
-         "# NUMBER OF PATTERNS: 1\r\n"
-         "#" +
-         std::string(50, '-') +
-         "\r\n"
-         "# >>>>>>>> PATTERN #: 1\r\n"
-         "#             TITLE : " +
-         std::string(title) + "\r\n#  NUMBER OF POINTS : " + count +
-         "\r\n"
-         "#            MARKER : 1\r\n"
-         "#              SIZE : 2\r\n"
-         "#   DATA: X Y\r\n";
 }
 
 TEST(OutputFiles, CountsEveryLineAfterTheSecond) {
@@ -109,6 +79,8 @@ TEST(OutputFiles, LeavesTheBufferFileAtItsThirdLine) {
   EXPECT_EQ(100.0F, temperature);
 }
 
+// The first line cut to 128 characters, trailing blanks removed, leading ones
+// kept: the table's title record and every plot's main legend.
 TEST(OutputFiles, TitleIsTheFirstLine) {
   const std::string long_title = std::string(100, 'A') + std::string(50, 'B');
   const struct {
@@ -118,6 +90,9 @@ TEST(OutputFiles, TitleIsTheFirstLine) {
       {"My series", "My series"},
       {"  indented  ", "  indented"},
       {long_title, long_title.substr(0, 128)},
+      {"Title" + std::string(123, ' ') + "tail", "Title"},
+      {"   ", ""},
+      {"", ""},
   };
   for (const auto& c : cases) {
     MemoryRun run;
@@ -127,8 +102,10 @@ TEST(OutputFiles, TitleIsTheFirstLine) {
     EXPECT_EQ(128U, head.title.size());
     ASSERT_EQ(0, textrec::end_run(textrec::RunEnded{0}));
     EXPECT_EQ(bar("! " + c.title), bar(file_records(run.fs.files[formats::kTableFileName])[0]));
-    EXPECT_EQ(bar("# MAIN LEGEND TEXT: " + c.title),
-              bar(file_records(run.fs.files["TK_cell_b.pgf"])[0]));
+    for (const formats::PlotSeries& plot : formats::kPlotSeries) {
+      EXPECT_EQ(bar("# MAIN LEGEND TEXT: " + c.title),
+                bar(file_records(run.fs.files[std::string(plot.file)])[0]));
+    }
   }
 }
 
@@ -144,35 +121,35 @@ TEST(OutputFiles, CreatesTheEightFilesWithTheirHeaders) {
     ASSERT_EQ(0, textrec::end_run(textrec::RunEnded{0}));
     EXPECT_EQ("", run.out);
 
+    // The header of the choice (its layout is the formats library's).
     const Records table = file_records(run.fs.files[formats::kTableFileName]);
-    if (choice == formats::CellChoice::kInput) {
-      EXPECT_EQ((Records{"! Heating", "! Cell parameters extracted from input cell.",
-                         "! Bravais lattice and volume are related to conventionnal unit cell.",
-                         kHeading, kRule}),
-                table);
-    } else {
-      EXPECT_EQ((Records{"! Heating", "! Cell parameters extracted from conventionnal cell.",
-                         kHeading, kRule}),
-                table);
-    }
-    // The plot files are the same for both choices.
+    const bool input = choice == formats::CellChoice::kInput;
+    ASSERT_EQ(input ? 5U : 4U, table.size());
+    EXPECT_EQ("! Heating", table[0]);
+    EXPECT_EQ(input ? "! Cell parameters extracted from input cell."
+                    : "! Cell parameters extracted from conventionnal cell.",
+              table[1]);
+    // The plot files are the same for both choices: the series each one is
+    // for, three points declared (their layout is the formats library's).
     const struct {
       const char* file;
       const char* y_legend;
-      const char* heading;
-      const char* title;
     } plots[] = {
-        {"TK_cell_a.pgf", "a unit cell parameter (A)", "#   TK              a(A)", "a(A)=f(T)"},
-        {"TK_cell_b.pgf", "b unit cell parameter (A)", "#   TK              b(A)", "b(A)=f(T)"},
-        {"TK_cell_c.pgf", "c unit cell parameter (A)", "#   TK              c(A)", "c(A)=f(T)"},
-        {"TK_cell_alpha.pgf", "alpha angle (deg.)", "#   TK        alpha(deg)", "alpha(deg)=f(T)"},
-        {"TK_cell_beta.pgf", "beta angle (deg.)", "#   TK         beta(deg)", "beta(deg)=f(T)"},
-        {"TK_cell_gamma.pgf", "gamma angle (deg.)", "#   TK        gamma(deg)", "gamma(deg)=f(T)"},
-        {"TK_volume.pgf", "Unit cell volume (A3)", "#   TK        volume(A3)", "volume(A3)=f(T)"},
+        {"TK_cell_a.pgf", "a unit cell parameter (A)"},
+        {"TK_cell_b.pgf", "b unit cell parameter (A)"},
+        {"TK_cell_c.pgf", "c unit cell parameter (A)"},
+        {"TK_cell_alpha.pgf", "alpha angle (deg.)"},
+        {"TK_cell_beta.pgf", "beta angle (deg.)"},
+        {"TK_cell_gamma.pgf", "gamma angle (deg.)"},
+        {"TK_volume.pgf", "Unit cell volume (A3)"},
     };
     for (const auto& p : plots) {
       SCOPED_TRACE(p.file);
-      EXPECT_EQ(pgf_header("Heating", p.y_legend, p.heading, p.title, 3), run.fs.files[p.file]);
+      const Records records = file_records(run.fs.files[p.file]);
+      ASSERT_EQ(12U, records.size());
+      EXPECT_EQ("# MAIN LEGEND TEXT: Heating", records[0]);
+      EXPECT_EQ(std::string("# Y LEGEND TEXT   : ") + p.y_legend, records[2]);
+      EXPECT_EQ("#  NUMBER OF POINTS :        3", records[8]);
     }
     EXPECT_EQ(9U, run.fs.files.size());  // the list, the table, seven plots, and no other
   }
@@ -192,58 +169,6 @@ TEST(OutputFiles, LeavesTheFilesOpenOnTheirChannels) {
     ASSERT_EQ(13U, records.size());
     EXPECT_EQ(plot.file, records.back());
   }
-}
-
-TEST(OutputFiles, ListOfFewerThanTwoLines) {
-  const struct {
-    const char* what;
-    std::string list;
-    std::string title_record;
-    int ends_of_data;  // met by the reads of the first two lines, twice
-  } cases[] = {
-      {"title only", "Lonely title\r\n", "! Lonely title", 2},
-      {"empty", "", "! ", 4},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
-    MemoryRun run;
-    EXPECT_EQ(0, prepare(run, c.list, formats::CellChoice::kInput).entry_count);
-    Lines expected;
-    for (int i = 0; i < c.ends_of_data; ++i) expected.insert(expected.end(), {kListEnd, kContinue});
-    EXPECT_EQ(expected, run.console_lines());
-    EXPECT_EQ(textrec::kExitError, textrec::worst_status());
-    ASSERT_EQ(textrec::kExitError, textrec::end_run(textrec::RunEnded{textrec::worst_status()}));
-    const Records table = file_records(run.fs.files[formats::kTableFileName]);
-    ASSERT_EQ(5U, table.size());
-    EXPECT_EQ(bar(c.title_record), bar(table[0]));
-    EXPECT_EQ(12U, file_records(run.fs.files["TK_cell_gamma.pgf"]).size());
-  }
-}
-
-TEST(OutputFiles, RefusedPlotFileEndsTheRun) {
-  MemoryRun run;
-  run.fs.refuse["TK_cell_c.pgf"] = "Permission denied";
-  run.fs.files["series.lst"] = "Heating\r\nfile T\r\na.out 100\r\n";
-  int status = -1;
-  try {
-    (void)prepare(run, run.fs.files["series.lst"], formats::CellChoice::kInput);
-  } catch (const textrec::RunEnded& ended) {
-    status = textrec::end_run(ended);
-  }
-  EXPECT_EQ(textrec::kExitEnded, status);
-  EXPECT_EQ((Lines{" !! Severe error: cannot create TK_cell_c.pgf on channel 16: Permission denied",
-                   " !! Execution ended."}),
-            run.console_lines());
-  // The files created before it keep what was written to them.
-  EXPECT_EQ(5U, file_records(run.fs.files[formats::kTableFileName]).size());
-  EXPECT_EQ(pgf_header("Heating", "a unit cell parameter (A)", "#   TK              a(A)",
-                       "a(A)=f(T)", 1),
-            run.fs.files["TK_cell_a.pgf"]);
-  EXPECT_EQ(pgf_header("Heating", "b unit cell parameter (A)", "#   TK              b(A)",
-                       "b(A)=f(T)", 1),
-            run.fs.files["TK_cell_b.pgf"]);
-  EXPECT_EQ(0U, run.fs.files.count("TK_cell_c.pgf"));
-  EXPECT_EQ(0U, run.fs.files.count("TK_cell_alpha.pgf"));
 }
 
 TEST(OutputFiles, RefusedTableFileEndsTheRunBeforeAnyPlotFile) {

@@ -62,16 +62,10 @@ SERIES = {
 }
 
 # (table, lagrangian, finite, --reference or None)
-RUNS = [
-    ("monoclinic.xy", False, True, None),
-    ("monoclinic.xy", False, False, 250.35),
-    ("monoclinic.xy", True, True, 190.25),
-    ("monoclinic.xy", True, False, 190.25),
-    ("triclinic.xy", False, True, 209.95),
-    ("triclinic.xy", False, False, None),
-    ("triclinic.xy", True, True, 171.55),
-    ("triclinic.xy", True, False, 171.55),
-]
+RUNS = [("monoclinic.xy", lagrangian, finite, reference) for lagrangian, finite, reference in (
+    (False, True, None), (False, False, 250.35), (True, True, 190.25), (True, False, 190.25))] + [
+    ("triclinic.xy", lagrangian, finite, reference) for lagrangian, finite, reference in (
+        (False, True, 209.95), (False, False, None), (True, True, 171.55), (True, False, 171.55))]
 
 
 def volume(p):
@@ -161,7 +155,7 @@ def analyse(rows, lagrangian, finite, reference):
     axes.sort(key=lambda x: x[0])
     volumes = np.array([volume(r[1:]) for r in rows])
     slope, intercept = np.polyfit(t, volumes, 1)
-    return t[ref], axes, slope / (intercept + slope * t[ref]), volumes
+    return axes, slope / (intercept + slope * t[ref]), volumes
 
 
 def numbers(values):
@@ -171,10 +165,10 @@ def numbers(values):
 def main():
     rows = {name: write_table(name) for name in SERIES}
     for name, lagrangian, finite, reference in RUNS:
-        t_ref, axes, alpha_v, volumes = analyse(rows[name], lagrangian, finite, reference)
-        measure = ("lagrangian" if lagrangian else "eulerian") + (
-            "-finite" if finite else "-infinitesimal")
-        print("run %s %s %s" % (name, measure, "%.2f" % reference if reference else "-"))
+        axes, alpha_v, volumes = analyse(rows[name], lagrangian, finite, reference)
+        print("run %s %s-%s %s" % (name, "lagrangian" if lagrangian else "eulerian",
+                                   "finite" if finite else "infinitesimal",
+                                   "%.2f" % reference if reference else "-"))
         for k, (alpha, uvw, angles, strains) in enumerate(axes):
             print("X%d %.17g %s %s" % (k + 1, alpha * 1e6, numbers(uvw), numbers(angles)))
             print("X%d_strains %s" % (k + 1, numbers(strains)))
