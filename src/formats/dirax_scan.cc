@@ -88,12 +88,11 @@ const textrec::LineKeywords& keywords_for(CellChoice choice) {
   return choice == CellChoice::kInput ? kInputCellMode : kConventionalCellMode;
 }
 
-// `file` names the file, for the warnings ("" when it has no name).
-void apply_line(const textrec::KeywordRecord& found, CellChoice choice, std::string_view file,
+void apply_line(const textrec::KeywordRecord& found, CellChoice choice, std::string_view file_name,
                 CellRecord& cell) {
   // Left-justified; the padding blanks at the end change no test below.
   const std::string_view line = found.text;
-  const textrec::RecordOrigin origin{file, found.line};
+  const textrec::RecordOrigin origin{file_name, found.line};
   // A conventional-cell line gives the six parameters in conventional-cell
   // mode only, and the Bravais letter in both.
   switch (found.keyword) {
@@ -125,13 +124,13 @@ CellRecord scan_dirax_file(CellChoice choice, std::string_view file_name) {
   return cell;
 }
 
-CellRecord scan_dirax_text(std::string_view bytes, CellChoice choice) {
+CellRecord scan_dirax_text(std::string_view bytes, CellChoice choice, std::string_view file_name) {
   const textrec::LineKeywords& keywords = keywords_for(choice);
   CellRecord cell;
   textrec::RecordReader reader(textrec::bytes_source(bytes));
   textrec::KeywordRecord found;
   while (reader.next_record_starting(&found, kLineLength, keywords) == textrec::kStatusOk)
-    apply_line(found, choice, {}, cell);
+    apply_line(found, choice, file_name, cell);
   return cell;
 }
 

@@ -23,7 +23,8 @@ namespace formats {
 
 // The same scan of a DIRAX file's bytes, for programs that read files whole
 // rather than on korvex's channels.
-[[nodiscard]] CellRecord scan_dirax_text(std::string_view bytes, CellChoice choice);
+[[nodiscard]] CellRecord scan_dirax_text(std::string_view bytes, CellChoice choice,
+                                         std::string_view file_name = {});
 
 // The six parameters of a scanned record as the file writes them (the
 // shortest text of each float).

@@ -114,7 +114,7 @@ common::Expected<Entries> read_listed(const formats::ListEntry& entry,
     return common::Error{0,
                          name + " is DIRAX output: choose its cell with --cell input|conventional"};
   }
-  const formats::CellRecord record = formats::scan_dirax_text(*bytes, *choice);
+  const formats::CellRecord record = formats::scan_dirax_text(*bytes, *choice, name);
   const formats::Cell cell = formats::dirax_cell(record);
   const char* which = *choice == formats::CellChoice::kInput ? "input" : "conventional";
   if (!formats::has_cell(record))
