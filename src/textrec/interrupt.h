@@ -4,9 +4,9 @@
 // stood, and say nothing. Instead the handler only notes the signal, and the
 // run ends at the next place that looks: a read of the console or the wait
 // for a command (both broken off by the signal), the program before each entry
-// of the buffer file and each picture it draws, and the orderly stop. It then ends as a failure
-// does, every file written out and closed, says so, and ends by the same signal, so that a calling
-// shell sees 128 + N and stops too.
+// of the buffer file and after each picture it draws, and the orderly stop. It
+// then ends as a failure does, every file written out and closed, says so, and
+// ends by the same signal, so that a calling shell sees 128 + N and stops too.
 #pragma once
 
 namespace textrec {
