@@ -193,7 +193,7 @@ void BM_Scanner(benchmark::State& state) {
   const formats::CellChoice choice =
       state.range(0) != 0 ? formats::CellChoice::kInput : formats::CellChoice::kConventional;
   // One scan checked before the timed ones: the file must yield a cell quietly.
-  const float a = formats::scan_dirax_file(choice).a;
+  const float a = formats::scan_dirax_file(choice, "typical.out").a;
   if (a < formats::kMinCellA || !console.empty()) {
     static std::string why;
     why = "the scanner found no cell (a = " + std::to_string(a) +
@@ -202,7 +202,7 @@ void BM_Scanner(benchmark::State& state) {
     return;
   }
   for (auto _ : state) {
-    benchmark::DoNotOptimize(formats::scan_dirax_file(choice));
+    benchmark::DoNotOptimize(formats::scan_dirax_file(choice, "typical.out"));
     benchmark::ClobberMemory();
   }
   state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(typical_file().size()));
@@ -228,7 +228,7 @@ void BM_CheckOpenScanClose(benchmark::State& state) {
       if (!textrec::file_exists(name)) state.SkipWithError("file missing");
       textrec::open_for_reading(formats::kDiraxChannel, name);
     }
-    cell = formats::scan_dirax_file(formats::CellChoice::kInput);
+    cell = formats::scan_dirax_file(formats::CellChoice::kInput, name);
     textrec::close_channel(formats::kDiraxChannel);
   }
   if (!formats::has_cell(cell)) state.SkipWithError("the scanner found no cell");

@@ -56,6 +56,14 @@ bool file_exists(const std::string& path) {
   return stat(path.c_str(), &st) == 0;
 }
 
+void copy_examples(const ScopedTempDir& dir) {
+  std::istringstream names(EXAMPLE_FILES);
+  for (std::string name; names >> name;) {
+    std::filesystem::copy_file(std::string(EXAMPLES_DIR) + "/" + name, dir.file(name),
+                               std::filesystem::copy_options::overwrite_existing);
+  }
+}
+
 std::string crlf(const std::vector<std::string>& lines) {
   std::string out;
   for (const auto& line : lines) out += line + "\r\n";

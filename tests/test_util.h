@@ -29,6 +29,9 @@ std::string read_file(const std::string& path);
 void write_file(const std::string& path, const std::string& bytes);
 bool file_exists(const std::string& path);
 
+// Copies the files of the bundled example series, by name, into dir.
+void copy_examples(const ScopedTempDir& dir);
+
 // Joins lines, each followed by CR LF, as the program writes its files.
 std::string crlf(const std::vector<std::string>& lines);
 

@@ -3,6 +3,8 @@
 //   _strain.svg      the three principal strains (%) against temperature, each
 //                    with its fitted line or polynomial;
 //   _volume.svg      the volume against temperature with its fit;
+//                    on both, where the cells carry SUs, each point with an
+//                    error bar of one SU drawn from them (class "su");
 //   _indicatrix.svg  the expansivity indicatrix, alpha along every direction
 //                    n (alpha(n) = sum alpha_i (n . x_i)^2), as its sections
 //                    in the three planes that hold two principal axes each:
@@ -17,6 +19,7 @@
 #include <vector>
 
 #include "expansion/analysis.h"
+#include "expansion/monte_carlo.h"
 
 namespace chart {
 
@@ -26,8 +29,9 @@ struct Picture {
 };
 
 // The three pictures; `source` (the input file's name) is shown under each
-// title.
+// title. `sus` null: the cells carry none.
 [[nodiscard]] std::vector<Picture> render_pictures(const expansion::Analysis& analysis,
+                                                   const expansion::PropagatedSus* sus,
                                                    std::string_view source);
 
 }  // namespace chart

@@ -23,6 +23,7 @@ void PlotPoints::add(formats::Point point) {
   if (!std::isfinite(point.x) || !std::isfinite(point.y)) return;
   ++count_;
   if (count_ == 1) {
+    first_point_ = point;
     stats_ = {{point.x, point.x}, {point.y, point.y}, point.y};
     x_mean_ = point.x;
   } else {

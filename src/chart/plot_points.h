@@ -38,6 +38,9 @@ class PlotPoints {
   // series, each bin's lowest and highest point by temperature.
   [[nodiscard]] std::vector<formats::Point> shown() const;
 
+  // The first point added, the series' reference point; the series must not
+  // be empty.
+  [[nodiscard]] formats::Point first() const { return first_point_; }
   // Of every point added; the series must not be empty.
   [[nodiscard]] expansion::SeriesStats stats() const;
   // The least-squares line through every point added; none without two
@@ -57,6 +60,7 @@ class PlotPoints {
   [[nodiscard]] std::int64_t index_of(double x) const;
 
   std::size_t count_ = 0;
+  formats::Point first_point_;
   std::vector<formats::Point> points_;  // while exact
   std::vector<Bin> bins_;               // kMostBins, at index mod kMostBins, once not exact
   double width_ = 1;

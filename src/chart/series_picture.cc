@@ -11,6 +11,7 @@
 #include "common/files.h"
 #include "common/number_text.h"
 #include "common/safe_text.h"
+#include "expansion/coefficient.h"
 
 namespace chart {
 
@@ -35,6 +36,14 @@ std::string fit_equation(const formats::QuantityInfo& q, const expansion::LineFi
          slope + (pretty ? " \u00B7 T" : " * T");
 }
 
+std::optional<LineCoefficient> line_coefficient(const formats::QuantityInfo& q,
+                                                const expansion::LineFit& fit, double reference_t) {
+  if (q.kind != formats::Quantity::kLength && q.kind != formats::Quantity::kVolume)
+    return std::nullopt;
+  return LineCoefficient{expansion::expansion_coefficient(fit, reference_t),
+                         "fitted value at " + common::fixed(reference_t, 2) + " K"};
+}
+
 SeriesPicture picture_of(const formats::PgfFile& pgf) {
   SeriesPicture picture{
       pgf.main_legend, pgf.title, pgf.x_legend, pgf.y_legend, formats::quantity_of(pgf),
@@ -51,7 +60,8 @@ constexpr double kNoteLine = 18;  // between the lines under the plot
 // constant alone), the expansion coefficient for a cell length or the volume.
 std::vector<std::string> fit_notes(const formats::QuantityInfo& q,
                                    const expansion::SeriesStats& stats,
-                                   const std::optional<expansion::LineFit>& fit) {
+                                   const std::optional<expansion::LineFit>& fit,
+                                   double reference_t) {
   std::vector<std::string> notes;
   if (!fit) return notes;
   const std::string unit = unit_symbol(q.unit, true);
@@ -62,14 +72,10 @@ std::vector<std::string> fit_notes(const formats::QuantityInfo& q,
     notes.push_back("Least-squares line: " + fit_equation(q, *fit, true) +
                     (unit.empty() ? "" : "  (" + unit + ", T in K)"));
   }
-  if (q.kind == formats::Quantity::kLength || q.kind == formats::Quantity::kVolume) {
-    const auto alpha = expansion::expansion_coefficient(fit->slope, stats.y_mean);
-    if (alpha) {
-      notes.push_back(
-          std::string(q.kind == formats::Quantity::kLength ? "Mean linear" : "Mean volume") +
-          " expansion coefficient (slope / mean): " + common::fixed(*alpha * 1e6, 3) +
-          " \u00D7 10\u207B\u2076 K\u207B\u00B9");
-    }
+  if (const auto c = line_coefficient(q, *fit, reference_t); c && c->alpha) {
+    notes.push_back(std::string(q.kind == formats::Quantity::kLength ? "Linear" : "Volume") +
+                    " expansion coefficient (slope / " + c->divisor + "): " +
+                    common::fixed(*c->alpha * 1e6, 3) + " \u00D7 10\u207B\u2076 K\u207B\u00B9");
   }
   return notes;
 }
@@ -80,7 +86,8 @@ std::string render_svg(const SeriesPicture& picture, std::string_view footnote) 
   const expansion::SeriesStats stats = picture.points.stats();
   const std::optional<expansion::LineFit> fit = picture.points.fit();
   const PlotRanges ranges = plot_ranges(stats, fit);
-  std::vector<std::string> notes = fit_notes(picture.quantity, stats, fit);
+  std::vector<std::string> notes =
+      fit_notes(picture.quantity, stats, fit, picture.points.first().x);
   if (!common::trim(footnote).empty()) notes.emplace_back(footnote);
   ChartLayout layout;
   layout.height += kNoteLine * static_cast<double>(notes.size());

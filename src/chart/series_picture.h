@@ -6,8 +6,7 @@
 // labels, the least-squares line (<line class="fit">), one marker per point
 // (<circle class="point">; a long series as many as its pixels can show, see
 // plot_points.h), and under the plot the line's equation and, for a length or
-// the volume, the mean expansion coefficient. Texts are cleaned and
-// XML-escaped.
+// the volume, the expansion coefficient. Texts are cleaned and XML-escaped.
 //
 // vistrel draws the picture of a plot file it reads (picture_of), korvex the
 // pictures of the cells of its pass; both through render_svg.
@@ -58,6 +57,18 @@ struct SeriesPicture {
 // plot file, else 0.
 [[nodiscard]] common::Expected<std::string> write_svg_picture(const std::string& pgf_path,
                                                               std::string_view footnote = {});
+
+// The expansion coefficient a line gives for a cell length or the volume
+// (expansion/coefficient.h), its reference temperature that of the series'
+// first point; `divisor` says so ("fitted value at 100.00 K"). Nothing for
+// other quantities; alpha is absent where the fitted value is not positive.
+struct LineCoefficient {
+  std::optional<double> alpha;  // 1/K
+  std::string divisor;
+};
+[[nodiscard]] std::optional<LineCoefficient> line_coefficient(const formats::QuantityInfo& q,
+                                                              const expansion::LineFit& fit,
+                                                              double reference_t);
 
 // The least-squares line as an equation in T: "a = 5.00000 + 1.00000e-04 * T",
 // or with pretty "a = 5.00000 + 1.00000×10⁻⁴ · T".

@@ -118,4 +118,13 @@ std::optional<double> parse_decimal(std::string_view text) {
   return value;
 }
 
+double as_decimal(float value) {
+  if (!std::isfinite(value)) return value;
+  char text[32];
+  const auto written = std::to_chars(text, text + sizeof text, value);
+  double out = value;
+  std::from_chars(text, written.ptr, out);
+  return out;
+}
+
 }  // namespace common

@@ -50,6 +50,10 @@ enum class Notation {
 // inf, nan or a value beyond the range of a double.
 [[nodiscard]] std::optional<double> parse_decimal(std::string_view text);
 
+// The double that the shortest text of a float reads as: 6.08771F gives
+// 6.08771, not the 6.0877099037... the float holds. Not finite stays so.
+[[nodiscard]] double as_decimal(float value);
+
 // printf into a string of at most 511 characters.
 template <class... Args>
 [[nodiscard]] std::string format_text(const char* fmt, Args... args) {

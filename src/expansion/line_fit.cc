@@ -41,9 +41,4 @@ SeriesStats series_stats(const std::vector<formats::Point>& points) {
   return s;
 }
 
-std::optional<double> expansion_coefficient(double slope, double mean_value) {
-  if (mean_value == 0) return std::nullopt;
-  return slope / mean_value;
-}
-
 }  // namespace expansion

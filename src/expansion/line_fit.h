@@ -1,9 +1,7 @@
-// The least-squares line through a series and what it says about the crystal.
-//
-// The slope of a cell length or of the volume against temperature, divided by
-// the mean value of the series, is the mean thermal expansion coefficient over
-// the temperature range (linear for a, b, c; volumetric for the volume). For
-// an angle only the slope itself, in degrees per kelvin, is meaningful.
+// The least-squares line through a series of a plot file. The slope of a cell
+// length or of the volume gives its thermal expansion coefficient
+// (coefficient.h); for an angle only the slope itself, in degrees per kelvin,
+// is meaningful.
 #pragma once
 
 #include <optional>
@@ -39,8 +37,5 @@ struct SeriesStats {
   double y_mean = 0;
 };
 [[nodiscard]] SeriesStats series_stats(const std::vector<formats::Point>& points);
-
-// slope / mean value, in 1/K; absent when the mean value is zero.
-[[nodiscard]] std::optional<double> expansion_coefficient(double slope, double mean_value);
 
 }  // namespace expansion

@@ -27,7 +27,7 @@ struct PolyFit {
 
 struct Estimate {
   double value = 0;
-  double su = 0;  // standard uncertainty
+  double su = 0;  // standard uncertainty; NaN where the data give none
 };
 
 // Number of distinct x values; a polynomial of degree d needs d + 1.
@@ -37,10 +37,18 @@ struct Estimate {
 [[nodiscard]] PolyFit fit_polynomial(const std::vector<double>& x, const std::vector<double>& y,
                                      int degree);
 
+// The scaling of x that the fits use for these points (degree set, no
+// coefficients yet), and the matrix of powers of the scaled x, one row a point.
+[[nodiscard]] PolyFit polynomial_in(const std::vector<double>& x, int degree);
+[[nodiscard]] Eigen::MatrixXd design_matrix(const PolyFit& fit, const std::vector<double>& x);
+
 // The fitted value at x.
 [[nodiscard]] double value_at(const PolyFit& fit, double x);
 
 // dy/dx at x, with its HC0 standard error.
 [[nodiscard]] Estimate derivative_at(const PolyFit& fit, double x);
+
+// The x strictly between lo and hi where dy/dx is zero, ascending.
+[[nodiscard]] std::vector<double> derivative_roots(const PolyFit& fit, double lo, double hi);
 
 }  // namespace expansion

@@ -11,8 +11,8 @@ PrincipalAxes principal_axes(const Eigen::Matrix3d& tensor) {
   return {solver.eigenvalues(), solver.eigenvectors()};
 }
 
-PrincipalAxes order_like(const PrincipalAxes& axes, const Eigen::Matrix3d& guide) {
-  const Eigen::Matrix3d overlap = (guide.transpose() * axes.vectors).cwiseAbs2();
+std::array<int, 3> closest_order(const Eigen::Matrix3d& vectors, const Eigen::Matrix3d& guide) {
+  const Eigen::Matrix3d overlap = (guide.transpose() * vectors).cwiseAbs2();
   std::array<int, 3> order = {0, 1, 2};
   std::array<int, 3> best = order;
   double best_sum = -1;
@@ -23,6 +23,11 @@ PrincipalAxes order_like(const PrincipalAxes& axes, const Eigen::Matrix3d& guide
       best = order;
     }
   } while (std::next_permutation(order.begin(), order.end()));
+  return best;
+}
+
+PrincipalAxes order_like(const PrincipalAxes& axes, const Eigen::Matrix3d& guide) {
+  const std::array<int, 3> best = closest_order(axes.vectors, guide);
   PrincipalAxes out;
   for (int i = 0; i < 3; ++i) {
     out.values(i) = axes.values(best[i]);

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <Eigen/Dense>
+#include <array>
 
 namespace expansion {
 
@@ -19,6 +20,11 @@ struct PrincipalAxes {
 
 // The eigen decomposition of a symmetric tensor, values ascending.
 [[nodiscard]] PrincipalAxes principal_axes(const Eigen::Matrix3d& tensor);
+
+// Which column of `vectors` goes with each column of the guide: of the six
+// orders, the one with the largest sum of squared overlaps, signs aside.
+[[nodiscard]] std::array<int, 3> closest_order(const Eigen::Matrix3d& vectors,
+                                               const Eigen::Matrix3d& guide);
 
 // The axes reordered and signed so that column i lies closest to the guide's
 // column i: of the six orders, the one with the largest sum of squared

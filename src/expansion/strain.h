@@ -7,9 +7,10 @@
 //   Lagrangian infinitesimal  = 1/2 (F + F^T) - I
 //   Eulerian infinitesimal    = I - 1/2 (F^-1 + F^-T)
 // Lagrangian strains are measured in the reference state, Eulerian ones in
-// the deformed state: a principal direction of a Lagrangian strain is read
-// against the reference cell, one of an Eulerian strain against the cell
-// itself.
+// the deformed state: a principal direction of a Lagrangian strain is a line
+// of the reference cell, one of an Eulerian strain a line of the cell itself.
+// The analysis carries the first into the cell where directions are given, so
+// that both are read against that cell.
 #pragma once
 
 #include <Eigen/Dense>

@@ -28,12 +28,17 @@ BufferFileHead read_buffer_file_head() {
   textrec::read_a(kBufferChannel, head.title);
   textrec::read_a(kBufferChannel, line);
   head.entry_count = count_remaining_records(kBufferChannel);
+  rewind_to_first_entry();
+  return head;
+}
+
+void rewind_to_first_entry() {
   // The first two lines are read again as they were the first time, so that a
   // file too short for them is told the same way.
+  std::string line = textrec::blank_text(128);
   textrec::rewind_channel(kBufferChannel);
   textrec::read_a(kBufferChannel, line);
   textrec::read_a(kBufferChannel, line);
-  return head;
 }
 
 }  // namespace formats

@@ -20,4 +20,7 @@ struct BufferFileHead {
 // counts its entries and puts it back at its third line, for the first entry.
 [[nodiscard]] BufferFileHead read_buffer_file_head();
 
+// Puts the buffer file back at its third line, for the first entry.
+void rewind_to_first_entry();
+
 }  // namespace formats

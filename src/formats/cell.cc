@@ -4,8 +4,17 @@
 #include <cstdio>
 #include <numbers>
 
+#include "common/number_text.h"
+
 namespace formats {
 namespace {
+
+// The bounds of what a crystal's cell and temperature can be: wider than any
+// crystal measured, narrow enough that a value read in the wrong unit or from
+// the wrong field is caught.
+constexpr double kShortestLength = 0.1;
+constexpr double kLongestLength = 10000;
+constexpr double kFarthestTemperature = 1e5;
 
 double cos_deg(double degrees) {
   return std::cos(degrees * std::numbers::pi / 180);
@@ -41,11 +50,17 @@ double cell_volume(const Cell& cell) {
 }
 
 common::Expected<void> check_cell(const Cell& cell) {
-  if (!(cell.a > 0 && cell.b > 0 && cell.c > 0))
-    return common::Error{0, "a cell length is not positive"};
+  for (const double length : {cell.a, cell.b, cell.c}) {
+    if (!(length >= kShortestLength && length <= kLongestLength)) {
+      return common::Error{
+          0, "a cell length of " + common::shortest(length) + " is not between 0.1 and 10000 A"};
+    }
+  }
   for (const double angle : {cell.alpha, cell.beta, cell.gamma}) {
-    if (!(angle > 0 && angle < 180))
-      return common::Error{0, "a cell angle is not between 0 and 180 degrees"};
+    if (!(angle > 0 && angle < 180)) {
+      return common::Error{
+          0, "a cell angle of " + common::shortest(angle) + " is not between 0 and 180 degrees"};
+    }
   }
   // Angles that only just close a volume give bases that no strain can be
   // computed from; a real cell is far from that.
@@ -55,6 +70,13 @@ common::Expected<void> check_cell(const Cell& cell) {
                   cell.alpha, cell.beta, cell.gamma);
     return common::Error{0, text};
   }
+  return {};
+}
+
+common::Expected<void> check_temperature(double kelvin) {
+  if (!(std::fabs(kelvin) <= kFarthestTemperature))
+    return common::Error{0,
+                         "a temperature of " + common::shortest(kelvin) + " K is beyond 100000 K"};
   return {};
 }
 

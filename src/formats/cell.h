@@ -11,7 +11,7 @@
 namespace formats {
 
 struct Cell {
-  double a = 0, b = 0, c = 0;                // lengths, any unit (usually A)
+  double a = 0, b = 0, c = 0;                // lengths, A
   double alpha = 90, beta = 90, gamma = 90;  // angles, degrees
 };
 
@@ -58,9 +58,13 @@ inline constexpr std::array<const char*, 6> kCellParameterNames = {"a",     "b",
 // close none.
 [[nodiscard]] double cell_volume(const Cell& cell);
 
-// Whether the six numbers are a cell; the error (of line 0) says why not: a
-// length that is not positive, an angle outside (0, 180) degrees, or angles
-// that close no volume.
+// Whether the six numbers are the cell of a crystal; the error (of line 0)
+// says why not: a length outside 0.1 to 10000 A, an angle outside (0, 180)
+// degrees, or angles that close no volume.
 [[nodiscard]] common::Expected<void> check_cell(const Cell& cell);
+
+// Whether a temperature is one a crystal is measured at; the error (of line
+// 0) says why not: beyond 100000 K either way.
+[[nodiscard]] common::Expected<void> check_temperature(double kelvin);
 
 }  // namespace formats

@@ -1,5 +1,7 @@
 #include "formats/cell_file.h"
 
+#include <algorithm>
+
 #include "common/files.h"
 #include "formats/cell_tables.h"
 #include "formats/cif_cells.h"
@@ -54,12 +56,18 @@ Lines lines_of(std::string_view start) {
   return lines;
 }
 
+// Seven or eight numbers, blanks or tabs between them. The first field that
+// is no number ends the look: a DIRAX file's first word, at once.
 bool is_number_row(std::string_view line) {
-  const std::vector<std::string_view> fields = fields_of(line.substr(0, line.find('#')));
-  if (fields.size() != 7 && fields.size() != 8) return false;
-  for (const std::string_view field : fields)
-    if (!parse_value_with_su(field)) return false;
-  return true;
+  constexpr std::string_view kBlanks = " \t";
+  line = line.substr(0, line.find('#'));
+  int count = 0;
+  for (std::size_t at = line.find_first_not_of(kBlanks); at != std::string_view::npos;) {
+    const std::size_t end = std::min(line.find_first_of(kBlanks, at), line.size());
+    if (++count > 8 || !parse_value_with_su(line.substr(at, end - at))) return false;
+    at = line.find_first_not_of(kBlanks, end);
+  }
+  return count >= 7;
 }
 
 }  // namespace

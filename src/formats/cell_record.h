@@ -6,7 +6,9 @@
 // Texts hold blanks before anything is read into them, never zero bytes.
 #pragma once
 
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "textrec/text.h"
 
@@ -28,6 +30,13 @@ struct CellRecord {
 // Which cell line of a DIRAX file gives the six parameters. The Bravais letter
 // always comes from the conventional-cell line.
 enum class CellChoice { kInput, kConventional };
+
+// The cell choice a command line names: "input" or "1", "conventional" or "2".
+[[nodiscard]] inline std::optional<CellChoice> cell_choice_named(std::string_view name) {
+  if (name == "input" || name == "1") return CellChoice::kInput;
+  if (name == "conventional" || name == "2") return CellChoice::kConventional;
+  return std::nullopt;
+}
 
 // An entry whose scanned `a` is below this yielded no cell.
 inline constexpr float kMinCellA = 1.0E-4F;

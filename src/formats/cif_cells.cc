@@ -131,18 +131,19 @@ common::Expected<std::optional<CellEntry>> block_entry(cif::Block& block, std::s
 // gemmi says where it failed as "NAME:LINE:COLUMN: WHAT" or "NAME:LINE in
 // data_BLOCK: WHAT", NAME being the one given to it.
 common::Error parse_failure(std::string_view what, std::string_view name) {
-  if (!what.starts_with(name) || what.size() == name.size() || what[name.size()] != ':')
+  // (Built as C++17: no starts_with.)
+  if (what.substr(0, name.size()) != name || what.size() == name.size() || what[name.size()] != ':')
     return common::Error{0, std::string(what)};
   what.remove_prefix(name.size() + 1);
   int line = 0;
   const auto [end, error] = std::from_chars(what.data(), what.data() + what.size(), line);
   if (error == std::errc()) what.remove_prefix(static_cast<std::size_t>(end - what.data()));
-  if (what.starts_with(':')) {  // the column
+  if (!what.empty() && what.front() == ':') {  // the column
     what.remove_prefix(1);
     while (!what.empty() && what.front() >= '0' && what.front() <= '9') what.remove_prefix(1);
   }
   while (!what.empty() && (what.front() == ':' || what.front() == ' ')) what.remove_prefix(1);
-  if (what.starts_with("in ")) what.remove_prefix(3);
+  if (what.substr(0, 3) == "in ") what.remove_prefix(3);
   return common::Error{line, std::string(what)};
 }
 

@@ -181,6 +181,13 @@ common::Expected<CellRead> read_dials_expt(std::string_view bytes, std::string_v
     document = Json::parse(bytes.begin(), bytes.end());
   } catch (const Json::parse_error& e) {
     return json_failure(e, bytes);
+  } catch (const Json::exception& e) {
+    // A number beyond a double's range: "[json.exception.out_of_range.406]
+    // number overflow parsing '1e999'".
+    const std::string_view what = e.what();
+    const std::size_t from = what.find("] ");
+    return common::Error{
+        0, "not JSON: " + std::string(what.substr(from == std::string_view::npos ? 0 : from + 2))};
   }
   const auto crystals = document.is_object() ? document.find("crystal") : document.end();
   if (!document.is_object() || crystals == document.end() || !crystals->is_array() ||

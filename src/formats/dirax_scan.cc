@@ -2,6 +2,7 @@
 
 #include <cstddef>
 
+#include "common/number_text.h"
 #include "textrec/textrec.h"
 
 namespace formats {
@@ -34,26 +35,27 @@ std::string_view range(std::string_view line, Position s, Position e) {
   return line.substr(static_cast<std::size_t>(s - 1), static_cast<std::size_t>(e - s + 1));
 }
 
-void read_real(std::string_view memory, float* value) {
-  textrec::read_free(textrec::Source::Memory(memory), {textrec::Target::Real(value)});
+void read_real(std::string_view memory, textrec::RecordOrigin origin, float* value) {
+  textrec::read_free(textrec::Source::Memory(memory, origin), {textrec::Target::Real(value)});
 }
 
 }  // namespace
 
-void apply_cell_parameter_rule(std::string_view line, CellRecord& cell) {
+void apply_cell_parameter_rule(std::string_view line, CellRecord& cell,
+                               textrec::RecordOrigin origin) {
   // Each keyword ends one range and starts the next: it is looked for once.
   // "a=" is found at its first occurrence, before the angle keywords that end in it.
   const Position pa = position_of(line, "a="), pb = position_of(line, "b="),
                  pc = position_of(line, "c=");
   const Position palpha = position_of(line, "alpha="), pbeta = position_of(line, "beta="),
                  pgamma = position_of(line, "gamma=");
-  read_real(range(line, pa + 2, pb - 1), &cell.a);
-  read_real(range(line, pb + 2, pc - 1), &cell.b);
-  read_real(range(line, pc + 2, palpha - 1), &cell.c);
-  read_real(range(line, palpha + 6, pbeta - 1), &cell.alpha);
-  read_real(range(line, pbeta + 5, pgamma - 1), &cell.beta);
+  read_real(range(line, pa + 2, pb - 1), origin, &cell.a);
+  read_real(range(line, pb + 2, pc - 1), origin, &cell.b);
+  read_real(range(line, pc + 2, palpha - 1), origin, &cell.c);
+  read_real(range(line, palpha + 6, pbeta - 1), origin, &cell.alpha);
+  read_real(range(line, pbeta + 5, pgamma - 1), origin, &cell.beta);
   // The last non-blank character closes the line and is never part of gamma.
-  read_real(range(line, pgamma + 6, last_non_blank(line) - 1), &cell.gamma);
+  read_real(range(line, pgamma + 6, last_non_blank(line) - 1), origin, &cell.gamma);
 }
 
 void apply_bravais_rule(std::string_view line, CellRecord& cell) {
@@ -62,8 +64,9 @@ void apply_bravais_rule(std::string_view line, CellRecord& cell) {
                      {textrec::Target::Text(&cell.lattice)});
 }
 
-void apply_volume_rule(std::string_view line, CellRecord& cell) {
-  read_real(range(line, position_of(line, ":") + 1, position_of(line, ";") - 1), &cell.volume);
+void apply_volume_rule(std::string_view line, CellRecord& cell, textrec::RecordOrigin origin) {
+  read_real(range(line, position_of(line, ":") + 1, position_of(line, ";") - 1), origin,
+            &cell.volume);
   const std::size_t last_semicolon = line.rfind(';');
   const Position q =
       last_semicolon == std::string_view::npos ? 0 : static_cast<Position>(last_semicolon) + 1;
@@ -72,40 +75,69 @@ void apply_volume_rule(std::string_view line, CellRecord& cell) {
   textrec::left_justify(cell.system);
 }
 
-CellRecord scan_dirax_file(CellChoice choice) {
-  // A DIRAX file holds a hundred lines or so around the three that count; the
-  // others are passed over inside the reader. An input-cell line counts in
-  // input-cell mode only, and is asked for only then.
-  enum Keyword : std::size_t { kConventionalLine, kVolumeLine, kInputCellLine };
+namespace {
+
+// A DIRAX file holds a hundred lines or so around the three that count; the
+// others are passed over inside the reader. An input-cell line counts in
+// input-cell mode only, and is asked for only then.
+enum Keyword : std::size_t { kConventionalLine, kVolumeLine, kInputCellLine };
+
+const textrec::LineKeywords& keywords_for(CellChoice choice) {
   static constexpr textrec::LineKeywords kInputCellMode{"Conventional :", "Volume", "{Input cell"};
   static constexpr textrec::LineKeywords kConventionalCellMode{"Conventional :", "Volume"};
-  const textrec::LineKeywords& keywords =
-      choice == CellChoice::kInput ? kInputCellMode : kConventionalCellMode;
+  return choice == CellChoice::kInput ? kInputCellMode : kConventionalCellMode;
+}
+
+void apply_line(const textrec::KeywordRecord& found, CellChoice choice, std::string_view file_name,
+                CellRecord& cell) {
+  // Left-justified; the padding blanks at the end change no test below.
+  const std::string_view line = found.text;
+  const textrec::RecordOrigin origin{file_name, found.line};
+  // A conventional-cell line gives the six parameters in conventional-cell
+  // mode only, and the Bravais letter in both.
+  switch (found.keyword) {
+    case kInputCellLine:
+      apply_cell_parameter_rule(line, cell, origin);
+      break;
+    case kConventionalLine:
+      if (choice == CellChoice::kConventional) apply_cell_parameter_rule(line, cell, origin);
+      apply_bravais_rule(line, cell);
+      break;
+    case kVolumeLine:
+      apply_volume_rule(line, cell, origin);
+      break;
+    default:
+      break;
+  }
+}
+
+}  // namespace
+
+CellRecord scan_dirax_file(CellChoice choice, std::string_view file_name) {
+  const textrec::LineKeywords& keywords = keywords_for(choice);
   CellRecord cell;
   textrec::rewind_channel(kDiraxChannel);
   textrec::KeywordRecord found;
   while (textrec::read_record_starting(kDiraxChannel, &found, kLineLength, keywords) ==
-         textrec::kStatusOk) {
-    // Left-justified; the padding blanks at the end change no test below.
-    const std::string_view line = found.text;
-    // A conventional-cell line gives the six parameters in conventional-cell
-    // mode only, and the Bravais letter in both.
-    switch (found.keyword) {
-      case kInputCellLine:
-        apply_cell_parameter_rule(line, cell);
-        break;
-      case kConventionalLine:
-        if (choice == CellChoice::kConventional) apply_cell_parameter_rule(line, cell);
-        apply_bravais_rule(line, cell);
-        break;
-      case kVolumeLine:
-        apply_volume_rule(line, cell);
-        break;
-      default:
-        break;
-    }
-  }
+         textrec::kStatusOk)
+    apply_line(found, choice, file_name, cell);
   return cell;
+}
+
+CellRecord scan_dirax_text(std::string_view bytes, CellChoice choice, std::string_view file_name) {
+  const textrec::LineKeywords& keywords = keywords_for(choice);
+  CellRecord cell;
+  textrec::RecordReader reader(textrec::bytes_source(bytes));
+  textrec::KeywordRecord found;
+  while (reader.next_record_starting(&found, kLineLength, keywords) == textrec::kStatusOk)
+    apply_line(found, choice, file_name, cell);
+  return cell;
+}
+
+Cell dirax_cell(const CellRecord& r) {
+  using common::as_decimal;
+  return {as_decimal(r.a),     as_decimal(r.b),    as_decimal(r.c),
+          as_decimal(r.alpha), as_decimal(r.beta), as_decimal(r.gamma)};
 }
 
 }  // namespace formats

@@ -11,16 +11,31 @@
 
 #include <string_view>
 
+#include "formats/cell.h"
 #include "formats/cell_record.h"
+#include "textrec/reads.h"
 
 namespace formats {
 
-[[nodiscard]] CellRecord scan_dirax_file(CellChoice choice);
+// file_name is the name the file was opened by, for the warnings of a value
+// that cannot be read as a number.
+[[nodiscard]] CellRecord scan_dirax_file(CellChoice choice, std::string_view file_name);
+
+// The same scan of a DIRAX file's bytes, for programs that read files whole
+// rather than on korvex's channels.
+[[nodiscard]] CellRecord scan_dirax_text(std::string_view bytes, CellChoice choice,
+                                         std::string_view file_name = {});
+
+// The six parameters of a scanned record as the file writes them (the
+// shortest text of each float).
+[[nodiscard]] Cell dirax_cell(const CellRecord& record);
 
 // The rules for one line, already left-justified (leading blanks removed) and
 // at most 256 characters long; the scan applies them to each recognised line.
-void apply_cell_parameter_rule(std::string_view line, CellRecord& cell);
+// `origin` is the file and line, for the warnings.
+void apply_cell_parameter_rule(std::string_view line, CellRecord& cell,
+                               textrec::RecordOrigin origin);
 void apply_bravais_rule(std::string_view line, CellRecord& cell);
-void apply_volume_rule(std::string_view line, CellRecord& cell);
+void apply_volume_rule(std::string_view line, CellRecord& cell, textrec::RecordOrigin origin);
 
 }  // namespace formats

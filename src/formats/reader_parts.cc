@@ -27,8 +27,15 @@ std::vector<std::string_view> fields_of(std::string_view line) {
 }
 
 common::Expected<CellEntry> checked_entry(CellEntry entry, int line) {
+  for (const double parameter : parameters(entry.cell))
+    if (!std::isfinite(parameter))
+      return common::Error{line, entry.source + ": a cell parameter is not a finite number"};
   if (const auto cell = check_cell(entry.cell); !cell)
     return common::Error{line, entry.source + ": " + cell.error().message};
+  if (entry.temperature) {
+    if (const auto t = check_temperature(*entry.temperature); !t)
+      return common::Error{line, entry.source + ": " + t.error().message};
+  }
   return entry;
 }
 

@@ -31,8 +31,9 @@ class LineCursor {
 // The blank- or tab-separated fields of a line.
 [[nodiscard]] std::vector<std::string_view> fields_of(std::string_view line);
 
-// The entry when its six numbers are a cell; otherwise an error of `line`
-// naming the entry.
+// The entry when its six numbers are a crystal's cell, each finite, and its
+// temperature, if it has one, is one a crystal is measured at (formats/cell.h);
+// otherwise an error of `line` naming the entry.
 [[nodiscard]] common::Expected<CellEntry> checked_entry(CellEntry entry, int line);
 
 // "triclinic" ... "cubic" for a space-group number 1 to 230; empty otherwise.

@@ -24,6 +24,16 @@ bool is_overflow(std::string_view field) {
   return !field.empty() && field.find_first_not_of('*') == std::string_view::npos;
 }
 
+// "a", "a and volume", "temperature, a and volume".
+std::string names_text(const std::vector<std::string>& names) {
+  std::string s;
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    if (i > 0) s += i + 1 == names.size() ? " and " : ", ";
+    s += names[i];
+  }
+  return s;
+}
+
 // A whole field as a finite number; a leading "+" is allowed.
 std::optional<double> to_number(std::string_view field) {
   field = common::trim(field);
@@ -59,11 +69,14 @@ common::Expected<std::optional<SeriesRow>> row_of_fields(int line,
   std::array<ValueWithSu, 7> values{};
   std::optional<double> sigma_t;
   std::size_t taken = 0;
+  std::vector<std::string> overflowed;
+  for (const RowField& field : fields)
+    if (is_overflow(field.text)) overflowed.push_back(field.name);
+  if (!overflowed.empty()) {
+    series.skipped.push_back({line, names_text(overflowed) + " in overflow form (asterisks)"});
+    return std::optional<SeriesRow>();
+  }
   for (const RowField& field : fields) {
-    if (is_overflow(field.text)) {
-      series.skipped.push_back({line, field.name + " in overflow form (asterisks)"});
-      return std::optional<SeriesRow>();
-    }
     if (field.use == RowField::Use::kOverflowOnly) continue;
     std::optional<ValueWithSu> v;
     if (field.su_allowed) {
@@ -92,6 +105,8 @@ common::Expected<std::optional<SeriesRow>> row_of_fields(int line,
   row.su = cell_su_of(sus);
   if (const auto cell = formats::check_cell(row.cell); !cell)
     return common::Error{line, cell.error().message};
+  if (const auto temperature = formats::check_temperature(row.temperature); !temperature)
+    return common::Error{line, temperature.error().message};
   return std::optional<SeriesRow>(row);
 }
 
@@ -113,10 +128,11 @@ common::Expected<std::optional<SeriesRow>> table_row(int line, std::string_view 
         std::string(c.name),
         " (columns " + std::to_string(c.from + 1) + "-" + std::to_string(c.from + c.width) + ")"};
   };
-  std::vector<RowField> fields{field("temperature"), field("volume")};
-  fields.back().use = RowField::Use::kOverflowOnly;
-  for (const std::string_view name : {"a", "b", "c", "alpha", "beta", "gamma"})
+  std::vector<RowField> fields;
+  for (const std::string_view name : {"temperature", "a", "b", "c", "alpha", "beta", "gamma"})
     fields.push_back(field(name));
+  fields.push_back(field("volume"));
+  fields.back().use = RowField::Use::kOverflowOnly;
   return row_of_fields(line, fields, series);
 }
 
@@ -159,7 +175,9 @@ common::Expected<Series> parse_series(std::string_view text) {
     const std::size_t end = text.find('\n');
     std::string_view record = text.substr(0, end);
     text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
-    if (!record.empty() && record.back() == '\r') record.remove_suffix(1);
+    // Every CR before the LF belongs to the line end: CR LF, and CR CR LF
+    // from a file converted twice.
+    while (!record.empty() && record.back() == '\r') record.remove_suffix(1);
     if (record.find('\0') != std::string_view::npos)
       return common::Error{line, "a NUL byte: not a text file"};
     if (!korvex_table && !common::trim(record).empty()) korvex_table = record.front() == '!';

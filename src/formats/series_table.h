@@ -16,7 +16,12 @@
 // carry its SU in parentheses ("7.9492(7)"); sigma_T is the SU of T. A row
 // with a value in overflow form is skipped here as well.
 //
-// Anything else is an error naming its line.
+// In either layout a line ends at LF, any CRs before it included (CR LF, and
+// CR CR LF from a file converted twice), and a UTF-8 byte-order mark before
+// the first line is passed over. A row skipped in overflow form names every
+// field that overflowed. A temperature beyond 100000 K and six numbers that
+// are not a crystal's cell (formats::check_cell) are refused. Anything else is
+// an error naming its line.
 #pragma once
 
 #include <optional>

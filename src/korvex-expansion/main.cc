@@ -9,6 +9,7 @@
 // request.
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <exception>
 #include <optional>
@@ -24,19 +25,27 @@
 #include "common/number_text.h"
 #include "common/safe_text.h"
 #include "expansion/analysis.h"
-#include "expansion/cell.h"
-#include "formats/series_table.h"
+#include "expansion/monte_carlo.h"
+#include "formats/cell_record.h"
+#include "inputs.h"
 #include "report.h"
 
 namespace {
 
 constexpr const char* kUsage =
-    "usage: korvex-expansion [options] FILE\n"
+    "usage: korvex-expansion [options] FILE...\n"
+    "       korvex-expansion [options] --list BUFFER_FILE [FILE...]\n"
     "       korvex-expansion -h | --help | -V | --version\n"
-    "Principal thermal-expansion coefficients of a series of cells: FILE is the\n"
-    "TK_parameters.xy table korvex writes, or a whitespace table of\n"
-    "T a b c alpha beta gamma (or T sigma_T a b c alpha beta gamma) with # comments.\n"
+    "Principal thermal-expansion coefficients of a series of cells. Each FILE is the\n"
+    "TK_parameters.xy table korvex writes, a whitespace table of T a b c alpha beta\n"
+    "gamma (or T sigma_T a b c alpha beta gamma) with # comments, or a cell file that\n"
+    "gives its temperature. Where the cells carry SUs, they are carried into the\n"
+    "results by Monte Carlo.\n"
     "\n"
+    "  --list BUFFER_FILE    the cell files (DIRAX output among them) and their\n"
+    "                        temperatures, in korvex's buffer-file format\n"
+    "  --cell input|conventional\n"
+    "                        the cell of the DIRAX files in the list\n"
     "  --lagrangian          Lagrangian strain (default Eulerian)\n"
     "  --infinitesimal       infinitesimal strain (default finite)\n"
     "  --reference K         the point at K kelvin is the reference (default the first)\n"
@@ -46,6 +55,9 @@ constexpr const char* kUsage =
     "                        what goes to standard output (default text)\n"
     "  --svg PREFIX          also write PREFIX_strain.svg, PREFIX_volume.svg and\n"
     "                        PREFIX_indicatrix.svg\n"
+    "  --draws N             Monte Carlo draws of the cells' SUs (default 2000)\n"
+    "  --seed S              where the draws start, 0 to 2^64-1 (default 1)\n"
+    "  --weighted            weighted least squares, 1/su^2 from the draws\n"
     "  -h, --help            this text\n"
     "  -V, --version         the version\n";
 
@@ -57,12 +69,30 @@ struct Options {
   Format format = Format::kText;
   std::optional<double> reference;
   std::optional<std::string> svg_prefix;
-  std::string file;
+  korvex_expansion::InputNames inputs;
+  expansion::Draws draws;
+  bool weighted = false;
   bool help = false;
   bool version = false;
 };
 
-enum Option : int { kLagrangian, kInfinitesimal, kReference, kFit, kFormat, kSvg, kHelp, kVersion };
+enum Option : int {
+  kLagrangian,
+  kInfinitesimal,
+  kReference,
+  kFit,
+  kFormat,
+  kSvg,
+  kList,
+  kCell,
+  kDraws,
+  kStart,
+  kWeighted,
+  kHelp,
+  kVersion
+};
+
+constexpr unsigned long long kMostDraws = 10000000;
 
 constexpr common::OptionRule kOptions[] = {
     {kLagrangian, '\0', "lagrangian", false},
@@ -71,9 +101,25 @@ constexpr common::OptionRule kOptions[] = {
     {kFit, '\0', "fit", true},
     {kFormat, '\0', "format", true},
     {kSvg, '\0', "svg", true},
+    {kList, '\0', "list", true},
+    {kCell, '\0', "cell", true},
+    {kDraws, '\0', "draws", true},
+    {kStart, '\0', "seed", true},
+    {kWeighted, '\0', "weighted", false},
     {kHelp, 'h', "help", false},
     {kVersion, 'V', "version", false},
 };
+
+// A whole decimal number from `least` to `most`.
+std::optional<unsigned long long> whole_number(const std::string& text, unsigned long long least,
+                                               unsigned long long most) {
+  if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos)
+    return std::nullopt;
+  errno = 0;
+  const unsigned long long v = std::strtoull(text.c_str(), nullptr, 10);
+  if (errno != 0 || v < least || v > most) return std::nullopt;
+  return v;
+}
 
 // Applies one option; the reason when its value is not one it takes.
 common::Expected<void> apply(const common::GivenOption& given, Options& opt) {
@@ -111,6 +157,31 @@ common::Expected<void> apply(const common::GivenOption& given, Options& opt) {
       if (value.empty()) return common::Error{0, "--svg needs a file name prefix"};
       opt.svg_prefix = value;
       break;
+    case kList:
+      if (value.empty()) return common::Error{0, "--list needs a buffer file"};
+      opt.inputs.list = value;
+      break;
+    case kCell:
+      opt.inputs.cell = formats::cell_choice_named(value);
+      if (!opt.inputs.cell) return refused("--cell takes input or conventional (or 1 or 2)");
+      break;
+    case kDraws: {
+      const auto count = whole_number(value, 2, kMostDraws);
+      if (!count)
+        return refused(
+            ("--draws takes a whole number from 2 to " + std::to_string(kMostDraws)).c_str());
+      opt.draws.count = static_cast<std::size_t>(*count);
+      break;
+    }
+    case kStart: {
+      const auto start = whole_number(value, 0, ~0ULL);
+      if (!start) return refused("--seed takes a whole number from 0 to 2^64-1");
+      opt.draws.start = *start;
+      break;
+    }
+    case kWeighted:
+      opt.weighted = true;
+      break;
     case kHelp:
       opt.help = true;
       break;
@@ -130,9 +201,8 @@ common::Expected<Options> parse_arguments(std::span<const std::string_view> args
     if (auto applied = apply(given, opt); !applied) return applied.error();
   }
   if (opt.help || opt.version) return opt;
-  if (parsed->operands.size() != 1)
-    return common::Error{0, parsed->operands.empty() ? "no file named" : "one file only"};
-  opt.file = parsed->operands.front();
+  opt.inputs.files = parsed->operands;
+  if (opt.inputs.files.empty() && !opt.inputs.list) return common::Error{0, "no file named"};
   return opt;
 }
 
@@ -152,55 +222,56 @@ std::string about_file(const std::string& file, const common::Error& error) {
          error.message;
 }
 
-common::Expected<expansion::Analysis> analysis_of(const formats::Series& series,
-                                                  const Options& opt) {
-  std::vector<double> temperatures;
-  std::vector<Eigen::Matrix3d> bases;
-  for (const formats::SeriesRow& row : series.rows) {
-    temperatures.push_back(row.temperature);
-    bases.push_back(expansion::basis(row.cell));
-  }
-  std::size_t reference = 0;
+common::Expected<expansion::SeriesAnalysis> analysis_of(const korvex_expansion::Points& points,
+                                                        const Options& opt) {
+  expansion::Settings settings{0, opt.measure, opt.degree, opt.weighted};
   if (opt.reference) {
+    std::vector<double> temperatures;
+    for (const formats::CellEntry& e : points.cells) temperatures.push_back(*e.temperature);
     const auto found = expansion::find_reference(temperatures, *opt.reference);
     if (!found) return found.error();
-    reference = *found;
+    settings.reference = *found;
   }
-  return expansion::analyse(temperatures, bases, reference, opt.measure, opt.degree);
+  return expansion::analyse_series(points.cells, settings, opt.draws);
 }
 
 Outcome run(const Options& opt) {
   Outcome outcome;
-  const auto read = formats::read_series_file(opt.file);
-  if (!read) {
-    outcome.failures.push_back(about_file(opt.file, read.error()));
+  const auto points = korvex_expansion::read_points(opt.inputs);
+  if (!points) {
+    outcome.failures.push_back(points.error().message);
     return outcome;
   }
-  korvex_expansion::Source source{opt.file, {}};
-  for (const formats::SkippedRow& s : read->skipped) {
-    outcome.warnings.push_back(about_file(opt.file, {s.line, "row skipped: " + s.reason}));
-    source.skipped_lines.push_back(s.line);
-  }
-  const auto analysed = analysis_of(*read, opt);
+  outcome.warnings = points->warnings;
+  const auto analysed = analysis_of(*points, opt);
   if (!analysed) {
-    outcome.failures.push_back(about_file(opt.file, analysed.error()));
+    outcome.failures.push_back(about_file(points->name, analysed.error()));
     return outcome;
   }
-  const expansion::Analysis& analysis = *analysed;
+  const expansion::SeriesAnalysis& result = *analysed;
+  const korvex_expansion::Source source{points->name, points->skipped_lines, points->cells};
+  if (!result.analysis.standard_errors) {
+    outcome.warnings.push_back(
+        about_file(points->name,
+                   {0, std::string("warning: a ") + expansion::fit_name(opt.degree) +
+                           " fit through " + std::to_string(result.analysis.temperatures.size()) +
+                           " points has no spare point, so the fit gives no standard errors"}));
+  }
   switch (opt.format) {
     case Format::kText:
-      outcome.output = korvex_expansion::text_report(analysis, source);
+      outcome.output = korvex_expansion::text_report(result, source);
       break;
     case Format::kJson:
-      outcome.output = korvex_expansion::json_report(analysis, source);
+      outcome.output = korvex_expansion::json_report(result, source);
       break;
     case Format::kCsv:
-      outcome.output = korvex_expansion::csv_report(analysis);
+      outcome.output = korvex_expansion::csv_report(result);
       break;
   }
   if (opt.svg_prefix) {
     std::string written;
-    for (const chart::Picture& p : chart::render_pictures(analysis, opt.file)) {
+    for (const chart::Picture& p : chart::render_pictures(
+             result.analysis, result.sus ? &*result.sus : nullptr, points->name)) {
       const std::string path = *opt.svg_prefix + p.suffix;
       if (const auto wrote = common::write_file_replacing(path, p.svg); !wrote) {
         outcome.failures.push_back("cannot write " + path + ": " + wrote.error().message);

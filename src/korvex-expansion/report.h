@@ -12,27 +12,37 @@
 #include <vector>
 
 #include "expansion/analysis.h"
+#include "expansion/monte_carlo.h"
+#include "formats/cell.h"
 
 namespace korvex_expansion {
 
 // Where the series came from.
 struct Source {
-  std::string name;                // the file as named on the command line
-  std::vector<int> skipped_lines;  // rows left out (overflow form)
+  std::string name;                       // the inputs as named on the command line
+  std::vector<int> skipped_lines;         // rows left out (overflow form)
+  std::vector<formats::CellEntry> cells;  // the points, in the analysis' order
 };
 
-[[nodiscard]] std::string text_report(const expansion::Analysis& analysis, const Source& source);
+// Where the cells carry SUs, each coefficient is written with the SU drawn
+// from them, 21.42(19), beside its fit's own, and the directions get theirs.
+[[nodiscard]] std::string text_report(const expansion::SeriesAnalysis& result,
+                                      const Source& source);
 
-// One object: points, strain, fit, reference and median temperatures,
-// temperatures, axes (alpha, su, uvw, angles, strains; for a polynomial also
-// alpha_T and su_T at each temperature), volume (alpha, su, reference, values,
-// and alpha_T, su_T for a polynomial), skipped_lines.
-[[nodiscard]] std::string json_report(const expansion::Analysis& analysis, const Source& source);
+// One object: points, strain, fit, weighted, draws, reference and median
+// temperatures, temperatures, axes (alpha, su, su_cells, direction_su_deg,
+// uvw, angles, strains, strains_su; for a polynomial also alpha_T, su_T and
+// su_cells_T at each temperature), volume (alpha, su, su_cells, reference,
+// values, values_su, and alpha_T, su_T, su_cells_T for a polynomial),
+// skipped_lines, and cells: source, T, T_su, a, a_su, ... gamma, gamma_su for
+// each point. SUs not known are null.
+[[nodiscard]] std::string json_report(const expansion::SeriesAnalysis& result,
+                                      const Source& source);
 
 // A header line, then rows axis,T_K,alpha_MK-1,su_MK-1,u,v,w,angle_a_deg,
-// angle_b_deg,angle_c_deg for X1, X2, X3 and V (no direction). A line has one
-// row per quantity with T_K empty; a polynomial one row per quantity and
-// temperature.
-[[nodiscard]] std::string csv_report(const expansion::Analysis& analysis);
+// angle_b_deg,angle_c_deg for X1, X2, X3 and V (no direction), and where the
+// cells carry SUs su_cells_MK-1,direction_su_deg. A line has one row per
+// quantity with T_K empty; a polynomial one row per quantity and temperature.
+[[nodiscard]] std::string csv_report(const expansion::SeriesAnalysis& result);
 
 }  // namespace korvex_expansion

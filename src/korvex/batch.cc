@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "common/safe_text.h"
 #include "formats/buffer_file.h"
@@ -76,13 +77,41 @@ void make_output_folder(const std::string& folder) {
   const int error = errno;
   struct stat info {};
   if (error == EEXIST && ::stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) return;
+  std::string reason = std::strerror(error);
+  if (error == EEXIST) {
+    // A link whose target is missing exists for mkdir and for nothing else.
+    const bool dangling = ::lstat(folder.c_str(), &info) == 0 && S_ISLNK(info.st_mode) &&
+                          ::stat(folder.c_str(), &info) != 0;
+    reason = dangling ? "a dangling symbolic link" : "Not a directory";
+  }
   textrec::report(textrec::Failure::kFileSystem,
-                  "cannot make the output folder " + folder + ": " +
-                      (error == EEXIST ? "Not a directory" : std::strerror(error)));
+                  "cannot make the output folder " + common::safe_text(folder) + ": " + reason);
+}
+
+// The current folder, or "" when it cannot be told.
+std::string current_folder() {
+  std::vector<char> path(4096);
+  while (::getcwd(path.data(), path.size()) == nullptr) {
+    if (errno != ERANGE || path.size() > (std::size_t{1} << 20)) return {};
+    path.resize(path.size() * 2);
+  }
+  return path.data();
 }
 
 std::string_view cell_name(formats::CellChoice choice) {
   return choice == formats::CellChoice::kConventional ? "conventional cell" : "input cell";
+}
+
+// The closing line: what the pass took, and the files written into the folder.
+void write_closing_line(const BatchOptions& options, const PassResult& pass, int files) {
+  const std::string folder = common::safe_text(
+      options.output_folder.empty() ? "." : output_path(options.output_folder, ""));
+  const std::string without_cell =
+      pass.without_cell > 0 ? ", " + std::to_string(pass.without_cell) + " without a cell" : "";
+  std::fprintf(stderr, "korvex: %lld entries, %lld rows%s, %lld skipped; %d files in %s (%s)\n",
+               static_cast<long long>(pass.entries), static_cast<long long>(pass.rows),
+               without_cell.c_str(), static_cast<long long>(pass.skipped), files, folder.c_str(),
+               std::string(cell_name(options.choice)).c_str());
 }
 
 }  // namespace
@@ -93,29 +122,38 @@ int run_batch(const BatchOptions& options, OutputLock* lock) {
   textrec::install(textrec::stdin_source(),
                    std::make_unique<DiagnosticSink>(textrec::stderr_sink(), progress),
                    textrec::posix_file_system());
+  // A buffer file that cannot be opened leaves no folder behind.
+  textrec::open_for_reading(formats::kBufferChannel, options.buffer_file);
   make_output_folder(options.output_folder);
-  if (names_an_output_file(options.output_folder, options.buffer_file, options.csv))
+  const OutputNames outputs(options.output_folder);
+  if (outputs.named_by(options.buffer_file))
     textrec::report(textrec::Failure::kFileSystem, "the buffer file " +
                                                        common::safe_text(options.buffer_file) +
                                                        " is an output file of this program");
-  textrec::open_for_reading(formats::kBufferChannel, options.buffer_file);
   const formats::BufferFileHead head = formats::read_buffer_file_head();
+  refuse_outputs_among_entries(outputs, head.entry_count);
   if (progress) progress->set_total(head.entry_count);
   lock_outputs(lock, output_path(options.output_folder, formats::kTableFileName));
   create_output_files(options.output_folder, head.title, options.choice, head.entry_count,
                       options.csv);
   std::optional<SeriesPictures> pictures;
   if (options.svg) pictures.emplace(head.title);
+  const std::string folder_of_names = current_folder();
   const PassResult pass = run_pass({.choice = options.choice,
                                     .keep_going = options.keep_going,
                                     .csv = options.csv,
+                                    .tell_entries_without_cell = true,
+                                    .current_folder = folder_of_names,
                                     .progress = progress.get(),
                                     .cells = pictures ? &*pictures : nullptr});
   if (progress) progress->erase();
-  if (pass.end != PassEnd::kListEnded) return textrec::stop_run(textrec::kExitError);
+  int files = 8 + (options.csv ? 1 : 0);
+  if (pass.end != PassEnd::kListEnded) {
+    if (!options.quiet) write_closing_line(options, pass, files);
+    return textrec::stop_run(textrec::kExitError);
+  }
   end_plot_files();
   textrec::flush_channel(formats::kTableChannel);
-  int files = 8 + (options.csv ? 1 : 0);
   bool pictures_missing = false;
   if (pictures) {
     const int drawn =
@@ -124,14 +162,7 @@ int run_batch(const BatchOptions& options, OutputLock* lock) {
     files += drawn;
     pictures_missing = drawn < static_cast<int>(formats::kPlotSeries.size());
   }
-  if (!options.quiet) {
-    const std::string folder =
-        options.output_folder.empty() ? "." : output_path(options.output_folder, "");
-    std::fprintf(stderr, "korvex: %lld entries, %lld rows, %lld skipped; %d files in %s (%s)\n",
-                 static_cast<long long>(pass.entries), static_cast<long long>(pass.rows),
-                 static_cast<long long>(pass.skipped), files, folder.c_str(),
-                 std::string(cell_name(options.choice)).c_str());
-  }
+  if (!options.quiet) write_closing_line(options, pass, files);
   const int status = least_exit_status(pass);
   return textrec::stop_run(pictures_missing ? std::max(status, textrec::kExitWarning) : status);
 }

@@ -21,12 +21,6 @@ constexpr std::array<common::OptionRule, 8> kOptions{{
     {kVersion, 'V', "version", false},
 }};
 
-std::optional<formats::CellChoice> cell_choice_named(std::string_view value) {
-  if (value == "input" || value == "1") return formats::CellChoice::kInput;
-  if (value == "conventional" || value == "2") return formats::CellChoice::kConventional;
-  return std::nullopt;
-}
-
 struct Seen {
   BatchOptions batch;
   bool cell_given = false;
@@ -38,7 +32,7 @@ struct Seen {
 common::Expected<void> apply(int option, std::string_view value, Seen& seen) {
   switch (option) {
     case kCell: {
-      const auto choice = cell_choice_named(value);
+      const auto choice = formats::cell_choice_named(value);
       if (!choice) {
         return common::Error{
             0, "--cell takes input or conventional (or 1 or 2), not '" + std::string(value) + "'"};

@@ -56,7 +56,7 @@ std::string ask_buffer_file() {
       } else {
         console_write({"  !! ", shown, " cannot be opened: ", check.reason, " !!"});
       }
-    } else if (names_an_output_file("", buffer_file_name, false)) {
+    } else if (OutputNames("").named_by(buffer_file_name)) {
       // Its list would be emptied as the table is created.
       console_write({"  !! ", shown, " is an output file of this program !!"});
     } else {
@@ -88,6 +88,7 @@ int run_dialogue(OutputLock* lock) {
 
   textrec::open_for_reading(formats::kBufferChannel, buffer_file_name);
   const formats::BufferFileHead head = formats::read_buffer_file_head();
+  refuse_outputs_among_entries(OutputNames(""), head.entry_count);
   lock_outputs(lock, formats::kTableFileName);
   create_output_files("", head.title, choice, head.entry_count, false);
   const PassResult pass = run_pass({.choice = choice});

@@ -1,7 +1,12 @@
 #include "output_files.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <string>
 
+#include "chart/series_picture.h"
 #include "formats/csv_table.h"
 #include "formats/pgf_file.h"
 #include "formats/plot_series.h"
@@ -17,12 +22,63 @@ std::string output_path(std::string_view folder, std::string_view file) {
   return path;
 }
 
-bool names_an_output_file(std::string_view folder, std::string_view name, bool csv) {
-  if (textrec::same_file(name, output_path(folder, formats::kTableFileName))) return true;
-  if (csv && textrec::same_file(name, output_path(folder, formats::kCsvFileName))) return true;
-  for (const formats::PlotSeries& plot : formats::kPlotSeries)
-    if (textrec::same_file(name, output_path(folder, plot.file))) return true;
+namespace {
+
+std::vector<std::string> output_file_names() {
+  std::vector<std::string> names = {formats::kTableFileName, formats::kCsvFileName};
+  for (const formats::PlotSeries& plot : formats::kPlotSeries) {
+    names.emplace_back(plot.file);
+    names.push_back(chart::svg_path_for(plot.file));
+  }
+  return names;
+}
+
+bool is_name_character(char c) {
+  return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+// An output's name, or the name a picture is written under before it replaces
+// the output (common::write_file_replacing): the name, a dot and six letters or
+// digits.
+bool is_output_name(std::string_view base, const std::vector<std::string>& names) {
+  for (const std::string& name : names) {
+    if (base == name) return true;
+    const std::string_view rest =
+        base.starts_with(name) ? base.substr(name.size()) : std::string_view();
+    if (rest.size() == 7 && rest[0] == '.' &&
+        std::all_of(rest.begin() + 1, rest.end(), is_name_character))
+      return true;
+  }
   return false;
+}
+
+}  // namespace
+
+OutputNames::OutputNames(std::string_view folder)
+    : names_(output_file_names()), folder_(textrec::file_identity(folder.empty() ? "." : folder)) {
+  for (const std::string& name : names_)
+    if (const auto identity = textrec::file_identity(output_path(folder, name)))
+      existing_.push_back(*identity);
+}
+
+bool OutputNames::named_by(std::string_view name) const {
+  const std::string_view trimmed = textrec::trim_right(name);
+  const std::size_t slash = trimmed.rfind('/');
+  const std::string_view base =
+      slash == std::string_view::npos ? trimmed : trimmed.substr(slash + 1);
+  const std::string_view folder = slash == std::string_view::npos ? "."
+                                  : slash == 0                    ? "/"
+                                                                  : trimmed.substr(0, slash);
+  if (folder_ && is_output_name(base, names_) && textrec::file_identity(folder) == folder_)
+    return true;
+  if (existing_.empty()) return false;
+  const auto identity = textrec::file_identity(trimmed);
+  return identity && std::find(existing_.begin(), existing_.end(), *identity) != existing_.end();
+}
+
+void remove_stale_output(const std::string& path) {
+  struct stat info {};
+  if (::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode)) ::unlink(path.c_str());
 }
 
 void create_output_files(std::string_view folder, std::string_view series_title,
@@ -39,11 +95,13 @@ void create_output_files(std::string_view folder, std::string_view series_title,
   }
 }
 
-void write_cell(const formats::CellRecord& cell) {
+bool write_cell(const formats::CellRecord& cell) {
   formats::write_table_row(cell);
+  // The table row's temperature field is the plot points' F6.2 too.
   const std::string x_field = formats::pgf_x_field(cell.temperature);
   for (const formats::PlotSeries& plot : formats::kPlotSeries)
     formats::write_pgf_point(plot.channel, x_field, cell.*plot.value);
+  return x_field.find('*') == std::string::npos;
 }
 
 void end_plot_files() {

@@ -7,19 +7,40 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "formats/cell_record.h"
+#include "textrec/files.h"
 
 namespace korvex {
 
 // The path of an output file in the folder ("" for the current folder).
 [[nodiscard]] std::string output_path(std::string_view folder, std::string_view file);
 
-// True when the name leads to one of the files create_output_files would
-// replace in the folder, so that reading it would read what the run destroys.
-[[nodiscard]] bool names_an_output_file(std::string_view folder, std::string_view name, bool csv);
+// The files a run may write into its folder: the table, the CSV table, the
+// plot files, their pictures, and the temporary names the pictures are written
+// under. None of them may be read as the buffer file or a DIRAX file: the run
+// would empty or replace what it reads.
+class OutputNames {
+ public:
+  // Looks up the folder and the outputs that exist in it now, once.
+  explicit OutputNames(std::string_view folder);
+  // True when the name is one of those files in the folder, or leads to one
+  // that exists (by a link, or another name of the folder).
+  [[nodiscard]] bool named_by(std::string_view name) const;
+
+ private:
+  std::vector<std::string> names_;
+  std::optional<textrec::FileIdentity> folder_;
+  std::vector<textrec::FileIdentity> existing_;
+};
+
+// Removes an output left by an earlier run, when it is a regular file: a
+// folder, a link or a device of that name is left alone.
+void remove_stale_output(const std::string& path);
 
 // Creates the table with its header on the table channel and the seven plot
 // files with their header and pattern blocks on theirs, and with `csv` the CSV
@@ -30,8 +51,9 @@ namespace korvex {
 void create_output_files(std::string_view folder, std::string_view series_title,
                          formats::CellChoice choice, std::int32_t point_count, bool csv);
 
-// The table row and the seven plot points of one cell.
-void write_cell(const formats::CellRecord& cell);
+// The table row and the seven plot points of one cell. False when the
+// temperature does not fit its F6.2 field and is written as asterisks.
+[[nodiscard]] bool write_cell(const formats::CellRecord& cell);
 
 // Writes each plot file's end record and closes it.
 void end_plot_files();

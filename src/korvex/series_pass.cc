@@ -3,7 +3,9 @@
 #include <string>
 #include <utility>
 
+#include "common/number_text.h"
 #include "common/safe_text.h"
+#include "formats/buffer_file.h"
 #include "formats/cell_file.h"
 #include "formats/csv_table.h"
 #include "formats/dirax_scan.h"
@@ -18,6 +20,36 @@ using textrec::Target;
 using textrec::trim_right;
 
 namespace {
+
+// One entry read from the buffer file.
+struct EntryRead {
+  int status = textrec::kStatusOk;
+  int values = 0;              // values taken, as ReadOutcome::values
+  std::int64_t line = 0;       // the line where the entry began
+  std::int64_t last_line = 0;  // the line where it was complete, or failed
+  // Whether a next entry may follow an entry that cannot be read: after a
+  // value that could not be read, not at the end of the data or after a
+  // failing read, nor where the last such entry began (no progress).
+  bool followed = false;
+};
+
+// The next entry of the buffer file. An entry that gives no value for a name or
+// a temperature keeps the one of the entry before. An entry that began on one
+// line and failed on a later one, as a name without its temperature does on
+// the next entry's name, leaves that line to be read as an entry of its own.
+EntryRead read_entry(std::string& dirax_file_name, float& temperature,
+                     std::int64_t& last_failed_line) {
+  const textrec::ReadOutcome outcome = textrec::read_free_with_status(
+      Source::Channel(formats::kBufferChannel),
+      {Target::FileName(&dirax_file_name), Target::Real(&temperature)});
+  EntryRead entry{outcome.status, outcome.values,
+                  outcome.began > 0 ? outcome.began : outcome.record, outcome.record};
+  if (outcome.status != textrec::kStatusBadValue || entry.line == last_failed_line) return entry;
+  last_failed_line = entry.line;
+  entry.followed = true;
+  if (entry.line < outcome.record) textrec::repeat_record(formats::kBufferChannel);
+  return entry;
+}
 
 // A cell of another program's file as a table row at the entry's temperature.
 formats::CellRecord record_of(const formats::CellEntry& entry, float temperature) {
@@ -43,11 +75,18 @@ std::optional<double> temperature_su(const formats::CellEntry& entry, float temp
   return std::nullopt;
 }
 
-// The rows of a cell found: the table row, the plot points, the CSV row when
-// asked; then the cell goes to the collector, if any.
-void take_cell(formats::CellRecord cell, const formats::CsvRowExtras& extras,
+// The rows of a cell found, from the buffer file's line `line`: the table row,
+// the plot points, the CSV row when asked; then the cell goes to the
+// collector, if any. A temperature its F6.2 field cannot hold is warned of.
+void take_cell(formats::CellRecord cell, const formats::CsvRowExtras& extras, std::int64_t line,
                const PassSettings& settings, PassResult& result) {
-  write_cell(cell);
+  if (!write_cell(cell)) {
+    console_write(
+        {" !! Line ", std::to_string(line), " of the buffer file: the temperature ",
+         common::shortest(cell.temperature),
+         " K does not fit the F6.2 field of the table and plot files: written as ******"});
+    ++result.warnings;
+  }
   if (settings.csv) formats::write_csv_row(formats::kCsvChannel, cell, extras);
   if (settings.cells != nullptr) settings.cells->take(std::move(cell));
   ++result.rows;
@@ -58,16 +97,16 @@ void take_cell(formats::CellRecord cell, const formats::CsvRowExtras& extras,
 // temperature the file gives: the pass takes the buffer file's); the error
 // says why it cannot be read.
 common::Expected<void> take_cell_file(formats::CellFormat format, std::string_view name,
-                                      float temperature, const PassSettings& settings,
-                                      PassResult& result) {
+                                      float temperature, std::int64_t line,
+                                      const PassSettings& settings, PassResult& result) {
   std::string bytes;
   const bool whole =
       textrec::read_channel_bytes(formats::kDiraxChannel, formats::kCellFileLimit, &bytes);
   textrec::close_channel(formats::kDiraxChannel);
   const std::string as = "as " + std::string(formats::format_name(format)) + ": ";
   if (!whole)
-    return common::Error{0,
-                         as + "larger than " + std::to_string(formats::kCellFileLimit) + " bytes"};
+    return common::Error{0, as + "the file is larger than " +
+                                std::to_string(formats::kCellFileLimit >> 20) + " MiB"};
   const common::Expected<formats::CellRead> read = formats::read_cells(format, bytes, name);
   if (!read) {
     const common::Error& error = read.error();
@@ -78,7 +117,7 @@ common::Expected<void> take_cell_file(formats::CellFormat format, std::string_vi
   }
   for (const formats::CellEntry& entry : read->entries) {
     take_cell(record_of(entry, temperature),
-              {entry.su, temperature_su(entry, temperature), entry.source}, settings, result);
+              {entry.su, temperature_su(entry, temperature), entry.source}, line, settings, result);
   }
   for (const formats::CellWarning& warning : read->warnings) {
     if (warning.temperature) continue;
@@ -90,48 +129,71 @@ common::Expected<void> take_cell_file(formats::CellFormat format, std::string_vi
 
 }  // namespace
 
-PassResult run_pass(const PassSettings& settings) {
-  PassResult result;
-  // An entry that gives no value for a name or a temperature keeps the one of
-  // the entry before.
+void refuse_outputs_among_entries(const OutputNames& outputs, std::int32_t entry_count) {
+  if (entry_count == 0) return;
   std::string dirax_file_name;
   float temperature = 0.0F;
-  std::int64_t last_failed_record = -1;
+  std::int64_t last_failed_line = -1;
   for (;;) {
-    const textrec::ReadOutcome entry = textrec::read_free_with_status(
-        Source::Channel(formats::kBufferChannel),
-        {Target::FileName(&dirax_file_name), Target::Real(&temperature)});
-    const int list_status = entry.status;
-    if (list_status != textrec::kStatusOk) {
+    const EntryRead entry = read_entry(dirax_file_name, temperature, last_failed_line);
+    if (entry.status == textrec::kStatusOk) {
+      if (outputs.named_by(dirax_file_name))
+        textrec::report(textrec::Failure::kFileSystem,
+                        "the DIRAX file " + common::safe_text(trim_right(dirax_file_name)) +
+                            " on line " + std::to_string(entry.line) +
+                            " of the buffer file is an output file of this program");
+    } else if (!entry.followed) {
+      break;
+    }
+  }
+  formats::rewind_to_first_entry();
+}
+
+PassResult run_pass(const PassSettings& settings) {
+  PassResult result;
+  std::string dirax_file_name;
+  float temperature = 0.0F;
+  std::int64_t last_failed_line = -1;
+  bool folder_told = false;
+  for (;;) {
+    // Before each entry, the skipped ones too.
+    textrec::end_if_interrupted();
+    const EntryRead entry = read_entry(dirax_file_name, temperature, last_failed_line);
+    if (entry.status != textrec::kStatusOk) {
       // The end of the list is no fault; an entry that cannot be read is told,
       // and the run does not end clean.
-      if (list_status == textrec::kStatusEnd && entry.values == 0) return result;
+      if (entry.status == textrec::kStatusEnd && entry.values == 0) return result;
       ++result.entries;
       result.unreadable_entry = true;
-      const std::string line = std::to_string(entry.record);
       if (!settings.keep_going) {
-        console_write({" !! Line ", line,
+        // As the dialogue has always told it: where the read failed.
+        console_write({" !! Line ", std::to_string(entry.last_line),
                        " of the buffer file cannot be read as a file name and a temperature !!"});
         return result;
       }
-      console_write({" !! Line ", line, " of the buffer file cannot be read: skipped"});
+      console_write(
+          {" !! Line ", std::to_string(entry.line), " of the buffer file cannot be read: skipped"});
       ++result.skipped;
-      // A read that failed inside a record goes on with the next one; at the
-      // end of the data, or where the source itself failed, nothing follows.
-      if (list_status != textrec::kStatusBadValue || entry.record == last_failed_record)
-        return result;
-      last_failed_record = entry.record;
+      if (!entry.followed) return result;
       continue;
     }
     ++result.entries;
     // The existence check and the open are one open of the file.
     const auto shown = [&] { return common::safe_text(trim_right(dirax_file_name)); };
+    const auto tell_folder = [&] {
+      if (settings.current_folder.empty() || folder_told || dirax_file_name.starts_with('/'))
+        return;
+      folder_told = true;
+      console_write({" !! the buffer file's names are taken relative to the current folder, ",
+                     common::safe_text(settings.current_folder)});
+    };
     if (settings.keep_going) {
       const textrec::OpenCheck opened =
           textrec::try_open_for_reading(formats::kDiraxChannel, dirax_file_name);
       if (!opened.can_open) {
         if (opened.missing) {
           console_write({" !! ", shown(), " does not exist: skipped"});
+          tell_folder();
         } else {
           console_write({" !! ", shown(), " cannot be read: ", opened.reason, ": skipped"});
         }
@@ -140,6 +202,7 @@ PassResult run_pass(const PassSettings& settings) {
       }
     } else if (!textrec::open_for_reading_if_exists(formats::kDiraxChannel, dirax_file_name)) {
       console_write({" !! ", shown(), " does not exist !!"});
+      tell_folder();
       console_write({" "});
       result.end = PassEnd::kMissingDiraxFile;
       return result;
@@ -148,8 +211,8 @@ PassResult run_pass(const PassSettings& settings) {
     const formats::CellFormat format =
         formats::recognise(textrec::read_channel_start(formats::kDiraxChannel));
     if (format != formats::CellFormat::kDirax) {
-      const common::Expected<void> taken =
-          take_cell_file(format, trim_right(dirax_file_name), temperature, settings, result);
+      const common::Expected<void> taken = take_cell_file(
+          format, trim_right(dirax_file_name), temperature, entry.line, settings, result);
       const std::string fault = taken ? std::string() : common::safe_text(taken.error().message);
       if (!taken && !settings.keep_going) {
         console_write({" !! ", shown(), " cannot be read ", fault, " !!"});
@@ -162,22 +225,27 @@ PassResult run_pass(const PassSettings& settings) {
         ++result.skipped;
       }
     } else {
-      formats::CellRecord cell = formats::scan_dirax_file(settings.choice);
+      formats::CellRecord cell =
+          formats::scan_dirax_file(settings.choice, trim_right(dirax_file_name));
       cell.temperature = temperature;
       if (formats::has_cell(cell)) {
-        take_cell(std::move(cell), {{}, std::nullopt, trim_right(dirax_file_name)}, settings,
-                  result);
+        take_cell(std::move(cell), {{}, std::nullopt, trim_right(dirax_file_name)}, entry.line,
+                  settings, result);
         textrec::close_channel(formats::kDiraxChannel);
+      } else if (settings.tell_entries_without_cell) {
+        console_write({" !! ", shown(), " gives no ",
+                       settings.choice == formats::CellChoice::kConventional ? "conventional cell"
+                                                                             : "input cell"});
+        ++result.without_cell;
       }
     }
     if (settings.progress != nullptr) settings.progress->entry_done(result.entries);
-    textrec::end_if_interrupted();
   }
 }
 
 int least_exit_status(const PassResult& pass) {
   if (pass.unreadable_entry || pass.skipped > 0) return textrec::kExitError;
-  return pass.warnings > 0 ? textrec::kExitWarning : textrec::kExitClean;
+  return pass.warnings > 0 || pass.without_cell > 0 ? textrec::kExitWarning : textrec::kExitClean;
 }
 
 }  // namespace korvex

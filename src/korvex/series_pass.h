@@ -13,6 +13,7 @@
 #include <cstdint>
 
 #include "formats/cell_record.h"
+#include "output_files.h"
 
 namespace korvex {
 
@@ -37,6 +38,13 @@ struct PassSettings {
   // there, as the dialogue does.
   bool keep_going = false;
   bool csv = false;  // a CSV row on the CSV channel too
+  // Name each DIRAX file that gives no cell (a warning); the dialogue passes
+  // over such an entry without a word.
+  bool tell_entries_without_cell = false;
+  // When given, the first missing file of a relative name is followed by a
+  // line that tells the folder names are taken relative to: the batch mode's
+  // outputs may go to another folder, its names never do.
+  std::string_view current_folder{};
   PassProgress* progress = nullptr;
   CellCollector* cells = nullptr;
 };
@@ -49,17 +57,28 @@ enum class PassEnd {
 
 struct PassResult {
   PassEnd end = PassEnd::kListEnded;
-  std::int64_t entries = 0;   // entries taken, skipped ones included
-  std::int64_t rows = 0;      // cells found: table rows written
-  std::int64_t skipped = 0;   // entries reported and passed over (keep_going)
-  std::int64_t warnings = 0;  // told of the rows of cell files
+  std::int64_t entries = 0;  // entries taken, skipped ones included
+  std::int64_t rows = 0;     // cells found: table rows written
+  std::int64_t skipped = 0;  // entries reported and passed over (keep_going)
+  // Told of the rows: a cell file's own warnings, a temperature written as
+  // asterisks.
+  std::int64_t warnings = 0;
+  std::int64_t without_cell = 0;  // DIRAX files told to give no cell
   bool unreadable_entry = false;
 };
 
 [[nodiscard]] PassResult run_pass(const PassSettings& settings);
 
 // The exit status a pass that went through the list calls for at least: 8 for
-// an entry that could not be read or was skipped, 4 for a warning, else 0.
+// an entry that could not be read or was skipped, 4 for a warning or a DIRAX
+// file told to give no cell, else 0.
 [[nodiscard]] int least_exit_status(const PassResult& pass);
+
+// Reads the entries of the buffer file, which stands at its third line, ahead
+// of the pass, before any output is created: a DIRAX name that is one of the
+// outputs ends the run as a severe failure, since creating the outputs would
+// empty it. The buffer file is left at its third line again. entry_count is
+// that of the buffer file's head; with none there is nothing to read.
+void refuse_outputs_among_entries(const OutputNames& outputs, std::int32_t entry_count);
 
 }  // namespace korvex

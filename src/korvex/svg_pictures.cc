@@ -1,8 +1,5 @@
 #include "svg_pictures.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <string>
 
 #include "common/files.h"
@@ -41,9 +38,7 @@ int SeriesPictures::write(std::string_view folder, std::string_view footnote) co
     if (pictures_[i].points.empty()) {
       textrec::console_write(
           {" !! ", common::safe_text(svg_path), " not written: no point to plot"});
-      struct stat info {};
-      if (::lstat(svg_path.c_str(), &info) == 0 && S_ISREG(info.st_mode))
-        ::unlink(svg_path.c_str());
+      remove_stale_output(svg_path);
     } else if (const auto done = common::write_file_replacing(
                    svg_path, chart::render_svg(pictures_[i], footnote));
                !done) {

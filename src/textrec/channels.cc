@@ -57,8 +57,8 @@ bool file_exists(std::string_view name) {
   return !trimmed.empty() && runtime().file_system->exists(std::string(trimmed));
 }
 
-bool same_file(std::string_view a, std::string_view b) {
-  return runtime().file_system->same_file(std::string(trim_right(a)), std::string(trim_right(b)));
+std::optional<FileIdentity> file_identity(std::string_view name) {
+  return runtime().file_system->identity(std::string(trim_right(name)));
 }
 
 OpenCheck check_open_for_reading(std::string_view name) {

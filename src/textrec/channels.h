@@ -6,18 +6,20 @@
 #pragma once
 
 #include <initializer_list>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 
 #include "textrec/edit.h"
+#include "textrec/files.h"
 
 namespace textrec {
 
 // True when a file of that name exists.
 [[nodiscard]] bool file_exists(std::string_view name);
-// True when both names, trailing blanks removed, lead to one existing file.
-[[nodiscard]] bool same_file(std::string_view a, std::string_view b);
+// The identity of the existing file the name, trailing blanks removed, leads to.
+[[nodiscard]] std::optional<FileIdentity> file_identity(std::string_view name);
 
 // Connects the named file for reading on the channel, closing what it held.
 void open_for_reading(int channel, std::string_view name);

@@ -86,12 +86,13 @@ int run_command(std::string_view command, bool via_processor, bool wait) {
   posix_spawnattr_setsigdefault(&attr, &defaults);
   posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGDEF);
 
-  // While the command runs, an interrupt typed at the console is the command's.
+  // An interrupt typed at the console while the command runs reaches both: the
+  // command ends by it, and the run hears it and ends too, as at any other
+  // place. A quit is the command's alone.
   struct sigaction ignore {
-  }, old_int{}, old_quit{};
+  }, old_quit{};
   ignore.sa_handler = SIG_IGN;
   sigemptyset(&ignore.sa_mask);
-  sigaction(SIGINT, &ignore, &old_int);
   sigaction(SIGQUIT, &ignore, &old_quit);
 
   pid_t pid = 0;
@@ -107,7 +108,6 @@ int run_command(std::string_view command, bool via_processor, bool wait) {
       if (interrupted == 0 && (interrupted = pending_interrupt()) != 0) kill(pid, SIGTERM);
     }
   }
-  sigaction(SIGINT, &old_int, nullptr);
   sigaction(SIGQUIT, &old_quit, nullptr);
   end_if_interrupted();
   // A program named by COMSPEC that cannot be started is not reported; the

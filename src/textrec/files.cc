@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -126,11 +127,11 @@ class PosixFileSystem : public FileSystem {
   bool exists(const std::string& name) override {
     return usable_name(name) && ::access(name.c_str(), F_OK) == 0;
   }
-  bool same_file(const std::string& a, const std::string& b) override {
-    struct stat sa {};
-    struct stat sb {};
-    return usable_name(a) && usable_name(b) && ::stat(a.c_str(), &sa) == 0 &&
-           ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+  std::optional<FileIdentity> identity(const std::string& name) override {
+    struct stat st {};
+    if (!usable_name(name) || ::stat(name.c_str(), &st) != 0) return std::nullopt;
+    return FileIdentity{static_cast<std::uint64_t>(st.st_dev),
+                        static_cast<std::uint64_t>(st.st_ino)};
   }
   Opened<ByteSource> open_source(const std::string& name) override {
     if (!usable_name(name)) return failed_open<ByteSource>(ENOENT);
@@ -188,6 +189,34 @@ class PosixFileSystem : public FileSystem {
 FileSystem& posix_file_system() {
   static PosixFileSystem file_system;  // holds no state
   return file_system;
+}
+
+namespace {
+
+class MemorySource : public ByteSource {
+ public:
+  explicit MemorySource(std::string_view bytes) : bytes_(bytes) {}
+  long read_bytes(char* buf, std::size_t n) override {
+    const std::size_t count = std::min(n, bytes_.size() - at_);
+    std::memcpy(buf, bytes_.data() + at_, count);
+    at_ += count;
+    return static_cast<long>(count);
+  }
+  bool seek_to_start() override {
+    at_ = 0;
+    return true;
+  }
+  std::string error() const override { return {}; }
+
+ private:
+  std::string_view bytes_;
+  std::size_t at_ = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<ByteSource> bytes_source(std::string_view bytes) {
+  return std::make_unique<MemorySource>(bytes);
 }
 
 std::unique_ptr<ByteSource> stdin_source() {

@@ -5,8 +5,11 @@
 // console or, in tests, on files held in memory.
 #pragma once
 
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace textrec {
 
@@ -41,12 +44,21 @@ struct Opened {
   bool missing = false;
 };
 
+// The file a name leads to, links followed: two names lead to one file when
+// their identities are equal.
+struct FileIdentity {
+  std::uint64_t device = 0;
+  std::uint64_t inode = 0;
+  bool operator==(const FileIdentity&) const = default;
+};
+
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
   [[nodiscard]] virtual bool exists(const std::string& name) = 0;
-  // True when both names lead to one existing file (one device and inode).
-  [[nodiscard]] virtual bool same_file(const std::string& a, const std::string& b) = 0;
+  // The identity of the existing file (or folder) the name leads to; none when
+  // there is no such file.
+  [[nodiscard]] virtual std::optional<FileIdentity> identity(const std::string& name) = 0;
   [[nodiscard]] virtual Opened<ByteSource> open_source(const std::string& name) = 0;
   // Creates the file empty, replacing one of that name.
   [[nodiscard]] virtual Opened<ByteSink> create_sink(const std::string& name) = 0;
@@ -55,6 +67,9 @@ class FileSystem {
 // The real file system: names relative to the current folder, files opened
 // close-on-exec so that no child process inherits them, folders refused.
 [[nodiscard]] FileSystem& posix_file_system();
+
+// Bytes held in memory, which must outlive the source.
+[[nodiscard]] std::unique_ptr<ByteSource> bytes_source(std::string_view bytes);
 
 // Standard input and output of the process.
 [[nodiscard]] std::unique_ptr<ByteSource> stdin_source();

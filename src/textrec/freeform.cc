@@ -158,6 +158,7 @@ ReadOutcome FreeFormReader::run() {
       if (!next_record()) return outcome_;
       continue;
     }
+    if (outcome_.began == 0) outcome_.began = source_.record_number();
     const Target& target = targets_[next_target_];
     const char c = record_[pos_];
     if (c == ',') {
@@ -192,6 +193,7 @@ bool FreeFormReader::take_lone_number() {
   if (end == start) return false;  // a blank record, a separator, a quote...
   if (end < record_.size() && !ends_value(record_[end], targets_[0])) return false;
   pos_ = end;
+  outcome_.began = source_.record_number();
   if (assign(record_.substr(start, end - start), false, 1)) outcome_.record = last_value_record_;
   return true;
 }

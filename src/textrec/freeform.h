@@ -78,6 +78,9 @@ struct ReadOutcome {
   // failed; when it met the end of the data, that of the record holding the
   // last value taken (0 when none was taken).
   std::int64_t record = 0;
+  // Record number of the record in which the first value (or empty value) of
+  // the read began; 0 when none began.
+  std::int64_t began = 0;
 };
 
 // Reads values from source into targets. sink is null for a read with a status.

@@ -3,10 +3,10 @@
 // A run killed outright would leave its files cut wherever their buffers
 // stood, and say nothing. Instead the handler only notes the signal, and the
 // run ends at the next place that looks: a read of the console or the wait
-// for a command (both broken off by the signal), and the program after each
-// entry of the buffer file. It then ends as a failure does, every file written
-// out and closed, says so, and ends by the same signal, so that a calling shell
-// sees 128 + N and stops too.
+// for a command (both broken off by the signal), the program before each entry
+// of the buffer file and after each picture it draws, and the orderly stop. It
+// then ends as a failure does, every file written out and closed, says so, and
+// ends by the same signal, so that a calling shell sees 128 + N and stops too.
 #pragma once
 
 namespace textrec {

@@ -66,18 +66,21 @@ class ReportSink : public ProblemSink {
  public:
   explicit ReportSink(std::string_view fixed_where) : fixed_where_(fixed_where) {}
   explicit ReportSink(int channel) : channel_(channel) {}
+  // A memory record, taken from `origin` when its file is known.
+  ReportSink(std::string_view record, RecordOrigin origin)
+      : fixed_where_("a memory record"), record_(record), origin_(origin) {}
   void problem(Problem problem, std::string_view detail, float read_as) override {
     const std::string where =
         fixed_where_.empty() ? channel_label(channel_) : std::string(fixed_where_);
-    const std::string shown = printable(detail);
+    const std::string shown = shown_token(detail);
     switch (problem) {
       case Problem::kEndOfData:
         report(Failure::kEndOfData, "end of data in a read from " + where);
         break;
       case Problem::kBadCharacter:
-        report(Failure::kBadCharacter,
-               "the character \"" + shown +
-                   "\" cannot belong to a number, read as 0, in a read from " + where);
+        report(Failure::kBadCharacter, "the character \"" + shown +
+                                           "\" cannot belong to a number, read as 0, in " +
+                                           bad_character_place(where));
         break;
       case Problem::kNoDigits:
         report(Failure::kBadCharacter,
@@ -106,8 +109,22 @@ class ReportSink : public ProblemSink {
   }
 
  private:
+  // The text read and the line it stands on, where the record's file is known.
+  std::string bad_character_place(const std::string& where) const {
+    if (origin_.file.empty()) return "a read from " + where;
+    const std::size_t first = record_.find_first_not_of(" \t");
+    const std::size_t last = record_.find_last_not_of(" \t");
+    const std::string_view text = first == std::string_view::npos
+                                      ? std::string_view()
+                                      : record_.substr(first, last - first + 1);
+    return "\"" + shown_token(text) + "\" on line " + std::to_string(origin_.line) + " of " +
+           printable(origin_.file);
+  }
+
   std::string_view fixed_where_;
   int channel_ = 0;
+  std::string_view record_;
+  RecordOrigin origin_;
 };
 
 // The free-form read from the source; sink null for a read with a status.
@@ -122,14 +139,14 @@ ReadOutcome read_free_from(Source source, std::span<const Target> targets, bool 
     }
     case Source::Kind::kMemory: {
       MemoryRecordSource memory(source.memory);
-      ReportSink sink("a memory record");
+      ReportSink sink(source.memory, source.origin);
       return read_free_form(memory, targets, with_status ? nullptr : &sink);
     }
     case Source::Kind::kChannel:
       break;
   }
   RecordReader* reader = reader_of(source.channel);
-  if (with_status && reader == nullptr) return ReadOutcome{kStatusIoError, 0, 0};
+  if (with_status && reader == nullptr) return ReadOutcome{kStatusIoError, 0, 0, 0};
   if (reader == nullptr) reader = &reader_for_report(source.channel);
   ReportSink sink(source.channel);
   const ReadOutcome outcome = read_free_form(*reader, targets, with_status ? nullptr : &sink);
@@ -174,6 +191,19 @@ int read_record_starting(int channel, KeywordRecord* found, std::size_t keep,
   RecordReader* reader = reader_of(channel);
   return reader ? checked(channel, *reader, reader->next_record_starting(found, keep, keywords))
                 : kStatusIoError;
+}
+
+void repeat_record(int channel) {
+  reader_for_report(channel).repeat_record();
+}
+
+std::string shown_token(std::string_view value) {
+  constexpr std::size_t kShownLength = 80;
+  if (value.size() <= kShownLength) return printable(value);
+  // Not cut inside a UTF-8 sequence: back to the byte that starts one.
+  std::size_t cut = kShownLength;
+  while (cut > 0 && (static_cast<unsigned char>(value[cut]) & 0xC0U) == 0x80U) --cut;
+  return printable(value.substr(0, cut)) + "...";
 }
 
 std::string_view read_channel_start(int channel) {

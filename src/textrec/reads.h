@@ -12,6 +12,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <initializer_list>
 #include <string>
 #include <string_view>
@@ -46,17 +47,36 @@ void read_a(std::string_view memory, std::string& text);
 // than `limit` bytes. Its records are not read after it.
 [[nodiscard]] bool read_channel_bytes(int channel, std::size_t limit, std::string* bytes);
 
+// The next read of the channel, open for reading, begins with the record the
+// last read took (or ended in) again, whole.
+void repeat_record(int channel);
+
+// Where a memory record was taken from: a line of a file. A warning of a
+// character that cannot belong to a number names it, and the record; without a
+// file the place is told as "a memory record".
+struct RecordOrigin {
+  std::string_view file;
+  std::int64_t line = 0;
+};
+
 // Where a free-form read takes its records from.
 struct Source {
   enum class Kind { kConsole, kChannel, kMemory };
   Kind kind = Kind::kConsole;
   int channel = 0;
   std::string_view memory;
+  RecordOrigin origin;
 
-  static Source Console() { return {Kind::kConsole, 0, {}}; }
-  static Source Channel(int channel) { return {Kind::kChannel, channel, {}}; }
-  static Source Memory(std::string_view record) { return {Kind::kMemory, 0, record}; }
+  static Source Console() { return {Kind::kConsole, 0, {}, {}}; }
+  static Source Channel(int channel) { return {Kind::kChannel, channel, {}, {}}; }
+  static Source Memory(std::string_view record, RecordOrigin origin = {}) {
+    return {Kind::kMemory, 0, record, origin};
+  }
 };
+
+// A value echoed in a diagnostic: at most its first 80 characters, then "..."
+// when it was longer, each control character shown as \xNN.
+[[nodiscard]] std::string shown_token(std::string_view value);
 
 // Free-form read.
 ReadOutcome read_free(Source source, std::initializer_list<Target> targets);

@@ -107,6 +107,19 @@ int RecordReader::next_record(std::string_view* record) {
 }
 
 int RecordReader::next_record_prefix(std::string_view* record, std::size_t keep) {
+  if (repeat_) {
+    // The view is still valid: the buffer and the carried record change only
+    // as a new record is read.
+    repeat_ = false;
+    *record = last_.substr(0, std::min(keep, last_.size()));
+    return kStatusOk;
+  }
+  const int status = next_record_from_buffer(record, keep);
+  if (status == kStatusOk) last_ = *record;
+  return status;
+}
+
+int RecordReader::next_record_from_buffer(std::string_view* record, std::size_t keep) {
   std::size_t total = 0;  // bytes of the record in earlier fills of the buffer, kept or not
   for (;;) {
     if (begin_ == end_) {
@@ -211,6 +224,7 @@ int RecordReader::next_record_starting(KeywordRecord* found, std::size_t keep,
     const int status = next_record_prefix(&record, keep);
     if (status != kStatusOk) return status;
     found->keyword = keyword_at_start(record, keywords, &found->text);
+    found->line = record_number_;
     if (found->keyword < keywords.size()) return status;
   }
 }
@@ -228,6 +242,7 @@ int RecordReader::read_whole(std::size_t limit, std::string* bytes) {
   // the source is read again from its first byte.
   begin_ = end_ = 0;
   at_end_ = true;
+  repeat_ = false;
   carry_.clear();
   fills_ = 2;  // as after any fill past the first: a rewind seeks
   if (!source_->seek_to_start()) {
@@ -247,6 +262,7 @@ int RecordReader::read_whole(std::size_t limit, std::string* bytes) {
 }
 
 bool RecordReader::back_to_first_record() {
+  repeat_ = false;
   // Nothing read since the source was opened or last rewound, or only its
   // first bytes taken into the buffer (peek_start) and no record read from
   // them: it stands at its first record already, and a file just opened costs
@@ -256,7 +272,7 @@ bool RecordReader::back_to_first_record() {
   if (!source_->seek_to_start()) return false;
   begin_ = end_ = 0;
   fills_ = 0;
-  at_end_ = failed_ = false;
+  at_end_ = failed_ = repeat_ = false;
   carry_.clear();
   record_number_ = 0;
   return true;

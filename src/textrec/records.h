@@ -51,6 +51,7 @@ class LineKeywords {
 struct KeywordRecord {
   std::string_view text;    // the record without its leading blanks
   std::size_t keyword = 0;  // the index of the keyword it begins with
+  std::int64_t line = 0;    // its record number
 };
 
 // Splits the bytes of a source into records. A record is handed out as a view
@@ -77,6 +78,10 @@ class RecordReader : public RecordSource {
   // records passed over count in record_number().
   int next_record_starting(KeywordRecord* found, std::size_t keep, const LineKeywords& keywords);
   std::int64_t record_number() const override { return record_number_; }
+  // The record handed out last is handed out again, with the same number, by
+  // the next next_record or next_record_prefix (not by next_record_starting,
+  // which may pass over records first).
+  void repeat_record() { repeat_ = true; }
 
   // The first bytes of the source as the first read of records takes them (up
   // to the buffer's size, those before a 0x1A), for a look at a file's content
@@ -96,6 +101,8 @@ class RecordReader : public RecordSource {
  private:
   bool fill();
   std::size_t skip_to_candidate(const LineKeywords& keywords);
+  // next_record_prefix, the repeated record aside.
+  int next_record_from_buffer(std::string_view* record, std::size_t keep);
 
   std::unique_ptr<ByteSource> source_;
   std::unique_ptr<char[]> buffer_;
@@ -107,6 +114,8 @@ class RecordReader : public RecordSource {
   std::string carry_;                // a record that runs over the end of the buffer
   std::size_t carried_returns_ = 0;  // CRs that end the bytes of the record so far
   std::int64_t record_number_ = 0;
+  std::string_view last_;  // the record handed out last
+  bool repeat_ = false;
 };
 
 // Buffers records for a sink, ending each with CR LF.

@@ -58,7 +58,9 @@ void install_posix() {
 
 int end_run(const RunEnded& ended) {
   int status = ended.exit_status;
+  bool writing = false;  // some file was open for writing
   for (int channel = 1; channel <= kMaxChannel; ++channel) {
+    writing = writing || runtime().channels[channel].writer != nullptr;
     const std::string label = channel_label(channel);
     const std::optional<std::string> failure = write_out_and_free(runtime().channels[channel]);
     if (failure) {
@@ -68,13 +70,16 @@ int end_run(const RunEnded& ended) {
   }
   if (ended.signal != 0) {
     console_line(std::string(" !! Execution interrupted by ") + signal_name(ended.signal) +
-                 ": the output files are incomplete");
+                 (writing ? ": the output files are incomplete" : ": no file was written"));
     raise_again(ended.signal);
   }
   return status;
 }
 
 int stop_run(int at_least) {
+  // A signal that came after the run last looked ends it as at any other place.
+  if (const int signal = pending_interrupt(); signal != 0)
+    return end_run(RunEnded{kExitEnded, signal});
   return end_run(RunEnded{std::max(runtime().worst, at_least)});
 }
 

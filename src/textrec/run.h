@@ -18,11 +18,13 @@ void install_posix();
 // buffered output reaches it, and writes out the console. Returns the exit
 // status of the run: 0, or that of the worst failure reported (4 or 8), or
 // at_least when that is worse; 16 when a file could not be written out, whose
-// diagnostic is then written.
+// diagnostic is then written. A signal noted and not yet acted on ends the run
+// as end_run does.
 [[nodiscard]] int stop_run(int at_least = kExitClean);
 
 // As stop_run for a run ended by a failure: returns its status, or 16 when a
-// file could not be written out.
+// file could not be written out. A run ended by a signal says so, and whether
+// files open for writing were cut short or none was open yet.
 [[nodiscard]] int end_run(const RunEnded& ended);
 
 }  // namespace textrec

@@ -61,14 +61,15 @@ std::vector<std::string> summary_lines(const formats::PgfFile& pgf,
       out.push_back(" Least-squares line: " + cleaned(chart::fit_equation(q, *fit, false)));
       out.push_back(" Slope             : " + common::scientific(fit->slope, 5) + " " +
                     (unit.empty() ? "per K" : unit + "/K"));
-      if (q.kind == formats::Quantity::kLength || q.kind == formats::Quantity::kVolume) {
+      if (const auto c = chart::line_coefficient(q, *fit, pgf.points.front().x)) {
         const std::string label = q.kind == formats::Quantity::kLength ? " Expansion (linear): "
                                                                        : " Expansion (volume): ";
-        if (const auto alpha = expansion::expansion_coefficient(fit->slope, s.y_mean)) {
-          out.push_back(label + common::scientific(*alpha, 4) +
-                        " 1/K = " + common::fixed(*alpha * 1e6, 3) + " x 10^-6/K (slope / mean)");
+        if (c->alpha) {
+          out.push_back(label + common::scientific(*c->alpha, 4) +
+                        " 1/K = " + common::fixed(*c->alpha * 1e6, 3) + " x 10^-6/K (slope / " +
+                        c->divisor + ")");
         } else {
-          out.push_back(label + "none: the mean value is zero");
+          out.push_back(label + "none: the " + c->divisor + " is not positive");
         }
       }
     } else {

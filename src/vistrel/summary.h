@@ -1,6 +1,6 @@
 // The one-screen summary of a plot file: what it shows, how many points, the
 // temperature and value ranges, the least-squares line and, for a cell length
-// or the volume, the mean thermal expansion coefficient; then notes on rows
+// or the volume, its thermal expansion coefficient; then notes on rows
 // that could not be shown and on a file that holds fewer rows than it
 // declares or lacks its end record.
 #pragma once

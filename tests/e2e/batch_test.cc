@@ -122,15 +122,20 @@ TEST(Batch, KeepGoingSkipsAMissingFileAndSaysSo) {
       {{"gap.lst", e2e::lf({"Gap", "file T", "100K.out 100", "gone.out 150", "200K.out 200"})}});
   const auto kept = batch(dir, {"-k", "-c", "2", "gap.lst"});
   EXPECT_EQ(8, kept.exit_status);
-  EXPECT_EQ((Lines{"  !! gone.out does not exist: skipped",
+  const std::string relative =
+      "  !! the buffer file's names are taken relative to the current folder, " + dir.path();
+  EXPECT_EQ((Lines{"  !! gone.out does not exist: skipped", relative,
                    "korvex: 3 entries, 2 rows, 1 skipped; 8 files in . (conventional cell)"}),
             testutil::split_lines(kept.err));
   e2e::expect_outputs(dir, {"100.00", "200.00"}, e2e::kEnded);
 
-  // Without -k the run stops at the missing file as the dialogue does.
+  // Without -k the run stops at the missing file as the dialogue does, and
+  // closes with what it took.
   const auto stopped = batch(dir, {"-c", "2", "gap.lst"});
   EXPECT_EQ(8, stopped.exit_status);
-  EXPECT_EQ((Lines{"  !! gone.out does not exist !!", "  "}), testutil::split_lines(stopped.err));
+  EXPECT_EQ((Lines{"  !! gone.out does not exist !!", relative, "  ",
+                   "korvex: 2 entries, 1 rows, 0 skipped; 8 files in . (conventional cell)"}),
+            testutil::split_lines(stopped.err));
   e2e::expect_outputs(dir, {"100.00"}, e2e::kNotEnded);
 }
 
@@ -154,7 +159,7 @@ TEST(Batch, CsvOfASeries) {
   e2e::make_files(
       dir,
       {{"hot.lst", e2e::lf({"Hot", "file T", "100K.out 100", "200K.out 1234.5", "300K.out 300"})}});
-  ASSERT_EQ(0, batch(dir, {"-q", "--csv", "-c", "2", "hot.lst"}).exit_status);
+  ASSERT_EQ(4, batch(dir, {"-q", "--csv", "-c", "2", "hot.lst"}).exit_status);
   e2e::expect_file(
       dir, "TK_parameters.csv",
       testutil::crlf({"T_K,a_A,b_A,c_A,alpha_deg,beta_deg,gamma_deg,volume_A3,system,bravais,"

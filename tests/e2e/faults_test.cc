@@ -399,8 +399,8 @@ TEST(Faults, DiraxFilesWithBrokenBytes) {
                             105),
                 conventional, volume}),
        &nul_in_a,
-       e2e::shown(" !! Warning: the character \"\\x00\" cannot belong to a number, read as 0, in a "
-                  "read from a memory record")},
+       e2e::shown(" !! Warning: the character \"\\x00\" cannot belong to a number, read as 0, in "
+                  "\"5.4\\x00321\" on line 1 of cell.out")},
       {"a line of 10 MB before and after the cell",
        e2e::lf({ten_megabytes, input_cell, conventional, volume, ten_megabytes}), &whole},
       {"a line of 10 MB without line end at the end",

@@ -18,12 +18,6 @@ namespace {
 
 using testutil::ScopedTempDir;
 
-// The example series copied into a run folder.
-void copy_examples(const ScopedTempDir& dir) {
-  for (const auto& entry : std::filesystem::directory_iterator(EXAMPLES_DIR))
-    std::filesystem::copy_file(entry.path(), dir.file(entry.path().filename().string()));
-}
-
 // The console lines that hold "!!".
 std::string diagnostics(const std::string& out) {
   std::string lines;
@@ -67,7 +61,7 @@ TEST(LayerFaults, EachIsToldWithItsStatus) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     ScopedTempDir dir;
-    copy_examples(dir);
+    testutil::copy_examples(dir);
     ASSERT_EQ(0, symlink("loop.out", dir.file("loop.out").c_str()));
     testutil::write_file(dir.file("q.lst"), list_with(dir, c.line, c.entry));
     const testutil::RunResult run = e2e::run_korvex(dir, e2e::answers("q.lst"));
@@ -83,7 +77,7 @@ TEST(LayerFaults, AReadErrorWhileCountingTheEntriesEndsTheRun) {
   const std::string strace = "/usr/bin/strace";
   if (access(strace.c_str(), X_OK) != 0) GTEST_SKIP() << "no " << strace << " to inject the fault";
   ScopedTempDir dir;
-  copy_examples(dir);
+  testutil::copy_examples(dir);
   testutil::write_file(dir.file("long.lst"),
                        testutil::read_file(dir.file("series.lst")) + std::string(70'000, '\n'));
   const auto traced = [&](const std::string& inject) {
@@ -120,8 +114,8 @@ TEST(LayerFaults, AReadErrorWhileCountingTheEntriesEndsTheRun) {
 
 TEST(LayerFaults, CarriageReturnsBeforeTheLineFeedEndTheLine) {
   ScopedTempDir lf, crcrlf;
-  copy_examples(lf);
-  copy_examples(crcrlf);
+  testutil::copy_examples(lf);
+  testutil::copy_examples(crcrlf);
   for (const auto& entry : std::filesystem::directory_iterator(crcrlf.path())) {
     std::string bytes = testutil::read_file(entry.path().string()), doubled;
     for (const char c : bytes) doubled += c == '\n' ? std::string("\r\r\n") : std::string(1, c);
@@ -159,7 +153,7 @@ TEST(LayerFaults, AConsoleAnswerWithoutEndIsRefused) {
 
 TEST(LayerFaults, AnOutputThatIsAFifoEndsTheRun) {
   ScopedTempDir dir;
-  copy_examples(dir);
+  testutil::copy_examples(dir);
   ASSERT_EQ(0, mkfifo(dir.file("TK_cell_a.pgf").c_str(), 0600));
   const testutil::RunResult run = e2e::run_korvex(dir, e2e::answers("series.lst"));
   EXPECT_EQ(16, run.exit_status);

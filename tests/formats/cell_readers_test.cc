@@ -3,12 +3,12 @@
 // into the project), the SU notation, and every fault told with its line.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <string>
 #include <vector>
 
 #include "formats/cell_file.h"
 #include "formats/cell_record.h"
+#include "formats/cell_want.h"
 #include "formats/csv_table.h"
 #include "formats/value_su.h"
 #include "test_util.h"
@@ -105,123 +105,60 @@ const std::string kPascal =
     "100\t0.5\t5.4321(12)\t6.5\t7.25\t90\t95.5(3)\t90\n"
     "  150 0.5   5.4333(12) 6.5 7.25 90 95.6(3) 90\n";
 
-struct Case {
-  std::string name;
-  std::string bytes;
-  CellFormat format;
-  std::size_t index;
-  std::string source;
-  formats::Cell cell;
-  formats::CellSu su;
-  std::optional<double> temperature, temperature_su;
-  std::string system, lattice;
-};
-
 TEST(CellReaders, FilesInEachProgramsLayout) {
-  const Case cases[] = {
+  const struct {
+    std::string name;
+    std::string bytes;
+    CellFormat format;
+    std::size_t index;  // the entry checked
+    cellwant::CellWant want;
+  } cases[] = {
       {"x.cif_od",
        kCifOd,
        CellFormat::kCif,
        0,
-       "x.cif_od:xcalibur",
-       {9.543, 2.9127, 11.194, 90, 115.83, 90},
-       {0.002, 0.0012, 0.005, {}, 0.04, {}},
-       {},
-       {},
-       "",
-       ""},
+       {"x.cif_od:xcalibur", "9.543(2) 2.9127(12) 11.194(5) 90 115.83(4) 90", "", "", ""}},
       {"pd.cif",
        kPowderCif,
        CellFormat::kCif,
        0,
-       "pd.cif:phase_300K",
-       {8.8658, 8.8658, 12.65821, 90, 90, 90},
-       {0.0007, 0.0007, 0.00014, {}, {}, {}},
-       300,
-       {},
-       "",
-       "I"},
+       {"pd.cif:phase_300K", "8.8658(7) 8.8658(7) 12.65821(14) 90 90 90", "300", "", "I"}},
       {"two.expt",
        kDials,
        CellFormat::kDials,
        0,
-       "two.expt:crystal 0",
-       {3, 4, 5, 90, 90, 90},
-       {},
-       {},
-       {},
-       "",
-       "P"},
+       {"two.expt:crystal 0", "3 4 5 90 90 90", "", "", "P"}},
+      // The SUs to ten digits: c 0.007100907073, beta 0.01034835224.
       {"two.expt",
        kDials,
        CellFormat::kDials,
        1,
-       "two.expt:crystal 1",
-       {5, 8, 12, 90, 100, 90},
-       {0.0025, 0.00128, 0.007100907073, {}, 0.01034835224, {}},
-       {},
-       {},
-       "",
-       ""},
+       {"two.expt:crystal 1",
+        "5.0000(25) 8.00000(128) 12.000000000000(7100907073) 90 100.00000000000(1034835224) 90", "",
+        "", ""}},
       {"XPARM.XDS",
        kXparm,
        CellFormat::kXdsXparm,
        0,
-       "XPARM.XDS",
-       {57.9046, 57.8227, 57.8227, 90, 90, 90},
-       {},
-       {},
-       {},
-       "cubic",
-       ""},
+       {"XPARM.XDS", "57.9046 57.8227 57.8227 90 90 90", "", "cubic", ""}},
       {"x.res",
        kShelx,
        CellFormat::kShelx,
        0,
-       "x.res",
-       {10.5, 6.25, 14.75, 90, 101.25, 90},
-       {0.0011, 0.0007, 0.0016, {}, 0.0009, {}},
-       100.15,
-       2,
-       "",
-       "C"},
+       {"x.res", "10.5000(11) 6.2500(7) 14.7500(16) 90 101.2500(9) 90", "100.15(200)", "", "C"}},
       {"input.tsv",
        kPascal,
        CellFormat::kPascalTable,
        1,
-       "input.tsv:line 3",
-       {5.4333, 6.5, 7.25, 90, 95.6, 90},
-       {0.0012, {}, {}, {}, 0.3, {}},
-       150,
-       0.5,
-       "",
-       ""},
+       {"input.tsv:line 3", "5.4333(12) 6.5 7.25 90 95.6(3) 90", "150.0(5)", "", ""}},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.source);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.want.source);
     ASSERT_EQ(c.format, formats::recognise(c.bytes));
     const auto read = formats::read_cells(c.format, c.bytes, c.name);
     ASSERT_TRUE(read) << read.error().line << ": " << read.error().message;
     ASSERT_LT(c.index, read->entries.size());
-    const formats::CellEntry& e = read->entries[c.index];
-    EXPECT_EQ(c.source, e.source);
-    const auto cell = formats::parameters(e.cell), want = formats::parameters(c.cell);
-    const auto su = formats::parameters(e.su), want_su = formats::parameters(c.su);
-    for (std::size_t i = 0; i < 6; ++i) {
-      SCOPED_TRACE(formats::kCellParameterNames[i]);
-      EXPECT_NEAR(want[i], cell[i], 1e-9 * want[i]);
-      EXPECT_EQ(want_su[i].has_value(), su[i].has_value());
-      if (want_su[i] && su[i]) {
-        EXPECT_NEAR(*want_su[i], *su[i], 1e-8 * *want_su[i]);
-      }
-    }
-    ASSERT_EQ(c.temperature.has_value(), e.temperature.has_value());
-    if (c.temperature) {
-      EXPECT_NEAR(*c.temperature, *e.temperature, 1e-9);
-    }
-    EXPECT_EQ(c.temperature_su, e.temperature_su);
-    EXPECT_EQ(c.system, e.system);
-    EXPECT_EQ(c.lattice, e.lattice);
+    cellwant::expect_entry(read->entries[c.index], c.want);
   }
 }
 
@@ -267,12 +204,9 @@ TEST(CellReaders, EachFaultIsToldWithItsLine) {
       {CellFormat::kCif, "data_x\n" + cell, 2, "f:x: _cell_angle_gamma is not given"},
       {CellFormat::kCif, "data_x\n" + cell + "_cell_angle_gamma 9O\n", 7,
        "f:x: _cell_angle_gamma is not a number: 9O"},
-      {CellFormat::kCif, "data_x\n" + cell + "_cell_angle_gamma 190\n", 2,
-       "f:x: a cell angle is not between 0 and 180 degrees"},
       {CellFormat::kCif, "data_x\n_cell_volume 500\n", 0,
        "no data block gives a cell (_cell_length_a ...)"},
       {CellFormat::kCif, "data_x\n_title 'open\n", 2, "unterminated 'string'"},
-      {CellFormat::kCif, "data_x\n_a 1\n_A 2\n", 3, "data_x: duplicate tag _A"},
       {CellFormat::kP4p, "FILEID\nCELLSD 1 1 1 0 0 0\n", 0, "no CELL record"},
       {CellFormat::kP4p, "FILEID\nCELL 5 6 7 90 90\n", 2,
        "CELL holds 5 numbers where 6 are needed"},
@@ -292,12 +226,12 @@ TEST(CellReaders, EachFaultIsToldWithItsLine) {
           "B_covariance": [1, 2]}]})",
        0, "f: B_covariance is not 81 numbers"},
       {CellFormat::kDials, R"({"experiment": []})", 0, "no crystal model (\"crystal\": [...])"},
+      {CellFormat::kDials, R"({"crystal": [{"real_space_a": [1e999, 0, 0]}]})", 0,
+       "not JSON: number overflow parsing '1e999'"},
       {CellFormat::kKorvexCsv, "T_K,a_A,b_A,c_A,alpha_deg,beta_deg\n", 1,
        "the header row names no column gamma_deg"},
       {CellFormat::kKorvexCsv, "T_K,a_A,b_A,c_A,alpha_deg,beta_deg,gamma_deg\n1,2,3,,90,90,90\n", 2,
        "f:line 2: column 4 is empty"},
-      {CellFormat::kPascalTable, "# none\n", 0, "no row gives a cell"},
-      {CellFormat::kDirax, "anything", 0, "none of the cell-file formats read here"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.bytes);

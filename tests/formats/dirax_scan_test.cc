@@ -45,7 +45,7 @@ void expect_cell(const formats::CellRecord& cell, const WantedCell& expected) {
 formats::CellRecord scan(MemoryRun& run, const std::string& text, formats::CellChoice choice) {
   run.fs.files["cell.out"] = text;
   textrec::open_for_reading(formats::kDiraxChannel, "cell.out");
-  return formats::scan_dirax_file(choice);
+  return formats::scan_dirax_file(choice, "cell.out");
 }
 
 std::string join(const std::vector<std::string>& lines, const std::string& eol) {
@@ -295,6 +295,19 @@ TEST(DiraxScan, AnAOf0Point0001GivesACell) {
   EXPECT_FALSE(formats::has_cell(cell));
 }
 
+// The warning names the file, the line and the text the value was read from.
+TEST(DiraxScan, ACharacterThatCannotBelongToANumberIsToldWithItsLine) {
+  MemoryRun run;
+  const formats::CellRecord cell =
+      scan(run, "DIRAX\n\nVolume :  5x0.4 ; System: cubic ;\n", formats::CellChoice::kInput);
+  EXPECT_FLOAT_EQ(500.4F, cell.volume);
+  EXPECT_EQ(
+      (std::vector<std::string>{" !! Warning: the character \"x\" cannot belong to a number, "
+                                "read as 0, in \"5x0.4\" on line 3 of cell.out",
+                                "TAKEN TO (STANDARD) CORRECTIVE ACTION, EXECUTION CONTINUING."}),
+      run.console_lines());
+}
+
 TEST(DiraxScan, OnlyTheFirst256CharactersOfALineCount) {
   {
     // What stands beyond 256 does not end the line.
@@ -374,11 +387,11 @@ TEST(DiraxScan, ScansFromTheFirstLineToTheEnd) {
   for (int i = 0; i < 8; ++i) textrec::read_a(formats::kDiraxChannel, line);
   const WantedCell input{5.94488F, 5.94488F, 8.34520F, 103.111F,    103.111F,
                          61.589F,  500.404F, "C",      "monoclinic"};
-  expect_cell(formats::scan_dirax_file(formats::CellChoice::kInput), input);
+  expect_cell(formats::scan_dirax_file(formats::CellChoice::kInput, "cell.out"), input);
   // The scan consumed the file, which is still open.
   EXPECT_EQ(textrec::kStatusEnd, textrec::read_a_with_status(formats::kDiraxChannel, line));
   // A second scan of the same file gives the same cell.
-  expect_cell(formats::scan_dirax_file(formats::CellChoice::kInput), input);
+  expect_cell(formats::scan_dirax_file(formats::CellChoice::kInput, "cell.out"), input);
   EXPECT_EQ("", run.out);
 }
 

@@ -123,6 +123,33 @@ TEST(SeriesRead, WhitespaceTablesOfSevenAndEightColumns) {
   EXPECT_EQ(90, sb.rows[0].cell.gamma);
 }
 
+// A byte-order mark and lines converted twice (CR CR LF), in both layouts;
+// every value in overflow form named.
+TEST(SeriesRead, ByteOrderMarkDoubledCarriageReturnsAndOverflowedValues) {
+  const std::string bom = "\xEF\xBB\xBF";
+  std::string table = bom;
+  for (const std::string& line : kInputCellHeader) table += line + "\r\r\n";
+  std::string both = kRowOverflow;
+  both.replace(78, 13, std::string(13, '*'));
+  std::string a_and_volume = kRow125;
+  a_and_volume.replace(6, 12, std::string(12, '*')).replace(78, 13, std::string(13, '*'));
+  table += kRow100 + "\r\r\n" + both + "\r\r\n" + a_and_volume + "\r\r\n" + kRow125 + "\r\r\n";
+  const auto read = formats::parse_series(table);
+  ASSERT_TRUE(read) << read.error().line << ": " << read.error().message;
+  ASSERT_EQ(2U, read->rows.size());
+  EXPECT_EQ(125.0, read->rows[1].temperature);
+  ASSERT_EQ(2U, read->skipped.size());
+  EXPECT_EQ("temperature and volume in overflow form (asterisks)", read->skipped[0].reason);
+  EXPECT_EQ("a and volume in overflow form (asterisks)", read->skipped[1].reason);
+
+  const auto free =
+      formats::parse_series(bom + "100 5 6 7 90 90 90\r\r\n****** 5 ** 7 90 90 90\r\n");
+  ASSERT_TRUE(free) << free.error().message;
+  ASSERT_EQ(1U, free->rows.size());
+  EXPECT_EQ(100.0, free->rows[0].temperature);
+  EXPECT_EQ("column 1 and column 3 in overflow form (asterisks)", free->skipped.at(0).reason);
+}
+
 TEST(SeriesRead, FaultsAreNamedWithTheirLine) {
   struct Case {
     std::string text;
@@ -141,8 +168,14 @@ TEST(SeriesRead, FaultsAreNamedWithTheirLine) {
       {"100 5 6 7 90 90 90\n#\n200 0.1 5 6 7 90 90 90\n", 3,
        "8 columns where the rows above have 7"},
       {"100 5 6 7 90 nan 90\n", 1, "column 6 is not a number: |nan|"},
-      {"100 5 6 7 90 90 200\n", 1, "a cell angle is not between 0 and 180 degrees"},
-      {"100 5 0 7 90 90 90\n", 1, "a cell length is not positive"},
+      {"100 5 6 7 90 90 200\n", 1, "a cell angle of 200 is not between 0 and 180 degrees"},
+      {"100 5 6 7 0 90 90\n", 1, "a cell angle of 0 is not between 0 and 180 degrees"},
+      {"100 5 0 7 90 90 90\n", 1, "a cell length of 0 is not between 0.1 and 10000 A"},
+      {"100 5 6 7 90 90 90\n100 5 0.09 7 90 90 90\n", 2,
+       "a cell length of 0.09 is not between 0.1 and 10000 A"},
+      {"100 5 6 10000.5 90 90 90\n", 1, "a cell length of 10000.5 is not between 0.1 and 10000 A"},
+      {"100001 5 6 7 90 90 90\n", 1, "a temperature of 100001 K is beyond 100000 K"},
+      {"-2e5 5 6 7 90 90 90\n", 1, "a temperature of -2e+05 K is beyond 100000 K"},
       {"100 5 6 7 60 60 120\n", 1,
        "the angles 60.000, 60.000, 120.000 close no volume: not a cell"},
       {std::string("100 5 6 7 90 90 90\n\0\n", 21), 2, "a NUL byte: not a text file"},

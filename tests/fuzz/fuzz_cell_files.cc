@@ -6,8 +6,9 @@
 //   (the fuzzer's time limit catches a reader that does not end);
 // - an error names a line that is 0 (the file as a whole) or one the input
 //   holds;
-// - every entry read is a cell (check_cell passes it), named after the
-//   file, with SUs and a temperature SU that are finite and positive;
+// - every entry read is a cell of finite parameters (check_cell passes it),
+//   named after the file, with SUs and a temperature SU that are finite and
+//   positive;
 // - DIRAX output, what recognition leaves to the DIRAX scanner, is not read
 //   as a cell file.
 #include <algorithm>
@@ -47,6 +48,8 @@ void check_read(const common::Expected<formats::CellRead>& read, std::string_vie
     const auto cell = formats::check_cell(entry.cell);
     check(cell.has_value(),
           name + ": an entry that is no cell: " + (cell ? std::string() : cell.error().message));
+    for (const double parameter : formats::parameters(entry.cell))
+      check(std::isfinite(parameter), name + ": a cell parameter that is not finite");
     for (const auto su : formats::parameters(entry.su))
       check(!su || (std::isfinite(*su) && *su > 0), name + ": an SU not finite and positive");
     if (entry.temperature) check(std::isfinite(*entry.temperature), name + ": a temperature");

@@ -170,7 +170,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (int scan = 0; scan < scans; ++scan) {
       formats::CellRecord plain;
       const formats::CellRecord cell = formats::scan_dirax_file(
-          cell_choice != 0 ? formats::CellChoice::kInput : formats::CellChoice::kConventional);
+          cell_choice != 0 ? formats::CellChoice::kInput : formats::CellChoice::kConventional,
+          "cell.out");
       plain_scan(bytes, cell_choice, plain);
       check(same_cell(plain, cell), "the scanner and the plain second scanner disagree");
 

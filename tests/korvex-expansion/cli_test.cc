@@ -85,10 +85,13 @@ TEST(ExpansionCli, AxesThatExpandAlikeAreToldAsSuch) {
 const char* kJsonCheck = R"(
 import json, sys
 d = json.load(sys.stdin)
-assert list(d) == ["points", "strain", "fit", "reference_temperature", "median_temperature",
-                   "temperatures", "axes", "volume", "skipped_lines"], list(d)
-assert list(d["axes"][0]) == ["alpha", "su", "uvw", "angles", "strains"], list(d["axes"][0])
-assert list(d["volume"]) == ["alpha", "su", "reference", "values"], list(d["volume"])
+assert list(d) == ["points", "strain", "fit", "weighted", "draws", "reference_temperature",
+                   "median_temperature", "temperatures", "axes", "volume", "skipped_lines",
+                   "cells"], list(d)
+assert list(d["axes"][0]) == ["alpha", "su", "su_cells", "direction_su_deg", "uvw", "angles",
+                              "strains", "strains_su"], list(d["axes"][0])
+assert list(d["volume"]) == ["alpha", "su", "su_cells", "reference", "values",
+                             "values_su"], list(d["volume"])
 n = d["points"]
 assert len(d["temperatures"]) == n and len(d["volume"]["values"]) == n
 axes = d["axes"]
@@ -106,7 +109,7 @@ TEST(ExpansionCli, BothCellChoicesOfTheBundledSeriesGiveOneExpansion) {
   GTEST_SKIP() << "no python3 to read the JSON";
 #else
   ScopedTempDir dir;
-  std::filesystem::copy(EXAMPLES_DIR, dir.path(), std::filesystem::copy_options::recursive);
+  testutil::copy_examples(dir);
   std::vector<std::string> summaries;
   for (const char* choice : {"2", "1"}) {
     const auto k = run_program({KORVEX_BIN}, dir.path(),
@@ -124,7 +127,7 @@ TEST(ExpansionCli, BothCellChoicesOfTheBundledSeriesGiveOneExpansion) {
     summaries.push_back(py.out);
   }
   EXPECT_EQ("eulerian-finite 10 3.99 9.76 21.42 35.44\n", summaries[0]);
-  EXPECT_EQ("eulerian-finite 10 4.01 9.74 21.42 35.44\n", summaries[1]);
+  EXPECT_EQ("eulerian-finite 10 4.01 9.75 21.42 35.45\n", summaries[1]);
 #endif
 }
 
@@ -180,6 +183,7 @@ TEST(ExpansionCli, FaultsGiveAMessageAndExit1) {
   with_file(dir, "bad.txt", "100 5 6 7 90 90 90\n200 5.1 x 7 90 90 90\n");
   with_file(dir, "overflow.txt", "100 5 6 7 90 90 90\n****** 5 6 7 90 90 90\n200 5 6 7 90 90 90\n");
   with_file(dir, "shrink.txt", kShrinkingA);
+  with_file(dir, "nm.txt", "100 0.5 0.6 0.7 90 90 90\n200 0.51 0.6 0.07 90 90 90\n");
   // Read whole, and refused at once when no regular file: nothing to wait on.
   ASSERT_EQ(0, mkfifo(dir.file("fifo.xy").c_str(), 0600));
   std::filesystem::create_directory(dir.file("folder.xy"));
@@ -198,6 +202,9 @@ TEST(ExpansionCli, FaultsGiveAMessageAndExit1) {
        "korvex-expansion: overflow.txt, line 2: row skipped: column 1 in overflow form "
        "(asterisks)\nkorvex-expansion: overflow.txt: at least 3 points are needed; the series "
        "holds 2\n"},
+      {{"nm.txt"},
+       "korvex-expansion: nm.txt, line 2: a cell length of 0.07 is not between 0.1 and 10000 "
+       "A\n"},
       {{"--reference", "120", "shrink.txt"},
        "korvex-expansion: shrink.txt: no point at 120.00 K for the reference (the series runs "
        "from 100.00 K to 300.00 K)\n"},
@@ -222,7 +229,12 @@ TEST(ExpansionCli, UsageFaultsExit2AndHelpAndVersion0) {
   };
   const Case cases[] = {
       {{}, "korvex-expansion: no file named"},
-      {{"a.xy", "b.xy"}, "korvex-expansion: one file only"},
+      {{"--draws", "1", "a.xy"},
+       "korvex-expansion: --draws takes a whole number from 2 to 10000000, not '1'"},
+      {{"--seed", "-3", "a.xy"},
+       "korvex-expansion: --seed takes a whole number from 0 to 2^64-1, not '-3'"},
+      {{"--cell", "primitive", "--list", "a.lst"},
+       "korvex-expansion: --cell takes input or conventional (or 1 or 2), not 'primitive'"},
       {{"--fit", "quartic", "a.xy"},
        "korvex-expansion: --fit is linear, quadratic or cubic, not 'quartic'"},
       {{"--format", "xml", "a.xy"}, "korvex-expansion: --format is text, json or csv, not 'xml'"},
@@ -248,7 +260,7 @@ TEST(ExpansionCli, UsageFaultsExit2AndHelpAndVersion0) {
   }
   const auto help = run_program({EXPANSION_BIN, "--help"}, dir.path(), "");
   EXPECT_EQ(0, help.exit_status);
-  EXPECT_TRUE(help.out.starts_with("usage: korvex-expansion [options] FILE\n"));
+  EXPECT_TRUE(help.out.starts_with("usage: korvex-expansion [options] FILE...\n"));
   for (const char* flag : {"--version", "-V"}) {
     const auto version = run_program({EXPANSION_BIN, flag}, dir.path(), "");
     EXPECT_EQ(0, version.exit_status);

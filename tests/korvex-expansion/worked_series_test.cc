@@ -21,10 +21,8 @@ namespace {
 const std::string kWorked = TESTS_DIR "/korvex-expansion/worked";
 
 // The coefficients of expected.txt are slopes divided by the fitted line's
-// value at the reference temperature. Divided by the measured reference value
-// instead, they differ by less than 1e-5 here: this tolerance passes both, and
-// goes down to 1e-9 once korvex-expansion divides by the fitted value.
-constexpr double kCoefficientTolerance = 2e-5;  // relative
+// value at the reference temperature, as korvex-expansion divides them.
+constexpr double kCoefficientTolerance = 1e-9;  // relative
 
 struct ExpectedRun {
   std::vector<std::string> args;                      // the table, the measure, the reference

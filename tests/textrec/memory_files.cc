@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <functional>
 
 namespace textrec {
 namespace {
@@ -56,8 +57,9 @@ bool MemoryFileSystem::exists(const std::string& name) {
   return files.count(name) != 0 || refuse.count(name) != 0;
 }
 
-bool MemoryFileSystem::same_file(const std::string& a, const std::string& b) {
-  return a == b && files.count(a) != 0;
+std::optional<FileIdentity> MemoryFileSystem::identity(const std::string& name) {
+  if (files.count(name) == 0) return std::nullopt;
+  return FileIdentity{0, std::hash<std::string>{}(name)};
 }
 
 Opened<ByteSource> MemoryFileSystem::open_source(const std::string& name) {

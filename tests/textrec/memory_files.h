@@ -18,7 +18,8 @@ class MemoryFileSystem : public FileSystem {
   std::map<std::string, std::string> fail_writes;
 
   bool exists(const std::string& name) override;
-  bool same_file(const std::string& a, const std::string& b) override;
+  // A file's identity is its name: no links here.
+  std::optional<FileIdentity> identity(const std::string& name) override;
   Opened<ByteSource> open_source(const std::string& name) override;
   Opened<ByteSink> create_sink(const std::string& name) override;
 };

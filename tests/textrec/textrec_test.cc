@@ -16,6 +16,7 @@ namespace textrec {
 namespace {
 
 using unittest::bar;
+using unittest::ends_with;
 using unittest::file_records;
 using unittest::MemoryRun;
 using Lines = std::vector<std::string>;
@@ -24,16 +25,6 @@ constexpr int kNotEnded = -1;
 const std::string kContinue = "TAKEN TO (STANDARD) CORRECTIVE ACTION, EXECUTION CONTINUING.";
 const std::string kEnded = " !! Execution ended.";
 const std::string kMemoryEnd = " !! Error: end of data in a read from a memory record";
-
-// The exit status a step ended the run with, or kNotEnded.
-int ends_with(const std::function<void()>& step) {
-  try {
-    step();
-  } catch (const RunEnded& ended) {
-    return ended.exit_status;
-  }
-  return kNotEnded;
-}
 
 const Layout& layout_a() {
   static const Layout layout = parse_layout("A");
@@ -92,6 +83,17 @@ TEST(ErrorReport, KindsAreCountedApart) {
   for (int i = 0; i < 5; ++i) expected.insert(expected.end(), {kMemoryEnd, kContinue});
   EXPECT_EQ(expected, run.console_lines());
   EXPECT_EQ(kExitError, worst_status());
+}
+
+// A value echoed in a diagnostic is cut to its first 80 characters.
+TEST(ErrorReport, AnEchoedValueIsCutTo80Characters) {
+  MemoryRun run;
+  float x = 0.0F;
+  read_free(Source::Memory("'" + std::string(200, 'q') + "'"), {Target::Real(&x)});
+  EXPECT_EQ((Lines{" !! Error: a quoted text given for a number: " + std::string(80, 'q') +
+                       "... in a read from a memory record",
+                   kContinue}),
+            run.console_lines());
 }
 
 TEST(ErrorReport, StopGivesTheWorstSeverityReported) {
@@ -392,61 +394,6 @@ TEST(ProcessorCommandLine, ComspecThenSlashCThenTheCommand) {
             processor_command_line("C:\\WINDOWS\\system32\\cmd.exe", "vistrel TK_cell_a.pgf"));
   EXPECT_EQ("/bin/sh /c vistrel TK_volume.pgf",
             processor_command_line("/bin/sh", "vistrel TK_volume.pgf"));
-}
-
-}  // namespace
-}  // namespace textrec
-
-namespace textrec {
-namespace {
-
-// A console whose reads fail, as a closed standard input or a folder does.
-class FailingConsole : public ByteSource {
- public:
-  explicit FailingConsole(std::string reason) : reason_(std::move(reason)) {}
-  long read_bytes(char* /*buf*/, std::size_t /*n*/) override { return -1; }
-  bool seek_to_start() override { return false; }
-  std::string error() const override { return reason_; }
-
- private:
-  std::string reason_;
-};
-
-TEST(ReadFree, AConsoleThatFailsEndsTheRunWithTheReason) {
-  for (const std::string reason : {"Bad file descriptor", "Is a directory"}) {
-    unittest::MemoryRun run;
-    install(std::make_unique<FailingConsole>(reason), memory_sink(&run.out), run.fs);
-    std::string name = blank_text(8);
-    EXPECT_EQ(kExitEnded, ends_with([&] { read_free(Source::Console(), {Target::Text(&name)}); }));
-    EXPECT_EQ((Lines{" !! Severe error: cannot read the console: " + reason, kEnded}),
-              run.console_lines());
-  }
-}
-
-TEST(ReadFree, ANumberLackingDigitsSaysWhatWasRead) {
-  const struct {
-    std::string value;
-    float read_as;
-    std::string what;
-  } cases[] = {
-      {"1e", 1.0F, "has an exponent without digits, read as 1.0"},
-      {"-2.5d+", -2.5F, "has an exponent without digits, read as -2.5"},
-      {"5-", 5.0F, "has an exponent without digits, read as 5.0"},
-      {".", 0.0F, "has no digits, read as 0"},
-      {"-", -0.0F, "has no digits, read as 0"},
-      {"E5", 0.0F, "has no digits before its exponent, read as 0"},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.value);
-    unittest::MemoryRun run;
-    float x = 42.0F;
-    read_free(Source::Memory(c.value), {Target::Real(&x)});
-    EXPECT_EQ(c.read_as, x);
-    EXPECT_EQ((Lines{" !! Warning: the number \"" + c.value + "\" " + c.what +
-                         ", in a read from a memory record",
-                     kContinue}),
-              run.console_lines());
-  }
 }
 
 }  // namespace

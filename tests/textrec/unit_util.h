@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -66,6 +67,16 @@ class MemoryRun {
 // A text followed by a bar, so that trailing blanks show in a failure message.
 [[nodiscard]] inline std::string bar(std::string_view text) {
   return std::string(text) + "|";
+}
+
+// The exit status a step ended the run with, or -1 when it did not end it.
+[[nodiscard]] inline int ends_with(const std::function<void()>& step) {
+  try {
+    step();
+  } catch (const textrec::RunEnded& ended) {
+    return ended.exit_status;
+  }
+  return -1;
 }
 
 }  // namespace unittest

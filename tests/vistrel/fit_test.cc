@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "chart/axis.h"
+#include "chart/series_picture.h"
 #include "chart/units.h"
 #include "common/number_text.h"
 #include "expansion/line_fit.h"
@@ -40,11 +41,10 @@ TEST(Fit, KnownSlopeGivesSlopeInterceptAndExpansion) {
   ASSERT_TRUE(fit.has_value());
   EXPECT_NEAR(1e-4, fit->slope, 1e-13);
   EXPECT_NEAR(5.0, fit->intercept, 1e-11);
-  // Mean a is 5.02 at the mean temperature 200 K.
-  const auto alpha =
-      expansion::expansion_coefficient(fit->slope, expansion::series_stats(pgf.points).y_mean);
-  ASSERT_TRUE(alpha.has_value());
-  EXPECT_NEAR(1e-4 / 5.02, *alpha, 1e-15);
+  // The coefficient divides by a fitted at the first point, 5.01 at 100 K.
+  const auto c = chart::line_coefficient(formats::quantity_of(pgf), *fit, 100);
+  ASSERT_TRUE(c && c->alpha);
+  EXPECT_NEAR(1e-4 / 5.01, *c->alpha, 1e-15);
 
   const auto summary = vistrel::summary_lines(pgf, fit, false, true);
   std::string all;
@@ -53,7 +53,10 @@ TEST(Fit, KnownSlopeGivesSlopeInterceptAndExpansion) {
   EXPECT_NE(std::string::npos, all.find(" Temperature range : 100.00 to 300.00 K\n")) << all;
   EXPECT_NE(std::string::npos, all.find("a = 5.00000 + 1.00000e-04 * T")) << all;
   EXPECT_NE(std::string::npos, all.find(" Slope             : 1.00000e-04 A/K\n")) << all;
-  EXPECT_NE(std::string::npos, all.find("1.9920e-05 1/K = 19.920 x 10^-6/K")) << all;
+  EXPECT_NE(std::string::npos,
+            all.find(" Expansion (linear): 1.9960e-05 1/K = 19.960 x 10^-6/K (slope / fitted value "
+                     "at 100.00 K)\n"))
+      << all;
 
   // On a UTF-8 terminal the units are symbols.
   std::string utf8;
@@ -104,7 +107,6 @@ TEST(Fit, NoLineWithoutTwoTemperatures) {
     EXPECT_EQ(c.why, expansion::why_no_fit(c.points));
     EXPECT_EQ(c.why == expansion::NoFit::kNone, expansion::fit_line(c.points).has_value());
   }
-  EXPECT_FALSE(expansion::expansion_coefficient(1e-4, 0).has_value());
 }
 
 TEST(Fit, SummaryOfOnePointSaysWhyThereIsNoLine) {

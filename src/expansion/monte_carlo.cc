@@ -1,0 +1,300 @@
+#include "expansion/monte_carlo.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <cstdio>
+#include <numbers>
+#include <random>
+#include <string>
+#include <utility>
+
+#include "expansion/cell.h"
+#include "expansion/principal_axes.h"
+
+namespace expansion {
+
+namespace {
+
+using formats::Cell;
+using formats::CellEntry;
+
+// A spread below this, in strain or relative volume, is rounding: the
+// quantity follows from exact parameters alone.
+constexpr double kRoundingSpread = 1e-12;
+
+// Normal deviates by the Box-Muller transform, two from each pair of uniform
+// numbers.
+class NormalDeviates {
+ public:
+  explicit NormalDeviates(std::uint64_t start) : bits_(start) {}
+  double next() {
+    if (spare_) return *std::exchange(spare_, std::nullopt);
+    const double radius = std::sqrt(-2 * std::log(uniform()));
+    const double angle = 2 * std::numbers::pi * uniform();
+    spare_ = radius * std::sin(angle);
+    return radius * std::cos(angle);
+  }
+
+ private:
+  // In (0, 1), never 0: 53 bits and half a step.
+  double uniform() { return (static_cast<double>(bits_() >> 11) + 0.5) * 0x1.0p-53; }
+  std::mt19937_64 bits_;
+  std::optional<double> spare_;
+};
+
+double usable(const std::optional<double>& su) {
+  return su && std::isfinite(*su) && *su > 0 ? *su : 0;
+}
+
+// What a drawn series is made from: for each parameter, the one whose draw it
+// takes (itself, or the first of its kind equal to it at every point), and
+// the width of each point's draw of it (0: exact).
+struct Plan {
+  std::array<int, 6> drawn_with{};
+  std::vector<std::array<double, 6>> width;
+};
+
+Plan plan_draws(const std::vector<CellEntry>& cells) {
+  Plan plan;
+  for (int p = 0; p < 6; ++p) {
+    plan.drawn_with[p] = p;
+    for (int q = p / 3 * 3; q < p; ++q) {
+      const bool equal = std::all_of(cells.begin(), cells.end(), [&](const CellEntry& e) {
+        const std::array<double, 6> v = formats::parameters(e.cell);
+        return v[static_cast<std::size_t>(p)] == v[static_cast<std::size_t>(q)];
+      });
+      if (equal && plan.drawn_with[q] == q) {
+        plan.drawn_with[p] = q;
+        break;
+      }
+    }
+  }
+  for (const CellEntry& e : cells) {
+    std::array<double, 6> width{};
+    const std::array<std::optional<double>, 6> sus = formats::parameters(e.su);
+    for (std::size_t p = 0; p < 6; ++p) {
+      double& w = width[static_cast<std::size_t>(plan.drawn_with[p])];
+      w = std::max(w, usable(sus[p]));
+    }
+    plan.width.push_back(width);
+  }
+  return plan;
+}
+
+common::Expected<std::vector<Eigen::Matrix3d>> drawn_bases(const std::vector<CellEntry>& cells,
+                                                           const Plan& plan, NormalDeviates& z) {
+  std::vector<Eigen::Matrix3d> bases;
+  bases.reserve(cells.size());
+  for (std::size_t i = 0; i < cells.size(); ++i) {
+    std::array<double, 6> shift{};
+    for (std::size_t p = 0; p < 6; ++p) {
+      if (plan.width[i][p] > 0) shift[p] = z.next() * plan.width[i][p];
+    }
+    std::array<double, 6> values = formats::parameters(cells[i].cell);
+    for (std::size_t p = 0; p < 6; ++p)
+      values[p] += shift[static_cast<std::size_t>(plan.drawn_with[p])];
+    const Cell cell = formats::cell_of(values);
+    if (const auto checked = formats::check_cell(cell); !checked) {
+      return common::Error{0, cells[i].source + ": a cell drawn with its SUs is no cell (" +
+                                  checked.error().message +
+                                  "): the SUs are too large for the values"};
+    }
+    bases.push_back(basis(cell));
+  }
+  return bases;
+}
+
+// The running mean and sum of squared deviations of a quantity's draws.
+struct Spread {
+  double count = 0, mean = 0, squares = 0;
+  void add(double x) {
+    count += 1;
+    const double d = x - mean;
+    mean += d / count;
+    squares += d * (x - mean);
+  }
+  [[nodiscard]] double sd() const { return count > 1 ? std::sqrt(squares / (count - 1)) : 0; }
+};
+
+std::vector<double> sds(const std::vector<Spread>& spreads) {
+  std::vector<double> out;
+  out.reserve(spreads.size());
+  for (const Spread& s : spreads) out.push_back(s.sd());
+  return out;
+}
+
+struct AxisTally {
+  Spread alpha;
+  std::vector<Spread> alpha_at, strains;
+  double squared_angles = 0;  // degrees^2
+};
+
+struct Tally {
+  std::array<AxisTally, 3> axes;
+  Spread volume_alpha;
+  std::vector<Spread> volume_alpha_at, volumes;
+  double draws = 0;  // made so far
+};
+
+Eigen::Matrix3d directions(const Analysis& an) {
+  Eigen::Matrix3d m;
+  for (int k = 0; k < 3; ++k) m.col(k) = an.axes[static_cast<std::size_t>(k)].direction;
+  return m;
+}
+
+void add_draw(const Analysis& drawn, const Analysis& nominal, Tally& t) {
+  const std::array<int, 3> order = closest_order(directions(drawn), directions(nominal));
+  for (std::size_t k = 0; k < 3; ++k) {
+    const AxisResult& x = drawn.axes[static_cast<std::size_t>(order[k])];
+    AxisTally& a = t.axes[k];
+    a.alpha.add(x.alpha.value);
+    for (std::size_t i = 0; i < x.strains.size(); ++i) {
+      a.alpha_at[i].add(x.alpha_at[i].value);
+      a.strains[i].add(x.strains[i]);
+    }
+    // The angle by its sine and cosine both: acos alone loses small angles.
+    const Eigen::Vector3d& n = nominal.axes[k].direction;
+    const double angle = std::atan2(x.direction.cross(n).norm(), std::fabs(x.direction.dot(n))) *
+                         180 / std::numbers::pi;
+    a.squared_angles += angle * angle;
+  }
+  t.volume_alpha.add(drawn.volume.alpha.value);
+  for (std::size_t i = 0; i < drawn.volume.values.size(); ++i) {
+    t.volume_alpha_at[i].add(drawn.volume.alpha_at[i].value);
+    t.volumes[i].add(drawn.volume.values[i]);
+  }
+  t.draws += 1;
+}
+
+// The analysis repeated on `draws` drawn series, each matched to `nominal`.
+common::Expected<Tally> run_draws(const std::vector<CellEntry>& cells,
+                                  const std::vector<double>& temperatures, const Settings& s,
+                                  const Draws& draws, const Analysis& nominal,
+                                  const FitWeights* weights) {
+  const Plan plan = plan_draws(cells);
+  const std::size_t n = cells.size();
+  Tally t;
+  for (AxisTally& a : t.axes) a.alpha_at = a.strains = std::vector<Spread>(n);
+  t.volume_alpha_at = t.volumes = std::vector<Spread>(n);
+  NormalDeviates z(draws.start);
+  for (std::size_t d = 0; d < draws.count; ++d) {
+    const auto bases = drawn_bases(cells, plan, z);
+    if (!bases) return bases.error();
+    const auto an = analyse(temperatures, *bases, s.reference, s.measure, s.degree, weights);
+    if (!an) {
+      return common::Error{0, "a series drawn with its SUs has no analysis (" + an.error().message +
+                                  "): the SUs are too large for the values"};
+    }
+    add_draw(*an, nominal, t);
+  }
+  return t;
+}
+
+// The SUs of `result`: the coefficients' from `fits`, the strains', volumes'
+// and directions' from `shapes`, whose axis shape_of[k] is the result's k.
+PropagatedSus collect(const Tally& fits, const Tally& shapes, const std::array<int, 3>& shape_of,
+                      const Analysis& result) {
+  PropagatedSus out;
+  std::array<bool, 3> open{};
+  for (std::size_t k = 0; k + 1 < 3; ++k) {
+    if (expand_alike(result.axes[k], result.axes[k + 1])) open[k] = open[k + 1] = true;
+  }
+  for (std::size_t k = 0; k < 3; ++k) {
+    const AxisTally& shape = shapes.axes[static_cast<std::size_t>(shape_of[k])];
+    AxisSus& a = out.axes[k];
+    a.alpha = fits.axes[k].alpha.sd();
+    a.alpha_at = sds(fits.axes[k].alpha_at);
+    a.strains = sds(shape.strains);
+    if (!open[k]) a.direction_deg = std::sqrt(shape.squared_angles / shapes.draws);
+  }
+  out.volume = {fits.volume_alpha.sd(), sds(fits.volume_alpha_at), sds(shapes.volumes)};
+  return out;
+}
+
+std::string point_name(const CellEntry& e) {
+  char t[32];
+  std::snprintf(t, sizeof t, "%.2f K", e.temperature.value_or(0));
+  return t + (" (" + e.source + ")");
+}
+
+// The weights of a weighted fit, or why the draws give none.
+common::Expected<FitWeights> weights_from(const PropagatedSus& sus, const Analysis& nominal,
+                                          const std::vector<CellEntry>& cells, std::size_t ref) {
+  FitWeights w{directions(nominal), {}, sus.volume.values};
+  for (std::size_t i = 0; i < cells.size(); ++i) {
+    if (!(w.volume[i] > kRoundingSpread * nominal.volume.values[i]))
+      return common::Error{0, "--weighted needs SUs at every point; the cell at " +
+                                  point_name(cells[i]) + " has none"};
+  }
+  for (std::size_t k = 0; k < 3; ++k) {
+    w.strain[k] = sus.axes[k].strains;
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+      if (i != ref && !(w.strain[k][i] > kRoundingSpread))
+        return common::Error{0, "--weighted: the strain along X" + std::to_string(k + 1) + " at " +
+                                    point_name(cells[i]) +
+                                    " has no SU; the cell parameters it follows from are exact"};
+    }
+  }
+  return w;
+}
+
+}  // namespace
+
+bool has_sus(const std::vector<CellEntry>& cells) {
+  return std::any_of(cells.begin(), cells.end(), [](const CellEntry& e) {
+    const std::array<std::optional<double>, 6> sus = formats::parameters(e.su);
+    return std::any_of(sus.begin(), sus.end(), [](const auto& su) { return usable(su) > 0; });
+  });
+}
+
+common::Expected<SeriesAnalysis> analyse_series(const std::vector<CellEntry>& cells,
+                                                const Settings& s, const Draws& draws) {
+  std::vector<double> temperatures;
+  std::vector<Eigen::Matrix3d> bases;
+  for (const CellEntry& e : cells) {
+    if (!e.temperature) return common::Error{0, e.source + ": no temperature"};
+    if (const auto checked = formats::check_cell(e.cell); !checked)
+      return common::Error{0, e.source + ": " + checked.error().message};
+    temperatures.push_back(*e.temperature);
+    bases.push_back(basis(e.cell));
+  }
+  auto nominal = analyse(temperatures, bases, s.reference, s.measure, s.degree);
+  if (!nominal) return nominal.error();
+  if (!has_sus(cells)) {
+    if (s.weighted)
+      return common::Error{0,
+                           "--weighted needs cells with standard uncertainties; these give none"};
+    return SeriesAnalysis{std::move(nominal).value(), std::nullopt};
+  }
+  if (draws.count < 2) return common::Error{0, "at least 2 draws are needed"};
+  const auto first = run_draws(cells, temperatures, s, draws, *nominal, nullptr);
+  if (!first) return first.error();
+  PropagatedSus sus = collect(*first, *first, {0, 1, 2}, *nominal);
+  sus.draws = draws;
+  if (!s.weighted) return SeriesAnalysis{std::move(nominal).value(), std::move(sus)};
+
+  std::vector<double> fitted = temperatures;
+  fitted.erase(fitted.begin() + static_cast<std::ptrdiff_t>(s.reference));
+  if (const int distinct = distinct_count(fitted); distinct < s.degree + 1) {
+    return common::Error{0,
+                         "--weighted leaves the reference point out of the strain fits; the "
+                         "others lie at " +
+                             std::to_string(distinct) + " distinct temperature" +
+                             (distinct == 1 ? "" : "s") + ", and a " + fit_name(s.degree) +
+                             " fit needs " + std::to_string(s.degree + 1)};
+  }
+  const auto weights = weights_from(sus, *nominal, cells, s.reference);
+  if (!weights) return weights.error();
+  auto weighted = analyse(temperatures, bases, s.reference, s.measure, s.degree, &*weights);
+  if (!weighted) return weighted.error();
+  const auto second = run_draws(cells, temperatures, s, draws, *weighted, &*weights);
+  if (!second) return second.error();
+  const std::array<int, 3> shape_of = closest_order(directions(*nominal), directions(*weighted));
+  sus = collect(*second, *first, shape_of, *weighted);
+  sus.draws = draws;
+  sus.weighted = true;
+  return SeriesAnalysis{std::move(weighted).value(), std::move(sus)};
+}
+
+}  // namespace expansion

@@ -1,0 +1,35 @@
+// Where korvex-expansion takes its points from: tables of cells against
+// temperature, cell files that give their own temperature, and a list in
+// korvex's buffer-file format that names cell files, DIRAX output among them,
+// with their temperatures.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "common/expected.h"
+#include "formats/cell.h"
+#include "formats/cell_record.h"
+
+namespace korvex_expansion {
+
+struct InputNames {
+  std::vector<std::string> files;           // named on the command line
+  std::optional<std::string> list;          // --list
+  std::optional<formats::CellChoice> cell;  // --cell, for DIRAX files in the list
+};
+
+struct Points {
+  // By temperature; a table read alone keeps its own order.
+  std::vector<formats::CellEntry> cells;
+  std::string name;                // the inputs, as the report names them
+  std::vector<int> skipped_lines;  // table rows left out (overflow form)
+  std::vector<std::string> warnings;
+};
+
+// The points of every input. An error's message is whole, naming the file
+// ("NAME: REASON", "NAME, line N: REASON").
+[[nodiscard]] common::Expected<Points> read_points(const InputNames& names);
+
+}  // namespace korvex_expansion
