@@ -21,23 +21,18 @@ using testutil::ScopedTempDir;
 // The console lines that hold "!!".
 std::string diagnostics(const std::string& out) {
   std::string lines;
-  std::size_t start = 0;
-  for (std::size_t nl; (nl = out.find('\n', start)) != std::string::npos; start = nl + 1) {
-    const std::string line = out.substr(start, nl - start);
+  for (const std::string& line : testutil::split_lines(out))
     if (line.find("!!") != std::string::npos) lines += line + "\n";
-  }
   return lines;
 }
 
 // Every line of the example list, with `entry` put in place of its line `n`
 // (counted from 1).
 std::string list_with(const ScopedTempDir& dir, int n, const std::string& entry) {
-  const std::string list = testutil::read_file(dir.file("series.lst"));
   std::string out;
   int line = 0;
-  std::size_t start = 0;
-  for (std::size_t nl; (nl = list.find('\n', start)) != std::string::npos; start = nl + 1)
-    out += (++line == n ? entry : list.substr(start, nl - start)) + "\n";
+  for (const std::string& text : testutil::split_lines(testutil::read_file(dir.file("series.lst"))))
+    out += (++line == n ? entry : text) + "\n";
   return out;
 }
 

@@ -65,20 +65,6 @@ TEST(OutputFiles, CountsEveryLineAfterTheSecond) {
   }
 }
 
-TEST(OutputFiles, LeavesTheBufferFileAtItsThirdLine) {
-  MemoryRun run;
-  (void)prepare(run, "My series\r\nfile  T(K)\r\na.out 100\r\nb.out 125\r\n",
-                formats::CellChoice::kConventional);
-  std::string name = textrec::blank_text(64);
-  float temperature = 0;
-  EXPECT_EQ(0, textrec::read_free_with_status(
-                   textrec::Source::Channel(formats::kBufferChannel),
-                   {textrec::Target::FileName(&name), textrec::Target::Real(&temperature)})
-                   .status);
-  EXPECT_EQ("a.out", name);
-  EXPECT_EQ(100.0F, temperature);
-}
-
 // The first line cut to 128 characters, trailing blanks removed, leading ones
 // kept: the table's title record and every plot's main legend.
 TEST(OutputFiles, TitleIsTheFirstLine) {
@@ -152,22 +138,6 @@ TEST(OutputFiles, CreatesTheEightFilesWithTheirHeaders) {
       EXPECT_EQ("#  NUMBER OF POINTS :        3", records[8]);
     }
     EXPECT_EQ(9U, run.fs.files.size());  // the list, the table, seven plots, and no other
-  }
-}
-
-TEST(OutputFiles, LeavesTheFilesOpenOnTheirChannels) {
-  MemoryRun run;
-  (void)prepare(run, "Heating\r\nfile T\r\n", formats::CellChoice::kInput);
-  // The pass appends to them: a row on the table, a point on each plot file.
-  textrec::write_formatted(formats::kTableChannel, textrec::parse_layout("A"), {"row"});
-  for (const formats::PlotSeries& plot : formats::kPlotSeries)
-    textrec::write_formatted(plot.channel, textrec::parse_layout("A"), {plot.file});
-  ASSERT_EQ(0, textrec::end_run(textrec::RunEnded{0}));
-  EXPECT_EQ("row", file_records(run.fs.files[formats::kTableFileName]).back());
-  for (const formats::PlotSeries& plot : formats::kPlotSeries) {
-    const Records records = file_records(run.fs.files[std::string(plot.file)]);
-    ASSERT_EQ(13U, records.size());
-    EXPECT_EQ(plot.file, records.back());
   }
 }
 

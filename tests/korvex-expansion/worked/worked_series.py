@@ -3,9 +3,10 @@
 
 Writes two tables as korvex writes them (monoclinic.xy, triclinic.xy, beside
 this script) and prints, for each run of korvex-expansion the test makes, what
-the run must give; the test reads that output from expected.txt:
+the run must give in the keys of the program's JSON; the test reads that output
+from expected.json:
 
-    /usr/bin/python3 worked_series.py > expected.txt
+    /usr/bin/python3 worked_series.py > expected.json
 
 Everything here follows the textbook definitions, worked from the decimals the
 tables hold:
@@ -33,6 +34,7 @@ tables hold:
   angles       between the direction and a, b, c
 """
 
+import json
 import math
 import os
 
@@ -135,6 +137,7 @@ def crystal_direction(v, cell_basis):
 
 
 def analyse(rows, lagrangian, finite, reference):
+    """What korvex-expansion --format json gives, in its keys."""
     t = np.array([r[0] for r in rows])
     n = len(rows)
     ref = 0 if reference is None else int(np.argmin(np.abs(t - reference)))
@@ -150,33 +153,28 @@ def analyse(rows, lagrangian, finite, reference):
     for k in range(3):
         strains = np.array([w[k] for w, _ in pairs])
         slope, intercept = np.polyfit(t, strains, 1)
-        alpha = slope / (1 + intercept + slope * t[ref])
         v = pairs[point][1][:, k]
         if lagrangian:
             v = bases[median] @ np.linalg.inv(bases[ref]) @ v
         uvw, angles = crystal_direction(v / np.linalg.norm(v), read_against)
-        axes.append((alpha, uvw, angles, strains))
-    axes.sort(key=lambda x: x[0])
-    volumes = np.array([volume(r[1:]) for r in rows])
+        axes.append({"alpha": 1e6 * slope / (1 + intercept + slope * t[ref]),
+                     "uvw": list(uvw), "angles": angles, "strains": list(strains)})
+    axes.sort(key=lambda x: x["alpha"])
+    volumes = [volume(r[1:]) for r in rows]
     slope, intercept = np.polyfit(t, volumes, 1)
-    return axes, slope / (intercept + slope * t[ref]), volumes
-
-
-def numbers(values):
-    return " ".join("%.17g" % (0 if abs(x) < 1e-12 else x) for x in values)
+    return {"strain": ("lagrangian" if lagrangian else "eulerian") + (
+                "-finite" if finite else "-infinitesimal"),
+            "reference_temperature": t[ref], "axes": axes,
+            "volume": {"alpha": 1e6 * slope / (intercept + slope * t[ref]), "values": volumes}}
 
 
 def main():
     rows = {name: write_table(name) for name in SERIES}
+    runs = []
     for name, lagrangian, finite, reference in RUNS:
-        axes, alpha_v, volumes = analyse(rows[name], lagrangian, finite, reference)
-        print("run %s %s-%s %s" % (name, "lagrangian" if lagrangian else "eulerian",
-                                   "finite" if finite else "infinitesimal",
-                                   "%.2f" % reference if reference else "-"))
-        for k, (alpha, uvw, angles, strains) in enumerate(axes):
-            print("X%d %.17g %s %s" % (k + 1, alpha * 1e6, numbers(uvw), numbers(angles)))
-            print("X%d_strains %s" % (k + 1, numbers(strains)))
-        print("V %.17g %s" % (alpha_v * 1e6, numbers(volumes)))
+        runs.append(dict(file=name, reference=reference,
+                         **analyse(rows[name], lagrangian, finite, reference)))
+    print("[" + ",\n".join(json.dumps(run) for run in runs) + "]")
 
 
 main()
