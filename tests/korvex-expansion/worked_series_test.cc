@@ -9,7 +9,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <map>
 #include <nlohmann/json.hpp>
+#include <numbers>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -47,6 +50,7 @@ TEST(ExpansionWorked, MonoclinicAndTriclinicSeries) {
     const nlohmann::json got = nlohmann::json::parse(r.out);
     EXPECT_EQ(measure, got["strain"]);
     EXPECT_EQ(want["reference_temperature"], got["reference_temperature"]);
+    EXPECT_EQ(want["median_temperature"], got["median_temperature"]);
     for (std::size_t k = 0; k < 3; ++k) {
       const std::string axis = "X" + std::to_string(k + 1);
       const nlohmann::json &w = want["axes"][k], &x = got["axes"][k];
@@ -67,6 +71,35 @@ TEST(ExpansionWorked, MonoclinicAndTriclinicSeries) {
       std::string::npos,
       text.out.find(" Points     : 7, 100.45 K to 281.05 K, reference point 250.35 K (row 6)\n"))
       << text.out;
+}
+
+// The indicatrix's section through the two axes in the a-c plane of the
+// monoclinic series shows a and c whole, drawn beta apart (105.357 degrees at
+// the median point, 190.25 K).
+TEST(ExpansionWorked, IndicatrixDrawsTheCrystalAxesAsTheyStand) {
+  testutil::ScopedTempDir dir;
+  ASSERT_EQ(0, testutil::run_program({EXPANSION_BIN, "--svg", dir.file("p"), "monoclinic.xy"},
+                                     kWorked, "")
+                   .exit_status);
+  const std::string svg = testutil::read_file(dir.file("p_indicatrix.svg"));
+  const std::regex line(
+      R"re(<line class="crystal-axis" x1="([-\d.]+)" y1="([-\d.]+)" x2="([-\d.]+)" y2="([-\d.]+)")re");
+  std::map<std::string, std::vector<std::pair<double, double>>> sections;  // by centre
+  for (std::sregex_iterator m(svg.begin(), svg.end(), line), end; m != end; ++m) {
+    const auto at = [&](int i) { return std::stod((*m)[i]); };
+    sections[(*m)[1].str() + " " + (*m)[2].str()].emplace_back(at(3) - at(1), at(4) - at(2));
+  }
+  ASSERT_EQ(3U, sections.size());
+  int ac = 0;
+  for (const auto& [centre, axes] : sections) {
+    if (axes.size() != 2) continue;  // a section through b shows b and parts of a and c
+    ++ac;
+    const auto [x0, y0] = axes[0];
+    const auto [x1, y1] = axes[1];
+    const double cosine = (x0 * x1 + y0 * y1) / std::hypot(x0, y0) / std::hypot(x1, y1);
+    EXPECT_NEAR(105.357, std::acos(cosine) * 180 / std::numbers::pi, 0.05) << centre;
+  }
+  EXPECT_EQ(1, ac);
 }
 
 }  // namespace

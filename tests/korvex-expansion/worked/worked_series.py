@@ -25,8 +25,8 @@ tables hold:
                divided by the line's value at the reference temperature of the
                length it stands for, 1 + strain; the volume's slope divided by
                its line's value at the reference temperature
-  directions   at the median point (the middle temperature), or the next row
-               when that is the reference; [uvw] = B^-1 v normalised, its
+  directions   at the median point, row ceil(N/2) in temperature, or the next
+               row when that is the reference; [uvw] = B^-1 v normalised, its
                largest component positive, B the cell the direction is read
                against: the cell at that point for Eulerian strain; for
                Lagrangian strain, a line of the reference state, the median
@@ -60,7 +60,7 @@ SERIES = {
     "monoclinic.xy": ("Worked monoclinic series", "monoclinic  ", "   C", monoclinic,
                       [100.45, 131.15, 160.85, 190.25, 220.65, 250.35, 281.05]),
     "triclinic.xy": ("Worked triclinic series", "triclinic   ", "   P", triclinic,
-                     [95.15, 133.35, 171.55, 209.95, 248.15]),
+                     [95.15, 133.35, 171.55, 209.95, 248.15, 286.35]),
 }
 
 # (table, lagrangian, finite, --reference or None)
@@ -164,7 +164,7 @@ def analyse(rows, lagrangian, finite, reference):
     slope, intercept = np.polyfit(t, volumes, 1)
     return {"strain": ("lagrangian" if lagrangian else "eulerian") + (
                 "-finite" if finite else "-infinitesimal"),
-            "reference_temperature": t[ref], "axes": axes,
+            "reference_temperature": t[ref], "median_temperature": t[median], "axes": axes,
             "volume": {"alpha": 1e6 * slope / (intercept + slope * t[ref]), "values": volumes}}
 
 
