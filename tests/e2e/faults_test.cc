@@ -352,8 +352,6 @@ TEST(Faults, LastAnswerWithoutLineEnd) {
   expect_folder(dir, with(inputs, outputs(kThreeRows, e2e::kEnded)));
 }
 
-// --- Broken DIRAX files -------------------------------------------------------------
-
 // Each file below is listed at 100.0 K alone. Bytes that the scanner skips have
 // no effect; a NUL byte is a character like any other (in a number it cannot
 // belong there: a warning, read as 0); nothing after a 0x1A is read. The run
@@ -425,8 +423,6 @@ TEST(Faults, DiraxFilesWithBrokenBytes) {
     EXPECT_EQ(Lines{*c.row}, e2e::records_in(dir, "TK_parameters.xy"));
   }
 }
-
-// --- A long buffer file -------------------------------------------------------------
 
 // 100 000 entries over three DIRAX files: every entry gives its row and its
 // points, in list order, and every plot file declares 100 000 points.

@@ -156,6 +156,9 @@ TEST(Analysis, MonoclinicAxesTurnInTheAcPlaneAndDoNotDependOnTheFrame) {
         EXPECT_GT(std::fabs(std::remainder(angle, 90.0)), 1.0) << angle;
     }
     EXPECT_EQ(2, in_ac_plane);
+    // The crystal axes drawn with the directions: a and c stand beta apart.
+    const Eigen::Matrix3d& axes = an.crystal_axes;
+    EXPECT_NEAR(105.35, std::acos(axes.col(0).dot(axes.col(2))) * 180 / std::numbers::pi, 0.1);
 
     const expansion::Analysis other = run(t, turned, m);
     for (std::size_t k = 0; k < 3; ++k) {

@@ -284,6 +284,17 @@ TEST(DiraxScan, MissingBLeavesATheWayItWas) {
   }
 }
 
+// An entry yields a cell unless its a is below 1.0E-4: an a of 0.0001 is one.
+TEST(DiraxScan, AnAOf0Point0001GivesACell) {
+  MemoryRun run;
+  formats::CellRecord cell =
+      scan(run, "{Input cell a= 0.0001 b= 1 c= 1 alpha= 90 beta= 90 gamma= 90 }\n",
+           formats::CellChoice::kInput);
+  EXPECT_TRUE(formats::has_cell(cell));
+  cell.a = 0.99999E-4F;
+  EXPECT_FALSE(formats::has_cell(cell));
+}
+
 // The warning names the file, the line and the text the value was read from.
 TEST(DiraxScan, ACharacterThatCannotBelongToANumberIsToldWithItsLine) {
   MemoryRun run;

@@ -3,8 +3,9 @@
 // as 100.45 K, in both of korvex's headers) and, from the textbook definitions,
 // what each run gives (worked/expected.txt, its printed output). Each strain
 // measure, with the reference at the first point, in mid-series and at the
-// median point: every strain at every point, each axis's coefficient, [uvw]
-// and angles to a, b and c, the volumes and their coefficient.
+// median point (a Lagrangian direction carried into the median cell): every
+// strain at every point, each axis's coefficient, [uvw] and angles to a, b and
+// c, the volumes and their coefficient.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -56,7 +57,7 @@ void expect_near_all(const std::vector<double>& want, const nlohmann::json& got,
 
 TEST(ExpansionWorked, MonoclinicAndTriclinicSeries) {
   const std::vector<ExpectedRun> runs = expected_runs();
-  ASSERT_EQ(8U, runs.size());
+  ASSERT_EQ(9U, runs.size());
   for (const ExpectedRun& run : runs) {
     const std::string& file = run.args.at(0);
     const std::string& measure = run.args.at(1);
@@ -89,6 +90,12 @@ TEST(ExpansionWorked, MonoclinicAndTriclinicSeries) {
     EXPECT_NEAR(volume[0], got["volume"]["alpha"], kCoefficientTolerance * volume[0]);
     expect_near_all({volume.begin() + 1, volume.end()}, got["volume"]["values"], 1e-9, "volumes");
   }
+  const auto text =
+      testutil::run_program({EXPANSION_BIN, "--reference", "250.35", "monoclinic.xy"}, kWorked, "");
+  EXPECT_NE(
+      std::string::npos,
+      text.out.find(" Points     : 7, 100.45 K to 281.05 K, reference point 250.35 K (row 6)\n"))
+      << text.out;
 }
 
 }  // namespace

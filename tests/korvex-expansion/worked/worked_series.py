@@ -24,12 +24,12 @@ tables hold:
                divided by the line's value at the reference temperature of the
                length it stands for, 1 + strain; the volume's slope divided by
                its line's value at the reference temperature
-  directions   at the median point (row ceil(N/2)), or the next row when that
-               is the reference; [uvw] = B^-1 v normalised, its largest
-               component positive, B the cell the direction is read against:
-               the cell at that point for Eulerian strain, the median cell for
-               Lagrangian strain (measured in the reference state: every
-               Lagrangian run here has its reference at the median point)
+  directions   at the median point (the middle temperature), or the next row
+               when that is the reference; [uvw] = B^-1 v normalised, its
+               largest component positive, B the cell the direction is read
+               against: the cell at that point for Eulerian strain; for
+               Lagrangian strain, a line of the reference state, the median
+               cell, v carried into it by that cell's F
   angles       between the direction and a, b, c
 """
 
@@ -65,7 +65,8 @@ SERIES = {
 RUNS = [("monoclinic.xy", lagrangian, finite, reference) for lagrangian, finite, reference in (
     (False, True, None), (False, False, 250.35), (True, True, 190.25), (True, False, 190.25))] + [
     ("triclinic.xy", lagrangian, finite, reference) for lagrangian, finite, reference in (
-        (False, True, 209.95), (False, False, None), (True, True, 171.55), (True, False, 171.55))]
+        (False, True, 209.95), (False, False, None), (True, True, 171.55), (True, False, 171.55),
+        (True, True, None))]
 
 
 def volume(p):
@@ -150,7 +151,10 @@ def analyse(rows, lagrangian, finite, reference):
         strains = np.array([w[k] for w, _ in pairs])
         slope, intercept = np.polyfit(t, strains, 1)
         alpha = slope / (1 + intercept + slope * t[ref])
-        uvw, angles = crystal_direction(pairs[point][1][:, k], read_against)
+        v = pairs[point][1][:, k]
+        if lagrangian:
+            v = bases[median] @ np.linalg.inv(bases[ref]) @ v
+        uvw, angles = crystal_direction(v / np.linalg.norm(v), read_against)
         axes.append((alpha, uvw, angles, strains))
     axes.sort(key=lambda x: x[0])
     volumes = np.array([volume(r[1:]) for r in rows])
