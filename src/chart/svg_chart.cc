@@ -24,7 +24,7 @@ std::string svg_safe(std::string_view text) {
   std::string safe = common::safe_text(text, common::Charset::kUtf8);
   for (const std::string_view nonchar : {"\xEF\xBF\xBE", "\xEF\xBF\xBF"}) {
     for (auto at = safe.find(nonchar); at != std::string::npos; at = safe.find(nonchar, at))
-      safe.replace(at, nonchar.size(), "?");
+      safe.replace(at, nonchar.size(), 1, '?');
   }
   return xml_escape(safe);
 }

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "common/files.h"
+#include "common/number_text.h"
 #include "common/safe_text.h"
 #include "textrec/edit.h"
 
@@ -78,8 +79,7 @@ std::string shown_line(std::string_view line) {
 std::string field_place(std::size_t i) {
   const textrec::FieldCode& f = row_field(i);
   const int from = i == 0 ? 0 : row_field(0).w;
-  return "F" + std::to_string(f.w) + "." + std::to_string(f.d) + ", columns " +
-         std::to_string(from + 1) + "-" + std::to_string(from + f.w);
+  return common::format_text("F%d.%d, columns %d-%d", f.w, f.d, from + 1, from + f.w);
 }
 
 // A data row: the fixed columns first; a row that is not in them is read as

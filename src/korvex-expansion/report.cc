@@ -300,7 +300,7 @@ std::string csv_report(const expansion::SeriesAnalysis& result) {
   // The drawn SU of a coefficient, at the row's temperature for a polynomial.
   const auto drawn_su = [&](double alpha, const std::vector<double>& alpha_at, bool at_t,
                             std::size_t i) {
-    return "," + number((at_t ? alpha_at[i] : alpha) * kMega);
+    return std::string(1, ',').append(number((at_t ? alpha_at[i] : alpha) * kMega));
   };
   const auto rows = [&](const std::string& t, std::size_t i) {
     for (std::size_t k = 0; k < 3; ++k) {

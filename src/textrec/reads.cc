@@ -117,8 +117,12 @@ class ReportSink : public ProblemSink {
     const std::string_view text = first == std::string_view::npos
                                       ? std::string_view()
                                       : record_.substr(first, last - first + 1);
-    return "\"" + shown_token(text) + "\" on line " + std::to_string(origin_.line) + " of " +
-           printable(origin_.file);
+    // Built by appending: GCC 12 warns (-Wrestrict, falsely) at a literal put
+    // before a temporary string.
+    std::string place(1, '"');
+    place += shown_token(text);
+    place += "\" on line " + std::to_string(origin_.line) + " of " + printable(origin_.file);
+    return place;
   }
 
   std::string_view fixed_where_;

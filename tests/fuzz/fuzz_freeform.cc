@@ -244,7 +244,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     textrec::install(textrec::memory_source(std::string(bytes)), textrec::memory_sink(&console),
                      fs);
     Targets from_console(kinds);
-    const textrec::ReadOutcome c = read_targets(textrec::Source::Console(), from_console.list, true);
+    const textrec::ReadOutcome c =
+        read_targets(textrec::Source::Console(), from_console.list, true);
     check(console.empty(), "a read with a status wrote to the console");
     Targets reference(kinds);
     VectorSource split_plainly(fuzzsupport::file_records(bytes), false);

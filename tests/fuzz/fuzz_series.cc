@@ -22,6 +22,7 @@
 
 #include "expansion/analysis.h"
 #include "expansion/cell.h"
+#include "expansion/monte_carlo.h"
 #include "formats/series_table.h"
 #include "fuzz_support.h"
 #include "report.h"
@@ -91,7 +92,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check(i == 0 || read->skipped[i].line > read->skipped[i - 1].line, "skipped rows out of order");
   }
   if (temperatures.size() < 3) return 0;
-  const korvex_expansion::Source source{"f", {}};
+  const korvex_expansion::Source source{"f", {}, {}};
   for (const expansion::StrainMeasure measure :
        {expansion::StrainMeasure{false, true}, expansion::StrainMeasure{true, false}}) {
     for (int degree = 1; degree <= 3; ++degree) {
@@ -101,9 +102,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         continue;
       }
       check_analysis(*an);
-      check(!korvex_expansion::text_report(*an, source).empty(), "an empty report");
-      check(!korvex_expansion::csv_report(*an).empty(), "an empty CSV report");
-      check(nlohmann::json::accept(korvex_expansion::json_report(*an, source)),
+      const expansion::SeriesAnalysis result{*an, std::nullopt};
+      check(!korvex_expansion::text_report(result, source).empty(), "an empty report");
+      check(!korvex_expansion::csv_report(result).empty(), "an empty CSV report");
+      check(nlohmann::json::accept(korvex_expansion::json_report(result, source)),
             "a JSON report that does not parse");
     }
   }
