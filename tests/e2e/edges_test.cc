@@ -90,7 +90,11 @@ TEST(Edges, EachFaultIsToldWithItsStatus) {
                            "100K.out -100"})}},
        "-q -c1 s.lst",
        4,
-       too_wide(3, "1000") + too_wide(6, "-100")},
+       too_wide(3, "1000") + too_wide(6, "-100"),
+       {},
+       [](const ScopedTempDir& dir) {
+         e2e::expect_outputs(dir, {"******", "999.99", "-99.99", "******"}, e2e::kEnded);
+       }},
       {"a DIRAX file without a cell",
        {{"s.lst", e2e::lf({"T", "h", "100K.out 1", "none.out 2"})}},
        "-c2 s.lst",
