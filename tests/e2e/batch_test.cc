@@ -139,17 +139,6 @@ TEST(Batch, KeepGoingSkipsAMissingFileAndSaysSo) {
   e2e::expect_outputs(dir, {"100.00"}, e2e::kNotEnded);
 }
 
-TEST(Batch, KeepGoingOverAnEntryThatCannotBeRead) {
-  ScopedTempDir dir;
-  e2e::make_files(dir, kSeries);
-  e2e::make_files(dir, {{"bad.lst", e2e::lf({"Bad", "file T", "100K.out '100'", "200K.out 200"})}});
-  const auto run = batch(dir, {"-q", "-k", "-c", "1", "bad.lst"});
-  EXPECT_EQ(8, run.exit_status);
-  EXPECT_EQ(Lines{"  !! Line 3 of the buffer file cannot be read: skipped"},
-            testutil::split_lines(run.err));
-  e2e::expect_outputs(dir, {"200.00"}, e2e::kEnded);
-}
-
 // The golden test of the CSV: each number the shortest text of the table's
 // single-precision value, in full where the table shows asterisks; the
 // crystal system as the table shows it; the DIRAX file as the source.

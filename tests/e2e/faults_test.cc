@@ -405,9 +405,6 @@ TEST(Faults, DiraxFilesWithBrokenBytes) {
        e2e::lf({input_cell, conventional, volume}) + ten_megabytes, &whole},
       {"0x1A in the middle of a line ends the data",
        e2e::lf({input_cell, "   Indexed : 1388\x1A of 1400", conventional, volume}), &no_volume},
-      {"0x1A with CR LF lines",
-       testutil::crlf({input_cell, conventional, volume}) + "\x1A" + testutil::crlf({input_cell}),
-       &whole},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

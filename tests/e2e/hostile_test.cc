@@ -17,21 +17,15 @@ using e2e::Lines;
 using testutil::ScopedTempDir;
 
 // Escape sequences in a name reach the console as "?": no retitled or cleared
-// terminal. The files keep their bytes.
+// terminal. The files keep their bytes. (Which characters are shown as "?" is
+// SafeText.ControlsAreQuestionMarksInEveryCharset's concern.)
 TEST(Hostile, ControlCharactersInEchoedNamesAreShownAsQuestionMarks) {
   const struct {
     std::string name;
     std::string shown;
   } cases[] = {
       {"\x1b]0;owned\x07.out", "?]0;owned?.out"},
-      {"\x1b[2J.out", "?[2J.out"},
       {"caf\xc3\xa9\x7f.out", "caf\xc3\xa9?.out"},  // UTF-8 kept, DEL shown as ?
-      {"\x9b"
-       "31m\xe9.out",
-       "?31m\xe9.out"},  // not UTF-8: C1 shown as ?
-      {"\xc2\x9b"
-       "2J.out",
-       "?2J.out"},  // UTF-8 C1 code point
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.shown);

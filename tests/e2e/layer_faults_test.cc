@@ -1,7 +1,7 @@
 // Input that once gave a wrong result behind a clean status, on the built
 // korvex: a quoted value never closed, a read that fails, lines ended by CR CR
-// LF, a console answer without end, an output that is a FIFO, a name that
-// cannot be followed.
+// LF, a console answer without end, an output that is a FIFO (a name that
+// cannot be followed: Hostile.NamesThatCannotBeFollowedAreNotCalledMissing).
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -49,15 +49,11 @@ TEST(LayerFaults, EachIsToldWithItsStatus) {
       {"a file whose read fails", 4, "/proc/self/mem 125.0", 16,
        " !! Severe error: cannot read /proc/self/mem on channel 2: Input/output error\n"
        " !! Execution ended.\n"},
-      {"a loop of links", 4, "loop.out 125.0", 16,
-       " !! Severe error: cannot open loop.out on channel 2: Too many levels of symbolic links\n"
-       " !! Execution ended.\n"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     ScopedTempDir dir;
     testutil::copy_examples(dir);
-    ASSERT_EQ(0, symlink("loop.out", dir.file("loop.out").c_str()));
     testutil::write_file(dir.file("q.lst"), list_with(dir, c.line, c.entry));
     const testutil::RunResult run = e2e::run_korvex(dir, e2e::answers("q.lst"));
     EXPECT_EQ(c.status, run.exit_status);
