@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <functional>
 #include <numbers>
 #include <string_view>
 
@@ -51,16 +52,19 @@ std::string axis_name(std::size_t k) {
 
 // A coefficient in MK^-1: with the SU drawn from the cells where there is
 // one, as crystallographers write it.
-std::string coefficient_text(double alpha, const double* drawn_su) {
-  if (drawn_su == nullptr) return common::format_text("%.2f", alpha * 1e6);
-  return common::with_su(alpha * 1e6, *drawn_su * 1e6);
+// A coefficient with its su (monte_carlo.h), MK^-1: 20.43(76).
+std::string coefficient_text(const expansion::Estimate& alpha, const double* drawn_su) {
+  const double su = expansion::bounding_su(
+      alpha.su, drawn_su != nullptr ? std::optional<double>(*drawn_su) : std::nullopt);
+  if (!(su > 0) || !std::isfinite(su)) return common::format_text("%.2f", alpha.value * 1e6);
+  return common::with_su(alpha.value * 1e6, su * 1e6);
 }
 
 std::string axis_label(const expansion::Analysis& an, const expansion::PropagatedSus* sus,
                        std::size_t k) {
   const expansion::AxisResult& x = an.axes[k];
   return axis_name(k) + common::format_text(" [%.3f %.3f %.3f]  ", x.uvw(0), x.uvw(1), x.uvw(2)) +
-         coefficient_text(x.alpha.value, sus != nullptr ? &sus->axes[k].alpha : nullptr) +
+         coefficient_text(x.alpha, sus != nullptr ? &sus->axes[k].alpha : nullptr) +
          " MK\u207b\u00b9";
 }
 
@@ -69,17 +73,18 @@ std::string subtitle(const expansion::Analysis& an, std::string_view source) {
          expansion::fit_name(an.degree) + " fit";
 }
 
-// Points and their fitted curve, in class cls, on the frame; each point with
+// Points and their fitted curve (`fitted` at T), in class cls, on the frame; each point with
 // a bar of +-su where SUs are given.
 std::string series_marks(const chart::ChartFrame& f, const std::vector<double>& t,
                          const std::vector<double>& y, const std::vector<double>* su,
-                         const expansion::PolyFit& fit, double factor, const std::string& cls) {
+                         const std::function<double(double)>& fitted, double factor,
+                         const std::string& cls) {
   std::string s;
   const auto [lo, hi] = std::minmax_element(t.begin(), t.end());
   std::vector<std::pair<double, double>> curve;
   for (int i = 0; i <= kCurveSteps; ++i) {
     const double x = *lo + (*hi - *lo) * i / kCurveSteps;
-    curve.emplace_back(f.px(x), f.py(value_at(fit, x) * factor));
+    curve.emplace_back(f.px(x), f.py(fitted(x) * factor));
   }
   s += polyline("fit " + cls, curve);
   for (std::size_t i = 0; i < t.size(); ++i) {
@@ -130,8 +135,10 @@ std::string strain_picture(const expansion::Analysis& an, const expansion::Propa
     s += svg_line(cls, f.frame_left, ky - 4, f.frame_left + 20, ky - 4);
     s += svg_circle(cls, f.frame_left + 10, ky - 4, 3);
     s += svg_text("key", f.frame_left + 28, ky, "start", axis_label(an, sus, k));
-    s += series_marks(f, an.temperatures, an.axes[k].strains, strain_sus(sus, k), an.axes[k].fit,
-                      100, cls);
+    const expansion::PolyFit& fit = an.axes[k].fit;
+    s += series_marks(
+        f, an.temperatures, an.axes[k].strains, strain_sus(sus, k),
+        [&](double t) { return value_at(fit, t); }, 100, cls);
   }
   return s + chart::svg_close();
 }
@@ -146,18 +153,15 @@ std::string volume_picture(const expansion::Analysis& an, const expansion::Propa
   std::string s = chart::svg_open(f.layout, title) + kStyle;
   s += svg_text("title", f.layout.width / 2, 30, "middle", title);
   s += svg_text("subtitle", f.frame_left, 56, "start", subtitle(an, source));
-  // The fit's SU: none from a fit without a spare point.
-  const std::string fit_su = std::isnan(an.volume.alpha.su)
-                                 ? std::string()
-                                 : common::format_text("%.2f", an.volume.alpha.su * 1e6);
   const std::string key =
-      sus == nullptr ? "alpha_V = " + common::format_text("%.2f", an.volume.alpha.value * 1e6) +
-                           (fit_su.empty() ? "" : "(" + fit_su + ")") + " MK\u207b\u00b9"
-                     : "alpha_V = " + coefficient_text(an.volume.alpha.value, &sus->volume.alpha) +
-                           " MK\u207b\u00b9" + (fit_su.empty() ? "" : " (fit su " + fit_su + ")");
+      "alpha_V = " +
+      coefficient_text(an.volume.alpha, sus != nullptr ? &sus->volume.alpha : nullptr) +
+      " MK\u207b\u00b9";
   s += svg_text("key", f.frame_right, 56, "end", key);
   s += chart::svg_chart_frame(f, "Temperature (K)", "Volume (\u00c5\u00b3)");
-  s += series_marks(f, an.temperatures, an.volume.values, su, an.volume.fit, 1, "s0");
+  s += series_marks(
+      f, an.temperatures, an.volume.values, su,
+      [&](double t) { return expansion::fitted_volume(an.volume, t); }, 1, "s0");
   return s + chart::svg_close();
 }
 

@@ -4,6 +4,8 @@
 #include <cfloat>
 #include <cmath>
 
+#include "expansion/coefficient.h"
+
 namespace chart {
 
 namespace {
@@ -26,6 +28,7 @@ void PlotPoints::add(common::Point point) {
     first_point_ = point;
     stats_ = {{point.x, point.x}, {point.y, point.y}, point.y};
     x_mean_ = point.x;
+    all_positive_ = point.y > 0;
   } else {
     stats_.x = {std::min(stats_.x.min, point.x), std::max(stats_.x.max, point.x)};
     stats_.y = {std::min(stats_.y.min, point.y), std::max(stats_.y.max, point.y)};
@@ -37,6 +40,12 @@ void PlotPoints::add(common::Point point) {
     stats_.y_mean += (point.y - stats_.y_mean) / n;
     sxx_ += dx * (point.x - x_mean_);
     sxy_ += dx * (point.y - stats_.y_mean);
+    all_positive_ = all_positive_ && point.y > 0;
+    if (all_positive_) {
+      const double ln = std::log(point.y / first_point_.y);
+      log_mean_ += (ln - log_mean_) / n;
+      sx_log_ += dx * (ln - log_mean_);
+    }
   }
   if (exact() && points_.size() < kMostExactPoints) {
     points_.push_back(point);
@@ -127,6 +136,15 @@ std::optional<expansion::LineFit> PlotPoints::fit() const {
   if (!(sxx_ > 0)) return std::nullopt;
   const double slope = sxy_ / sxx_;
   return expansion::LineFit{slope, stats_.y_mean - slope * x_mean_};
+}
+
+std::optional<double> PlotPoints::coefficient() const {
+  if (exact()) {
+    const auto alpha = expansion::line_coefficient(points_);
+    return alpha ? std::optional<double>(alpha->value) : std::nullopt;
+  }
+  if (!(sxx_ > 0) || !all_positive_) return std::nullopt;
+  return sx_log_ / sxx_;
 }
 
 }  // namespace chart

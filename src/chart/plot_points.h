@@ -46,6 +46,10 @@ class PlotPoints {
   // The least-squares line through every point added; none without two
   // temperatures.
   [[nodiscard]] std::optional<expansion::LineFit> fit() const;
+  // The expansion coefficient of every point added, d ln y/dT from the line
+  // through ln(y/y_first) (expansion/coefficient.h), 1/K; none without two
+  // temperatures or where some y is not positive.
+  [[nodiscard]] std::optional<double> coefficient() const;
 
  private:
   struct Bin {
@@ -68,6 +72,8 @@ class PlotPoints {
   // Running sums about the means, for the line (and the ranges) of every point.
   expansion::SeriesStats stats_;
   double x_mean_ = 0, sxx_ = 0, sxy_ = 0;
+  double log_mean_ = 0, sx_log_ = 0;  // of ln(y/y_first)
+  bool all_positive_ = true;
 };
 
 }  // namespace chart

@@ -36,12 +36,30 @@ std::string fit_equation(const formats::QuantityInfo& q, const expansion::LineFi
          slope + (pretty ? " \u00B7 T" : " * T");
 }
 
-std::optional<LineCoefficient> line_coefficient(const formats::QuantityInfo& q,
-                                                const expansion::LineFit& fit, double reference_t) {
+namespace {
+
+std::optional<LineCoefficient> coefficient_of(const formats::QuantityInfo& q,
+                                              std::optional<double> alpha, double first_t) {
   if (q.kind != formats::Quantity::kLength && q.kind != formats::Quantity::kVolume)
     return std::nullopt;
-  return LineCoefficient{expansion::expansion_coefficient(fit, reference_t),
-                         "fitted value at " + common::fixed(reference_t, 2) + " K"};
+  return LineCoefficient{alpha, "slope of ln(" + q.name + "/" + q.name + "_ref), " + q.name +
+                                    "_ref at " + common::fixed(first_t, 2) + " K"};
+}
+
+}  // namespace
+
+std::optional<LineCoefficient> line_coefficient(const formats::QuantityInfo& q,
+                                                const PlotPoints& points) {
+  if (points.empty()) return std::nullopt;
+  return coefficient_of(q, points.coefficient(), points.first().x);
+}
+
+std::optional<LineCoefficient> line_coefficient(const formats::QuantityInfo& q,
+                                                const std::vector<common::Point>& points) {
+  if (points.empty()) return std::nullopt;
+  const auto alpha = expansion::line_coefficient(points);
+  return coefficient_of(q, alpha ? std::optional<double>(alpha->value) : std::nullopt,
+                        points.front().x);
 }
 
 SeriesPicture picture_of(const formats::PgfFile& pgf) {
@@ -58,10 +76,9 @@ constexpr double kNoteLine = 18;  // between the lines under the plot
 
 // The lines under the plot: the least-squares line (for a flat series the
 // constant alone), the expansion coefficient for a cell length or the volume.
-std::vector<std::string> fit_notes(const formats::QuantityInfo& q,
+std::vector<std::string> fit_notes(const formats::QuantityInfo& q, const PlotPoints& points,
                                    const expansion::SeriesStats& stats,
-                                   const std::optional<expansion::LineFit>& fit,
-                                   double reference_t) {
+                                   const std::optional<expansion::LineFit>& fit) {
   std::vector<std::string> notes;
   if (!fit) return notes;
   const std::string unit = unit_symbol(q.unit, true);
@@ -72,9 +89,9 @@ std::vector<std::string> fit_notes(const formats::QuantityInfo& q,
     notes.push_back("Least-squares line: " + fit_equation(q, *fit, true) +
                     (unit.empty() ? "" : "  (" + unit + ", T in K)"));
   }
-  if (const auto c = line_coefficient(q, *fit, reference_t); c && c->alpha) {
+  if (const auto c = line_coefficient(q, points); c && c->alpha) {
     notes.push_back(std::string(q.kind == formats::Quantity::kLength ? "Linear" : "Volume") +
-                    " expansion coefficient (slope / " + c->divisor + "): " +
+                    " expansion coefficient (" + c->definition + "): " +
                     common::fixed(*c->alpha * 1e6, 3) + " \u00D7 10\u207B\u2076 K\u207B\u00B9");
   }
   return notes;
@@ -86,8 +103,7 @@ std::string render_svg(const SeriesPicture& picture, std::string_view footnote) 
   const expansion::SeriesStats stats = picture.points.stats();
   const std::optional<expansion::LineFit> fit = picture.points.fit();
   const PlotRanges ranges = plot_ranges(stats, fit);
-  std::vector<std::string> notes =
-      fit_notes(picture.quantity, stats, fit, picture.points.first().x);
+  std::vector<std::string> notes = fit_notes(picture.quantity, picture.points, stats, fit);
   if (!common::trim(footnote).empty()) notes.emplace_back(footnote);
   ChartLayout layout;
   layout.height += kNoteLine * static_cast<double>(notes.size());

@@ -58,17 +58,18 @@ struct SeriesPicture {
 [[nodiscard]] common::Expected<std::string> write_svg_picture(const std::string& pgf_path,
                                                               std::string_view footnote = {});
 
-// The expansion coefficient a line gives for a cell length or the volume
-// (expansion/coefficient.h), its reference temperature that of the series'
-// first point; `divisor` says so ("fitted value at 100.00 K"). Nothing for
-// other quantities; alpha is absent where the fitted value is not positive.
+// The expansion coefficient of a cell length or the volume over the series,
+// d ln X/dT (expansion/coefficient.h), X_ref the first point's; `definition`
+// says so ("slope of ln(X/X_ref), X_ref at 100.00 K"). Nothing for other
+// quantities; alpha is absent where some value is not positive.
 struct LineCoefficient {
   std::optional<double> alpha;  // 1/K
-  std::string divisor;
+  std::string definition;
 };
 [[nodiscard]] std::optional<LineCoefficient> line_coefficient(const formats::QuantityInfo& q,
-                                                              const expansion::LineFit& fit,
-                                                              double reference_t);
+                                                              const PlotPoints& points);
+[[nodiscard]] std::optional<LineCoefficient> line_coefficient(
+    const formats::QuantityInfo& q, const std::vector<common::Point>& points);
 
 // The least-squares line as an equation in T: "a = 5.00000 + 1.00000e-04 * T",
 // or with pretty "a = 5.00000 + 1.00000×10⁻⁴ · T".

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <functional>
 #include <limits>
 #include <numbers>
 #include <numeric>
@@ -24,12 +25,17 @@ std::string kelvin_text(double t) {
 
 // The coefficient at temperature t of a fit: of the quantity itself, or of
 // a strain against the reference.
-using Coefficient = std::optional<Estimate> (*)(const PolyFit&, double);
+using Coefficient = std::function<std::optional<Estimate>(const PolyFit&, double)>;
+
+// The rate itself: the coefficient of a principal strain.
+std::optional<Estimate> strain_rate(const PolyFit& fit, double t) {
+  return derivative_at(fit, t);
+}
 
 // The stretches of the series' range where the coefficient is negative: the
 // derivative of the fit changes sign only at its roots.
-std::vector<NegativeSpan> negative_spans(const PolyFit& fit, Coefficient coefficient, double lo,
-                                         double hi) {
+std::vector<NegativeSpan> negative_spans(const PolyFit& fit, const Coefficient& coefficient,
+                                         double lo, double hi) {
   constexpr int kSamples = 8;  // of a stretch, for its most negative value
   std::vector<double> ends = derivative_roots(fit, lo, hi);
   ends.insert(ends.begin(), lo);
@@ -38,17 +44,20 @@ std::vector<NegativeSpan> negative_spans(const PolyFit& fit, Coefficient coeffic
   for (std::size_t i = 0; i + 1 < ends.size(); ++i) {
     const double from = ends[i], to = ends[i + 1];
     if (!(derivative_at(fit, (from + to) / 2).value < 0)) continue;
-    double least = 0;
+    NegativeSpan span{from, to, 0, 0, 0};
     for (int k = 0; k <= kSamples; ++k) {
-      if (const auto a = coefficient(fit, from + (to - from) * k / kSamples))
-        least = std::min(least, a->value);
+      const double t = from + (to - from) * k / kSamples;
+      if (const auto a = coefficient(fit, t); a && a->value < span.least)
+        span.least = a->value, span.least_su = a->su, span.least_at = t;
     }
     // A root where the derivative only touches zero joins two stretches.
     if (!spans.empty() && spans.back().to == from) {
-      spans.back().to = to;
-      spans.back().least = std::min(spans.back().least, least);
+      NegativeSpan& last = spans.back();
+      last.to = to;
+      if (span.least < last.least)
+        last.least = span.least, last.least_su = span.least_su, last.least_at = span.least_at;
     } else {
-      spans.push_back({from, to, least});
+      spans.push_back(span);
     }
   }
   return spans;
@@ -65,7 +74,7 @@ struct Fitted {
 // With SUs, the fit is weighted, `left_out` taking no part.
 common::Expected<Fitted> fit_series(const std::vector<double>& temperatures,
                                     const std::vector<double>& values, int degree, double at,
-                                    Coefficient coefficient, const char* what,
+                                    const Coefficient& coefficient, const char* what,
                                     const std::vector<double>* su = nullptr,
                                     std::optional<std::size_t> left_out = std::nullopt) {
   Fitted out{su != nullptr ? fit_polynomial_weighted(temperatures, values, *su, degree, left_out)
@@ -120,7 +129,108 @@ void clear_su(Estimate& alpha, std::vector<Estimate>& alpha_at) {
   for (Estimate& e : alpha_at) e.su = alpha.su;
 }
 
+std::size_t median_of(const std::vector<double>& temperatures, std::vector<std::size_t> points) {
+  std::stable_sort(points.begin(), points.end(),
+                   [&](std::size_t i, std::size_t j) { return temperatures[i] < temperatures[j]; });
+  return points[(points.size() + 1) / 2 - 1];
+}
+
+// The point whose strain gives the directions: the median, in temperature,
+// of the points away from the reference temperature (beyond the table's
+// 0.005 K, else merely at another one), so that it is never a point without
+// strain.
+std::size_t strained_median(const std::vector<double>& temperatures, std::size_t reference) {
+  std::vector<std::size_t> away, apart;
+  for (std::size_t i = 0; i < temperatures.size(); ++i) {
+    const double gap = std::fabs(temperatures[i] - temperatures[reference]);
+    if (gap > 0.005) away.push_back(i);
+    if (gap > 0) apart.push_back(i);
+  }
+  if (!away.empty()) return median_of(temperatures, away);
+  return apart.empty() ? reference : median_of(temperatures, apart);
+}
+
+common::Expected<void> check_points(const std::vector<double>& temperatures, int degree) {
+  const std::size_t n = temperatures.size();
+  if (n < 2) {
+    return common::Error{0, "at least 2 points are needed; the series holds " + std::to_string(n)};
+  }
+  if (const int distinct = distinct_count(temperatures); distinct < degree + 1) {
+    return common::Error{0, "the points lie at " + std::to_string(distinct) +
+                                " distinct temperature" + (distinct == 1 ? "" : "s") + "; a " +
+                                fit_name(degree) + " fit needs at least " +
+                                std::to_string(degree + 1)};
+  }
+  return {};
+}
+
+// Every point's principal axes, ordered like those of the point that strains
+// most: in a dense series the second point's strain is mostly the rounding of
+// the table, and its axes would be noise.
+std::vector<PrincipalAxes> followed_axes(const std::vector<Eigen::Matrix3d>& bases,
+                                         std::size_t reference, StrainMeasure measure) {
+  const std::size_t n = bases.size();
+  std::vector<PrincipalAxes> axes(n);
+  std::size_t guide_point = reference == 0 ? 1 : 0;
+  double largest = -1;
+  for (std::size_t i = 0; i < n; ++i) {
+    // The reference cell's own F is I exactly, not B * B^-1 with its rounding.
+    const Eigen::Matrix3d f = i == reference ? Eigen::Matrix3d::Identity()
+                                             : deformation_gradient(bases[reference], bases[i]);
+    const Eigen::Matrix3d strain = strain_tensor(f, measure);
+    axes[i] = principal_axes(strain);
+    if (const double size = strain.norm(); size > largest) {
+      largest = size;
+      guide_point = i;
+    }
+  }
+  const Eigen::Matrix3d guide = axes[guide_point].vectors;
+  for (PrincipalAxes& a : axes) a = order_like(a, guide);
+  return axes;
+}
+
+// The volume's fit and coefficients (coefficient.h): of ln(V/V_ref) for the
+// natural strain, else of V, a line's slope over the volume measured at the
+// reference point.
+common::Expected<void> fit_volume(const std::vector<double>& temperatures,
+                                  const std::vector<Eigen::Matrix3d>& bases, const Analysis& an,
+                                  double at, const FitWeights* weights, VolumeResult& v) {
+  v.values.clear();
+  for (const Eigen::Matrix3d& b : bases) v.values.push_back(std::fabs(b.determinant()));
+  v.reference = v.values[an.reference];
+  v.logarithmic = an.measure.kind == StrainKind::kNatural;
+  std::vector<double> fitted = v.values;
+  std::optional<std::vector<double>> su;
+  if (weights != nullptr) su = weights->volume;
+  Coefficient coefficient =
+      static_cast<std::optional<Estimate> (*)(const PolyFit&, double)>(expansion_coefficient);
+  if (v.logarithmic) {
+    fitted = *log_ratios(v.values, v.reference);  // volumes of checked cells: positive
+    if (su) {
+      for (std::size_t i = 0; i < su->size(); ++i) (*su)[i] /= v.values[i];
+    }
+    coefficient = strain_rate;
+  } else if (an.degree == 1) {
+    coefficient = [&v](const PolyFit& fit, double t) {
+      return expansion_coefficient(derivative_at(fit, t), v.reference);
+    };
+  }
+  auto f =
+      fit_series(temperatures, fitted, an.degree, at, coefficient, "volume", su ? &*su : nullptr);
+  if (!f) return f.error();
+  v.fit = std::move(f->fit);
+  v.alpha = f->alpha;
+  v.alpha_at = std::move(f->alpha_at);
+  v.negative = std::move(f->negative);
+  return {};
+}
+
 }  // namespace
+
+double fitted_volume(const VolumeResult& volume, double t) {
+  const double y = value_at(volume.fit, t);
+  return volume.logarithmic ? volume.reference * std::exp(y) : y;
+}
 
 const char* fit_name(int degree) {
   return degree == 3 ? "cubic" : degree == 2 ? "quadratic" : "linear";
@@ -143,112 +253,57 @@ common::Expected<Analysis> analyse(const std::vector<double>& temperatures,
                                    const std::vector<Eigen::Matrix3d>& bases, std::size_t reference,
                                    StrainMeasure measure, int degree, const FitWeights* weights) {
   const std::size_t n = temperatures.size();
-  if (n < 3) {
-    return common::Error{0, "at least 3 points are needed; the series holds " + std::to_string(n)};
-  }
-  if (const int distinct = distinct_count(temperatures); distinct < degree + 1) {
-    return common::Error{0, "the points lie at " + std::to_string(distinct) +
-                                " distinct temperature" + (distinct == 1 ? "" : "s") + "; a " +
-                                fit_name(degree) + " fit needs at least " +
-                                std::to_string(degree + 1)};
-  }
+  if (auto checked = check_points(temperatures, degree); !checked) return checked.error();
   Analysis out;
   out.measure = measure;
   out.degree = degree;
   out.temperatures = temperatures;
   out.reference = reference;
   out.standard_errors = weights != nullptr || n > static_cast<std::size_t>(degree) + 1;
-  std::vector<std::size_t> by_temperature(n);
-  std::iota(by_temperature.begin(), by_temperature.end(), std::size_t{0});
-  std::stable_sort(by_temperature.begin(), by_temperature.end(),
-                   [&](std::size_t i, std::size_t j) { return temperatures[i] < temperatures[j]; });
-  const std::size_t middle = (n + 1) / 2 - 1;
-  out.median = by_temperature[middle];
-  out.direction_point = out.median;
-  if (out.median == reference) {
-    // The reference cell has no strain to give directions; the nearest point
-    // in temperature that has one, above the median if there is one.
-    const double t_ref = temperatures[reference];
-    for (std::size_t k = middle + 1; k < n && out.direction_point == reference; ++k)
-      if (temperatures[by_temperature[k]] != t_ref) out.direction_point = by_temperature[k];
-    for (std::size_t k = middle; k-- > 0 && out.direction_point == reference;)
-      if (temperatures[by_temperature[k]] != t_ref) out.direction_point = by_temperature[k];
-  }
-
-  // Every point's principal axes, ordered like those of the point that
-  // strains most: in a dense series the second point's strain is mostly the
-  // rounding of the table, and its axes would be noise.
-  std::vector<PrincipalAxes> axes(n);
-  std::size_t guide_point = reference == 0 ? 1 : 0;
-  double largest = -1;
-  for (std::size_t i = 0; i < n; ++i) {
-    // The reference cell's own F is I exactly, not B * B^-1 with its rounding.
-    const Eigen::Matrix3d f = i == reference ? Eigen::Matrix3d::Identity()
-                                             : deformation_gradient(bases[reference], bases[i]);
-    const Eigen::Matrix3d strain = strain_tensor(f, measure);
-    axes[i] = principal_axes(strain);
-    if (const double size = strain.norm(); size > largest) {
-      largest = size;
-      guide_point = i;
-    }
-  }
-  const Eigen::Matrix3d guide = axes[guide_point].vectors;
-  for (PrincipalAxes& a : axes) a = order_like(a, guide);
+  std::vector<std::size_t> all(n);
+  std::iota(all.begin(), all.end(), std::size_t{0});
+  out.median = median_of(temperatures, all);
+  out.direction_point = strained_median(temperatures, reference);
+  const std::vector<PrincipalAxes> axes = followed_axes(bases, reference, measure);
 
   // A line's coefficient is read at the reference temperature, a
   // polynomial's at the median one (and at every point).
   const double at = degree == 1 ? temperatures[reference] : temperatures[out.median];
-  // Directions are read against a cell of the median temperature. An
-  // Eulerian principal direction is a line of the cell it is found at, the
-  // median point's or, when that is the reference, its neighbour's. A
-  // Lagrangian one is a line of the reference state: carried into the median
-  // cell by its F, it is the same line of the crystal there (for finite strain
-  // the Eulerian direction). Read against the median cell without being
-  // carried, it would depend on how each cell is placed in the frame.
-  const Eigen::Matrix3d& direction_basis =
-      measure.lagrangian ? bases[out.median] : bases[out.direction_point];
-  const Eigen::Matrix3d to_median = out.median == reference
-                                        ? Eigen::Matrix3d::Identity()
-                                        : deformation_gradient(bases[reference], bases[out.median]);
-  const std::array<int, 3> weight_of =
-      weights != nullptr ? closest_order(weights->directions, axes[out.direction_point].vectors)
-                         : std::array<int, 3>{};
+  // Directions are read against the cell of the direction point. An Eulerian
+  // principal direction is a line of that cell; a natural or Lagrangian one
+  // is a line of the reference state, carried into that cell by its F (the
+  // same line of the crystal there). Read without being carried, it would
+  // depend on how each cell is placed in the frame.
+  const std::size_t dp = out.direction_point;
+  const Eigen::Matrix3d& direction_basis = bases[dp];
+  const Eigen::Matrix3d carry = dp == reference || !in_reference_state(measure)
+                                    ? Eigen::Matrix3d::Identity()
+                                    : deformation_gradient(bases[reference], bases[dp]);
+  const std::array<int, 3> weight_of = weights != nullptr
+                                           ? closest_order(weights->directions, axes[dp].vectors)
+                                           : std::array<int, 3>{};
   for (int k = 0; k < 3; ++k) {
     AxisResult& axis = out.axes[static_cast<std::size_t>(k)];
-    axis.strains.reserve(n);
     for (const PrincipalAxes& a : axes) axis.strains.push_back(a.values(k));
     const std::vector<double>* su =
         weights != nullptr ? &weights->strain[static_cast<std::size_t>(weight_of[k])] : nullptr;
-    auto f = fit_series(temperatures, axis.strains, degree, at, strain_expansion_coefficient,
+    auto f = fit_series(temperatures, axis.strains, degree, at, strain_rate,
                         "length along a principal axis", su, reference);
     if (!f) return f.error();
     axis.fit = std::move(f->fit);
     axis.alpha = f->alpha;
     axis.alpha_at = std::move(f->alpha_at);
     axis.negative = std::move(f->negative);
-    axis.direction = axes[out.direction_point].vectors.col(k);
-    if (measure.lagrangian) axis.direction = (to_median * axis.direction).normalized();
+    axis.direction = (carry * axes[dp].vectors.col(k)).normalized();
     crystal_direction(direction_basis, axis);
   }
   std::sort(out.axes.begin(), out.axes.end(),
             [](const AxisResult& x, const AxisResult& y) { return x.alpha.value < y.alpha.value; });
   for (int k = 0; k < 3; ++k) out.crystal_axes.col(k) = direction_basis.col(k).normalized();
-
-  VolumeResult& v = out.volume;
-  v.values.reserve(n);
-  for (const Eigen::Matrix3d& b : bases) v.values.push_back(std::fabs(b.determinant()));
-  v.reference = v.values[reference];
-  auto f = fit_series(temperatures, v.values, degree, at,
-                      static_cast<Coefficient>(expansion_coefficient), "volume",
-                      weights != nullptr ? &weights->volume : nullptr);
-  if (!f) return f.error();
-  v.fit = std::move(f->fit);
-  v.alpha = f->alpha;
-  v.alpha_at = std::move(f->alpha_at);
-  v.negative = std::move(f->negative);
+  if (auto v = fit_volume(temperatures, bases, out, at, weights, out.volume); !v) return v.error();
   if (!out.standard_errors) {
     for (AxisResult& axis : out.axes) clear_su(axis.alpha, axis.alpha_at);
-    clear_su(v.alpha, v.alpha_at);
+    clear_su(out.volume.alpha, out.volume.alpha_at);
   }
   return out;
 }

@@ -3,14 +3,18 @@
 // Each cell's strain against the reference cell is split into principal
 // strains; the three principal axes, kept the same from point to point, each
 // get a polynomial of their strain in temperature (a line by default), and the
-// volume gets the same fit. The coefficients follow the project's one
-// definition (coefficient.h): for a line, at the reference temperature; for a
-// polynomial, at every temperature, and the one named first at the median
-// point. The median point is the point of median temperature (the points
-// sorted by temperature), so that a series that heats and cools again has it
-// in the middle of its range. The directions of the axes are given at the
-// median point in crystal coordinates of the median cell, the way a
-// crystallographer names a direction.
+// volume gets the same fit. The coefficients follow coefficient.h: for a line,
+// one over the series; for a polynomial, one at every temperature, and the one
+// named first at the median point. The median point is the point of median
+// temperature (the points sorted by temperature), so that a series that heats
+// and cools again has it in the middle of its range. Two points give the
+// secant: the line through them, without a standard error of its own.
+//
+// The directions of the axes are read at the direction point, the median in
+// temperature of the points whose temperature differs from the reference's
+// (a point at the reference temperature has no strain to give directions),
+// in crystal coordinates of that point's cell, the way a crystallographer
+// names a direction.
 #pragma once
 
 #include <Eigen/Dense>
@@ -30,6 +34,8 @@ namespace expansion {
 struct NegativeSpan {
   double from = 0, to = 0;  // kelvin
   double least = 0;         // 1/K
+  double least_su = 0;      // 1/K, the fit's standard error there (NaN: none)
+  double least_at = 0;      // kelvin, where the coefficient is least
 };
 
 struct AxisResult {
@@ -47,7 +53,8 @@ struct AxisResult {
 struct VolumeResult {
   std::vector<double> values;  // from the six parameters, one per point
   double reference = 0;        // the reference point's volume
-  PolyFit fit;                 // of the volume against temperature
+  bool logarithmic = false;    // the fit is of ln(V/V_ref) (natural strain), else of V
+  PolyFit fit;                 // against temperature
   Estimate alpha;              // 1/K: as for the axes
   std::vector<Estimate> alpha_at;
   std::vector<NegativeSpan> negative;
@@ -60,8 +67,8 @@ struct Analysis {
   std::size_t reference = 0;        // index of the reference point
   std::size_t median = 0;           // index of the point of median temperature: of the points
                                     // sorted by temperature (ties in file order), number ceil(N/2)
-  std::size_t direction_point = 0;  // the median point; when it is the reference, the next
-                                    // point in temperature that lies at another temperature
+  std::size_t direction_point = 0;  // the median of the points away from the reference
+                                    // temperature
   // Whether the fit gives standard errors: a weighted fit always does (from
   // the points' SUs), an ordinary one only with a spare point (more points
   // than coefficients): without one every residual is zero and the HC0
@@ -71,6 +78,9 @@ struct Analysis {
   VolumeResult volume;
   Eigen::Matrix3d crystal_axes;  // columns: unit a, b, c in the frame of the directions
 };
+
+// The volume the fit gives at t.
+[[nodiscard]] double fitted_volume(const VolumeResult& volume, double t);
 
 // The index of the first point at `kelvin` (to within the table's 0.005 K).
 [[nodiscard]] common::Expected<std::size_t> find_reference(const std::vector<double>& temperatures,
@@ -88,7 +98,7 @@ struct FitWeights {
 
 // The analysis of the cells with the given bases (basis.h) at the given
 // temperatures, by ordinary least squares, or weighted when `weights` are
-// given. Fails for fewer than three points, fewer distinct temperatures than
+// given. Fails for fewer than two points, fewer distinct temperatures than
 // the polynomial needs, or a fitted volume that is not positive at one of the
 // temperatures.
 [[nodiscard]] common::Expected<Analysis> analyse(const std::vector<double>& temperatures,

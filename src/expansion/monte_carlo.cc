@@ -241,6 +241,12 @@ common::Expected<FitWeights> weights_from(const PropagatedSus& sus, const Analys
 
 }  // namespace
 
+double bounding_su(double su_fit, std::optional<double> su_cells) {
+  if (!su_cells || std::isnan(*su_cells)) return su_fit;
+  if (std::isnan(su_fit)) return *su_cells;
+  return std::max(su_fit, *su_cells);
+}
+
 bool has_sus(const std::vector<CellEntry>& cells) {
   return std::any_of(cells.begin(), cells.end(), [](const CellEntry& e) {
     const std::array<std::optional<double>, 6> sus = crystal::parameters(e.su);
@@ -265,14 +271,15 @@ common::Expected<SeriesAnalysis> analyse_series(const std::vector<CellEntry>& ce
     if (s.weighted)
       return common::Error{0,
                            "--weighted needs cells with standard uncertainties; these give none"};
-    return SeriesAnalysis{std::move(nominal).value(), std::nullopt};
+    return SeriesAnalysis{std::move(nominal).value(), series_symmetry(cells), std::nullopt};
   }
   if (draws.count < 2) return common::Error{0, "at least 2 draws are needed"};
   const auto first = run_draws(cells, temperatures, s, draws, *nominal, nullptr);
   if (!first) return first.error();
   PropagatedSus sus = collect(*first, *first, {0, 1, 2}, *nominal);
   sus.draws = draws;
-  if (!s.weighted) return SeriesAnalysis{std::move(nominal).value(), std::move(sus)};
+  if (!s.weighted)
+    return SeriesAnalysis{std::move(nominal).value(), series_symmetry(cells), std::move(sus)};
 
   std::vector<double> fitted = temperatures;
   fitted.erase(fitted.begin() + static_cast<std::ptrdiff_t>(s.reference));
@@ -294,7 +301,7 @@ common::Expected<SeriesAnalysis> analyse_series(const std::vector<CellEntry>& ce
   sus = collect(*second, *first, shape_of, *weighted);
   sus.draws = draws;
   sus.weighted = true;
-  return SeriesAnalysis{std::move(weighted).value(), std::move(sus)};
+  return SeriesAnalysis{std::move(weighted).value(), series_symmetry(cells), std::move(sus)};
 }
 
 }  // namespace expansion

@@ -33,6 +33,7 @@
 #include "common/expected.h"
 #include "crystal/cell.h"
 #include "expansion/analysis.h"
+#include "expansion/symmetry.h"
 
 namespace expansion {
 
@@ -73,8 +74,15 @@ struct PropagatedSus {
 
 struct SeriesAnalysis {
   Analysis analysis;
+  Symmetry symmetry;
   std::optional<PropagatedSus> sus;  // when some cell has an SU
 };
+
+// The SU a result is given, the one that bounds it: the larger of the fit's
+// standard error and the cells' SU; the fit's alone where the cells give none,
+// the cells' alone where the fit gives none (NaN: two points, or no spare
+// point).
+[[nodiscard]] double bounding_su(double su_fit, std::optional<double> su_cells);
 
 // Some parameter of some cell has an SU.
 [[nodiscard]] bool has_sus(const std::vector<crystal::CellEntry>& cells);

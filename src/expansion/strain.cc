@@ -1,15 +1,43 @@
 #include "expansion/strain.h"
 
+#include <Eigen/Eigenvalues>
+#include <cmath>
+
 namespace expansion {
 
 std::string measure_key(StrainMeasure measure) {
-  return std::string(measure.lagrangian ? "lagrangian" : "eulerian") +
-         (measure.finite ? "-finite" : "-infinitesimal");
+  switch (measure.kind) {
+    case StrainKind::kNatural:
+      return "natural";
+    case StrainKind::kLagrangian:
+      return measure.finite ? "lagrangian-finite" : "lagrangian-infinitesimal";
+    case StrainKind::kEulerian:
+      break;
+  }
+  return measure.finite ? "eulerian-finite" : "eulerian-infinitesimal";
 }
 
 std::string measure_name(StrainMeasure measure) {
-  return std::string(measure.lagrangian ? "Lagrangian" : "Eulerian") +
-         (measure.finite ? " finite" : " infinitesimal");
+  switch (measure.kind) {
+    case StrainKind::kNatural:
+      return "natural (Hencky)";
+    case StrainKind::kLagrangian:
+      return measure.finite ? "Lagrangian finite" : "Lagrangian infinitesimal";
+    case StrainKind::kEulerian:
+      break;
+  }
+  return measure.finite ? "Eulerian finite" : "Eulerian infinitesimal";
+}
+
+std::optional<StrainKind> strain_kind_named(std::string_view name) {
+  if (name == "natural") return StrainKind::kNatural;
+  if (name == "eulerian") return StrainKind::kEulerian;
+  if (name == "lagrangian") return StrainKind::kLagrangian;
+  return std::nullopt;
+}
+
+bool in_reference_state(StrainMeasure measure) {
+  return measure.kind != StrainKind::kEulerian;
 }
 
 Eigen::Matrix3d deformation_gradient(const Eigen::Matrix3d& reference,
@@ -17,9 +45,23 @@ Eigen::Matrix3d deformation_gradient(const Eigen::Matrix3d& reference,
   return basis * reference.inverse();
 }
 
+namespace {
+
+// ln U = 1/2 ln(F^T F), from the eigen decomposition of the symmetric,
+// positive definite F^T F.
+Eigen::Matrix3d natural_strain(const Eigen::Matrix3d& f) {
+  const Eigen::SelfAdjointEigenSolver<Eigen::Matrix3d> solver(f.transpose() * f);
+  Eigen::Vector3d logs;
+  for (int i = 0; i < 3; ++i) logs(i) = 0.5 * std::log(solver.eigenvalues()(i));
+  return solver.eigenvectors() * logs.asDiagonal() * solver.eigenvectors().transpose();
+}
+
+}  // namespace
+
 Eigen::Matrix3d strain_tensor(const Eigen::Matrix3d& f, StrainMeasure measure) {
   const Eigen::Matrix3d id = Eigen::Matrix3d::Identity();
-  if (measure.lagrangian) {
+  if (measure.kind == StrainKind::kNatural) return natural_strain(f);
+  if (measure.kind == StrainKind::kLagrangian) {
     if (measure.finite) return 0.5 * (f.transpose() * f - id);
     return 0.5 * (f + f.transpose()) - id;
   }

@@ -32,7 +32,7 @@ class LineCursor {
 [[nodiscard]] std::vector<std::string_view> fields_of(std::string_view line);
 
 // The entry when its six numbers are a crystal's cell, each finite, and its
-// temperature, if it has one, is one a crystal is measured at (formats/cell.h);
+// temperature, if it has one, is one a crystal is measured at (crystal/cell.h);
 // otherwise an error of `line` naming the entry.
 [[nodiscard]] common::Expected<crystal::CellEntry> checked_entry(crystal::CellEntry entry,
                                                                  int line);

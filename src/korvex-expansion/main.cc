@@ -46,8 +46,11 @@ constexpr const char* kUsage =
     "                        temperatures, in korvex's buffer-file format\n"
     "  --cell input|conventional\n"
     "                        the cell of the DIRAX files in the list\n"
-    "  --lagrangian          Lagrangian strain (default Eulerian)\n"
-    "  --infinitesimal       infinitesimal strain (default finite)\n"
+    "  --strain natural|eulerian|lagrangian\n"
+    "                        the strain measure (default natural, ln U)\n"
+    "  --lagrangian          the same as --strain lagrangian\n"
+    "  --infinitesimal       infinitesimal Eulerian or Lagrangian strain (default\n"
+    "                        finite)\n"
     "  --reference K         the point at K kelvin is the reference (default the first)\n"
     "  --fit linear|quadratic|cubic\n"
     "                        polynomial of strain and volume in T (default linear)\n"
@@ -77,6 +80,7 @@ struct Options {
 };
 
 enum Option : int {
+  kStrain,
   kLagrangian,
   kInfinitesimal,
   kReference,
@@ -95,6 +99,7 @@ enum Option : int {
 constexpr unsigned long long kMostDraws = 10000000;
 
 constexpr common::OptionRule kOptions[] = {
+    {kStrain, '\0', "strain", true},
     {kLagrangian, '\0', "lagrangian", false},
     {kInfinitesimal, '\0', "infinitesimal", false},
     {kReference, '\0', "reference", true},
@@ -128,8 +133,14 @@ common::Expected<void> apply(const common::GivenOption& given, Options& opt) {
     return common::Error{0, std::string(what) + ", not '" + value + "'"};
   };
   switch (given.id) {
+    case kStrain: {
+      const auto kind = expansion::strain_kind_named(value);
+      if (!kind) return refused("--strain is natural, eulerian or lagrangian");
+      opt.measure.kind = *kind;
+      break;
+    }
     case kLagrangian:
-      opt.measure.lagrangian = true;
+      opt.measure.kind = expansion::StrainKind::kLagrangian;
       break;
     case kInfinitesimal:
       opt.measure.finite = false;
@@ -201,6 +212,8 @@ common::Expected<Options> parse_arguments(std::span<const std::string_view> args
     if (auto applied = apply(given, opt); !applied) return applied.error();
   }
   if (opt.help || opt.version) return opt;
+  if (!opt.measure.finite && opt.measure.kind == expansion::StrainKind::kNatural)
+    return common::Error{0, "--infinitesimal takes --strain eulerian or --strain lagrangian"};
   opt.inputs.files = parsed->operands;
   if (opt.inputs.files.empty() && !opt.inputs.list) return common::Error{0, "no file named"};
   return opt;

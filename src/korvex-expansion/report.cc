@@ -43,15 +43,12 @@ std::vector<double> in_mega(const std::vector<expansion::Estimate>& at, bool su)
   return v;
 }
 
+// The su of each coefficient (su_of), in MK^-1.
+std::vector<double> bounding_in_mega(const std::vector<expansion::Estimate>& at,
+                                     const std::vector<double>* cells);
+
 nlohmann::ordered_json or_null(const std::optional<double>& value) {
   return value ? nlohmann::ordered_json(*value) : nlohmann::ordered_json();
-}
-
-// A coefficient with the SU drawn from the cells, MK^-1.
-// One the draws leave exact is written as the table's other values.
-std::string drawn(double value, double su) {
-  if (!(su > 0)) return common::fixed(shown(value * kMega, 3), 3);
-  return common::with_su(value * kMega, su * kMega);
 }
 
 // One point's cell: source, T, T_su, a, a_su, ... gamma, gamma_su.
@@ -70,18 +67,6 @@ nlohmann::ordered_json json_cell(const crystal::CellEntry& e) {
   return j;
 }
 
-// The stretches of temperature where a coefficient is negative as shown:
-// "between A K and B K, and between C K and D K"; empty where there is none.
-std::string negative_text(const std::vector<expansion::NegativeSpan>& spans) {
-  std::string s;
-  for (const expansion::NegativeSpan& span : spans) {
-    if (!(shown(span.least * kMega, 3) < 0)) continue;
-    s += common::format_text("%sbetween %.2f K and %.2f K", s.empty() ? "" : ", and ", span.from,
-                             span.to);
-  }
-  return s;
-}
-
 // A standard error in MK^-1 as the report shows it, `width` wide: "n/a"
 // where the fit gives none.
 std::string su_text(double su, int width) {
@@ -89,17 +74,42 @@ std::string su_text(double su, int width) {
                         : common::format_text("%*.3f", width, su * kMega);
 }
 
-}  // namespace
+// The SU that bounds a coefficient (monte_carlo.h), from the fit's and, where
+// the cells carry SUs, theirs.
+double su_of(const expansion::Estimate& e, const double* cells) {
+  return expansion::bounding_su(e.su,
+                                cells != nullptr ? std::optional<double>(*cells) : std::nullopt);
+}
 
-std::string text_report(const expansion::SeriesAnalysis& result, const Source& source) {
-  const expansion::Analysis& an = result.analysis;
-  const expansion::PropagatedSus* sus = result.sus ? &*result.sus : nullptr;
+// A coefficient in MK^-1 with its su in parentheses, 20.43(76); with no su
+// (an exact value, or a fit without one) the value alone.
+std::string with_su_text(double value, double su) {
+  if (!(su > 0) || !std::isfinite(su)) return common::fixed(shown(value * kMega, 3), 3);
+  return common::with_su(value * kMega, su * kMega);
+}
+
+// How a negative coefficient is told: an alarm only when it lies below zero
+// by more than twice its su.
+std::string negative_words(double alpha, double su) {
+  if (std::isnan(su)) return "negative (no SU to judge it by)";
+  return alpha < -2 * su ? "NEGATIVE THERMAL EXPANSION" : "negative, but within 2 SU of zero";
+}
+
+std::string coefficient_definition(const expansion::Analysis& an) {
+  const bool natural = an.measure.kind == expansion::StrainKind::kNatural;
+  std::string s = " Strain     : " + measure_name(an.measure) +
+                  (natural ? ", ln U with U = (F^T F)^(1/2)\n" : "\n");
+  s += " Coefficient: alpha = d(principal strain)/dT";
+  if (natural) return s + " = d ln l/dT along each axis; alpha_V = d ln V/dT\n";
+  return s + (an.degree == 1 ? "; alpha_V = (dV/dT) / V measured at the reference\n"
+                             : "; alpha_V = (dV/dT) / V, both fitted\n");
+}
+
+std::string header(const expansion::Analysis& an, const expansion::PropagatedSus* sus,
+                   const Source& source) {
   const std::size_t n = an.temperatures.size();
   const auto [lo, hi] = std::minmax_element(an.temperatures.begin(), an.temperatures.end());
-  const bool line = an.degree == 1;
-  const double median_t = an.temperatures[an.median];
-  std::string s;
-  s += " Principal thermal expansion of " + common::safe_text(source.name) + "\n";
+  std::string s = " Principal thermal expansion of " + common::safe_text(source.name) + "\n";
   s +=
       common::format_text(" Points     : %zu, %.2f K to %.2f K, reference point %.2f K (row %zu)\n",
                           n, *lo, *hi, an.temperatures[an.reference], an.reference + 1);
@@ -110,8 +120,11 @@ std::string text_report(const expansion::SeriesAnalysis& result, const Source& s
     for (const int l : source.skipped_lines) s += common::format_text(" %d", l);
     s += ")\n";
   }
-  s += " Strain     : " + measure_name(an.measure) + "\n";
-  if (sus != nullptr && sus->weighted) {
+  s += coefficient_definition(an);
+  if (n == 2) {
+    s += " Pair       : two points give the secant, the strain between the two cells over\n"
+         "              their temperature difference; no fit standard error (su_fit null)\n";
+  } else if (sus != nullptr && sus->weighted) {
     s += std::string(" Fit        : ") + expansion::fit_name(an.degree) +
          " in T, weighted least squares, 1/su^2 of each point's strain and volume\n"
          "              from the draws (the reference point left out of the strain fits);\n"
@@ -126,105 +139,175 @@ std::string text_report(const expansion::SeriesAnalysis& result, const Source& s
         "              (--seed %llu): su_cells their SD, su_dir the RMS angle of the axes\n",
         sus->draws.count, static_cast<unsigned long long>(sus->draws.start));
   }
-  s += an.direction_point == an.median
-           ? common::format_text(" Directions : at the median point, %.2f K (row %zu)\n",
-                                 an.temperatures[an.median], an.median + 1)
-           : common::format_text(
-                 " Directions : at %.2f K (row %zu), beside the median point, which is the "
-                 "reference\n",
-                 an.temperatures[an.direction_point], an.direction_point + 1);
-  s += "\n";
-  if (!line)
-    s += common::format_text(" Coefficients at the median temperature, %.2f K\n", median_t);
-  if (sus == nullptr) {
-    s += " Axis   alpha(MK^-1)  su(MK^-1)     u       v       w     angle to a     b      c\n";
-  } else {
-    s += " Axis   alpha(MK^-1)  su(MK^-1)  su_cells     u       v       w     angle to a     b"
-         "      c     su_dir(deg)\n";
-  }
+  s += " Uncertainty: su: the larger of the fit's standard error and the cells' SU\n";
+  s += common::format_text(
+      " Directions : at %.2f K (row %zu), the median point of those away from the reference "
+      "temperature\n",
+      an.temperatures[an.direction_point], an.direction_point + 1);
+  return s + "\n";
+}
+
+std::string table(const expansion::Analysis& an, const expansion::PropagatedSus* sus) {
+  std::string s;
+  if (an.degree != 1)
+    s += common::format_text(" Coefficients at the median temperature, %.2f K\n",
+                             an.temperatures[an.median]);
+  s += " Axis   alpha(su) MK^-1   su_fit  su_cells     u       v       w     angle to a     b"
+       "      c     su_dir(deg)\n";
+  const auto cells_su = [](const double* su) {
+    return su != nullptr ? common::format_text(" %9.3f", *su * kMega) : std::string("         -");
+  };
   for (std::size_t k = 0; k < 3; ++k) {
     const expansion::AxisResult& x = an.axes[k];
-    const std::string direction = common::format_text(
-        "   %7.4f %7.4f %7.4f   %8.2f %7.2f %7.2f", shown(x.uvw(0), 4), shown(x.uvw(1), 4),
-        shown(x.uvw(2), 4), x.angles[0], x.angles[1], x.angles[2]);
-    if (sus == nullptr) {
-      s += common::format_text(" %-4s %14.3f ", axis_name(k).c_str(),
-                               shown(x.alpha.value * kMega, 3)) +
-           su_text(x.alpha.su, 10) + direction + "\n";
-    } else {
-      const expansion::AxisSus& d = sus->axes[k];
-      s += common::format_text(" %-4s %14s ", axis_name(k).c_str(),
-                               drawn(x.alpha.value, d.alpha).c_str()) +
-           su_text(x.alpha.su, 10) + common::format_text(" %9.3f", d.alpha * kMega) + direction +
-           (d.direction_deg ? common::format_text(" %12.2f", *d.direction_deg)
-                            : std::string("            -")) +
-           "\n";
-    }
+    const expansion::AxisSus* d = sus != nullptr ? &sus->axes[k] : nullptr;
+    const double* cells = d != nullptr ? &d->alpha : nullptr;
+    s += common::format_text(" %-4s %16s ", axis_name(k).c_str(),
+                             with_su_text(x.alpha.value, su_of(x.alpha, cells)).c_str()) +
+         su_text(x.alpha.su, 8) + cells_su(cells) +
+         common::format_text("   %7.4f %7.4f %7.4f   %8.2f %7.2f %7.2f", shown(x.uvw(0), 4),
+                             shown(x.uvw(1), 4), shown(x.uvw(2), 4), x.angles[0], x.angles[1],
+                             x.angles[2]) +
+         (d != nullptr && d->direction_deg ? common::format_text(" %12.2f", *d->direction_deg)
+                                           : std::string("            -")) +
+         "\n";
   }
-  if (sus == nullptr) {
-    s += common::format_text(" %-4s %14.3f ", "V", shown(an.volume.alpha.value * kMega, 3)) +
-         su_text(an.volume.alpha.su, 10) + "\n";
-  } else {
-    s += common::format_text(" %-4s %14s ", "V",
-                             drawn(an.volume.alpha.value, sus->volume.alpha).c_str()) +
-         su_text(an.volume.alpha.su, 10) +
-         common::format_text(" %9.3f\n", sus->volume.alpha * kMega);
-  }
-  s += "\n";
-  const expansion::AxisResult& least = an.axes[0];
-  const expansion::AxisResult& most = an.axes[2];
-  s += " Greatest expansion along X3 " + uvw_text(most.uvw) + "; least" +
-       (shown(least.alpha.value * kMega, 3) < 0 ? " (negative)" : "") + " along X1 " +
-       uvw_text(least.uvw) + ".\n";
-  const bool low_pair = expansion::expand_alike(an.axes[0], an.axes[1]),
-             high_pair = expansion::expand_alike(an.axes[1], an.axes[2]);
-  if (low_pair && high_pair) {
-    s += " X1, X2 and X3 expand alike (within their standard errors): every direction is a\n"
-         " principal one, and the directions shown are one choice of many.\n";
-  } else if (low_pair || high_pair) {
-    s += std::string(low_pair ? " X1 and X2" : " X2 and X3") +
-         " expand alike (within their standard errors): every direction in their plane\n"
-         " is a principal one, and the two shown are one choice of many.\n";
-  }
-  for (std::size_t k = 0; k < 3; ++k) {
-    const std::string span = negative_text(an.axes[k].negative);
-    if (span.empty()) continue;
-    if (line) {
-      s += common::format_text(" NEGATIVE THERMAL EXPANSION along %s: alpha = %.3f MK^-1 (su ",
-                               axis_name(k).c_str(), an.axes[k].alpha.value * kMega) +
-           su_text(an.axes[k].alpha.su, 0);
-      if (sus != nullptr) s += common::format_text(", su_cells %.3f", sus->axes[k].alpha * kMega);
-      s += ").\n";
-    } else {
-      s += " NEGATIVE THERMAL EXPANSION along " + axis_name(k) + " " + span + ".\n";
-    }
-  }
-  if (const std::string span = negative_text(an.volume.negative); !span.empty())
-    s += " NEGATIVE VOLUME EXPANSION " + span + ".\n";
+  const double* cells = sus != nullptr ? &sus->volume.alpha : nullptr;
+  s += common::format_text(
+           " %-4s %16s ", "V",
+           with_su_text(an.volume.alpha.value, su_of(an.volume.alpha, cells)).c_str()) +
+       su_text(an.volume.alpha.su, 8) + cells_su(cells) + "\n";
+  return s + "\n";
+}
 
-  if (!line) {
-    s += "\n Coefficients at each temperature, MK^-1 (su)\n";
-    s += sus == nullptr
-             ? "    T(K)            X1                  X2                  X3                  V\n"
-             : "    T(K)              X1                    X2                    X3              "
-               "      V\n";
-    // Each value with its fit's SU, and in the crystallographers' form with
-    // the drawn one where there is one.
-    const auto at = [&](const std::vector<expansion::Estimate>& estimates,
-                        const std::vector<double>* drawn_sus, std::size_t i) {
-      const expansion::Estimate& e = estimates[i];
-      if (drawn_sus == nullptr)
-        return common::format_text(" %10.3f (", shown(e.value * kMega, 3)) + su_text(e.su, 6) + ")";
-      return common::format_text(" %12s (", drawn(e.value, (*drawn_sus)[i]).c_str()) +
-             su_text(e.su, 6) + ")";
-    };
-    for (std::size_t i = 0; i < n; ++i) {
-      s += common::format_text(" %7.2f", an.temperatures[i]);
-      for (std::size_t k = 0; k < 3; ++k)
-        s += at(an.axes[k].alpha_at, sus ? &sus->axes[k].alpha_at : nullptr, i);
-      s += at(an.volume.alpha_at, sus ? &sus->volume.alpha_at : nullptr, i) + "\n";
+// Two axes the data do not tell apart: within twice their combined su.
+bool alike(const expansion::Analysis& an, const expansion::PropagatedSus* sus, std::size_t i,
+           std::size_t j) {
+  const auto su = [&](std::size_t k) {
+    return su_of(an.axes[k].alpha, sus != nullptr ? &sus->axes[k].alpha : nullptr);
+  };
+  const double gap = std::fabs(an.axes[i].alpha.value - an.axes[j].alpha.value);
+  return gap <= 2 * std::hypot(su(i), su(j)) || gap * kMega < 0.0005;
+}
+
+// What is said of axes that expand alike: a plane (or every direction) of
+// principal directions only where symmetry makes one.
+std::string alike_words(const expansion::SeriesAnalysis& result) {
+  const expansion::Analysis& an = result.analysis;
+  const expansion::PropagatedSus* sus = result.sus ? &*result.sus : nullptr;
+  const Eigen::Matrix3d& basis = an.crystal_axes;
+  const bool low = alike(an, sus, 0, 1), high = alike(an, sus, 1, 2);
+  if (result.symmetry.family == expansion::Family::kCubic && low && high)
+    return " X1, X2 and X3 expand alike, as the cubic symmetry makes them: every direction\n"
+           " is a principal one, and the directions shown are one choice of many.\n";
+  std::string s;
+  for (const auto& [i, j, other] : {std::array<std::size_t, 3>{0, 1, 2}, {1, 2, 0}}) {
+    if (!(i == 0 ? low : high)) continue;
+    const std::string pair = " " + axis_name(i) + " and " + axis_name(j);
+    if (expansion::plane_by_symmetry(result.symmetry, an.axes[other].direction, basis)) {
+      s += pair + " expand alike, as the " + family_name(result.symmetry.family) +
+           " symmetry makes them: every direction\n normal to " + axis_name(other) +
+           " is a principal one, and the two shown are one choice of many.\n";
+    } else {
+      s += pair + " are not distinguishable within their SUs.\n";
     }
   }
+  return s;
+}
+
+// Whether a stretch where a polynomial's coefficient is negative is so beyond
+// 2 su: at a point of the series within it, or, with none there, where the
+// coefficient is least, judged by the fit's standard error.
+bool significant(const expansion::NegativeSpan& span, const std::vector<expansion::Estimate>& at,
+                 const std::vector<double>* cells, const std::vector<double>& temperatures) {
+  bool any_point = false;
+  for (std::size_t i = 0; i < temperatures.size(); ++i) {
+    if (temperatures[i] < span.from || temperatures[i] > span.to) continue;
+    any_point = true;
+    if (at[i].value < -2 * su_of(at[i], cells != nullptr ? &(*cells)[i] : nullptr)) return true;
+  }
+  return !any_point && span.least < -2 * span.least_su;
+}
+
+// "NEGATIVE THERMAL EXPANSION along X1 between ..." or the quieter words.
+std::string span_words(const std::string& what, const std::vector<expansion::NegativeSpan>& spans,
+                       const std::vector<expansion::Estimate>& at, const std::vector<double>* cells,
+                       const std::vector<double>& temperatures) {
+  std::string s;
+  for (const expansion::NegativeSpan& span : spans) {
+    if (!(shown(span.least * kMega, 3) < 0)) continue;
+    const bool alarm = significant(span, at, cells, temperatures);
+    s += common::format_text(
+        " %s %s between %.2f K and %.2f K.\n",
+        alarm ? "NEGATIVE THERMAL EXPANSION along" : "Negative, but within 2 SU of zero, along",
+        what.c_str(), span.from, span.to);
+  }
+  return s;
+}
+
+std::string remarks(const expansion::SeriesAnalysis& result) {
+  const expansion::Analysis& an = result.analysis;
+  const expansion::PropagatedSus* sus = result.sus ? &*result.sus : nullptr;
+  const expansion::AxisResult& least = an.axes[0];
+  std::string s = " Greatest expansion along X3 " + uvw_text(an.axes[2].uvw) + "; least" +
+                  (shown(least.alpha.value * kMega, 3) < 0 ? " (negative)" : "") + " along X1 " +
+                  uvw_text(least.uvw) + ".\n";
+  s += alike_words(result);
+  for (std::size_t k = 0; k <= 3; ++k) {
+    const bool volume = k == 3;
+    const expansion::Estimate& alpha = volume ? an.volume.alpha : an.axes[k].alpha;
+    const std::string what = volume ? "V" : axis_name(k);
+    if (an.degree == 1) {
+      if (!(shown(alpha.value * kMega, 3) < 0)) continue;
+      const double su = su_of(alpha, sus == nullptr ? nullptr
+                                     : volume       ? &sus->volume.alpha
+                                                    : &sus->axes[k].alpha);
+      s += " " + what + ": " + negative_words(alpha.value, su) +
+           ", alpha = " + with_su_text(alpha.value, su) + " MK^-1.\n";
+    } else {
+      const std::vector<double>* cells = sus == nullptr ? nullptr
+                                         : volume       ? &sus->volume.alpha_at
+                                                        : &sus->axes[k].alpha_at;
+      s += span_words(what, volume ? an.volume.negative : an.axes[k].negative,
+                      volume ? an.volume.alpha_at : an.axes[k].alpha_at, cells, an.temperatures);
+    }
+  }
+  return s;
+}
+
+// The coefficients at each point's temperature, each with its su.
+std::string at_each_temperature(const expansion::Analysis& an,
+                                const expansion::PropagatedSus* sus) {
+  std::string s = "\n Coefficients at each temperature, alpha(su) MK^-1\n";
+  s += "    T(K)            X1              X2              X3               V\n";
+  const auto at = [&](const std::vector<expansion::Estimate>& estimates,
+                      const std::vector<double>* cells, std::size_t i) {
+    const double su = su_of(estimates[i], cells != nullptr ? &(*cells)[i] : nullptr);
+    return common::format_text(" %15s", with_su_text(estimates[i].value, su).c_str());
+  };
+  for (std::size_t i = 0; i < an.temperatures.size(); ++i) {
+    s += common::format_text(" %7.2f", an.temperatures[i]);
+    for (std::size_t k = 0; k < 3; ++k)
+      s += at(an.axes[k].alpha_at, sus ? &sus->axes[k].alpha_at : nullptr, i);
+    s += at(an.volume.alpha_at, sus ? &sus->volume.alpha_at : nullptr, i) + "\n";
+  }
+  return s;
+}
+
+std::vector<double> bounding_in_mega(const std::vector<expansion::Estimate>& at,
+                                     const std::vector<double>* cells) {
+  std::vector<double> v;
+  for (std::size_t i = 0; i < at.size(); ++i)
+    v.push_back(su_of(at[i], cells != nullptr ? &(*cells)[i] : nullptr) * kMega);
+  return v;
+}
+
+}  // namespace
+
+std::string text_report(const expansion::SeriesAnalysis& result, const Source& source) {
+  const expansion::Analysis& an = result.analysis;
+  const expansion::PropagatedSus* sus = result.sus ? &*result.sus : nullptr;
+  std::string s = header(an, sus, source) + table(an, sus) + remarks(result);
+  if (an.degree != 1) s += at_each_temperature(an, sus);
   return s;
 }
 
@@ -249,6 +332,9 @@ std::string json_report(const expansion::SeriesAnalysis& result, const Source& s
   j["draws"] = sus != nullptr ? Json(sus->draws.count) : Json();
   j["reference_temperature"] = an.temperatures[an.reference];
   j["median_temperature"] = an.temperatures[an.median];
+  j["direction_temperature"] = an.temperatures[an.direction_point];
+  j["symmetry"] = family_name(result.symmetry.family);
+  j["symmetry_from"] = result.symmetry.from_files ? "files" : "metric";
   j["temperatures"] = an.temperatures;
   Json axes = Json::array();
   for (std::size_t k = 0; k < 3; ++k) {
@@ -256,7 +342,8 @@ std::string json_report(const expansion::SeriesAnalysis& result, const Source& s
     const expansion::AxisSus* d = sus != nullptr ? &sus->axes[k] : nullptr;
     Json axis;
     axis["alpha"] = x.alpha.value * kMega;
-    axis["su"] = x.alpha.su * kMega;
+    axis["su"] = su_of(x.alpha, d != nullptr ? &d->alpha : nullptr) * kMega;
+    axis["su_fit"] = x.alpha.su * kMega;
     axis["su_cells"] = d != nullptr ? Json(d->alpha * kMega) : Json();
     axis["direction_su_deg"] = d != nullptr ? or_null(d->direction_deg) : Json();
     axis["uvw"] = {x.uvw(0), x.uvw(1), x.uvw(2)};
@@ -265,7 +352,8 @@ std::string json_report(const expansion::SeriesAnalysis& result, const Source& s
     axis["strains_su"] = d != nullptr ? Json(d->strains) : Json();
     if (!line) {
       axis["alpha_T"] = in_mega(x.alpha_at, false);
-      axis["su_T"] = in_mega(x.alpha_at, true);
+      axis["su_T"] = bounding_in_mega(x.alpha_at, d != nullptr ? &d->alpha_at : nullptr);
+      axis["su_fit_T"] = in_mega(x.alpha_at, true);
       axis["su_cells_T"] = in_mega_or_null(d != nullptr ? &d->alpha_at : nullptr);
     }
     axes.push_back(std::move(axis));
@@ -274,14 +362,16 @@ std::string json_report(const expansion::SeriesAnalysis& result, const Source& s
   const expansion::VolumeSus* v = sus != nullptr ? &sus->volume : nullptr;
   Json volume;
   volume["alpha"] = an.volume.alpha.value * kMega;
-  volume["su"] = an.volume.alpha.su * kMega;
+  volume["su"] = su_of(an.volume.alpha, v != nullptr ? &v->alpha : nullptr) * kMega;
+  volume["su_fit"] = an.volume.alpha.su * kMega;
   volume["su_cells"] = v != nullptr ? Json(v->alpha * kMega) : Json();
   volume["reference"] = an.volume.reference;
   volume["values"] = an.volume.values;
   volume["values_su"] = v != nullptr ? Json(v->values) : Json();
   if (!line) {
     volume["alpha_T"] = in_mega(an.volume.alpha_at, false);
-    volume["su_T"] = in_mega(an.volume.alpha_at, true);
+    volume["su_T"] = bounding_in_mega(an.volume.alpha_at, v != nullptr ? &v->alpha_at : nullptr);
+    volume["su_fit_T"] = in_mega(an.volume.alpha_at, true);
     volume["su_cells_T"] = in_mega_or_null(v != nullptr ? &v->alpha_at : nullptr);
   }
   j["volume"] = std::move(volume);
@@ -295,33 +385,35 @@ std::string json_report(const expansion::SeriesAnalysis& result, const Source& s
 std::string csv_report(const expansion::SeriesAnalysis& result) {
   const expansion::Analysis& an = result.analysis;
   const expansion::PropagatedSus* sus = result.sus ? &*result.sus : nullptr;
-  std::string s = "axis,T_K,alpha_MK-1,su_MK-1,u,v,w,angle_a_deg,angle_b_deg,angle_c_deg";
-  s += sus != nullptr ? ",su_cells_MK-1,direction_su_deg\n" : "\n";
-  // The drawn SU of a coefficient, at the row's temperature for a polynomial.
-  const auto drawn_su = [&](double alpha, const std::vector<double>& alpha_at, bool at_t,
-                            std::size_t i) {
-    return std::string(1, ',').append(number((at_t ? alpha_at[i] : alpha) * kMega));
+  std::string s =
+      "axis,T_K,alpha_MK-1,su_MK-1,u,v,w,angle_a_deg,angle_b_deg,angle_c_deg,su_fit_MK-1,"
+      "su_cells_MK-1,direction_su_deg,alpha(su)_MK-1\n";
+  // One row: the coefficient, its su, the direction's columns, su_fit,
+  // su_cells, the direction's SU and the coefficient with its su as text.
+  const auto row = [&](const std::string& name, const std::string& t, const expansion::Estimate& e,
+                       const double* cells, const std::string& direction,
+                       const std::string& direction_su) {
+    const double su = su_of(e, cells);
+    s += name + "," + t + "," + number(e.value * kMega) + "," + number(su * kMega) + "," +
+         direction + "," + number(e.su * kMega) + "," +
+         (cells != nullptr ? number(*cells * kMega) : "") + "," + direction_su + "," +
+         with_su_text(e.value, su) + "\n";
   };
   const auto rows = [&](const std::string& t, std::size_t i) {
     for (std::size_t k = 0; k < 3; ++k) {
       const expansion::AxisResult& x = an.axes[k];
-      const expansion::Estimate& e = t.empty() ? x.alpha : x.alpha_at[i];
-      s += axis_name(k) + "," + t + "," + number(e.value * kMega) + "," + number(e.su * kMega);
-      for (const double v : {x.uvw(0), x.uvw(1), x.uvw(2), x.angles[0], x.angles[1], x.angles[2]}) {
-        s += ',';
-        s += number(v);
-      }
-      if (sus != nullptr) {
-        const expansion::AxisSus& d = sus->axes[k];
-        s += drawn_su(d.alpha, d.alpha_at, !t.empty(), i) + "," +
-             (d.direction_deg ? number(*d.direction_deg) : "");
-      }
-      s += "\n";
+      std::string direction;
+      for (const double v : {x.uvw(0), x.uvw(1), x.uvw(2), x.angles[0], x.angles[1], x.angles[2]})
+        direction += (direction.empty() ? "" : ",") + number(v);
+      const expansion::AxisSus* d = sus != nullptr ? &sus->axes[k] : nullptr;
+      const double* cells = d == nullptr ? nullptr : t.empty() ? &d->alpha : &d->alpha_at[i];
+      row(axis_name(k), t, t.empty() ? x.alpha : x.alpha_at[i], cells, direction,
+          d != nullptr && d->direction_deg ? number(*d->direction_deg) : "");
     }
-    const expansion::Estimate& e = t.empty() ? an.volume.alpha : an.volume.alpha_at[i];
-    s += "V," + t + "," + number(e.value * kMega) + "," + number(e.su * kMega) + ",,,,,,";
-    if (sus != nullptr) s += drawn_su(sus->volume.alpha, sus->volume.alpha_at, !t.empty(), i) + ",";
-    s += "\n";
+    const double* cells = sus == nullptr ? nullptr
+                          : t.empty()    ? &sus->volume.alpha
+                                         : &sus->volume.alpha_at[i];
+    row("V", t, t.empty() ? an.volume.alpha : an.volume.alpha_at[i], cells, ",,,,,", "");
   };
   if (an.degree == 1) {
     rows("", 0);

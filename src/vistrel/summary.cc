@@ -61,15 +61,14 @@ std::vector<std::string> summary_lines(const formats::PgfFile& pgf,
       out.push_back(" Least-squares line: " + cleaned(chart::fit_equation(q, *fit, false)));
       out.push_back(" Slope             : " + common::scientific(fit->slope, 5) + " " +
                     (unit.empty() ? "per K" : unit + "/K"));
-      if (const auto c = chart::line_coefficient(q, *fit, pgf.points.front().x)) {
+      if (const auto c = chart::line_coefficient(q, pgf.points)) {
         const std::string label = q.kind == formats::Quantity::kLength ? " Expansion (linear): "
                                                                        : " Expansion (volume): ";
         if (c->alpha) {
-          out.push_back(label + common::scientific(*c->alpha, 4) +
-                        " 1/K = " + common::fixed(*c->alpha * 1e6, 3) + " x 10^-6/K (slope / " +
-                        c->divisor + ")");
+          out.push_back(label + common::scientific(*c->alpha, 4) + " 1/K = " +
+                        common::fixed(*c->alpha * 1e6, 3) + " x 10^-6/K (" + c->definition + ")");
         } else {
-          out.push_back(label + "none: the " + c->divisor + " is not positive");
+          out.push_back(label + "none: a value is not positive");
         }
       }
     } else {

@@ -55,9 +55,10 @@ TEST(Svg, OneMarkerPerPointAndTheFittedLine) {
   EXPECT_NE(std::string::npos,
             svg.find(">Least-squares line: a = 5.00000 + 1.00000\u00D710\u207B\u2074 \u00B7 T  "
                      "(\u00C5, T in K)</text>"));
-  EXPECT_NE(std::string::npos,
-            svg.find(">Linear expansion coefficient (slope / fitted value at 100.00 K): 19.960 "
-                     "\u00D7 10\u207B\u2076 K\u207B\u00B9</text>"));
+  EXPECT_NE(
+      std::string::npos,
+      svg.find(">Linear expansion coefficient (slope of ln(a/a_ref), a_ref at 100.00 K): 19.920 "
+               "\u00D7 10\u207B\u2076 K\u207B\u00B9</text>"));
   EXPECT_EQ(0u, count(svg, "class=\"footnote\""));
   EXPECT_EQ(0u, count(svg, "=f(T)"));  // the title says what the Y legend says
 

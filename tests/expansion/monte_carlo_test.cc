@@ -40,7 +40,8 @@ std::vector<CellEntry> series(const std::array<double, 3>& lengths,
 
 expansion::SeriesAnalysis run(const std::vector<CellEntry>& cells, bool weighted = false,
                               std::size_t draws = 10000, std::uint64_t start = 1) {
-  const auto r = expansion::analyse_series(cells, {0, {true, false}, 1, weighted}, {draws, start});
+  const auto r = expansion::analyse_series(
+      cells, {0, {expansion::StrainKind::kLagrangian, false}, 1, weighted}, {draws, start});
   if (!r) ADD_FAILURE() << r.error().message;
   return r.value();
 }
@@ -162,9 +163,8 @@ TEST(MonteCarlo, FaultsAreToldWithTheirReason) {
        "--weighted: the strain along X1 at 125.00 K (p1) has no SU; the cell parameters it "
        "follows from are exact"},
       {wide, false,
-       "a series drawn with its SUs has no analysis (the fitted length along a principal axis at "
-       "100.00 K is not positive: no expansion coefficient): the SUs are too large for the "
-       "values"},
+       "p2: a cell drawn with its SUs is no cell (a cell length of 0.04263823358734964 is not "
+       "between 0.1 and 10000 A): the SUs are too large for the values"},
   };
   for (const Case& c : cases) {
     const auto r = expansion::analyse_series(c.cells, {0, {}, 1, c.weighted}, {2000, 1});

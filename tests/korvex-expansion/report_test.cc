@@ -26,7 +26,8 @@ std::vector<crystal::CellEntry> cells() {
 }
 
 expansion::SeriesAnalysis result(bool with_sus) {
-  auto r = expansion::analyse_series(cells(), {0, {true, false}, 1, false}, {});
+  auto r = expansion::analyse_series(
+      cells(), {0, {expansion::StrainKind::kLagrangian, false}, 1, false}, {});
   expansion::SeriesAnalysis out = r.value();
   if (!with_sus) {
     out.sus.reset();

@@ -1,11 +1,12 @@
-// korvex-expansion on a monoclinic and a triclinic series worked independently
-// of the program: worked/worked_series.py wrote both tables (temperatures such
-// as 100.45 K, in both of korvex's headers) and, from the textbook definitions,
-// what each run gives (worked/expected.json, its printed output). Each strain
-// measure, with the reference at the first point, in mid-series and at the
-// median point (a Lagrangian direction carried into the median cell): every
-// strain at every point, each axis's coefficient, [uvw] and angles to a, b and
-// c, the volumes and their coefficient.
+// korvex-expansion on series worked independently of the program:
+// worked/worked_series.py wrote the tables (temperatures such as 100.45 K, in
+// both of korvex's headers) and, from the textbook definitions, what each run
+// gives (worked/expected.json, its printed output). Each strain measure, with
+// the reference at the first point, in mid-series and at the median point (a
+// Lagrangian direction carried into the direction point's cell); a series that
+// returns to its first temperature; a pair. Every strain at every point, each
+// axis's coefficient, [uvw] and angles to a, b and c, the volumes and their
+// coefficient, and the point the directions are read at.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -23,8 +24,6 @@ namespace {
 
 const std::string kWorked = TESTS_DIR "/korvex-expansion/worked";
 
-// The coefficients of expected.json are slopes divided by the fitted line's
-// value at the reference temperature, as korvex-expansion divides them.
 constexpr double kCoefficientTolerance = 1e-9;  // relative
 
 void expect_near_all(const nlohmann::json& want, const nlohmann::json& got, double tolerance,
@@ -36,12 +35,12 @@ void expect_near_all(const nlohmann::json& want, const nlohmann::json& got, doub
 
 TEST(ExpansionWorked, MonoclinicAndTriclinicSeries) {
   const auto runs = nlohmann::json::parse(testutil::read_file(kWorked + "/expected.json"));
-  ASSERT_EQ(9U, runs.size());
+  ASSERT_EQ(14U, runs.size());
   for (const nlohmann::json& want : runs) {
     const std::string file = want["file"], measure = want["strain"];
     SCOPED_TRACE(file + " " + measure + " reference " + want["reference"].dump());
     std::vector<std::string> argv = {EXPANSION_BIN, "--format", "json"};
-    if (measure.starts_with("lagrangian")) argv.push_back("--lagrangian");
+    argv.insert(argv.end(), {"--strain", measure.substr(0, measure.find('-'))});
     if (measure.ends_with("infinitesimal")) argv.push_back("--infinitesimal");
     if (!want["reference"].is_null())
       argv.insert(argv.end(), {"--reference", want["reference"].dump()});
@@ -52,6 +51,8 @@ TEST(ExpansionWorked, MonoclinicAndTriclinicSeries) {
     EXPECT_EQ(measure, got["strain"]);
     EXPECT_EQ(want["reference_temperature"], got["reference_temperature"]);
     EXPECT_EQ(want["median_temperature"], got["median_temperature"]);
+    EXPECT_EQ(want["direction_temperature"], got["direction_temperature"]);
+    double sum = 0;
     for (std::size_t k = 0; k < 3; ++k) {
       const std::string axis = "X" + std::to_string(k + 1);
       const nlohmann::json &w = want["axes"][k], &x = got["axes"][k];
@@ -61,7 +62,12 @@ TEST(ExpansionWorked, MonoclinicAndTriclinicSeries) {
       // acos gives an angle near 0 to ~1e-6 degrees only.
       expect_near_all(w["angles"], x["angles"], 1e-5, axis + " angles");
       expect_near_all(w["strains"], x["strains"], 1e-12, axis + " strains");
+      sum += x["alpha"].get<double>();
+      // Two points: a secant, whose su is the cells' (these have none).
+      if (want["axes"][k]["strains"].size() == 2) EXPECT_TRUE(x["su_fit"].is_null()) << axis;
     }
+    // Natural strain: the volume's coefficient is the sum of the axes'.
+    if (measure == "natural") EXPECT_NEAR(sum, got["volume"]["alpha"].get<double>(), 1e-9);
     const double alpha = want["volume"]["alpha"];
     EXPECT_NEAR(alpha, got["volume"]["alpha"], kCoefficientTolerance * alpha);
     expect_near_all(want["volume"]["values"], got["volume"]["values"], 1e-9, "volumes");

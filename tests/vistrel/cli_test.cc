@@ -62,7 +62,8 @@ TEST(Vistrel, GoodFileGivesSummaryAndPicture) {
   EXPECT_TRUE(has(r.out, " Made-up crystal, cooling series\n")) << r.out;
   EXPECT_TRUE(has(r.out, " Points shown      : 3 of 4 declared\n")) << r.out;
   EXPECT_TRUE(has(r.out, "a = 5.00000 + 1.00000e-04 * T")) << r.out;
-  EXPECT_TRUE(has(r.out, "1.9960e-05 1/K = 19.960 x 10^-6/K (slope / fitted value at 100.00 K)"))
+  EXPECT_TRUE(
+      has(r.out, "1.9920e-05 1/K = 19.920 x 10^-6/K (slope of ln(a/a_ref), a_ref at 100.00 K)"))
       << r.out;
   EXPECT_TRUE(has(r.out, " Note: 4 points declared, 3 rows read")) << r.out;
   EXPECT_TRUE(has(r.out, " Value range       : 5.01 to 5.03 A, mean 5.02\n")) << r.out;

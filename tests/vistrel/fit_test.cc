@@ -41,10 +41,11 @@ TEST(Fit, KnownSlopeGivesSlopeInterceptAndExpansion) {
   ASSERT_TRUE(fit.has_value());
   EXPECT_NEAR(1e-4, fit->slope, 1e-13);
   EXPECT_NEAR(5.0, fit->intercept, 1e-11);
-  // The coefficient divides by a fitted at the first point, 5.01 at 100 K.
-  const auto c = chart::line_coefficient(formats::quantity_of(pgf), *fit, 100);
+  // The coefficient is the slope of ln(a / 5.01), a at 100, 150, ... 300 K,
+  // worked apart: 1.9920341122e-05.
+  const auto c = chart::line_coefficient(formats::quantity_of(pgf), pgf.points);
   ASSERT_TRUE(c && c->alpha);
-  EXPECT_NEAR(1e-4 / 5.01, *c->alpha, 1e-15);
+  EXPECT_NEAR(1.9920341122e-05, *c->alpha, 1e-14);
 
   const auto summary = vistrel::summary_lines(pgf, fit, false, true);
   std::string all;
@@ -53,9 +54,10 @@ TEST(Fit, KnownSlopeGivesSlopeInterceptAndExpansion) {
   EXPECT_NE(std::string::npos, all.find(" Temperature range : 100.00 to 300.00 K\n")) << all;
   EXPECT_NE(std::string::npos, all.find("a = 5.00000 + 1.00000e-04 * T")) << all;
   EXPECT_NE(std::string::npos, all.find(" Slope             : 1.00000e-04 A/K\n")) << all;
-  EXPECT_NE(std::string::npos,
-            all.find(" Expansion (linear): 1.9960e-05 1/K = 19.960 x 10^-6/K (slope / fitted value "
-                     "at 100.00 K)\n"))
+  EXPECT_NE(
+      std::string::npos,
+      all.find(" Expansion (linear): 1.9920e-05 1/K = 19.920 x 10^-6/K (slope of ln(a/a_ref), "
+               "a_ref at 100.00 K)\n"))
       << all;
 
   // On a UTF-8 terminal the units are symbols.

@@ -14,23 +14,23 @@ tables hold:
                x-y plane (infinitesimal strains depend on the frame, since they
                are not blind to each cell being turned its own way)
   F            the deformation gradient from the reference basis: B = F B_ref
-  strains      Lagrangian finite E = (F^T F - I) / 2, Eulerian finite
+  strains      natural ln U = V diag(ln sqrt(w)) V^T from the eigenpairs (w, V)
+               of F^T F, Lagrangian finite E = (F^T F - I) / 2, Eulerian finite
                e = (I - F^-T F^-1) / 2, Lagrangian infinitesimal (F + F^T) / 2 - I,
                Eulerian infinitesimal I - (F^-1 + F^-T) / 2 (the symmetric part of
                the displacement gradient taken against the deformed positions)
   axes         the eigenvectors of each strain, each axis followed over the
                series by its overlap with the axes at the point furthest from
                the reference; X1 X2 X3 in ascending coefficient
-  alpha        the slope of the least-squares line through an axis's strains,
-               divided by the line's value at the reference temperature of the
-               length it stands for, 1 + strain; the volume's slope divided by
-               its line's value at the reference temperature
-  directions   at the median point, row ceil(N/2) in temperature, or the next
-               row when that is the reference; [uvw] = B^-1 v normalised, its
-               largest component positive, B the cell the direction is read
-               against: the cell at that point for Eulerian strain; for
-               Lagrangian strain, a line of the reference state, the median
-               cell, v carried into it by that cell's F
+  alpha        the slope of the least-squares line through an axis's strains;
+               the volume's: for natural strain the slope of ln(V/V_ref), else
+               the slope of V over the volume at the reference point; for two
+               points the line is the secant
+  directions   at the median, in temperature, of the points whose temperature
+               is not the reference's (number ceil(M/2) of M, ties in file
+               order); [uvw] = B^-1 v normalised, its largest component
+               positive, B that point's cell; a natural or Lagrangian direction,
+               a line of the reference state, carried into it by its F
   angles       between the direction and a, b, c
 """
 
@@ -57,18 +57,24 @@ def triclinic(t):
 
 
 SERIES = {
+    "returning.xy": ("Worked series back to its start", "monoclinic  ", "   C", monoclinic,
+                     [100.45, 190.25, 281.05, 100.45]),
+    "pair.xy": ("Worked pair", "triclinic   ", "   P", triclinic, [95.15, 293.15]),
     "monoclinic.xy": ("Worked monoclinic series", "monoclinic  ", "   C", monoclinic,
                       [100.45, 131.15, 160.85, 190.25, 220.65, 250.35, 281.05]),
     "triclinic.xy": ("Worked triclinic series", "triclinic   ", "   P", triclinic,
                      [95.15, 133.35, 171.55, 209.95, 248.15, 286.35]),
 }
 
-# (table, lagrangian, finite, --reference or None)
-RUNS = [("monoclinic.xy", lagrangian, finite, reference) for lagrangian, finite, reference in (
-    (False, True, None), (False, False, 250.35), (True, True, 190.25), (True, False, 190.25))] + [
-    ("triclinic.xy", lagrangian, finite, reference) for lagrangian, finite, reference in (
-        (False, True, 209.95), (False, False, None), (True, True, 171.55), (True, False, 171.55),
-        (True, True, None))]
+# (table, strain, finite, --reference or None)
+RUNS = [("monoclinic.xy", kind, finite, reference) for kind, finite, reference in (
+    ("eulerian", True, None), ("eulerian", False, 250.35), ("lagrangian", True, 190.25),
+    ("lagrangian", False, 190.25), ("natural", True, None))] + [
+    ("triclinic.xy", kind, finite, reference) for kind, finite, reference in (
+        ("eulerian", True, 209.95), ("eulerian", False, None), ("lagrangian", True, 171.55),
+        ("lagrangian", False, 171.55), ("lagrangian", True, None), ("natural", True, 171.55))] + [
+    ("returning.xy", "natural", True, None), ("pair.xy", "natural", True, None),
+    ("pair.xy", "lagrangian", True, None)]
 
 
 def volume(p):
@@ -109,9 +115,12 @@ def basis(p):
     return np.array([[a, b * cg, c * cb], [0, b * sg, cy], [0, 0, cz]])
 
 
-def strain(f, lagrangian, finite):
+def strain(f, kind, finite):
     i = np.eye(3)
-    if lagrangian:
+    if kind == "natural":
+        w, v = np.linalg.eigh(f.T @ f)
+        return v @ np.diag(0.5 * np.log(w)) @ v.T
+    if kind == "lagrangian":
         return (f.T @ f - i) / 2 if finite else (f + f.T) / 2 - i
     g = np.linalg.inv(f)
     return (i - g.T @ g) / 2 if finite else i - (g + g.T) / 2
@@ -136,44 +145,48 @@ def crystal_direction(v, cell_basis):
     return uvw, angles
 
 
-def analyse(rows, lagrangian, finite, reference):
+def analyse(rows, kind, finite, reference):
     """What korvex-expansion --format json gives, in its keys."""
     t = np.array([r[0] for r in rows])
     n = len(rows)
     ref = 0 if reference is None else int(np.argmin(np.abs(t - reference)))
     bases = [basis(r[1:]) for r in rows]
-    pairs = [np.linalg.eigh(strain(b @ np.linalg.inv(bases[ref]), lagrangian, finite))
+    pairs = [np.linalg.eigh(strain(b @ np.linalg.inv(bases[ref]), kind, finite))
              for b in bases]
     far = int(np.argmax(np.abs(t - t[ref])))
     pairs = [order_like(w, v, pairs[far][1]) for w, v in pairs]
-    median = (n + 1) // 2 - 1
-    point = median if median != ref else (median + 1 if median + 1 < n else 0)
-    read_against = bases[median] if lagrangian else bases[point]
+    median = sorted(range(n), key=lambda i: t[i])[(n + 1) // 2 - 1]
+    away = sorted((i for i in range(n) if abs(t[i] - t[ref]) > 0.005), key=lambda i: t[i])
+    point = away[(len(away) + 1) // 2 - 1]
     axes = []
     for k in range(3):
         strains = np.array([w[k] for w, _ in pairs])
-        slope, intercept = np.polyfit(t, strains, 1)
+        slope = np.polyfit(t, strains, 1)[0]
         v = pairs[point][1][:, k]
-        if lagrangian:
-            v = bases[median] @ np.linalg.inv(bases[ref]) @ v
-        uvw, angles = crystal_direction(v / np.linalg.norm(v), read_against)
-        axes.append({"alpha": 1e6 * slope / (1 + intercept + slope * t[ref]),
-                     "uvw": list(uvw), "angles": angles, "strains": list(strains)})
+        if kind != "eulerian":
+            v = bases[point] @ np.linalg.inv(bases[ref]) @ v
+        uvw, angles = crystal_direction(v / np.linalg.norm(v), bases[point])
+        axes.append({"alpha": 1e6 * slope, "uvw": list(uvw), "angles": angles,
+                     "strains": list(strains)})
     axes.sort(key=lambda x: x["alpha"])
     volumes = [volume(r[1:]) for r in rows]
-    slope, intercept = np.polyfit(t, volumes, 1)
-    return {"strain": ("lagrangian" if lagrangian else "eulerian") + (
+    if kind == "natural":
+        alpha_v = 1e6 * np.polyfit(t, np.log(np.array(volumes) / volumes[ref]), 1)[0]
+    else:
+        alpha_v = 1e6 * np.polyfit(t, volumes, 1)[0] / volumes[ref]
+    return {"strain": kind if kind == "natural" else kind + (
                 "-finite" if finite else "-infinitesimal"),
-            "reference_temperature": t[ref], "median_temperature": t[median], "axes": axes,
-            "volume": {"alpha": 1e6 * slope / (intercept + slope * t[ref]), "values": volumes}}
+            "reference_temperature": t[ref], "median_temperature": t[median],
+            "direction_temperature": t[point], "axes": axes,
+            "volume": {"alpha": alpha_v, "values": volumes}}
 
 
 def main():
     rows = {name: write_table(name) for name in SERIES}
     runs = []
-    for name, lagrangian, finite, reference in RUNS:
+    for name, kind, finite, reference in RUNS:
         runs.append(dict(file=name, reference=reference,
-                         **analyse(rows[name], lagrangian, finite, reference)))
+                         **analyse(rows[name], kind, finite, reference)))
     print("[" + ",\n".join(json.dumps(run) for run in runs) + "]")
 
 
