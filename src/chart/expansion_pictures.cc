@@ -56,7 +56,8 @@ std::string axis_name(std::size_t k) {
 std::string coefficient_text(const expansion::Estimate& alpha, const double* drawn_su) {
   const double su = expansion::bounding_su(
       alpha.su, drawn_su != nullptr ? std::optional<double>(*drawn_su) : std::nullopt);
-  if (!(su > 0) || !std::isfinite(su)) return common::format_text("%.2f", alpha.value * 1e6);
+  if (!(su * 1e6 >= 0.005) || !std::isfinite(su))
+    return common::format_text("%.2f", alpha.value * 1e6);
   return common::with_su(alpha.value * 1e6, su * 1e6);
 }
 

@@ -263,7 +263,8 @@ Outcome run(const Options& opt) {
   }
   const expansion::SeriesAnalysis& result = *analysed;
   const korvex_expansion::Source source{points->name, points->skipped_lines, points->cells};
-  if (!result.analysis.standard_errors) {
+  // A pair's report says itself that its coefficients are secants.
+  if (!result.analysis.standard_errors && result.analysis.temperatures.size() > 2) {
     outcome.warnings.push_back(
         about_file(points->name,
                    {0, std::string("warning: a ") + expansion::fit_name(opt.degree) +

@@ -83,8 +83,11 @@ double su_of(const expansion::Estimate& e, const double* cells) {
 
 // A coefficient in MK^-1 with its su in parentheses, 20.43(76); with no su
 // (an exact value, or a fit without one) the value alone.
+// An su that rounds to nothing in the table's three decimals is rounding:
+// the value is written as exact.
 std::string with_su_text(double value, double su) {
-  if (!(su > 0) || !std::isfinite(su)) return common::fixed(shown(value * kMega, 3), 3);
+  if (!(su * kMega >= 0.0005) || !std::isfinite(su))
+    return common::fixed(shown(value * kMega, 3), 3);
   return common::with_su(value * kMega, su * kMega);
 }
 
@@ -228,19 +231,27 @@ bool significant(const expansion::NegativeSpan& span, const std::vector<expansio
   return !any_point && span.least < -2 * span.least_su;
 }
 
-// "NEGATIVE THERMAL EXPANSION along X1 between ..." or the quieter words.
+// "NEGATIVE THERMAL EXPANSION along X1 between A K and B K, and between ...",
+// the stretches significant beyond 2 su; the others in quieter words.
 std::string span_words(const std::string& what, const std::vector<expansion::NegativeSpan>& spans,
                        const std::vector<expansion::Estimate>& at, const std::vector<double>* cells,
                        const std::vector<double>& temperatures) {
-  std::string s;
+  std::string alarm, quiet;
   for (const expansion::NegativeSpan& span : spans) {
     if (!(shown(span.least * kMega, 3) < 0)) continue;
-    const bool alarm = significant(span, at, cells, temperatures);
-    s += common::format_text(
-        " %s %s between %.2f K and %.2f K.\n",
-        alarm ? "NEGATIVE THERMAL EXPANSION along" : "Negative, but within 2 SU of zero, along",
-        what.c_str(), span.from, span.to);
+    std::string& list = significant(span, at, cells, temperatures) ? alarm : quiet;
+    list += common::format_text("%sbetween %.2f K and %.2f K", list.empty() ? "" : ", and ",
+                                span.from, span.to);
   }
+  const bool volume = what == "V";
+  std::string s;
+  if (!alarm.empty())
+    s += (volume ? " NEGATIVE VOLUME EXPANSION "
+                 : " NEGATIVE THERMAL EXPANSION along " + what + " ") +
+         alarm + ".\n";
+  if (!quiet.empty())
+    s += " " + std::string(volume ? "Volume" : what) + ": negative, but within 2 SU of zero, " +
+         quiet + ".\n";
   return s;
 }
 

@@ -43,24 +43,33 @@ TEST(ExpansionCli, ReportOfASeriesWorkedByHand) {
       " Principal thermal expansion of shrink.txt\n"
       " Points     : 5, 100.00 K to 300.00 K, reference point 100.00 K (row 1)\n"
       " Strain     : Lagrangian infinitesimal\n"
+      " Coefficient: alpha = d(principal strain)/dT; alpha_V = (dV/dT) / V measured at the "
+      "reference\n"
       " Fit        : linear in T, least squares; standard errors HC0 "
       "(heteroscedasticity-consistent)\n"
-      " Directions : at the median point, 200.00 K (row 3)\n"
+      " Uncertainty: su: the larger of the fit's standard error and the cells' SU\n"
+      " Directions : at 200.00 K (row 3), the median point of those away from the reference "
+      "temperature\n"
       "\n"
-      " Axis   alpha(MK^-1)  su(MK^-1)     u       v       w     angle to a     b      c\n"
-      " X1           -5.000      0.000    1.0000  0.0000  0.0000       0.00   90.00   90.00\n"
-      " X2            0.000      0.000    0.0000  1.0000  0.0000      90.00    0.00   90.00\n"
-      " X3           10.000      0.000    0.0000  0.0000  1.0000      90.00   90.00    0.00\n"
-      " V             4.990      0.001\n"
+      " Axis   alpha(su) MK^-1   su_fit  su_cells     u       v       w     angle to a     b      "
+      "c     su_dir(deg)\n"
+      " X1             -5.000    0.000         -    1.0000  0.0000  0.0000       0.00   90.00   "
+      "90.00            -\n"
+      " X2              0.000    0.000         -    0.0000  1.0000  0.0000      90.00    0.00   "
+      "90.00            -\n"
+      " X3             10.000    0.000         -    0.0000  0.0000  1.0000      90.00   90.00    "
+      "0.00            -\n"
+      " V          4.9900(15)    0.001         -\n"
       "\n"
       " Greatest expansion along X3 [0.0000 0.0000 1.0000]; least (negative) along X1 [1.0000 "
       "0.0000 0.0000].\n"
-      " NEGATIVE THERMAL EXPANSION along X1: alpha = -5.000 MK^-1 (su 0.000).\n",
+      " X1: NEGATIVE THERMAL EXPANSION, alpha = -5.000 MK^-1.\n",
       r.out);
 }
 
 // A cubic cell, and a tetragonal one whose a and b are one axis: the
-// directions the data leave open are said to be a choice.
+// directions the symmetry leaves open are said to be a choice. An
+// orthorhombic cell whose b and c expand alike has no such plane.
 TEST(ExpansionCli, AxesThatExpandAlikeAreToldAsSuch) {
   ScopedTempDir dir;
   const std::string isotropic =
@@ -71,13 +80,23 @@ TEST(ExpansionCli, AxesThatExpandAlikeAreToldAsSuch) {
       "300 5.02 5.02 7 90 90 90\n";
   const auto cubic =
       run_program({EXPANSION_BIN, with_file(dir, "c.txt", isotropic)}, dir.path(), "");
-  EXPECT_NE(std::string::npos,
-            cubic.out.find("\n X1, X2 and X3 expand alike (within their standard "
-                           "errors): every direction is a\n"))
+  EXPECT_NE(std::string::npos, cubic.out.find("\n X1, X2 and X3 expand alike, as the cubic "
+                                              "symmetry makes them: every direction\n"))
       << cubic.out;
   const auto tetra =
       run_program({EXPANSION_BIN, with_file(dir, "t.txt", tetragonal)}, dir.path(), "");
-  EXPECT_NE(std::string::npos, tetra.out.find("\n X2 and X3 expand alike")) << tetra.out;
+  EXPECT_NE(std::string::npos, tetra.out.find("\n X2 and X3 expand alike, as the tetragonal"))
+      << tetra.out;
+  const auto ortho = run_program({EXPANSION_BIN, with_file(dir, "o.txt",
+                                                           "100 5 6 7 90 90 90\n"
+                                                           "200 5 6.006 7.007 90 90 90\n"
+                                                           "300 5 6.012 7.014 90 90 90\n")},
+                                 dir.path(), "");
+  EXPECT_NE(std::string::npos,
+            ortho.out.find("\n X2 and X3 are not distinguishable within their SUs.\n"))
+      << ortho.out;
+  EXPECT_EQ(std::string::npos, ortho.out.find("plane")) << ortho.out;
+  EXPECT_EQ(std::string::npos, ortho.out.find("principal one")) << ortho.out;
 }
 
 // Reads the program's JSON with Python and prints what the test compares:
@@ -86,11 +105,11 @@ const char* kJsonCheck = R"(
 import json, sys
 d = json.load(sys.stdin)
 assert list(d) == ["points", "strain", "fit", "weighted", "draws", "reference_temperature",
-                   "median_temperature", "temperatures", "axes", "volume", "skipped_lines",
-                   "cells"], list(d)
-assert list(d["axes"][0]) == ["alpha", "su", "su_cells", "direction_su_deg", "uvw", "angles",
-                              "strains", "strains_su"], list(d["axes"][0])
-assert list(d["volume"]) == ["alpha", "su", "su_cells", "reference", "values",
+                   "median_temperature", "direction_temperature", "symmetry", "symmetry_from",
+                   "temperatures", "axes", "volume", "skipped_lines", "cells"], list(d)
+assert list(d["axes"][0]) == ["alpha", "su", "su_fit", "su_cells", "direction_su_deg", "uvw",
+                              "angles", "strains", "strains_su"], list(d["axes"][0])
+assert list(d["volume"]) == ["alpha", "su", "su_fit", "su_cells", "reference", "values",
                              "values_su"], list(d["volume"])
 n = d["points"]
 assert len(d["temperatures"]) == n and len(d["volume"]["values"]) == n
@@ -126,8 +145,8 @@ TEST(ExpansionCli, BothCellChoicesOfTheBundledSeriesGiveOneExpansion) {
     ASSERT_EQ(0, py.exit_status) << py.err;
     summaries.push_back(py.out);
   }
-  EXPECT_EQ("eulerian-finite 10 3.99 9.76 21.42 35.44\n", summaries[0]);
-  EXPECT_EQ("eulerian-finite 10 4.01 9.75 21.42 35.45\n", summaries[1]);
+  EXPECT_EQ("natural 10 4.00 9.78 21.52 35.30\n", summaries[0]);
+  EXPECT_EQ("natural 10 4.02 9.77 21.52 35.30\n", summaries[1]);
 #endif
 }
 
@@ -142,13 +161,17 @@ TEST(ExpansionCli, CsvRowsForALineAndForAPolynomial) {
     const auto lines = testutil::split_lines(r.out);
     const bool line = *fit == 'l';
     ASSERT_EQ(line ? 5U : 21U, lines.size()) << r.out;  // a header, then X1 X2 X3 V (per T)
-    EXPECT_EQ("axis,T_K,alpha_MK-1,su_MK-1,u,v,w,angle_a_deg,angle_b_deg,angle_c_deg", lines[0]);
+    EXPECT_EQ(
+        "axis,T_K,alpha_MK-1,su_MK-1,u,v,w,angle_a_deg,angle_b_deg,angle_c_deg,su_fit_MK-1,"
+        "su_cells_MK-1,direction_su_deg,alpha(su)_MK-1",
+        lines[0]);
     const std::string head = line ? "X1,," : "X1,100,";
     ASSERT_TRUE(lines[1].starts_with(head)) << lines[1];
     EXPECT_NEAR(-5, std::stod(lines[1].substr(head.size())), 1e-6);
-    EXPECT_TRUE(lines[1].ends_with(",1,0,0,0,90,90")) << lines[1];
+    EXPECT_NE(std::string::npos, lines[1].find(",1,0,0,0,90,90,")) << lines[1];
+    EXPECT_TRUE(lines[1].ends_with(",,,-5.000")) << lines[1];
     EXPECT_TRUE(lines[line ? 4 : 20].starts_with(line ? "V,," : "V,300,"));
-    EXPECT_TRUE(lines[line ? 4 : 20].ends_with(",,,,,,"));
+    EXPECT_NE(std::string::npos, lines[line ? 4 : 20].find(",,,,,,")) << lines[line ? 4 : 20];
   }
 }
 
@@ -181,7 +204,7 @@ TEST(ExpansionCli, SvgPicturesAreWellFormedAndTellNegativeLobes) {
 TEST(ExpansionCli, FaultsGiveAMessageAndExit1) {
   ScopedTempDir dir;
   with_file(dir, "bad.txt", "100 5 6 7 90 90 90\n200 5.1 x 7 90 90 90\n");
-  with_file(dir, "overflow.txt", "100 5 6 7 90 90 90\n****** 5 6 7 90 90 90\n200 5 6 7 90 90 90\n");
+  with_file(dir, "overflow.txt", "100 5 6 7 90 90 90\n****** 5 6 7 90 90 90\n");
   with_file(dir, "shrink.txt", kShrinkingA);
   with_file(dir, "nm.txt", "100 0.5 0.6 0.7 90 90 90\n200 0.51 0.6 0.07 90 90 90\n");
   // Read whole, and refused at once when no regular file: nothing to wait on.
@@ -200,8 +223,8 @@ TEST(ExpansionCli, FaultsGiveAMessageAndExit1) {
       {{"bad.txt"}, "korvex-expansion: bad.txt, line 2: column 3 is not a number: |x|\n"},
       {{"overflow.txt"},
        "korvex-expansion: overflow.txt, line 2: row skipped: column 1 in overflow form "
-       "(asterisks)\nkorvex-expansion: overflow.txt: at least 3 points are needed; the series "
-       "holds 2\n"},
+       "(asterisks)\nkorvex-expansion: overflow.txt: at least 2 points are needed; the series "
+       "holds 1\n"},
       {{"nm.txt"},
        "korvex-expansion: nm.txt, line 2: a cell length of 0.07 is not between 0.1 and 10000 "
        "A\n"},

@@ -50,23 +50,21 @@ TEST(ExpansionReport, CoefficientsWithTheirDrawnSus) {
   for (const char* line :
        {" Cells' SUs : carried through the whole analysis by 2000 Monte Carlo draws\n"
         "              (--seed 1): su_cells their SD, su_dir the RMS angle of the axes\n",
-        " Axis   alpha(MK^-1)  su(MK^-1)  su_cells     u       v       w     angle to a     b"
-        "      c     su_dir(deg)\n"
-        " X1        -5.00(19)      0.000     0.190    1.0000  0.0000  0.0000       0.00   90.00"
+        " Uncertainty: su: the larger of the fit's standard error and the cells' SU\n",
+        " X1          -5.00(19)    0.000     0.190    1.0000  0.0000  0.0000       0.00   90.00"
         "   90.00         0.50\n"
-        " X2        0.000(20)      0.000     0.020    0.0000  1.0000  0.0000      90.00    0.00"
+        " X2          0.000(20)    0.000     0.020    0.0000  1.0000  0.0000      90.00    0.00"
         "   90.00            -\n"
-        " X3         10.0(12)      0.000     1.234    0.0000  0.0000  1.0000      90.00   90.00"
+        " X3           10.0(12)    0.000     1.234    0.0000  0.0000  1.0000      90.00   90.00"
         "    0.00        12.25\n"
-        " V         4.990(46)      0.001     0.046\n",
-        " NEGATIVE THERMAL EXPANSION along X1: alpha = -5.000 MK^-1 (su 0.000, su_cells "
-        "0.190).\n"}) {
+        " V           4.990(46)    0.001     0.046\n",
+        " X1: NEGATIVE THERMAL EXPANSION, alpha = -5.00(19) MK^-1.\n"}) {
     EXPECT_NE(std::string::npos, text.find(line)) << line << "\nin\n" << text;
   }
   const std::string json = korvex_expansion::json_report(result(true), source);
   for (const char* part :
-       {"\"weighted\":false,\"draws\":2000,", "\"su_cells\":0.19", "\"direction_su_deg\":0.5,",
-        "\"direction_su_deg\":null,", "\"strains_su\":[0.0,",
+       {"\"weighted\":false,\"draws\":2000,", "\"su_cells\":0.19", "\"su\":0.19",
+        "\"direction_su_deg\":0.5,", "\"direction_su_deg\":null,", "\"strains_su\":[0.0,",
         "\"cells\":[{\"source\":\"p0\",\"T\":100.0,\"T_su\":null,\"a\":5.0,\"a_su\":null,"
         "\"b\":6.0,\"b_su\":null,\"c\":7.0,\"c_su\":null,\"alpha\":90.0,\"alpha_su\":null,"
         "\"beta\":90.0,\"beta_su\":null,\"gamma\":90.0,\"gamma_su\":null},{\"source\":"
@@ -76,13 +74,13 @@ TEST(ExpansionReport, CoefficientsWithTheirDrawnSus) {
   const auto csv = testutil::split_lines(korvex_expansion::csv_report(result(true)));
   ASSERT_EQ(5U, csv.size());
   EXPECT_EQ(
-      "axis,T_K,alpha_MK-1,su_MK-1,u,v,w,angle_a_deg,angle_b_deg,angle_c_deg,su_cells_MK-1,"
-      "direction_su_deg",
+      "axis,T_K,alpha_MK-1,su_MK-1,u,v,w,angle_a_deg,angle_b_deg,angle_c_deg,su_fit_MK-1,"
+      "su_cells_MK-1,direction_su_deg,alpha(su)_MK-1",
       csv[0]);
-  EXPECT_TRUE(csv[1].ends_with(",0.5")) << csv[1];
-  EXPECT_TRUE(csv[2].ends_with(",")) << csv[2];
-  EXPECT_TRUE(csv[4].starts_with("V,,") && csv[4].find(",,,,,,0.04") != std::string::npos &&
-              csv[4].ends_with(","))
+  EXPECT_TRUE(csv[1].ends_with(",0.5,-5.00(19)")) << csv[1];
+  EXPECT_TRUE(csv[2].ends_with(",,0.000(20)")) << csv[2];
+  EXPECT_TRUE(csv[4].starts_with("V,,") && csv[4].find(",,,,,,") != std::string::npos &&
+              csv[4].ends_with(",,4.990(46)"))
       << csv[4];
 }
 
