@@ -32,6 +32,9 @@ struct CellEntry {
   // letter ("C"), where the file gives them; empty otherwise.
   std::string system;
   std::string lattice;
+  // The space group's Hermann-Mauguin symbol as the file writes it ("P 21/c"),
+  // where it gives one; empty otherwise.
+  std::string space_group;
 };
 
 // What a reader passed over or took on trust, in words that name the file.

@@ -26,6 +26,7 @@
 #include "common/safe_text.h"
 #include "expansion/analysis.h"
 #include "expansion/monte_carlo.h"
+#include "expansion/series_checks.h"
 #include "formats/cell_record.h"
 #include "inputs.h"
 #include "report.h"
@@ -91,6 +92,8 @@ enum Option : int {
   kHelp,
   kVersion
 };
+
+constexpr int kExitWarning = 4;
 
 constexpr unsigned long long kMostDraws = 10000000;
 
@@ -207,11 +210,12 @@ common::Expected<Options> parse_arguments(std::span<const std::string_view> args
 }
 
 // What a run gives: the text for standard output, and what to tell on
-// standard error: warnings, and failures, each of which makes the exit
-// status 1. A failure of the read or the analysis leaves no output; one of
-// a picture leaves the others and the report.
+// standard error: warnings, which make the exit status 4, and failures, each
+// of which makes it 1. A failure of the read, the checks or the analysis
+// leaves no output; one of a picture leaves the others and the report.
 struct Outcome {
   std::string output;
+  std::vector<std::string> notes;  // told first, the status left as it is
   std::vector<std::string> warnings;
   std::vector<std::string> failures;
 };
@@ -235,6 +239,21 @@ common::Expected<expansion::SeriesAnalysis> analysis_of(const korvex_expansion::
   return expansion::analyse_series(points.cells, settings, opt.draws);
 }
 
+// The checks before a fit: temperatures that can be told apart, and changes
+// of phase or setting, told as warnings; false after a failure.
+bool checked_series(const korvex_expansion::Points& points, Outcome& outcome) {
+  if (const auto t = expansion::check_temperatures(points.cells); !t) {
+    outcome.failures.push_back(t.error().message);
+    return false;
+  }
+  const expansion::SeriesChanges changes = expansion::check_changes(points.cells);
+  for (const std::string& w : changes.warnings)
+    outcome.warnings.push_back(about_file(points.name, {0, "warning: " + w}));
+  for (const std::string& u : changes.unmatched)
+    outcome.failures.push_back(about_file(points.name, {0, u}));
+  return changes.unmatched.empty();
+}
+
 Outcome run(const Options& opt) {
   Outcome outcome;
   const auto points = korvex_expansion::read_points(opt.inputs);
@@ -242,7 +261,9 @@ Outcome run(const Options& opt) {
     outcome.failures.push_back(points.error().message);
     return outcome;
   }
+  outcome.notes = points->notes;
   outcome.warnings = points->warnings;
+  if (!checked_series(*points, outcome)) return outcome;
   const auto analysed = analysis_of(*points, opt);
   if (!analysed) {
     outcome.failures.push_back(about_file(points->name, analysed.error()));
@@ -250,6 +271,8 @@ Outcome run(const Options& opt) {
   }
   const expansion::SeriesAnalysis& result = *analysed;
   const korvex_expansion::Source source{points->name, points->skipped_lines, points->cells};
+  for (const std::string& w : expansion::check_scatter(result))
+    outcome.warnings.push_back(about_file(points->name, {0, "warning: " + w}));
   if (!result.analysis.standard_errors) {
     outcome.warnings.push_back(
         about_file(points->name,
@@ -285,11 +308,13 @@ Outcome run(const Options& opt) {
   return outcome;
 }
 
-// Tells the outcome and gives the exit status: 0, or 1 after a failure.
+// Tells the outcome and gives the exit status: 0, 4 after a warning, or 1
+// after a failure.
 int tell(const Outcome& outcome) {
   const auto to_stderr = [](const std::string& message) {
     std::fprintf(stderr, "korvex-expansion: %s\n", common::safe_text(message).c_str());
   };
+  for (const std::string& note : outcome.notes) to_stderr(note);
   for (const std::string& warning : outcome.warnings) to_stderr(warning);
   bool failed = !outcome.failures.empty();
   std::fwrite(outcome.output.data(), 1, outcome.output.size(), stdout);
@@ -298,7 +323,7 @@ int tell(const Outcome& outcome) {
     failed = true;
   }
   for (const std::string& failure : outcome.failures) to_stderr(failure);
-  return failed ? 1 : 0;
+  return failed ? 1 : outcome.warnings.empty() ? 0 : kExitWarning;
 }
 
 }  // namespace
