@@ -13,15 +13,19 @@ namespace expansion {
 
 namespace {
 
-constexpr double kLeastJump = 0.005;      // a relative change that can be a jump
-constexpr double kJumpFactor = 10;        // times the median change per kelvin
-constexpr double kUnmatched = 0.2;        // |ln| change of cells that are not one crystal's
+constexpr double kLeastJump = 0.005;       // a relative change that can be a jump
+constexpr double kJumpFactor = 10;         // times the median change per kelvin
+constexpr double kUnmatched = 0.2;         // |ln| change of cells that are not one crystal's
 constexpr double kExchangeMargin = 0.005;  // by which another match must beat the identity
 
 // A temperature to the microkelvin, as a message gives it: -126.85 K for a
 // sum in degrees Celsius, not -126.85000000000002 K.
-std::string kelvin(double t) { return common::shortest(std::round(t * 1e6) / 1e6) + " K"; }
-std::string exact_kelvin(double t) { return common::shortest(t) + " K"; }
+std::string kelvin(double t) {
+  return common::shortest(std::round(t * 1e6) / 1e6) + " K";
+}
+std::string exact_kelvin(double t) {
+  return common::shortest(t) + " K";
+}
 
 std::string between(const formats::CellEntry& x, const formats::CellEntry& y) {
   return "between " + kelvin(*x.temperature) + " and " + kelvin(*y.temperature) + ": ";
@@ -47,8 +51,7 @@ std::string given(const std::string& label) {
 std::string symbol_key(const std::string& symbol) {
   std::string key;
   for (const char c : symbol)
-    if (c != ' ' && c != '_')
-      key += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (c != ' ' && c != '_') key += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return key;
 }
 
@@ -72,12 +75,15 @@ void label_changes(const formats::CellEntry& x, const formats::CellEntry& y,
 using Lengths = std::array<double, 3>;
 using Match = std::array<std::size_t, 3>;  // axis i of the cell is axis match[i] of the previous
 
-Lengths lengths_of(const formats::Cell& c) { return {c.a, c.b, c.c}; }
+Lengths lengths_of(const formats::Cell& c) {
+  return {c.a, c.b, c.c};
+}
 
 // The largest |ln| change of a length under a match.
 double mismatch(const Lengths& from, const Lengths& to, const Match& m) {
   double worst = 0;
-  for (std::size_t i = 0; i < 3; ++i) worst = std::max(worst, std::fabs(std::log(to[i] / from[m[i]])));
+  for (std::size_t i = 0; i < 3; ++i)
+    worst = std::max(worst, std::fabs(std::log(to[i] / from[m[i]])));
   return worst;
 }
 
@@ -129,8 +135,8 @@ std::string percent(double change) {
 common::Expected<void> check_temperatures(const std::vector<formats::CellEntry>& cells) {
   for (const formats::CellEntry& e : cells) {
     if (*e.temperature < 0) {
-      return common::Error{0, e.source + ": a temperature of " + kelvin(*e.temperature) +
-                                  " is below 0 K"};
+      return common::Error{
+          0, e.source + ": a temperature of " + kelvin(*e.temperature) + " is below 0 K"};
     }
   }
   if (cells.empty()) return {};
@@ -140,7 +146,7 @@ common::Expected<void> check_temperatures(const std::vector<formats::CellEntry>&
       });
   const double span = *high->temperature - *low->temperature;
   if (span < kLeastSpan) {
-    return common::Error{0, "the temperatures span " + exact_kelvin(span) + ", from " +
+    return common::Error{0, "the temperatures span " + common::format_text("%.3g K", span) + ", from " +
                                 exact_kelvin(*low->temperature) + " (" + low->source + ") to " +
                                 exact_kelvin(*high->temperature) + " (" + high->source +
                                 "): an expansion needs two temperatures at least 0.01 K apart"};
@@ -152,8 +158,8 @@ SeriesChanges check_changes(const std::vector<formats::CellEntry>& cells) {
   const std::vector<std::size_t> order = temperature_order(cells);
   SeriesChanges found;
   std::vector<double> steps;
-  std::array<Quantity, 4> quantities = {
-      Quantity{"a", {}}, Quantity{"b", {}}, Quantity{"c", {}}, Quantity{"the volume", {}}};
+  std::array<Quantity, 4> quantities = {Quantity{"a", {}}, Quantity{"b", {}}, Quantity{"c", {}},
+                                        Quantity{"the volume", {}}};
   std::vector<bool> told;  // the pair's lengths told already
   for (std::size_t k = 1; k < order.size(); ++k) {
     const formats::CellEntry& x = cells[order[k - 1]];
@@ -164,9 +170,9 @@ SeriesChanges check_changes(const std::vector<formats::CellEntry>& cells) {
     const double volume = std::log(formats::cell_volume(y.cell) / formats::cell_volume(x.cell));
     const bool unmatched = mismatch(from, to, m) > kUnmatched || std::fabs(volume) > kUnmatched;
     if (unmatched) {
-      found.unmatched.push_back(between(x, y) + "the cells cannot be matched (the volume changes by " +
-                                percent(volume) +
-                                "): not one crystal's cell, or another setting of it");
+      found.unmatched.push_back(
+          between(x, y) + "the cells cannot be matched (the volume changes by " + percent(volume) +
+          "): not one crystal's cell, or another setting of it");
     } else if (m != Match{0, 1, 2}) {
       found.warnings.push_back(between(x, y) + "the axes exchange (" + match_text(m) + ")");
     }

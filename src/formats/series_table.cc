@@ -92,10 +92,10 @@ common::Expected<std::optional<SeriesRow>> row_of_fields(int line,
           line, field.name + field.place + " is not a number: |" + std::string(field.text) + "|"};
     }
     if (field.su && v->value < 0)
-      return common::Error{line, field.name + " is an SU, and negative: " + std::string(field.text)};
+      return common::Error{line,
+                           field.name + " is an SU, and negative: " + std::string(field.text)};
     (field.su ? su_columns[static_cast<std::size_t>(field.slot)]
-              : values[static_cast<std::size_t>(field.slot)].su) =
-        field.su ? v->value : v->su;
+              : values[static_cast<std::size_t>(field.slot)].su) = field.su ? v->value : v->su;
     if (!field.su) values[static_cast<std::size_t>(field.slot)].value = v->value;
   }
   for (std::size_t i = 0; i < values.size(); ++i)
@@ -175,10 +175,11 @@ constexpr const char* kVolumeColumns = "T a b c alpha beta gamma V";
 
 std::vector<ColumnRole> layout_roles(std::string_view layout) {
   if (layout == kSigmaColumns)
-    return {{0, false}, {0, true}, {1, false}, {2, false}, {3, false},
-            {4, false}, {5, false}, {6, false}};
+    return {{0, false}, {0, true},  {1, false}, {2, false},
+            {3, false}, {4, false}, {5, false}, {6, false}};
   std::vector<ColumnRole> roles;
-  for (int slot = 0; slot < (layout == kVolumeColumns ? 8 : 7); ++slot) roles.push_back({slot, false});
+  for (int slot = 0; slot < (layout == kVolumeColumns ? 8 : 7); ++slot)
+    roles.push_back({slot, false});
   return roles;
 }
 
@@ -188,8 +189,8 @@ double rounding(std::string_view text, double value) {
   const std::size_t point = text.find('.');
   int decimals = 0;
   if (point != std::string_view::npos)
-    while (point + 1 + decimals < text.size() && std::isdigit(static_cast<unsigned char>(
-                                                     text[point + 1 + decimals])) != 0)
+    while (point + 1 + decimals < text.size() &&
+           std::isdigit(static_cast<unsigned char>(text[point + 1 + decimals])) != 0)
       ++decimals;
   return 0.5 * std::pow(10.0, -decimals) / std::fabs(value);
 }
@@ -255,10 +256,10 @@ common::Expected<void> read_unnamed(const std::vector<FreeRow>& rows, Series& se
   }
   const auto read = read_rows(rows, layout_roles(kSigmaColumns), series);
   if (read) return read;
-  return common::Error{read.error().line,
-                       read.error().message + ": 8 columns are " + kSigmaColumns +
-                           " or " + kVolumeColumns + ", and the rows fit neither (the 8th column "
-                           "is not the volume of columns 2-7)"};
+  return common::Error{read.error().line, read.error().message + ": 8 columns are " +
+                                              kSigmaColumns + " or " + kVolumeColumns +
+                                              ", and the rows fit neither (the 8th column "
+                                              "is not the volume of columns 2-7)"};
 }
 
 // The rows of a whitespace or comma-separated table, a header row first

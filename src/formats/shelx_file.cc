@@ -87,10 +87,10 @@ common::Expected<CellRead> read_shelx(std::string_view bytes, std::string_view s
       entry.temperature = (*numbers)[0].value + kZeroCelsius;
       entry.temperature_su = su_if_refined((*numbers)[0].su);
       if (*entry.temperature < 0) {
-        warnings.push_back({entry.source + ", line " + std::to_string(at) + ": TEMP " +
-                                std::string(fields[1]) + " is in °C: " +
-                                common::fixed(*entry.temperature, 2) + " K, below 0 K",
-                            true});
+        warnings.push_back(
+            {entry.source + ", line " + std::to_string(at) + ": TEMP " + std::string(fields[1]) +
+                 " is in °C: " + common::fixed(*entry.temperature, 2) + " K, below 0 K",
+             true});
       }
       temperature_read = true;
     } else if (keyword == "LATT" && !lattice_read) {

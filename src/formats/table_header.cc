@@ -14,12 +14,24 @@ struct Named {
   int slot;
 };
 
-constexpr std::array<Named, 18> kNames = {{{"t", 0},       {"temp", 0},        {"temperature", 0},
-                                           {"a", 1},       {"b", 2},           {"c", 3},
-                                           {"alpha", 4},   {"al", 4},          {"\xCE\xB1", 4},
-                                           {"beta", 5},    {"be", 5},          {"\xCE\xB2", 5},
-                                           {"gamma", 6},   {"ga", 6},          {"\xCE\xB3", 6},
-                                           {"v", 7},       {"vol", 7},         {"volume", 7}}};
+constexpr std::array<Named, 18> kNames = {{{"t", 0},
+                                           {"temp", 0},
+                                           {"temperature", 0},
+                                           {"a", 1},
+                                           {"b", 2},
+                                           {"c", 3},
+                                           {"alpha", 4},
+                                           {"al", 4},
+                                           {"\xCE\xB1", 4},
+                                           {"beta", 5},
+                                           {"be", 5},
+                                           {"\xCE\xB2", 5},
+                                           {"gamma", 6},
+                                           {"ga", 6},
+                                           {"\xCE\xB3", 6},
+                                           {"v", 7},
+                                           {"vol", 7},
+                                           {"volume", 7}}};
 
 std::optional<int> slot_named(std::string_view name) {
   for (const Named& n : kNames)
@@ -64,10 +76,9 @@ bool is_header_row(const std::vector<std::string_view>& fields) {
   return !fields.empty();
 }
 
-common::Expected<std::vector<ColumnRole>> header_roles(
-    const std::vector<std::string_view>& names) {
+common::Expected<std::vector<ColumnRole>> header_roles(const std::vector<std::string_view>& names) {
   static constexpr std::array<std::string_view, 4> kUnits = {"_k", "_a", "_deg", "_a3"};
-  static constexpr std::array<const char*, 8> kSlotNames = {"T",    "a",    "b",     "c",
+  static constexpr std::array<const char*, 8> kSlotNames = {"T",     "a",    "b",     "c",
                                                             "alpha", "beta", "gamma", "V"};
   std::vector<ColumnRole> roles;
   std::array<int, 8> values{}, sus{};
@@ -84,8 +95,7 @@ common::Expected<std::vector<ColumnRole>> header_roles(
     }
     if (++(role->su ? sus : values)[static_cast<std::size_t>(role->slot)] > 1) {
       return common::Error{0, column + " names " + (role->su ? "the SU of " : "") +
-                                  kSlotNames[static_cast<std::size_t>(role->slot)] +
-                                  " again"};
+                                  kSlotNames[static_cast<std::size_t>(role->slot)] + " again"};
     }
     roles.push_back(*role);
   }

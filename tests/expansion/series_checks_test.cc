@@ -41,7 +41,7 @@ TEST(SeriesChecks, TemperaturesThatCannotBeToldApartAreRefused) {
   } cases[] = {
       {{100, 200}, ""},
       {{100, 100.01}, ""},
-      {{100, 100 + 1e-9, 100}, "the temperatures span 1.000000082740371e-09 K"},
+      {{100, 100 + 1e-9, 100}, "the temperatures span 1e-09 K, from 100 K"},
       {{150, 150, 150}, "the temperatures span 0 K, from 150 K (s.txt:line 150) to 150 K"},
       {{100, -20, 200}, "s.txt:line -20: a temperature of -20 K is below 0 K"},
   };

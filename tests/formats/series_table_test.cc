@@ -200,23 +200,32 @@ TEST(SeriesRead, ColumnsReadOnEvidenceAndByTheirNames) {
     std::optional<double> su_a;
     std::string note;
   } cases[] = {
-      {"volume", "100 3.6149 3.6149 3.6149 90 90 90 47.24\n200 3.6190 3.6190 3.6190 90 90 90 47.40\n",
-       {100, 3.6149, 3.6149, 90}, {},
-       "8 columns read as T a b c alpha beta gamma V: the 8th is the volume of columns 2-7 on every "
+      {"volume",
+       "100 3.6149 3.6149 3.6149 90 90 90 47.24\n200 3.6190 3.6190 3.6190 90 90 90 47.40\n",
+       {100, 3.6149, 3.6149, 90},
+       {},
+       "8 columns read as T a b c alpha beta gamma V: the 8th is the volume of columns 2-7 on "
+       "every "
        "row"},
       {"sigma_T", "100 0.5 3.6149 3.6149 3.6149 90 90 90\n", {100, 3.6149, 3.6149, 90}, {}, ""},
-      {"header", "Temperature(K)  c  b  a  al be ga sigma_a V\n100 7 6 5 90 90 90 0.002 210\n",
-       {100, 5, 7, 90}, 0.002, ""},
-      {"commas", "\"T_K\",\"a [A]\",b,c,alpha,beta,gamma\n150, 5.1(3) ,6,7,90,90,91\n",
-       {150, 5.1, 7, 91}, 0.3, ""},
+      {"header",
+       "Temperature(K)  c  b  a  al be ga sigma_a V\n100 7 6 5 90 90 90 0.002 210\n",
+       {100, 5, 7, 90},
+       0.002,
+       ""},
+      {"commas",
+       "\"T_K\",\"a [A]\",b,c,alpha,beta,gamma\n150, 5.1(3) ,6,7,90,90,91\n",
+       {150, 5.1, 7, 91},
+       0.3,
+       ""},
       {"commas, no header", "150,5.1,6,7,90,90,91\n", {150, 5.1, 7, 91}, {}, ""},
   };
   for (const auto& c : cases) {
     const auto read = formats::parse_series(c.text);
     ASSERT_TRUE(read) << c.name << ": " << read.error().message;
     const formats::SeriesRow& row = read->rows.at(0);
-    EXPECT_EQ(c.first, (std::array<double, 4>{row.temperature, row.cell.a, row.cell.c,
-                                              row.cell.gamma}))
+    EXPECT_EQ(c.first,
+              (std::array<double, 4>{row.temperature, row.cell.a, row.cell.c, row.cell.gamma}))
         << c.name;
     EXPECT_EQ(c.su_a, row.su.a) << c.name;
     EXPECT_EQ(c.note, read->notes.empty() ? "" : read->notes.at(0)) << c.name;

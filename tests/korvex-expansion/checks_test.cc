@@ -17,8 +17,8 @@ using testutil::run_program;
 using testutil::ScopedTempDir;
 
 std::string shelx(double celsius, double a) {
-  return "TITL made-up\nCELL 0.71073 " + std::to_string(a) +
-         " 6 7 90 90 90\nLATT 1\nTEMP " + std::to_string(celsius) + "\nEND\n";
+  return "TITL made-up\nCELL 0.71073 " + std::to_string(a) + " 6 7 90 90 90\nLATT 1\nTEMP " +
+         std::to_string(celsius) + "\nEND\n";
 }
 
 TEST(ExpansionChecks, EachFindingWithItsStatus) {
@@ -33,30 +33,51 @@ TEST(ExpansionChecks, EachFindingWithItsStatus) {
     int status;
     std::string err;  // a part of standard error
   } cases[] = {
-      {"space group", "", {"9002543_2K.cif", "9002545_100K.cif", "9002546_130K.cif"}, 4,
+      {"space group",
+       "",
+       {"9002543_2K.cif", "9002545_100K.cif", "9002546_130K.cif"},
+       4,
        "korvex-expansion: 9002543_2K.cif, 9002545_100K.cif, 9002546_130K.cif: warning: "
        "between 100 K and 130 K: the space group changes from P 21 c n to P m c n\n"},
-      {"exchange", rows + "300 5.01 7.014 6.012 90 90 90\n", {"t.txt"}, 4,
+      {"exchange",
+       rows + "300 5.01 7.014 6.012 90 90 90\n",
+       {"t.txt"},
+       4,
        "korvex-expansion: t.txt: warning: between 200 K and 300 K: the axes exchange (b is the "
        "previous c, c is the previous b)\n"},
       {"scatter",
        "100 5.0000(1) 6 7 90 90 90\n150 5.0200(1) 6 7 90 90 90\n200 5.0000(1) 6 7 90 90 90\n"
        "250 5.0200(1) 6 7 90 90 90\n300 5.0000(1) 6 7 90 90 90\n",
-       {"t.txt"}, 4, "the scatter is far larger than the cells' SUs: a phase change, a misread "
+       {"t.txt"},
+       4,
+       "the scatter is far larger than the cells' SUs: a phase change, a misread "
        "file or wrong SUs?\n"},
       {"volume column",
        "100 3.6149 3.6149 3.6149 90 90 90 47.24\n200 3.6190 3.6190 3.6190 90 90 90 47.40\n"
        "300 3.6231 3.6231 3.6231 90 90 90 47.56\n",
-       {"t.txt"}, 0,
+       {"t.txt"},
+       0,
        "korvex-expansion: t.txt: 8 columns read as T a b c alpha beta gamma V: the 8th is the "
        "volume of columns 2-7 on every row\n"},
-      {"subcell", rows + "300 2.5 3 3.5 90 90 90\n", {"t.txt"}, 1,
+      {"subcell",
+       rows + "300 2.5 3 3.5 90 90 90\n",
+       {"t.txt"},
+       1,
        "korvex-expansion: t.txt: between 200 K and 300 K: the cells cannot be matched"},
-      {"below 0 K", rows + "-20 5 6 7 90 90 90\n", {"t.txt"}, 1,
+      {"below 0 K",
+       rows + "-20 5 6 7 90 90 90\n",
+       {"t.txt"},
+       1,
        "korvex-expansion: t.txt:line 3: a temperature of -20 K is below 0 K\n"},
-      {"1e-9 K apart", "100 5 6 7 90 90 90\n100.000000001 5.1 6 7 90 90 90\n", {"t.txt"}, 1,
-       "korvex-expansion: the temperatures span 1.000000082740371e-09 K"},
-      {"SHELX TEMP", "", {"a.ins", "b.ins"}, 1,
+      {"1e-9 K apart",
+       "100 5 6 7 90 90 90\n100.000000001 5.1 6 7 90 90 90\n",
+       {"t.txt"},
+       1,
+       "korvex-expansion: the temperatures span 1e-09 K, from 100 K"},
+      {"SHELX TEMP",
+       "",
+       {"a.ins", "b.ins"},
+       1,
        "korvex-expansion: b.ins, line 4: TEMP -400.000000 is in °C: -126.85 K, below 0 K\n"
        "korvex-expansion: b.ins: a temperature of -126.85 K is below 0 K\n"},
   };
