@@ -146,9 +146,9 @@ common::Expected<void> check_temperatures(const std::vector<formats::CellEntry>&
       });
   const double span = *high->temperature - *low->temperature;
   if (span < kLeastSpan) {
-    return common::Error{0, "the temperatures span " + common::format_text("%.3g K", span) + ", from " +
-                                exact_kelvin(*low->temperature) + " (" + low->source + ") to " +
-                                exact_kelvin(*high->temperature) + " (" + high->source +
+    return common::Error{0, "the temperatures span " + common::format_text("%.3g K", span) +
+                                ", from " + exact_kelvin(*low->temperature) + " (" + low->source +
+                                ") to " + exact_kelvin(*high->temperature) + " (" + high->source +
                                 "): an expansion needs two temperatures at least 0.01 K apart"};
   }
   return {};
@@ -160,7 +160,9 @@ SeriesChanges check_changes(const std::vector<formats::CellEntry>& cells) {
   std::vector<double> steps;
   std::array<Quantity, 4> quantities = {Quantity{"a", {}}, Quantity{"b", {}}, Quantity{"c", {}},
                                         Quantity{"the volume", {}}};
-  std::vector<bool> told;  // the pair's lengths told already
+  // Per pair, what is told already: the lengths of exchanged axes, and every
+  // change of cells that cannot be matched.
+  std::vector<std::size_t> told;
   for (std::size_t k = 1; k < order.size(); ++k) {
     const formats::CellEntry& x = cells[order[k - 1]];
     const formats::CellEntry& y = cells[order[k]];
@@ -176,7 +178,7 @@ SeriesChanges check_changes(const std::vector<formats::CellEntry>& cells) {
     } else if (m != Match{0, 1, 2}) {
       found.warnings.push_back(between(x, y) + "the axes exchange (" + match_text(m) + ")");
     }
-    told.push_back(unmatched || m != Match{0, 1, 2});
+    told.push_back(unmatched ? quantities.size() : m != Match{0, 1, 2} ? 3 : 0);
     steps.push_back(*y.temperature - *x.temperature);
     for (std::size_t i = 0; i < 3; ++i) quantities[i].change.push_back(std::log(to[i] / from[i]));
     quantities[3].change.push_back(volume);
@@ -186,7 +188,7 @@ SeriesChanges check_changes(const std::vector<formats::CellEntry>& cells) {
     const double median = median_rate(q, steps);
     for (std::size_t k = 0; k < steps.size(); ++k) {
       const double change = std::fabs(q.change[k]);
-      if (change <= kLeastJump || told[k]) continue;
+      if (change <= kLeastJump || i < told[k]) continue;
       if (steps[k] > 0 && change / steps[k] <= kJumpFactor * median) continue;
       found.warnings.push_back(between(cells[order[k]], cells[order[k + 1]]) + q.name +
                                " jumps by " + percent(q.change[k]) +

@@ -10,6 +10,7 @@
 
 #include "common/files.h"
 #include "common/safe_text.h"
+#include "formats/reader_parts.h"
 #include "formats/table_file.h"
 #include "formats/table_header.h"
 #include "formats/value_su.h"
@@ -19,8 +20,6 @@ namespace formats {
 namespace {
 
 using common::trim;
-
-constexpr std::string_view kBlanks = " \t";
 
 bool is_overflow(std::string_view field) {
   field = common::trim(field);
@@ -150,22 +149,14 @@ struct FreeRow {
 // The fields of a line: between commas where the table's first row has one
 // (fields trimmed), else between blanks or tabs.
 std::vector<std::string_view> split_row(std::string_view text, bool commas) {
+  if (!commas) return fields_of(text);
   std::vector<std::string_view> fields;
-  if (commas) {
-    for (std::size_t at = 0;;) {
-      const std::size_t end = std::min(text.find(',', at), text.size());
-      fields.push_back(trim(text.substr(at, end - at)));
-      if (end == text.size()) break;
-      at = end + 1;
-    }
-    return fields;
+  for (std::size_t at = 0;;) {
+    const std::size_t end = std::min(text.find(',', at), text.size());
+    fields.push_back(trim(text.substr(at, end - at)));
+    if (end == text.size()) return fields;
+    at = end + 1;
   }
-  for (std::size_t at = text.find_first_not_of(kBlanks); at != std::string_view::npos;) {
-    const std::size_t end = std::min(text.find_first_of(kBlanks, at), text.size());
-    fields.push_back(text.substr(at, end - at));
-    at = text.find_first_not_of(kBlanks, end);
-  }
-  return fields;
 }
 
 // The columns of a free table and what each holds.
