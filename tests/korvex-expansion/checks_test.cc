@@ -39,12 +39,6 @@ TEST(ExpansionChecks, EachFindingWithItsStatus) {
        4,
        "korvex-expansion: 9002543_2K.cif, 9002545_100K.cif, 9002546_130K.cif: warning: "
        "between 100 K and 130 K: the space group changes from P 21 c n to P m c n\n"},
-      {"exchange",
-       rows + "300 5.01 7.014 6.012 90 90 90\n",
-       {"t.txt"},
-       4,
-       "korvex-expansion: t.txt: warning: between 200 K and 300 K: the axes exchange (b is the "
-       "previous c, c is the previous b)\n"},
       {"scatter",
        "100 5.0000(1) 6 7 90 90 90\n150 5.0200(1) 6 7 90 90 90\n200 5.0000(1) 6 7 90 90 90\n"
        "250 5.0200(1) 6 7 90 90 90\n300 5.0000(1) 6 7 90 90 90\n",
@@ -63,12 +57,18 @@ TEST(ExpansionChecks, EachFindingWithItsStatus) {
        rows + "300 2.5 3 3.5 90 90 90\n",
        {"t.txt"},
        1,
-       "korvex-expansion: t.txt: between 200 K and 300 K: the cells cannot be matched"},
+       "korvex-expansion: t.txt: between 200 K and 300 K: the cells cannot be matched (the volume "
+       "changes by -87.54 %): not one crystal's cell, or another setting of it\n"},
       {"below 0 K",
        rows + "-20 5 6 7 90 90 90\n",
        {"t.txt"},
        1,
        "korvex-expansion: t.txt:line 3: a temperature of -20 K is below 0 K\n"},
+      {"all at one",
+       "150 5 6 7 90 90 90\n150 5.1 6 7 90 90 90\n",
+       {"t.txt"},
+       1,
+       "korvex-expansion: the temperatures span 0 K, from 150 K (t.txt:line 1) to 150 K"},
       {"1e-9 K apart",
        "100 5 6 7 90 90 90\n100.000000001 5.1 6 7 90 90 90\n",
        {"t.txt"},
