@@ -27,13 +27,13 @@ std::string exact_kelvin(double t) {
   return common::shortest(t) + " K";
 }
 
-std::string between(const formats::CellEntry& x, const formats::CellEntry& y) {
+std::string between(const crystal::CellEntry& x, const crystal::CellEntry& y) {
   return "between " + kelvin(*x.temperature) + " and " + kelvin(*y.temperature) + ": ";
 }
 
 // The points' indices in temperature order, points at one temperature in
 // the order given.
-std::vector<std::size_t> temperature_order(const std::vector<formats::CellEntry>& cells) {
+std::vector<std::size_t> temperature_order(const std::vector<crystal::CellEntry>& cells) {
   std::vector<std::size_t> order(cells.size());
   std::iota(order.begin(), order.end(), std::size_t{0});
   std::stable_sort(order.begin(), order.end(), [&](std::size_t i, std::size_t j) {
@@ -56,7 +56,7 @@ std::string symbol_key(const std::string& symbol) {
 }
 
 // The labels the files give that differ between two neighbours.
-void label_changes(const formats::CellEntry& x, const formats::CellEntry& y,
+void label_changes(const crystal::CellEntry& x, const crystal::CellEntry& y,
                    std::vector<std::string>& warnings) {
   const struct {
     const char* what;
@@ -75,7 +75,7 @@ void label_changes(const formats::CellEntry& x, const formats::CellEntry& y,
 using Lengths = std::array<double, 3>;
 using Match = std::array<std::size_t, 3>;  // axis i of the cell is axis match[i] of the previous
 
-Lengths lengths_of(const formats::Cell& c) {
+Lengths lengths_of(const crystal::Cell& c) {
   return {c.a, c.b, c.c};
 }
 
@@ -132,8 +132,8 @@ std::string percent(double change) {
 
 }  // namespace
 
-common::Expected<void> check_temperatures(const std::vector<formats::CellEntry>& cells) {
-  for (const formats::CellEntry& e : cells) {
+common::Expected<void> check_temperatures(const std::vector<crystal::CellEntry>& cells) {
+  for (const crystal::CellEntry& e : cells) {
     if (*e.temperature < 0) {
       return common::Error{
           0, e.source + ": a temperature of " + kelvin(*e.temperature) + " is below 0 K"};
@@ -141,7 +141,7 @@ common::Expected<void> check_temperatures(const std::vector<formats::CellEntry>&
   }
   if (cells.empty()) return {};
   const auto [low, high] = std::minmax_element(
-      cells.begin(), cells.end(), [](const formats::CellEntry& x, const formats::CellEntry& y) {
+      cells.begin(), cells.end(), [](const crystal::CellEntry& x, const crystal::CellEntry& y) {
         return *x.temperature < *y.temperature;
       });
   const double span = *high->temperature - *low->temperature;
@@ -154,7 +154,7 @@ common::Expected<void> check_temperatures(const std::vector<formats::CellEntry>&
   return {};
 }
 
-SeriesChanges check_changes(const std::vector<formats::CellEntry>& cells) {
+SeriesChanges check_changes(const std::vector<crystal::CellEntry>& cells) {
   const std::vector<std::size_t> order = temperature_order(cells);
   SeriesChanges found;
   std::vector<double> steps;
@@ -164,12 +164,12 @@ SeriesChanges check_changes(const std::vector<formats::CellEntry>& cells) {
   // change of cells that cannot be matched.
   std::vector<std::size_t> told;
   for (std::size_t k = 1; k < order.size(); ++k) {
-    const formats::CellEntry& x = cells[order[k - 1]];
-    const formats::CellEntry& y = cells[order[k]];
+    const crystal::CellEntry& x = cells[order[k - 1]];
+    const crystal::CellEntry& y = cells[order[k]];
     label_changes(x, y, found.warnings);
     const Lengths from = lengths_of(x.cell), to = lengths_of(y.cell);
     const Match m = best_match(from, to);
-    const double volume = std::log(formats::cell_volume(y.cell) / formats::cell_volume(x.cell));
+    const double volume = std::log(crystal::cell_volume(y.cell) / crystal::cell_volume(x.cell));
     const bool unmatched = mismatch(from, to, m) > kUnmatched || std::fabs(volume) > kUnmatched;
     if (unmatched) {
       found.unmatched.push_back(

@@ -27,8 +27,8 @@
 #include <vector>
 
 #include "common/expected.h"
+#include "crystal/cell.h"
 #include "expansion/monte_carlo.h"
-#include "formats/cell.h"
 
 namespace expansion {
 
@@ -38,7 +38,7 @@ namespace expansion {
 // message names the points' sources. Every cell must give its temperature.
 inline constexpr double kLeastSpan = 0.01;  // kelvin
 [[nodiscard]] common::Expected<void> check_temperatures(
-    const std::vector<formats::CellEntry>& cells);
+    const std::vector<crystal::CellEntry>& cells);
 
 // What the pairwise comparison above finds, each naming the two
 // temperatures ("between 100 K and 130 K: ..."): warnings, and the pairs of
@@ -47,7 +47,7 @@ struct SeriesChanges {
   std::vector<std::string> warnings;
   std::vector<std::string> unmatched;
 };
-[[nodiscard]] SeriesChanges check_changes(const std::vector<formats::CellEntry>& cells);
+[[nodiscard]] SeriesChanges check_changes(const std::vector<crystal::CellEntry>& cells);
 
 // A fit whose standard error exceeds the SU drawn from the cells by more than
 // kScatterFactor says the points scatter far more than their SUs allow: a

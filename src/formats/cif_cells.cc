@@ -81,8 +81,8 @@ common::Expected<std::optional<ValueWithSu>> temperature_of(cif::Block& block,
 }
 
 // The block's cell entry; nothing for a block that gives none of the six.
-common::Expected<std::optional<CellEntry>> block_entry(cif::Block& block, std::string_view source,
-                                                       std::vector<CellWarning>& warnings) {
+common::Expected<std::optional<crystal::CellEntry>> block_entry(
+    cif::Block& block, std::string_view source, std::vector<CellWarning>& warnings) {
   std::array<std::optional<Found>, 6> items;
   int given = 0;
   int first_line = 0;
@@ -91,8 +91,8 @@ common::Expected<std::optional<CellEntry>> block_entry(cif::Block& block, std::s
     if (!items[i]) continue;
     if (given++ == 0) first_line = items[i]->line;
   }
-  if (given == 0) return std::optional<CellEntry>();
-  CellEntry entry;
+  if (given == 0) return std::optional<crystal::CellEntry>();
+  crystal::CellEntry entry;
   entry.source = std::string(source) + ":" + block.name;
   std::array<double, 6> values{};
   std::array<std::optional<double>, 6> sus;
@@ -104,8 +104,8 @@ common::Expected<std::optional<CellEntry>> block_entry(cif::Block& block, std::s
     values[i] = value->value;
     sus[i] = su_if_refined(value->su);
   }
-  entry.cell = cell_of(values);
-  entry.su = cell_su_of(sus);
+  entry.cell = crystal::cell_of(values);
+  entry.su = crystal::cell_su_of(sus);
   auto temperature = temperature_of(block, entry.source, warnings);
   if (!temperature) return temperature.error();
   if (const std::optional<ValueWithSu>& t = *temperature) {
@@ -126,7 +126,7 @@ common::Expected<std::optional<CellEntry>> block_entry(cif::Block& block, std::s
   }
   auto checked = checked_entry(std::move(entry), first_line);
   if (!checked) return checked.error();
-  return std::optional<CellEntry>(std::move(checked).value());
+  return std::optional<crystal::CellEntry>(std::move(checked).value());
 }
 
 // gemmi says where it failed as "NAME:LINE:COLUMN: WHAT" or "NAME:LINE in

@@ -1,10 +1,10 @@
 #include "formats/dials_expt.h"
 
+#include <Eigen/Dense>
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <nlohmann/json.hpp>
-#include <numbers>
 #include <string>
 
 #include "formats/reader_parts.h"
@@ -13,85 +13,31 @@ namespace formats {
 namespace {
 
 using Json = nlohmann::json;
-using Vector = std::array<double, 3>;
-using Matrix = std::array<Vector, 3>;  // rows
 
-constexpr double kDegrees = 180 / std::numbers::pi;
-
-double dot(const Vector& u, const Vector& v) {
-  return u[0] * v[0] + u[1] * v[1] + u[2] * v[2];
-}
-
-Matrix transpose(const Matrix& m) {
-  Matrix t{};
-  for (std::size_t r = 0; r < 3; ++r)
-    for (std::size_t c = 0; c < 3; ++c) t[c][r] = m[r][c];
-  return t;
-}
-
-// The inverse; nothing for a matrix too near singular to have one.
-std::optional<Matrix> inverse(const Matrix& m) {
-  Matrix adjugate{};
-  for (std::size_t r = 0; r < 3; ++r) {
-    for (std::size_t c = 0; c < 3; ++c) {
-      const std::size_t r1 = (c + 1) % 3, r2 = (c + 2) % 3, c1 = (r + 1) % 3, c2 = (r + 2) % 3;
-      adjugate[r][c] = m[r1][c1] * m[r2][c2] - m[r1][c2] * m[r2][c1];
-    }
-  }
-  const double det = m[0][0] * adjugate[0][0] + m[0][1] * adjugate[1][0] + m[0][2] * adjugate[2][0];
-  if (!std::isnormal(det)) return std::nullopt;
-  for (Vector& row : adjugate)
-    for (double& x : row) x /= det;
-  return adjugate;
-}
-
-// The cell of three basis vectors, the rows of `basis`.
-std::array<double, 6> cell_of_basis(const Matrix& basis) {
-  const double a = std::sqrt(dot(basis[0], basis[0]));
-  const double b = std::sqrt(dot(basis[1], basis[1]));
-  const double c = std::sqrt(dot(basis[2], basis[2]));
-  const auto angle = [](double cosine) {
-    return std::acos(std::clamp(cosine, -1.0, 1.0)) * kDegrees;
-  };
-  return {a,
-          b,
-          c,
-          angle(dot(basis[1], basis[2]) / (b * c)),
-          angle(dot(basis[0], basis[2]) / (a * c)),
-          angle(dot(basis[0], basis[1]) / (a * b))};
-}
-
-// B of a cell: the transpose of the inverse of the orthogonalization matrix
-// whose columns are a, b, c with a along x and b in the x-y plane.
-std::optional<Matrix> b_matrix(const Cell& cell) {
-  const double ca = std::cos(cell.alpha / kDegrees), cb = std::cos(cell.beta / kDegrees);
-  const double cg = std::cos(cell.gamma / kDegrees), sg = std::sin(cell.gamma / kDegrees);
-  const double cy = (ca - cb * cg) / sg;
-  const double cz = std::sqrt(std::max(0.0, 1 - cb * cb - cy * cy));
-  const Matrix orthogonalization = {
-      {{cell.a, cell.b * cg, cell.c * cb}, {0, cell.b * sg, cell.c * cy}, {0, 0, cell.c * cz}}};
-  const auto fractionalization = inverse(orthogonalization);
-  if (!fractionalization) return std::nullopt;
-  return transpose(*fractionalization);
+// B of a cell: the transpose of the inverse of its basis (crystal::basis).
+std::optional<Eigen::Matrix3d> b_matrix(const crystal::Cell& cell) {
+  const Eigen::Matrix3d basis = crystal::basis(cell);
+  if (!std::isnormal(basis.determinant())) return std::nullopt;
+  return basis.inverse().transpose();
 }
 
 // The six parameters of the real-space basis that B's nine elements, row by
 // row, give: the columns of B^-T, the rows of B^-1.
 std::optional<std::array<double, 6>> cell_of_b(const std::array<double, 9>& elements) {
-  Matrix b{};
-  for (std::size_t k = 0; k < 9; ++k) b[k / 3][k % 3] = elements[k];
-  const auto real_space = inverse(b);
-  if (!real_space) return std::nullopt;
-  return cell_of_basis(*real_space);
+  const Eigen::Matrix3d b =
+      Eigen::Map<const Eigen::Matrix<double, 3, 3, Eigen::RowMajor>>(elements.data());
+  if (!std::isnormal(b.determinant())) return std::nullopt;
+  return crystal::parameters(crystal::cell_of_basis(b.inverse().transpose()));
 }
 
-CellSu propagated_sus(const Cell& cell, const std::array<double, 81>& covariance) {
+crystal::CellSu propagated_sus(const crystal::Cell& cell,
+                               const std::array<double, 81>& covariance) {
   const auto b = b_matrix(cell);
   if (!b) return {};
   std::array<double, 9> elements{};
   double scale = 0;
   for (std::size_t k = 0; k < 9; ++k) {
-    elements[k] = (*b)[k / 3][k % 3];
+    elements[k] = (*b)(static_cast<Eigen::Index>(k / 3), static_cast<Eigen::Index>(k % 3));
     scale = std::max(scale, std::abs(elements[k]));
   }
   const double h = 1e-6 * scale;
@@ -114,7 +60,7 @@ CellSu propagated_sus(const Cell& cell, const std::array<double, 81>& covariance
     const double su = std::sqrt(std::max(0.0, variance));
     if (std::isfinite(su) && su > 1e-10 * std::abs(values[p])) sus[p] = su;
   }
-  return cell_su_of(sus);
+  return crystal::cell_su_of(sus);
 }
 
 // The numbers of a JSON array of exactly N numbers; nothing otherwise.
@@ -131,18 +77,19 @@ std::optional<std::array<double, N>> numbers(const Json& object, const char* key
   return values;
 }
 
-common::Expected<CellEntry> crystal_entry(const Json& crystal, std::string name) {
+common::Expected<crystal::CellEntry> crystal_entry(const Json& crystal, std::string name) {
   if (!crystal.is_object()) return common::Error{0, name + ": not a JSON object"};
-  Matrix basis{};
+  Eigen::Matrix3d basis;
   const std::array<const char*, 3> keys = {"real_space_a", "real_space_b", "real_space_c"};
   for (std::size_t i = 0; i < 3; ++i) {
     const auto vector = numbers<3>(crystal, keys[i]);
     if (!vector) return common::Error{0, name + ": " + keys[i] + " is not three numbers"};
-    basis[i] = *vector;
+    basis.col(static_cast<Eigen::Index>(i)) =
+        Eigen::Vector3d((*vector)[0], (*vector)[1], (*vector)[2]);
   }
-  CellEntry entry;
+  crystal::CellEntry entry;
   entry.source = std::move(name);
-  entry.cell = cell_of(cell_of_basis(basis));
+  entry.cell = crystal::cell_of_basis(basis);
   const auto hall = crystal.find("space_group_hall_symbol");
   if (hall != crystal.end() && hall->is_string())
     entry.lattice = lattice_of_symbol(hall->get_ref<const std::string&>());
@@ -151,7 +98,7 @@ common::Expected<CellEntry> crystal_entry(const Json& crystal, std::string name)
   if (crystal.contains("B_covariance")) {
     const auto covariance = numbers<81>(crystal, "B_covariance");
     if (!covariance) return common::Error{0, checked->source + ": B_covariance is not 81 numbers"};
-    CellEntry with_sus = std::move(checked).value();
+    crystal::CellEntry with_sus = std::move(checked).value();
     with_sus.su = propagated_sus(with_sus.cell, *covariance);
     return with_sus;
   }

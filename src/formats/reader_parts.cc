@@ -26,14 +26,14 @@ std::vector<std::string_view> fields_of(std::string_view line) {
   return fields;
 }
 
-common::Expected<CellEntry> checked_entry(CellEntry entry, int line) {
+common::Expected<crystal::CellEntry> checked_entry(crystal::CellEntry entry, int line) {
   for (const double parameter : parameters(entry.cell))
     if (!std::isfinite(parameter))
       return common::Error{line, entry.source + ": a cell parameter is not a finite number"};
   if (const auto cell = check_cell(entry.cell); !cell)
     return common::Error{line, entry.source + ": " + cell.error().message};
   if (entry.temperature) {
-    if (const auto t = check_temperature(*entry.temperature); !t)
+    if (const auto t = crystal::check_temperature(*entry.temperature); !t)
       return common::Error{line, entry.source + ": " + t.error().message};
   }
   return entry;
@@ -103,21 +103,21 @@ common::Expected<std::vector<ValueWithSu>> numbers_of(const std::vector<std::str
   return numbers;
 }
 
-Cell cell_from(const std::vector<ValueWithSu>& values) {
+crystal::Cell cell_from(const std::vector<ValueWithSu>& values) {
   std::array<double, 6> parameters{};
   for (std::size_t i = 0; i < parameters.size() && i < values.size(); ++i)
     parameters[i] = values[i].value;
-  return cell_of(parameters);
+  return crystal::cell_of(parameters);
 }
 
-common::Expected<CellSu> cell_su_from(const std::vector<ValueWithSu>& values, int line,
-                                      std::string_view record) {
+common::Expected<crystal::CellSu> cell_su_from(const std::vector<ValueWithSu>& values, int line,
+                                               std::string_view record) {
   std::array<std::optional<double>, 6> sus;
   for (std::size_t i = 0; i < sus.size() && i < values.size(); ++i) {
     if (values[i].value < 0) return common::Error{line, std::string(record) + ": a negative SU"};
     sus[i] = su_if_refined(values[i].value);
   }
-  return cell_su_of(sus);
+  return crystal::cell_su_of(sus);
 }
 
 }  // namespace formats

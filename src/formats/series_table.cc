@@ -101,16 +101,16 @@ common::Expected<std::optional<SeriesRow>> row_of_fields(int line,
     if (su_columns[i]) values[i].su = su_columns[i];
   SeriesRow row{line,
                 values[0].value,
-                Cell{values[1].value, values[2].value, values[3].value, values[4].value,
-                     values[5].value, values[6].value},
+                crystal::Cell{values[1].value, values[2].value, values[3].value, values[4].value,
+                              values[5].value, values[6].value},
                 su_if_refined(values[0].su),
                 {}};
   std::array<std::optional<double>, 6> sus;
   for (std::size_t i = 0; i < sus.size(); ++i) sus[i] = su_if_refined(values[i + 1].su);
-  row.su = cell_su_of(sus);
-  if (const auto cell = formats::check_cell(row.cell); !cell)
+  row.su = crystal::cell_su_of(sus);
+  if (const auto cell = crystal::check_cell(row.cell); !cell)
     return common::Error{line, cell.error().message};
-  if (const auto temperature = formats::check_temperature(row.temperature); !temperature)
+  if (const auto temperature = crystal::check_temperature(row.temperature); !temperature)
     return common::Error{line, temperature.error().message};
   return std::optional<SeriesRow>(row);
 }
@@ -198,7 +198,7 @@ bool volume_in_last_column(const std::vector<FreeRow>& rows) {
       if (!value) return false;
       v[i] = value->value;
     }
-    const double volume = cell_volume(Cell{v[1], v[2], v[3], v[4], v[5], v[6]});
+    const double volume = crystal::cell_volume(crystal::Cell{v[1], v[2], v[3], v[4], v[5], v[6]});
     double tolerance = 1e-4 + rounding(row.fields[7], v[7]);
     for (std::size_t i = 1; i <= 3; ++i) tolerance += rounding(row.fields[i], v[i]);
     if (!(volume > 0) || !(std::fabs(v[7] - volume) <= tolerance * volume)) return false;

@@ -56,7 +56,7 @@ std::optional<Instruction> next_instruction(LineCursor& lines) {
 common::Expected<CellRead> read_shelx(std::string_view bytes, std::string_view source) {
   // The lattice letter of LATT 1 to 7.
   static constexpr std::string_view kLattices = "PIRFABC";
-  CellEntry entry;
+  crystal::CellEntry entry;
   entry.source = std::string(source);
   std::vector<CellWarning> warnings;
   int cell_line = 0;

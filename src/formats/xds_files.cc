@@ -31,7 +31,7 @@ int space_group_number(std::string_view field) {
 }  // namespace
 
 common::Expected<CellRead> read_xds_correct(std::string_view bytes, std::string_view source) {
-  CellEntry entry;
+  crystal::CellEntry entry;
   entry.source = std::string(source);
   int cell_line = 0;
   int space_group = 0;       // the last number given
@@ -46,7 +46,7 @@ common::Expected<CellRead> read_xds_correct(std::string_view bytes, std::string_
       auto numbers = numbers_of(fields_of(*cell_rest), 0, 6, at, kCellLine);
       if (!numbers) return numbers.error();
       entry.cell = cell_from(*numbers);
-      entry.su = CellSu{};
+      entry.su = crystal::CellSu{};
       cell_line = at;
       cell_space_group = space_group;
     } else if (const auto su_rest = after(*line, kSuLine); su_rest && cell_line != 0) {
@@ -74,7 +74,7 @@ common::Expected<CellRead> read_xds_xparm(std::string_view bytes, std::string_vi
   }
   auto numbers = numbers_of(fields_of(*line), 0, 7, kCellLineNumber, "the cell line");
   if (!numbers) return numbers.error();
-  CellEntry entry;
+  crystal::CellEntry entry;
   entry.source = std::string(source);
   entry.system = system_of_space_group(space_group_number(fields_of(*line)[0]));
   entry.cell = cell_from({numbers->begin() + 1, numbers->end()});

@@ -9,7 +9,7 @@
 
 namespace {
 
-using formats::CellEntry;
+using crystal::CellEntry;
 
 // An orthorhombic cell at T expanding 1e-5 per kelvin along each axis.
 CellEntry point(double t) {
