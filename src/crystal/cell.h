@@ -35,6 +35,9 @@ struct CellEntry {
   // letter ("C"), where the file gives them; empty otherwise.
   std::string system;
   std::string lattice;
+  // The space group's Hermann-Mauguin symbol as the file writes it ("P 21/c"),
+  // where it gives one; empty otherwise.
+  std::string space_group;
 };
 
 // The six parameters in the order a, b, c, alpha, beta, gamma.

@@ -119,6 +119,7 @@ common::Expected<std::optional<crystal::CellEntry>> block_entry(
   if (const auto hm = find_item(block, {"_space_group_name_H-M_alt", "_space_group.name_H-M_alt",
                                         "_symmetry_space_group_name_H-M"})) {
     entry.lattice = lattice_of_symbol(hm->text);
+    entry.space_group = hm->text;
   } else if (const auto hall = find_item(block, {"_space_group_name_Hall", "_space_group.name_Hall",
                                                  "_symmetry_space_group_name_Hall"})) {
     entry.lattice = lattice_of_symbol(hall->text);

@@ -1,6 +1,8 @@
 #include "formats/series_table.h"
 
+#include <algorithm>
 #include <array>
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <optional>
@@ -8,7 +10,9 @@
 
 #include "common/files.h"
 #include "common/safe_text.h"
+#include "formats/reader_parts.h"
 #include "formats/table_file.h"
+#include "formats/table_header.h"
 #include "formats/value_su.h"
 
 namespace formats {
@@ -16,8 +20,6 @@ namespace formats {
 namespace {
 
 using common::trim;
-
-constexpr std::string_view kBlanks = " \t";
 
 bool is_overflow(std::string_view field) {
   field = common::trim(field);
@@ -50,25 +52,29 @@ struct RowField {
   std::string_view text;
   std::string name;   // "temperature", "column 3"
   std::string place;  // " (columns 1-6)", or nothing
-  enum class Use {
-    kValue,          // the next of the values T a b c alpha beta gamma
-    kTemperatureSu,  // sigma_T, a number
-    kOverflowOnly,   // checked for the overflow form only
-  } use = Use::kValue;
+  // Its value's place among T a b c alpha beta gamma (0 to 6); any other is
+  // checked for the overflow form only.
+  int slot = 0;
+  bool su = false;          // the SU of that value, a plain number
   bool su_allowed = false;  // "5.1(2)" as a value with its SU
 };
+
+// A field's value, with its SU where the field is allowed one.
+std::optional<ValueWithSu> value_of(const RowField& field) {
+  if (field.su_allowed) return parse_value_with_su(field.text);
+  if (const auto number = to_number(field.text)) return ValueWithSu{*number, std::nullopt};
+  return std::nullopt;
+}
 
 // The fields of a row made into a row of the series; nothing when a field is
 // in overflow form (the row is skipped, recorded in `series`); an error at the
 // first field that is not a number, or when the values are no cell. A value's
-// SU is kept where it was refined; the temperature's SU is sigma_T's, else
-// that of the temperature's own field.
+// SU is kept where it was refined; an SU column's takes the place of the
+// value's own.
 common::Expected<std::optional<SeriesRow>> row_of_fields(int line,
                                                          const std::vector<RowField>& fields,
                                                          Series& series) {
   std::array<ValueWithSu, 7> values{};
-  std::optional<double> sigma_t;
-  std::size_t taken = 0;
   std::vector<std::string> overflowed;
   for (const RowField& field : fields)
     if (is_overflow(field.text)) overflowed.push_back(field.name);
@@ -76,29 +82,28 @@ common::Expected<std::optional<SeriesRow>> row_of_fields(int line,
     series.skipped.push_back({line, names_text(overflowed) + " in overflow form (asterisks)"});
     return std::optional<SeriesRow>();
   }
+  std::array<std::optional<double>, 7> su_columns;
   for (const RowField& field : fields) {
-    if (field.use == RowField::Use::kOverflowOnly) continue;
-    std::optional<ValueWithSu> v;
-    if (field.su_allowed) {
-      v = parse_value_with_su(field.text);
-    } else if (const auto number = to_number(field.text)) {
-      v = ValueWithSu{*number, std::nullopt};
-    }
+    if (field.slot < 0 || field.slot >= 7) continue;
+    const std::optional<ValueWithSu> v = value_of(field);
     if (!v) {
       return common::Error{
           line, field.name + field.place + " is not a number: |" + std::string(field.text) + "|"};
     }
-    if (field.use == RowField::Use::kTemperatureSu) {
-      sigma_t = v->value;
-    } else if (taken < values.size()) {
-      values[taken++] = *v;
-    }
+    if (field.su && v->value < 0)
+      return common::Error{line,
+                           field.name + " is an SU, and negative: " + std::string(field.text)};
+    (field.su ? su_columns[static_cast<std::size_t>(field.slot)]
+              : values[static_cast<std::size_t>(field.slot)].su) = field.su ? v->value : v->su;
+    if (!field.su) values[static_cast<std::size_t>(field.slot)].value = v->value;
   }
+  for (std::size_t i = 0; i < values.size(); ++i)
+    if (su_columns[i]) values[i].su = su_columns[i];
   SeriesRow row{line,
                 values[0].value,
                 crystal::Cell{values[1].value, values[2].value, values[3].value, values[4].value,
                               values[5].value, values[6].value},
-                su_if_refined(sigma_t ? sigma_t : values[0].su),
+                su_if_refined(values[0].su),
                 {}};
   std::array<std::optional<double>, 6> sus;
   for (std::size_t i = 0; i < sus.size(); ++i) sus[i] = su_if_refined(values[i + 1].su);
@@ -121,44 +126,142 @@ common::Expected<std::optional<SeriesRow>> table_row(int line, std::string_view 
                                    std::to_string(last.from + last.width) +
                                    "; this one ends at column " + std::to_string(text.size())};
   }
-  const auto field = [&](std::string_view name) {
-    const TableColumn& c = table_column(name);
-    return RowField{
-        c.from < text.size() ? text.substr(c.from, c.width) : std::string_view(),
-        std::string(c.name),
-        " (columns " + std::to_string(c.from + 1) + "-" + std::to_string(c.from + c.width) + ")"};
-  };
   std::vector<RowField> fields;
-  for (const std::string_view name : {"temperature", "a", "b", "c", "alpha", "beta", "gamma"})
-    fields.push_back(field(name));
-  fields.push_back(field("volume"));
-  fields.back().use = RowField::Use::kOverflowOnly;
+  int slot = 0;
+  for (const std::string_view name :
+       {"temperature", "a", "b", "c", "alpha", "beta", "gamma", "volume"}) {
+    const TableColumn& c = table_column(name);
+    fields.push_back(
+        {c.from < text.size() ? text.substr(c.from, c.width) : std::string_view(),
+         std::string(c.name),
+         " (columns " + std::to_string(c.from + 1) + "-" + std::to_string(c.from + c.width) + ")",
+         slot++});
+  }
   return row_of_fields(line, fields, series);
 }
 
-// One row of a whitespace table; `columns` is 0 until the first row fixes it.
-common::Expected<std::optional<SeriesRow>> free_row(int line, std::string_view text,
-                                                    std::size_t& columns, Series& series) {
-  std::vector<RowField> fields;
-  for (std::size_t at = text.find_first_not_of(kBlanks); at != std::string_view::npos;) {
-    const std::size_t end = std::min(text.find_first_of(kBlanks, at), text.size());
-    fields.push_back({text.substr(at, end - at), "column " + std::to_string(fields.size() + 1), "",
-                      RowField::Use::kValue, true});
-    at = text.find_first_not_of(kBlanks, end);
+// A row of a free table: its line and its fields.
+struct FreeRow {
+  int line = 0;
+  std::vector<std::string_view> fields;
+};
+
+// The fields of a line: between commas where the table's first row has one
+// (fields trimmed), else between blanks or tabs.
+std::vector<std::string_view> split_row(std::string_view text, bool commas) {
+  if (!commas) return fields_of(text);
+  std::vector<std::string_view> fields;
+  for (std::size_t at = 0;;) {
+    const std::size_t end = std::min(text.find(',', at), text.size());
+    fields.push_back(trim(text.substr(at, end - at)));
+    if (end == text.size()) return fields;
+    at = end + 1;
   }
-  if (fields.size() != 7 && fields.size() != 8) {
-    return common::Error{line,
-                         "expected 7 columns (T a b c alpha beta gamma) or 8 (T sigma_T a b c "
-                         "alpha beta gamma), found " +
-                             std::to_string(fields.size())};
+}
+
+// The columns of a free table and what each holds.
+constexpr const char* kSevenColumns = "T a b c alpha beta gamma";
+constexpr const char* kSigmaColumns = "T sigma_T a b c alpha beta gamma";
+constexpr const char* kVolumeColumns = "T a b c alpha beta gamma V";
+
+std::vector<ColumnRole> layout_roles(std::string_view layout) {
+  if (layout == kSigmaColumns)
+    return {{0, false}, {0, true},  {1, false}, {2, false},
+            {3, false}, {4, false}, {5, false}, {6, false}};
+  std::vector<ColumnRole> roles;
+  for (int slot = 0; slot < (layout == kVolumeColumns ? 8 : 7); ++slot)
+    roles.push_back({slot, false});
+  return roles;
+}
+
+// Half a unit in the last decimal written, relative to the value: how far
+// the value may be from what was rounded to it.
+double rounding(std::string_view text, double value) {
+  const std::size_t point = text.find('.');
+  int decimals = 0;
+  if (point != std::string_view::npos)
+    while (point + 1 + decimals < text.size() &&
+           std::isdigit(static_cast<unsigned char>(text[point + 1 + decimals])) != 0)
+      ++decimals;
+  return 0.5 * std::pow(10.0, -decimals) / std::fabs(value);
+}
+
+// Whether the 8th column of every row is the volume of columns 2-7: within
+// 1e-4 relative, or within the rounding of the values as written.
+bool volume_in_last_column(const std::vector<FreeRow>& rows) {
+  std::size_t seen = 0;
+  for (const FreeRow& row : rows) {
+    if (std::any_of(row.fields.begin(), row.fields.end(), is_overflow)) continue;
+    std::array<double, 8> v{};
+    for (std::size_t i = 0; i < v.size(); ++i) {
+      const auto value = parse_value_with_su(row.fields[i]);
+      if (!value) return false;
+      v[i] = value->value;
+    }
+    const double volume = crystal::cell_volume(crystal::Cell{v[1], v[2], v[3], v[4], v[5], v[6]});
+    double tolerance = 1e-4 + rounding(row.fields[7], v[7]);
+    for (std::size_t i = 1; i <= 3; ++i) tolerance += rounding(row.fields[i], v[i]);
+    if (!(volume > 0) || !(std::fabs(v[7] - volume) <= tolerance * volume)) return false;
+    ++seen;
   }
-  if (columns == 0) columns = fields.size();
-  if (fields.size() != columns) {
-    return common::Error{line, std::to_string(fields.size()) +
-                                   " columns where the rows above have " + std::to_string(columns)};
+  return seen > 0;
+}
+
+// The rows, each column holding what its role says; a value may carry its SU
+// in parentheses.
+common::Expected<void> read_rows(const std::vector<FreeRow>& rows,
+                                 const std::vector<ColumnRole>& roles, Series& series) {
+  for (const FreeRow& row : rows) {
+    if (row.fields.size() != roles.size()) {
+      return common::Error{row.line, std::to_string(row.fields.size()) +
+                                         " columns where the rows above have " +
+                                         std::to_string(roles.size())};
+    }
+    std::vector<RowField> fields;
+    for (std::size_t i = 0; i < roles.size(); ++i) {
+      fields.push_back({row.fields[i], "column " + std::to_string(i + 1), "",
+                        roles[i].slot < kVolumeSlot ? roles[i].slot : -1, roles[i].su,
+                        !roles[i].su});
+    }
+    const auto read = row_of_fields(row.line, fields, series);
+    if (!read) return read.error();
+    if (const std::optional<SeriesRow>& r = *read) series.rows.push_back(*r);
   }
-  if (columns == 8) fields[1].use = RowField::Use::kTemperatureSu;
-  return row_of_fields(line, fields, series);
+  return {};
+}
+
+// The rows of a table without a header: 7 columns, or 8 read on evidence.
+common::Expected<void> read_unnamed(const std::vector<FreeRow>& rows, Series& series) {
+  const std::size_t columns = rows.front().fields.size();
+  if (columns != 7 && columns != 8) {
+    return common::Error{rows.front().line, std::string("expected 7 columns (") + kSevenColumns +
+                                                ") or 8 (" + kSigmaColumns + ", or " +
+                                                kVolumeColumns + "), found " +
+                                                std::to_string(columns)};
+  }
+  if (columns == 7) return read_rows(rows, layout_roles(kSevenColumns), series);
+  if (volume_in_last_column(rows)) {
+    series.notes.push_back(std::string("8 columns read as ") + kVolumeColumns +
+                           ": the 8th is the volume of columns 2-7 on every row");
+    return read_rows(rows, layout_roles(kVolumeColumns), series);
+  }
+  const auto read = read_rows(rows, layout_roles(kSigmaColumns), series);
+  if (read) return read;
+  return common::Error{read.error().line, read.error().message + ": 8 columns are " +
+                                              kSigmaColumns + " or " + kVolumeColumns +
+                                              ", and the rows fit neither (the 8th column "
+                                              "is not the volume of columns 2-7)"};
+}
+
+// The rows of a whitespace or comma-separated table, a header row first
+// where there is one.
+common::Expected<void> read_free_table(std::vector<FreeRow> rows, Series& series) {
+  if (rows.empty()) return {};
+  if (!is_header_row(rows.front().fields)) return read_unnamed(rows, series);
+  const auto roles = header_roles(rows.front().fields);
+  if (!roles) return common::Error{rows.front().line, roles.error().message};
+  rows.erase(rows.begin());
+  return read_rows(rows, *roles, series);
 }
 
 }  // namespace
@@ -168,7 +271,8 @@ common::Expected<Series> parse_series(std::string_view text) {
   if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
   Series series;
   std::optional<bool> korvex_table;  // decided by the first line that is not blank
-  std::size_t columns = 0;
+  std::optional<bool> commas;        // decided by the first row of a free table
+  std::vector<FreeRow> free_rows;
   int line = 0;
   while (!text.empty()) {
     ++line;
@@ -184,15 +288,17 @@ common::Expected<Series> parse_series(std::string_view text) {
     if (!korvex_table) continue;
     if (*korvex_table) {
       if (record.starts_with('!') || common::trim(record).empty()) continue;
-    } else {
-      record = record.substr(0, record.find('#'));
-      if (common::trim(record).empty()) continue;
+      const auto row = table_row(line, record, series);
+      if (!row) return row.error();
+      if (const std::optional<SeriesRow>& r = *row) series.rows.push_back(*r);
+      continue;
     }
-    const auto row =
-        *korvex_table ? table_row(line, record, series) : free_row(line, record, columns, series);
-    if (!row) return row.error();
-    if (const std::optional<SeriesRow>& r = *row) series.rows.push_back(*r);
+    record = record.substr(0, record.find('#'));
+    if (common::trim(record).empty()) continue;
+    if (!commas) commas = record.find(',') != std::string_view::npos;
+    free_rows.push_back({line, split_row(record, *commas)});
   }
+  if (const auto read = read_free_table(std::move(free_rows), series); !read) return read.error();
   return series;
 }
 

@@ -11,10 +11,17 @@
 //
 // Any other file is read as a whitespace table, as PASCal takes it: "#" begins
 // a comment, and each remaining line that is not blank holds
-// `T a b c alpha beta gamma` or `T sigma_T a b c alpha beta gamma`, the same
-// number of columns on every row, blanks or tabs between them. A value may
-// carry its SU in parentheses ("7.9492(7)"); sigma_T is the SU of T. A row
-// with a value in overflow form is skipped here as well.
+// `T a b c alpha beta gamma` or 8 columns, the same number of columns on
+// every row, blanks or tabs between them, or commas where the first row has
+// one. Eight columns are `T a b c alpha beta gamma V` where the 8th column is
+// the volume of columns 2-7 on every row (within 1e-4 relative, or within the
+// rounding of the values as written), which the series' notes say; else
+// `T sigma_T a b c alpha beta gamma`, and a row that fits neither is an error
+// naming both. A first row of names, none of them a number, is a header row
+// (table_header.h): each column is then read as it names it, in any order,
+// with SU columns of their own. A value may carry its SU in parentheses
+// ("7.9492(7)"); sigma_T is the SU of T. A row with a value in overflow form
+// is skipped here as well.
 //
 // In either layout a line ends at LF, any CRs before it included (CR LF, and
 // CR CR LF from a file converted twice), and a UTF-8 byte-order mark before
@@ -50,6 +57,7 @@ struct SkippedRow {
 struct Series {
   std::vector<SeriesRow> rows;  // in file order
   std::vector<SkippedRow> skipped;
+  std::vector<std::string> notes;  // how the table was read, where it had a choice
 };
 
 // Reads the bytes of a series file; an error names its line (common::Error).

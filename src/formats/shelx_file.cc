@@ -3,6 +3,7 @@
 #include <array>
 #include <string>
 
+#include "common/number_text.h"
 #include "formats/reader_parts.h"
 
 namespace formats {
@@ -57,6 +58,7 @@ common::Expected<CellRead> read_shelx(std::string_view bytes, std::string_view s
   static constexpr std::string_view kLattices = "PIRFABC";
   crystal::CellEntry entry;
   entry.source = std::string(source);
+  std::vector<CellWarning> warnings;
   int cell_line = 0;
   bool sus_read = false, temperature_read = false, lattice_read = false;
   LineCursor lines(bytes);
@@ -84,6 +86,12 @@ common::Expected<CellRead> read_shelx(std::string_view bytes, std::string_view s
       if (!numbers) return numbers.error();
       entry.temperature = (*numbers)[0].value + kZeroCelsius;
       entry.temperature_su = su_if_refined((*numbers)[0].su);
+      if (*entry.temperature < 0) {
+        warnings.push_back(
+            {entry.source + ", line " + std::to_string(at) + ": TEMP " + std::string(fields[1]) +
+                 " is in °C: " + common::fixed(*entry.temperature, 2) + " K, below 0 K",
+             true});
+      }
       temperature_read = true;
     } else if (keyword == "LATT" && !lattice_read) {
       auto numbers = numbers_of(fields, 1, 1, at, "LATT");
@@ -97,7 +105,7 @@ common::Expected<CellRead> read_shelx(std::string_view bytes, std::string_view s
   if (cell_line == 0) return common::Error{0, "no CELL instruction"};
   auto checked = checked_entry(std::move(entry), cell_line);
   if (!checked) return checked.error();
-  return CellRead{{std::move(checked).value()}, {}};
+  return CellRead{{std::move(checked).value()}, std::move(warnings)};
 }
 
 }  // namespace formats

@@ -70,6 +70,7 @@ common::Expected<Entries> read_named(const std::string& name, Points& points, bo
     return told(name, series.error());
   }
   table = true;
+  for (const std::string& note : series->notes) points.notes.push_back(name + ": " + note);
   for (const formats::SkippedRow& s : series->skipped) {
     points.warnings.push_back(name + ", line " + std::to_string(s.line) +
                               ": row skipped: " + s.reason);
@@ -82,6 +83,7 @@ common::Expected<Entries> read_named(const std::string& name, Points& points, bo
                    row.temperature_su,
                    row.cell,
                    row.su,
+                   {},
                    {},
                    {}});
   }
@@ -123,7 +125,7 @@ common::Expected<Entries> read_listed(const formats::ListEntry& entry,
     return common::Error{
         0, name + ": the DIRAX " + which + " cell is incomplete: " + checked.error().message};
   }
-  return Entries{{name, entry.temperature, std::nullopt, cell, {}, {}, {}}};
+  return Entries{{name, entry.temperature, std::nullopt, cell, {}, {}, {}, {}}};
 }
 
 }  // namespace

@@ -26,6 +26,7 @@ struct Points {
   std::string name;                // the inputs, as the report names them
   std::vector<int> skipped_lines;  // table rows left out (overflow form)
   std::vector<std::string> warnings;
+  std::vector<std::string> notes;  // how a table was read, where it had a choice
 };
 
 // The points of every input. An error's message is whole, naming the file

@@ -26,6 +26,7 @@
 #include "common/safe_text.h"
 #include "expansion/analysis.h"
 #include "expansion/monte_carlo.h"
+#include "expansion/series_checks.h"
 #include "formats/cell_record.h"
 #include "inputs.h"
 #include "report.h"
@@ -38,9 +39,10 @@ constexpr const char* kUsage =
     "       korvex-expansion -h | --help | -V | --version\n"
     "Principal thermal-expansion coefficients of a series of cells. Each FILE is the\n"
     "TK_parameters.xy table korvex writes, a whitespace table of T a b c alpha beta\n"
-    "gamma (or T sigma_T a b c alpha beta gamma) with # comments, or a cell file that\n"
+    "gamma (or T sigma_T a b c alpha beta gamma, or T a b c alpha beta gamma V) with\n"
+    "# comments, a table whose header row names its columns, or a cell file that\n"
     "gives its temperature. Where the cells carry SUs, they are carried into the\n"
-    "results by Monte Carlo.\n"
+    "results by Monte Carlo. Exit status 0, 4 after a warning, 1 on a failure.\n"
     "\n"
     "  --list BUFFER_FILE    the cell files (DIRAX output among them) and their\n"
     "                        temperatures, in korvex's buffer-file format\n"
@@ -95,6 +97,8 @@ enum Option : int {
   kHelp,
   kVersion
 };
+
+constexpr int kExitWarning = 4;
 
 constexpr unsigned long long kMostDraws = 10000000;
 
@@ -220,11 +224,12 @@ common::Expected<Options> parse_arguments(std::span<const std::string_view> args
 }
 
 // What a run gives: the text for standard output, and what to tell on
-// standard error: warnings, and failures, each of which makes the exit
-// status 1. A failure of the read or the analysis leaves no output; one of
-// a picture leaves the others and the report.
+// standard error: warnings, which make the exit status 4, and failures, each
+// of which makes it 1. A failure of the read, the checks or the analysis
+// leaves no output; one of a picture leaves the others and the report.
 struct Outcome {
   std::string output;
+  std::vector<std::string> notes;  // told first, the status left as it is
   std::vector<std::string> warnings;
   std::vector<std::string> failures;
 };
@@ -248,6 +253,21 @@ common::Expected<expansion::SeriesAnalysis> analysis_of(const korvex_expansion::
   return expansion::analyse_series(points.cells, settings, opt.draws);
 }
 
+// The checks before a fit: temperatures that can be told apart, and changes
+// of phase or setting, told as warnings; false after a failure.
+bool checked_series(const korvex_expansion::Points& points, Outcome& outcome) {
+  if (const auto t = expansion::check_temperatures(points.cells); !t) {
+    outcome.failures.push_back(t.error().message);
+    return false;
+  }
+  const expansion::SeriesChanges changes = expansion::check_changes(points.cells);
+  for (const std::string& w : changes.warnings)
+    outcome.warnings.push_back(about_file(points.name, {0, "warning: " + w}));
+  for (const std::string& u : changes.unmatched)
+    outcome.failures.push_back(about_file(points.name, {0, u}));
+  return changes.unmatched.empty();
+}
+
 Outcome run(const Options& opt) {
   Outcome outcome;
   const auto points = korvex_expansion::read_points(opt.inputs);
@@ -255,7 +275,9 @@ Outcome run(const Options& opt) {
     outcome.failures.push_back(points.error().message);
     return outcome;
   }
+  outcome.notes = points->notes;
   outcome.warnings = points->warnings;
+  if (!checked_series(*points, outcome)) return outcome;
   const auto analysed = analysis_of(*points, opt);
   if (!analysed) {
     outcome.failures.push_back(about_file(points->name, analysed.error()));
@@ -263,6 +285,8 @@ Outcome run(const Options& opt) {
   }
   const expansion::SeriesAnalysis& result = *analysed;
   const korvex_expansion::Source source{points->name, points->skipped_lines, points->cells};
+  for (const std::string& w : expansion::check_scatter(result))
+    outcome.warnings.push_back(about_file(points->name, {0, "warning: " + w}));
   // A pair's report says itself that its coefficients are secants.
   if (!result.analysis.standard_errors && result.analysis.temperatures.size() > 2) {
     outcome.warnings.push_back(
@@ -299,11 +323,13 @@ Outcome run(const Options& opt) {
   return outcome;
 }
 
-// Tells the outcome and gives the exit status: 0, or 1 after a failure.
+// Tells the outcome and gives the exit status: 0, 4 after a warning, or 1
+// after a failure.
 int tell(const Outcome& outcome) {
   const auto to_stderr = [](const std::string& message) {
     std::fprintf(stderr, "korvex-expansion: %s\n", common::safe_text(message).c_str());
   };
+  for (const std::string& note : outcome.notes) to_stderr(note);
   for (const std::string& warning : outcome.warnings) to_stderr(warning);
   bool failed = !outcome.failures.empty();
   std::fwrite(outcome.output.data(), 1, outcome.output.size(), stdout);
@@ -312,7 +338,7 @@ int tell(const Outcome& outcome) {
     failed = true;
   }
   for (const std::string& failure : outcome.failures) to_stderr(failure);
-  return failed ? 1 : 0;
+  return failed ? 1 : outcome.warnings.empty() ? 0 : kExitWarning;
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -163,8 +164,8 @@ TEST(SeriesRead, FaultsAreNamedWithTheirLine) {
       {header + kRow100.substr(0, 54) + "     10x.111" + kRow100.substr(66) + "\n", 2,
        "beta (columns 55-66) is not a number: |     10x.111|"},
       {"100 5 6 7 90 90\n", 1,
-       "expected 7 columns (T a b c alpha beta gamma) or 8 (T sigma_T a b c alpha beta gamma), "
-       "found 6"},
+       "expected 7 columns (T a b c alpha beta gamma) or 8 (T sigma_T a b c alpha beta gamma, or "
+       "T a b c alpha beta gamma V), found 6"},
       {"100 5 6 7 90 90 90\n#\n200 0.1 5 6 7 90 90 90\n", 3,
        "8 columns where the rows above have 7"},
       {"100 5 6 7 90 nan 90\n", 1, "column 6 is not a number: |nan|"},
@@ -179,12 +180,70 @@ TEST(SeriesRead, FaultsAreNamedWithTheirLine) {
       {"100 5 6 7 60 60 120\n", 1,
        "the angles 60.000, 60.000, 120.000 close no volume: not a cell"},
       {std::string("100 5 6 7 90 90 90\n\0\n", 21), 2, "a NUL byte: not a text file"},
+      // Neither a volume nor a temperature's SU in the 8th column.
+      {"100 -0.5 3.6149 3.6149 3.6149 90 90 90\n", 1,
+       "column 2 is an SU, and negative: -0.5: 8 columns are T sigma_T a b c alpha beta gamma or "
+       "T a b c alpha beta gamma V, and the rows fit neither (the 8th column is not the volume of "
+       "columns 2-7)"},
+      {"100 3.6149 3.6149 3.6149 90 90 90 47.24\n200 3.6190 3.6190 3.6190 90 90 90 190\n", 2,
+       "a cell angle of 190 is not between 0 and 180 degrees: 8 columns are T sigma_T a b c alpha "
+       "beta gamma or T a b c alpha beta gamma V, and the rows fit neither (the 8th column is not "
+       "the volume of columns 2-7)"},
+      {"# c\nT a b c alpha beta pressure\n", 2,
+       "column 7 is named |pressure|, not one of T a b c alpha beta gamma V or an SU of one "
+       "(sigma_T, su_a, a_su, sa)"},
+      {"T a b c alpha beta\n", 1, "the header row names no column gamma"},
+      {"T a b c alpha beta gamma a\n", 1, "column 8 names a again"},
+      {"T,a,b,c,alpha,beta,gamma\n100,5,6,7,90,90\n", 2, "6 columns where the rows above have 7"},
   };
   for (const Case& c : cases) {
     const auto read = formats::parse_series(c.text);
     ASSERT_FALSE(read) << c.message;
     EXPECT_EQ(c.line, read.error().line) << c.message;
     EXPECT_EQ(c.message, read.error().message);
+  }
+}
+
+// Eight columns read on the evidence of the 8th (copper's volume 3.6149^3 =
+// 47.2380 A^3, written to 2 decimals), and tables whose header row names the
+// columns, with blanks or commas between them.
+TEST(SeriesRead, ColumnsReadOnEvidenceAndByTheirNames) {
+  const struct {
+    const char* name;
+    std::string text;
+    std::array<double, 4> first;  // T, a, c, gamma of the first row
+    std::optional<double> su_a;
+    std::string note;
+  } cases[] = {
+      {"volume",
+       "100 3.6149 3.6149 3.6149 90 90 90 47.24\n200 3.6190 3.6190 3.6190 90 90 90 47.40\n",
+       {100, 3.6149, 3.6149, 90},
+       {},
+       "8 columns read as T a b c alpha beta gamma V: the 8th is the volume of columns 2-7 on "
+       "every "
+       "row"},
+      {"sigma_T", "100 0.5 3.6149 3.6149 3.6149 90 90 90\n", {100, 3.6149, 3.6149, 90}, {}, ""},
+      {"header",
+       "Temperature(K)  c  b  a  al be ga sigma_a V\n100 7 6 5 90 90 90 0.002 210\n",
+       {100, 5, 7, 90},
+       0.002,
+       ""},
+      {"commas",
+       "\"T_K\",\"a [A]\",b,c,alpha,beta,gamma\n150, 5.1(3) ,6,7,90,90,91\n",
+       {150, 5.1, 7, 91},
+       0.3,
+       ""},
+      {"commas, no header", "150,5.1,6,7,90,90,91\n", {150, 5.1, 7, 91}, {}, ""},
+  };
+  for (const auto& c : cases) {
+    const auto read = formats::parse_series(c.text);
+    ASSERT_TRUE(read) << c.name << ": " << read.error().message;
+    const formats::SeriesRow& row = read->rows.at(0);
+    EXPECT_EQ(c.first,
+              (std::array<double, 4>{row.temperature, row.cell.a, row.cell.c, row.cell.gamma}))
+        << c.name;
+    EXPECT_EQ(c.su_a, row.su.a) << c.name;
+    EXPECT_EQ(c.note, read->notes.empty() ? "" : read->notes.at(0)) << c.name;
   }
 }
 

@@ -1,0 +1,219 @@
+#include "expansion/series_checks.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <cmath>
+#include <numeric>
+#include <optional>
+
+#include "common/number_text.h"
+
+namespace expansion {
+
+namespace {
+
+constexpr double kLeastJump = 0.005;       // a relative change that can be a jump
+constexpr double kJumpFactor = 10;         // times the median change per kelvin
+constexpr double kUnmatched = 0.2;         // |ln| change of cells that are not one crystal's
+constexpr double kExchangeMargin = 0.005;  // by which another match must beat the identity
+
+// A temperature to the microkelvin, as a message gives it: -126.85 K for a
+// sum in degrees Celsius, not -126.85000000000002 K.
+std::string kelvin(double t) {
+  return common::shortest(std::round(t * 1e6) / 1e6) + " K";
+}
+std::string exact_kelvin(double t) {
+  return common::shortest(t) + " K";
+}
+
+std::string between(const crystal::CellEntry& x, const crystal::CellEntry& y) {
+  return "between " + kelvin(*x.temperature) + " and " + kelvin(*y.temperature) + ": ";
+}
+
+// The points' indices in temperature order, points at one temperature in
+// the order given.
+std::vector<std::size_t> temperature_order(const std::vector<crystal::CellEntry>& cells) {
+  std::vector<std::size_t> order(cells.size());
+  std::iota(order.begin(), order.end(), std::size_t{0});
+  std::stable_sort(order.begin(), order.end(), [&](std::size_t i, std::size_t j) {
+    return *cells[i].temperature < *cells[j].temperature;
+  });
+  return order;
+}
+
+// A label as given, or nothing for CIF's "unknown" and "not applicable".
+std::string given(const std::string& label) {
+  return label == "?" || label == "." ? std::string() : label;
+}
+
+// Space-group symbols compared without blanks and case: "P n ma" is "Pnma".
+std::string symbol_key(const std::string& symbol) {
+  std::string key;
+  for (const char c : symbol)
+    if (c != ' ' && c != '_') key += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return key;
+}
+
+// The labels the files give that differ between two neighbours.
+void label_changes(const crystal::CellEntry& x, const crystal::CellEntry& y,
+                   std::vector<std::string>& warnings) {
+  const struct {
+    const char* what;
+    std::string from, to;
+    bool symbol;
+  } labels[] = {{"the crystal system", given(x.system), given(y.system), false},
+                {"the space group", given(x.space_group), given(y.space_group), true},
+                {"the lattice letter", given(x.lattice), given(y.lattice), false}};
+  for (const auto& l : labels) {
+    if (l.from.empty() || l.to.empty()) continue;
+    if (l.symbol ? symbol_key(l.from) == symbol_key(l.to) : l.from == l.to) continue;
+    warnings.push_back(between(x, y) + l.what + " changes from " + l.from + " to " + l.to);
+  }
+}
+
+using Lengths = std::array<double, 3>;
+using Match = std::array<std::size_t, 3>;  // axis i of the cell is axis match[i] of the previous
+
+Lengths lengths_of(const crystal::Cell& c) {
+  return {c.a, c.b, c.c};
+}
+
+// The largest |ln| change of a length under a match.
+double mismatch(const Lengths& from, const Lengths& to, const Match& m) {
+  double worst = 0;
+  for (std::size_t i = 0; i < 3; ++i)
+    worst = std::max(worst, std::fabs(std::log(to[i] / from[m[i]])));
+  return worst;
+}
+
+// The match of the axes that changes the lengths least; the identity unless
+// another does better by kExchangeMargin.
+Match best_match(const Lengths& from, const Lengths& to) {
+  Match m = {0, 1, 2}, best = m;
+  const double identity = mismatch(from, to, m);
+  double least = identity;
+  while (std::next_permutation(m.begin(), m.end())) {
+    const double d = mismatch(from, to, m);
+    if (d < least) least = d, best = m;
+  }
+  return identity - least > kExchangeMargin ? best : Match{0, 1, 2};
+}
+
+std::string match_text(const Match& m) {
+  static constexpr std::array<const char*, 3> kAxes = {"a", "b", "c"};
+  std::string text;
+  for (std::size_t i = 0; i < 3; ++i) {
+    if (m[i] == i) continue;
+    text += std::string(text.empty() ? "" : ", ") + kAxes[i] + " is the previous " + kAxes[m[i]];
+  }
+  return text;
+}
+
+// One quantity's relative change, ln(y/x), between each pair of neighbours.
+struct Quantity {
+  const char* name;
+  std::vector<double> change;
+};
+
+// The lower median of the changes per kelvin at distinct temperatures.
+double median_rate(const Quantity& q, const std::vector<double>& steps) {
+  std::vector<double> rates;
+  for (std::size_t i = 0; i < steps.size(); ++i)
+    if (steps[i] > 0) rates.push_back(std::fabs(q.change[i]) / steps[i]);
+  if (rates.empty()) return 0;
+  std::nth_element(rates.begin(), rates.begin() + (rates.size() - 1) / 2, rates.end());
+  return rates[(rates.size() - 1) / 2];
+}
+
+std::string percent(double change) {
+  return common::fixed(100 * std::expm1(change), 2) + " %";
+}
+
+}  // namespace
+
+common::Expected<void> check_temperatures(const std::vector<crystal::CellEntry>& cells) {
+  for (const crystal::CellEntry& e : cells) {
+    if (*e.temperature < 0) {
+      return common::Error{
+          0, e.source + ": a temperature of " + kelvin(*e.temperature) + " is below 0 K"};
+    }
+  }
+  if (cells.empty()) return {};
+  const auto [low, high] = std::minmax_element(
+      cells.begin(), cells.end(), [](const crystal::CellEntry& x, const crystal::CellEntry& y) {
+        return *x.temperature < *y.temperature;
+      });
+  const double span = *high->temperature - *low->temperature;
+  if (span < kLeastSpan) {
+    return common::Error{0, "the temperatures span " + common::format_text("%.3g K", span) +
+                                ", from " + exact_kelvin(*low->temperature) + " (" + low->source +
+                                ") to " + exact_kelvin(*high->temperature) + " (" + high->source +
+                                "): an expansion needs two temperatures at least 0.01 K apart"};
+  }
+  return {};
+}
+
+SeriesChanges check_changes(const std::vector<crystal::CellEntry>& cells) {
+  const std::vector<std::size_t> order = temperature_order(cells);
+  SeriesChanges found;
+  std::vector<double> steps;
+  std::array<Quantity, 4> quantities = {Quantity{"a", {}}, Quantity{"b", {}}, Quantity{"c", {}},
+                                        Quantity{"the volume", {}}};
+  // Per pair, what is told already: the lengths of exchanged axes, and every
+  // change of cells that cannot be matched.
+  std::vector<std::size_t> told;
+  for (std::size_t k = 1; k < order.size(); ++k) {
+    const crystal::CellEntry& x = cells[order[k - 1]];
+    const crystal::CellEntry& y = cells[order[k]];
+    label_changes(x, y, found.warnings);
+    const Lengths from = lengths_of(x.cell), to = lengths_of(y.cell);
+    const Match m = best_match(from, to);
+    const double volume = std::log(crystal::cell_volume(y.cell) / crystal::cell_volume(x.cell));
+    const bool unmatched = mismatch(from, to, m) > kUnmatched || std::fabs(volume) > kUnmatched;
+    if (unmatched) {
+      found.unmatched.push_back(
+          between(x, y) + "the cells cannot be matched (the volume changes by " + percent(volume) +
+          "): not one crystal's cell, or another setting of it");
+    } else if (m != Match{0, 1, 2}) {
+      found.warnings.push_back(between(x, y) + "the axes exchange (" + match_text(m) + ")");
+    }
+    told.push_back(unmatched ? quantities.size() : m != Match{0, 1, 2} ? 3 : 0);
+    steps.push_back(*y.temperature - *x.temperature);
+    for (std::size_t i = 0; i < 3; ++i) quantities[i].change.push_back(std::log(to[i] / from[i]));
+    quantities[3].change.push_back(volume);
+  }
+  for (std::size_t i = 0; i < quantities.size(); ++i) {
+    const Quantity& q = quantities[i];
+    const double median = median_rate(q, steps);
+    for (std::size_t k = 0; k < steps.size(); ++k) {
+      const double change = std::fabs(q.change[k]);
+      if (change <= kLeastJump || i < told[k]) continue;
+      if (steps[k] > 0 && change / steps[k] <= kJumpFactor * median) continue;
+      found.warnings.push_back(between(cells[order[k]], cells[order[k + 1]]) + q.name +
+                               " jumps by " + percent(q.change[k]) +
+                               ", more than ten times the series' own steps");
+    }
+  }
+  return found;
+}
+
+std::vector<std::string> check_scatter(const SeriesAnalysis& result) {
+  if (!result.sus || !result.analysis.standard_errors) return {};
+  std::vector<std::string> names;
+  const auto check = [&](const std::string& name, double fit_su, double cells_su) {
+    if (cells_su > 0 && fit_su > kScatterFactor * cells_su) names.push_back(name);
+  };
+  for (std::size_t k = 0; k < 3; ++k)
+    check("X" + std::to_string(k + 1), result.analysis.axes[k].alpha.su, result.sus->axes[k].alpha);
+  check("V", result.analysis.volume.alpha.su, result.sus->volume.alpha);
+  if (names.empty()) return {};
+  std::string list;
+  for (std::size_t i = 0; i < names.size(); ++i)
+    list += (i == 0 ? "" : i + 1 == names.size() ? " and " : ", ") + names[i];
+  return {"the fit's standard error of " + list +
+          " is more than 30 times the cells' SU: the scatter is far larger than the cells' SUs: "
+          "a phase change, a misread file or wrong SUs?"};
+}
+
+}  // namespace expansion

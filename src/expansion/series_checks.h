@@ -1,0 +1,59 @@
+// Checks on a series of cells before it is fitted as one: temperatures the
+// data can tell apart, and changes of phase or setting between neighbouring
+// points.
+//
+// A fit through a phase transition, a relabelled setting or a file of another
+// compound gives a coefficient that looks like any other. So the points,
+// taken in temperature order, are compared pairwise:
+//
+//   - the crystal system, the space group (blanks and case aside) and the
+//     lattice letter, where both files give them;
+//   - the axes: of the six ways to match a, b, c to the previous cell's, the
+//     one that changes the lengths least (the largest |ln(l/l_prev)| the
+//     smallest) should be a to a, b to b, c to c; another way is an exchange
+//     of axes, unless it does no better than the identity by 0.5 %;
+//   - jumps: a length or the volume whose change per kelvin exceeds ten times
+//     the series' median change per kelvin (the lower median, over the
+//     neighbouring pairs), and whose change is more than 0.5 %. A change
+//     between two points at one temperature is a jump when it is more than
+//     0.5 %.
+//
+// Each finding is a warning; the analysis still runs. Cells whose best match
+// still changes a length or the volume by more than 20 % are not one
+// crystal's: that ends the run.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "common/expected.h"
+#include "crystal/cell.h"
+#include "expansion/monte_carlo.h"
+
+namespace expansion {
+
+// Refuses a series whose temperatures are no temperatures or cannot be told
+// apart: one below 0 K, or a span of less than kLeastSpan kelvin (fewer than
+// two distinct temperatures among them, or some a rounding apart). The
+// message names the points' sources. Every cell must give its temperature.
+inline constexpr double kLeastSpan = 0.01;  // kelvin
+[[nodiscard]] common::Expected<void> check_temperatures(
+    const std::vector<crystal::CellEntry>& cells);
+
+// What the pairwise comparison above finds, each naming the two
+// temperatures ("between 100 K and 130 K: ..."): warnings, and the pairs of
+// cells that cannot be matched at all.
+struct SeriesChanges {
+  std::vector<std::string> warnings;
+  std::vector<std::string> unmatched;
+};
+[[nodiscard]] SeriesChanges check_changes(const std::vector<crystal::CellEntry>& cells);
+
+// A fit whose standard error exceeds the SU drawn from the cells by more than
+// kScatterFactor says the points scatter far more than their SUs allow: a
+// warning naming the quantities, or nothing. Without SUs from the cells,
+// nothing.
+inline constexpr double kScatterFactor = 30;
+[[nodiscard]] std::vector<std::string> check_scatter(const SeriesAnalysis& result);
+
+}  // namespace expansion
