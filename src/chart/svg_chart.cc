@@ -17,6 +17,18 @@ constexpr double kTitleFontSize = 17;  // as the style sheet sets it
 constexpr double kSmallestTitleFont = 10;
 constexpr double kTitleMargin = 20;  // at either side of the picture
 
+// A text as the picture holds it: safe to show, in UTF-8, without the two
+// noncharacters U+FFFE and U+FFFF, which XML forbids as it does C0 controls,
+// and escaped.
+std::string svg_safe(std::string_view text) {
+  std::string safe = common::safe_text(text, common::Charset::kUtf8);
+  for (const std::string_view nonchar : {"\xEF\xBF\xBE", "\xEF\xBF\xBF"}) {
+    for (auto at = safe.find(nonchar); at != std::string::npos; at = safe.find(nonchar, at))
+      safe.replace(at, nonchar.size(), 1, '?');
+  }
+  return xml_escape(safe);
+}
+
 }  // namespace
 
 double ChartFrame::px(double x) const {
@@ -75,7 +87,7 @@ std::string svg_open(const ChartLayout& layout, std::string_view title) {
   s += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + svg_number(layout.width) +
        "\" height=\"" + svg_number(layout.height) + "\" viewBox=\"0 0 " + svg_number(layout.width) +
        " " + svg_number(layout.height) + "\">\n";
-  s += "<title>" + markup_text(title) + "</title>\n";
+  s += "<title>" + svg_safe(title) + "</title>\n";
   s += "<style>\n"
        "text { font-family: DejaVu Sans, Helvetica, Arial, sans-serif; font-size: 13px; fill: "
        "#222; }\n"
@@ -142,12 +154,7 @@ std::string svg_close() {
 }
 
 std::string markup_text(std::string_view text) {
-  std::string safe = common::safe_text(text, common::Charset::kUtf8);
-  for (const std::string_view nonchar : {"\xEF\xBF\xBE", "\xEF\xBF\xBF"}) {
-    for (auto at = safe.find(nonchar); at != std::string::npos; at = safe.find(nonchar, at))
-      safe.replace(at, nonchar.size(), 1, '?');
-  }
-  return xml_escape(safe);
+  return svg_safe(text);
 }
 
 std::string xml_escape(std::string_view text) {
@@ -193,7 +200,7 @@ std::string svg_text(std::string_view cls, double x, double y, std::string_view 
   // Appended piece by piece: GCC 12 warns (-Wrestrict, falsely) at a literal
   // put before a temporary string.
   s += '>';
-  s += markup_text(text);
+  s += svg_safe(text);
   s += "</text>\n";
   return s;
 }

@@ -333,6 +333,13 @@ std::string citation_section() {
       "sections OUTPUT and STANDARD UNCERTAINTIES.</p>\n");
 }
 
+// The text without the white space (line ends too) around it.
+std::string_view stripped(std::string_view text) {
+  const std::size_t from = text.find_first_not_of(" \t\r\n");
+  if (from == std::string_view::npos) return {};
+  return text.substr(from, text.find_last_not_of(" \t\r\n") + 1 - from);
+}
+
 // The rules of a style sheet with every selector confined to the element of
 // id `scope`; an at-rule is kept as it is.
 std::string scoped_style(std::string_view css, std::string_view scope) {
@@ -341,13 +348,13 @@ std::string scoped_style(std::string_view css, std::string_view scope) {
   while (at < css.size()) {
     const std::size_t open = css.find('{', at), close = css.find('}', open);
     if (open == std::string_view::npos || close == std::string_view::npos) break;
-    const std::string_view selectors = common::trim(css.substr(at, open - at));
+    const std::string_view selectors = stripped(css.substr(at, open - at));
     if (selectors.starts_with('@')) {
       out += css.substr(at, close + 1 - at);
     } else {
       for (std::size_t from = 0; from <= selectors.size();) {
         const std::size_t comma = std::min(selectors.find(',', from), selectors.size());
-        const std::string_view one = common::trim(selectors.substr(from, comma - from));
+        const std::string_view one = stripped(selectors.substr(from, comma - from));
         out += (from == 0 ? "#" : ", #") + std::string(scope) + " " + std::string(one);
         from = comma + 1;
       }
