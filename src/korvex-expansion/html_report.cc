@@ -373,6 +373,24 @@ void replace_all(std::string& text, std::string_view from, std::string_view to) 
     text.replace(at, from.size(), to);
 }
 
+// The page around the sections of one analysis: its head and style sheet,
+// `title` (markup) as its heading, the warnings first, then the sections, the
+// pictures and how to cite, and the script.
+std::string page(const std::string& title, const std::vector<std::string>& warnings,
+                 const std::vector<std::string>& sections,
+                 const std::vector<chart::Picture>& pictures) {
+  std::string s =
+      "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
+      "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
+      "<meta name=\"generator\" content=\"korvex-expansion " KORVEX_VERSION "\">\n<title>" +
+      title + "</title>\n<style>\n" + kStyle + "</style>\n</head>\n<body>\n<header>\n<h1>" + title +
+      "</h1>\n<p class=\"byline\">korvex-expansion " KORVEX_VERSION "</p>\n</header>\n<main>\n" +
+      warnings_section(warnings);
+  for (const std::string& section : sections) s += section;
+  s += pictures_section(pictures) + citation_section();
+  return s + "</main>\n<script>\n" + kScript + "</script>\n</body>\n</html>\n";
+}
+
 }  // namespace
 
 std::string inline_svg(std::string_view svg, std::string_view scope) {
@@ -400,22 +418,12 @@ std::string html_report(const expansion::SeriesAnalysis& result, const Source& s
                         const std::vector<chart::Picture>& pictures) {
   const Json doc = json_document(result, source);
   const bool line = result.analysis.degree == 1;
-  const std::string name = chart::markup_text(source.name);
-  std::string s =
-      "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
-      "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
-      "<meta name=\"generator\" content=\"korvex-expansion " KORVEX_VERSION
-      "\">\n"
-      "<title>Principal thermal expansion of " +
-      name + "</title>\n<style>\n" + kStyle +
-      "</style>\n</head>\n<body>\n<header>\n<h1>Principal thermal expansion of " + name +
-      "</h1>\n<p class=\"byline\">korvex-expansion " KORVEX_VERSION "</p>\n</header>\n<main>\n";
-  s += warnings_section(warnings) + method_section(result, source) +
-       coefficients_section(doc, line) + directions_section(doc);
-  if (!line) s += polynomial_section(doc);
-  s += cells_section(doc) + pictures_section(pictures) + citation_section();
-  s += "</main>\n<script>\n" + std::string(kScript) + "</script>\n</body>\n</html>\n";
-  return s;
+  std::vector<std::string> sections = {method_section(result, source),
+                                       coefficients_section(doc, line), directions_section(doc)};
+  if (!line) sections.push_back(polynomial_section(doc));
+  sections.push_back(cells_section(doc));
+  return page("Principal thermal expansion of " + chart::markup_text(source.name), warnings,
+              sections, pictures);
 }
 
 }  // namespace korvex_expansion

@@ -8,7 +8,8 @@
 // its tables carries the value it shows rounded in data-value, with full
 // precision, and that value's place in the JSON in data-key ("axes.0.alpha",
 // "volume.values.3", "cells.2.a"), so that a program reads the page as it
-// reads the JSON.
+// reads the JSON. The page is built of sections, each from the JSON's values,
+// inside one frame (head, warnings, pictures, citation, script).
 #pragma once
 
 #include <string>
