@@ -153,6 +153,10 @@ std::string svg_close() {
   return "</svg>\n";
 }
 
+std::string markup_text(std::string_view text) {
+  return svg_safe(text);
+}
+
 std::string xml_escape(std::string_view text) {
   std::string out;
   for (const char c : text) {

@@ -68,6 +68,12 @@ struct ChartFrame {
 // Escapes &, <, >, " and ' for XML text and attribute values.
 [[nodiscard]] std::string xml_escape(std::string_view text);
 
+// A text as an SVG picture or an HTML page holds it: made safe to show
+// (common/safe_text.h) in UTF-8, without the two noncharacters U+FFFE and
+// U+FFFF, which XML forbids as it does C0 controls and HTML's parser refuses,
+// and escaped.
+[[nodiscard]] std::string markup_text(std::string_view text);
+
 // A number as SVG coordinates are written here ("%.2f").
 [[nodiscard]] std::string svg_number(double value);
 

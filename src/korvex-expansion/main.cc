@@ -28,6 +28,7 @@
 #include "expansion/monte_carlo.h"
 #include "expansion/series_checks.h"
 #include "formats/cell_record.h"
+#include "html_report.h"
 #include "inputs.h"
 #include "report.h"
 
@@ -60,6 +61,8 @@ constexpr const char* kUsage =
     "                        what goes to standard output (default text)\n"
     "  --svg PREFIX          also write PREFIX_strain.svg, PREFIX_volume.svg and\n"
     "                        PREFIX_indicatrix.svg\n"
+    "  --html FILE           also write the whole analysis, with its pictures, as one\n"
+    "                        HTML page that needs nothing beside it\n"
     "  --draws N             Monte Carlo draws of the cells' SUs (default 2000)\n"
     "  --seed S              where the draws start, 0 to 2^64-1 (default 1)\n"
     "  --weighted            weighted least squares, 1/su^2 from the draws\n"
@@ -74,6 +77,7 @@ struct Options {
   Format format = Format::kText;
   std::optional<double> reference;
   std::optional<std::string> svg_prefix;
+  std::optional<std::string> html_file;
   korvex_expansion::InputNames inputs;
   expansion::Draws draws;
   bool weighted = false;
@@ -89,6 +93,7 @@ enum Option : int {
   kFit,
   kFormat,
   kSvg,
+  kHtml,
   kList,
   kCell,
   kDraws,
@@ -110,6 +115,7 @@ constexpr common::OptionRule kOptions[] = {
     {kFit, '\0', "fit", true},
     {kFormat, '\0', "format", true},
     {kSvg, '\0', "svg", true},
+    {kHtml, '\0', "html", true},
     {kList, '\0', "list", true},
     {kCell, '\0', "cell", true},
     {kDraws, '\0', "draws", true},
@@ -171,6 +177,10 @@ common::Expected<void> apply(const common::GivenOption& given, Options& opt) {
     case kSvg:
       if (value.empty()) return common::Error{0, "--svg needs a file name prefix"};
       opt.svg_prefix = value;
+      break;
+    case kHtml:
+      if (value.empty()) return common::Error{0, "--html needs a file name"};
+      opt.html_file = value;
       break;
     case kList:
       if (value.empty()) return common::Error{0, "--list needs a buffer file"};
@@ -268,6 +278,35 @@ bool checked_series(const korvex_expansion::Points& points, Outcome& outcome) {
   return changes.unmatched.empty();
 }
 
+// Writes the pictures (--svg) and the page (--html) the options ask for;
+// says which in a text report, and counts what cannot be written a failure.
+void write_pictures(const Options& opt, const expansion::SeriesAnalysis& result,
+                    const korvex_expansion::Source& source, Outcome& outcome) {
+  if (!opt.svg_prefix && !opt.html_file) return;
+  const std::vector<chart::Picture> pictures =
+      chart::render_pictures(result.analysis, result.sus ? &*result.sus : nullptr, source.name);
+  const auto write = [&](const std::string& path, const std::string& bytes) {
+    const auto wrote = common::write_file_replacing(path, bytes);
+    if (!wrote) outcome.failures.push_back("cannot write " + path + ": " + wrote.error().message);
+    return wrote.has_value();
+  };
+  std::string written;
+  if (opt.svg_prefix) {
+    for (const chart::Picture& p : pictures) {
+      const std::string path = *opt.svg_prefix + p.suffix;
+      if (write(path, p.svg)) written += (written.empty() ? "" : ", ") + common::safe_text(path);
+    }
+    if (!written.empty()) written = "\n SVG pictures written: " + written + "\n";
+  }
+  // The page tells the warnings the run tells, those of writing it aside.
+  if (opt.html_file && write(*opt.html_file, korvex_expansion::html_report(
+                                                 result, source, outcome.warnings, pictures))) {
+    written += std::string(written.empty() ? "\n" : "") +
+               " HTML page written: " + common::safe_text(*opt.html_file) + "\n";
+  }
+  if (opt.format == Format::kText) outcome.output += written;
+}
+
 Outcome run(const Options& opt) {
   Outcome outcome;
   const auto points = korvex_expansion::read_points(opt.inputs);
@@ -306,20 +345,7 @@ Outcome run(const Options& opt) {
       outcome.output = korvex_expansion::csv_report(result);
       break;
   }
-  if (opt.svg_prefix) {
-    std::string written;
-    for (const chart::Picture& p : chart::render_pictures(
-             result.analysis, result.sus ? &*result.sus : nullptr, points->name)) {
-      const std::string path = *opt.svg_prefix + p.suffix;
-      if (const auto wrote = common::write_file_replacing(path, p.svg); !wrote) {
-        outcome.failures.push_back("cannot write " + path + ": " + wrote.error().message);
-      } else {
-        written += (written.empty() ? "" : ", ") + common::safe_text(path);
-      }
-    }
-    if (opt.format == Format::kText && !written.empty())
-      outcome.output += "\n SVG pictures written: " + written + "\n";
-  }
+  write_pictures(opt, result, source, outcome);
   return outcome;
 }
 

@@ -322,7 +322,8 @@ std::string text_report(const expansion::SeriesAnalysis& result, const Source& s
   return s;
 }
 
-std::string json_report(const expansion::SeriesAnalysis& result, const Source& source) {
+nlohmann::ordered_json json_document(const expansion::SeriesAnalysis& result,
+                                     const Source& source) {
   // A number that is not finite, as a fit can give, is written null; so is
   // an SU that is not known.
   using Json = nlohmann::ordered_json;
@@ -390,7 +391,11 @@ std::string json_report(const expansion::SeriesAnalysis& result, const Source& s
   Json cells = Json::array();
   for (const crystal::CellEntry& e : source.cells) cells.push_back(json_cell(e));
   j["cells"] = std::move(cells);
-  return j.dump() + "\n";
+  return j;
+}
+
+std::string json_report(const expansion::SeriesAnalysis& result, const Source& source) {
+  return json_document(result, source).dump() + "\n";
 }
 
 std::string csv_report(const expansion::SeriesAnalysis& result) {

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdio>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
@@ -35,7 +36,10 @@ struct Source {
 // su_cells_T at each temperature), volume (alpha, su, su_cells, reference,
 // values, values_su, and alpha_T, su_T, su_cells_T for a polynomial),
 // skipped_lines, and cells: source, T, T_su, a, a_su, ... gamma, gamma_su for
-// each point. SUs not known are null.
+// each point. SUs not known are null. json_document is the object, which the
+// HTML page shows; json_report its text.
+[[nodiscard]] nlohmann::ordered_json json_document(const expansion::SeriesAnalysis& result,
+                                                   const Source& source);
 [[nodiscard]] std::string json_report(const expansion::SeriesAnalysis& result,
                                       const Source& source);
 

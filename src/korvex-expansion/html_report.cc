@@ -1,0 +1,429 @@
+#include "html_report.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <optional>
+
+#include "chart/svg_chart.h"
+#include "common/number_text.h"
+#include "common/safe_text.h"
+
+namespace korvex_expansion {
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+constexpr const char* kMegaUnit = "MK<sup>&minus;1</sup>";
+
+// Sans-serif as the pictures are set; numbers in columns of equal digits.
+// The class names are the page's own: the pictures' style rules are confined
+// to their figures (inline_svg).
+constexpr const char* kStyle = R"(body { font-family: "DejaVu Sans", Helvetica, Arial, sans-serif;
+  color: #222; line-height: 1.4; max-width: 72em; margin: 1.5em auto; padding: 0 1em; }
+h1 { font-size: 1.45em; margin-bottom: 0.2em; }
+h2 { font-size: 1.15em; border-bottom: 1px solid #ccc; margin-top: 1.8em; }
+p.byline { color: #555; margin-top: 0; }
+section.warnings { border: 2px solid #b03a2e; background: #fcefed; padding: 0.2em 1em; }
+section.warnings h2 { border: none; color: #b03a2e; margin-top: 0.4em; }
+table { border-collapse: collapse; margin: 0.6em 0; }
+th, td { padding: 0.2em 0.7em; border-bottom: 1px solid #e3e3e3; text-align: right;
+  font-variant-numeric: tabular-nums; vertical-align: top; }
+th { background: #f2f2f2; font-weight: 600; }
+th.name, td.name { text-align: left; }
+td.name { max-width: 28em; overflow-wrap: anywhere; }
+table.sortable th { cursor: pointer; }
+table.sortable th[aria-sort="ascending"]::after { content: " \25B4"; }
+table.sortable th[aria-sort="descending"]::after { content: " \25BE"; }
+dl.method { display: grid; grid-template-columns: max-content auto; gap: 0.2em 1em; }
+dl.method dt { font-weight: 600; }
+dl.method dd { margin: 0; }
+figure { margin: 1.2em 0; }
+figure svg { max-width: 100%; height: auto; display: block; }
+figcaption { color: #444; font-size: 0.92em; margin-top: 0.3em; }
+p.note { color: #444; font-size: 0.92em; }
+@media print {
+  body { max-width: none; margin: 0; padding: 0; font-size: 10pt; }
+  h2 { break-after: avoid; }
+  table, figure, section.warnings, dl.method { break-inside: avoid; }
+  th { background: none; border-bottom: 1.5px solid #222; }
+  table.sortable th { cursor: auto; }
+  table.sortable th::after { content: none; }
+  figure svg { max-height: 22cm; }
+}
+)";
+
+// Sorts the table of cells by the column whose heading is clicked (or given
+// Enter), by the values the cells carry, the text where they carry none.
+constexpr const char* kScript =
+    R"(document.querySelectorAll("table.sortable th").forEach(function (th) {
+  th.tabIndex = 0;
+  var sort = function () {
+    var table = th.closest("table"), body = table.tBodies[0], col = th.cellIndex;
+    var up = th.getAttribute("aria-sort") !== "ascending";
+    table.querySelectorAll("th").forEach(function (h) { h.removeAttribute("aria-sort"); });
+    th.setAttribute("aria-sort", up ? "ascending" : "descending");
+    var key = function (row) {
+      var c = row.cells[col], v = c.getAttribute("data-value");
+      return v === null ? c.textContent : parseFloat(v);
+    };
+    Array.from(body.rows).sort(function (x, y) {
+      var p = key(x), q = key(y);
+      var d = typeof p === "number" && typeof q === "number" ? p - q : String(p).localeCompare(String(q));
+      return up ? d : -d;
+    }).forEach(function (row) { body.appendChild(row); });
+  };
+  th.addEventListener("click", sort);
+  th.addEventListener("keydown", function (e) { if (e.key === "Enter") sort(); });
+});
+)";
+
+std::optional<double> number_of(const Json& j) {
+  if (!j.is_number()) return std::nullopt;
+  return j.get<double>();
+}
+
+// A value as the page shows it: with its SU in parentheses as crystallographers
+// write it where it has a positive one, else with `decimals` decimals (as
+// given, where `decimals` is negative).
+std::string value_text(double value, std::optional<double> su, int decimals) {
+  if (su && *su > 0 && std::isfinite(*su)) return common::with_su(value, su);
+  return decimals < 0 ? common::shortest(value) : common::fixed(value, decimals);
+}
+
+// A table cell (or another element) showing `shown` for the JSON's number
+// at `key`; a dash where the JSON holds none.
+std::string number_cell(const std::string& key, const Json& value, const std::string& shown,
+                        const std::string& tag = "td") {
+  const std::optional<double> v = number_of(value);
+  if (!v) return "<" + tag + ">&ndash;</" + tag + ">";
+  return "<" + tag + " data-key=\"" + key + "\" data-value=\"" + common::shortest(*v) + "\">" +
+         shown + "</" + tag + ">";
+}
+
+// The JSON's number at `key`, shown with `decimals` decimals.
+std::string plain_cell(const std::string& key, const Json& value, int decimals,
+                       const std::string& tag = "td") {
+  const std::optional<double> v = number_of(value);
+  return number_cell(key, value, v ? value_text(*v, std::nullopt, decimals) : "", tag);
+}
+
+// The SU a coefficient is shown with: the larger of the fit's standard
+// error and the cells' SU. `i` picks a polynomial's value at one temperature
+// (keys with the suffix _T), none the coefficient itself.
+std::optional<double> larger_su(const Json& q, std::optional<std::size_t> i) {
+  const auto at = [&](const std::string& key) -> std::optional<double> {
+    const std::string name = i ? key + "_T" : key;
+    if (!q.contains(name)) return std::nullopt;
+    return i ? (q[name].is_array() ? number_of(q[name][*i]) : std::nullopt) : number_of(q[name]);
+  };
+  if (q.contains("su_fit")) return at("su");  // the JSON gives the larger as su
+  const std::optional<double> fit = at("su"), cells = at("su_cells");
+  if (!fit || !cells) return fit ? fit : cells;
+  return std::max(*fit, *cells);
+}
+
+// The fit's standard error's key: su_fit beside the larger su, or su alone.
+std::string fit_su_key(const Json& q) {
+  return q.contains("su_fit") ? "su_fit" : "su";
+}
+
+std::string axis_name(std::size_t k) {
+  return common::format_text("X<sub>%zu</sub>", k + 1);
+}
+
+std::string section(const std::string& id, const std::string& heading, const std::string& body,
+                    const std::string& cls = "") {
+  return "<section id=\"" + id + "\"" + (cls.empty() ? "" : " class=\"" + cls + "\"") + ">\n<h2>" +
+         heading + "</h2>\n" + body + "</section>\n";
+}
+
+std::string warnings_section(const std::vector<std::string>& warnings) {
+  if (warnings.empty()) return "";
+  std::string s = "<ul>\n";
+  for (const std::string& w : warnings) s += "<li>" + chart::markup_text(w) + "</li>\n";
+  return section("warnings", "Warnings", s + "</ul>\n", "warnings");
+}
+
+std::string method_section(const expansion::SeriesAnalysis& result, const Source& source) {
+  const expansion::Analysis& an = result.analysis;
+  const auto [lo, hi] = std::minmax_element(an.temperatures.begin(), an.temperatures.end());
+  const auto row = [](const std::string& term, const std::string& text) {
+    return "<dt>" + term + "</dt><dd>" + text + "</dd>\n";
+  };
+  std::string s = "<dl class=\"method\">\n";
+  s +=
+      row("Points", common::format_text("%zu, %.2f K to %.2f K", an.temperatures.size(), *lo, *hi));
+  s += row("Reference", common::format_text("the point at %.2f K (row %zu)",
+                                            an.temperatures[an.reference], an.reference + 1));
+  if (!source.skipped_lines.empty()) {
+    std::string lines;
+    for (const int l : source.skipped_lines)
+      lines += (lines.empty() ? "" : ", ") + std::to_string(l);
+    s += row("Skipped", "rows in overflow form, lines " + lines);
+  }
+  s += row("Strain", chart::markup_text(expansion::measure_name(an.measure)));
+  const bool weighted = result.sus && result.sus->weighted;
+  s += row("Fit", std::string(expansion::fit_name(an.degree)) + " in T, " +
+                      (weighted ? "weighted least squares (1/su&sup2; of each point from the "
+                                  "draws), standard errors scaled by the reduced &chi;&sup2;"
+                                : "least squares, standard errors HC0 "
+                                  "(heteroscedasticity-consistent)"));
+  if (result.sus) {
+    s += row("Cells' SUs",
+             common::format_text("carried through the whole analysis by %zu Monte Carlo draws "
+                                 "(--seed %llu)",
+                                 result.sus->draws.count,
+                                 static_cast<unsigned long long>(result.sus->draws.start)));
+  }
+  s += row("Directions",
+           common::format_text("at %.2f K (row %zu), in the axes of that point's cell",
+                               an.temperatures[an.direction_point], an.direction_point + 1));
+  return section("method", "Method", s + "</dl>\n");
+}
+
+// One row of the coefficients: the value with the larger SU, both SUs.
+std::string coefficient_row(const std::string& name, const Json& q, const std::string& path) {
+  const std::optional<double> alpha = number_of(q["alpha"]);
+  std::string s = "<tr><th class=\"name\" scope=\"row\">" + name + "</th>";
+  s += number_cell(path + "alpha", q["alpha"],
+                   alpha ? value_text(*alpha, larger_su(q, std::nullopt), 3) : "");
+  s += plain_cell(path + fit_su_key(q), q[fit_su_key(q)], 3) +
+       plain_cell(path + "su_cells", q["su_cells"], 3);
+  return s + "</tr>\n";
+}
+
+std::string coefficients_section(const Json& doc, bool line) {
+  std::string s = line ? std::string()
+                       : common::format_text("<p>At the median temperature, %.2f K.</p>\n",
+                                             doc["median_temperature"].get<double>());
+  s += std::string("<table id=\"coefficients\">\n<thead><tr><th class=\"name\">Axis</th>") +
+       "<th>&alpha; (" + kMegaUnit + ")</th><th>su<sub>fit</sub></th><th>su<sub>cells</sub></th>" +
+       "</tr></thead>\n<tbody>\n";
+  for (std::size_t k = 0; k < 3; ++k)
+    s += coefficient_row(axis_name(k), doc["axes"][k], "axes." + std::to_string(k) + ".");
+  s += coefficient_row("&alpha;<sub>V</sub>", doc["volume"], "volume.");
+  s += "</tbody></table>\n<p class=\"note\">su<sub>fit</sub>: the fit's standard error; "
+       "su<sub>cells</sub>: the SU the cells' own SUs give, by Monte Carlo; in parentheses the "
+       "larger of the two. &alpha;<sub>V</sub>: the volume's coefficient.</p>\n";
+  const Json& v = doc["volume"];
+  s += "<p>Volume of the reference cell: " +
+       plain_cell("volume.reference", v["reference"], 3, "span") + " &Aring;<sup>3</sup>.</p>\n";
+  return section("coefficients", "Principal coefficients of thermal expansion", s);
+}
+
+std::string directions_section(const Json& doc) {
+  std::string s =
+      "<table id=\"directions\">\n<thead><tr><th class=\"name\">Axis</th><th>u</th><th>v</th>"
+      "<th>w</th><th>angle to a (&deg;)</th><th>to b (&deg;)</th><th>to c (&deg;)</th>"
+      "<th>su<sub>dir</sub> (&deg;)</th></tr></thead>\n<tbody>\n";
+  for (std::size_t k = 0; k < 3; ++k) {
+    const Json& q = doc["axes"][k];
+    const std::string path = "axes." + std::to_string(k) + ".";
+    s += "<tr><th class=\"name\" scope=\"row\">" + axis_name(k) + "</th>";
+    for (std::size_t c = 0; c < 3; ++c)
+      s += plain_cell(path + "uvw." + std::to_string(c), q["uvw"][c], 4);
+    for (std::size_t c = 0; c < 3; ++c)
+      s += plain_cell(path + "angles." + std::to_string(c), q["angles"][c], 2);
+    s += plain_cell(path + "direction_su_deg", q["direction_su_deg"], 2) + "</tr>\n";
+  }
+  s += "</tbody></table>\n<p class=\"note\">[u v w]: the unit vector of each principal axis in "
+       "the cell's axes; su<sub>dir</sub>: the RMS angle between the drawn axes and the one "
+       "shown, none where two axes cannot be told apart.</p>\n";
+  return section("directions", "Directions of the principal axes", s);
+}
+
+// The polynomial's coefficients at each temperature, each with its larger SU.
+std::string polynomial_section(const Json& doc) {
+  std::string s = "<table id=\"polynomial\">\n<thead><tr><th>T (K)</th>";
+  for (std::size_t k = 0; k < 3; ++k) s += "<th>&alpha;(" + axis_name(k) + ")</th>";
+  s += "<th>&alpha;<sub>V</sub></th></tr></thead>\n<tbody>\n";
+  const auto cell = [](const Json& q, const std::string& path, std::size_t i) {
+    const std::optional<double> v = number_of(q["alpha_T"][i]);
+    return number_cell(path + "alpha_T." + std::to_string(i), q["alpha_T"][i],
+                       v ? value_text(*v, larger_su(q, i), 3) : "");
+  };
+  for (std::size_t i = 0; i < doc["temperatures"].size(); ++i) {
+    s += "<tr>" + plain_cell("temperatures." + std::to_string(i), doc["temperatures"][i], 2);
+    for (std::size_t k = 0; k < 3; ++k)
+      s += cell(doc["axes"][k], "axes." + std::to_string(k) + ".", i);
+    s += cell(doc["volume"], "volume.", i) + "</tr>\n";
+  }
+  s += std::string("</tbody></table>\n<p class=\"note\">") + kMegaUnit +
+       ", each with the larger of its two SUs in parentheses.</p>\n";
+  return section("polynomial", "Coefficients at each temperature", s);
+}
+
+// The cells as read, each parameter with its SU, and the volume they give.
+std::string cells_section(const Json& doc) {
+  std::string s =
+      "<table id=\"cells\" class=\"sortable\">\n<thead><tr><th>Row</th><th class=\"name\">"
+      "Source</th><th>T (K)</th><th>a (&Aring;)</th><th>b (&Aring;)</th><th>c (&Aring;)</th>"
+      "<th>&alpha; (&deg;)</th><th>&beta; (&deg;)</th><th>&gamma; (&deg;)</th>"
+      "<th>V (&Aring;<sup>3</sup>)</th></tr></thead>\n<tbody>\n";
+  const Json& volume = doc["volume"];
+  for (std::size_t i = 0; i < doc["cells"].size(); ++i) {
+    const Json& c = doc["cells"][i];
+    const std::string path = "cells." + std::to_string(i) + ".";
+    s += common::format_text("<tr><td data-value=\"%zu\">%zu</td>", i + 1, i + 1) +
+         "<td class=\"name\">" + chart::markup_text(c["source"].get<std::string>()) + "</td>";
+    for (const char* name : {"T", "a", "b", "c", "alpha", "beta", "gamma"}) {
+      const std::optional<double> v = number_of(c[name]);
+      s += number_cell(path + name, c[name],
+                       v ? value_text(*v, number_of(c[std::string(name) + "_su"]), -1) : "");
+    }
+    const Json& v = volume["values"][i];
+    const std::optional<double> su =
+        volume["values_su"].is_array() ? number_of(volume["values_su"][i]) : std::nullopt;
+    s += number_cell("volume.values." + std::to_string(i), v,
+                     number_of(v) ? value_text(*number_of(v), su, 3) : "") +
+         "</tr>\n";
+  }
+  s += "</tbody></table>\n<p class=\"note\">A click on a heading sorts the table by it.</p>\n";
+  return section("cells", "The cells", s);
+}
+
+// What each picture shows, by the name it is written under with --svg; a
+// picture not named here is captioned with its own title.
+std::string caption_of(std::string_view stem, std::string_view svg) {
+  static constexpr std::pair<std::string_view, std::string_view> kCaptions[] = {
+      {"strain",
+       "The principal strains against temperature, each with its fit; error bars of one SU "
+       "drawn from the cells, where they carry SUs."},
+      {"volume", "The volume against temperature with its fit."},
+      {"lattice",
+       "The cell's lengths and volume relative to those of the reference cell against "
+       "temperature, with their fits."},
+      {"indicatrix",
+       "The expansivity indicatrix: the coefficient along every direction, in the three planes "
+       "that hold two principal axes each; negative lobes dashed."},
+  };
+  for (const auto& [name, caption] : kCaptions) {
+    if (name == stem) return std::string(caption);
+  }
+  const std::size_t from = svg.find("<title>"), to = svg.find("</title>");
+  if (from == std::string_view::npos || to == std::string_view::npos || to < from) return "";
+  return std::string(svg.substr(from + 7, to - from - 7));  // escaped as the picture holds it
+}
+
+std::string pictures_section(const std::vector<chart::Picture>& pictures) {
+  if (pictures.empty()) return "";
+  std::string s;
+  for (const chart::Picture& p : pictures) {
+    std::string stem = p.suffix.substr(0, p.suffix.rfind(".svg"));
+    stem.erase(0, stem.find_first_not_of('_'));
+    std::string id = "figure-";
+    for (const char c : stem) id += std::isalnum(static_cast<unsigned char>(c)) != 0 ? c : '-';
+    s += "<figure id=\"" + id + "\">\n" + inline_svg(p.svg, id) + "<figcaption>" +
+         caption_of(stem, p.svg) + "</figcaption>\n</figure>\n";
+  }
+  return section("pictures", "Pictures", s);
+}
+
+std::string citation_section() {
+  return section(
+      "citation", "How to cite",
+      "<p>The method: M. J. Cliffe and A. L. Goodwin (2012). PASCal: a principal axis strain "
+      "calculator for thermal expansion and compressibility determination. <i>J. Appl. "
+      "Cryst.</i> <b>45</b>, 1321&ndash;1329. doi:10.1107/S0021889812043026</p>\n"
+      "<p>The program: korvex-expansion " KORVEX_VERSION
+      " (korvex), with the strain measure, fit and reference point named above. The "
+      "definitions of every number on this page are in its manual page, korvex-expansion(1), "
+      "sections OUTPUT and STANDARD UNCERTAINTIES.</p>\n");
+}
+
+// The text without the white space (line ends too) around it.
+std::string_view stripped(std::string_view text) {
+  const std::size_t from = text.find_first_not_of(" \t\r\n");
+  if (from == std::string_view::npos) return {};
+  return text.substr(from, text.find_last_not_of(" \t\r\n") + 1 - from);
+}
+
+// The rules of a style sheet with every selector confined to the element of
+// id `scope`; an at-rule is kept as it is.
+std::string scoped_style(std::string_view css, std::string_view scope) {
+  std::string out;
+  std::size_t at = 0;
+  while (at < css.size()) {
+    const std::size_t open = css.find('{', at), close = css.find('}', open);
+    if (open == std::string_view::npos || close == std::string_view::npos) break;
+    const std::string_view selectors = stripped(css.substr(at, open - at));
+    if (selectors.starts_with('@')) {
+      out += css.substr(at, close + 1 - at);
+    } else {
+      for (std::size_t from = 0; from <= selectors.size();) {
+        const std::size_t comma = std::min(selectors.find(',', from), selectors.size());
+        const std::string_view one = stripped(selectors.substr(from, comma - from));
+        out += (from == 0 ? "#" : ", #") + std::string(scope) + " " + std::string(one);
+        from = comma + 1;
+      }
+      out += " " + std::string(css.substr(open, close + 1 - open));
+    }
+    out += '\n';
+    at = close + 1;
+  }
+  return out;
+}
+
+// Every occurrence of `from` in `text` replaced by `to`.
+void replace_all(std::string& text, std::string_view from, std::string_view to) {
+  for (std::size_t at = text.find(from); at != std::string::npos;
+       at = text.find(from, at + to.size()))
+    text.replace(at, from.size(), to);
+}
+
+// The page around the sections of one analysis: its head and style sheet,
+// `title` (markup) as its heading, the warnings first, then the sections, the
+// pictures and how to cite, and the script.
+std::string page(const std::string& title, const std::vector<std::string>& warnings,
+                 const std::vector<std::string>& sections,
+                 const std::vector<chart::Picture>& pictures) {
+  std::string s =
+      "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
+      "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
+      "<meta name=\"generator\" content=\"korvex-expansion " KORVEX_VERSION "\">\n<title>" +
+      title + "</title>\n<style>\n" + kStyle + "</style>\n</head>\n<body>\n<header>\n<h1>" + title +
+      "</h1>\n<p class=\"byline\">korvex-expansion " KORVEX_VERSION "</p>\n</header>\n<main>\n" +
+      warnings_section(warnings);
+  for (const std::string& section : sections) s += section;
+  s += pictures_section(pictures) + citation_section();
+  return s + "</main>\n<script>\n" + kScript + "</script>\n</body>\n</html>\n";
+}
+
+}  // namespace
+
+std::string inline_svg(std::string_view svg, std::string_view scope) {
+  std::string s(svg);
+  if (s.starts_with("<?xml")) s.erase(0, s.find("?>") + 2);
+  s.erase(0, s.find_first_not_of(" \t\r\n"));
+  replace_all(s, " xmlns=\"http://www.w3.org/2000/svg\"", "");
+  const std::string prefix = std::string(scope) + "-";
+  replace_all(s, " id=\"", " id=\"" + prefix);
+  replace_all(s, "url(#", "url(#" + prefix);
+  replace_all(s, "href=\"#", "href=\"#" + prefix);
+  for (std::size_t at = s.find("<style>"); at != std::string::npos;
+       at = s.find("<style>", at + 1)) {
+    const std::size_t body = at + 7, end = s.find("</style>", body);
+    if (end == std::string::npos) break;
+    const std::string scoped =
+        "\n" + scoped_style(std::string_view(s).substr(body, end - body), scope);
+    s.replace(body, end - body, scoped);
+  }
+  return s;
+}
+
+std::string html_report(const expansion::SeriesAnalysis& result, const Source& source,
+                        const std::vector<std::string>& warnings,
+                        const std::vector<chart::Picture>& pictures) {
+  const Json doc = json_document(result, source);
+  const bool line = result.analysis.degree == 1;
+  std::vector<std::string> sections = {method_section(result, source),
+                                       coefficients_section(doc, line), directions_section(doc)};
+  if (!line) sections.push_back(polynomial_section(doc));
+  sections.push_back(cells_section(doc));
+  return page("Principal thermal expansion of " + chart::markup_text(source.name), warnings,
+              sections, pictures);
+}
+
+}  // namespace korvex_expansion

@@ -1,0 +1,39 @@
+// The analysis as one page for a person: a single HTML5 file holding all it
+// shows (its style sheets, the pictures as inline SVG, a small script that
+// sorts the table of cells) and reaching nothing outside itself, so that it
+// can be mailed to a colleague or attached to a paper's supporting
+// information as it is. It prints on paper with a style sheet of its own.
+//
+// Its numbers are those of the JSON report (json_document): every number of
+// its tables carries the value it shows rounded in data-value, with full
+// precision, and that value's place in the JSON in data-key ("axes.0.alpha",
+// "volume.values.3", "cells.2.a"), so that a program reads the page as it
+// reads the JSON. The page is built of sections, each from the JSON's values,
+// inside one frame (head, warnings, pictures, citation, script).
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "chart/expansion_pictures.h"
+#include "expansion/monte_carlo.h"
+#include "report.h"
+
+namespace korvex_expansion {
+
+// The page: `warnings` (as standard error tells them) at the top, then the
+// method, the coefficients and their directions, the polynomial's
+// coefficients at each temperature where one is fitted, the cells, the
+// pictures in the order given, and how to cite the method and the program.
+[[nodiscard]] std::string html_report(const expansion::SeriesAnalysis& result, const Source& source,
+                                      const std::vector<std::string>& warnings,
+                                      const std::vector<chart::Picture>& pictures);
+
+// An SVG document as an element of an HTML page: without its XML declaration
+// and its namespace attribute (the HTML parser gives the namespace), its
+// style rules confined to the element of id `scope` and its ids prefixed with
+// `scope`, so that neither reaches the page or another picture.
+[[nodiscard]] std::string inline_svg(std::string_view svg, std::string_view scope);
+
+}  // namespace korvex_expansion
