@@ -53,8 +53,11 @@ constexpr const char* kUsage =
     "                        polynomial of strain and volume in T (default linear)\n"
     "  --format text|json|csv\n"
     "                        what goes to standard output (default text)\n"
-    "  --svg PREFIX          also write PREFIX_strain.svg, PREFIX_volume.svg and\n"
-    "                        PREFIX_indicatrix.svg\n"
+    "  --svg PREFIX          also write PREFIX_strain.svg, PREFIX_volume.svg,\n"
+    "                        PREFIX_lattice.svg and PREFIX_indicatrix.svg\n"
+    "  --title TEXT          the pictures' title (default what each shows)\n"
+    "  --no-title            pictures without title or subtitle\n"
+    "  --size WxH            the pictures' size in pixels (1200x800) or mm (170x120mm)\n"
     "  --draws N             Monte Carlo draws of the cells' SUs (default 2000)\n"
     "  --seed S              where the draws start, 0 to 2^64-1 (default 1)\n"
     "  --weighted            weighted least squares, 1/su^2 from the draws\n"
@@ -69,6 +72,7 @@ struct Options {
   Format format = Format::kText;
   std::optional<double> reference;
   std::optional<std::string> svg_prefix;
+  chart::PictureOptions picture;
   korvex_expansion::InputNames inputs;
   expansion::Draws draws;
   bool weighted = false;
@@ -83,6 +87,9 @@ enum Option : int {
   kFit,
   kFormat,
   kSvg,
+  kTitle,
+  kNoTitle,
+  kSize,
   kList,
   kCell,
   kDraws,
@@ -101,6 +108,9 @@ constexpr common::OptionRule kOptions[] = {
     {kFit, '\0', "fit", true},
     {kFormat, '\0', "format", true},
     {kSvg, '\0', "svg", true},
+    {kTitle, '\0', "title", true},
+    {kNoTitle, '\0', "no-title", false},
+    {kSize, '\0', "size", true},
     {kList, '\0', "list", true},
     {kCell, '\0', "cell", true},
     {kDraws, '\0', "draws", true},
@@ -157,6 +167,18 @@ common::Expected<void> apply(const common::GivenOption& given, Options& opt) {
       if (value.empty()) return common::Error{0, "--svg needs a file name prefix"};
       opt.svg_prefix = value;
       break;
+    case kTitle:
+      opt.picture.title = value;
+      break;
+    case kNoTitle:
+      opt.picture.no_title = true;
+      break;
+    case kSize: {
+      const auto size = chart::parse_picture_size(value);
+      if (!size) return size.error();
+      opt.picture.size = *size;
+      break;
+    }
     case kList:
       if (value.empty()) return common::Error{0, "--list needs a buffer file"};
       opt.inputs.list = value;
@@ -270,8 +292,9 @@ Outcome run(const Options& opt) {
   }
   if (opt.svg_prefix) {
     std::string written;
-    for (const chart::Picture& p : chart::render_pictures(
-             result.analysis, result.sus ? &*result.sus : nullptr, points->name)) {
+    for (const chart::Picture& p :
+         chart::render_pictures(result.analysis, result.sus ? &*result.sus : nullptr,
+                                points->cells, points->name, opt.picture)) {
       const std::string path = *opt.svg_prefix + p.suffix;
       if (const auto wrote = common::write_file_replacing(path, p.svg); !wrote) {
         outcome.failures.push_back("cannot write " + path + ": " + wrote.error().message);
