@@ -208,8 +208,14 @@ std::string series_figure(const expansion::Analysis& an, const std::vector<Serie
                           std::string_view source, const PictureOptions& options) {
   const auto [lo, hi] = std::minmax_element(an.temperatures.begin(), an.temperatures.end());
   expansion::Range y{INFINITY, -INFINITY};
-  for (const Series& one : series)
+  for (const Series& one : series) {
     y = range_of(one.values, one.sus ? &*one.sus : nullptr, factor, y);
+    // The fitted curve too, which may pass beyond the points near the ends.
+    for (int i = 0; i <= kCurveSteps; ++i) {
+      const double v = value_at(one.fit, *lo + (*hi - *lo) * i / kCurveSteps) * factor;
+      y = {std::min(y.min, v), std::max(y.max, v)};
+    }
+  }
   chart::ChartLayout layout = sized({}, options);
   const Heading h = heading(layout, title, subtitle_about(an), source, series.size(), options);
   layout.top = h.frame_top;

@@ -76,7 +76,9 @@ std::optional<double> coefficient_su(const PlotPoints& points, double reference_
   if (expansion::distinct_count(x) < 2) return std::nullopt;
   const auto alpha = expansion::expansion_coefficient(expansion::fit_polynomial(x, y, 1),
                                                       reference_t);
-  if (!alpha || !(alpha->su > 0) || !std::isfinite(alpha->su)) return std::nullopt;
+  // Points on a line leave residuals of rounding alone: no SU to tell.
+  if (!alpha || !(alpha->su > 1e-9 * std::fabs(alpha->value)) || !std::isfinite(alpha->su))
+    return std::nullopt;
   return alpha->su;
 }
 

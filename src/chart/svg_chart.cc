@@ -55,7 +55,14 @@ ChartFrame chart_frame(const expansion::Range& x, const expansion::Range& y,
                        const ChartLayout& layout) {
   ChartFrame f;
   f.layout = layout;
-  f.y_axis = nice_axis(y.min, y.max, kYTicks);
+  // As many Y ticks, up to kYTicks, as leave their labels a line apart.
+  const double line = 1.25 * font_size("tick-label");
+  const double height = layout.height - layout.bottom - layout.top - 2 * kInset;
+  for (int wanted = kYTicks; wanted >= 2; --wanted) {
+    f.y_axis = nice_axis(y.min, y.max, wanted);
+    const auto gaps = static_cast<double>(std::max<std::size_t>(f.y_axis.ticks.size(), 2) - 1);
+    if (height / gaps >= line) break;
+  }
   f.frame_left = 40 + widest_tick(f.y_axis);
   f.frame_right = layout.width - layout.right;
   f.frame_top = layout.top;
@@ -224,7 +231,11 @@ std::string svg_rich_text(std::string_view cls, double x, double y, std::string_
            svg_number(kSubscriptScale * font_size(cls)) + "px\">" + svg_safe(run.text) +
            "</tspan>";
     } else if (lowered) {
-      s += "<tspan dy=\"-" + shift + "\">" + svg_safe(run.text) + "</tspan>";
+      // A blank that begins a tspan is dropped by some renderers: kept as a
+      // no-break space.
+      std::string text = run.text;
+      if (!text.empty() && text.front() == ' ') text.replace(0, 1, "\u00A0");
+      s += "<tspan dy=\"-" + shift + "\">" + svg_safe(text) + "</tspan>";
     } else {
       s += svg_safe(run.text);
     }
