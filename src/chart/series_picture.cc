@@ -215,8 +215,11 @@ common::Expected<std::string> own_picture_path(const std::string& svg_path,
   const std::string beside =
       svg_path.substr(0, svg_path.size() - 4) + "." + std::string(program) + ".svg";
   for (const std::string& path : {svg_path, beside}) {
+    // Only a regular file holds a picture; anything else there is the
+    // writer's to report, as it cannot be replaced.
     std::error_code error;
-    if (!std::filesystem::exists(std::filesystem::symlink_status(path, error))) return path;
+    if (!std::filesystem::is_regular_file(std::filesystem::symlink_status(path, error)))
+      return path;
     // The marker stands in the first lines; a larger file is read no further.
     const auto head = common::read_whole_file(path, 1 << 20);
     if (head && svg_drawn_by(*head) == program) return path;
