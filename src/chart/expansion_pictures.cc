@@ -83,9 +83,9 @@ RichText axis_label(const expansion::Analysis& an, const expansion::PropagatedSu
                     std::size_t k) {
   const expansion::AxisResult& x = an.axes[k];
   return axis_name(k) +
-         plain(true_minus(common::format_text(" [%.3f %.3f %.3f]  ", x.uvw(0), x.uvw(1),
-                                              x.uvw(2))) +
-               "\u03b1") +
+         plain(
+             true_minus(common::format_text(" [%.3f %.3f %.3f]  ", x.uvw(0), x.uvw(1), x.uvw(2))) +
+             "\u03b1") +
          RichText{{std::to_string(k + 1), true}} +
          plain(" = " + coefficient_text(x.alpha, sus != nullptr ? &sus->axes[k].alpha : nullptr));
 }
@@ -326,8 +326,9 @@ std::string place_labels(std::vector<Label> labels, std::vector<Box> placed,
         l.x = start.x + kStep * (out * start.dx - side * start.dy);
         l.y = start.y + kStep * (out * start.dy + side * start.dx);
         const Box b = box_of(l);
-        free = inside(b, picture.width, picture.height) &&
-               std::none_of(placed.begin(), placed.end(), [&](const Box& p) { return overlap(b, p); });
+        free =
+            inside(b, picture.width, picture.height) &&
+            std::none_of(placed.begin(), placed.end(), [&](const Box& p) { return overlap(b, p); });
         if (free) break;
       }
     }
@@ -404,10 +405,10 @@ std::string indicatrix_key(const expansion::Analysis& an, const expansion::Propa
       {"key", 56, y, "start", plain("\u03b1 > 0"), 0, 0},
       {"key", 186, y, "start", plain("\u03b1 < 0 (|\u03b1| drawn)"), 0, 0},
       {"key", 20, y + kLine, "start",
-       plain(shortened(true_minus(common::format_text(
-                           "grey circle: %.2f MK\u207b\u00b9; a, b, c: crystal axes projected",
-                           largest * 1e6)),
-                       font_size("key"), room)),
+       plain(shortened(
+           true_minus(common::format_text(
+               "grey circle: %.2f MK\u207b\u00b9; a, b, c: crystal axes projected", largest * 1e6)),
+           font_size("key"), room)),
        0, 0}};
   for (std::size_t k = 0; k < 3; ++k) {
     RichText text = axis_label(an, sus, k);
@@ -470,9 +471,8 @@ std::vector<Picture> render_pictures(const expansion::Analysis& analysis,
                                      const expansion::PropagatedSus* sus,
                                      const std::vector<formats::CellEntry>& cells,
                                      std::string_view source, const PictureOptions& options) {
-  std::vector<Picture> pictures = {
-      {"_strain.svg", strain_picture(analysis, sus, source, options)},
-      {"_volume.svg", volume_picture(analysis, sus, source, options)}};
+  std::vector<Picture> pictures = {{"_strain.svg", strain_picture(analysis, sus, source, options)},
+                                   {"_volume.svg", volume_picture(analysis, sus, source, options)}};
   if (cells.size() == analysis.temperatures.size())
     pictures.push_back({"_lattice.svg", lattice_picture(analysis, sus, cells, source, options)});
   pictures.push_back({"_indicatrix.svg", indicatrix_picture(analysis, sus, source, options)});

@@ -12,9 +12,10 @@ constexpr double kFewestPixels = 300, kMostPixels = 20000;
 }  // namespace
 
 common::Expected<PictureSize> parse_picture_size(std::string_view text) {
-  const common::Error refused{0, "--size takes WIDTHxHEIGHT in pixels, 300 to 20000 each, or "
-                                 "in millimetres, 80 to 5000 each, with mm after them, not '" +
-                                     std::string(text) + "'"};
+  const common::Error refused{0,
+                              "--size takes WIDTHxHEIGHT in pixels, 300 to 20000 each, or "
+                              "in millimetres, 80 to 5000 each, with mm after them, not '" +
+                                  std::string(text) + "'"};
   PictureSize size;
   if (text.size() > 2 && text.substr(text.size() - 2) == "mm") {
     size.millimetres = true;

@@ -66,9 +66,9 @@ class PlotPoints {
   std::size_t count_ = 0;
   formats::Point first_point_;
   std::vector<formats::Point> points_;  // while exact
-  std::vector<double> sus_;              // of points_
+  std::vector<double> sus_;             // of points_
   bool any_su_ = false;
-  std::vector<Bin> bins_;               // kMostBins, at index mod kMostBins, once not exact
+  std::vector<Bin> bins_;  // kMostBins, at index mod kMostBins, once not exact
   double width_ = 1;
   std::int64_t first_ = 0, last_ = 0;  // bin indices used
   // Running sums about the means, for the line (and the ranges) of every point.

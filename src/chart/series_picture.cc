@@ -74,8 +74,8 @@ std::optional<double> coefficient_su(const PlotPoints& points, double reference_
     y.push_back(p.y);
   }
   if (expansion::distinct_count(x) < 2) return std::nullopt;
-  const auto alpha = expansion::expansion_coefficient(expansion::fit_polynomial(x, y, 1),
-                                                      reference_t);
+  const auto alpha =
+      expansion::expansion_coefficient(expansion::fit_polynomial(x, y, 1), reference_t);
   // Points on a line leave residuals of rounding alone: no SU to tell.
   if (!alpha || !(alpha->su > 1e-9 * std::fabs(alpha->value)) || !std::isfinite(alpha->su))
     return std::nullopt;
@@ -101,8 +101,8 @@ std::vector<std::string> fit_notes(const formats::QuantityInfo& q, const PlotPoi
   }
   if (const auto c = line_coefficient(q, *fit, reference_t); c && c->alpha) {
     const std::optional<double> su = coefficient_su(points, reference_t);
-    const std::string value = su ? common::with_su(*c->alpha * 1e6, *su * 1e6)
-                                 : common::fixed(*c->alpha * 1e6, 3);
+    const std::string value =
+        su ? common::with_su(*c->alpha * 1e6, *su * 1e6) : common::fixed(*c->alpha * 1e6, 3);
     notes.push_back(std::string(q.kind == formats::Quantity::kLength ? "Linear" : "Volume") +
                     " expansion coefficient (slope / " + c->divisor + "): " + true_minus(value) +
                     " MK\u207B\u00B9");
@@ -239,11 +239,12 @@ common::Expected<std::string> write_svg_picture(const std::string& pgf_path,
   }
   const auto svg_path = own_picture_path(svg_path_for(pgf_path), kProgram);
   if (!svg_path) return svg_path.error();
-  const auto written = common::write_file_replacing(
-      *svg_path, render_svg(picture_of(*pgf), {}, options, kProgram));
+  const auto written =
+      common::write_file_replacing(*svg_path, render_svg(picture_of(*pgf), {}, options, kProgram));
   if (!written) {
-    return common::Error{0, formats::describe_error(*svg_path, {0, "cannot write the SVG picture: " +
-                                                                       written.error().message})};
+    return common::Error{
+        0, formats::describe_error(
+               *svg_path, {0, "cannot write the SVG picture: " + written.error().message})};
   }
   return *svg_path;
 }

@@ -108,16 +108,15 @@ std::string svg_chart_frame(const ChartFrame& f, std::string_view x_label,
   return s;
 }
 
-std::string svg_open(const ChartLayout& layout, std::string_view title,
-                     std::string_view program) {
+std::string svg_open(const ChartLayout& layout, std::string_view title, std::string_view program) {
   std::string s = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
   const auto size = [&](double pixels) {
     return layout.mm_per_pixel > 0 ? svg_number(pixels * layout.mm_per_pixel) + "mm"
                                    : svg_number(pixels);
   };
-  s += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + size(layout.width) +
-       "\" height=\"" + size(layout.height) + "\" viewBox=\"0 0 " + svg_number(layout.width) +
-       " " + svg_number(layout.height) + "\">\n";
+  s += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + size(layout.width) + "\" height=\"" +
+       size(layout.height) + "\" viewBox=\"0 0 " + svg_number(layout.width) + " " +
+       svg_number(layout.height) + "\">\n";
   s += "<title>" + svg_safe(title) + "</title>\n";
   s += std::string(kDrawnBy) + svg_safe(program) + "</metadata>\n";
   s += "<style>\n"
@@ -227,9 +226,9 @@ std::string svg_rich_text(std::string_view cls, double x, double y, std::string_
   bool lowered = false;
   for (const TextRun& run : text) {
     if (run.subscript) {
-      s += "<tspan dy=\"" + shift + "\" style=\"font-size: " +
-           svg_number(kSubscriptScale * font_size(cls)) + "px\">" + svg_safe(run.text) +
-           "</tspan>";
+      s += "<tspan dy=\"" + shift +
+           "\" style=\"font-size: " + svg_number(kSubscriptScale * font_size(cls)) + "px\">" +
+           svg_safe(run.text) + "</tspan>";
     } else if (lowered) {
       // A blank that begins a tspan is dropped by some renderers: kept as a
       // no-break space.

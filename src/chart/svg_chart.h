@@ -29,8 +29,8 @@ struct ChartLayout {
   double width = 800;
   double height = 520;
   double mm_per_pixel = 0;  // 0: drawn at its size in pixels
-  double top = 70;     // room for a title and a key
-  double bottom = 70;  // X tick labels and the X label
+  double top = 70;          // room for a title and a key
+  double bottom = 70;       // X tick labels and the X label
   double right = 30;
 };
 

@@ -111,8 +111,7 @@ std::vector<std::string> wrapped(std::string_view utf8, double font_size, double
                                  std::size_t most_lines) {
   std::vector<std::string> lines;
   std::string_view rest = utf8;
-  while (!rest.empty() && lines.size() + 1 < most_lines &&
-         text_width(rest, font_size) > room) {
+  while (!rest.empty() && lines.size() + 1 < most_lines && text_width(rest, font_size) > room) {
     const std::size_t fits = front_fitting(rest, font_size, room);
     std::size_t cut = rest.substr(0, fits + 1).rfind(' ');
     if (cut == std::string_view::npos || cut == 0) cut = fits;  // no blank: broken anywhere

@@ -71,7 +71,7 @@ struct Box {
 
 // The text in lines no wider than `room`, broken after blanks, at most
 // `most_lines` of them; the last is shortened where the text goes on.
-[[nodiscard]] std::vector<std::string> wrapped(std::string_view utf8, double font_size,
-                                               double room, std::size_t most_lines);
+[[nodiscard]] std::vector<std::string> wrapped(std::string_view utf8, double font_size, double room,
+                                               std::size_t most_lines);
 
 }  // namespace chart

@@ -61,8 +61,7 @@ bool is_digit(char c) {
 }  // namespace
 
 std::string with_greek_letters(std::string_view text) {
-  constexpr Spelling kLetters[] = {
-      {"alpha", "\u03B1"}, {"beta", "\u03B2"}, {"gamma", "\u03B3"}};
+  constexpr Spelling kLetters[] = {{"alpha", "\u03B1"}, {"beta", "\u03B2"}, {"gamma", "\u03B3"}};
   std::string out;
   for (std::size_t at = 0; at < text.size();) {
     const bool word_start = at == 0 || !is_letter(text[at - 1]);

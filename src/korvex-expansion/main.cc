@@ -293,8 +293,8 @@ Outcome run(const Options& opt) {
   if (opt.svg_prefix) {
     std::string written;
     for (const chart::Picture& p :
-         chart::render_pictures(result.analysis, result.sus ? &*result.sus : nullptr,
-                                points->cells, points->name, opt.picture)) {
+         chart::render_pictures(result.analysis, result.sus ? &*result.sus : nullptr, points->cells,
+                                points->name, opt.picture)) {
       const std::string path = *opt.svg_prefix + p.suffix;
       if (const auto wrote = common::write_file_replacing(path, p.svg); !wrote) {
         outcome.failures.push_back("cannot write " + path + ": " + wrote.error().message);

@@ -70,12 +70,9 @@ int write_pictures(const std::vector<std::string>& paths, const chart::PictureOp
 enum Option : int { kSvgOnly, kTitle, kNoTitle, kSize, kHelp, kVersion };
 
 constexpr common::OptionRule kOptions[] = {
-    {kSvgOnly, '\0', "svg-only", false},
-    {kTitle, '\0', "title", true},
-    {kNoTitle, '\0', "no-title", false},
-    {kSize, '\0', "size", true},
-    {kHelp, 'h', "help", false},
-    {kVersion, 'V', "version", false},
+    {kSvgOnly, '\0', "svg-only", false}, {kTitle, '\0', "title", true},
+    {kNoTitle, '\0', "no-title", false}, {kSize, '\0', "size", true},
+    {kHelp, 'h', "help", false},         {kVersion, 'V', "version", false},
 };
 
 struct Command {

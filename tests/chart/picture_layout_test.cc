@@ -36,8 +36,8 @@ std::string unescaped(std::string text) {
 std::vector<chart::Box> text_boxes(const std::string& svg, std::vector<std::string>& texts) {
   std::vector<chart::Box> boxes;
   const std::regex element(R"re(<text class="([^"]+)"([^>]*)>(.*?)</text>)re");
-  for (auto m = std::sregex_iterator(svg.begin(), svg.end(), element);
-       m != std::sregex_iterator(); ++m) {
+  for (auto m = std::sregex_iterator(svg.begin(), svg.end(), element); m != std::sregex_iterator();
+       ++m) {
     const std::string attributes = (*m)[2].str(), inner = (*m)[3].str();
     double size = chart::font_size((*m)[1].str());
     if (const double style = number(attributes, "font-size"); !std::isnan(style)) size = style;
@@ -49,12 +49,13 @@ std::vector<chart::Box> text_boxes(const std::string& svg, std::vector<std::stri
          t != std::sregex_iterator(); ++t)
       width += chart::text_width(unescaped((*t)[2].str()), std::stod((*t)[1].str()));
     if (const double fixed = number(attributes, "textLength"); !std::isnan(fixed)) width = fixed;
-    const std::string anchor = std::regex_replace(
-        attributes, std::regex(R"re(.*text-anchor="([a-z]+)".*)re"), "$1");
-    chart::Box b = chart::text_box(number(attributes, "x"), number(attributes, "y"), anchor,
-                                   width, size);
+    const std::string anchor =
+        std::regex_replace(attributes, std::regex(R"re(.*text-anchor="([a-z]+)".*)re"), "$1");
+    chart::Box b =
+        chart::text_box(number(attributes, "x"), number(attributes, "y"), anchor, width, size);
     std::smatch turn;
-    if (std::regex_search(attributes, turn, std::regex(R"re(rotate\(-90 ([0-9.]+) ([0-9.]+)\))re"))) {
+    if (std::regex_search(attributes, turn,
+                          std::regex(R"re(rotate\(-90 ([0-9.]+) ([0-9.]+)\))re"))) {
       const double cx = std::stod(turn[1].str()), cy = std::stod(turn[2].str());
       b = {cx + (b.top - cy), cy - (b.right - cx), cx + (b.bottom - cy), cy - (b.left - cx)};
     }
@@ -74,8 +75,8 @@ void expect_clear_texts(const std::string& svg, const std::string& what) {
   for (std::size_t i = 0; i < boxes.size(); ++i) {
     EXPECT_TRUE(chart::inside(boxes[i], width, height)) << what << ": " << texts[i];
     for (std::size_t j = i + 1; j < boxes.size(); ++j)
-      EXPECT_FALSE(chart::overlap(boxes[i], boxes[j])) << what << ": " << texts[i] << " | "
-                                                       << texts[j];
+      EXPECT_FALSE(chart::overlap(boxes[i], boxes[j]))
+          << what << ": " << texts[i] << " | " << texts[j];
   }
 }
 
@@ -84,9 +85,13 @@ std::vector<formats::CellEntry> cells(bool with_sus) {
   std::vector<formats::CellEntry> out;
   for (int i = 0; i < 5; ++i) {
     const double t = 100 + 50 * i;
-    formats::CellEntry e{"p", t, std::nullopt,
+    formats::CellEntry e{"p",
+                         t,
+                         std::nullopt,
                          {10 + 2e-4 * t + 1e-5 * (i % 2), 12 - 1e-4 * t, 8 + 3e-4 * t, 90, 90, 90},
-                         {}, {}, {}};
+                         {},
+                         {},
+                         {}};
     if (with_sus) e.su = {0.0008, 0.0006, 0.0009, std::nullopt, std::nullopt, std::nullopt};
     out.push_back(e);
   }
@@ -145,7 +150,8 @@ TEST(PictureLayout, StrainPointsLieInTheFrameOnTheTicksScale) {
       chart::render_pictures(r->analysis, nullptr, cells(false), "cells.cif", {})[0].svg;
   // Y ticks: a label at frame_left - 8, its y 4.5 below its grid line.
   std::vector<std::pair<double, double>> ticks;  // value, pixel
-  const std::regex label(R"re(<text class="tick-label" x="[0-9.]+" y="([0-9.]+)" text-anchor="end">([^<]+)</text>)re");
+  const std::regex label(
+      R"re(<text class="tick-label" x="[0-9.]+" y="([0-9.]+)" text-anchor="end">([^<]+)</text>)re");
   for (auto m = std::sregex_iterator(svg.begin(), svg.end(), label); m != std::sregex_iterator();
        ++m) {
     const std::string text = std::regex_replace(m->str(2), std::regex("\u2212"), "-");
@@ -161,8 +167,8 @@ TEST(PictureLayout, StrainPointsLieInTheFrameOnTheTicksScale) {
     const std::regex point("<circle class=\"s" + std::to_string(k) +
                            R"re(" cx="([0-9.]+)" cy="([0-9.]+)")re");
     std::size_t i = 0;
-    for (auto m = std::sregex_iterator(svg.begin(), svg.end(), point);
-         m != std::sregex_iterator(); ++m) {
+    for (auto m = std::sregex_iterator(svg.begin(), svg.end(), point); m != std::sregex_iterator();
+         ++m) {
       const double cx = std::stod(m->str(1)), cy = std::stod(m->str(2));
       if (cy < number(f, "y")) continue;  // the key's marker
       EXPECT_GT(cx, number(f, "x"));

@@ -4,9 +4,9 @@
 #include <vector>
 
 #include "chart/term_plot.h"
-#include "expansion/line_fit.h"
 #include "common/safe_text.h"
 #include "common/utf8.h"
+#include "expansion/line_fit.h"
 #include "term.h"
 
 namespace {
