@@ -8,7 +8,10 @@
 #include <string_view>
 
 #include "chart/svg_chart.h"
+#include "chart/units.h"
 #include "common/number_text.h"
+#include "common/safe_text.h"
+#include "expansion/poly_fit.h"
 
 namespace chart {
 
@@ -26,14 +29,13 @@ constexpr int kLobeSteps = 360;  // samples of an indicatrix section
 constexpr const char* kStyle =
     "<style>\n"
     ".s0 { fill: #1f5f9f; stroke: #1f5f9f; } .s1 { fill: #2e8b57; stroke: #2e8b57; } "
-    ".s2 { fill: #c0392b; stroke: #c0392b; }\n"
+    ".s2 { fill: #c0392b; stroke: #c0392b; } .s3 { fill: #7d3c98; stroke: #7d3c98; }\n"
     "polyline { fill: none; stroke-width: 1.6; }\n"
     ".positive { stroke: #1f5f9f; stroke-width: 2; }\n"
     ".negative { stroke: #d35400; stroke-width: 2; stroke-dasharray: 6 3; }\n"
     ".principal { stroke: #999; stroke-width: 1; stroke-dasharray: 2 3; }\n"
     ".scale { fill: none; stroke: #ccc; stroke-width: 1; }\n"
     ".crystal-axis { stroke: #333; stroke-width: 1.2; }\n"
-    ".axis-name { font-style: italic; font-weight: bold; }\n"
     ".su { stroke-width: 1; }\n"
     "</style>\n";
 
@@ -46,32 +48,115 @@ std::string polyline(const std::string& cls, const std::vector<std::pair<double,
   return s + "\"/>\n";
 }
 
-std::string axis_name(std::size_t k) {
-  return common::format_text("X%zu", k + 1);
+constexpr double kLine = 17;  // between the lines of a heading or a key
+
+RichText axis_name(std::size_t k) {
+  return {{"X", false}, {std::to_string(k + 1), true}};
 }
 
-// A coefficient in MK^-1: with the SU drawn from the cells where there is
-// one, as crystallographers write it.
-// A coefficient with its su (monte_carlo.h), MK^-1: 20.43(76).
+std::string joined(const RichText& text) {
+  std::string plain;
+  for (const TextRun& run : text) plain += run.text;
+  return plain;
+}
+
+RichText operator+(RichText text, const RichText& more) {
+  text.insert(text.end(), more.begin(), more.end());
+  return text;
+}
+
+RichText plain(std::string text) {
+  return {{std::move(text), false}};
+}
+
+// A coefficient in MK^-1 with its SU as crystallographers write it: the larger
+// of the fit's and, where the cells carry SUs, the one drawn from them; the
+// value alone where there is neither.
 std::string coefficient_text(const expansion::Estimate& alpha, const double* drawn_su) {
   const double su = expansion::bounding_su(
       alpha.su, drawn_su != nullptr ? std::optional<double>(*drawn_su) : std::nullopt);
-  if (!(su * 1e6 >= 0.005) || !std::isfinite(su))
-    return common::format_text("%.2f", alpha.value * 1e6);
-  return common::with_su(alpha.value * 1e6, su * 1e6);
+  if (!(su * 1e6 >= 0.005) || !std::isfinite(su)) return true_minus(common::fixed(alpha.value * 1e6, 2)) + " MK\u207b\u00b9";
+  return true_minus(common::with_su(alpha.value * 1e6, su * 1e6)) + " MK\u207b\u00b9";
 }
 
-std::string axis_label(const expansion::Analysis& an, const expansion::PropagatedSus* sus,
-                       std::size_t k) {
+// "X₁ [0.000 −0.500 1.000]  α₁ = 20.4(26) MK⁻¹"
+RichText axis_label(const expansion::Analysis& an, const expansion::PropagatedSus* sus,
+                    std::size_t k) {
   const expansion::AxisResult& x = an.axes[k];
-  return axis_name(k) + common::format_text(" [%.3f %.3f %.3f]  ", x.uvw(0), x.uvw(1), x.uvw(2)) +
-         coefficient_text(x.alpha, sus != nullptr ? &sus->axes[k].alpha : nullptr) +
-         " MK\u207b\u00b9";
+  return axis_name(k) +
+         plain(
+             true_minus(common::format_text(" [%.3f %.3f %.3f]  ", x.uvw(0), x.uvw(1), x.uvw(2))) +
+             "\u03b1") +
+         RichText{{std::to_string(k + 1), true}} +
+         plain(" = " + coefficient_text(x.alpha, sus != nullptr ? &sus->axes[k].alpha : nullptr));
 }
 
-std::string subtitle(const expansion::Analysis& an, std::string_view source) {
-  return std::string(source) + ", " + measure_name(an.measure) + " strain, " +
-         expansion::fit_name(an.degree) + " fit";
+// The inputs with their folders left out: "a.cif, b.cif" for
+// "/data/run1/a.cif, /data/run1/b.cif".
+std::string base_names(std::string_view source) {
+  std::string out;
+  std::size_t word = 0;  // where the current name began in out
+  for (const char c : source) {
+    if (c == ' ' || c == ',') {
+      out += c;
+      word = out.size();
+    } else if (c == '/') {
+      out.erase(word);
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+// The lines over a picture's frame: the title, the subtitle (the inputs and
+// how they were analysed, wrapped to the width), then the key's lines.
+struct Heading {
+  std::string title;
+  std::vector<std::string> subtitle;
+  double keys_from = 0;  // baseline of the key's first line
+  double frame_top = 0;  // below the last line
+};
+
+Heading heading(const chart::ChartLayout& layout, std::string_view own_title,
+                const std::string& about, std::string_view source, std::size_t key_lines,
+                const PictureOptions& options) {
+  Heading h;
+  double y = 12;  // above the first line
+  if (!options.no_title) {
+    h.title = options.title ? *options.title : std::string(own_title);
+    const std::string sub = options.title ? about : base_names(source) + ", " + about;
+    h.subtitle = wrapped(common::safe_text(sub, common::Charset::kUtf8), font_size("subtitle"),
+                         layout.width - 40, 2);
+    y = 30 + kLine * static_cast<double>(h.subtitle.size());
+  }
+  h.keys_from = y + kLine + 4;
+  h.frame_top = y + kLine * static_cast<double>(key_lines) + 14;
+  return h;
+}
+
+std::string heading_texts(const chart::ChartLayout& layout, const Heading& h) {
+  if (h.title.empty()) return {};
+  std::string s = chart::svg_title(layout, h.title);
+  for (std::size_t i = 0; i < h.subtitle.size(); ++i)
+    s += svg_text("subtitle", layout.width / 2, 30 + kLine * static_cast<double>(i + 1), "middle",
+                  h.subtitle[i]);
+  return s;
+}
+
+// One line of a key, at (x, y): a stroke and a marker in class cls, then the
+// text, shortened to the room the picture leaves.
+std::string key_line(const chart::ChartLayout& layout, double x, double y, const std::string& cls,
+                     RichText text) {
+  const double room = layout.width - x - 28 - 10;
+  if (text_width(text, font_size("key")) > room)
+    text = plain(shortened(joined(text), font_size("key"), room));
+  return svg_line(cls, x, y - 4, x + 20, y - 4) + svg_circle(cls, x + 10, y - 4, 3) +
+         chart::svg_rich_text("key", x + 28, y, "start", text);
+}
+
+std::string subtitle_about(const expansion::Analysis& an) {
+  return measure_name(an.measure) + " strain, " + expansion::fit_name(an.degree) + " fit";
 }
 
 // Points and their fitted curve (`fitted` at T), in class cls, on the frame; each point with
@@ -90,13 +175,9 @@ std::string series_marks(const chart::ChartFrame& f, const std::vector<double>& 
   s += polyline("fit " + cls, curve);
   for (std::size_t i = 0; i < t.size(); ++i) {
     const double x = f.px(t[i]);
-    if (su != nullptr && (*su)[i] > 0) {
-      const double top = f.py((y[i] + (*su)[i]) * factor);
-      const double bottom = f.py((y[i] - (*su)[i]) * factor);
-      s += svg_line(cls + " su", x, top, x, bottom);
-      s += svg_line(cls + " su", x - 3, top, x + 3, top);
-      s += svg_line(cls + " su", x - 3, bottom, x + 3, bottom);
-    }
+    if (su != nullptr && (*su)[i] > 0)
+      s += chart::svg_error_bar(cls, x, f.py((y[i] + (*su)[i]) * factor),
+                                f.py((y[i] - (*su)[i]) * factor));
     s += svg_circle(cls, x, f.py(y[i] * factor), 3);
   }
   return s;
@@ -113,57 +194,110 @@ expansion::Range range_of(const std::vector<double>& v, const std::vector<double
   return r;
 }
 
-const std::vector<double>* strain_sus(const expansion::PropagatedSus* sus, std::size_t k) {
-  return sus != nullptr ? &sus->axes[k].strains : nullptr;
-}
+// One series of a figure of T against some values: what range_of and
+// series_marks take.
+struct Series {
+  std::vector<double> values;
+  std::optional<std::vector<double>> sus;
+  std::function<double(double)> fitted;  // the fitted value at T
+  RichText key;
+};
 
-std::string strain_picture(const expansion::Analysis& an, const expansion::PropagatedSus* sus,
-                           std::string_view source) {
+// A figure of several series against temperature, each in its colour class
+// s0, s1 ..., with its key on a line of its own over the frame.
+std::string series_figure(const expansion::Analysis& an, const std::vector<Series>& series,
+                          double factor, std::string_view title, std::string_view y_label,
+                          std::string_view source, const PictureOptions& options) {
   const auto [lo, hi] = std::minmax_element(an.temperatures.begin(), an.temperatures.end());
   expansion::Range y{INFINITY, -INFINITY};
-  for (std::size_t k = 0; k < 3; ++k) y = range_of(an.axes[k].strains, strain_sus(sus, k), 100, y);
-  chart::ChartLayout layout;
-  layout.top = 110;  // three key lines
+  for (const Series& one : series) {
+    y = range_of(one.values, one.sus ? &*one.sus : nullptr, factor, y);
+    // The fitted curve too, which may pass beyond the points near the ends.
+    for (int i = 0; i <= kCurveSteps; ++i) {
+      const double v = one.fitted(*lo + (*hi - *lo) * i / kCurveSteps) * factor;
+      y = {std::min(y.min, v), std::max(y.max, v)};
+    }
+  }
+  chart::ChartLayout layout = sized({}, options);
+  const Heading h = heading(layout, title, subtitle_about(an), source, series.size(), options);
+  layout.top = h.frame_top;
   const chart::ChartFrame f = chart::chart_frame({*lo, *hi}, y, layout);
-  const std::string title = "Principal strains against temperature";
-  std::string s = chart::svg_open(layout, title) + kStyle;
-  s += svg_text("title", layout.width / 2, 30, "middle", title);
-  s += svg_text("subtitle", f.frame_left, 52, "start", subtitle(an, source));
-  s += chart::svg_chart_frame(f, "Temperature (K)", "Principal strain (%)");
-  for (std::size_t k = 0; k < 3; ++k) {
-    const std::string cls = common::format_text("s%zu", k);
-    const double ky = 72 + 14 * static_cast<double>(k);
-    s += svg_line(cls, f.frame_left, ky - 4, f.frame_left + 20, ky - 4);
-    s += svg_circle(cls, f.frame_left + 10, ky - 4, 3);
-    s += svg_text("key", f.frame_left + 28, ky, "start", axis_label(an, sus, k));
-    const expansion::PolyFit& fit = an.axes[k].fit;
-    s += series_marks(
-        f, an.temperatures, an.axes[k].strains, strain_sus(sus, k),
-        [&](double t) { return value_at(fit, t); }, 100, cls);
+  std::string s = chart::svg_open(layout, h.title, "korvex-expansion") + kStyle;
+  s += heading_texts(layout, h);
+  s += chart::svg_chart_frame(f, "Temperature (K)", y_label);
+  for (std::size_t k = 0; k < series.size(); ++k) {
+    const std::string cls = "s" + std::to_string(k);
+    s += key_line(layout, f.frame_left, h.keys_from + kLine * static_cast<double>(k), cls,
+                  series[k].key);
+    s += series_marks(f, an.temperatures, series[k].values,
+                      series[k].sus ? &*series[k].sus : nullptr, series[k].fitted, factor, cls);
   }
   return s + chart::svg_close();
 }
 
+std::string strain_picture(const expansion::Analysis& an, const expansion::PropagatedSus* sus,
+                           std::string_view source, const PictureOptions& options) {
+  std::vector<Series> series;
+  for (std::size_t k = 0; k < 3; ++k) {
+    const expansion::PolyFit& fit = an.axes[k].fit;
+    series.push_back({an.axes[k].strains, std::nullopt,
+                      [&fit](double t) { return value_at(fit, t); }, axis_label(an, sus, k)});
+    if (sus != nullptr) series.back().sus = sus->axes[k].strains;
+  }
+  return series_figure(an, series, 100, "Principal strains against temperature",
+                       "Principal strain (%)", source, options);
+}
+
 std::string volume_picture(const expansion::Analysis& an, const expansion::PropagatedSus* sus,
-                           std::string_view source) {
-  const auto [lo, hi] = std::minmax_element(an.temperatures.begin(), an.temperatures.end());
-  const std::vector<double>* su = sus != nullptr ? &sus->volume.values : nullptr;
-  const expansion::Range y = range_of(an.volume.values, su, 1, {INFINITY, -INFINITY});
-  const chart::ChartFrame f = chart::chart_frame({*lo, *hi}, y);
-  const std::string title = "Volume against temperature";
-  std::string s = chart::svg_open(f.layout, title) + kStyle;
-  s += svg_text("title", f.layout.width / 2, 30, "middle", title);
-  s += svg_text("subtitle", f.frame_left, 56, "start", subtitle(an, source));
-  const std::string key =
-      "alpha_V = " +
-      coefficient_text(an.volume.alpha, sus != nullptr ? &sus->volume.alpha : nullptr) +
-      " MK\u207b\u00b9";
-  s += svg_text("key", f.frame_right, 56, "end", key);
-  s += chart::svg_chart_frame(f, "Temperature (K)", "Volume (\u00c5\u00b3)");
-  s += series_marks(
-      f, an.temperatures, an.volume.values, su,
-      [&](double t) { return expansion::fitted_volume(an.volume, t); }, 1, "s0");
-  return s + chart::svg_close();
+                           std::string_view source, const PictureOptions& options) {
+  const double* drawn = sus != nullptr ? &sus->volume.alpha : nullptr;
+  Series volume{an.volume.values, std::nullopt,
+                [&an](double t) { return expansion::fitted_volume(an.volume, t); },
+                RichText{{"\u03b1", false}, {"V", true}} +
+                    plain(" = " + coefficient_text(an.volume.alpha, drawn))};
+  if (sus != nullptr) volume.sus = sus->volume.values;
+  return series_figure(an, {volume}, 1, "Volume against temperature", "Volume (\u00c5\u00b3)",
+                       source, options);
+}
+
+// The cell's lengths and volume, each divided by its value at the reference
+// point, with their fits: the lengths' fitted here as the strains are, of the
+// same degree; the volume's the analysis' own, scaled alike. An error bar is
+// the point's SU over the reference value (which is taken as exact: it sets
+// the scale of every point alike).
+std::string lattice_picture(const expansion::Analysis& an, const expansion::PropagatedSus* sus,
+                            const std::vector<crystal::CellEntry>& cells, std::string_view source,
+                            const PictureOptions& options) {
+  const crystal::Cell& ref = cells[an.reference].cell;
+  std::vector<Series> series;
+  constexpr const char* kKeys[] = {"a/a\u2080", "b/b\u2080", "c/c\u2080"};
+  for (std::size_t k = 0; k < 3; ++k) {
+    const double ref_value = crystal::parameters(ref)[k];
+    Series one{{}, std::vector<double>{}, {}, plain(kKeys[k])};
+    bool any_su = false;
+    for (const crystal::CellEntry& e : cells) {
+      one.values.push_back(crystal::parameters(e.cell)[k] / ref_value);
+      const std::optional<double> su = crystal::parameters(e.su)[k];
+      one.sus->push_back(su ? *su / ref_value : 0);
+      any_su |= su.has_value();
+    }
+    if (!any_su) one.sus.reset();
+    one.fitted = [fit = expansion::fit_polynomial(an.temperatures, one.values, an.degree)](
+                     double t) { return value_at(fit, t); };
+    series.push_back(std::move(one));
+  }
+  Series volume{{},
+                std::nullopt,
+                [&an](double t) { return expansion::fitted_volume(an.volume, t) / an.volume.reference; },
+                plain("V/V\u2080")};
+  for (const double v : an.volume.values) volume.values.push_back(v / an.volume.reference);
+  if (sus != nullptr) {
+    volume.sus.emplace();
+    for (const double su : sus->volume.values) volume.sus->push_back(su / an.volume.reference);
+  }
+  series.push_back(std::move(volume));
+  return series_figure(an, series, 1, "Cell parameters relative to the reference cell",
+                       "Relative cell parameter", source, options);
 }
 
 // A text of the indicatrix to be placed clear of every other: it starts at
@@ -173,32 +307,16 @@ struct Label {
   const char* cls;
   double x, y;
   const char* anchor;
-  std::string text;
+  RichText text;
   double dx, dy;
 };
 
-// A text's box, from its class's font size and an average glyph width a
-// little wider than DejaVu Sans's, so that boxes that do not meet here do not
-// meet on the page.
-struct Box {
-  double left, top, right, bottom;
-};
+// The label's box, a pixel wider all round, so that boxes that do not meet
+// here do not touch on the page.
 Box box_of(const Label& l) {
-  const double size = std::string_view(l.cls) == "axis-label"  ? 14
-                      : std::string_view(l.cls) == "title"     ? 17
-                      : std::string_view(l.cls) == "footnote"  ? 11
-                      : std::string_view(l.cls) == "axis-name" ? 13
-                                                               : 12;
-  std::size_t glyphs = 0;  // UTF-8: every byte that does not continue a character
-  for (const char c : l.text) glyphs += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-  const double width = 0.68 * size * static_cast<double>(glyphs);
-  const std::string_view anchor(l.anchor);
-  const double left = anchor == "start" ? l.x : anchor == "end" ? l.x - width : l.x - width / 2;
-  return {left - 1, l.y - 0.8 * size - 1, left + width + 1, l.y + 0.25 * size + 1};
-}
-
-bool overlap(const Box& p, const Box& q) {
-  return p.left < q.right && q.left < p.right && p.top < q.bottom && q.top < p.bottom;
+  const double size = font_size(l.cls);
+  Box b = text_box(l.x, l.y, l.anchor, text_width(l.text, size), size);
+  return {b.left - 1, b.top - 1, b.right + 1, b.bottom + 1};
 }
 
 // Each movable label at the first place, outwards and to either side of
@@ -217,14 +335,14 @@ std::string place_labels(std::vector<Label> labels, std::vector<Box> placed,
         l.y = start.y + kStep * (out * start.dy + side * start.dx);
         const Box b = box_of(l);
         free =
-            b.left >= 0 && b.top >= 0 && b.right <= picture.width && b.bottom <= picture.height &&
+            inside(b, picture.width, picture.height) &&
             std::none_of(placed.begin(), placed.end(), [&](const Box& p) { return overlap(b, p); });
         if (free) break;
       }
     }
     if (!free) l = start;
     placed.push_back(box_of(l));
-    s += svg_text(l.cls, l.x, l.y, l.anchor, l.text);
+    s += chart::svg_rich_text(l.cls, l.x, l.y, l.anchor, l.text);
   }
   return s;
 }
@@ -278,49 +396,73 @@ std::string section(const expansion::Analysis& an, std::size_t i, std::size_t j,
     s += svg_line("crystal-axis", cx, cy, ex, ey);
     const double norm = std::hypot(u, v);
     labels.push_back({"axis-name", ex + (u >= 0 ? 4 : -4), ey + (v >= 0 ? -4 : 12),
-                      u >= 0 ? "start" : "end", std::string(1, static_cast<char>('a' + k)),
+                      u >= 0 ? "start" : "end", plain(std::string(1, static_cast<char>('a' + k))),
                       u / norm, -v / norm});
   }
   return s;
 }
 
+// The lines under the sections: what the strokes mean, the scale, and each
+// principal axis with its coefficient on a line of its own; `boxes` gets
+// their boxes.
+std::string indicatrix_key(const expansion::Analysis& an, const expansion::PropagatedSus* sus,
+                           const chart::ChartLayout& layout, double largest, double y,
+                           std::vector<Box>& boxes) {
+  const double room = layout.width - 40;
+  std::vector<Label> lines = {
+      {"key", 56, y, "start", plain("\u03b1 > 0"), 0, 0},
+      {"key", 186, y, "start", plain("\u03b1 < 0 (|\u03b1| drawn)"), 0, 0},
+      {"key", 20, y + kLine, "start",
+       plain(shortened(
+           true_minus(common::format_text(
+               "grey circle: %.2f MK\u207b\u00b9; a, b, c: crystal axes projected", largest * 1e6)),
+           font_size("key"), room)),
+       0, 0}};
+  for (std::size_t k = 0; k < 3; ++k) {
+    RichText text = axis_label(an, sus, k);
+    if (text_width(text, font_size("footnote")) > room)
+      text = plain(shortened(joined(text), font_size("footnote"), room));
+    lines.push_back(
+        {"footnote", 20, y + kLine * static_cast<double>(k + 2), "start", std::move(text), 0, 0});
+  }
+  std::string s = svg_line("positive", 20, y - 4, 50, y - 4);
+  s += svg_line("negative", 150, y - 4, 180, y - 4);
+  for (const Label& l : lines) {
+    s += chart::svg_rich_text(l.cls, l.x, l.y, l.anchor, l.text);
+    boxes.push_back(box_of(l));
+  }
+  return s;
+}
+
 std::string indicatrix_picture(const expansion::Analysis& an, const expansion::PropagatedSus* sus,
-                               std::string_view source) {
-  chart::ChartLayout layout;
-  layout.width = 1000;
-  layout.height = 440;
-  const double radius = 115;
+                               std::string_view source, const PictureOptions& options) {
+  chart::ChartLayout defaults;
+  defaults.width = 1000;
+  defaults.height = 480;
+  const chart::ChartLayout layout = sized(defaults, options);
   double largest = 0;
   for (const expansion::AxisResult& x : an.axes)
     largest = std::max(largest, std::fabs(x.alpha.value));
   if (!(largest > 0)) largest = 1;
-  const std::string title = "Expansivity indicatrix: sections through the principal axes";
-  std::string s = chart::svg_open(layout, title) + kStyle;
-  // The fixed texts, which the labels of the sections keep clear of.
-  const double ky = layout.height - 40;
-  std::vector<Label> fixed = {
-      {"title", layout.width / 2, 30, "middle", title, 0, 0},
-      {"subtitle", layout.width / 2, 52, "middle", subtitle(an, source), 0, 0},
-      {"key", 76, ky, "start", "alpha > 0", 0, 0},
-      {"key", 206, ky, "start", "alpha < 0 (|alpha| drawn)", 0, 0},
-      {"key", 420, ky, "start",
-       common::format_text("grey circle: %.2f MK\u207b\u00b9; a, b, c: crystal axes projected",
-                           largest * 1e6),
-       0, 0}};
-  for (std::size_t k = 0; k < 3; ++k)
-    fixed.push_back({"footnote", 40 + 320 * static_cast<double>(k), ky + 22, "start",
-                     axis_label(an, sus, k), 0, 0});
+  const Heading h = heading(layout, "Expansivity indicatrix: sections through the principal axes",
+                            subtitle_about(an), source, 0, options);
+  const double key_y = layout.height - 5 * kLine;  // the key's five lines
+  // Three sections side by side, each with room for the crystal axes beyond
+  // the largest lobe and for their names.
+  const double cell = (layout.width - 40) / 3;
+  const double radius = std::max(10.0, std::min(cell / 2, (key_y - 20 - h.frame_top) / 2) / 1.45);
+  const double cy = (h.frame_top + key_y - 20) / 2;
+  std::string s = chart::svg_open(layout, h.title, "korvex-expansion") + kStyle;
+  s += heading_texts(layout, h);
   std::vector<Box> boxes;
-  for (const Label& l : fixed) {
-    s += svg_text(l.cls, l.x, l.y, l.anchor, l.text);
-    boxes.push_back(box_of(l));
+  if (!h.title.empty()) {
+    boxes.push_back({0, 0, layout.width, h.frame_top - 10});  // the title and subtitle
   }
-  s += svg_line("positive", 40, ky - 4, 70, ky - 4);
-  s += svg_line("negative", 170, ky - 4, 200, ky - 4);
+  s += indicatrix_key(an, sus, layout, largest, key_y, boxes);
   const std::pair<std::size_t, std::size_t> planes[] = {{0, 1}, {1, 2}, {0, 2}};
   std::vector<Label> labels;
   for (int p = 0; p < 3; ++p) {
-    const double cx = 170 + 330 * p, cy = 225;
+    const double cx = 20 + cell * (p + 0.5);
     s += section(an, planes[p].first, planes[p].second, cx, cy, radius, largest, labels);
   }
   // The principal axes' names first: they move only if the fixed texts are
@@ -334,10 +476,15 @@ std::string indicatrix_picture(const expansion::Analysis& an, const expansion::P
 }  // namespace
 
 std::vector<Picture> render_pictures(const expansion::Analysis& analysis,
-                                     const expansion::PropagatedSus* sus, std::string_view source) {
-  return {{"_strain.svg", strain_picture(analysis, sus, source)},
-          {"_volume.svg", volume_picture(analysis, sus, source)},
-          {"_indicatrix.svg", indicatrix_picture(analysis, sus, source)}};
+                                     const expansion::PropagatedSus* sus,
+                                     const std::vector<crystal::CellEntry>& cells,
+                                     std::string_view source, const PictureOptions& options) {
+  std::vector<Picture> pictures = {{"_strain.svg", strain_picture(analysis, sus, source, options)},
+                                   {"_volume.svg", volume_picture(analysis, sus, source, options)}};
+  if (cells.size() == analysis.temperatures.size())
+    pictures.push_back({"_lattice.svg", lattice_picture(analysis, sus, cells, source, options)});
+  pictures.push_back({"_indicatrix.svg", indicatrix_picture(analysis, sus, source, options)});
+  return pictures;
 }
 
 }  // namespace chart

@@ -1,10 +1,13 @@
 // The pictures of an analysis, as SVG documents drawn with the viewer's chart
-// frame (vistrel/svg_chart.h):
+// frame (chart/svg_chart.h):
 //   _strain.svg      the three principal strains (%) against temperature, each
 //                    with its fitted line or polynomial;
 //   _volume.svg      the volume against temperature with its fit;
-//                    on both, where the cells carry SUs, each point with an
-//                    error bar of one SU drawn from them (class "su");
+//   _lattice.svg     a/a₀, b/b₀, c/c₀ and V/V₀ against temperature, each
+//                    length or volume over its value at the reference point,
+//                    with fits of the analysis' degree;
+//                    on all three, where the cells carry SUs, each point with
+//                    an error bar of one SU (class "su");
 //   _indicatrix.svg  the expansivity indicatrix, alpha along every direction
 //                    n (alpha(n) = sum alpha_i (n . x_i)^2), as its sections
 //                    in the three planes that hold two principal axes each:
@@ -18,8 +21,10 @@
 #include <string_view>
 #include <vector>
 
+#include "chart/picture_options.h"
 #include "expansion/analysis.h"
 #include "expansion/monte_carlo.h"
+#include "crystal/cell.h"
 
 namespace chart {
 
@@ -28,10 +33,15 @@ struct Picture {
   std::string svg;
 };
 
-// The three pictures; `source` (the input file's name) is shown under each
-// title. `sus` null: the cells carry none.
+// The pictures, in the order above; `source` (the inputs' names) is shown,
+// without folders, under each title. `sus` null: the cells carry none.
+// `cells` are those analysed, in the analysis' order; the lattice picture is
+// drawn only when they are given. A coefficient is written with the larger of
+// its fit's SU and the one drawn from the cells, in MK⁻¹.
 [[nodiscard]] std::vector<Picture> render_pictures(const expansion::Analysis& analysis,
                                                    const expansion::PropagatedSus* sus,
-                                                   std::string_view source);
+                                                   const std::vector<crystal::CellEntry>& cells,
+                                                   std::string_view source,
+                                                   const PictureOptions& options = {});
 
 }  // namespace chart

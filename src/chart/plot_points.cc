@@ -21,8 +21,9 @@ std::size_t slot_of(std::int64_t k) {
 
 }  // namespace
 
-void PlotPoints::add(common::Point point) {
+void PlotPoints::add(common::Point point, double su) {
   if (!std::isfinite(point.x) || !std::isfinite(point.y)) return;
+  if (!(su > 0) || !std::isfinite(su)) su = 0;
   ++count_;
   if (count_ == 1) {
     first_point_ = point;
@@ -49,6 +50,8 @@ void PlotPoints::add(common::Point point) {
   }
   if (exact() && points_.size() < kMostExactPoints) {
     points_.push_back(point);
+    sus_.push_back(su);
+    any_su_ |= su > 0;
     return;
   }
   if (exact()) to_bins();
@@ -72,6 +75,7 @@ void PlotPoints::to_bins() {
   bins_.assign(kMostBins, Bin{});
   const std::vector<common::Point> points = std::move(points_);
   points_ = {};
+  sus_ = {};
   first_ = last_ = index_of(points.front().x);
   for (const common::Point& p : points) add_to_bins(p);
 }
@@ -125,6 +129,10 @@ std::vector<common::Point> PlotPoints::shown() const {
     if (bin.high.x != bin.low.x || bin.high.y != bin.low.y) points.push_back(bin.high);
   }
   return points;
+}
+
+std::vector<double> PlotPoints::shown_sus() const {
+  return exact() && any_su_ ? sus_ : std::vector<double>{};
 }
 
 expansion::SeriesStats PlotPoints::stats() const {

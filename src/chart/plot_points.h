@@ -26,8 +26,9 @@ inline constexpr std::size_t kMostBins = 2048;
 class PlotPoints {
  public:
   // A point whose temperature or value is not finite has no place in a
-  // picture and is not taken.
-  void add(common::Point point);
+  // picture and is not taken. `su`: the value's standard uncertainty, 0 where
+  // it has none.
+  void add(common::Point point, double su = 0);
 
   [[nodiscard]] std::size_t count() const { return count_; }
   [[nodiscard]] bool empty() const { return count_ == 0; }
@@ -37,6 +38,9 @@ class PlotPoints {
   // The points to draw: every point in the order added, or, for a long
   // series, each bin's lowest and highest point by temperature.
   [[nodiscard]] std::vector<common::Point> shown() const;
+  // The SUs of the points shown, one each, while every point is kept; none
+  // for a long series, whose bins hold no SUs, nor where no point has one.
+  [[nodiscard]] std::vector<double> shown_sus() const;
 
   // The first point added, the series' reference point; the series must not
   // be empty.
@@ -66,7 +70,9 @@ class PlotPoints {
   std::size_t count_ = 0;
   common::Point first_point_;
   std::vector<common::Point> points_;  // while exact
-  std::vector<Bin> bins_;               // kMostBins, at index mod kMostBins, once not exact
+  std::vector<double> sus_;             // of points_
+  bool any_su_ = false;
+  std::vector<Bin> bins_;  // kMostBins, at index mod kMostBins, once not exact
   double width_ = 1;
   std::int64_t first_ = 0, last_ = 0;  // bin indices used
   // Running sums about the means, for the line (and the ranges) of every point.

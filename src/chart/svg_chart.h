@@ -17,16 +17,20 @@
 #include <string_view>
 
 #include "chart/axis.h"
+#include "chart/text_metrics.h"
 #include "expansion/line_fit.h"
 
 namespace chart {
 
-// The picture's size and the margins around the frame, in pixels.
+// The picture's size and the margins around the frame, in pixels (SVG user
+// units). With mm_per_pixel set the document asks to be printed at that
+// scale: width="170mm" and the same drawing in its view box.
 struct ChartLayout {
   double width = 800;
   double height = 520;
-  double top = 70;     // room for a title and a key
-  double bottom = 70;  // X tick labels and the X label
+  double mm_per_pixel = 0;  // 0: drawn at its size in pixels
+  double top = 70;          // room for a title and a key
+  double bottom = 70;       // X tick labels and the X label
   double right = 30;
 };
 
@@ -50,14 +54,21 @@ struct ChartFrame {
                                      const ChartLayout& layout = {});
 
 // Grid, ticks, tick labels, the frame itself and the axis labels. The labels
-// are raw texts: they are cleaned and escaped here.
+// are raw texts: they are cleaned and escaped here, and shortened to the
+// frame's side where longer.
 [[nodiscard]] std::string svg_chart_frame(const ChartFrame& frame, std::string_view x_label,
                                           std::string_view y_label);
 
 // The document's start: the XML declaration, the <svg> element of the given
-// size, its <title>, the style sheet (classes title, subtitle, key, note, footnote,
-// axis-label, frame, grid, tick, fit, point) and a white background.
-[[nodiscard]] std::string svg_open(const ChartLayout& layout, std::string_view title);
+// size, its <title>, the program that drew it (svg_drawn_by), the style sheet
+// (the text classes of text_metrics.h; frame, grid, tick, fit, point, su) and
+// a white background.
+[[nodiscard]] std::string svg_open(const ChartLayout& layout, std::string_view title,
+                                   std::string_view program);
+
+// The program that drew an SVG document of svg_open ("korvex", "vistrel"),
+// from the marker it holds; empty for any other document.
+[[nodiscard]] std::string svg_drawn_by(std::string_view document);
 [[nodiscard]] std::string svg_close();
 
 // The title, centred at the top of the picture; a title too long for the
@@ -83,6 +94,13 @@ struct ChartFrame {
 [[nodiscard]] std::string svg_text(std::string_view cls, double x, double y,
                                    std::string_view anchor, std::string_view text,
                                    std::string_view extra = {});
+// The same for text in runs, a subscript run lowered and smaller.
+[[nodiscard]] std::string svg_rich_text(std::string_view cls, double x, double y,
+                                        std::string_view anchor, const RichText& text);
+// An error bar of a point: the vertical stroke from y_top to y_bottom at x,
+// with short caps, in classes cls and "su".
+[[nodiscard]] std::string svg_error_bar(std::string_view cls, double x, double y_top,
+                                        double y_bottom);
 [[nodiscard]] std::string svg_line(std::string_view cls, double x1, double y1, double x2,
                                    double y2);
 [[nodiscard]] std::string svg_circle(std::string_view cls, double cx, double cy, double r);

@@ -20,6 +20,7 @@ constexpr int kMinAreaColumns = 10;
 
 // Braille dot bits by column (0, 1) and row (0 to 3) within a cell.
 constexpr std::uint8_t kBrailleDot[2][4] = {{0x01, 0x02, 0x04, 0x40}, {0x08, 0x10, 0x20, 0x80}};
+constexpr const char* kLineGlyph = "\u00B7";  // a cell of the fitted line
 
 std::string braille(std::uint8_t bits) {
   if (bits == 0) return " ";
@@ -49,8 +50,10 @@ std::string centered(const std::string& text, std::size_t offset, std::size_t sp
 }
 
 // The plot area as a grid of dots in two layers, the points and the line,
-// rendered cell by cell. A cell that holds only line dots is coloured when
-// colour is asked for, so that the line stands apart from the points.
+// rendered cell by cell. A cell with a point shows the points' dots alone
+// (braille, or "o"); a cell the line passes alone shows a light dot, "·" (or
+// "."), coloured when colour is asked for: the line reads as a row of small
+// dots that a point never looks like.
 class DotGrid {
  public:
   DotGrid(int cells_wide, int cells_high, bool utf8, bool color)
@@ -72,10 +75,14 @@ class DotGrid {
     std::string out;
     for (int col = 0; col < cells_wide_; ++col) {
       const std::size_t c = cell(col, r);
-      const std::uint8_t bits = point_bits_[c] | line_bits_[c];
-      std::string glyph = utf8_ ? braille(bits) : point_bits_[c] ? "o" : line_bits_[c] ? "." : " ";
-      if (color_ && point_bits_[c] == 0 && line_bits_[c] != 0) glyph = line_color(glyph);
-      out += glyph;
+      if (point_bits_[c] != 0) {
+        out += utf8_ ? braille(point_bits_[c]) : "o";
+      } else if (line_bits_[c] != 0) {
+        const std::string dot = utf8_ ? kLineGlyph : ".";
+        out += color_ ? line_color(dot) : dot;
+      } else {
+        out += ' ';
+      }
     }
     return out;
   }
@@ -92,6 +99,15 @@ class DotGrid {
   std::vector<std::uint8_t> point_bits_;
   std::vector<std::uint8_t> line_bits_;
 };
+
+// The ticks with both ends first, so that they are labelled before any
+// tick between them claims the room.
+std::vector<double> ends_first(const std::vector<double>& ticks) {
+  if (ticks.size() < 3) return ticks;
+  std::vector<double> order = {ticks.front(), ticks.back()};
+  order.insert(order.end(), ticks.begin() + 1, ticks.end() - 1);
+  return order;
+}
 
 }  // namespace
 
@@ -154,7 +170,7 @@ std::vector<std::string> render_terminal_plot(const formats::PgfFile& pgf,
   lines.push_back(centered(title, 0, static_cast<std::size_t>(width), usable));
 
   std::string y_legend = shown(pgf.y_legend);
-  const std::string key_line = utf8 ? "\u2812\u2812\u2812" : "...";
+  const std::string key_line = utf8 ? "\u00B7\u00B7\u00B7" : "...";
   const std::string key =
       (utf8 ? "\u281b" : "o") + std::string(" points  ") + key_line + " least-squares line";
   if (fit && common::display_width(y_legend) + 2 + common::display_width(key) <=
@@ -168,7 +184,7 @@ std::vector<std::string> render_terminal_plot(const formats::PgfFile& pgf,
   lines.push_back(y_legend);
 
   std::vector<std::string> y_labels(area_rows);
-  for (const double t : y_axis.ticks) {
+  for (const double t : ends_first(y_axis.ticks)) {
     const int r = dot_y(t) / cell_h;
     if (r >= 0 && r < area_rows && y_labels[r].empty()) y_labels[r] = tick_label(y_axis, t);
   }
@@ -182,8 +198,8 @@ std::vector<std::string> render_terminal_plot(const formats::PgfFile& pgf,
 
   std::vector<bool> tick_at(area_cols, false);
   std::string x_labels(static_cast<std::size_t>(width), ' ');
-  int free_from = 0;  // first column a further label may use
-  for (const double t : x_axis.ticks) {
+  std::vector<bool> used(static_cast<std::size_t>(width) + 1, false);  // columns labels take
+  for (const double t : ends_first(x_axis.ticks)) {
     const int c = dot_x(t) / cell_w;
     if (c < 0 || c >= area_cols) continue;
     tick_at[c] = true;
@@ -191,9 +207,12 @@ std::vector<std::string> render_terminal_plot(const formats::PgfFile& pgf,
     const int len = static_cast<int>(label.size());
     if (len > width) continue;
     const int start = std::clamp(label_w + 1 + c - len / 2, 0, width - len);
-    if (start >= free_from) {
+    // A blank column on either side of every label.
+    const auto from = used.begin() + std::max(start - 1, 0);
+    const auto to = used.begin() + std::min(start + len + 1, width);
+    if (std::find(from, to, true) == to) {
       x_labels.replace(start, label.size(), label);
-      free_from = start + len + 1;
+      std::fill(used.begin() + start, used.begin() + start + len, true);
     }
   }
   std::string axis(label_w, ' ');

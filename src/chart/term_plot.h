@@ -5,8 +5,9 @@
 // the X axis with its tick labels, and the X legend. With UTF-8 output each
 // character cell of the plot area holds 2 x 4 braille dots, so a point lands
 // within a quarter of a line; otherwise each point is an ASCII "o" in its cell.
-// The least-squares line is drawn dotted under the points, in red where colour
-// may be used.
+// The least-squares line is drawn as light dots ("·", or "."), in red where
+// colour may be used, in the cells that hold no point. Both ends of either
+// axis carry a labelled tick.
 #pragma once
 
 #include <optional>

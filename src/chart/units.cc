@@ -48,4 +48,55 @@ std::string with_unit_symbols(std::string_view raw, bool utf8) {
   return out;
 }
 
+namespace {
+
+bool is_letter(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+bool is_digit(char c) {
+  return c >= '0' && c <= '9';
+}
+
+}  // namespace
+
+std::string with_greek_letters(std::string_view text) {
+  constexpr Spelling kLetters[] = {{"alpha", "\u03B1"}, {"beta", "\u03B2"}, {"gamma", "\u03B3"}};
+  std::string out;
+  for (std::size_t at = 0; at < text.size();) {
+    const bool word_start = at == 0 || !is_letter(text[at - 1]);
+    bool replaced = false;
+    for (const Spelling& l : kLetters) {
+      const std::size_t end = at + l.ascii.size();
+      if (word_start && text.substr(at, l.ascii.size()) == l.ascii &&
+          (end == text.size() || !is_letter(text[end]))) {
+        out += l.symbol;
+        at = end;
+        replaced = true;
+        break;
+      }
+    }
+    if (!replaced) out += text[at++];
+  }
+  return out;
+}
+
+std::string true_minus(std::string_view text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char next = i + 1 < text.size() ? text[i + 1] : ' ';
+    const char before = i > 0 ? text[i - 1] : ' ';
+    const char two_before = i > 1 ? text[i - 2] : ' ';
+    const bool exponent =
+        (before == 'e' || before == 'E') && (is_digit(two_before) || two_before == '.');
+    const bool in_word = is_digit(before) || (is_letter(before) && !exponent);
+    if (text[i] == '-' && (is_digit(next) || next == '.') && !in_word) {
+      out += "\u2212";
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
+}
+
 }  // namespace chart

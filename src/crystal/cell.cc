@@ -71,6 +71,28 @@ Cell cell_of_basis(const Eigen::Matrix3d& basis) {
   return Cell{a.norm(), b.norm(), c.norm(), angle(b, c), angle(a, c), angle(a, b)};
 }
 
+std::optional<double> cell_volume_su(const Cell& cell, const CellSu& su) {
+  const std::array<std::optional<double>, 6> sus = parameters(su);
+  const std::array<double, 6> p = parameters(cell);
+  const double factor = volume_factor(cell);
+  if (!(factor > 0) || std::none_of(sus.begin(), sus.end(), [](auto s) { return s.has_value(); }))
+    return std::nullopt;
+  const double volume = cell.a * cell.b * cell.c * std::sqrt(factor);
+  const double to_rad = std::numbers::pi / 180;
+  const double c[3] = {cos_deg(cell.alpha), cos_deg(cell.beta), cos_deg(cell.gamma)};
+  double variance = 0;
+  for (std::size_t i = 0; i < 3; ++i) {
+    // dV/dx = V/x for a length x.
+    if (sus[i]) variance += std::pow(volume / p[i] * *sus[i], 2);
+    // dV/dα = abc sinα (cosα - cosβ cosγ) / sqrt(factor), per radian.
+    const double others = c[(i + 1) % 3] * c[(i + 2) % 3];
+    const double by_angle = cell.a * cell.b * cell.c * std::sin(p[i + 3] * to_rad) *
+                            (c[i] - others) / std::sqrt(factor);
+    if (sus[i + 3]) variance += std::pow(by_angle * *sus[i + 3] * to_rad, 2);
+  }
+  return std::sqrt(variance);
+}
+
 common::Expected<void> check_cell(const Cell& cell) {
   for (const double length : {cell.a, cell.b, cell.c}) {
     if (!(length >= kShortestLength && length <= kLongestLength)) {

@@ -63,6 +63,14 @@ inline constexpr std::array<const char*, 6> kCellParameterNames = {"a",     "b",
 // The cell whose basis vectors are the columns of `basis`: lengths and the
 // angles between them.
 [[nodiscard]] Cell cell_of_basis(const Eigen::Matrix3d& basis);
+// The volume's SU from the parameters' SUs, to first order, each parameter
+// independent of the others (the law of propagation of uncertainty, GUM
+// 5.1.2, with dV/da = V/a and dV/dalpha = abc sin(alpha) (cos(alpha) -
+// cos(beta) cos(gamma)) / sqrt(1 - cos²alpha - cos²beta - cos²gamma + 2 cos(alpha)
+// cos(beta) cos(gamma)), Giacovazzo et al., Fundamentals of Crystallography,
+// 3rd ed., ch. 2); none when no parameter has an SU or the cell closes no
+// volume.
+[[nodiscard]] std::optional<double> cell_volume_su(const Cell& cell, const CellSu& su);
 
 // Whether the six numbers are the cell of a crystal; the error (of line 0)
 // says why not: a length outside 0.1 to 10000 A, an angle outside (0, 180)

@@ -59,10 +59,13 @@ constexpr const char* kUsage =
     "                        polynomial of strain and volume in T (default linear)\n"
     "  --format text|json|csv\n"
     "                        what goes to standard output (default text)\n"
-    "  --svg PREFIX          also write PREFIX_strain.svg, PREFIX_volume.svg and\n"
-    "                        PREFIX_indicatrix.svg\n"
+    "  --svg PREFIX          also write PREFIX_strain.svg, PREFIX_volume.svg,\n"
+    "                        PREFIX_lattice.svg and PREFIX_indicatrix.svg\n"
     "  --html FILE           also write the whole analysis, with its pictures, as one\n"
     "                        HTML page that needs nothing beside it\n"
+    "  --title TEXT          the pictures' title (default what each shows)\n"
+    "  --no-title            pictures without title or subtitle\n"
+    "  --size WxH            the pictures' size in pixels (1200x800) or mm (170x120mm)\n"
     "  --draws N             Monte Carlo draws of the cells' SUs (default 2000)\n"
     "  --seed S              where the draws start, 0 to 2^64-1 (default 1)\n"
     "  --weighted            weighted least squares, 1/su^2 from the draws\n"
@@ -78,6 +81,7 @@ struct Options {
   std::optional<double> reference;
   std::optional<std::string> svg_prefix;
   std::optional<std::string> html_file;
+  chart::PictureOptions picture;
   korvex_expansion::InputNames inputs;
   expansion::Draws draws;
   bool weighted = false;
@@ -94,6 +98,9 @@ enum Option : int {
   kFormat,
   kSvg,
   kHtml,
+  kTitle,
+  kNoTitle,
+  kSize,
   kList,
   kCell,
   kDraws,
@@ -116,6 +123,9 @@ constexpr common::OptionRule kOptions[] = {
     {kFormat, '\0', "format", true},
     {kSvg, '\0', "svg", true},
     {kHtml, '\0', "html", true},
+    {kTitle, '\0', "title", true},
+    {kNoTitle, '\0', "no-title", false},
+    {kSize, '\0', "size", true},
     {kList, '\0', "list", true},
     {kCell, '\0', "cell", true},
     {kDraws, '\0', "draws", true},
@@ -182,6 +192,18 @@ common::Expected<void> apply(const common::GivenOption& given, Options& opt) {
       if (value.empty()) return common::Error{0, "--html needs a file name"};
       opt.html_file = value;
       break;
+    case kTitle:
+      opt.picture.title = value;
+      break;
+    case kNoTitle:
+      opt.picture.no_title = true;
+      break;
+    case kSize: {
+      const auto size = chart::parse_picture_size(value);
+      if (!size) return size.error();
+      opt.picture.size = *size;
+      break;
+    }
     case kList:
       if (value.empty()) return common::Error{0, "--list needs a buffer file"};
       opt.inputs.list = value;
@@ -284,7 +306,8 @@ void write_pictures(const Options& opt, const expansion::SeriesAnalysis& result,
                     const korvex_expansion::Source& source, Outcome& outcome) {
   if (!opt.svg_prefix && !opt.html_file) return;
   const std::vector<chart::Picture> pictures =
-      chart::render_pictures(result.analysis, result.sus ? &*result.sus : nullptr, source.name);
+      chart::render_pictures(result.analysis, result.sus ? &*result.sus : nullptr, source.cells,
+                             source.name, opt.picture);
   const auto write = [&](const std::string& path, const std::string& bytes) {
     const auto wrote = common::write_file_replacing(path, bytes);
     if (!wrote) outcome.failures.push_back("cannot write " + path + ": " + wrote.error().message);

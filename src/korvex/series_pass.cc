@@ -88,7 +88,7 @@ void take_cell(formats::CellRecord cell, const formats::CsvRowExtras& extras, st
     ++result.warnings;
   }
   if (settings.csv) formats::write_csv_row(formats::kCsvChannel, cell, extras);
-  if (settings.cells != nullptr) settings.cells->take(std::move(cell));
+  if (settings.cells != nullptr) settings.cells->take(std::move(cell), extras.su);
   ++result.rows;
 }
 

@@ -12,6 +12,7 @@
 
 #include <cstdint>
 
+#include "crystal/cell.h"
 #include "formats/cell_record.h"
 #include "output_files.h"
 
@@ -24,11 +25,12 @@ class PassProgress {
   virtual void entry_done(std::int64_t entries) = 0;
 };
 
-// Given each cell found, by value, after its rows are written.
+// Given each cell found, by value, after its rows are written, with the SUs
+// its file gives (none for DIRAX output).
 class CellCollector {
  public:
   virtual ~CellCollector() = default;
-  virtual void take(formats::CellRecord cell) = 0;
+  virtual void take(formats::CellRecord cell, const crystal::CellSu& su) = 0;
 };
 
 struct PassSettings {

@@ -22,12 +22,28 @@ SeriesPictures::SeriesPictures(std::string_view series_title) {
   }
 }
 
-void SeriesPictures::take(formats::CellRecord cell) {
+namespace {
+
+// The SU of plot series i: of its cell parameter, or the volume's, to first
+// order from the lengths' and angles' (cell_volume_su).
+double su_of(std::size_t i, const formats::CellRecord& cell, const crystal::CellSu& su) {
+  if (formats::kPlotSeries[i].kind == formats::Quantity::kVolume) {
+    const crystal::Cell six{cell.a, cell.b, cell.c, cell.alpha, cell.beta, cell.gamma};
+    return formats::cell_volume_su(six, su).value_or(0);
+  }
+  return crystal::parameters(su)[i].value_or(0);
+}
+
+}  // namespace
+
+void SeriesPictures::take(formats::CellRecord cell, const crystal::CellSu& su) {
   // The values as the plot files give them back, so that a picture is the one
   // drawn from its plot file.
   const double x = formats::pgf_x_as_read(cell.temperature);
-  for (std::size_t i = 0; i < pictures_.size(); ++i)
-    pictures_[i].points.add({x, formats::pgf_y_as_read(cell.*formats::kPlotSeries[i].value)});
+  for (std::size_t i = 0; i < pictures_.size(); ++i) {
+    pictures_[i].points.add({x, formats::pgf_y_as_read(cell.*formats::kPlotSeries[i].value)},
+                            su_of(i, cell, su));
+  }
 }
 
 int SeriesPictures::write(std::string_view folder, std::string_view footnote) const {

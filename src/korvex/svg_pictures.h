@@ -21,7 +21,7 @@ class SeriesPictures : public CellCollector {
   // legend.
   explicit SeriesPictures(std::string_view series_title);
 
-  void take(formats::CellRecord cell) override;
+  void take(formats::CellRecord cell, const crystal::CellSu& su) override;
 
   // Writes each picture into the folder (TK_cell_a.svg ...) with the footnote
   // under the plot, and returns how many it wrote. A picture without a point

@@ -12,6 +12,8 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "chart/series_picture.h"
@@ -28,13 +30,20 @@
 namespace {
 
 constexpr const char* kUsage =
-    "usage: vistrel FILE.pgf\n"
-    "       vistrel --svg-only FILE.pgf...\n"
+    "usage: vistrel [picture options] FILE.pgf\n"
+    "       vistrel --svg-only [picture options] FILE.pgf...\n"
     "       vistrel -h | --help | -V | --version\n"
     "Shows a korvex PGF plot file on the terminal with a summary (least-squares\n"
     "line, mean expansion coefficient), writes FILE.svg beside it, and waits for\n"
     "Enter. With --svg-only it writes the SVG pictures only: nothing is shown\n"
-    "and nothing is waited for.\n";
+    "and nothing is waited for. A FILE.svg that vistrel did not draw (korvex's\n"
+    "picture, say) is kept, and the picture written as FILE.vistrel.svg.\n"
+    "\n"
+    "  --title TEXT     the picture's title (default the plot file's)\n"
+    "  --no-title       no title\n"
+    "  --size WxH       the picture's size in pixels (1200x800) or mm (170x120mm)\n";
+
+constexpr std::string_view kProgram = "vistrel";
 
 // Tells a failure on standard error, after what standard output holds; the
 // exit status it gives.
@@ -45,10 +54,10 @@ int failure(std::string_view message) {
 }
 
 // Writes the picture of each file; 1 when any could not be written.
-int write_pictures(const std::vector<std::string>& paths) {
+int write_pictures(const std::vector<std::string>& paths, const chart::PictureOptions& options) {
   int status = 0;
   for (const std::string& path : paths) {
-    const auto written = chart::write_svg_picture(path);
+    const auto written = chart::write_svg_picture(path, options);
     if (written) {
       std::printf(" SVG picture written to %s\n", common::safe_text(*written).c_str());
     } else {
@@ -58,18 +67,19 @@ int write_pictures(const std::vector<std::string>& paths) {
   return status;
 }
 
-enum Option : int { kSvgOnly, kHelp, kVersion };
+enum Option : int { kSvgOnly, kTitle, kNoTitle, kSize, kHelp, kVersion };
 
 constexpr common::OptionRule kOptions[] = {
-    {kSvgOnly, '\0', "svg-only", false},
-    {kHelp, 'h', "help", false},
-    {kVersion, 'V', "version", false},
+    {kSvgOnly, '\0', "svg-only", false}, {kTitle, '\0', "title", true},
+    {kNoTitle, '\0', "no-title", false}, {kSize, '\0', "size", true},
+    {kHelp, 'h', "help", false},         {kVersion, 'V', "version", false},
 };
 
 struct Command {
   bool svg_only = false;
   bool help = false;
   bool version = false;
+  chart::PictureOptions picture;
   std::vector<std::string> files;
 };
 
@@ -82,6 +92,13 @@ common::Expected<Command> parse_arguments(std::span<const std::string_view> args
     command.svg_only |= given.id == kSvgOnly;
     command.help |= given.id == kHelp;
     command.version |= given.id == kVersion;
+    command.picture.no_title |= given.id == kNoTitle;
+    if (given.id == kTitle) command.picture.title = given.value;
+    if (given.id == kSize) {
+      const auto size = chart::parse_picture_size(given.value);
+      if (!size) return size.error();
+      command.picture.size = *size;
+    }
   }
   command.files = parsed->operands;
   if (command.help || command.version) return command;
@@ -101,7 +118,29 @@ int screen_rows(const std::string& line, int columns) {
   return w == 0 ? 1 : (w + columns - 1) / columns;
 }
 
-int show(const std::string& path) {
+// Draws the picture of the plot file beside it; what to tell of it, and
+// whether that is a failure.
+std::pair<std::string, bool> draw_picture(const std::string& path, const formats::PgfFile& pgf,
+                                          const chart::PictureOptions& options) {
+  const std::string meant = chart::svg_path_for(path);
+  const auto svg_path = chart::own_picture_path(meant, kProgram);
+  if (!svg_path) return {"vistrel: no SVG picture written: " + svg_path.error().message, true};
+  const std::string shown_path = common::safe_text(*svg_path);
+  if (const auto written = common::write_file_replacing(
+          *svg_path, chart::render_svg(chart::picture_of(pgf), {}, options, kProgram));
+      !written) {
+    return {"vistrel: cannot write the SVG picture " + shown_path + ": " + written.error().message,
+            true};
+  }
+  if (*svg_path != meant) {
+    return {" SVG picture written to " + shown_path + " (" + common::safe_text(meant) +
+                " was drawn by another program and is kept)",
+            false};
+  }
+  return {" SVG picture written to " + shown_path, false};
+}
+
+int show(const std::string& path, const chart::PictureOptions& options) {
   const auto read = formats::read_pgf_file(path);
   if (!read) return failure(formats::describe_error(path, read.error()));
   const formats::PgfFile& pgf = *read;
@@ -114,19 +153,7 @@ int show(const std::string& path) {
   // The picture first, so that its message is known when the screen is laid out.
   std::string svg_message;
   bool svg_failed = false;
-  if (!pgf.points.empty()) {
-    const std::string svg_path = chart::svg_path_for(path);
-    const std::string shown_path = common::safe_text(svg_path);
-    if (const auto written =
-            common::write_file_replacing(svg_path, chart::render_svg(chart::picture_of(pgf)));
-        !written) {
-      svg_message =
-          "vistrel: cannot write the SVG picture " + shown_path + ": " + written.error().message;
-      svg_failed = true;
-    } else {
-      svg_message = " SVG picture written to " + shown_path;
-    }
-  }
+  if (!pgf.points.empty()) std::tie(svg_message, svg_failed) = draw_picture(path, pgf, options);
 
   if (draw) {
     const vistrel::TermSize size = vistrel::terminal_size(STDOUT_FILENO);
@@ -174,7 +201,8 @@ int main(int argc, char** argv) {
     return 0;
   }
   try {
-    return command->svg_only ? write_pictures(command->files) : show(command->files.front());
+    return command->svg_only ? write_pictures(command->files, command->picture)
+                             : show(command->files.front(), command->picture);
   } catch (const std::exception& e) {  // out of memory, say: told, not a crash
     return failure(e.what());
   }

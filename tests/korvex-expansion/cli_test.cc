@@ -184,8 +184,9 @@ TEST(ExpansionCli, SvgPicturesAreWellFormedAndTellNegativeLobes) {
   ASSERT_EQ(0, r.exit_status) << r.err;
   EXPECT_NE(std::string::npos,
             r.out.find("\n SVG pictures written: pictures/shrink_strain.svg, "
-                       "pictures/shrink_volume.svg, pictures/shrink_indicatrix.svg\n"));
-  for (const char* name : {"strain", "volume", "indicatrix"}) {
+                       "pictures/shrink_volume.svg, pictures/shrink_lattice.svg, "
+                       "pictures/shrink_indicatrix.svg\n"));
+  for (const char* name : {"strain", "volume", "lattice", "indicatrix"}) {
     const std::string path = dir.file(std::string("pictures/shrink_") + name + ".svg");
     ASSERT_TRUE(testutil::file_exists(path)) << path;
 #ifdef PYTHON3_BIN
@@ -234,6 +235,7 @@ TEST(ExpansionCli, FaultsGiveAMessageAndExit1) {
       {{"--svg", "nowhere/p", "shrink.txt"},
        "korvex-expansion: cannot write nowhere/p_strain.svg: No such file or directory\n"
        "korvex-expansion: cannot write nowhere/p_volume.svg: No such file or directory\n"
+       "korvex-expansion: cannot write nowhere/p_lattice.svg: No such file or directory\n"
        "korvex-expansion: cannot write nowhere/p_indicatrix.svg: No such file or directory\n"},
   };
   for (const Case& c : cases) {

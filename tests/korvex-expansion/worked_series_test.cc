@@ -103,7 +103,8 @@ TEST(ExpansionWorked, IndicatrixDrawsTheCrystalAxesAsTheyStand) {
                                [](const auto& s) { return s.second.size() == 2; });
   ASSERT_NE(sections.end(), ac);
   // The horizontal axis is named just right of the section's reach.
-  const std::regex label(R"re(<text class="axis-label" x="([-\d.]+)"[^>]*"start">X(\d))re");
+  const std::regex label(
+      R"re(<text class="axis-label" x="([-\d.]+)"[^>]*"start">X<tspan[^>]*>(\d))re");
   int h = 0;
   for (std::sregex_iterator m(svg.begin(), svg.end(), label), end; m != end; ++m) {
     const double x = std::stod((*m)[1]);

@@ -42,7 +42,7 @@ TEST(InterruptDeathTest, HeardWhileKeepGoingSkipsEntries) {
 TEST(InterruptDeathTest, HeardAfterThePictureBeingWritten) {
   const testutil::ScopedTempDir dir;
   SeriesPictures pictures("T");
-  pictures.take(formats::CellRecord{.a = 5.0F});
+  pictures.take(formats::CellRecord{.a = 5.0F}, {});
   EXPECT_EXIT(with_sigterm_noted([&] { (void)pictures.write(dir.path(), "footnote"); }),
               testing::ExitedWithCode(42), "");
   EXPECT_TRUE(testutil::file_exists(dir.file("TK_cell_a.svg")));

@@ -233,8 +233,9 @@ TEST(Vistrel, CommandLine) {
     const char* err;
   };
   const std::vector<Case> cases = {
-      {{"--help"}, 0, "usage: vistrel FILE.pgf", ""},
-      {{"-h"}, 0, "usage: vistrel FILE.pgf", ""},
+      {{"--help"}, 0, "usage: vistrel [picture options] FILE.pgf", ""},
+      {{"-h"}, 0, "usage: vistrel [picture options] FILE.pgf", ""},
+      {{"--size", "10x10", "a.pgf"}, 2, "", "vistrel: --size takes WIDTHxHEIGHT"},
       {{"--version"}, 0, "vistrel ", ""},
       {{"-V"}, 0, "vistrel ", ""},
       {{"-x"}, 2, "", "vistrel: invalid option -- 'x'\nTry 'vistrel --help'.\n"},

@@ -6,6 +6,7 @@
 #include "chart/term_plot.h"
 #include "common/safe_text.h"
 #include "common/utf8.h"
+#include "expansion/line_fit.h"
 #include "term.h"
 
 namespace {
@@ -54,6 +55,37 @@ TEST(TerminalPlot, Utf8PlotUsesBrailleAndShowsTheLineKey) {
     }
   }
   EXPECT_GT(braille, 3u);
+}
+
+// At every width, the X labels hold both end ticks' values; the line's cells
+// show the light dot, never a braille pattern, so that only points are braille.
+TEST(TerminalPlot, EndTicksLabelledAndTheLineUnlikeThePoints) {
+  formats::PgfFile pgf = series();
+  pgf.points = {{93.5, 5.0}, {151, 5.3}, {233, 5.1}, {297.25, 5.8}};
+  const auto fit = expansion::fit_line(pgf.points);
+  for (int columns = 32; columns <= 140; columns += 3) {
+    const auto lines = chart::render_terminal_plot(pgf, fit, columns, 18, true, false);
+    const std::string& labels = lines[lines.size() - 2];
+    std::vector<std::string> words;
+    for (std::size_t at = labels.find_first_not_of(' '); at != std::string::npos;
+         at = labels.find_first_not_of(' ', labels.find(' ', at)))
+      words.push_back(labels.substr(at, labels.find(' ', at) - at));
+    ASSERT_GE(words.size(), 2u) << columns;
+    // The axis ends at the data: its ticks lie within, the last within one step.
+    const double first = std::stod(words.front()), last = std::stod(words.back());
+    const double step = words.size() > 2 ? std::stod(words[1]) - first : last - first;
+    EXPECT_LT(first - 93.5, step) << columns << " |" << labels;
+    EXPECT_LT(297.25 - last, step) << columns << " |" << labels;
+    std::size_t braille = 0, dots = 0;
+    for (std::size_t r = 2; r + 3 < lines.size(); ++r) {
+      for (std::size_t i = 0; i + 2 < lines[r].size(); ++i) {
+        braille += lines[r][i] == '\xE2' && (lines[r][i + 1] & 0xFC) == 0xA0;
+        dots += lines[r].compare(i, 2, "\u00B7") == 0;
+      }
+    }
+    EXPECT_LE(braille, 16u) << columns;  // a point's block spans at most four cells
+    EXPECT_GT(dots, 5u) << columns;
+  }
 }
 
 TEST(TerminalPlot, ControlCharactersInLegendsDoNotReachTheTerminal) {
