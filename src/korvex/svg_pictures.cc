@@ -29,7 +29,7 @@ namespace {
 double su_of(std::size_t i, const formats::CellRecord& cell, const crystal::CellSu& su) {
   if (formats::kPlotSeries[i].kind == formats::Quantity::kVolume) {
     const crystal::Cell six{cell.a, cell.b, cell.c, cell.alpha, cell.beta, cell.gamma};
-    return formats::cell_volume_su(six, su).value_or(0);
+    return crystal::cell_volume_su(six, su).value_or(0);
   }
   return crystal::parameters(su)[i].value_or(0);
 }
