@@ -8,6 +8,7 @@
 
 #include "common/files.h"
 #include "common/safe_text.h"
+#include "formats/reader_parts.h"
 #include "formats/table_file.h"
 #include "formats/value_su.h"
 
@@ -53,7 +54,6 @@ struct RowField {
   enum class Use {
     kValue,          // the next of the values T a b c alpha beta gamma
     kTemperatureSu,  // sigma_T, a number
-    kOverflowOnly,   // checked for the overflow form only
   } use = Use::kValue;
   bool su_allowed = false;  // "5.1(2)" as a value with its SU
 };
@@ -77,7 +77,6 @@ common::Expected<std::optional<SeriesRow>> row_of_fields(int line,
     return std::optional<SeriesRow>();
   }
   for (const RowField& field : fields) {
-    if (field.use == RowField::Use::kOverflowOnly) continue;
     std::optional<ValueWithSu> v;
     if (field.su_allowed) {
       v = parse_value_with_su(field.text);
@@ -111,8 +110,8 @@ common::Expected<std::optional<SeriesRow>> row_of_fields(int line,
 }
 
 // One row of a korvex table, its columns where the table's writer puts them
-// (table_file.h); the volume is not used, but a row whose volume is in overflow
-// form holds no cell either.
+// (table_file.h); the volume is not read: it follows from the six parameters,
+// also where its field holds asterisks.
 common::Expected<std::optional<SeriesRow>> table_row(int line, std::string_view text,
                                                      Series& series) {
   const TableColumn& last = table_column("gamma");
@@ -131,8 +130,6 @@ common::Expected<std::optional<SeriesRow>> table_row(int line, std::string_view 
   std::vector<RowField> fields;
   for (const std::string_view name : {"temperature", "a", "b", "c", "alpha", "beta", "gamma"})
     fields.push_back(field(name));
-  fields.push_back(field("volume"));
-  fields.back().use = RowField::Use::kOverflowOnly;
   return row_of_fields(line, fields, series);
 }
 
@@ -163,9 +160,9 @@ common::Expected<std::optional<SeriesRow>> free_row(int line, std::string_view t
 
 }  // namespace
 
-common::Expected<Series> parse_series(std::string_view text) {
-  // A byte-order mark, as some editors write at the start of a UTF-8 file.
-  if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
+common::Expected<Series> parse_series(std::string_view bytes) {
+  std::string storage;
+  std::string_view text = plain_text(bytes, storage);
   Series series;
   std::optional<bool> korvex_table;  // decided by the first line that is not blank
   std::size_t columns = 0;
