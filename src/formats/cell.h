@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -45,6 +46,9 @@ struct CellRead {
   std::vector<CellEntry> entries;
   std::vector<CellWarning> warnings;
 };
+
+// Asked during a long read: whether the run has been asked to end.
+using Interrupted = std::function<bool()>;
 
 // The six parameters in the order a, b, c, alpha, beta, gamma.
 inline constexpr std::array<const char*, 6> kCellParameterNames = {"a",     "b",    "c",
