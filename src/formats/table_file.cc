@@ -49,16 +49,17 @@ const TableColumn& table_column(std::string_view name) {
   throw std::logic_error("no table column " + std::string(name));
 }
 
-void write_table_header(std::string_view series_title, CellChoice choice) {
+void write_table_header(std::string_view series_title, CellChoice choice, TableSources sources) {
   std::string title(kTableTitlePrefix);
   title += textrec::trim_right(series_title);
   write_text(title);
-  if (choice == CellChoice::kInput) {
+  if (sources != TableSources::kOtherFiles && choice == CellChoice::kInput) {
     write_text(kTableInputCellNote);
     write_text(kTableInputCellVolumeNote);
-  } else {
+  } else if (sources != TableSources::kOtherFiles) {
     write_text(kTableConventionalCellNote);
   }
+  if (sources != TableSources::kDirax) write_text(kTableOtherFilesNote);
   write_text(kTableHeading);
   textrec::write_rule(kTableChannel, "!", "-", kTableRuleLength);  // A1, 200A1
 }
