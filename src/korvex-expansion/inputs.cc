@@ -37,7 +37,7 @@ common::Expected<Entries> read_other(formats::CellFormat format, std::string_vie
 // A file named on the command line: a table, or a cell file that gives its
 // temperature.
 common::Expected<Entries> read_named(const std::string& name, Points& points, bool& table) {
-  const auto bytes = common::read_whole_file(name);
+  const auto bytes = common::read_whole_file(name, formats::kCellFileLimit);
   if (!bytes) return told(name, bytes.error());
   const formats::CellFormat format = formats::recognise(*bytes);
   if (format != formats::CellFormat::kDirax && format != formats::CellFormat::kTkTable &&
@@ -87,7 +87,7 @@ common::Expected<Entries> read_named(const std::string& name, Points& points, bo
 common::Expected<Entries> read_listed(const formats::ListEntry& entry,
                                       std::optional<formats::CellChoice> choice, Points& points) {
   const std::string& name = entry.name;
-  const auto bytes = common::read_whole_file(name);
+  const auto bytes = common::read_whole_file(name, formats::kCellFileLimit);
   if (!bytes) return told(name, bytes.error());
   if (const formats::CellFormat format = formats::recognise(*bytes);
       format != formats::CellFormat::kDirax) {
