@@ -65,14 +65,6 @@ Lines lines_of(std::string_view start) {
   return lines;
 }
 
-// A SHELX instruction's keyword: its first four letters in upper case.
-std::string shelx_keyword(std::string_view line) {
-  std::string keyword(line.substr(0, std::min(line.find_first_of(" \t"), std::size_t{4})));
-  for (char& c : keyword)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return keyword;
-}
-
 // SHELX instructions: among the first instructions after REM and blank lines,
 // TITL or CELL, and ZERR, LATT or SFAC besides; one such line alone is too
 // often the first line of another program's log ("Title ...").
@@ -82,7 +74,8 @@ bool is_shelx(const Lines& lines) {
   LineCursor cursor(lines.rest);
   std::optional<std::string_view> line = lines.first_significant;
   for (int looked = 0; line && looked < kLook; line = cursor.next()) {
-    const std::string keyword = shelx_keyword(without_leading_blanks(*line));
+    const std::vector<std::string_view> fields = fields_of(*line);
+    const std::string keyword = fields.empty() ? std::string() : shelx_keyword(fields[0]);
     if (keyword.empty() || keyword == "REM") continue;
     ++looked;
     title_or_cell = title_or_cell || keyword == "TITL" || keyword == "CELL";
