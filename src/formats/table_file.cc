@@ -64,6 +64,18 @@ void write_table_header(std::string_view series_title, CellChoice choice, TableS
   textrec::write_rule(kTableChannel, "!", "-", kTableRuleLength);  // A1, 200A1
 }
 
+bool table_volume_fits(float volume) {
+  // The layout's field of the column: the volume is its eighth value.
+  std::size_t values = 0;
+  for (const textrec::FieldCode& field : row_layout().fields) {
+    if (field.code == textrec::Code::kX || kTableColumnNames.at(values++) != "volume") continue;
+    std::string text;
+    textrec::edit_f(text, volume, field.w, field.d);
+    return text.find('*') == std::string::npos;
+  }
+  return true;
+}
+
 void write_table_row(const CellRecord& cell) {
   textrec::write_formatted(
       kTableChannel, row_layout(),

@@ -69,4 +69,8 @@ void write_table_header(std::string_view series_title, CellChoice choice,
 // One data row.
 void write_table_row(const CellRecord& cell);
 
+// Whether a volume fits its field of the row (F13.3); one that does not is
+// written as asterisks.
+[[nodiscard]] bool table_volume_fits(float volume);
+
 }  // namespace formats
