@@ -51,7 +51,7 @@ struct Draws {
   std::uint64_t start = kDefaultStart;  // the generator's starting value
   // Told after each draw: the draws done and the draws the run makes in all
   // (twice count for weighted fits); none to tell no one.
-  std::function<void(std::size_t done, std::size_t total)> progress;
+  std::function<void(std::size_t done, std::size_t total)> progress{};
 };
 
 struct AxisSus {

@@ -271,7 +271,7 @@ common::Expected<expansion::SeriesAnalysis> analysis_of(const korvex_expansion::
   if (::isatty(STDERR_FILENO) == 1)
     draws.progress = [&progress](std::size_t done, std::size_t total) { progress(done, total); };
   auto result = expansion::analyse_series(points.cells, settings, draws);
-  if (result && result->sus) result->sus->draws.progress = nullptr;
+  if (result && result.value().sus) result.value().sus->draws.progress = nullptr;
   return result;
 }
 
