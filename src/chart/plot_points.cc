@@ -19,7 +19,7 @@ std::size_t slot_of(std::int64_t k) {
 
 }  // namespace
 
-void PlotPoints::add(formats::Point point) {
+void PlotPoints::add(common::Point point) {
   if (!std::isfinite(point.x) || !std::isfinite(point.y)) return;
   ++count_;
   if (count_ == 1) {
@@ -61,13 +61,13 @@ void PlotPoints::to_bins() {
   (void)std::frexp(wanted, &exponent);
   width_ = std::ldexp(1.0, exponent);  // a power of two at or above wanted
   bins_.assign(kMostBins, Bin{});
-  const std::vector<formats::Point> points = std::move(points_);
+  const std::vector<common::Point> points = std::move(points_);
   points_ = {};
   first_ = last_ = index_of(points.front().x);
-  for (const formats::Point& p : points) add_to_bins(p);
+  for (const common::Point& p : points) add_to_bins(p);
 }
 
-void PlotPoints::add_to_bins(formats::Point point) {
+void PlotPoints::add_to_bins(common::Point point) {
   // An index stays within 53 bits, however far the point lies from the rest.
   while (!(std::fabs(point.x / width_) < 0x1p53)) widen_bins();
   std::int64_t k = index_of(point.x);
@@ -106,9 +106,9 @@ void PlotPoints::widen_bins() {
   last_ = floor_half(last_);
 }
 
-std::vector<formats::Point> PlotPoints::shown() const {
+std::vector<common::Point> PlotPoints::shown() const {
   if (exact()) return points_;
-  std::vector<formats::Point> points;
+  std::vector<common::Point> points;
   for (std::int64_t k = first_; k <= last_; ++k) {
     const Bin& bin = bins_[slot_of(k)];
     if (!bin.used || bin.index != k) continue;

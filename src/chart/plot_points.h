@@ -27,7 +27,7 @@ class PlotPoints {
  public:
   // A point whose temperature or value is not finite has no place in a
   // picture and is not taken.
-  void add(formats::Point point);
+  void add(common::Point point);
 
   [[nodiscard]] std::size_t count() const { return count_; }
   [[nodiscard]] bool empty() const { return count_ == 0; }
@@ -36,11 +36,11 @@ class PlotPoints {
 
   // The points to draw: every point in the order added, or, for a long
   // series, each bin's lowest and highest point by temperature.
-  [[nodiscard]] std::vector<formats::Point> shown() const;
+  [[nodiscard]] std::vector<common::Point> shown() const;
 
   // The first point added, the series' reference point; the series must not
   // be empty.
-  [[nodiscard]] formats::Point first() const { return first_point_; }
+  [[nodiscard]] common::Point first() const { return first_point_; }
   // Of every point added; the series must not be empty.
   [[nodiscard]] expansion::SeriesStats stats() const;
   // The least-squares line through every point added; none without two
@@ -50,18 +50,18 @@ class PlotPoints {
  private:
   struct Bin {
     std::int64_t index = 0;  // floor(x / width)
-    formats::Point low;
-    formats::Point high;
+    common::Point low;
+    common::Point high;
     bool used = false;
   };
   void to_bins();
-  void add_to_bins(formats::Point point);
+  void add_to_bins(common::Point point);
   void widen_bins();
   [[nodiscard]] std::int64_t index_of(double x) const;
 
   std::size_t count_ = 0;
-  formats::Point first_point_;
-  std::vector<formats::Point> points_;  // while exact
+  common::Point first_point_;
+  std::vector<common::Point> points_;  // while exact
   std::vector<Bin> bins_;               // kMostBins, at index mod kMostBins, once not exact
   double width_ = 1;
   std::int64_t first_ = 0, last_ = 0;  // bin indices used

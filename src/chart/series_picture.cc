@@ -48,7 +48,7 @@ SeriesPicture picture_of(const formats::PgfFile& pgf) {
   SeriesPicture picture{
       pgf.main_legend, pgf.title, pgf.x_legend, pgf.y_legend, formats::quantity_of(pgf),
       pgf.marker_size, {}};
-  for (const formats::Point& p : pgf.points) picture.points.add(p);
+  for (const common::Point& p : pgf.points) picture.points.add(p);
   return picture;
 }
 
@@ -121,7 +121,7 @@ std::string render_svg(const SeriesPicture& picture, std::string_view footnote) 
         svg_line("fit", f.px(ranges.x.min), fy(ranges.x.min), f.px(ranges.x.max), fy(ranges.x.max));
   }
   const double r = 1.5 * std::clamp(picture.marker_size, 1, 6) + 1;
-  for (const formats::Point& p : picture.points.shown())
+  for (const common::Point& p : picture.points.shown())
     s += svg_circle("point", f.px(p.x), f.py(p.y), r);
 
   double note_y = f.frame_bottom + 50;  // the X label's line

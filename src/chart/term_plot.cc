@@ -132,7 +132,7 @@ std::vector<std::string> render_terminal_plot(const formats::PgfFile& pgf,
     }
   }
   const int block = (utf8 && pgf.marker_size >= 2) ? 2 : 1;
-  for (const formats::Point& p : pgf.points) {
+  for (const common::Point& p : pgf.points) {
     // A block at the right or bottom edge grows inwards.
     const int bx = std::min(dot_x(p.x), grid.dots_wide() - block);
     const int by = std::min(dot_y(p.y), grid.dots_high() - block);

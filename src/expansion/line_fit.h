@@ -7,7 +7,7 @@
 #include <optional>
 #include <vector>
 
-#include "formats/pgf_read.h"
+#include "common/point.h"
 
 namespace expansion {
 
@@ -19,11 +19,11 @@ struct LineFit {
 // Why no line could be fitted; kNone when one was.
 enum class NoFit { kNone, kNoPoints, kOnePoint, kSameTemperature };
 
-[[nodiscard]] NoFit why_no_fit(const std::vector<formats::Point>& points);
+[[nodiscard]] NoFit why_no_fit(const std::vector<common::Point>& points);
 
 // The least-squares line y = intercept + slope * x; absent when why_no_fit
 // gives a reason.
-[[nodiscard]] std::optional<LineFit> fit_line(const std::vector<formats::Point>& points);
+[[nodiscard]] std::optional<LineFit> fit_line(const std::vector<common::Point>& points);
 
 struct Range {
   double min = 0;
@@ -36,6 +36,6 @@ struct SeriesStats {
   Range y;
   double y_mean = 0;
 };
-[[nodiscard]] SeriesStats series_stats(const std::vector<formats::Point>& points);
+[[nodiscard]] SeriesStats series_stats(const std::vector<common::Point>& points);
 
 }  // namespace expansion

@@ -9,15 +9,15 @@
 #include <string>
 #include <utility>
 
-#include "expansion/cell.h"
+#include "crystal/cell.h"
 #include "expansion/principal_axes.h"
 
 namespace expansion {
 
 namespace {
 
-using formats::Cell;
-using formats::CellEntry;
+using crystal::Cell;
+using crystal::CellEntry;
 
 // A spread below this, in strain or relative volume, is rounding: the
 // quantity follows from exact parameters alone.
@@ -61,7 +61,7 @@ Plan plan_draws(const std::vector<CellEntry>& cells) {
     plan.drawn_with[p] = p;
     for (int q = p / 3 * 3; q < p; ++q) {
       const bool equal = std::all_of(cells.begin(), cells.end(), [&](const CellEntry& e) {
-        const std::array<double, 6> v = formats::parameters(e.cell);
+        const std::array<double, 6> v = crystal::parameters(e.cell);
         return v[static_cast<std::size_t>(p)] == v[static_cast<std::size_t>(q)];
       });
       if (equal && plan.drawn_with[q] == q) {
@@ -72,7 +72,7 @@ Plan plan_draws(const std::vector<CellEntry>& cells) {
   }
   for (const CellEntry& e : cells) {
     std::array<double, 6> width{};
-    const std::array<std::optional<double>, 6> sus = formats::parameters(e.su);
+    const std::array<std::optional<double>, 6> sus = crystal::parameters(e.su);
     for (std::size_t p = 0; p < 6; ++p) {
       double& w = width[static_cast<std::size_t>(plan.drawn_with[p])];
       w = std::max(w, usable(sus[p]));
@@ -91,11 +91,11 @@ common::Expected<std::vector<Eigen::Matrix3d>> drawn_bases(const std::vector<Cel
     for (std::size_t p = 0; p < 6; ++p) {
       if (plan.width[i][p] > 0) shift[p] = z.next() * plan.width[i][p];
     }
-    std::array<double, 6> values = formats::parameters(cells[i].cell);
+    std::array<double, 6> values = crystal::parameters(cells[i].cell);
     for (std::size_t p = 0; p < 6; ++p)
       values[p] += shift[static_cast<std::size_t>(plan.drawn_with[p])];
-    const Cell cell = formats::cell_of(values);
-    if (const auto checked = formats::check_cell(cell); !checked) {
+    const Cell cell = crystal::cell_of(values);
+    if (const auto checked = crystal::check_cell(cell); !checked) {
       return common::Error{0, cells[i].source + ": a cell drawn with its SUs is no cell (" +
                                   checked.error().message +
                                   "): the SUs are too large for the values"};
@@ -244,7 +244,7 @@ common::Expected<FitWeights> weights_from(const PropagatedSus& sus, const Analys
 
 bool has_sus(const std::vector<CellEntry>& cells) {
   return std::any_of(cells.begin(), cells.end(), [](const CellEntry& e) {
-    const std::array<std::optional<double>, 6> sus = formats::parameters(e.su);
+    const std::array<std::optional<double>, 6> sus = crystal::parameters(e.su);
     return std::any_of(sus.begin(), sus.end(), [](const auto& su) { return usable(su) > 0; });
   });
 }
@@ -255,7 +255,7 @@ common::Expected<SeriesAnalysis> analyse_series(const std::vector<CellEntry>& ce
   std::vector<Eigen::Matrix3d> bases;
   for (const CellEntry& e : cells) {
     if (!e.temperature) return common::Error{0, e.source + ": no temperature"};
-    if (const auto checked = formats::check_cell(e.cell); !checked)
+    if (const auto checked = crystal::check_cell(e.cell); !checked)
       return common::Error{0, e.source + ": " + checked.error().message};
     temperatures.push_back(*e.temperature);
     bases.push_back(basis(e.cell));

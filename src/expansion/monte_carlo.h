@@ -32,8 +32,8 @@
 #include <vector>
 
 #include "common/expected.h"
+#include "crystal/cell.h"
 #include "expansion/analysis.h"
-#include "formats/cell.h"
 
 namespace expansion {
 
@@ -81,13 +81,13 @@ struct SeriesAnalysis {
 };
 
 // Some parameter of some cell has an SU.
-[[nodiscard]] bool has_sus(const std::vector<formats::CellEntry>& cells);
+[[nodiscard]] bool has_sus(const std::vector<crystal::CellEntry>& cells);
 
 // The analysis of the cells (each with its temperature) and, where they carry
 // SUs, the SUs drawn. Fails where analyse fails, where a cell is no cell or a
 // drawn one is none (SUs too large for their values), and for weighted fits
 // without SUs or with a point whose strain or volume the draws leave exact.
 [[nodiscard]] common::Expected<SeriesAnalysis> analyse_series(
-    const std::vector<formats::CellEntry>& cells, const Settings& settings, const Draws& draws);
+    const std::vector<crystal::CellEntry>& cells, const Settings& settings, const Draws& draws);
 
 }  // namespace expansion

@@ -28,7 +28,7 @@
 #include <string_view>
 
 #include "common/expected.h"
-#include "formats/cell.h"
+#include "formats/cell_read.h"
 
 namespace formats {
 

@@ -74,9 +74,9 @@ CsvColumns columns_of(const std::vector<std::string>& header) {
   return columns;
 }
 
-common::Expected<CellEntry> csv_entry(const std::vector<std::string>& fields,
-                                      const CsvColumns& columns, const std::string& name,
-                                      int line) {
+common::Expected<crystal::CellEntry> csv_entry(const std::vector<std::string>& fields,
+                                               const CsvColumns& columns, const std::string& name,
+                                               int line) {
   // A column's number; nothing for an empty field or a column not there.
   const auto number = [&](int column, bool needed) -> common::Expected<std::optional<double>> {
     const std::string_view field = column >= 0 && static_cast<std::size_t>(column) < fields.size()
@@ -92,7 +92,7 @@ common::Expected<CellEntry> csv_entry(const std::vector<std::string>& fields,
           line, "column " + std::to_string(column + 1) + " is not a number: " + std::string(field)};
     return std::optional<double>(value->value);
   };
-  CellEntry entry;
+  crystal::CellEntry entry;
   entry.source = name;
   auto temperature = number(columns.temperature, true);
   if (!temperature) return temperature.error();
@@ -110,8 +110,8 @@ common::Expected<CellEntry> csv_entry(const std::vector<std::string>& fields,
     if (!su) return su.error();
     sus[i] = su_if_refined(*su);
   }
-  entry.cell = cell_of(values);
-  entry.su = cell_su_of(sus);
+  entry.cell = crystal::cell_of(values);
+  entry.su = crystal::cell_su_of(sus);
   if (columns.system >= 0 && static_cast<std::size_t>(columns.system) < fields.size())
     entry.system = system_named(fields[columns.system]);
   if (columns.lattice >= 0 && static_cast<std::size_t>(columns.lattice) < fields.size())
@@ -126,7 +126,7 @@ common::Expected<CellRead> read_series_cells(std::string_view bytes, std::string
   if (!series) return series.error();
   CellRead read;
   for (const SeriesRow& row : series->rows) {
-    read.entries.push_back(CellEntry{
+    read.entries.push_back(crystal::CellEntry{
         row_name(source, row.line), row.temperature, row.temperature_su, row.cell, row.su, {}, {}});
   }
   for (const SkippedRow& skipped : series->skipped)

@@ -15,7 +15,7 @@
 #include <string_view>
 
 #include "common/expected.h"
-#include "formats/cell.h"
+#include "formats/cell_read.h"
 
 namespace formats {
 

@@ -162,7 +162,7 @@ common::Expected<std::optional<std::array<Found, 6>>> cell_items(cif::Block& blo
 }
 
 // The crystal system and lattice letter where the block gives them.
-void symmetry_of(cif::Block& block, CellEntry& entry) {
+void symmetry_of(cif::Block& block, crystal::CellEntry& entry) {
   if (const auto system =
           found(find_item(block, {"_space_group_crystal_system", "_space_group.crystal_system",
                                   "_symmetry_cell_setting"})))
@@ -180,13 +180,13 @@ void symmetry_of(cif::Block& block, CellEntry& entry) {
 
 // The block's cell entry; nothing for a block that gives none of the six.
 // Errors name the block (data_NAME), warnings the entry.
-common::Expected<std::optional<CellEntry>> block_entry(cif::Block& block, std::string_view source,
-                                                       std::vector<CellWarning>& warnings) {
+common::Expected<std::optional<crystal::CellEntry>> block_entry(
+    cif::Block& block, std::string_view source, std::vector<CellWarning>& warnings) {
   const std::string block_name = "data_" + block.name;
   auto items = cell_items(block, block_name);
   if (!items) return items.error();
-  if (!*items) return std::optional<CellEntry>();
-  CellEntry entry;
+  if (!*items) return std::optional<crystal::CellEntry>();
+  crystal::CellEntry entry;
   entry.source = std::string(source) + ":" + block.name;
   std::array<double, 6> values{};
   std::array<std::optional<double>, 6> sus;
@@ -196,8 +196,8 @@ common::Expected<std::optional<CellEntry>> block_entry(cif::Block& block, std::s
     values[i] = value->value;
     sus[i] = su_if_refined(value->su);
   }
-  entry.cell = cell_of(values);
-  entry.su = cell_su_of(sus);
+  entry.cell = crystal::cell_of(values);
+  entry.su = crystal::cell_su_of(sus);
   if (const std::optional<ValueWithSu> t = temperature_of(block, entry.source, warnings)) {
     entry.temperature = t->value;
     entry.temperature_su = su_if_refined(t->su);
@@ -205,7 +205,7 @@ common::Expected<std::optional<CellEntry>> block_entry(cif::Block& block, std::s
   symmetry_of(block, entry);
   auto checked = checked_entry(std::move(entry), (**items)[0].line, block_name);
   if (!checked) return checked.error();
-  return std::optional<CellEntry>(std::move(checked).value());
+  return std::optional<crystal::CellEntry>(std::move(checked).value());
 }
 
 // The end of the CIF 2.0 value that begins at `at` (a list, a table, a

@@ -21,7 +21,7 @@
 #include <string>
 #include <string_view>
 
-#include "formats/cell.h"
+#include "formats/cell_read.h"
 #include "formats/cell_record.h"
 
 namespace formats {
@@ -31,7 +31,7 @@ inline constexpr const char* kCsvFileName = "TK_parameters.csv";
 
 // What a row holds beyond the table's values.
 struct CsvRowExtras {
-  CellSu su;
+  crystal::CellSu su;
   std::optional<double> temperature_su;
   std::string_view source;
 };

@@ -1,11 +1,11 @@
 #include "formats/dials_expt.h"
 
+#include <Eigen/Dense>
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdint>
 #include <nlohmann/json.hpp>
-#include <numbers>
 #include <string>
 
 #include "formats/reader_parts.h"
@@ -14,85 +14,31 @@ namespace formats {
 namespace {
 
 using Json = nlohmann::json;
-using Vector = std::array<double, 3>;
-using Matrix = std::array<Vector, 3>;  // rows
 
-constexpr double kDegrees = 180 / std::numbers::pi;
-
-double dot(const Vector& u, const Vector& v) {
-  return u[0] * v[0] + u[1] * v[1] + u[2] * v[2];
-}
-
-Matrix transpose(const Matrix& m) {
-  Matrix t{};
-  for (std::size_t r = 0; r < 3; ++r)
-    for (std::size_t c = 0; c < 3; ++c) t[c][r] = m[r][c];
-  return t;
-}
-
-// The inverse; nothing for a matrix too near singular to have one.
-std::optional<Matrix> inverse(const Matrix& m) {
-  Matrix adjugate{};
-  for (std::size_t r = 0; r < 3; ++r) {
-    for (std::size_t c = 0; c < 3; ++c) {
-      const std::size_t r1 = (c + 1) % 3, r2 = (c + 2) % 3, c1 = (r + 1) % 3, c2 = (r + 2) % 3;
-      adjugate[r][c] = m[r1][c1] * m[r2][c2] - m[r1][c2] * m[r2][c1];
-    }
-  }
-  const double det = m[0][0] * adjugate[0][0] + m[0][1] * adjugate[1][0] + m[0][2] * adjugate[2][0];
-  if (!std::isnormal(det)) return std::nullopt;
-  for (Vector& row : adjugate)
-    for (double& x : row) x /= det;
-  return adjugate;
-}
-
-// The cell of three basis vectors, the rows of `basis`.
-std::array<double, 6> cell_of_basis(const Matrix& basis) {
-  const double a = std::sqrt(dot(basis[0], basis[0]));
-  const double b = std::sqrt(dot(basis[1], basis[1]));
-  const double c = std::sqrt(dot(basis[2], basis[2]));
-  const auto angle = [](double cosine) {
-    return std::acos(std::clamp(cosine, -1.0, 1.0)) * kDegrees;
-  };
-  return {a,
-          b,
-          c,
-          angle(dot(basis[1], basis[2]) / (b * c)),
-          angle(dot(basis[0], basis[2]) / (a * c)),
-          angle(dot(basis[0], basis[1]) / (a * b))};
-}
-
-// B of a cell: the transpose of the inverse of the orthogonalization matrix
-// whose columns are a, b, c with a along x and b in the x-y plane.
-std::optional<Matrix> b_matrix(const Cell& cell) {
-  const double ca = std::cos(cell.alpha / kDegrees), cb = std::cos(cell.beta / kDegrees);
-  const double cg = std::cos(cell.gamma / kDegrees), sg = std::sin(cell.gamma / kDegrees);
-  const double cy = (ca - cb * cg) / sg;
-  const double cz = std::sqrt(std::max(0.0, 1 - cb * cb - cy * cy));
-  const Matrix orthogonalization = {
-      {{cell.a, cell.b * cg, cell.c * cb}, {0, cell.b * sg, cell.c * cy}, {0, 0, cell.c * cz}}};
-  const auto fractionalization = inverse(orthogonalization);
-  if (!fractionalization) return std::nullopt;
-  return transpose(*fractionalization);
+// B of a cell: the transpose of the inverse of its basis (crystal::basis).
+std::optional<Eigen::Matrix3d> b_matrix(const crystal::Cell& cell) {
+  const Eigen::Matrix3d basis = crystal::basis(cell);
+  if (!std::isnormal(basis.determinant())) return std::nullopt;
+  return basis.inverse().transpose();
 }
 
 // The six parameters of the real-space basis that B's nine elements, row by
 // row, give: the columns of B^-T, the rows of B^-1.
 std::optional<std::array<double, 6>> cell_of_b(const std::array<double, 9>& elements) {
-  Matrix b{};
-  for (std::size_t k = 0; k < 9; ++k) b[k / 3][k % 3] = elements[k];
-  const auto real_space = inverse(b);
-  if (!real_space) return std::nullopt;
-  return cell_of_basis(*real_space);
+  const Eigen::Matrix3d b =
+      Eigen::Map<const Eigen::Matrix<double, 3, 3, Eigen::RowMajor>>(elements.data());
+  if (!std::isnormal(b.determinant())) return std::nullopt;
+  return crystal::parameters(crystal::cell_of_basis(b.inverse().transpose()));
 }
 
-CellSu propagated_sus(const Cell& cell, const std::array<double, 81>& covariance) {
+crystal::CellSu propagated_sus(const crystal::Cell& cell,
+                               const std::array<double, 81>& covariance) {
   const auto b = b_matrix(cell);
   if (!b) return {};
   std::array<double, 9> elements{};
   double scale = 0;
   for (std::size_t k = 0; k < 9; ++k) {
-    elements[k] = (*b)[k / 3][k % 3];
+    elements[k] = (*b)(static_cast<Eigen::Index>(k / 3), static_cast<Eigen::Index>(k % 3));
     scale = std::max(scale, std::abs(elements[k]));
   }
   const double h = 1e-6 * scale;
@@ -105,7 +51,7 @@ CellSu propagated_sus(const Cell& cell, const std::array<double, 81>& covariance
     if (!p_up || !p_down) return {};
     for (std::size_t p = 0; p < 6; ++p) jacobian[p][k] = ((*p_up)[p] - (*p_down)[p]) / (2 * h);
   }
-  const std::array<double, 6> values = parameters(cell);
+  const std::array<double, 6> values = crystal::parameters(cell);
   std::array<std::optional<double>, 6> sus;
   for (std::size_t p = 0; p < 6; ++p) {
     double variance = 0;
@@ -115,7 +61,7 @@ CellSu propagated_sus(const Cell& cell, const std::array<double, 81>& covariance
     const double su = std::sqrt(std::max(0.0, variance));
     if (std::isfinite(su) && su > 1e-10 * std::abs(values[p])) sus[p] = su;
   }
-  return cell_su_of(sus);
+  return crystal::cell_su_of(sus);
 }
 
 // What a crystal model gives of the items read; the rest of it is passed over.
@@ -129,29 +75,30 @@ struct CrystalModel {
 
 constexpr std::array<const char*, 3> kBasisKeys = {"real_space_a", "real_space_b", "real_space_c"};
 
-common::Expected<CellEntry> crystal_entry(const CrystalModel& crystal, std::string name,
-                                          std::string_view part) {
+common::Expected<crystal::CellEntry> crystal_entry(const CrystalModel& model, std::string name,
+                                                   std::string_view part) {
   const auto error = [&](const std::string& message) {
     return common::Error{0, part.empty() ? message : std::string(part) + ": " + message};
   };
-  if (!crystal.fault.empty()) return error(crystal.fault);
-  Matrix basis{};
+  if (!model.fault.empty()) return error(model.fault);
+  Eigen::Matrix3d basis;
   for (std::size_t i = 0; i < 3; ++i) {
-    if (crystal.basis[i].size() != 3)
+    if (model.basis[i].size() != 3)
       return error(std::string(kBasisKeys[i]) + " is not three numbers");
-    std::copy(crystal.basis[i].begin(), crystal.basis[i].end(), basis[i].begin());
+    basis.col(static_cast<Eigen::Index>(i)) =
+        Eigen::Vector3d(model.basis[i][0], model.basis[i][1], model.basis[i][2]);
   }
-  CellEntry entry;
+  crystal::CellEntry entry;
   entry.source = std::move(name);
-  entry.cell = cell_of(cell_of_basis(basis));
-  entry.lattice = lattice_of_symbol(crystal.hall);
-  entry.system = system_of_hall_symbol(crystal.hall);
+  entry.cell = crystal::cell_of_basis(basis);
+  entry.lattice = lattice_of_symbol(model.hall);
+  entry.system = system_of_hall_symbol(model.hall);
   auto checked = checked_entry(std::move(entry), 0, part);
-  if (!checked || !crystal.has_covariance) return checked;
-  if (crystal.covariance.size() != 81) return error("B_covariance is not 81 numbers");
+  if (!checked || !model.has_covariance) return checked;
+  if (model.covariance.size() != 81) return error("B_covariance is not 81 numbers");
   std::array<double, 81> covariance{};
-  std::copy(crystal.covariance.begin(), crystal.covariance.end(), covariance.begin());
-  CellEntry with_sus = std::move(checked).value();
+  std::copy(model.covariance.begin(), model.covariance.end(), covariance.begin());
+  crystal::CellEntry with_sus = std::move(checked).value();
   with_sus.su = propagated_sus(with_sus.cell, covariance);
   return with_sus;
 }

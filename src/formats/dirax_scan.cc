@@ -134,7 +134,7 @@ CellRecord scan_dirax_text(std::string_view bytes, CellChoice choice, std::strin
   return cell;
 }
 
-Cell dirax_cell(const CellRecord& r) {
+crystal::Cell dirax_cell(const CellRecord& r) {
   using common::as_decimal;
   return {as_decimal(r.a),     as_decimal(r.b),    as_decimal(r.c),
           as_decimal(r.alpha), as_decimal(r.beta), as_decimal(r.gamma)};

@@ -11,7 +11,7 @@
 
 #include <string_view>
 
-#include "formats/cell.h"
+#include "formats/cell_read.h"
 #include "formats/cell_record.h"
 #include "textrec/reads.h"
 
@@ -32,7 +32,7 @@ namespace formats {
 
 // The six parameters of a scanned record as the file writes them (the
 // shortest text of each float).
-[[nodiscard]] Cell dirax_cell(const CellRecord& record);
+[[nodiscard]] crystal::Cell dirax_cell(const CellRecord& record);
 
 // The rules for one line, already left-justified (leading blanks removed) and
 // at most 256 characters long; the scan applies them to each recognised line.

@@ -8,7 +8,7 @@
 namespace formats {
 
 common::Expected<CellRead> read_p4p(std::string_view bytes, std::string_view source) {
-  CellEntry entry;
+  crystal::CellEntry entry;
   entry.source = std::string(source);
   int cell_line = 0;
   bool sus_read = false;

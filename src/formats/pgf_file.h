@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 
+#include "common/point.h"
 #include "formats/plot_series.h"
 
 namespace formats {
@@ -53,10 +54,7 @@ inline constexpr int kPgfMarkerSizeCode = 2;
 }
 
 // A point of a plot: temperature (K) and the plotted quantity.
-struct Point {
-  double x = 0;
-  double y = 0;
-};
+using common::Point;
 
 // Records 1 to 12 on the open, empty file on `channel`: the legends (the main
 // legend is the series title, the X legend kTemperatureLegend), the series'

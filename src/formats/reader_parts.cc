@@ -65,21 +65,23 @@ std::vector<std::string_view> fields_of(std::string_view line) {
   return fields;
 }
 
-common::Expected<CellEntry> checked_entry(CellEntry entry, int line, std::string_view part) {
+common::Expected<crystal::CellEntry> checked_entry(crystal::CellEntry entry, int line,
+                                                   std::string_view part) {
   const auto error = [&](const std::string& message) {
     return common::Error{line, part.empty() ? message : std::string(part) + ": " + message};
   };
-  const std::array<double, 6> values = parameters(entry.cell);
-  const std::array<std::optional<double>, 6> sus = parameters(entry.su);
+  const std::array<double, 6> values = crystal::parameters(entry.cell);
+  const std::array<std::optional<double>, 6> sus = crystal::parameters(entry.su);
   for (std::size_t i = 0; i < values.size(); ++i) {
     if (!std::isfinite(values[i])) return error("a cell parameter is not a finite number");
     if (sus[i] && !(*sus[i] <= std::abs(values[i])))
-      return error(std::string("the SU of ") + kCellParameterNames[i] + ", " +
+      return error(std::string("the SU of ") + crystal::kCellParameterNames[i] + ", " +
                    common::shortest(*sus[i]) + ", is larger than its value");
   }
-  if (const auto cell = check_cell(entry.cell); !cell) return error(cell.error().message);
+  if (const auto cell = crystal::check_cell(entry.cell); !cell) return error(cell.error().message);
   if (entry.temperature) {
-    if (const auto t = check_temperature(*entry.temperature); !t) return error(t.error().message);
+    if (const auto t = crystal::check_temperature(*entry.temperature); !t)
+      return error(t.error().message);
     if (entry.temperature_su && !(*entry.temperature_su <= std::abs(*entry.temperature)))
       return error("the SU of the temperature, " + common::shortest(*entry.temperature_su) +
                    " K, is larger than its value");
@@ -167,21 +169,21 @@ common::Expected<std::vector<ValueWithSu>> numbers_of(const std::vector<std::str
   return numbers;
 }
 
-Cell cell_from(const std::vector<ValueWithSu>& values) {
+crystal::Cell cell_from(const std::vector<ValueWithSu>& values) {
   std::array<double, 6> parameters{};
   for (std::size_t i = 0; i < parameters.size() && i < values.size(); ++i)
     parameters[i] = values[i].value;
-  return cell_of(parameters);
+  return crystal::cell_of(parameters);
 }
 
-common::Expected<CellSu> cell_su_from(const std::vector<ValueWithSu>& values, int line,
-                                      std::string_view record) {
+common::Expected<crystal::CellSu> cell_su_from(const std::vector<ValueWithSu>& values, int line,
+                                               std::string_view record) {
   std::array<std::optional<double>, 6> sus;
   for (std::size_t i = 0; i < sus.size() && i < values.size(); ++i) {
     if (values[i].value < 0) return common::Error{line, std::string(record) + ": a negative SU"};
     sus[i] = su_if_refined(values[i].value);
   }
-  return cell_su_of(sus);
+  return crystal::cell_su_of(sus);
 }
 
 }  // namespace formats

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "common/expected.h"
-#include "formats/cell.h"
+#include "formats/cell_read.h"
 #include "formats/value_su.h"
 
 namespace formats {
@@ -40,11 +40,11 @@ class LineCursor {
 
 // The entry when its six numbers are a crystal's cell, each finite and none
 // smaller than its SU, and its temperature, if it has one, is one a crystal is
-// measured at (formats/cell.h); otherwise an error of `line` naming the part
+// measured at (crystal/cell.h); otherwise an error of `line` naming the part
 // of the file ("data_x", "crystal 1"; none for a file of one cell). The error
 // names no file: the caller names it once.
-[[nodiscard]] common::Expected<CellEntry> checked_entry(CellEntry entry, int line,
-                                                        std::string_view part = {});
+[[nodiscard]] common::Expected<crystal::CellEntry> checked_entry(crystal::CellEntry entry, int line,
+                                                                 std::string_view part = {});
 
 // "triclinic" ... "cubic" for a space-group number 1 to 230; empty otherwise.
 [[nodiscard]] std::string system_of_space_group(int number);
@@ -68,12 +68,12 @@ class LineCursor {
     std::string_view record);
 
 // The cell of the first six numbers.
-[[nodiscard]] Cell cell_from(const std::vector<ValueWithSu>& values);
+[[nodiscard]] crystal::Cell cell_from(const std::vector<ValueWithSu>& values);
 
 // Six numbers that a file writes as the SUs of a cell's parameters, zero for
 // a parameter held fixed; an error of `line` naming the record for one that is
 // negative.
-[[nodiscard]] common::Expected<CellSu> cell_su_from(const std::vector<ValueWithSu>& values,
-                                                    int line, std::string_view record);
+[[nodiscard]] common::Expected<crystal::CellSu> cell_su_from(const std::vector<ValueWithSu>& values,
+                                                             int line, std::string_view record);
 
 }  // namespace formats

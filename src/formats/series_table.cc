@@ -95,16 +95,16 @@ common::Expected<std::optional<SeriesRow>> row_of_fields(int line,
   }
   SeriesRow row{line,
                 values[0].value,
-                Cell{values[1].value, values[2].value, values[3].value, values[4].value,
-                     values[5].value, values[6].value},
+                crystal::Cell{values[1].value, values[2].value, values[3].value, values[4].value,
+                              values[5].value, values[6].value},
                 su_if_refined(sigma_t ? sigma_t : values[0].su),
                 {}};
   std::array<std::optional<double>, 6> sus;
   for (std::size_t i = 0; i < sus.size(); ++i) sus[i] = su_if_refined(values[i + 1].su);
-  row.su = cell_su_of(sus);
-  if (const auto cell = formats::check_cell(row.cell); !cell)
+  row.su = crystal::cell_su_of(sus);
+  if (const auto cell = crystal::check_cell(row.cell); !cell)
     return common::Error{line, cell.error().message};
-  if (const auto temperature = formats::check_temperature(row.temperature); !temperature)
+  if (const auto temperature = crystal::check_temperature(row.temperature); !temperature)
     return common::Error{line, temperature.error().message};
   return std::optional<SeriesRow>(row);
 }

@@ -21,7 +21,7 @@
 // ends at LF with any CRs before it, or at a CR alone; a byte-order mark and
 // trailing 0x1A bytes are passed over). A row skipped in overflow form names every
 // field that overflowed. A temperature beyond 100000 K and six numbers that
-// are not a crystal's cell (formats::check_cell) are refused. Anything else is
+// are not a crystal's cell (crystal::check_cell) are refused. Anything else is
 // an error naming its line.
 #pragma once
 
@@ -31,16 +31,16 @@
 #include <vector>
 
 #include "common/expected.h"
-#include "formats/cell.h"
+#include "formats/cell_read.h"
 
 namespace formats {
 
 struct SeriesRow {
   int line = 0;  // 1-based line of the file
   double temperature = 0;
-  Cell cell;
+  crystal::Cell cell;
   std::optional<double> temperature_su;
-  CellSu su;
+  crystal::CellSu su;
 };
 
 struct SkippedRow {

@@ -55,7 +55,7 @@ std::string shelx_keyword(std::string_view field) {
 common::Expected<CellRead> read_shelx(std::string_view bytes, std::string_view source) {
   // The lattice letter of LATT 1 to 7.
   static constexpr std::string_view kLattices = "PIRFABC";
-  CellEntry entry;
+  crystal::CellEntry entry;
   entry.source = std::string(source);
   int cell_line = 0;
   bool sus_read = false, temperature_read = false, lattice_read = false;

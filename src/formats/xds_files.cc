@@ -46,15 +46,16 @@ std::vector<std::string_view> esd_fields(std::string_view rest) {
 
 // The SUs of an E.S.D. line; none, with a warning, where XDS writes the
 // negative numbers of a refinement that failed.
-common::Expected<CellSu> esd_sus(std::string_view rest, int line, const std::string& source,
-                                 std::vector<CellWarning>& warnings) {
+common::Expected<crystal::CellSu> esd_sus(std::string_view rest, int line,
+                                          const std::string& source,
+                                          std::vector<CellWarning>& warnings) {
   auto numbers = numbers_of(esd_fields(rest), 0, 6, line, kSuLine);
   if (!numbers) return numbers.error();
   for (const ValueWithSu& number : *numbers) {
     if (number.value < 0) {
       warnings.push_back({source + ", line " + std::to_string(line) + ": " + std::string(kSuLine) +
                           " are negative (the refinement failed): the cell is taken without SUs"});
-      return CellSu{};
+      return crystal::CellSu{};
     }
   }
   return cell_su_from(*numbers, line, kSuLine);
@@ -63,7 +64,7 @@ common::Expected<CellSu> esd_sus(std::string_view rest, int line, const std::str
 }  // namespace
 
 common::Expected<CellRead> read_xds_correct(std::string_view bytes, std::string_view source) {
-  CellEntry entry;
+  crystal::CellEntry entry;
   entry.source = std::string(source);
   std::vector<CellWarning> warnings;
   int cell_line = 0;
@@ -79,7 +80,7 @@ common::Expected<CellRead> read_xds_correct(std::string_view bytes, std::string_
       auto numbers = numbers_of(fields_of(*cell_rest), 0, 6, at, kCellLine);
       if (!numbers) return numbers.error();
       entry.cell = cell_from(*numbers);
-      entry.su = CellSu{};
+      entry.su = crystal::CellSu{};
       cell_line = at;
       cell_space_group = space_group;
     } else if (const auto su_rest = after(*line, kSuLine); su_rest && cell_line != 0) {
@@ -114,7 +115,7 @@ common::Expected<CellRead> read_xds_xparm(std::string_view bytes, std::string_vi
   }
   auto numbers = numbers_of(fields, 0, 7, kCellLineNumber, "the cell line");
   if (!numbers) return numbers.error();
-  CellEntry entry;
+  crystal::CellEntry entry;
   entry.source = std::string(source);
   entry.system = system_of_space_group(space_group);
   entry.lattice = lattice_of_space_group(space_group);

@@ -13,7 +13,7 @@ namespace korvex_expansion {
 
 namespace {
 
-using Entries = std::vector<formats::CellEntry>;
+using Entries = std::vector<crystal::CellEntry>;
 
 // "NAME: REASON", "NAME, line N: REASON"; made safe to show where it is told.
 common::Error told(const std::string& name, const common::Error& e) {
@@ -44,7 +44,7 @@ common::Expected<Entries> read_named(const std::string& name, Points& points, bo
       format != formats::CellFormat::kPascalTable) {
     auto cells = read_other(format, *bytes, name, true, points);
     if (!cells) return cells.error();
-    for (const formats::CellEntry& e : *cells) {
+    for (const crystal::CellEntry& e : *cells) {
       if (!e.temperature) {
         return common::Error{0, e.source +
                                     ": the file gives no temperature; name it with its "
@@ -94,7 +94,7 @@ common::Expected<Entries> read_listed(const formats::ListEntry& entry,
     auto cells = read_other(format, *bytes, name, false, points);
     if (!cells) return cells.error();
     Entries out = std::move(cells).value();
-    for (formats::CellEntry& e : out) {
+    for (crystal::CellEntry& e : out) {
       e.temperature = entry.temperature;
       e.temperature_su.reset();
     }
@@ -110,11 +110,11 @@ common::Expected<Entries> read_listed(const formats::ListEntry& entry,
                          name + " is DIRAX output: choose its cell with --cell input|conventional"};
   }
   const formats::CellRecord record = formats::scan_dirax_text(*bytes, *choice, name);
-  const formats::Cell cell = formats::dirax_cell(record);
+  const crystal::Cell cell = formats::dirax_cell(record);
   const char* which = *choice == formats::CellChoice::kInput ? "input" : "conventional";
   if (!formats::has_cell(record))
     return common::Error{0, name + ": DIRAX output with no " + which + "-cell line"};
-  if (const auto checked = formats::check_cell(cell); !checked) {
+  if (const auto checked = crystal::check_cell(cell); !checked) {
     return common::Error{
         0, name + ": the DIRAX " + which + " cell is incomplete: " + checked.error().message};
   }
@@ -154,13 +154,13 @@ common::Expected<Points> read_points(const InputNames& names) {
   } else {
     for (const std::string& n : named) points.name += (points.name.empty() ? "" : ", ") + n;
   }
-  for (const formats::CellEntry& e : points.cells) {
+  for (const crystal::CellEntry& e : points.cells) {
     if (!std::isfinite(*e.temperature))
       return common::Error{0, e.source + ": the temperature is not a number"};
   }
   if (!one_table) {
     std::stable_sort(points.cells.begin(), points.cells.end(),
-                     [](const formats::CellEntry& x, const formats::CellEntry& y) {
+                     [](const crystal::CellEntry& x, const crystal::CellEntry& y) {
                        return *x.temperature < *y.temperature;
                      });
   }

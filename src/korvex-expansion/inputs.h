@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "common/expected.h"
-#include "formats/cell.h"
+#include "crystal/cell.h"
 #include "formats/cell_record.h"
 
 namespace korvex_expansion {
@@ -22,7 +22,7 @@ struct InputNames {
 
 struct Points {
   // By temperature; a table read alone keeps its own order.
-  std::vector<formats::CellEntry> cells;
+  std::vector<crystal::CellEntry> cells;
   std::string name;                // the inputs, as the report names them
   std::vector<int> skipped_lines;  // table rows left out (overflow form)
   std::vector<std::string> warnings;

@@ -261,7 +261,7 @@ common::Expected<expansion::SeriesAnalysis> analysis_of(const korvex_expansion::
   expansion::Settings settings{0, opt.measure, opt.degree, opt.weighted};
   if (opt.reference) {
     std::vector<double> temperatures;
-    for (const formats::CellEntry& e : points.cells) temperatures.push_back(*e.temperature);
+    for (const crystal::CellEntry& e : points.cells) temperatures.push_back(*e.temperature);
     const auto found = expansion::find_reference(temperatures, *opt.reference);
     if (!found) return found.error();
     settings.reference = *found;

@@ -68,15 +68,15 @@ std::string drawn(double value, double su) {
 }
 
 // One point's cell: source, T, T_su, a, a_su, ... gamma, gamma_su.
-nlohmann::ordered_json json_cell(const formats::CellEntry& e) {
+nlohmann::ordered_json json_cell(const crystal::CellEntry& e) {
   nlohmann::ordered_json j;
   j["source"] = common::safe_text(e.source, common::Charset::kUtf8);  // JSON holds UTF-8 alone
   j["T"] = or_null(e.temperature);
   j["T_su"] = or_null(e.temperature_su);
-  const std::array<double, 6> values = formats::parameters(e.cell);
-  const std::array<std::optional<double>, 6> sus = formats::parameters(e.su);
+  const std::array<double, 6> values = crystal::parameters(e.cell);
+  const std::array<std::optional<double>, 6> sus = crystal::parameters(e.su);
   for (std::size_t p = 0; p < 6; ++p) {
-    const std::string name = formats::kCellParameterNames[p];
+    const std::string name = crystal::kCellParameterNames[p];
     j[name] = values[p];
     j[name + "_su"] = or_null(sus[p]);
   }
@@ -300,7 +300,7 @@ std::string json_report(const expansion::SeriesAnalysis& result, const Source& s
   j["volume"] = std::move(volume);
   j["skipped_lines"] = source.skipped_lines;
   Json cells = Json::array();
-  for (const formats::CellEntry& e : source.cells) cells.push_back(json_cell(e));
+  for (const crystal::CellEntry& e : source.cells) cells.push_back(json_cell(e));
   j["cells"] = std::move(cells);
   return j.dump() + "\n";
 }

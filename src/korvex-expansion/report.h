@@ -13,7 +13,7 @@
 
 #include "expansion/analysis.h"
 #include "expansion/monte_carlo.h"
-#include "formats/cell.h"
+#include "crystal/cell.h"
 
 namespace korvex_expansion {
 
@@ -21,7 +21,7 @@ namespace korvex_expansion {
 struct Source {
   std::string name;                       // the inputs as named on the command line
   std::vector<int> skipped_lines;         // rows left out (overflow form)
-  std::vector<formats::CellEntry> cells;  // the points, in the analysis' order
+  std::vector<crystal::CellEntry> cells;  // the points, in the analysis' order
 };
 
 // Where the cells carry SUs, each coefficient is written with the SU drawn

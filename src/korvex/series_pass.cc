@@ -53,7 +53,7 @@ EntryRead read_entry(std::string& dirax_file_name, float& temperature,
 }
 
 // A cell of another program's file as a table row at the entry's temperature.
-formats::CellRecord record_of(const formats::CellEntry& entry, float temperature) {
+formats::CellRecord record_of(const crystal::CellEntry& entry, float temperature) {
   formats::CellRecord record;
   record.temperature = temperature;
   record.a = static_cast<float>(entry.cell.a);
@@ -62,7 +62,7 @@ formats::CellRecord record_of(const formats::CellEntry& entry, float temperature
   record.alpha = static_cast<float>(entry.cell.alpha);
   record.beta = static_cast<float>(entry.cell.beta);
   record.gamma = static_cast<float>(entry.cell.gamma);
-  record.volume = static_cast<float>(formats::cell_volume(entry.cell));
+  record.volume = static_cast<float>(crystal::cell_volume(entry.cell));
   textrec::set_text(record.lattice, entry.lattice);
   textrec::set_text(record.system, entry.system);
   return record;
@@ -70,7 +70,7 @@ formats::CellRecord record_of(const formats::CellEntry& entry, float temperature
 
 // The SU of the temperature a row is written with: that of the file's own
 // temperature, where the buffer file gives the same.
-std::optional<double> temperature_su(const formats::CellEntry& entry, float temperature) {
+std::optional<double> temperature_su(const crystal::CellEntry& entry, float temperature) {
   if (entry.temperature && static_cast<float>(*entry.temperature) == temperature)
     return entry.temperature_su;
   return std::nullopt;
@@ -118,7 +118,7 @@ common::Expected<void> take_cell_file(formats::CellFormat format, std::string_vi
         as + (error.line > 0 ? "line " + std::to_string(error.line) + ": " : std::string()) +
             error.message};
   }
-  for (const formats::CellEntry& entry : read->entries) {
+  for (const crystal::CellEntry& entry : read->entries) {
     const formats::CellRecord record = record_of(entry, temperature);
     if (!formats::table_volume_fits(record.volume)) {
       console_write({" !! ", common::safe_text(entry.source), ": the volume ",

@@ -10,7 +10,7 @@
 
 namespace {
 
-using formats::Point;
+using common::Point;
 
 TEST(PlotPoints, ASeriesOfFewPointsIsKeptWholeInItsOrder) {
   const std::vector<Point> points = {{300, 2}, {100, 1}, {200, 3}, {200, 3}};

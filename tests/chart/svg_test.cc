@@ -115,8 +115,8 @@ TEST(Svg, LargerValuesHigherLaterTemperaturesFurtherRightLineThroughThePoints) {
   circles.erase(circles.begin());  // the key's marker
   for (std::size_t i = 0; i < circles.size(); ++i) {
     for (std::size_t j = 0; j < circles.size(); ++j) {
-      const formats::Point& p = pgf.points[i];
-      const formats::Point& q = pgf.points[j];
+      const common::Point& p = pgf.points[i];
+      const common::Point& q = pgf.points[j];
       EXPECT_EQ(p.y > q.y, attribute(circles[i], "cy") < attribute(circles[j], "cy")) << i << j;
       EXPECT_EQ(p.x > q.x, attribute(circles[i], "cx") > attribute(circles[j], "cx")) << i << j;
     }
@@ -147,7 +147,7 @@ TEST(Svg, LargerValuesHigherLaterTemperaturesFurtherRightLineThroughThePoints) {
 
 TEST(Svg, AFlatSeriesGivesTheConstantAlone) {
   formats::PgfFile pgf = three_points("Flat");
-  for (formats::Point& p : pgf.points) p.y = 90.0;
+  for (common::Point& p : pgf.points) p.y = 90.0;
   pgf.y_legend = "alpha angle (deg.)";
   pgf.title = "alpha(deg)=f(T)";
   const std::string svg = picture(pgf);

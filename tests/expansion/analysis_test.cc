@@ -12,7 +12,7 @@
 #include <numbers>
 #include <vector>
 
-#include "expansion/cell.h"
+#include "crystal/cell.h"
 #include "expansion/poly_fit.h"
 #include "expansion/strain.h"
 
@@ -20,7 +20,7 @@ namespace {
 
 using expansion::Analysis;
 using expansion::StrainMeasure;
-using formats::Cell;
+using crystal::Cell;
 
 const expansion::StrainMeasure kMeasures[] = {
     {false, true}, {true, true}, {false, false}, {true, false}};
@@ -40,10 +40,10 @@ expansion::Analysis run(const std::vector<double>& t, const std::vector<Eigen::M
 }
 
 std::vector<Eigen::Matrix3d> bases_of(const std::vector<double>& t,
-                                      const std::function<formats::Cell(double)>& cell_at) {
+                                      const std::function<crystal::Cell(double)>& cell_at) {
   std::vector<Eigen::Matrix3d> b;
   b.reserve(t.size());
-  for (const double x : t) b.push_back(expansion::basis(cell_at(x)));
+  for (const double x : t) b.push_back(crystal::basis(cell_at(x)));
   return b;
 }
 
@@ -61,7 +61,7 @@ TEST(Analysis, CubicSeriesGivesThreeEqualCoefficientsAndThreeTimesInVolume) {
     SCOPED_TRACE(expansion::measure_key(m));
     const auto bases = bases_of(t, [&](double x) {
       const double a = 5.43 * stretch_for(m, alpha * (x - 100));
-      return formats::Cell{a, a, a, 90, 90, 90};
+      return crystal::Cell{a, a, a, 90, 90, 90};
     });
     const expansion::Analysis an = run(t, bases, m);
     for (const auto& axis : an.axes) {
@@ -79,7 +79,7 @@ TEST(Analysis, OrthorhombicCoefficientsLieAlongTheCellAxes) {
   for (const expansion::StrainMeasure m : kMeasures) {
     SCOPED_TRACE(expansion::measure_key(m));
     const auto bases = bases_of(t, [&](double x) {
-      return formats::Cell{7 * stretch_for(m, rates[0] * (x - 100)),
+      return crystal::Cell{7 * stretch_for(m, rates[0] * (x - 100)),
                            9 * stretch_for(m, rates[1] * (x - 100)),
                            11 * stretch_for(m, rates[2] * (x - 100)),
                            90,
@@ -106,7 +106,7 @@ TEST(Analysis, CrossingStrainsKeepEachAxisItsOwn) {
   const std::vector<double> t = temperatures(9);
   const auto bases = bases_of(t, [](double x) {
     const double d = x - 100;
-    return formats::Cell{
+    return crystal::Cell{
         6 * (1 - 4e-5 * d + 4e-7 * d * d), 7 * (1 + 1e-5 * d), 8 * (1 + 2e-5 * d), 90, 90, 90};
   });
   const expansion::Analysis an = run(t, bases, {true, false}, 0, 2);
@@ -125,7 +125,7 @@ TEST(Analysis, CrossingStrainsKeepEachAxisItsOwn) {
 
 // A monoclinic cell (unique axis b) whose beta opens while a, b, c grow at
 // different rates.
-formats::Cell monoclinic(double t) {
+crystal::Cell monoclinic(double t) {
   const double d = t - 100;
   return {
       10.2 * (1 + 8e-6 * d), 6.1 * (1 + 4e-6 * d), 8.3 * (1 + 15e-6 * d), 90, 105.3 + 4e-4 * d, 90};
@@ -141,8 +141,8 @@ TEST(Analysis, MonoclinicAxesTurnInTheAcPlaneAndDoNotDependOnTheFrame) {
   for (const auto& b : bases) turned.push_back(turn * b);
   // Relabelled: a' = c, b' = a, c' = b (alpha' = beta), so [u v w] = [v' w' u'].
   const auto relabelled = bases_of(t, [](double x) {
-    const formats::Cell c = monoclinic(x);
-    return formats::Cell{c.c, c.a, c.b, c.gamma, c.alpha, c.beta};
+    const crystal::Cell c = monoclinic(x);
+    return crystal::Cell{c.c, c.a, c.b, c.gamma, c.alpha, c.beta};
   });
   for (const expansion::StrainMeasure m : kMeasures) {
     SCOPED_TRACE(expansion::measure_key(m));
@@ -186,7 +186,7 @@ TEST(Analysis, MonoclinicAxesTurnInTheAcPlaneAndDoNotDependOnTheFrame) {
 TEST(Analysis, LagrangianDirectionsAreReadInTheMedianCell) {
   const std::vector<double> t = temperatures(5);
   const auto bases = bases_of(t, [](double x) {
-    return formats::Cell{10 * (1 + 1e-5 * (x - 100)), 6, 7, 90, 100 + 0.01 * (x - 100), 90};
+    return crystal::Cell{10 * (1 + 1e-5 * (x - 100)), 6, 7, 90, 100 + 0.01 * (x - 100), 90};
   });
   const Analysis euler = run(t, bases, {false, true});
   const Analysis lagrange = run(t, bases, {true, true});
@@ -249,7 +249,7 @@ TEST(PolyFit, PolynomialDerivativesOfExactData) {
 }
 
 TEST(Analysis, TooFewPointsOrTemperaturesAndTheReference) {
-  const auto cell = [](double x) { return formats::Cell{5 + x * 1e-4, 6, 7, 90, 90, 90}; };
+  const auto cell = [](double x) { return crystal::Cell{5 + x * 1e-4, 6, 7, 90, 90, 90}; };
   struct Case {
     std::vector<double> t;
     int degree;

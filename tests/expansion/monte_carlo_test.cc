@@ -13,9 +13,9 @@
 
 namespace {
 
-using formats::Cell;
-using formats::CellEntry;
-using formats::CellSu;
+using crystal::Cell;
+using crystal::CellEntry;
+using crystal::CellSu;
 
 // Ten points, 100 K to 325 K: S = sum (T - mean)^2 = 25^2 * 82.5.
 const double kSumOfSquares = 625 * 82.5;

@@ -188,14 +188,14 @@ TEST(CellReaders, KorvexCsvReadsBackWhatKorvexWrites) {
   record.alpha = 90, record.beta = 105.312F, record.gamma = 90, record.volume = 500.4F;
   textrec::set_text(record.system, "monoclinic");
   textrec::set_text(record.lattice, "C");
-  const formats::CellSu su{0.0007, 0.0008, {}, {}, 0.0015, {}};
+  const crystal::CellSu su{0.0007, 0.0008, {}, {}, 0.0015, {}};
   const std::string csv = formats::csv_header() + "\r\n" +
                           formats::csv_row(record, {su, 2.0, "a,b.cif:blk"}) + "\r\n\r\n";
   ASSERT_EQ(CellFormat::kKorvexCsv, formats::recognise(csv));
   const auto read = formats::read_cells(CellFormat::kKorvexCsv, csv, "TK_parameters.csv");
   ASSERT_TRUE(read) << read.error().message;
   ASSERT_EQ(1U, read->entries.size());
-  const formats::CellEntry& e = read->entries[0];
+  const crystal::CellEntry& e = read->entries[0];
   EXPECT_EQ("TK_parameters.csv:line 2", e.source);
   EXPECT_EQ(125.5, e.temperature);
   EXPECT_EQ(2, e.temperature_su);

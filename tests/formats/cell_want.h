@@ -8,7 +8,7 @@
 #include <sstream>
 #include <string>
 
-#include "formats/cell.h"
+#include "crystal/cell.h"
 #include "formats/value_su.h"
 
 namespace cellwant {
@@ -34,15 +34,15 @@ inline void expect_value(std::string_view want, std::optional<double> value,
   }
 }
 
-inline void expect_entry(const formats::CellEntry& entry, const CellWant& want) {
+inline void expect_entry(const crystal::CellEntry& entry, const CellWant& want) {
   EXPECT_EQ(want.source, entry.source);
   std::istringstream values(want.cell);
-  const auto cell = formats::parameters(entry.cell);
-  const auto su = formats::parameters(entry.su);
+  const auto cell = crystal::parameters(entry.cell);
+  const auto su = crystal::parameters(entry.su);
   for (std::size_t i = 0; i < 6; ++i) {
     std::string value;
     values >> value;
-    expect_value(value, cell[i], su[i], formats::kCellParameterNames[i]);
+    expect_value(value, cell[i], su[i], crystal::kCellParameterNames[i]);
   }
   ASSERT_EQ(want.temperature.empty(), !entry.temperature);
   if (entry.temperature)

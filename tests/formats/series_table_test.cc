@@ -80,7 +80,7 @@ TEST(SeriesRead, EachTableFieldIsReadFromItsOwnColumns) {
     ASSERT_TRUE(read) << read.error().message;
     ASSERT_EQ(1U, read->rows.size());
     const formats::SeriesRow& r = read->rows[0];
-    const formats::Cell& cell = r.cell;
+    const crystal::Cell& cell = r.cell;
     EXPECT_EQ(c.values, (std::array<double, 7>{r.temperature, cell.a, cell.b, cell.c, cell.alpha,
                                                cell.beta, cell.gamma}));
   }

@@ -45,14 +45,14 @@ void check_read(const common::Expected<formats::CellRead>& read, std::string_vie
     return;
   }
   check(!read->entries.empty(), name + ": no entry and no error");
-  for (const formats::CellEntry& entry : read->entries) {
+  for (const crystal::CellEntry& entry : read->entries) {
     check(entry.source.starts_with("f"), name + ": an entry not named after its file");
-    const auto cell = formats::check_cell(entry.cell);
+    const auto cell = crystal::check_cell(entry.cell);
     check(cell.has_value(),
           name + ": an entry that is no cell: " + (cell ? std::string() : cell.error().message));
-    for (const double parameter : formats::parameters(entry.cell))
+    for (const double parameter : crystal::parameters(entry.cell))
       check(std::isfinite(parameter), name + ": a cell parameter that is not finite");
-    for (const auto su : formats::parameters(entry.su))
+    for (const auto su : crystal::parameters(entry.su))
       check(!su || (std::isfinite(*su) && *su > 0), name + ": an SU not finite and positive");
     if (entry.temperature) check(std::isfinite(*entry.temperature), name + ": a temperature");
     if (entry.temperature_su)

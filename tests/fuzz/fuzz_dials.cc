@@ -22,12 +22,12 @@ using fuzzsupport::check;
 
 void check_entries(const formats::CellRead& read) {
   check(!read.entries.empty(), "no entry and no error");
-  for (const formats::CellEntry& entry : read.entries) {
+  for (const crystal::CellEntry& entry : read.entries) {
     check(
         entry.source == "f" || (read.entries.size() > 1 && entry.source.starts_with("f:crystal ")),
         "an entry not named after its file: " + entry.source);
-    check(formats::check_cell(entry.cell).has_value(), "an entry that is no cell");
-    for (const auto su : formats::parameters(entry.su))
+    check(crystal::check_cell(entry.cell).has_value(), "an entry that is no cell");
+    for (const auto su : crystal::parameters(entry.su))
       check(!su || (std::isfinite(*su) && *su > 0), "an SU not finite and positive");
   }
 }

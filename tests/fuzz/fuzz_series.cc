@@ -21,7 +21,7 @@
 #include <vector>
 
 #include "expansion/analysis.h"
-#include "expansion/cell.h"
+#include "crystal/cell.h"
 #include "expansion/monte_carlo.h"
 #include "formats/series_table.h"
 #include "fuzz_support.h"
@@ -81,11 +81,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (const formats::SeriesRow& row : read->rows) {
     check(row.line > last && row.line <= lines, "rows out of the order of their lines");
     last = row.line;
-    check(formats::check_cell(row.cell).has_value(), "a row that is no cell");
-    check(formats::check_temperature(row.temperature).has_value(),
+    check(crystal::check_cell(row.cell).has_value(), "a row that is no cell");
+    check(crystal::check_temperature(row.temperature).has_value(),
           "a temperature beyond the range");
     temperatures.push_back(row.temperature);
-    bases.push_back(expansion::basis(row.cell));
+    bases.push_back(crystal::basis(row.cell));
   }
   for (std::size_t i = 0; i < read->skipped.size(); ++i) {
     check(!read->skipped[i].reason.empty(), "a row skipped without a reason");

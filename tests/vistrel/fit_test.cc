@@ -14,7 +14,7 @@
 
 namespace {
 
-using formats::Point;
+using common::Point;
 
 // a = 5 + 1e-4 * T at 100, 150, ... 300 K, as korvex writes the rows.
 formats::PgfFile known_slope_file() {
@@ -84,7 +84,7 @@ TEST(Units, SymbolsOnlyForTheUnitsAPlotFileWrites) {
 
 TEST(Fit, SlopeOfABinaryExactSeriesIsExact) {
   // y = 90 - T / 8192: every value and sum is exact in binary.
-  std::vector<formats::Point> points;
+  std::vector<common::Point> points;
   for (int t = 0; t <= 400; t += 40) points.push_back({t * 1.0, 90 - t / 8192.0});
   const auto fit = expansion::fit_line(points);
   ASSERT_TRUE(fit.has_value());
@@ -94,7 +94,7 @@ TEST(Fit, SlopeOfABinaryExactSeriesIsExact) {
 
 TEST(Fit, NoLineWithoutTwoTemperatures) {
   struct Case {
-    std::vector<formats::Point> points;
+    std::vector<common::Point> points;
     expansion::NoFit why;
   };
   const std::vector<Case> cases = {

@@ -1,12 +1,13 @@
-#include "formats/cell.h"
+#include "crystal/cell.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <numbers>
 
 #include "common/number_text.h"
 
-namespace formats {
+namespace crystal {
 namespace {
 
 // The bounds of what a crystal's cell and temperature can be: wider than any
@@ -49,6 +50,27 @@ double cell_volume(const Cell& cell) {
   return factor > 0 ? cell.a * cell.b * cell.c * std::sqrt(factor) : 0;
 }
 
+Eigen::Matrix3d basis(const Cell& cell) {
+  const double ca = cos_deg(cell.alpha), cb = cos_deg(cell.beta), cg = cos_deg(cell.gamma);
+  const double sg = std::sin(cell.gamma * std::numbers::pi / 180);
+  const double cy = (ca - cb * cg) / sg;
+  const double cz = std::sqrt(std::max(0.0, 1 - cb * cb - cy * cy));
+  Eigen::Matrix3d m;
+  m.col(0) << cell.a, 0, 0;
+  m.col(1) << cell.b * cg, cell.b * sg, 0;
+  m.col(2) << cell.c * cb, cell.c * cy, cell.c * cz;
+  return m;
+}
+
+Cell cell_of_basis(const Eigen::Matrix3d& basis) {
+  const Eigen::Vector3d a = basis.col(0), b = basis.col(1), c = basis.col(2);
+  const auto angle = [](const Eigen::Vector3d& u, const Eigen::Vector3d& v) {
+    return std::acos(std::clamp(u.dot(v) / (u.norm() * v.norm()), -1.0, 1.0)) * 180 /
+           std::numbers::pi;
+  };
+  return Cell{a.norm(), b.norm(), c.norm(), angle(b, c), angle(a, c), angle(a, b)};
+}
+
 common::Expected<void> check_cell(const Cell& cell) {
   for (const double length : {cell.a, cell.b, cell.c}) {
     if (!(length >= kShortestLength && length <= kLongestLength)) {
@@ -80,4 +102,4 @@ common::Expected<void> check_temperature(double kelvin) {
   return {};
 }
 
-}  // namespace formats
+}  // namespace crystal

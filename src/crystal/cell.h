@@ -1,15 +1,17 @@
-// A unit cell as a file gives it: three lengths and three angles.
+// The unit cell of a crystal: its six parameters, their standard
+// uncertainties, and its geometry (volume, basis vectors), in one place for
+// every library that reads, writes or analyses cells.
 #pragma once
 
+#include <Eigen/Dense>
 #include <array>
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "common/expected.h"
 
-namespace formats {
+namespace crystal {
 
 struct Cell {
   double a = 0, b = 0, c = 0;                // lengths, A
@@ -35,21 +37,6 @@ struct CellEntry {
   std::string lattice;
 };
 
-// What a reader passed over or took on trust, in words that name the file.
-struct CellWarning {
-  std::string message;
-  bool temperature = false;  // about the temperature the file gives, and that alone
-};
-
-// What a reader found in one file: its cells, and its warnings.
-struct CellRead {
-  std::vector<CellEntry> entries;
-  std::vector<CellWarning> warnings;
-};
-
-// Asked during a long read: whether the run has been asked to end.
-using Interrupted = std::function<bool()>;
-
 // The six parameters in the order a, b, c, alpha, beta, gamma.
 inline constexpr std::array<const char*, 6> kCellParameterNames = {"a",     "b",    "c",
                                                                    "alpha", "beta", "gamma"};
@@ -62,6 +49,18 @@ inline constexpr std::array<const char*, 6> kCellParameterNames = {"a",     "b",
 // close none.
 [[nodiscard]] double cell_volume(const Cell& cell);
 
+// The basis vectors a, b, c as the columns of a matrix, in a Cartesian frame
+// with a along x and b in the x-y plane, c completing a right-handed set.
+// Nothing computed from bases depends on that choice: every cell of a series
+// is placed the same way, and strains, their principal values and directions
+// in crystal coordinates do not change when the whole series is turned. The
+// cell must be one (check_cell passes it); |det| is cell_volume.
+[[nodiscard]] Eigen::Matrix3d basis(const Cell& cell);
+
+// The cell whose basis vectors are the columns of `basis`: lengths and the
+// angles between them.
+[[nodiscard]] Cell cell_of_basis(const Eigen::Matrix3d& basis);
+
 // Whether the six numbers are the cell of a crystal; the error (of line 0)
 // says why not: a length outside 0.1 to 10000 A, an angle outside (0, 180)
 // degrees, or angles that close no volume.
@@ -71,4 +70,4 @@ inline constexpr std::array<const char*, 6> kCellParameterNames = {"a",     "b",
 // 0) says why not: beyond 100000 K either way.
 [[nodiscard]] common::Expected<void> check_temperature(double kelvin);
 
-}  // namespace formats
+}  // namespace crystal

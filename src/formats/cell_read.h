@@ -1,0 +1,28 @@
+// What a reader of a cell file gives: the cells, and what it passed over or
+// took on trust.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "crystal/cell.h"
+
+namespace formats {
+
+// What a reader passed over or took on trust, in words that name the file.
+struct CellWarning {
+  std::string message;
+  bool temperature = false;  // about the temperature the file gives, and that alone
+};
+
+// What a reader found in one file: its cells, and its warnings.
+struct CellRead {
+  std::vector<crystal::CellEntry> entries;
+  std::vector<CellWarning> warnings;
+};
+
+// Asked during a long read: whether the run has been asked to end.
+using Interrupted = std::function<bool()>;
+
+}  // namespace formats
