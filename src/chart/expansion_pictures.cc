@@ -4,9 +4,12 @@
 #include <cmath>
 #include <cstdio>
 #include <functional>
+#include <map>
 #include <numbers>
 #include <string_view>
+#include <utility>
 
+#include "chart/plot_points.h"
 #include "chart/svg_chart.h"
 #include "chart/units.h"
 #include "common/number_text.h"
@@ -159,7 +162,27 @@ std::string subtitle_about(const expansion::Analysis& an) {
   return measure_name(an.measure) + " strain, " + expansion::fit_name(an.degree) + " fit";
 }
 
-// Points and their fitted curve (`fitted` at T), in class cls, on the frame; each point with
+// The points of a series to draw: every one, or, for a series longer than a
+// picture shows, those chart::PlotPoints keeps of it (each bin's lowest and
+// highest), as korvex's pictures draw them.
+std::vector<std::size_t> drawn_points(const std::vector<double>& t, const std::vector<double>& y) {
+  std::vector<std::size_t> drawn;
+  if (t.size() <= chart::kMostExactPoints) {
+    for (std::size_t i = 0; i < t.size(); ++i) drawn.push_back(i);
+    return drawn;
+  }
+  chart::PlotPoints points;
+  std::map<std::pair<double, double>, std::size_t> index;
+  for (std::size_t i = 0; i < t.size(); ++i) {
+    if (!std::isfinite(t[i]) || !std::isfinite(y[i])) continue;
+    points.add({t[i], y[i]});
+    index.emplace(std::pair(t[i], y[i]), i);
+  }
+  for (const common::Point& p : points.shown()) drawn.push_back(index.at({p.x, p.y}));
+  return drawn;
+}
+
+// Points and their fitted curve, in class cls, on the frame; each point with
 // a bar of +-su where SUs are given.
 std::string series_marks(const chart::ChartFrame& f, const std::vector<double>& t,
                          const std::vector<double>& y, const std::vector<double>* su,
@@ -173,7 +196,7 @@ std::string series_marks(const chart::ChartFrame& f, const std::vector<double>& 
     curve.emplace_back(f.px(x), f.py(fitted(x) * factor));
   }
   s += polyline("fit " + cls, curve);
-  for (std::size_t i = 0; i < t.size(); ++i) {
+  for (const std::size_t i : drawn_points(t, y)) {
     const double x = f.px(t[i]);
     if (su != nullptr && (*su)[i] > 0)
       s += chart::svg_error_bar(cls, x, f.py((y[i] + (*su)[i]) * factor),

@@ -171,7 +171,7 @@ void add_draw(const Analysis& drawn, const Analysis& nominal, Tally& t) {
 common::Expected<Tally> run_draws(const std::vector<CellEntry>& cells,
                                   const std::vector<double>& temperatures, const Settings& s,
                                   const Draws& draws, const Analysis& nominal,
-                                  const FitWeights* weights) {
+                                  const FitWeights* weights, std::size_t done, std::size_t total) {
   const Plan plan = plan_draws(cells);
   const std::size_t n = cells.size();
   Tally t;
@@ -187,6 +187,7 @@ common::Expected<Tally> run_draws(const std::vector<CellEntry>& cells,
                                   "): the SUs are too large for the values"};
     }
     add_draw(*an, nominal, t);
+    if (draws.progress) draws.progress(done + d + 1, total);
   }
   return t;
 }
@@ -274,7 +275,8 @@ common::Expected<SeriesAnalysis> analyse_series(const std::vector<CellEntry>& ce
     return SeriesAnalysis{std::move(nominal).value(), series_symmetry(cells), std::nullopt};
   }
   if (draws.count < 2) return common::Error{0, "at least 2 draws are needed"};
-  const auto first = run_draws(cells, temperatures, s, draws, *nominal, nullptr);
+  const std::size_t total = s.weighted ? 2 * draws.count : draws.count;
+  const auto first = run_draws(cells, temperatures, s, draws, *nominal, nullptr, 0, total);
   if (!first) return first.error();
   PropagatedSus sus = collect(*first, *first, {0, 1, 2}, *nominal);
   sus.draws = draws;
@@ -295,7 +297,8 @@ common::Expected<SeriesAnalysis> analyse_series(const std::vector<CellEntry>& ce
   if (!weights) return weights.error();
   auto weighted = analyse(temperatures, bases, s.reference, s.measure, s.degree, &*weights);
   if (!weighted) return weighted.error();
-  const auto second = run_draws(cells, temperatures, s, draws, *weighted, &*weights);
+  const auto second =
+      run_draws(cells, temperatures, s, draws, *weighted, &*weights, draws.count, total);
   if (!second) return second.error();
   const std::array<int, 3> shape_of = closest_order(directions(*nominal), directions(*weighted));
   sus = collect(*second, *first, shape_of, *weighted);

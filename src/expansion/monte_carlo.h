@@ -27,6 +27,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -49,6 +50,9 @@ inline constexpr std::uint64_t kDefaultStart = 1;
 struct Draws {
   std::size_t count = 2000;             // at least 2
   std::uint64_t start = kDefaultStart;  // the generator's starting value
+  // Told after each draw: the draws done and the draws the run makes in all
+  // (twice count for weighted fits); none to tell no one.
+  std::function<void(std::size_t done, std::size_t total)> progress{};
 };
 
 struct AxisSus {

@@ -1,6 +1,9 @@
 #include "formats/cell_file.h"
 
 #include <algorithm>
+#include <new>
+#include <optional>
+#include <string>
 
 #include "common/files.h"
 #include "formats/cell_tables.h"
@@ -30,30 +33,69 @@ std::string_view without_leading_blanks(std::string_view line) {
   return first == std::string_view::npos ? std::string_view() : line.substr(first);
 }
 
-// The first line, and the first that is neither blank nor a comment, of the
-// start of a file, each without leading blanks.
+// The first line, the first that is not blank, and the first that is neither
+// blank nor a "#" comment (however many come before it), each without leading
+// blanks; `rest` holds the lines after the first significant one.
 struct Lines {
   std::string_view first;
   std::string_view first_not_blank;
   std::string_view first_significant;
+  std::string_view rest;
+  bool significant_ended = false;  // a line end follows the first significant line
 };
 
 Lines lines_of(std::string_view start) {
   if (start.starts_with("\xEF\xBB\xBF")) start.remove_prefix(3);
   Lines lines;
-  LineCursor cursor(start);
   bool first = true;
-  while (const auto line = cursor.next()) {
-    const std::string_view text = without_leading_blanks(*line);
+  while (!start.empty()) {
+    const std::size_t end = start.find_first_of("\r\n");
+    const std::string_view text = without_leading_blanks(start.substr(0, end));
+    start.remove_prefix(end == std::string_view::npos ? start.size() : end + 1);
     if (first) lines.first = text;
     first = false;
     if (text.empty()) continue;
     if (lines.first_not_blank.empty()) lines.first_not_blank = text;
     if (text.front() == '#') continue;
     lines.first_significant = text;
+    lines.significant_ended = end != std::string_view::npos;
+    lines.rest = start;
     break;
   }
   return lines;
+}
+
+// SHELX instructions: among the first instructions after REM and blank lines,
+// TITL or CELL, and ZERR, LATT or SFAC besides; one such line alone is too
+// often the first line of another program's log ("Title ...").
+bool is_shelx(const Lines& lines) {
+  constexpr int kLook = 12;  // instructions looked at
+  bool title_or_cell = false, other = false;
+  LineCursor cursor(lines.rest);
+  std::optional<std::string_view> line = lines.first_significant;
+  for (int looked = 0; line && looked < kLook; line = cursor.next()) {
+    const std::vector<std::string_view> fields = fields_of(*line);
+    const std::string keyword = fields.empty() ? std::string() : shelx_keyword(fields[0]);
+    if (keyword.empty() || keyword == "REM") continue;
+    ++looked;
+    title_or_cell = title_or_cell || keyword == "TITL" || keyword == "CELL";
+    other = other || keyword == "ZERR" || keyword == "LATT" || keyword == "SFAC";
+    if (looked == 1 && !title_or_cell && !other) return false;
+  }
+  return title_or_cell && other;
+}
+
+// A header row that names the columns T_K and a_A among others, in any order.
+bool is_csv_header(std::string_view line) {
+  bool temperature = false, a = false;
+  for (std::size_t at = 0; at <= line.size();) {
+    const std::size_t end = std::min(line.find(',', at), line.size());
+    const std::string_view name = line.substr(at, end - at);
+    temperature = temperature || name == "T_K";
+    a = a || name == "a_A";
+    at = end + 1;
+  }
+  return temperature && a && line.find(',') != std::string_view::npos;
 }
 
 // Seven or eight numbers, blanks or tabs between them. The first field that
@@ -100,31 +142,40 @@ std::string_view format_name(CellFormat format) {
 
 CellFormat recognise(std::string_view start) {
   const Lines lines = lines_of(start);
-  const std::string_view first = lines.first;
-  if (first.starts_with("#\\#CIF_") || starts_with_any_case(lines.first_significant, "data_"))
+  const std::string_view first = lines.first_significant;
+  if (lines.first.starts_with("#\\#CIF_") || starts_with_any_case(first, "data_"))
     return CellFormat::kCif;
   if (lines.first_not_blank.starts_with('{') &&
       start.find("ExperimentList") != std::string_view::npos)
     return CellFormat::kDials;
-  if (lines.first_not_blank.find("***** CORRECT *****") != std::string_view::npos)
-    return CellFormat::kXdsCorrect;
+  if (first.find("***** CORRECT *****") != std::string_view::npos) return CellFormat::kXdsCorrect;
   if (first.starts_with("XPARM.XDS")) return CellFormat::kXdsXparm;
   if (first.starts_with("FILEID")) return CellFormat::kP4p;
-  if (starts_with_any_case(first, "titl")) return CellFormat::kShelx;
+  if (is_shelx(lines)) return CellFormat::kShelx;
   if (lines.first_not_blank.starts_with('!')) return CellFormat::kTkTable;
-  if (first.starts_with("T_K,")) return CellFormat::kKorvexCsv;
-  if (!lines.first_significant.empty() && is_number_row(lines.first_significant))
-    return CellFormat::kPascalTable;
+  if (is_csv_header(first)) return CellFormat::kKorvexCsv;
+  if (!first.empty() && is_number_row(first)) return CellFormat::kPascalTable;
   return CellFormat::kDirax;
 }
 
-common::Expected<CellRead> read_cells(CellFormat format, std::string_view bytes,
-                                      std::string_view source) {
+bool recognised_in(std::string_view start) {
+  return lines_of(start).significant_ended;
+}
+
+std::string not_a_cell_file(std::string_view name) {
+  return std::string(name) + ": not a cell file korvex reads (" + std::string(kFormatsRead) + ")";
+}
+
+namespace {
+
+common::Expected<CellRead> read_plain_cells(CellFormat format, std::string_view bytes,
+                                            std::string_view source,
+                                            const Interrupted& interrupted) {
   switch (format) {
     case CellFormat::kCif:
       return read_cif_cells(bytes, source);
     case CellFormat::kDials:
-      return read_dials_expt(bytes, source);
+      return read_dials_expt(bytes, source, interrupted);
     case CellFormat::kXdsCorrect:
       return read_xds_correct(bytes, source);
     case CellFormat::kXdsXparm:
@@ -142,6 +193,18 @@ common::Expected<CellRead> read_cells(CellFormat format, std::string_view bytes,
       break;
   }
   return common::Error{0, "none of the cell-file formats read here"};
+}
+
+}  // namespace
+
+common::Expected<CellRead> read_cells(CellFormat format, std::string_view bytes,
+                                      std::string_view source, const Interrupted& interrupted) {
+  try {
+    std::string storage;
+    return read_plain_cells(format, plain_text(bytes, storage), source, interrupted);
+  } catch (const std::bad_alloc&) {
+    return common::Error{0, "not enough memory to read it"};
+  }
 }
 
 common::Expected<CellRead> read_cell_file(const std::string& path) {

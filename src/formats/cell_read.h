@@ -2,6 +2,7 @@
 // took on trust.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -20,5 +21,8 @@ struct CellRead {
   std::vector<crystal::CellEntry> entries;
   std::vector<CellWarning> warnings;
 };
+
+// Asked during a long read: whether the run has been asked to end.
+using Interrupted = std::function<bool()>;
 
 }  // namespace formats

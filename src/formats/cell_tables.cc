@@ -84,12 +84,12 @@ common::Expected<crystal::CellEntry> csv_entry(const std::vector<std::string>& f
                                        : std::string_view();
     if (field.empty()) {
       if (!needed) return std::optional<double>();
-      return common::Error{line, name + ": column " + std::to_string(column + 1) + " is empty"};
+      return common::Error{line, "column " + std::to_string(column + 1) + " is empty"};
     }
     const auto value = parse_value_with_su(field);
     if (!value)
-      return common::Error{line, name + ": column " + std::to_string(column + 1) +
-                                     " is not a number: " + std::string(field)};
+      return common::Error{
+          line, "column " + std::to_string(column + 1) + " is not a number: " + std::string(field)};
     return std::optional<double>(value->value);
   };
   crystal::CellEntry entry;

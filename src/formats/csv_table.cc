@@ -1,5 +1,8 @@
 #include "formats/csv_table.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "common/number_text.h"
 #include "common/utf8.h"
 #include "formats/table_file.h"
@@ -25,12 +28,12 @@ std::string valid_utf8(std::string_view text) {
   return out;
 }
 
-void append_text(std::string& row, std::string_view raw) {
-  const std::size_t first = raw.find_first_not_of(' ');
-  raw =
-      first == std::string_view::npos ? std::string_view() : textrec::trim_right(raw.substr(first));
+// A text as a field: valid UTF-8, quoted where it holds a comma, a quote or a
+// line end, or begins or ends with a blank.
+void append_field(std::string& row, std::string_view raw) {
   const std::string text = valid_utf8(raw);
-  if (text.find_first_of(",\"\r\n") == std::string::npos) {
+  if (text.find_first_of(",\"\r\n") == std::string::npos &&
+      (text.empty() || (text.front() != ' ' && text.back() != ' '))) {
     row += text;
     return;
   }
@@ -40,6 +43,21 @@ void append_text(std::string& row, std::string_view raw) {
     row += c;
   }
   row += '"';
+}
+
+void append_text(std::string& row, std::string_view raw) {
+  const std::size_t first = raw.find_first_not_of(' ');
+  append_field(row, first == std::string_view::npos ? std::string_view()
+                                                    : textrec::trim_right(raw.substr(first)));
+}
+
+// A name as given, after a "'" when a spreadsheet would take it for a formula.
+void append_name(std::string& row, std::string_view name) {
+  if (!name.empty() && std::string_view("=+-@").find(name.front()) != std::string_view::npos) {
+    append_field(row, "'" + std::string(name));
+    return;
+  }
+  append_field(row, name);
 }
 
 // A text column shows what the table's field of that name shows: its first
@@ -60,8 +78,12 @@ void number(std::string& row, const CellRecord& cell, const CsvRowExtras&) {
 }
 
 template <std::size_t parameter>
-void su(std::string& row, const CellRecord&, const CsvRowExtras& extras) {
-  if (const std::optional<double> s = parameters(extras.su)[parameter]) row += csv_number(*s);
+void su(std::string& row, const CellRecord& cell, const CsvRowExtras& extras) {
+  static constexpr std::array<float CellRecord::*, 6> kValues = {
+      &CellRecord::a,     &CellRecord::b,    &CellRecord::c,
+      &CellRecord::alpha, &CellRecord::beta, &CellRecord::gamma};
+  if (const std::optional<double> s = parameters(extras.su)[parameter])
+    row += csv_su(*s, cell.*kValues[parameter]);
 }
 
 const textrec::Layout& layout_a() {
@@ -91,11 +113,11 @@ const std::array<CsvColumn, 18> kCsvColumns{{
     {"beta_su_deg", su<4>},
     {"gamma_su_deg", su<5>},
     {"T_su_K",
-     [](std::string& row, const CellRecord&, const CsvRowExtras& extras) {
-       if (extras.temperature_su) row += csv_number(*extras.temperature_su);
+     [](std::string& row, const CellRecord& cell, const CsvRowExtras& extras) {
+       if (extras.temperature_su) row += csv_su(*extras.temperature_su, cell.temperature);
      }},
     {"source", [](std::string& row, const CellRecord&,
-                  const CsvRowExtras& extras) { append_text(row, extras.source); }},
+                  const CsvRowExtras& extras) { append_name(row, extras.source); }},
 }};
 
 std::string csv_number(float value) {
@@ -104,6 +126,21 @@ std::string csv_number(float value) {
 
 std::string csv_number(double value) {
   return as_real(common::shortest(value, common::Notation::kFixed));
+}
+
+std::string csv_su(double su, float value) {
+  if (!std::isfinite(su) || su <= 0) return csv_number(su);
+  // The value's decimals as its column writes them.
+  const std::string written = common::shortest(value, common::Notation::kFixed);
+  const std::size_t point = written.find('.');
+  const int value_decimals =
+      point == std::string::npos ? 0 : static_cast<int>(written.size() - point - 1);
+  const int two_digits = 1 - static_cast<int>(std::floor(std::log10(su)));
+  const int decimals = std::max(two_digits, value_decimals);
+  constexpr int kMostDecimals = 15;
+  if (decimals > kMostDecimals) return csv_number(su);
+  const double scale = std::pow(10.0, decimals);
+  return csv_number(std::round(su * scale) / scale);
 }
 
 std::string csv_header() {

@@ -7,9 +7,13 @@
 // value (single precision for the table's values), with a decimal point or an
 // exponent always, so that a reader types every column of numbers as real
 // ("100.0", not "100"); a value the fixed-column table can only show as
-// asterisks is here in full. A text is what the table's field shows, with its
-// blanks trimmed, made valid UTF-8 (a byte that begins no UTF-8 character
-// becomes U+FFFD), and quoted when it holds a comma, a quote or a line end.
+// asterisks is here in full. An SU is rounded to two significant digits, or
+// to its value's decimals where they are more (csv_su). A text is what the
+// table's field shows, with its blanks trimmed, made valid UTF-8 (a byte that
+// begins no UTF-8 character becomes U+FFFD), and quoted when it holds a comma,
+// a quote or a line end. The source is the name as given, blanks kept (and
+// quoted), made valid UTF-8, a "'" before it when it begins with "=", "+",
+// "-" or "@", which a spreadsheet would take for the start of a formula.
 #pragma once
 
 #include <array>
@@ -52,6 +56,11 @@ extern const std::array<CsvColumn, 18> kCsvColumns;
 // "1e+20"; an SU, never with an exponent, "0.0007", "2.0".
 [[nodiscard]] std::string csv_number(float value);
 [[nodiscard]] std::string csv_number(double value);
+
+// An SU as a CSV row writes it: rounded to two significant digits, or to the
+// decimals its value's column shows where they are more ("0.0016" beside
+// 31.4527), never with an exponent.
+[[nodiscard]] std::string csv_su(double su, float value);
 
 // The header record and the rows, on the channel that holds the CSV file.
 void write_csv_header(int channel);

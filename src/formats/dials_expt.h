@@ -11,7 +11,14 @@
 // Each crystal is one entry (named "FILE:crystal N", N from 0, when the list
 // holds more than one): the cell from the lengths of the three real-space
 // vectors and the angles between them, the lattice letter from the Hall
-// symbol.
+// symbol and the crystal system from its space group.
+//
+// The file is parsed as a stream of which the crystal models' items alone are
+// kept, so that the memory taken is that of the models, not of the file's
+// other contents; nesting deeper than 256 levels and more than 100000 crystal
+// models are refused, and `interrupted`, when given, is asked every few
+// thousand elements: when it says so, the read ends with the error
+// "interrupted".
 //
 // SUs, where the crystal carries B_covariance: the covariance of the nine
 // elements of B, row by row. B holds the reciprocal basis vectors as its
@@ -34,6 +41,7 @@
 namespace formats {
 
 [[nodiscard]] common::Expected<CellRead> read_dials_expt(std::string_view bytes,
-                                                         std::string_view source);
+                                                         std::string_view source,
+                                                         const Interrupted& interrupted = {});
 
 }  // namespace formats

@@ -140,4 +140,9 @@ crystal::Cell dirax_cell(const CellRecord& r) {
           as_decimal(r.alpha), as_decimal(r.beta), as_decimal(r.gamma)};
 }
 
+bool holds_dirax_cell(std::string_view bytes) {
+  return has_cell(scan_dirax_text(bytes, CellChoice::kConventional)) ||
+         has_cell(scan_dirax_text(bytes, CellChoice::kInput));
+}
+
 }  // namespace formats

@@ -26,6 +26,10 @@ namespace formats {
 [[nodiscard]] CellRecord scan_dirax_text(std::string_view bytes, CellChoice choice,
                                          std::string_view file_name = {});
 
+// Whether DIRAX output's bytes give a cell of either choice: a file another
+// format's reader refuses is still read as DIRAX output when they do.
+[[nodiscard]] bool holds_dirax_cell(std::string_view bytes);
+
 // The six parameters of a scanned record as the file writes them (the
 // shortest text of each float).
 [[nodiscard]] crystal::Cell dirax_cell(const CellRecord& record);

@@ -2,17 +2,56 @@
 
 #include <array>
 #include <cmath>
+#include <exception>
+#include <gemmi/symmetry.hpp>
+
+#include "common/number_text.h"
 
 namespace formats {
 
 std::optional<std::string_view> LineCursor::next() {
   if (rest_.empty()) return std::nullopt;
-  const std::size_t end = rest_.find('\n');
-  std::string_view line = rest_.substr(0, end);
-  rest_.remove_prefix(end == std::string_view::npos ? rest_.size() : end + 1);
-  while (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  std::size_t end = rest_.find_first_of("\r\n");
+  // CRs before an LF belong to its line end; a CR before anything else ends a
+  // line of its own.
+  std::size_t next = end;
+  if (end != std::string_view::npos) {
+    next = rest_.find_first_not_of('\r', end);
+    next = next != std::string_view::npos && rest_[next] == '\n' ? next + 1 : end + 1;
+  }
+  const std::string_view line = rest_.substr(0, end);
+  rest_.remove_prefix(next == std::string_view::npos ? rest_.size() : next);
   ++line_;
   return line;
+}
+
+namespace {
+
+// Whether a CR ends a line of its own somewhere: one not followed by LF, nor
+// by more CRs and an LF.
+bool has_lone_cr(std::string_view bytes) {
+  for (std::size_t at = bytes.find('\r'); at != std::string_view::npos;) {
+    const std::size_t after = bytes.find_first_not_of('\r', at);
+    if (after == std::string_view::npos || bytes[after] != '\n') return true;
+    at = bytes.find('\r', after);
+  }
+  return false;
+}
+
+}  // namespace
+
+std::string_view plain_text(std::string_view bytes, std::string& storage) {
+  if (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
+  while (!bytes.empty() && bytes.back() == '\x1A') bytes.remove_suffix(1);
+  if (!has_lone_cr(bytes)) return bytes;
+  storage.clear();
+  storage.reserve(bytes.size());
+  LineCursor lines(bytes);
+  while (const auto line = lines.next()) {
+    storage.append(*line);
+    storage += '\n';
+  }
+  return storage;
 }
 
 std::vector<std::string_view> fields_of(std::string_view line) {
@@ -26,15 +65,26 @@ std::vector<std::string_view> fields_of(std::string_view line) {
   return fields;
 }
 
-common::Expected<crystal::CellEntry> checked_entry(crystal::CellEntry entry, int line) {
-  for (const double parameter : parameters(entry.cell))
-    if (!std::isfinite(parameter))
-      return common::Error{line, entry.source + ": a cell parameter is not a finite number"};
-  if (const auto cell = check_cell(entry.cell); !cell)
-    return common::Error{line, entry.source + ": " + cell.error().message};
+common::Expected<crystal::CellEntry> checked_entry(crystal::CellEntry entry, int line,
+                                                   std::string_view part) {
+  const auto error = [&](const std::string& message) {
+    return common::Error{line, part.empty() ? message : std::string(part) + ": " + message};
+  };
+  const std::array<double, 6> values = crystal::parameters(entry.cell);
+  const std::array<std::optional<double>, 6> sus = crystal::parameters(entry.su);
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    if (!std::isfinite(values[i])) return error("a cell parameter is not a finite number");
+    if (sus[i] && !(*sus[i] <= std::abs(values[i])))
+      return error(std::string("the SU of ") + crystal::kCellParameterNames[i] + ", " +
+                   common::shortest(*sus[i]) + ", is larger than its value");
+  }
+  if (const auto cell = crystal::check_cell(entry.cell); !cell) return error(cell.error().message);
   if (entry.temperature) {
     if (const auto t = crystal::check_temperature(*entry.temperature); !t)
-      return common::Error{line, entry.source + ": " + t.error().message};
+      return error(t.error().message);
+    if (entry.temperature_su && !(*entry.temperature_su <= std::abs(*entry.temperature)))
+      return error("the SU of the temperature, " + common::shortest(*entry.temperature_su) +
+                   " K, is larger than its value");
   }
   return entry;
 }
@@ -55,6 +105,22 @@ std::string system_of_space_group(int number) {
   for (const Range& range : kRanges)
     if (number <= range.last) return range.system;
   return {};
+}
+
+std::string lattice_of_space_group(int number) {
+  if (number < 1 || number > 230) return {};
+  const gemmi::SpaceGroup* group = gemmi::find_spacegroup_by_number(number);
+  return group == nullptr ? std::string() : lattice_of_symbol(group->hm);
+}
+
+std::string system_of_hall_symbol(const std::string& hall) {
+  try {
+    const gemmi::SpaceGroup* group =
+        gemmi::find_spacegroup_by_ops(gemmi::symops_from_hall(hall.c_str()));
+    return group == nullptr ? std::string() : system_of_space_group(group->number);
+  } catch (const std::exception&) {
+    return {};
+  }
 }
 
 std::string system_named(std::string_view text) {

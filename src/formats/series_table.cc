@@ -76,8 +76,10 @@ common::Expected<std::optional<SeriesRow>> row_of_fields(int line,
                                                          Series& series) {
   std::array<ValueWithSu, 7> values{};
   std::vector<std::string> overflowed;
+  // A volume in overflow form leaves the cell whole: the volume follows from it.
   for (const RowField& field : fields)
-    if (is_overflow(field.text)) overflowed.push_back(field.name);
+    if (field.slot >= 0 && field.slot < 7 && is_overflow(field.text))
+      overflowed.push_back(field.name);
   if (!overflowed.empty()) {
     series.skipped.push_back({line, names_text(overflowed) + " in overflow form (asterisks)"});
     return std::optional<SeriesRow>();
@@ -116,8 +118,8 @@ common::Expected<std::optional<SeriesRow>> row_of_fields(int line,
 }
 
 // One row of a korvex table, its columns where the table's writer puts them
-// (table_file.h); the volume is not used, but a row whose volume is in overflow
-// form holds no cell either.
+// (table_file.h); the volume is not read: it follows from the six parameters,
+// also where its field holds asterisks.
 common::Expected<std::optional<SeriesRow>> table_row(int line, std::string_view text,
                                                      Series& series) {
   const TableColumn& last = table_column("gamma");
@@ -266,9 +268,9 @@ common::Expected<void> read_free_table(std::vector<FreeRow> rows, Series& series
 
 }  // namespace
 
-common::Expected<Series> parse_series(std::string_view text) {
-  // A byte-order mark, as some editors write at the start of a UTF-8 file.
-  if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
+common::Expected<Series> parse_series(std::string_view bytes) {
+  std::string storage;
+  std::string_view text = plain_text(bytes, storage);
   Series series;
   std::optional<bool> korvex_table;  // decided by the first line that is not blank
   std::optional<bool> commas;        // decided by the first row of a free table

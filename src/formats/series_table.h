@@ -5,9 +5,10 @@
 // table's writer puts them (kTableRowLayout, table_file.h: temperature, a, b,
 // c, alpha, beta, gamma, volume, system, lattice), lines ending in CR LF or LF.
 // A field too wide for its layout is written as asterisks (the overflow form):
-// such a row holds no cell to use and is skipped with a warning. The volume
-// column is not used: it is the conventional cell's even when the table holds
-// the input cell, and the volume follows from the six parameters anyway.
+// a row with such a temperature or cell parameter holds no cell to use and is
+// skipped with a warning. The volume column is not read: it is the
+// conventional cell's even when the table holds the input cell, and the volume
+// follows from the six parameters, also of a row whose volume overflowed.
 //
 // Any other file is read as a whitespace table, as PASCal takes it: "#" begins
 // a comment, and each remaining line that is not blank holds
@@ -23,9 +24,9 @@
 // ("7.9492(7)"); sigma_T is the SU of T. A row with a value in overflow form
 // is skipped here as well.
 //
-// In either layout a line ends at LF, any CRs before it included (CR LF, and
-// CR CR LF from a file converted twice), and a UTF-8 byte-order mark before
-// the first line is passed over. A row skipped in overflow form names every
+// In either layout the text is taken as formats::plain_text gives it (a line
+// ends at LF with any CRs before it, or at a CR alone; a byte-order mark and
+// trailing 0x1A bytes are passed over). A row skipped in overflow form names every
 // field that overflowed. A temperature beyond 100000 K and six numbers that
 // are not a crystal's cell (crystal::check_cell) are refused. Anything else is
 // an error naming its line.

@@ -11,13 +11,6 @@ namespace {
 
 constexpr double kZeroCelsius = 273.15;
 
-std::string keyword_of(std::string_view field) {
-  std::string keyword(field.substr(0, 4));
-  for (char& c : keyword)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return keyword;
-}
-
 // An instruction with its continuation lines joined, "!" comments removed.
 struct Instruction {
   std::string text;
@@ -38,7 +31,7 @@ std::optional<Instruction> next_instruction(LineCursor& lines) {
   auto line = lines.next();
   if (!line) return std::nullopt;
   Instruction instruction{{}, lines.line_number()};
-  const std::string keyword = keyword_of(*line);
+  const std::string keyword = shelx_keyword(*line);
   if (keyword == "TITL" || keyword == "REM")
     return Instruction{std::string(*line), instruction.line};
   while (line) {
@@ -53,6 +46,13 @@ std::optional<Instruction> next_instruction(LineCursor& lines) {
 
 }  // namespace
 
+std::string shelx_keyword(std::string_view field) {
+  std::string keyword(field.substr(0, 4));
+  for (char& c : keyword)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return keyword;
+}
+
 common::Expected<CellRead> read_shelx(std::string_view bytes, std::string_view source) {
   // The lattice letter of LATT 1 to 7.
   static constexpr std::string_view kLattices = "PIRFABC";
@@ -65,7 +65,7 @@ common::Expected<CellRead> read_shelx(std::string_view bytes, std::string_view s
   while (const auto instruction = next_instruction(lines)) {
     const std::vector<std::string_view> fields = fields_of(instruction->text);
     if (fields.empty()) continue;
-    const std::string keyword = keyword_of(fields[0]);
+    const std::string keyword = shelx_keyword(fields[0]);
     const int at = instruction->line;
     if (keyword == "CELL" && cell_line == 0) {
       auto numbers = numbers_of(fields, 1, 7, at, "CELL");

@@ -14,12 +14,17 @@
 // "=" goes on in the next line. The first instruction of each kind counts.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 #include "common/expected.h"
 #include "formats/cell_read.h"
 
 namespace formats {
+
+// The keyword of an instruction's first field: its first four characters in
+// upper case.
+[[nodiscard]] std::string shelx_keyword(std::string_view field);
 
 [[nodiscard]] common::Expected<CellRead> read_shelx(std::string_view bytes,
                                                     std::string_view source);

@@ -49,18 +49,31 @@ const TableColumn& table_column(std::string_view name) {
   throw std::logic_error("no table column " + std::string(name));
 }
 
-void write_table_header(std::string_view series_title, CellChoice choice) {
+void write_table_header(std::string_view series_title, CellChoice choice, TableSources sources) {
   std::string title(kTableTitlePrefix);
   title += textrec::trim_right(series_title);
   write_text(title);
-  if (choice == CellChoice::kInput) {
+  if (sources != TableSources::kOtherFiles && choice == CellChoice::kInput) {
     write_text(kTableInputCellNote);
     write_text(kTableInputCellVolumeNote);
-  } else {
+  } else if (sources != TableSources::kOtherFiles) {
     write_text(kTableConventionalCellNote);
   }
+  if (sources != TableSources::kDirax) write_text(kTableOtherFilesNote);
   write_text(kTableHeading);
   textrec::write_rule(kTableChannel, "!", "-", kTableRuleLength);  // A1, 200A1
+}
+
+bool table_volume_fits(float volume) {
+  // The layout's field of the column: the volume is its eighth value.
+  std::size_t values = 0;
+  for (const textrec::FieldCode& field : row_layout().fields) {
+    if (field.code == textrec::Code::kX || kTableColumnNames.at(values++) != "volume") continue;
+    std::string text;
+    textrec::edit_f(text, volume, field.w, field.d);
+    return text.find('*') == std::string::npos;
+  }
+  return true;
 }
 
 void write_table_row(const CellRecord& cell) {

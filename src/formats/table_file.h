@@ -27,6 +27,11 @@ inline constexpr std::string_view kTableInputCellVolumeNote =
     "! Bravais lattice and volume are related to conventionnal unit cell.";
 inline constexpr std::string_view kTableConventionalCellNote =
     "! Cell parameters extracted from conventionnal cell.";
+// The note for rows from cell files other than DIRAX output, after those of
+// the cell choice when the table holds both.
+inline constexpr std::string_view kTableOtherFilesNote =
+    "! Rows of cell files other than DIRAX output: the cell each file gives (CIF, DIALS, XDS, "
+    "SHELX, p4p, tables).";
 inline constexpr std::string_view kTableHeading =
     "!   TK        a(A)        b(A)        c(A)  alpha(deg)   beta(deg)   gamma(deg)  volume(A3)  "
     "symmetry       Bravais  ";
@@ -50,10 +55,22 @@ struct TableColumn {
 // The column of that name; the name must be one of kTableColumnNames.
 [[nodiscard]] const TableColumn& table_column(std::string_view name);
 
-// The header records after the given cell choice.
-void write_table_header(std::string_view series_title, CellChoice choice);
+// Where a table's rows come from: what its header notes say.
+enum class TableSources {
+  kDirax,       // DIRAX output alone: the notes of the cell choice
+  kOtherFiles,  // other programs' cell files alone: kTableOtherFilesNote
+  kBoth,        // the notes of the cell choice, then kTableOtherFilesNote
+};
+
+// The header records after the given cell choice and sources.
+void write_table_header(std::string_view series_title, CellChoice choice,
+                        TableSources sources = TableSources::kDirax);
 
 // One data row.
 void write_table_row(const CellRecord& cell);
+
+// Whether a volume fits its field of the row (F13.3); one that does not is
+// written as asterisks.
+[[nodiscard]] bool table_volume_fits(float volume);
 
 }  // namespace formats

@@ -1,5 +1,6 @@
 #include "formats/value_su.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -52,6 +53,10 @@ std::optional<ValueWithSu> parse_value_with_su(std::string_view text) {
     const auto [end, error] =
         std::from_chars(text.data() + exp_digits_at, text.data() + exp_at, exponent);
     if (error != std::errc()) return std::nullopt;
+    // Far beyond a double's range either way: bounded so that the SU's
+    // exponent below stays in range too.
+    constexpr std::int64_t kExponentBound = 100000;
+    exponent = std::min(exponent, kExponentBound);
     if (text[at + 1] == '-') exponent = -exponent;
     at = exp_at;
   }

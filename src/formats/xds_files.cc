@@ -28,11 +28,45 @@ int space_group_number(std::string_view field) {
   return number == value->value ? number : 0;
 }
 
+// The fields of an E.S.D. line, E fields that run together split after each
+// exponent: XDS writes them in fixed widths, "-1.0E+00-1.0E+00" when negative.
+std::vector<std::string_view> esd_fields(std::string_view rest) {
+  std::vector<std::string_view> fields;
+  for (std::string_view field : fields_of(rest)) {
+    for (std::size_t e = field.find_first_of("Ee");
+         e != std::string_view::npos && e + 4 < field.size(); e = field.find_first_of("Ee")) {
+      if (field[e + 1] != '+' && field[e + 1] != '-') break;
+      fields.push_back(field.substr(0, e + 4));
+      field.remove_prefix(e + 4);
+    }
+    fields.push_back(field);
+  }
+  return fields;
+}
+
+// The SUs of an E.S.D. line; none, with a warning, where XDS writes the
+// negative numbers of a refinement that failed.
+common::Expected<crystal::CellSu> esd_sus(std::string_view rest, int line,
+                                          const std::string& source,
+                                          std::vector<CellWarning>& warnings) {
+  auto numbers = numbers_of(esd_fields(rest), 0, 6, line, kSuLine);
+  if (!numbers) return numbers.error();
+  for (const ValueWithSu& number : *numbers) {
+    if (number.value < 0) {
+      warnings.push_back({source + ", line " + std::to_string(line) + ": " + std::string(kSuLine) +
+                          " are negative (the refinement failed): the cell is taken without SUs"});
+      return crystal::CellSu{};
+    }
+  }
+  return cell_su_from(*numbers, line, kSuLine);
+}
+
 }  // namespace
 
 common::Expected<CellRead> read_xds_correct(std::string_view bytes, std::string_view source) {
   crystal::CellEntry entry;
   entry.source = std::string(source);
+  std::vector<CellWarning> warnings;
   int cell_line = 0;
   int space_group = 0;       // the last number given
   int cell_space_group = 0;  // the one given before the cell taken
@@ -50,18 +84,18 @@ common::Expected<CellRead> read_xds_correct(std::string_view bytes, std::string_
       cell_line = at;
       cell_space_group = space_group;
     } else if (const auto su_rest = after(*line, kSuLine); su_rest && cell_line != 0) {
-      auto numbers = numbers_of(fields_of(*su_rest), 0, 6, at, kSuLine);
-      if (!numbers) return numbers.error();
-      auto sus = cell_su_from(*numbers, at, kSuLine);
+      warnings.clear();
+      auto sus = esd_sus(*su_rest, at, entry.source, warnings);
       if (!sus) return sus.error();
       entry.su = *sus;
     }
   }
   if (cell_line == 0) return common::Error{0, "no line " + std::string(kCellLine)};
   entry.system = system_of_space_group(cell_space_group);
+  entry.lattice = lattice_of_space_group(cell_space_group);
   auto checked = checked_entry(std::move(entry), cell_line);
   if (!checked) return checked.error();
-  return CellRead{{std::move(checked).value()}, {}};
+  return CellRead{{std::move(checked).value()}, std::move(warnings)};
 }
 
 common::Expected<CellRead> read_xds_xparm(std::string_view bytes, std::string_view source) {
@@ -72,11 +106,19 @@ common::Expected<CellRead> read_xds_xparm(std::string_view bytes, std::string_vi
     line = lines.next();
     if (!line) return common::Error{0, "the file ends before its fourth line, the cell's"};
   }
-  auto numbers = numbers_of(fields_of(*line), 0, 7, kCellLineNumber, "the cell line");
+  const std::vector<std::string_view> fields = fields_of(*line);
+  const int space_group = fields.empty() ? 0 : space_group_number(fields[0]);
+  if (space_group == 0) {
+    return common::Error{kCellLineNumber,
+                         "the fourth line does not begin with a space-group number (1 to 230): "
+                         "not the cell line of an XPARM.XDS file"};
+  }
+  auto numbers = numbers_of(fields, 0, 7, kCellLineNumber, "the cell line");
   if (!numbers) return numbers.error();
   crystal::CellEntry entry;
   entry.source = std::string(source);
-  entry.system = system_of_space_group(space_group_number(fields_of(*line)[0]));
+  entry.system = system_of_space_group(space_group);
+  entry.lattice = lattice_of_space_group(space_group);
   entry.cell = cell_from({numbers->begin() + 1, numbers->end()});
   auto checked = checked_entry(std::move(entry), kCellLineNumber);
   if (!checked) return checked.error();

@@ -34,15 +34,10 @@ common::Expected<Entries> read_other(formats::CellFormat format, std::string_vie
   return std::move(read).value().entries;
 }
 
-bool holds_dirax_cell(std::string_view bytes) {
-  return formats::has_cell(formats::scan_dirax_text(bytes, formats::CellChoice::kConventional)) ||
-         formats::has_cell(formats::scan_dirax_text(bytes, formats::CellChoice::kInput));
-}
-
 // A file named on the command line: a table, or a cell file that gives its
 // temperature.
 common::Expected<Entries> read_named(const std::string& name, Points& points, bool& table) {
-  const auto bytes = common::read_whole_file(name);
+  const auto bytes = common::read_whole_file(name, formats::kCellFileLimit);
   if (!bytes) return told(name, bytes.error());
   const formats::CellFormat format = formats::recognise(*bytes);
   if (format != formats::CellFormat::kDirax && format != formats::CellFormat::kTkTable &&
@@ -62,7 +57,7 @@ common::Expected<Entries> read_named(const std::string& name, Points& points, bo
   // unless it is DIRAX output.
   const auto series = formats::parse_series(*bytes);
   if (!series) {
-    if (format == formats::CellFormat::kDirax && holds_dirax_cell(*bytes)) {
+    if (format == formats::CellFormat::kDirax && formats::holds_dirax_cell(*bytes)) {
       return common::Error{0, name +
                                   ": DIRAX output gives no temperature; name it with its "
                                   "temperature in a --list file"};
@@ -94,7 +89,7 @@ common::Expected<Entries> read_named(const std::string& name, Points& points, bo
 common::Expected<Entries> read_listed(const formats::ListEntry& entry,
                                       std::optional<formats::CellChoice> choice, Points& points) {
   const std::string& name = entry.name;
-  const auto bytes = common::read_whole_file(name);
+  const auto bytes = common::read_whole_file(name, formats::kCellFileLimit);
   if (!bytes) return told(name, bytes.error());
   if (const formats::CellFormat format = formats::recognise(*bytes);
       format != formats::CellFormat::kDirax) {
@@ -107,7 +102,7 @@ common::Expected<Entries> read_listed(const formats::ListEntry& entry,
     }
     return out;
   }
-  if (!holds_dirax_cell(*bytes)) {
+  if (!formats::holds_dirax_cell(*bytes)) {
     return common::Error{0, name +
                                 ": no cell: not a cell file korvex-expansion reads, nor DIRAX "
                                 "output with a cell line"};

@@ -7,7 +7,10 @@
 // the volume against temperature, and reports the coefficients with their
 // directions in the crystal; as text, JSON or CSV, with SVG pictures on
 // request.
+#include <unistd.h>
+
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -42,8 +45,11 @@ constexpr const char* kUsage =
     "TK_parameters.xy table korvex writes, a whitespace table of T a b c alpha beta\n"
     "gamma (or T sigma_T a b c alpha beta gamma, or T a b c alpha beta gamma V) with\n"
     "# comments, a table whose header row names its columns, or a cell file that\n"
-    "gives its temperature. Where the cells carry SUs, they are carried into the\n"
-    "results by Monte Carlo. Exit status 0, 4 after a warning, 1 on a failure.\n"
+    "gives its temperature. Cell files: DIRAX output (listed), CIF, .cif_od, DIALS\n"
+    ".expt, XDS CORRECT.LP and XPARM.XDS, SAINT .p4p, SHELX .ins and .res, PASCal\n"
+    "tables, korvex's TK_parameters.xy and .csv; told by their content, at most\n"
+    "64 MiB each. Where the cells carry SUs, they are carried into the results by\n"
+    "Monte Carlo. Exit status 0, 4 after a warning, 1 on a failure.\n"
     "\n"
     "  --list BUFFER_FILE    the cell files (DIRAX output among them) and their\n"
     "                        temperatures, in korvex's buffer-file format\n"
@@ -112,7 +118,7 @@ enum Option : int {
 
 constexpr int kExitWarning = 4;
 
-constexpr unsigned long long kMostDraws = 10000000;
+constexpr unsigned long long kMostDraws = 1000000;
 
 constexpr common::OptionRule kOptions[] = {
     {kStrain, '\0', "strain", true},
@@ -272,6 +278,34 @@ std::string about_file(const std::string& file, const common::Error& error) {
          error.message;
 }
 
+// The draws' progress on a terminal, shown once they will take more than a
+// second in all, redrawn a few times a second, and erased when they end.
+class DrawProgress {
+ public:
+  DrawProgress() = default;
+  DrawProgress(const DrawProgress&) = delete;
+  DrawProgress& operator=(const DrawProgress&) = delete;
+  ~DrawProgress() {
+    if (shown_) std::fputs("\r\033[K", stderr);
+  }
+  void operator()(std::size_t done, std::size_t total) {
+    using namespace std::chrono_literals;
+    const auto now = std::chrono::steady_clock::now();
+    const std::chrono::duration<double> spent = now - begun_;
+    if (!shown_ && spent * static_cast<double>(total) / static_cast<double>(done) < 1s) return;
+    if (shown_ && now - drawn_ < 250ms && done != total) return;
+    drawn_ = now;
+    shown_ = true;
+    std::fprintf(stderr, "\rkorvex-expansion: draw %zu of %zu", done, total);
+    std::fflush(stderr);
+  }
+
+ private:
+  std::chrono::steady_clock::time_point begun_ = std::chrono::steady_clock::now();
+  std::chrono::steady_clock::time_point drawn_;
+  bool shown_ = false;
+};
+
 common::Expected<expansion::SeriesAnalysis> analysis_of(const korvex_expansion::Points& points,
                                                         const Options& opt) {
   expansion::Settings settings{0, opt.measure, opt.degree, opt.weighted};
@@ -282,7 +316,13 @@ common::Expected<expansion::SeriesAnalysis> analysis_of(const korvex_expansion::
     if (!found) return found.error();
     settings.reference = *found;
   }
-  return expansion::analyse_series(points.cells, settings, opt.draws);
+  expansion::Draws draws = opt.draws;
+  DrawProgress progress;
+  if (::isatty(STDERR_FILENO) == 1)
+    draws.progress = [&progress](std::size_t done, std::size_t total) { progress(done, total); };
+  auto result = expansion::analyse_series(points.cells, settings, draws);
+  if (result && result.value().sus) result.value().sus->draws.progress = nullptr;
+  return result;
 }
 
 // The checks before a fit: temperatures that can be told apart, and changes

@@ -26,6 +26,19 @@ double shown(double value, int decimals) {
   return std::fabs(value) < 0.5 * std::pow(10.0, -decimals) ? 0.0 : value;
 }
 
+// Values that rounding leaves beside an exact zero, written as 0 in the CSV
+// and JSON: an angle in degrees (the arc cosine of a cosine 1e-16 short of 1
+// is 8.5e-07 degrees), and a component of a unit vector.
+double angle_shown(double degrees) {
+  return shown(degrees, 5);
+}
+double component_shown(double component) {
+  return shown(component, 12);
+}
+std::optional<double> angle_shown(const std::optional<double>& degrees) {
+  return degrees ? std::optional<double>(angle_shown(*degrees)) : std::nullopt;
+}
+
 std::string axis_name(std::size_t k) {
   return common::format_text("X%zu", k + 1);
 }
@@ -357,9 +370,9 @@ nlohmann::ordered_json json_document(const expansion::SeriesAnalysis& result,
     axis["su"] = su_of(x.alpha, d != nullptr ? &d->alpha : nullptr) * kMega;
     axis["su_fit"] = x.alpha.su * kMega;
     axis["su_cells"] = d != nullptr ? Json(d->alpha * kMega) : Json();
-    axis["direction_su_deg"] = d != nullptr ? or_null(d->direction_deg) : Json();
-    axis["uvw"] = {x.uvw(0), x.uvw(1), x.uvw(2)};
-    axis["angles"] = x.angles;
+    axis["direction_su_deg"] = d != nullptr ? or_null(angle_shown(d->direction_deg)) : Json();
+    axis["uvw"] = {component_shown(x.uvw(0)), component_shown(x.uvw(1)), component_shown(x.uvw(2))};
+    axis["angles"] = {angle_shown(x.angles[0]), angle_shown(x.angles[1]), angle_shown(x.angles[2])};
     axis["strains"] = x.strains;
     axis["strains_su"] = d != nullptr ? Json(d->strains) : Json();
     if (!line) {
@@ -419,12 +432,14 @@ std::string csv_report(const expansion::SeriesAnalysis& result) {
     for (std::size_t k = 0; k < 3; ++k) {
       const expansion::AxisResult& x = an.axes[k];
       std::string direction;
-      for (const double v : {x.uvw(0), x.uvw(1), x.uvw(2), x.angles[0], x.angles[1], x.angles[2]})
+      for (const double v :
+           {component_shown(x.uvw(0)), component_shown(x.uvw(1)), component_shown(x.uvw(2)),
+            angle_shown(x.angles[0]), angle_shown(x.angles[1]), angle_shown(x.angles[2])})
         direction += (direction.empty() ? "" : ",") + number(v);
       const expansion::AxisSus* d = sus != nullptr ? &sus->axes[k] : nullptr;
       const double* cells = d == nullptr ? nullptr : t.empty() ? &d->alpha : &d->alpha_at[i];
       row(axis_name(k), t, t.empty() ? x.alpha : x.alpha_at[i], cells, direction,
-          d != nullptr && d->direction_deg ? number(*d->direction_deg) : "");
+          d != nullptr && d->direction_deg ? number(angle_shown(*d->direction_deg)) : "");
     }
     const double* cells = sus == nullptr ? nullptr
                           : t.empty()    ? &sus->volume.alpha

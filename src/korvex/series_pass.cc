@@ -9,6 +9,7 @@
 #include "formats/cell_file.h"
 #include "formats/csv_table.h"
 #include "formats/dirax_scan.h"
+#include "formats/table_file.h"
 #include "output_files.h"
 #include "textrec/textrec.h"
 
@@ -107,7 +108,9 @@ common::Expected<void> take_cell_file(formats::CellFormat format, std::string_vi
   if (!whole)
     return common::Error{0, as + "the file is larger than " +
                                 std::to_string(formats::kCellFileLimit >> 20) + " MiB"};
-  const common::Expected<formats::CellRead> read = formats::read_cells(format, bytes, name);
+  const common::Expected<formats::CellRead> read =
+      formats::read_cells(format, bytes, name, [] { return textrec::pending_interrupt() != 0; });
+  textrec::end_if_interrupted();
   if (!read) {
     const common::Error& error = read.error();
     return common::Error{
@@ -116,8 +119,15 @@ common::Expected<void> take_cell_file(formats::CellFormat format, std::string_vi
             error.message};
   }
   for (const crystal::CellEntry& entry : read->entries) {
-    take_cell(record_of(entry, temperature),
-              {entry.su, temperature_su(entry, temperature), entry.source}, line, settings, result);
+    const formats::CellRecord record = record_of(entry, temperature);
+    if (!formats::table_volume_fits(record.volume)) {
+      console_write({" !! ", common::safe_text(entry.source), ": the volume ",
+                     common::shortest(record.volume),
+                     " A^3 does not fit the F13.3 field of the table: written as *************"});
+      ++result.warnings;
+    }
+    take_cell(record, {entry.su, temperature_su(entry, temperature), entry.source}, line, settings,
+              result);
   }
   for (const formats::CellWarning& warning : read->warnings) {
     if (warning.temperature) continue;

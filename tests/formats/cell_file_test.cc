@@ -27,7 +27,9 @@ TEST(CellFile, FormatToldByTheFirstLines) {
       {" XPARM.XDS    VERSION May 1, 2016  BUILT=20160617\n     1  0.0000\n",
        CellFormat::kXdsXparm},
       {"FILEID SAINT        V8.38A\nCELL 1 2 3 90 90 90\n", CellFormat::kP4p},
-      {"titl cu in P2(1)/n\r\nCELL 0.71073 10 4 11 90 92 90\r\n", CellFormat::kShelx},
+      {"titl cu in P2(1)/n\r\nCELL 0.71073 10 4 11 90 92 90\r\nZERR 4 0.001 0.001 0.001 0 0.01 "
+       "0\r\n",
+       CellFormat::kShelx},
       {"! Made-up crystal\n! Cell parameters extracted from input cell.\n", CellFormat::kTkTable},
       {"T_K,a_A,b_A,c_A,alpha_deg,beta_deg,gamma_deg\r\n", CellFormat::kKorvexCsv},
       {"# T sigma a b c al be ga \xC3\xA9\n95\t5\t6.62\t11.35\t6.623\t90\t78.5\t90\n",
@@ -42,11 +44,28 @@ TEST(CellFile, FormatToldByTheFirstLines) {
       {"", CellFormat::kDirax},
       {"\n\n   \n", CellFormat::kDirax},
       {"{ \"not\": \"an experiment list\" }\n", CellFormat::kDirax},
+      // Evidence past a comment header of any length, or after REM lines.
+      {std::string(100000, '#') + "\n# more\ndata_x\n", CellFormat::kCif},
+      {"\nREM made by hand\n\nrem\nCELL 0.71 5 6 7 90 90 90\nLATT 1\n", CellFormat::kShelx},
+      {"ZERR 4 0.1 0.1 0.1 0 0 0\nTITL x\n", CellFormat::kShelx},
+      {"Title of a DIRAX run\nConventional : a= 5 b= 6 c= 7\n", CellFormat::kDirax},
+      {"TITL x\nnothing else a SHELX file holds\n", CellFormat::kDirax},
+      {"source,a_A,T_K,b_A\n", CellFormat::kKorvexCsv},
+      {"T_K\n100\n", CellFormat::kDirax},
+      {"\rdata_x\r_cell_length_a 5\r", CellFormat::kCif},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.start);
     EXPECT_EQ(c.format, formats::recognise(c.start));
   }
+}
+
+TEST(CellFile, StartRecognisedWhenItHoldsTheSignificantLine) {
+  EXPECT_TRUE(formats::recognised_in("# comment\nDIRAX output\n"));
+  EXPECT_FALSE(formats::recognised_in("# a comment header cut at the buffer's end\n# and"));
+  EXPECT_FALSE(formats::recognised_in("\n\n#\n\ndata_x"));
+  EXPECT_EQ("a.cif: not a cell file korvex reads (" + std::string(formats::kFormatsRead) + ")",
+            formats::not_a_cell_file("a.cif"));
 }
 
 TEST(CellFile, FilesOfOtherPrograms) {
@@ -114,7 +133,7 @@ TEST(CellFile, FilesOfOtherPrograms) {
        1,
        0,
        {"xdsapp_CORRECT.LP", "88.684(190) 82.265(150) 93.702(180) 90 108.650(10) 90", "",
-        "monoclinic", ""}},
+        "monoclinic", "C"}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.want.source);

@@ -42,11 +42,28 @@ TEST(ValueWithSu, TheSuCountsInUnitsOfTheLastDigit) {
     EXPECT_EQ(n.value, read->value);
     EXPECT_EQ(n.su, read->su.value_or(0));
   }
-  for (const std::string text :
-       {"",        "?",     ".",        "-",   "1.2(",
-        "1.2()",   "1.2(3", "(3)",      "12a", "1.2(3)4",
-        "1.2(-3)", "1e",    "inf",      "nan", "0x10",
-        "1e400",   "1 2",   "1.2(3.4)", "++1", "1e99999999999999999999(1)"}) {
+  for (const std::string text : {"",
+                                 "?",
+                                 ".",
+                                 "-",
+                                 "1.2(",
+                                 "1.2()",
+                                 "1.2(3",
+                                 "(3)",
+                                 "12a",
+                                 "1.2(3)4",
+                                 "1.2(-3)",
+                                 "1e",
+                                 "inf",
+                                 "nan",
+                                 "0x10",
+                                 "1e400",
+                                 "1 2",
+                                 "1.2(3.4)",
+                                 "++1",
+                                 "1e99999999999999999999(1)",
+                                 "0.00e-9223372036854775807(1)",
+                                 "1e9223372036854775807(1)"}) {
     EXPECT_FALSE(formats::parse_value_with_su(text)) << text;
   }
 }
@@ -127,7 +144,7 @@ TEST(CellReaders, FilesInEachProgramsLayout) {
        kDials,
        CellFormat::kDials,
        0,
-       {"two.expt:crystal 0", "3 4 5 90 90 90", "", "", "P"}},
+       {"two.expt:crystal 0", "3 4 5 90 90 90", "", "orthorhombic", "P"}},
       // The SUs to ten digits: c 0.007100907073, beta 0.01034835224.
       {"two.expt",
        kDials,
@@ -140,7 +157,7 @@ TEST(CellReaders, FilesInEachProgramsLayout) {
        kXparm,
        CellFormat::kXdsXparm,
        0,
-       {"XPARM.XDS", "57.9046 57.8227 57.8227 90 90 90", "", "cubic", ""}},
+       {"XPARM.XDS", "57.9046 57.8227 57.8227 90 90 90", "", "cubic", "I"}},
       {"x.res",
        kShelx,
        CellFormat::kShelx,
@@ -201,9 +218,9 @@ TEST(CellReaders, EachFaultIsToldWithItsLine) {
     int line;
     std::string message;
   } cases[] = {
-      {CellFormat::kCif, "data_x\n" + cell, 2, "f:x: _cell_angle_gamma is not given"},
+      {CellFormat::kCif, "data_x\n" + cell, 2, "data_x: _cell_angle_gamma is not given"},
       {CellFormat::kCif, "data_x\n" + cell + "_cell_angle_gamma 9O\n", 7,
-       "f:x: _cell_angle_gamma is not a number: 9O"},
+       "data_x: _cell_angle_gamma is not a number: 9O"},
       {CellFormat::kCif, "data_x\n_cell_volume 500\n", 0,
        "no data block gives a cell (_cell_length_a ...)"},
       {CellFormat::kCif, "data_x\n_title 'open\n", 2, "unterminated 'string'"},
@@ -220,18 +237,37 @@ TEST(CellReaders, EachFaultIsToldWithItsLine) {
        "not JSON: syntax error while parsing object key - unexpected ','; expected string "
        "literal"},
       {CellFormat::kDials, R"({"crystal": [{"real_space_a": [1, 0, 0], "real_space_b": [0, 1]}]})",
-       0, "f: real_space_b is not three numbers"},
+       0, "real_space_b is not three numbers"},
       {CellFormat::kDials,
        R"({"crystal": [{"real_space_a": [1,0,0], "real_space_b": [0,1,0], "real_space_c": [0,0,1],
           "B_covariance": [1, 2]}]})",
-       0, "f: B_covariance is not 81 numbers"},
+       0, "B_covariance is not 81 numbers"},
       {CellFormat::kDials, R"({"experiment": []})", 0, "no crystal model (\"crystal\": [...])"},
       {CellFormat::kDials, R"({"crystal": [{"real_space_a": [1e999, 0, 0]}]})", 0,
        "not JSON: number overflow parsing '1e999'"},
+      {CellFormat::kCif, "data_x\n" + cell + "_cell_angle_gamma\n?\n", 7,
+       "data_x: _cell_angle_gamma is unknown (?)"},
+      {CellFormat::kCif, "data_x\n" + cell + "loop_\n_cell_angle_gamma 90 91\n", 7,
+       "data_x: _cell_angle_gamma is in a loop of 2 rows"},
+      {CellFormat::kCif,
+       "data_x\n_cell_length_a 7.9(99999999999999999999)\n" + cell.substr(17) +
+           "_cell_angle_gamma 90\n",
+       2, "data_x: _cell_length_a 7.9(99999999999999999999): an SU larger than its value"},
+      {CellFormat::kCif,
+       "#\\#CIF_2.0\ndata_x\n_cell_length_a [1 2]\n" + cell.substr(17) + "_cell_angle_gamma 90\n",
+       3, "data_x: _cell_length_a is not a number: (a CIF 2.0 list)"},
+      {CellFormat::kP4p, "CELL 5 6 7 90 90 90\nCELLSD 9 0 0 0 0 0\n", 1,
+       "the SU of a, 9, is larger than its value"},
+      {CellFormat::kXdsXparm, " XPARM.XDS\n1\n2\n57.8 57.8 57.8 90 90 90 12\n", 4,
+       "the fourth line does not begin with a space-group number (1 to 230): not the cell line "
+       "of an XPARM.XDS file"},
+      {CellFormat::kDials, R"({"crystal": [1]})", 0, "a crystal model is not a JSON object"},
+      {CellFormat::kDials, std::string(300, '[') + std::string(300, ']'), 0,
+       "nested deeper than 256 levels"},
       {CellFormat::kKorvexCsv, "T_K,a_A,b_A,c_A,alpha_deg,beta_deg\n", 1,
        "the header row names no column gamma_deg"},
       {CellFormat::kKorvexCsv, "T_K,a_A,b_A,c_A,alpha_deg,beta_deg,gamma_deg\n1,2,3,,90,90,90\n", 2,
-       "f:line 2: column 4 is empty"},
+       "column 4 is empty"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.bytes);
@@ -240,6 +276,74 @@ TEST(CellReaders, EachFaultIsToldWithItsLine) {
     EXPECT_EQ(c.line, read.error().line);
     EXPECT_EQ(c.message, read.error().message);
   }
+}
+
+// What editors and other programs do to files: a byte-order mark, a DOS end of
+// file, CR-only line ends, CIF 2.0 values in items not read, units after a
+// temperature, SUs of a refinement that failed written run together.
+TEST(CellReaders, FilesAsEditorsAndProgramsLeaveThem) {
+  const std::string cif =
+      "data_x\n_cell_length_a 5.0(1)\n_cell_length_b 6\n_cell_length_c 7\n"
+      "_cell_angle_alpha 90\n_cell_angle_beta 95\n_cell_angle_gamma 90\n";
+  const std::string esd = " UNIT CELL PARAMETERS 5 6 7 90 95 90\n E.S.D. OF CELL PARAMETERS ";
+  const struct {
+    CellFormat format;
+    std::string bytes;
+    std::string cell;         // the first entry's, as cellwant writes it
+    std::string temperature;  // empty for none
+    std::string warning;      // the start of the one warning, empty for none
+  } cases[] = {
+      {CellFormat::kCif, "\xEF\xBB\xBF" + cif + "\x1A\x1A", "5.0(1) 6 7 90 95 90", "", ""},
+      {CellFormat::kCif, cif + "_diffrn_ambient_temperature 293K\n", "5.0(1) 6 7 90 95 90", "293",
+       ""},
+      {CellFormat::kCif, cif + "_cell_measurement_temperature '100(2) K'\n", "5.0(1) 6 7 90 95 90",
+       "100(2)", ""},
+      {CellFormat::kCif, cif + "_diffrn_ambient_temperature room\n", "5.0(1) 6 7 90 95 90", "",
+       "f:x, line 8: _diffrn_ambient_temperature room is no temperature"},
+      {CellFormat::kCif, cif + "_cell_measurement_temperature\n;\n150.0\n;\n",
+       "5.0(1) 6 7 90 95 90", "150", ""},
+      {CellFormat::kCif,
+       "#\\#CIF_2.0\r\n" + cif +
+           "_x.list [1 'a]' {\"k\":[2\n3]}]\n_x.text '''two\nlines'''\n"
+           "_cell_measurement_temperature 120\n",
+       "5.0(1) 6 7 90 95 90", "120", ""},
+      {CellFormat::kP4p, "FILEID\rCELL 5 6 7 90 95 90\rCELLSD 0.1 0 0 0 0 0\r",
+       "5.0(1) 6 7 90 95 90", "", ""},
+      {CellFormat::kXdsCorrect, esd + " 1.0E-01 0.0E+00 0.0E+00 0.0E+00 0.0E+00 0.0E+00\n",
+       "5.0(1) 6 7 90 95 90", "", ""},
+      {CellFormat::kXdsCorrect, esd + "-1.0E+00-1.0E+00-1.0E+00-1.0E+00-1.0E+00-1.0E+00\n",
+       "5 6 7 90 95 90", "", "f, line 2: E.S.D. OF CELL PARAMETERS are negative"},
+      {CellFormat::kXdsCorrect, esd + " 1.0E-01-0.0E+00 0.0E+00 0.0E+00 0.0E+00 0.0E+00\n",
+       "5.0(1) 6 7 90 95 90", "", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.bytes);
+    const auto read = formats::read_cells(c.format, c.bytes, "f");
+    ASSERT_TRUE(read) << read.error().line << ": " << read.error().message;
+    cellwant::expect_entry(read->entries.at(0),
+                           {read->entries[0].source, c.cell, c.temperature, "", ""});
+    ASSERT_EQ(c.warning.empty() ? 0U : 1U, read->warnings.size());
+    if (!c.warning.empty()) {
+      EXPECT_TRUE(read->warnings[0].message.starts_with(c.warning)) << read->warnings[0].message;
+    }
+  }
+}
+
+// The crystal models alone are kept, and the read asks the interrupt.
+TEST(CellReaders, DialsReadIsBoundedAndInterrupted) {
+  std::string other = "{\"__id__\": \"ExperimentList\", \"imageset\": [";
+  for (int i = 0; i < 20000; ++i) other += "{}, [], ";
+  other +=
+      "{}], \"crystal\": [{\"real_space_a\": [3, 0, 0], \"real_space_b\": [0, 4, 0], "
+      "\"real_space_c\": [0, 0, 5, 6]}]}";
+  const auto read = formats::read_cells(CellFormat::kDials, other, "f");
+  ASSERT_FALSE(read);
+  EXPECT_EQ("real_space_c is not three numbers", read.error().message);
+  int asked = 0;
+  const auto interrupted =
+      formats::read_cells(CellFormat::kDials, other, "f", [&] { return ++asked == 2; });
+  ASSERT_FALSE(interrupted);
+  EXPECT_EQ("interrupted", interrupted.error().message);
 }
 
 TEST(CellReaders, RowsATableSkipsAreWarnings) {

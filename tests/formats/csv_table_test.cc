@@ -77,5 +77,42 @@ TEST(CsvTable, TextsAsTheTableShowsThem) {
   }
 }
 
+// The source as given, blanks kept; a spreadsheet formula defused.
+TEST(CsvTable, SourceKeptAsGivenAndNeverAFormula) {
+  const struct {
+    const char* source;
+    const char* field;
+  } cases[] = {
+      {" lead.cif", "\" lead.cif\""},
+      {"=SUM(1+2)*cmd.cif:y", "'=SUM(1+2)*cmd.cif:y"},
+      {"+a.cif", "'+a.cif"},
+      {"-a,b.cif", "\"'-a,b.cif\""},
+      {"@x", "'@x"},
+      {"a-b.cif", "a-b.cif"},
+  };
+  for (const auto& c : cases) {
+    const std::string row = csv_row(cell("cubic", "P"), {{}, std::nullopt, c.source});
+    EXPECT_EQ(c.field, row.substr(row.find(",,,,,,,,") + 8)) << c.source;
+  }
+}
+
+// An SU to two significant digits, or to its value's decimals where they are
+// more: no digits a refinement's arithmetic left over.
+TEST(CsvTable, SusWithoutSpuriousDigits) {
+  const struct {
+    double su;
+    float value;
+    const char* text;
+  } cases[] = {
+      {0.000123456789012345, 10.2134F, "0.00012"},
+      {0.0016, 31.4527F, "0.0016"},
+      {0.0123, 1.2345F, "0.0123"},
+      {0.0071009070733, 12.0F, "0.0071"},
+      {2.0, 100.0F, "2.0"},
+      {1.2345e-20, 1.0F, "0.000000000000000000012345"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(c.text, csv_su(c.su, c.value)) << c.su;
+}
+
 }  // namespace
 }  // namespace formats

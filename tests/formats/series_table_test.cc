@@ -134,14 +134,17 @@ TEST(SeriesRead, ByteOrderMarkDoubledCarriageReturnsAndOverflowedValues) {
   both.replace(78, 13, std::string(13, '*'));
   std::string a_and_volume = kRow125;
   a_and_volume.replace(6, 12, std::string(12, '*')).replace(78, 13, std::string(13, '*'));
-  table += kRow100 + "\r\r\n" + both + "\r\r\n" + a_and_volume + "\r\r\n" + kRow125 + "\r\r\n";
+  // The volume is not read: a row whose volume alone overflowed keeps its cell.
+  std::string volume = kRow125;
+  volume.replace(78, 13, std::string(13, '*'));
+  table += kRow100 + "\r\r\n" + both + "\r\r\n" + a_and_volume + "\r\r\n" + volume + "\r\r\n";
   const auto read = formats::parse_series(table);
   ASSERT_TRUE(read) << read.error().line << ": " << read.error().message;
   ASSERT_EQ(2U, read->rows.size());
   EXPECT_EQ(125.0, read->rows[1].temperature);
   ASSERT_EQ(2U, read->skipped.size());
-  EXPECT_EQ("temperature and volume in overflow form (asterisks)", read->skipped[0].reason);
-  EXPECT_EQ("a and volume in overflow form (asterisks)", read->skipped[1].reason);
+  EXPECT_EQ("temperature in overflow form (asterisks)", read->skipped[0].reason);
+  EXPECT_EQ("a in overflow form (asterisks)", read->skipped[1].reason);
 
   const auto free =
       formats::parse_series(bom + "100 5 6 7 90 90 90\r\r\n****** 5 ** 7 90 90 90\r\n");

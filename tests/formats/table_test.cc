@@ -73,6 +73,28 @@ TEST(TableFile, HeaderAfterEitherCellChoice) {
             }));
   EXPECT_EQ(117U, kHeading.size());
   EXPECT_EQ(201U, kRule.size());
+  // Rows of other programs' files say so, after the notes of the cell choice
+  // when DIRAX rows are there too.
+  const std::string other(formats::kTableOtherFilesNote);
+  EXPECT_EQ((Records{"! Heating series 100-325 K", other, kHeading, kRule}), table_after(run, [&] {
+              formats::write_table_header(title, formats::CellChoice::kInput,
+                                          formats::TableSources::kOtherFiles);
+            }));
+  EXPECT_EQ(
+      (Records{"! Heating series 100-325 K", "! Cell parameters extracted from conventionnal cell.",
+               other, kHeading, kRule}),
+      table_after(run, [&] {
+        formats::write_table_header(title, formats::CellChoice::kConventional,
+                                    formats::TableSources::kBoth);
+      }));
+}
+
+TEST(TableFile, VolumesBeyondTheFieldAreTold) {
+  for (const auto& [volume, fits] :
+       {std::pair{500.404F, true}, std::pair{123456789.0F, true}, std::pair{-12345678.0F, true},
+        std::pair{1e9F, false}, std::pair{-123456789.0F, false}}) {
+    EXPECT_EQ(fits, formats::table_volume_fits(volume)) << volume;
+  }
 }
 
 TEST(TableFile, TitleRecord) {

@@ -37,7 +37,9 @@ void check_read(const common::Expected<formats::CellRead>& read, std::string_vie
   const std::string name(formats::format_name(format));
   if (!read) {
     check(!read.error().message.empty(), name + ": an error without words");
-    const auto line_ends = std::count(bytes.begin(), bytes.end(), '\n');
+    // A CR alone ends a line too.
+    const auto line_ends =
+        std::count(bytes.begin(), bytes.end(), '\n') + std::count(bytes.begin(), bytes.end(), '\r');
     check(read.error().line >= 0 && read.error().line <= line_ends + 1,
           name + ": an error of line " + std::to_string(read.error().line));
     return;

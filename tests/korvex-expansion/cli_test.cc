@@ -255,7 +255,7 @@ TEST(ExpansionCli, UsageFaultsExit2AndHelpAndVersion0) {
   const Case cases[] = {
       {{}, "korvex-expansion: no file named"},
       {{"--draws", "1", "a.xy"},
-       "korvex-expansion: --draws takes a whole number from 2 to 10000000, not '1'"},
+       "korvex-expansion: --draws takes a whole number from 2 to 1000000, not '1'"},
       {{"--seed", "-3", "a.xy"},
        "korvex-expansion: --seed takes a whole number from 0 to 2^64-1, not '-3'"},
       {{"--cell", "primitive", "--list", "a.lst"},
