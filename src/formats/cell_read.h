@@ -13,6 +13,7 @@ namespace formats {
 struct CellWarning {
   std::string message;
   bool temperature = false;  // about the temperature the file gives, and that alone
+  int skipped_line = 0;      // the line of a table row left out
 };
 
 // What a reader found in one file: its cells, and its warnings.

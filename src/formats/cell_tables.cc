@@ -129,8 +129,11 @@ common::Expected<CellRead> read_series_cells(std::string_view bytes, std::string
     read.entries.push_back(crystal::CellEntry{
         row_name(source, row.line), row.temperature, row.temperature_su, row.cell, row.su, {}, {}});
   }
-  for (const SkippedRow& skipped : series->skipped)
-    read.warnings.push_back({row_name(source, skipped.line) + ": " + skipped.reason + ": skipped"});
+  for (const SkippedRow& skipped : series->skipped) {
+    read.warnings.push_back(
+        {common::in_file(source, {skipped.line, "row skipped: " + skipped.reason}).message, false,
+         skipped.line});
+  }
   if (read.entries.empty()) return common::Error{0, "no row gives a cell"};
   return read;
 }

@@ -7,6 +7,7 @@
 // the volume against temperature, and reports the coefficients with their
 // directions in the crystal; as text, JSON or CSV, with SVG pictures on
 // request.
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -29,6 +30,7 @@
 #include "formats/cell_record.h"
 #include "inputs.h"
 #include "report.h"
+#include "textrec/files.h"
 
 namespace {
 
@@ -214,12 +216,12 @@ struct Outcome {
   std::string output;
   std::vector<std::string> warnings;
   std::vector<std::string> failures;
+  bool warned = false;  // a warning that ends the run with status 4
 };
 
 // "FILE: MESSAGE", or "FILE, line N: MESSAGE" for an error of a line.
 std::string about_file(const std::string& file, const common::Error& error) {
-  return file + (error.line > 0 ? ", line " + std::to_string(error.line) : std::string()) + ": " +
-         error.message;
+  return common::in_file(file, error).message;
 }
 
 common::Expected<expansion::SeriesAnalysis> analysis_of(const korvex_expansion::Points& points,
@@ -235,6 +237,24 @@ common::Expected<expansion::SeriesAnalysis> analysis_of(const korvex_expansion::
   return expansion::analyse_series(points.cells, settings, opt.draws);
 }
 
+// The first of the outputs that is one of the files read (by device and
+// inode, whatever the names), or "" when none is.
+std::string input_among(const std::vector<std::string>& outputs,
+                        const std::vector<std::string>& inputs) {
+  textrec::FileSystem& files = textrec::posix_file_system();
+  std::vector<textrec::FileIdentity> read;
+  for (const std::string& output : outputs) {
+    const auto identity = files.identity(output);
+    if (!identity) continue;
+    if (read.empty()) {
+      for (const std::string& input : inputs)
+        if (const auto i = files.identity(input)) read.push_back(*i);
+    }
+    if (std::find(read.begin(), read.end(), *identity) != read.end()) return output;
+  }
+  return {};
+}
+
 Outcome run(const Options& opt) {
   Outcome outcome;
   const auto points = korvex_expansion::read_points(opt.inputs);
@@ -243,6 +263,7 @@ Outcome run(const Options& opt) {
     return outcome;
   }
   outcome.warnings = points->warnings;
+  outcome.warned = points->warned;
   const auto analysed = analysis_of(*points, opt);
   if (!analysed) {
     outcome.failures.push_back(about_file(points->name, analysed.error()));
@@ -269,9 +290,17 @@ Outcome run(const Options& opt) {
       break;
   }
   if (opt.svg_prefix) {
+    const std::vector<chart::Picture> pictures =
+        chart::render_pictures(result.analysis, result.sus ? &*result.sus : nullptr, points->name);
+    std::vector<std::string> paths;
+    for (const chart::Picture& p : pictures) paths.push_back(*opt.svg_prefix + p.suffix);
+    if (const auto input = input_among(paths, points->read); !input.empty()) {
+      outcome.output.clear();
+      outcome.failures.push_back(input + " is one of the inputs: nothing written");
+      return outcome;
+    }
     std::string written;
-    for (const chart::Picture& p : chart::render_pictures(
-             result.analysis, result.sus ? &*result.sus : nullptr, points->name)) {
+    for (const chart::Picture& p : pictures) {
       const std::string path = *opt.svg_prefix + p.suffix;
       if (const auto wrote = common::write_file_replacing(path, p.svg); !wrote) {
         outcome.failures.push_back("cannot write " + path + ": " + wrote.error().message);
@@ -285,7 +314,8 @@ Outcome run(const Options& opt) {
   return outcome;
 }
 
-// Tells the outcome and gives the exit status: 0, or 1 after a failure.
+// Tells the outcome and gives the exit status: 0, 4 after a warning of a
+// listed file, or 1 after a failure.
 int tell(const Outcome& outcome) {
   const auto to_stderr = [](const std::string& message) {
     std::fprintf(stderr, "korvex-expansion: %s\n", common::safe_text(message).c_str());
@@ -298,7 +328,8 @@ int tell(const Outcome& outcome) {
     failed = true;
   }
   for (const std::string& failure : outcome.failures) to_stderr(failure);
-  return failed ? 1 : 0;
+  if (failed) return 1;
+  return outcome.warned ? 4 : 0;
 }
 
 }  // namespace

@@ -47,6 +47,9 @@ struct PassSettings {
   std::string_view current_folder{};
   PassProgress* progress = nullptr;
   CellCollector* cells = nullptr;
+  // An entry whose file, as opened, is one of these ends the run as a severe
+  // failure.
+  const OutputNames* outputs = nullptr;
 };
 
 enum class PassEnd {
@@ -76,9 +79,9 @@ struct PassResult {
 
 // Reads the entries of the buffer file, which stands at its third line, ahead
 // of the pass, before any output is created: a DIRAX name that is one of the
-// outputs ends the run as a severe failure, since creating the outputs would
-// empty it. The buffer file is left at its third line again. entry_count is
-// that of the buffer file's head; with none there is nothing to read.
+// outputs (OutputNames::entry_named_by) ends the run as a severe failure,
+// since creating the outputs would empty it. The buffer file is left at its third line again.
+// entry_count is that of the buffer file's head; with none there is nothing to read.
 void refuse_outputs_among_entries(const OutputNames& outputs, std::int32_t entry_count);
 
 }  // namespace korvex

@@ -31,7 +31,7 @@ TEST(CsvTable, HeaderAndTheExactTextOfARow) {
       csv_header());
   EXPECT_EQ("100.0,10.2134,6.0871,8.3452,90.0,105.312,90.0,500.404,monoclinic,C,,,,,,,,x.out",
             csv_row(cell("monoclinic", "C"), {{}, std::nullopt, "x.out"}));
-  const CellSu su{0.0007, 1.0, {}, {}, 0.015, 2e-5};
+  const crystal::CellSu su{0.0007, 1.0, {}, {}, 0.015, 2e-5};
   EXPECT_EQ(
       "100.0,10.2134,6.0871,8.3452,90.0,105.312,90.0,500.404,monoclinic,C,"
       "0.0007,1.0,,,0.015,0.00002,2.0,\"a,b.cif:blk\"",
