@@ -5,8 +5,9 @@
 // tell its format by its first bytes (formats/cell_file.h). DIRAX output is
 // scanned and, where a cell was found, gives its table row and plot points
 // (and its CSV row when asked); a file of another program's format is read
-// whole and gives one row for each cell it holds, all at the entry's
-// temperature, the volume computed from the cell. The output files are created
+// whole and gives one row for each cell it holds, at the temperature the one
+// rule of formats/listed_entry.h takes it at, the volume computed from the
+// cell. The output files are created
 // before the pass and the plot files ended after it by the caller.
 #pragma once
 
