@@ -137,10 +137,10 @@ TEST(CellFiles, OwnTemperaturesAgainstTheList) {
              "the list's temperature is used"}),
       testutil::split_lines(run.err));
   const Lines table = testutil::split_lines(testutil::read_file(dir.file("TK_parameters.xy")));
-  ASSERT_EQ(4U + 5U, table.size());
+  ASSERT_EQ(5U + 5U, table.size());
   for (std::size_t i = 0; i < 5; ++i)
     EXPECT_EQ((std::vector<std::string>{"293.00", "100.00", " 95.00", "200.00", "300.00"})[i],
-              table[4 + i].substr(0, 6));
+              table[5 + i].substr(0, 6));
   const std::string plot = testutil::read_file(dir.file("TK_volume.pgf"));
   EXPECT_NE(std::string::npos, plot.find("#  NUMBER OF POINTS :        5\r\n")) << plot;
 }

@@ -215,23 +215,22 @@ TEST(ExpansionInputs, BlocksAtOneTemperatureAreChosen) {
     int status;
     std::string err;
   } cases[] = {
-    {{"a.cif", "b.cif", "c.cif"}, 4,
-     "korvex-expansion: a.cif gives 2 cells, 100.00 K shared (I, std): I taken, the one every "
-     "file of the series gives
-     "
-     "korvex-expansion: c.cif gives 2 cells, 300.00 K shared (I, std): I taken, the one every "
-     "file of the series gives
-     "},
-     {{"a.cif", "d.cif", "c.cif"}, 1,
-      "korvex-expansion: a.cif gives 2 cells, 100.00 K shared (I, std): choose one as a.cif:BLOCK, "
-      "on the command line or in the list
-      "},
+      {{"a.cif", "b.cif", "c.cif"},
+       4,
+       "korvex-expansion: a.cif gives 2 cells, 100.00 K shared (I, std): I taken, the one every "
+       "file of the series gives\n"
+       "korvex-expansion: c.cif gives 2 cells, 300.00 K shared (I, std): I taken, the one every "
+       "file of the series gives\n"},
+      {{"a.cif", "d.cif", "c.cif"},
+       1,
+       "korvex-expansion: a.cif gives 2 cells, 100.00 K shared (I, std): choose one as "
+       "a.cif:BLOCK, "
+       "on the command line or in the list\n"},
       {{"a.cif:I", "d.cif:I", "c.cif:I"}, 0, ""},
       {{"a.cif:II", "d.cif", "c.cif"},
        1,
-       "korvex-expansion: a.cif has no block II; its blocks: I, std
-       "},
-      };
+       "korvex-expansion: a.cif has no block II; its blocks: I, std\n"},
+  };
   for (const auto& c : cases) {
     std::vector<std::string> argv = {EXPANSION_BIN, "--format", "csv"};
     argv.insert(argv.end(), c.args.begin(), c.args.end());
