@@ -171,8 +171,9 @@ common::Expected<void> choose_blocks(std::vector<FileCells>& files, Points& poin
     const std::string& taken = *everywhere->begin();
     std::erase_if(file.cells,
                   [&](const crystal::CellEntry& c) { return block_of(file, c) != taken; });
-    points.warnings.push_back(what + ": " + taken +
-                              " taken, the one every file of the series gives");
+    std::string told = what;
+    told.append(": ").append(taken).append(" taken, the one every file of the series gives");
+    points.warnings.push_back(std::move(told));
     points.warned = true;
   }
   return {};
