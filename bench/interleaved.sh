@@ -4,7 +4,9 @@
 # lands on all of them alike rather than on whichever hyperfine happened to be
 # timing. The order of the commands alternates from one round to the next. Each
 # command is started by `sh -c`, so all of them carry the same start-up cost.
-# Prints the median, the lower and upper quartile and the ratios of the medians.
+# Prints the median, the lower and upper quartile and the ratios of the medians,
+# of the elapsed time and of the processor time (user and system) of each
+# command's processes.
 #
 # Usage: bench/interleaved.sh [-k KORVEX] [-b BASE] [-f FLOOR] [-r ROUNDS] [N]
 #   N        series length (default 5000)
@@ -42,7 +44,7 @@ cd "$scratch"
 
 answers='series.lst\n1\nn\nn\nn\nn\nn\nn\nn\n'
 python3 - "$rounds" "$korvex" "$base" "$answers" "$here/extract_table.awk" "$floor" << 'EOF'
-import statistics, subprocess, sys, time
+import resource, statistics, subprocess, sys, time
 rounds, korvex, base, answers, awk_script, floor = (int(sys.argv[1]), sys.argv[2], sys.argv[3],
                                                     sys.argv[4], sys.argv[5], sys.argv[6])
 commands = {
@@ -56,15 +58,19 @@ if floor:
     commands["floor"] = f"'{floor}' > /dev/null"
 names = list(commands)
 times = {name: [] for name in names}
+cpu = {name: [] for name in names}  # processor time, user and system, of the command's processes
 for name in names:  # warm the cache and check that every command runs
     for _ in range(3):
         subprocess.run(["sh", "-c", commands[name]], check=True)
 for r in range(rounds):
     order = names if r % 2 == 0 else names[::-1]
     for name in order:
+        before = resource.getrusage(resource.RUSAGE_CHILDREN)
         start = time.perf_counter()
         subprocess.run(["sh", "-c", commands[name]], check=True)
         times[name].append((time.perf_counter() - start) * 1000)
+        after = resource.getrusage(resource.RUSAGE_CHILDREN)
+        cpu[name].append((after.ru_utime - before.ru_utime + after.ru_stime - before.ru_stime) * 1000)
 with open("/proc/loadavg") as f:
     load = " ".join(f.read().split()[:3])
 print(f"N = {len(open('names.txt').readlines())}, {rounds} rounds, load average at the end {load}")
@@ -74,6 +80,14 @@ for name in names:
     q1, m, q3 = statistics.quantiles(times[name], n=4)
     med[name] = statistics.median(times[name])
     print(f"{name:>10} {med[name]:10.1f} {q1:8.1f} {q3:8.1f}")
+print(f"{'command':>10} {'median processor ms':>20} {'q1 ms':>8} {'q3 ms':>8}")
+cpu_med = {}
+for name in names:
+    q1, m, q3 = statistics.quantiles(cpu[name], n=4)
+    cpu_med[name] = statistics.median(cpu[name])
+    print(f"{name:>10} {cpu_med[name]:20.1f} {q1:8.1f} {q3:8.1f}")
+if base:
+    print(f"korvex/base processor time {cpu_med['korvex'] / cpu_med['base']:.3f}")
 print(f"korvex/awk {med['korvex'] / med['grep/awk']:.3f}")
 if base:
     print(f"korvex/base {med['korvex'] / med['base']:.3f}")

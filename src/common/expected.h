@@ -8,8 +8,10 @@
 // C++20 has no std::expected; this is the small part of it the code needs.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <variant>
 
@@ -19,6 +21,18 @@ struct Error {
   int line = 0;  // 1-based line of the fault; 0 for the file as a whole
   std::string message;
 };
+
+// The error as told of a named file, of line 0: "FILE, line N: MESSAGE", or
+// "FILE: MESSAGE" for a fault of the file as a whole. Every message that
+// names a file and a line of it is built here.
+[[nodiscard]] inline std::string where_in_file(std::string_view file, std::int64_t line) {
+  std::string text(file);
+  if (line > 0) text += ", line " + std::to_string(line);
+  return text;
+}
+[[nodiscard]] inline Error in_file(std::string_view file, const Error& error) {
+  return {0, where_in_file(file, error.line) + ": " + error.message};
+}
 
 template <class T>
 class [[nodiscard]] Expected {

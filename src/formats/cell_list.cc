@@ -3,9 +3,44 @@
 #include <array>
 
 #include "common/number_text.h"
+#include "formats/reader_parts.h"
 #include "textrec/textrec.h"
 
 namespace formats {
+namespace {
+
+bool is_separator(char c) {
+  return c == ' ' || c == '\t' || c == ',' || c == '/';
+}
+
+// The line at `at`, past any blanks and at most one comma.
+std::size_t past_separators(std::string_view line, std::size_t at) {
+  while (at < line.size() && (line[at] == ' ' || line[at] == '\t')) ++at;
+  if (at < line.size() && line[at] == ',') ++at;
+  while (at < line.size() && (line[at] == ' ' || line[at] == '\t')) ++at;
+  return at;
+}
+
+// Whether the temperature on `line` (after the name when `name_first`) is
+// followed at once by a comma and a digit: a decimal comma, of which the
+// free-form read takes the whole part alone.
+bool has_decimal_comma(std::string_view line, bool name_first) {
+  std::size_t at = past_separators(line, 0);
+  if (name_first && at < line.size()) {
+    const char quote = line[at];
+    if (quote == '\'' || quote == '"') {
+      at = line.find(quote, at + 1);
+      at = at == std::string_view::npos ? line.size() : at + 1;
+    } else {
+      while (at < line.size() && !is_separator(line[at])) ++at;
+    }
+    at = past_separators(line, at);
+  }
+  while (at < line.size() && !is_separator(line[at])) ++at;
+  return at + 1 < line.size() && line[at] == ',' && line[at + 1] >= '0' && line[at + 1] <= '9';
+}
+
+}  // namespace
 
 common::Expected<std::vector<ListEntry>> parse_cell_list(std::string_view bytes) {
   textrec::RecordReader reader(textrec::bytes_source(bytes));
@@ -14,6 +49,7 @@ common::Expected<std::vector<ListEntry>> parse_cell_list(std::string_view bytes)
     if (reader.next_record_prefix(&head, 0) != textrec::kStatusOk) return std::vector<ListEntry>();
   }
   std::vector<ListEntry> entries;
+  LineCursor lines(bytes);
   std::string name;
   float temperature = 0.0F;
   const std::array<textrec::Target, 2> targets = {textrec::Target::FileName(&name),
@@ -25,8 +61,12 @@ common::Expected<std::vector<ListEntry>> parse_cell_list(std::string_view bytes)
       return common::Error{static_cast<int>(entry.record),
                            "cannot be read as a file name and a temperature"};
     }
-    entries.push_back(
-        {name, common::as_decimal(temperature), static_cast<int>(reader.record_number())});
+    const int line = static_cast<int>(reader.record_number());
+    std::optional<std::string_view> text;
+    while (lines.line_number() < line && (text = lines.next())) {
+    }
+    entries.push_back({name, common::as_decimal(temperature), line,
+                       text && has_decimal_comma(*text, entry.began == entry.record)});
   }
 }
 

@@ -19,6 +19,9 @@ struct ListEntry {
   std::string name;
   double temperature = 0;  // kelvin, as written (read as korvex reads it, a float)
   int line = 0;            // the line that ends the entry
+  // The temperature is followed at once by a comma and a digit ("100,5"): a
+  // decimal comma, read as the whole part alone.
+  bool decimal_comma = false;
 };
 
 // The entries of a buffer file's bytes; an entry that cannot be read is an

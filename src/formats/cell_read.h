@@ -14,12 +14,14 @@ namespace formats {
 struct CellWarning {
   std::string message;
   bool temperature = false;  // about the temperature the file gives, and that alone
+  int skipped_line = 0;      // the line of a table row left out
 };
 
 // What a reader found in one file: its cells, and its warnings.
 struct CellRead {
   std::vector<crystal::CellEntry> entries;
   std::vector<CellWarning> warnings;
+  std::vector<std::string> notes;  // how the file was read, where it had a choice
 };
 
 // Asked during a long read: whether the run has been asked to end.

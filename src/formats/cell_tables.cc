@@ -135,8 +135,13 @@ common::Expected<CellRead> read_series_cells(std::string_view bytes, std::string
                                               {},
                                               {}});
   }
-  for (const SkippedRow& skipped : series->skipped)
-    read.warnings.push_back({row_name(source, skipped.line) + ": " + skipped.reason + ": skipped"});
+  for (const SkippedRow& skipped : series->skipped) {
+    read.warnings.push_back(
+        {common::in_file(source, {skipped.line, "row skipped: " + skipped.reason}).message, false,
+         skipped.line});
+  }
+  for (const std::string& note : series->notes)
+    read.notes.push_back(std::string(source) + ": " + note);
   if (read.entries.empty()) return common::Error{0, "no row gives a cell"};
   return read;
 }

@@ -1,5 +1,8 @@
 #include "formats/pgf_file.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cstdint>
 #include <string>
 
@@ -40,6 +43,25 @@ void write_pgf_header(int channel, const PlotSeries& series, std::string_view ma
   write_record(channel, kPgfMarker, std::int64_t{kPgfMarkerCode});
   write_record(channel, kPgfMarkerSize, std::int64_t{kPgfMarkerSizeCode});
   write_record(channel, kPgfData);
+}
+
+bool set_pgf_point_count(const std::string& path, std::int64_t point_count) {
+  const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return false;
+  // The header's twelve records come first and are short.
+  std::string head(4096, ' ');
+  const ssize_t n = ::pread(fd, head.data(), head.size(), 0);
+  head.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
+  const std::string record = "\n" + std::string(kPgfPointCount.text);
+  const std::size_t at = head.find(record);
+  bool set = false;
+  if (at != std::string::npos) {
+    std::string field;
+    textrec::edit_i(field, point_count, parse_layout(kPgfPointCount.layout).fields.at(1).w);
+    const auto offset = static_cast<off_t>(at + record.size());
+    set = ::pwrite(fd, field.data(), field.size(), offset) == static_cast<ssize_t>(field.size());
+  }
+  return ::close(fd) == 0 && set;
 }
 
 std::string pgf_x_field(float x) {

@@ -62,6 +62,12 @@ using common::Point;
 void write_pgf_header(int channel, const PlotSeries& series, std::string_view main_legend,
                       std::int32_t point_count);
 
+// Sets the declared point count of the plot file at `path`, written whole, to
+// `point_count`, in place: the field has a fixed width, so no other byte
+// moves. False when the file cannot be opened or written or holds no such
+// record in its header.
+[[nodiscard]] bool set_pgf_point_count(const std::string& path, std::int64_t point_count);
+
 // One data row. The seven plot files of an entry share one temperature field,
 // laid out once by pgf_x_field.
 [[nodiscard]] std::string pgf_x_field(float x);

@@ -260,9 +260,7 @@ double pgf_y_as_read(float y) {
 }
 
 std::string describe_error(std::string_view path, const common::Error& error) {
-  std::string where = common::safe_text(path);
-  if (error.line > 0) where += ", line " + std::to_string(error.line);
-  return where + ": " + error.message;
+  return common::in_file(common::safe_text(path), error).message;
 }
 
 common::Expected<PgfFile> read_pgf_file(const std::string& path) {

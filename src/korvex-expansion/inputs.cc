@@ -2,12 +2,15 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
+#include <set>
 
 #include "common/files.h"
+#include "common/number_text.h"
 #include "formats/cell_file.h"
 #include "formats/cell_list.h"
 #include "formats/dirax_scan.h"
-#include "formats/series_table.h"
+#include "formats/listed_entry.h"
 
 namespace korvex_expansion {
 
@@ -15,105 +18,80 @@ namespace {
 
 using Entries = std::vector<crystal::CellEntry>;
 
-// "NAME: REASON", "NAME, line N: REASON"; made safe to show where it is told.
-common::Error told(const std::string& name, const common::Error& e) {
-  const std::string where = e.line > 0 ? name + ", line " + std::to_string(e.line) : name;
-  return {0, where + ": " + e.message};
+// A file as named, "FILE:BLOCK" for one block (or crystal) of it.
+struct Named {
+  std::string file;
+  std::optional<std::string> block;
+};
+
+// The file's cells, for the choice of blocks.
+struct FileCells {
+  Named named;
+  bool blocks = false;  // the cells are the blocks of a CIF or the crystals of a DIALS file
+  Entries cells;
+};
+
+// A name that is no file but whose part before its last ":" is one names a
+// block of that file.
+Named named_of(const std::string& name) {
+  std::error_code error;
+  const std::size_t colon = name.rfind(':');
+  if (colon == std::string::npos || colon == 0 || std::filesystem::exists(name, error))
+    return {name, std::nullopt};
+  const std::string file = name.substr(0, colon);
+  if (!std::filesystem::exists(file, error)) return {name, std::nullopt};
+  return {file, name.substr(colon + 1)};
 }
 
-// The cells of a file of another program, its warnings told; those about
-// the temperature only where the file's temperature is taken.
-common::Expected<Entries> read_other(formats::CellFormat format, std::string_view bytes,
-                                     const std::string& name, bool own_temperature,
-                                     Points& points) {
-  auto read = formats::read_cells(format, bytes, name);
-  if (!read) return told(name, read.error());
-  for (const formats::CellWarning& w : read->warnings) {
-    if (own_temperature || !w.temperature) points.warnings.push_back(w.message);
+std::string block_of(const FileCells& file, const crystal::CellEntry& cell);
+
+// The cells read, those of the block named alone; their warnings and skipped
+// lines into the points, those of a listed file ending the run with status 4.
+common::Expected<FileCells> file_cells(const Named& named, formats::ListedCells read, bool listed,
+                                       Points& points) {
+  FileCells file{
+      named, read.format == formats::CellFormat::kCif || read.format == formats::CellFormat::kDials,
+      std::move(read.cells)};
+  // Blocks at one temperature are for choose_blocks to settle.
+  if (!file.blocks)
+    read.warnings.insert(read.warnings.end(), read.shared.begin(), read.shared.end());
+  if (listed && !read.warnings.empty()) points.warned = true;
+  points.warnings.insert(points.warnings.end(), read.warnings.begin(), read.warnings.end());
+  points.notes.insert(points.notes.end(), read.notes.begin(), read.notes.end());
+  points.skipped_lines.insert(points.skipped_lines.end(), read.skipped_lines.begin(),
+                              read.skipped_lines.end());
+  if (!named.block) return file;
+  std::string blocks;
+  for (const crystal::CellEntry& cell : file.cells)
+    blocks += (blocks.empty() ? "" : ", ") + block_of(file, cell);
+  std::erase_if(file.cells,
+                [&](const crystal::CellEntry& c) { return block_of(file, c) != *named.block; });
+  if (file.cells.empty()) {
+    return common::Error{0,
+                         named.file + " has no block " + *named.block + "; its blocks: " + blocks};
   }
-  return std::move(read).value().entries;
+  return file;
 }
 
 // A file named on the command line: a table, or a cell file that gives its
 // temperature.
-common::Expected<Entries> read_named(const std::string& name, Points& points, bool& table) {
-  const auto bytes = common::read_whole_file(name, formats::kCellFileLimit);
-  if (!bytes) return told(name, bytes.error());
-  const formats::CellFormat format = formats::recognise(*bytes);
-  if (format != formats::CellFormat::kDirax && format != formats::CellFormat::kTkTable &&
-      format != formats::CellFormat::kPascalTable) {
-    auto cells = read_other(format, *bytes, name, true, points);
-    if (!cells) return cells.error();
-    for (const crystal::CellEntry& e : *cells) {
-      if (!e.temperature) {
-        return common::Error{0, e.source +
-                                    ": the file gives no temperature; name it with its "
-                                    "temperature in a --list file"};
-      }
-    }
-    return cells;
-  }
-  // Tables, and what no other format claims: told by the table's reader
-  // unless it is DIRAX output.
-  const auto series = formats::parse_series(*bytes);
-  if (!series) {
-    if (format == formats::CellFormat::kDirax && formats::holds_dirax_cell(*bytes)) {
-      return common::Error{0, name +
-                                  ": DIRAX output gives no temperature; name it with its "
-                                  "temperature in a --list file"};
-    }
-    return told(name, series.error());
-  }
-  table = true;
-  for (const std::string& note : series->notes) points.notes.push_back(name + ": " + note);
-  for (const formats::SkippedRow& s : series->skipped) {
-    points.warnings.push_back(name + ", line " + std::to_string(s.line) +
-                              ": row skipped: " + s.reason);
-    points.skipped_lines.push_back(s.line);
-  }
-  Entries out;
-  for (const formats::SeriesRow& row : series->rows) {
-    out.push_back({name + ":line " + std::to_string(row.line),
-                   row.temperature,
-                   row.temperature_su,
-                   row.cell,
-                   row.su,
-                   {},
-                   {},
-                   {}});
-  }
-  return out;
+common::Expected<FileCells> read_named(const Named& named, Points& points, bool& table) {
+  const auto bytes = common::read_whole_file(named.file, formats::kCellFileLimit);
+  if (!bytes) return common::in_file(named.file, bytes.error());
+  auto read = formats::read_dated_file(named.file, *bytes);
+  if (!read) return read.error();
+  table = read->format == formats::CellFormat::kTkTable ||
+          read->format == formats::CellFormat::kPascalTable;
+  return file_cells(named, std::move(read).value(), false, points);
 }
 
-// A file named in the list, at the list's temperature.
-common::Expected<Entries> read_listed(const formats::ListEntry& entry,
-                                      std::optional<formats::CellChoice> choice, Points& points) {
+// A DIRAX file's cell of the choice, checked.
+common::Expected<Entries> dirax_cells(const formats::ListEntry& entry,
+                                      const formats::CellRecord& record,
+                                      formats::CellChoice choice) {
   const std::string& name = entry.name;
-  const auto bytes = common::read_whole_file(name, formats::kCellFileLimit);
-  if (!bytes) return told(name, bytes.error());
-  if (const formats::CellFormat format = formats::recognise(*bytes);
-      format != formats::CellFormat::kDirax) {
-    auto cells = read_other(format, *bytes, name, false, points);
-    if (!cells) return cells.error();
-    Entries out = std::move(cells).value();
-    for (crystal::CellEntry& e : out) {
-      e.temperature = entry.temperature;
-      e.temperature_su.reset();
-    }
-    return out;
-  }
-  if (!formats::holds_dirax_cell(*bytes)) {
-    return common::Error{0, name +
-                                ": no cell: not a cell file korvex-expansion reads, nor DIRAX "
-                                "output with a cell line"};
-  }
-  if (!choice) {
-    return common::Error{0,
-                         name + " is DIRAX output: choose its cell with --cell input|conventional"};
-  }
-  const formats::CellRecord record = formats::scan_dirax_text(*bytes, *choice, name);
   const crystal::Cell cell = formats::dirax_cell(record);
-  const char* which = *choice == formats::CellChoice::kInput ? "input" : "conventional";
+  const char* which = choice == formats::CellChoice::kInput ? "input" : "conventional";
   if (!formats::has_cell(record))
     return common::Error{0, name + ": DIRAX output with no " + which + "-cell line"};
   if (const auto checked = crystal::check_cell(cell); !checked) {
@@ -123,30 +101,132 @@ common::Expected<Entries> read_listed(const formats::ListEntry& entry,
   return Entries{{name, entry.temperature, std::nullopt, cell, {}, {}, {}, {}}};
 }
 
+// A file named in the list, reconciled with the list's temperature.
+common::Expected<FileCells> read_listed(const std::string& list, const formats::ListEntry& entry,
+                                        std::optional<formats::CellChoice> choice, Points& points) {
+  const Named named = named_of(entry.name);
+  const std::string& name = named.file;
+  const auto bytes = common::read_whole_file(name, formats::kCellFileLimit);
+  if (!bytes) return common::in_file(name, bytes.error());
+  const bool dirax = formats::recognise(*bytes) == formats::CellFormat::kDirax;
+  if (dirax && !formats::holds_dirax_cell(*bytes)) {
+    return common::Error{0, name +
+                                ": no cell: not a cell file korvex-expansion reads, nor DIRAX "
+                                "output with a cell line"};
+  }
+  if (dirax && !choice) {
+    return common::Error{0,
+                         name + " is DIRAX output: choose its cell with --cell input|conventional"};
+  }
+  formats::ListedBytes file(*bytes, name);
+  auto read = formats::read_listed_file({name, entry.temperature, list, entry.line}, file,
+                                        choice.value_or(formats::CellChoice::kInput));
+  if (!read) return common::Error{0, name + " cannot be read " + read.error().message};
+  if (dirax) {
+    auto cells = dirax_cells(entry, read->dirax, *choice);
+    if (!cells) return cells.error();
+    return FileCells{named, false, std::move(cells).value()};
+  }
+  return file_cells(named, std::move(read).value(), true, points);
+}
+
+// The name of a cell's block (or crystal) in its file; "" for a file's one
+// cell.
+std::string block_of(const FileCells& file, const crystal::CellEntry& cell) {
+  const std::string prefix = file.named.file + ":";
+  return cell.source.starts_with(prefix) ? cell.source.substr(prefix.size()) : std::string();
+}
+
+// The first temperature at which the file gives more than one cell.
+std::optional<double> shared_temperature(const Entries& cells) {
+  for (std::size_t i = 0; i < cells.size(); ++i)
+    for (std::size_t j = i + 1; j < cells.size(); ++j)
+      if (*cells[i].temperature == *cells[j].temperature) return cells[i].temperature;
+  return std::nullopt;
+}
+
+// A file whose blocks (or crystals) give several cells at one temperature is
+// never two points of the series: the block every file of the series gives
+// is taken where there is one such name, and said; otherwise the run stops,
+// naming the file and its blocks.
+common::Expected<void> choose_blocks(std::vector<FileCells>& files, Points& points) {
+  std::optional<std::set<std::string>> everywhere;
+  for (const FileCells& file : files) {
+    std::set<std::string> names;
+    for (const crystal::CellEntry& cell : file.cells) names.insert(block_of(file, cell));
+    if (!everywhere) everywhere = names;
+    std::erase_if(*everywhere, [&](const std::string& n) { return !names.contains(n); });
+  }
+  for (FileCells& file : files) {
+    const std::optional<double> shared = shared_temperature(file.cells);
+    if (!file.blocks || file.named.block || !shared) continue;
+    std::string blocks;
+    for (const crystal::CellEntry& cell : file.cells)
+      blocks += (blocks.empty() ? "" : ", ") + block_of(file, cell);
+    const std::string what = file.named.file + " gives " + std::to_string(file.cells.size()) +
+                             " cells, " + common::fixed(*shared, 2) + " K shared (" + blocks + ")";
+    if (!everywhere || everywhere->size() != 1) {
+      return common::Error{0, what + ": choose one as " + file.named.file +
+                                  ":BLOCK, on the command line or in the list"};
+    }
+    const std::string& taken = *everywhere->begin();
+    std::erase_if(file.cells,
+                  [&](const crystal::CellEntry& c) { return block_of(file, c) != taken; });
+    std::string told = what;
+    told.append(": ").append(taken).append(" taken, the one every file of the series gives");
+    points.warnings.push_back(std::move(told));
+    points.warned = true;
+  }
+  return {};
+}
+
+// The cells of every input, file by file.
+common::Expected<std::vector<FileCells>> read_files(const InputNames& names, Points& points,
+                                                    bool& one_table) {
+  std::vector<FileCells> files;
+  for (const std::string& name : names.files) {
+    bool table = false;
+    const Named named = named_of(name);
+    points.read.push_back(named.file);
+    auto read = read_named(named, points, table);
+    if (!read) return read.error();
+    files.push_back(std::move(read).value());
+    one_table = table && names.files.size() == 1 && !names.list;
+  }
+  if (!names.list) return files;
+  const std::string& list = *names.list;
+  points.read.push_back(list);
+  const auto bytes = common::read_whole_file(list);
+  if (!bytes) return common::in_file(list, bytes.error());
+  const auto entries = formats::parse_cell_list(*bytes);
+  if (!entries) return common::in_file(list, entries.error());
+  for (const formats::ListEntry& entry : *entries) {
+    if (entry.decimal_comma) {
+      points.warnings.push_back(common::where_in_file(list, entry.line) + ": " +
+                                common::shortest(entry.temperature) +
+                                " is followed by a comma and digits, a decimal comma?; read as " +
+                                common::shortest(entry.temperature) + " K");
+      points.warned = true;
+    }
+    auto read = read_listed(list, entry, names.cell, points);
+    if (!read) return read.error();
+    points.read.push_back(read->named.file);
+    files.push_back(std::move(read).value());
+  }
+  return files;
+}
+
 }  // namespace
 
 common::Expected<Points> read_points(const InputNames& names) {
   Points points;
   bool one_table = false;
-  for (const std::string& name : names.files) {
-    bool table = false;
-    const auto read = read_named(name, points, table);
-    if (!read) return read.error();
-    points.cells.insert(points.cells.end(), read->begin(), read->end());
-    one_table = table && names.files.size() == 1 && !names.list;
-  }
-  if (names.list) {
-    const std::string& list = *names.list;
-    const auto bytes = common::read_whole_file(list);
-    if (!bytes) return told(list, bytes.error());
-    const auto entries = formats::parse_cell_list(*bytes);
-    if (!entries) return told(list, entries.error());
-    for (const formats::ListEntry& entry : *entries) {
-      const auto read = read_listed(entry, names.cell, points);
-      if (!read) return read.error();
-      points.cells.insert(points.cells.end(), read->begin(), read->end());
-    }
-  }
+  auto read = read_files(names, points, one_table);
+  if (!read) return read.error();
+  std::vector<FileCells> files = std::move(read).value();
+  if (const auto chosen = choose_blocks(files, points); !chosen) return chosen.error();
+  for (const FileCells& file : files)
+    points.cells.insert(points.cells.end(), file.cells.begin(), file.cells.end());
   // The inputs as named, the first and last of a long row of files alone.
   std::vector<std::string> named = names.files;
   if (names.list) named.push_back(*names.list);

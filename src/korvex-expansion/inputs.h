@@ -27,6 +27,11 @@ struct Points {
   std::vector<int> skipped_lines;  // table rows left out (overflow form)
   std::vector<std::string> warnings;
   std::vector<std::string> notes;  // how a table was read, where it had a choice
+  // A warning that ends the run with status 4: a listed file's own
+  // temperature against the list's, several of its cells at one temperature,
+  // a temperature written with a decimal comma, a block taken of several.
+  bool warned = false;
+  std::vector<std::string> read;  // every file read: those named, the list, its entries
 };
 
 // The points of every input. An error's message is whole, naming the file

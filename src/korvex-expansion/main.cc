@@ -9,6 +9,7 @@
 // request.
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -34,6 +35,7 @@
 #include "html_report.h"
 #include "inputs.h"
 #include "report.h"
+#include "textrec/files.h"
 
 namespace {
 
@@ -270,12 +272,12 @@ struct Outcome {
   std::vector<std::string> notes;  // told first, the status left as it is
   std::vector<std::string> warnings;
   std::vector<std::string> failures;
+  bool warned = false;  // a warning that ends the run with status 4
 };
 
 // "FILE: MESSAGE", or "FILE, line N: MESSAGE" for an error of a line.
 std::string about_file(const std::string& file, const common::Error& error) {
-  return file + (error.line > 0 ? ", line " + std::to_string(error.line) : std::string()) + ": " +
-         error.message;
+  return common::in_file(file, error).message;
 }
 
 // The draws' progress on a terminal, shown once they will take more than a
@@ -340,14 +342,42 @@ bool checked_series(const korvex_expansion::Points& points, Outcome& outcome) {
   return changes.unmatched.empty();
 }
 
+// The first of the outputs that is one of the files read (by device and
+// inode, whatever the names), or "" when none is.
+std::string input_among(const std::vector<std::string>& outputs,
+                        const std::vector<std::string>& inputs) {
+  textrec::FileSystem& files = textrec::posix_file_system();
+  std::vector<textrec::FileIdentity> read;
+  for (const std::string& output : outputs) {
+    const auto identity = files.identity(output);
+    if (!identity) continue;
+    if (read.empty()) {
+      for (const std::string& input : inputs)
+        if (const auto i = files.identity(input)) read.push_back(*i);
+    }
+    if (std::find(read.begin(), read.end(), *identity) != read.end()) return output;
+  }
+  return {};
+}
+
 // Writes the pictures (--svg) and the page (--html) the options ask for;
 // says which in a text report, and counts what cannot be written a failure.
 void write_pictures(const Options& opt, const expansion::SeriesAnalysis& result,
-                    const korvex_expansion::Source& source, Outcome& outcome) {
+                    const korvex_expansion::Source& source, const std::vector<std::string>& inputs,
+                    Outcome& outcome) {
   if (!opt.svg_prefix && !opt.html_file) return;
   const std::vector<chart::Picture> pictures =
       chart::render_pictures(result.analysis, result.sus ? &*result.sus : nullptr, source.cells,
                              source.name, opt.picture);
+  std::vector<std::string> paths;
+  if (opt.svg_prefix)
+    for (const chart::Picture& p : pictures) paths.push_back(*opt.svg_prefix + p.suffix);
+  if (opt.html_file) paths.push_back(*opt.html_file);
+  if (const auto input = input_among(paths, inputs); !input.empty()) {
+    outcome.output.clear();
+    outcome.failures.push_back(input + " is one of the inputs: nothing written");
+    return;
+  }
   const auto write = [&](const std::string& path, const std::string& bytes) {
     const auto wrote = common::write_file_replacing(path, bytes);
     if (!wrote) outcome.failures.push_back("cannot write " + path + ": " + wrote.error().message);
@@ -379,6 +409,7 @@ Outcome run(const Options& opt) {
   }
   outcome.notes = points->notes;
   outcome.warnings = points->warnings;
+  outcome.warned = points->warned;
   if (!checked_series(*points, outcome)) return outcome;
   const auto analysed = analysis_of(*points, opt);
   if (!analysed) {
@@ -408,7 +439,7 @@ Outcome run(const Options& opt) {
       outcome.output = korvex_expansion::csv_report(result);
       break;
   }
-  write_pictures(opt, result, source, outcome);
+  write_pictures(opt, result, source, points->read, outcome);
   return outcome;
 }
 
@@ -427,7 +458,8 @@ int tell(const Outcome& outcome) {
     failed = true;
   }
   for (const std::string& failure : outcome.failures) to_stderr(failure);
-  return failed ? 1 : outcome.warnings.empty() ? 0 : kExitWarning;
+  if (failed) return 1;
+  return outcome.warnings.empty() && !outcome.warned ? 0 : kExitWarning;
 }
 
 }  // namespace

@@ -125,7 +125,7 @@ int run_batch(const BatchOptions& options, OutputLock* lock) {
   // A buffer file that cannot be opened leaves no folder behind.
   textrec::open_for_reading(formats::kBufferChannel, options.buffer_file);
   make_output_folder(options.output_folder);
-  const OutputNames outputs(options.output_folder);
+  OutputNames outputs(options.output_folder);
   if (outputs.named_by(options.buffer_file))
     textrec::report(textrec::Failure::kFileSystem, "the buffer file " +
                                                        common::safe_text(options.buffer_file) +
@@ -136,6 +136,7 @@ int run_batch(const BatchOptions& options, OutputLock* lock) {
   lock_outputs(lock, output_path(options.output_folder, formats::kTableFileName));
   create_output_files(options.output_folder, head.title, options.choice, head.entry_count,
                       options.csv);
+  outputs.note_created();
   std::optional<SeriesPictures> pictures;
   if (options.svg) pictures.emplace(head.title);
   const std::string folder_of_names = current_folder();
@@ -145,14 +146,15 @@ int run_batch(const BatchOptions& options, OutputLock* lock) {
                                     .tell_entries_without_cell = true,
                                     .current_folder = folder_of_names,
                                     .progress = progress.get(),
-                                    .cells = pictures ? &*pictures : nullptr});
+                                    .cells = pictures ? &*pictures : nullptr,
+                                    .outputs = &outputs});
   if (progress) progress->erase();
   int files = 8 + (options.csv ? 1 : 0);
   if (pass.end != PassEnd::kListEnded) {
     if (!options.quiet) write_closing_line(options, pass, files);
     return textrec::stop_run(textrec::kExitError);
   }
-  end_plot_files();
+  end_plot_files(options.output_folder, head.entry_count, pass.rows);
   textrec::flush_channel(formats::kTableChannel);
   bool pictures_missing = false;
   if (pictures) {

@@ -88,12 +88,14 @@ int run_dialogue(OutputLock* lock) {
 
   textrec::open_for_reading(formats::kBufferChannel, buffer_file_name);
   const formats::BufferFileHead head = formats::read_buffer_file_head();
-  refuse_outputs_among_entries(OutputNames(""), head.entry_count);
+  OutputNames outputs("");
+  refuse_outputs_among_entries(outputs, head.entry_count);
   lock_outputs(lock, formats::kTableFileName);
   create_output_files("", head.title, choice, head.entry_count, false);
-  const PassResult pass = run_pass({.choice = choice});
+  outputs.note_created();
+  const PassResult pass = run_pass({.choice = choice, .outputs = &outputs});
   if (pass.end != PassEnd::kListEnded) return textrec::stop_run(textrec::kExitError);
-  end_plot_files();
+  end_plot_files("", head.entry_count, pass.rows);
 
   console_write({" "});
   console_write({"   >>> The TK_parameters.xy file has been created "});

@@ -55,13 +55,38 @@ bool is_output_name(std::string_view base, const std::vector<std::string>& names
 }  // namespace
 
 OutputNames::OutputNames(std::string_view folder)
-    : names_(output_file_names()), folder_(textrec::file_identity(folder.empty() ? "." : folder)) {
-  for (const std::string& name : names_)
-    if (const auto identity = textrec::file_identity(output_path(folder, name)))
+    : folder_name_(folder),
+      names_(output_file_names()),
+      folder_(textrec::file_identity(folder.empty() ? "." : folder)) {
+  for (const std::string& name : names_) {
+    if (const auto identity = textrec::file_identity(output_path(folder, name))) {
       existing_.push_back(*identity);
+      if (!identity->one_name) outputs_have_other_names_ = true;
+    }
+  }
 }
 
-bool OutputNames::named_by(std::string_view name) const {
+bool OutputNames::entry_named_by(std::string_view name) const {
+  if (outputs_have_other_names_) return named_by(name);
+  return named_by_name(name);
+}
+
+bool OutputNames::holds(const std::optional<textrec::FileIdentity>& file) const {
+  return file && std::find(existing_.begin(), existing_.end(), *file) != existing_.end();
+}
+
+void OutputNames::note_created() {
+  for (const char* name : {formats::kTableFileName, formats::kCsvFileName}) {
+    if (const auto identity = textrec::file_identity(output_path(folder_name_, name)))
+      existing_.push_back(*identity);
+  }
+  for (const formats::PlotSeries& plot : formats::kPlotSeries) {
+    if (const auto identity = textrec::file_identity(output_path(folder_name_, plot.file)))
+      existing_.push_back(*identity);
+  }
+}
+
+bool OutputNames::named_by_name(std::string_view name) const {
   const std::string_view trimmed = textrec::trim_right(name);
   const std::size_t slash = trimmed.rfind('/');
   const std::string_view base =
@@ -69,11 +94,12 @@ bool OutputNames::named_by(std::string_view name) const {
   const std::string_view folder = slash == std::string_view::npos ? "."
                                   : slash == 0                    ? "/"
                                                                   : trimmed.substr(0, slash);
-  if (folder_ && is_output_name(base, names_) && textrec::file_identity(folder) == folder_)
-    return true;
-  if (existing_.empty()) return false;
-  const auto identity = textrec::file_identity(trimmed);
-  return identity && std::find(existing_.begin(), existing_.end(), *identity) != existing_.end();
+  return folder_ && is_output_name(base, names_) && textrec::file_identity(folder) == folder_;
+}
+
+bool OutputNames::named_by(std::string_view name) const {
+  if (named_by_name(name)) return true;
+  return !existing_.empty() && holds(textrec::file_identity(textrec::trim_right(name)));
 }
 
 void remove_stale_output(const std::string& path) {
@@ -104,10 +130,12 @@ bool write_cell(const formats::CellRecord& cell) {
   return x_field.find('*') == std::string::npos;
 }
 
-void end_plot_files() {
+void end_plot_files(std::string_view folder, std::int32_t declared, std::int64_t rows) {
   for (const formats::PlotSeries& plot : formats::kPlotSeries) {
     formats::write_pgf_end(plot.channel);
     textrec::close_channel(plot.channel);
+    if (rows > declared && !formats::set_pgf_point_count(output_path(folder, plot.file), rows))
+      textrec::console_write({" !! Warning: the point count of ", plot.file, " cannot be set"});
   }
 }
 

@@ -31,11 +31,27 @@ class OutputNames {
   // True when the name is one of those files in the folder, or leads to one
   // that exists (by a link, or another name of the folder).
   [[nodiscard]] bool named_by(std::string_view name) const;
+  // As named_by, for an entry read before the outputs are created, but the
+  // file the name leads to is looked up only where creating the outputs
+  // could empty it: where an output that exists has another name (a hard
+  // link, or a symbolic link to it). Otherwise the entry's file is told from
+  // its open (holds), so that an entry costs no call of the system here.
+  [[nodiscard]] bool entry_named_by(std::string_view name) const;
+  // True when the file opened is one of the outputs, as they were found and
+  // as they were created (note_created).
+  [[nodiscard]] bool holds(const std::optional<textrec::FileIdentity>& file) const;
+  // Looks up the table, the CSV table and the plot files as created.
+  void note_created();
 
  private:
+  // By the name alone: an output's name in the folder.
+  [[nodiscard]] bool named_by_name(std::string_view name) const;
+
+  std::string folder_name_;
   std::vector<std::string> names_;
   std::optional<textrec::FileIdentity> folder_;
   std::vector<textrec::FileIdentity> existing_;
+  bool outputs_have_other_names_ = false;
 };
 
 // Removes an output left by an earlier run, when it is a regular file: a
@@ -55,7 +71,10 @@ void create_output_files(std::string_view folder, std::string_view series_title,
 // temperature does not fit its F6.2 field and is written as asterisks.
 [[nodiscard]] bool write_cell(const formats::CellRecord& cell);
 
-// Writes each plot file's end record and closes it.
-void end_plot_files();
+// Writes each plot file's end record and closes it. Where the pass wrote more
+// rows than the plot files declared (a listed file of several cells), the
+// declared count becomes the rows written, so that a reader that trusts it
+// takes every point.
+void end_plot_files(std::string_view folder, std::int32_t declared, std::int64_t rows);
 
 }  // namespace korvex

@@ -9,6 +9,7 @@
 #include "formats/cell_file.h"
 #include "formats/csv_table.h"
 #include "formats/dirax_scan.h"
+#include "formats/listed_entry.h"
 #include "formats/table_file.h"
 #include "output_files.h"
 #include "textrec/textrec.h"
@@ -52,10 +53,11 @@ EntryRead read_entry(std::string& dirax_file_name, float& temperature,
   return entry;
 }
 
-// A cell of another program's file as a table row at the entry's temperature.
-formats::CellRecord record_of(const crystal::CellEntry& entry, float temperature) {
+// A cell of another program's file as a table row, at the temperature it is
+// taken at.
+formats::CellRecord record_of(const crystal::CellEntry& entry) {
   formats::CellRecord record;
-  record.temperature = temperature;
+  record.temperature = static_cast<float>(entry.temperature.value_or(0));
   record.a = static_cast<float>(entry.cell.a);
   record.b = static_cast<float>(entry.cell.b);
   record.c = static_cast<float>(entry.cell.c);
@@ -68,13 +70,27 @@ formats::CellRecord record_of(const crystal::CellEntry& entry, float temperature
   return record;
 }
 
-// The SU of the temperature a row is written with: that of the file's own
-// temperature, where the buffer file gives the same.
-std::optional<double> temperature_su(const crystal::CellEntry& entry, float temperature) {
-  if (entry.temperature && static_cast<float>(*entry.temperature) == temperature)
-    return entry.temperature_su;
-  return std::nullopt;
-}
+// The listed file open on the DIRAX channel, read through the text-record
+// layer: its first look is the first read the scan makes.
+class ChannelFile final : public formats::ListedFile {
+ public:
+  explicit ChannelFile(std::string_view name) : name_(name) {}
+  std::string_view start() override { return textrec::read_channel_start(formats::kDiraxChannel); }
+  bool whole(std::string_view* bytes) override {
+    const bool all =
+        textrec::read_channel_bytes(formats::kDiraxChannel, formats::kCellFileLimit, &bytes_);
+    *bytes = bytes_;
+    return all;
+  }
+  formats::CellRecord scan_dirax(formats::CellChoice choice) override {
+    return formats::scan_dirax_file(choice, name_);
+  }
+  bool interrupted() override { return textrec::pending_interrupt() != 0; }
+
+ private:
+  std::string_view name_;
+  std::string bytes_;
+};
 
 // The rows of a cell found, from the buffer file's line `line`: the table row,
 // the plot points, the CSV row when asked; then the cell goes to the
@@ -93,48 +109,84 @@ void take_cell(formats::CellRecord cell, const formats::CsvRowExtras& extras, st
   ++result.rows;
 }
 
-// Reads the cell file open on the DIRAX channel whole and writes a row for
-// each of its cells, telling the reader's warnings (not those about the
-// temperature the file gives: the pass takes the buffer file's); the error
-// says why it cannot be read.
-common::Expected<void> take_cell_file(formats::CellFormat format, std::string_view name,
-                                      float temperature, std::int64_t line,
-                                      const PassSettings& settings, PassResult& result) {
-  std::string bytes;
-  const bool whole =
-      textrec::read_channel_bytes(formats::kDiraxChannel, formats::kCellFileLimit, &bytes);
-  textrec::close_channel(formats::kDiraxChannel);
-  const std::string as = "as " + std::string(formats::format_name(format)) + ": ";
-  if (!whole)
-    return common::Error{0, as + "the file is larger than " +
-                                std::to_string(formats::kCellFileLimit >> 20) + " MiB"};
-  const common::Expected<formats::CellRead> read =
-      formats::read_cells(format, bytes, name, [] { return textrec::pending_interrupt() != 0; });
-  textrec::end_if_interrupted();
-  if (!read) {
-    const common::Error& error = read.error();
-    return common::Error{
-        error.line,
-        as + (error.line > 0 ? "line " + std::to_string(error.line) + ": " : std::string()) +
-            error.message};
-  }
-  for (const crystal::CellEntry& entry : read->entries) {
-    const formats::CellRecord record = record_of(entry, temperature);
+// Writes a row for each cell of a file of another format, telling the
+// file's warnings.
+void take_cell_file(const formats::ListedCells& read, std::int64_t line,
+                    const PassSettings& settings, PassResult& result) {
+  for (const crystal::CellEntry& entry : read.cells) {
+    const formats::CellRecord record = record_of(entry);
     if (!formats::table_volume_fits(record.volume)) {
       console_write({" !! ", common::safe_text(entry.source), ": the volume ",
                      common::shortest(record.volume),
                      " A^3 does not fit the F13.3 field of the table: written as *************"});
       ++result.warnings;
     }
-    take_cell(record, {entry.su, temperature_su(entry, temperature), entry.source}, line, settings,
-              result);
+    take_cell(record, {entry.su, entry.temperature_su, entry.source}, line, settings, result);
   }
-  for (const formats::CellWarning& warning : read->warnings) {
-    if (warning.temperature) continue;
-    console_write({" !! Warning: ", common::safe_text(warning.message)});
-    ++result.warnings;
+  for (const auto* told : {&read.warnings, &read.shared}) {
+    for (const std::string& warning : *told) {
+      console_write({" !! Warning: ", common::safe_text(warning)});
+      ++result.warnings;
+    }
   }
-  return {};
+}
+
+// Ends the run: the entry is one of the run's outputs.
+void refuse_output(std::string_view name, std::int64_t line) {
+  textrec::report(textrec::Failure::kFileSystem,
+                  "the DIRAX file " + common::safe_text(trim_right(name)) + " on line " +
+                      std::to_string(line) +
+                      " of the buffer file is an output file of this program");
+}
+
+// The DIRAX cell of an entry, at the buffer file's temperature, or a word
+// that the file gives none.
+void take_dirax_cell(formats::CellRecord cell, float temperature, std::string_view name,
+                     std::int64_t line, const PassSettings& settings, PassResult& result) {
+  cell.temperature = temperature;
+  if (formats::has_cell(cell)) {
+    take_cell(std::move(cell), {{}, std::nullopt, name}, line, settings, result);
+    textrec::close_channel(formats::kDiraxChannel);
+  } else if (settings.tell_entries_without_cell) {
+    console_write({" !! ", common::safe_text(name), " gives no ",
+                   settings.choice == formats::CellChoice::kConventional ? "conventional cell"
+                                                                         : "input cell"});
+    ++result.without_cell;
+  }
+}
+
+// Reads the listed file open on the DIRAX channel and writes its rows. False
+// when the pass stops there: a cell file that cannot be read, unless the
+// pass keeps going.
+bool take_listed_file(std::string_view name, float temperature, std::int64_t line,
+                      const PassSettings& settings, PassResult& result) {
+  if (settings.outputs != nullptr &&
+      settings.outputs->holds(textrec::channel_identity(formats::kDiraxChannel)))
+    refuse_output(name, line);
+  ChannelFile file(name);
+  common::Expected<formats::ListedCells> read = formats::read_listed_file(
+      {name, temperature, "the buffer file", line}, file, settings.choice);
+  textrec::end_if_interrupted();
+  if (read && read->format == formats::CellFormat::kDirax) {
+    take_dirax_cell(std::move(read).value().dirax, temperature, name, line, settings, result);
+    return true;
+  }
+  textrec::close_channel(formats::kDiraxChannel);
+  if (read) {
+    take_cell_file(*read, line, settings, result);
+    return true;
+  }
+  const std::string told = " !! " + common::safe_text(name) + " cannot be read " +
+                           common::safe_text(read.error().message);
+  if (settings.keep_going) {
+    console_write({told, ": skipped"});
+    ++result.skipped;
+    return true;
+  }
+  console_write({told, " !!"});
+  console_write({" "});
+  result.end = PassEnd::kUnreadableCellFile;
+  return false;
 }
 
 }  // namespace
@@ -147,11 +199,7 @@ void refuse_outputs_among_entries(const OutputNames& outputs, std::int32_t entry
   for (;;) {
     const EntryRead entry = read_entry(dirax_file_name, temperature, last_failed_line);
     if (entry.status == textrec::kStatusOk) {
-      if (outputs.named_by(dirax_file_name))
-        textrec::report(textrec::Failure::kFileSystem,
-                        "the DIRAX file " + common::safe_text(trim_right(dirax_file_name)) +
-                            " on line " + std::to_string(entry.line) +
-                            " of the buffer file is an output file of this program");
+      if (outputs.entry_named_by(dirax_file_name)) refuse_output(dirax_file_name, entry.line);
     } else if (!entry.followed) {
       break;
     }
@@ -217,38 +265,8 @@ PassResult run_pass(const PassSettings& settings) {
       result.end = PassEnd::kMissingDiraxFile;
       return result;
     }
-    // The look at the file's first bytes is the first read its scan makes.
-    const formats::CellFormat format =
-        formats::recognise(textrec::read_channel_start(formats::kDiraxChannel));
-    if (format != formats::CellFormat::kDirax) {
-      const common::Expected<void> taken = take_cell_file(
-          format, trim_right(dirax_file_name), temperature, entry.line, settings, result);
-      const std::string fault = taken ? std::string() : common::safe_text(taken.error().message);
-      if (!taken && !settings.keep_going) {
-        console_write({" !! ", shown(), " cannot be read ", fault, " !!"});
-        console_write({" "});
-        result.end = PassEnd::kUnreadableCellFile;
-        return result;
-      }
-      if (!taken) {
-        console_write({" !! ", shown(), " cannot be read ", fault, ": skipped"});
-        ++result.skipped;
-      }
-    } else {
-      formats::CellRecord cell =
-          formats::scan_dirax_file(settings.choice, trim_right(dirax_file_name));
-      cell.temperature = temperature;
-      if (formats::has_cell(cell)) {
-        take_cell(std::move(cell), {{}, std::nullopt, trim_right(dirax_file_name)}, entry.line,
-                  settings, result);
-        textrec::close_channel(formats::kDiraxChannel);
-      } else if (settings.tell_entries_without_cell) {
-        console_write({" !! ", shown(), " gives no ",
-                       settings.choice == formats::CellChoice::kConventional ? "conventional cell"
-                                                                             : "input cell"});
-        ++result.without_cell;
-      }
-    }
+    if (!take_listed_file(trim_right(dirax_file_name), temperature, entry.line, settings, result))
+      return result;
     if (settings.progress != nullptr) settings.progress->entry_done(result.entries);
   }
 }

@@ -5,8 +5,9 @@
 // tell its format by its first bytes (formats/cell_file.h). DIRAX output is
 // scanned and, where a cell was found, gives its table row and plot points
 // (and its CSV row when asked); a file of another program's format is read
-// whole and gives one row for each cell it holds, all at the entry's
-// temperature, the volume computed from the cell. The output files are created
+// whole and gives one row for each cell it holds, at the temperature the one
+// rule of formats/listed_entry.h takes it at, the volume computed from the
+// cell. The output files are created
 // before the pass and the plot files ended after it by the caller.
 #pragma once
 
@@ -49,6 +50,9 @@ struct PassSettings {
   std::string_view current_folder{};
   PassProgress* progress = nullptr;
   CellCollector* cells = nullptr;
+  // An entry whose file, as opened, is one of these ends the run as a severe
+  // failure.
+  const OutputNames* outputs = nullptr;
 };
 
 enum class PassEnd {
@@ -78,9 +82,9 @@ struct PassResult {
 
 // Reads the entries of the buffer file, which stands at its third line, ahead
 // of the pass, before any output is created: a DIRAX name that is one of the
-// outputs ends the run as a severe failure, since creating the outputs would
-// empty it. The buffer file is left at its third line again. entry_count is
-// that of the buffer file's head; with none there is nothing to read.
+// outputs (OutputNames::entry_named_by) ends the run as a severe failure,
+// since creating the outputs would empty it. The buffer file is left at its third line again.
+// entry_count is that of the buffer file's head; with none there is nothing to read.
 void refuse_outputs_among_entries(const OutputNames& outputs, std::int32_t entry_count);
 
 }  // namespace korvex

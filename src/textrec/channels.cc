@@ -61,6 +61,11 @@ std::optional<FileIdentity> file_identity(std::string_view name) {
   return runtime().file_system->identity(std::string(trim_right(name)));
 }
 
+std::optional<FileIdentity> channel_identity(int channel) {
+  if (!valid_channel(channel) || !runtime().channels[channel].reader) return std::nullopt;
+  return runtime().channels[channel].reader->source_identity();
+}
+
 OpenCheck check_open_for_reading(std::string_view name) {
   const std::string_view trimmed = trim_right(name);
   if (trimmed.empty()) return {false, true, std::strerror(ENOENT)};

@@ -20,6 +20,9 @@ namespace textrec {
 [[nodiscard]] bool file_exists(std::string_view name);
 // The identity of the existing file the name, trailing blanks removed, leads to.
 [[nodiscard]] std::optional<FileIdentity> file_identity(std::string_view name);
+// The identity of the file open for reading on the channel, as its open found
+// it (no call of the system); none for a channel not open for reading.
+[[nodiscard]] std::optional<FileIdentity> channel_identity(int channel);
 
 // Connects the named file for reading on the channel, closing what it held.
 void open_for_reading(int channel, std::string_view name);

@@ -27,7 +27,8 @@ bool names_no_file(int err) {
 class FdSource : public ByteSource {
  public:
   // size: that of a regular file when it was opened; -1 for the console.
-  FdSource(int fd, bool owned, off_t size = -1) : fd_(fd), owned_(owned), size_(size) {}
+  FdSource(int fd, bool owned, off_t size = -1, std::optional<FileIdentity> identity = {})
+      : fd_(fd), owned_(owned), size_(size), identity_(identity) {}
   ~FdSource() override {
     if (owned_) ::close(fd_);
   }
@@ -64,11 +65,13 @@ class FdSource : public ByteSource {
     return false;
   }
   std::string error() const override { return error_; }
+  std::optional<FileIdentity> identity() const override { return identity_; }
 
  private:
   int fd_;
   bool owned_;
   off_t size_;
+  std::optional<FileIdentity> identity_;
   off_t offset_ = 0;
   bool at_size_ = false;
   std::string error_;
@@ -112,6 +115,10 @@ class FdSink : public ByteSink {
   std::string error_;
 };
 
+FileIdentity identity_of(const struct stat& st) {
+  return {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+}
+
 // A name holding a NUL byte names no file.
 bool usable_name(const std::string& name) {
   return !name.empty() && name.find('\0') == std::string::npos;
@@ -129,9 +136,12 @@ class PosixFileSystem : public FileSystem {
   }
   std::optional<FileIdentity> identity(const std::string& name) override {
     struct stat st {};
-    if (!usable_name(name) || ::stat(name.c_str(), &st) != 0) return std::nullopt;
-    return FileIdentity{static_cast<std::uint64_t>(st.st_dev),
-                        static_cast<std::uint64_t>(st.st_ino)};
+    if (!usable_name(name) || ::lstat(name.c_str(), &st) != 0) return std::nullopt;
+    const bool link = S_ISLNK(st.st_mode);
+    if (link && ::stat(name.c_str(), &st) != 0) return std::nullopt;
+    FileIdentity identity = identity_of(st);
+    identity.one_name = !link && (S_ISDIR(st.st_mode) || st.st_nlink <= 1);
+    return identity;
   }
   Opened<ByteSource> open_source(const std::string& name) override {
     if (!usable_name(name)) return failed_open<ByteSource>(ENOENT);
@@ -150,7 +160,7 @@ class PosixFileSystem : public FileSystem {
     } else {
       // O_NONBLOCK stays set: it changes nothing for a regular file, whose
       // reads wait for the disk either way.
-      opened.file = std::make_unique<FdSource>(fd, true, st.st_size);
+      opened.file = std::make_unique<FdSource>(fd, true, st.st_size, identity_of(st));
       return opened;
     }
     ::close(fd);

@@ -13,6 +13,19 @@
 
 namespace textrec {
 
+// The file a name leads to, links followed: two names lead to one file when
+// their devices and inodes are equal.
+struct FileIdentity {
+  std::uint64_t device = 0;
+  std::uint64_t inode = 0;
+  // The name is the file's one name: no symbolic link on its last step and
+  // no other hard link to the file. Not part of the identity.
+  bool one_name = true;
+  bool operator==(const FileIdentity& other) const {
+    return device == other.device && inode == other.inode;
+  }
+};
+
 class ByteSource {
  public:
   virtual ~ByteSource() = default;
@@ -22,6 +35,9 @@ class ByteSource {
   // Goes back to the first byte; false on failure.
   [[nodiscard]] virtual bool seek_to_start() = 0;
   [[nodiscard]] virtual std::string error() const = 0;
+  // The identity of the file read, where it is one, as found when it was
+  // opened.
+  [[nodiscard]] virtual std::optional<FileIdentity> identity() const { return std::nullopt; }
 };
 
 class ByteSink {
@@ -42,14 +58,6 @@ struct Opened {
   // The failure is that no file of that name exists (a folder on its path
   // missing, or not a folder, included); any other failure found a file.
   bool missing = false;
-};
-
-// The file a name leads to, links followed: two names lead to one file when
-// their identities are equal.
-struct FileIdentity {
-  std::uint64_t device = 0;
-  std::uint64_t inode = 0;
-  bool operator==(const FileIdentity&) const = default;
 };
 
 class FileSystem {

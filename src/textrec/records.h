@@ -97,6 +97,7 @@ class RecordReader : public RecordSource {
   // Back to the first record; false when the source cannot go back.
   [[nodiscard]] bool back_to_first_record();
   [[nodiscard]] std::string error() const { return source_->error(); }
+  [[nodiscard]] std::optional<FileIdentity> source_identity() const { return source_->identity(); }
 
  private:
   bool fill();

@@ -1,5 +1,5 @@
 // Files of other programs listed beside DIRAX files: each read by its content,
-// one row for each cell it holds, at the buffer file's temperature.
+// one row for each cell it holds, at the temperature it is taken at.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -53,8 +53,11 @@ TEST(CellFiles, EachFileGivesARowForEachCell) {
   make_series(dir);
   const auto run =
       testutil::run_program({KORVEX_BIN, "-c", "1", "--csv", "series.lst"}, dir.path(), "");
-  EXPECT_EQ(0, run.exit_status) << run.err;
-  EXPECT_EQ("korvex: 4 entries, 5 rows, 0 skipped; 9 files in . (input cell)\n", run.err);
+  EXPECT_EQ(4, run.exit_status) << run.err;
+  EXPECT_EQ(
+      "  !! Warning: two.cif gives 2 cells; all written at 300.00 K\n"
+      "korvex: 4 entries, 5 rows, 0 skipped; 9 files in . (input cell)\n",
+      run.err);
   e2e::expect_table(dir, e2e::join({e2e::table_header("Mixed series", e2e::Cell::kInput), kRows}));
   EXPECT_EQ(testutil::crlf({
                 "T_K,a_A,b_A,c_A,alpha_deg,beta_deg,gamma_deg,volume_A3,system,bravais,"
@@ -75,7 +78,7 @@ TEST(CellFiles, TheDialogueReadsThemAlike) {
   const ScopedTempDir dir;
   make_series(dir);
   const auto run = e2e::run_korvex(dir, e2e::answers("series.lst", "1"));
-  EXPECT_EQ(0, run.exit_status) << run.out;
+  EXPECT_EQ(4, run.exit_status) << run.out;
   e2e::expect_table(dir, e2e::join({e2e::table_header("Mixed series", e2e::Cell::kInput), kRows}));
 }
 
@@ -102,6 +105,44 @@ TEST(CellFiles, AFileThatCannotBeReadStopsThePassOrIsSkipped) {
     EXPECT_EQ(keep_going ? 5U + 2U : 5U + 1U,
               testutil::split_lines(testutil::read_file(dir.file("TK_parameters.xy"))).size());
   }
+}
+
+}  // namespace
+
+namespace {
+
+std::string dated_cif(const std::string& temperature) {
+  return "data_x\n_cell_length_a 5\n_cell_length_b 6\n_cell_length_c 7\n_cell_angle_alpha 90\n"
+         "_cell_angle_beta 90\n_cell_angle_gamma 90\n_cell_measurement_temperature " +
+         temperature + "\n";
+}
+
+// Two CIFs listed with their temperatures swapped, and a table of three rows
+// at their own temperatures: every cell written, each contradiction told, and
+// the plot files declare every row they hold.
+TEST(CellFiles, OwnTemperaturesAgainstTheList) {
+  const ScopedTempDir dir;
+  e2e::make_files(
+      dir, {{"s.lst", e2e::lf({"Swapped", "h", "cold.cif 293", "warm.cif 100", "rows.txt 100"})},
+            {"cold.cif", dated_cif("100(2)")},
+            {"warm.cif", dated_cif("293(2)")},
+            {"rows.txt", e2e::lf({"# T a b c al be ga", "95 5 6 7 90 90 90", "200 5 6 7 90 90 90",
+                                  "300 5 6 7 90 90 90"})}});
+  const auto run = testutil::run_program({KORVEX_BIN, "-q", "-c", "1", "s.lst"}, dir.path(), "");
+  EXPECT_EQ(4, run.exit_status);
+  EXPECT_EQ(
+      (Lines{"  !! Warning: cold.cif states 100.0(20) K but the buffer file, line 3 gives 293 K; "
+             "the list's temperature is used",
+             "  !! Warning: warm.cif states 293.0(20) K but the buffer file, line 4 gives 100 K; "
+             "the list's temperature is used"}),
+      testutil::split_lines(run.err));
+  const Lines table = testutil::split_lines(testutil::read_file(dir.file("TK_parameters.xy")));
+  ASSERT_EQ(5U + 5U, table.size());
+  for (std::size_t i = 0; i < 5; ++i)
+    EXPECT_EQ((std::vector<std::string>{"293.00", "100.00", " 95.00", "200.00", "300.00"})[i],
+              table[5 + i].substr(0, 6));
+  const std::string plot = testutil::read_file(dir.file("TK_volume.pgf"));
+  EXPECT_NE(std::string::npos, plot.find("#  NUMBER OF POINTS :        5\r\n")) << plot;
 }
 
 }  // namespace

@@ -74,6 +74,38 @@ TEST(Edges, EachFaultIsToldWithItsStatus) {
               "this program"),
        {},
        unchanged("TK_parameters.csv", kList)},
+      // Told from the entry's open where no output has another name; looked up
+      // ahead of the pass where creating the outputs would empty the entry.
+      {"a DIRAX entry linked to an output yet to be made",
+       {{"s.lst", e2e::lf({"T", "h", "100K.out 1", "link.out 2"})}, {"100K.out", e2e::kDirax100K}},
+       "-k -c1 s.lst",
+       16,
+       severe("the DIRAX file link.out on line 4 of the buffer file is an output file of this "
+              "program"),
+       [](const ScopedTempDir& dir) {
+         ASSERT_EQ(0, ::symlink("TK_cell_a.pgf", dir.file("link.out").c_str()));
+       }},
+      {"a DIRAX entry linked to an output there",
+       {{"s.lst", e2e::lf({"T", "h", "link.out 2"})}, {"TK_cell_a.pgf", kList}},
+       "-k -c1 s.lst",
+       16,
+       severe("the DIRAX file link.out on line 3 of the buffer file is an output file of this "
+              "program"),
+       [](const ScopedTempDir& dir) {
+         ASSERT_EQ(0, ::symlink("TK_cell_a.pgf", dir.file("link.out").c_str()));
+       }},
+      {"a DIRAX entry that is another name of an output",
+       {{"s.lst", e2e::lf({"T", "h", "100K.out 1", "hard.out 2"})},
+        {"100K.out", e2e::kDirax100K},
+        {"TK_cell_b.pgf", kList}},
+       "-k -c1 s.lst",
+       16,
+       severe("the DIRAX file hard.out on line 4 of the buffer file is an output file of this "
+              "program"),
+       [](const ScopedTempDir& dir) {
+         ASSERT_EQ(0, ::link(dir.file("TK_cell_b.pgf").c_str(), dir.file("hard.out").c_str()));
+       },
+       unchanged("hard.out", kList)},
       {"a folder at a picture's name",
        {{"s.lst", e2e::lf({"T", "h", "none.out 1"})}},
        "-q --svg -c1 s.lst",

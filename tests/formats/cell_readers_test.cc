@@ -358,7 +358,7 @@ TEST(CellReaders, RowsATableSkipsAreWarnings) {
   ASSERT_EQ(1U, read->entries.size());
   EXPECT_EQ("TK_parameters.xy:line 3", read->entries[0].source);
   ASSERT_EQ(1U, read->warnings.size());
-  EXPECT_EQ("TK_parameters.xy:line 4: temperature in overflow form (asterisks): skipped",
+  EXPECT_EQ("TK_parameters.xy, line 4: row skipped: temperature in overflow form (asterisks)",
             read->warnings[0].message);
   EXPECT_FALSE(read->warnings[0].temperature);
 }

@@ -4,6 +4,7 @@
 // and not, drawn twice from one start and once from another; and the faults
 // of the new inputs, each with its exact message.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <filesystem>
@@ -134,6 +135,108 @@ TEST(ExpansionInputs, FilesThatGiveNoPointAreToldByName) {
     const auto r = run_program(argv, dir.path(), "");
     EXPECT_EQ(1, r.exit_status) << c.err;
     EXPECT_EQ("korvex-expansion: " + c.err + "\n", r.err);
+  }
+}
+
+}  // namespace
+
+namespace {
+
+std::string cif_at(double a, const std::string& temperature, const std::string& block = "x") {
+  return "data_" + block + "\n_cell_length_a " + std::to_string(a) +
+         "\n_cell_length_b 6\n_cell_length_c 7\n_cell_angle_alpha 90\n_cell_angle_beta 90\n"
+         "_cell_angle_gamma 90\n_cell_measurement_temperature " +
+         temperature + "\n";
+}
+
+// A list's temperatures against the files' own: told with the list's line and
+// status 4, the list's taken; the temperature's SU kept where the two agree.
+TEST(ExpansionInputs, ListTemperaturesAgainstTheFiles) {
+  ScopedTempDir dir;
+  testutil::write_file(dir.file("a.cif"), cif_at(5.0, "100(2)"));
+  testutil::write_file(dir.file("b.cif"), cif_at(5.01, "200(2)"));
+  testutil::write_file(dir.file("c.cif"), cif_at(5.02, "300(2)"));
+  testutil::write_file(dir.file("ok.lst"), "T\nh\na.cif 100.0\nb.cif 200\nc.cif 300\n");
+  testutil::write_file(dir.file("swap.lst"), "T\nh\na.cif 100\nb.cif 300\nc.cif 200\n");
+  testutil::write_file(dir.file("comma.lst"), "T\nh\na.cif 100\nb.cif 200,4\nc.cif 300\n");
+  const auto ok =
+      run_program({EXPANSION_BIN, "--format", "json", "--list", "ok.lst"}, dir.path(), "");
+  EXPECT_EQ(0, ok.exit_status) << ok.err;
+  EXPECT_NE(std::string::npos, ok.out.find("\"source\":\"a.cif:x\",\"T\":100.0,\"T_su\":2.0"));
+  const struct {
+    const char* list;
+    std::string err;
+  } cases[] = {
+      {"swap.lst",
+       "korvex-expansion: b.cif states 200.0(20) K but swap.lst, line 4 gives 300 K; the list's "
+       "temperature is used\n"
+       "korvex-expansion: c.cif states 300.0(20) K but swap.lst, line 5 gives 200 K; the list's "
+       "temperature is used\n"},
+      {"comma.lst",
+       "korvex-expansion: comma.lst, line 4: 200 is followed by a comma and digits, a decimal "
+       "comma?; read as 200 K\n"},
+  };
+  for (const auto& c : cases) {
+    const auto r = run_program({EXPANSION_BIN, "--list", c.list}, dir.path(), "");
+    EXPECT_EQ(4, r.exit_status) << c.list;
+    EXPECT_EQ(c.err, r.err);
+  }
+}
+
+// An output that is one of the inputs, by another name: refused, the input
+// left as it was.
+TEST(ExpansionInputs, AnOutputThatIsAnInputIsRefused) {
+  ScopedTempDir dir;
+  const std::string table = "100 5 6 7 90 90 90\n200 5.1 6 7 90 90 90\n300 5.2 6 7 90 90 90\n";
+  testutil::write_file(dir.file("t.txt"), table);
+  ASSERT_EQ(0, ::link(dir.file("t.txt").c_str(), dir.file("p_volume.svg").c_str()));
+  const auto r = run_program({EXPANSION_BIN, "--svg", "p", "p_volume.svg"}, dir.path(), "");
+  EXPECT_EQ(1, r.exit_status);
+  EXPECT_EQ("korvex-expansion: p_volume.svg is one of the inputs: nothing written\n", r.err);
+  EXPECT_EQ("", r.out);
+  EXPECT_EQ(table, testutil::read_file(dir.file("t.txt")));
+  EXPECT_FALSE(testutil::file_exists(dir.file("p_strain.svg")));
+}
+
+// Two blocks at one temperature (a sample and a standard) are never two
+// points: the block every file gives is taken and said, else the run stops
+// and names a way to choose, FILE:BLOCK.
+TEST(ExpansionInputs, BlocksAtOneTemperatureAreChosen) {
+  ScopedTempDir dir;
+  const auto two = [](double a, const std::string& t) {
+    return cif_at(a, t, "I") + cif_at(9.0, t, "std");
+  };
+  testutil::write_file(dir.file("a.cif"), two(5.0, "100"));
+  testutil::write_file(dir.file("b.cif"), cif_at(5.01, "200", "I"));
+  testutil::write_file(dir.file("c.cif"), two(5.02, "300"));
+  testutil::write_file(dir.file("d.cif"), two(5.01, "200"));
+  const struct {
+    std::vector<std::string> args;
+    int status;
+    std::string err;
+  } cases[] = {
+      {{"a.cif", "b.cif", "c.cif"},
+       4,
+       "korvex-expansion: a.cif gives 2 cells, 100.00 K shared (I, std): I taken, the one every "
+       "file of the series gives\n"
+       "korvex-expansion: c.cif gives 2 cells, 300.00 K shared (I, std): I taken, the one every "
+       "file of the series gives\n"},
+      {{"a.cif", "d.cif", "c.cif"},
+       1,
+       "korvex-expansion: a.cif gives 2 cells, 100.00 K shared (I, std): choose one as "
+       "a.cif:BLOCK, "
+       "on the command line or in the list\n"},
+      {{"a.cif:I", "d.cif:I", "c.cif:I"}, 0, ""},
+      {{"a.cif:II", "d.cif", "c.cif"},
+       1,
+       "korvex-expansion: a.cif has no block II; its blocks: I, std\n"},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> argv = {EXPANSION_BIN, "--format", "csv"};
+    argv.insert(argv.end(), c.args.begin(), c.args.end());
+    const auto r = run_program(argv, dir.path(), "");
+    EXPECT_EQ(c.status, r.exit_status) << c.args[0];
+    EXPECT_EQ(c.err, r.err) << c.args[0];
   }
 }
 

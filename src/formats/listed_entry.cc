@@ -1,0 +1,147 @@
+#include "formats/listed_entry.h"
+
+#include <cmath>
+#include <map>
+
+#include "common/number_text.h"
+#include "formats/cell_tables.h"
+#include "formats/dirax_scan.h"
+
+namespace formats {
+namespace {
+
+// Whether a file's own temperature agrees with the list's: within three
+// times its SU, or 0.5 K where it has none.
+bool agrees(double listed, double own, std::optional<double> su) {
+  const double allowed = su && *su > 0 ? 3 * *su : 0.5;
+  return std::abs(own - listed) <= allowed;
+}
+
+// A file of one cell: taken at the list's temperature, its own temperature's
+// SU kept only where the two agree.
+void take_one_cell(const ListedName& listed, crystal::CellEntry& cell,
+                   std::vector<std::string>& warnings) {
+  if (!cell.temperature || !agrees(listed.temperature, *cell.temperature, cell.temperature_su)) {
+    if (cell.temperature) {
+      warnings.push_back(std::string(listed.name) + " states " +
+                         common::with_su(*cell.temperature, cell.temperature_su) + " K but " +
+                         common::where_in_file(listed.list, listed.line) + " gives " +
+                         common::shortest(static_cast<float>(listed.temperature)) +
+                         " K; the list's temperature is used");
+    }
+    cell.temperature_su.reset();
+  }
+  cell.temperature = listed.temperature;
+}
+
+// A file of several cells: each at its own temperature where it states one,
+// else at the list's; cells that end at one temperature are warned of.
+void take_several_cells(const ListedName& listed, std::vector<crystal::CellEntry>& cells,
+                        std::vector<std::string>& shared) {
+  std::map<double, std::size_t> at;
+  for (crystal::CellEntry& cell : cells) {
+    if (!cell.temperature) {
+      cell.temperature = listed.temperature;
+      cell.temperature_su.reset();
+    }
+    ++at[*cell.temperature];
+  }
+  for (const auto& [temperature, count] : at) {
+    if (count < 2) continue;
+    shared.push_back(std::string(listed.name) + " gives " + std::to_string(cells.size()) +
+                     " cells; " + (count == cells.size() ? "all" : std::to_string(count)) +
+                     " written at " + common::fixed(temperature, 2) + " K");
+  }
+}
+
+// The reader's cells and warnings into `out`; those about the file's own
+// temperature only where `own_temperature`.
+void take_read(CellRead read, bool own_temperature, ListedCells& out) {
+  out.cells = std::move(read.entries);
+  out.notes = std::move(read.notes);
+  for (CellWarning& warning : read.warnings) {
+    if (warning.skipped_line > 0) out.skipped_lines.push_back(warning.skipped_line);
+    if (own_temperature || !warning.temperature) out.warnings.push_back(std::move(warning.message));
+  }
+}
+
+bool is_table(CellFormat format) {
+  return format == CellFormat::kTkTable || format == CellFormat::kPascalTable;
+}
+
+}  // namespace
+
+bool ListedBytes::whole(std::string_view* bytes) {
+  *bytes = bytes_;
+  return bytes_.size() <= kCellFileLimit;
+}
+
+CellRecord ListedBytes::scan_dirax(CellChoice choice) {
+  return scan_dirax_text(bytes_, choice, name_);
+}
+
+common::Expected<ListedCells> read_listed_file(const ListedName& entry, ListedFile& file,
+                                               CellChoice choice) {
+  ListedCells out;
+  out.format = recognise(file.start());
+  if (out.format == CellFormat::kDirax) {
+    out.dirax = file.scan_dirax(choice);
+    out.dirax.temperature = static_cast<float>(entry.temperature);
+    return out;
+  }
+  const std::string as = "as " + std::string(format_name(out.format)) + ": ";
+  std::string_view bytes;
+  if (!file.whole(&bytes)) {
+    return common::Error{
+        0, as + "the file is larger than " + std::to_string(kCellFileLimit >> 20) + " MiB"};
+  }
+  auto read = read_cells(out.format, bytes, entry.name, [&file] { return file.interrupted(); });
+  if (!read) {
+    const common::Error& error = read.error();
+    return common::Error{
+        error.line,
+        as + (error.line > 0 ? "line " + std::to_string(error.line) + ": " : std::string()) +
+            error.message};
+  }
+  const bool several = read->entries.size() > 1;
+  take_read(std::move(read).value(), several, out);
+  if (several) {
+    take_several_cells(entry, out.cells, out.shared);
+  } else {
+    for (crystal::CellEntry& cell : out.cells) take_one_cell(entry, cell, out.warnings);
+  }
+  return out;
+}
+
+common::Expected<ListedCells> read_dated_file(std::string_view name, std::string_view bytes) {
+  ListedCells out;
+  out.format = recognise(bytes);
+  if (bytes.size() > kCellFileLimit) {
+    return common::in_file(
+        name, {0, "the file is larger than " + std::to_string(kCellFileLimit >> 20) + " MiB"});
+  }
+  // What no other format claims is read as a whitespace table, unless it is
+  // DIRAX output.
+  const bool table = is_table(out.format) || out.format == CellFormat::kDirax;
+  auto read = table ? read_series_cells(bytes, name) : read_cells(out.format, bytes, name);
+  if (!read) {
+    if (out.format == CellFormat::kDirax && holds_dirax_cell(bytes)) {
+      return common::in_file(name, {0,
+                                    "DIRAX output gives no temperature; name it with its "
+                                    "temperature in a --list file"});
+    }
+    return common::in_file(name, read.error());
+  }
+  if (out.format == CellFormat::kDirax) out.format = CellFormat::kPascalTable;
+  take_read(std::move(read).value(), true, out);
+  for (const crystal::CellEntry& cell : out.cells) {
+    if (!cell.temperature) {
+      return common::Error{0, cell.source +
+                                  ": the file gives no temperature; name it with its "
+                                  "temperature in a --list file"};
+    }
+  }
+  return out;
+}
+
+}  // namespace formats
