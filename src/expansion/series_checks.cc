@@ -139,7 +139,7 @@ common::Expected<void> check_temperatures(const std::vector<crystal::CellEntry>&
           0, e.source + ": a temperature of " + kelvin(*e.temperature) + " is below 0 K"};
     }
   }
-  if (cells.empty()) return {};
+  if (cells.size() < 2) return {};  // the analysis says how many points it needs
   const auto [low, high] = std::minmax_element(
       cells.begin(), cells.end(), [](const crystal::CellEntry& x, const crystal::CellEntry& y) {
         return *x.temperature < *y.temperature;

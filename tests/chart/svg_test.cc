@@ -57,7 +57,7 @@ TEST(Svg, OneMarkerPerPointAndTheFittedLine) {
                      "(\u00C5, T in K)</text>"));
   EXPECT_NE(std::string::npos,
             svg.find(">Linear expansion coefficient (slope of ln(a/a_ref), a_ref at 100.00 K): "
-                     "19.920 MK\u207B\u00B9</text>"));
+                     "19.9203(47) MK\u207B\u00B9</text>"));
   EXPECT_EQ(0u, count(svg, "class=\"footnote\""));
   EXPECT_EQ(0u, count(svg, "=f(T)"));  // the title says what the Y legend says
 
