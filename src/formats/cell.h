@@ -32,6 +32,7 @@ struct CellEntry {
   // letter ("C"), where the file gives them; empty otherwise.
   std::string system;
   std::string lattice;
+  std::optional<double> pressure;  // GPa, where the file gives it
 };
 
 // What a reader passed over or took on trust, in words that name the file.

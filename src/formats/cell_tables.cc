@@ -126,8 +126,14 @@ common::Expected<CellRead> read_series_cells(std::string_view bytes, std::string
   if (!series) return series.error();
   CellRead read;
   for (const SeriesRow& row : series->rows) {
-    read.entries.push_back(CellEntry{
-        row_name(source, row.line), row.temperature, row.temperature_su, row.cell, row.su, {}, {}});
+    read.entries.push_back(CellEntry{row_name(source, row.line),
+                                     row.temperature,
+                                     row.temperature_su,
+                                     row.cell,
+                                     row.su,
+                                     {},
+                                     {},
+                                     {}});
   }
   for (const SkippedRow& skipped : series->skipped)
     read.warnings.push_back({row_name(source, skipped.line) + ": " + skipped.reason + ": skipped"});

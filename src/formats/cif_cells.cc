@@ -112,6 +112,13 @@ common::Expected<std::optional<CellEntry>> block_entry(cif::Block& block, std::s
     entry.temperature = t->value;
     entry.temperature_su = su_if_refined(t->su);
   }
+  // The ambient pressure is given in kilopascals.
+  if (const auto pressure =
+          find_item(block, {"_diffrn_ambient_pressure", "_diffrn.ambient_pressure"})) {
+    auto value = number_of(*pressure, entry.source);
+    if (!value) return value.error();
+    entry.pressure = value->value * 1e-6;
+  }
   if (const auto system = find_item(
           block,
           {"_space_group_crystal_system", "_space_group.crystal_system", "_symmetry_cell_setting"}))

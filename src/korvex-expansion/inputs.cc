@@ -1,6 +1,7 @@
 #include "inputs.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 
 #include "common/files.h"
@@ -34,6 +35,22 @@ common::Expected<Entries> read_other(formats::CellFormat format, std::string_vie
   return std::move(read).value().entries;
 }
 
+// A "#" comment of a whitespace table speaks of pressure.
+bool comment_names_pressure(std::string_view bytes) {
+  std::size_t at = 0;
+  while (at < bytes.size()) {
+    const std::size_t end = std::min(bytes.find('\n', at), bytes.size());
+    const std::string_view line = bytes.substr(at, end - at);
+    if (const std::size_t hash = line.find('#'); hash != std::string_view::npos) {
+      std::string comment(line.substr(hash));
+      for (char& c : comment) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+      if (comment.find("pressure") != std::string::npos) return true;
+    }
+    at = end + 1;
+  }
+  return false;
+}
+
 bool holds_dirax_cell(std::string_view bytes) {
   return formats::has_cell(formats::scan_dirax_text(bytes, formats::CellChoice::kConventional)) ||
          formats::has_cell(formats::scan_dirax_text(bytes, formats::CellChoice::kInput));
@@ -41,15 +58,25 @@ bool holds_dirax_cell(std::string_view bytes) {
 
 // A file named on the command line: a table, or a cell file that gives its
 // temperature.
-common::Expected<Entries> read_named(const std::string& name, Points& points, bool& table) {
+common::Expected<Entries> read_named(const std::string& name, bool pressure, Points& points,
+                                     bool& table) {
   const auto bytes = common::read_whole_file(name);
   if (!bytes) return told(name, bytes.error());
   const formats::CellFormat format = formats::recognise(*bytes);
   if (format != formats::CellFormat::kDirax && format != formats::CellFormat::kTkTable &&
       format != formats::CellFormat::kPascalTable) {
-    auto cells = read_other(format, *bytes, name, true, points);
-    if (!cells) return cells.error();
-    for (const formats::CellEntry& e : *cells) {
+    auto read = read_other(format, *bytes, name, true, points);
+    if (!read) return read.error();
+    Entries cells = std::move(read).value();
+    for (formats::CellEntry& e : cells) {
+      if (pressure) {
+        if (!e.pressure)
+          return common::Error{0, e.source +
+                                      ": the file gives no pressure; name it with its "
+                                      "pressure in a --list file"};
+        e.temperature = e.pressure;
+        e.temperature_su.reset();
+      }
       if (!e.temperature) {
         return common::Error{0, e.source +
                                     ": the file gives no temperature; name it with its "
@@ -70,6 +97,7 @@ common::Expected<Entries> read_named(const std::string& name, Points& points, bo
     return told(name, series.error());
   }
   table = true;
+  points.comment_names_pressure = points.comment_names_pressure || comment_names_pressure(*bytes);
   for (const formats::SkippedRow& s : series->skipped) {
     points.warnings.push_back(name + ", line " + std::to_string(s.line) +
                               ": row skipped: " + s.reason);
@@ -82,6 +110,7 @@ common::Expected<Entries> read_named(const std::string& name, Points& points, bo
                    row.temperature_su,
                    row.cell,
                    row.su,
+                   {},
                    {},
                    {}});
   }
@@ -123,7 +152,7 @@ common::Expected<Entries> read_listed(const formats::ListEntry& entry,
     return common::Error{
         0, name + ": the DIRAX " + which + " cell is incomplete: " + checked.error().message};
   }
-  return Entries{{name, entry.temperature, std::nullopt, cell, {}, {}, {}}};
+  return Entries{{name, entry.temperature, std::nullopt, cell, {}, {}, {}, {}}};
 }
 
 }  // namespace
@@ -133,7 +162,7 @@ common::Expected<Points> read_points(const InputNames& names) {
   bool one_table = false;
   for (const std::string& name : names.files) {
     bool table = false;
-    const auto read = read_named(name, points, table);
+    const auto read = read_named(name, names.pressure, points, table);
     if (!read) return read.error();
     points.cells.insert(points.cells.end(), read->begin(), read->end());
     one_table = table && names.files.size() == 1 && !names.list;

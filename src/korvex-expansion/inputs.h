@@ -18,14 +18,20 @@ struct InputNames {
   std::vector<std::string> files;           // named on the command line
   std::optional<std::string> list;          // --list
   std::optional<formats::CellChoice> cell;  // --cell, for DIRAX files in the list
+  // --pressure: the series is in GPa; a cell file gives its pressure
+  // (converted from the kilopascals of a CIF) in place of its temperature.
+  bool pressure = false;
 };
 
 struct Points {
-  // By temperature; a table read alone keeps its own order.
+  // By temperature (under --pressure, by pressure in GPa: the temperature
+  // fields then hold the pressure and its SU); a table read alone keeps its
+  // own order.
   std::vector<formats::CellEntry> cells;
   std::string name;                // the inputs, as the report names them
   std::vector<int> skipped_lines;  // table rows left out (overflow form)
   std::vector<std::string> warnings;
+  bool comment_names_pressure = false;  // a table's "#" comment says "pressure"
 };
 
 // The points of every input. An error's message is whole, naming the file

@@ -7,7 +7,9 @@
 // the volume against temperature, and reports the coefficients with their
 // directions in the crystal; as text, JSON or CSV, with SVG pictures on
 // request.
+#include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -25,9 +27,12 @@
 #include "common/number_text.h"
 #include "common/safe_text.h"
 #include "expansion/analysis.h"
+#include "expansion/cell.h"
 #include "expansion/monte_carlo.h"
+#include "expansion/pressure_analysis.h"
 #include "formats/cell_record.h"
 #include "inputs.h"
+#include "pressure_report.h"
 #include "report.h"
 
 namespace {
@@ -48,7 +53,13 @@ constexpr const char* kUsage =
     "                        the cell of the DIRAX files in the list\n"
     "  --lagrangian          Lagrangian strain (default Eulerian)\n"
     "  --infinitesimal       infinitesimal strain (default finite)\n"
-    "  --reference K         the point at K kelvin is the reference (default the first)\n"
+    "  --reference K         the point at K kelvin is the reference (default the first;\n"
+    "                        under --pressure, P GPa, default the lowest pressure)\n"
+    "  --pressure            a pressure series: the first column (a CIF's ambient\n"
+    "                        pressure, a list's second field) is a pressure in GPa;\n"
+    "                        compressibilities and equations of state\n"
+    "  --pc P                the critical pressure of the third-order equation of\n"
+    "                        state with p_c, GPa (default the lowest pressure)\n"
     "  --fit linear|quadratic|cubic\n"
     "                        polynomial of strain and volume in T (default linear)\n"
     "  --format text|json|csv\n"
@@ -72,6 +83,7 @@ struct Options {
   korvex_expansion::InputNames inputs;
   expansion::Draws draws;
   bool weighted = false;
+  std::optional<double> pc;  // GPa
   bool help = false;
   bool version = false;
 };
@@ -88,6 +100,8 @@ enum Option : int {
   kDraws,
   kStart,
   kWeighted,
+  kPressure,
+  kPc,
   kHelp,
   kVersion
 };
@@ -106,6 +120,8 @@ constexpr common::OptionRule kOptions[] = {
     {kDraws, '\0', "draws", true},
     {kStart, '\0', "seed", true},
     {kWeighted, '\0', "weighted", false},
+    {kPressure, '\0', "pressure", false},
+    {kPc, '\0', "pc", true},
     {kHelp, 'h', "help", false},
     {kVersion, 'V', "version", false},
 };
@@ -182,6 +198,13 @@ common::Expected<void> apply(const common::GivenOption& given, Options& opt) {
     case kWeighted:
       opt.weighted = true;
       break;
+    case kPressure:
+      opt.inputs.pressure = true;
+      break;
+    case kPc:
+      opt.pc = common::parse_decimal(value);
+      if (!opt.pc || !std::isfinite(*opt.pc)) return refused("--pc needs a pressure in GPa");
+      break;
     case kHelp:
       opt.help = true;
       break;
@@ -203,6 +226,11 @@ common::Expected<Options> parse_arguments(std::span<const std::string_view> args
   if (opt.help || opt.version) return opt;
   opt.inputs.files = parsed->operands;
   if (opt.inputs.files.empty() && !opt.inputs.list) return common::Error{0, "no file named"};
+  if (opt.pc && !opt.inputs.pressure)
+    return common::Error{0, "--pc is for a series under --pressure"};
+  if (opt.inputs.pressure && (opt.weighted || opt.svg_prefix))
+    return common::Error{0, std::string(opt.weighted ? "--weighted" : "--svg") +
+                                " is for a temperature series, not under --pressure"};
   return opt;
 }
 
@@ -235,6 +263,62 @@ common::Expected<expansion::SeriesAnalysis> analysis_of(const korvex_expansion::
   return expansion::analyse_series(points.cells, settings, opt.draws);
 }
 
+// The point at `gpa` (to within 0.00005 GPa), else the lowest pressure.
+common::Expected<std::size_t> pressure_reference(const std::vector<double>& p,
+                                                 std::optional<double> gpa) {
+  if (!gpa) return static_cast<std::size_t>(std::min_element(p.begin(), p.end()) - p.begin());
+  for (std::size_t i = 0; i < p.size(); ++i)
+    if (std::fabs(p[i] - *gpa) <= 0.00005) return i;
+  return common::Error{0, "no point at " + common::shortest(*gpa) + " GPa for the reference"};
+}
+
+// A pressure series: compressibilities and equations of state.
+Outcome run_pressure(const Options& opt, const korvex_expansion::Points& points, Outcome outcome) {
+  std::vector<double> p, sigma_p;
+  std::vector<Eigen::Matrix3d> bases;
+  bool all_sus = true;
+  for (const formats::CellEntry& e : points.cells) {
+    p.push_back(*e.temperature);
+    sigma_p.push_back(e.temperature_su.value_or(0));
+    all_sus = all_sus && sigma_p.back() > 0;
+    bases.push_back(expansion::basis(e.cell));
+  }
+  // Without an SU at every point, every point weighs the same.
+  if (!all_sus) std::fill(sigma_p.begin(), sigma_p.end(), 1.0);
+  const auto reference = pressure_reference(p, opt.reference);
+  const auto result = reference ? expansion::analyse_pressure(
+                                      p, sigma_p, bases, *reference, opt.measure,
+                                      opt.pc.value_or(*std::min_element(p.begin(), p.end())))
+                                : common::Expected<expansion::PressureAnalysis>(reference.error());
+  if (!result) {
+    outcome.failures.push_back(about_file(points.name, result.error()));
+    return outcome;
+  }
+  const korvex_expansion::Source source{points.name, points.skipped_lines, points.cells};
+  switch (opt.format) {
+    case Format::kText:
+      outcome.output = korvex_expansion::pressure_text_report(*result, source);
+      break;
+    case Format::kJson:
+      outcome.output = korvex_expansion::pressure_json_report(*result, source);
+      break;
+    case Format::kCsv:
+      outcome.output = korvex_expansion::pressure_csv_report(*result);
+      break;
+  }
+  return outcome;
+}
+
+// A warning where a series read as temperatures looks like one of pressures.
+std::optional<std::string> pressure_hint(const korvex_expansion::Points& points) {
+  const bool cold = std::all_of(points.cells.begin(), points.cells.end(),
+                                [](const formats::CellEntry& e) { return *e.temperature < 20; });
+  if (!cold && !points.comment_names_pressure) return std::nullopt;
+  return points.name + ": warning: " +
+         (cold ? "every temperature lies below 20 K" : "the file's comment speaks of pressure") +
+         "; if the series is one of pressure in GPa, run with --pressure";
+}
+
 Outcome run(const Options& opt) {
   Outcome outcome;
   const auto points = korvex_expansion::read_points(opt.inputs);
@@ -243,6 +327,8 @@ Outcome run(const Options& opt) {
     return outcome;
   }
   outcome.warnings = points->warnings;
+  if (opt.inputs.pressure) return run_pressure(opt, *points, std::move(outcome));
+  if (const auto hint = pressure_hint(*points)) outcome.warnings.push_back(*hint);
   const auto analysed = analysis_of(*points, opt);
   if (!analysed) {
     outcome.failures.push_back(about_file(points->name, analysed.error()));
