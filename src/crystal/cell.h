@@ -38,6 +38,7 @@ struct CellEntry {
   // The space group's Hermann-Mauguin symbol as the file writes it ("P 21/c"),
   // where it gives one; empty otherwise.
   std::string space_group;
+  std::optional<double> pressure;  // GPa, where the file gives it
 };
 
 // The six parameters in the order a, b, c, alpha, beta, gamma.

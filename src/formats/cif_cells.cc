@@ -203,6 +203,13 @@ common::Expected<std::optional<crystal::CellEntry>> block_entry(
     entry.temperature = t->value;
     entry.temperature_su = su_if_refined(t->su);
   }
+  // The ambient pressure is given in kilopascals.
+  if (const auto pressure =
+          found(find_item(block, {"_diffrn_ambient_pressure", "_diffrn.ambient_pressure"}))) {
+    auto value = number_of(*pressure, entry.source);
+    if (!value) return value.error();
+    entry.pressure = value->value * 1e-6;
+  }
   symmetry_of(block, entry);
   auto checked = checked_entry(std::move(entry), (**items)[0].line, block_name);
   if (!checked) return checked.error();

@@ -113,7 +113,8 @@ common::Expected<ListedCells> read_listed_file(const ListedName& entry, ListedFi
   return out;
 }
 
-common::Expected<ListedCells> read_dated_file(std::string_view name, std::string_view bytes) {
+common::Expected<ListedCells> read_dated_file(std::string_view name, std::string_view bytes,
+                                              bool pressure) {
   ListedCells out;
   out.format = recognise(bytes);
   if (bytes.size() > kCellFileLimit) {
@@ -134,11 +135,16 @@ common::Expected<ListedCells> read_dated_file(std::string_view name, std::string
   }
   if (out.format == CellFormat::kDirax) out.format = CellFormat::kPascalTable;
   take_read(std::move(read).value(), true, out);
-  for (const crystal::CellEntry& cell : out.cells) {
+  const char* what = pressure ? "pressure" : "temperature";
+  for (crystal::CellEntry& cell : out.cells) {
+    // A table's first column is the series' abscissa, whichever it is.
+    if (pressure && !table) {
+      cell.temperature = cell.pressure;
+      cell.temperature_su.reset();
+    }
     if (!cell.temperature) {
-      return common::Error{0, cell.source +
-                                  ": the file gives no temperature; name it with its "
-                                  "temperature in a --list file"};
+      return common::Error{0, cell.source + ": the file gives no " + what + "; name it with its " +
+                                  what + " in a --list file"};
     }
   }
   return out;

@@ -95,7 +95,10 @@ struct ListedCells {
 // The cells of a file that gives its own temperatures (a table, a CIF, ...),
 // as korvex-expansion takes a file named alone: recognised, read whole, its
 // warnings told. The error is told in the file (common::in_file).
+// Under `pressure` a cell file's pressure (GPa) takes the place of its
+// temperature, as a table's first column does.
 [[nodiscard]] common::Expected<ListedCells> read_dated_file(std::string_view name,
-                                                            std::string_view bytes);
+                                                            std::string_view bytes,
+                                                            bool pressure = false);
 
 }  // namespace formats

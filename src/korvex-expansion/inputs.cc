@@ -1,6 +1,7 @@
 #include "inputs.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <filesystem>
 #include <set>
@@ -75,13 +76,31 @@ common::Expected<FileCells> file_cells(const Named& named, formats::ListedCells 
 
 // A file named on the command line: a table, or a cell file that gives its
 // temperature.
-common::Expected<FileCells> read_named(const Named& named, Points& points, bool& table) {
+// A "#" comment of a whitespace table speaks of pressure.
+bool comment_names_pressure(std::string_view bytes) {
+  std::size_t at = 0;
+  while (at < bytes.size()) {
+    const std::size_t end = std::min(bytes.find('\n', at), bytes.size());
+    const std::string_view line = bytes.substr(at, end - at);
+    if (const std::size_t hash = line.find('#'); hash != std::string_view::npos) {
+      std::string comment(line.substr(hash));
+      for (char& c : comment) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+      if (comment.find("pressure") != std::string::npos) return true;
+    }
+    at = end + 1;
+  }
+  return false;
+}
+
+common::Expected<FileCells> read_named(const Named& named, bool pressure, Points& points,
+                                       bool& table) {
   const auto bytes = common::read_whole_file(named.file, formats::kCellFileLimit);
   if (!bytes) return common::in_file(named.file, bytes.error());
-  auto read = formats::read_dated_file(named.file, *bytes);
+  auto read = formats::read_dated_file(named.file, *bytes, pressure);
   if (!read) return read.error();
   table = read->format == formats::CellFormat::kTkTable ||
           read->format == formats::CellFormat::kPascalTable;
+  if (table && comment_names_pressure(*bytes)) points.comment_names_pressure = true;
   return file_cells(named, std::move(read).value(), false, points);
 }
 
@@ -188,7 +207,7 @@ common::Expected<std::vector<FileCells>> read_files(const InputNames& names, Poi
     bool table = false;
     const Named named = named_of(name);
     points.read.push_back(named.file);
-    auto read = read_named(named, points, table);
+    auto read = read_named(named, names.pressure, points, table);
     if (!read) return read.error();
     files.push_back(std::move(read).value());
     one_table = table && names.files.size() == 1 && !names.list;

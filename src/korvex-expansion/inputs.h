@@ -18,6 +18,9 @@ struct InputNames {
   std::vector<std::string> files;           // named on the command line
   std::optional<std::string> list;          // --list
   std::optional<formats::CellChoice> cell;  // --cell, for DIRAX files in the list
+  // --pressure: the series is in GPa; a cell file gives its pressure
+  // (converted from the kilopascals of a CIF) in place of its temperature.
+  bool pressure = false;
 };
 
 struct Points {
@@ -31,6 +34,7 @@ struct Points {
   // temperature against the list's, several of its cells at one temperature,
   // a temperature written with a decimal comma, a block taken of several.
   bool warned = false;
+  bool comment_names_pressure = false;  // a table's "#" comment says "pressure"
   std::vector<std::string> read;  // every file read: those named, the list, its entries
 };
 

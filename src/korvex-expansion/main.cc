@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -29,11 +30,14 @@
 #include "common/number_text.h"
 #include "common/safe_text.h"
 #include "expansion/analysis.h"
+#include "crystal/cell.h"
 #include "expansion/monte_carlo.h"
+#include "expansion/pressure_analysis.h"
 #include "expansion/series_checks.h"
 #include "formats/cell_record.h"
 #include "html_report.h"
 #include "inputs.h"
+#include "pressure_report.h"
 #include "report.h"
 #include "textrec/files.h"
 
@@ -62,7 +66,13 @@ constexpr const char* kUsage =
     "  --lagrangian          the same as --strain lagrangian\n"
     "  --infinitesimal       infinitesimal Eulerian or Lagrangian strain (default\n"
     "                        finite)\n"
-    "  --reference K         the point at K kelvin is the reference (default the first)\n"
+    "  --reference K         the point at K kelvin is the reference (default the first;\n"
+    "                        under --pressure, P GPa, default the lowest pressure)\n"
+    "  --pressure            a pressure series: the first column (a CIF's ambient\n"
+    "                        pressure, a list's second field) is a pressure in GPa;\n"
+    "                        compressibilities and equations of state\n"
+    "  --pc P                the critical pressure of the third-order equation of\n"
+    "                        state with p_c, GPa (default the lowest pressure)\n"
     "  --fit linear|quadratic|cubic\n"
     "                        polynomial of strain and volume in T (default linear)\n"
     "  --format text|json|csv\n"
@@ -93,6 +103,7 @@ struct Options {
   korvex_expansion::InputNames inputs;
   expansion::Draws draws;
   bool weighted = false;
+  std::optional<double> pc;  // GPa
   bool help = false;
   bool version = false;
 };
@@ -114,6 +125,8 @@ enum Option : int {
   kDraws,
   kStart,
   kWeighted,
+  kPressure,
+  kPc,
   kHelp,
   kVersion
 };
@@ -139,6 +152,8 @@ constexpr common::OptionRule kOptions[] = {
     {kDraws, '\0', "draws", true},
     {kStart, '\0', "seed", true},
     {kWeighted, '\0', "weighted", false},
+    {kPressure, '\0', "pressure", false},
+    {kPc, '\0', "pc", true},
     {kHelp, 'h', "help", false},
     {kVersion, 'V', "version", false},
 };
@@ -237,6 +252,13 @@ common::Expected<void> apply(const common::GivenOption& given, Options& opt) {
     case kWeighted:
       opt.weighted = true;
       break;
+    case kPressure:
+      opt.inputs.pressure = true;
+      break;
+    case kPc:
+      opt.pc = common::parse_decimal(value);
+      if (!opt.pc || !std::isfinite(*opt.pc)) return refused("--pc needs a pressure in GPa");
+      break;
     case kHelp:
       opt.help = true;
       break;
@@ -260,6 +282,11 @@ common::Expected<Options> parse_arguments(std::span<const std::string_view> args
     return common::Error{0, "--infinitesimal takes --strain eulerian or --strain lagrangian"};
   opt.inputs.files = parsed->operands;
   if (opt.inputs.files.empty() && !opt.inputs.list) return common::Error{0, "no file named"};
+  if (opt.pc && !opt.inputs.pressure)
+    return common::Error{0, "--pc is for a series under --pressure"};
+  if (opt.inputs.pressure && (opt.weighted || opt.svg_prefix))
+    return common::Error{0, std::string(opt.weighted ? "--weighted" : "--svg") +
+                                " is for a temperature series, not under --pressure"};
   return opt;
 }
 
@@ -400,6 +427,62 @@ void write_pictures(const Options& opt, const expansion::SeriesAnalysis& result,
   if (opt.format == Format::kText) outcome.output += written;
 }
 
+// The point at `gpa` (to within 0.00005 GPa), else the lowest pressure.
+common::Expected<std::size_t> pressure_reference(const std::vector<double>& p,
+                                                 std::optional<double> gpa) {
+  if (!gpa) return static_cast<std::size_t>(std::min_element(p.begin(), p.end()) - p.begin());
+  for (std::size_t i = 0; i < p.size(); ++i)
+    if (std::fabs(p[i] - *gpa) <= 0.00005) return i;
+  return common::Error{0, "no point at " + common::shortest(*gpa) + " GPa for the reference"};
+}
+
+// A pressure series: compressibilities and equations of state.
+Outcome run_pressure(const Options& opt, const korvex_expansion::Points& points, Outcome outcome) {
+  std::vector<double> p, sigma_p;
+  std::vector<Eigen::Matrix3d> bases;
+  bool all_sus = true;
+  for (const crystal::CellEntry& e : points.cells) {
+    p.push_back(*e.temperature);
+    sigma_p.push_back(e.temperature_su.value_or(0));
+    all_sus = all_sus && sigma_p.back() > 0;
+    bases.push_back(crystal::basis(e.cell));
+  }
+  // Without an SU at every point, every point weighs the same.
+  if (!all_sus) std::fill(sigma_p.begin(), sigma_p.end(), 1.0);
+  const auto reference = pressure_reference(p, opt.reference);
+  const auto result = reference ? expansion::analyse_pressure(
+                                      p, sigma_p, bases, *reference, opt.measure,
+                                      opt.pc.value_or(*std::min_element(p.begin(), p.end())))
+                                : common::Expected<expansion::PressureAnalysis>(reference.error());
+  if (!result) {
+    outcome.failures.push_back(about_file(points.name, result.error()));
+    return outcome;
+  }
+  const korvex_expansion::Source source{points.name, points.skipped_lines, points.cells};
+  switch (opt.format) {
+    case Format::kText:
+      outcome.output = korvex_expansion::pressure_text_report(*result, source);
+      break;
+    case Format::kJson:
+      outcome.output = korvex_expansion::pressure_json_report(*result, source);
+      break;
+    case Format::kCsv:
+      outcome.output = korvex_expansion::pressure_csv_report(*result);
+      break;
+  }
+  return outcome;
+}
+
+// A warning where a series read as temperatures looks like one of pressures.
+std::optional<std::string> pressure_hint(const korvex_expansion::Points& points) {
+  const bool cold = std::all_of(points.cells.begin(), points.cells.end(),
+                                [](const crystal::CellEntry& e) { return *e.temperature < 20; });
+  if (!cold && !points.comment_names_pressure) return std::nullopt;
+  return points.name + ": warning: " +
+         (cold ? "every temperature lies below 20 K" : "the file's comment speaks of pressure") +
+         "; if the series is one of pressure in GPa, run with --pressure";
+}
+
 Outcome run(const Options& opt) {
   Outcome outcome;
   const auto points = korvex_expansion::read_points(opt.inputs);
@@ -410,6 +493,8 @@ Outcome run(const Options& opt) {
   outcome.notes = points->notes;
   outcome.warnings = points->warnings;
   outcome.warned = points->warned;
+  if (opt.inputs.pressure) return run_pressure(opt, *points, std::move(outcome));
+  if (const auto hint = pressure_hint(*points)) outcome.warnings.push_back(*hint);
   if (!checked_series(*points, outcome)) return outcome;
   const auto analysed = analysis_of(*points, opt);
   if (!analysed) {

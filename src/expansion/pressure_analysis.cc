@@ -1,0 +1,101 @@
+#include "expansion/pressure_analysis.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <numeric>
+
+#include "expansion/poly_fit.h"
+
+namespace expansion {
+namespace {
+
+constexpr double kPerTpa = 1000;  // GPa^-1 to TPa^-1
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+// K = -slope of a straight line, TPa^-1.
+Estimate line_compressibility(const PolyFit& line) {
+  const Estimate slope = derivative_at(line, 0);
+  return {-slope.value * kPerTpa, slope.su * kPerTpa};
+}
+
+// The index of the point of median pressure, as the strain analysis takes it.
+std::size_t median_point(const std::vector<double>& p) {
+  std::vector<std::size_t> order(p.size());
+  std::iota(order.begin(), order.end(), std::size_t{0});
+  std::stable_sort(order.begin(), order.end(),
+                   [&](std::size_t i, std::size_t j) { return p[i] < p[j]; });
+  return order[(p.size() + 1) / 2 - 1];
+}
+
+CompressibilityAxis axis_of(const AxisResult& strain, std::size_t index,
+                            const std::vector<double>& p, const std::vector<double>& sigma_p,
+                            std::size_t median) {
+  CompressibilityAxis out;
+  out.axis = index;
+  out.linear = line_compressibility(strain.fit);
+  out.k_at.assign(p.size(), {kNaN, kNaN});
+  out.k_median = {kNaN, kNaN};
+  if (p.size() < 5) return out;
+  auto fit = fit_empirical(p, sigma_p, strain.strains);
+  if (!fit) return out;
+  out.fit = *fit;
+  for (std::size_t i = 0; i < p.size(); ++i) out.k_at[i] = compressibility(*fit, p[i]);
+  out.k_median = out.k_at[median];
+  return out;
+}
+
+// The volume's straight-line compressibility (see the header).
+Estimate volume_compressibility(const std::vector<double>& p, const VolumeResult& volume,
+                                bool logarithmic) {
+  std::vector<double> relative;
+  relative.reserve(volume.values.size());
+  for (const double v : volume.values)
+    relative.push_back(logarithmic ? std::log(v / volume.reference) : v / volume.reference);
+  return line_compressibility(fit_polynomial(p, relative, 1));
+}
+
+}  // namespace
+
+bool negative_linear_compressibility(const Estimate& k) {
+  return k.value < 0 && (std::isnan(k.su) ? false : -k.value > 2 * k.su);
+}
+
+common::Expected<PressureAnalysis> analyse_pressure(const std::vector<double>& p,
+                                                    const std::vector<double>& sigma_p,
+                                                    const std::vector<Eigen::Matrix3d>& bases,
+                                                    std::size_t reference, StrainMeasure measure,
+                                                    double pc) {
+  if (p.size() < 3)
+    return common::Error{
+        0, "at least 3 pressures are needed; the series holds " + std::to_string(p.size())};
+  if (distinct_count(p) < 2)
+    return common::Error{0, "every point lies at the same pressure: no compressibility"};
+  auto strains = analyse(p, bases, reference, measure, 1);
+  if (!strains) return strains.error();
+  PressureAnalysis out{std::move(strains).value(), sigma_p, {}, {}, {}};
+  const std::size_t median = median_point(p);
+  for (std::size_t k = 0; k < 3; ++k)
+    out.axes[k] = axis_of(out.strains.axes[k], k, p, sigma_p, median);
+  std::stable_sort(
+      out.axes.begin(), out.axes.end(),
+      [](const CompressibilityAxis& x, const CompressibilityAxis& y) {
+        const double kx = std::isnan(x.k_median.value) ? x.linear.value : x.k_median.value;
+        const double ky = std::isnan(y.k_median.value) ? y.linear.value : y.k_median.value;
+        return kx < ky;
+      });
+  out.volume = volume_compressibility(p, out.strains.volume, false);
+  const EosOrder orders[] = {EosOrder::kSecond, EosOrder::kThird, EosOrder::kThirdCritical};
+  for (std::size_t k = 0; k < 3; ++k) {
+    out.eos[k].order = orders[k];
+    auto fit = fit_eos(orders[k], p, sigma_p, out.strains.volume.values, pc);
+    if (fit) {
+      out.eos[k].fit = *fit;
+    } else {
+      out.eos[k].why_not = fit.error().message;
+    }
+  }
+  return out;
+}
+
+}  // namespace expansion

@@ -1,0 +1,67 @@
+// The principal compressibilities and equations of state of a series of cells
+// against pressure.
+//
+// The principal strains and their directions are those of the expansion
+// analysis (analysis.h), pressure in GPa standing where temperature stands
+// there, the directions read at the median point. For each principal axis:
+//   - the straight-line compressibility, K = -d eps/dp of the least-squares
+//     line through the axis' strains (HC0 standard error), in TPa^-1;
+//   - the empirical fit eps0 + lambda (p - p_c)^nu and K(p) at every pressure
+//     from it (compressibility.h), given five points or more.
+// The volume gets the straight-line compressibility in the measure's own
+// definition: the slope of -ln(V / V_ref) under the natural strain, otherwise
+// the slope of -V over the volume measured at the reference point (PASCal's).
+// The equations of state (equation_of_state.h) are fitted to the volumes.
+//
+// Each point is weighted by 1/sigma_p^2 in the empirical and EOS fits.
+#pragma once
+
+#include <Eigen/Dense>
+#include <array>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "common/expected.h"
+#include "expansion/analysis.h"
+#include "expansion/compressibility.h"
+#include "expansion/equation_of_state.h"
+
+namespace expansion {
+
+struct CompressibilityAxis {
+  std::size_t axis = 0;  // its strains and direction: PressureAnalysis::strains.axes[axis]
+  Estimate linear;       // TPa^-1
+  std::optional<EmpiricalFit> fit;  // none for fewer than five points
+  std::vector<Estimate> k_at;       // TPa^-1 at each pressure; NaN without the fit
+  Estimate k_median;                // TPa^-1 at the median pressure
+};
+
+struct EosResult {
+  EosOrder order = EosOrder::kSecond;
+  std::optional<EosFit> fit;
+  std::string why_not;  // when there is no fit
+};
+
+struct PressureAnalysis {
+  Analysis strains;                         // pressure as its "temperatures"
+  std::vector<double> sigma_p;              // GPa, one per point, all positive
+  std::array<CompressibilityAxis, 3> axes;  // K at the median pressure ascending
+  Estimate volume;                          // TPa^-1, straight line
+  std::array<EosResult, 3> eos;             // BM2, BM3, BM3 with p_c
+};
+
+// The analysis of the cells with the given bases at pressures p (GPa) with
+// SUs sigma_p (every one positive), against the cell at `reference`, the
+// critical pressure of the third EOS `pc` (lowered to the lowest pressure).
+// Fails for fewer than three points or two distinct pressures, and where
+// analyse fails.
+[[nodiscard]] common::Expected<PressureAnalysis> analyse_pressure(
+    const std::vector<double>& p, const std::vector<double>& sigma_p,
+    const std::vector<Eigen::Matrix3d>& bases, std::size_t reference, StrainMeasure measure,
+    double pc);
+
+// Compressibility below zero by more than twice its SU.
+[[nodiscard]] bool negative_linear_compressibility(const Estimate& k);
+
+}  // namespace expansion
