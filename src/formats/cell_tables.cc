@@ -133,6 +133,7 @@ common::Expected<CellRead> read_series_cells(std::string_view bytes, std::string
                                               row.su,
                                               {},
                                               {},
+                                              {},
                                               {}});
   }
   for (const SkippedRow& skipped : series->skipped) {

@@ -117,7 +117,7 @@ common::Expected<Entries> dirax_cells(const formats::ListEntry& entry,
     return common::Error{
         0, name + ": the DIRAX " + which + " cell is incomplete: " + checked.error().message};
   }
-  return Entries{{name, entry.temperature, std::nullopt, cell, {}, {}, {}, {}}};
+  return Entries{{name, entry.temperature, std::nullopt, cell, {}, {}, {}, {}, {}}};
 }
 
 // A file named in the list, reconciled with the list's temperature.

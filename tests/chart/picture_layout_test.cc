@@ -92,6 +92,7 @@ std::vector<crystal::CellEntry> cells(bool with_sus) {
                          {},
                          {},
                          {},
+                         {},
                          {}};
     if (with_sus) e.su = {0.0008, 0.0006, 0.0009, std::nullopt, std::nullopt, std::nullopt};
     out.push_back(e);

@@ -27,7 +27,7 @@ std::vector<CellEntry> series(const std::array<double, 3>& lengths,
   std::vector<CellEntry> out;
   for (int i = 0; i < 10; ++i) {
     const double t = 100 + 25.0 * i;
-    CellEntry e{"p" + std::to_string(i), t, std::nullopt, {}, {}, {}, {}, {}};
+    CellEntry e{"p" + std::to_string(i), t, std::nullopt, {}, {}, {}, {}, {}, {}};
     std::array<double, 3> l{};
     for (std::size_t k = 0; k < 3; ++k) l[k] = lengths[k] * (1 + rates[k] * (t - 100));
     e.cell = Cell{l[0], l[1], l[2], 90, 90, 90};

@@ -57,8 +57,9 @@ TEST(EquationOfState, MatchesTheWorkedFits) {
     } else {
       expect_near(fit->bp.su, c.bp_su, 1e-4, "B' su");
     }
-    if (c.order != EosOrder::kSecond)  // B' = 4 is far from this curve's 6.1
+    if (c.order != EosOrder::kSecond) {  // B' = 4 is far from this curve's 6.1
       EXPECT_NEAR(expansion::eos_pressure(*fit, kV[4]), kP[4], 3 * kSigma[4]);
+    }
   }
 }
 

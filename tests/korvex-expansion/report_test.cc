@@ -17,9 +17,9 @@ namespace {
 // coefficients -5, 0 and 10 MK^-1, each along its cell axis.
 std::vector<crystal::CellEntry> cells() {
   std::vector<crystal::CellEntry> out = {
-      {"p0", 100, std::nullopt, {5, 6, 7, 90, 90, 90}, {}, {}, {}, {}},
-      {"p1", 200, std::nullopt, {4.9975, 6, 7.007, 90, 90, 90}, {}, {}, {}, {}},
-      {"p2", 300, std::nullopt, {4.995, 6, 7.014, 90, 90, 90}, {}, {}, {}, {}},
+      {"p0", 100, std::nullopt, {5, 6, 7, 90, 90, 90}, {}, {}, {}, {}, {}},
+      {"p1", 200, std::nullopt, {4.9975, 6, 7.007, 90, 90, 90}, {}, {}, {}, {}, {}},
+      {"p2", 300, std::nullopt, {4.995, 6, 7.014, 90, 90, 90}, {}, {}, {}, {}, {}},
   };
   out[1].su.a = 0.001;
   return out;

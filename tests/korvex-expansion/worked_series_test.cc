@@ -64,10 +64,14 @@ TEST(ExpansionWorked, MonoclinicAndTriclinicSeries) {
       expect_near_all(w["strains"], x["strains"], 1e-12, axis + " strains");
       sum += x["alpha"].get<double>();
       // Two points: a secant, whose su is the cells' (these have none).
-      if (want["axes"][k]["strains"].size() == 2) EXPECT_TRUE(x["su_fit"].is_null()) << axis;
+      if (want["axes"][k]["strains"].size() == 2) {
+        EXPECT_TRUE(x["su_fit"].is_null()) << axis;
+      }
     }
     // Natural strain: the volume's coefficient is the sum of the axes'.
-    if (measure == "natural") EXPECT_NEAR(sum, got["volume"]["alpha"].get<double>(), 1e-9);
+    if (measure == "natural") {
+      EXPECT_NEAR(sum, got["volume"]["alpha"].get<double>(), 1e-9);
+    }
     const double alpha = want["volume"]["alpha"];
     EXPECT_NEAR(alpha, got["volume"]["alpha"], kCoefficientTolerance * alpha);
     expect_near_all(want["volume"]["values"], got["volume"]["values"], 1e-9, "volumes");
