@@ -94,7 +94,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (temperatures.size() < 3) return 0;
   const korvex_expansion::Source source{"f", {}, {}};
   for (const expansion::StrainMeasure measure :
-       {expansion::StrainMeasure{false, true}, expansion::StrainMeasure{true, false}}) {
+       {expansion::StrainMeasure{expansion::StrainKind::kNatural, true},
+        expansion::StrainMeasure{expansion::StrainKind::kEulerian, true},
+        expansion::StrainMeasure{expansion::StrainKind::kLagrangian, false}}) {
     for (int degree = 1; degree <= 3; ++degree) {
       const auto an = expansion::analyse(temperatures, bases, 0, measure, degree);
       if (!an) {
@@ -102,7 +104,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         continue;
       }
       check_analysis(*an);
-      const expansion::SeriesAnalysis result{*an, std::nullopt};
+      const expansion::SeriesAnalysis result{*an, {}, std::nullopt};
       check(!korvex_expansion::text_report(result, source).empty(), "an empty report");
       check(!korvex_expansion::csv_report(result).empty(), "an empty CSV report");
       check(nlohmann::json::accept(korvex_expansion::json_report(result, source)),
