@@ -1,13 +1,18 @@
 // The built korvex-expansion on a series given as korvex's list of DIRAX
 // files: the coefficients of the table korvex writes from the same list,
 // whatever the order of the list; a table whose values carry SUs, weighted
-// and not, drawn twice from one start and once from another; and the faults
-// of the new inputs, each with its exact message.
+// and not, drawn twice from one start and once from another; cell files named
+// in any order, or listed at another temperature than their own; the drawn
+// SUs of the CSV rows, and their spread against its definition; and the
+// faults of the new inputs, each with its exact message.
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 #include <filesystem>
 #include <nlohmann/json.hpp>
+#include <numbers>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -86,6 +91,136 @@ TEST(ExpansionInputs, WeightedFitOfEqualSusAndRepeatableDraws) {
             testutil::read_file(dir.file("p_strain.svg")).find("class=\"s2 su\""));
   EXPECT_NE(std::string::npos,
             testutil::read_file(dir.file("p_volume.svg")).find("class=\"s0 su\""));
+}
+
+std::string cif(double a, double c, const std::string& temperature) {
+  return "data_x\n_cell_length_a " + std::to_string(a) + "(2)\n_cell_length_b 6.5\n" +
+         "_cell_length_c " + std::to_string(c) + "\n_cell_angle_alpha 90\n" +
+         "_cell_angle_beta 90\n_cell_angle_gamma 90\n_cell_measurement_temperature " + temperature +
+         "\n";
+}
+
+// Cell files named hottest first are taken in order of temperature, each at
+// its own temperature with its SU; listed at another temperature, a file's
+// own SU is not kept.
+TEST(ExpansionInputs, CellFilesInOrderOfTemperature) {
+  ScopedTempDir dir;
+  testutil::write_file(dir.file("c350.cif"), cif(5.03, 7.06, "350(2)"));
+  testutil::write_file(dir.file("c100.cif"), cif(5.0, 7.0, "100(1)"));
+  testutil::write_file(dir.file("c200.cif"), cif(5.01, 7.03, "200(1)"));
+  testutil::write_file(dir.file("warm.lst"),
+                       "title\nnames\nc350.cif 340\nc100.cif 100\n"
+                       "c200.cif 200\n");
+  const auto json = [&](std::vector<std::string> files) {
+    files.insert(files.begin(), {EXPANSION_BIN, "--lagrangian", "--format", "json"});
+    const auto r = run_program(files, dir.path(), "");
+    EXPECT_EQ(0, r.exit_status) << r.err;
+    return r.out;
+  };
+  const std::string hottest_first = json({"c350.cif", "c100.cif", "c200.cif"});
+  EXPECT_EQ(json({"c100.cif", "c200.cif", "c350.cif"}), hottest_first);
+  const auto named = nlohmann::json::parse(hottest_first);
+  EXPECT_EQ(100, named["reference_temperature"].get<double>());
+  EXPECT_EQ(2.0, named["cells"][2]["T_su"].get<double>());
+  const auto listed = nlohmann::json::parse(json({"--list", "warm.lst"}));
+  EXPECT_EQ(340, listed["cells"][2]["T"].get<double>());
+  EXPECT_TRUE(listed["cells"][2]["T_su"].is_null());
+}
+
+// A table whose a, b and c carry SUs, growing unevenly.
+const std::string kSuTable =
+    "# T a b c alpha beta gamma\n"
+    "100 5.0000(10) 6.0000(8) 7.0000(12) 90 90 90\n"
+    "150 5.0021(12) 6.0018(9) 7.0049(10) 90 90 90\n"
+    "200 5.0050(10) 6.0032(8) 7.0102(15) 90 90 90\n"
+    "250 5.0091(14) 6.0041(10) 7.0160(12) 90 90 90\n"
+    "300 5.0140(11) 6.0047(9) 7.0221(13) 90 90 90\n";
+
+// The CSV's drawn SU of each row is the one of its coefficient: at the
+// reference for a line, at the row's temperature for a polynomial (whose
+// headline coefficient is at the median point).
+TEST(ExpansionInputs, CsvRowsCarryTheDrawnSuOfTheirCoefficient) {
+  ScopedTempDir dir;
+  testutil::write_file(dir.file("su.txt"), kSuTable);
+  const auto run = [&](const std::string& fit, const std::string& format) {
+    const auto r = run_program({EXPANSION_BIN, "--lagrangian", "--draws", "200", "--reference",
+                                "200", "--fit", fit, "--format", format, "su.txt"},
+                               dir.path(), "");
+    EXPECT_EQ(0, r.exit_status) << r.err;
+    return r.out;
+  };
+  const auto su_cells = [](const std::string& row) {  // the column su_cells_MK-1
+    std::size_t at = 0;
+    for (int comma = 0; comma < 10; ++comma) at = row.find(',', at) + 1;
+    return std::stod(row.substr(at));
+  };
+  for (const std::string fit : {"linear", "quadratic"}) {
+    SCOPED_TRACE(fit);
+    const auto json = nlohmann::json::parse(run(fit, "json"));
+    const auto csv = testutil::split_lines(run(fit, "csv"));
+    const std::size_t n = fit == "linear" ? 1 : 5;
+    ASSERT_EQ(1 + 4 * n, csv.size());
+    std::vector<nlohmann::json> rows(json["axes"].begin(), json["axes"].end());
+    rows.push_back(json["volume"]);
+    for (std::size_t k = 0; k < 4; ++k) {
+      const nlohmann::json& x = rows[k];
+      if (n == 1) {
+        EXPECT_NEAR(x["su_cells"].get<double>(), su_cells(csv[1 + k]), 1e-9) << csv[1 + k];
+        continue;
+      }
+      const double median = x["su_cells_T"][2];
+      EXPECT_NEAR(median, x["su_cells"].get<double>(), 1e-12 * median);
+      EXPECT_NE(x["su_cells_T"][0], x["su_cells_T"][4]);
+      for (std::size_t i = 0; i < n; ++i) {
+        const std::string& row = csv[1 + 4 * i + k];
+        EXPECT_NEAR(x["su_cells_T"][i].get<double>(), su_cells(row), 1e-9) << row;
+      }
+    }
+  }
+}
+
+// The first normal deviates of the draws: the 64-bit Mersenne Twister from
+// `start`, each uniform number (top 53 bits + 1/2) / 2^53, and the
+// Box-Muller pair r cos(theta), r sin(theta), r = sqrt(-2 ln u1),
+// theta = 2 pi u2.
+std::vector<double> normal_deviates(std::uint64_t start, std::size_t count) {
+  std::mt19937_64 bits(start);
+  const auto uniform = [&] { return (static_cast<double>(bits() >> 11) + 0.5) * 0x1.0p-53; };
+  std::vector<double> z;
+  while (z.size() < count) {
+    const double r = std::sqrt(-2 * std::log(uniform()));
+    const double theta = 2 * std::numbers::pi * uniform();
+    z.push_back(r * std::cos(theta));
+    z.push_back(r * std::sin(theta));
+  }
+  z.resize(count);
+  return z;
+}
+
+// One length with an SU at one point: that point's volume, in proportion to
+// the length, spreads as the draws do; its SU is their sample standard
+// deviation, sqrt(sum (z - mean)^2 / (n - 1)), which a few draws tell from
+// any other spread.
+TEST(ExpansionInputs, DrawnSuIsTheSampleStandardDeviation) {
+  ScopedTempDir dir;
+  testutil::write_file(dir.file("one.txt"),
+                       "100 5.0000 6 7 90 90 90\n"
+                       "200 5.0050(20) 6 7.01 90 90 90\n"
+                       "300 5.0100 6 7.02 90 90 90\n");
+  for (const std::size_t draws : {2U, 3U, 5U}) {
+    const auto r = run_program({EXPANSION_BIN, "--format", "json", "--seed", "7", "--draws",
+                                std::to_string(draws), "one.txt"},
+                               dir.path(), "");
+    ASSERT_EQ(0, r.exit_status) << r.err;
+    const std::vector<double> z = normal_deviates(7, draws);
+    double mean = 0, squares = 0;
+    for (const double x : z) mean += x / static_cast<double>(draws);
+    for (const double x : z) squares += (x - mean) * (x - mean);
+    const double want = 6 * 7.01 * 0.002 * std::sqrt(squares / (draws - 1.0));  // dV/da su
+    const auto json = nlohmann::json::parse(r.out);
+    EXPECT_NEAR(want, json["volume"]["values_su"][1].get<double>(), 1e-9 * want) << draws;
+    EXPECT_EQ(0, json["volume"]["values_su"][0].get<double>());
+  }
 }
 
 TEST(ExpansionInputs, FilesThatGiveNoPointAreToldByName) {

@@ -5,15 +5,18 @@
 // measure, with the reference at the first point, in mid-series and at the
 // median point (a Lagrangian direction carried into the median cell): every
 // strain at every point, each axis's coefficient, [uvw] and angles to a, b and
-// c, the volumes and their coefficient.
+// c, the volumes and their coefficient. The report runs, a polynomial or a
+// line at an inner reference, pin every column of the text, CSV and JSON.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <map>
 #include <nlohmann/json.hpp>
 #include <numbers>
 #include <regex>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -27,6 +30,13 @@ const std::string kWorked = TESTS_DIR "/korvex-expansion/worked";
 // value at the reference temperature, as korvex-expansion divides them.
 constexpr double kCoefficientTolerance = 1e-9;  // relative
 
+// A temperature as the text report writes it, "%7.2f".
+std::string kelvin_text(double t) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%7.2f", t);
+  return text;
+}
+
 void expect_near_all(const nlohmann::json& want, const nlohmann::json& got, double tolerance,
                      const std::string& what) {
   ASSERT_EQ(want.size(), got.size()) << what;
@@ -34,21 +44,33 @@ void expect_near_all(const nlohmann::json& want, const nlohmann::json& got, doub
     EXPECT_NEAR(want[i].get<double>(), got[i].get<double>(), tolerance) << what << " [" << i << "]";
 }
 
+// The run of korvex-expansion the worked case `want` stands for, its output
+// in the given format.
+std::string run_worked(const nlohmann::json& want, const std::string& format) {
+  const std::string measure = want["strain"];
+  std::vector<std::string> argv = {EXPANSION_BIN, "--format", format};
+  if (measure.starts_with("lagrangian")) argv.push_back("--lagrangian");
+  if (measure.ends_with("infinitesimal")) argv.push_back("--infinitesimal");
+  if (!want["reference"].is_null())
+    argv.insert(argv.end(), {"--reference", want["reference"].dump()});
+  if (want.contains("fit")) argv.insert(argv.end(), {"--fit", want["fit"]});
+  argv.push_back(want["file"]);
+  const auto r = testutil::run_program(argv, kWorked, "");
+  EXPECT_EQ(0, r.exit_status) << r.err;
+  return r.out;
+}
+
+nlohmann::json worked_runs() {
+  return nlohmann::json::parse(testutil::read_file(kWorked + "/expected.json"));
+}
+
 TEST(ExpansionWorked, MonoclinicAndTriclinicSeries) {
-  const auto runs = nlohmann::json::parse(testutil::read_file(kWorked + "/expected.json"));
-  ASSERT_EQ(9U, runs.size());
+  const auto runs = worked_runs();
+  ASSERT_EQ(12U, runs.size());
   for (const nlohmann::json& want : runs) {
     const std::string file = want["file"], measure = want["strain"];
     SCOPED_TRACE(file + " " + measure + " reference " + want["reference"].dump());
-    std::vector<std::string> argv = {EXPANSION_BIN, "--format", "json"};
-    if (measure.starts_with("lagrangian")) argv.push_back("--lagrangian");
-    if (measure.ends_with("infinitesimal")) argv.push_back("--infinitesimal");
-    if (!want["reference"].is_null())
-      argv.insert(argv.end(), {"--reference", want["reference"].dump()});
-    argv.push_back(file);
-    const auto r = testutil::run_program(argv, kWorked, "");
-    ASSERT_EQ(0, r.exit_status) << r.err;
-    const nlohmann::json got = nlohmann::json::parse(r.out);
+    const nlohmann::json got = nlohmann::json::parse(run_worked(want, "json"));
     EXPECT_EQ(measure, got["strain"]);
     EXPECT_EQ(want["reference_temperature"], got["reference_temperature"]);
     EXPECT_EQ(want["median_temperature"], got["median_temperature"]);
@@ -72,6 +94,128 @@ TEST(ExpansionWorked, MonoclinicAndTriclinicSeries) {
       std::string::npos,
       text.out.find(" Points     : 7, 100.45 K to 281.05 K, reference point 250.35 K (row 6)\n"))
       << text.out;
+}
+
+// A coefficient or standard error in MK^-1 as worked: to 1e-9 of itself for
+// a coefficient, 1e-5 for a standard error (from residuals near rounding).
+void expect_coefficient(double want, double got, bool su, const std::string& what) {
+  EXPECT_NEAR(want, got, (su ? 1e-5 : 1e-9) * std::fabs(want) + 1e-12) << what;
+}
+
+// The numbers of a line of the text report, "(" and ")" as blanks.
+std::vector<double> numbers_of(std::string line) {
+  std::replace_if(
+      line.begin(), line.end(), [](char c) { return c == '(' || c == ')'; }, ' ');
+  std::istringstream in(line);
+  std::vector<double> out;
+  for (std::string word; in >> word;) {
+    if (word.find_first_not_of("+-.0123456789") == std::string::npos)
+      out.push_back(std::stod(word));
+  }
+  return out;
+}
+
+// Each axis and the volume, as `json` holds the worked case: X1, X2, X3, V.
+std::vector<nlohmann::json> rows_of(const nlohmann::json& want) {
+  return {want["axes"][0], want["axes"][1], want["axes"][2], want["volume"]};
+}
+
+void expect_json_report(const nlohmann::json& want, const nlohmann::json& got) {
+  for (const char* key : {"fit", "reference_temperature", "median_temperature", "temperatures"})
+    EXPECT_EQ(want[key], got[key]) << key;
+  const auto got_rows = rows_of(got);
+  const auto want_rows = rows_of(want);
+  for (std::size_t k = 0; k < 4; ++k) {
+    const std::string name = k < 3 ? "X" + std::to_string(k + 1) : "V";
+    const nlohmann::json &w = want_rows[k], &x = got_rows[k];
+    expect_coefficient(w["alpha"], x["alpha"], false, name + " alpha");
+    expect_coefficient(w["su"], x["su"], true, name + " su");
+    if (want["fit"] == "linear") {
+      EXPECT_FALSE(x.contains("alpha_T")) << name;
+      continue;
+    }
+    ASSERT_EQ(w["alpha_T"].size(), x["alpha_T"].size()) << name;
+    for (std::size_t i = 0; i < w["alpha_T"].size(); ++i) {
+      const std::string at = name + " at " + std::to_string(i);
+      expect_coefficient(w["alpha_T"][i], x["alpha_T"][i], false, at);
+      expect_coefficient(w["su_T"][i], x["su_T"][i], true, at + " su");
+    }
+  }
+  EXPECT_NEAR(want["volume"]["reference"].get<double>(), got["volume"]["reference"], 1e-9);
+}
+
+// Every CSV row: a line's one row per axis, a polynomial's one per axis at
+// each temperature.
+void expect_csv_report(const nlohmann::json& want, const std::string& csv) {
+  const bool line = want["fit"] == "linear";
+  const auto lines = testutil::split_lines(csv);
+  const std::size_t n = line ? 1 : want["temperatures"].size();
+  ASSERT_EQ(1 + 4 * n, lines.size()) << csv;
+  const auto rows = rows_of(want);
+  for (std::size_t i = 0; i < n; ++i) {
+    for (std::size_t k = 0; k < 4; ++k) {
+      std::vector<std::string> cells;
+      std::istringstream in(lines[1 + 4 * i + k]);
+      for (std::string cell; std::getline(in, cell, ',');) cells.push_back(cell);
+      cells.resize(10);
+      const std::string name = k < 3 ? "X" + std::to_string(k + 1) : "V";
+      SCOPED_TRACE(lines[1 + 4 * i + k]);
+      EXPECT_EQ(name, cells[0]);
+      EXPECT_EQ(line ? "" : want["temperatures"][i].dump(), cells[1]);
+      const nlohmann::json& w = rows[k];
+      expect_coefficient(line ? w["alpha"] : w["alpha_T"][i], std::stod(cells[2]), false, "alpha");
+      expect_coefficient(line ? w["su"] : w["su_T"][i], std::stod(cells[3]), true, "su");
+      for (std::size_t c = 0; k < 3 && c < 3; ++c) {
+        EXPECT_NEAR(w["uvw"][c].get<double>(), std::stod(cells[4 + c]), 1e-9);
+        EXPECT_NEAR(w["angles"][c].get<double>(), std::stod(cells[7 + c]), 1e-5);
+      }
+    }
+  }
+}
+
+// The text's table of coefficients, to its decimals, and a polynomial's
+// coefficients at each temperature.
+void expect_text_report(const nlohmann::json& want, const std::string& text) {
+  const auto lines = testutil::split_lines(text);
+  const auto rows = rows_of(want);
+  const auto line_of = [&](const std::string& start) {
+    const auto at = std::find_if(lines.begin(), lines.end(),
+                                 [&](const std::string& l) { return l.starts_with(start); });
+    return at == lines.end() ? std::string() : *at;
+  };
+  for (std::size_t k = 0; k < 4; ++k) {
+    const std::string name = k < 3 ? "X" + std::to_string(k + 1) : "V";
+    const std::vector<double> got = numbers_of(line_of(" " + name + " ").substr(3));
+    const nlohmann::json& w = rows[k];
+    ASSERT_EQ(k < 3 ? 8U : 2U, got.size()) << name << " in\n" << text;
+    EXPECT_NEAR(w["alpha"].get<double>(), got[0], 0.00051) << name;
+    EXPECT_NEAR(w["su"].get<double>(), got[1], 0.00051) << name;
+    for (std::size_t c = 0; k < 3 && c < 3; ++c) {
+      EXPECT_NEAR(w["uvw"][c].get<double>(), got[2 + c], 0.000051) << name;
+      EXPECT_NEAR(w["angles"][c].get<double>(), got[5 + c], 0.0051) << name;
+    }
+  }
+  if (want["fit"] == "linear") return;
+  for (std::size_t i = 0; i < want["temperatures"].size(); ++i) {
+    const std::string t = kelvin_text(want["temperatures"][i].get<double>());
+    const std::vector<double> got = numbers_of(line_of(" " + t));
+    ASSERT_EQ(9U, got.size()) << t << " in\n" << text;
+    for (std::size_t k = 0; k < 4; ++k) {
+      EXPECT_NEAR(rows[k]["alpha_T"][i].get<double>(), got[1 + 2 * k], 0.00051) << t << " " << k;
+      EXPECT_NEAR(rows[k]["su_T"][i].get<double>(), got[2 + 2 * k], 0.00051) << t << " " << k;
+    }
+  }
+}
+
+TEST(ExpansionWorked, ReportColumnsAtAnInnerReferenceAndForPolynomials) {
+  for (const nlohmann::json& want : worked_runs()) {
+    if (!want.contains("fit")) continue;
+    SCOPED_TRACE(want["file"].get<std::string>() + " " + want["fit"].get<std::string>() +
+                 " reference " + want["reference"].dump());
+    expect_json_report(want, nlohmann::json::parse(run_worked(want, "json")));
+    expect_csv_report(want, run_worked(want, "csv"));
+    expect_text_report(want, run_worked(want, "text"));
+  }
 }
 
 // The indicatrix's section through the two axes in the a-c plane of the

@@ -32,6 +32,17 @@ tables hold:
                Lagrangian strain, a line of the reference state, the median
                cell, v carried into it by that cell's F
   angles       between the direction and a, b, c
+  polynomial   (the report runs) a quadratic or cubic in T by least squares; the
+               coefficient at each temperature the fit's derivative divided by
+               its value there (1 + strain for an axis), the one named first at
+               the median point, the axes ordered by it
+  su           the standard error of that derivative from White's HC0
+               covariance (X^T X)^-1 X^T diag(e_i^2) X (X^T X)^-1 of the fitted
+               polynomial, divided as the coefficient is
+
+The report runs (REPORT_RUNS) give, besides, each axis's and the volume's su
+and their coefficients and sus at every temperature (alpha_T, su_T), and the
+volume of the reference cell.
 """
 
 import json
@@ -69,6 +80,11 @@ RUNS = [("monoclinic.xy", lagrangian, finite, reference) for lagrangian, finite,
     ("triclinic.xy", lagrangian, finite, reference) for lagrangian, finite, reference in (
         (False, True, 209.95), (False, False, None), (True, True, 171.55), (True, False, 171.55),
         (True, True, None))]
+
+
+# (table, lagrangian, finite, --reference or None, --fit degree)
+REPORT_RUNS = [("monoclinic.xy", True, True, 131.15, 2), ("triclinic.xy", True, False, 171.55, 1),
+               ("triclinic.xy", True, True, 248.15, 3)]
 
 
 def volume(p):
@@ -136,7 +152,31 @@ def crystal_direction(v, cell_basis):
     return uvw, angles
 
 
-def analyse(rows, lagrangian, finite, reference):
+def hc0_fit(t, y, degree):
+    """The polynomial's value and derivative at each t, and the derivative's
+    HC0 standard error, from a fit in T less its mean."""
+    x = t - t.mean()
+    design = np.vander(x, degree + 1)
+    beta = np.linalg.lstsq(design, y, rcond=None)[0]
+    inverse = np.linalg.inv(design.T @ design)
+    residuals = y - design @ beta
+    covariance = inverse @ design.T @ np.diag(residuals ** 2) @ design @ inverse
+    powers = np.arange(degree, -1, -1)
+    gradient = np.array([[p * xi ** (p - 1) if p > 0 else 0.0 for p in powers] for xi in x])
+    return design @ beta, gradient @ beta, np.sqrt(np.einsum("ij,jk,ik->i", gradient, covariance,
+                                                              gradient))
+
+
+def coefficients(t, y, degree, at, offset):
+    """alpha and su at every temperature and at index `at`, in MK^-1; offset
+    1 for a strain (the length is 1 + strain), 0 for the volume."""
+    value, derivative, se = hc0_fit(t, y, degree)
+    alpha_t = 1e6 * derivative / (offset + value)
+    su_t = 1e6 * se / (offset + value)
+    return alpha_t[at], su_t[at], list(alpha_t), list(su_t)
+
+
+def analyse(rows, lagrangian, finite, reference, degree=None):
     """What korvex-expansion --format json gives, in its keys."""
     t = np.array([r[0] for r in rows])
     n = len(rows)
@@ -157,15 +197,28 @@ def analyse(rows, lagrangian, finite, reference):
         if lagrangian:
             v = bases[median] @ np.linalg.inv(bases[ref]) @ v
         uvw, angles = crystal_direction(v / np.linalg.norm(v), read_against)
-        axes.append({"alpha": 1e6 * slope / (1 + intercept + slope * t[ref]),
-                     "uvw": list(uvw), "angles": angles, "strains": list(strains)})
+        axis = {"alpha": 1e6 * slope / (1 + intercept + slope * t[ref]),
+                "uvw": list(uvw), "angles": angles, "strains": list(strains)}
+        if degree is not None:
+            headline = ref if degree == 1 else median
+            axis["alpha"], axis["su"], axis["alpha_T"], axis["su_T"] = coefficients(
+                t, strains, degree, headline, 1)
+        axes.append(axis)
     axes.sort(key=lambda x: x["alpha"])
     volumes = [volume(r[1:]) for r in rows]
     slope, intercept = np.polyfit(t, volumes, 1)
-    return {"strain": ("lagrangian" if lagrangian else "eulerian") + (
+    result = {"strain": ("lagrangian" if lagrangian else "eulerian") + (
                 "-finite" if finite else "-infinitesimal"),
             "reference_temperature": t[ref], "median_temperature": t[median], "axes": axes,
             "volume": {"alpha": 1e6 * slope / (intercept + slope * t[ref]), "values": volumes}}
+    if degree is not None:
+        v = result["volume"]
+        v["alpha"], v["su"], v["alpha_T"], v["su_T"] = coefficients(
+            t, np.array(volumes), degree, ref if degree == 1 else median, 0)
+        v["reference"] = volumes[ref]
+        result["fit"] = ["linear", "quadratic", "cubic"][degree - 1]
+        result["temperatures"] = list(t)
+    return result
 
 
 def main():
@@ -174,6 +227,9 @@ def main():
     for name, lagrangian, finite, reference in RUNS:
         runs.append(dict(file=name, reference=reference,
                          **analyse(rows[name], lagrangian, finite, reference)))
+    for name, lagrangian, finite, reference, degree in REPORT_RUNS:
+        runs.append(dict(file=name, reference=reference,
+                         **analyse(rows[name], lagrangian, finite, reference, degree)))
     print("[" + ",\n".join(json.dumps(run) for run in runs) + "]")
 
 
