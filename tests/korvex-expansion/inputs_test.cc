@@ -197,30 +197,79 @@ std::vector<double> normal_deviates(std::uint64_t start, std::size_t count) {
   return z;
 }
 
-// One length with an SU at one point: that point's volume, in proportion to
-// the length, spreads as the draws do; its SU is their sample standard
-// deviation, sqrt(sum (z - mean)^2 / (n - 1)), which a few draws tell from
-// any other spread.
+// One length with an SU at one point: that point's volume spreads as the
+// draws do; its SU is the sample standard deviation of the drawn volumes,
+// sqrt(sum (V - mean)^2 / (n - 1)), which a few draws tell from any other
+// spread.
 TEST(ExpansionInputs, DrawnSuIsTheSampleStandardDeviation) {
   ScopedTempDir dir;
   testutil::write_file(dir.file("one.txt"),
                        "100 5.0000 6 7 90 90 90\n"
                        "200 5.0050(20) 6 7.01 90 90 90\n"
                        "300 5.0100 6 7.02 90 90 90\n");
-  for (const std::size_t draws : {2U, 3U, 5U}) {
+  // a = b, one parameter drawn with the SU of a: V = a^2 c.
+  testutil::write_file(dir.file("tied.txt"),
+                       "100 5.0000 5.0000 7 90 90 90\n"
+                       "200 5.0050(20) 5.0050 7.01 90 90 90\n"
+                       "300 5.0100 5.0100 7.02 90 90 90\n");
+  for (const std::size_t draws : {2U, 3U, 5U, 12U}) {
+    const bool tied = draws == 12;
     const auto r = run_program({EXPANSION_BIN, "--format", "json", "--seed", "7", "--draws",
-                                std::to_string(draws), "one.txt"},
+                                std::to_string(draws), tied ? "tied.txt" : "one.txt"},
                                dir.path(), "");
     ASSERT_EQ(0, r.exit_status) << r.err;
     const std::vector<double> z = normal_deviates(7, draws);
+    std::vector<double> volumes;  // as drawn
+    for (const double x : z)
+      volumes.push_back((5.005 + 0.002 * x) * (tied ? 5.005 + 0.002 * x : 6) * 7.01);
     double mean = 0, squares = 0;
-    for (const double x : z) mean += x / static_cast<double>(draws);
-    for (const double x : z) squares += (x - mean) * (x - mean);
-    const double want = 6 * 7.01 * 0.002 * std::sqrt(squares / (draws - 1.0));  // dV/da su
+    for (const double v : volumes) mean += v / static_cast<double>(draws);
+    for (const double v : volumes) squares += (v - mean) * (v - mean);
+    const double want = std::sqrt(squares / (draws - 1.0));
     const auto json = nlohmann::json::parse(r.out);
     EXPECT_NEAR(want, json["volume"]["values_su"][1].get<double>(), 1e-9 * want) << draws;
     EXPECT_EQ(0, json["volume"]["values_su"][0].get<double>());
   }
+}
+
+// Tables named hottest first are taken in order of temperature too; the
+// report names up to three inputs in full, more by the first and last.
+TEST(ExpansionInputs, TablesInOrderOfTemperatureAndTheirNames) {
+  ScopedTempDir dir;
+  const std::vector<std::string> rows = {"300 5.2 6 7.1 90 90 90\n", "100 5.0 6 7.0 90 90 90\n",
+                                         "200 5.1 6 7.05 90 90 90\n", "250 5.15 6 7.07 90 90 90\n"};
+  std::vector<std::string> argv = {EXPANSION_BIN, "--lagrangian"};
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    testutil::write_file(dir.file("t" + std::to_string(i) + ".txt"), rows[i]);
+    argv.push_back("t" + std::to_string(i) + ".txt");
+  }
+  const auto four = run_program(argv, dir.path(), "");
+  EXPECT_EQ(0, four.exit_status) << four.err;
+  EXPECT_TRUE(
+      four.out.starts_with(" Principal thermal expansion of t0.txt ... t3.txt (4 files)\n"
+                           " Points     : 4, 100.00 K to 300.00 K, reference point "
+                           "100.00 K (row 1)\n"))
+      << four.out;
+  argv.pop_back();
+  const auto three = run_program(argv, dir.path(), "");
+  EXPECT_TRUE(three.out.starts_with(" Principal thermal expansion of t0.txt, t1.txt, t2.txt\n"))
+      << three.out;
+}
+
+// A row korvex wrote in overflow form is skipped, and told: in the report's
+// head and the JSON's skipped_lines.
+TEST(ExpansionInputs, RowsInOverflowFormAreToldSkipped) {
+  ScopedTempDir dir;
+  const std::string tail =
+      "     6.00000     7.00000      90.000      90.000      90.000      210.000\n";
+  testutil::write_file(dir.file("s.xy"), "!   TK\n******     5.00000" + tail +
+                                             "100.00     5.00000" + tail + "200.00     5.01000" +
+                                             tail + "300.00     5.02000" + tail);
+  const auto text = run_program({EXPANSION_BIN, "s.xy"}, dir.path(), "");
+  EXPECT_EQ(0, text.exit_status);
+  EXPECT_NE(std::string::npos, text.out.find(" Skipped    : 1 row in overflow form (line 2)\n"));
+  const auto json = run_program({EXPANSION_BIN, "--format", "json", "s.xy"}, dir.path(), "");
+  EXPECT_EQ("[2]", nlohmann::json::parse(json.out)["skipped_lines"].dump());
 }
 
 TEST(ExpansionInputs, FilesThatGiveNoPointAreToldByName) {
@@ -233,6 +282,9 @@ TEST(ExpansionInputs, FilesThatGiveNoPointAreToldByName) {
   write("notes.txt", "nothing here\n");
   write("half.out", "Conventional : a= 5 b= 6 c= 7 alpha= 90 beta= 90 gamma= 0 P\n");
   write("t.txt", "100 5 6 7 90 90 90\n200 5.1 6 7 90 90 90\n300 5.2 6 7 90 90 90\n");
+  write("cold.cif",
+        "data_x\n_cell_length_a 5\n_cell_length_b 6\n_cell_length_c 7\n"
+        "_cell_angle_alpha 90\n_cell_angle_beta 90\n_cell_angle_gamma 90\n");
   const std::string head = "a title\nignored\n";
   write("missing.lst", head + "ex.out 100\nnone.out 150\n");
   write("notes.lst", head + "notes.txt 100\n");
@@ -260,6 +312,8 @@ TEST(ExpansionInputs, FilesThatGiveNoPointAreToldByName) {
        "ex.out: DIRAX output gives no temperature; name it with its temperature in a --list "
        "file"},
       {{"/dev/zero"}, "/dev/zero: not a regular file"},
+      {{"cold.cif", "t.txt"},
+       "cold.cif:x: the file gives no temperature; name it with its temperature in a --list file"},
       {{"--weighted", "t.txt"},
        "t.txt: --weighted needs cells with standard uncertainties; these give none"},
   };

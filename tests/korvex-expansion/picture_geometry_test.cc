@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <nlohmann/json.hpp>
 #include <regex>
@@ -36,6 +37,8 @@ struct Picture {
   Scale x, y;
   std::string y_label;
   std::vector<std::pair<std::string, std::pair<double, double>>> circles;  // class, centre
+  std::vector<std::pair<std::string, std::array<double, 3>>> bars;         // class, x, two ends' y
+  std::vector<std::pair<double, double>> curve;  // every fitted curve's points
 };
 
 Picture read_picture(const std::string& svg) {
@@ -64,6 +67,19 @@ Picture read_picture(const std::string& svg) {
   const std::regex circle(R"re(<circle class="([^"]+)" cx="([-\d.]+)" cy="([-\d.]+)")re");
   for (std::sregex_iterator i(svg.begin(), svg.end(), circle), end; i != end; ++i)
     p.circles.push_back({(*i)[1], {std::stod((*i)[2]), std::stod((*i)[3])}});
+  const std::regex bar(
+      R"re(<line class="(s\d) su" x1="([-\d.]+)" y1="([-\d.]+)" x2="([-\d.]+)" y2="([-\d.]+)")re");
+  for (std::sregex_iterator i(svg.begin(), svg.end(), bar), end; i != end; ++i) {
+    if ((*i)[2] == (*i)[4])
+      p.bars.push_back({(*i)[1], {std::stod((*i)[2]), std::stod((*i)[3]), std::stod((*i)[5])}});
+  }
+  const std::regex polyline(R"re(<polyline class="fit[^"]*" points="([^"]*)")re");
+  const std::regex pair(R"re(([-\d.]+),([-\d.]+))re");
+  for (std::sregex_iterator i(svg.begin(), svg.end(), polyline), end; i != end; ++i) {
+    const std::string points = (*i)[1];
+    for (std::sregex_iterator j(points.begin(), points.end(), pair); j != end; ++j)
+      p.curve.emplace_back(std::stod((*j)[1]), std::stod((*j)[2]));
+  }
   EXPECT_EQ(p.x.pixel.size(), p.x.value.size());
   EXPECT_EQ(p.y.pixel.size(), p.y.value.size());
   EXPECT_GE(p.y.pixel.size(), 2U);
@@ -81,12 +97,33 @@ double strain_unit(const std::string& label) {
   return 1;
 }
 
+bool inside(const Picture& p, double x, double y) {
+  return x >= p.left && x <= p.right && y >= p.top && y <= p.bottom;
+}
+
+// Each point, and its bar of +-su where `su` is given, at its place; the
+// fitted curves within the frame's width.
 void expect_points(const Picture& p, const std::string& cls, const std::vector<double>& t,
-                   const std::vector<double>& v) {
+                   const std::vector<double>& v, const std::vector<double>& su = {}) {
+  for (const auto& [x, y] : p.curve)
+    EXPECT_TRUE(x >= p.left && x <= p.right) << "curve at " << x << ", " << y;
+  for (std::size_t i = 0; i < su.size(); ++i) {
+    if (!(su[i] > 0)) continue;
+    const double x = p.x.at(t[i]), top = p.y.at(v[i] + su[i]), bottom = p.y.at(v[i] - su[i]);
+    EXPECT_TRUE(inside(p, x, top) && inside(p, x, bottom)) << cls << " bar " << i;
+    EXPECT_TRUE(std::any_of(p.bars.begin(), p.bars.end(),
+                            [&](const auto& b) {
+                              const auto& [bx, y1, y2] = b.second;
+                              return b.first == cls && std::fabs(bx - x) < 1 &&
+                                     std::fabs(std::min(y1, y2) - std::min(top, bottom)) < 1 &&
+                                     std::fabs(std::max(y1, y2) - std::max(top, bottom)) < 1;
+                            }))
+        << cls << " no bar " << i << " from " << top << " to " << bottom;
+  }
   for (std::size_t i = 0; i < t.size(); ++i) {
     const double x = p.x.at(t[i]), y = p.y.at(v[i]);
     SCOPED_TRACE(cls + " point " + std::to_string(i) + " at " + std::to_string(t[i]) + " K");
-    EXPECT_TRUE(x >= p.left && x <= p.right && y >= p.top && y <= p.bottom) << x << ", " << y;
+    EXPECT_TRUE(inside(p, x, y)) << x << ", " << y;
     EXPECT_TRUE(std::any_of(p.circles.begin(), p.circles.end(),
                             [&](const auto& c) {
                               return c.first == cls &&
@@ -118,6 +155,33 @@ TEST(ExpansionPictures, PointsLieInsideTheFrameOnTheTicksScale) {
     const Picture volume = read_picture(testutil::read_file(dir.file("p_volume.svg")));
     expect_points(volume, "s0", t, json["volume"]["values"]);
   }
+}
+
+// A series whose cells carry SUs: each bar spans the point's value +- its
+// drawn SU, inside the frame.
+TEST(ExpansionPictures, ErrorBarsSpanTheDrawnSus) {
+  testutil::ScopedTempDir dir;
+  testutil::write_file(dir.file("su.txt"),
+                       "100 5.0000(10) 6.0000(8) 7.0000(12) 90 90 90\n"
+                       "150 5.0021(12) 6.0018(9) 7.0049(10) 90 90 90\n"
+                       "200 5.0050(10) 6.0032(8) 7.0102(15) 90 90 90\n"
+                       "250 5.0091(14) 6.0041(10) 7.0160(12) 90 90 90\n");
+  const auto r = testutil::run_program(
+      {EXPANSION_BIN, "--lagrangian", "--format", "json", "--draws", "200", "--svg", "p", "su.txt"},
+      dir.path(), "");
+  ASSERT_EQ(0, r.exit_status) << r.err;
+  const auto json = nlohmann::json::parse(r.out);
+  const std::vector<double> t = json["temperatures"];
+  const Picture strain = read_picture(testutil::read_file(dir.file("p_strain.svg")));
+  const double unit = strain_unit(strain.y_label);
+  for (std::size_t k = 0; k < 3; ++k) {
+    std::vector<double> v = json["axes"][k]["strains"], su = json["axes"][k]["strains_su"];
+    for (double& s : v) s *= unit;
+    for (double& s : su) s *= unit;
+    expect_points(strain, "s" + std::to_string(k), t, v, su);
+  }
+  const Picture volume = read_picture(testutil::read_file(dir.file("p_volume.svg")));
+  expect_points(volume, "s0", t, json["volume"]["values"], json["volume"]["values_su"]);
 }
 
 }  // namespace
