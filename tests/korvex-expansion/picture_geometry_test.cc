@@ -133,6 +133,27 @@ void expect_points(const Picture& p, const std::string& cls, const std::vector<d
   }
 }
 
+// The pictures PREFIX_strain.svg and PREFIX_volume.svg against the run's
+// JSON: strains, volumes and, where the cells carry them, their drawn SUs.
+void expect_pictures(const std::string& prefix, const nlohmann::json& json) {
+  const std::vector<double> t = json["temperatures"];
+  const auto values = [](const nlohmann::json& v, double unit) {
+    std::vector<double> out = v.is_null() ? std::vector<double>() : v.get<std::vector<double>>();
+    for (double& x : out) x *= unit;
+    return out;
+  };
+  const Picture strain = read_picture(testutil::read_file(prefix + "_strain.svg"));
+  const double unit = strain_unit(strain.y_label);
+  for (std::size_t k = 0; k < 3; ++k) {
+    const nlohmann::json& axis = json["axes"][k];
+    expect_points(strain, "s" + std::to_string(k), t, values(axis["strains"], unit),
+                  values(axis["strains_su"], unit));
+  }
+  const Picture volume = read_picture(testutil::read_file(prefix + "_volume.svg"));
+  expect_points(volume, "s0", t, values(json["volume"]["values"], 1),
+                values(json["volume"]["values_su"], 1));
+}
+
 TEST(ExpansionPictures, PointsLieInsideTheFrameOnTheTicksScale) {
   testutil::ScopedTempDir dir;
   const std::string table = TESTS_DIR "/korvex-expansion/worked/monoclinic.xy";
@@ -143,17 +164,7 @@ TEST(ExpansionPictures, PointsLieInsideTheFrameOnTheTicksScale) {
                                reference, "--fit", "quadratic", "--svg", dir.file("p"), table},
                               dir.path(), "");
     ASSERT_EQ(0, r.exit_status) << r.err;
-    const auto json = nlohmann::json::parse(r.out);
-    const std::vector<double> t = json["temperatures"];
-    const Picture strain = read_picture(testutil::read_file(dir.file("p_strain.svg")));
-    const double unit = strain_unit(strain.y_label);
-    for (std::size_t k = 0; k < 3; ++k) {
-      std::vector<double> v = json["axes"][k]["strains"];
-      for (double& s : v) s *= unit;
-      expect_points(strain, "s" + std::to_string(k), t, v);
-    }
-    const Picture volume = read_picture(testutil::read_file(dir.file("p_volume.svg")));
-    expect_points(volume, "s0", t, json["volume"]["values"]);
+    expect_pictures(dir.file("p"), nlohmann::json::parse(r.out));
   }
 }
 
@@ -170,18 +181,7 @@ TEST(ExpansionPictures, ErrorBarsSpanTheDrawnSus) {
       {EXPANSION_BIN, "--lagrangian", "--format", "json", "--draws", "200", "--svg", "p", "su.txt"},
       dir.path(), "");
   ASSERT_EQ(0, r.exit_status) << r.err;
-  const auto json = nlohmann::json::parse(r.out);
-  const std::vector<double> t = json["temperatures"];
-  const Picture strain = read_picture(testutil::read_file(dir.file("p_strain.svg")));
-  const double unit = strain_unit(strain.y_label);
-  for (std::size_t k = 0; k < 3; ++k) {
-    std::vector<double> v = json["axes"][k]["strains"], su = json["axes"][k]["strains_su"];
-    for (double& s : v) s *= unit;
-    for (double& s : su) s *= unit;
-    expect_points(strain, "s" + std::to_string(k), t, v, su);
-  }
-  const Picture volume = read_picture(testutil::read_file(dir.file("p_volume.svg")));
-  expect_points(volume, "s0", t, json["volume"]["values"], json["volume"]["values_su"]);
+  expect_pictures(dir.file("p"), nlohmann::json::parse(r.out));
 }
 
 }  // namespace
