@@ -82,6 +82,40 @@ TEST(CellFiles, TheDialogueReadsThemAlike) {
   e2e::expect_table(dir, e2e::join({e2e::table_header("Mixed series", e2e::Cell::kInput), kRows}));
 }
 
+// A CIF's temperature and its SU stand where the buffer file gives the same
+// temperature; at another, the buffer file's stands alone, with no SU, and
+// the contradiction is told. The CIF's two temperature items disagreeing is
+// no warning of its own when the buffer file's temperature is used.
+TEST(CellFiles, TheBufferFilesTemperatureStandsAlone) {
+  const ScopedTempDir dir;
+  const std::string cell =
+      "data_t\n_cell_length_a 5\n_cell_length_b 6\n_cell_length_c 7\n"
+      "_cell_angle_alpha 90\n_cell_angle_beta 90\n_cell_angle_gamma 90\n";
+  e2e::make_files(
+      dir,
+      {{"t.lst", e2e::lf({"Temperatures", "file T", "own.cif 150", "own.cif 200", "two.cif 250"})},
+       {"own.cif", cell + "_cell_measurement_temperature 150(2)\n"},
+       {"two.cif", cell + "_cell_measurement_temperature 100(2)\n"
+                          "_diffrn_ambient_temperature 293(2)\n"}});
+  const auto run = testutil::run_program({KORVEX_BIN, "-c", "1", "--csv", "t.lst"}, dir.path(), "");
+  EXPECT_EQ(4, run.exit_status) << run.out << run.err;
+  Lines warnings;
+  for (const std::string& line : testutil::split_lines(run.out + run.err)) {
+    if (line.find("!!") != std::string::npos) warnings.push_back(line);
+  }
+  EXPECT_EQ((Lines{"  !! Warning: own.cif states 150.0(20) K but the buffer file, line 4 gives "
+                   "200 K; the list's temperature is used",
+                   "  !! Warning: two.cif states 100.0(20) K but the buffer file, line 5 gives "
+                   "250 K; the list's temperature is used"}),
+            warnings);
+  const Lines csv = testutil::split_lines(testutil::read_file(dir.file("TK_parameters.csv")));
+  ASSERT_EQ(4U, csv.size());
+  const std::string tail = ",5.0,6.0,7.0,90.0,90.0,90.0,210.0,,,,,,,,,";
+  EXPECT_EQ("150.0" + tail + "2.0,own.cif:t\r", csv[1]);
+  EXPECT_EQ("200.0" + tail + ",own.cif:t\r", csv[2]);
+  EXPECT_EQ("250.0" + tail + ",two.cif:t\r", csv[3]);
+}
+
 TEST(CellFiles, AFileThatCannotBeReadStopsThePassOrIsSkipped) {
   const std::string told =
       "  !! broken.cif cannot be read as CIF: line 55: "

@@ -112,6 +112,20 @@ const std::string kXparm =
     "   197     57.9046     57.8227     57.8227  90.000  90.000  90.000\n"
     "     -15.079662     -53.735268     -15.429407\n";
 
+// CORRECT.LP refines twice, first in P1 and then in the space group chosen;
+// the cell of the last refinement stands, with its own SUs.
+const std::string kXdsCorrectTwice =
+    " ***** CORRECT *****\n"
+    " REFINED VALUES OF DIFFRACTION PARAMETERS DERIVED FROM     10021 INDEXED SPOTS\n"
+    " SPACE GROUP NUMBER      1\n"
+    " UNIT CELL PARAMETERS     88.512    82.107    93.540  90.103 108.701  89.912\n"
+    " E.S.D. OF CELL PARAMETERS  4.0E-01 3.0E-01 3.5E-01 4.0E-02 3.0E-02 5.0E-02\n"
+    " REFINED VALUES OF DIFFRACTION PARAMETERS DERIVED FROM    139868 INDEXED SPOTS\n"
+    " SPACE GROUP NUMBER      5\n"
+    " UNIT CELL PARAMETERS     88.684    82.265    93.702  90.000 108.650  90.000\n"
+    " E.S.D. OF CELL PARAMETERS  1.9E-01 1.5E-01 1.8E-01 0.0E+00 1.0E-02 0.0E+00\n"
+    " REC. CELL PARAMETERS   0.011901  0.012156  0.011264  90.000  71.350  90.000\n";
+
 const std::string kShelx =
     "TITL made up in C2/c\nrem CELL 1 1 1 90 90 90\ncell 1.54184 10.5 6.25 =\n"
     "   14.75 90 101.25 90 ! continued\nZERR 4 0.0011 0.0007 0.0016 0 0.0009 0\n"
@@ -158,6 +172,12 @@ TEST(CellReaders, FilesInEachProgramsLayout) {
        CellFormat::kXdsXparm,
        0,
        {"XPARM.XDS", "57.9046 57.8227 57.8227 90 90 90", "", "cubic", "I"}},
+      {"CORRECT.LP",
+       kXdsCorrectTwice,
+       CellFormat::kXdsCorrect,
+       0,
+       {"CORRECT.LP", "88.684(190) 82.265(150) 93.702(180) 90 108.650(10) 90", "", "monoclinic",
+        "C"}},
       {"x.res",
        kShelx,
        CellFormat::kShelx,

@@ -1,14 +1,19 @@
 // The built korvex-expansion on a series given as korvex's list of DIRAX
 // files: the coefficients of the table korvex writes from the same list,
 // whatever the order of the list; a table whose values carry SUs, weighted
-// and not, drawn twice from one start and once from another; and the faults
-// of the new inputs, each with its exact message.
+// and not, drawn twice from one start and once from another; cell files named
+// in any order, or listed at another temperature than their own; the drawn
+// SUs of the CSV rows, and their spread against its definition; and the
+// faults of the new inputs, each with its exact message.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <cmath>
+#include <cstdint>
 #include <filesystem>
 #include <nlohmann/json.hpp>
+#include <numbers>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -89,6 +94,194 @@ TEST(ExpansionInputs, WeightedFitOfEqualSusAndRepeatableDraws) {
             testutil::read_file(dir.file("p_volume.svg")).find("class=\"s0 su\""));
 }
 
+// A cell whose lengths carry SUs of 0.0002 A.
+std::string cif(double a, double c, const std::string& temperature) {
+  const auto length = [](double x) { return std::to_string(x).substr(0, 6) + "(2)"; };
+  return "data_x\n_cell_length_a " + length(a) + "\n_cell_length_b 6.5000(2)\n" +
+         "_cell_length_c " + length(c) + "\n_cell_angle_alpha 90\n" +
+         "_cell_angle_beta 90\n_cell_angle_gamma 90\n_cell_measurement_temperature " + temperature +
+         "\n";
+}
+
+// Cell files named hottest first are taken in order of temperature, each at
+// its own temperature with its SU; listed at another temperature, a file's
+// own SU is not kept, and the contradiction is told.
+TEST(ExpansionInputs, CellFilesInOrderOfTemperature) {
+  ScopedTempDir dir;
+  testutil::write_file(dir.file("c350.cif"), cif(5.025, 7.075, "350(2)"));
+  testutil::write_file(dir.file("c100.cif"), cif(5.0, 7.0, "100(1)"));
+  testutil::write_file(dir.file("c200.cif"), cif(5.01, 7.03, "200(1)"));
+  testutil::write_file(dir.file("warm.lst"),
+                       "title\nnames\nc350.cif 340\nc100.cif 100\n"
+                       "c200.cif 200\n");
+  const auto json = [&](std::vector<std::string> files, const std::string& warning = "") {
+    files.insert(files.begin(), {EXPANSION_BIN, "--lagrangian", "--format", "json"});
+    const auto r = run_program(files, dir.path(), "");
+    EXPECT_EQ(warning.empty() ? 0 : 4, r.exit_status) << r.err;
+    EXPECT_EQ(warning, r.err);
+    return r.out;
+  };
+  const std::string hottest_first = json({"c350.cif", "c100.cif", "c200.cif"});
+  EXPECT_EQ(json({"c100.cif", "c200.cif", "c350.cif"}), hottest_first);
+  const auto named = nlohmann::json::parse(hottest_first);
+  EXPECT_EQ(100, named["reference_temperature"].get<double>());
+  EXPECT_EQ(2.0, named["cells"][2]["T_su"].get<double>());
+  const auto listed =
+      nlohmann::json::parse(json({"--list", "warm.lst"},
+                                 "korvex-expansion: c350.cif states 350.0(20) K but warm.lst, "
+                                 "line 3 gives 340 K; the list's temperature is used\n"));
+  EXPECT_EQ(340, listed["cells"][2]["T"].get<double>());
+  EXPECT_TRUE(listed["cells"][2]["T_su"].is_null());
+}
+
+// A table whose a, b and c carry SUs, growing unevenly.
+const std::string kSuTable =
+    "# T a b c alpha beta gamma\n"
+    "100 5.0000(10) 6.0000(8) 7.0000(12) 90 90 90\n"
+    "150 5.0021(12) 6.0018(9) 7.0049(10) 90 90 90\n"
+    "200 5.0050(10) 6.0032(8) 7.0102(15) 90 90 90\n"
+    "250 5.0091(14) 6.0041(10) 7.0160(12) 90 90 90\n"
+    "300 5.0140(11) 6.0047(9) 7.0221(13) 90 90 90\n";
+
+// The CSV's drawn SU of each row is the one of its coefficient: at the
+// reference for a line, at the row's temperature for a polynomial (whose
+// headline coefficient is at the median point).
+TEST(ExpansionInputs, CsvRowsCarryTheDrawnSuOfTheirCoefficient) {
+  ScopedTempDir dir;
+  testutil::write_file(dir.file("su.txt"), kSuTable);
+  const auto run = [&](const std::string& fit, const std::string& format) {
+    const auto r = run_program({EXPANSION_BIN, "--lagrangian", "--draws", "200", "--reference",
+                                "200", "--fit", fit, "--format", format, "su.txt"},
+                               dir.path(), "");
+    EXPECT_EQ(0, r.exit_status) << r.err;
+    return r.out;
+  };
+  const auto su_cells = [](const std::string& row) {  // the column su_cells_MK-1
+    std::size_t at = 0;
+    for (int comma = 0; comma < 11; ++comma) at = row.find(',', at) + 1;
+    return std::stod(row.substr(at));
+  };
+  for (const std::string fit : {"linear", "quadratic"}) {
+    SCOPED_TRACE(fit);
+    const auto json = nlohmann::json::parse(run(fit, "json"));
+    const auto csv = testutil::split_lines(run(fit, "csv"));
+    const std::size_t n = fit == "linear" ? 1 : 5;
+    ASSERT_EQ(1 + 4 * n, csv.size());
+    std::vector<nlohmann::json> rows(json["axes"].begin(), json["axes"].end());
+    rows.push_back(json["volume"]);
+    for (std::size_t k = 0; k < 4; ++k) {
+      const nlohmann::json& x = rows[k];
+      if (n == 1) {
+        EXPECT_NEAR(x["su_cells"].get<double>(), su_cells(csv[1 + k]), 1e-9) << csv[1 + k];
+        continue;
+      }
+      const double median = x["su_cells_T"][2];
+      EXPECT_NEAR(median, x["su_cells"].get<double>(), 1e-12 * median);
+      EXPECT_NE(x["su_cells_T"][0], x["su_cells_T"][4]);
+      for (std::size_t i = 0; i < n; ++i) {
+        const std::string& row = csv[1 + 4 * i + k];
+        EXPECT_NEAR(x["su_cells_T"][i].get<double>(), su_cells(row), 1e-9) << row;
+      }
+    }
+  }
+}
+
+// The first normal deviates of the draws: the 64-bit Mersenne Twister from
+// `start`, each uniform number (top 53 bits + 1/2) / 2^53, and the
+// Box-Muller pair r cos(theta), r sin(theta), r = sqrt(-2 ln u1),
+// theta = 2 pi u2.
+std::vector<double> normal_deviates(std::uint64_t start, std::size_t count) {
+  std::mt19937_64 bits(start);
+  const auto uniform = [&] { return (static_cast<double>(bits() >> 11) + 0.5) * 0x1.0p-53; };
+  std::vector<double> z;
+  while (z.size() < count) {
+    const double r = std::sqrt(-2 * std::log(uniform()));
+    const double theta = 2 * std::numbers::pi * uniform();
+    z.push_back(r * std::cos(theta));
+    z.push_back(r * std::sin(theta));
+  }
+  z.resize(count);
+  return z;
+}
+
+// One length with an SU at one point: that point's volume spreads as the
+// draws do; its SU is the sample standard deviation of the drawn volumes,
+// sqrt(sum (V - mean)^2 / (n - 1)), which a few draws tell from any other
+// spread.
+TEST(ExpansionInputs, DrawnSuIsTheSampleStandardDeviation) {
+  ScopedTempDir dir;
+  testutil::write_file(dir.file("one.txt"),
+                       "100 5.0000 6 7 90 90 90\n"
+                       "200 5.0050(20) 6 7.01 90 90 90\n"
+                       "300 5.0100 6 7.02 90 90 90\n");
+  // a = b, one parameter drawn with the SU of a: V = a^2 c.
+  testutil::write_file(dir.file("tied.txt"),
+                       "100 5.0000 5.0000 7 90 90 90\n"
+                       "200 5.0050(20) 5.0050 7.01 90 90 90\n"
+                       "300 5.0100 5.0100 7.02 90 90 90\n");
+  for (const std::size_t draws : {2U, 3U, 5U, 12U}) {
+    const bool tied = draws == 12;
+    const auto r = run_program({EXPANSION_BIN, "--format", "json", "--seed", "7", "--draws",
+                                std::to_string(draws), tied ? "tied.txt" : "one.txt"},
+                               dir.path(), "");
+    ASSERT_EQ(0, r.exit_status) << r.err;
+    const std::vector<double> z = normal_deviates(7, draws);
+    std::vector<double> volumes;  // as drawn
+    for (const double x : z)
+      volumes.push_back((5.005 + 0.002 * x) * (tied ? 5.005 + 0.002 * x : 6) * 7.01);
+    double mean = 0, squares = 0;
+    for (const double v : volumes) mean += v / static_cast<double>(draws);
+    for (const double v : volumes) squares += (v - mean) * (v - mean);
+    const double want = std::sqrt(squares / (draws - 1.0));
+    const auto json = nlohmann::json::parse(r.out);
+    EXPECT_NEAR(want, json["volume"]["values_su"][1].get<double>(), 1e-9 * want) << draws;
+    EXPECT_EQ(0, json["volume"]["values_su"][0].get<double>());
+  }
+}
+
+// Tables named hottest first are taken in order of temperature too; the
+// report names up to three inputs in full, more by the first and last.
+TEST(ExpansionInputs, TablesInOrderOfTemperatureAndTheirNames) {
+  ScopedTempDir dir;
+  const std::vector<std::string> rows = {"300 5.2 6 7.1 90 90 90\n", "100 5.0 6 7.0 90 90 90\n",
+                                         "200 5.1 6 7.05 90 90 90\n", "250 5.15 6 7.07 90 90 90\n"};
+  std::vector<std::string> argv = {EXPANSION_BIN, "--lagrangian"};
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    testutil::write_file(dir.file("t" + std::to_string(i) + ".txt"), rows[i]);
+    argv.push_back("t" + std::to_string(i) + ".txt");
+  }
+  const auto four = run_program(argv, dir.path(), "");
+  EXPECT_EQ(0, four.exit_status) << four.err;
+  EXPECT_TRUE(
+      four.out.starts_with(" Principal thermal expansion of t0.txt ... t3.txt (4 files)\n"
+                           " Points     : 4, 100.00 K to 300.00 K, reference point "
+                           "100.00 K (row 1)\n"))
+      << four.out;
+  argv.pop_back();
+  const auto three = run_program(argv, dir.path(), "");
+  EXPECT_TRUE(three.out.starts_with(" Principal thermal expansion of t0.txt, t1.txt, t2.txt\n"))
+      << three.out;
+}
+
+// A row korvex wrote in overflow form is skipped, and told: as a warning, in
+// the report's head and the JSON's skipped_lines.
+TEST(ExpansionInputs, RowsInOverflowFormAreToldSkipped) {
+  ScopedTempDir dir;
+  const std::string tail =
+      "     6.00000     7.00000      90.000      90.000      90.000      210.000\n";
+  testutil::write_file(dir.file("s.xy"), "!   TK\n******     5.00000" + tail +
+                                             "100.00     5.00000" + tail + "200.00     5.01000" +
+                                             tail + "300.00     5.02000" + tail);
+  const auto text = run_program({EXPANSION_BIN, "s.xy"}, dir.path(), "");
+  EXPECT_EQ(4, text.exit_status);
+  EXPECT_EQ(
+      "korvex-expansion: s.xy, line 2: row skipped: temperature in overflow form (asterisks)\n",
+      text.err);
+  EXPECT_NE(std::string::npos, text.out.find(" Skipped    : 1 row in overflow form (line 2)\n"));
+  const auto json = run_program({EXPANSION_BIN, "--format", "json", "s.xy"}, dir.path(), "");
+  EXPECT_EQ("[2]", nlohmann::json::parse(json.out)["skipped_lines"].dump());
+}
+
 TEST(ExpansionInputs, FilesThatGiveNoPointAreToldByName) {
   ScopedTempDir dir;
   const std::string dirax = std::string(EXAMPLES_DIR) + "/ex_100K_dirax_cell.out";
@@ -99,6 +292,9 @@ TEST(ExpansionInputs, FilesThatGiveNoPointAreToldByName) {
   write("notes.txt", "nothing here\n");
   write("half.out", "Conventional : a= 5 b= 6 c= 7 alpha= 90 beta= 90 gamma= 0 P\n");
   write("t.txt", "100 5 6 7 90 90 90\n200 5.1 6 7 90 90 90\n300 5.2 6 7 90 90 90\n");
+  write("cold.cif",
+        "data_x\n_cell_length_a 5\n_cell_length_b 6\n_cell_length_c 7\n"
+        "_cell_angle_alpha 90\n_cell_angle_beta 90\n_cell_angle_gamma 90\n");
   const std::string head = "a title\nignored\n";
   write("missing.lst", head + "ex.out 100\nnone.out 150\n");
   write("notes.lst", head + "notes.txt 100\n");
@@ -126,6 +322,8 @@ TEST(ExpansionInputs, FilesThatGiveNoPointAreToldByName) {
        "ex.out: DIRAX output gives no temperature; name it with its temperature in a --list "
        "file"},
       {{"/dev/zero"}, "/dev/zero: not a regular file"},
+      {{"cold.cif", "t.txt"},
+       "cold.cif:x: the file gives no temperature; name it with its temperature in a --list file"},
       {{"--weighted", "t.txt"},
        "t.txt: --weighted needs cells with standard uncertainties; these give none"},
   };

@@ -32,6 +32,22 @@ tables hold:
                positive, B that point's cell; a natural or Lagrangian direction,
                a line of the reference state, carried into it by its F
   angles       between the direction and a, b, c
+  polynomial   (the report runs) a line, quadratic or cubic in T by least
+               squares; an axis's coefficient at each temperature the
+               derivative of its strain's fit, undivided; the volume's the
+               derivative of the fit of ln(V/V_ref) for natural strain, else
+               of V's fit divided by V's fitted value there (a line's: by the
+               volume measured at the reference point); named first at the
+               reference point for a line, at the median point for a
+               polynomial, the axes ordered by it
+  su           the standard error of that derivative from White's HC0
+               covariance (X^T X)^-1 X^T diag(e_i^2) X (X^T X)^-1 of the fitted
+               polynomial, divided as the coefficient is (su_fit); the tables
+               carry no cell SUs (su_cells null), so su is su_fit
+
+The report runs (REPORT_RUNS) give, besides, each axis's and the volume's su,
+su_fit and su_cells, a polynomial's coefficients and sus at every temperature
+(alpha_T, su_T, su_fit_T), and the volume of the reference cell.
 """
 
 import json
@@ -75,6 +91,13 @@ RUNS = [("monoclinic.xy", kind, finite, reference) for kind, finite, reference i
         ("lagrangian", False, 171.55), ("lagrangian", True, None), ("natural", True, 171.55))] + [
     ("returning.xy", "natural", True, None), ("pair.xy", "natural", True, None),
     ("pair.xy", "lagrangian", True, None)]
+
+
+# (table, strain, finite, --reference or None, --fit degree)
+REPORT_RUNS = [("monoclinic.xy", "lagrangian", True, 131.15, 2),
+               ("triclinic.xy", "lagrangian", False, 171.55, 1),
+               ("triclinic.xy", "lagrangian", True, 248.15, 3),
+               ("triclinic.xy", "natural", True, 133.35, 2)]
 
 
 def volume(p):
@@ -145,7 +168,42 @@ def crystal_direction(v, cell_basis):
     return uvw, angles
 
 
-def analyse(rows, kind, finite, reference):
+def hc0_fit(t, y, degree):
+    """The polynomial's value and derivative at each t, and the derivative's
+    HC0 standard error, from a fit in T less its mean."""
+    x = t - t.mean()
+    design = np.vander(x, degree + 1)
+    beta = np.linalg.lstsq(design, y, rcond=None)[0]
+    inverse = np.linalg.inv(design.T @ design)
+    residuals = y - design @ beta
+    covariance = inverse @ design.T @ np.diag(residuals ** 2) @ design @ inverse
+    powers = np.arange(degree, -1, -1)
+    gradient = np.array([[p * xi ** (p - 1) if p > 0 else 0.0 for p in powers] for xi in x])
+    return design @ beta, gradient @ beta, np.sqrt(np.einsum("ij,jk,ik->i", gradient, covariance,
+                                                              gradient))
+
+
+def coefficients(t, y, degree, at, divisor=None):
+    """alpha and su at every temperature and at index `at`, in MK^-1: the
+    fit's derivative, divided by `divisor` when one is given (a number, or
+    "fitted" for the fit's own value there)."""
+    value, derivative, se = hc0_fit(t, y, degree)
+    scale = 1.0 if divisor is None else value if divisor == "fitted" else divisor
+    alpha_t = 1e6 * derivative / scale
+    su_t = 1e6 * se / scale
+    return alpha_t[at], su_t[at], list(alpha_t), list(su_t)
+
+
+def report_keys(entry, t, y, degree, at, divisor=None):
+    """The keys a report run adds to an axis or the volume: the cells carry
+    no SUs, so su is the fit's."""
+    alpha, su, alpha_t, su_t = coefficients(t, y, degree, at, divisor)
+    entry.update(alpha=alpha, su=su, su_fit=su, su_cells=None)
+    if degree > 1:
+        entry.update(alpha_T=alpha_t, su_T=su_t, su_fit_T=su_t)
+
+
+def analyse(rows, kind, finite, reference, degree=None):
     """What korvex-expansion --format json gives, in its keys."""
     t = np.array([r[0] for r in rows])
     n = len(rows)
@@ -158,6 +216,7 @@ def analyse(rows, kind, finite, reference):
     median = sorted(range(n), key=lambda i: t[i])[(n + 1) // 2 - 1]
     away = sorted((i for i in range(n) if abs(t[i] - t[ref]) > 0.005), key=lambda i: t[i])
     point = away[(len(away) + 1) // 2 - 1]
+    headline = ref if degree == 1 else median
     axes = []
     for k in range(3):
         strains = np.array([w[k] for w, _ in pairs])
@@ -166,19 +225,33 @@ def analyse(rows, kind, finite, reference):
         if kind != "eulerian":
             v = bases[point] @ np.linalg.inv(bases[ref]) @ v
         uvw, angles = crystal_direction(v / np.linalg.norm(v), bases[point])
-        axes.append({"alpha": 1e6 * slope, "uvw": list(uvw), "angles": angles,
-                     "strains": list(strains)})
+        axis = {"alpha": 1e6 * slope, "uvw": list(uvw), "angles": angles,
+                "strains": list(strains)}
+        if degree is not None:
+            report_keys(axis, t, strains, degree, headline)
+        axes.append(axis)
     axes.sort(key=lambda x: x["alpha"])
     volumes = [volume(r[1:]) for r in rows]
     if kind == "natural":
         alpha_v = 1e6 * np.polyfit(t, np.log(np.array(volumes) / volumes[ref]), 1)[0]
     else:
         alpha_v = 1e6 * np.polyfit(t, volumes, 1)[0] / volumes[ref]
-    return {"strain": kind if kind == "natural" else kind + (
-                "-finite" if finite else "-infinitesimal"),
-            "reference_temperature": t[ref], "median_temperature": t[median],
-            "direction_temperature": t[point], "axes": axes,
-            "volume": {"alpha": alpha_v, "values": volumes}}
+    result = {"strain": kind if kind == "natural" else kind + (
+                  "-finite" if finite else "-infinitesimal"),
+              "reference_temperature": t[ref], "median_temperature": t[median],
+              "direction_temperature": t[point], "axes": axes,
+              "volume": {"alpha": alpha_v, "values": volumes}}
+    if degree is not None:
+        v = result["volume"]
+        if kind == "natural":
+            report_keys(v, t, np.log(np.array(volumes) / volumes[ref]), degree, headline)
+        else:
+            report_keys(v, t, np.array(volumes), degree, headline,
+                        volumes[ref] if degree == 1 else "fitted")
+        v["reference"] = volumes[ref]
+        result["fit"] = ["linear", "quadratic", "cubic"][degree - 1]
+        result["temperatures"] = list(t)
+    return result
 
 
 def main():
@@ -187,6 +260,9 @@ def main():
     for name, kind, finite, reference in RUNS:
         runs.append(dict(file=name, reference=reference,
                          **analyse(rows[name], kind, finite, reference)))
+    for name, kind, finite, reference, degree in REPORT_RUNS:
+        runs.append(dict(file=name, reference=reference,
+                         **analyse(rows[name], kind, finite, reference, degree)))
     print("[" + ",\n".join(json.dumps(run) for run in runs) + "]")
 
 
