@@ -73,6 +73,42 @@ TEST(PressureCli, EquationsOfStateOfTheWorkedSeries) {
   EXPECT_NE(std::string::npos, r.out.find("\"Bp\": 4.0,\n      \"Bp_su\": null"));
 }
 
+// The volume's linear K in each measure's definition: under the natural strain
+// the slope of -ln(V/V_ref), which is the sum of the axes' linear K; under
+// PASCal's measures minus the slope of V over the reference point's volume.
+TEST(PressureCli, VolumeCompressibilityFollowsTheMeasure) {
+  double sp = 0, sv = 0, spp = 0, spv = 0;
+  const double v_ref = 8 * 9 * 7 * (1 + 0.011 * std::pow(kP[0] + 0.35, 0.55)) *
+                       (1 - 0.021 * std::pow(kP[0] + 0.1, 0.8)) * (1 - 0.006 * kP[0]);
+  for (int i = 0; i < 13; ++i) {
+    const double p = kP[i];
+    const double v = 8 * 9 * 7 * (1 + 0.011 * std::pow(p + 0.35, 0.55)) *
+                     (1 - 0.021 * std::pow(p + 0.1, 0.8)) * (1 - 0.006 * p);
+    sp += p, sv += v, spp += p * p, spv += p * v;
+  }
+  const double pascal_k = -(13 * spv - sp * sv) / (13 * spp - sp * sp) / v_ref * 1000;
+  ScopedTempDir dir;
+  testutil::write_file(dir.file("nlc.tsv"), orthorhombic_table("p sigma_p a b c al be ga"));
+  for (const char* measure : {"natural", "lagrangian", "eulerian"}) {
+    SCOPED_TRACE(measure);
+    const auto r = run_program(
+        {EXPANSION_BIN, "--pressure", "--strain", measure, "--format", "json", "nlc.tsv"},
+        dir.path(), "");
+    ASSERT_EQ(0, r.exit_status) << r.err;
+    const double volume_k = number_after(r.out.substr(r.out.find("\"volume\"")), "K");
+    if (std::string(measure) == "natural") {
+      double sum = 0;
+      for (std::size_t at = r.out.find("\"linear\""); at != std::string::npos;
+           at = r.out.find("\"linear\"", at + 1))
+        sum += number_after(r.out.substr(at), "K");
+      EXPECT_NEAR(volume_k, sum, 1e-9 * std::abs(sum));
+      EXPECT_GT(std::abs(volume_k - pascal_k), 1e-3);  // the definitions differ visibly here
+    } else {
+      EXPECT_NEAR(volume_k, pascal_k, 1e-9 * std::abs(pascal_k));
+    }
+  }
+}
+
 TEST(PressureCli, NamesNegativeLinearCompressibility) {
   ScopedTempDir dir;
   testutil::write_file(dir.file("nlc.tsv"), orthorhombic_table("pressure series, GPa"));
