@@ -123,6 +123,37 @@ TEST(PressureCli, NamesNegativeLinearCompressibility) {
   EXPECT_NE(std::string::npos, t.err.find("run with --pressure")) << t.err;
 }
 
+// --svg draws the strains with their empirical fits and the volume with its
+// line and the three equations of state; --html, which has no page for a
+// pressure series, is refused rather than left unwritten.
+TEST(PressureCli, DrawsStrainsAndEquationsOfState) {
+  ScopedTempDir dir;
+  testutil::write_file(dir.file("bm.tsv"), cubic_table());
+  const auto r =
+      run_program({EXPANSION_BIN, "--pressure", "--svg", "out", "bm.tsv"}, dir.path(), "");
+  ASSERT_EQ(0, r.exit_status) << r.err;
+  EXPECT_NE(std::string::npos, r.out.find("SVG pictures written: out_strain.svg, out_volume.svg"));
+  const std::string strain = testutil::read_file(dir.file("out_strain.svg"));
+  const std::string volume = testutil::read_file(dir.file("out_volume.svg"));
+  EXPECT_NE(std::string::npos, strain.find("Pressure (GPa)"));
+  EXPECT_NE(std::string::npos, strain.find("class=\"fit s2\""));
+  for (const char* key : {"class=\"fit s3\"", "BM2", "BM3, p", "Volume against pressure"})
+    EXPECT_NE(std::string::npos, volume.find(key)) << key;
+  // A marker per point, once: the equations of state are curves alone.
+  const auto markers = [&volume](const std::string& cls) {
+    std::size_t n = 0;
+    for (std::size_t at = volume.find(cls); at != std::string::npos; at = volume.find(cls, at + 1))
+      ++n;
+    return n;
+  };
+  EXPECT_EQ(13u + 1u, markers("<circle class=\"s0\""));  // the key's too
+  EXPECT_EQ(1u, markers("<circle class=\"s1\""));
+  const auto html =
+      run_program({EXPANSION_BIN, "--pressure", "--html", "p.html", "bm.tsv"}, dir.path(), "");
+  EXPECT_NE(0, html.exit_status);
+  EXPECT_NE(std::string::npos, html.err.find("--html is for a temperature series"));
+}
+
 TEST(PressureCli, RefusesWhatItCannotFit) {
   struct Case {
     const char* what;
