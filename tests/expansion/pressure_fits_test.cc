@@ -150,9 +150,8 @@ TEST(EmpiricalFit, ReachesTheWorkedMinimum) {
   }
 }
 
-// A dense series (more points than the grid uses) fitted to its own least-
-// squares minimum over all points, not the thinned one: there the weighted
-// residuals are orthogonal to each column of the Jacobian.
+// A dense series reaches the minimum over all its points, not over those the
+// grid thins it to: the residuals orthogonal to each column of the Jacobian.
 TEST(EmpiricalFit, DenseSeriesReachesTheMinimumOverAllPoints) {
   std::vector<double> p, sigma, eps;
   for (int i = 0; i < 3000; ++i) {
@@ -165,7 +164,7 @@ TEST(EmpiricalFit, DenseSeriesReachesTheMinimumOverAllPoints) {
   ASSERT_TRUE(fit) << fit.error().message;
   ASSERT_FALSE(std::isnan(fit->pc.su));  // inside its bound: all four are free
   const double lambda = fit->lambda.value, nu = fit->nu.value;
-  double dot[4] = {0, 0, 0, 0}, norm[4] = {0, 0, 0, 0}, r2 = 0;
+  double dot[4] = {}, norm[4] = {}, r2 = 0;
   for (std::size_t i = 0; i < p.size(); ++i) {
     const double d = p[i] - fit->pc.value, t = std::pow(d, nu);
     const double r = (expansion::empirical_strain(*fit, p[i]) - eps[i]) / sigma[i];

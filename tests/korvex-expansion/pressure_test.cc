@@ -73,39 +73,31 @@ TEST(PressureCli, EquationsOfStateOfTheWorkedSeries) {
   EXPECT_NE(std::string::npos, r.out.find("\"Bp\": 4.0,\n      \"Bp_su\": null"));
 }
 
-// The volume's linear K in each measure's definition: under the natural strain
-// the slope of -ln(V/V_ref), which is the sum of the axes' linear K; under
-// PASCal's measures minus the slope of V over the reference point's volume.
+// The volume's linear K: under the natural strain the slope of -ln(V/V_ref),
+// the sum of the axes' linear K; under PASCal's measures minus the slope of V
+// over the reference point's volume.
 TEST(PressureCli, VolumeCompressibilityFollowsTheMeasure) {
+  const auto volume = [](double p) {
+    return 504 * (1 + 0.011 * std::pow(p + 0.35, 0.55)) * (1 - 0.021 * std::pow(p + 0.1, 0.8)) *
+           (1 - 0.006 * p);
+  };
   double sp = 0, sv = 0, spp = 0, spv = 0;
-  const double v_ref = 8 * 9 * 7 * (1 + 0.011 * std::pow(kP[0] + 0.35, 0.55)) *
-                       (1 - 0.021 * std::pow(kP[0] + 0.1, 0.8)) * (1 - 0.006 * kP[0]);
-  for (int i = 0; i < 13; ++i) {
-    const double p = kP[i];
-    const double v = 8 * 9 * 7 * (1 + 0.011 * std::pow(p + 0.35, 0.55)) *
-                     (1 - 0.021 * std::pow(p + 0.1, 0.8)) * (1 - 0.006 * p);
-    sp += p, sv += v, spp += p * p, spv += p * v;
-  }
-  const double pascal_k = -(13 * spv - sp * sv) / (13 * spp - sp * sp) / v_ref * 1000;
+  for (const double p : kP) sp += p, sv += volume(p), spp += p * p, spv += p * volume(p);
+  const double pascal_k = -(13 * spv - sp * sv) / (13 * spp - sp * sp) / volume(kP[0]) * 1000;
   ScopedTempDir dir;
   testutil::write_file(dir.file("nlc.tsv"), orthorhombic_table("p sigma_p a b c al be ga"));
-  for (const char* measure : {"natural", "lagrangian", "eulerian"}) {
-    SCOPED_TRACE(measure);
+  for (const std::string measure : {"natural", "lagrangian", "eulerian"}) {
     const auto r = run_program(
         {EXPANSION_BIN, "--pressure", "--strain", measure, "--format", "json", "nlc.tsv"},
         dir.path(), "");
     ASSERT_EQ(0, r.exit_status) << r.err;
     const double volume_k = number_after(r.out.substr(r.out.find("\"volume\"")), "K");
-    if (std::string(measure) == "natural") {
-      double sum = 0;
-      for (std::size_t at = r.out.find("\"linear\""); at != std::string::npos;
-           at = r.out.find("\"linear\"", at + 1))
-        sum += number_after(r.out.substr(at), "K");
-      EXPECT_NEAR(volume_k, sum, 1e-9 * std::abs(sum));
-      EXPECT_GT(std::abs(volume_k - pascal_k), 1e-3);  // the definitions differ visibly here
-    } else {
-      EXPECT_NEAR(volume_k, pascal_k, 1e-9 * std::abs(pascal_k));
-    }
+    double sum = 0;
+    for (std::size_t at = r.out.find("\"linear\""); at != std::string::npos;
+         at = r.out.find("\"linear\"", at + 1))
+      sum += number_after(r.out.substr(at), "K");
+    const double want = measure == "natural" ? sum : pascal_k;
+    EXPECT_NEAR(volume_k, want, 1e-9 * std::abs(want)) << measure;
   }
 }
 
@@ -123,9 +115,8 @@ TEST(PressureCli, NamesNegativeLinearCompressibility) {
   EXPECT_NE(std::string::npos, t.err.find("run with --pressure")) << t.err;
 }
 
-// --svg draws the strains with their empirical fits and the volume with its
-// line and the three equations of state; --html, which has no page for a
-// pressure series, is refused rather than left unwritten.
+// --svg: the strains with their fits, the volume with its line and three
+// equations of state (curves alone); --html has no page for pressure: refused.
 TEST(PressureCli, DrawsStrainsAndEquationsOfState) {
   ScopedTempDir dir;
   testutil::write_file(dir.file("bm.tsv"), cubic_table());
@@ -133,24 +124,19 @@ TEST(PressureCli, DrawsStrainsAndEquationsOfState) {
       run_program({EXPANSION_BIN, "--pressure", "--svg", "out", "bm.tsv"}, dir.path(), "");
   ASSERT_EQ(0, r.exit_status) << r.err;
   EXPECT_NE(std::string::npos, r.out.find("SVG pictures written: out_strain.svg, out_volume.svg"));
-  const std::string strain = testutil::read_file(dir.file("out_strain.svg"));
   const std::string volume = testutil::read_file(dir.file("out_volume.svg"));
-  EXPECT_NE(std::string::npos, strain.find("Pressure (GPa)"));
-  EXPECT_NE(std::string::npos, strain.find("class=\"fit s2\""));
-  for (const char* key : {"class=\"fit s3\"", "BM2", "BM3, p", "Volume against pressure"})
+  for (const char* key : {"class=\"fit s3\"", "BM2", "BM3, p", "Pressure (GPa)"})
     EXPECT_NE(std::string::npos, volume.find(key)) << key;
-  // A marker per point, once: the equations of state are curves alone.
-  const auto markers = [&volume](const std::string& cls) {
+  const auto count = [&volume](const std::string& cls) {
     std::size_t n = 0;
     for (std::size_t at = volume.find(cls); at != std::string::npos; at = volume.find(cls, at + 1))
       ++n;
     return n;
   };
-  EXPECT_EQ(13u + 1u, markers("<circle class=\"s0\""));  // the key's too
-  EXPECT_EQ(1u, markers("<circle class=\"s1\""));
+  EXPECT_EQ(13u + 1u, count("<circle class=\"s0\""));  // the key's too
+  EXPECT_EQ(1u, count("<circle class=\"s1\""));
   const auto html =
       run_program({EXPANSION_BIN, "--pressure", "--html", "p.html", "bm.tsv"}, dir.path(), "");
-  EXPECT_NE(0, html.exit_status);
   EXPECT_NE(std::string::npos, html.err.find("--html is for a temperature series"));
 }
 
