@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <functional>
+#include <limits>
 #include <map>
 #include <numbers>
 #include <string_view>
@@ -193,9 +194,11 @@ std::string series_marks(const chart::ChartFrame& f, const std::vector<double>& 
   std::vector<std::pair<double, double>> curve;
   for (int i = 0; i <= kCurveSteps; ++i) {
     const double x = *lo + (*hi - *lo) * i / kCurveSteps;
-    curve.emplace_back(f.px(x), f.py(fitted(x) * factor));
+    const double v = fitted(x) * factor;
+    if (std::isfinite(v)) curve.emplace_back(f.px(x), f.py(v));
   }
   s += polyline("fit " + cls, curve);
+  if (y.empty()) return s;  // a curve alone
   for (const std::size_t i : drawn_points(t, y)) {
     const double x = f.px(t[i]);
     if (su != nullptr && (*su)[i] > 0)
@@ -226,12 +229,23 @@ struct Series {
   RichText key;
 };
 
-// A figure of several series against temperature, each in its colour class
-// s0, s1 ..., with its key on a line of its own over the frame.
-std::string series_figure(const expansion::Analysis& an, const std::vector<Series>& series,
-                          double factor, std::string_view title, std::string_view y_label,
+// What a figure's horizontal axis holds: temperature, or pressure.
+struct Abscissa {
+  const std::vector<double>& values;
+  std::string_view label;  // "Temperature (K)"
+  std::string about;       // the subtitle's account of the analysis
+};
+
+Abscissa temperature_axis(const expansion::Analysis& an) {
+  return {an.temperatures, "Temperature (K)", subtitle_about(an)};
+}
+
+// A figure of several series against temperature (or pressure), each in its
+// colour class s0, s1 ..., with its key on a line of its own over the frame.
+std::string series_figure(const Abscissa& x, const std::vector<Series>& series, double factor,
+                          std::string_view title, std::string_view y_label,
                           std::string_view source, const PictureOptions& options) {
-  const auto [lo, hi] = std::minmax_element(an.temperatures.begin(), an.temperatures.end());
+  const auto [lo, hi] = std::minmax_element(x.values.begin(), x.values.end());
   expansion::Range y{INFINITY, -INFINITY};
   for (const Series& one : series) {
     y = range_of(one.values, one.sus ? &*one.sus : nullptr, factor, y);
@@ -242,17 +256,17 @@ std::string series_figure(const expansion::Analysis& an, const std::vector<Serie
     }
   }
   chart::ChartLayout layout = sized({}, options);
-  const Heading h = heading(layout, title, subtitle_about(an), source, series.size(), options);
+  const Heading h = heading(layout, title, x.about, source, series.size(), options);
   layout.top = h.frame_top;
   const chart::ChartFrame f = chart::chart_frame({*lo, *hi}, y, layout);
   std::string s = chart::svg_open(layout, h.title, "korvex-expansion") + kStyle;
   s += heading_texts(layout, h);
-  s += chart::svg_chart_frame(f, "Temperature (K)", y_label);
+  s += chart::svg_chart_frame(f, x.label, y_label);
   for (std::size_t k = 0; k < series.size(); ++k) {
     const std::string cls = "s" + std::to_string(k);
     s += key_line(layout, f.frame_left, h.keys_from + kLine * static_cast<double>(k), cls,
                   series[k].key);
-    s += series_marks(f, an.temperatures, series[k].values,
+    s += series_marks(f, x.values, series[k].values,
                       series[k].sus ? &*series[k].sus : nullptr, series[k].fitted, factor, cls);
   }
   return s + chart::svg_close();
@@ -267,7 +281,7 @@ std::string strain_picture(const expansion::Analysis& an, const expansion::Propa
                       [&fit](double t) { return value_at(fit, t); }, axis_label(an, sus, k)});
     if (sus != nullptr) series.back().sus = sus->axes[k].strains;
   }
-  return series_figure(an, series, 100, "Principal strains against temperature",
+  return series_figure(temperature_axis(an), series, 100, "Principal strains against temperature",
                        "Principal strain (%)", source, options);
 }
 
@@ -279,7 +293,7 @@ std::string volume_picture(const expansion::Analysis& an, const expansion::Propa
                 RichText{{"\u03b1", false}, {"V", true}} +
                     plain(" = " + coefficient_text(an.volume.alpha, drawn))};
   if (sus != nullptr) volume.sus = sus->volume.values;
-  return series_figure(an, {volume}, 1, "Volume against temperature", "Volume (\u00c5\u00b3)",
+  return series_figure(temperature_axis(an), {volume}, 1, "Volume against temperature", "Volume (\u00c5\u00b3)",
                        source, options);
 }
 
@@ -319,7 +333,7 @@ std::string lattice_picture(const expansion::Analysis& an, const expansion::Prop
     for (const double su : sus->volume.values) volume.sus->push_back(su / an.volume.reference);
   }
   series.push_back(std::move(volume));
-  return series_figure(an, series, 1, "Cell parameters relative to the reference cell",
+  return series_figure(temperature_axis(an), series, 1, "Cell parameters relative to the reference cell",
                        "Relative cell parameter", source, options);
 }
 
@@ -496,7 +510,106 @@ std::string indicatrix_picture(const expansion::Analysis& an, const expansion::P
   return s + chart::svg_close();
 }
 
+// "12.3(4)", or the value alone where there is no SU.
+std::string estimate_text(const expansion::Estimate& e) {
+  if (!std::isfinite(e.value)) return "n/a";
+  return true_minus(std::isfinite(e.su) && e.su > 0 ? common::with_su(e.value, e.su)
+                                                    : common::format_text("%.4g", e.value));
+}
+
+// "12.3(4) TPa⁻¹".
+std::string compressibility_text(const expansion::Estimate& k) {
+  return estimate_text(k) + (std::isfinite(k.value) ? " TPa\u207b\u00b9" : "");
+}
+
+// The volume at which the equation of state gives pressure p, found by
+// bisection between `low` and `high`; NaN where p lies outside what the curve
+// gives there.
+double eos_volume(const expansion::EosFit& fit, double p, double low, double high) {
+  double f_low = expansion::eos_pressure(fit, low) - p;
+  const double f_high = expansion::eos_pressure(fit, high) - p;
+  if (!(f_low * f_high <= 0)) return std::numeric_limits<double>::quiet_NaN();
+  for (int i = 0; i < 60; ++i) {
+    const double mid = 0.5 * (low + high);
+    const double f_mid = expansion::eos_pressure(fit, mid) - p;
+    if ((f_mid <= 0) == (f_low <= 0)) {
+      low = mid;
+      f_low = f_mid;
+    } else {
+      high = mid;
+    }
+  }
+  return 0.5 * (low + high);
+}
+
+Abscissa pressure_axis(const expansion::PressureAnalysis& r) {
+  return {r.strains.temperatures, "Pressure (GPa)",
+          measure_name(r.strains.measure) + " strain, empirical fits"};
+}
+
+std::string pressure_strain_picture(const expansion::PressureAnalysis& r, std::string_view source,
+                                    const PictureOptions& options) {
+  const expansion::Analysis& an = r.strains;
+  const double median = an.temperatures[an.median];
+  std::vector<Series> series;
+  for (std::size_t k = 0; k < 3; ++k) {
+    const expansion::CompressibilityAxis& axis = r.axes[k];
+    const expansion::AxisResult& x = an.axes[axis.axis];
+    std::function<double(double)> fitted;
+    RichText key = axis_name(k) + plain(true_minus(common::format_text(
+                                      " [%.3f %.3f %.3f]  K = ", x.uvw(0), x.uvw(1), x.uvw(2))));
+    if (axis.fit) {
+      const expansion::EmpiricalFit& fit = *axis.fit;
+      fitted = [&fit](double p) { return expansion::empirical_strain(fit, p); };
+      key = key + plain(compressibility_text(axis.k_median) + " at " +
+                        common::format_text("%.4g", median) + " GPa");
+    } else {
+      const expansion::PolyFit& line = x.fit;
+      fitted = [&line](double p) { return value_at(line, p); };
+      key = key + plain(compressibility_text(axis.linear) + ", straight line");
+    }
+    series.push_back({x.strains, std::nullopt, fitted, key});
+  }
+  return series_figure(pressure_axis(r), series, 100, "Principal strains against pressure",
+                       "Principal strain (%)", source, options);
+}
+
+std::string pressure_volume_picture(const expansion::PressureAnalysis& r, std::string_view source,
+                                    const PictureOptions& options) {
+  const expansion::VolumeResult& volume = r.strains.volume;
+  std::vector<Series> series;
+  series.push_back({volume.values, std::nullopt,
+                    [&volume](double p) { return expansion::fitted_volume(volume, p); },
+                    RichText{{"K", false}, {"V", true}} +
+                        plain(" = " + compressibility_text(r.volume) + ", straight line")});
+  const auto [v_lo, v_hi] = std::minmax_element(volume.values.begin(), volume.values.end());
+  const double low = 0.5 * *v_lo, high = 1.5 * *v_hi;
+  for (const expansion::EosResult& e : r.eos) {
+    if (!e.fit) continue;
+    const expansion::EosFit& fit = *e.fit;
+    RichText key = plain(expansion::eos_name(e.order));
+    if (e.order == expansion::EosOrder::kThirdCritical)
+      key = plain("BM3, p") + RichText{{"c", true}} +
+            plain(" = " + common::format_text("%.4g", fit.pc) + " GPa");
+    key = key + plain(": V") + RichText{{"0", true}} +
+          plain(" = " + estimate_text(fit.v0) + " \u00c5\u00b3, B") + RichText{{"0", true}} +
+          plain(" = " + estimate_text(fit.b0) + " GPa, B\u2032 = " + estimate_text(fit.bp));
+    series.push_back(
+        {{}, std::nullopt, [&fit, low, high](double p) { return eos_volume(fit, p, low, high); },
+         key});
+  }
+  return series_figure(pressure_axis(r), series, 1, "Volume against pressure",
+                       "Volume (\u00c5\u00b3)", source, options);
+}
+
 }  // namespace
+
+std::vector<Picture> render_pressure_pictures(const expansion::PressureAnalysis& analysis,
+                                              std::string_view source,
+                                              const PictureOptions& options) {
+  return {{"_strain.svg", pressure_strain_picture(analysis, source, options)},
+          {"_volume.svg", pressure_volume_picture(analysis, source, options)}};
+}
 
 std::vector<Picture> render_pictures(const expansion::Analysis& analysis,
                                      const expansion::PropagatedSus* sus,

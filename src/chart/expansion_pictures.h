@@ -24,6 +24,7 @@
 #include "chart/picture_options.h"
 #include "expansion/analysis.h"
 #include "expansion/monte_carlo.h"
+#include "expansion/pressure_analysis.h"
 #include "crystal/cell.h"
 
 namespace chart {
@@ -43,5 +44,16 @@ struct Picture {
                                                    const std::vector<crystal::CellEntry>& cells,
                                                    std::string_view source,
                                                    const PictureOptions& options = {});
+
+// The pictures of a pressure series:
+//   _strain.svg  the three principal strains (%) against pressure, each with
+//                its empirical fit eps0 + lambda (p - p_c)^nu (the straight
+//                line where the series is too short for it) and, in the key,
+//                its compressibility at the median pressure in TPa⁻¹;
+//   _volume.svg  the volume against pressure with its straight line and the
+//                three Birch-Murnaghan equations of state, each drawn as V(p).
+[[nodiscard]] std::vector<Picture> render_pressure_pictures(
+    const expansion::PressureAnalysis& analysis, std::string_view source,
+    const PictureOptions& options = {});
 
 }  // namespace chart

@@ -11,8 +11,11 @@ namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kPerTpa = 1000;  // GPa^-1 to TPa^-1
-// Points beyond this many are thinned for the grid alone; the polish uses all.
+// Points beyond this many are thinned for the grid and the first polish; the
+// last polish uses all of them, from the thinned minimum, within kFullBudget
+// evaluations (each of them costs N powers).
 constexpr std::size_t kGridPoints = 200;
+constexpr int kFullBudget = 60;
 
 struct Profiled {
   double chi2 = std::numeric_limits<double>::infinity();
@@ -54,17 +57,7 @@ Profiled profile(const Observations& d, double pc, double nu) {
 
 // The best point of a grid of p_c below the lowest pressure (at it, and
 // logarithmically down to a hundred times the range below) and of nu.
-Profiled grid_minimum(const Observations& all, double lowest, double range) {
-  Observations d = all;
-  if (all.x.size() > kGridPoints) {
-    d = {};
-    for (std::size_t k = 0; k < kGridPoints; ++k) {
-      const std::size_t i = k * (all.x.size() - 1) / (kGridPoints - 1);
-      d.x.push_back(all.x[i]);
-      d.y.push_back(all.y[i]);
-      d.sigma.push_back(all.sigma[i]);
-    }
-  }
+Profiled grid_minimum(const Observations& d, double lowest, double range) {
   Profiled best;
   for (int j = -1; j <= 40; ++j) {
     const double below = j < 0 ? 0 : range * std::pow(10.0, -4 + 6.0 * j / 40);
@@ -77,7 +70,8 @@ Profiled grid_minimum(const Observations& all, double lowest, double range) {
   return best;
 }
 
-double empirical(const Eigen::VectorXd& theta, double p, Eigen::VectorXd& gradient) {
+double empirical(const Eigen::Ref<const Eigen::VectorXd>& theta, double p,
+                 Eigen::Ref<Eigen::VectorXd> gradient) {
   const double d = p - theta(2);
   const double nu = theta(3);
   const double power = d > 0 ? std::pow(d, nu) : (nu == 0 ? 1.0 : 0.0);
@@ -93,7 +87,7 @@ double empirical(const Eigen::VectorXd& theta, double p, Eigen::VectorXd& gradie
 Model bounded(double lowest) {
   return [lowest](const Eigen::VectorXd& q, double p, Eigen::VectorXd& gradient) {
     const Eigen::Vector4d theta(q(0), q(1), lowest - q(2) * q(2), q(3) * q(3));
-    Eigen::VectorXd g(4);
+    Eigen::Vector4d g;
     const double value = empirical(theta, p, g);
     gradient << g(0), g(1), -2 * q(2) * g(2), 2 * q(3) * g(3);
     if (!std::isfinite(gradient(2))) gradient(2) = 0;
@@ -107,7 +101,7 @@ Eigen::Matrix4d covariance_at(const Eigen::Vector4d& theta, const Observations& 
   if (!at_bound) return scaled_covariance(empirical, theta, data, 4);
   const double pc = theta(2);
   const Model fixed = [pc](const Eigen::VectorXd& q, double p, Eigen::VectorXd& gradient) {
-    Eigen::VectorXd g(4);
+    Eigen::Vector4d g;
     const double value = empirical(Eigen::Vector4d(q(0), q(1), pc, q(2)), p, g);
     gradient << g(0), g(1), g(3);
     return value;
@@ -119,6 +113,20 @@ Eigen::Matrix4d covariance_at(const Eigen::Vector4d& theta, const Observations& 
   for (int r = 0; r < 3; ++r)
     for (int c = 0; c < 3; ++c) full(index[r], index[c]) = three(r, c);
   return full;
+}
+
+// Every point of a series of at most kGridPoints; else kGridPoints of them,
+// evenly spread through it.
+Observations thinned(const Observations& all) {
+  if (all.x.size() <= kGridPoints) return all;
+  Observations d;
+  for (std::size_t k = 0; k < kGridPoints; ++k) {
+    const std::size_t i = k * (all.x.size() - 1) / (kGridPoints - 1);
+    d.x.push_back(all.x[i]);
+    d.y.push_back(all.y[i]);
+    d.sigma.push_back(all.sigma[i]);
+  }
+  return d;
 }
 
 }  // namespace
@@ -138,9 +146,12 @@ common::Expected<EmpiricalFit> fit_empirical(const std::vector<double>& p,
     return common::Error{0, "the empirical fit needs at least 4 distinct pressures"};
   const auto [lo, hi] = std::minmax_element(p.begin(), p.end());
   const Observations data{p, eps, sigma_p};
-  const Profiled grid = grid_minimum(data, *lo, *hi - *lo);
+  const Observations few = thinned(data);
+  const Profiled grid = grid_minimum(few, *lo, *hi - *lo);
   const Eigen::Vector4d start(grid.eps0, grid.lambda, std::sqrt(*lo - grid.pc), std::sqrt(grid.nu));
-  const Eigen::VectorXd q = polish(bounded(*lo), start, data);
+  const Model model = bounded(*lo);
+  Eigen::VectorXd q = polish(model, start, few);
+  if (few.x.size() < data.x.size()) q = polish(model, q, data, kFullBudget);
   const Eigen::Vector4d theta(q(0), q(1), *lo - q(2) * q(2), q(3) * q(3));
   const bool at_bound = q(2) * q(2) <= 1e-12 * (*hi - *lo);
   EmpiricalFit fit;

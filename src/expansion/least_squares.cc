@@ -55,10 +55,11 @@ double chi_squared(const Model& model, const Eigen::VectorXd& theta, const Obser
   return r.squaredNorm();
 }
 
-Eigen::VectorXd polish(const Model& model, const Eigen::VectorXd& start, const Observations& data) {
+Eigen::VectorXd polish(const Model& model, const Eigen::VectorXd& start, const Observations& data,
+                       int evaluations) {
   Residuals residuals(model, data, start.size());
   Eigen::LevenbergMarquardt<Residuals> lm(residuals);
-  lm.setMaxfev(2000);
+  lm.setMaxfev(evaluations);
   lm.setXtol(1e-14);
   lm.setFtol(1e-15);
   Eigen::VectorXd theta = start;

@@ -32,9 +32,10 @@ using Model =
 [[nodiscard]] double chi_squared(const Model& model, const Eigen::VectorXd& theta,
                                  const Observations& data);
 
-// The parameters at the minimum reached from `start` (never worse than it).
+// The parameters at the minimum reached from `start` (never worse than it)
+// within `evaluations` evaluations of the residuals.
 [[nodiscard]] Eigen::VectorXd polish(const Model& model, const Eigen::VectorXd& start,
-                                     const Observations& data);
+                                     const Observations& data, int evaluations = 2000);
 
 // (J^T J)^-1 chi^2 / (N - counted) at theta, `counted` the number of fitted
 // parameters (the model's own, and any held at a bound). NaN throughout when

@@ -45,7 +45,12 @@ CompressibilityAxis axis_of(const AxisResult& strain, std::size_t index,
   return out;
 }
 
-// The volume's straight-line compressibility (see the header).
+// The volume's straight-line compressibility (see the header): under the
+// natural strain K_V = -d ln(V/V_ref)/dp, the trace of the natural strain's
+// rate and so the sum of the three principal K (issue 23's definition in
+// temperature mode); under PASCal's measures K_V = -(dV/dp)/V_ref with V_ref
+// the volume measured at the reference point (Cliffe & Goodwin, J. Appl.
+// Cryst. 45 (2012) 1321, as PASCal reports it).
 Estimate volume_compressibility(const std::vector<double>& p, const VolumeResult& volume,
                                 bool logarithmic) {
   std::vector<double> relative;
@@ -84,7 +89,8 @@ common::Expected<PressureAnalysis> analyse_pressure(const std::vector<double>& p
         const double ky = std::isnan(y.k_median.value) ? y.linear.value : y.k_median.value;
         return kx < ky;
       });
-  out.volume = volume_compressibility(p, out.strains.volume, false);
+  out.volume = volume_compressibility(p, out.strains.volume,
+                                      measure.kind == StrainKind::kNatural);
   const EosOrder orders[] = {EosOrder::kSecond, EosOrder::kThird, EosOrder::kThirdCritical};
   for (std::size_t k = 0; k < 3; ++k) {
     out.eos[k].order = orders[k];

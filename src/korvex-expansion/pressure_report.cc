@@ -43,7 +43,10 @@ std::string header(const expansion::PressureAnalysis& r, const Source& source) {
        "              1/sigma_p^2, SUs scaled by chi^2/(N - 4): K(p) = -lambda nu (p - "
        "p_c)^(nu-1);\n"
        "              linear K: minus the least-squares slope of the strain (HC0 standard\n"
-       "              error); of the volume, minus the slope of V over V at the reference point\n";
+       "              error); of the volume, " +
+       std::string(r.strains.volume.logarithmic
+                       ? "minus the slope of ln(V/V_ref)\n"
+                       : "minus the slope of V over V at the reference point\n");
   s += common::format_text(" Directions : at the point %.4g GPa (row %zu)\n",
                            p[r.strains.direction_point], r.strains.direction_point + 1);
   return s;
@@ -201,6 +204,7 @@ std::string pressure_json_report(const expansion::PressureAnalysis& result, cons
   for (const CompressibilityAxis& axis : result.axes) j["axes"].push_back(axis_json(result, axis));
   j["volume"] = {{"K", finite_or_null(result.volume.value)},
                  {"K_su", finite_or_null(result.volume.su)},
+                 {"definition", an.volume.logarithmic ? "-d ln(V/V_ref)/dp" : "-(dV/dp)/V_ref"},
                  {"reference", an.volume.reference},
                  {"values", an.volume.values}};
   j["eos"] = {{"bm2", eos_json(result.eos[0])},

@@ -150,6 +150,34 @@ TEST(EmpiricalFit, ReachesTheWorkedMinimum) {
   }
 }
 
+// A dense series reaches the minimum over all its points, not over those the
+// grid thins it to: the residuals orthogonal to each column of the Jacobian.
+TEST(EmpiricalFit, DenseSeriesReachesTheMinimumOverAllPoints) {
+  std::vector<double> p, sigma, eps;
+  for (int i = 0; i < 3000; ++i) {
+    p.push_back(0.05 + 7.4 * i / 2999.0);
+    sigma.push_back(0.01 + 0.01 * p.back());
+    const double noise = 2e-5 * (((i * 7919) % 23) - 11) / 11.0;
+    eps.push_back(1e-4 - 0.021 * std::pow(p.back() + 0.003, 0.8) + noise);
+  }
+  const auto fit = expansion::fit_empirical(p, sigma, eps);
+  ASSERT_TRUE(fit) << fit.error().message;
+  ASSERT_FALSE(std::isnan(fit->pc.su));  // inside its bound: all four are free
+  const double lambda = fit->lambda.value, nu = fit->nu.value;
+  double dot[4] = {}, norm[4] = {}, r2 = 0;
+  for (std::size_t i = 0; i < p.size(); ++i) {
+    const double d = p[i] - fit->pc.value, t = std::pow(d, nu);
+    const double r = (expansion::empirical_strain(*fit, p[i]) - eps[i]) / sigma[i];
+    const double column[4] = {1, t, -lambda * nu * t / d, lambda * t * std::log(d)};
+    for (int k = 0; k < 4; ++k) {
+      dot[k] += column[k] / sigma[i] * r;
+      norm[k] += column[k] * column[k] / (sigma[i] * sigma[i]);
+    }
+    r2 += r * r;
+  }
+  for (int k = 0; k < 4; ++k) EXPECT_LT(std::abs(dot[k]), 1e-6 * std::sqrt(norm[k] * r2)) << k;
+}
+
 TEST(PressureFits, RefuseSeriesTheyCannotFit) {
   struct Case {
     const char* what;

@@ -73,6 +73,34 @@ TEST(PressureCli, EquationsOfStateOfTheWorkedSeries) {
   EXPECT_NE(std::string::npos, r.out.find("\"Bp\": 4.0,\n      \"Bp_su\": null"));
 }
 
+// The volume's linear K: under the natural strain the slope of -ln(V/V_ref),
+// the sum of the axes' linear K; under PASCal's measures minus the slope of V
+// over the reference point's volume.
+TEST(PressureCli, VolumeCompressibilityFollowsTheMeasure) {
+  const auto volume = [](double p) {
+    return 504 * (1 + 0.011 * std::pow(p + 0.35, 0.55)) * (1 - 0.021 * std::pow(p + 0.1, 0.8)) *
+           (1 - 0.006 * p);
+  };
+  double sp = 0, sv = 0, spp = 0, spv = 0;
+  for (const double p : kP) sp += p, sv += volume(p), spp += p * p, spv += p * volume(p);
+  const double pascal_k = -(13 * spv - sp * sv) / (13 * spp - sp * sp) / volume(kP[0]) * 1000;
+  ScopedTempDir dir;
+  testutil::write_file(dir.file("nlc.tsv"), orthorhombic_table("p sigma_p a b c al be ga"));
+  for (const std::string measure : {"natural", "lagrangian", "eulerian"}) {
+    const auto r = run_program(
+        {EXPANSION_BIN, "--pressure", "--strain", measure, "--format", "json", "nlc.tsv"},
+        dir.path(), "");
+    ASSERT_EQ(0, r.exit_status) << r.err;
+    const double volume_k = number_after(r.out.substr(r.out.find("\"volume\"")), "K");
+    double sum = 0;
+    for (std::size_t at = r.out.find("\"linear\""); at != std::string::npos;
+         at = r.out.find("\"linear\"", at + 1))
+      sum += number_after(r.out.substr(at), "K");
+    const double want = measure == "natural" ? sum : pascal_k;
+    EXPECT_NEAR(volume_k, want, 1e-9 * std::abs(want)) << measure;
+  }
+}
+
 TEST(PressureCli, NamesNegativeLinearCompressibility) {
   ScopedTempDir dir;
   testutil::write_file(dir.file("nlc.tsv"), orthorhombic_table("pressure series, GPa"));
@@ -85,6 +113,31 @@ TEST(PressureCli, NamesNegativeLinearCompressibility) {
   // Read as temperatures, the same file is analysed with a word about it.
   const auto t = run_program({EXPANSION_BIN, "nlc.tsv"}, dir.path(), "");
   EXPECT_NE(std::string::npos, t.err.find("run with --pressure")) << t.err;
+}
+
+// --svg: the strains with their fits, the volume with its line and three
+// equations of state (curves alone); --html has no page for pressure: refused.
+TEST(PressureCli, DrawsStrainsAndEquationsOfState) {
+  ScopedTempDir dir;
+  testutil::write_file(dir.file("bm.tsv"), cubic_table());
+  const auto r =
+      run_program({EXPANSION_BIN, "--pressure", "--svg", "out", "bm.tsv"}, dir.path(), "");
+  ASSERT_EQ(0, r.exit_status) << r.err;
+  EXPECT_NE(std::string::npos, r.out.find("SVG pictures written: out_strain.svg, out_volume.svg"));
+  const std::string volume = testutil::read_file(dir.file("out_volume.svg"));
+  for (const char* key : {"class=\"fit s3\"", "BM2", "BM3, p", "Pressure (GPa)"})
+    EXPECT_NE(std::string::npos, volume.find(key)) << key;
+  const auto count = [&volume](const std::string& cls) {
+    std::size_t n = 0;
+    for (std::size_t at = volume.find(cls); at != std::string::npos; at = volume.find(cls, at + 1))
+      ++n;
+    return n;
+  };
+  EXPECT_EQ(13u + 1u, count("<circle class=\"s0\""));  // the key's too
+  EXPECT_EQ(1u, count("<circle class=\"s1\""));
+  const auto html =
+      run_program({EXPANSION_BIN, "--pressure", "--html", "p.html", "bm.tsv"}, dir.path(), "");
+  EXPECT_NE(std::string::npos, html.err.find("--html is for a temperature series"));
 }
 
 TEST(PressureCli, RefusesWhatItCannotFit) {
