@@ -1,6 +1,7 @@
 #include "expansion/pressure_analysis.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
 #include <numeric>
@@ -80,17 +81,18 @@ common::Expected<PressureAnalysis> analyse_pressure(const std::vector<double>& p
   if (!strains) return strains.error();
   PressureAnalysis out{std::move(strains).value(), sigma_p, {}, {}, {}};
   const std::size_t median = median_point(p);
-  for (std::size_t k = 0; k < 3; ++k)
-    out.axes[k] = axis_of(out.strains.axes[k], k, p, sigma_p, median);
-  std::stable_sort(
-      out.axes.begin(), out.axes.end(),
-      [](const CompressibilityAxis& x, const CompressibilityAxis& y) {
-        const double kx = std::isnan(x.k_median.value) ? x.linear.value : x.k_median.value;
-        const double ky = std::isnan(y.k_median.value) ? y.linear.value : y.k_median.value;
-        return kx < ky;
-      });
-  out.volume = volume_compressibility(p, out.strains.volume,
-                                      measure.kind == StrainKind::kNatural);
+  // The axes in order of their compressibility, each built in its place.
+  std::array<std::size_t, 3> order{0, 1, 2};
+  std::array<double, 3> k_of{};
+  std::array<CompressibilityAxis, 3> built;
+  for (std::size_t k = 0; k < 3; ++k) {
+    built[k] = axis_of(out.strains.axes[k], k, p, sigma_p, median);
+    k_of[k] = std::isnan(built[k].k_median.value) ? built[k].linear.value : built[k].k_median.value;
+  }
+  std::stable_sort(order.begin(), order.end(),
+                   [&](std::size_t x, std::size_t y) { return k_of[x] < k_of[y]; });
+  for (std::size_t k = 0; k < 3; ++k) out.axes[k] = std::move(built[order[k]]);
+  out.volume = volume_compressibility(p, out.strains.volume, measure.kind == StrainKind::kNatural);
   const EosOrder orders[] = {EosOrder::kSecond, EosOrder::kThird, EosOrder::kThirdCritical};
   for (std::size_t k = 0; k < 3; ++k) {
     out.eos[k].order = orders[k];

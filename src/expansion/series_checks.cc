@@ -205,7 +205,8 @@ std::vector<std::string> check_scatter(const SeriesAnalysis& result) {
     if (cells_su > 0 && fit_su > kScatterFactor * cells_su) names.push_back(name);
   };
   for (std::size_t k = 0; k < 3; ++k)
-    check("X" + std::to_string(k + 1), result.analysis.axes[k].alpha.su, result.sus->axes[k].alpha);
+    check(std::string("X").append(std::to_string(k + 1)), result.analysis.axes[k].alpha.su,
+          result.sus->axes[k].alpha);
   check("V", result.analysis.volume.alpha.su, result.sus->volume.alpha);
   if (names.empty()) return {};
   std::string list;

@@ -54,7 +54,9 @@ void append_text(std::string& row, std::string_view raw) {
 // A name as given, after a "'" when a spreadsheet would take it for a formula.
 void append_name(std::string& row, std::string_view name) {
   if (!name.empty() && std::string_view("=+-@").find(name.front()) != std::string_view::npos) {
-    append_field(row, "'" + std::string(name));
+    std::string quoted = "'";
+    quoted.append(name);
+    append_field(row, quoted);
     return;
   }
   append_field(row, name);
