@@ -201,7 +201,16 @@ common::Expected<CellRead> read_cells(CellFormat format, std::string_view bytes,
                                       std::string_view source, const Interrupted& interrupted) {
   try {
     std::string storage;
-    return read_plain_cells(format, plain_text(bytes, storage), source, interrupted);
+    const std::string_view text = plain_text(bytes, storage);
+    auto read = read_plain_cells(format, text, source, interrupted);
+    if (!read) {
+      // A failure at the end of the text (a CIF text field or a JSON object
+      // never closed) is on its last line, not the one after it.
+      const auto lines = static_cast<int>(std::count(text.begin(), text.end(), '\n') +
+                                          (!text.empty() && text.back() != '\n' ? 1 : 0));
+      return common::Error{std::min(read.error().line, std::max(lines, 1)), read.error().message};
+    }
+    return read;
   } catch (const std::bad_alloc&) {
     return common::Error{0, "not enough memory to read it"};
   }

@@ -1,6 +1,8 @@
 #include "formats/dirax_scan.h"
 
 #include <cstddef>
+#include <string>
+#include <vector>
 
 #include "common/number_text.h"
 #include "textrec/textrec.h"
@@ -35,38 +37,49 @@ std::string_view range(std::string_view line, Position s, Position e) {
   return line.substr(static_cast<std::size_t>(s - 1), static_cast<std::size_t>(e - s + 1));
 }
 
-void read_real(std::string_view memory, textrec::RecordOrigin origin, float* value) {
-  textrec::read_free(textrec::Source::Memory(memory, origin), {textrec::Target::Real(value)});
+// A free-form read of one value: its problems told to the run, or put into
+// `told` where that is given.
+void read_value(std::string_view memory, textrec::RecordOrigin origin, textrec::Target target,
+                std::vector<std::string>* told) {
+  if (told != nullptr)
+    (void)textrec::read_free_told(memory, origin, {target}, told);
+  else
+    textrec::read_free(textrec::Source::Memory(memory, origin), {target});
+}
+
+void read_real(std::string_view memory, textrec::RecordOrigin origin, float* value,
+               std::vector<std::string>* told) {
+  read_value(memory, origin, textrec::Target::Real(value), told);
 }
 
 }  // namespace
 
 void apply_cell_parameter_rule(std::string_view line, CellRecord& cell,
-                               textrec::RecordOrigin origin) {
+                               textrec::RecordOrigin origin, std::vector<std::string>* told) {
   // Each keyword ends one range and starts the next: it is looked for once.
   // "a=" is found at its first occurrence, before the angle keywords that end in it.
   const Position pa = position_of(line, "a="), pb = position_of(line, "b="),
                  pc = position_of(line, "c=");
   const Position palpha = position_of(line, "alpha="), pbeta = position_of(line, "beta="),
                  pgamma = position_of(line, "gamma=");
-  read_real(range(line, pa + 2, pb - 1), origin, &cell.a);
-  read_real(range(line, pb + 2, pc - 1), origin, &cell.b);
-  read_real(range(line, pc + 2, palpha - 1), origin, &cell.c);
-  read_real(range(line, palpha + 6, pbeta - 1), origin, &cell.alpha);
-  read_real(range(line, pbeta + 5, pgamma - 1), origin, &cell.beta);
+  read_real(range(line, pa + 2, pb - 1), origin, &cell.a, told);
+  read_real(range(line, pb + 2, pc - 1), origin, &cell.b, told);
+  read_real(range(line, pc + 2, palpha - 1), origin, &cell.c, told);
+  read_real(range(line, palpha + 6, pbeta - 1), origin, &cell.alpha, told);
+  read_real(range(line, pbeta + 5, pgamma - 1), origin, &cell.beta, told);
   // The last non-blank character closes the line and is never part of gamma.
-  read_real(range(line, pgamma + 6, last_non_blank(line) - 1), origin, &cell.gamma);
+  read_real(range(line, pgamma + 6, last_non_blank(line) - 1), origin, &cell.gamma, told);
 }
 
-void apply_bravais_rule(std::string_view line, CellRecord& cell) {
+void apply_bravais_rule(std::string_view line, CellRecord& cell, std::vector<std::string>* told) {
   const Position last = last_non_blank(line);
-  textrec::read_free(textrec::Source::Memory(range(line, last, last)),
-                     {textrec::Target::Text(&cell.lattice)});
+  read_value(range(line, last, last), {}, textrec::Target::Text(&cell.lattice), told);
 }
 
-void apply_volume_rule(std::string_view line, CellRecord& cell, textrec::RecordOrigin origin) {
+void apply_volume_rule(std::string_view line, CellRecord& cell, textrec::RecordOrigin origin,
+                       std::vector<std::string>* told) {
   read_real(range(line, position_of(line, ":") + 1, position_of(line, ";") - 1), origin,
-            &cell.volume);
+            &cell.volume, told);
   const std::size_t last_semicolon = line.rfind(';');
   const Position q =
       last_semicolon == std::string_view::npos ? 0 : static_cast<Position>(last_semicolon) + 1;
@@ -89,7 +102,7 @@ const textrec::LineKeywords& keywords_for(CellChoice choice) {
 }
 
 void apply_line(const textrec::KeywordRecord& found, CellChoice choice, std::string_view file_name,
-                CellRecord& cell) {
+                CellRecord& cell, std::vector<std::string>* told) {
   // Left-justified; the padding blanks at the end change no test below.
   const std::string_view line = found.text;
   const textrec::RecordOrigin origin{file_name, found.line};
@@ -97,14 +110,14 @@ void apply_line(const textrec::KeywordRecord& found, CellChoice choice, std::str
   // mode only, and the Bravais letter in both.
   switch (found.keyword) {
     case kInputCellLine:
-      apply_cell_parameter_rule(line, cell, origin);
+      apply_cell_parameter_rule(line, cell, origin, told);
       break;
     case kConventionalLine:
-      if (choice == CellChoice::kConventional) apply_cell_parameter_rule(line, cell, origin);
-      apply_bravais_rule(line, cell);
+      if (choice == CellChoice::kConventional) apply_cell_parameter_rule(line, cell, origin, told);
+      apply_bravais_rule(line, cell, told);
       break;
     case kVolumeLine:
-      apply_volume_rule(line, cell, origin);
+      apply_volume_rule(line, cell, origin, told);
       break;
     default:
       break;
@@ -120,17 +133,18 @@ CellRecord scan_dirax_file(CellChoice choice, std::string_view file_name) {
   textrec::KeywordRecord found;
   while (textrec::read_record_starting(kDiraxChannel, &found, kLineLength, keywords) ==
          textrec::kStatusOk)
-    apply_line(found, choice, file_name, cell);
+    apply_line(found, choice, file_name, cell, nullptr);
   return cell;
 }
 
-CellRecord scan_dirax_text(std::string_view bytes, CellChoice choice, std::string_view file_name) {
+CellRecord scan_dirax_text(std::string_view bytes, CellChoice choice, std::string_view file_name,
+                           std::vector<std::string>* told) {
   const textrec::LineKeywords& keywords = keywords_for(choice);
   CellRecord cell;
   textrec::RecordReader reader(textrec::bytes_source(bytes));
   textrec::KeywordRecord found;
   while (reader.next_record_starting(&found, kLineLength, keywords) == textrec::kStatusOk)
-    apply_line(found, choice, file_name, cell);
+    apply_line(found, choice, file_name, cell, told);
   return cell;
 }
 
@@ -141,8 +155,9 @@ crystal::Cell dirax_cell(const CellRecord& r) {
 }
 
 bool holds_dirax_cell(std::string_view bytes) {
-  return has_cell(scan_dirax_text(bytes, CellChoice::kConventional)) ||
-         has_cell(scan_dirax_text(bytes, CellChoice::kInput));
+  std::vector<std::string> unread;  // what a scan of the cell chosen tells
+  return has_cell(scan_dirax_text(bytes, CellChoice::kConventional, {}, &unread)) ||
+         has_cell(scan_dirax_text(bytes, CellChoice::kInput, {}, &unread));
 }
 
 }  // namespace formats

@@ -9,7 +9,9 @@
 // is left for the caller to set.
 #pragma once
 
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "formats/cell_read.h"
 #include "formats/cell_record.h"
@@ -22,9 +24,13 @@ namespace formats {
 [[nodiscard]] CellRecord scan_dirax_file(CellChoice choice, std::string_view file_name);
 
 // The same scan of a DIRAX file's bytes, for programs that read files whole
-// rather than on korvex's channels.
+// rather than on korvex's channels. A value that is no plain number is read
+// as the scan above reads it; what is wrong with it is put into `told`, a
+// message each, where that is given, and told to the run's error report
+// otherwise.
 [[nodiscard]] CellRecord scan_dirax_text(std::string_view bytes, CellChoice choice,
-                                         std::string_view file_name = {});
+                                         std::string_view file_name = {},
+                                         std::vector<std::string>* told = nullptr);
 
 // Whether DIRAX output's bytes give a cell of either choice: a file another
 // format's reader refuses is still read as DIRAX output when they do.
@@ -36,10 +42,14 @@ namespace formats {
 
 // The rules for one line, already left-justified (leading blanks removed) and
 // at most 256 characters long; the scan applies them to each recognised line.
-// `origin` is the file and line, for the warnings.
+// `origin` is the file and line, for the warnings; they go into `told` where
+// it is given, to the run's error report otherwise.
 void apply_cell_parameter_rule(std::string_view line, CellRecord& cell,
-                               textrec::RecordOrigin origin);
-void apply_bravais_rule(std::string_view line, CellRecord& cell);
-void apply_volume_rule(std::string_view line, CellRecord& cell, textrec::RecordOrigin origin);
+                               textrec::RecordOrigin origin,
+                               std::vector<std::string>* told = nullptr);
+void apply_bravais_rule(std::string_view line, CellRecord& cell,
+                        std::vector<std::string>* told = nullptr);
+void apply_volume_rule(std::string_view line, CellRecord& cell, textrec::RecordOrigin origin,
+                       std::vector<std::string>* told = nullptr);
 
 }  // namespace formats

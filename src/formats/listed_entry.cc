@@ -76,8 +76,8 @@ bool ListedBytes::whole(std::string_view* bytes) {
   return bytes_.size() <= kCellFileLimit;
 }
 
-CellRecord ListedBytes::scan_dirax(CellChoice choice) {
-  return scan_dirax_text(bytes_, choice, name_);
+CellRecord ListedBytes::scan_dirax(CellChoice choice, std::vector<std::string>& told) {
+  return scan_dirax_text(bytes_, choice, name_, &told);
 }
 
 common::Expected<ListedCells> read_listed_file(const ListedName& entry, ListedFile& file,
@@ -85,7 +85,7 @@ common::Expected<ListedCells> read_listed_file(const ListedName& entry, ListedFi
   ListedCells out;
   out.format = recognise(file.start());
   if (out.format == CellFormat::kDirax) {
-    out.dirax = file.scan_dirax(choice);
+    out.dirax = file.scan_dirax(choice, out.warnings);
     out.dirax.temperature = static_cast<float>(entry.temperature);
     return out;
   }

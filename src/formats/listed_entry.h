@@ -45,8 +45,10 @@ class ListedFile {
   // The whole file, which stays valid as long as this object; false when it
   // is larger than kCellFileLimit bytes.
   [[nodiscard]] virtual bool whole(std::string_view* bytes) = 0;
-  // The cell DIRAX output gives for the choice.
-  [[nodiscard]] virtual CellRecord scan_dirax(CellChoice choice) = 0;
+  // The cell DIRAX output gives for the choice; a value that is no plain
+  // number is told to the run's error report (korvex) or put into `told`.
+  [[nodiscard]] virtual CellRecord scan_dirax(CellChoice choice,
+                                              std::vector<std::string>& told) = 0;
   // Whether a long read is to stop: the run has been asked to end.
   [[nodiscard]] virtual bool interrupted() { return false; }
 };
@@ -57,7 +59,7 @@ class ListedBytes final : public ListedFile {
   ListedBytes(std::string_view bytes, std::string_view name) : bytes_(bytes), name_(name) {}
   std::string_view start() override { return bytes_; }
   bool whole(std::string_view* bytes) override;
-  CellRecord scan_dirax(CellChoice choice) override;
+  CellRecord scan_dirax(CellChoice choice, std::vector<std::string>& told) override;
 
  private:
   std::string_view bytes_;
@@ -75,7 +77,7 @@ struct ListedName {
 struct ListedCells {
   CellFormat format = CellFormat::kDirax;
   // DIRAX output: the scanned cell, its temperature the list's (has_cell()
-  // false where the file gives none).
+  // false where the file gives none); `warnings` what the scan told.
   CellRecord dirax;
   // Any other format: the cells, each at the temperature it is taken at.
   std::vector<crystal::CellEntry> cells;
@@ -90,7 +92,6 @@ struct ListedCells {
 // read: "as CIF: line 55: ...", "as CIF: the file is larger than 64 MiB".
 [[nodiscard]] common::Expected<ListedCells> read_listed_file(const ListedName& entry,
                                                              ListedFile& file, CellChoice choice);
-
 
 // The cells of a file that gives its own temperatures (a table, a CIF, ...),
 // as korvex-expansion takes a file named alone: recognised, read whole, its

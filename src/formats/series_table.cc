@@ -193,7 +193,9 @@ double rounding(std::string_view text, double value) {
 bool volume_in_last_column(const std::vector<FreeRow>& rows) {
   std::size_t seen = 0;
   for (const FreeRow& row : rows) {
-    if (std::any_of(row.fields.begin(), row.fields.end(), is_overflow)) continue;
+    // A row of another width is for read_rows to tell.
+    if (row.fields.size() != 8 || std::any_of(row.fields.begin(), row.fields.end(), is_overflow))
+      continue;
     std::array<double, 8> v{};
     for (std::size_t i = 0; i < v.size(); ++i) {
       const auto value = parse_value_with_su(row.fields[i]);

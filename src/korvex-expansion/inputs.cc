@@ -144,6 +144,8 @@ common::Expected<FileCells> read_listed(const std::string& list, const formats::
   if (dirax) {
     auto cells = dirax_cells(entry, read->dirax, *choice);
     if (!cells) return cells.error();
+    if (!read->warnings.empty()) points.warned = true;
+    points.warnings.insert(points.warnings.end(), read->warnings.begin(), read->warnings.end());
     return FileCells{named, false, std::move(cells).value()};
   }
   return file_cells(named, std::move(read).value(), true, points);

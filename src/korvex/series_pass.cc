@@ -82,7 +82,9 @@ class ChannelFile final : public formats::ListedFile {
     *bytes = bytes_;
     return all;
   }
-  formats::CellRecord scan_dirax(formats::CellChoice choice) override {
+  // Told to the run's error report, as the dialogue tells them.
+  formats::CellRecord scan_dirax(formats::CellChoice choice,
+                                 std::vector<std::string>& /*told*/) override {
     return formats::scan_dirax_file(choice, name_);
   }
   bool interrupted() override { return textrec::pending_interrupt() != 0; }

@@ -3,6 +3,9 @@
 #include <array>
 #include <charconv>
 #include <span>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "textrec/report.h"
 #include "textrec/runtime.h"
@@ -69,39 +72,46 @@ class ReportSink : public ProblemSink {
   // A memory record, taken from `origin` when its file is known.
   ReportSink(std::string_view record, RecordOrigin origin)
       : fixed_where_("a memory record"), record_(record), origin_(origin) {}
+  // The same, its problems put into `told` rather than told to the run, the
+  // place named by its line where the file is known.
+  ReportSink(std::string_view record, RecordOrigin origin, std::vector<std::string>* told)
+      : fixed_where_("a memory record"), record_(record), origin_(origin), told_(told) {
+    if (!origin.file.empty())
+      own_where_ = "line " + std::to_string(origin.line) + " of " + printable(origin.file);
+  }
   void problem(Problem problem, std::string_view detail, float read_as) override {
-    const std::string where =
-        fixed_where_.empty() ? channel_label(channel_) : std::string(fixed_where_);
+    const std::string where = !own_where_.empty()    ? own_where_
+                              : fixed_where_.empty() ? channel_label(channel_)
+                                                     : std::string(fixed_where_);
     const std::string shown = shown_token(detail);
     switch (problem) {
       case Problem::kEndOfData:
-        report(Failure::kEndOfData, "end of data in a read from " + where);
+        tell(Failure::kEndOfData, "end of data in a read from " + where);
         break;
       case Problem::kBadCharacter:
-        report(Failure::kBadCharacter, "the character \"" + shown +
-                                           "\" cannot belong to a number, read as 0, in " +
-                                           bad_character_place(where));
+        tell(Failure::kBadCharacter, "the character \"" + shown +
+                                         "\" cannot belong to a number, read as 0, in " +
+                                         bad_character_place(where));
         break;
       case Problem::kNoDigits:
-        report(Failure::kBadCharacter,
-               "the number \"" + shown + "\" has no digits" +
-                   (detail.find_first_of("0123456789") == std::string_view::npos
-                        ? ""
-                        : " before its exponent") +
-                   ", read as 0, in a read from " + where);
+        tell(Failure::kBadCharacter,
+             "the number \"" + shown + "\" has no digits" +
+                 (detail.find_first_of("0123456789") == std::string_view::npos
+                      ? ""
+                      : " before its exponent") +
+                 ", read as 0, in a read from " + where);
         break;
       case Problem::kExponentWithoutDigits:
-        report(Failure::kBadCharacter, "the number \"" + shown +
-                                           "\" has an exponent without digits, read as " +
-                                           shown_value(read_as) + ", in a read from " + where);
+        tell(Failure::kBadCharacter, "the number \"" + shown +
+                                         "\" has an exponent without digits, read as " +
+                                         shown_value(read_as) + ", in a read from " + where);
         break;
       case Problem::kOutOfRange:
-        report(Failure::kOutOfRange,
-               "value out of range: \"" + shown + "\" in a read from " + where);
+        tell(Failure::kOutOfRange, "value out of range: \"" + shown + "\" in a read from " + where);
         break;
       case Problem::kQuotedNumber:
-        report(Failure::kQuotedNumber,
-               "a quoted text given for a number: " + shown + " in a read from " + where);
+        tell(Failure::kQuotedNumber,
+             "a quoted text given for a number: " + shown + " in a read from " + where);
         break;
       case Problem::kIoError:
         break;  // told by the read, which knows the reason
@@ -109,6 +119,13 @@ class ReportSink : public ProblemSink {
   }
 
  private:
+  void tell(Failure failure, std::string message) const {
+    if (told_ != nullptr)
+      told_->push_back(std::move(message));
+    else
+      report(failure, message);
+  }
+
   // The text read and the line it stands on, where the record's file is known.
   std::string bad_character_place(const std::string& where) const {
     if (origin_.file.empty()) return "a read from " + where;
@@ -129,6 +146,8 @@ class ReportSink : public ProblemSink {
   int channel_ = 0;
   std::string_view record_;
   RecordOrigin origin_;
+  std::vector<std::string>* told_ = nullptr;
+  std::string own_where_;
 };
 
 // The free-form read from the source; sink null for a read with a status.
@@ -234,6 +253,13 @@ ReadOutcome read_free(Source source, std::initializer_list<Target> targets) {
 
 ReadOutcome read_free_with_status(Source source, std::initializer_list<Target> targets) {
   return read_free_from(source, {targets.begin(), targets.size()}, true);
+}
+
+ReadOutcome read_free_told(std::string_view memory, RecordOrigin origin,
+                           std::initializer_list<Target> targets, std::vector<std::string>* told) {
+  MemoryRecordSource source(memory);
+  ReportSink sink(memory, origin, told);
+  return read_free_form(source, {targets.begin(), targets.size()}, &sink);
 }
 
 }  // namespace textrec

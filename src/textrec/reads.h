@@ -16,6 +16,7 @@
 #include <initializer_list>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "textrec/freeform.h"
 #include "textrec/records.h"
@@ -82,5 +83,11 @@ struct Source {
 ReadOutcome read_free(Source source, std::initializer_list<Target> targets);
 [[nodiscard]] ReadOutcome read_free_with_status(Source source,
                                                 std::initializer_list<Target> targets);
+// Free-form read of a memory record that takes the values read_free takes,
+// its problems put into `told` in the error report's words (without its
+// " !! Warning: " prefix) instead of being told to the run: for a program
+// that reads files whole and tells their faults itself.
+ReadOutcome read_free_told(std::string_view memory, RecordOrigin origin,
+                           std::initializer_list<Target> targets, std::vector<std::string>* told);
 
 }  // namespace textrec

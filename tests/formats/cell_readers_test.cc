@@ -244,6 +244,11 @@ TEST(CellReaders, EachFaultIsToldWithItsLine) {
       {CellFormat::kCif, "data_x\n_cell_volume 500\n", 0,
        "no data block gives a cell (_cell_length_a ...)"},
       {CellFormat::kCif, "data_x\n_title 'open\n", 2, "unterminated 'string'"},
+      // Never closed: the file's last line, not the one after it.
+      {CellFormat::kCif, "data_x\n_title\n;\nopen text\r\rmore\n", 6, "unterminated text field"},
+      {CellFormat::kDials, "{\"crystal\": [\n", 1,
+       "not JSON: syntax error while parsing value - unexpected end of input; expected '[', '{', "
+       "or a literal"},
       {CellFormat::kP4p, "FILEID\nCELLSD 1 1 1 0 0 0\n", 0, "no CELL record"},
       {CellFormat::kP4p, "FILEID\nCELL 5 6 7 90 90\n", 2,
        "CELL holds 5 numbers where 6 are needed"},

@@ -82,7 +82,7 @@ class FakeFile final : public formats::ListedFile {
     *bytes = start_;
     return false;
   }
-  formats::CellRecord scan_dirax(formats::CellChoice) override {
+  formats::CellRecord scan_dirax(formats::CellChoice, std::vector<std::string>& /*told*/) override {
     formats::CellRecord record;
     record.a = 5;
     return record;

@@ -171,6 +171,8 @@ TEST(SeriesRead, FaultsAreNamedWithTheirLine) {
        "T a b c alpha beta gamma V), found 6"},
       {"100 5 6 7 90 90 90\n#\n200 0.1 5 6 7 90 90 90\n", 3,
        "8 columns where the rows above have 7"},
+      // A short row below rows of eight: told, not read past its end.
+      {"100 5 6 7 90 90 90 210\n200 5 6 7 90 90 90\n", 2, "7 columns where the rows above have 8"},
       {"100 5 6 7 90 nan 90\n", 1, "column 6 is not a number: |nan|"},
       {"100 5 6 7 90 90 200\n", 1, "a cell angle of 200 is not between 0 and 180 degrees"},
       {"100 5 6 7 0 90 90\n", 1, "a cell angle of 0 is not between 0 and 180 degrees"},

@@ -20,8 +20,8 @@
 #include <string_view>
 #include <vector>
 
-#include "expansion/analysis.h"
 #include "crystal/cell.h"
+#include "expansion/analysis.h"
 #include "expansion/monte_carlo.h"
 #include "formats/series_table.h"
 #include "fuzz_support.h"
@@ -67,7 +67,9 @@ void check_analysis(const expansion::Analysis& an) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-  const auto lines = std::count(bytes.begin(), bytes.end(), '\n') + 1;
+  // A CR alone ends a line too.
+  const auto lines = std::count(bytes.begin(), bytes.end(), '\n') +
+                     std::count(bytes.begin(), bytes.end(), '\r') + 1;
   const common::Expected<formats::Series> read = formats::parse_series(bytes);
   if (!read) {
     check(!read.error().message.empty(), "an error without words");

@@ -56,6 +56,38 @@ TEST(ExpansionInputs, ListOfDiraxFilesGivesTheCoefficientsOfKorvexsTable) {
   }
 }
 
+// Each file's conventional line lacks its beta, and the first file's input c
+// holds a stray letter: the input cells are those korvex reads, the letter
+// told as a warning (status 4), and no number of such files ends the run.
+TEST(ExpansionInputs, DiraxValuesThatAreNoPlainNumberAreReadAsKorvexReadsThem) {
+  ScopedTempDir dir;
+  testutil::copy_examples(dir);
+  for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+    const std::string name = entry.path().filename().string();
+    if (!name.ends_with("_dirax_cell.out")) continue;
+    std::string text = testutil::read_file(entry.path().string());
+    const std::size_t conventional = text.find("Conventional :");
+    const std::size_t beta = text.find("beta=", conventional);
+    text.erase(beta + 5, text.find("gamma=", beta) - beta - 5);
+    if (name == "ex_100K_dirax_cell.out") text.replace(text.find("8.34520"), 7, "8.31x20");
+    testutil::write_file(entry.path().string(), text);
+  }
+  const auto k = run_program({KORVEX_BIN, "--cell", "input", "series.lst"}, dir.path(), "");
+  ASSERT_EQ(4, k.exit_status) << k.err;
+  const auto table =
+      run_program({EXPANSION_BIN, "--format", "json", "TK_parameters.xy"}, dir.path(), "");
+  ASSERT_EQ(0, table.exit_status) << table.err;
+  const auto listed =
+      run_program({EXPANSION_BIN, "--format", "json", "--cell", "input", "--list", "series.lst"},
+                  dir.path(), "");
+  ASSERT_EQ(4, listed.exit_status) << listed.err;
+  EXPECT_EQ(results(table.out), results(listed.out));
+  EXPECT_EQ(
+      "korvex-expansion: the character \"x\" cannot belong to a number, read as 0, in "
+      "\"8.31x20\" on line 12 of ex_100K_dirax_cell.out\n",
+      listed.err);
+}
+
 // Lengths exactly linear in T, each with the SU 0.0010: weights that are all
 // alike leave the line where ordinary least squares puts it.
 TEST(ExpansionInputs, WeightedFitOfEqualSusAndRepeatableDraws) {
