@@ -1,6 +1,7 @@
 #include "formats/cell_file.h"
 
 #include <algorithm>
+#include <array>
 #include <new>
 #include <optional>
 #include <string>
@@ -156,6 +157,17 @@ CellFormat recognise(std::string_view start) {
   if (is_csv_header(first)) return CellFormat::kKorvexCsv;
   if (!first.empty() && is_number_row(first)) return CellFormat::kPascalTable;
   return CellFormat::kDirax;
+}
+
+bool of_another_kind(std::string_view start) {
+  using namespace std::string_view_literals;
+  // Pictures, diffraction images, archives, documents and programs.
+  constexpr std::array kSignatures = {
+      "\x89PNG"sv,  "\xFF\xD8\xFF"sv, "II*\0"sv,       "MM\0*"sv, "###CBF"sv,     "\x89HDF"sv,
+      "\x1F\x8B"sv, "PK\x03\x04"sv,   "\xFD\x37zXZ"sv, "%PDF-"sv, "\x7F\x45LF"sv,
+  };
+  return std::any_of(kSignatures.begin(), kSignatures.end(),
+                     [start](std::string_view signature) { return start.starts_with(signature); });
 }
 
 bool recognised_in(std::string_view start) {

@@ -56,6 +56,12 @@ enum class CellFormat {
 // not, only a comment header has been seen, and the whole file decides.
 [[nodiscard]] bool recognised_in(std::string_view start);
 
+// Whether a file's first bytes are the signature of a file of another kind,
+// which no DIRAX output begins with: a picture (PNG, JPEG, TIFF), a
+// diffraction image (CBF, HDF5), an archive (gzip, zip, xz), a PDF, a program.
+// DIRAX output is otherwise any text, or bytes, the scan finds its lines in.
+[[nodiscard]] bool of_another_kind(std::string_view start);
+
 // The formats read, as messages and manuals list them.
 inline constexpr std::string_view kFormatsRead =
     "DIRAX, CIF, .cif_od, DIALS .expt, XDS CORRECT.LP and XPARM.XDS, SAINT .p4p, SHELX .ins and "

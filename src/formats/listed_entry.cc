@@ -80,22 +80,41 @@ CellRecord ListedBytes::scan_dirax(CellChoice choice, std::vector<std::string>& 
   return scan_dirax_text(bytes_, choice, name_, &told);
 }
 
+namespace {
+
+// The DIRAX cell of the file, at the list's temperature.
+ListedCells scanned(ListedCells out, ListedFile& file, const ListedName& entry, CellChoice choice) {
+  out.format = CellFormat::kDirax;
+  out.dirax = file.scan_dirax(choice, out.warnings);
+  out.dirax.temperature = static_cast<float>(entry.temperature);
+  return out;
+}
+
+}  // namespace
+
 common::Expected<ListedCells> read_listed_file(const ListedName& entry, ListedFile& file,
                                                CellChoice choice) {
   ListedCells out;
-  out.format = recognise(file.start());
+  std::string_view start = file.start();
+  std::string_view bytes;
+  // A comment header longer than the first look: the whole file decides.
+  const bool whole = !recognised_in(start) && file.whole(&bytes);
+  if (whole) start = bytes;
+  out.format = recognise(start);
   if (out.format == CellFormat::kDirax) {
-    out.dirax = file.scan_dirax(choice, out.warnings);
-    out.dirax.temperature = static_cast<float>(entry.temperature);
-    return out;
+    out.unrecognised = of_another_kind(start);
+    return out.unrecognised ? out : scanned(std::move(out), file, entry, choice);
   }
   const std::string as = "as " + std::string(format_name(out.format)) + ": ";
-  std::string_view bytes;
-  if (!file.whole(&bytes)) {
+  if (!whole && !file.whole(&bytes)) {
     return common::Error{
         0, as + "the file is larger than " + std::to_string(kCellFileLimit >> 20) + " MiB"};
   }
   auto read = read_cells(out.format, bytes, entry.name, [&file] { return file.interrupted(); });
+  // DIRAX output whose first line looks like another format's (a title
+  // "Title ...", "data_...", seven numbers) is read as the DIRAX output it is.
+  if ((!read || !read->warnings.empty()) && holds_dirax_cell(bytes))
+    return scanned(std::move(out), file, entry, choice);
   if (!read) {
     const common::Error& error = read.error();
     return common::Error{

@@ -3,7 +3,9 @@
 // temperature it is written at.
 //
 // The file is recognised by its content (cell_file.h). DIRAX output gives one
-// cell, scanned as korvex scans it, at the list's temperature. A file of
+// cell, scanned as korvex scans it, at the list's temperature; so does a file
+// that holds DIRAX cell lines where the reader of the format its first line
+// suggests fails or skips lines. A file of
 // another format is read whole and gives each of its cells with its SUs, and
 // the temperatures are reconciled with the list's by one rule:
 //
@@ -45,8 +47,9 @@ class ListedFile {
   // The whole file, which stays valid as long as this object; false when it
   // is larger than kCellFileLimit bytes.
   [[nodiscard]] virtual bool whole(std::string_view* bytes) = 0;
-  // The cell DIRAX output gives for the choice; a value that is no plain
-  // number is told to the run's error report (korvex) or put into `told`.
+  // The cell DIRAX output gives for the choice, also after whole(); a value
+  // that is no plain number is told to the run's error report (korvex) or
+  // put into `told`.
   [[nodiscard]] virtual CellRecord scan_dirax(CellChoice choice,
                                               std::vector<std::string>& told) = 0;
   // Whether a long read is to stop: the run has been asked to end.
@@ -86,6 +89,9 @@ struct ListedCells {
   std::vector<std::string> shared;
   std::vector<int> skipped_lines;  // table rows left out
   std::vector<std::string> notes;  // how a table was read, where it had a choice
+  // A file of another kind (of_another_kind: a picture, an archive, ...):
+  // no cell, for the caller to tell (not_a_cell_file).
+  bool unrecognised = false;
 };
 
 // The cells of a listed file. The error (of line 0) says why it cannot be

@@ -133,15 +133,15 @@ common::Expected<FileCells> read_listed(const std::string& list, const formats::
                                 ": no cell: not a cell file korvex-expansion reads, nor DIRAX "
                                 "output with a cell line"};
   }
-  if (dirax && !choice) {
-    return common::Error{0,
-                         name + " is DIRAX output: choose its cell with --cell input|conventional"};
-  }
   formats::ListedBytes file(*bytes, name);
   auto read = formats::read_listed_file({name, entry.temperature, list, entry.line}, file,
                                         choice.value_or(formats::CellChoice::kInput));
   if (!read) return common::Error{0, name + " cannot be read " + read.error().message};
-  if (dirax) {
+  if (read->format == formats::CellFormat::kDirax && !choice) {
+    return common::Error{0,
+                         name + " is DIRAX output: choose its cell with --cell input|conventional"};
+  }
+  if (read->format == formats::CellFormat::kDirax) {
     auto cells = dirax_cells(entry, read->dirax, *choice);
     if (!cells) return cells.error();
     if (!read->warnings.empty()) points.warned = true;

@@ -79,12 +79,15 @@ class ChannelFile final : public formats::ListedFile {
   bool whole(std::string_view* bytes) override {
     const bool all =
         textrec::read_channel_bytes(formats::kDiraxChannel, formats::kCellFileLimit, &bytes_);
+    read_whole_ = all;
     *bytes = bytes_;
     return all;
   }
-  // Told to the run's error report, as the dialogue tells them.
+  // Told to the run's error report, as the dialogue tells them; from the
+  // bytes once the whole file has been read from the channel.
   formats::CellRecord scan_dirax(formats::CellChoice choice,
                                  std::vector<std::string>& /*told*/) override {
+    if (read_whole_) return formats::scan_dirax_text(bytes_, choice, name_);
     return formats::scan_dirax_file(choice, name_);
   }
   bool interrupted() override { return textrec::pending_interrupt() != 0; }
@@ -92,6 +95,7 @@ class ChannelFile final : public formats::ListedFile {
  private:
   std::string_view name_;
   std::string bytes_;
+  bool read_whole_ = false;
 };
 
 // The rows of a cell found, from the buffer file's line `line`: the table row,
@@ -169,6 +173,11 @@ bool take_listed_file(std::string_view name, float temperature, std::int64_t lin
   common::Expected<formats::ListedCells> read = formats::read_listed_file(
       {name, temperature, "the buffer file", line}, file, settings.choice);
   textrec::end_if_interrupted();
+  if (read && read->unrecognised) {
+    console_write({" !! ", formats::not_a_cell_file(common::safe_text(name))});
+    ++result.warnings;
+    return true;
+  }
   if (read && read->format == formats::CellFormat::kDirax) {
     take_dirax_cell(std::move(read).value().dirax, temperature, name, line, settings, result);
     return true;

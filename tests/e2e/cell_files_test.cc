@@ -13,6 +13,12 @@ namespace {
 using e2e::Lines;
 using testutil::ScopedTempDir;
 
+std::string dated_cif(const std::string& temperature) {
+  return "data_x\n_cell_length_a 5\n_cell_length_b 6\n_cell_length_c 7\n_cell_angle_alpha 90\n"
+         "_cell_angle_beta 90\n_cell_angle_gamma 90\n_cell_measurement_temperature " +
+         temperature + "\n";
+}
+
 std::string data(const std::string& name) {
   return testutil::read_file(std::string(TEST_DATA_DIR) + "/" + name);
 }
@@ -141,15 +147,50 @@ TEST(CellFiles, AFileThatCannotBeReadStopsThePassOrIsSkipped) {
   }
 }
 
+// Each file listed at 100 K alone, through the dialogue: DIRAX output whose
+// first line looks like another format's is read as DIRAX output; a CIF
+// behind a comment header longer than the first look is read; a picture is
+// told as no cell file (status 4), never passed over.
+TEST(CellFiles, ListedFilesAreReadForWhatTheyAre) {
+  const std::string rest_of_dirax = e2e::kDirax100K.substr(e2e::kDirax100K.find('\n'));
+  const std::string cif_row =
+      "100.00     5.00000     6.00000     7.00000      90.000      90.000      90.000      210.000"
+      "                  ";
+  std::string long_header;
+  while (long_header.size() < 100 * 1024) long_header += "# a comment header of the laboratory's\n";
+  const std::string png("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16);
+  struct Case {
+    std::string name;
+    std::string bytes;
+    Lines rows;
+    Lines warnings;
+  } const cases[] = {
+      {"a CIF's first line", "data_set ex_100K" + rest_of_dirax, {e2e::k100KInput.row}, {}},
+      {"a SHELX title", "TITL DIRAX run" + rest_of_dirax, {e2e::k100KInput.row}, {}},
+      {"a table row", "1 2 3 4 5 6 7" + rest_of_dirax, {e2e::k100KInput.row}, {}},
+      {"a long header", long_header + dated_cif("100"), {cif_row}, {}},
+      {"a picture",
+       png,
+       {},
+       {"  !! f: not a cell file korvex reads (DIRAX, CIF, .cif_od, DIALS .expt, XDS CORRECT.LP "
+        "and "
+        "XPARM.XDS, SAINT .p4p, SHELX .ins and .res, PASCal tables, korvex's TK_parameters.xy and "
+        ".csv)"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const ScopedTempDir dir;
+    e2e::make_files(dir, {{"s.lst", e2e::lf({"Kinds", "h", "f 100"})}, {"f", c.bytes}});
+    const auto run = e2e::run_korvex(dir, e2e::answers("s.lst", "1"));
+    EXPECT_EQ(e2e::told_to_the_end(c.warnings), e2e::told(run.out));
+    EXPECT_EQ(c.warnings.empty() ? 0 : 4, run.exit_status);
+    e2e::expect_table(dir, e2e::join({e2e::table_header("Kinds", e2e::Cell::kInput), c.rows}));
+  }
+}
+
 }  // namespace
 
 namespace {
-
-std::string dated_cif(const std::string& temperature) {
-  return "data_x\n_cell_length_a 5\n_cell_length_b 6\n_cell_length_c 7\n_cell_angle_alpha 90\n"
-         "_cell_angle_beta 90\n_cell_angle_gamma 90\n_cell_measurement_temperature " +
-         temperature + "\n";
-}
 
 // Two CIFs listed with their temperatures swapped, and a table of three rows
 // at their own temperatures: every cell written, each contradiction told, and
