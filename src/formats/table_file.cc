@@ -1,8 +1,13 @@
 #include "formats/table_file.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <stdexcept>
 #include <string>
+#include <vector>
 
+#include "common/files.h"
 #include "textrec/textrec.h"
 
 namespace formats {
@@ -49,19 +54,44 @@ const TableColumn& table_column(std::string_view name) {
   throw std::logic_error("no table column " + std::string(name));
 }
 
+std::vector<std::string_view> table_notes(CellChoice choice, TableSources sources) {
+  std::vector<std::string_view> notes;
+  if (sources != TableSources::kOtherFiles && choice == CellChoice::kInput) {
+    notes = {kTableInputCellNote, kTableInputCellVolumeNote};
+  } else if (sources != TableSources::kOtherFiles) {
+    notes = {kTableConventionalCellNote};
+  }
+  if (sources != TableSources::kDirax) notes.push_back(kTableOtherFilesNote);
+  return notes;
+}
+
 void write_table_header(std::string_view series_title, CellChoice choice, TableSources sources) {
   std::string title(kTableTitlePrefix);
   title += textrec::trim_right(series_title);
   write_text(title);
-  if (sources != TableSources::kOtherFiles && choice == CellChoice::kInput) {
-    write_text(kTableInputCellNote);
-    write_text(kTableInputCellVolumeNote);
-  } else if (sources != TableSources::kOtherFiles) {
-    write_text(kTableConventionalCellNote);
-  }
-  if (sources != TableSources::kDirax) write_text(kTableOtherFilesNote);
+  for (const std::string_view note : table_notes(choice, sources)) write_text(note);
   write_text(kTableHeading);
   textrec::write_rule(kTableChannel, "!", "-", kTableRuleLength);  // A1, 200A1
+}
+
+bool set_table_sources(const std::string& path, CellChoice choice, TableSources sources) {
+  const auto bytes = common::read_whole_file(path, kTableRewriteLimit);
+  if (!bytes) return false;
+  const std::size_t title_end = bytes->find('\n');
+  if (title_end == std::string::npos) return false;
+  // The records' own line end, as the text layer wrote them.
+  const std::string end = title_end > 0 && (*bytes)[title_end - 1] == '\r' ? "\r\n" : "\n";
+  const std::size_t heading = bytes->find("\n" + std::string(kTableHeading) + end);
+  if (heading == std::string::npos) return false;
+  std::string table = bytes->substr(0, title_end + 1);
+  for (const std::string_view note : table_notes(choice, sources)) (table += note) += end;
+  table.append(*bytes, heading + 1);
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return false;
+  const bool written =
+      ::pwrite(fd, table.data(), table.size(), 0) == static_cast<ssize_t>(table.size()) &&
+      ::ftruncate(fd, static_cast<off_t>(table.size())) == 0;
+  return ::close(fd) == 0 && written;
 }
 
 bool table_volume_fits(float volume) {

@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstddef>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -62,9 +63,21 @@ enum class TableSources {
   kBoth,        // the notes of the cell choice, then kTableOtherFilesNote
 };
 
+// The header's notes for the cell choice and the sources, in order.
+[[nodiscard]] std::vector<std::string_view> table_notes(CellChoice choice, TableSources sources);
+
 // The header records after the given cell choice and sources.
 void write_table_header(std::string_view series_title, CellChoice choice,
                         TableSources sources = TableSources::kDirax);
+
+// The largest table set_table_sources rewrites.
+inline constexpr std::size_t kTableRewriteLimit = std::size_t{1} << 30;
+
+// Sets the notes of the table written whole at `path` to those of the
+// sources, its rows kept: for a pass that met other programs' files after the
+// header went out with the notes of DIRAX output. False when it cannot.
+[[nodiscard]] bool set_table_sources(const std::string& path, CellChoice choice,
+                                     TableSources sources);
 
 // One data row.
 void write_table_row(const CellRecord& cell);

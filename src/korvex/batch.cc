@@ -156,6 +156,7 @@ int run_batch(const BatchOptions& options, OutputLock* lock) {
   }
   end_plot_files(options.output_folder, head.entry_count, pass.rows);
   textrec::flush_channel(formats::kTableChannel);
+  set_table_notes(options.output_folder, options.choice, table_sources(pass));
   bool pictures_missing = false;
   if (pictures) {
     const int drawn =

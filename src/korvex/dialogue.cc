@@ -102,6 +102,7 @@ int run_dialogue(OutputLock* lock) {
   console_write({" "});
   // The table stays open until the stop, but is complete on disk from here on.
   textrec::flush_channel(formats::kTableChannel);
+  set_table_notes("", choice, table_sources(pass));
 
   std::string reply = no_reply_yet();
   for (const formats::PlotSeries& plot : formats::kPlotSeries)

@@ -139,4 +139,12 @@ void end_plot_files(std::string_view folder, std::int32_t declared, std::int64_t
   }
 }
 
+void set_table_notes(std::string_view folder, formats::CellChoice choice,
+                     formats::TableSources sources) {
+  if (sources == formats::TableSources::kDirax) return;
+  if (!formats::set_table_sources(output_path(folder, formats::kTableFileName), choice, sources))
+    textrec::console_write(
+        {" !! Warning: the notes of ", formats::kTableFileName, " cannot be set"});
+}
+
 }  // namespace korvex

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "formats/cell_record.h"
+#include "formats/table_file.h"
 #include "textrec/files.h"
 
 namespace korvex {
@@ -76,5 +77,11 @@ void create_output_files(std::string_view folder, std::string_view series_title,
 // declared count becomes the rows written, so that a reader that trusts it
 // takes every point.
 void end_plot_files(std::string_view folder, std::int32_t declared, std::int64_t rows);
+
+// Once the table is flushed: where rows came from other programs' files, its
+// notes say so (formats::set_table_sources); a table of DIRAX output alone is
+// left as written.
+void set_table_notes(std::string_view folder, formats::CellChoice choice,
+                     formats::TableSources sources);
 
 }  // namespace korvex

@@ -128,6 +128,7 @@ void take_cell_file(const formats::ListedCells& read, std::int64_t line,
       ++result.warnings;
     }
     take_cell(record, {entry.su, entry.temperature_su, entry.source}, line, settings, result);
+    ++result.other_rows;
   }
   for (const auto* told : {&read.warnings, &read.shared}) {
     for (const std::string& warning : *told) {
@@ -280,6 +281,12 @@ PassResult run_pass(const PassSettings& settings) {
       return result;
     if (settings.progress != nullptr) settings.progress->entry_done(result.entries);
   }
+}
+
+formats::TableSources table_sources(const PassResult& pass) {
+  if (pass.other_rows == 0) return formats::TableSources::kDirax;
+  return pass.other_rows == pass.rows ? formats::TableSources::kOtherFiles
+                                      : formats::TableSources::kBoth;
 }
 
 int least_exit_status(const PassResult& pass) {

@@ -15,6 +15,7 @@
 
 #include "crystal/cell.h"
 #include "formats/cell_record.h"
+#include "formats/table_file.h"
 #include "output_files.h"
 
 namespace korvex {
@@ -63,9 +64,10 @@ enum class PassEnd {
 
 struct PassResult {
   PassEnd end = PassEnd::kListEnded;
-  std::int64_t entries = 0;  // entries taken, skipped ones included
-  std::int64_t rows = 0;     // cells found: table rows written
-  std::int64_t skipped = 0;  // entries reported and passed over (keep_going)
+  std::int64_t entries = 0;     // entries taken, skipped ones included
+  std::int64_t rows = 0;        // cells found: table rows written
+  std::int64_t other_rows = 0;  // those of other programs' cell files
+  std::int64_t skipped = 0;     // entries reported and passed over (keep_going)
   // Told of the rows: a cell file's own warnings, a temperature written as
   // asterisks.
   std::int64_t warnings = 0;
@@ -74,6 +76,9 @@ struct PassResult {
 };
 
 [[nodiscard]] PassResult run_pass(const PassSettings& settings);
+
+// Where the rows of the pass came from, as the table's notes say it.
+[[nodiscard]] formats::TableSources table_sources(const PassResult& pass);
 
 // The exit status a pass that went through the list calls for at least: 8 for
 // an entry that could not be read or was skipped, 4 for a warning or a DIRAX

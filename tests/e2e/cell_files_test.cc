@@ -64,7 +64,9 @@ TEST(CellFiles, EachFileGivesARowForEachCell) {
       "  !! Warning: two.cif gives 2 cells; all written at 300.00 K\n"
       "korvex: 4 entries, 5 rows, 0 skipped; 9 files in . (input cell)\n",
       run.err);
-  e2e::expect_table(dir, e2e::join({e2e::table_header("Mixed series", e2e::Cell::kInput), kRows}));
+  e2e::expect_table(
+      dir,
+      e2e::join({e2e::table_header("Mixed series", e2e::Cell::kInput, e2e::Rows::kBoth), kRows}));
   EXPECT_EQ(testutil::crlf({
                 "T_K,a_A,b_A,c_A,alpha_deg,beta_deg,gamma_deg,volume_A3,system,bravais,"
                 "a_su_A,b_su_A,c_su_A,alpha_su_deg,beta_su_deg,gamma_su_deg,T_su_K,source",
@@ -85,7 +87,9 @@ TEST(CellFiles, TheDialogueReadsThemAlike) {
   make_series(dir);
   const auto run = e2e::run_korvex(dir, e2e::answers("series.lst", "1"));
   EXPECT_EQ(4, run.exit_status) << run.out;
-  e2e::expect_table(dir, e2e::join({e2e::table_header("Mixed series", e2e::Cell::kInput), kRows}));
+  e2e::expect_table(
+      dir,
+      e2e::join({e2e::table_header("Mixed series", e2e::Cell::kInput, e2e::Rows::kBoth), kRows}));
 }
 
 // A CIF's temperature and its SU stand where the buffer file gives the same
@@ -164,11 +168,12 @@ TEST(CellFiles, ListedFilesAreReadForWhatTheyAre) {
     std::string bytes;
     Lines rows;
     Lines warnings;
+    e2e::Rows from = e2e::Rows::kDirax;
   } const cases[] = {
       {"a CIF's first line", "data_set ex_100K" + rest_of_dirax, {e2e::k100KInput.row}, {}},
       {"a SHELX title", "TITL DIRAX run" + rest_of_dirax, {e2e::k100KInput.row}, {}},
       {"a table row", "1 2 3 4 5 6 7" + rest_of_dirax, {e2e::k100KInput.row}, {}},
-      {"a long header", long_header + dated_cif("100"), {cif_row}, {}},
+      {"a long header", long_header + dated_cif("100"), {cif_row}, {}, e2e::Rows::kOtherFiles},
       {"a picture",
        png,
        {},
@@ -184,7 +189,8 @@ TEST(CellFiles, ListedFilesAreReadForWhatTheyAre) {
     const auto run = e2e::run_korvex(dir, e2e::answers("s.lst", "1"));
     EXPECT_EQ(e2e::told_to_the_end(c.warnings), e2e::told(run.out));
     EXPECT_EQ(c.warnings.empty() ? 0 : 4, run.exit_status);
-    e2e::expect_table(dir, e2e::join({e2e::table_header("Kinds", e2e::Cell::kInput), c.rows}));
+    e2e::expect_table(dir,
+                      e2e::join({e2e::table_header("Kinds", e2e::Cell::kInput, c.from), c.rows}));
   }
 }
 
@@ -211,11 +217,14 @@ TEST(CellFiles, OwnTemperaturesAgainstTheList) {
              "  !! Warning: warm.cif states 293.0(20) K but the buffer file, line 4 gives 100 K; "
              "the list's temperature is used"}),
       testutil::split_lines(run.err));
-  const Lines table = testutil::split_lines(testutil::read_file(dir.file("TK_parameters.xy")));
-  ASSERT_EQ(5U + 5U, table.size());
+  Lines table = testutil::split_lines(testutil::read_file(dir.file("TK_parameters.xy")));
+  for (std::string& line : table) line.pop_back();  // the CR of CR LF
+  ASSERT_EQ(4U + 5U, table.size());
+  EXPECT_EQ(e2e::table_header("Swapped", e2e::Cell::kInput, e2e::Rows::kOtherFiles),
+            Lines(table.begin(), table.begin() + 4));
   for (std::size_t i = 0; i < 5; ++i)
     EXPECT_EQ((std::vector<std::string>{"293.00", "100.00", " 95.00", "200.00", "300.00"})[i],
-              table[5 + i].substr(0, 6));
+              table[4 + i].substr(0, 6));
   const std::string plot = testutil::read_file(dir.file("TK_volume.pgf"));
   EXPECT_NE(std::string::npos, plot.find("#  NUMBER OF POINTS :        5\r\n")) << plot;
 }

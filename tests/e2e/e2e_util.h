@@ -200,13 +200,22 @@ inline void expect_file(const testutil::ScopedTempDir& dir, const std::string& n
 enum class Cell { kInput, kConventional };
 
 // Header records; the title record is "! " and the buffer file's first line.
-inline Lines table_header(const std::string& title, Cell cell) {
+// Where a table's rows came from: DIRAX output, other programs' files, or both.
+enum class Rows { kDirax, kOtherFiles, kBoth };
+
+inline Lines table_header(const std::string& title, Cell cell, Rows rows = Rows::kDirax) {
   Lines lines = {"! " + title};
-  if (cell == Cell::kInput) {
+  if (rows == Rows::kOtherFiles) {
+  } else if (cell == Cell::kInput) {
     lines.push_back("! Cell parameters extracted from input cell.");
     lines.push_back("! Bravais lattice and volume are related to conventionnal unit cell.");
   } else {
     lines.push_back("! Cell parameters extracted from conventionnal cell.");
+  }
+  if (rows != Rows::kDirax) {
+    lines.push_back(
+        "! Rows of cell files other than DIRAX output: the cell each file gives (CIF, DIALS, XDS, "
+        "SHELX, p4p, tables).");
   }
   lines.push_back(
       "!   TK        a(A)        b(A)        c(A)"
