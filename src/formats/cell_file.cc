@@ -30,8 +30,9 @@ bool starts_with_any_case(std::string_view text, std::string_view word) {
 }
 
 std::string_view without_leading_blanks(std::string_view line) {
-  const std::size_t first = line.find_first_not_of(" \t");
-  return first == std::string_view::npos ? std::string_view() : line.substr(first);
+  std::size_t first = 0;
+  while (first < line.size() && (line[first] == ' ' || line[first] == '\t')) ++first;
+  return line.substr(first);
 }
 
 // The first line, the first that is not blank, and the first that is neither
@@ -45,12 +46,19 @@ struct Lines {
   bool significant_ended = false;  // a line end follows the first significant line
 };
 
+// Where the line that begins `text` ends: at its CR or LF, npos for none.
+std::size_t line_end(std::string_view text) {
+  const std::size_t lf = text.find('\n');
+  const std::size_t cr = text.substr(0, lf).find('\r');
+  return cr != std::string_view::npos ? cr : lf;
+}
+
 Lines lines_of(std::string_view start) {
   if (start.starts_with("\xEF\xBB\xBF")) start.remove_prefix(3);
   Lines lines;
   bool first = true;
   while (!start.empty()) {
-    const std::size_t end = start.find_first_of("\r\n");
+    const std::size_t end = line_end(start);
     const std::string_view text = without_leading_blanks(start.substr(0, end));
     start.remove_prefix(end == std::string_view::npos ? start.size() : end + 1);
     if (first) lines.first = text;
@@ -75,8 +83,10 @@ bool is_shelx(const Lines& lines) {
   LineCursor cursor(lines.rest);
   std::optional<std::string_view> line = lines.first_significant;
   for (int looked = 0; line && looked < kLook; line = cursor.next()) {
-    const std::vector<std::string_view> fields = fields_of(*line);
-    const std::string keyword = fields.empty() ? std::string() : shelx_keyword(fields[0]);
+    const std::string_view text = without_leading_blanks(*line);
+    std::size_t word = 0;
+    while (word < text.size() && text[word] != ' ' && text[word] != '\t') ++word;
+    const std::string keyword = shelx_keyword(text.substr(0, word));
     if (keyword.empty() || keyword == "REM") continue;
     ++looked;
     title_or_cell = title_or_cell || keyword == "TITL" || keyword == "CELL";
@@ -103,6 +113,10 @@ bool is_csv_header(std::string_view line) {
 // is no number ends the look: a DIRAX file's first word, at once.
 bool is_number_row(std::string_view line) {
   constexpr std::string_view kBlanks = " \t";
+  // The line starts without blanks: a number starts with a digit, a sign or a point.
+  if (line.empty() ||
+      std::string_view("+-.0123456789").find(line.front()) == std::string_view::npos)
+    return false;
   line = line.substr(0, line.find('#'));
   int count = 0;
   for (std::size_t at = line.find_first_not_of(kBlanks); at != std::string_view::npos;) {
@@ -141,8 +155,9 @@ std::string_view format_name(CellFormat format) {
   return "?";
 }
 
-CellFormat recognise(std::string_view start) {
-  const Lines lines = lines_of(start);
+namespace {
+
+CellFormat format_of(std::string_view start, const Lines& lines) {
   const std::string_view first = lines.first_significant;
   if (lines.first.starts_with("#\\#CIF_") || starts_with_any_case(first, "data_"))
     return CellFormat::kCif;
@@ -159,6 +174,17 @@ CellFormat recognise(std::string_view start) {
   return CellFormat::kDirax;
 }
 
+}  // namespace
+
+Recognition recognise_look(std::string_view start) {
+  const Lines lines = lines_of(start);
+  return {format_of(start, lines), lines.significant_ended};
+}
+
+CellFormat recognise(std::string_view start) {
+  return format_of(start, lines_of(start));
+}
+
 bool of_another_kind(std::string_view start) {
   using namespace std::string_view_literals;
   // Pictures, diffraction images, archives, documents and programs.
@@ -166,12 +192,12 @@ bool of_another_kind(std::string_view start) {
       "\x89PNG"sv,  "\xFF\xD8\xFF"sv, "II*\0"sv,       "MM\0*"sv, "###CBF"sv,     "\x89HDF"sv,
       "\x1F\x8B"sv, "PK\x03\x04"sv,   "\xFD\x37zXZ"sv, "%PDF-"sv, "\x7F\x45LF"sv,
   };
+  // Text begins with none of their first bytes but '#', 'I', 'M', 'P' and '%'.
+  if (start.empty() ||
+      std::string_view("#IMP%\x89\xFF\x1F\xFD\x7F").find(start.front()) == std::string_view::npos)
+    return false;
   return std::any_of(kSignatures.begin(), kSignatures.end(),
                      [start](std::string_view signature) { return start.starts_with(signature); });
-}
-
-bool recognised_in(std::string_view start) {
-  return lines_of(start).significant_ended;
 }
 
 std::string not_a_cell_file(std::string_view name) {

@@ -51,10 +51,15 @@ enum class CellFormat {
 // The format of a file from its first bytes (any number of them).
 [[nodiscard]] CellFormat recognise(std::string_view start);
 
-// Whether the first bytes of a file hold its significant line whole, so that
-// recognise() gives the same for them as for the whole file; when they do
-// not, only a comment header has been seen, and the whole file decides.
-[[nodiscard]] bool recognised_in(std::string_view start);
+// The format of a file from its first look, and whether the look holds the
+// file's significant line whole, so that the whole file would be recognised
+// alike; where it does not, only a comment header has been seen, and the
+// whole file decides.
+struct Recognition {
+  CellFormat format = CellFormat::kDirax;
+  bool seen = false;
+};
+[[nodiscard]] Recognition recognise_look(std::string_view start);
 
 // Whether a file's first bytes are the signature of a file of another kind,
 // which no DIRAX output begins with: a picture (PNG, JPEG, TIFF), a

@@ -97,10 +97,14 @@ common::Expected<ListedCells> read_listed_file(const ListedName& entry, ListedFi
   ListedCells out;
   std::string_view start = file.start();
   std::string_view bytes;
+  const Recognition look = recognise_look(start);
+  out.format = look.format;
   // A comment header longer than the first look: the whole file decides.
-  const bool whole = !recognised_in(start) && file.whole(&bytes);
-  if (whole) start = bytes;
-  out.format = recognise(start);
+  const bool whole = !look.seen && file.whole(&bytes);
+  if (whole) {
+    start = bytes;
+    out.format = recognise(start);
+  }
   if (out.format == CellFormat::kDirax) {
     out.unrecognised = of_another_kind(start);
     return out.unrecognised ? out : scanned(std::move(out), file, entry, choice);

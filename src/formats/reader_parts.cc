@@ -55,12 +55,15 @@ std::string_view plain_text(std::string_view bytes, std::string& storage) {
 }
 
 std::vector<std::string_view> fields_of(std::string_view line) {
-  constexpr std::string_view kBlanks = " \t";
+  const auto blank = [](char c) { return c == ' ' || c == '\t'; };
   std::vector<std::string_view> fields;
-  for (std::size_t at = line.find_first_not_of(kBlanks); at != std::string_view::npos;) {
-    const std::size_t end = std::min(line.find_first_of(kBlanks, at), line.size());
-    fields.push_back(line.substr(at, end - at));
-    at = line.find_first_not_of(kBlanks, end);
+  std::size_t at = 0;
+  while (at < line.size()) {
+    while (at < line.size() && blank(line[at])) ++at;
+    std::size_t end = at;
+    while (end < line.size() && !blank(line[end])) ++end;
+    if (end > at) fields.push_back(line.substr(at, end - at));
+    at = end;
   }
   return fields;
 }

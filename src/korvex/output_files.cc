@@ -58,7 +58,9 @@ OutputNames::OutputNames(std::string_view folder)
     : folder_name_(folder),
       names_(output_file_names()),
       folder_(textrec::file_identity(folder.empty() ? "." : folder)) {
+  names_prefix_ = names_.empty() ? std::string() : names_.front();
   for (const std::string& name : names_) {
+    while (!name.starts_with(names_prefix_)) names_prefix_.pop_back();
     if (const auto identity = textrec::file_identity(output_path(folder, name))) {
       existing_.push_back(*identity);
       if (!identity->one_name) outputs_have_other_names_ = true;
@@ -94,7 +96,8 @@ bool OutputNames::named_by_name(std::string_view name) const {
   const std::string_view folder = slash == std::string_view::npos ? "."
                                   : slash == 0                    ? "/"
                                                                   : trimmed.substr(0, slash);
-  return folder_ && is_output_name(base, names_) && textrec::file_identity(folder) == folder_;
+  return folder_ && base.starts_with(names_prefix_) && is_output_name(base, names_) &&
+         textrec::file_identity(folder) == folder_;
 }
 
 bool OutputNames::named_by(std::string_view name) const {

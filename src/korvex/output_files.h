@@ -38,6 +38,12 @@ class OutputNames {
   // link, or a symbolic link to it). Otherwise the entry's file is told from
   // its open (holds), so that an entry costs no call of the system here.
   [[nodiscard]] bool entry_named_by(std::string_view name) const;
+  // Where no output that exists has another name, an entry can be one only
+  // by a name that begins with this (every output's name does).
+  [[nodiscard]] std::optional<std::string_view> start_of_every_name() const {
+    if (outputs_have_other_names_) return std::nullopt;
+    return names_prefix_;
+  }
   // True when the file opened is one of the outputs, as they were found and
   // as they were created (note_created).
   [[nodiscard]] bool holds(const std::optional<textrec::FileIdentity>& file) const;
@@ -50,6 +56,7 @@ class OutputNames {
 
   std::string folder_name_;
   std::vector<std::string> names_;
+  std::string names_prefix_;  // the start every one of names_ shares
   std::optional<textrec::FileIdentity> folder_;
   std::vector<textrec::FileIdentity> existing_;
   bool outputs_have_other_names_ = false;

@@ -75,14 +75,13 @@ class ReportSink : public ProblemSink {
   // The same, its problems put into `told` rather than told to the run, the
   // place named by its line where the file is known.
   ReportSink(std::string_view record, RecordOrigin origin, std::vector<std::string>* told)
-      : fixed_where_("a memory record"), record_(record), origin_(origin), told_(told) {
-    if (!origin.file.empty())
-      own_where_ = "line " + std::to_string(origin.line) + " of " + printable(origin.file);
-  }
+      : fixed_where_("a memory record"), record_(record), origin_(origin), told_(told) {}
   void problem(Problem problem, std::string_view detail, float read_as) override {
-    const std::string where = !own_where_.empty()    ? own_where_
-                              : fixed_where_.empty() ? channel_label(channel_)
-                                                     : std::string(fixed_where_);
+    const std::string where =
+        told_ != nullptr && !origin_.file.empty()
+            ? "line " + std::to_string(origin_.line) + " of " + printable(origin_.file)
+        : fixed_where_.empty() ? channel_label(channel_)
+                               : std::string(fixed_where_);
     const std::string shown = shown_token(detail);
     switch (problem) {
       case Problem::kEndOfData:
@@ -147,7 +146,6 @@ class ReportSink : public ProblemSink {
   std::string_view record_;
   RecordOrigin origin_;
   std::vector<std::string>* told_ = nullptr;
-  std::string own_where_;
 };
 
 // The free-form read from the source; sink null for a read with a status.

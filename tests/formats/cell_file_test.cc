@@ -61,9 +61,9 @@ TEST(CellFile, FormatToldByTheFirstLines) {
 }
 
 TEST(CellFile, StartRecognisedWhenItHoldsTheSignificantLine) {
-  EXPECT_TRUE(formats::recognised_in("# comment\nDIRAX output\n"));
-  EXPECT_FALSE(formats::recognised_in("# a comment header cut at the buffer's end\n# and"));
-  EXPECT_FALSE(formats::recognised_in("\n\n#\n\ndata_x"));
+  EXPECT_TRUE(formats::recognise_look("# comment\nDIRAX output\n").seen);
+  EXPECT_FALSE(formats::recognise_look("# a comment header cut at the buffer's end\n# and").seen);
+  EXPECT_FALSE(formats::recognise_look("\n\n#\n\ndata_x").seen);
   EXPECT_EQ("a.cif: not a cell file korvex reads (" + std::string(formats::kFormatsRead) + ")",
             formats::not_a_cell_file("a.cif"));
 }
