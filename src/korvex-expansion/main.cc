@@ -29,10 +29,10 @@
 #include "common/files.h"
 #include "common/number_text.h"
 #include "common/safe_text.h"
-#include "expansion/analysis.h"
 #include "crystal/cell.h"
+#include "expansion/analysis.h"
 #include "expansion/monte_carlo.h"
-#include "expansion/pressure_analysis.h"
+#include "expansion/pressure_draws.h"
 #include "expansion/series_checks.h"
 #include "formats/cell_record.h"
 #include "html_report.h"
@@ -336,6 +336,14 @@ class DrawProgress {
   bool shown_ = false;
 };
 
+// The draws the options ask for, their progress shown on a terminal.
+expansion::Draws shown_draws(const Options& opt, DrawProgress& progress) {
+  expansion::Draws draws = opt.draws;
+  if (::isatty(STDERR_FILENO) == 1)
+    draws.progress = [&progress](std::size_t done, std::size_t total) { progress(done, total); };
+  return draws;
+}
+
 common::Expected<expansion::SeriesAnalysis> analysis_of(const korvex_expansion::Points& points,
                                                         const Options& opt) {
   expansion::Settings settings{0, opt.measure, opt.degree, opt.weighted};
@@ -346,11 +354,8 @@ common::Expected<expansion::SeriesAnalysis> analysis_of(const korvex_expansion::
     if (!found) return found.error();
     settings.reference = *found;
   }
-  expansion::Draws draws = opt.draws;
   DrawProgress progress;
-  if (::isatty(STDERR_FILENO) == 1)
-    draws.progress = [&progress](std::size_t done, std::size_t total) { progress(done, total); };
-  auto result = expansion::analyse_series(points.cells, settings, draws);
+  auto result = expansion::analyse_series(points.cells, settings, shown_draws(opt, progress));
   if (result && result.value().sus) result.value().sus->draws.progress = nullptr;
   return result;
 }
@@ -418,9 +423,8 @@ void write_pictures(const Options& opt, const expansion::SeriesAnalysis& result,
                     const korvex_expansion::Source& source, const std::vector<std::string>& inputs,
                     Outcome& outcome) {
   if (!opt.svg_prefix && !opt.html_file) return;
-  const std::vector<chart::Picture> pictures =
-      chart::render_pictures(result.analysis, result.sus ? &*result.sus : nullptr, source.cells,
-                             source.name, opt.picture);
+  const std::vector<chart::Picture> pictures = chart::render_pictures(
+      result.analysis, result.sus ? &*result.sus : nullptr, source.cells, source.name, opt.picture);
   std::vector<std::string> paths;
   if (opt.svg_prefix)
     for (const chart::Picture& p : pictures) paths.push_back(*opt.svg_prefix + p.suffix);
@@ -461,24 +465,29 @@ common::Expected<std::size_t> pressure_reference(const std::vector<double>& p,
   return common::Error{0, "no point at " + common::shortest(*gpa) + " GPa for the reference"};
 }
 
-// A pressure series: compressibilities and equations of state.
-Outcome run_pressure(const Options& opt, const korvex_expansion::Points& points, Outcome outcome) {
+// The analysis of a pressure series, its SUs drawn where the cells carry them.
+common::Expected<expansion::PressureSeries> pressure_analysis_of(
+    const Options& opt, const korvex_expansion::Points& points) {
   std::vector<double> p, sigma_p;
-  std::vector<Eigen::Matrix3d> bases;
   bool all_sus = true;
   for (const crystal::CellEntry& e : points.cells) {
     p.push_back(*e.temperature);
     sigma_p.push_back(e.temperature_su.value_or(0));
     all_sus = all_sus && sigma_p.back() > 0;
-    bases.push_back(crystal::basis(e.cell));
   }
   // Without an SU at every point, every point weighs the same.
   if (!all_sus) std::fill(sigma_p.begin(), sigma_p.end(), 1.0);
   const auto reference = pressure_reference(p, opt.reference);
-  const auto result = reference ? expansion::analyse_pressure(
-                                      p, sigma_p, bases, *reference, opt.measure,
-                                      opt.pc.value_or(*std::min_element(p.begin(), p.end())))
-                                : common::Expected<expansion::PressureAnalysis>(reference.error());
+  if (!reference) return reference.error();
+  DrawProgress progress;
+  return expansion::analyse_pressure_series(points.cells, sigma_p, *reference, opt.measure,
+                                            opt.pc.value_or(*std::min_element(p.begin(), p.end())),
+                                            shown_draws(opt, progress));
+}
+
+// A pressure series: compressibilities and equations of state.
+Outcome run_pressure(const Options& opt, const korvex_expansion::Points& points, Outcome outcome) {
+  const auto result = pressure_analysis_of(opt, points);
   if (!result) {
     outcome.failures.push_back(about_file(points.name, result.error()));
     return outcome;
