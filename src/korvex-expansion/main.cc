@@ -487,6 +487,11 @@ common::Expected<expansion::PressureSeries> pressure_analysis_of(
 
 // A pressure series: compressibilities and equations of state.
 Outcome run_pressure(const Options& opt, const korvex_expansion::Points& points, Outcome outcome) {
+  // The message names the point's source.
+  if (const auto checked = expansion::check_pressures(points.cells); !checked) {
+    outcome.failures.push_back(checked.error().message);
+    return outcome;
+  }
   const auto result = pressure_analysis_of(opt, points);
   if (!result) {
     outcome.failures.push_back(about_file(points.name, result.error()));
