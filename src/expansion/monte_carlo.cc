@@ -125,14 +125,8 @@ struct Tally {
   double draws = 0;  // made so far
 };
 
-Eigen::Matrix3d directions(const Analysis& an) {
-  Eigen::Matrix3d m;
-  for (int k = 0; k < 3; ++k) m.col(k) = an.axes[static_cast<std::size_t>(k)].direction;
-  return m;
-}
-
 void add_draw(const Analysis& drawn, const Analysis& nominal, Tally& t) {
-  const std::array<int, 3> order = closest_order(directions(drawn), directions(nominal));
+  const std::array<int, 3> order = closest_order(axis_directions(drawn), axis_directions(nominal));
   for (std::size_t k = 0; k < 3; ++k) {
     const AxisResult& x = drawn.axes[static_cast<std::size_t>(order[k])];
     AxisTally& a = t.axes[k];
@@ -208,7 +202,7 @@ std::string point_name(const CellEntry& e) {
 // The weights of a weighted fit, or why the draws give none.
 common::Expected<FitWeights> weights_from(const PropagatedSus& sus, const Analysis& nominal,
                                           const std::vector<CellEntry>& cells, std::size_t ref) {
-  FitWeights w{directions(nominal), {}, sus.volume.values};
+  FitWeights w{axis_directions(nominal), {}, sus.volume.values};
   for (std::size_t i = 0; i < cells.size(); ++i) {
     if (!(w.volume[i] > kRoundingSpread * nominal.volume.values[i]))
       return common::Error{0, "--weighted needs SUs at every point; the cell at " +
@@ -304,7 +298,8 @@ common::Expected<SeriesAnalysis> analyse_series(const std::vector<CellEntry>& ce
   const auto second =
       run_draws(cells, temperatures, s, draws, *weighted, &*weights, draws.count, total);
   if (!second) return second.error();
-  const std::array<int, 3> shape_of = closest_order(directions(*nominal), directions(*weighted));
+  const std::array<int, 3> shape_of =
+      closest_order(axis_directions(*nominal), axis_directions(*weighted));
   sus = collect(*second, *first, shape_of, *weighted);
   sus.draws = draws;
   sus.weighted = true;

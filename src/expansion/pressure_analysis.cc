@@ -69,12 +69,8 @@ std::array<const EmpiricalFit*, 3> fits_near(const Analysis& strains,
                                              const PressureAnalysis* near) {
   std::array<const EmpiricalFit*, 3> out{};
   if (near == nullptr) return out;
-  const auto directions = [](const Analysis& an) {
-    Eigen::Matrix3d m;
-    for (int k = 0; k < 3; ++k) m.col(k) = an.axes[static_cast<std::size_t>(k)].direction;
-    return m;
-  };
-  const std::array<int, 3> order = closest_order(directions(strains), directions(near->strains));
+  const std::array<int, 3> order =
+      closest_order(axis_directions(strains), axis_directions(near->strains));
   for (const CompressibilityAxis& axis : near->axes)
     if (axis.fit) out[static_cast<std::size_t>(order[axis.axis])] = &*axis.fit;
   return out;

@@ -156,6 +156,14 @@ std::string skipped_row(const Source& source) {
   return "<dt>Skipped</dt><dd>rows in overflow form, lines " + lines + "</dd>\n";
 }
 
+// The method's row of the cells' SUs, carried by the draws.
+std::string draws_row(const expansion::Draws& draws) {
+  return common::format_text(
+      "<dt>Cells' SUs</dt><dd>carried through the whole analysis by %zu Monte Carlo draws "
+      "(--seed %llu)</dd>\n",
+      draws.count, static_cast<unsigned long long>(draws.start));
+}
+
 std::string method_section(const expansion::SeriesAnalysis& result, const Source& source) {
   const expansion::Analysis& an = result.analysis;
   const auto [lo, hi] = std::minmax_element(an.temperatures.begin(), an.temperatures.end());
@@ -175,13 +183,7 @@ std::string method_section(const expansion::SeriesAnalysis& result, const Source
                                   "draws), standard errors scaled by the reduced &chi;&sup2;"
                                 : "least squares, standard errors HC0 "
                                   "(heteroscedasticity-consistent)"));
-  if (result.sus) {
-    s += row("Cells' SUs",
-             common::format_text("carried through the whole analysis by %zu Monte Carlo draws "
-                                 "(--seed %llu)",
-                                 result.sus->draws.count,
-                                 static_cast<unsigned long long>(result.sus->draws.start)));
-  }
+  if (result.sus) s += draws_row(result.sus->draws);
   s += row("Directions",
            common::format_text("at %.2f K (row %zu), in the axes of that point's cell",
                                an.temperatures[an.direction_point], an.direction_point + 1));
@@ -347,13 +349,7 @@ std::string pressure_method_section(const expansion::PressureSeries& series, con
                        "volume, ") +
                (an.volume.logarithmic ? "minus the slope of ln(V/V<sub>ref</sub>)"
                                       : "minus the slope of V over V at the reference point"));
-  if (series.sus) {
-    s += row("Cells' SUs",
-             common::format_text("carried through the whole analysis by %zu Monte Carlo draws "
-                                 "(--seed %llu)",
-                                 series.sus->draws.count,
-                                 static_cast<unsigned long long>(series.sus->draws.start)));
-  }
+  if (series.sus) s += draws_row(series.sus->draws);
   s += row("Directions",
            common::format_text("at %.4g GPa (row %zu), in the axes of that point's cell",
                                p[an.direction_point], an.direction_point + 1));
