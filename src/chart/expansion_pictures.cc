@@ -79,7 +79,8 @@ RichText plain(std::string text) {
 std::string coefficient_text(const expansion::Estimate& alpha, const double* drawn_su) {
   const double su = expansion::bounding_su(
       alpha.su, drawn_su != nullptr ? std::optional<double>(*drawn_su) : std::nullopt);
-  if (!(su * 1e6 >= 0.005) || !std::isfinite(su)) return true_minus(common::fixed(alpha.value * 1e6, 2)) + " MK\u207b\u00b9";
+  if (!(su * 1e6 >= 0.005) || !std::isfinite(su))
+    return true_minus(common::fixed(alpha.value * 1e6, 2)) + " MK\u207b\u00b9";
   return true_minus(common::with_su(alpha.value * 1e6, su * 1e6)) + " MK\u207b\u00b9";
 }
 
@@ -243,8 +244,8 @@ Abscissa temperature_axis(const expansion::Analysis& an) {
 // A figure of several series against temperature (or pressure), each in its
 // colour class s0, s1 ..., with its key on a line of its own over the frame.
 std::string series_figure(const Abscissa& x, const std::vector<Series>& series, double factor,
-                          std::string_view title, std::string_view y_label,
-                          std::string_view source, const PictureOptions& options) {
+                          std::string_view title, std::string_view y_label, std::string_view source,
+                          const PictureOptions& options) {
   const auto [lo, hi] = std::minmax_element(x.values.begin(), x.values.end());
   expansion::Range y{INFINITY, -INFINITY};
   for (const Series& one : series) {
@@ -266,8 +267,8 @@ std::string series_figure(const Abscissa& x, const std::vector<Series>& series, 
     const std::string cls = "s" + std::to_string(k);
     s += key_line(layout, f.frame_left, h.keys_from + kLine * static_cast<double>(k), cls,
                   series[k].key);
-    s += series_marks(f, x.values, series[k].values,
-                      series[k].sus ? &*series[k].sus : nullptr, series[k].fitted, factor, cls);
+    s += series_marks(f, x.values, series[k].values, series[k].sus ? &*series[k].sus : nullptr,
+                      series[k].fitted, factor, cls);
   }
   return s + chart::svg_close();
 }
@@ -293,8 +294,8 @@ std::string volume_picture(const expansion::Analysis& an, const expansion::Propa
                 RichText{{"\u03b1", false}, {"V", true}} +
                     plain(" = " + coefficient_text(an.volume.alpha, drawn))};
   if (sus != nullptr) volume.sus = sus->volume.values;
-  return series_figure(temperature_axis(an), {volume}, 1, "Volume against temperature", "Volume (\u00c5\u00b3)",
-                       source, options);
+  return series_figure(temperature_axis(an), {volume}, 1, "Volume against temperature",
+                       "Volume (\u00c5\u00b3)", source, options);
 }
 
 // The cell's lengths and volume, each divided by its value at the reference
@@ -323,18 +324,20 @@ std::string lattice_picture(const expansion::Analysis& an, const expansion::Prop
                      double t) { return value_at(fit, t); };
     series.push_back(std::move(one));
   }
-  Series volume{{},
-                std::nullopt,
-                [&an](double t) { return expansion::fitted_volume(an.volume, t) / an.volume.reference; },
-                plain("V/V\u2080")};
+  Series volume{
+      {},
+      std::nullopt,
+      [&an](double t) { return expansion::fitted_volume(an.volume, t) / an.volume.reference; },
+      plain("V/V\u2080")};
   for (const double v : an.volume.values) volume.values.push_back(v / an.volume.reference);
   if (sus != nullptr) {
     volume.sus.emplace();
     for (const double su : sus->volume.values) volume.sus->push_back(su / an.volume.reference);
   }
   series.push_back(std::move(volume));
-  return series_figure(temperature_axis(an), series, 1, "Cell parameters relative to the reference cell",
-                       "Relative cell parameter", source, options);
+  return series_figure(temperature_axis(an), series, 1,
+                       "Cell parameters relative to the reference cell", "Relative cell parameter",
+                       source, options);
 }
 
 // A text of the indicatrix to be placed clear of every other: it starts at
@@ -384,12 +387,25 @@ std::string place_labels(std::vector<Label> labels, std::vector<Box> placed,
   return s;
 }
 
+// What an indicatrix shows: a second-rank property along the principal axes,
+// its value along n the sum of value_i (n . x_i)^2.
+struct Indicatrix {
+  std::array<double, 3> values{};             // along the principal axes
+  std::array<Eigen::Vector3d, 3> directions;  // Cartesian unit vectors
+  Eigen::Matrix3d crystal_axes;               // columns: unit a, b, c in the same frame
+  std::array<RichText, 3> labels;             // each principal axis with its value, for the key
+  std::string symbol;                         // "α"
+  double shown = 1;                           // the unit shown per unit of `values`
+  std::string unit;                           // "MK⁻¹"
+  std::string title, about;                   // the picture's title and what the subtitle adds
+};
+
 // One section of the indicatrix, in the plane of principal axes i and j,
 // centred at (cx, cy); `radius` pixels stand for the largest |alpha|. Its
 // texts go to `labels`.
-std::string section(const expansion::Analysis& an, std::size_t i, std::size_t j, double cx,
-                    double cy, double radius, double largest, std::vector<Label>& labels) {
-  const double ai = an.axes[i].alpha.value, aj = an.axes[j].alpha.value;
+std::string section(const Indicatrix& ind, std::size_t i, std::size_t j, double cx, double cy,
+                    double radius, double largest, std::vector<Label>& labels) {
+  const double ai = ind.values[i], aj = ind.values[j];
   const double reach = 1.15 * radius;  // of the crystal axes drawn
   std::string s;
   s += "<circle class=\"scale\" cx=\"" + svg_number(cx) + "\" cy=\"" + svg_number(cy) + "\" r=\"" +
@@ -423,10 +439,10 @@ std::string section(const expansion::Analysis& an, std::size_t i, std::size_t j,
   flush();
 
   // The crystal axes as seen in this plane: their projections.
-  const Eigen::Vector3d& xi = an.axes[i].direction;
-  const Eigen::Vector3d& xj = an.axes[j].direction;
+  const Eigen::Vector3d& xi = ind.directions[i];
+  const Eigen::Vector3d& xj = ind.directions[j];
   for (int k = 0; k < 3; ++k) {
-    const Eigen::Vector3d e = an.crystal_axes.col(k);
+    const Eigen::Vector3d e = ind.crystal_axes.col(k);
     const double u = e.dot(xi), v = e.dot(xj);
     if (std::hypot(u, v) < 0.05) continue;  // nearly normal to the plane
     const double ex = cx + u * reach, ey = cy - v * reach;
@@ -442,21 +458,19 @@ std::string section(const expansion::Analysis& an, std::size_t i, std::size_t j,
 // The lines under the sections: what the strokes mean, the scale, and each
 // principal axis with its coefficient on a line of its own; `boxes` gets
 // their boxes.
-std::string indicatrix_key(const expansion::Analysis& an, const expansion::PropagatedSus* sus,
-                           const chart::ChartLayout& layout, double largest, double y,
-                           std::vector<Box>& boxes) {
+std::string indicatrix_key(const Indicatrix& ind, const chart::ChartLayout& layout, double largest,
+                           double y, std::vector<Box>& boxes) {
   const double room = layout.width - 40;
   std::vector<Label> lines = {
-      {"key", 56, y, "start", plain("\u03b1 > 0"), 0, 0},
-      {"key", 186, y, "start", plain("\u03b1 < 0 (|\u03b1| drawn)"), 0, 0},
+      {"key", 56, y, "start", plain(ind.symbol + " > 0"), 0, 0},
+      {"key", 186, y, "start", plain(ind.symbol + " < 0 (|" + ind.symbol + "| drawn)"), 0, 0},
       {"key", 20, y + kLine, "start",
-       plain(shortened(
-           true_minus(common::format_text(
-               "grey circle: %.2f MK\u207b\u00b9; a, b, c: crystal axes projected", largest * 1e6)),
-           font_size("key"), room)),
+       plain(shortened(true_minus(common::format_text("grey circle: %.2f ", largest * ind.shown) +
+                                  ind.unit + "; a, b, c: crystal axes projected"),
+                       font_size("key"), room)),
        0, 0}};
   for (std::size_t k = 0; k < 3; ++k) {
-    RichText text = axis_label(an, sus, k);
+    RichText text = ind.labels[k];
     if (text_width(text, font_size("footnote")) > room)
       text = plain(shortened(joined(text), font_size("footnote"), room));
     lines.push_back(
@@ -471,18 +485,16 @@ std::string indicatrix_key(const expansion::Analysis& an, const expansion::Propa
   return s;
 }
 
-std::string indicatrix_picture(const expansion::Analysis& an, const expansion::PropagatedSus* sus,
-                               std::string_view source, const PictureOptions& options) {
+std::string indicatrix_picture(const Indicatrix& ind, std::string_view source,
+                               const PictureOptions& options) {
   chart::ChartLayout defaults;
   defaults.width = 1000;
   defaults.height = 480;
   const chart::ChartLayout layout = sized(defaults, options);
   double largest = 0;
-  for (const expansion::AxisResult& x : an.axes)
-    largest = std::max(largest, std::fabs(x.alpha.value));
+  for (const double v : ind.values) largest = std::max(largest, std::fabs(v));
   if (!(largest > 0)) largest = 1;
-  const Heading h = heading(layout, "Expansivity indicatrix: sections through the principal axes",
-                            subtitle_about(an), source, 0, options);
+  const Heading h = heading(layout, ind.title, ind.about, source, 0, options);
   const double key_y = layout.height - 5 * kLine;  // the key's five lines
   // Three sections side by side, each with room for the crystal axes beyond
   // the largest lobe and for their names.
@@ -495,12 +507,12 @@ std::string indicatrix_picture(const expansion::Analysis& an, const expansion::P
   if (!h.title.empty()) {
     boxes.push_back({0, 0, layout.width, h.frame_top - 10});  // the title and subtitle
   }
-  s += indicatrix_key(an, sus, layout, largest, key_y, boxes);
+  s += indicatrix_key(ind, layout, largest, key_y, boxes);
   const std::pair<std::size_t, std::size_t> planes[] = {{0, 1}, {1, 2}, {0, 2}};
   std::vector<Label> labels;
   for (int p = 0; p < 3; ++p) {
     const double cx = 20 + cell * (p + 0.5);
-    s += section(an, planes[p].first, planes[p].second, cx, cy, radius, largest, labels);
+    s += section(ind, planes[p].first, planes[p].second, cx, cy, radius, largest, labels);
   }
   // The principal axes' names first: they move only if the fixed texts are
   // in the way, the crystal axes' names around them.
@@ -508,6 +520,23 @@ std::string indicatrix_picture(const expansion::Analysis& an, const expansion::P
                         [](const Label& l) { return std::string_view(l.cls) == "axis-label"; });
   s += place_labels(std::move(labels), std::move(boxes), layout);
   return s + chart::svg_close();
+}
+
+// The expansivity indicatrix of an analysis.
+Indicatrix expansivity(const expansion::Analysis& an, const expansion::PropagatedSus* sus) {
+  Indicatrix ind;
+  for (std::size_t k = 0; k < 3; ++k) {
+    ind.values[k] = an.axes[k].alpha.value;
+    ind.directions[k] = an.axes[k].direction;
+    ind.labels[k] = axis_label(an, sus, k);
+  }
+  ind.crystal_axes = an.crystal_axes;
+  ind.symbol = "\u03b1";
+  ind.shown = 1e6;
+  ind.unit = "MK\u207b\u00b9";
+  ind.title = "Expansivity indicatrix: sections through the principal axes";
+  ind.about = subtitle_about(an);
+  return ind;
 }
 
 // "12.3(4)", or the value alone where there is no SU.
@@ -547,8 +576,9 @@ Abscissa pressure_axis(const expansion::PressureAnalysis& r) {
           measure_name(r.strains.measure) + " strain, empirical fits"};
 }
 
-std::string pressure_strain_picture(const expansion::PressureAnalysis& r, std::string_view source,
-                                    const PictureOptions& options) {
+std::string pressure_strain_picture(const expansion::PressureSeries& analysed,
+                                    std::string_view source, const PictureOptions& options) {
+  const expansion::PressureAnalysis& r = analysed.analysis;
   const expansion::Analysis& an = r.strains;
   const double median = an.temperatures[an.median];
   std::vector<Series> series;
@@ -561,12 +591,13 @@ std::string pressure_strain_picture(const expansion::PressureAnalysis& r, std::s
     if (axis.fit) {
       const expansion::EmpiricalFit& fit = *axis.fit;
       fitted = [&fit](double p) { return expansion::empirical_strain(fit, p); };
-      key = key + plain(compressibility_text(axis.k_median) + " at " +
+      key = key + plain(compressibility_text(expansion::bounded_k_median(analysed, k)) + " at " +
                         common::format_text("%.4g", median) + " GPa");
     } else {
       const expansion::PolyFit& line = x.fit;
       fitted = [&line](double p) { return value_at(line, p); };
-      key = key + plain(compressibility_text(axis.linear) + ", straight line");
+      key = key +
+            plain(compressibility_text(expansion::bounded_linear(analysed, k)) + ", straight line");
     }
     series.push_back({x.strains, std::nullopt, fitted, key});
   }
@@ -574,14 +605,16 @@ std::string pressure_strain_picture(const expansion::PressureAnalysis& r, std::s
                        "Principal strain (%)", source, options);
 }
 
-std::string pressure_volume_picture(const expansion::PressureAnalysis& r, std::string_view source,
-                                    const PictureOptions& options) {
+std::string pressure_volume_picture(const expansion::PressureSeries& analysed,
+                                    std::string_view source, const PictureOptions& options) {
+  const expansion::PressureAnalysis& r = analysed.analysis;
   const expansion::VolumeResult& volume = r.strains.volume;
   std::vector<Series> series;
   series.push_back({volume.values, std::nullopt,
                     [&volume](double p) { return expansion::fitted_volume(volume, p); },
                     RichText{{"K", false}, {"V", true}} +
-                        plain(" = " + compressibility_text(r.volume) + ", straight line")});
+                        plain(" = " + compressibility_text(expansion::bounded_volume(analysed)) +
+                              ", straight line")});
   const auto [v_lo, v_hi] = std::minmax_element(volume.values.begin(), volume.values.end());
   const double low = 0.5 * *v_lo, high = 1.5 * *v_hi;
   for (const expansion::EosResult& e : r.eos) {
@@ -594,21 +627,50 @@ std::string pressure_volume_picture(const expansion::PressureAnalysis& r, std::s
     key = key + plain(": V") + RichText{{"0", true}} +
           plain(" = " + estimate_text(fit.v0) + " \u00c5\u00b3, B") + RichText{{"0", true}} +
           plain(" = " + estimate_text(fit.b0) + " GPa, B\u2032 = " + estimate_text(fit.bp));
-    series.push_back(
-        {{}, std::nullopt, [&fit, low, high](double p) { return eos_volume(fit, p, low, high); },
-         key});
+    series.push_back({{},
+                      std::nullopt,
+                      [&fit, low, high](double p) { return eos_volume(fit, p, low, high); },
+                      key});
   }
   return series_figure(pressure_axis(r), series, 1, "Volume against pressure",
                        "Volume (\u00c5\u00b3)", source, options);
 }
 
+// The compressibility indicatrix: each axis's K as the report names it (at
+// the median pressure, the straight line's without the empirical fit).
+Indicatrix compressibility_indicatrix(const expansion::PressureSeries& series) {
+  const expansion::PressureAnalysis& r = series.analysis;
+  const expansion::Analysis& an = r.strains;
+  Indicatrix ind;
+  for (std::size_t k = 0; k < 3; ++k) {
+    const expansion::AxisResult& x = an.axes[r.axes[k].axis];
+    const expansion::Estimate shown = expansion::shown_compressibility(series, k);
+    ind.values[k] = shown.value;
+    ind.directions[k] = x.direction;
+    ind.labels[k] =
+        axis_name(k) +
+        plain(
+            true_minus(common::format_text(" [%.3f %.3f %.3f]  K", x.uvw(0), x.uvw(1), x.uvw(2)))) +
+        RichText{{std::to_string(k + 1), true}} + plain(" = " + compressibility_text(shown));
+  }
+  ind.crystal_axes = an.crystal_axes;
+  ind.symbol = "K";
+  ind.unit = "TPa\u207b\u00b9";
+  ind.title = "Compressibility indicatrix: sections through the principal axes";
+  ind.about = measure_name(an.measure) + " strain, K at " +
+              common::format_text("%.4g", an.temperatures[an.median]) + " GPa";
+  return ind;
+}
+
 }  // namespace
 
-std::vector<Picture> render_pressure_pictures(const expansion::PressureAnalysis& analysis,
+std::vector<Picture> render_pressure_pictures(const expansion::PressureSeries& series,
                                               std::string_view source,
                                               const PictureOptions& options) {
-  return {{"_strain.svg", pressure_strain_picture(analysis, source, options)},
-          {"_volume.svg", pressure_volume_picture(analysis, source, options)}};
+  return {
+      {"_strain.svg", pressure_strain_picture(series, source, options)},
+      {"_volume.svg", pressure_volume_picture(series, source, options)},
+      {"_indicatrix.svg", indicatrix_picture(compressibility_indicatrix(series), source, options)}};
 }
 
 std::vector<Picture> render_pictures(const expansion::Analysis& analysis,
@@ -619,7 +681,8 @@ std::vector<Picture> render_pictures(const expansion::Analysis& analysis,
                                    {"_volume.svg", volume_picture(analysis, sus, source, options)}};
   if (cells.size() == analysis.temperatures.size())
     pictures.push_back({"_lattice.svg", lattice_picture(analysis, sus, cells, source, options)});
-  pictures.push_back({"_indicatrix.svg", indicatrix_picture(analysis, sus, source, options)});
+  pictures.push_back(
+      {"_indicatrix.svg", indicatrix_picture(expansivity(analysis, sus), source, options)});
   return pictures;
 }
 

@@ -22,10 +22,10 @@
 #include <vector>
 
 #include "chart/picture_options.h"
+#include "crystal/cell.h"
 #include "expansion/analysis.h"
 #include "expansion/monte_carlo.h"
-#include "expansion/pressure_analysis.h"
-#include "crystal/cell.h"
+#include "expansion/pressure_draws.h"
 
 namespace chart {
 
@@ -51,9 +51,15 @@ struct Picture {
 //                line where the series is too short for it) and, in the key,
 //                its compressibility at the median pressure in TPa⁻¹;
 //   _volume.svg  the volume against pressure with its straight line and the
-//                three Birch-Murnaghan equations of state, each drawn as V(p).
-[[nodiscard]] std::vector<Picture> render_pressure_pictures(
-    const expansion::PressureAnalysis& analysis, std::string_view source,
-    const PictureOptions& options = {});
+//                three Birch-Murnaghan equations of state, each drawn as V(p);
+//   _indicatrix.svg  the compressibility indicatrix, K along every direction
+//                n (K(n) = sum K_i (n . x_i)^2), drawn as the expansivity
+//                indicatrix is, from each axis's K at the median pressure
+//                (the straight line's without the empirical fit), in TPa⁻¹.
+// Each K is written with the larger of its fit's SU and the one drawn from
+// the cells.
+[[nodiscard]] std::vector<Picture> render_pressure_pictures(const expansion::PressureSeries& series,
+                                                            std::string_view source,
+                                                            const PictureOptions& options = {});
 
 }  // namespace chart

@@ -227,6 +227,12 @@ common::Expected<void> fit_volume(const std::vector<double>& temperatures,
 
 }  // namespace
 
+Eigen::Matrix3d axis_directions(const Analysis& analysis) {
+  Eigen::Matrix3d m;
+  for (int k = 0; k < 3; ++k) m.col(k) = analysis.axes[static_cast<std::size_t>(k)].direction;
+  return m;
+}
+
 double fitted_volume(const VolumeResult& volume, double t) {
   const double y = value_at(volume.fit, t);
   return volume.logarithmic ? volume.reference * std::exp(y) : y;

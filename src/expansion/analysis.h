@@ -79,6 +79,9 @@ struct Analysis {
   Eigen::Matrix3d crystal_axes;  // columns: unit a, b, c in the frame of the directions
 };
 
+// The directions of the axes, column k that of axes[k].
+[[nodiscard]] Eigen::Matrix3d axis_directions(const Analysis& analysis);
+
 // The volume the fit gives at t.
 [[nodiscard]] double fitted_volume(const VolumeResult& volume, double t);
 

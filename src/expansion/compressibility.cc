@@ -129,11 +129,10 @@ Observations thinned(const Observations& all) {
   return d;
 }
 
-}  // namespace
-
-common::Expected<EmpiricalFit> fit_empirical(const std::vector<double>& p,
-                                             const std::vector<double>& sigma_p,
-                                             const std::vector<double>& eps) {
+// Why the points cannot be fitted, or nothing.
+common::Expected<void> check_points(const std::vector<double>& p,
+                                    const std::vector<double>& sigma_p,
+                                    const std::vector<double>& eps) {
   if (p.size() != sigma_p.size() || p.size() != eps.size())
     return common::Error{0, "pressures, SUs and strains differ in number"};
   if (p.size() < 5) return common::Error{0, "the empirical fit needs at least 5 points"};
@@ -144,24 +143,47 @@ common::Expected<EmpiricalFit> fit_empirical(const std::vector<double>& p,
   }
   if (distinct_count(p) < 4)
     return common::Error{0, "the empirical fit needs at least 4 distinct pressures"};
-  const auto [lo, hi] = std::minmax_element(p.begin(), p.end());
-  const Observations data{p, eps, sigma_p};
-  const Observations few = thinned(data);
-  const Profiled grid = grid_minimum(few, *lo, *hi - *lo);
-  const Eigen::Vector4d start(grid.eps0, grid.lambda, std::sqrt(*lo - grid.pc), std::sqrt(grid.nu));
-  const Model model = bounded(*lo);
-  Eigen::VectorXd q = polish(model, start, few);
+  return {};
+}
+
+// The fit polished from `start` (eps0, lambda, p_c, nu): first through the
+// thinned points, then through all of them.
+EmpiricalFit polished_fit(const Eigen::Vector4d& start, const Observations& data,
+                          const Observations& few, double lo, double hi) {
+  const Eigen::Vector4d q_start(start(0), start(1), std::sqrt(lo - start(2)), std::sqrt(start(3)));
+  const Model model = bounded(lo);
+  Eigen::VectorXd q = polish(model, q_start, few);
   if (few.x.size() < data.x.size()) q = polish(model, q, data, kFullBudget);
-  const Eigen::Vector4d theta(q(0), q(1), *lo - q(2) * q(2), q(3) * q(3));
-  const bool at_bound = q(2) * q(2) <= 1e-12 * (*hi - *lo);
+  const Eigen::Vector4d theta(q(0), q(1), lo - q(2) * q(2), q(3) * q(3));
+  const bool at_bound = q(2) * q(2) <= 1e-12 * (hi - lo);
   EmpiricalFit fit;
   fit.covariance = covariance_at(theta, data, at_bound);
   fit.eps0 = {theta(0), std::sqrt(fit.covariance(0, 0))};
   fit.lambda = {theta(1), std::sqrt(fit.covariance(1, 1))};
-  fit.pc = {at_bound ? *lo : theta(2), at_bound ? kNaN : std::sqrt(fit.covariance(2, 2))};
+  fit.pc = {at_bound ? lo : theta(2), at_bound ? kNaN : std::sqrt(fit.covariance(2, 2))};
   fit.nu = {theta(3), std::sqrt(fit.covariance(3, 3))};
   fit.chi2 = chi_squared(empirical, theta, data);
   return fit;
+}
+
+}  // namespace
+
+common::Expected<EmpiricalFit> fit_empirical(const std::vector<double>& p,
+                                             const std::vector<double>& sigma_p,
+                                             const std::vector<double>& eps,
+                                             const EmpiricalFit* near) {
+  if (const auto checked = check_points(p, sigma_p, eps); !checked) return checked.error();
+  const auto [lo, hi] = std::minmax_element(p.begin(), p.end());
+  const Observations data{p, eps, sigma_p};
+  const Observations few = thinned(data);
+  // Off the bound by a little, so that the polish can leave it.
+  const double room = 1e-6 * (*hi - *lo);
+  const Profiled start = near != nullptr
+                             ? profile(few, std::min(near->pc.value, *lo - room), near->nu.value)
+                             : grid_minimum(few, *lo, *hi - *lo);
+  if (!std::isfinite(start.chi2)) return fit_empirical(p, sigma_p, eps, nullptr);
+  return polished_fit(Eigen::Vector4d(start.eps0, start.lambda, start.pc, start.nu), data, few, *lo,
+                      *hi);
 }
 
 double empirical_strain(const EmpiricalFit& fit, double p) {

@@ -40,10 +40,13 @@ struct EmpiricalFit {
 
 // The fit of the strains eps at pressures p (GPa) with SUs sigma_p. Fails for
 // fewer than five points (four parameters and a spare one), fewer than four
-// distinct pressures, or an SU that is not positive.
+// distinct pressures, or an SU that is not positive. Given `near`, the fit of
+// a series that differs from this one by little (one drawn from the cells'
+// SUs about it), the polish starts from its p_c and nu in place of the grid.
 [[nodiscard]] common::Expected<EmpiricalFit> fit_empirical(const std::vector<double>& p,
                                                            const std::vector<double>& sigma_p,
-                                                           const std::vector<double>& eps);
+                                                           const std::vector<double>& eps,
+                                                           const EmpiricalFit* near = nullptr);
 
 // The fitted strain at p.
 [[nodiscard]] double empirical_strain(const EmpiricalFit& fit, double p);

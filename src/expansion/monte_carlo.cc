@@ -105,18 +105,6 @@ common::Expected<std::vector<Eigen::Matrix3d>> drawn_bases(const std::vector<Cel
   return bases;
 }
 
-// The running mean and sum of squared deviations of a quantity's draws.
-struct Spread {
-  double count = 0, mean = 0, squares = 0;
-  void add(double x) {
-    count += 1;
-    const double d = x - mean;
-    mean += d / count;
-    squares += d * (x - mean);
-  }
-  [[nodiscard]] double sd() const { return count > 1 ? std::sqrt(squares / (count - 1)) : 0; }
-};
-
 std::vector<double> sds(const std::vector<Spread>& spreads) {
   std::vector<double> out;
   out.reserve(spreads.size());
@@ -137,14 +125,8 @@ struct Tally {
   double draws = 0;  // made so far
 };
 
-Eigen::Matrix3d directions(const Analysis& an) {
-  Eigen::Matrix3d m;
-  for (int k = 0; k < 3; ++k) m.col(k) = an.axes[static_cast<std::size_t>(k)].direction;
-  return m;
-}
-
 void add_draw(const Analysis& drawn, const Analysis& nominal, Tally& t) {
-  const std::array<int, 3> order = closest_order(directions(drawn), directions(nominal));
+  const std::array<int, 3> order = closest_order(axis_directions(drawn), axis_directions(nominal));
   for (std::size_t k = 0; k < 3; ++k) {
     const AxisResult& x = drawn.axes[static_cast<std::size_t>(order[k])];
     AxisTally& a = t.axes[k];
@@ -172,23 +154,21 @@ common::Expected<Tally> run_draws(const std::vector<CellEntry>& cells,
                                   const std::vector<double>& temperatures, const Settings& s,
                                   const Draws& draws, const Analysis& nominal,
                                   const FitWeights* weights, std::size_t done, std::size_t total) {
-  const Plan plan = plan_draws(cells);
   const std::size_t n = cells.size();
   Tally t;
   for (AxisTally& a : t.axes) a.alpha_at = a.strains = std::vector<Spread>(n);
   t.volume_alpha_at = t.volumes = std::vector<Spread>(n);
-  NormalDeviates z(draws.start);
-  for (std::size_t d = 0; d < draws.count; ++d) {
-    const auto bases = drawn_bases(cells, plan, z);
-    if (!bases) return bases.error();
-    const auto an = analyse(temperatures, *bases, s.reference, s.measure, s.degree, weights);
-    if (!an) {
-      return common::Error{0, "a series drawn with its SUs has no analysis (" + an.error().message +
-                                  "): the SUs are too large for the values"};
-    }
-    add_draw(*an, nominal, t);
-    if (draws.progress) draws.progress(done + d + 1, total);
-  }
+  std::size_t d = 0;
+  const auto drawn = for_each_drawn_series(
+      cells, draws, [&](const std::vector<Eigen::Matrix3d>& bases) -> common::Expected<void> {
+        const auto an = analyse(temperatures, bases, s.reference, s.measure, s.degree, weights);
+        if (!an) return drawn_failure(an.error());
+        add_draw(*an, nominal, t);
+        ++d;
+        if (draws.progress) draws.progress(done + d, total);
+        return {};
+      });
+  if (!drawn) return drawn.error();
   return t;
 }
 
@@ -222,7 +202,7 @@ std::string point_name(const CellEntry& e) {
 // The weights of a weighted fit, or why the draws give none.
 common::Expected<FitWeights> weights_from(const PropagatedSus& sus, const Analysis& nominal,
                                           const std::vector<CellEntry>& cells, std::size_t ref) {
-  FitWeights w{directions(nominal), {}, sus.volume.values};
+  FitWeights w{axis_directions(nominal), {}, sus.volume.values};
   for (std::size_t i = 0; i < cells.size(); ++i) {
     if (!(w.volume[i] > kRoundingSpread * nominal.volume.values[i]))
       return common::Error{0, "--weighted needs SUs at every point; the cell at " +
@@ -241,6 +221,24 @@ common::Expected<FitWeights> weights_from(const PropagatedSus& sus, const Analys
 }
 
 }  // namespace
+
+common::Expected<void> for_each_drawn_series(
+    const std::vector<CellEntry>& cells, const Draws& draws,
+    const std::function<common::Expected<void>(const std::vector<Eigen::Matrix3d>&)>& visit) {
+  const Plan plan = plan_draws(cells);
+  NormalDeviates z(draws.start);
+  for (std::size_t d = 0; d < draws.count; ++d) {
+    const auto bases = drawn_bases(cells, plan, z);
+    if (!bases) return bases.error();
+    if (auto visited = visit(*bases); !visited) return visited.error();
+  }
+  return {};
+}
+
+common::Error drawn_failure(const common::Error& error) {
+  return {0, "a series drawn with its SUs has no analysis (" + error.message +
+                 "): the SUs are too large for the values"};
+}
 
 double bounding_su(double su_fit, std::optional<double> su_cells) {
   if (!su_cells || std::isnan(*su_cells)) return su_fit;
@@ -300,7 +298,8 @@ common::Expected<SeriesAnalysis> analyse_series(const std::vector<CellEntry>& ce
   const auto second =
       run_draws(cells, temperatures, s, draws, *weighted, &*weights, draws.count, total);
   if (!second) return second.error();
-  const std::array<int, 3> shape_of = closest_order(directions(*nominal), directions(*weighted));
+  const std::array<int, 3> shape_of =
+      closest_order(axis_directions(*nominal), axis_directions(*weighted));
   sus = collect(*second, *first, shape_of, *weighted);
   sus.draws = draws;
   sus.weighted = true;

@@ -24,7 +24,9 @@
 // same draws with any standard library.
 #pragma once
 
+#include <Eigen/Dense>
 #include <array>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -81,6 +83,29 @@ struct SeriesAnalysis {
   Symmetry symmetry;
   std::optional<PropagatedSus> sus;  // when some cell has an SU
 };
+
+// The running mean and sum of squared deviations of a quantity's draws.
+struct Spread {
+  double count = 0, mean = 0, squares = 0;
+  void add(double x) {
+    count += 1;
+    const double d = x - mean;
+    mean += d / count;
+    squares += d * (x - mean);
+  }
+  [[nodiscard]] double sd() const { return count > 1 ? std::sqrt(squares / (count - 1)) : 0; }
+};
+
+// The bases (basis.h) of `draws.count` series drawn from the cells as above,
+// the first from draws.start, each told to `visit` in turn; stops at the
+// first failure, of a drawn cell that is no cell or of `visit`. draws.progress
+// is left to `visit`.
+[[nodiscard]] common::Expected<void> for_each_drawn_series(
+    const std::vector<crystal::CellEntry>& cells, const Draws& draws,
+    const std::function<common::Expected<void>(const std::vector<Eigen::Matrix3d>&)>& visit);
+
+// The failure of an analysis of a drawn series, as it is told.
+[[nodiscard]] common::Error drawn_failure(const common::Error& error);
 
 // The SU a result is given, the one that bounds it: the larger of the fit's
 // standard error and the cells' SU; the fit's alone where the cells give none,

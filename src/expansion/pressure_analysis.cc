@@ -7,6 +7,7 @@
 #include <numeric>
 
 #include "expansion/poly_fit.h"
+#include "expansion/principal_axes.h"
 
 namespace expansion {
 namespace {
@@ -31,15 +32,17 @@ std::size_t median_point(const std::vector<double>& p) {
 
 CompressibilityAxis axis_of(const AxisResult& strain, std::size_t index,
                             const std::vector<double>& p, const std::vector<double>& sigma_p,
-                            std::size_t median) {
+                            std::size_t median, const EmpiricalFit* near) {
   CompressibilityAxis out;
   out.axis = index;
   out.linear = line_compressibility(strain.fit);
   out.k_at.assign(p.size(), {kNaN, kNaN});
   out.k_median = {kNaN, kNaN};
-  if (p.size() < 5) return out;
-  auto fit = fit_empirical(p, sigma_p, strain.strains);
-  if (!fit) return out;
+  auto fit = fit_empirical(p, sigma_p, strain.strains, near);
+  if (!fit) {
+    out.why_not = fit.error().message;
+    return out;
+  }
   out.fit = *fit;
   for (std::size_t i = 0; i < p.size(); ++i) out.k_at[i] = compressibility(*fit, p[i]);
   out.k_median = out.k_at[median];
@@ -61,17 +64,28 @@ Estimate volume_compressibility(const std::vector<double>& p, const VolumeResult
   return line_compressibility(fit_polynomial(p, relative, 1));
 }
 
+// The fits of `near` for each strain axis of `strains`, matched by direction.
+std::array<const EmpiricalFit*, 3> fits_near(const Analysis& strains,
+                                             const PressureAnalysis* near) {
+  std::array<const EmpiricalFit*, 3> out{};
+  if (near == nullptr) return out;
+  const std::array<int, 3> order =
+      closest_order(axis_directions(strains), axis_directions(near->strains));
+  for (const CompressibilityAxis& axis : near->axes)
+    if (axis.fit) out[static_cast<std::size_t>(order[axis.axis])] = &*axis.fit;
+  return out;
+}
+
 }  // namespace
 
 bool negative_linear_compressibility(const Estimate& k) {
   return k.value < 0 && (std::isnan(k.su) ? false : -k.value > 2 * k.su);
 }
 
-common::Expected<PressureAnalysis> analyse_pressure(const std::vector<double>& p,
-                                                    const std::vector<double>& sigma_p,
-                                                    const std::vector<Eigen::Matrix3d>& bases,
-                                                    std::size_t reference, StrainMeasure measure,
-                                                    double pc) {
+common::Expected<PressureAnalysis> analyse_compressibility(
+    const std::vector<double>& p, const std::vector<double>& sigma_p,
+    const std::vector<Eigen::Matrix3d>& bases, std::size_t reference, StrainMeasure measure,
+    const PressureAnalysis* near) {
   if (p.size() < 3)
     return common::Error{
         0, "at least 3 pressures are needed; the series holds " + std::to_string(p.size())};
@@ -85,22 +99,34 @@ common::Expected<PressureAnalysis> analyse_pressure(const std::vector<double>& p
   std::array<std::size_t, 3> order{0, 1, 2};
   std::array<double, 3> k_of{};
   std::array<CompressibilityAxis, 3> built;
+  const std::array<const EmpiricalFit*, 3> starts = fits_near(out.strains, near);
   for (std::size_t k = 0; k < 3; ++k) {
-    built[k] = axis_of(out.strains.axes[k], k, p, sigma_p, median);
+    built[k] = axis_of(out.strains.axes[k], k, p, sigma_p, median, starts[k]);
     k_of[k] = std::isnan(built[k].k_median.value) ? built[k].linear.value : built[k].k_median.value;
   }
   std::stable_sort(order.begin(), order.end(),
                    [&](std::size_t x, std::size_t y) { return k_of[x] < k_of[y]; });
   for (std::size_t k = 0; k < 3; ++k) out.axes[k] = std::move(built[order[k]]);
   out.volume = volume_compressibility(p, out.strains.volume, measure.kind == StrainKind::kNatural);
+  return out;
+}
+
+common::Expected<PressureAnalysis> analyse_pressure(const std::vector<double>& p,
+                                                    const std::vector<double>& sigma_p,
+                                                    const std::vector<Eigen::Matrix3d>& bases,
+                                                    std::size_t reference, StrainMeasure measure,
+                                                    double pc) {
+  auto out = analyse_compressibility(p, sigma_p, bases, reference, measure);
+  if (!out) return out;
   const EosOrder orders[] = {EosOrder::kSecond, EosOrder::kThird, EosOrder::kThirdCritical};
   for (std::size_t k = 0; k < 3; ++k) {
-    out.eos[k].order = orders[k];
-    auto fit = fit_eos(orders[k], p, sigma_p, out.strains.volume.values, pc);
+    EosResult& e = out.value().eos[k];
+    e.order = orders[k];
+    auto fit = fit_eos(orders[k], p, sigma_p, out.value().strains.volume.values, pc);
     if (fit) {
-      out.eos[k].fit = *fit;
+      e.fit = *fit;
     } else {
-      out.eos[k].why_not = fit.error().message;
+      e.why_not = fit.error().message;
     }
   }
   return out;

@@ -33,6 +33,7 @@ struct CompressibilityAxis {
   std::size_t axis = 0;  // its strains and direction: PressureAnalysis::strains.axes[axis]
   Estimate linear;       // TPa^-1
   std::optional<EmpiricalFit> fit;  // none for fewer than five points
+  std::string why_not;              // when there is no fit
   std::vector<Estimate> k_at;       // TPa^-1 at each pressure; NaN without the fit
   Estimate k_median;                // TPa^-1 at the median pressure
 };
@@ -60,6 +61,15 @@ struct PressureAnalysis {
     const std::vector<double>& p, const std::vector<double>& sigma_p,
     const std::vector<Eigen::Matrix3d>& bases, std::size_t reference, StrainMeasure measure,
     double pc);
+
+// The same without the equations of state (eos left empty); given `near`,
+// the analysis of a series that differs from this one by little, each
+// empirical fit starts from that of near's axis of the closest direction
+// (fit_empirical).
+[[nodiscard]] common::Expected<PressureAnalysis> analyse_compressibility(
+    const std::vector<double>& p, const std::vector<double>& sigma_p,
+    const std::vector<Eigen::Matrix3d>& bases, std::size_t reference, StrainMeasure measure,
+    const PressureAnalysis* near = nullptr);
 
 // Compressibility below zero by more than twice its SU.
 [[nodiscard]] bool negative_linear_compressibility(const Estimate& k);

@@ -154,6 +154,20 @@ common::Expected<void> check_temperatures(const std::vector<crystal::CellEntry>&
   return {};
 }
 
+common::Expected<void> check_pressures(const std::vector<crystal::CellEntry>& cells) {
+  for (const crystal::CellEntry& e : cells) {
+    const double p = *e.temperature;
+    const double su = e.temperature_su.value_or(0);
+    if (p >= kLeastPressure || -p <= 3 * su) continue;
+    const std::string value = su > 0 ? common::with_su(p, su) : common::shortest(p);
+    return common::Error{0,
+                         e.source + ": a pressure of " + value +
+                             " GPa is below zero by more than three times its SU and more than " +
+                             common::shortest(-kLeastPressure) + " GPa"};
+  }
+  return {};
+}
+
 SeriesChanges check_changes(const std::vector<crystal::CellEntry>& cells) {
   const std::vector<std::size_t> order = temperature_order(cells);
   SeriesChanges found;

@@ -40,6 +40,13 @@ inline constexpr double kLeastSpan = 0.01;  // kelvin
 [[nodiscard]] common::Expected<void> check_temperatures(
     const std::vector<crystal::CellEntry>& cells);
 
+// Refuses a pressure series with a pressure (GPa, in each cell's
+// temperature) below zero, unless it lies above kLeastPressure or within
+// three times its SU of zero: a ruby gauge read near ambient pressure scatters
+// slightly below zero. The message names the point's source and its value.
+inline constexpr double kLeastPressure = -0.1;  // GPa
+[[nodiscard]] common::Expected<void> check_pressures(const std::vector<crystal::CellEntry>& cells);
+
 // What the pairwise comparison above finds, each naming the two
 // temperatures ("between 100 K and 130 K: ..."): warnings, and the pairs of
 // cells that cannot be matched at all.

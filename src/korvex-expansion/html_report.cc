@@ -4,10 +4,12 @@
 #include <cctype>
 #include <cmath>
 #include <optional>
+#include <span>
 
 #include "chart/svg_chart.h"
 #include "common/number_text.h"
 #include "common/safe_text.h"
+#include "pressure_report.h"
 
 namespace korvex_expansion {
 
@@ -146,6 +148,22 @@ std::string warnings_section(const std::vector<std::string>& warnings) {
   return section("warnings", "Warnings", s + "</ul>\n", "warnings");
 }
 
+// The method's row of the table rows left out, if any.
+std::string skipped_row(const Source& source) {
+  if (source.skipped_lines.empty()) return "";
+  std::string lines;
+  for (const int l : source.skipped_lines) lines += (lines.empty() ? "" : ", ") + std::to_string(l);
+  return "<dt>Skipped</dt><dd>rows in overflow form, lines " + lines + "</dd>\n";
+}
+
+// The method's row of the cells' SUs, carried by the draws.
+std::string draws_row(const expansion::Draws& draws) {
+  return common::format_text(
+      "<dt>Cells' SUs</dt><dd>carried through the whole analysis by %zu Monte Carlo draws "
+      "(--seed %llu)</dd>\n",
+      draws.count, static_cast<unsigned long long>(draws.start));
+}
+
 std::string method_section(const expansion::SeriesAnalysis& result, const Source& source) {
   const expansion::Analysis& an = result.analysis;
   const auto [lo, hi] = std::minmax_element(an.temperatures.begin(), an.temperatures.end());
@@ -157,12 +175,7 @@ std::string method_section(const expansion::SeriesAnalysis& result, const Source
       row("Points", common::format_text("%zu, %.2f K to %.2f K", an.temperatures.size(), *lo, *hi));
   s += row("Reference", common::format_text("the point at %.2f K (row %zu)",
                                             an.temperatures[an.reference], an.reference + 1));
-  if (!source.skipped_lines.empty()) {
-    std::string lines;
-    for (const int l : source.skipped_lines)
-      lines += (lines.empty() ? "" : ", ") + std::to_string(l);
-    s += row("Skipped", "rows in overflow form, lines " + lines);
-  }
+  s += skipped_row(source);
   s += row("Strain", chart::markup_text(expansion::measure_name(an.measure)));
   const bool weighted = result.sus && result.sus->weighted;
   s += row("Fit", std::string(expansion::fit_name(an.degree)) + " in T, " +
@@ -170,13 +183,7 @@ std::string method_section(const expansion::SeriesAnalysis& result, const Source
                                   "draws), standard errors scaled by the reduced &chi;&sup2;"
                                 : "least squares, standard errors HC0 "
                                   "(heteroscedasticity-consistent)"));
-  if (result.sus) {
-    s += row("Cells' SUs",
-             common::format_text("carried through the whole analysis by %zu Monte Carlo draws "
-                                 "(--seed %llu)",
-                                 result.sus->draws.count,
-                                 static_cast<unsigned long long>(result.sus->draws.start)));
-  }
+  if (result.sus) s += draws_row(result.sus->draws);
   s += row("Directions",
            common::format_text("at %.2f K (row %zu), in the axes of that point's cell",
                                an.temperatures[an.direction_point], an.direction_point + 1));
@@ -213,11 +220,14 @@ std::string coefficients_section(const Json& doc, bool line) {
   return section("coefficients", "Principal coefficients of thermal expansion", s);
 }
 
+// The directions; with their drawn SUs where the JSON has them (temperature
+// mode).
 std::string directions_section(const Json& doc) {
+  const bool drawn = doc["axes"][0].contains("direction_su_deg");
   std::string s =
       "<table id=\"directions\">\n<thead><tr><th class=\"name\">Axis</th><th>u</th><th>v</th>"
-      "<th>w</th><th>angle to a (&deg;)</th><th>to b (&deg;)</th><th>to c (&deg;)</th>"
-      "<th>su<sub>dir</sub> (&deg;)</th></tr></thead>\n<tbody>\n";
+      "<th>w</th><th>angle to a (&deg;)</th><th>to b (&deg;)</th><th>to c (&deg;)</th>" +
+      std::string(drawn ? "<th>su<sub>dir</sub> (&deg;)</th>" : "") + "</tr></thead>\n<tbody>\n";
   for (std::size_t k = 0; k < 3; ++k) {
     const Json& q = doc["axes"][k];
     const std::string path = "axes." + std::to_string(k) + ".";
@@ -226,11 +236,15 @@ std::string directions_section(const Json& doc) {
       s += plain_cell(path + "uvw." + std::to_string(c), q["uvw"][c], 4);
     for (std::size_t c = 0; c < 3; ++c)
       s += plain_cell(path + "angles." + std::to_string(c), q["angles"][c], 2);
-    s += plain_cell(path + "direction_su_deg", q["direction_su_deg"], 2) + "</tr>\n";
+    if (drawn) s += plain_cell(path + "direction_su_deg", q["direction_su_deg"], 2);
+    s += "</tr>\n";
   }
   s += "</tbody></table>\n<p class=\"note\">[u v w]: the unit vector of each principal axis in "
-       "the cell's axes; su<sub>dir</sub>: the RMS angle between the drawn axes and the one "
-       "shown, none where two axes cannot be told apart.</p>\n";
+       "the cell's axes" +
+       std::string(drawn ? "; su<sub>dir</sub>: the RMS angle between the drawn axes and the one "
+                           "shown, none where two axes cannot be told apart"
+                         : "") +
+       ".</p>\n";
   return section("directions", "Directions of the principal axes", s);
 }
 
@@ -256,10 +270,13 @@ std::string polynomial_section(const Json& doc) {
 }
 
 // The cells as read, each parameter with its SU, and the volume they give.
-std::string cells_section(const Json& doc) {
+// `at` is the key of each cell's temperature ("T") or pressure ("p").
+std::string cells_section(const Json& doc, const std::string& at) {
   std::string s =
       "<table id=\"cells\" class=\"sortable\">\n<thead><tr><th>Row</th><th class=\"name\">"
-      "Source</th><th>T (K)</th><th>a (&Aring;)</th><th>b (&Aring;)</th><th>c (&Aring;)</th>"
+      "Source</th><th>" +
+      std::string(at == "T" ? "T (K)" : "p (GPa)") +
+      "</th><th>a (&Aring;)</th><th>b (&Aring;)</th><th>c (&Aring;)</th>"
       "<th>&alpha; (&deg;)</th><th>&beta; (&deg;)</th><th>&gamma; (&deg;)</th>"
       "<th>V (&Aring;<sup>3</sup>)</th></tr></thead>\n<tbody>\n";
   const Json& volume = doc["volume"];
@@ -268,14 +285,17 @@ std::string cells_section(const Json& doc) {
     const std::string path = "cells." + std::to_string(i) + ".";
     s += common::format_text("<tr><td data-value=\"%zu\">%zu</td>", i + 1, i + 1) +
          "<td class=\"name\">" + chart::markup_text(c["source"].get<std::string>()) + "</td>";
-    for (const char* name : {"T", "a", "b", "c", "alpha", "beta", "gamma"}) {
+    for (const std::string& name :
+         {at, std::string("a"), std::string("b"), std::string("c"), std::string("alpha"),
+          std::string("beta"), std::string("gamma")}) {
       const std::optional<double> v = number_of(c[name]);
       s += number_cell(path + name, c[name],
-                       v ? value_text(*v, number_of(c[std::string(name) + "_su"]), -1) : "");
+                       v ? value_text(*v, number_of(c[name + "_su"]), -1) : "");
     }
     const Json& v = volume["values"][i];
-    const std::optional<double> su =
-        volume["values_su"].is_array() ? number_of(volume["values_su"][i]) : std::nullopt;
+    const std::optional<double> su = volume.contains("values_su") && volume["values_su"].is_array()
+                                         ? number_of(volume["values_su"][i])
+                                         : std::nullopt;
     s += number_cell("volume.values." + std::to_string(i), v,
                      number_of(v) ? value_text(*number_of(v), su, 3) : "") +
          "</tr>\n";
@@ -284,22 +304,197 @@ std::string cells_section(const Json& doc) {
   return section("cells", "The cells", s);
 }
 
-// What each picture shows, by the name it is written under with --svg; a
-// picture not named here is captioned with its own title.
-std::string caption_of(std::string_view stem, std::string_view svg) {
-  static constexpr std::pair<std::string_view, std::string_view> kCaptions[] = {
-      {"strain",
-       "The principal strains against temperature, each with its fit; error bars of one SU "
-       "drawn from the cells, where they carry SUs."},
-      {"volume", "The volume against temperature with its fit."},
-      {"lattice",
-       "The cell's lengths and volume relative to those of the reference cell against "
-       "temperature, with their fits."},
-      {"indicatrix",
-       "The expansivity indicatrix: the coefficient along every direction, in the three planes "
-       "that hold two principal axes each; negative lobes dashed."},
+constexpr const char* kPerTpa = "TPa<sup>&minus;1</sup>";
+
+// The JSON's number at `key` (a path "axes.0.K.3") shown with the SU in `su`.
+std::string su_cell(const std::string& key, const Json& value, const Json& su, int decimals) {
+  const std::optional<double> v = number_of(value);
+  return number_cell(key, value, v ? value_text(*v, number_of(su), decimals) : "");
+}
+
+// The member `name` of q, or null where q holds none.
+const Json& member(const Json& q, const std::string& name) {
+  static const Json kNull;
+  return q.is_object() && q.contains(name) ? q[name] : kNull;
+}
+
+// The element i of q, or null where q is no array that long.
+const Json& element(const Json& q, std::size_t i) {
+  static const Json kNull;
+  return q.is_array() && i < q.size() ? q[i] : kNull;
+}
+
+std::string pressure_method_section(const expansion::PressureSeries& series, const Source& source) {
+  const expansion::Analysis& an = series.analysis.strains;
+  const std::vector<double>& p = an.temperatures;
+  const auto [lo, hi] = std::minmax_element(p.begin(), p.end());
+  const auto row = [](const std::string& term, const std::string& text) {
+    return "<dt>" + term + "</dt><dd>" + text + "</dd>\n";
   };
-  for (const auto& [name, caption] : kCaptions) {
+  std::string s = "<dl class=\"method\">\n";
+  s += row("Mode",
+           std::string("pressure in GPa; compressibility K = &minus;d&epsilon;/dp in ") + kPerTpa);
+  s += row("Points", common::format_text("%zu, %.4g GPa to %.4g GPa", p.size(), *lo, *hi));
+  s += row("Reference", common::format_text("the point at %.4g GPa (row %zu)", p[an.reference],
+                                            an.reference + 1));
+  s += skipped_row(source);
+  s += row("Strain", chart::markup_text(expansion::measure_name(an.measure)));
+  s += row("Fits",
+           "each principal strain &epsilon; = &epsilon;<sub>0</sub> + &lambda; (p &minus; "
+           "p<sub>c</sub>)<sup>&nu;</sup>, weighted by 1/&sigma;<sub>p</sub><sup>2</sup>, SUs "
+           "scaled by &chi;<sup>2</sup>/(N &minus; 4); K(p) = &minus;&lambda; &nu; (p &minus; "
+           "p<sub>c</sub>)<sup>&nu;&minus;1</sup>");
+  s += row("Linear K",
+           std::string("minus the least-squares slope of each strain (HC0 standard error); of the "
+                       "volume, ") +
+               (an.volume.logarithmic ? "minus the slope of ln(V/V<sub>ref</sub>)"
+                                      : "minus the slope of V over V at the reference point"));
+  if (series.sus) s += draws_row(series.sus->draws);
+  s += row("Directions",
+           common::format_text("at %.4g GPa (row %zu), in the axes of that point's cell",
+                               p[an.direction_point], an.direction_point + 1));
+  return section("method", "Method", s + "</dl>\n");
+}
+
+// A K with the larger of its SUs, then the fit's and the cells' SUs; the
+// element i of each where i is given.
+std::string k_cells(const std::string& path, const Json& q, std::optional<std::size_t> i) {
+  const auto at = [&](const char* key) -> const Json& {
+    return i ? element(member(q, key), *i) : member(q, key);
+  };
+  const std::string suffix = i ? "." + std::to_string(*i) : "";
+  return su_cell(path + "K" + suffix, at("K"), at("K_su"), 3) +
+         plain_cell(path + "K_su_fit" + suffix, at("K_su_fit"), 3) +
+         plain_cell(path + "K_su_cells" + suffix, at("K_su_cells"), 3);
+}
+
+// Each axis's K at the median pressure and its straight-line K, each with its
+// SUs, and the volume's straight-line K.
+std::string compressibilities_section(const Json& doc, std::size_t median) {
+  std::string s = common::format_text("<p>At the median pressure, %.4g GPa.</p>\n",
+                                      doc["median"].get<double>());
+  const std::string sus = "<th>su<sub>fit</sub></th><th>su<sub>cells</sub></th>";
+  s += std::string("<table id=\"compressibilities\">\n<thead><tr><th class=\"name\">Axis</th>") +
+       "<th>K (" + kPerTpa + ")</th>" + sus + "<th>linear K (" + kPerTpa + ")</th>" + sus +
+       "</tr></thead>\n<tbody>\n";
+  for (std::size_t k = 0; k < 3; ++k) {
+    const Json& q = doc["axes"][k];
+    const std::string path = "axes." + std::to_string(k) + ".";
+    s += "<tr><th class=\"name\" scope=\"row\">" + axis_name(k) + "</th>" +
+         k_cells(path, q, median) + k_cells(path + "linear.", q["linear"], std::nullopt) +
+         "</tr>\n";
+  }
+  s += "<tr><th class=\"name\" scope=\"row\">K<sub>V</sub></th>" +
+       k_cells("volume.", Json(), median) + k_cells("volume.", doc["volume"], std::nullopt) +
+       "</tr>\n";
+  s += "</tbody></table>\n<p class=\"note\">K: from the empirical fit; linear K: from the "
+       "straight line; su<sub>fit</sub>: the fit's standard error; su<sub>cells</sub>: the SU "
+       "the cells' own SUs give, by Monte Carlo; in parentheses the larger of the two. "
+       "K<sub>V</sub>: the volume's, from its straight line alone. A dash: none (no empirical "
+       "fit for a series this short, no SUs in the cells).</p>\n";
+  for (std::size_t k = 0; k < 3; ++k) {
+    if (doc["axes"][k]["negative_linear_compressibility"].get<bool>())
+      s += "<p>" + axis_name(k) +
+           ": negative linear compressibility (K below zero by more than twice its SU).</p>\n";
+  }
+  return section("compressibilities", "Principal compressibilities", s);
+}
+
+// K at each pressure, or why there is none.
+std::string pressures_section(const Json& doc, const expansion::PressureAnalysis& r) {
+  if (std::none_of(r.axes.begin(), r.axes.end(),
+                   [](const expansion::CompressibilityAxis& a) { return a.fit.has_value(); })) {
+    return section("each-pressure", "Compressibility at each pressure",
+                   "<p>Not given: " + chart::markup_text(r.axes[0].why_not) +
+                       "; each axis has only its straight-line K.</p>\n");
+  }
+  std::string s = "<table id=\"each-pressure\">\n<thead><tr><th>p (GPa)</th>";
+  for (std::size_t k = 0; k < 3; ++k) s += "<th>K(" + axis_name(k) + ")</th>";
+  s += "</tr></thead>\n<tbody>\n";
+  for (std::size_t i = 0; i < doc["pressures"].size(); ++i) {
+    s += "<tr>" + plain_cell("pressures." + std::to_string(i), doc["pressures"][i], -1);
+    for (std::size_t k = 0; k < 3; ++k) {
+      const Json& q = doc["axes"][k];
+      s += su_cell("axes." + std::to_string(k) + ".K." + std::to_string(i), q["K"][i], q["K_su"][i],
+                   3);
+    }
+    s += "</tr>\n";
+  }
+  s += std::string("</tbody></table>\n<p class=\"note\">") + kPerTpa +
+       ", each with the larger of its two SUs in parentheses.</p>\n";
+  return section("each-pressure", "Compressibility at each pressure", s);
+}
+
+std::string fits_section(const Json& doc) {
+  std::string s =
+      "<table id=\"fits\">\n<thead><tr><th class=\"name\">Axis</th><th>&epsilon;<sub>0</sub></th>"
+      "<th>&lambda;</th><th>p<sub>c</sub> (GPa)</th><th>&nu;</th></tr></thead>\n<tbody>\n";
+  for (std::size_t k = 0; k < 3; ++k) {
+    const Json& fit = doc["axes"][k]["fit"];
+    const std::string path = "axes." + std::to_string(k) + ".fit.";
+    s += "<tr><th class=\"name\" scope=\"row\">" + axis_name(k) + "</th>";
+    for (const std::string name : {"eps0", "lambda", "pc", "nu"})
+      s += su_cell(path + name, member(fit, name), member(fit, name + "_su"), 4);
+    s += "</tr>\n";
+  }
+  s += "</tbody></table>\n<p class=\"note\">p<sub>c</sub> without an SU lies at its bound, the "
+       "lowest pressure.</p>\n";
+  return section("fits", "Empirical fits", s);
+}
+
+std::string eos_section(const Json& doc) {
+  std::string s =
+      "<table id=\"eos\">\n<thead><tr><th class=\"name\">Equation of state</th>"
+      "<th>V<sub>0</sub> (&Aring;<sup>3</sup>)</th><th>B<sub>0</sub> (GPa)</th><th>B&prime;</th>"
+      "<th>p<sub>c</sub> (GPa)</th></tr></thead>\n<tbody>\n";
+  const std::pair<const char*, const char*> orders[] = {
+      {"bm2", "Birch-Murnaghan, 2nd order"},
+      {"bm3", "Birch-Murnaghan, 3rd order"},
+      {"bm3_pc", "Birch-Murnaghan, 3rd order with p<sub>c</sub>"}};
+  for (const auto& [key, name] : orders) {
+    const Json& e = doc["eos"][key];
+    const std::string path = std::string("eos.") + key + ".";
+    s += std::string("<tr><th class=\"name\" scope=\"row\">") + name + "</th>";
+    for (const std::string q : {"V0", "B0", "Bp"})
+      s += su_cell(path + q, member(e, q), member(e, q + "_su"), 4);
+    s += plain_cell(path + "pc", member(e, "pc"), 4) + "</tr>\n";
+  }
+  s += "</tbody></table>\n<p class=\"note\">Fitted to p(V) weighted by "
+       "1/&sigma;<sub>p</sub><sup>2</sup>, SUs scaled by the reduced &chi;<sup>2</sup>; B&prime; "
+       "is 4 in the 2nd order. A dash: the series cannot be fitted.</p>\n";
+  return section("eos", "Equations of state", s);
+}
+
+// What each picture shows, by the name it is written under with --svg; a
+// picture not named is captioned with its own title.
+using Caption = std::pair<std::string_view, std::string_view>;
+constexpr Caption kTemperatureCaptions[] = {
+    {"strain",
+     "The principal strains against temperature, each with its fit; error bars of one SU "
+     "drawn from the cells, where they carry SUs."},
+    {"volume", "The volume against temperature with its fit."},
+    {"lattice",
+     "The cell's lengths and volume relative to those of the reference cell against "
+     "temperature, with their fits."},
+    {"indicatrix",
+     "The expansivity indicatrix: the coefficient along every direction, in the three planes "
+     "that hold two principal axes each; negative lobes dashed."},
+};
+constexpr Caption kPressureCaptions[] = {
+    {"strain",
+     "The principal strains against pressure, each with its empirical fit (the straight line "
+     "where the series is too short for it)."},
+    {"volume",
+     "The volume against pressure with its straight line and the three Birch-Murnaghan "
+     "equations of state."},
+    {"indicatrix",
+     "The compressibility indicatrix: K along every direction, in the three planes that hold "
+     "two principal axes each; negative lobes dashed."},
+};
+
+std::string caption_of(std::string_view stem, std::string_view svg,
+                       std::span<const Caption> captions) {
+  for (const auto& [name, caption] : captions) {
     if (name == stem) return std::string(caption);
   }
   const std::size_t from = svg.find("<title>"), to = svg.find("</title>");
@@ -307,7 +502,8 @@ std::string caption_of(std::string_view stem, std::string_view svg) {
   return std::string(svg.substr(from + 7, to - from - 7));  // escaped as the picture holds it
 }
 
-std::string pictures_section(const std::vector<chart::Picture>& pictures) {
+std::string pictures_section(const std::vector<chart::Picture>& pictures,
+                             std::span<const Caption> captions) {
   if (pictures.empty()) return "";
   std::string s;
   for (const chart::Picture& p : pictures) {
@@ -316,7 +512,7 @@ std::string pictures_section(const std::vector<chart::Picture>& pictures) {
     std::string id = "figure-";
     for (const char c : stem) id += std::isalnum(static_cast<unsigned char>(c)) != 0 ? c : '-';
     s += "<figure id=\"" + id + "\">\n" + inline_svg(p.svg, id) + "<figcaption>" +
-         caption_of(stem, p.svg) + "</figcaption>\n</figure>\n";
+         caption_of(stem, p.svg, captions) + "</figcaption>\n</figure>\n";
   }
   return section("pictures", "Pictures", s);
 }
@@ -378,7 +574,7 @@ void replace_all(std::string& text, std::string_view from, std::string_view to) 
 // pictures and how to cite, and the script.
 std::string page(const std::string& title, const std::vector<std::string>& warnings,
                  const std::vector<std::string>& sections,
-                 const std::vector<chart::Picture>& pictures) {
+                 const std::vector<chart::Picture>& pictures, std::span<const Caption> captions) {
   std::string s =
       "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
       "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
@@ -387,7 +583,7 @@ std::string page(const std::string& title, const std::vector<std::string>& warni
       "</h1>\n<p class=\"byline\">korvex-expansion " KORVEX_VERSION "</p>\n</header>\n<main>\n" +
       warnings_section(warnings);
   for (const std::string& section : sections) s += section;
-  s += pictures_section(pictures) + citation_section();
+  s += pictures_section(pictures, captions) + citation_section();
   return s + "</main>\n<script>\n" + kScript + "</script>\n</body>\n</html>\n";
 }
 
@@ -421,9 +617,25 @@ std::string html_report(const expansion::SeriesAnalysis& result, const Source& s
   std::vector<std::string> sections = {method_section(result, source),
                                        coefficients_section(doc, line), directions_section(doc)};
   if (!line) sections.push_back(polynomial_section(doc));
-  sections.push_back(cells_section(doc));
+  sections.push_back(cells_section(doc, "T"));
   return page("Principal thermal expansion of " + chart::markup_text(source.name), warnings,
-              sections, pictures);
+              sections, pictures, kTemperatureCaptions);
+}
+
+std::string pressure_html_report(const expansion::PressureSeries& series, const Source& source,
+                                 const std::vector<std::string>& warnings,
+                                 const std::vector<chart::Picture>& pictures) {
+  const Json doc = pressure_json_document(series, source);
+  const std::vector<std::string> sections = {
+      pressure_method_section(series, source),
+      compressibilities_section(doc, series.analysis.strains.median),
+      directions_section(doc),
+      pressures_section(doc, series.analysis),
+      fits_section(doc),
+      eos_section(doc),
+      cells_section(doc, "p")};
+  return page("Principal compressibilities of " + chart::markup_text(source.name), warnings,
+              sections, pictures, kPressureCaptions);
 }
 
 }  // namespace korvex_expansion

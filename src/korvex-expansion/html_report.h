@@ -4,9 +4,10 @@
 // can be mailed to a colleague or attached to a paper's supporting
 // information as it is. It prints on paper with a style sheet of its own.
 //
-// Its numbers are those of the JSON report (json_document): every number of
-// its tables carries the value it shows rounded in data-value, with full
-// precision, and that value's place in the JSON in data-key ("axes.0.alpha",
+// Its numbers are those of the JSON report (json_document, or
+// pressure_json_document for a pressure series): every number of its tables
+// carries the value it shows rounded in data-value, with full precision, and
+// that value's place in the JSON in data-key ("axes.0.alpha",
 // "volume.values.3", "cells.2.a"), so that a program reads the page as it
 // reads the JSON. The page is built of sections, each from the JSON's values,
 // inside one frame (head, warnings, pictures, citation, script).
@@ -18,6 +19,7 @@
 
 #include "chart/expansion_pictures.h"
 #include "expansion/monte_carlo.h"
+#include "expansion/pressure_draws.h"
 #include "report.h"
 
 namespace korvex_expansion {
@@ -29,6 +31,14 @@ namespace korvex_expansion {
 [[nodiscard]] std::string html_report(const expansion::SeriesAnalysis& result, const Source& source,
                                       const std::vector<std::string>& warnings,
                                       const std::vector<chart::Picture>& pictures);
+
+// The page of a pressure series: the warnings, the method, the principal
+// compressibilities and their directions, K at each pressure, the empirical
+// fits, the equations of state, the cells, the pictures, how to cite.
+[[nodiscard]] std::string pressure_html_report(const expansion::PressureSeries& series,
+                                               const Source& source,
+                                               const std::vector<std::string>& warnings,
+                                               const std::vector<chart::Picture>& pictures);
 
 // An SVG document as an element of an HTML page: without its XML declaration
 // and its namespace attribute (the HTML parser gives the namespace), its

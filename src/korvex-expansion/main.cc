@@ -17,6 +17,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <exception>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -29,10 +30,10 @@
 #include "common/files.h"
 #include "common/number_text.h"
 #include "common/safe_text.h"
-#include "expansion/analysis.h"
 #include "crystal/cell.h"
+#include "expansion/analysis.h"
 #include "expansion/monte_carlo.h"
-#include "expansion/pressure_analysis.h"
+#include "expansion/pressure_draws.h"
 #include "expansion/series_checks.h"
 #include "formats/cell_record.h"
 #include "html_report.h"
@@ -79,9 +80,10 @@ constexpr const char* kUsage =
     "                        what goes to standard output (default text)\n"
     "  --svg PREFIX          also write PREFIX_strain.svg, PREFIX_volume.svg,\n"
     "                        PREFIX_lattice.svg and PREFIX_indicatrix.svg (under\n"
-    "                        --pressure the first two, with the equations of state)\n"
+    "                        --pressure all but the lattice, with the equations of\n"
+    "                        state and the compressibility indicatrix)\n"
     "  --html FILE           also write the whole analysis, with its pictures, as one\n"
-    "                        HTML page that needs nothing beside it (temperature only)\n"
+    "                        HTML page that needs nothing beside it\n"
     "  --title TEXT          the pictures' title (default what each shows)\n"
     "  --no-title            pictures without title or subtitle\n"
     "  --size WxH            the pictures' size in pixels (1200x800) or mm (170x120mm)\n"
@@ -285,9 +287,8 @@ common::Expected<Options> parse_arguments(std::span<const std::string_view> args
   if (opt.inputs.files.empty() && !opt.inputs.list) return common::Error{0, "no file named"};
   if (opt.pc && !opt.inputs.pressure)
     return common::Error{0, "--pc is for a series under --pressure"};
-  if (opt.inputs.pressure && (opt.weighted || opt.html_file))
-    return common::Error{0, std::string(opt.weighted ? "--weighted" : "--html") +
-                                " is for a temperature series, not under --pressure"};
+  if (opt.inputs.pressure && opt.weighted)
+    return common::Error{0, "--weighted is for a temperature series, not under --pressure"};
   return opt;
 }
 
@@ -336,6 +337,14 @@ class DrawProgress {
   bool shown_ = false;
 };
 
+// The draws the options ask for, their progress shown on a terminal.
+expansion::Draws shown_draws(const Options& opt, DrawProgress& progress) {
+  expansion::Draws draws = opt.draws;
+  if (::isatty(STDERR_FILENO) == 1)
+    draws.progress = [&progress](std::size_t done, std::size_t total) { progress(done, total); };
+  return draws;
+}
+
 common::Expected<expansion::SeriesAnalysis> analysis_of(const korvex_expansion::Points& points,
                                                         const Options& opt) {
   expansion::Settings settings{0, opt.measure, opt.degree, opt.weighted};
@@ -346,11 +355,8 @@ common::Expected<expansion::SeriesAnalysis> analysis_of(const korvex_expansion::
     if (!found) return found.error();
     settings.reference = *found;
   }
-  expansion::Draws draws = opt.draws;
   DrawProgress progress;
-  if (::isatty(STDERR_FILENO) == 1)
-    draws.progress = [&progress](std::size_t done, std::size_t total) { progress(done, total); };
-  auto result = expansion::analyse_series(points.cells, settings, draws);
+  auto result = expansion::analyse_series(points.cells, settings, shown_draws(opt, progress));
   if (result && result.value().sus) result.value().sus->draws.progress = nullptr;
   return result;
 }
@@ -388,39 +394,13 @@ std::string input_among(const std::vector<std::string>& outputs,
   return {};
 }
 
-// Writes the pictures under the --svg prefix; says which in a text report,
-// and counts what cannot be written a failure, as write_pictures does.
-void write_svg_pictures(const Options& opt, const std::vector<chart::Picture>& pictures,
-                        const std::vector<std::string>& inputs, Outcome& outcome) {
-  std::vector<std::string> paths;
-  for (const chart::Picture& p : pictures) paths.push_back(*opt.svg_prefix + p.suffix);
-  if (const auto input = input_among(paths, inputs); !input.empty()) {
-    outcome.output.clear();
-    outcome.failures.push_back(input + " is one of the inputs: nothing written");
-    return;
-  }
-  std::string written;
-  for (std::size_t k = 0; k < pictures.size(); ++k) {
-    const auto wrote = common::write_file_replacing(paths[k], pictures[k].svg);
-    if (!wrote) {
-      outcome.failures.push_back("cannot write " + paths[k] + ": " + wrote.error().message);
-      continue;
-    }
-    written += (written.empty() ? "" : ", ") + common::safe_text(paths[k]);
-  }
-  if (opt.format == Format::kText && !written.empty())
-    outcome.output += "\n SVG pictures written: " + written + "\n";
-}
-
-// Writes the pictures (--svg) and the page (--html) the options ask for;
-// says which in a text report, and counts what cannot be written a failure.
-void write_pictures(const Options& opt, const expansion::SeriesAnalysis& result,
-                    const korvex_expansion::Source& source, const std::vector<std::string>& inputs,
-                    Outcome& outcome) {
-  if (!opt.svg_prefix && !opt.html_file) return;
-  const std::vector<chart::Picture> pictures =
-      chart::render_pictures(result.analysis, result.sus ? &*result.sus : nullptr, source.cells,
-                             source.name, opt.picture);
+// Writes the pictures (--svg) and the page (--html) the options ask for, the
+// page made by `page` from the warnings the run tells (those of writing it
+// aside); says which in a text report, and counts what cannot be written a
+// failure.
+void write_pictures(const Options& opt, const std::vector<chart::Picture>& pictures,
+                    const std::function<std::string(const std::vector<std::string>&)>& page,
+                    const std::vector<std::string>& inputs, Outcome& outcome) {
   std::vector<std::string> paths;
   if (opt.svg_prefix)
     for (const chart::Picture& p : pictures) paths.push_back(*opt.svg_prefix + p.suffix);
@@ -443,9 +423,7 @@ void write_pictures(const Options& opt, const expansion::SeriesAnalysis& result,
     }
     if (!written.empty()) written = "\n SVG pictures written: " + written + "\n";
   }
-  // The page tells the warnings the run tells, those of writing it aside.
-  if (opt.html_file && write(*opt.html_file, korvex_expansion::html_report(
-                                                 result, source, outcome.warnings, pictures))) {
+  if (opt.html_file && write(*opt.html_file, page(outcome.warnings))) {
     written += std::string(written.empty() ? "\n" : "") +
                " HTML page written: " + common::safe_text(*opt.html_file) + "\n";
   }
@@ -461,24 +439,34 @@ common::Expected<std::size_t> pressure_reference(const std::vector<double>& p,
   return common::Error{0, "no point at " + common::shortest(*gpa) + " GPa for the reference"};
 }
 
-// A pressure series: compressibilities and equations of state.
-Outcome run_pressure(const Options& opt, const korvex_expansion::Points& points, Outcome outcome) {
+// The analysis of a pressure series, its SUs drawn where the cells carry them.
+common::Expected<expansion::PressureSeries> pressure_analysis_of(
+    const Options& opt, const korvex_expansion::Points& points) {
   std::vector<double> p, sigma_p;
-  std::vector<Eigen::Matrix3d> bases;
   bool all_sus = true;
   for (const crystal::CellEntry& e : points.cells) {
     p.push_back(*e.temperature);
     sigma_p.push_back(e.temperature_su.value_or(0));
     all_sus = all_sus && sigma_p.back() > 0;
-    bases.push_back(crystal::basis(e.cell));
   }
   // Without an SU at every point, every point weighs the same.
   if (!all_sus) std::fill(sigma_p.begin(), sigma_p.end(), 1.0);
   const auto reference = pressure_reference(p, opt.reference);
-  const auto result = reference ? expansion::analyse_pressure(
-                                      p, sigma_p, bases, *reference, opt.measure,
-                                      opt.pc.value_or(*std::min_element(p.begin(), p.end())))
-                                : common::Expected<expansion::PressureAnalysis>(reference.error());
+  if (!reference) return reference.error();
+  DrawProgress progress;
+  return expansion::analyse_pressure_series(points.cells, sigma_p, *reference, opt.measure,
+                                            opt.pc.value_or(*std::min_element(p.begin(), p.end())),
+                                            shown_draws(opt, progress));
+}
+
+// A pressure series: compressibilities and equations of state.
+Outcome run_pressure(const Options& opt, const korvex_expansion::Points& points, Outcome outcome) {
+  // The message names the point's source.
+  if (const auto checked = expansion::check_pressures(points.cells); !checked) {
+    outcome.failures.push_back(checked.error().message);
+    return outcome;
+  }
+  const auto result = pressure_analysis_of(opt, points);
   if (!result) {
     outcome.failures.push_back(about_file(points.name, result.error()));
     return outcome;
@@ -495,9 +483,16 @@ Outcome run_pressure(const Options& opt, const korvex_expansion::Points& points,
       outcome.output = korvex_expansion::pressure_csv_report(*result);
       break;
   }
-  if (opt.svg_prefix)
-    write_svg_pictures(opt, chart::render_pressure_pictures(*result, points.name, opt.picture),
-                       points.read, outcome);
+  if (opt.svg_prefix || opt.html_file) {
+    const std::vector<chart::Picture> pictures =
+        chart::render_pressure_pictures(*result, points.name, opt.picture);
+    write_pictures(
+        opt, pictures,
+        [&](const std::vector<std::string>& warnings) {
+          return korvex_expansion::pressure_html_report(*result, source, warnings, pictures);
+        },
+        points.read, outcome);
+  }
   return outcome;
 }
 
@@ -552,7 +547,17 @@ Outcome run(const Options& opt) {
       outcome.output = korvex_expansion::csv_report(result);
       break;
   }
-  write_pictures(opt, result, source, points->read, outcome);
+  if (opt.svg_prefix || opt.html_file) {
+    const std::vector<chart::Picture> pictures =
+        chart::render_pictures(result.analysis, result.sus ? &*result.sus : nullptr, source.cells,
+                               source.name, opt.picture);
+    write_pictures(
+        opt, pictures,
+        [&](const std::vector<std::string>& warnings) {
+          return korvex_expansion::html_report(result, source, warnings, pictures);
+        },
+        points->read, outcome);
+  }
   return outcome;
 }
 

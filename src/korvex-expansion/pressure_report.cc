@@ -18,6 +18,11 @@ Json finite_or_null(double value) {
   return std::isfinite(value) ? Json(value) : Json();
 }
 
+// The drawn SUs of axis k, or null where the cells carry none.
+const expansion::CompressibilitySus* drawn_of(const expansion::PressureSeries& r, std::size_t k) {
+  return r.sus ? &r.sus->axes[k] : nullptr;
+}
+
 // "12.34(56)", the SU in parentheses where the fit gives one; "n/a" for no value.
 std::string k_text(const Estimate& k) {
   if (!std::isfinite(k.value)) return "n/a";
@@ -30,7 +35,8 @@ std::string uvw_text(const Eigen::Vector3d& uvw) {
   return common::format_text("[%.4f %.4f %.4f]", shown(uvw(0)), shown(uvw(1)), shown(uvw(2)));
 }
 
-std::string header(const expansion::PressureAnalysis& r, const Source& source) {
+std::string header(const expansion::PressureSeries& series, const Source& source) {
+  const expansion::PressureAnalysis& r = series.analysis;
   const std::vector<double>& p = r.strains.temperatures;
   const auto [lo, hi] = std::minmax_element(p.begin(), p.end());
   std::string s = " Principal compressibilities of " + common::safe_text(source.name) + "\n";
@@ -47,25 +53,45 @@ std::string header(const expansion::PressureAnalysis& r, const Source& source) {
        std::string(r.strains.volume.logarithmic
                        ? "minus the slope of ln(V/V_ref)\n"
                        : "minus the slope of V over V at the reference point\n");
+  if (series.sus) {
+    s += common::format_text(
+        " Cells' SUs : carried through the whole analysis by %zu Monte Carlo draws\n"
+        "              (--seed %llu): su_cells their SD\n",
+        series.sus->draws.count, static_cast<unsigned long long>(series.sus->draws.start));
+  }
+  s += " Uncertainty: K(su): the larger of the fit's standard error and the cells' SU\n";
   s += common::format_text(" Directions : at the point %.4g GPa (row %zu)\n",
                            p[r.strains.direction_point], r.strains.direction_point + 1);
   return s;
 }
 
-std::string axes_table(const expansion::PressureAnalysis& r) {
+// The SU in TPa^-1 as the table shows it: "-" for none.
+std::string su_column(double su) {
+  return std::isfinite(su) ? common::format_text("%8.3f", su) : std::string("       -");
+}
+
+std::string axes_table(const expansion::PressureSeries& series) {
+  const expansion::PressureAnalysis& r = series.analysis;
   const double median_p = r.strains.temperatures[r.strains.median];
   std::string s = common::format_text(
-      "\n Axis  K at %.4g GPa      linear K    direction [u v w]          angles to a, b, c\n",
+      "\n Axis  K at %.4g GPa    su_fit su_cells      linear K    direction [u v w]          "
+      "angles to a, b, c\n",
       median_p);
   for (std::size_t k = 0; k < 3; ++k) {
     const CompressibilityAxis& axis = r.axes[k];
     const expansion::AxisResult& strain = r.strains.axes[axis.axis];
-    s += common::format_text(" X%zu  %16s  %12s  %-26s %7.2f %7.2f %7.2f\n", k + 1,
-                             k_text(axis.k_median).c_str(), k_text(axis.linear).c_str(),
-                             uvw_text(strain.uvw).c_str(), strain.angles[0], strain.angles[1],
-                             strain.angles[2]);
+    const expansion::CompressibilitySus* d = drawn_of(series, k);
+    const std::string at_median =
+        axis.fit ? k_text(expansion::bounded_k_median(series, k)) : std::string("no fit");
+    s += common::format_text(
+        " X%zu  %14s  %s %s  %12s  %-26s %7.2f %7.2f %7.2f\n", k + 1, at_median.c_str(),
+        su_column(axis.fit ? axis.k_median.su : NAN).c_str(),
+        su_column(d != nullptr && axis.fit ? d->k_median : NAN).c_str(),
+        k_text(expansion::bounded_linear(series, k)).c_str(), uvw_text(strain.uvw).c_str(),
+        strain.angles[0], strain.angles[1], strain.angles[2]);
   }
-  s += common::format_text(" V   %16s  %12s\n", "", k_text(r.volume).c_str());
+  s += common::format_text(" V   %14s  %8s %8s  %12s\n", "", "", "",
+                           k_text(expansion::bounded_volume(series)).c_str());
   return s;
 }
 
@@ -74,7 +100,7 @@ std::string fits_table(const expansion::PressureAnalysis& r) {
   for (std::size_t k = 0; k < 3; ++k) {
     const CompressibilityAxis& axis = r.axes[k];
     if (!axis.fit) {
-      s += common::format_text(" X%zu             none: the fit needs at least 5 points\n", k + 1);
+      s += common::format_text(" X%zu             none: %s\n", k + 1, axis.why_not.c_str());
       continue;
     }
     const expansion::EmpiricalFit& f = *axis.fit;
@@ -110,25 +136,34 @@ std::string eos_table(const expansion::PressureAnalysis& r) {
   return s;
 }
 
-std::string pressures_table(const expansion::PressureAnalysis& r) {
+// K at each pressure with its bounding SU; where no axis has the empirical
+// fit, the words why instead.
+std::string pressures_table(const expansion::PressureSeries& series) {
+  const expansion::PressureAnalysis& r = series.analysis;
+  const std::vector<double>& p = r.strains.temperatures;
+  if (std::none_of(r.axes.begin(), r.axes.end(),
+                   [](const CompressibilityAxis& axis) { return axis.fit.has_value(); })) {
+    return common::format_text(
+        "\n K at each pressure: not given; %s\n"
+        " (the series holds %zu), so each axis has only its straight-line K\n",
+        r.axes[0].why_not.c_str(), p.size());
+  }
   std::string s =
       "\n K at each pressure, TPa^-1\n   p GPa                X1                X2                "
       "X3\n";
-  const std::vector<double>& p = r.strains.temperatures;
   for (std::size_t i = 0; i < p.size(); ++i) {
     s += common::format_text(" %7.4g", p[i]);
-    for (const CompressibilityAxis& axis : r.axes)
-      s += common::format_text(" %17s", k_text(axis.k_at[i]).c_str());
+    for (std::size_t k = 0; k < 3; ++k)
+      s += common::format_text(" %17s", k_text(expansion::bounded_k_at(series, k, i)).c_str());
     s += "\n";
   }
   return s;
 }
 
-std::string words(const expansion::PressureAnalysis& r) {
+std::string words(const expansion::PressureSeries& series) {
   std::string s = "\n";
   for (std::size_t k = 0; k < 3; ++k) {
-    const CompressibilityAxis& axis = r.axes[k];
-    const Estimate& k_shown = axis.fit ? axis.k_median : axis.linear;
+    const Estimate k_shown = expansion::shown_compressibility(series, k);
     if (expansion::negative_linear_compressibility(k_shown)) {
       s += common::format_text(
           " X%zu: negative linear compressibility (K below zero by more than twice its SU)\n",
@@ -140,14 +175,34 @@ std::string words(const expansion::PressureAnalysis& r) {
   return s.size() > 1 ? s : std::string();
 }
 
-Json axis_json(const expansion::PressureAnalysis& r, const CompressibilityAxis& axis) {
+// An estimate's keys: `name`, name_su (the bounding SU), name_su_fit and
+// name_su_cells (null where the cells carry no SUs).
+void estimate_keys(Json& j, const std::string& name, const Estimate& e, const Estimate& bounded,
+                   const double* drawn) {
+  j[name] = finite_or_null(e.value);
+  j[name + "_su"] = finite_or_null(bounded.su);
+  j[name + "_su_fit"] = finite_or_null(e.su);
+  j[name + "_su_cells"] = drawn != nullptr ? finite_or_null(*drawn) : Json();
+}
+
+Json axis_json(const expansion::PressureSeries& series, std::size_t k) {
+  const expansion::PressureAnalysis& r = series.analysis;
+  const CompressibilityAxis& axis = r.axes[k];
   const expansion::AxisResult& strain = r.strains.axes[axis.axis];
+  const expansion::CompressibilitySus* d = drawn_of(series, k);
+  const bool drawn = d != nullptr && !d->k_at.empty();
   Json j;
-  j["K"] = Json::array();
-  j["K_su"] = Json::array();
-  for (const Estimate& k : axis.k_at) {
-    j["K"].push_back(finite_or_null(k.value));
-    j["K_su"].push_back(finite_or_null(k.su));
+  for (const char* key : {"K", "K_su", "K_su_fit", "K_su_cells"}) j[key] = Json::array();
+  for (std::size_t i = 0; i < axis.k_at.size(); ++i) {
+    const Estimate& k_at = axis.k_at[i];
+    j["K"].push_back(finite_or_null(k_at.value));
+    j["K_su"].push_back(finite_or_null(expansion::bounded_k_at(series, k, i).su));
+    j["K_su_fit"].push_back(finite_or_null(k_at.su));
+  }
+  if (drawn) {
+    for (const double su : d->k_at) j["K_su_cells"].push_back(finite_or_null(su));
+  } else {
+    j["K_su_cells"] = nullptr;
   }
   j["uvw"] = {strain.uvw(0), strain.uvw(1), strain.uvw(2)};
   j["angles"] = {strain.angles[0], strain.angles[1], strain.angles[2]};
@@ -165,10 +220,12 @@ Json axis_json(const expansion::PressureAnalysis& r, const CompressibilityAxis& 
   } else {
     j["fit"] = nullptr;
   }
-  j["linear"] = {{"K", finite_or_null(axis.linear.value)},
-                 {"K_su", finite_or_null(axis.linear.su)}};
+  Json linear;
+  estimate_keys(linear, "K", axis.linear, expansion::bounded_linear(series, k),
+                d != nullptr ? &d->linear : nullptr);
+  j["linear"] = std::move(linear);
   j["negative_linear_compressibility"] =
-      expansion::negative_linear_compressibility(axis.fit ? axis.k_median : axis.linear);
+      expansion::negative_linear_compressibility(expansion::shown_compressibility(series, k));
   return j;
 }
 
@@ -182,52 +239,93 @@ Json eos_json(const expansion::EosResult& e) {
   return j;
 }
 
+const char* const kEosKeys[] = {"bm2", "bm3", "bm3_pc"};
+
 }  // namespace
 
-std::string pressure_text_report(const expansion::PressureAnalysis& result, const Source& source) {
-  return header(result, source) + axes_table(result) + fits_table(result) +
-         pressures_table(result) + eos_table(result) + words(result);
+std::string pressure_text_report(const expansion::PressureSeries& series, const Source& source) {
+  const expansion::PressureAnalysis& result = series.analysis;
+  return header(series, source) + axes_table(series) + fits_table(result) +
+         pressures_table(series) + eos_table(result) + words(series);
 }
 
-std::string pressure_json_report(const expansion::PressureAnalysis& result, const Source& source) {
+Json pressure_json_document(const expansion::PressureSeries& series, const Source& source) {
+  const expansion::PressureAnalysis& result = series.analysis;
   const expansion::Analysis& an = result.strains;
   Json j;
   j["mode"] = "pressure";
   j["source"] = common::safe_text(source.name, common::Charset::kUtf8);
   j["strain"] = expansion::measure_key(an.measure);
   j["points"] = an.temperatures.size();
+  j["draws"] = series.sus ? Json(series.sus->draws.count) : Json();
   j["reference"] = an.temperatures[an.reference];
   j["median"] = an.temperatures[an.median];
   j["pressures"] = an.temperatures;
   j["pressures_su"] = result.sigma_p;
   j["axes"] = Json::array();
-  for (const CompressibilityAxis& axis : result.axes) j["axes"].push_back(axis_json(result, axis));
-  j["volume"] = {{"K", finite_or_null(result.volume.value)},
-                 {"K_su", finite_or_null(result.volume.su)},
-                 {"definition", an.volume.logarithmic ? "-d ln(V/V_ref)/dp" : "-(dV/dp)/V_ref"},
-                 {"reference", an.volume.reference},
-                 {"values", an.volume.values}};
-  j["eos"] = {{"bm2", eos_json(result.eos[0])},
-              {"bm3", eos_json(result.eos[1])},
-              {"bm3_pc", eos_json(result.eos[2])}};
-  return j.dump(2) + "\n";
+  for (std::size_t k = 0; k < 3; ++k) j["axes"].push_back(axis_json(series, k));
+  Json volume;
+  estimate_keys(volume, "K", result.volume, expansion::bounded_volume(series),
+                series.sus ? &series.sus->volume : nullptr);
+  volume["definition"] = an.volume.logarithmic ? "-d ln(V/V_ref)/dp" : "-(dV/dp)/V_ref";
+  volume["reference"] = an.volume.reference;
+  volume["values"] = an.volume.values;
+  j["volume"] = std::move(volume);
+  Json eos;
+  for (std::size_t k = 0; k < 3; ++k) eos[kEosKeys[k]] = eos_json(result.eos[k]);
+  j["eos"] = std::move(eos);
+  Json cells = Json::array();
+  for (const crystal::CellEntry& e : source.cells) cells.push_back(json_cell(e, "p"));
+  j["cells"] = std::move(cells);
+  return j;
 }
 
-std::string pressure_csv_report(const expansion::PressureAnalysis& result) {
+std::string pressure_json_report(const expansion::PressureSeries& series, const Source& source) {
+  return pressure_json_document(series, source).dump(2) + "\n";
+}
+
+std::string pressure_csv_report(const expansion::PressureSeries& series) {
+  const expansion::PressureAnalysis& result = series.analysis;
   const auto cell = [](double x) { return std::isfinite(x) ? common::shortest(x) : std::string(); };
-  std::string s = "axis,p_GPa,K_TPa-1,K_su_TPa-1,u,v,w\n";
+  // K, its bounding SU, the direction, the fit's SU and the cells'.
+  const auto k_cells = [&](const Estimate& k, const Estimate& bounded, const double* drawn,
+                           const std::string& direction) {
+    return cell(k.value) + "," + cell(bounded.su) + direction + "," + cell(k.su) + "," +
+           (drawn != nullptr ? cell(*drawn) : std::string()) + "\n";
+  };
+  std::string s = "axis,p_GPa,K_TPa-1,K_su_TPa-1,u,v,w,K_su_fit_TPa-1,K_su_cells_TPa-1\n";
   const std::vector<double>& p = result.strains.temperatures;
   for (std::size_t k = 0; k < 3; ++k) {
     const CompressibilityAxis& axis = result.axes[k];
+    const expansion::CompressibilitySus* d = drawn_of(series, k);
     const Eigen::Vector3d& uvw = result.strains.axes[axis.axis].uvw;
     const std::string direction = "," + cell(uvw(0)) + "," + cell(uvw(1)) + "," + cell(uvw(2));
     const std::string name = "X" + std::to_string(k + 1);
-    for (std::size_t i = 0; i < p.size() && axis.fit; ++i)
-      s += name + "," + cell(p[i]) + "," + cell(axis.k_at[i].value) + "," + cell(axis.k_at[i].su) +
-           direction + "\n";
-    s += name + ",," + cell(axis.linear.value) + "," + cell(axis.linear.su) + direction + "\n";
+    for (std::size_t i = 0; i < p.size() && axis.fit; ++i) {
+      const double* drawn = d != nullptr && !d->k_at.empty() ? &d->k_at[i] : nullptr;
+      s += name + "," + cell(p[i]) + "," +
+           k_cells(axis.k_at[i], expansion::bounded_k_at(series, k, i), drawn, direction);
+    }
+    s += name + ",," +
+         k_cells(axis.linear, expansion::bounded_linear(series, k),
+                 d != nullptr ? &d->linear : nullptr, direction);
   }
-  s += "V,," + cell(result.volume.value) + "," + cell(result.volume.su) + ",,,\n";
+  s += "V,," + k_cells(result.volume, expansion::bounded_volume(series),
+                       series.sus ? &series.sus->volume : nullptr, ",,,");
+  s += "\neos,V0_A3,V0_su_A3,B0_GPa,B0_su_GPa,Bp,Bp_su,pc_GPa\n";
+  for (std::size_t k = 0; k < 3; ++k) {
+    const expansion::EosResult& e = result.eos[k];
+    s += kEosKeys[k];
+    if (e.fit) {
+      const expansion::EosFit& f = *e.fit;
+      for (const double x : {f.v0.value, f.v0.su, f.b0.value, f.b0.su, f.bp.value, f.bp.su})
+        s += "," + cell(x);
+      s += "," + (e.order == expansion::EosOrder::kThirdCritical ? cell(f.pc) : std::string());
+    } else {
+      s += ",,,,,,,";
+    }
+    s += "\n";
+  }
   return s;
 }
 

@@ -5,31 +5,44 @@
 // pascal), volumes in cubic angstroms and bulk moduli in GPa. The axes are
 // named X1, X2, X3 in order of increasing K at the median pressure (of the
 // straight line's K where there is no empirical fit). Each K is written with
-// its standard error from the fit in parentheses.
+// the SU that bounds it in parentheses: the larger of the fit's standard error
+// and, where the cells carry SUs, the one drawn from them (pressure_draws.h).
 #pragma once
 
+#include <nlohmann/json.hpp>
 #include <string>
 
-#include "expansion/pressure_analysis.h"
+#include "expansion/pressure_draws.h"
 #include "report.h"
 
 namespace korvex_expansion {
 
-[[nodiscard]] std::string pressure_text_report(const expansion::PressureAnalysis& result,
+[[nodiscard]] std::string pressure_text_report(const expansion::PressureSeries& series,
                                                const Source& source);
 
-// One object: mode ("pressure"), strain, points, reference and median
-// pressures, pressures, pressures_su, axes (K and K_su at each pressure, uvw,
-// angles, strains, fit {eps0, lambda, pc, nu and their _su}, linear {K,
-// K_su}, negative_linear_compressibility), volume {K, K_su, reference,
-// values} and eos {bm2, bm3, bm3_pc: V0, V0_su, B0, B0_su, Bp, Bp_su; pc for
-// bm3_pc; null where it could not be fitted}. Values not known are null.
-[[nodiscard]] std::string pressure_json_report(const expansion::PressureAnalysis& result,
+// One object: mode ("pressure"), source, strain, points, draws (null without
+// cells' SUs), reference and median pressures, pressures, pressures_su, axes
+// (K at each pressure with K_su, the bounding SU, K_su_fit and K_su_cells;
+// uvw, angles, strains, fit {eps0, lambda, pc, nu and their _su}, linear {K,
+// K_su, K_su_fit, K_su_cells}, negative_linear_compressibility), volume {K,
+// K_su, K_su_fit, K_su_cells, definition, reference, values}, eos {bm2, bm3,
+// bm3_pc: V0, V0_su, B0, B0_su, Bp, Bp_su; pc for bm3_pc; null where it could
+// not be fitted} and cells (json_cell, the pressure under "p"). Values not
+// known are null. pressure_json_document is the object, which the HTML page
+// shows; pressure_json_report its text.
+[[nodiscard]] nlohmann::ordered_json pressure_json_document(const expansion::PressureSeries& series,
+                                                            const Source& source);
+[[nodiscard]] std::string pressure_json_report(const expansion::PressureSeries& series,
                                                const Source& source);
 
-// A header line, then rows axis,p_GPa,K_TPa-1,K_su_TPa-1,u,v,w: for X1, X2,
-// X3 one per pressure from the empirical fit and one with p_GPa empty for the
-// straight line; for V (no direction) the straight line alone.
-[[nodiscard]] std::string pressure_csv_report(const expansion::PressureAnalysis& result);
+// A header line, then rows axis,p_GPa,K_TPa-1,K_su_TPa-1,u,v,w,
+// K_su_fit_TPa-1,K_su_cells_TPa-1 (K_su the bounding SU): for X1, X2, X3 one
+// per pressure from the empirical fit and one with p_GPa empty for the
+// straight line; for V (no direction) the straight line alone. After an empty
+// line, the equations of state: a header line, then rows
+// eos,V0_A3,V0_su_A3,B0_GPa,B0_su_GPa,Bp,Bp_su,pc_GPa for bm2 (Bp 4, its SU
+// empty), bm3 and bm3_pc (pc given), the values empty where one could not be
+// fitted.
+[[nodiscard]] std::string pressure_csv_report(const expansion::PressureSeries& series);
 
 }  // namespace korvex_expansion

@@ -64,22 +64,6 @@ nlohmann::ordered_json or_null(const std::optional<double>& value) {
   return value ? nlohmann::ordered_json(*value) : nlohmann::ordered_json();
 }
 
-// One point's cell: source, T, T_su, a, a_su, ... gamma, gamma_su.
-nlohmann::ordered_json json_cell(const crystal::CellEntry& e) {
-  nlohmann::ordered_json j;
-  j["source"] = common::safe_text(e.source, common::Charset::kUtf8);  // JSON holds UTF-8 alone
-  j["T"] = or_null(e.temperature);
-  j["T_su"] = or_null(e.temperature_su);
-  const std::array<double, 6> values = crystal::parameters(e.cell);
-  const std::array<std::optional<double>, 6> sus = crystal::parameters(e.su);
-  for (std::size_t p = 0; p < 6; ++p) {
-    const std::string name = crystal::kCellParameterNames[p];
-    j[name] = values[p];
-    j[name + "_su"] = or_null(sus[p]);
-  }
-  return j;
-}
-
 // A standard error in MK^-1 as the report shows it, `width` wide: "n/a"
 // where the fit gives none.
 std::string su_text(double su, int width) {
@@ -327,6 +311,21 @@ std::vector<double> bounding_in_mega(const std::vector<expansion::Estimate>& at,
 
 }  // namespace
 
+nlohmann::ordered_json json_cell(const crystal::CellEntry& e, const std::string& at) {
+  nlohmann::ordered_json j;
+  j["source"] = common::safe_text(e.source, common::Charset::kUtf8);  // JSON holds UTF-8 alone
+  j[at] = or_null(e.temperature);
+  j[at + "_su"] = or_null(e.temperature_su);
+  const std::array<double, 6> values = crystal::parameters(e.cell);
+  const std::array<std::optional<double>, 6> sus = crystal::parameters(e.su);
+  for (std::size_t p = 0; p < 6; ++p) {
+    const std::string name = crystal::kCellParameterNames[p];
+    j[name] = values[p];
+    j[name + "_su"] = or_null(sus[p]);
+  }
+  return j;
+}
+
 std::string text_report(const expansion::SeriesAnalysis& result, const Source& source) {
   const expansion::Analysis& an = result.analysis;
   const expansion::PropagatedSus* sus = result.sus ? &*result.sus : nullptr;
@@ -402,7 +401,7 @@ nlohmann::ordered_json json_document(const expansion::SeriesAnalysis& result,
   j["volume"] = std::move(volume);
   j["skipped_lines"] = source.skipped_lines;
   Json cells = Json::array();
-  for (const crystal::CellEntry& e : source.cells) cells.push_back(json_cell(e));
+  for (const crystal::CellEntry& e : source.cells) cells.push_back(json_cell(e, "T"));
   j["cells"] = std::move(cells);
   return j;
 }

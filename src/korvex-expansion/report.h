@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "crystal/cell.h"
 #include "expansion/analysis.h"
 #include "expansion/monte_carlo.h"
-#include "crystal/cell.h"
 
 namespace korvex_expansion {
 
@@ -24,6 +24,10 @@ struct Source {
   std::vector<int> skipped_lines;         // rows left out (overflow form)
   std::vector<crystal::CellEntry> cells;  // the points, in the analysis' order
 };
+
+// One point's cell: source, its temperature or pressure under the key `at`
+// and its SU under at + "_su", a, a_su, ... gamma, gamma_su.
+[[nodiscard]] nlohmann::ordered_json json_cell(const crystal::CellEntry& e, const std::string& at);
 
 // Where the cells carry SUs, each coefficient is written with the SU drawn
 // from them, 21.42(19), beside its fit's own, and the directions get theirs.

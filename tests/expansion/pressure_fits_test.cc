@@ -150,6 +150,32 @@ TEST(EmpiricalFit, ReachesTheWorkedMinimum) {
   }
 }
 
+// A fit started from that of a nearby series (as each series drawn from the
+// cells' SUs is) reaches the same minimum as from the grid: from the fit of
+// strains 2 % larger, and from one whose p_c sits at its bound, which the
+// polish must leave.
+TEST(EmpiricalFit, StartedNearbyReachesTheWorkedMinimum) {
+  for (const Worked* w : {&kGrow, &kShrink}) {
+    std::vector<double> larger = w->eps;
+    for (double& e : larger) e *= 1.02;
+    const auto nearby = expansion::fit_empirical(kP, kSigma, larger);
+    ASSERT_TRUE(nearby) << nearby.error().message;
+    expansion::EmpiricalFit at_bound = *nearby;
+    at_bound.pc.value = kP[0];
+    const expansion::EmpiricalFit* starts[] = {&*nearby, &at_bound};
+    for (const expansion::EmpiricalFit* near : starts) {
+      SCOPED_TRACE(std::string(w == &kGrow ? "grow" : "shrink") +
+                   (near == &at_bound ? ", from the bound" : ""));
+      const auto fit = expansion::fit_empirical(kP, kSigma, w->eps, near);
+      ASSERT_TRUE(fit) << fit.error().message;
+      expect_near(fit->lambda.value, w->lambda, 1e-5, "lambda");
+      EXPECT_NEAR(fit->pc.value, w->pc, 1e-5);
+      expect_near(fit->nu.value, w->nu, 1e-5, "nu");
+      expect_near(fit->pc.su, w->pc_su, 1e-3, "pc su");
+    }
+  }
+}
+
 // A dense series reaches the minimum over all its points, not over those the
 // grid thins it to: the residuals orthogonal to each column of the Jacobian.
 TEST(EmpiricalFit, DenseSeriesReachesTheMinimumOverAllPoints) {

@@ -2,7 +2,8 @@
 
 strict: the page as written, every html5lib parse error a fault; dom: the DOM a browser made
 of it (its script run). Every data-key number equals the JSON's there and is shown rounded;
-every coefficient shown; three figures with a picture or more; nothing reaches outside.
+every coefficient (in pressure mode every straight-line K and the equations of state) shown;
+three figures with a picture or more; nothing reaches outside.
 Prints the count of numbers checked; exits 1 with the first fault.
 """
 import json
@@ -39,7 +40,10 @@ def check_numbers(doc, data):
                 and not re.fullmatch(r"-?\d+\(\d+\)", text):
             fail("%s: shows %r for %r" % (key, text, want))
         seen.add(key)
-    wanted = ["axes.%d.alpha" % k for k in range(3)] + ["volume.alpha"]
+    if data.get("mode") == "pressure":
+        wanted = ["axes.%d.linear.K" % k for k in range(3)] + ["volume.K", "eos.bm3.B0", "eos.bm3_pc.pc"]
+    else:
+        wanted = ["axes.%d.alpha" % k for k in range(3)] + ["volume.alpha"]
     missing = [key for key in wanted if key not in seen]
     if missing:
         fail("not shown: " + ", ".join(missing))

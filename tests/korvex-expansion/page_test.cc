@@ -1,9 +1,11 @@
 // korvex-expansion's HTML page: a valid HTML5 document whose numbers are the
-// JSON's, that reaches nothing outside itself, under a hostile file name; the
+// JSON's, that reaches nothing outside itself, under a hostile file name, and
+// the same of a pressure series; the
 // same read back from the DOM a browser makes of it; and pictures whose
 // style rules stay inside their figures.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -35,10 +37,30 @@ std::vector<std::string> write_series(const ScopedTempDir& dir) {
   return names;
 }
 
-// The page and the JSON of one run on the series, cubic fits, in `dir`.
-void write_page(const ScopedTempDir& dir) {
-  std::vector<std::string> args = {EXPANSION_BIN, "--fit", "cubic", "--draws", "200"};
-  for (const std::string& name : write_series(dir)) args.push_back(name);
+// An orthorhombic cell under pressure, 0.1 GPa to 6.1 GPa, its a growing,
+// each length with an SU, in a table.
+std::string write_pressure_series(const ScopedTempDir& dir) {
+  std::string table = "# p sigma_p a b c alpha beta gamma\n";
+  for (int i = 0; i < 9; ++i) {
+    const double p = 0.1 + 0.75 * i;
+    table += common::format_text("%.2f 0.03 %.4f(4) %.4f(5) %.4f(3) 90 90 90\n", p,
+                                 8 * (1 + 0.011 * std::pow(p + 0.35, 0.55)),
+                                 9 * (1 - 0.021 * std::pow(p + 0.1, 0.8)), 7 * (1 - 0.006 * p));
+  }
+  testutil::write_file(dir.file("p.tsv"), table);
+  return "p.tsv";
+}
+
+// The page and the JSON of one run in `dir`: on the temperature series with
+// cubic fits, or on the pressure series.
+void write_page(const ScopedTempDir& dir, bool pressure = false) {
+  std::vector<std::string> args = {EXPANSION_BIN, "--draws", pressure ? "50" : "200"};
+  if (pressure) {
+    args.insert(args.end(), {"--pressure", write_pressure_series(dir)});
+  } else {
+    args.insert(args.end(), {"--fit", "cubic"});
+    for (const std::string& name : write_series(dir)) args.push_back(name);
+  }
   std::vector<std::string> html = args;
   html.insert(html.end(), {"--html", "page.html"});
   const auto r = run_program(html, dir.path(), "");
@@ -72,21 +94,32 @@ TEST(ExpansionPage, ValidHtml5WithTheJsonNumbersAndNothingOutside) {
   check_page(dir, "strict", "page.html");
 }
 
-TEST(ExpansionPage, BrowserShowsTheJsonNumbers) {
+// The page of a pressure series: its compressibilities, fits and equations
+// of state, every number the JSON's.
+TEST(ExpansionPage, PressurePageValidWithTheJsonNumbers) {
   ScopedTempDir dir;
-  const auto which = run_program({"/bin/sh", "-c", "command -v chromium"}, dir.path(), "");
-  if (which.exit_status != 0) GTEST_SKIP() << "no chromium to open the page";
-  write_page(dir);
-  const auto dom =
-      run_program({"/bin/sh", "-c",
-                   "exec timeout 120 chromium --headless --no-sandbox --disable-gpu "
-                   "--disable-quic --no-first-run --disable-background-networking "
-                   "--disable-component-update --disable-sync --user-data-dir=\"$PWD/profile\" "
-                   "--dump-dom \"file://$PWD/page.html\" 2>/dev/null"},
-                  dir.path(), "");
-  ASSERT_EQ(0, dom.exit_status);
-  testutil::write_file(dir.file("dom.html"), dom.out);
-  check_page(dir, "dom", "dom.html");
+  write_page(dir, true);
+  check_page(dir, "strict", "page.html");
+}
+
+TEST(ExpansionPage, BrowserShowsTheJsonNumbers) {
+  for (const bool pressure : {false, true}) {
+    SCOPED_TRACE(pressure ? "pressure" : "temperature");
+    ScopedTempDir dir;
+    const auto which = run_program({"/bin/sh", "-c", "command -v chromium"}, dir.path(), "");
+    if (which.exit_status != 0) GTEST_SKIP() << "no chromium to open the page";
+    write_page(dir, pressure);
+    const auto dom =
+        run_program({"/bin/sh", "-c",
+                     "exec timeout 120 chromium --headless --no-sandbox --disable-gpu "
+                     "--disable-quic --no-first-run --disable-background-networking "
+                     "--disable-component-update --disable-sync --user-data-dir=\"$PWD/profile\" "
+                     "--dump-dom \"file://$PWD/page.html\" 2>/dev/null"},
+                    dir.path(), "");
+    ASSERT_EQ(0, dom.exit_status);
+    testutil::write_file(dir.file("dom.html"), dom.out);
+    check_page(dir, "dom", "dom.html");
+  }
 }
 
 // Two pictures drawn alike, each with its style sheet and an id: neither's

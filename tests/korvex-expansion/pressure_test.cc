@@ -1,13 +1,17 @@
 // The built korvex-expansion under --pressure: a cubic series whose volumes are
-// those of the worked EOS series (tests/expansion/worked/pressure_fits.py), an
-// orthorhombic one with an axis that grows under pressure, series it must
-// refuse, and a pressure series read as temperatures.
+// those of the worked EOS series (tests/expansion/worked/pressure_fits.py),
+// the same with SUs on its cells, an orthorhombic one with an axis that grows
+// under pressure, series it must refuse or take as they are, and a pressure
+// series read as temperatures.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
+#include "common/number_text.h"
 #include "test_util.h"
 
 namespace {
@@ -71,6 +75,83 @@ TEST(PressureCli, EquationsOfStateOfTheWorkedSeries) {
   EXPECT_NEAR(number_after(r.out.substr(bm3_pc), "B0"), 18.98715745, 1e-5);
   EXPECT_NEAR(number_after(r.out.substr(bm3_pc), "pc"), 0.05, 1e-12);
   EXPECT_NE(std::string::npos, r.out.find("\"Bp\": 4.0,\n      \"Bp_su\": null"));
+  // The CSV's rows of the same: name, V0, its SU, B0, its SU, B', its SU, p_c.
+  const auto csv = run_program(
+      {EXPANSION_BIN, "--pressure", "--pc", "0.05", "--format", "csv", "bm.tsv"}, dir.path(), "");
+  ASSERT_EQ(0, csv.exit_status) << csv.err;
+  const auto fields = [&csv](const std::string& name) {
+    std::vector<std::string> out;
+    const std::size_t from = csv.out.find("\n" + name + ",") + 1;
+    std::string line = csv.out.substr(from, csv.out.find('\n', from) - from);
+    for (std::size_t at = 0; at != std::string::npos;) {
+      const std::size_t comma = line.find(',', at);
+      out.push_back(line.substr(at, comma == std::string::npos ? comma : comma - at));
+      at = comma == std::string::npos ? comma : comma + 1;
+    }
+    return out;
+  };
+  const std::vector<std::string> bm2 = fields("bm2"), third = fields("bm3"), pc = fields("bm3_pc");
+  ASSERT_EQ(8u, third.size());
+  EXPECT_NEAR(std::stod(third[1]), 512.3203094, 1e-5);
+  EXPECT_NEAR(std::stod(third[3]), 18.68385452, 1e-5);
+  EXPECT_NEAR(std::stod(third[6]), 0.03126553508, 1e-6);
+  EXPECT_EQ("", third[7]);
+  ASSERT_EQ(8u, bm2.size());
+  EXPECT_EQ("4", bm2[5]);
+  EXPECT_EQ("", bm2[6]);
+  ASSERT_EQ(8u, pc.size());
+  EXPECT_EQ("0.05", pc[7]);
+}
+
+// The cells' SUs carried into K: a cubic cell whose length has the SU s at
+// every point. Its natural strain is ln(a/a_ref) along every axis, so the
+// straight line's K has the SD of a least-squares slope of values with SDs
+// s/a_i, 1000 sqrt(sum c_i^2 (s/a_i)^2) with c_i = (p_i - mean p) / S_pp,
+// and the volume's three times that (to the 3.5 % SE of an SD of 400 draws);
+// each shown SU is the larger of the
+// fit's and the cells'; every cell is written with its pressure.
+TEST(PressureCli, CarriesTheCellsSusIntoK) {
+  constexpr double kSu = 0.003;
+  std::string table = "# p sigma_p a b c alpha beta gamma\n";
+  std::vector<double> a;
+  for (int i = 0; i < 13; ++i) {
+    a.push_back(std::round(std::cbrt(kV[i]) * 1e4) / 1e4);
+    const std::string length = common::format_text("%.4f(30)", a.back());
+    table += common::format_text("%.2f %.2f ", kP[i], kSigma[i]) + length + " " + length + " " +
+             length + " 90 90 90\n";
+  }
+  double mean = 0, spp = 0, variance = 0;
+  for (const double p : kP) mean += p / 13;
+  for (const double p : kP) spp += (p - mean) * (p - mean);
+  for (int i = 0; i < 13; ++i)
+    variance += std::pow((kP[i] - mean) / spp * kSu / a[static_cast<std::size_t>(i)], 2);
+  const double want = 1000 * std::sqrt(variance);
+  ScopedTempDir dir;
+  testutil::write_file(dir.file("su.tsv"), table);
+  const auto r =
+      run_program({EXPANSION_BIN, "--pressure", "--draws", "400", "--format", "json", "su.tsv"},
+                  dir.path(), "");
+  ASSERT_EQ(0, r.exit_status) << r.err;
+  const auto j = nlohmann::json::parse(r.out);
+  const auto larger = [](const nlohmann::json& q, const std::string& key) {
+    EXPECT_DOUBLE_EQ(q[key + "_su"].get<double>(), std::max(q[key + "_su_fit"].get<double>(),
+                                                            q[key + "_su_cells"].get<double>()));
+  };
+  for (const auto& axis : j["axes"]) {
+    EXPECT_NEAR(axis["linear"]["K_su_cells"].get<double>(), want, 0.1 * want);
+    larger(axis["linear"], "K");
+    for (std::size_t i = 0; i < 13; ++i)
+      EXPECT_DOUBLE_EQ(
+          axis["K_su"][i].get<double>(),
+          std::max(axis["K_su_fit"][i].get<double>(), axis["K_su_cells"][i].get<double>()));
+  }
+  EXPECT_NEAR(j["volume"]["K_su_cells"].get<double>(), 3 * want, 0.1 * 3 * want);
+  larger(j["volume"], "K");
+  ASSERT_EQ(13u, j["cells"].size());
+  for (std::size_t i = 0; i < 13; ++i) {
+    EXPECT_EQ(j["pressures"][i], j["cells"][i]["p"]);
+    EXPECT_DOUBLE_EQ(kSu, j["cells"][i]["a_su"].get<double>());
+  }
 }
 
 // The volume's linear K: under the natural strain the slope of -ln(V/V_ref),
@@ -116,28 +197,43 @@ TEST(PressureCli, NamesNegativeLinearCompressibility) {
 }
 
 // --svg: the strains with their fits, the volume with its line and three
-// equations of state (curves alone); --html has no page for pressure: refused.
-TEST(PressureCli, DrawsStrainsAndEquationsOfState) {
+// equations of state (curves alone), the compressibility indicatrix with a
+// dashed lobe for the axis that grows; --html: the page of the same.
+TEST(PressureCli, DrawsStrainsEquationsOfStateAndIndicatrix) {
   ScopedTempDir dir;
   testutil::write_file(dir.file("bm.tsv"), cubic_table());
   const auto r =
       run_program({EXPANSION_BIN, "--pressure", "--svg", "out", "bm.tsv"}, dir.path(), "");
   ASSERT_EQ(0, r.exit_status) << r.err;
-  EXPECT_NE(std::string::npos, r.out.find("SVG pictures written: out_strain.svg, out_volume.svg"));
+  EXPECT_NE(std::string::npos,
+            r.out.find("SVG pictures written: out_strain.svg, out_volume.svg, out_indicatrix.svg"));
   const std::string volume = testutil::read_file(dir.file("out_volume.svg"));
   for (const char* key : {"class=\"fit s3\"", "BM2", "BM3, p", "Pressure (GPa)"})
     EXPECT_NE(std::string::npos, volume.find(key)) << key;
-  const auto count = [&volume](const std::string& cls) {
+  const auto count = [](const std::string& svg, const std::string& cls) {
     std::size_t n = 0;
-    for (std::size_t at = volume.find(cls); at != std::string::npos; at = volume.find(cls, at + 1))
-      ++n;
+    for (std::size_t at = svg.find(cls); at != std::string::npos; at = svg.find(cls, at + 1)) ++n;
     return n;
   };
-  EXPECT_EQ(13u + 1u, count("<circle class=\"s0\""));  // the key's too
-  EXPECT_EQ(1u, count("<circle class=\"s1\""));
-  const auto html =
-      run_program({EXPANSION_BIN, "--pressure", "--html", "p.html", "bm.tsv"}, dir.path(), "");
-  EXPECT_NE(std::string::npos, html.err.find("--html is for a temperature series"));
+  EXPECT_EQ(13u + 1u, count(volume, "<circle class=\"s0\""));  // the key's too
+  EXPECT_EQ(1u, count(volume, "<circle class=\"s1\""));
+  EXPECT_EQ(0u, count(testutil::read_file(dir.file("out_indicatrix.svg")),
+                      "<polyline class=\"negative\""));
+
+  testutil::write_file(dir.file("nlc.tsv"), orthorhombic_table("p sigma_p a b c al be ga"));
+  const auto nlc =
+      run_program({EXPANSION_BIN, "--pressure", "--svg", "nlc", "--html", "nlc.html", "nlc.tsv"},
+                  dir.path(), "");
+  ASSERT_EQ(0, nlc.exit_status) << nlc.err;
+  const std::string indicatrix = testutil::read_file(dir.file("nlc_indicatrix.svg"));
+  EXPECT_NE(std::string::npos, indicatrix.find("Compressibility indicatrix"));
+  EXPECT_NE(std::string::npos, indicatrix.find("TPa\u207b\u00b9"));
+  // X1 (a) grows: dashed lobes.
+  EXPECT_LT(0u, count(indicatrix, "<polyline class=\"negative\""));
+  const std::string page = testutil::read_file(dir.file("nlc.html"));
+  for (const char* part : {"Principal compressibilities of nlc.tsv", "id=\"eos\"",
+                           "X<sub>1</sub>: negative linear compressibility", "p (GPa)"})
+    EXPECT_NE(std::string::npos, page.find(part)) << part;
 }
 
 TEST(PressureCli, RefusesWhatItCannotFit) {
@@ -150,6 +246,10 @@ TEST(PressureCli, RefusesWhatItCannotFit) {
       {"one pressure", row(1, 0.1, 8, 9, 7), "at least 3 pressures"},
       {"equal pressures", row(1, 0.1, 8, 9, 7) + row(1, 0.1, 7.9, 9, 7) + row(1, 0.1, 7.8, 9, 7),
        "the same pressure"},
+      {"a negative pressure",
+       row(0.5, 0.1, 8, 9, 7) + row(-0.5, 0.1, 8.1, 9, 7) + row(1, 0.1, 7.9, 9, 7) +
+           row(1.5, 0.1, 7.8, 9, 7),
+       "bad.tsv:line 2: a pressure of -0.50(10) GPa is below zero"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -159,6 +259,21 @@ TEST(PressureCli, RefusesWhatItCannotFit) {
     EXPECT_EQ(1, r.exit_status);
     EXPECT_NE(std::string::npos, r.err.find(c.told)) << r.err;
   }
+}
+
+// Pressures a ruby gauge reads near ambient, slightly below zero, are taken;
+// a series too short for the empirical fit is told so in words.
+TEST(PressureCli, TakesAmbientScatterAndTellsAShortSeries) {
+  ScopedTempDir dir;
+  testutil::write_file(dir.file("low.tsv"),
+                       row(-0.08, 0.01, 8.02, 9, 7) + row(-0.25, 0.1, 8.03, 9, 7) +
+                           row(1, 0.1, 7.9, 8.9, 7) + row(2, 0.1, 7.8, 8.8, 7));
+  const auto r = run_program({EXPANSION_BIN, "--pressure", "low.tsv"}, dir.path(), "");
+  ASSERT_EQ(0, r.exit_status) << r.err;
+  EXPECT_NE(std::string::npos, r.out.find("Points     : 4, -0.25 GPa to 2 GPa")) << r.out;
+  EXPECT_NE(std::string::npos,
+            r.out.find("K at each pressure: not given; the empirical fit needs at least 5 points"))
+      << r.out;
 }
 
 }  // namespace
