@@ -70,7 +70,7 @@ class PlotPoints {
   std::size_t count_ = 0;
   common::Point first_point_;
   std::vector<common::Point> points_;  // while exact
-  std::vector<double> sus_;             // of points_
+  std::vector<double> sus_;            // of points_
   bool any_su_ = false;
   std::vector<Bin> bins_;  // kMostBins, at index mod kMostBins, once not exact
   double width_ = 1;

@@ -23,8 +23,8 @@
 #include <optional>
 #include <vector>
 
-#include "expansion/poly_fit.h"
 #include "common/point.h"
+#include "expansion/poly_fit.h"
 
 namespace expansion {
 

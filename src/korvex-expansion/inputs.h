@@ -35,7 +35,7 @@ struct Points {
   // a temperature written with a decimal comma, a block taken of several.
   bool warned = false;
   bool comment_names_pressure = false;  // a table's "#" comment says "pressure"
-  std::vector<std::string> read;  // every file read: those named, the list, its entries
+  std::vector<std::string> read;        // every file read: those named, the list, its entries
 };
 
 // The points of every input. An error's message is whole, naming the file

@@ -18,9 +18,9 @@
 
 namespace {
 
+using crystal::Cell;
 using expansion::Analysis;
 using expansion::StrainMeasure;
-using crystal::Cell;
 
 const expansion::StrainMeasure kMeasures[] = {{expansion::StrainKind::kNatural, true},
                                               {expansion::StrainKind::kEulerian, true},
