@@ -170,9 +170,10 @@ std::vector<ColumnRole> layout_roles(std::string_view layout) {
   if (layout == kSigmaColumns)
     return {{0, false}, {0, true},  {1, false}, {2, false},
             {3, false}, {4, false}, {5, false}, {6, false}};
+  const int columns = layout == kVolumeColumns ? 8 : 7;
   std::vector<ColumnRole> roles;
-  for (int slot = 0; slot < (layout == kVolumeColumns ? 8 : 7); ++slot)
-    roles.push_back({slot, false});
+  roles.reserve(static_cast<std::size_t>(columns));
+  for (int slot = 0; slot < columns; ++slot) roles.push_back({slot, false});
   return roles;
 }
 
@@ -249,7 +250,7 @@ common::Expected<void> read_unnamed(const std::vector<FreeRow>& rows, Series& se
                            ": the 8th is the volume of columns 2-7 on every row");
     return read_rows(rows, layout_roles(kVolumeColumns), series);
   }
-  const auto read = read_rows(rows, layout_roles(kSigmaColumns), series);
+  auto read = read_rows(rows, layout_roles(kSigmaColumns), series);
   if (read) return read;
   return common::Error{read.error().line, read.error().message + ": 8 columns are " +
                                               kSigmaColumns + " or " + kVolumeColumns +
