@@ -582,7 +582,9 @@ int tell(const Outcome& outcome) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+namespace {
+
+int run_command(int argc, char** argv) {
   const std::vector<std::string_view> args(argv + 1, argv + argc);
   const common::Expected<Options> opt = parse_arguments(args);
   if (!opt) {
@@ -597,8 +599,14 @@ int main(int argc, char** argv) {
     std::puts("korvex-expansion " KORVEX_VERSION);
     return 0;
   }
+  return tell(run(*opt));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
   try {
-    return tell(run(*opt));
+    return run_command(argc, argv);
   } catch (const std::exception& e) {  // out of memory, say: told, not a crash
     std::fprintf(stderr, "korvex-expansion: %s\n", e.what());
     return 1;
