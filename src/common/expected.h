@@ -49,6 +49,7 @@ class [[nodiscard]] Expected {
   [[nodiscard]] T&& value() && { return std::get<T>(std::move(state_)); }
   [[nodiscard]] const T& operator*() const& { return value(); }
   [[nodiscard]] const T* operator->() const { return &value(); }
+  [[nodiscard]] T* operator->() { return &value(); }
   [[nodiscard]] const Error& error() const { return std::get<Error>(state_); }
 
  private:
