@@ -108,7 +108,7 @@ TEST(PressureCli, EquationsOfStateOfTheWorkedSeries) {
 // straight line's K has the SD of a least-squares slope of values with SDs
 // s/a_i, 1000 sqrt(sum c_i^2 (s/a_i)^2) with c_i = (p_i - mean p) / S_pp,
 // and the volume's three times that (to the 7 % SE of an SD of 100 draws,
-// which start from the fixed default seed); each shown SU is the larger of
+// drawn from the fixed default start); each shown SU is the larger of
 // the fit's and the cells'; every cell is written with its pressure.
 TEST(PressureCli, CarriesTheCellsSusIntoK) {
   constexpr double kSu = 0.003;
