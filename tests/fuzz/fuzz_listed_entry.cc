@@ -8,7 +8,8 @@
 //   list's for a file of one cell, its own or the list's for one of several;
 // - a temperature SU goes with a cell only where it is finite and positive;
 // - every warning names the file;
-// - DIRAX output gives its scanned cell at the list's temperature, no cells.
+// - DIRAX output gives its scanned cell at the list's temperature, no cells;
+//   a file of another kind (a picture, an archive) gives no cell at all.
 #include <cmath>
 #include <cstdint>
 #include <string>
@@ -22,6 +23,11 @@ namespace {
 using fuzzsupport::check;
 
 void check_listed(const formats::ListedCells& read, double listed) {
+  if (read.unrecognised) {
+    check(read.cells.empty() && !formats::has_cell(read.dirax),
+          "a file of another kind with cells");
+    return;
+  }
   if (read.format == formats::CellFormat::kDirax) {
     check(read.cells.empty(), "DIRAX output with cells of another format");
     check(read.dirax.temperature == static_cast<float>(listed), "DIRAX not at the list's");
