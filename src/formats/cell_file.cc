@@ -19,6 +19,15 @@
 namespace formats {
 namespace {
 
+// Whether `text` begins with `word`, compared in line: each test below fails
+// at the first character on almost every line it sees.
+bool begins_with(std::string_view text, std::string_view word) {
+  if (text.size() < word.size()) return false;
+  for (std::size_t i = 0; i < word.size(); ++i)
+    if (text[i] != word[i]) return false;
+  return true;
+}
+
 bool starts_with_any_case(std::string_view text, std::string_view word) {
   if (text.size() < word.size()) return false;
   for (std::size_t i = 0; i < word.size(); ++i) {
@@ -80,13 +89,21 @@ Lines lines_of(std::string_view start) {
 bool is_shelx(const Lines& lines) {
   constexpr int kLook = 12;  // instructions looked at
   bool title_or_cell = false, other = false;
+  // The first instruction is one of those below or REM: a line that begins
+  // with another letter is none of them.
+  if (lines.first_significant.empty() ||
+      std::string_view("TtCcZzLlSsRr").find(lines.first_significant.front()) ==
+          std::string_view::npos)
+    return false;
   LineCursor cursor(lines.rest);
   std::optional<std::string_view> line = lines.first_significant;
   for (int looked = 0; line && looked < kLook; line = cursor.next()) {
     const std::string_view text = without_leading_blanks(*line);
+    // The keyword is the first four characters of the first word.
     std::size_t word = 0;
-    while (word < text.size() && text[word] != ' ' && text[word] != '\t') ++word;
-    const std::string keyword = shelx_keyword(text.substr(0, word));
+    while (word < text.size() && word < 4 && text[word] != ' ' && text[word] != '\t') ++word;
+    const std::string upper = shelx_keyword(text.substr(0, word));
+    const std::string_view keyword = upper;
     if (keyword.empty() || keyword == "REM") continue;
     ++looked;
     title_or_cell = title_or_cell || keyword == "TITL" || keyword == "CELL";
@@ -114,9 +131,9 @@ bool is_csv_header(std::string_view line) {
 bool is_number_row(std::string_view line) {
   constexpr std::string_view kBlanks = " \t";
   // The line starts without blanks: a number starts with a digit, a sign or a point.
-  if (line.empty() ||
-      std::string_view("+-.0123456789").find(line.front()) == std::string_view::npos)
-    return false;
+  if (line.empty()) return false;
+  const char c = line.front();
+  if (c != '+' && c != '-' && c != '.' && (c < '0' || c > '9')) return false;
   line = line.substr(0, line.find('#'));
   int count = 0;
   for (std::size_t at = line.find_first_not_of(kBlanks); at != std::string_view::npos;) {
@@ -159,14 +176,14 @@ namespace {
 
 CellFormat format_of(std::string_view start, const Lines& lines) {
   const std::string_view first = lines.first_significant;
-  if (lines.first.starts_with("#\\#CIF_") || starts_with_any_case(first, "data_"))
+  if (begins_with(lines.first, "#\\#CIF_") || starts_with_any_case(first, "data_"))
     return CellFormat::kCif;
   if (lines.first_not_blank.starts_with('{') &&
       start.find("ExperimentList") != std::string_view::npos)
     return CellFormat::kDials;
   if (first.find("***** CORRECT *****") != std::string_view::npos) return CellFormat::kXdsCorrect;
-  if (first.starts_with("XPARM.XDS")) return CellFormat::kXdsXparm;
-  if (first.starts_with("FILEID")) return CellFormat::kP4p;
+  if (begins_with(first, "XPARM.XDS")) return CellFormat::kXdsXparm;
+  if (begins_with(first, "FILEID")) return CellFormat::kP4p;
   if (is_shelx(lines)) return CellFormat::kShelx;
   if (lines.first_not_blank.starts_with('!')) return CellFormat::kTkTable;
   if (is_csv_header(first)) return CellFormat::kKorvexCsv;
@@ -188,7 +205,7 @@ CellFormat recognise(std::string_view start) {
 bool of_another_kind(std::string_view start) {
   using namespace std::string_view_literals;
   // Pictures, diffraction images, archives, documents and programs.
-  constexpr std::array kSignatures = {
+  static constexpr std::array kSignatures = {
       "\x89PNG"sv,  "\xFF\xD8\xFF"sv, "II*\0"sv,       "MM\0*"sv, "###CBF"sv,     "\x89HDF"sv,
       "\x1F\x8B"sv, "PK\x03\x04"sv,   "\xFD\x37zXZ"sv, "%PDF-"sv, "\x7F\x45LF"sv,
   };
