@@ -82,11 +82,13 @@ CellRecord ListedBytes::scan_dirax(CellChoice choice, std::vector<std::string>& 
 
 namespace {
 
-// The DIRAX cell of the file, at the list's temperature.
-ListedCells scanned(ListedCells out, ListedFile& file, const ListedName& entry, CellChoice choice) {
-  out.format = CellFormat::kDirax;
-  out.dirax = file.scan_dirax(choice, out.warnings);
-  out.dirax.temperature = static_cast<float>(entry.temperature);
+// The DIRAX cell of the file, at the list's temperature; built in the value
+// returned, which is every DIRAX entry's.
+common::Expected<ListedCells> scanned(ListedFile& file, const ListedName& entry,
+                                      CellChoice choice) {
+  common::Expected<ListedCells> out = ListedCells{};
+  out->dirax = file.scan_dirax(choice, out->warnings);
+  out->dirax->temperature = static_cast<float>(entry.temperature);
   return out;
 }
 
@@ -94,31 +96,34 @@ ListedCells scanned(ListedCells out, ListedFile& file, const ListedName& entry, 
 
 common::Expected<ListedCells> read_listed_file(const ListedName& entry, ListedFile& file,
                                                CellChoice choice) {
-  ListedCells out;
   std::string_view start = file.start();
   std::string_view bytes;
   const Recognition look = recognise_look(start);
-  out.format = look.format;
+  CellFormat format = look.format;
   // A comment header longer than the first look: the whole file decides.
   const bool whole = !look.seen && file.whole(&bytes);
   if (whole) {
     start = bytes;
-    out.format = recognise(start);
+    format = recognise(start);
   }
-  if (out.format == CellFormat::kDirax) {
-    out.unrecognised = of_another_kind(start);
-    return out.unrecognised ? out : scanned(std::move(out), file, entry, choice);
+  if (format == CellFormat::kDirax) {
+    if (of_another_kind(start)) {
+      ListedCells other;
+      other.unrecognised = true;
+      return other;
+    }
+    return scanned(file, entry, choice);
   }
-  const std::string as = "as " + std::string(format_name(out.format)) + ": ";
+  const std::string as = "as " + std::string(format_name(format)) + ": ";
   if (!whole && !file.whole(&bytes)) {
     return common::Error{
         0, as + "the file is larger than " + std::to_string(kCellFileLimit >> 20) + " MiB"};
   }
-  auto read = read_cells(out.format, bytes, entry.name, [&file] { return file.interrupted(); });
+  auto read = read_cells(format, bytes, entry.name, [&file] { return file.interrupted(); });
   // DIRAX output whose first line looks like another format's (a title
   // "Title ...", "data_...", seven numbers) is read as the DIRAX output it is.
   if ((!read || !read->warnings.empty()) && holds_dirax_cell(bytes))
-    return scanned(std::move(out), file, entry, choice);
+    return scanned(file, entry, choice);
   if (!read) {
     const common::Error& error = read.error();
     return common::Error{
@@ -126,6 +131,8 @@ common::Expected<ListedCells> read_listed_file(const ListedName& entry, ListedFi
         as + (error.line > 0 ? "line " + std::to_string(error.line) + ": " : std::string()) +
             error.message};
   }
+  ListedCells out;
+  out.format = format;
   const bool several = read->entries.size() > 1;
   take_read(std::move(read).value(), several, out);
   if (several) {

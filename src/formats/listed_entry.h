@@ -80,8 +80,9 @@ struct ListedName {
 struct ListedCells {
   CellFormat format = CellFormat::kDirax;
   // DIRAX output: the scanned cell, its temperature the list's (has_cell()
-  // false where the file gives none); `warnings` what the scan told.
-  CellRecord dirax;
+  // false where the file gives none); `warnings` what the scan told. None
+  // for a file of any other format or kind.
+  std::optional<CellRecord> dirax;
   // Any other format: the cells, each at the temperature it is taken at.
   std::vector<crystal::CellEntry> cells;
   std::vector<std::string> warnings;  // whole messages, each naming the file

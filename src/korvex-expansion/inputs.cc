@@ -141,8 +141,9 @@ common::Expected<FileCells> read_listed(const std::string& list, const formats::
     return common::Error{0,
                          name + " is DIRAX output: choose its cell with --cell input|conventional"};
   }
+  if (read->unrecognised) return common::Error{0, formats::not_a_cell_file(name)};
   if (read->format == formats::CellFormat::kDirax) {
-    auto cells = dirax_cells(entry, read->dirax, *choice);
+    auto cells = dirax_cells(entry, *read->dirax, *choice);
     if (!cells) return cells.error();
     if (!read->warnings.empty()) points.warned = true;
     points.warnings.insert(points.warnings.end(), read->warnings.begin(), read->warnings.end());

@@ -148,9 +148,8 @@ void refuse_output(std::string_view name, std::int64_t line) {
 
 // The DIRAX cell of an entry, at the buffer file's temperature, or a word
 // that the file gives none.
-void take_dirax_cell(formats::CellRecord cell, float temperature, std::string_view name,
-                     std::int64_t line, const PassSettings& settings, PassResult& result) {
-  cell.temperature = temperature;
+void take_dirax_cell(formats::CellRecord&& cell, std::string_view name, std::int64_t line,
+                     const PassSettings& settings, PassResult& result) {
   if (formats::has_cell(cell)) {
     take_cell(std::move(cell), {{}, std::nullopt, name}, line, settings, result);
     textrec::close_channel(formats::kDiraxChannel);
@@ -180,7 +179,7 @@ bool take_listed_file(std::string_view name, float temperature, std::int64_t lin
     return true;
   }
   if (read && read->format == formats::CellFormat::kDirax) {
-    take_dirax_cell(std::move(read).value().dirax, temperature, name, line, settings, result);
+    take_dirax_cell(std::move(*read->dirax), name, line, settings, result);
     return true;
   }
   textrec::close_channel(formats::kDiraxChannel);

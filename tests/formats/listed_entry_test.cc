@@ -98,8 +98,9 @@ TEST(ListedEntry, DiraxScannedAndTooLargeRefused) {
       formats::read_listed_file({"d.out", 125.5, "b", 3}, dirax, formats::CellChoice::kInput);
   ASSERT_TRUE(scanned);
   EXPECT_EQ(formats::CellFormat::kDirax, scanned->format);
-  EXPECT_EQ(5.0F, scanned->dirax.a);
-  EXPECT_EQ(125.5F, scanned->dirax.temperature);
+  ASSERT_TRUE(scanned->dirax);
+  EXPECT_EQ(5.0F, scanned->dirax->a);
+  EXPECT_EQ(125.5F, scanned->dirax->temperature);
 
   FakeFile large(cif("a", ""));
   const auto refused =
