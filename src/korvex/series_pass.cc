@@ -204,26 +204,22 @@ bool take_listed_file(std::string_view name, float temperature, std::int64_t lin
 
 namespace {
 
-// Whether a line of the buffer file after its head holds `text`, or is too
-// long to be looked through; the buffer file is left at its third line.
-bool some_entry_line_holds(std::string_view text) {
-  constexpr std::size_t kLook = 4096;
-  std::string_view record;
-  int status = textrec::kStatusOk;
-  bool holds = false;
-  while (!holds && (status = textrec::read_record(formats::kBufferChannel, &record, kLook)) ==
-                       textrec::kStatusOk)
-    holds = record.size() >= kLook || record.find(text) != std::string_view::npos;
+// Whether the buffer file holds `text` anywhere (its head too), or is too
+// large to be looked through; the buffer file is left at its third line.
+bool buffer_file_holds(std::string_view text) {
+  constexpr std::size_t kLook = std::size_t{64} << 20;
+  std::string bytes;
+  const bool read = textrec::read_channel_bytes(formats::kBufferChannel, kLook, &bytes);
   formats::rewind_to_first_entry();
-  return holds || status != textrec::kStatusEnd;
+  return !read || bytes.find(text) != std::string::npos;
 }
 
 }  // namespace
 
 void refuse_outputs_among_entries(const OutputNames& outputs, std::int32_t entry_count) {
   if (entry_count == 0) return;
-  // Read as entries only where a line may name an output.
-  if (const auto start = outputs.start_of_every_name(); start && !some_entry_line_holds(*start))
+  // Read as entries only where the buffer file may name an output.
+  if (const auto start = outputs.start_of_every_name(); start && !buffer_file_holds(*start))
     return;
   std::string dirax_file_name;
   float temperature = 0.0F;
