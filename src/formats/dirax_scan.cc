@@ -41,10 +41,7 @@ std::string_view range(std::string_view line, Position s, Position e) {
 // `told` where that is given.
 void read_value(std::string_view memory, textrec::RecordOrigin origin, textrec::Target target,
                 std::vector<std::string>* told) {
-  if (told != nullptr)
-    (void)textrec::read_free_told(memory, origin, {target}, told);
-  else
-    textrec::read_free(textrec::Source::Memory(memory, origin), {target});
+  (void)textrec::read_free_told(memory, origin, {target}, told);
 }
 
 void read_real(std::string_view memory, textrec::RecordOrigin origin, float* value,

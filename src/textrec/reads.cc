@@ -72,8 +72,8 @@ class ReportSink : public ProblemSink {
   // A memory record, taken from `origin` when its file is known.
   ReportSink(std::string_view record, RecordOrigin origin)
       : fixed_where_("a memory record"), record_(record), origin_(origin) {}
-  // The same, its problems put into `told` rather than told to the run, the
-  // place named by its line where the file is known.
+  // The same, its problems put into `told` rather than told to the run where
+  // that is given, the place named by its line where the file is known.
   ReportSink(std::string_view record, RecordOrigin origin, std::vector<std::string>* told)
       : fixed_where_("a memory record"), record_(record), origin_(origin), told_(told) {}
   void problem(Problem problem, std::string_view detail, float read_as) override {

@@ -86,7 +86,8 @@ ReadOutcome read_free(Source source, std::initializer_list<Target> targets);
 // Free-form read of a memory record that takes the values read_free takes,
 // its problems put into `told` in the error report's words (without its
 // " !! Warning: " prefix) instead of being told to the run: for a program
-// that reads files whole and tells their faults itself.
+// that reads files whole and tells their faults itself. Where `told` is null
+// they are told to the run, as by read_free of Source::Memory.
 ReadOutcome read_free_told(std::string_view memory, RecordOrigin origin,
                            std::initializer_list<Target> targets, std::vector<std::string>* told);
 
