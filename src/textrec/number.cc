@@ -148,10 +148,6 @@ bool convert_exact(const Mantissa& m, std::int64_t order, float* magnitude) {
 
 }  // namespace
 
-bool is_number_character(char c) {
-  return is_digit(c) || c == '.' || is_sign(c) || is_exponent_letter(c);
-}
-
 bool convert_number(std::string_view value, float* x, std::vector<NumberFlaw>& flaws) {
   flaws.clear();
   if (convert_plain(value, x)) return true;

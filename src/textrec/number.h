@@ -28,7 +28,13 @@ struct NumberFlaw {
 // Whether c can stand in a well-formed number: a digit, a point, a sign or an
 // exponent letter. None of them begins a repeat count's '*', a quoted text or a
 // separator of the free-form read.
-[[nodiscard]] bool is_number_character(char c);
+[[nodiscard]] inline bool is_number_character(char c) {
+  // The exponent letters in either case: clearing bit 5 maps 'e' to 'E' and
+  // nothing else to it.
+  const auto upper = static_cast<char>(c & ~0x20);
+  return (c >= '0' && c <= '9') || c == '.' || c == '+' || c == '-' || upper == 'E' ||
+         upper == 'D' || upper == 'Q';
+}
 
 // Converts one number value (no blanks or separators in it). Every flaw found
 // is added to `flaws`, which is cleared first. Returns false when the number lies

@@ -64,5 +64,15 @@ TEST(ConvertNumber, RandomValuesAsTheLibrary) {
   }
 }
 
+// Every byte: the characters of the grammar, and no other (none of the
+// characters that differ from them by one bit, as 'e' from 'E', among them).
+TEST(NumberCharacter, TheGrammarsCharactersAlone) {
+  const std::string grammar = "0123456789.+-EeDdQq";
+  for (int byte = 0; byte < 256; ++byte) {
+    const auto c = static_cast<char>(byte);
+    EXPECT_EQ(grammar.find(c) != std::string::npos, is_number_character(c)) << byte;
+  }
+}
+
 }  // namespace
 }  // namespace textrec
