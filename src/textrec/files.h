@@ -22,7 +22,7 @@ struct FileIdentity {
   // no other hard link to the file. Not part of the identity.
   bool one_name = true;
   bool operator==(const FileIdentity& other) const {
-    return device == other.device && inode == other.inode;
+    return inode == other.inode && device == other.device;  // inodes differ first
   }
 };
 
