@@ -6,11 +6,15 @@
 // that place and rounded half away from zero, and the kept digits are then laid
 // out with zeros down to the d-th decimal. Every float fits this scheme in
 // 128-bit integers, so no path needs wider arithmetic, the heap or the C library.
+// The fields of everyday values (at most six decimals, fewer than nine digits)
+// take a shorter way in double arithmetic that is exact there, and so gives
+// the same digits (round_in_double).
 #include "textrec/edit.h"
 
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <cmath>
 #include <cstddef>
 #include <stdexcept>
 #include <string>
@@ -169,6 +173,24 @@ std::uint64_t round_at_place(ExactFloat v, int k) {
     return half_up(std::uint64_t{v.m} * static_cast<std::uint64_t>(kPow10[-k]));
   if (s > 124) return 0;                                               // below half a unit
   return static_cast<std::uint64_t>(half_up(u128{v.m} * kPow10[-k]));  // < 2^124
+}
+
+// The rounded value of round_at_place(v, -d) without its 128-bit steps, where
+// d <= 6 and the d-th decimal is the last kept place (last_kept_place gives
+// -d: |x| < 10^(9-d)); false elsewhere. |x| * 10^d is exact in a double there:
+// a 24-bit mantissa times 5^d < 2^14, times a power of two, has at most 38
+// significant bits. Adding one half is exact as well for every product from
+// 2^-15 up (the sum spans at most 53 bits); below it the sum rounds to about
+// one half, whose integer part, 0, is the exact sum's too.
+bool round_in_double(float x, int d, std::uint64_t* n) {
+  constexpr int kMostDecimals = 6;
+  constexpr std::array<double, kMostDecimals + 1> kScale{1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6};
+  constexpr double kLimit = 1e9;  // 10^kSignificant units of the last decimal
+  if (d > kMostDecimals) return false;
+  const double scaled = std::fabs(static_cast<double>(x)) * kScale[static_cast<std::size_t>(d)];
+  if (!(scaled < kLimit)) return false;
+  *n = static_cast<std::uint64_t>(scaled + 0.5);
+  return true;
 }
 
 // Room for the text of Fw.d: up to 30 decimals, the point, up to 39 integer
@@ -345,9 +367,13 @@ void edit_f(std::string& out, float x, int w, int d) {
     edit_f_nonfinite(out, x, w);
     return;
   }
-  const ExactFloat v = decompose(x);
-  const int k = last_kept_place(v, d);
-  const std::uint64_t n = round_at_place(v, k);
+  std::uint64_t n = 0;
+  int k = -d;
+  if (!round_in_double(x, d, &n)) {
+    const ExactFloat v = decompose(x);
+    k = last_kept_place(v, d);
+    n = round_at_place(v, k);
+  }
   FixedText text;
   append_justified(out, w, lay_out_fixed(n, k + d, d, n != 0 && x < 0, w, text));
 }
