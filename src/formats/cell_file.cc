@@ -91,9 +91,10 @@ bool is_shelx(const Lines& lines) {
   bool title_or_cell = false, other = false;
   // The first instruction is one of those below or REM: a line that begins
   // with another letter is none of them.
-  if (lines.first_significant.empty() ||
-      std::string_view("TtCcZzLlSsRr").find(lines.first_significant.front()) ==
-          std::string_view::npos)
+  if (lines.first_significant.empty()) return false;
+  // Either case: clearing bit 5 maps 't' to 'T' and nothing else to it.
+  const auto upper = static_cast<char>(lines.first_significant.front() & ~0x20);
+  if (upper != 'T' && upper != 'C' && upper != 'Z' && upper != 'L' && upper != 'S' && upper != 'R')
     return false;
   LineCursor cursor(lines.rest);
   std::optional<std::string_view> line = lines.first_significant;

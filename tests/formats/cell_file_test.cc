@@ -48,6 +48,7 @@ TEST(CellFile, FormatToldByTheFirstLines) {
       {std::string(100000, '#') + "\n# more\ndata_x\n", CellFormat::kCif},
       {"\nREM made by hand\n\nrem\nCELL 0.71 5 6 7 90 90 90\nLATT 1\n", CellFormat::kShelx},
       {"ZERR 4 0.1 0.1 0.1 0 0 0\nTITL x\n", CellFormat::kShelx},
+      {"sfac C\nlatt 1\ncell 0.71 5 6 7 90 90 90\n", CellFormat::kShelx},
       {"Title of a DIRAX run\nConventional : a= 5 b= 6 c= 7\n", CellFormat::kDirax},
       {"TITL x\nnothing else a SHELX file holds\n", CellFormat::kDirax},
       {"source,a_A,T_K,b_A\n", CellFormat::kKorvexCsv},
