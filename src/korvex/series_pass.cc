@@ -219,8 +219,7 @@ bool buffer_file_holds(std::string_view text) {
 void refuse_outputs_among_entries(const OutputNames& outputs, std::int32_t entry_count) {
   if (entry_count == 0) return;
   // Read as entries only where the buffer file may name an output.
-  if (const auto start = outputs.start_of_every_name(); start && !buffer_file_holds(*start))
-    return;
+  if (const auto start = outputs.start_of_every_name(); start && !buffer_file_holds(*start)) return;
   std::string dirax_file_name;
   float temperature = 0.0F;
   std::int64_t last_failed_line = -1;

@@ -189,7 +189,8 @@ bool round_in_double(float x, int d, std::uint64_t* n) {
   if (d > kMostDecimals) return false;
   const double scaled = std::fabs(static_cast<double>(x)) * kScale[static_cast<std::size_t>(d)];
   if (!(scaled < kLimit)) return false;
-  *n = static_cast<std::uint64_t>(scaled + 0.5);
+  // No product just below one half (the lint's case) has 38 bits or fewer.
+  *n = static_cast<std::uint64_t>(scaled + 0.5);  // NOLINT(bugprone-incorrect-roundings)
   return true;
 }
 

@@ -24,8 +24,7 @@ using fuzzsupport::check;
 
 void check_listed(const formats::ListedCells& read, double listed) {
   if (read.unrecognised) {
-    check(read.cells.empty() && !read.dirax,
-          "a file of another kind with cells");
+    check(read.cells.empty() && !read.dirax, "a file of another kind with cells");
     return;
   }
   if (read.format == formats::CellFormat::kDirax) {
