@@ -138,10 +138,11 @@ void take_cell_file(const formats::ListedCells& read, std::int64_t line,
   }
 }
 
-// Ends the run: the entry is one of the run's outputs.
+// Ends the run: the entry is one of the run's outputs. A listed file is a
+// cell file, whatever its format: the outputs are none of them DIRAX output.
 void refuse_output(std::string_view name, std::int64_t line) {
   textrec::report(textrec::Failure::kFileSystem,
-                  "the DIRAX file " + common::safe_text(trim_right(name)) + " on line " +
+                  "the cell file " + common::safe_text(trim_right(name)) + " on line " +
                       std::to_string(line) +
                       " of the buffer file is an output file of this program");
 }

@@ -65,42 +65,42 @@ TEST(Edges, EachFaultIsToldWithItsStatus) {
        "-c1 TK_cell_a.svg.Ab12Cd",
        16,
        severe("the buffer file TK_cell_a.svg.Ab12Cd is an output file of this program")},
-      {"a DIRAX entry that is an output",
+      {"an entry that is an output",
        {{"s.lst", e2e::lf({"T", "h", "100K.out 1", "TK_parameters.csv 2"})},
         {"TK_parameters.csv", kList}},
        "-k -c1 s.lst",
        16,
-       severe("the DIRAX file TK_parameters.csv on line 4 of the buffer file is an output file of "
+       severe("the cell file TK_parameters.csv on line 4 of the buffer file is an output file of "
               "this program"),
        {},
        unchanged("TK_parameters.csv", kList)},
       // Told from the entry's open where no output has another name; looked up
       // ahead of the pass where creating the outputs would empty the entry.
-      {"a DIRAX entry linked to an output yet to be made",
+      {"an entry linked to an output yet to be made",
        {{"s.lst", e2e::lf({"T", "h", "100K.out 1", "link.out 2"})}, {"100K.out", e2e::kDirax100K}},
        "-k -c1 s.lst",
        16,
-       severe("the DIRAX file link.out on line 4 of the buffer file is an output file of this "
+       severe("the cell file link.out on line 4 of the buffer file is an output file of this "
               "program"),
        [](const ScopedTempDir& dir) {
          ASSERT_EQ(0, ::symlink("TK_cell_a.pgf", dir.file("link.out").c_str()));
        }},
-      {"a DIRAX entry linked to an output there",
+      {"an entry linked to an output there",
        {{"s.lst", e2e::lf({"T", "h", "link.out 2"})}, {"TK_cell_a.pgf", kList}},
        "-k -c1 s.lst",
        16,
-       severe("the DIRAX file link.out on line 3 of the buffer file is an output file of this "
+       severe("the cell file link.out on line 3 of the buffer file is an output file of this "
               "program"),
        [](const ScopedTempDir& dir) {
          ASSERT_EQ(0, ::symlink("TK_cell_a.pgf", dir.file("link.out").c_str()));
        }},
-      {"a DIRAX entry that is another name of an output",
+      {"an entry that is another name of an output",
        {{"s.lst", e2e::lf({"T", "h", "100K.out 1", "hard.out 2"})},
         {"100K.out", e2e::kDirax100K},
         {"TK_cell_b.pgf", kList}},
        "-k -c1 s.lst",
        16,
-       severe("the DIRAX file hard.out on line 4 of the buffer file is an output file of this "
+       severe("the cell file hard.out on line 4 of the buffer file is an output file of this "
               "program"),
        [](const ScopedTempDir& dir) {
          ASSERT_EQ(0, ::link(dir.file("TK_cell_b.pgf").c_str(), dir.file("hard.out").c_str()));
