@@ -23,22 +23,21 @@ std::int32_t count_remaining_records(int channel) {
 }  // namespace
 
 BufferFileHead read_buffer_file_head() {
-  BufferFileHead head{textrec::blank_text(128), 0};
-  std::string line = textrec::blank_text(128);  // the second line, never used
+  BufferFileHead head{textrec::blank_text(kBufferTitleLength), 0};
+  std::string line = textrec::blank_text(kBufferTitleLength);  // the lines after it, unused
   textrec::read_a(kBufferChannel, head.title);
-  textrec::read_a(kBufferChannel, line);
+  for (int i = 1; i < kBufferHeadLines; ++i) textrec::read_a(kBufferChannel, line);
   head.entry_count = count_remaining_records(kBufferChannel);
   rewind_to_first_entry();
   return head;
 }
 
 void rewind_to_first_entry() {
-  // The first two lines are read again as they were the first time, so that a
-  // file too short for them is told the same way.
-  std::string line = textrec::blank_text(128);
+  // The head is read again as it was the first time, so that a file too short
+  // for it is told the same way.
+  std::string line = textrec::blank_text(kBufferTitleLength);
   textrec::rewind_channel(kBufferChannel);
-  textrec::read_a(kBufferChannel, line);
-  textrec::read_a(kBufferChannel, line);
+  for (int i = 0; i < kBufferHeadLines; ++i) textrec::read_a(kBufferChannel, line);
 }
 
 }  // namespace formats

@@ -6,13 +6,19 @@
 // every plot file declares.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
 namespace formats {
 
+// The lines before the first entry: the title and the line after it.
+inline constexpr int kBufferHeadLines = 2;
+// The title's characters kept, as the table's header writes it.
+inline constexpr std::size_t kBufferTitleLength = 128;
+
 struct BufferFileHead {
-  std::string title;  // the first line, a 128-character text
+  std::string title;  // the first line, a kBufferTitleLength-character text
   std::int32_t entry_count = 0;
 };
 

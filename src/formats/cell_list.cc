@@ -3,6 +3,7 @@
 #include <array>
 
 #include "common/number_text.h"
+#include "formats/buffer_file.h"
 #include "formats/reader_parts.h"
 #include "textrec/textrec.h"
 
@@ -42,13 +43,15 @@ bool has_decimal_comma(std::string_view line, bool name_first) {
 
 }  // namespace
 
-common::Expected<std::vector<ListEntry>> parse_cell_list(std::string_view bytes) {
+common::Expected<CellList> parse_cell_list(std::string_view bytes) {
   textrec::RecordReader reader(textrec::bytes_source(bytes));
+  CellList list;
   std::string_view head;
-  for (int i = 0; i < 2; ++i) {
-    if (reader.next_record_prefix(&head, 0) != textrec::kStatusOk) return std::vector<ListEntry>();
+  for (int i = 0; i < kBufferHeadLines; ++i) {
+    if (reader.next_record_prefix(&head, kBufferTitleLength) != textrec::kStatusOk) return list;
+    if (i == 0) list.title = textrec::trim_right(head);
   }
-  std::vector<ListEntry> entries;
+  std::vector<ListEntry>& entries = list.entries;
   LineCursor lines(bytes);
   std::string name;
   float temperature = 0.0F;
@@ -56,7 +59,7 @@ common::Expected<std::vector<ListEntry>> parse_cell_list(std::string_view bytes)
                                                   textrec::Target::Real(&temperature)};
   for (;;) {
     const textrec::ReadOutcome entry = textrec::read_free_form(reader, targets, nullptr);
-    if (entry.status == textrec::kStatusEnd && entry.values == 0) return entries;
+    if (entry.status == textrec::kStatusEnd && entry.values == 0) return list;
     if (entry.status != textrec::kStatusOk) {
       return common::Error{static_cast<int>(entry.record),
                            "cannot be read as a file name and a temperature"};

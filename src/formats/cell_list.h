@@ -24,8 +24,13 @@ struct ListEntry {
   bool decimal_comma = false;
 };
 
-// The entries of a buffer file's bytes; an entry that cannot be read is an
-// error naming its line.
-[[nodiscard]] common::Expected<std::vector<ListEntry>> parse_cell_list(std::string_view bytes);
+struct CellList {
+  std::string title;  // the first line as korvex takes it, without its trailing blanks
+  std::vector<ListEntry> entries;
+};
+
+// The title and entries of a buffer file's bytes; an entry that cannot be
+// read is an error naming its line.
+[[nodiscard]] common::Expected<CellList> parse_cell_list(std::string_view bytes);
 
 }  // namespace formats

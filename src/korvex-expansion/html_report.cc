@@ -618,7 +618,7 @@ std::string html_report(const expansion::SeriesAnalysis& result, const Source& s
                                        coefficients_section(doc, line), directions_section(doc)};
   if (!line) sections.push_back(polynomial_section(doc));
   sections.push_back(cells_section(doc, "T"));
-  return page("Principal thermal expansion of " + chart::markup_text(source.name), warnings,
+  return page("Principal thermal expansion of " + chart::markup_text(subject(source)), warnings,
               sections, pictures, kTemperatureCaptions);
 }
 
@@ -634,7 +634,7 @@ std::string pressure_html_report(const expansion::PressureSeries& series, const 
       fits_section(doc),
       eos_section(doc),
       cells_section(doc, "p")};
-  return page("Principal compressibilities of " + chart::markup_text(source.name), warnings,
+  return page("Principal compressibilities of " + chart::markup_text(subject(source)), warnings,
               sections, pictures, kPressureCaptions);
 }
 

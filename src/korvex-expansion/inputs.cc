@@ -222,7 +222,8 @@ common::Expected<std::vector<FileCells>> read_files(const InputNames& names, Poi
   if (!bytes) return common::in_file(list, bytes.error());
   const auto entries = formats::parse_cell_list(*bytes);
   if (!entries) return common::in_file(list, entries.error());
-  for (const formats::ListEntry& entry : *entries) {
+  points.title = entries->title;
+  for (const formats::ListEntry& entry : entries->entries) {
     if (entry.decimal_comma) {
       points.warnings.push_back(common::where_in_file(list, entry.line) + ": " +
                                 common::shortest(entry.temperature) +

@@ -27,6 +27,7 @@ struct Points {
   // By temperature; a table read alone keeps its own order.
   std::vector<crystal::CellEntry> cells;
   std::string name;                // the inputs, as the report names them
+  std::string title;               // the --list's title line, where it gives one
   std::vector<int> skipped_lines;  // table rows left out (overflow form)
   std::vector<std::string> warnings;
   std::vector<std::string> notes;  // how a table was read, where it had a choice

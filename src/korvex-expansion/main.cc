@@ -471,7 +471,8 @@ Outcome run_pressure(const Options& opt, const korvex_expansion::Points& points,
     outcome.failures.push_back(about_file(points.name, result.error()));
     return outcome;
   }
-  const korvex_expansion::Source source{points.name, points.skipped_lines, points.cells};
+  const korvex_expansion::Source source{points.name, points.skipped_lines, points.cells,
+                                        points.title};
   switch (opt.format) {
     case Format::kText:
       outcome.output = korvex_expansion::pressure_text_report(*result, source);
@@ -525,7 +526,8 @@ Outcome run(const Options& opt) {
     return outcome;
   }
   const expansion::SeriesAnalysis& result = *analysed;
-  const korvex_expansion::Source source{points->name, points->skipped_lines, points->cells};
+  const korvex_expansion::Source source{points->name, points->skipped_lines, points->cells,
+                                        points->title};
   for (const std::string& w : expansion::check_scatter(result))
     outcome.warnings.push_back(about_file(points->name, {0, "warning: " + w}));
   // A pair's report says itself that its coefficients are secants.

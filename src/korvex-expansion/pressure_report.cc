@@ -39,7 +39,7 @@ std::string header(const expansion::PressureSeries& series, const Source& source
   const expansion::PressureAnalysis& r = series.analysis;
   const std::vector<double>& p = r.strains.temperatures;
   const auto [lo, hi] = std::minmax_element(p.begin(), p.end());
-  std::string s = " Principal compressibilities of " + common::safe_text(source.name) + "\n";
+  std::string s = " Principal compressibilities of " + common::safe_text(subject(source)) + "\n";
   s += " Mode       : pressure in GPa; compressibility K = -d(strain)/dp in TPa^-1\n";
   s += common::format_text(
       " Points     : %zu, %.4g GPa to %.4g GPa, reference point %.4g GPa (row %zu)\n", p.size(),
@@ -255,6 +255,7 @@ Json pressure_json_document(const expansion::PressureSeries& series, const Sourc
   Json j;
   j["mode"] = "pressure";
   j["source"] = common::safe_text(source.name, common::Charset::kUtf8);
+  if (!source.title.empty()) j["title"] = common::safe_text(source.title, common::Charset::kUtf8);
   j["strain"] = expansion::measure_key(an.measure);
   j["points"] = an.temperatures.size();
   j["draws"] = series.sus ? Json(series.sus->draws.count) : Json();

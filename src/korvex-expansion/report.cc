@@ -109,7 +109,7 @@ std::string header(const expansion::Analysis& an, const expansion::PropagatedSus
                    const Source& source) {
   const std::size_t n = an.temperatures.size();
   const auto [lo, hi] = std::minmax_element(an.temperatures.begin(), an.temperatures.end());
-  std::string s = " Principal thermal expansion of " + common::safe_text(source.name) + "\n";
+  std::string s = " Principal thermal expansion of " + common::safe_text(subject(source)) + "\n";
   s +=
       common::format_text(" Points     : %zu, %.2f K to %.2f K, reference point %.2f K (row %zu)\n",
                           n, *lo, *hi, an.temperatures[an.reference], an.reference + 1);
@@ -311,6 +311,11 @@ std::vector<double> bounding_in_mega(const std::vector<expansion::Estimate>& at,
 
 }  // namespace
 
+std::string subject(const Source& source) {
+  if (source.title.empty()) return source.name;
+  return source.title + " (" + source.name + ")";
+}
+
 nlohmann::ordered_json json_cell(const crystal::CellEntry& e, const std::string& at) {
   nlohmann::ordered_json j;
   j["source"] = common::safe_text(e.source, common::Charset::kUtf8);  // JSON holds UTF-8 alone
@@ -400,6 +405,7 @@ nlohmann::ordered_json json_document(const expansion::SeriesAnalysis& result,
   }
   j["volume"] = std::move(volume);
   j["skipped_lines"] = source.skipped_lines;
+  if (!source.title.empty()) j["title"] = common::safe_text(source.title, common::Charset::kUtf8);
   Json cells = Json::array();
   for (const crystal::CellEntry& e : source.cells) cells.push_back(json_cell(e, "T"));
   j["cells"] = std::move(cells);

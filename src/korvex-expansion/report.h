@@ -23,7 +23,12 @@ struct Source {
   std::string name;                       // the inputs as named on the command line
   std::vector<int> skipped_lines;         // rows left out (overflow form)
   std::vector<crystal::CellEntry> cells;  // the points, in the analysis' order
+  std::string title;                      // the list's title line, where it gives one
 };
+
+// What a report is of, as its heading says: the list's title and the inputs
+// in brackets, or the inputs alone. Plain text, for the caller to make safe.
+[[nodiscard]] std::string subject(const Source& source);
 
 // One point's cell: source, its temperature or pressure under the key `at`
 // and its SU under at + "_su", a, a_su, ... gamma, gamma_su.

@@ -120,10 +120,11 @@ TEST(ListedEntry, DecimalCommaAfterTheTemperatureIsFound) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.entry);
-    const auto entries = formats::parse_cell_list("T\nh\n" + c.entry + "\n");
-    ASSERT_TRUE(entries);
-    ASSERT_EQ(1U, entries->size());
-    EXPECT_EQ(c.comma, entries->front().decimal_comma);
+    const auto list = formats::parse_cell_list("T \r\nh\n" + c.entry + "\n");
+    ASSERT_TRUE(list);
+    EXPECT_EQ("T", list->title);
+    ASSERT_EQ(1U, list->entries.size());
+    EXPECT_EQ(c.comma, list->entries.front().decimal_comma);
   }
 }
 

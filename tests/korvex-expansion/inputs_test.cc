@@ -52,8 +52,15 @@ TEST(ExpansionInputs, ListOfDiraxFilesGivesTheCoefficientsOfKorvexsTable) {
       EXPECT_EQ(results(table.out), results(listed.out)) << list;
       EXPECT_NE(std::string::npos, listed.out.find("{\"source\":\"ex_325K_dirax_cell.out\","
                                                    "\"T\":325.0,\"T_su\":null,\"a\":"));
+      EXPECT_NE(std::string::npos, listed.out.find("\"title\":\"" + lines[0] + "\""));
     }
   }
+  // The list's title heads the report, the list named after it.
+  const auto text =
+      run_program({EXPANSION_BIN, "--cell", "input", "--list", "series.lst"}, dir.path(), "");
+  EXPECT_TRUE(
+      text.out.starts_with(" Principal thermal expansion of " + lines[0] + " (series.lst)\n"))
+      << text.out;
 }
 
 // Each file's conventional line lacks its beta, and the first file's input c

@@ -45,7 +45,7 @@ expansion::SeriesAnalysis result(bool with_sus) {
 }
 
 TEST(ExpansionReport, CoefficientsWithTheirDrawnSus) {
-  const korvex_expansion::Source source{"s.cif", {}, cells()};
+  const korvex_expansion::Source source{"s.cif", {}, cells(), {}};
   const std::string text = korvex_expansion::text_report(result(true), source);
   for (const char* line :
        {" Cells' SUs : carried through the whole analysis by 2000 Monte Carlo draws\n"
@@ -86,7 +86,7 @@ TEST(ExpansionReport, CoefficientsWithTheirDrawnSus) {
 
 TEST(ExpansionReport, CellsWithoutSusGiveNullsInJson) {
   const std::string json =
-      korvex_expansion::json_report(result(false), korvex_expansion::Source{"t", {}, cells()});
+      korvex_expansion::json_report(result(false), korvex_expansion::Source{"t", {}, cells(), {}});
   for (const char* part :
        {"\"weighted\":false,\"draws\":null,", "\"su_cells\":null,\"direction_su_deg\":null,",
         "\"strains_su\":null", "\"values_su\":null"}) {
