@@ -61,7 +61,9 @@ common::Expected<CellList> parse_cell_list(std::string_view bytes) {
     const textrec::ReadOutcome entry = textrec::read_free_form(reader, targets, nullptr);
     if (entry.status == textrec::kStatusEnd && entry.values == 0) return list;
     if (entry.status != textrec::kStatusOk) {
-      return common::Error{static_cast<int>(entry.record),
+      // At the line the entry began on: a name without its temperature fails
+      // on the next line, the next entry's name.
+      return common::Error{static_cast<int>(entry.began > 0 ? entry.began : entry.record),
                            "cannot be read as a file name and a temperature"};
     }
     const int line = static_cast<int>(reader.record_number());

@@ -340,6 +340,7 @@ TEST(ExpansionInputs, FilesThatGiveNoPointAreToldByName) {
   write("dirax.lst", head + "ex.out 100\n");
   write("half.lst", head + "half.out 100\n");
   write("bad.lst", head + "ex.out 100\nex.out warm\n");
+  write("short.lst", head + "ex.out 100\nex.out\nex.out 200\n");
   struct Case {
     std::vector<std::string> args;
     std::string err;
@@ -357,6 +358,9 @@ TEST(ExpansionInputs, FilesThatGiveNoPointAreToldByName) {
        "half.out: the DIRAX conventional cell is incomplete: a cell angle of 0 is not between 0 "
        "and 180 degrees"},
       {{"--list", "bad.lst"}, "bad.lst, line 4: cannot be read as a file name and a temperature"},
+      // A name without its temperature: told at its own line, not the next.
+      {{"--list", "short.lst"},
+       "short.lst, line 4: cannot be read as a file name and a temperature"},
       {{"ex.out"},
        "ex.out: DIRAX output gives no temperature; name it with its temperature in a --list "
        "file"},
