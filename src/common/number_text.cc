@@ -80,6 +80,10 @@ std::string file_value(double value, bool single_precision) {
   return single_precision ? shortest(static_cast<float>(value), Notation::kFixed) : fixed(value, 5);
 }
 
+std::string counted(long long count, std::string_view one, std::string_view many) {
+  return std::to_string(count) + " " + std::string(count == 1 ? one : many);
+}
+
 std::string with_su(double value, std::optional<double> su) {
   if (!su || !(*su > 0) || !std::isfinite(*su) || !std::isfinite(value)) return shortest(value);
   // printf rounds the su to two significant digits, carries included (0.0996

@@ -44,6 +44,10 @@ enum class Notation {
 // value alone, as shortest() writes it.
 [[nodiscard]] std::string with_su(double value, std::optional<double> su);
 
+// A count with its noun, the singular for one: counted(1, "entry", "entries")
+// is "1 entry", counted(0, ...) "0 entries".
+[[nodiscard]] std::string counted(long long count, std::string_view one, std::string_view many);
+
 // The text as a decimal number, such as a command line gives: an optional
 // sign, digits with an optional decimal point, an optional exponent (e or E),
 // and nothing else; nothing for any other text, and for a hexadecimal number,

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "common/number_text.h"
 #include "common/safe_text.h"
 #include "formats/buffer_file.h"
 #include "formats/cell_record.h"
@@ -35,8 +36,8 @@ class ProgressLine : public PassProgress {
     const auto now = std::chrono::steady_clock::now();
     if (now - last_drawn_ < std::chrono::milliseconds(250)) return;
     last_drawn_ = now;
-    std::fprintf(stderr, "\rkorvex: %lld of %ld entries", static_cast<long long>(entries),
-                 static_cast<long>(total_));
+    std::fprintf(stderr, "\rkorvex: %lld of %s", static_cast<long long>(entries),
+                 common::counted(total_, "entry", "entries").c_str());
     std::fflush(stderr);
     shown_ = true;
   }
@@ -108,9 +109,10 @@ void write_closing_line(const BatchOptions& options, const PassResult& pass, int
       options.output_folder.empty() ? "." : output_path(options.output_folder, ""));
   const std::string without_cell =
       pass.without_cell > 0 ? ", " + std::to_string(pass.without_cell) + " without a cell" : "";
-  std::fprintf(stderr, "korvex: %lld entries, %lld rows%s, %lld skipped; %d files in %s (%s)\n",
-               static_cast<long long>(pass.entries), static_cast<long long>(pass.rows),
-               without_cell.c_str(), static_cast<long long>(pass.skipped), files, folder.c_str(),
+  std::fprintf(stderr, "korvex: %s, %s%s, %lld skipped; %d files in %s (%s)\n",
+               common::counted(pass.entries, "entry", "entries").c_str(),
+               common::counted(pass.rows, "row", "rows").c_str(), without_cell.c_str(),
+               static_cast<long long>(pass.skipped), files, folder.c_str(),
                std::string(cell_name(options.choice)).c_str());
 }
 

@@ -134,7 +134,7 @@ TEST(Batch, KeepGoingSkipsAMissingFileAndSaysSo) {
   const auto stopped = batch(dir, {"-c", "2", "gap.lst"});
   EXPECT_EQ(8, stopped.exit_status);
   EXPECT_EQ((Lines{"  !! gone.out does not exist !!", relative, "  ",
-                   "korvex: 2 entries, 1 rows, 0 skipped; 8 files in . (conventional cell)"}),
+                   "korvex: 2 entries, 1 row, 0 skipped; 8 files in . (conventional cell)"}),
             testutil::split_lines(stopped.err));
   e2e::expect_outputs(dir, {"100.00"}, e2e::kNotEnded);
 }

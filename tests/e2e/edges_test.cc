@@ -131,7 +131,7 @@ TEST(Edges, EachFaultIsToldWithItsStatus) {
        {{"s.lst", e2e::lf({"T", "h", "100K.out 1", "none.out 2"})}},
        "-c2 s.lst",
        4,
-       "  !! none.out gives no conventional cell\nkorvex: 2 entries, 1 rows, 1 without a cell, 0 "
+       "  !! none.out gives no conventional cell\nkorvex: 2 entries, 1 row, 1 without a cell, 0 "
        "skipped; 8 files in . (conventional cell)\n"},
       {"-k over a name without its temperature",
        {{"s.lst", e2e::lf({"T", "h", "100K.out 100", "none.out", "200K.out 200"})}},
@@ -161,7 +161,7 @@ TEST(Edges, EachFaultIsToldWithItsStatus) {
        {{"s.lst", kList}},
        "-c1 -o o\x1b[2J s.lst",
        0,
-       "korvex: 1 entries, 1 rows, 0 skipped; 8 files in o?[2J/ (input cell)\n"},
+       "korvex: 1 entry, 1 row, 0 skipped; 8 files in o?[2J/ (input cell)\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
