@@ -79,9 +79,9 @@ RichText plain(std::string text) {
 std::string coefficient_text(const expansion::Estimate& alpha, const double* drawn_su) {
   const double su = expansion::bounding_su(
       alpha.su, drawn_su != nullptr ? std::optional<double>(*drawn_su) : std::nullopt);
-  if (!(su * 1e6 >= 0.005) || !std::isfinite(su))
-    return true_minus(common::fixed(alpha.value * 1e6, 2)) + " MK\u207b\u00b9";
-  return true_minus(common::with_su(alpha.value * 1e6, su * 1e6)) + " MK\u207b\u00b9";
+  // As the report writes it: an SU below half a unit of the third decimal is
+  // rounding.
+  return true_minus(common::with_su_at(alpha.value * 1e6, su * 1e6, 3)) + " MK\u207b\u00b9";
 }
 
 // "X₁ [0.000 −0.500 1.000]  α₁ = 20.4(26) MK⁻¹"

@@ -80,6 +80,13 @@ std::string file_value(double value, bool single_precision) {
   return single_precision ? shortest(static_cast<float>(value), Notation::kFixed) : fixed(value, 5);
 }
 
+std::string with_su_at(double value, double su, int decimals) {
+  const double half_unit = 0.5 * std::pow(10.0, -decimals);
+  if (!(su >= half_unit) || !std::isfinite(su))
+    return fixed(std::fabs(value) < half_unit ? 0.0 : value, decimals);
+  return with_su(value, su);
+}
+
 std::string counted(long long count, std::string_view one, std::string_view many) {
   return std::to_string(count) + " " + std::string(count == 1 ? one : many);
 }

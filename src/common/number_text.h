@@ -44,6 +44,12 @@ enum class Notation {
 // value alone, as shortest() writes it.
 [[nodiscard]] std::string with_su(double value, std::optional<double> su);
 
+// The value with its SU as with_su writes them, where the SU shows at
+// `decimals` decimals (it is at least half a unit of the last); otherwise the
+// SU is rounding and the value is written alone to `decimals` decimals, as an
+// exact value, 0 for what rounds to zero (never "-0.000").
+[[nodiscard]] std::string with_su_at(double value, double su, int decimals);
+
 // A count with its noun, the singular for one: counted(1, "entry", "entries")
 // is "1 entry", counted(0, ...) "0 entries".
 [[nodiscard]] std::string counted(long long count, std::string_view one, std::string_view many);

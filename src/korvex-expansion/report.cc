@@ -79,13 +79,11 @@ double su_of(const expansion::Estimate& e, const double* cells) {
 }
 
 // A coefficient in MK^-1 with its su in parentheses, 20.43(76); with no su
-// (an exact value, or a fit without one) the value alone.
-// An su that rounds to nothing in the table's three decimals is rounding:
-// the value is written as exact.
+// (an exact value, or a fit without one) the value alone. An su that rounds
+// to nothing in the table's three decimals is rounding: the value is written
+// as exact. The pictures' keys write them alike.
 std::string with_su_text(double value, double su) {
-  if (!(su * kMega >= 0.0005) || !std::isfinite(su))
-    return common::fixed(shown(value * kMega, 3), 3);
-  return common::with_su(value * kMega, su * kMega);
+  return common::with_su_at(value * kMega, su * kMega, 3);
 }
 
 // How a negative coefficient is told: an alarm only when it lies below zero

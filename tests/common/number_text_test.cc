@@ -42,6 +42,22 @@ TEST(NumberText, ValueWithItsStandardUncertainty) {
   }
 }
 
+// The report's and the pictures' coefficients: an SU that shows at three
+// decimals is written; one below half a unit of the third is rounding.
+TEST(NumberText, ValueWithAnSuThatShowsAtItsDecimals) {
+  const struct {
+    double value, su;
+    std::string text;
+  } cases[] = {
+      {20.4213, 2.6, "20.4(26)"},       {0.01234, 0.003, "0.0123(30)"},
+      {0.01234, 0.0005, "0.01234(50)"}, {0.01234, 0.0004, "0.012"},
+      {20.4, 1e-12, "20.400"},          {-0.0004, 1e-9, "0.000"},
+      {1.5, std::nan(""), "1.500"},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(c.text, common::with_su_at(c.value, c.su, 3)) << c.value << " " << c.su;
+}
+
 TEST(NumberText, DecimalNumbersOnly) {
   struct Case {
     const char* text;
