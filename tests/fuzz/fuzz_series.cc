@@ -25,7 +25,7 @@
 #include "expansion/monte_carlo.h"
 #include "formats/series_table.h"
 #include "fuzz_support.h"
-#include "report.h"
+#include "report/report.h"
 
 namespace {
 
@@ -94,7 +94,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check(i == 0 || read->skipped[i].line > read->skipped[i - 1].line, "skipped rows out of order");
   }
   if (temperatures.size() < 3) return 0;
-  const korvex_expansion::Source source{"f", {}, {}, {}};
+  const report::Source source{"f", {}, {}, {}};
   for (const expansion::StrainMeasure measure :
        {expansion::StrainMeasure{expansion::StrainKind::kNatural, true},
         expansion::StrainMeasure{expansion::StrainKind::kEulerian, true},
@@ -107,9 +107,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       }
       check_analysis(*an);
       const expansion::SeriesAnalysis result{*an, {}, std::nullopt};
-      check(!korvex_expansion::text_report(result, source).empty(), "an empty report");
-      check(!korvex_expansion::csv_report(result).empty(), "an empty CSV report");
-      check(nlohmann::json::accept(korvex_expansion::json_report(result, source)),
+      check(!report::text_report(result, source).empty(), "an empty report");
+      check(!report::csv_report(result).empty(), "an empty CSV report");
+      check(nlohmann::json::accept(report::json_report(result, source)),
             "a JSON report that does not parse");
     }
   }

@@ -1,8 +1,7 @@
 // korvex-expansion's HTML page: a valid HTML5 document whose numbers are the
 // JSON's, that reaches nothing outside itself, under a hostile file name, and
-// the same of a pressure series; the
-// same read back from the DOM a browser makes of it; and pictures whose
-// style rules stay inside their figures.
+// the same of a pressure series; the same read back from the DOM a browser
+// makes of it.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -10,7 +9,6 @@
 #include <vector>
 
 #include "common/number_text.h"
-#include "html_report.h"
 #include "test_util.h"
 
 namespace {
@@ -120,19 +118,6 @@ TEST(ExpansionPage, BrowserShowsTheJsonNumbers) {
     testutil::write_file(dir.file("dom.html"), dom.out);
     check_page(dir, "dom", "dom.html");
   }
-}
-
-// Two pictures drawn alike, each with its style sheet and an id: neither's
-// rules or ids reach the page or the other.
-TEST(ExpansionPage, PictureStylesAndIdsStayInTheirFigure) {
-  const std::string svg =
-      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\" "
-      "width=\"10\">\n<style>\ntext { fill: #222; }\n.a, line.b { stroke: red; }\n</style>\n"
-      "<clipPath id=\"c\"/><rect clip-path=\"url(#c)\"/></svg>\n";
-  EXPECT_EQ(
-      "<svg width=\"10\">\n<style>\n#f-x text { fill: #222; }\n#f-x .a, #f-x line.b { stroke: "
-      "red; }\n</style>\n<clipPath id=\"f-x-c\"/><rect clip-path=\"url(#f-x-c)\"/></svg>\n",
-      korvex_expansion::inline_svg(svg, "f-x"));
 }
 
 }  // namespace

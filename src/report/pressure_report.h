@@ -13,9 +13,9 @@
 #include <string>
 
 #include "expansion/pressure_draws.h"
-#include "report.h"
+#include "report/report.h"
 
-namespace korvex_expansion {
+namespace report {
 
 [[nodiscard]] std::string pressure_text_report(const expansion::PressureSeries& series,
                                                const Source& source);
@@ -45,4 +45,4 @@ namespace korvex_expansion {
 // fitted.
 [[nodiscard]] std::string pressure_csv_report(const expansion::PressureSeries& series);
 
-}  // namespace korvex_expansion
+}  // namespace report

@@ -1,4 +1,4 @@
-#include "report.h"
+#include "report/report.h"
 
 #include <algorithm>
 #include <cmath>
@@ -8,7 +8,7 @@
 #include "common/number_text.h"
 #include "common/safe_text.h"
 
-namespace korvex_expansion {
+namespace report {
 
 namespace {
 
@@ -457,4 +457,4 @@ std::string csv_report(const expansion::SeriesAnalysis& result) {
   return s;
 }
 
-}  // namespace korvex_expansion
+}  // namespace report

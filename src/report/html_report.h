@@ -20,9 +20,9 @@
 #include "chart/expansion_pictures.h"
 #include "expansion/monte_carlo.h"
 #include "expansion/pressure_draws.h"
-#include "report.h"
+#include "report/report.h"
 
-namespace korvex_expansion {
+namespace report {
 
 // The page: `warnings` (as standard error tells them) at the top, then the
 // method, the coefficients and their directions, the polynomial's
@@ -46,4 +46,4 @@ namespace korvex_expansion {
 // `scope`, so that neither reaches the page or another picture.
 [[nodiscard]] std::string inline_svg(std::string_view svg, std::string_view scope);
 
-}  // namespace korvex_expansion
+}  // namespace report

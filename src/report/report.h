@@ -16,7 +16,7 @@
 #include "expansion/analysis.h"
 #include "expansion/monte_carlo.h"
 
-namespace korvex_expansion {
+namespace report {
 
 // Where the series came from.
 struct Source {
@@ -58,4 +58,4 @@ struct Source {
 // quantity with T_K empty; a polynomial one row per quantity and temperature.
 [[nodiscard]] std::string csv_report(const expansion::SeriesAnalysis& result);
 
-}  // namespace korvex_expansion
+}  // namespace report

@@ -1,4 +1,4 @@
-#include "html_report.h"
+#include "report/html_report.h"
 
 #include <algorithm>
 #include <cctype>
@@ -9,9 +9,9 @@
 #include "chart/svg_chart.h"
 #include "common/number_text.h"
 #include "common/safe_text.h"
-#include "pressure_report.h"
+#include "report/pressure_report.h"
 
-namespace korvex_expansion {
+namespace report {
 
 namespace {
 
@@ -638,4 +638,4 @@ std::string pressure_html_report(const expansion::PressureSeries& series, const 
               sections, pictures, kPressureCaptions);
 }
 
-}  // namespace korvex_expansion
+}  // namespace report

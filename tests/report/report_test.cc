@@ -1,7 +1,7 @@
 // The SUs drawn from the cells as the report, JSON and CSV write them: the
 // crystallographers' form worked by hand, a direction with no SU where its
 // axis expands alike with another, and nulls where the cells carry none.
-#include "report.h"
+#include "report/report.h"
 
 #include <gtest/gtest.h>
 
@@ -45,8 +45,8 @@ expansion::SeriesAnalysis result(bool with_sus) {
 }
 
 TEST(ExpansionReport, CoefficientsWithTheirDrawnSus) {
-  const korvex_expansion::Source source{"s.cif", {}, cells(), {}};
-  const std::string text = korvex_expansion::text_report(result(true), source);
+  const report::Source source{"s.cif", {}, cells(), {}};
+  const std::string text = report::text_report(result(true), source);
   for (const char* line :
        {" Cells' SUs : carried through the whole analysis by 2000 Monte Carlo draws\n"
         "              (--seed 1): su_cells their SD, su_dir the RMS angle of the axes\n",
@@ -61,7 +61,7 @@ TEST(ExpansionReport, CoefficientsWithTheirDrawnSus) {
         " X1: NEGATIVE THERMAL EXPANSION, alpha = -5.00(19) MK^-1.\n"}) {
     EXPECT_NE(std::string::npos, text.find(line)) << line << "\nin\n" << text;
   }
-  const std::string json = korvex_expansion::json_report(result(true), source);
+  const std::string json = report::json_report(result(true), source);
   for (const char* part :
        {"\"weighted\":false,\"draws\":2000,", "\"su_cells\":0.19", "\"su\":0.19",
         "\"direction_su_deg\":0.5,", "\"direction_su_deg\":null,", "\"strains_su\":[0.0,",
@@ -71,7 +71,7 @@ TEST(ExpansionReport, CoefficientsWithTheirDrawnSus) {
         "\"p1\",\"T\":200.0,\"T_su\":null,\"a\":4.9975,\"a_su\":0.001,"}) {
     EXPECT_NE(std::string::npos, json.find(part)) << part << "\nin\n" << json;
   }
-  const auto csv = testutil::split_lines(korvex_expansion::csv_report(result(true)));
+  const auto csv = testutil::split_lines(report::csv_report(result(true)));
   ASSERT_EQ(5U, csv.size());
   EXPECT_EQ(
       "axis,T_K,alpha_MK-1,su_MK-1,u,v,w,angle_a_deg,angle_b_deg,angle_c_deg,su_fit_MK-1,"
@@ -85,8 +85,7 @@ TEST(ExpansionReport, CoefficientsWithTheirDrawnSus) {
 }
 
 TEST(ExpansionReport, CellsWithoutSusGiveNullsInJson) {
-  const std::string json =
-      korvex_expansion::json_report(result(false), korvex_expansion::Source{"t", {}, cells(), {}});
+  const std::string json = report::json_report(result(false), report::Source{"t", {}, cells(), {}});
   for (const char* part :
        {"\"weighted\":false,\"draws\":null,", "\"su_cells\":null,\"direction_su_deg\":null,",
         "\"strains_su\":null", "\"values_su\":null"}) {

@@ -1,4 +1,4 @@
-#include "pressure_report.h"
+#include "report/pressure_report.h"
 
 #include <algorithm>
 #include <cmath>
@@ -7,7 +7,7 @@
 #include "common/number_text.h"
 #include "common/safe_text.h"
 
-namespace korvex_expansion {
+namespace report {
 namespace {
 
 using expansion::CompressibilityAxis;
@@ -330,4 +330,4 @@ std::string pressure_csv_report(const expansion::PressureSeries& series) {
   return s;
 }
 
-}  // namespace korvex_expansion
+}  // namespace report

@@ -1,0 +1,245 @@
+#include "command_line.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <string>
+
+#include "common/command_line.h"
+#include "common/number_text.h"
+#include "formats/cell_record.h"
+
+namespace korvex_expansion {
+
+const char* const kUsage =
+    "usage: korvex-expansion [options] FILE...\n"
+    "       korvex-expansion [options] --list BUFFER_FILE [FILE...]\n"
+    "       korvex-expansion -h | --help | -V | --version\n"
+    "Principal thermal-expansion coefficients of a series of cells. Each FILE is the\n"
+    "TK_parameters.xy table korvex writes, a whitespace table of T a b c alpha beta\n"
+    "gamma (or T sigma_T a b c alpha beta gamma, or T a b c alpha beta gamma V) with\n"
+    "# comments, a table whose header row names its columns, or a cell file that\n"
+    "gives its temperature. Cell files: DIRAX output (listed), CIF, .cif_od, DIALS\n"
+    ".expt, XDS CORRECT.LP and XPARM.XDS, SAINT .p4p, SHELX .ins and .res, PASCal\n"
+    "tables, korvex's TK_parameters.xy and .csv; told by their content, at most\n"
+    "64 MiB each. Where the cells carry SUs, they are carried into the results by\n"
+    "Monte Carlo. Exit status 0, 4 after a warning, 1 on a failure.\n"
+    "\n"
+    "  --list BUFFER_FILE    the cell files (DIRAX output among them) and their\n"
+    "                        temperatures, in korvex's buffer-file format\n"
+    "  --cell input|conventional\n"
+    "                        the cell of the DIRAX files in the list\n"
+    "  --strain natural|eulerian|lagrangian\n"
+    "                        the strain measure (default natural, ln U)\n"
+    "  --lagrangian          the same as --strain lagrangian\n"
+    "  --infinitesimal       infinitesimal Eulerian or Lagrangian strain (default\n"
+    "                        finite)\n"
+    "  --reference K         the point at K kelvin is the reference (default the first;\n"
+    "                        under --pressure, P GPa, default the lowest pressure)\n"
+    "  --pressure            a pressure series: the first column (a CIF's ambient\n"
+    "                        pressure, a list's second field) is a pressure in GPa;\n"
+    "                        compressibilities and equations of state\n"
+    "  --pc P                the critical pressure of the third-order equation of\n"
+    "                        state with p_c, GPa (default the lowest pressure)\n"
+    "  --fit linear|quadratic|cubic\n"
+    "                        polynomial of strain and volume in T (default linear)\n"
+    "  --format text|json|csv\n"
+    "                        what goes to standard output (default text)\n"
+    "  --svg PREFIX          also write PREFIX_strain.svg, PREFIX_volume.svg,\n"
+    "                        PREFIX_lattice.svg and PREFIX_indicatrix.svg (under\n"
+    "                        --pressure all but the lattice, with the equations of\n"
+    "                        state and the compressibility indicatrix)\n"
+    "  --html FILE           also write the whole analysis, with its pictures, as one\n"
+    "                        HTML page that needs nothing beside it\n"
+    "  --title TEXT          the pictures' title (default what each shows)\n"
+    "  --no-title            pictures without title or subtitle\n"
+    "  --size WxH            the pictures' size in pixels (1200x800) or mm (170x120mm)\n"
+    "  --draws N             Monte Carlo draws of the cells' SUs (default 2000)\n"
+    "  --seed S              where the draws start, 0 to 2^64-1 (default 1)\n"
+    "  --weighted            weighted least squares, 1/su^2 from the draws\n"
+    "  -h, --help            this text\n"
+    "  -V, --version         the version\n";
+
+namespace {
+
+enum Option : int {
+  kStrain,
+  kLagrangian,
+  kInfinitesimal,
+  kReference,
+  kFit,
+  kFormat,
+  kSvg,
+  kHtml,
+  kTitle,
+  kNoTitle,
+  kSize,
+  kList,
+  kCell,
+  kDraws,
+  kStart,
+  kWeighted,
+  kPressure,
+  kPc,
+  kHelp,
+  kVersion
+};
+
+constexpr unsigned long long kMostDraws = 1000000;
+
+constexpr common::OptionRule kOptions[] = {
+    {kStrain, '\0', "strain", true},
+    {kLagrangian, '\0', "lagrangian", false},
+    {kInfinitesimal, '\0', "infinitesimal", false},
+    {kReference, '\0', "reference", true},
+    {kFit, '\0', "fit", true},
+    {kFormat, '\0', "format", true},
+    {kSvg, '\0', "svg", true},
+    {kHtml, '\0', "html", true},
+    {kTitle, '\0', "title", true},
+    {kNoTitle, '\0', "no-title", false},
+    {kSize, '\0', "size", true},
+    {kList, '\0', "list", true},
+    {kCell, '\0', "cell", true},
+    {kDraws, '\0', "draws", true},
+    {kStart, '\0', "seed", true},
+    {kWeighted, '\0', "weighted", false},
+    {kPressure, '\0', "pressure", false},
+    {kPc, '\0', "pc", true},
+    {kHelp, 'h', "help", false},
+    {kVersion, 'V', "version", false},
+};
+
+// A whole decimal number from `least` to `most`.
+std::optional<unsigned long long> whole_number(const std::string& text, unsigned long long least,
+                                               unsigned long long most) {
+  if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos)
+    return std::nullopt;
+  errno = 0;
+  const unsigned long long v = std::strtoull(text.c_str(), nullptr, 10);
+  if (errno != 0 || v < least || v > most) return std::nullopt;
+  return v;
+}
+
+// Applies one option; the reason when its value is not one it takes.
+common::Expected<void> apply(const common::GivenOption& given, Options& opt) {
+  const std::string& value = given.value;
+  const auto refused = [&](const char* what) {
+    return common::Error{0, std::string(what) + ", not '" + value + "'"};
+  };
+  switch (given.id) {
+    case kStrain: {
+      const auto kind = expansion::strain_kind_named(value);
+      if (!kind) return refused("--strain is natural, eulerian or lagrangian");
+      opt.measure.kind = *kind;
+      break;
+    }
+    case kLagrangian:
+      opt.measure.kind = expansion::StrainKind::kLagrangian;
+      break;
+    case kInfinitesimal:
+      opt.measure.finite = false;
+      break;
+    case kReference:
+      // Decimal only: strtod would take 0x96 for 150 K.
+      opt.reference = common::parse_decimal(value);
+      if (!opt.reference) return refused("--reference needs a temperature in kelvin");
+      break;
+    case kFit:
+      if (value == "linear" || value == "quadratic" || value == "cubic")
+        opt.degree = value == "linear" ? 1 : value == "quadratic" ? 2 : 3;
+      else
+        return refused("--fit is linear, quadratic or cubic");
+      break;
+    case kFormat:
+      if (value == "text" || value == "json" || value == "csv")
+        opt.format = value == "text"   ? Format::kText
+                     : value == "json" ? Format::kJson
+                                       : Format::kCsv;
+      else
+        return refused("--format is text, json or csv");
+      break;
+    case kSvg:
+      if (value.empty()) return common::Error{0, "--svg needs a file name prefix"};
+      opt.svg_prefix = value;
+      break;
+    case kHtml:
+      if (value.empty()) return common::Error{0, "--html needs a file name"};
+      opt.html_file = value;
+      break;
+    case kTitle:
+      opt.picture.title = value;
+      break;
+    case kNoTitle:
+      opt.picture.no_title = true;
+      break;
+    case kSize: {
+      const auto size = chart::parse_picture_size(value);
+      if (!size) return size.error();
+      opt.picture.size = *size;
+      break;
+    }
+    case kList:
+      if (value.empty()) return common::Error{0, "--list needs a buffer file"};
+      opt.inputs.list = value;
+      break;
+    case kCell:
+      opt.inputs.cell = formats::cell_choice_named(value);
+      if (!opt.inputs.cell) return refused("--cell takes input or conventional (or 1 or 2)");
+      break;
+    case kDraws: {
+      const auto count = whole_number(value, 2, kMostDraws);
+      if (!count)
+        return refused(
+            ("--draws takes a whole number from 2 to " + std::to_string(kMostDraws)).c_str());
+      opt.draws.count = static_cast<std::size_t>(*count);
+      break;
+    }
+    case kStart: {
+      const auto start = whole_number(value, 0, ~0ULL);
+      if (!start) return refused("--seed takes a whole number from 0 to 2^64-1");
+      opt.draws.start = *start;
+      break;
+    }
+    case kWeighted:
+      opt.weighted = true;
+      break;
+    case kPressure:
+      opt.inputs.pressure = true;
+      break;
+    case kPc:
+      opt.pc = common::parse_decimal(value);
+      if (!opt.pc || !std::isfinite(*opt.pc)) return refused("--pc needs a pressure in GPa");
+      break;
+    case kHelp:
+      opt.help = true;
+      break;
+    case kVersion:
+      opt.version = true;
+      break;
+  }
+  return {};
+}
+
+}  // namespace
+
+common::Expected<Options> parse_arguments(std::span<const std::string_view> args) {
+  const auto parsed = common::parse_command_line(kOptions, args);
+  if (!parsed) return parsed.error();
+  Options opt;
+  for (const common::GivenOption& given : parsed->options) {
+    if (auto applied = apply(given, opt); !applied) return applied.error();
+  }
+  if (opt.help || opt.version) return opt;
+  if (!opt.measure.finite && opt.measure.kind == expansion::StrainKind::kNatural)
+    return common::Error{0, "--infinitesimal takes --strain eulerian or --strain lagrangian"};
+  opt.inputs.files = parsed->operands;
+  if (opt.inputs.files.empty() && !opt.inputs.list) return common::Error{0, "no file named"};
+  if (opt.pc && !opt.inputs.pressure)
+    return common::Error{0, "--pc is for a series under --pressure"};
+  if (opt.inputs.pressure && opt.weighted)
+    return common::Error{0, "--weighted is for a temperature series, not under --pressure"};
+  return opt;
+}
+
+}  // namespace korvex_expansion

@@ -1,0 +1,227 @@
+#include "run.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "chart/expansion_pictures.h"
+#include "common/number_text.h"
+#include "crystal/cell.h"
+#include "expansion/analysis.h"
+#include "expansion/monte_carlo.h"
+#include "expansion/pressure_draws.h"
+#include "expansion/series_checks.h"
+#include "inputs.h"
+#include "report/html_report.h"
+#include "report/pressure_report.h"
+#include "report/report.h"
+
+namespace korvex_expansion {
+namespace {
+
+// The draws' progress on a terminal, shown once they will take more than a
+// second in all, redrawn a few times a second, and erased when they end.
+class DrawProgress {
+ public:
+  DrawProgress() = default;
+  DrawProgress(const DrawProgress&) = delete;
+  DrawProgress& operator=(const DrawProgress&) = delete;
+  ~DrawProgress() {
+    if (shown_) std::fputs("\r\033[K", stderr);
+  }
+  void operator()(std::size_t done, std::size_t total) {
+    using namespace std::chrono_literals;
+    const auto now = std::chrono::steady_clock::now();
+    const std::chrono::duration<double> spent = now - begun_;
+    if (!shown_ && spent * static_cast<double>(total) / static_cast<double>(done) < 1s) return;
+    if (shown_ && now - drawn_ < 250ms && done != total) return;
+    drawn_ = now;
+    shown_ = true;
+    std::fprintf(stderr, "\rkorvex-expansion: draw %zu of %zu", done, total);
+    std::fflush(stderr);
+  }
+
+ private:
+  std::chrono::steady_clock::time_point begun_ = std::chrono::steady_clock::now();
+  std::chrono::steady_clock::time_point drawn_;
+  bool shown_ = false;
+};
+
+// The draws the options ask for, their progress shown on a terminal.
+expansion::Draws shown_draws(const Options& opt, DrawProgress& progress) {
+  expansion::Draws draws = opt.draws;
+  if (::isatty(STDERR_FILENO) == 1)
+    draws.progress = [&progress](std::size_t done, std::size_t total) { progress(done, total); };
+  return draws;
+}
+
+common::Expected<expansion::SeriesAnalysis> analysis_of(const Points& points, const Options& opt) {
+  expansion::Settings settings{0, opt.measure, opt.degree, opt.weighted};
+  if (opt.reference) {
+    std::vector<double> temperatures;
+    for (const crystal::CellEntry& e : points.cells) temperatures.push_back(*e.temperature);
+    const auto found = expansion::find_reference(temperatures, *opt.reference);
+    if (!found) return found.error();
+    settings.reference = *found;
+  }
+  DrawProgress progress;
+  auto result = expansion::analyse_series(points.cells, settings, shown_draws(opt, progress));
+  if (result && result.value().sus) result.value().sus->draws.progress = nullptr;
+  return result;
+}
+
+// The checks before a fit: temperatures that can be told apart, and changes
+// of phase or setting, told as warnings; false after a failure.
+bool checked_series(const Points& points, Outcome& outcome) {
+  if (const auto t = expansion::check_temperatures(points.cells); !t) {
+    outcome.failures.push_back(t.error().message);
+    return false;
+  }
+  const expansion::SeriesChanges changes = expansion::check_changes(points.cells);
+  for (const std::string& w : changes.warnings)
+    outcome.warnings.push_back(about_file(points.name, {0, "warning: " + w}));
+  for (const std::string& u : changes.unmatched)
+    outcome.failures.push_back(about_file(points.name, {0, u}));
+  return changes.unmatched.empty();
+}
+
+// The point at `gpa` (to within 0.00005 GPa), else the lowest pressure.
+common::Expected<std::size_t> pressure_reference(const std::vector<double>& p,
+                                                 std::optional<double> gpa) {
+  if (!gpa) return static_cast<std::size_t>(std::min_element(p.begin(), p.end()) - p.begin());
+  for (std::size_t i = 0; i < p.size(); ++i)
+    if (std::fabs(p[i] - *gpa) <= 0.00005) return i;
+  return common::Error{0, "no point at " + common::shortest(*gpa) + " GPa for the reference"};
+}
+
+// The analysis of a pressure series, its SUs drawn where the cells carry them.
+common::Expected<expansion::PressureSeries> pressure_analysis_of(const Options& opt,
+                                                                 const Points& points) {
+  std::vector<double> p, sigma_p;
+  bool all_sus = true;
+  for (const crystal::CellEntry& e : points.cells) {
+    p.push_back(*e.temperature);
+    sigma_p.push_back(e.temperature_su.value_or(0));
+    all_sus = all_sus && sigma_p.back() > 0;
+  }
+  // Without an SU at every point, every point weighs the same.
+  if (!all_sus) std::fill(sigma_p.begin(), sigma_p.end(), 1.0);
+  const auto reference = pressure_reference(p, opt.reference);
+  if (!reference) return reference.error();
+  DrawProgress progress;
+  return expansion::analyse_pressure_series(points.cells, sigma_p, *reference, opt.measure,
+                                            opt.pc.value_or(*std::min_element(p.begin(), p.end())),
+                                            shown_draws(opt, progress));
+}
+
+// A pressure series: compressibilities and equations of state.
+Outcome run_pressure(const Options& opt, const Points& points, Outcome outcome) {
+  // The message names the point's source.
+  if (const auto checked = expansion::check_pressures(points.cells); !checked) {
+    outcome.failures.push_back(checked.error().message);
+    return outcome;
+  }
+  const auto result = pressure_analysis_of(opt, points);
+  if (!result) {
+    outcome.failures.push_back(about_file(points.name, result.error()));
+    return outcome;
+  }
+  const report::Source source{points.name, points.skipped_lines, points.cells, points.title};
+  switch (opt.format) {
+    case Format::kText:
+      outcome.output = report::pressure_text_report(*result, source);
+      break;
+    case Format::kJson:
+      outcome.output = report::pressure_json_report(*result, source);
+      break;
+    case Format::kCsv:
+      outcome.output = report::pressure_csv_report(*result);
+      break;
+  }
+  if (opt.svg_prefix || opt.html_file) {
+    const std::vector<chart::Picture> pictures =
+        chart::render_pressure_pictures(*result, points.name, opt.picture);
+    write_pictures(
+        opt, pictures,
+        [&](const std::vector<std::string>& warnings) {
+          return report::pressure_html_report(*result, source, warnings, pictures);
+        },
+        points.read, outcome);
+  }
+  return outcome;
+}
+
+// A warning where a series read as temperatures looks like one of pressures.
+std::optional<std::string> pressure_hint(const Points& points) {
+  const bool cold = std::all_of(points.cells.begin(), points.cells.end(),
+                                [](const crystal::CellEntry& e) { return *e.temperature < 20; });
+  if (!cold && !points.comment_names_pressure) return std::nullopt;
+  return points.name + ": warning: " +
+         (cold ? "every temperature lies below 20 K" : "the file's comment speaks of pressure") +
+         "; if the series is one of pressure in GPa, run with --pressure";
+}
+
+}  // namespace
+
+Outcome run(const Options& opt) {
+  Outcome outcome;
+  const auto points = korvex_expansion::read_points(opt.inputs);
+  if (!points) {
+    outcome.failures.push_back(points.error().message);
+    return outcome;
+  }
+  outcome.notes = points->notes;
+  outcome.warnings = points->warnings;
+  outcome.warned = points->warned;
+  if (opt.inputs.pressure) return run_pressure(opt, *points, std::move(outcome));
+  if (const auto hint = pressure_hint(*points)) outcome.warnings.push_back(*hint);
+  if (!checked_series(*points, outcome)) return outcome;
+  const auto analysed = analysis_of(*points, opt);
+  if (!analysed) {
+    outcome.failures.push_back(about_file(points->name, analysed.error()));
+    return outcome;
+  }
+  const expansion::SeriesAnalysis& result = *analysed;
+  const report::Source source{points->name, points->skipped_lines, points->cells, points->title};
+  for (const std::string& w : expansion::check_scatter(result))
+    outcome.warnings.push_back(about_file(points->name, {0, "warning: " + w}));
+  // A pair's report says itself that its coefficients are secants.
+  if (!result.analysis.standard_errors && result.analysis.temperatures.size() > 2) {
+    outcome.warnings.push_back(
+        about_file(points->name,
+                   {0, std::string("warning: a ") + expansion::fit_name(opt.degree) +
+                           " fit through " + std::to_string(result.analysis.temperatures.size()) +
+                           " points has no spare point, so the fit gives no standard errors"}));
+  }
+  switch (opt.format) {
+    case Format::kText:
+      outcome.output = report::text_report(result, source);
+      break;
+    case Format::kJson:
+      outcome.output = report::json_report(result, source);
+      break;
+    case Format::kCsv:
+      outcome.output = report::csv_report(result);
+      break;
+  }
+  if (opt.svg_prefix || opt.html_file) {
+    const std::vector<chart::Picture> pictures =
+        chart::render_pictures(result.analysis, result.sus ? &*result.sus : nullptr, source.cells,
+                               source.name, opt.picture);
+    write_pictures(
+        opt, pictures,
+        [&](const std::vector<std::string>& warnings) {
+          return report::html_report(result, source, warnings, pictures);
+        },
+        points->read, outcome);
+  }
+  return outcome;
+}
+
+}  // namespace korvex_expansion
