@@ -12,8 +12,8 @@
 #include "formats/dials_expt.h"
 #include "formats/p4p_file.h"
 #include "formats/reader_parts.h"
+#include "formats/series_table.h"
 #include "formats/shelx_file.h"
-#include "formats/value_su.h"
 #include "formats/xds_files.h"
 
 namespace formats {
@@ -51,6 +51,7 @@ struct Lines {
   std::string_view first;
   std::string_view first_not_blank;
   std::string_view first_significant;
+  std::string_view significant_as_written;  // with its leading blanks
   std::string_view rest;
   bool significant_ended = false;  // a line end follows the first significant line
 };
@@ -68,7 +69,8 @@ Lines lines_of(std::string_view start) {
   bool first = true;
   while (!start.empty()) {
     const std::size_t end = line_end(start);
-    const std::string_view text = without_leading_blanks(start.substr(0, end));
+    const std::string_view line = start.substr(0, end);
+    const std::string_view text = without_leading_blanks(line);
     start.remove_prefix(end == std::string_view::npos ? start.size() : end + 1);
     if (first) lines.first = text;
     first = false;
@@ -76,6 +78,7 @@ Lines lines_of(std::string_view start) {
     if (lines.first_not_blank.empty()) lines.first_not_blank = text;
     if (text.front() == '#') continue;
     lines.first_significant = text;
+    lines.significant_as_written = line;
     lines.significant_ended = end != std::string_view::npos;
     lines.rest = start;
     break;
@@ -83,30 +86,43 @@ Lines lines_of(std::string_view start) {
   return lines;
 }
 
+// The instruction a line opens as SHELX writes one: four capitals at the
+// line's start, then a blank or the line's end ("CELL 0.71073 ...").
+// Nothing for "Cell transformation", "  CELL" or "cell": SHELX reads those
+// too, but as evidence of a SHELX file they are too often another program's.
+std::string_view shelx_instruction(std::string_view line) {
+  if (line.size() < 4) return {};
+  for (std::size_t i = 0; i < 4; ++i)
+    if (line[i] < 'A' || line[i] > 'Z') return {};
+  if (line.size() > 4 && line[4] != ' ' && line[4] != '\t') return {};
+  return line.substr(0, 4);
+}
+
+// A remark, REM as the first word in either case.
+bool is_remark(std::string_view text) {
+  const std::size_t word = std::min(text.find_first_of(" \t"), std::size_t{4});
+  return shelx_keyword(text.substr(0, word)) == "REM";
+}
+
 // SHELX instructions: among the first instructions after REM and blank lines,
-// TITL or CELL, and ZERR, LATT or SFAC besides; one such line alone is too
-// often the first line of another program's log ("Title ...").
+// TITL or CELL, and ZERR, LATT or SFAC besides, each as SHELX writes it
+// (shelx_instruction); one such line alone is too often the first line of
+// another program's log.
 bool is_shelx(const Lines& lines) {
   constexpr int kLook = 12;  // instructions looked at
   bool title_or_cell = false, other = false;
   // The first instruction is one of those below or REM: a line that begins
-  // with another letter is none of them.
-  if (lines.first_significant.empty()) return false;
-  // Either case: clearing bit 5 maps 't' to 'T' and nothing else to it.
-  const auto upper = static_cast<char>(lines.first_significant.front() & ~0x20);
-  if (upper != 'T' && upper != 'C' && upper != 'Z' && upper != 'L' && upper != 'S' && upper != 'R')
+  // with another character is none of them.
+  const std::string_view first = lines.significant_as_written;
+  if (first.empty() || std::string_view("TCZLSRr").find(first.front()) == std::string_view::npos)
     return false;
   LineCursor cursor(lines.rest);
-  std::optional<std::string_view> line = lines.first_significant;
+  std::optional<std::string_view> line = first;
   for (int looked = 0; line && looked < kLook; line = cursor.next()) {
     const std::string_view text = without_leading_blanks(*line);
-    // The keyword is the first four characters of the first word.
-    std::size_t word = 0;
-    while (word < text.size() && word < 4 && text[word] != ' ' && text[word] != '\t') ++word;
-    const std::string upper = shelx_keyword(text.substr(0, word));
-    const std::string_view keyword = upper;
-    if (keyword.empty() || keyword == "REM") continue;
+    if (text.empty() || is_remark(text)) continue;
     ++looked;
+    const std::string_view keyword = shelx_instruction(*line);
     title_or_cell = title_or_cell || keyword == "TITL" || keyword == "CELL";
     other = other || keyword == "ZERR" || keyword == "LATT" || keyword == "SFAC";
     if (looked == 1 && !title_or_cell && !other) return false;
@@ -125,24 +141,6 @@ bool is_csv_header(std::string_view line) {
     at = end + 1;
   }
   return temperature && a && line.find(',') != std::string_view::npos;
-}
-
-// Seven or eight numbers, blanks or tabs between them. The first field that
-// is no number ends the look: a DIRAX file's first word, at once.
-bool is_number_row(std::string_view line) {
-  constexpr std::string_view kBlanks = " \t";
-  // The line starts without blanks: a number starts with a digit, a sign or a point.
-  if (line.empty()) return false;
-  const char c = line.front();
-  if (c != '+' && c != '-' && c != '.' && (c < '0' || c > '9')) return false;
-  line = line.substr(0, line.find('#'));
-  int count = 0;
-  for (std::size_t at = line.find_first_not_of(kBlanks); at != std::string_view::npos;) {
-    const std::size_t end = std::min(line.find_first_of(kBlanks, at), line.size());
-    if (++count > 8 || !parse_value_with_su(line.substr(at, end - at))) return false;
-    at = line.find_first_not_of(kBlanks, end);
-  }
-  return count >= 7;
 }
 
 }  // namespace
@@ -188,7 +186,7 @@ CellFormat format_of(std::string_view start, const Lines& lines) {
   if (is_shelx(lines)) return CellFormat::kShelx;
   if (lines.first_not_blank.starts_with('!')) return CellFormat::kTkTable;
   if (is_csv_header(first)) return CellFormat::kKorvexCsv;
-  if (!first.empty() && is_number_row(first)) return CellFormat::kPascalTable;
+  if (!first.empty() && opens_free_table(first)) return CellFormat::kPascalTable;
   return CellFormat::kDirax;
 }
 

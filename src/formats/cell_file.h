@@ -11,10 +11,13 @@
 //   XDS (G)XPARM.XDS     "XPARM.XDS" opens that line
 //   SAINT .p4p           "FILEID" opens that line
 //   SHELX .ins, .res     among the first 12 instructions after REM and blank
-//                        lines, TITL or CELL, and ZERR, LATT or SFAC
+//                        lines, TITL or CELL, and ZERR, LATT or SFAC, each in
+//                        capitals at its line's start as SHELX writes them
 //   TK_parameters.xy     "!" opens the first line that is not blank
 //   TK_parameters.csv    that line is a header row naming T_K and a_A, any order
-//   PASCal table         that line is 7 or 8 numbers, SUs in parentheses allowed
+//   PASCal table         that line opens a whitespace table (series_table.h):
+//                        7 or 8 numbers, SUs in parentheses allowed, or a
+//                        header row naming T a b c alpha beta gamma
 //
 // and anything else is DIRAX output, which korvex reads by its own scanner on
 // a channel (dirax_scan.h): deciding so costs a DIRAX file a look at its first

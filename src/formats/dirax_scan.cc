@@ -157,4 +157,11 @@ bool holds_dirax_cell(std::string_view bytes) {
          has_cell(scan_dirax_text(bytes, CellChoice::kInput, {}, &unread));
 }
 
+bool holds_dirax_cell_line(std::string_view bytes) {
+  static constexpr textrec::LineKeywords kCellLines{"Conventional :", "{Input cell"};
+  textrec::RecordReader reader(textrec::bytes_source(bytes));
+  textrec::KeywordRecord found;
+  return reader.next_record_starting(&found, kLineLength, kCellLines) == textrec::kStatusOk;
+}
+
 }  // namespace formats

@@ -36,6 +36,11 @@ namespace formats {
 // format's reader refuses is still read as DIRAX output when they do.
 [[nodiscard]] bool holds_dirax_cell(std::string_view bytes);
 
+// Whether the bytes hold a DIRAX cell line, input or conventional, whatever
+// its numbers: a file another format's reader refuses is DIRAX output when
+// they do, read as the dialogue reads it.
+[[nodiscard]] bool holds_dirax_cell_line(std::string_view bytes);
+
 // The six parameters of a scanned record as the file writes them (the
 // shortest text of each float).
 [[nodiscard]] crystal::Cell dirax_cell(const CellRecord& record);

@@ -121,8 +121,9 @@ common::Expected<ListedCells> read_listed_file(const ListedName& entry, ListedFi
   }
   auto read = read_cells(format, bytes, entry.name, [&file] { return file.interrupted(); });
   // DIRAX output whose first line looks like another format's (a title
-  // "Title ...", "data_...", seven numbers) is read as the DIRAX output it is.
-  if ((!read || !read->warnings.empty()) && holds_dirax_cell(bytes))
+  // "TITL ...", "data_...", seven numbers) is read as the DIRAX output it is,
+  // also where its cell line gives no cell.
+  if ((!read || !read->warnings.empty()) && holds_dirax_cell_line(bytes))
     return scanned(file, entry, choice);
   if (!read) {
     const common::Error& error = read.error();

@@ -307,6 +307,18 @@ common::Expected<Series> parse_series(std::string_view bytes) {
   return series;
 }
 
+bool opens_free_table(std::string_view line) {
+  line = line.substr(0, line.find('#'));
+  const std::vector<std::string_view> fields =
+      split_row(line, line.find(',') != std::string_view::npos);
+  // A header names T and the six parameters at least.
+  if (fields.size() < 7) return false;
+  if (is_header_row(fields)) return header_roles(fields).has_value();
+  return fields.size() <= 8 && std::all_of(fields.begin(), fields.end(), [](std::string_view f) {
+           return is_overflow(f) || parse_value_with_su(f).has_value();
+         });
+}
+
 common::Expected<Series> read_series_file(const std::string& path) {
   const common::Expected<std::string> bytes = common::read_whole_file(path);
   if (!bytes) return bytes.error();

@@ -64,6 +64,14 @@ struct Series {
 // Reads the bytes of a series file; an error names its line (common::Error).
 [[nodiscard]] common::Expected<Series> parse_series(std::string_view text);
 
+// Whether a line opens a whitespace table as parse_series reads one: a header
+// row whose names it takes (table_header.h), or 7 or 8 values, each a number
+// with its SU or in overflow form, between blanks or tabs, or commas where the
+// line has one. `line` is the first of the file that is neither blank nor a
+// "#" comment; recognition (cell_file.h) asks it, so that a table is told
+// alike wherever it is named.
+[[nodiscard]] bool opens_free_table(std::string_view line);
+
 // Reads the file at `path` (common::read_whole_file); a file that cannot be
 // read is an error of line 0.
 [[nodiscard]] common::Expected<Series> read_series_file(const std::string& path);

@@ -27,7 +27,7 @@ TEST(CellFile, FormatToldByTheFirstLines) {
       {" XPARM.XDS    VERSION May 1, 2016  BUILT=20160617\n     1  0.0000\n",
        CellFormat::kXdsXparm},
       {"FILEID SAINT        V8.38A\nCELL 1 2 3 90 90 90\n", CellFormat::kP4p},
-      {"titl cu in P2(1)/n\r\nCELL 0.71073 10 4 11 90 92 90\r\nZERR 4 0.001 0.001 0.001 0 0.01 "
+      {"TITL cu in P2(1)/n\r\nCELL 0.71073 10 4 11 90 92 90\r\nZERR 4 0.001 0.001 0.001 0 0.01 "
        "0\r\n",
        CellFormat::kShelx},
       {"! Made-up crystal\n! Cell parameters extracted from input cell.\n", CellFormat::kTkTable},
@@ -35,6 +35,13 @@ TEST(CellFile, FormatToldByTheFirstLines) {
       {"# T sigma a b c al be ga \xC3\xA9\n95\t5\t6.62\t11.35\t6.623\t90\t78.5\t90\n",
        CellFormat::kPascalTable},
       {"100 5.4321(12) 6 7 90 90 90\n", CellFormat::kPascalTable},
+      // A header row names the columns as a table's reader takes them.
+      {"T a b c alpha beta gamma\n100 5 6 7 90 90 90\n", CellFormat::kPascalTable},
+      {"T(K),a,b,c,alpha,beta,gamma,V\n", CellFormat::kPascalTable},
+      {"100,5,6,7,90,90,90\n", CellFormat::kPascalTable},
+      {"100 ***** 6 7 90 90 90\n", CellFormat::kPascalTable},
+      {"T a b c alpha beta delta\n", CellFormat::kDirax},
+      {"T a b c alpha beta\n", CellFormat::kDirax},
       // DIRAX output, and anything else.
       {"DIRAX-like indexing log\n\nConventional : a=  10.21340  b= ...\n", CellFormat::kDirax},
       {"   {Input cell  a=   5.94488  b=   5.94488 }\n", CellFormat::kDirax},
@@ -48,7 +55,15 @@ TEST(CellFile, FormatToldByTheFirstLines) {
       {std::string(100000, '#') + "\n# more\ndata_x\n", CellFormat::kCif},
       {"\nREM made by hand\n\nrem\nCELL 0.71 5 6 7 90 90 90\nLATT 1\n", CellFormat::kShelx},
       {"ZERR 4 0.1 0.1 0.1 0 0 0\nTITL x\n", CellFormat::kShelx},
-      {"sfac C\nlatt 1\ncell 0.71 5 6 7 90 90 90\n", CellFormat::kShelx},
+      // SHELX's evidence is its instructions as it writes them: capitals at a
+      // line's start, the name a word of its own.
+      {"sfac C\nlatt 1\ncell 0.71 5 6 7 90 90 90\n", CellFormat::kDirax},
+      {" Cell transformation ( 1 0 0 / 0 1 0 / 0 0 1 )\nLattice symmetry search\n",
+       CellFormat::kDirax},
+      {" Cell volume 500.4\nZERR 4 0.1 0.1 0.1 0 0 0\n", CellFormat::kDirax},
+      {" CELL 0.71 5 6 7 90 90 90\n LATT 1\n", CellFormat::kDirax},
+      {"CELL 0.71 5 6 7 90 90 90\n LATT 1\n", CellFormat::kDirax},
+      {"CELLS 5 6 7\nLATTICE P\n", CellFormat::kDirax},
       {"Title of a DIRAX run\nConventional : a= 5 b= 6 c= 7\n", CellFormat::kDirax},
       {"TITL x\nnothing else a SHELX file holds\n", CellFormat::kDirax},
       {"source,a_A,T_K,b_A\n", CellFormat::kKorvexCsv},

@@ -109,6 +109,38 @@ TEST(ListedEntry, DiraxScannedAndTooLargeRefused) {
   EXPECT_EQ("as CIF: the file is larger than 64 MiB", refused.error().message);
 }
 
+// A file whose reader fails is DIRAX output where it holds a DIRAX cell
+// line, also one without a readable cell; otherwise the reader's error.
+TEST(ListedEntry, DiraxCellLinesOutweighAFailedReader) {
+  const std::string unreadable = "Conventional : a= x b= y c= z alpha= beta= gamma= P\n";
+  const std::string conventional =
+      "Conventional : a= 5.5 b= 6 c= 7 alpha= 90 beta= 90 gamma= 90  P\n";
+  const struct {
+    std::string bytes;
+    bool dirax;
+    float a;  // of the DIRAX scan
+  } cases[] = {
+      {"TITL run\nCELL 0.7 5 6 x 90 90 90\nLATT 1\n" + unreadable, true, 0},
+      {"TITL run\nCELL 0.7 5 6 x 90 90 90\nLATT 1\n" + conventional, true, 5.5F},
+      {"data_x\n_cell_length_a 5\n" + conventional, true, 5.5F},
+      {"TITL run\nCELL 0.7 5 6 x 90 90 90\nLATT 1\nVolume : 210.0 ; System: cubic ;\n", false, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.bytes);
+    formats::ListedBytes file(c.bytes, "f");
+    const auto read = formats::read_listed_file({"f", 100, "the list", 3}, file,
+                                                formats::CellChoice::kConventional);
+    ASSERT_EQ(c.dirax, read.has_value());
+    if (!c.dirax) {
+      EXPECT_EQ("as SHELX instructions: line 2: CELL: not a number: x", read.error().message);
+      continue;
+    }
+    EXPECT_EQ(formats::CellFormat::kDirax, read->format);
+    ASSERT_TRUE(read->dirax);
+    EXPECT_EQ(c.a, read->dirax->a);
+  }
+}
+
 TEST(ListedEntry, DecimalCommaAfterTheTemperatureIsFound) {
   const struct {
     std::string entry;

@@ -302,6 +302,23 @@ TEST(ExpansionInputs, TablesInOrderOfTemperatureAndTheirNames) {
       << three.out;
 }
 
+// A table whose first row names its columns reads alike named on the command
+// line and in a list.
+TEST(ExpansionInputs, AHeaderTableReadsAlikeNamedOrListed) {
+  ScopedTempDir dir;
+  testutil::write_file(dir.file("h.tsv"),
+                       "T a b c alpha beta gamma\n100 5.0 6 7.0 90 90 90\n"
+                       "200 5.1 6 7.05 90 90 90\n300 5.2 6 7.1 90 90 90\n");
+  testutil::write_file(dir.file("h.lst"), "T\nh\nh.tsv 200\n");
+  const auto named = run_program({EXPANSION_BIN, "--format", "json", "h.tsv"}, dir.path(), "");
+  const auto listed =
+      run_program({EXPANSION_BIN, "--format", "json", "--list", "h.lst"}, dir.path(), "");
+  EXPECT_EQ(0, named.exit_status) << named.err;
+  EXPECT_EQ(0, listed.exit_status) << listed.err;
+  const auto axes = [](const std::string& json) { return nlohmann::json::parse(json)["axes"]; };
+  EXPECT_EQ(axes(named.out), axes(listed.out));
+}
+
 // A row korvex wrote in overflow form is skipped, and told: as a warning, in
 // the report's head and the JSON's skipped_lines.
 TEST(ExpansionInputs, RowsInOverflowFormAreToldSkipped) {
