@@ -127,6 +127,13 @@ TEST(Edges, EachFaultIsToldWithItsStatus) {
        [](const ScopedTempDir& dir) {
          e2e::expect_outputs(dir, {"******", "999.99", "-99.99", "******"}, e2e::kEnded);
        }},
+      {"a volume the F13.3 field cannot hold",
+       {{"s.lst", e2e::lf({"T", "h", "big.tsv 100"})},
+        {"big.tsv", "100 1100 1000 1000 90 90 90\n"}},
+       "-q -c1 s.lst",
+       4,
+       "  !! big.tsv:line 1: the volume 1.1e+09 A^3 does not fit the F13.3 field of the table: "
+       "written as *************\n"},
       {"a DIRAX file without a cell",
        {{"s.lst", e2e::lf({"T", "h", "100K.out 1", "none.out 2"})}},
        "-c2 s.lst",

@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <numbers>
 #include <vector>
 
 #include "expansion/weighted_fit.h"
@@ -98,6 +100,53 @@ TEST(MonteCarlo, DirectionsGetAnSuUnlessTheyExpandAlike) {
   EXPECT_FALSE(tetragonal.sus->axes[1].direction_deg);
   // c stays c in every draw, a = b and the angles being kept.
   EXPECT_NEAR(0, tetragonal.sus->axes[2].direction_deg.value(), 1e-9);
+}
+
+// The SU of a direction is the RMS angle between the drawn and the nominal
+// axis, in degrees: worked here from the same drawn series, each analysed and
+// its axes matched to the nominal ones by direction.
+TEST(MonteCarlo, DirectionSuIsTheRmsAngleOfTheDrawnAxes) {
+  std::vector<CellEntry> cells;
+  for (int i = 0; i < 6; ++i) {
+    const double t = 100 + 40.0 * i;
+    CellEntry e{
+        "p", t,  std::nullopt, {5 + 1e-4 * t, 6 + 2e-5 * t, 8 + 3e-4 * t, 90, 100 + 2e-3 * t, 90},
+        {},  {}, {},           {},
+        {}};
+    e.su = CellSu{3e-4, 3e-4, 4e-4, {}, 0.01, {}};
+    cells.push_back(e);
+  }
+  const expansion::Draws draws{300, 5};
+  const expansion::Settings settings{0, {expansion::StrainKind::kLagrangian, false}, 1, false};
+  const auto r = expansion::analyse_series(cells, settings, draws);
+  ASSERT_TRUE(r && r->sus) << (r ? "" : r.error().message);
+  std::vector<double> temperatures;
+  for (const CellEntry& e : cells) temperatures.push_back(*e.temperature);
+  std::array<double, 3> squares{};
+  const auto visited = expansion::for_each_drawn_series(
+      cells, draws, [&](const std::vector<Eigen::Matrix3d>& bases) -> common::Expected<void> {
+        const auto drawn = expansion::analyse(temperatures, bases, 0, settings.measure, 1);
+        if (!drawn) return drawn.error();
+        for (std::size_t k = 0; k < 3; ++k) {
+          const Eigen::Vector3d& n = r->analysis.axes[k].direction;
+          double cosine = 0;
+          for (const auto& axis : drawn->axes)
+            cosine = std::max(cosine, std::fabs(axis.direction.dot(n)));
+          const double degrees = std::acos(std::min(cosine, 1.0)) * 180 / std::numbers::pi;
+          squares[k] += degrees * degrees;
+        }
+        return {};
+      });
+  ASSERT_TRUE(visited);
+  // b stays a principal axis in every draw; the other two turn about it.
+  int turning = 0;
+  for (std::size_t k = 0; k < 3; ++k) {
+    const double rms = std::sqrt(squares[k] / 300);
+    ASSERT_TRUE(r->sus->axes[k].direction_deg) << k;
+    turning += rms > 0.01 ? 1 : 0;
+    EXPECT_NEAR(rms, *r->sus->axes[k].direction_deg, 1e-9 + 1e-6 * rms) << "X" << k + 1;
+  }
+  EXPECT_EQ(2, turning);
 }
 
 TEST(MonteCarlo, OneStartGivesTheSameNumbers) {

@@ -4,12 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "formats/cell_file.h"
 #include "formats/cell_record.h"
 #include "formats/cell_want.h"
 #include "formats/csv_table.h"
+#include "formats/reader_parts.h"
 #include "formats/value_su.h"
 #include "test_util.h"
 
@@ -226,6 +228,56 @@ TEST(CellReaders, KorvexCsvReadsBackWhatKorvexWrites) {
   EXPECT_FALSE(e.su.c);
   EXPECT_EQ("monoclinic", e.system);
   EXPECT_EQ("C", e.lattice);
+}
+
+// Numbers that stand for words or units: each space-group range's ends, each
+// LATT number, and a CIF's ambient pressure, in kPa, as GPa.
+TEST(CellReaders, NumbersThatNameASystemALatticeOrAPressure) {
+  const struct {
+    int number;
+    const char* system;
+  } groups[] = {{0, ""},
+                {1, "triclinic"},
+                {2, "triclinic"},
+                {3, "monoclinic"},
+                {15, "monoclinic"},
+                {16, "orthorhombic"},
+                {74, "orthorhombic"},
+                {75, "tetragonal"},
+                {142, "tetragonal"},
+                {143, "trigonal"},
+                {167, "trigonal"},
+                {168, "hexagonal"},
+                {194, "hexagonal"},
+                {195, "cubic"},
+                {230, "cubic"},
+                {231, ""}};
+  for (const auto& g : groups)
+    EXPECT_EQ(g.system, formats::system_of_space_group(g.number)) << g.number;
+  for (const auto& [number, letter] : std::vector<std::pair<int, std::string>>{
+           {1, "P"}, {146, "R"}, {22, "F"}, {23, "I"}, {38, "A"}, {5, "C"}, {0, ""}, {231, ""}})
+    EXPECT_EQ(letter, formats::lattice_of_space_group(number)) << number;
+
+  const std::string shelx = "TITL x\nCELL 0.71073 5 6 7 90 90 90\nLATT ";
+  const std::vector<std::pair<std::string, std::string>> latt = {
+      {"1", "P"},  {"2", "I"},  {"3", "R"},  {"4", "F"},  {"5", "A"},  {"6", "B"},
+      {"7", "C"},  {"-1", "P"}, {"-2", "I"}, {"-3", "R"}, {"-4", "F"}, {"-5", "A"},
+      {"-6", "B"}, {"-7", "C"}, {"0", ""},   {"8", ""},   {"2.5", ""}};
+  for (const auto& [n, letter] : latt) {
+    const auto read = formats::read_cells(CellFormat::kShelx, shelx + n + "\n", "x.ins");
+    ASSERT_TRUE(read) << read.error().message;
+    EXPECT_EQ(letter, read->entries.at(0).lattice) << "LATT " << n;
+  }
+
+  const std::string cif =
+      "data_x\n_cell_length_a 5\n_cell_length_b 6\n_cell_length_c 7\n_cell_angle_alpha 90\n"
+      "_cell_angle_beta 90\n_cell_angle_gamma 90\n_diffrn_ambient_pressure ";
+  for (const auto& [kpa, gpa] : std::vector<std::pair<std::string, double>>{
+           {"101.325", 1.01325e-4}, {"2.5E6", 2.5}, {"750000(5000)", 0.75}}) {
+    const auto read = formats::read_cells(CellFormat::kCif, cif + kpa + "\n", "x.cif");
+    ASSERT_TRUE(read) << read.error().message;
+    EXPECT_NEAR(gpa, read->entries.at(0).pressure.value_or(-1), 1e-12 * gpa) << kpa << " kPa";
+  }
 }
 
 TEST(CellReaders, EachFaultIsToldWithItsLine) {

@@ -274,6 +274,12 @@ TEST(ExpansionCli, UsageFaultsExit2AndHelpAndVersion0) {
       {{"--colour", "a.xy"}, "korvex-expansion: unrecognized option '--colour'"},
       {{"--f", "json", "a.xy"},
        "korvex-expansion: option '--f' is ambiguous; possibilities: '--fit' '--format'"},
+      // Options that mean nothing together are refused, never ignored.
+      {{"--pc", "1.5", "a.xy"}, "korvex-expansion: --pc is for a series under --pressure"},
+      {{"--pressure", "--weighted", "a.xy"},
+       "korvex-expansion: --weighted is for a temperature series, not under --pressure"},
+      {{"--infinitesimal", "--strain", "natural", "a.xy"},
+       "korvex-expansion: --infinitesimal takes --strain eulerian or --strain lagrangian"},
   };
   ScopedTempDir dir;
   for (const Case& c : cases) {
