@@ -174,10 +174,11 @@ std::vector<PrincipalAxes> followed_axes(const std::vector<Eigen::Matrix3d>& bas
   std::size_t guide_point = reference == 0 ? 1 : 0;
   double largest = -1;
   for (std::size_t i = 0; i < n; ++i) {
-    // The reference cell's own F is I exactly, not B * B^-1 with its rounding.
-    const Eigen::Matrix3d f = i == reference ? Eigen::Matrix3d::Identity()
-                                             : deformation_gradient(bases[reference], bases[i]);
-    const Eigen::Matrix3d strain = strain_tensor(f, measure);
+    // The reference cell's own strain is nil exactly, not that of B * B^-1
+    // with its rounding.
+    const Eigen::Matrix3d strain = i == reference
+                                       ? Eigen::Matrix3d::Zero().eval()
+                                       : strain_between(bases[reference], bases[i], measure);
     axes[i] = principal_axes(strain);
     if (const double size = strain.norm(); size > largest) {
       largest = size;
