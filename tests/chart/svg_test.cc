@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -69,6 +71,38 @@ TEST(Svg, OneMarkerPerPointAndTheFittedLine) {
   EXPECT_EQ(0u, count(no_fit, "least-squares"));
   EXPECT_EQ(0u, count(no_fit, "class=\"note\""));
   EXPECT_NE(std::string::npos, no_fit.find("\">conventional cell, series.lst</text>"));
+}
+
+// Every error bar lies inside the frame, the largest SU on the highest
+// point, on the lowest, or on one between them.
+TEST(Svg, ErrorBarsLieInsideTheFrame) {
+  const std::array<std::array<double, 3>, 3> sus = {
+      {{0.001, 0.05, 0.001}, {0.001, 0.001, 0.04}, {0.03, 0.002, 0.002}}};
+  for (const auto& su : sus) {
+    chart::SeriesPicture series;
+    series.x_legend = "Temperature (K)";
+    series.y_legend = "a (A)";
+    series.quantity = {formats::Quantity::kLength, "a", "A"};
+    const std::array<double, 3> values = {5.0, 5.01, 4.99};
+    for (std::size_t i = 0; i < 3; ++i) series.points.add({100.0 * (i + 1), values[i]}, su[i]);
+    const std::string svg = chart::render_svg(series, {});
+    std::smatch frame;
+    ASSERT_TRUE(std::regex_search(
+        svg, frame,
+        std::regex(
+            R"re(<rect class="frame" x="[-\d.]+" y="([-\d.]+)" width="[-\d.]+" height="([-\d.]+)")re")));
+    const double top = std::stod(frame[1]), bottom = top + std::stod(frame[2]);
+    const std::regex bar(
+        R"re(<line class="point su" x1="[-\d.]+" y1="([-\d.]+)" x2="[-\d.]+" y2="([-\d.]+)")re");
+    std::size_t bars = 0;
+    for (std::sregex_iterator i(svg.begin(), svg.end(), bar), end; i != end; ++i, ++bars) {
+      for (const int end_of_bar : {1, 2}) {
+        const double y = std::stod((*i)[end_of_bar]);
+        EXPECT_TRUE(y >= top && y <= bottom) << y << " outside " << top << " to " << bottom;
+      }
+    }
+    EXPECT_EQ(9U, bars);  // a stroke and two caps each
+  }
 }
 
 TEST(Svg, TemperatureAxisEndsWithinATickStepOfTheData) {

@@ -15,6 +15,7 @@
 #include "crystal/cell.h"
 #include "expansion/poly_fit.h"
 #include "expansion/strain.h"
+#include "expansion/symmetry.h"
 
 namespace {
 
@@ -288,6 +289,66 @@ TEST(Analysis, TooFewPointsOrTemperaturesAndTheReference) {
   const expansion::Analysis an = run(t, bases_of(t, cell), {}, 1);
   EXPECT_NEAR(0, an.axes[2].strains[1], 1e-15);
   EXPECT_LT(an.axes[2].strains[0], 0);
+}
+
+}  // namespace
+
+namespace {
+
+// The metric symmetry of one cell and its unique axis, each family in each
+// setting, and the tolerances of twice the combined SU on both sides.
+TEST(Symmetry, MetricFamilyAndUniqueAxisOfACell) {
+  using expansion::Family;
+  const Eigen::Vector3d none(0, 0, 0), a(1, 0, 0), b(0, 1, 0), c(0, 0, 1);
+  const Eigen::Vector3d diagonal = Eigen::Vector3d(1, 1, 1).normalized();
+  const crystal::CellSu milli{0.001, 0.001, 0.001, 0.01, 0.01, 0.01};
+  const struct {
+    Cell cell;
+    crystal::CellSu su;
+    Family family;
+    Eigen::Vector3d unique;  // zero for none
+  } cases[] = {
+      {{5, 5, 5, 90, 90, 90}, {}, Family::kCubic, none},
+      {{5, 5, 8, 90, 90, 90}, {}, Family::kTetragonal, c},
+      {{8, 5, 5, 90, 90, 90}, {}, Family::kTetragonal, a},
+      {{5, 8, 5, 90, 90, 90}, {}, Family::kTetragonal, b},
+      {{4, 5, 6, 90, 90, 90}, {}, Family::kOrthorhombic, none},
+      {{3, 3, 5, 90, 90, 120}, {}, Family::kHexagonal, c},
+      {{5, 3, 3, 120, 90, 90}, {}, Family::kHexagonal, a},
+      {{4, 5, 6, 90, 100, 90}, {}, Family::kMonoclinic, b},
+      {{4, 5, 6, 100, 90, 90}, {}, Family::kMonoclinic, a},
+      {{4, 5, 6, 90, 90, 100}, {}, Family::kMonoclinic, c},
+      {{3, 4, 5, 90, 90, 120}, {}, Family::kMonoclinic, c},
+      {{5, 5, 5, 80, 80, 80}, {}, Family::kTrigonal, diagonal},
+      {{5, 5, 5, 80, 80, 81}, {}, Family::kTriclinic, none},
+      // Within twice the combined SU, 2 sqrt(2) 0.001 for two lengths.
+      {{5, 5.0028, 8, 90, 90, 90}, milli, Family::kTetragonal, c},
+      {{5, 5.0029, 8, 90, 90, 90}, milli, Family::kOrthorhombic, none},
+      {{4, 5, 6, 90, 90.019, 90}, milli, Family::kOrthorhombic, none},
+      {{4, 5, 6, 90, 90.021, 90}, milli, Family::kMonoclinic, b},
+      // Without SUs, to 1e-4 relative.
+      {{5, 5.0004, 8, 90, 90, 90}, {}, Family::kTetragonal, c},
+      {{5, 5.0006, 8, 90, 90, 90}, {}, Family::kOrthorhombic, none},
+  };
+  for (const auto& x : cases) {
+    SCOPED_TRACE(::testing::Message() << x.cell.a << " " << x.cell.b << " " << x.cell.c << " "
+                                      << x.cell.alpha << " " << x.cell.beta << " " << x.cell.gamma);
+    const expansion::Symmetry s = expansion::metric_symmetry(x.cell, x.su);
+    EXPECT_STREQ(expansion::family_name(x.family), expansion::family_name(s.family));
+    EXPECT_EQ(x.unique.isZero(), !s.unique_uvw.has_value());
+    if (s.unique_uvw && !x.unique.isZero()) {
+      EXPECT_NEAR(0, (*s.unique_uvw - x.unique).norm(), 1e-12);
+    }
+  }
+  // The files' family, with the unique axis the metric shows.
+  std::vector<crystal::CellEntry> cells(2);
+  cells[0].cell = {8, 5, 5, 90, 90, 90};
+  cells[1].cell = {8.01, 5.01, 5.01, 90, 90, 90};
+  for (auto& e : cells) e.system = "tetragonal";
+  const expansion::Symmetry named = expansion::series_symmetry(cells);
+  EXPECT_TRUE(named.from_files);
+  ASSERT_TRUE(named.unique_uvw);
+  EXPECT_NEAR(0, (*named.unique_uvw - a).norm(), 1e-12);
 }
 
 }  // namespace

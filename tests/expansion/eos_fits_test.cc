@@ -4,6 +4,7 @@
 // each equation must give back exactly, and input no fit can use.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -169,6 +170,19 @@ TEST(EosFits, EveryEquationGivesBackItsOwnCurve) {
     for (std::size_t j = 0; j < 4; ++j) {
       if (fit->fitted[j]) {
         EXPECT_NEAR(fit->theta[j].value, truth[j], 1e-7 * std::abs(truth[j])) << j;
+      }
+    }
+    // A fit needs a point to spare beyond its parameters.
+    const auto n =
+        static_cast<std::size_t>(std::count(fit->fitted.begin(), fit->fitted.end(), true));
+    for (const std::size_t points : {n, n + 1}) {
+      expansion::PvSeries few = s;
+      few.p.resize(points);
+      few.v.resize(points);
+      const auto fewer = expansion::fit_equation_of_state(eos, few, options);
+      EXPECT_EQ(points > n, fewer.has_value()) << points << " points";
+      if (fewer) {
+        EXPECT_TRUE(std::isfinite(fewer->chi2w));
       }
     }
   }

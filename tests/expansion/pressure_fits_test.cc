@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <utility>
 #include <vector>
 
 #include "expansion/compressibility.h"
@@ -220,6 +221,18 @@ TEST(PressureFits, RefuseSeriesTheyCannotFit) {
     const std::vector<double> sigma(c.p.size(), 0.1);
     for (EosOrder order : {EosOrder::kSecond, EosOrder::kThird, EosOrder::kThirdCritical})
       EXPECT_FALSE(expansion::fit_eos(order, c.p, sigma, c.v, 0));
+  }
+  // A point to spare beyond the parameters fitted: 3 for BM2, 4 otherwise.
+  for (const auto& [order, least] :
+       {std::pair{EosOrder::kSecond, std::size_t{3}}, std::pair{EosOrder::kThird, std::size_t{4}},
+        std::pair{EosOrder::kThirdCritical, std::size_t{4}}}) {
+    for (const std::size_t n : {least - 1, least}) {
+      const std::vector<double> p(kP.begin(), kP.begin() + static_cast<long>(n));
+      const std::vector<double> sigma(kSigma.begin(), kSigma.begin() + static_cast<long>(n));
+      const std::vector<double> v(kV.begin(), kV.begin() + static_cast<long>(n));
+      EXPECT_EQ(n == least, expansion::fit_eos(order, p, sigma, v, 0).has_value())
+          << expansion::eos_name(order) << ", " << n << " points";
+    }
   }
   EXPECT_FALSE(expansion::fit_empirical({1.0}, {0.1}, {0.0}));
   EXPECT_FALSE(expansion::fit_empirical({2, 2, 2, 2, 2, 2}, std::vector<double>(6, 0.1),

@@ -168,20 +168,127 @@ TEST(ExpansionPictures, PointsLieInsideTheFrameOnTheTicksScale) {
   }
 }
 
+const std::string kSuTable =
+    "100 5.0000(10) 6.0000(8) 7.0000(12) 90 90 90\n"
+    "150 5.0021(12) 6.0018(9) 7.0049(10) 90 90 90\n"
+    "200 5.0050(10) 6.0032(8) 7.0102(15) 90 90 90\n"
+    "250 5.0091(14) 6.0041(10) 7.0160(12) 90 90 90\n";
+
 // A series whose cells carry SUs: each bar spans the point's value +- its
-// drawn SU, inside the frame.
+// drawn SU, inside the frame; in the lattice picture each length and the
+// volume over its value at the reference point, the bar its SU over the same.
 TEST(ExpansionPictures, ErrorBarsSpanTheDrawnSus) {
   testutil::ScopedTempDir dir;
-  testutil::write_file(dir.file("su.txt"),
-                       "100 5.0000(10) 6.0000(8) 7.0000(12) 90 90 90\n"
-                       "150 5.0021(12) 6.0018(9) 7.0049(10) 90 90 90\n"
-                       "200 5.0050(10) 6.0032(8) 7.0102(15) 90 90 90\n"
-                       "250 5.0091(14) 6.0041(10) 7.0160(12) 90 90 90\n");
+  testutil::write_file(dir.file("su.txt"), kSuTable);
   const auto r = testutil::run_program(
       {EXPANSION_BIN, "--lagrangian", "--format", "json", "--draws", "200", "--svg", "p", "su.txt"},
       dir.path(), "");
   ASSERT_EQ(0, r.exit_status) << r.err;
-  expect_pictures(dir.file("p"), nlohmann::json::parse(r.out));
+  const nlohmann::json json = nlohmann::json::parse(r.out);
+  expect_pictures(dir.file("p"), json);
+
+  const std::vector<double> t = {100, 150, 200, 250};
+  const std::array<std::array<double, 4>, 3> lengths = {
+      {{5, 5.0021, 5.0050, 5.0091}, {6, 6.0018, 6.0032, 6.0041}, {7, 7.0049, 7.0102, 7.0160}}};
+  const std::array<std::array<double, 4>, 3> sus = {
+      {{10e-4, 12e-4, 10e-4, 14e-4}, {8e-4, 9e-4, 8e-4, 10e-4}, {12e-4, 10e-4, 15e-4, 12e-4}}};
+  const Picture lattice = read_picture(testutil::read_file(dir.file("p_lattice.svg")));
+  for (std::size_t k = 0; k < 3; ++k) {
+    std::vector<double> v, su;
+    for (std::size_t i = 0; i < 4; ++i) {
+      v.push_back(lengths[k][i] / lengths[k][0]);
+      su.push_back(sus[k][i] / lengths[k][0]);
+    }
+    expect_points(lattice, "s" + std::to_string(k), t, v, su);
+  }
+  std::vector<double> volumes = json["volume"]["values"], volume_sus = json["volume"]["values_su"];
+  const double v0 = volumes[0];
+  for (double& v : volumes) v /= v0;
+  for (double& s : volume_sus) s /= v0;
+  expect_points(lattice, "s3", t, volumes, volume_sus);
+}
+
+// The text between the tags of each <text class="key"> element.
+std::vector<std::string> key_texts(const std::string& svg) {
+  std::vector<std::string> out;
+  const std::regex key(R"re(<text class="key"[^>]*>(.*?)</text>)re");
+  for (std::sregex_iterator i(svg.begin(), svg.end(), key), end; i != end; ++i)
+    out.push_back(std::regex_replace((*i)[1].str(), std::regex("<[^>]*>"), ""));
+  return out;
+}
+
+// Each coefficient the keys show reads as the text report writes it, with
+// the same decimals and SU, with SUs drawn from the cells and without.
+TEST(ExpansionPictures, KeysWriteTheCoefficientsAsTheReportDoes) {
+  testutil::ScopedTempDir dir;
+  testutil::write_file(dir.file("su.txt"), kSuTable);
+  const std::string table = TESTS_DIR "/korvex-expansion/worked/monoclinic.xy";
+  for (const std::string& input : {std::string("su.txt"), table}) {
+    SCOPED_TRACE(input);
+    const auto r = testutil::run_program(
+        {EXPANSION_BIN, "--draws", "200", "--svg", dir.file("p"), input}, dir.path(), "");
+    ASSERT_EQ(0, r.exit_status) << r.err;
+    // " X1            4.6(14)    0.336 ..." and " V   31.8(29) ..."
+    std::vector<std::string> report;
+    const std::regex row(R"re(\n (X[123]|V) +([-\d.()]+) )re");
+    for (std::sregex_iterator i(r.out.begin(), r.out.end(), row), end; i != end; ++i)
+      report.push_back((*i)[2].str());
+    ASSERT_EQ(4U, report.size()) << r.out;
+    std::vector<std::string> keys;
+    for (const char* picture : {"p_strain.svg", "p_volume.svg"}) {
+      for (const std::string& text : key_texts(testutil::read_file(dir.file(picture)))) {
+        const std::size_t from = text.find("= "), to = text.find(" MK");
+        if (from != std::string::npos && to != std::string::npos)
+          keys.push_back(text.substr(from + 2, to - from - 2));
+      }
+    }
+    for (std::string& k : keys)
+      for (std::size_t at; (at = k.find("\u2212")) != std::string::npos;) k.replace(at, 3, "-");
+    EXPECT_EQ(report, keys);
+  }
+}
+
+// Each section of the indicatrix is |alpha(n)| along the directions of its
+// plane: its farthest and nearest points from the centre are the plane's two
+// principal coefficients, on the scale of the circle drawn at the largest.
+TEST(ExpansionPictures, IndicatrixSectionsReachEachAxissCoefficient) {
+  testutil::ScopedTempDir dir;
+  testutil::write_file(dir.file("su.txt"), kSuTable);
+  const auto r = testutil::run_program(
+      {EXPANSION_BIN, "--format", "json", "--draws", "200", "--svg", "p", "su.txt"}, dir.path(),
+      "");
+  ASSERT_EQ(0, r.exit_status) << r.err;
+  const nlohmann::json json = nlohmann::json::parse(r.out);
+  std::vector<double> alpha;
+  for (const auto& axis : json["axes"]) alpha.push_back(std::fabs(axis["alpha"].get<double>()));
+  const double largest = *std::max_element(alpha.begin(), alpha.end());
+  const std::string svg = testutil::read_file(dir.file("p_indicatrix.svg"));
+  const std::regex scale(R"re(<circle class="scale" cx="([\d.]+)" cy="([\d.]+)" r="([\d.]+)")re");
+  const std::regex section(R"re(<polyline class="(?:positive|negative)" points="([^"]*)")re");
+  const std::regex pair(R"re(([-\d.]+),([-\d.]+))re");
+  std::vector<std::pair<double, double>> reached;  // nearest, farthest, in MK^-1
+  for (std::sregex_iterator c(svg.begin(), svg.end(), scale), end; c != end; ++c) {
+    const double cx = std::stod((*c)[1]), cy = std::stod((*c)[2]), radius = std::stod((*c)[3]);
+    double nearest = 1e9, farthest = 0;
+    for (std::sregex_iterator p(svg.begin(), svg.end(), section); p != end; ++p) {
+      const std::string points = (*p)[1];
+      for (std::sregex_iterator q(points.begin(), points.end(), pair); q != end; ++q) {
+        const double d = std::hypot(std::stod((*q)[1]) - cx, std::stod((*q)[2]) - cy);
+        if (d > 1.5 * radius) continue;  // another section's
+        nearest = std::min(nearest, d), farthest = std::max(farthest, d);
+      }
+    }
+    reached.emplace_back(nearest / radius * largest, farthest / radius * largest);
+  }
+  ASSERT_EQ(3U, reached.size());
+  std::sort(alpha.begin(), alpha.end());
+  std::vector<std::pair<double, double>> planes = {
+      {alpha[0], alpha[1]}, {alpha[0], alpha[2]}, {alpha[1], alpha[2]}};
+  std::sort(reached.begin(), reached.end());
+  for (std::size_t i = 0; i < 3; ++i) {
+    EXPECT_NEAR(planes[i].first, reached[i].first, 0.02 * largest) << i;
+    EXPECT_NEAR(planes[i].second, reached[i].second, 0.02 * largest) << i;
+  }
 }
 
 }  // namespace

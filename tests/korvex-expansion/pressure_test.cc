@@ -8,7 +8,9 @@
 #include <algorithm>
 #include <cmath>
 #include <nlohmann/json.hpp>
+#include <regex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/number_text.h"
@@ -180,6 +182,57 @@ TEST(PressureCli, VolumeCompressibilityFollowsTheMeasure) {
     const double want = measure == "natural" ? sum : pascal_k;
     EXPECT_NEAR(volume_k, want, 1e-9 * std::abs(want)) << measure;
   }
+}
+
+// "9.34(44)" as its value and SU, the SU in units of the last decimal.
+std::pair<double, double> value_and_su(const std::string& text) {
+  const std::size_t open = text.find('(');
+  const std::string value = text.substr(0, open);
+  const std::size_t point = value.find('.');
+  const int decimals = point == std::string::npos ? 0 : static_cast<int>(value.size() - point - 1);
+  return {std::stod(value), std::stod(text.substr(open + 1)) * std::pow(10.0, -decimals)};
+}
+
+// The text report's columns hold what their heads name, as the JSON gives
+// them: K at the median pressure with its SU, the fit's SU, the cells' SU,
+// and the straight line's K with its SU, all in TPa^-1.
+TEST(PressureCli, ReportColumnsHoldWhatTheirHeadsName) {
+  std::string table = "# p sigma_p a b c alpha beta gamma\n";
+  for (int i = 0; i < 13; ++i) {
+    const double p = kP[i];
+    table += common::format_text("%.2f %.2f %.4f(20) %.4f(30) %.4f(10) 90 90 90\n", p, kSigma[i],
+                                 8 * (1 + 0.011 * std::pow(p + 0.35, 0.55)),
+                                 9 * (1 - 0.021 * std::pow(p + 0.1, 0.8)), 7 * (1 - 0.006 * p));
+  }
+  ScopedTempDir dir;
+  testutil::write_file(dir.file("su.tsv"), table);
+  const auto text =
+      run_program({EXPANSION_BIN, "--pressure", "--draws", "100", "su.tsv"}, dir.path(), "");
+  const auto json =
+      run_program({EXPANSION_BIN, "--pressure", "--draws", "100", "--format", "json", "su.tsv"},
+                  dir.path(), "");
+  ASSERT_EQ(0, text.exit_status) << text.err;
+  const auto j = nlohmann::json::parse(json.out);
+  std::size_t median = 0;
+  while (j["pressures"][median] != j["median"]) ++median;
+  // " X1       10.24(15)     0.019    0.145      9.34(44)  [..."
+  const std::regex row(R"re(\n (X[123]) +(\S+) +([\d.]+) +([\d.]+) +(\S+) +\[)re");
+  std::size_t k = 0;
+  for (std::sregex_iterator i(text.out.begin(), text.out.end(), row), end; i != end; ++i, ++k) {
+    SCOPED_TRACE((*i)[1].str());
+    ASSERT_LT(k, 3U);
+    const nlohmann::json& axis = j["axes"][k];
+    const auto [value, su] = value_and_su((*i)[2]);
+    EXPECT_NEAR(axis["K"][median].get<double>(), value, 0.01);
+    EXPECT_NEAR(axis["K_su"][median].get<double>(), su, 0.01);
+    EXPECT_NEAR(axis["K_su_fit"][median].get<double>(), std::stod((*i)[3]), 0.0005);
+    EXPECT_NEAR(axis["K_su_cells"][median].get<double>(), std::stod((*i)[4]), 0.0005);
+    const auto [linear, linear_su] = value_and_su((*i)[5]);
+    EXPECT_NEAR(axis["linear"]["K"].get<double>(), linear, 0.01);
+    EXPECT_NEAR(axis["linear"]["K_su"].get<double>(), linear_su, 0.01);
+    EXPECT_GT(axis["linear"]["K_su"].get<double>(), 0.01);  // TPa^-1, not GPa^-1
+  }
+  EXPECT_EQ(3U, k) << text.out;
 }
 
 TEST(PressureCli, NamesNegativeLinearCompressibility) {
