@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "chart/axis.h"
 #include "chart/expansion_pictures.h"
 #include "chart/series_picture.h"
 #include "chart/text_metrics.h"
@@ -183,6 +184,79 @@ TEST(PictureLayout, StrainPointsLieInTheFrameOnTheTicksScale) {
     }
     EXPECT_EQ(5u, i);
   }
+}
+
+}  // namespace
+
+namespace {
+
+// Texts placed as SVG anchors them; shortened and wrapped within their room,
+// keeping every word that fits.
+TEST(PictureLayout, TextsAnchoredShortenedAndWrappedWithinTheirRoom) {
+  const struct {
+    const char* anchor;
+    double left;
+  } anchors[] = {{"start", 100}, {"middle", 80}, {"end", 60}};
+  for (const auto& a : anchors) {
+    const chart::Box b = chart::text_box(100, 50, a.anchor, 40, 10);
+    EXPECT_DOUBLE_EQ(a.left, b.left) << a.anchor;
+    EXPECT_DOUBLE_EQ(a.left + 40, b.right) << a.anchor;
+    EXPECT_DOUBLE_EQ(42, b.top) << a.anchor;  // 0.8 em above the baseline
+    EXPECT_DOUBLE_EQ(53, b.bottom) << a.anchor;
+  }
+  EXPECT_FALSE(chart::overlap({0, 0, 10, 10}, {10, 0, 20, 10}));  // touching
+  EXPECT_TRUE(chart::overlap({0, 0, 10, 10}, {9.5, 9.5, 20, 20}));
+  EXPECT_TRUE(chart::inside({0, 0, 100, 50}, 100, 50));
+  EXPECT_FALSE(chart::inside({0, 0, 100.5, 50}, 100, 50));
+  EXPECT_FALSE(chart::inside({-0.5, 0, 10, 10}, 100, 50));
+
+  const std::string text = "the quick brown fox jumps over the lazy dog";
+  const double full = chart::text_width(text, 12);
+  for (const double room : {40.0, full / 2, full - 1, full, full + 50}) {
+    SCOPED_TRACE(room);
+    const std::string s = chart::shortened(text, 12, room);
+    EXPECT_LE(chart::text_width(s, 12), room);
+    if (room >= full) {
+      EXPECT_EQ(text, s);
+    } else {
+      ASSERT_TRUE(s.ends_with("\u2026"));
+      EXPECT_TRUE(text.starts_with(s.substr(0, s.size() - 3)));
+    }
+    for (const std::size_t most : {std::size_t{1}, std::size_t{2}, std::size_t{20}}) {
+      const std::vector<std::string> lines = chart::wrapped(text, 12, room, most);
+      ASSERT_FALSE(lines.empty());
+      EXPECT_LE(lines.size(), most);
+      std::string joined;
+      for (const std::string& line : lines) {
+        EXPECT_LE(chart::text_width(line, 12), room) << line;
+        joined += (joined.empty() ? "" : " ") + line;
+      }
+      // Where every word fits a line, no word is broken or lost.
+      if (most == 20 && room >= full / 2) {
+        EXPECT_EQ(text, joined);
+      }
+    }
+  }
+}
+
+// The temperature axis of the terminal plot ends at the data, with as many
+// ticks as the room takes their labels side by side, two characters apart.
+TEST(PictureLayout, AxisTicksThinnedToTheirRoom) {
+  std::size_t before = 0;
+  for (const double room : {24.0, 40.0, 60.0, 200.0}) {
+    SCOPED_TRACE(room);
+    const chart::Axis axis = chart::axis_fitting_labels(100, 325, 12, room);
+    EXPECT_EQ(100, axis.lo);
+    EXPECT_EQ(325, axis.hi);
+    ASSERT_GE(axis.ticks.size(), 2U);
+    if (axis.ticks.size() > 2) {
+      EXPECT_LE(static_cast<double>(axis.ticks.size() * (chart::widest_label(axis) + 2)), room);
+    }
+    EXPECT_GE(axis.ticks.size(), before);  // more room, never fewer ticks
+    before = axis.ticks.size();
+    for (const double t : axis.ticks) EXPECT_TRUE(t >= 100 && t <= 325) << t;
+  }
+  EXPECT_GE(before, 8U);
 }
 
 }  // namespace
