@@ -40,6 +40,48 @@ std::string unknown_long_option(std::span<const OptionRule> rules, std::string_v
   return "unrecognized option '--" + std::string(name) + "'";
 }
 
+// getopt_long's tables of the rules: the short options ("-": operands come
+// back in order, as code 1; ":": a missing value is ':') and the long ones,
+// whose names `long_names` keeps.
+struct GetoptTables {
+  std::string short_options = "-:";
+  std::vector<std::string> long_names;
+  std::vector<option> long_options;
+};
+
+GetoptTables getopt_tables(std::span<const OptionRule> rules) {
+  GetoptTables t;
+  t.long_names.reserve(rules.size());
+  for (std::size_t i = 0; i < rules.size(); ++i) {
+    const OptionRule& rule = rules[i];
+    if (rule.short_name != '\0') {
+      t.short_options += rule.short_name;
+      if (rule.takes_value) t.short_options += ':';
+    }
+    if (rule.long_name.empty()) continue;
+    t.long_names.emplace_back(rule.long_name);
+    t.long_options.push_back({t.long_names.back().c_str(),
+                              rule.takes_value ? required_argument : no_argument, nullptr,
+                              code_of(rule, i)});
+  }
+  t.long_options.push_back({nullptr, 0, nullptr, 0});
+  return t;
+}
+
+// The fault getopt_long told by `code` ('?' or ':'), as GNU programs word it.
+// It has passed `argument`, which holds a faulty long option, or whose last
+// character is a faulty short option.
+Error option_fault(std::span<const OptionRule> rules, int code, std::string_view argument) {
+  const bool long_form = argument.starts_with("--");
+  const OptionRule* rule = rule_of_code(rules, optopt);
+  if (optopt == 0) return Error{0, unknown_long_option(rules, argument)};
+  if (rule == nullptr) return Error{0, "invalid option -- '" + std::string(1, optopt) + "'"};
+  const std::string name = "'--" + std::string(rule->long_name) + "'";
+  if (code == '?') return Error{0, "option " + name + " doesn't allow an argument"};
+  if (long_form) return Error{0, "option " + name + " requires an argument"};
+  return Error{0, "option requires an argument -- '" + std::string(1, rule->short_name) + "'"};
+}
+
 }  // namespace
 
 Expected<ParsedCommandLine> parse_command_line(std::span<const OptionRule> rules,
@@ -51,51 +93,22 @@ Expected<ParsedCommandLine> parse_command_line(std::span<const OptionRule> rules
   std::vector<char*> argv;
   for (std::string& word : words) argv.push_back(word.data());
   argv.push_back(nullptr);
-  // "-": operands come back in order, as code 1; ":": a missing value is ':'.
-  std::string short_options = "-:";
-  std::vector<std::string> long_names;
-  long_names.reserve(rules.size());
-  std::vector<option> long_options;
-  for (std::size_t i = 0; i < rules.size(); ++i) {
-    const OptionRule& rule = rules[i];
-    if (rule.short_name != '\0') {
-      short_options += rule.short_name;
-      if (rule.takes_value) short_options += ':';
-    }
-    if (rule.long_name.empty()) continue;
-    long_names.emplace_back(rule.long_name);
-    long_options.push_back({long_names.back().c_str(),
-                            rule.takes_value ? required_argument : no_argument, nullptr,
-                            code_of(rule, i)});
-  }
-  long_options.push_back({nullptr, 0, nullptr, 0});
-
+  const GetoptTables tables = getopt_tables(rules);
   const int argc = static_cast<int>(words.size());
   // The C library keeps the scan's place in globals; 0 starts a new scan.
   optind = 0;
   opterr = 0;
   ParsedCommandLine parsed;
   for (;;) {
-    const int code =
-        getopt_long(argc, argv.data(), short_options.c_str(), long_options.data(), nullptr);
+    const int code = getopt_long(argc, argv.data(), tables.short_options.c_str(),
+                                 tables.long_options.data(), nullptr);
     if (code == -1) break;
     if (code == 1) {
       parsed.operands.emplace_back(optarg);
       continue;
     }
-    if (code == '?' || code == ':') {
-      // getopt_long has passed the argument that holds a faulty long option,
-      // or the last character of one that holds a faulty short option.
-      const std::string_view argument = argv[static_cast<std::size_t>(optind - 1)];
-      const bool long_form = argument.starts_with("--");
-      const OptionRule* rule = rule_of_code(rules, optopt);
-      if (optopt == 0) return Error{0, unknown_long_option(rules, argument)};
-      if (rule == nullptr) return Error{0, "invalid option -- '" + std::string(1, optopt) + "'"};
-      const std::string name = "'--" + std::string(rule->long_name) + "'";
-      if (code == '?') return Error{0, "option " + name + " doesn't allow an argument"};
-      if (long_form) return Error{0, "option " + name + " requires an argument"};
-      return Error{0, "option requires an argument -- '" + std::string(1, rule->short_name) + "'"};
-    }
+    if (code == '?' || code == ':')
+      return option_fault(rules, code, argv[static_cast<std::size_t>(optind - 1)]);
     const OptionRule* rule = rule_of_code(rules, code);
     parsed.options.push_back({rule->id, rule->takes_value ? std::string(optarg) : std::string()});
   }

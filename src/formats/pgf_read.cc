@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <utility>
 
 #include "common/files.h"
 #include "common/number_text.h"
@@ -133,17 +134,113 @@ double value_as_read(float value, const textrec::FieldCode& f) {
 
 }  // namespace
 
+namespace {
+
+// A plot file as it is read, record by record.
+struct PgfReading {
+  PgfFile pgf;
+  bool in_data = false;  // after the record "#   DATA: X Y"
+  int patterns_seen = 0;
+  bool all_float_text = true;
+};
+
+// A data row: a point, or an overflowing one counted.
+common::Expected<void> take_data_row(std::string_view line, int line_no, PgfReading& r) {
+  if (!r.in_data) {
+    return common::Error{line_no, "found " + shown_line(line) +
+                                      " where a header record beginning with \"#\" belongs "
+                                      "(data rows follow the record \"#   DATA: X Y\")"};
+  }
+  const auto row = read_row(line, line_no);
+  if (!row) return row.error();
+  const auto [x, y] = *row;
+  if (x.kind == FieldKind::kOverflow) {
+    ++r.pgf.skipped_x_overflow;
+  } else if (y.kind == FieldKind::kOverflow) {
+    ++r.pgf.skipped_y_overflow;
+  } else {
+    r.pgf.points.push_back({x.value, y.value});
+    r.all_float_text = r.all_float_text && y.float_text;
+  }
+  return {};
+}
+
+// A record of the pattern block that holds a whole number.
+common::Expected<void> take_count(std::string_view key, std::string_view value, int line_no,
+                                  PgfReading& r) {
+  const bool marker = key == pgf_key(kPgfMarker);
+  const char* what = key == pgf_key(kPgfPattern)        ? "the pattern number"
+                     : key == pgf_key(kPgfPatternCount) ? "the number of patterns"
+                     : key == pgf_key(kPgfPointCount)   ? "the number of points"
+                     : marker                           ? "the marker code"
+                                                        : "the marker size";
+  if (key == pgf_key(kPgfPattern) && ++r.patterns_seen > 1)
+    return common::Error{line_no, "a second pattern block; a korvex plot file holds one pattern"};
+  const auto n = read_integer(value, line_no, what);
+  if (!n) return n.error();
+  if (key == pgf_key(kPgfPointCount)) {
+    r.pgf.declared_points = *n;
+    r.pgf.declared_overflow = !r.pgf.declared_points;
+  } else if (key == pgf_key(kPgfMarker) || key == pgf_key(kPgfMarkerSize)) {
+    if (const auto v = *n; v && *v <= 9)
+      (marker ? r.pgf.marker : r.pgf.marker_size) = static_cast<int>(*v);
+  }
+  return {};
+}
+
+// A header record "#KEY: VALUE"; a key of none of the records is a comment.
+common::Expected<void> take_keyed_record(std::string_view key, std::string_view value, int line_no,
+                                         PgfReading& r) {
+  if (key == pgf_key(kPgfMainLegend)) {
+    r.pgf.main_legend = std::string(value);
+  } else if (key == pgf_key(kPgfXLegend)) {
+    r.pgf.x_legend = std::string(value);
+  } else if (key == pgf_key(kPgfYLegend)) {
+    r.pgf.y_legend = std::string(value);
+  } else if (key == pgf_key(kPgfTitle)) {
+    r.pgf.title = std::string(value);
+  } else if (key == pgf_key(kPgfPattern) || key == pgf_key(kPgfPatternCount) ||
+             key == pgf_key(kPgfPointCount) || key == pgf_key(kPgfMarker) ||
+             key == pgf_key(kPgfMarkerSize)) {
+    return take_count(key, value, line_no, r);
+  } else if (key == pgf_key(kPgfData)) {
+    r.in_data = true;
+  }
+  return {};
+}
+
+// A record beginning with "#", its body after the "#"; false for the END
+// record, after which nothing is read.
+common::Expected<bool> take_record(std::string_view body, int line_no, PgfReading& r) {
+  if (common::trim(body) == pgf_key(kPgfEnd)) {
+    r.pgf.has_end_record = true;
+    return false;
+  }
+  const auto colon = body.find(':');
+  if (colon == std::string_view::npos) {
+    // The separator, or the column heading that precedes it.
+    const std::string_view t = common::trim(body);
+    if (!r.in_data && r.pgf.column_heading.empty() && t.find_first_not_of('-') != t.npos)
+      r.pgf.column_heading = std::string(t);
+    return true;
+  }
+  std::string_view value = body.substr(colon + 1);
+  if (!value.empty() && value.front() == ' ') value.remove_prefix(1);
+  value = value.substr(0, value.find_last_not_of(' ') + 1);
+  const auto taken = take_keyed_record(common::trim(body.substr(0, colon)), value, line_no, r);
+  if (!taken) return taken.error();
+  return true;
+}
+
+}  // namespace
+
 common::Expected<PgfFile> parse_pgf(std::string_view text) {
   if (text.find_first_not_of(" \t\r\n") == std::string_view::npos) {
     return common::Error{0, "the file is empty"};
   }
-  PgfFile pgf;
-  bool in_data = false;  // after the record "#   DATA: X Y"
-  int patterns_seen = 0;
+  PgfReading r;
   int line_no = 0;
-  bool all_float_text = true;
-  std::size_t pos = 0;
-  while (pos < text.size()) {
+  for (std::size_t pos = 0; pos < text.size();) {
     std::size_t eol = text.find('\n', pos);
     if (eol == std::string_view::npos) eol = text.size();
     std::string_view line = text.substr(pos, eol - pos);
@@ -151,88 +248,19 @@ common::Expected<PgfFile> parse_pgf(std::string_view text) {
     ++line_no;
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     if (common::trim(line).empty()) continue;
-
     if (line.front() != '#') {
-      if (!in_data) {
-        return common::Error{line_no, "found " + shown_line(line) +
-                                          " where a header record beginning with \"#\" belongs "
-                                          "(data rows follow the record \"#   DATA: X Y\")"};
-      }
-      const auto row = read_row(line, line_no);
-      if (!row) return row.error();
-      const auto [x, y] = *row;
-      if (x.kind == FieldKind::kOverflow) {
-        ++pgf.skipped_x_overflow;
-      } else if (y.kind == FieldKind::kOverflow) {
-        ++pgf.skipped_y_overflow;
-      } else {
-        pgf.points.push_back({x.value, y.value});
-        all_float_text = all_float_text && y.float_text;
-      }
+      if (const auto taken = take_data_row(line, line_no, r); !taken) return taken.error();
       continue;
     }
-
-    const std::string_view body = line.substr(1);
-    if (common::trim(body) == pgf_key(kPgfEnd)) {
-      pgf.has_end_record = true;
-      break;
-    }
-    const auto colon = body.find(':');
-    if (colon == std::string_view::npos) {
-      // The separator, or the column heading that precedes it.
-      const std::string_view t = common::trim(body);
-      if (!in_data && pgf.column_heading.empty() && t.find_first_not_of('-') != t.npos) {
-        pgf.column_heading = std::string(t);
-      }
-      continue;
-    }
-    const std::string_view key = common::trim(body.substr(0, colon));
-    std::string_view value = body.substr(colon + 1);
-    if (!value.empty() && value.front() == ' ') value.remove_prefix(1);
-    value = value.substr(0, value.find_last_not_of(' ') + 1);
-
-    const auto integer = [&](const char* what) -> common::Expected<std::optional<long>> {
-      return read_integer(value, line_no, what);
-    };
-    if (key == pgf_key(kPgfMainLegend)) {
-      pgf.main_legend = std::string(value);
-    } else if (key == pgf_key(kPgfXLegend)) {
-      pgf.x_legend = std::string(value);
-    } else if (key == pgf_key(kPgfYLegend)) {
-      pgf.y_legend = std::string(value);
-    } else if (key == pgf_key(kPgfTitle)) {
-      pgf.title = std::string(value);
-    } else if (key == pgf_key(kPgfPattern)) {
-      if (++patterns_seen > 1) {
-        return common::Error{line_no,
-                             "a second pattern block; a korvex plot file holds one pattern"};
-      }
-      auto n = integer("the pattern number");
-      if (!n) return n.error();
-    } else if (key == pgf_key(kPgfPatternCount)) {
-      auto n = integer("the number of patterns");
-      if (!n) return n.error();
-    } else if (key == pgf_key(kPgfPointCount)) {
-      auto n = integer("the number of points");
-      if (!n) return n.error();
-      pgf.declared_points = *n;
-      pgf.declared_overflow = !pgf.declared_points;
-    } else if (key == pgf_key(kPgfMarker) || key == pgf_key(kPgfMarkerSize)) {
-      auto n = integer(key == pgf_key(kPgfMarker) ? "the marker code" : "the marker size");
-      if (!n) return n.error();
-      if (const auto v = *n; v && *v <= 9) {
-        (key == pgf_key(kPgfMarker) ? pgf.marker : pgf.marker_size) = static_cast<int>(*v);
-      }
-    } else if (key == pgf_key(kPgfData)) {
-      in_data = true;
-    }
-    // Other "#" records are comments.
+    const auto more = take_record(line.substr(1), line_no, r);
+    if (!more) return more.error();
+    if (!*more) break;
   }
-  if (!in_data) {
+  if (!r.in_data) {
     return common::Error{0, "no record \"#   DATA: X Y\": this is not a PGF plot file"};
   }
-  pgf.single_precision = all_float_text && !pgf.points.empty();
-  return pgf;
+  r.pgf.single_precision = r.all_float_text && !r.pgf.points.empty();
+  return std::move(r.pgf);
 }
 
 const PlotSeries* plot_series_of(const PgfFile& pgf) {

@@ -235,6 +235,62 @@ void refuse_outputs_among_entries(const OutputNames& outputs, std::int32_t entry
   formats::rewind_to_first_entry();
 }
 
+namespace {
+
+// An entry that cannot be read: told where the read failed, as the dialogue
+// has always told it, or skipped under keep_going. Whether the pass goes on.
+bool pass_unreadable_entry(const EntryRead& entry, const PassSettings& settings,
+                           PassResult& result) {
+  ++result.entries;
+  result.unreadable_entry = true;
+  if (!settings.keep_going) {
+    console_write({" !! Line ", std::to_string(entry.last_line),
+                   " of the buffer file cannot be read as a file name and a temperature !!"});
+    return false;
+  }
+  console_write(
+      {" !! Line ", std::to_string(entry.line), " of the buffer file cannot be read: skipped"});
+  ++result.skipped;
+  return entry.followed;
+}
+
+enum class Opening { kOpened, kSkipped, kStopped };
+
+// The entry's file opened on the DIRAX channel: the existence check and the
+// open are one open of the file. A missing file is told, with the folder
+// names are taken relative to the first time (`folder_told`), and skipped
+// under keep_going or ends the pass.
+Opening open_entry_file(const std::string& name, const PassSettings& settings, bool& folder_told,
+                        PassResult& result) {
+  const auto shown = [&] { return common::safe_text(trim_right(name)); };
+  const auto tell_folder = [&] {
+    if (settings.current_folder.empty() || folder_told || name.starts_with('/')) return;
+    folder_told = true;
+    console_write({" !! the buffer file's names are taken relative to the current folder, ",
+                   common::safe_text(settings.current_folder)});
+  };
+  if (settings.keep_going) {
+    const textrec::OpenCheck opened = textrec::try_open_for_reading(formats::kDiraxChannel, name);
+    if (opened.can_open) return Opening::kOpened;
+    if (opened.missing) {
+      console_write({" !! ", shown(), " does not exist: skipped"});
+      tell_folder();
+    } else {
+      console_write({" !! ", shown(), " cannot be read: ", opened.reason, ": skipped"});
+    }
+    ++result.skipped;
+    return Opening::kSkipped;
+  }
+  if (textrec::open_for_reading_if_exists(formats::kDiraxChannel, name)) return Opening::kOpened;
+  console_write({" !! ", shown(), " does not exist !!"});
+  tell_folder();
+  console_write({" "});
+  result.end = PassEnd::kMissingDiraxFile;
+  return Opening::kStopped;
+}
+
+}  // namespace
+
 PassResult run_pass(const PassSettings& settings) {
   PassResult result;
   std::string dirax_file_name;
@@ -249,50 +305,13 @@ PassResult run_pass(const PassSettings& settings) {
       // The end of the list is no fault; an entry that cannot be read is told,
       // and the run does not end clean.
       if (entry.status == textrec::kStatusEnd && entry.values == 0) return result;
-      ++result.entries;
-      result.unreadable_entry = true;
-      if (!settings.keep_going) {
-        // As the dialogue has always told it: where the read failed.
-        console_write({" !! Line ", std::to_string(entry.last_line),
-                       " of the buffer file cannot be read as a file name and a temperature !!"});
-        return result;
-      }
-      console_write(
-          {" !! Line ", std::to_string(entry.line), " of the buffer file cannot be read: skipped"});
-      ++result.skipped;
-      if (!entry.followed) return result;
+      if (!pass_unreadable_entry(entry, settings, result)) return result;
       continue;
     }
     ++result.entries;
-    // The existence check and the open are one open of the file.
-    const auto shown = [&] { return common::safe_text(trim_right(dirax_file_name)); };
-    const auto tell_folder = [&] {
-      if (settings.current_folder.empty() || folder_told || dirax_file_name.starts_with('/'))
-        return;
-      folder_told = true;
-      console_write({" !! the buffer file's names are taken relative to the current folder, ",
-                     common::safe_text(settings.current_folder)});
-    };
-    if (settings.keep_going) {
-      const textrec::OpenCheck opened =
-          textrec::try_open_for_reading(formats::kDiraxChannel, dirax_file_name);
-      if (!opened.can_open) {
-        if (opened.missing) {
-          console_write({" !! ", shown(), " does not exist: skipped"});
-          tell_folder();
-        } else {
-          console_write({" !! ", shown(), " cannot be read: ", opened.reason, ": skipped"});
-        }
-        ++result.skipped;
-        continue;
-      }
-    } else if (!textrec::open_for_reading_if_exists(formats::kDiraxChannel, dirax_file_name)) {
-      console_write({" !! ", shown(), " does not exist !!"});
-      tell_folder();
-      console_write({" "});
-      result.end = PassEnd::kMissingDiraxFile;
-      return result;
-    }
+    const Opening opening = open_entry_file(dirax_file_name, settings, folder_told, result);
+    if (opening == Opening::kStopped) return result;
+    if (opening == Opening::kSkipped) continue;
     if (!take_listed_file(trim_right(dirax_file_name), temperature, entry.line, settings, result))
       return result;
     if (settings.progress != nullptr) settings.progress->entry_done(result.entries);
