@@ -29,11 +29,12 @@ const char* const kUsage =
     "                        temperatures, in korvex's buffer-file format\n"
     "  --cell input|conventional\n"
     "                        the cell of the DIRAX files in the list\n"
-    "  --strain natural|eulerian|lagrangian\n"
-    "                        the strain measure (default natural, ln U)\n"
+    "  --strain natural|eulerian|lagrangian|pascal\n"
+    "                        the strain measure (default natural, ln U; pascal:\n"
+    "                        PASCal's Eulerian finite)\n"
     "  --lagrangian          the same as --strain lagrangian\n"
-    "  --infinitesimal       infinitesimal Eulerian or Lagrangian strain (default\n"
-    "                        finite)\n"
+    "  --infinitesimal       infinitesimal Eulerian, Lagrangian or PASCal's strain\n"
+    "                        (default finite)\n"
     "  --reference K         the point at K kelvin is the reference (default the first;\n"
     "                        under --pressure, P GPa, default the lowest pressure)\n"
     "  --pressure            a pressure series: the first column (a CIF's ambient\n"
@@ -130,7 +131,7 @@ common::Expected<void> apply(const common::GivenOption& given, Options& opt) {
   switch (given.id) {
     case kStrain: {
       const auto kind = expansion::strain_kind_named(value);
-      if (!kind) return refused("--strain is natural, eulerian or lagrangian");
+      if (!kind) return refused("--strain is natural, eulerian, lagrangian or pascal");
       opt.measure.kind = *kind;
       break;
     }
@@ -232,7 +233,7 @@ common::Expected<Options> parse_arguments(std::span<const std::string_view> args
   }
   if (opt.help || opt.version) return opt;
   if (!opt.measure.finite && opt.measure.kind == expansion::StrainKind::kNatural)
-    return common::Error{0, "--infinitesimal takes --strain eulerian or --strain lagrangian"};
+    return common::Error{0, "--infinitesimal takes --strain eulerian, lagrangian or pascal"};
   opt.inputs.files = parsed->operands;
   if (opt.inputs.files.empty() && !opt.inputs.list) return common::Error{0, "no file named"};
   if (opt.pc && !opt.inputs.pressure)

@@ -279,7 +279,7 @@ TEST(ExpansionCli, UsageFaultsExit2AndHelpAndVersion0) {
       {{"--pressure", "--weighted", "a.xy"},
        "korvex-expansion: --weighted is for a temperature series, not under --pressure"},
       {{"--infinitesimal", "--strain", "natural", "a.xy"},
-       "korvex-expansion: --infinitesimal takes --strain eulerian or --strain lagrangian"},
+       "korvex-expansion: --infinitesimal takes --strain eulerian, lagrangian or pascal"},
   };
   ScopedTempDir dir;
   for (const Case& c : cases) {
