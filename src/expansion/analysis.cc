@@ -71,13 +71,12 @@ struct Fitted {
   std::vector<Estimate> alpha_at;
   std::vector<NegativeSpan> negative;
 };
-// With SUs, the fit is weighted, `left_out` taking no part.
+// With SUs, the fit is weighted.
 common::Expected<Fitted> fit_series(const std::vector<double>& temperatures,
                                     const std::vector<double>& values, int degree, double at,
                                     const Coefficient& coefficient, const char* what,
-                                    const std::vector<double>* su = nullptr,
-                                    std::optional<std::size_t> left_out = std::nullopt) {
-  Fitted out{su != nullptr ? fit_polynomial_weighted(temperatures, values, *su, degree, left_out)
+                                    const std::vector<double>* su = nullptr) {
+  Fitted out{su != nullptr ? fit_polynomial_weighted(temperatures, values, *su, degree)
                            : fit_polynomial(temperatures, values, degree),
              {},
              {},
@@ -295,7 +294,7 @@ common::Expected<Analysis> analyse(const std::vector<double>& temperatures,
     const std::vector<double>* su =
         weights != nullptr ? &weights->strain[static_cast<std::size_t>(weight_of[k])] : nullptr;
     auto f = fit_series(temperatures, axis.strains, degree, at, strain_rate,
-                        "length along a principal axis", su, reference);
+                        "length along a principal axis", su);
     if (!f) return f.error();
     axis.fit = std::move(f->fit);
     axis.alpha = f->alpha;

@@ -91,8 +91,8 @@ struct Analysis {
 
 // The SUs of every point's principal strains and volume, for weighted fits
 // (weighted_fit.h): the strains of the axis closest to directions.col(k) are
-// weighted by strain[k]. The reference point, whose strain is zero by
-// definition, is left out of the strain fits; the volume fit keeps it.
+// weighted by strain[k], every SU positive (monte_carlo.h says how the
+// reference point, whose strain is nil by definition, gets one).
 struct FitWeights {
   Eigen::Matrix3d directions;                 // Cartesian unit vectors, as AxisResult::direction
   std::array<std::vector<double>, 3> strain;  // one SU per point

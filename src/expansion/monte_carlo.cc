@@ -199,9 +199,44 @@ std::string point_name(const CellEntry& e) {
   return t + (" (" + e.source + ")");
 }
 
+// The scatter of an ordinary fit about its points, the SU it implies for
+// each: sqrt(sum e^2 / (n - d - 1)); 0 without a spare point.
+double fit_scatter(const AxisResult& axis, const Analysis& an) {
+  const std::size_t n = an.temperatures.size(), spare = n - static_cast<std::size_t>(an.degree) - 1;
+  if (n <= static_cast<std::size_t>(an.degree) + 1) return 0;
+  double squares = 0;
+  for (std::size_t i = 0; i < n; ++i)
+    squares += std::pow(axis.strains[i] - value_at(axis.fit, an.temperatures[i]), 2);
+  return std::sqrt(squares / static_cast<double>(spare));
+}
+
+// The SUs that weight one axis' strains: the draws'. The reference point,
+// whose strain is nil in every draw, takes the RMS of the others' (the
+// reference cell's own SU enters each of them); a point the draws leave exact
+// takes the scatter of the ordinary fit.
+common::Expected<std::vector<double>> strain_weights(std::vector<double> su,
+                                                     const Analysis& nominal, std::size_t k,
+                                                     const std::vector<CellEntry>& cells) {
+  const std::size_t ref = nominal.reference;
+  double squares = 0;
+  for (std::size_t i = 0; i < su.size(); ++i)
+    if (i != ref) squares += su[i] * su[i];
+  su[ref] = su.size() > 1 ? std::sqrt(squares / static_cast<double>(su.size() - 1)) : 0;
+  const double scatter = fit_scatter(nominal.axes[k], nominal);
+  for (std::size_t i = 0; i < su.size(); ++i) {
+    if (su[i] > kRoundingSpread) continue;
+    if (!(scatter > kRoundingSpread))
+      return common::Error{0, "--weighted: the strain along X" + std::to_string(k + 1) + " at " +
+                                  point_name(cells[i]) +
+                                  " has no SU, and the fit's scatter gives none"};
+    su[i] = scatter;
+  }
+  return su;
+}
+
 // The weights of a weighted fit, or why the draws give none.
 common::Expected<FitWeights> weights_from(const PropagatedSus& sus, const Analysis& nominal,
-                                          const std::vector<CellEntry>& cells, std::size_t ref) {
+                                          const std::vector<CellEntry>& cells) {
   FitWeights w{axis_directions(nominal), {}, sus.volume.values};
   for (std::size_t i = 0; i < cells.size(); ++i) {
     if (!(w.volume[i] > kRoundingSpread * nominal.volume.values[i]))
@@ -209,13 +244,9 @@ common::Expected<FitWeights> weights_from(const PropagatedSus& sus, const Analys
                                   point_name(cells[i]) + " has none"};
   }
   for (std::size_t k = 0; k < 3; ++k) {
-    w.strain[k] = sus.axes[k].strains;
-    for (std::size_t i = 0; i < cells.size(); ++i) {
-      if (i != ref && !(w.strain[k][i] > kRoundingSpread))
-        return common::Error{0, "--weighted: the strain along X" + std::to_string(k + 1) + " at " +
-                                    point_name(cells[i]) +
-                                    " has no SU; the cell parameters it follows from are exact"};
-    }
+    auto su = strain_weights(sus.axes[k].strains, nominal, k, cells);
+    if (!su) return su.error();
+    w.strain[k] = std::move(su).value();
   }
   return w;
 }
@@ -281,17 +312,7 @@ common::Expected<SeriesAnalysis> analyse_series(const std::vector<CellEntry>& ce
   if (!s.weighted)
     return SeriesAnalysis{std::move(nominal).value(), series_symmetry(cells), std::move(sus)};
 
-  std::vector<double> fitted = temperatures;
-  fitted.erase(fitted.begin() + static_cast<std::ptrdiff_t>(s.reference));
-  if (const int distinct = distinct_count(fitted); distinct < s.degree + 1) {
-    return common::Error{0,
-                         "--weighted leaves the reference point out of the strain fits; the "
-                         "others lie at " +
-                             std::to_string(distinct) + " distinct temperature" +
-                             (distinct == 1 ? "" : "s") + ", and a " + fit_name(s.degree) +
-                             " fit needs " + std::to_string(s.degree + 1)};
-  }
-  const auto weights = weights_from(sus, *nominal, cells, s.reference);
+  const auto weights = weights_from(sus, *nominal, cells);
   if (!weights) return weights.error();
   auto weighted = analyse(temperatures, bases, s.reference, s.measure, s.degree, &*weights);
   if (!weighted) return weighted.error();

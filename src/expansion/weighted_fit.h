@@ -8,20 +8,16 @@
 // no point to spare the scatter says nothing, and the SUs alone are used.
 #pragma once
 
-#include <cstddef>
-#include <optional>
 #include <vector>
 
 #include "expansion/poly_fit.h"
 
 namespace expansion {
 
-// The fit of y against x, point i weighted by 1/su[i]^2 (every su positive
-// but that of the point left out, which takes no part). The points fitted
-// hold at least degree + 1 distinct x values.
+// The fit of y against x, point i weighted by 1/su[i]^2 (every su
+// positive). The points hold at least degree + 1 distinct x values.
 [[nodiscard]] PolyFit fit_polynomial_weighted(const std::vector<double>& x,
                                               const std::vector<double>& y,
-                                              const std::vector<double>& su, int degree,
-                                              std::optional<std::size_t> left_out);
+                                              const std::vector<double>& su, int degree);
 
 }  // namespace expansion

@@ -125,7 +125,7 @@ std::string header(const expansion::Analysis& an, const expansion::PropagatedSus
   } else if (sus != nullptr && sus->weighted) {
     s += std::string(" Fit        : ") + expansion::fit_name(an.degree) +
          " in T, weighted least squares, 1/su^2 of each point's strain and volume\n"
-         "              from the draws (the reference point left out of the strain fits);\n"
+         "              from the draws (the reference point's strain at the others' RMS su);\n"
          "              standard errors scaled by the reduced chi-squared\n";
   } else {
     s += std::string(" Fit        : ") + expansion::fit_name(an.degree) +

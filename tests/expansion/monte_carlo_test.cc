@@ -163,18 +163,18 @@ TEST(MonteCarlo, OneStartGivesTheSameNumbers) {
 
 // x 0 1 2 3, y 0 2 1 3 with equal SUs: the weights cancel, slope 0.8 as by
 // ordinary least squares, and its variance s^2 / Sxx = (1.8 / 2) / 5 whatever
-// the SU. Left out, a point moves nothing.
-TEST(WeightedFit, EqualSusGiveOrdinaryLeastSquaresAndLeftOutPointsCountForNothing) {
+// the SU.
+TEST(WeightedFit, EqualSusGiveOrdinaryLeastSquares) {
   for (const double su : {0.01, 1.0, 30.0}) {
-    const auto fit = expansion::fit_polynomial_weighted({0, 1, 2, 3, 4}, {0, 2, 1, 3, 99},
-                                                        std::vector<double>(5, su), 1, 4);
+    const auto fit = expansion::fit_polynomial_weighted({0, 1, 2, 3}, {0, 2, 1, 3},
+                                                        std::vector<double>(4, su), 1);
     const auto slope = expansion::derivative_at(fit, 1);
     EXPECT_NEAR(0.8, slope.value, 1e-12);
     EXPECT_NEAR(std::sqrt(0.18), slope.su, 1e-12);
   }
   // Two points and a line: none to spare, and the SUs alone give the slope's,
   // sqrt(0.3^2 + 0.4^2) / 2.
-  const auto two = expansion::fit_polynomial_weighted({1, 3}, {5, 6}, {0.3, 0.4}, 1, {});
+  const auto two = expansion::fit_polynomial_weighted({1, 3}, {5, 6}, {0.3, 0.4}, 1);
   EXPECT_NEAR(0.5, expansion::derivative_at(two, 0).value, 1e-12);
   EXPECT_NEAR(0.25, expansion::derivative_at(two, 0).su, 1e-12);
 }
@@ -193,6 +193,24 @@ TEST(MonteCarlo, WeightedFitGivesLittleWeightToAPointWithALargeSu) {
   EXPECT_NEAR(2e-5, along_a(weighted.analysis), 2e-7);
 }
 
+// Four points with equal SUs, the second off the line by 3 SU: weighting
+// keeps every point, the reference among them, and so moves no coefficient
+// by as much as its SU. Where the cells leave a strain exact (b and c here
+// carry no SU) the points are weighted by the fit's own scatter.
+TEST(MonteCarlo, WeightingEqualSusKeepsTheReferencePoint) {
+  for (const std::array<double, 3> su : {std::array<double, 3>{1e-4, 1e-4, 1e-4}, {1e-4, 0, 0}}) {
+    auto cells = series({5, 6, 8}, {2e-5, -1e-5, 4e-5}, su);
+    cells.resize(4);
+    cells[1].cell.a += 3e-4, cells[1].cell.b -= 2e-4, cells[2].cell.c += 2e-4;
+    const auto plain = run(cells, false, 300), weighted = run(cells, true, 300);
+    for (std::size_t k = 0; k < 3; ++k) {
+      const double moved =
+          weighted.analysis.axes[k].alpha.value - plain.analysis.axes[k].alpha.value;
+      EXPECT_LT(std::fabs(moved), plain.analysis.axes[k].alpha.su) << k;
+    }
+  }
+}
+
 TEST(MonteCarlo, FaultsAreToldWithTheirReason) {
   struct Case {
     std::vector<CellEntry> cells;
@@ -203,14 +221,15 @@ TEST(MonteCarlo, FaultsAreToldWithTheirReason) {
   auto mixed = series({5, 6, 8}, {2e-5, -1e-5, 4e-5}, {1e-4, 1e-4, 1e-4});
   mixed[3].su = {};
   auto a_only = series({5, 6, 8}, {2e-5, -1e-5, 4e-5}, {1e-4, 0, 0});
+  a_only.resize(2);  // and no spare point to give a scatter
   auto wide = series({5, 6, 8}, {2e-5, -1e-5, 4e-5}, {1e-4, 1e-4, 1e-4});
   wide[2].su.b = 3.0;
   const Case cases[] = {
       {exact, true, "--weighted needs cells with standard uncertainties; these give none"},
       {mixed, true, "--weighted needs SUs at every point; the cell at 175.00 K (p3) has none"},
       {a_only, true,
-       "--weighted: the strain along X1 at 125.00 K (p1) has no SU; the cell parameters it "
-       "follows from are exact"},
+       "--weighted: the strain along X1 at 100.00 K (p0) has no SU, and the fit's scatter gives "
+       "none"},
       {wide, false,
        "p2: a cell drawn with its SUs is no cell (a cell length of 0.04263823358734964 is not "
        "between 0.1 and 10000 A): the SUs are too large for the values"},
