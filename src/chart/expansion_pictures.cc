@@ -10,6 +10,7 @@
 #include <string_view>
 #include <utility>
 
+#include "chart/eos_pictures.h"
 #include "chart/plot_points.h"
 #include "chart/svg_chart.h"
 #include "chart/units.h"
@@ -34,6 +35,19 @@ constexpr const char* kStyle =
     "<style>\n"
     ".s0 { fill: #1f5f9f; stroke: #1f5f9f; } .s1 { fill: #2e8b57; stroke: #2e8b57; } "
     ".s2 { fill: #c0392b; stroke: #c0392b; } .s3 { fill: #7d3c98; stroke: #7d3c98; }\n"
+    ".s4 { fill: #b9770e; stroke: #b9770e; } .s5 { fill: #17a589; stroke: #17a589; }\n"
+    ".s6 { fill: #884ea0; stroke: #884ea0; } .s7 { fill: #5d6d7e; stroke: #5d6d7e; }\n"
+    ".s8 { fill: #e67e22; stroke: #e67e22; } .s9 { fill: #34495e; stroke: #34495e; }\n"
+    // Curves that coincide (BM3 and BM3 with p_c are one curve) stay told
+    // apart by their dashes, the key drawing each as its curve.
+    "polyline.s2, line.s2 { stroke-dasharray: 10 4; } polyline.s3, line.s3 { stroke-dasharray: 2 "
+    "3; }\n"
+    "polyline.s4, line.s4 { stroke-dasharray: 12 3 2 3; } polyline.s5, line.s5 { stroke-dasharray: "
+    "6 6; }\n"
+    "polyline.s6, line.s6 { stroke-dasharray: 1 4; } polyline.s7, line.s7 { stroke-dasharray: 16 "
+    "4; }\n"
+    "polyline.s8, line.s8 { stroke-dasharray: 4 2 1 2; } polyline.s9, line.s9 { stroke-dasharray: "
+    "8 2 2 2; }\n"
     "polyline { fill: none; stroke-width: 1.6; }\n"
     ".positive { stroke: #1f5f9f; stroke-width: 2; }\n"
     ".negative { stroke: #d35400; stroke-width: 2; stroke-dasharray: 6 3; }\n"
@@ -551,26 +565,6 @@ std::string compressibility_text(const expansion::Estimate& k) {
   return estimate_text(k) + (std::isfinite(k.value) ? " TPa\u207b\u00b9" : "");
 }
 
-// The volume at which the equation of state gives pressure p, found by
-// bisection between `low` and `high`; NaN where p lies outside what the curve
-// gives there.
-double eos_volume(const expansion::EosFit& fit, double p, double low, double high) {
-  double f_low = expansion::eos_pressure(fit, low) - p;
-  const double f_high = expansion::eos_pressure(fit, high) - p;
-  if (!(f_low * f_high <= 0)) return std::numeric_limits<double>::quiet_NaN();
-  for (int i = 0; i < 60; ++i) {
-    const double mid = 0.5 * (low + high);
-    const double f_mid = expansion::eos_pressure(fit, mid) - p;
-    if ((f_mid <= 0) == (f_low <= 0)) {
-      low = mid;
-      f_low = f_mid;
-    } else {
-      high = mid;
-    }
-  }
-  return 0.5 * (low + high);
-}
-
 Abscissa pressure_axis(const expansion::PressureAnalysis& r) {
   return {r.strains.temperatures, "Pressure (GPa)",
           measure_name(r.strains.measure) + " strain, empirical fits"};
@@ -606,7 +600,8 @@ std::string pressure_strain_picture(const expansion::PressureSeries& analysed,
 }
 
 std::string pressure_volume_picture(const expansion::PressureSeries& analysed,
-                                    std::string_view source, const PictureOptions& options) {
+                                    const expansion::EosAnalysis& eos, std::string_view source,
+                                    const PictureOptions& options) {
   const expansion::PressureAnalysis& r = analysed.analysis;
   const expansion::VolumeResult& volume = r.strains.volume;
   std::vector<Series> series;
@@ -615,21 +610,29 @@ std::string pressure_volume_picture(const expansion::PressureSeries& analysed,
                     RichText{{"K", false}, {"V", true}} +
                         plain(" = " + compressibility_text(expansion::bounded_volume(analysed)) +
                               ", straight line")});
+  // V(p) is sought where the curve falls: from well inside the smallest volume
+  // to a little beyond the largest and V0 (a third-order curve of large B'
+  // turns back up at some 1.3 V0).
   const auto [v_lo, v_hi] = std::minmax_element(volume.values.begin(), volume.values.end());
-  const double low = 0.5 * *v_lo, high = 1.5 * *v_hi;
-  for (const expansion::EosResult& e : r.eos) {
+  for (const expansion::EosEntry& e : eos.equations) {
     if (!e.fit) continue;
-    const expansion::EosFit& fit = *e.fit;
-    RichText key = plain(expansion::eos_name(e.order));
-    if (e.order == expansion::EosOrder::kThirdCritical)
+    const expansion::EosSolution& fit = *e.fit;
+    const double low = 0.5 * *v_lo, high = 1.05 * std::max(*v_hi, fit.theta[expansion::kV0].value);
+    RichText key = plain(expansion::eos_label(e.eos));
+    if (e.eos == expansion::Eos::kBm3Pc)
       key = plain("BM3, p") + RichText{{"c", true}} +
             plain(" = " + common::format_text("%.4g", fit.pc) + " GPa");
     key = key + plain(": V") + RichText{{"0", true}} +
-          plain(" = " + estimate_text(fit.v0) + " \u00c5\u00b3, B") + RichText{{"0", true}} +
-          plain(" = " + estimate_text(fit.b0) + " GPa, B\u2032 = " + estimate_text(fit.bp));
+          plain(" = " + estimate_text(fit.theta[expansion::kV0]) + " \u00c5\u00b3, B") +
+          RichText{{"0", true}} +
+          plain(" = " + estimate_text(fit.theta[expansion::kB0]) +
+                " GPa, B\u2032 = " + estimate_text(fit.theta[expansion::kBp]));
     series.push_back({{},
                       std::nullopt,
-                      [&fit, low, high](double p) { return eos_volume(fit, p, low, high); },
+                      [&fit, low, high](double p) {
+                        return expansion::eos_volume(fit.eos, expansion::parameters_of(fit), p, low,
+                                                     high, fit.pc);
+                      },
                       key});
   }
   return series_figure(pressure_axis(r), series, 1, "Volume against pressure",
@@ -665,12 +668,16 @@ Indicatrix compressibility_indicatrix(const expansion::PressureSeries& series) {
 }  // namespace
 
 std::vector<Picture> render_pressure_pictures(const expansion::PressureSeries& series,
+                                              const expansion::EosAnalysis& eos,
                                               std::string_view source,
                                               const PictureOptions& options) {
-  return {
+  std::vector<Picture> pictures = {
       {"_strain.svg", pressure_strain_picture(series, source, options)},
-      {"_volume.svg", pressure_volume_picture(series, source, options)},
+      {"_volume.svg", pressure_volume_picture(series, eos, source, options)},
       {"_indicatrix.svg", indicatrix_picture(compressibility_indicatrix(series), source, options)}};
+  for (Picture& picture : eos_pictures(eos, source, options))
+    pictures.push_back(std::move(picture));
+  return pictures;
 }
 
 std::vector<Picture> render_pictures(const expansion::Analysis& analysis,

@@ -24,6 +24,7 @@
 #include "chart/picture_options.h"
 #include "crystal/cell.h"
 #include "expansion/analysis.h"
+#include "expansion/eos_analysis.h"
 #include "expansion/monte_carlo.h"
 #include "expansion/pressure_draws.h"
 
@@ -51,14 +52,16 @@ struct Picture {
 //                line where the series is too short for it) and, in the key,
 //                its compressibility at the median pressure in TPa⁻¹;
 //   _volume.svg  the volume against pressure with its straight line and the
-//                three Birch-Murnaghan equations of state, each drawn as V(p);
+//                equations of state fitted, each drawn as V(p) over the
+//                whole range of pressure;
 //   _indicatrix.svg  the compressibility indicatrix, K along every direction
 //                n (K(n) = sum K_i (n . x_i)^2), drawn as the expansivity
 //                indicatrix is, from each axis's K at the median pressure
 //                (the straight line's without the empirical fit), in TPa⁻¹.
 // Each K is written with the larger of its fit's SU and the one drawn from
-// the cells.
+// the cells. Then the pictures of eos_pictures.h.
 [[nodiscard]] std::vector<Picture> render_pressure_pictures(const expansion::PressureSeries& series,
+                                                            const expansion::EosAnalysis& eos,
                                                             std::string_view source,
                                                             const PictureOptions& options = {});
 

@@ -26,12 +26,12 @@
 namespace expansion {
 
 struct AxialEos {
-  int axis = 0;    // 0, 1, 2 for a, b, c
-  EosResult fit;   // of the cubed length
-  Estimate l0;     // A
-  Estimate m0;     // GPa
-  Estimate mp;     // M'
-  Estimate beta0;  // 1/TPa
+  int axis = 0;     // 0, 1, 2 for a, b, c
+  EosSolution fit;  // of the cubed length
+  Estimate l0;      // A
+  Estimate m0;      // GPa
+  Estimate mp;      // M'
+  Estimate beta0;   // 1/TPa
 };
 
 // The lengths (0, 1, 2 for a, b, c) whose direction the symmetry fixes.

@@ -5,7 +5,7 @@
 
 namespace expansion {
 
-std::vector<ConfidenceEllipse> confidence_ellipses(const EosResult& fit) {
+std::vector<ConfidenceEllipse> confidence_ellipses(const EosSolution& fit) {
   if (!fit.fitted[kB0] || !fit.fitted[kBp]) return {};
   // The rows of B0 and B' in the covariance of the fitted parameters.
   const Eigen::Index b0 = fit.fitted[kV0] ? 1 : 0;

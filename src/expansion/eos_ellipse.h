@@ -27,7 +27,7 @@ inline constexpr std::array<double, 3> kEllipseDeltas = {2.30, 6.18, 11.83};
 
 // The three ellipses of the fit's (B0, B'); none where B' was not fitted or
 // the covariance gives no finite, positive ellipse.
-[[nodiscard]] std::vector<ConfidenceEllipse> confidence_ellipses(const EosResult& fit);
+[[nodiscard]] std::vector<ConfidenceEllipse> confidence_ellipses(const EosSolution& fit);
 
 // `count` points around the ellipse, the first repeated last.
 [[nodiscard]] std::vector<Eigen::Vector2d> ellipse_outline(const ConfidenceEllipse& ellipse,

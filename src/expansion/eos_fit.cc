@@ -176,11 +176,11 @@ std::optional<std::string> unfit(const Layout& l, const PvSeries& s, EosWeights 
   return std::nullopt;
 }
 
-EosResult result_of(const Layout& l, const PvSeries& s, EosWeights weights,
-                    const Eigen::VectorXd& theta, const Observations& data) {
+EosSolution result_of(const Layout& l, const PvSeries& s, EosWeights weights,
+                      const Eigen::VectorXd& theta, const Observations& data) {
   const Model model = model_of(l);
   const int n = fitted_count(l);
-  EosResult r{l.eos, weights, l.pc, {}, l.fitted, {}, kNaN, 0, {}, {}, {}, data.sigma};
+  EosSolution r{l.eos, weights, l.pc, {}, l.fitted, {}, kNaN, 0, {}, {}, {}, data.sigma};
   const EosParameters full = expand(l, theta);
   r.covariance = scaled_covariance(model, theta, data, n);
   Eigen::Index k = 0;
@@ -244,8 +244,8 @@ std::optional<std::size_t> unweighable_point(const PvSeries& s, EosWeights weigh
   return std::nullopt;
 }
 
-common::Expected<EosResult> fit_equation_of_state(Eos eos, const PvSeries& s,
-                                                  const EosOptions& options) {
+common::Expected<EosSolution> fit_equation_of_state(Eos eos, const PvSeries& s,
+                                                    const EosOptions& options) {
   double pc = 0;
   if (eos == Eos::kBm3Pc && !s.p.empty())
     pc = std::min(options.pc, *std::min_element(s.p.begin(), s.p.end()));
@@ -253,7 +253,7 @@ common::Expected<EosResult> fit_equation_of_state(Eos eos, const PvSeries& s,
   const std::string name = eos_label(eos);
   if (const auto fault = unfit(l, s, options.weights))
     return common::Error{0, name + ": " + *fault};
-  std::optional<EosResult> best;
+  std::optional<EosSolution> best;
   double best_chi2 = std::numeric_limits<double>::infinity();
   for (const EosParameters& start : starts(l, s)) {
     Observations data{s.v, s.p, {}};
@@ -268,11 +268,11 @@ common::Expected<EosResult> fit_equation_of_state(Eos eos, const PvSeries& s,
   return *best;
 }
 
-EosParameters parameters_of(const EosResult& fit) {
+EosParameters parameters_of(const EosSolution& fit) {
   return {fit.theta[kV0].value, fit.theta[kB0].value, fit.theta[kBp].value, fit.theta[kBpp].value};
 }
 
-double fitted_pressure(const EosResult& fit, double v) {
+double fitted_pressure(const EosSolution& fit, double v) {
   return eos_pressure(fit.eos, parameters_of(fit), v, fit.pc);
 }
 

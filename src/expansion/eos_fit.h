@@ -64,7 +64,7 @@ struct EosOptions {
   double pc = 0;                 // GPa, for bm3_pc; lowered to the lowest pressure when above it
 };
 
-struct EosResult {
+struct EosSolution {
   Eos eos = Eos::kBm3;
   EosWeights weights = EosWeights::kPv;
   double pc = 0;  // GPa; 0 but for bm3_pc
@@ -86,13 +86,13 @@ struct EosResult {
 // parameters, a value is not a finite number or a volume not positive, the
 // weights cannot weigh a point (unweighable_point), or no curve of the
 // equation fits.
-[[nodiscard]] common::Expected<EosResult> fit_equation_of_state(Eos eos, const PvSeries& series,
-                                                                const EosOptions& options);
+[[nodiscard]] common::Expected<EosSolution> fit_equation_of_state(Eos eos, const PvSeries& series,
+                                                                  const EosOptions& options);
 
 // The fitted equation's pressure at volume v.
-[[nodiscard]] double fitted_pressure(const EosResult& fit, double v);
+[[nodiscard]] double fitted_pressure(const EosSolution& fit, double v);
 
 // Its parameters as eos_equations.h takes them.
-[[nodiscard]] EosParameters parameters_of(const EosResult& fit);
+[[nodiscard]] EosParameters parameters_of(const EosSolution& fit);
 
 }  // namespace expansion

@@ -1,5 +1,6 @@
 #include "command_line.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -40,8 +41,17 @@ const char* const kUsage =
     "  --pressure            a pressure series: the first column (a CIF's ambient\n"
     "                        pressure, a list's second field) is a pressure in GPa;\n"
     "                        compressibilities and equations of state\n"
-    "  --pc P                the critical pressure of the third-order equation of\n"
-    "                        state with p_c, GPa (default the lowest pressure)\n"
+    "  --pc P                fit also BM3 with the critical pressure P GPa (bm3_pc,\n"
+    "                        PASCal's form)\n"
+    "  --eos LIST            the equations of state, comma-separated: bm2, bm3, bm4,\n"
+    "                        vinet, murnaghan, tait, ns3, ns4, bm3_pc (with --pc);\n"
+    "                        all (all but bm3_pc); default bm2,bm3,vinet (and bm3_pc\n"
+    "                        with --pc)\n"
+    "  --weights pv|p|none   the weights of the equations of state: effective\n"
+    "                        variance of p and V, 1/sigma_p^2, or none (default pv\n"
+    "                        where the volumes have SUs, else p where the pressures\n"
+    "                        have, else none)\n"
+    "  --fix Bp=X|V0=X       hold K' of every third-order equation, or V0 (A^3)\n"
     "  --fit linear|quadratic|cubic\n"
     "                        polynomial of strain and volume in T (default linear)\n"
     "  --format text|json|csv\n"
@@ -82,6 +92,9 @@ enum Option : int {
   kWeighted,
   kPressure,
   kPc,
+  kEos,
+  kWeights,
+  kFix,
   kHelp,
   kVersion
 };
@@ -107,6 +120,9 @@ constexpr common::OptionRule kOptions[] = {
     {kWeighted, '\0', "weighted", false},
     {kPressure, '\0', "pressure", false},
     {kPc, '\0', "pc", true},
+    {kEos, '\0', "eos", true},
+    {kWeights, '\0', "weights", true},
+    {kFix, '\0', "fix", true},
     {kHelp, 'h', "help", false},
     {kVersion, 'V', "version", false},
 };
@@ -120,6 +136,46 @@ std::optional<unsigned long long> whole_number(const std::string& text, unsigned
   const unsigned long long v = std::strtoull(text.c_str(), nullptr, 10);
   if (errno != 0 || v < least || v > most) return std::nullopt;
   return v;
+}
+
+// The equations of a --eos list, in its order, each once.
+common::Expected<std::vector<expansion::Eos>> equations_named(const std::string& list) {
+  std::vector<expansion::Eos> out;
+  std::size_t start = 0;
+  while (start <= list.size()) {
+    const std::size_t comma = std::min(list.find(',', start), list.size());
+    const std::string key = list.substr(start, comma - start);
+    std::vector<expansion::Eos> named;
+    if (key == "all") {
+      named.assign(expansion::kEveryEos.begin(), expansion::kEveryEos.end() - 1);
+    } else if (const auto eos = expansion::eos_named(key)) {
+      named.push_back(*eos);
+    } else {
+      return common::Error{0,
+                           "--eos takes bm2, bm3, bm4, vinet, murnaghan, tait, ns3, ns4, "
+                           "bm3_pc or all, comma-separated, not '" +
+                               key + "'"};
+    }
+    for (const expansion::Eos eos : named) {
+      if (std::find(out.begin(), out.end(), eos) == out.end()) out.push_back(eos);
+    }
+    start = comma + 1;
+  }
+  return out;
+}
+
+// --fix Bp=X or V0=X.
+common::Expected<void> apply_fix(const std::string& value, expansion::EosRequest& eos) {
+  const common::Error refused{
+      0, "--fix takes Bp=X or V0=X (V0 in A^3, above 0), not '" + value + "'"};
+  const std::size_t eq = value.find('=');
+  if (eq == std::string::npos) return refused;
+  const std::string name = value.substr(0, eq);
+  const double number = common::parse_decimal(value.substr(eq + 1)).value_or(NAN);
+  if ((name != "Bp" && name != "V0") || !std::isfinite(number) || (name == "V0" && !(number > 0)))
+    return refused;
+  (name == "Bp" ? eos.fix_bp : eos.fix_v0) = number;
+  return {};
 }
 
 // Applies one option; the reason when its value is not one it takes.
@@ -212,6 +268,18 @@ common::Expected<void> apply(const common::GivenOption& given, Options& opt) {
       opt.pc = common::parse_decimal(value);
       if (!opt.pc || !std::isfinite(*opt.pc)) return refused("--pc needs a pressure in GPa");
       break;
+    case kEos: {
+      auto list = equations_named(value);
+      if (!list) return list.error();
+      opt.eos.equations = std::move(*list);
+      break;
+    }
+    case kWeights:
+      opt.eos.weights = expansion::weights_named(value);
+      if (!opt.eos.weights) return refused("--weights is pv, p or none");
+      break;
+    case kFix:
+      return apply_fix(value, opt.eos);
     case kHelp:
       opt.help = true;
       break;
@@ -238,6 +306,18 @@ common::Expected<Options> parse_arguments(std::span<const std::string_view> args
   if (opt.inputs.files.empty() && !opt.inputs.list) return common::Error{0, "no file named"};
   if (opt.pc && !opt.inputs.pressure)
     return common::Error{0, "--pc is for a series under --pressure"};
+  if (!opt.inputs.pressure &&
+      (!opt.eos.equations.empty() || opt.eos.weights || opt.eos.fix_bp || opt.eos.fix_v0))
+    return common::Error{0, "--eos, --weights and --fix are for a series under --pressure"};
+  const auto& listed = opt.eos.equations;
+  const bool pc_listed =
+      std::find(listed.begin(), listed.end(), expansion::Eos::kBm3Pc) != listed.end();
+  if (pc_listed && !opt.pc) return common::Error{0, "--eos bm3_pc needs --pc P"};
+  if (listed.empty()) {
+    opt.eos.equations = {expansion::Eos::kBm2, expansion::Eos::kBm3, expansion::Eos::kVinet};
+    if (opt.pc) opt.eos.equations.push_back(expansion::Eos::kBm3Pc);
+  }
+  opt.eos.pc = opt.pc.value_or(0);
   if (opt.inputs.pressure && opt.weighted)
     return common::Error{0, "--weighted is for a temperature series, not under --pressure"};
   return opt;

@@ -9,6 +9,7 @@
 
 #include "chart/picture_options.h"
 #include "common/expected.h"
+#include "expansion/eos_analysis.h"
 #include "expansion/monte_carlo.h"
 #include "expansion/strain.h"
 #include "inputs.h"
@@ -31,7 +32,8 @@ struct Options {
   korvex_expansion::InputNames inputs;
   expansion::Draws draws;
   bool weighted = false;
-  std::optional<double> pc;  // GPa
+  std::optional<double> pc;   // GPa
+  expansion::EosRequest eos;  // its equations the default's where --eos is not given
   bool help = false;
   bool version = false;
 };

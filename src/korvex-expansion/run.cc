@@ -14,6 +14,7 @@
 #include "common/number_text.h"
 #include "crystal/cell.h"
 #include "expansion/analysis.h"
+#include "expansion/eos_analysis.h"
 #include "expansion/monte_carlo.h"
 #include "expansion/pressure_draws.h"
 #include "expansion/series_checks.h"
@@ -132,25 +133,30 @@ Outcome run_pressure(const Options& opt, const Points& points, Outcome outcome) 
     outcome.failures.push_back(about_file(points.name, result.error()));
     return outcome;
   }
+  const auto eos = expansion::analyse_equations_of_state(points.cells, opt.eos);
+  if (!eos) {
+    outcome.failures.push_back(eos.error().message);
+    return outcome;
+  }
   const report::Source source{points.name, points.skipped_lines, points.cells, points.title};
   switch (opt.format) {
     case Format::kText:
-      outcome.output = report::pressure_text_report(*result, source);
+      outcome.output = report::pressure_text_report(*result, *eos, source);
       break;
     case Format::kJson:
-      outcome.output = report::pressure_json_report(*result, source);
+      outcome.output = report::pressure_json_report(*result, *eos, source);
       break;
     case Format::kCsv:
-      outcome.output = report::pressure_csv_report(*result);
+      outcome.output = report::pressure_csv_report(*result, *eos);
       break;
   }
   if (opt.svg_prefix || opt.html_file) {
     const std::vector<chart::Picture> pictures =
-        chart::render_pressure_pictures(*result, points.name, opt.picture);
+        chart::render_pressure_pictures(*result, *eos, points.name, opt.picture);
     write_pictures(
         opt, pictures,
         [&](const std::vector<std::string>& warnings) {
-          return report::pressure_html_report(*result, source, warnings, pictures);
+          return report::pressure_html_report(*result, *eos, source, warnings, pictures);
         },
         points.read, outcome);
   }

@@ -442,27 +442,79 @@ std::string fits_section(const Json& doc) {
   return section("fits", "Empirical fits", s);
 }
 
-std::string eos_section(const Json& doc) {
+// p_calc - p of every equation at every point.
+std::string eos_residuals(const Json& doc, const expansion::EosAnalysis& eos) {
+  std::string s =
+      "<table id=\"residuals\">\n<thead><tr><th>p (GPa)</th><th>V (&Aring;<sup>3</sup>)</th>";
+  std::vector<std::string> keys;
+  for (const expansion::EosEntry& e : eos.equations) {
+    if (!e.fit) continue;
+    keys.push_back(expansion::eos_key(e.eos));
+    s += "<th>" + chart::markup_text(expansion::eos_label(e.eos)) + "</th>";
+  }
+  s += "</tr></thead>\n<tbody>\n";
+  for (std::size_t i = 0; i < eos.series.p.size(); ++i) {
+    s += "<tr>" + plain_cell("pressures." + std::to_string(i), element(doc["pressures"], i), 4) +
+         "<td>" + common::fixed(eos.series.v[i], 4) + "</td>";
+    for (const std::string& key : keys) {
+      const Json& calc = element(doc["eos"][key]["p_calc"], i);
+      s += "<td>" +
+           (number_of(calc) ? common::fixed(*number_of(calc) - eos.series.p[i], 5)
+                            : std::string("&ndash;")) +
+           "</td>";
+    }
+    s += "</tr>\n";
+  }
+  return s +
+         "</tbody></table>\n<p class=\"note\">The residuals p<sub>calc</sub> &minus; p "
+         "of each equation, GPa.</p>\n";
+}
+
+// The axial equations: l0, M0, M' and beta0 of each length symmetry fixes.
+std::string axial_table(const Json& doc, const expansion::EosAnalysis& eos) {
+  if (eos.axial.empty()) return "";
+  std::string s =
+      "<table id=\"axial\">\n<thead><tr><th class=\"name\">Axis</th><th>l<sub>0</sub> "
+      "(&Aring;)</th><th>M<sub>0</sub> (GPa)</th><th>M&prime;</th><th>&beta;<sub>0</sub> "
+      "(TPa<sup>&minus;1</sup>)</th></tr></thead>\n<tbody>\n";
+  for (const expansion::AxialEntry& e : eos.axial) {
+    const std::string name = e.axis == 0 ? "a" : e.axis == 1 ? "b" : "c";
+    const Json& q = doc["axial"][name];
+    s += "<tr><th class=\"name\" scope=\"row\">" + name + "</th>";
+    for (const std::string k : {"l0", "M0", "Mp", "beta0"})
+      s += su_cell("axial." + name + "." + k, member(q, k), member(q, k + "_su"), 4);
+    s += "</tr>\n";
+  }
+  return s +
+         "</tbody></table>\n<p class=\"note\">Axial equations of state: BM3 of the cubed "
+         "length, M<sub>0</sub> = 3K<sub>0</sub> and M&prime; = 3K&prime; of the cube, "
+         "&beta;<sub>0</sub> = 1000/M<sub>0</sub>.</p>\n";
+}
+
+std::string eos_section(const Json& doc, const expansion::EosAnalysis& eos) {
   std::string s =
       "<table id=\"eos\">\n<thead><tr><th class=\"name\">Equation of state</th>"
       "<th>V<sub>0</sub> (&Aring;<sup>3</sup>)</th><th>B<sub>0</sub> (GPa)</th><th>B&prime;</th>"
-      "<th>p<sub>c</sub> (GPa)</th></tr></thead>\n<tbody>\n";
-  const std::pair<const char*, const char*> orders[] = {
-      {"bm2", "Birch-Murnaghan, 2nd order"},
-      {"bm3", "Birch-Murnaghan, 3rd order"},
-      {"bm3_pc", "Birch-Murnaghan, 3rd order with p<sub>c</sub>"}};
-  for (const auto& [key, name] : orders) {
+      "<th>B&Prime; (GPa<sup>&minus;1</sup>)</th><th>p<sub>c</sub> (GPa)</th>"
+      "<th>&chi;<sup>2</sup><sub>w</sub></th><th>max |&Delta;p|/&sigma;</th></tr></thead>\n"
+      "<tbody>\n";
+  for (const expansion::EosEntry& entry : eos.equations) {
+    const std::string key = expansion::eos_key(entry.eos);
     const Json& e = doc["eos"][key];
-    const std::string path = std::string("eos.") + key + ".";
-    s += std::string("<tr><th class=\"name\" scope=\"row\">") + name + "</th>";
-    for (const std::string q : {"V0", "B0", "Bp"})
+    const std::string path = "eos." + key + ".";
+    s += "<tr><th class=\"name\" scope=\"row\">" +
+         chart::markup_text(expansion::eos_label(entry.eos)) + "</th>";
+    for (const std::string q : {"V0", "B0", "Bp", "Bpp"})
       s += su_cell(path + q, member(e, q), member(e, q + "_su"), 4);
-    s += plain_cell(path + "pc", member(e, "pc"), 4) + "</tr>\n";
+    s += plain_cell(path + "pc", member(e, "pc"), 4) +
+         plain_cell(path + "chi2w", member(e, "chi2w"), 4) +
+         plain_cell(path + "max_residual", member(e, "max_residual"), 3) + "</tr>\n";
   }
-  s += "</tbody></table>\n<p class=\"note\">Fitted to p(V) weighted by "
-       "1/&sigma;<sub>p</sub><sup>2</sup>, SUs scaled by the reduced &chi;<sup>2</sup>; B&prime; "
-       "is 4 in the 2nd order. A dash: the series cannot be fitted.</p>\n";
-  return section("eos", "Equations of state", s);
+  s += "</tbody></table>\n<p class=\"note\">Fitted to p(V) with the weights " +
+       chart::markup_text(eos.weights_why) +
+       "; SUs scaled by the reduced &chi;<sup>2</sup>. A value without an SU is held (B&prime; = 4 "
+       "in BM2). A dash: none, or the series cannot be fitted.</p>\n";
+  return section("eos", "Equations of state", s + eos_residuals(doc, eos) + axial_table(doc, eos));
 }
 
 // What each picture shows, by the name it is written under with --svg; a
@@ -622,17 +674,18 @@ std::string html_report(const expansion::SeriesAnalysis& result, const Source& s
               sections, pictures, kTemperatureCaptions);
 }
 
-std::string pressure_html_report(const expansion::PressureSeries& series, const Source& source,
+std::string pressure_html_report(const expansion::PressureSeries& series,
+                                 const expansion::EosAnalysis& eos, const Source& source,
                                  const std::vector<std::string>& warnings,
                                  const std::vector<chart::Picture>& pictures) {
-  const Json doc = pressure_json_document(series, source);
+  const Json doc = pressure_json_document(series, eos, source);
   const std::vector<std::string> sections = {
       pressure_method_section(series, source),
       compressibilities_section(doc, series.analysis.strains.median),
       directions_section(doc),
       pressures_section(doc, series.analysis),
       fits_section(doc),
-      eos_section(doc),
+      eos_section(doc, eos),
       cells_section(doc, "p")};
   return page("Principal compressibilities of " + chart::markup_text(subject(source)), warnings,
               sections, pictures, kPressureCaptions);

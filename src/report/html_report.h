@@ -34,8 +34,10 @@ namespace report {
 
 // The page of a pressure series: the warnings, the method, the principal
 // compressibilities and their directions, K at each pressure, the empirical
-// fits, the equations of state, the cells, the pictures, how to cite.
+// fits, the equations of state (their table, residuals, axial equations and
+// F-f line), the cells, the pictures, how to cite.
 [[nodiscard]] std::string pressure_html_report(const expansion::PressureSeries& series,
+                                               const expansion::EosAnalysis& eos,
                                                const Source& source,
                                                const std::vector<std::string>& warnings,
                                                const std::vector<chart::Picture>& pictures);

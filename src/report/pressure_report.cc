@@ -6,6 +6,7 @@
 
 #include "common/number_text.h"
 #include "common/safe_text.h"
+#include "report/eos_report.h"
 
 namespace report {
 namespace {
@@ -115,27 +116,6 @@ std::string fits_table(const expansion::PressureAnalysis& r) {
   return s;
 }
 
-std::string eos_table(const expansion::PressureAnalysis& r) {
-  std::string s =
-      "\n Equations of state (Birch-Murnaghan, fitted to p(V) weighted by 1/sigma_p^2)\n"
-      "               V0 A^3             B0 GPa             B'\n";
-  for (const expansion::EosResult& e : r.eos) {
-    std::string name = expansion::eos_name(e.order);
-    if (e.order == expansion::EosOrder::kThirdCritical && e.fit)
-      name = common::format_text("BM3 p_c %.4g", e.fit->pc);
-    if (!e.fit) {
-      s += common::format_text(" %-13s none: %s\n", name.c_str(), e.why_not.c_str());
-      continue;
-    }
-    const expansion::EosFit& f = *e.fit;
-    s += common::format_text(
-        " %-13s %-18s %-18s %s\n", name.c_str(), common::with_su(f.v0.value, f.v0.su).c_str(),
-        common::with_su(f.b0.value, f.b0.su).c_str(),
-        std::isnan(f.bp.su) ? "4 (fixed)" : common::with_su(f.bp.value, f.bp.su).c_str());
-  }
-  return s;
-}
-
 // K at each pressure with its bounding SU; where no axis has the empirical
 // fit, the words why instead.
 std::string pressures_table(const expansion::PressureSeries& series) {
@@ -229,27 +209,17 @@ Json axis_json(const expansion::PressureSeries& series, std::size_t k) {
   return j;
 }
 
-Json eos_json(const expansion::EosResult& e) {
-  if (!e.fit) return nullptr;
-  const expansion::EosFit& f = *e.fit;
-  Json j = {{"V0", f.v0.value}, {"V0_su", finite_or_null(f.v0.su)},
-            {"B0", f.b0.value}, {"B0_su", finite_or_null(f.b0.su)},
-            {"Bp", f.bp.value}, {"Bp_su", finite_or_null(f.bp.su)}};
-  if (e.order == expansion::EosOrder::kThirdCritical) j["pc"] = f.pc;
-  return j;
-}
-
-const char* const kEosKeys[] = {"bm2", "bm3", "bm3_pc"};
-
 }  // namespace
 
-std::string pressure_text_report(const expansion::PressureSeries& series, const Source& source) {
+std::string pressure_text_report(const expansion::PressureSeries& series,
+                                 const expansion::EosAnalysis& eos, const Source& source) {
   const expansion::PressureAnalysis& result = series.analysis;
   return header(series, source) + axes_table(series) + fits_table(result) +
-         pressures_table(series) + eos_table(result) + words(series);
+         pressures_table(series) + eos_text(eos) + words(series);
 }
 
-Json pressure_json_document(const expansion::PressureSeries& series, const Source& source) {
+Json pressure_json_document(const expansion::PressureSeries& series,
+                            const expansion::EosAnalysis& eos, const Source& source) {
   const expansion::PressureAnalysis& result = series.analysis;
   const expansion::Analysis& an = result.strains;
   Json j;
@@ -272,20 +242,20 @@ Json pressure_json_document(const expansion::PressureSeries& series, const Sourc
   volume["reference"] = an.volume.reference;
   volume["values"] = an.volume.values;
   j["volume"] = std::move(volume);
-  Json eos;
-  for (std::size_t k = 0; k < 3; ++k) eos[kEosKeys[k]] = eos_json(result.eos[k]);
-  j["eos"] = std::move(eos);
+  add_eos_json(eos, j);
   Json cells = Json::array();
   for (const crystal::CellEntry& e : source.cells) cells.push_back(json_cell(e, "p"));
   j["cells"] = std::move(cells);
   return j;
 }
 
-std::string pressure_json_report(const expansion::PressureSeries& series, const Source& source) {
-  return pressure_json_document(series, source).dump(2) + "\n";
+std::string pressure_json_report(const expansion::PressureSeries& series,
+                                 const expansion::EosAnalysis& eos, const Source& source) {
+  return pressure_json_document(series, eos, source).dump(2) + "\n";
 }
 
-std::string pressure_csv_report(const expansion::PressureSeries& series) {
+std::string pressure_csv_report(const expansion::PressureSeries& series,
+                                const expansion::EosAnalysis& eos) {
   const expansion::PressureAnalysis& result = series.analysis;
   const auto cell = [](double x) { return std::isfinite(x) ? common::shortest(x) : std::string(); };
   // K, its bounding SU, the direction, the fit's SU and the cells'.
@@ -313,21 +283,7 @@ std::string pressure_csv_report(const expansion::PressureSeries& series) {
   }
   s += "V,," + k_cells(result.volume, expansion::bounded_volume(series),
                        series.sus ? &series.sus->volume : nullptr, ",,,");
-  s += "\neos,V0_A3,V0_su_A3,B0_GPa,B0_su_GPa,Bp,Bp_su,pc_GPa\n";
-  for (std::size_t k = 0; k < 3; ++k) {
-    const expansion::EosResult& e = result.eos[k];
-    s += kEosKeys[k];
-    if (e.fit) {
-      const expansion::EosFit& f = *e.fit;
-      for (const double x : {f.v0.value, f.v0.su, f.b0.value, f.b0.su, f.bp.value, f.bp.su})
-        s += "," + cell(x);
-      s += "," + (e.order == expansion::EosOrder::kThirdCritical ? cell(f.pc) : std::string());
-    } else {
-      s += ",,,,,,,";
-    }
-    s += "\n";
-  }
-  return s;
+  return s + eos_csv(eos);
 }
 
 }  // namespace report

@@ -12,12 +12,14 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
+#include "expansion/eos_analysis.h"
 #include "expansion/pressure_draws.h"
 #include "report/report.h"
 
 namespace report {
 
 [[nodiscard]] std::string pressure_text_report(const expansion::PressureSeries& series,
+                                               const expansion::EosAnalysis& eos,
                                                const Source& source);
 
 // One object: mode ("pressure"), source, strain, points, draws (null without
@@ -25,24 +27,24 @@ namespace report {
 // (K at each pressure with K_su, the bounding SU, K_su_fit and K_su_cells;
 // uvw, angles, strains, fit {eps0, lambda, pc, nu and their _su}, linear {K,
 // K_su, K_su_fit, K_su_cells}, negative_linear_compressibility), volume {K,
-// K_su, K_su_fit, K_su_cells, definition, reference, values}, eos {bm2, bm3,
-// bm3_pc: V0, V0_su, B0, B0_su, Bp, Bp_su; pc for bm3_pc; null where it could
-// not be fitted} and cells (json_cell, the pressure under "p"). Values not
+// K_su, K_su_fit, K_su_cells, definition, reference, values}, the equations
+// of state (eos, eos_weights, axial, ff: eos_report.h) and cells (json_cell,
+// the pressure under "p"). Values not
 // known are null. pressure_json_document is the object, which the HTML page
 // shows; pressure_json_report its text.
 [[nodiscard]] nlohmann::ordered_json pressure_json_document(const expansion::PressureSeries& series,
+                                                            const expansion::EosAnalysis& eos,
                                                             const Source& source);
 [[nodiscard]] std::string pressure_json_report(const expansion::PressureSeries& series,
+                                               const expansion::EosAnalysis& eos,
                                                const Source& source);
 
 // A header line, then rows axis,p_GPa,K_TPa-1,K_su_TPa-1,u,v,w,
 // K_su_fit_TPa-1,K_su_cells_TPa-1 (K_su the bounding SU): for X1, X2, X3 one
 // per pressure from the empirical fit and one with p_GPa empty for the
-// straight line; for V (no direction) the straight line alone. After an empty
-// line, the equations of state: a header line, then rows
-// eos,V0_A3,V0_su_A3,B0_GPa,B0_su_GPa,Bp,Bp_su,pc_GPa for bm2 (Bp 4, its SU
-// empty), bm3 and bm3_pc (pc given), the values empty where one could not be
-// fitted.
-[[nodiscard]] std::string pressure_csv_report(const expansion::PressureSeries& series);
+// straight line; for V (no direction) the straight line alone. Then the
+// equations of state's sections, each after an empty line (eos_csv).
+[[nodiscard]] std::string pressure_csv_report(const expansion::PressureSeries& series,
+                                              const expansion::EosAnalysis& eos);
 
 }  // namespace report

@@ -273,7 +273,7 @@ TEST(ExpansionCli, UsageFaultsExit2AndHelpAndVersion0) {
       {{"-x", "a.xy"}, "korvex-expansion: invalid option -- 'x'"},
       {{"--colour", "a.xy"}, "korvex-expansion: unrecognized option '--colour'"},
       {{"--f", "json", "a.xy"},
-       "korvex-expansion: option '--f' is ambiguous; possibilities: '--fit' '--format'"},
+       "korvex-expansion: option '--f' is ambiguous; possibilities: '--fit' '--format' '--fix'"},
       // Options that mean nothing together are refused, never ignored.
       {{"--pc", "1.5", "a.xy"}, "korvex-expansion: --pc is for a series under --pressure"},
       {{"--pressure", "--weighted", "a.xy"},

@@ -41,7 +41,8 @@ def check_numbers(doc, data):
             fail("%s: shows %r for %r" % (key, text, want))
         seen.add(key)
     if data.get("mode") == "pressure":
-        wanted = ["axes.%d.linear.K" % k for k in range(3)] + ["volume.K", "eos.bm3.B0", "eos.bm3_pc.pc"]
+        wanted = ["axes.%d.linear.K" % k for k in range(3)] + ["volume.K", "eos.bm3.B0", "eos.bm3_pc.pc",
+                                                                      "eos.vinet.B0"]
     else:
         wanted = ["axes.%d.alpha" % k for k in range(3)] + ["volume.alpha"]
     missing = [key for key in wanted if key not in seen]

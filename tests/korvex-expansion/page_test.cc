@@ -54,7 +54,7 @@ std::string write_pressure_series(const ScopedTempDir& dir) {
 void write_page(const ScopedTempDir& dir, bool pressure = false) {
   std::vector<std::string> args = {EXPANSION_BIN, "--draws", pressure ? "50" : "200"};
   if (pressure) {
-    args.insert(args.end(), {"--pressure", write_pressure_series(dir)});
+    args.insert(args.end(), {"--pressure", "--pc", "0.1", write_pressure_series(dir)});
   } else {
     args.insert(args.end(), {"--fit", "cubic"});
     for (const std::string& name : write_series(dir)) args.push_back(name);

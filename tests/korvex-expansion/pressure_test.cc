@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "common/number_text.h"
+#include "expansion/eos_equations.h"
 #include "test_util.h"
 
 namespace {
@@ -74,7 +75,15 @@ TEST(PressureCli, EquationsOfStateOfTheWorkedSeries) {
   EXPECT_NEAR(number_after(r.out.substr(bm3), "V0"), 512.3203094, 1e-5);
   EXPECT_NEAR(number_after(r.out.substr(bm3), "B0"), 18.68385452, 1e-5);
   EXPECT_NEAR(number_after(r.out.substr(bm3), "Bp_su"), 0.03126553508, 1e-6);
-  EXPECT_NEAR(number_after(r.out.substr(bm3_pc), "B0"), 18.98715745, 1e-5);
+  // PASCal's BM3 with p_c is the BM3 curve again, its V0 where BM3 gives p_c
+  // and its B0 BM3's K there.
+  const expansion::EosParameters bm3_fit{number_after(r.out.substr(bm3), "V0"),
+                                         number_after(r.out.substr(bm3), "B0"),
+                                         number_after(r.out.substr(bm3), "Bp"), NAN};
+  const double v_pc = number_after(r.out.substr(bm3_pc), "V0");
+  EXPECT_NEAR(expansion::eos_pressure(expansion::Eos::kBm3, bm3_fit, v_pc), 0.05, 1e-6);
+  EXPECT_NEAR(number_after(r.out.substr(bm3_pc), "B0"),
+              expansion::eos_bulk_modulus(expansion::Eos::kBm3, bm3_fit, v_pc), 1e-4);
   EXPECT_NEAR(number_after(r.out.substr(bm3_pc), "pc"), 0.05, 1e-12);
   EXPECT_NE(std::string::npos, r.out.find("\"Bp\": 4.0,\n      \"Bp_su\": null"));
   // The CSV's rows of the same: name, V0, its SU, B0, its SU, B', its SU, p_c.
@@ -93,15 +102,15 @@ TEST(PressureCli, EquationsOfStateOfTheWorkedSeries) {
     return out;
   };
   const std::vector<std::string> bm2 = fields("bm2"), third = fields("bm3"), pc = fields("bm3_pc");
-  ASSERT_EQ(8u, third.size());
+  ASSERT_EQ(12u, third.size());
   EXPECT_NEAR(std::stod(third[1]), 512.3203094, 1e-5);
   EXPECT_NEAR(std::stod(third[3]), 18.68385452, 1e-5);
   EXPECT_NEAR(std::stod(third[6]), 0.03126553508, 1e-6);
   EXPECT_EQ("", third[7]);
-  ASSERT_EQ(8u, bm2.size());
+  ASSERT_EQ(12u, bm2.size());
   EXPECT_EQ("4", bm2[5]);
   EXPECT_EQ("", bm2[6]);
-  ASSERT_EQ(8u, pc.size());
+  ASSERT_EQ(12u, pc.size());
   EXPECT_EQ("0.05", pc[7]);
 }
 
@@ -249,6 +258,48 @@ TEST(PressureCli, NamesNegativeLinearCompressibility) {
   EXPECT_NE(std::string::npos, t.err.find("run with --pressure")) << t.err;
 }
 
+// Which equations are fitted, and with which weights: bm3_pc only with
+// --pc, all but it under --eos all; a pressure SU of 0 refused under
+// --weights p naming its line, kept under pv where the volume has an SU.
+TEST(PressureCli, EquationsAndWeightsAsAsked) {
+  ScopedTempDir dir;
+  testutil::write_file(dir.file("bm.tsv"), cubic_table());
+  std::string zero = cubic_table();
+  zero.replace(zero.find("0.05 0.01"), 9, "0.05 0.00");
+  testutil::write_file(dir.file("zero.tsv"), zero);
+  struct Case {
+    std::vector<std::string> args;
+    int status;
+    std::vector<std::string> shown, not_shown;
+  };
+  const Case cases[] = {
+      {{"bm.tsv"}, 0, {" BM2 ", " BM3 ", " Vinet ", "weights p: 1/sigma_p^2"}, {"BM3 p_c", "NS3"}},
+      {{"--eos", "all", "bm.tsv"},
+       0,
+       {" BM4 ", " Murnaghan ", " Tait ", " NS3 ", " NS4 "},
+       {"BM3 p_c"}},
+      {{"--pc", "0.05", "--eos", "bm3_pc,ns3", "bm.tsv"}, 0, {"BM3 p_c 0.05", " NS3 "}, {" BM2 "}},
+      {{"--eos", "bm3_pc", "bm.tsv"}, 2, {}, {}},
+      {{"--eos", "bm5", "bm.tsv"}, 2, {}, {}},
+      {{"--fix", "Bp=5", "--weights", "none", "bm.tsv"}, 0, {"5 (held)", "weights none"}, {}},
+      {{"--weights", "p", "zero.tsv"}, 1, {}, {}},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> args = {EXPANSION_BIN, "--pressure"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    const auto r = run_program(args, dir.path(), "");
+    SCOPED_TRACE(c.args.front() + " " + c.args.back());
+    EXPECT_EQ(c.status, r.exit_status) << r.err;
+    for (const std::string& text : c.shown) EXPECT_NE(std::string::npos, r.out.find(text)) << text;
+    for (const std::string& text : c.not_shown)
+      EXPECT_EQ(std::string::npos, r.out.find(text)) << text;
+  }
+  const auto refused =
+      run_program({EXPANSION_BIN, "--pressure", "--weights", "p", "zero.tsv"}, dir.path(), "");
+  EXPECT_NE(std::string::npos, refused.err.find("zero.tsv")) << refused.err;
+  EXPECT_NE(std::string::npos, refused.err.find("line 2")) << refused.err;
+}
+
 // --svg: the strains with their fits, the volume with its line and three
 // equations of state (curves alone), the compressibility indicatrix with a
 // dashed lobe for the axis that grows; --html: the page of the same.
@@ -261,7 +312,7 @@ TEST(PressureCli, DrawsStrainsEquationsOfStateAndIndicatrix) {
   EXPECT_NE(std::string::npos,
             r.out.find("SVG pictures written: out_strain.svg, out_volume.svg, out_indicatrix.svg"));
   const std::string volume = testutil::read_file(dir.file("out_volume.svg"));
-  for (const char* key : {"class=\"fit s3\"", "BM2", "BM3, p", "Pressure (GPa)"})
+  for (const char* key : {"class=\"fit s3\"", "BM2", "Vinet", "Pressure (GPa)"})
     EXPECT_NE(std::string::npos, volume.find(key)) << key;
   const auto count = [](const std::string& svg, const std::string& cls) {
     std::size_t n = 0;

@@ -1,0 +1,108 @@
+#include "expansion/eos_analysis.h"
+
+#include <cmath>
+#include <limits>
+
+#include "expansion/symmetry.h"
+
+namespace expansion {
+namespace {
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+std::string weights_why(EosWeights weights, bool asked) {
+  const std::string how =
+      weights == EosWeights::kPv
+          ? "effective variance, sigma^2 = sigma_p^2 + (K/V)^2 sigma_V^2, refitted until it "
+            "settles"
+      : weights == EosWeights::kP ? "1/sigma_p^2"
+                                  : "none: every point alike";
+  if (asked) return how + " (as asked)";
+  switch (weights) {
+    case EosWeights::kPv:
+      return how + " (the volumes have SUs)";
+    case EosWeights::kP:
+      return how + " (the pressures have SUs, the volumes none)";
+    case EosWeights::kNone:
+      break;
+  }
+  return how + " (the pressures have no SU at every point, the volumes none)";
+}
+
+std::string refusal(const crystal::CellEntry& e, EosWeights weights) {
+  if (weights == EosWeights::kP)
+    return e.source +
+           ": a pressure without an SU (or of SU 0) cannot be weighted by 1/sigma_p^2; " +
+           "run with --weights pv (the volume's SU) or --weights none";
+  return e.source + ": neither the pressure nor the volume has an SU to weight the point by; " +
+         "run with --weights none";
+}
+
+std::vector<AxialEntry> axial_fits(const std::vector<crystal::CellEntry>& cells, const PvSeries& s,
+                                   EosWeights weights) {
+  std::vector<AxialEntry> out;
+  for (const int axis : axial_lengths(series_symmetry(cells))) {
+    std::vector<double> l, sigma_l;
+    for (const crystal::CellEntry& e : cells) {
+      const auto params = crystal::parameters(e.cell);
+      const auto sus = crystal::parameters(e.su);
+      l.push_back(params[static_cast<std::size_t>(axis)]);
+      sigma_l.push_back(sus[static_cast<std::size_t>(axis)].value_or(kNaN));
+    }
+    // The lengths weigh by their own SUs where the series weighs by the volumes'.
+    const EosWeights w = weights == EosWeights::kPv &&
+                                 unweighable_point(PvSeries{s.p, s.sigma_p, l, sigma_l}, weights)
+                             ? default_weights(PvSeries{s.p, s.sigma_p, l, sigma_l})
+                             : weights;
+    auto fit = fit_axial(axis, s.p, s.sigma_p, l, sigma_l, w);
+    if (fit) {
+      out.push_back({axis, std::move(*fit), {}});
+    } else {
+      out.push_back({axis, std::nullopt, fit.error().message});
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+PvSeries pv_series(const std::vector<crystal::CellEntry>& cells) {
+  PvSeries s;
+  for (const crystal::CellEntry& e : cells) {
+    s.p.push_back(e.temperature.value_or(kNaN));
+    s.sigma_p.push_back(e.temperature_su.value_or(kNaN));
+    s.v.push_back(crystal::cell_volume(e.cell));
+    s.sigma_v.push_back(crystal::cell_volume_su(e.cell, e.su).value_or(kNaN));
+  }
+  return s;
+}
+
+common::Expected<EosAnalysis> analyse_equations_of_state(
+    const std::vector<crystal::CellEntry>& cells, const EosRequest& request) {
+  EosAnalysis out;
+  out.series = pv_series(cells);
+  out.weights = request.weights.value_or(default_weights(out.series));
+  out.weights_why = weights_why(out.weights, request.weights.has_value());
+  if (const auto i = unweighable_point(out.series, out.weights))
+    return common::Error{0, refusal(cells[*i], out.weights)};
+  const EosOptions options{out.weights, request.fix_bp, request.fix_v0, request.pc};
+  for (const Eos eos : request.equations) {
+    auto fit = fit_equation_of_state(eos, out.series, options);
+    EosEntry entry{eos, std::nullopt, {}, {}};
+    if (fit) {
+      if (eos_order(eos) == 3) entry.ellipses = confidence_ellipses(*fit);
+      entry.fit = std::move(*fit);
+    } else {
+      entry.why_not = fit.error().message;
+    }
+    out.equations.push_back(std::move(entry));
+  }
+  // F-f against V0 of BM3 as the weights give it, whether or not it is listed.
+  if (const auto bm3 = fit_equation_of_state(Eos::kBm3, out.series, {out.weights, {}, {}, 0})) {
+    if (auto ff = ff_plot(out.series, bm3->theta[kV0])) out.ff = std::move(*ff);
+  }
+  out.axial = axial_fits(cells, out.series, out.weights);
+  return out;
+}
+
+}  // namespace expansion

@@ -1,0 +1,63 @@
+// The equations of state of a pressure series as korvex-expansion gives them:
+// every equation asked for fitted to the cells' volumes (eos_fit.h), the F-f
+// plot against V0 of the 3rd-order Birch-Murnaghan fit (eos_ff.h), the
+// confidence ellipses of each 3rd-order fit (eos_ellipse.h) and the axial
+// equations of the lengths symmetry fixes (eos_axial.h).
+//
+// The pressure of a cell is its `temperature` (GPa) with its SU, none where
+// the file gives none; its volume's SU is the first-order propagation of the
+// cell's SUs (crystal/cell.h), a length's SU the cell's own.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "common/expected.h"
+#include "crystal/cell.h"
+#include "expansion/eos_axial.h"
+#include "expansion/eos_ellipse.h"
+#include "expansion/eos_ff.h"
+#include "expansion/eos_fit.h"
+
+namespace expansion {
+
+struct EosRequest {
+  std::vector<Eos> equations;         // in the order to report them
+  std::optional<EosWeights> weights;  // default_weights where none is asked for
+  std::optional<double> fix_bp, fix_v0;
+  double pc = 0;  // GPa, for bm3_pc
+};
+
+struct EosEntry {
+  Eos eos = Eos::kBm3;
+  std::optional<EosSolution> fit;
+  std::string why_not;                      // when there is no fit
+  std::vector<ConfidenceEllipse> ellipses;  // 3rd-order fits of B' fitted
+};
+
+struct AxialEntry {
+  int axis = 0;  // 0, 1, 2 for a, b, c
+  std::optional<AxialEos> fit;
+  std::string why_not;
+};
+
+struct EosAnalysis {
+  PvSeries series;
+  EosWeights weights = EosWeights::kPv;
+  std::string weights_why;  // why these weights, in words
+  std::vector<EosEntry> equations;
+  std::optional<FfPlot> ff;  // none without a BM3 fit
+  std::vector<AxialEntry> axial;
+};
+
+// The P-V series of the cells: p their `temperature`, V and the SUs as above.
+[[nodiscard]] PvSeries pv_series(const std::vector<crystal::CellEntry>& cells);
+
+// The analysis. Fails (naming the point's source) only where the weights
+// asked for cannot weigh a point: a pressure without a positive SU under p,
+// a point with neither a pressure SU nor a volume SU under pv.
+[[nodiscard]] common::Expected<EosAnalysis> analyse_equations_of_state(
+    const std::vector<crystal::CellEntry>& cells, const EosRequest& request);
+
+}  // namespace expansion
