@@ -16,7 +16,7 @@ std::string weights_why(EosWeights weights, bool asked) {
           ? "effective variance, sigma^2 = sigma_p^2 + (K/V)^2 sigma_V^2, refitted until it "
             "settles"
       : weights == EosWeights::kP ? "1/sigma_p^2"
-                                  : "none: every point alike";
+                                  : "every point alike";
   if (asked) return how + " (as asked)";
   switch (weights) {
     case EosWeights::kPv:
