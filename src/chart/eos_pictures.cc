@@ -17,12 +17,12 @@ constexpr const char* kStyle =
     ".e0 { fill: #1f5f9f; stroke: #1f5f9f; } .e1 { fill: #2e8b57; stroke: #2e8b57; } "
     ".e2 { fill: #c0392b; stroke: #c0392b; } .e3 { fill: #7d3c98; stroke: #7d3c98; }\n"
     ".e4 { fill: #b9770e; stroke: #b9770e; } .e5 { fill: #17a589; stroke: #17a589; }\n"
-    "polyline { fill: none; stroke-width: 1.6; }\n"
+    "polyline[class] { fill: none; stroke-width: 1.6; }\n"
     ".level1 { stroke-dasharray: 8 4; } .level2 { stroke-dasharray: 2 3; }\n"
     "</style>\n";
 
 std::string polyline(const std::string& cls, const std::vector<std::pair<double, double>>& xy) {
-  std::string s = "<polyline class=\"" + cls + "\" points=\"";
+  std::string s = "<polyline class=\"fit " + cls + "\" points=\"";
   for (std::size_t i = 0; i < xy.size(); ++i)
     s += (i > 0 ? " " : "") + svg_number(xy[i].first) + "," + svg_number(xy[i].second);
   return s + "\"/>\n";
@@ -42,7 +42,7 @@ std::string opened(ChartLayout& layout, const std::string& title,
   std::string s = svg_open(layout, shown, "korvex-expansion") + kStyle;
   if (!options.no_title) {
     s += svg_title(layout, shown);
-    s += svg_text("subtitle", layout.width / 2, 46, "middle", source);
+    s += svg_text("subtitle", layout.width / 2, 46, "middle", base_names(source));
   }
   for (std::size_t k = 0; k < keys.size(); ++k) {
     const double ky = title_room + 14 + kKeyLine * static_cast<double>(k + 1);
@@ -92,8 +92,12 @@ std::string ff_picture(const expansion::EosAnalysis& eos, std::string_view sourc
   for (std::size_t i = 0; i < ff.f.size(); ++i) {
     if (!std::isfinite(ff.F[i])) continue;
     const double px = f.px(ff.f[i]), py = f.py(ff.F[i]);
+    // A bar longer than the frame (sigma_F grows without bound as f goes to
+    // 0) is cut at it.
+    const auto inside = [&y](double v) { return std::clamp(v, y.min, y.max); };
     if (std::isfinite(ff.F_su[i]) && ff.F_su[i] > 0)
-      s += svg_error_bar("e1", px, f.py(ff.F[i] + ff.F_su[i]), f.py(ff.F[i] - ff.F_su[i]));
+      s += svg_error_bar("e1", px, f.py(inside(ff.F[i] + ff.F_su[i])),
+                         f.py(inside(ff.F[i] - ff.F_su[i])));
     if (std::isfinite(ff.f_su[i]) && ff.f_su[i] > 0)
       s += svg_line("e1 su", f.px(ff.f[i] - ff.f_su[i]), py, f.px(ff.f[i] + ff.f_su[i]), py);
     s += svg_circle("e1", px, py, 3);

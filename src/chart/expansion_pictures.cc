@@ -110,24 +110,6 @@ RichText axis_label(const expansion::Analysis& an, const expansion::PropagatedSu
          plain(" = " + coefficient_text(x.alpha, sus != nullptr ? &sus->axes[k].alpha : nullptr));
 }
 
-// The inputs with their folders left out: "a.cif, b.cif" for
-// "/data/run1/a.cif, /data/run1/b.cif".
-std::string base_names(std::string_view source) {
-  std::string out;
-  std::size_t word = 0;  // where the current name began in out
-  for (const char c : source) {
-    if (c == ' ' || c == ',') {
-      out += c;
-      word = out.size();
-    } else if (c == '/') {
-      out.erase(word);
-    } else {
-      out += c;
-    }
-  }
-  return out;
-}
-
 // The lines over a picture's frame: the title, the subtitle (the inputs and
 // how they were analysed, wrapped to the width), then the key's lines.
 struct Heading {
@@ -666,6 +648,24 @@ Indicatrix compressibility_indicatrix(const expansion::PressureSeries& series) {
 }
 
 }  // namespace
+
+// The inputs with their folders left out: "a.cif, b.cif" for
+// "/data/run1/a.cif, /data/run1/b.cif".
+std::string base_names(std::string_view source) {
+  std::string out;
+  std::size_t word = 0;  // where the current name began in out
+  for (const char c : source) {
+    if (c == ' ' || c == ',') {
+      out += c;
+      word = out.size();
+    } else if (c == '/') {
+      out.erase(word);
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
 
 std::vector<Picture> render_pressure_pictures(const expansion::PressureSeries& series,
                                               const expansion::EosAnalysis& eos,

@@ -65,4 +65,8 @@ struct Picture {
                                                             std::string_view source,
                                                             const PictureOptions& options = {});
 
+// The inputs with their folders left out, as the pictures' subtitles name
+// them: "a.cif, b.cif" for "/data/run1/a.cif, /data/run1/b.cif".
+[[nodiscard]] std::string base_names(std::string_view source);
+
 }  // namespace chart

@@ -514,6 +514,20 @@ std::string eos_section(const Json& doc, const expansion::EosAnalysis& eos) {
        chart::markup_text(eos.weights_why) +
        "; SUs scaled by the reduced &chi;<sup>2</sup>. A value without an SU is held (B&prime; = 4 "
        "in BM2). A dash: none, or the series cannot be fitted.</p>\n";
+  const Json& line = member(doc["ff"], "line");
+  if (number_of(member(line, "B0"))) {
+    s +=
+        "<p class=\"note\">F&ndash;f line, F = B<sub>0</sub> + 3/2 B<sub>0</sub> (B&prime; "
+        "&minus; 4) f, weighted 1/&sigma;<sub>F</sub><sup>2</sup>: B<sub>0</sub> = " +
+        number_cell("ff.line.B0", member(line, "B0"),
+                    value_text(*number_of(member(line, "B0")), number_of(member(line, "B0_su")), 4),
+                    "span") +
+        " GPa, B&prime; = " +
+        number_cell("ff.line.Bp", member(line, "Bp"),
+                    value_text(*number_of(member(line, "Bp")), number_of(member(line, "Bp_su")), 4),
+                    "span") +
+        ".</p>\n";
+  }
   return section("eos", "Equations of state", s + eos_residuals(doc, eos) + axial_table(doc, eos));
 }
 
@@ -537,11 +551,17 @@ constexpr Caption kPressureCaptions[] = {
      "The principal strains against pressure, each with its empirical fit (the straight line "
      "where the series is too short for it)."},
     {"volume",
-     "The volume against pressure with its straight line and the three Birch-Murnaghan "
-     "equations of state."},
+     "The volume against pressure with its straight line and the equations of state fitted, "
+     "over the whole range of pressure."},
     {"indicatrix",
      "The compressibility indicatrix: K along every direction, in the three planes that hold "
      "two principal axes each; negative lobes dashed."},
+    {"ff",
+     "The F-f plot: the normalised pressure F against the Eulerian strain f (V0 of BM3), error "
+     "bars of one SU; the weighted BM3 line and BM2's level."},
+    {"ellipses",
+     "The confidence ellipses of B0 and B' of each third-order fit: 68.3 % solid, 95.4 % "
+     "dashed, 99.7 % dotted."},
 };
 
 std::string caption_of(std::string_view stem, std::string_view svg,
