@@ -93,7 +93,7 @@ common::Expected<PressureAnalysis> analyse_compressibility(
     return common::Error{0, "every point lies at the same pressure: no compressibility"};
   auto strains = analyse(p, bases, reference, measure, 1);
   if (!strains) return strains.error();
-  PressureAnalysis out{std::move(strains).value(), sigma_p, {}, {}, {}};
+  PressureAnalysis out{std::move(strains).value(), sigma_p, {}, {}};
   const std::size_t median = median_point(p);
   // The axes in order of their compressibility, each built in its place.
   std::array<std::size_t, 3> order{0, 1, 2};
@@ -108,27 +108,6 @@ common::Expected<PressureAnalysis> analyse_compressibility(
                    [&](std::size_t x, std::size_t y) { return k_of[x] < k_of[y]; });
   for (std::size_t k = 0; k < 3; ++k) out.axes[k] = std::move(built[order[k]]);
   out.volume = volume_compressibility(p, out.strains.volume, measure.kind == StrainKind::kNatural);
-  return out;
-}
-
-common::Expected<PressureAnalysis> analyse_pressure(const std::vector<double>& p,
-                                                    const std::vector<double>& sigma_p,
-                                                    const std::vector<Eigen::Matrix3d>& bases,
-                                                    std::size_t reference, StrainMeasure measure,
-                                                    double pc) {
-  auto out = analyse_compressibility(p, sigma_p, bases, reference, measure);
-  if (!out) return out;
-  const EosOrder orders[] = {EosOrder::kSecond, EosOrder::kThird, EosOrder::kThirdCritical};
-  for (std::size_t k = 0; k < 3; ++k) {
-    EosResult& e = out.value().eos[k];
-    e.order = orders[k];
-    auto fit = fit_eos(orders[k], p, sigma_p, out.value().strains.volume.values, pc);
-    if (fit) {
-      e.fit = *fit;
-    } else {
-      e.why_not = fit.error().message;
-    }
-  }
   return out;
 }
 

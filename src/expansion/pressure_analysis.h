@@ -11,9 +11,9 @@
 // The volume gets the straight-line compressibility in the measure's own
 // definition: the slope of -ln(V / V_ref) under the natural strain, otherwise
 // the slope of -V over the volume measured at the reference point (PASCal's).
-// The equations of state (equation_of_state.h) are fitted to the volumes.
+// The equations of state are fitted apart (eos_analysis.h).
 //
-// Each point is weighted by 1/sigma_p^2 in the empirical and EOS fits.
+// Each point is weighted by 1/sigma_p^2 in the empirical fits.
 #pragma once
 
 #include <Eigen/Dense>
@@ -25,7 +25,6 @@
 #include "common/expected.h"
 #include "expansion/analysis.h"
 #include "expansion/compressibility.h"
-#include "expansion/equation_of_state.h"
 
 namespace expansion {
 
@@ -38,34 +37,19 @@ struct CompressibilityAxis {
   Estimate k_median;                // TPa^-1 at the median pressure
 };
 
-struct EosResult {
-  EosOrder order = EosOrder::kSecond;
-  std::optional<EosFit> fit;
-  std::string why_not;  // when there is no fit
-};
-
 struct PressureAnalysis {
   Analysis strains;                         // pressure as its "temperatures"
   std::vector<double> sigma_p;              // GPa, one per point, all positive
   std::array<CompressibilityAxis, 3> axes;  // K at the median pressure ascending
   Estimate volume;                          // TPa^-1, straight line
-  std::array<EosResult, 3> eos;             // BM2, BM3, BM3 with p_c
 };
 
 // The analysis of the cells with the given bases at pressures p (GPa) with
-// SUs sigma_p (every one positive), against the cell at `reference`, the
-// critical pressure of the third EOS `pc` (lowered to the lowest pressure).
-// Fails for fewer than three points or two distinct pressures, and where
-// analyse fails.
-[[nodiscard]] common::Expected<PressureAnalysis> analyse_pressure(
-    const std::vector<double>& p, const std::vector<double>& sigma_p,
-    const std::vector<Eigen::Matrix3d>& bases, std::size_t reference, StrainMeasure measure,
-    double pc);
-
-// The same without the equations of state (eos left empty); given `near`,
-// the analysis of a series that differs from this one by little, each
-// empirical fit starts from that of near's axis of the closest direction
-// (fit_empirical).
+// SUs sigma_p (every one positive), against the cell at `reference`. Fails
+// for fewer than three points or two distinct pressures, and where analyse
+// fails. Given `near`, the analysis of a series that differs from this one
+// by little, each empirical fit starts from that of near's axis of the
+// closest direction (fit_empirical).
 [[nodiscard]] common::Expected<PressureAnalysis> analyse_compressibility(
     const std::vector<double>& p, const std::vector<double>& sigma_p,
     const std::vector<Eigen::Matrix3d>& bases, std::size_t reference, StrainMeasure measure,

@@ -95,7 +95,7 @@ Estimate bounded_volume(const PressureSeries& series) {
 
 common::Expected<PressureSeries> analyse_pressure_series(
     const std::vector<crystal::CellEntry>& cells, const std::vector<double>& sigma_p,
-    std::size_t reference, StrainMeasure measure, double pc, const Draws& draws) {
+    std::size_t reference, StrainMeasure measure, const Draws& draws) {
   std::vector<double> p;
   std::vector<Eigen::Matrix3d> bases;
   for (const crystal::CellEntry& e : cells) {
@@ -105,7 +105,7 @@ common::Expected<PressureSeries> analyse_pressure_series(
     p.push_back(*e.temperature);
     bases.push_back(basis(e.cell));
   }
-  auto nominal = analyse_pressure(p, sigma_p, bases, reference, measure, pc);
+  auto nominal = analyse_compressibility(p, sigma_p, bases, reference, measure);
   if (!nominal) return nominal.error();
   if (!has_sus(cells)) return PressureSeries{std::move(nominal).value(), std::nullopt};
   if (draws.count < 2) return common::Error{0, "at least 2 draws are needed"};

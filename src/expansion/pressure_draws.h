@@ -36,13 +36,13 @@ struct PressureSeries {
   std::optional<PressureSus> sus;  // when some cell has an SU
 };
 
-// analyse_pressure of the cells, each at the pressure its `temperature`
+// analyse_compressibility of the cells, each at the pressure its `temperature`
 // holds (GPa) with SU sigma_p, and, where the cells carry SUs, the SUs drawn.
-// Fails where analyse_pressure fails, and where a drawn cell is no cell or a
+// Fails where analyse_compressibility fails, and where a drawn cell is no cell or a
 // drawn series has no analysis (SUs too large for their values).
 [[nodiscard]] common::Expected<PressureSeries> analyse_pressure_series(
     const std::vector<crystal::CellEntry>& cells, const std::vector<double>& sigma_p,
-    std::size_t reference, StrainMeasure measure, double pc, const Draws& draws);
+    std::size_t reference, StrainMeasure measure, const Draws& draws);
 
 // The compressibilities of axis k (TPa^-1) with the SU that bounds each
 // (bounding_su: the larger of the fit's and the one drawn from the cells):

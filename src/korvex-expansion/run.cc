@@ -117,7 +117,6 @@ common::Expected<expansion::PressureSeries> pressure_analysis_of(const Options& 
   if (!reference) return reference.error();
   DrawProgress progress;
   return expansion::analyse_pressure_series(points.cells, sigma_p, *reference, opt.measure,
-                                            opt.pc.value_or(*std::min_element(p.begin(), p.end())),
                                             shown_draws(opt, progress));
 }
 
