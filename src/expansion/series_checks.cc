@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "common/number_text.h"
+#include "expansion/series_range.h"
 
 namespace expansion {
 
@@ -177,9 +178,11 @@ SeriesChanges check_changes(const std::vector<crystal::CellEntry>& cells) {
   // Per pair, what is told already: the lengths of exchanged axes, and every
   // change of cells that cannot be matched.
   std::vector<std::size_t> told;
+  std::vector<std::size_t> breaks;  // a part of the series ends after the point
   for (std::size_t k = 1; k < order.size(); ++k) {
     const crystal::CellEntry& x = cells[order[k - 1]];
     const crystal::CellEntry& y = cells[order[k]];
+    const std::size_t warned = found.warnings.size();
     label_changes(x, y, found.warnings);
     const Lengths from = lengths_of(x.cell), to = lengths_of(y.cell);
     const Match m = best_match(from, to);
@@ -193,6 +196,7 @@ SeriesChanges check_changes(const std::vector<crystal::CellEntry>& cells) {
       found.warnings.push_back(between(x, y) + "the axes exchange (" + match_text(m) + ")");
     }
     told.push_back(unmatched ? quantities.size() : m != Match{0, 1, 2} ? 3 : 0);
+    if (found.warnings.size() > warned || told.back() > 0) breaks.push_back(k - 1);
     steps.push_back(*y.temperature - *x.temperature);
     for (std::size_t i = 0; i < 3; ++i) quantities[i].change.push_back(std::log(to[i] / from[i]));
     quantities[3].change.push_back(volume);
@@ -207,7 +211,15 @@ SeriesChanges check_changes(const std::vector<crystal::CellEntry>& cells) {
       found.warnings.push_back(between(cells[order[k]], cells[order[k + 1]]) + q.name +
                                " jumps by " + percent(q.change[k]) +
                                ", more than ten times the series' own steps");
+      breaks.push_back(k);
     }
+  }
+  std::vector<double> sorted;
+  for (const std::size_t i : order) sorted.push_back(*cells[i].temperature);
+  if (const auto ranges = part_ranges(sorted, breaks); !ranges.empty()) {
+    std::string hint = "fit each part of the series alone:";
+    for (const std::string& r : ranges) hint += (hint.back() == ':' ? " " : ", ") + r;
+    found.warnings.push_back(hint);
   }
   return found;
 }

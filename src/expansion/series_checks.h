@@ -18,7 +18,8 @@
 //     between two points at one temperature is a jump when it is more than
 //     0.5 %.
 //
-// Each finding is a warning; the analysis still runs. Cells whose best match
+// Each finding is a warning; the analysis still runs. Where there is one, a
+// last warning names the --range of each part between them (series_range.h). Cells whose best match
 // still changes a length or the volume by more than 20 % are not one
 // crystal's: that ends the run.
 #pragma once

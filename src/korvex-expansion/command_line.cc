@@ -38,6 +38,8 @@ const char* const kUsage =
     "                        (default finite)\n"
     "  --reference K         the point at K kelvin is the reference (default the first;\n"
     "                        under --pressure, P GPa, default the lowest pressure)\n"
+    "  --range LOW:HIGH      fit only the points from LOW to HIGH (kelvin, or GPa\n"
+    "                        under --pressure); either side may be empty\n"
     "  --pressure            a pressure series: the first column (a CIF's ambient\n"
     "                        pressure, a list's second field) is a pressure in GPa;\n"
     "                        compressibilities and equations of state\n"
@@ -78,6 +80,7 @@ enum Option : int {
   kLagrangian,
   kInfinitesimal,
   kReference,
+  kRange,
   kFit,
   kFormat,
   kSvg,
@@ -106,6 +109,7 @@ constexpr common::OptionRule kOptions[] = {
     {kLagrangian, '\0', "lagrangian", false},
     {kInfinitesimal, '\0', "infinitesimal", false},
     {kReference, '\0', "reference", true},
+    {kRange, '\0', "range", true},
     {kFit, '\0', "fit", true},
     {kFormat, '\0', "format", true},
     {kSvg, '\0', "svg", true},
@@ -202,6 +206,12 @@ common::Expected<void> apply(const common::GivenOption& given, Options& opt) {
       opt.reference = common::parse_decimal(value);
       if (!opt.reference) return refused("--reference needs a temperature in kelvin");
       break;
+    case kRange: {
+      auto range = expansion::parse_range(value);
+      if (!range) return range.error();
+      opt.range = *range;
+      break;
+    }
     case kFit:
       if (value == "linear" || value == "quadratic" || value == "cubic")
         opt.degree = value == "linear" ? 1 : value == "quadratic" ? 2 : 3;

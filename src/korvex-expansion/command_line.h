@@ -11,6 +11,7 @@
 #include "common/expected.h"
 #include "expansion/eos_analysis.h"
 #include "expansion/monte_carlo.h"
+#include "expansion/series_range.h"
 #include "expansion/strain.h"
 #include "inputs.h"
 
@@ -26,6 +27,7 @@ struct Options {
   int degree = 1;
   Format format = Format::kText;
   std::optional<double> reference;
+  std::optional<expansion::ValueRange> range;  // --range: the points fitted
   std::optional<std::string> svg_prefix;
   std::optional<std::string> html_file;
   chart::PictureOptions picture;

@@ -35,8 +35,9 @@ struct Points {
   // temperature against the list's, several of its cells at one temperature,
   // a temperature written with a decimal comma, a block taken of several.
   bool warned = false;
-  bool comment_names_pressure = false;  // a table's "#" comment says "pressure"
-  std::vector<std::string> read;        // every file read: those named, the list, its entries
+  bool comment_names_pressure = false;       // a table's "#" comment says "pressure"
+  std::vector<std::string> read;             // every file read: those named, the list, its entries
+  std::vector<crystal::CellEntry> left_out;  // outside --range, in the order read
 };
 
 // The points of every input. An error's message is whole, naming the file

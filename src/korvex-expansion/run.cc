@@ -77,6 +77,36 @@ common::Expected<expansion::SeriesAnalysis> analysis_of(const Points& points, co
   return result;
 }
 
+// The points within --range, those outside kept to be named; a failure where
+// fewer than two are left.
+common::Expected<void> apply_range(const Options& opt, Points& points) {
+  if (!opt.range) return {};
+  expansion::RangedCells split = expansion::split_by_range(points.cells, *opt.range);
+  const std::size_t all = points.cells.size();
+  if (split.kept.size() < 2) {
+    const char* unit = opt.inputs.pressure ? " GPa" : " K";
+    std::string message =
+        "--range " + expansion::range_text(*opt.range) + " holds " +
+        common::counted(static_cast<long long>(split.kept.size()), "point", "points") + " of " +
+        std::to_string(all);
+    const auto [lo, hi] = std::minmax_element(
+        points.cells.begin(), points.cells.end(),
+        [](const auto& x, const auto& y) { return *x.temperature < *y.temperature; });
+    if (all > 0)
+      message += " (the series runs from " + common::shortest(*lo->temperature) + unit + " to " +
+                 common::shortest(*hi->temperature) + unit + ")";
+    return common::Error{0, message + "; a fit needs 2 at least"};
+  }
+  points.cells = std::move(split.kept);
+  points.left_out = std::move(split.left_out);
+  return {};
+}
+
+report::Source source_of(const Points& points, const Options& opt) {
+  return {points.name, points.skipped_lines, points.cells, points.title,
+          opt.range,   points.left_out};
+}
+
 // The checks before a fit: temperatures that can be told apart, and changes
 // of phase or setting, told as warnings; false after a failure.
 bool checked_series(const Points& points, Outcome& outcome) {
@@ -137,7 +167,7 @@ Outcome run_pressure(const Options& opt, const Points& points, Outcome outcome) 
     outcome.failures.push_back(eos.error().message);
     return outcome;
   }
-  const report::Source source{points.name, points.skipped_lines, points.cells, points.title};
+  const report::Source source = source_of(points, opt);
   switch (opt.format) {
     case Format::kText:
       outcome.output = report::pressure_text_report(*result, *eos, source);
@@ -176,9 +206,13 @@ std::optional<std::string> pressure_hint(const Points& points) {
 
 Outcome run(const Options& opt) {
   Outcome outcome;
-  const auto points = korvex_expansion::read_points(opt.inputs);
+  auto points = korvex_expansion::read_points(opt.inputs);
   if (!points) {
     outcome.failures.push_back(points.error().message);
+    return outcome;
+  }
+  if (const auto ranged = apply_range(opt, points.value()); !ranged) {
+    outcome.failures.push_back(about_file(points->name, ranged.error()));
     return outcome;
   }
   outcome.notes = points->notes;
@@ -193,7 +227,7 @@ Outcome run(const Options& opt) {
     return outcome;
   }
   const expansion::SeriesAnalysis& result = *analysed;
-  const report::Source source{points->name, points->skipped_lines, points->cells, points->title};
+  const report::Source source = source_of(*points, opt);
   for (const std::string& w : expansion::check_scatter(result))
     outcome.warnings.push_back(about_file(points->name, {0, "warning: " + w}));
   // A pair's report says itself that its coefficients are secants.

@@ -7,6 +7,7 @@
 
 #include "common/number_text.h"
 #include "common/safe_text.h"
+#include "report/range_notes.h"
 
 namespace report {
 
@@ -118,6 +119,7 @@ std::string header(const expansion::Analysis& an, const expansion::PropagatedSus
     for (const int l : source.skipped_lines) s += common::format_text(" %d", l);
     s += ")\n";
   }
+  s += range_lines(source, "K");
   s += coefficient_definition(an);
   if (n == 2) {
     s += " Pair       : two points give the secant, the strain between the two cells over\n"
@@ -403,6 +405,7 @@ nlohmann::ordered_json json_document(const expansion::SeriesAnalysis& result,
   }
   j["volume"] = std::move(volume);
   j["skipped_lines"] = source.skipped_lines;
+  if (source.range) j["range"] = range_json(source, "T");
   if (!source.title.empty()) j["title"] = common::safe_text(source.title, common::Charset::kUtf8);
   Json cells = Json::array();
   for (const crystal::CellEntry& e : source.cells) cells.push_back(json_cell(e, "T"));

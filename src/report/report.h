@@ -9,21 +9,25 @@
 
 #include <cstdio>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "crystal/cell.h"
 #include "expansion/analysis.h"
 #include "expansion/monte_carlo.h"
+#include "expansion/series_range.h"
 
 namespace report {
 
 // Where the series came from.
 struct Source {
-  std::string name;                       // the inputs as named on the command line
-  std::vector<int> skipped_lines;         // rows left out (overflow form)
-  std::vector<crystal::CellEntry> cells;  // the points, in the analysis' order
-  std::string title;                      // the list's title line, where it gives one
+  std::string name;                            // the inputs as named on the command line
+  std::vector<int> skipped_lines;              // rows left out (overflow form)
+  std::vector<crystal::CellEntry> cells;       // the points, in the analysis' order
+  std::string title;                           // the list's title line, where it gives one
+  std::optional<expansion::ValueRange> range;  // --range, where given
+  std::vector<crystal::CellEntry> left_out;    // the points outside it
 };
 
 // What a report is of, as its heading says: the list's title and the inputs
@@ -44,7 +48,8 @@ struct Source {
 // uvw, angles, strains, strains_su; for a polynomial also alpha_T, su_T and
 // su_cells_T at each temperature), volume (alpha, su, su_cells, reference,
 // values, values_su, and alpha_T, su_T, su_cells_T for a polynomial),
-// skipped_lines, and cells: source, T, T_su, a, a_su, ... gamma, gamma_su for
+// skipped_lines, range (with --range: low, high, left_out, the cells outside
+// it), and cells: source, T, T_su, a, a_su, ... gamma, gamma_su for
 // each point. SUs not known are null. json_document is the object, which the
 // HTML page shows; json_report its text.
 [[nodiscard]] nlohmann::ordered_json json_document(const expansion::SeriesAnalysis& result,

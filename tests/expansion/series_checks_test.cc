@@ -54,13 +54,16 @@ TEST(SeriesChecks, ChangesBetweenNeighboursAreNamedWithTheirTemperatures) {
   } cases[] = {
       {"smooth", smooth, ""},
       {"space group", labelled,
-       "between 200 K and 250 K: the space group changes from P 21 c n to P m c n\n"},
+       "between 200 K and 250 K: the space group changes from P 21 c n to P m c n\n"
+       "fit each part of the series alone: --range 100:200, --range 250:300\n"},
       {"exchange", exchanged,
        "between 200 K and 250 K: the axes exchange (b is the previous c, c is the previous b)\n"
-       "between 250 K and 300 K: the axes exchange (b is the previous c, c is the previous b)\n"},
+       "between 250 K and 300 K: the axes exchange (b is the previous c, c is the previous b)\n"
+       "fit each part of the series alone: --range 100:200\n"},
       {"jump", jump,
        // The volume's 1.15 % is less than ten times its steps of 0.15 %.
-       "between 250 K and 300 K: c jumps by 1.05 %, more than ten times the series' own steps\n"},
+       "between 250 K and 300 K: c jumps by 1.05 %, more than ten times the series' own steps\n"
+       "fit each part of the series alone: --range 100:250\n"},
   };
   for (const auto& c : cases) {
     const expansion::SeriesChanges found = expansion::check_changes(c.cells);

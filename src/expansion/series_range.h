@@ -1,0 +1,45 @@
+// A part of a series chosen by its temperatures (or pressures): the points
+// from LOW to HIGH inclusive, either end open. Written "LOW:HIGH" on the
+// command line (":300", "95:"), and so in the hints that name one.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/expected.h"
+#include "crystal/cell.h"
+
+namespace expansion {
+
+struct ValueRange {
+  std::optional<double> low, high;  // none: open
+};
+
+// "LOW:HIGH", either side empty; the reason it is not one (no colon, a value
+// that is no decimal number, LOW above HIGH, both sides empty).
+[[nodiscard]] common::Expected<ValueRange> parse_range(std::string_view text);
+
+// The range as parse_range reads it: "95:170", ":300".
+[[nodiscard]] std::string range_text(const ValueRange& range);
+
+[[nodiscard]] bool within(const ValueRange& range, double x);
+
+// The cells whose temperature lies within the range, and those left out,
+// each in the order given.
+struct RangedCells {
+  std::vector<crystal::CellEntry> kept, left_out;
+};
+[[nodiscard]] RangedCells split_by_range(const std::vector<crystal::CellEntry>& cells,
+                                         const ValueRange& range);
+
+// Where a series falls into parts that should not be fitted as one (the
+// points in temperature order, a part ending after each index in
+// `break_after`), the ranges that fit each part of two points or more:
+// "--range 2:100", "--range 130:300". Nothing without a break.
+[[nodiscard]] std::vector<std::string> part_ranges(const std::vector<double>& sorted,
+                                                   const std::vector<std::size_t>& break_after);
+
+}  // namespace expansion
