@@ -45,7 +45,7 @@ expansion::SeriesAnalysis result(bool with_sus) {
 }
 
 TEST(ExpansionReport, CoefficientsWithTheirDrawnSus) {
-  const report::Source source{"s.cif", {}, cells(), {}};
+  const report::Source source{"s.cif", {}, cells(), {}, {}, {}};
   const std::string text = report::text_report(result(true), source);
   for (const char* line :
        {" Cells' SUs : carried through the whole analysis by 2000 Monte Carlo draws\n"
@@ -85,7 +85,8 @@ TEST(ExpansionReport, CoefficientsWithTheirDrawnSus) {
 }
 
 TEST(ExpansionReport, CellsWithoutSusGiveNullsInJson) {
-  const std::string json = report::json_report(result(false), report::Source{"t", {}, cells(), {}});
+  const std::string json =
+      report::json_report(result(false), report::Source{"t", {}, cells(), {}, {}, {}});
   for (const char* part :
        {"\"weighted\":false,\"draws\":null,", "\"su_cells\":null,\"direction_su_deg\":null,",
         "\"strains_su\":null", "\"values_su\":null"}) {
