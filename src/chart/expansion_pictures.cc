@@ -331,9 +331,13 @@ std::string lattice_picture(const expansion::Analysis& an, const expansion::Prop
     for (const double su : sus->volume.values) volume.sus->push_back(su / an.volume.reference);
   }
   series.push_back(std::move(volume));
-  return series_figure(temperature_axis(an), series, 1,
-                       "Cell parameters relative to the reference cell", "Relative cell parameter",
-                       source, options);
+  // The subtitle says what is drawn: no strain measure enters these ratios.
+  const Abscissa x{an.temperatures, "Temperature (K)",
+                   "a, b, c and V over their values at " +
+                       common::format_text("%.2f K", an.temperatures[an.reference]) + ", " +
+                       expansion::fit_name(an.degree) + " fits"};
+  return series_figure(x, series, 1, "Cell parameters relative to the reference cell",
+                       "Relative cell parameter", source, options);
 }
 
 // A text of the indicatrix to be placed clear of every other: it starts at
