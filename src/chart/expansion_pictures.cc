@@ -237,11 +237,12 @@ Abscissa temperature_axis(const expansion::Analysis& an) {
   return {an.temperatures, "Temperature (K)", subtitle_about(an)};
 }
 
-// A figure of several series against temperature (or pressure), each in its
-// colour class s0, s1 ..., with its key on a line of its own over the frame.
-std::string series_figure(const Abscissa& x, const std::vector<Series>& series, double factor,
-                          std::string_view title, std::string_view y_label, std::string_view source,
-                          const PictureOptions& options) {
+// One frame of series against temperature (or pressure), series k in colour
+// class s<first + k> with its key on a line of its own from keys_from down,
+// the frame where `layout`'s margins put it.
+std::string figure_panel(const Abscissa& x, const std::vector<Series>& series, double factor,
+                         const chart::ChartLayout& layout, double keys_from,
+                         std::string_view y_label, std::size_t first) {
   const auto [lo, hi] = std::minmax_element(x.values.begin(), x.values.end());
   expansion::Range y{INFINITY, -INFINITY};
   for (const Series& one : series) {
@@ -252,21 +253,73 @@ std::string series_figure(const Abscissa& x, const std::vector<Series>& series, 
       y = {std::min(y.min, v), std::max(y.max, v)};
     }
   }
-  chart::ChartLayout layout = sized({}, options);
-  const Heading h = heading(layout, title, x.about, source, series.size(), options);
-  layout.top = h.frame_top;
   const chart::ChartFrame f = chart::chart_frame({*lo, *hi}, y, layout);
-  std::string s = chart::svg_open(layout, h.title, "korvex-expansion") + kStyle;
-  s += heading_texts(layout, h);
-  s += chart::svg_chart_frame(f, x.label, y_label);
+  std::string s = chart::svg_chart_frame(f, x.label, y_label);
   for (std::size_t k = 0; k < series.size(); ++k) {
-    const std::string cls = "s" + std::to_string(k);
-    s += key_line(layout, f.frame_left, h.keys_from + kLine * static_cast<double>(k), cls,
+    const std::string cls = "s" + std::to_string(first + k);
+    s += key_line(layout, f.frame_left, keys_from + kLine * static_cast<double>(k), cls,
                   series[k].key);
     s += series_marks(f, x.values, series[k].values, series[k].sus ? &*series[k].sus : nullptr,
                       series[k].fitted, factor, cls);
   }
+  return s;
+}
+
+// A figure of several series against temperature (or pressure), each in its
+// colour class s0, s1 ..., with its key on a line of its own over the frame;
+// given `lower`, a second frame below the first holds those, with their keys
+// over it and a y label of their own.
+struct LowerPanel {
+  std::vector<Series> series;
+  std::string_view y_label;
+};
+std::string series_figure(const Abscissa& x, const std::vector<Series>& series, double factor,
+                          std::string_view title, std::string_view y_label, std::string_view source,
+                          const PictureOptions& options, const LowerPanel* lower = nullptr) {
+  chart::ChartLayout defaults;
+  if (lower != nullptr) defaults.height = 820;
+  chart::ChartLayout layout = sized(defaults, options);
+  const Heading h = heading(layout, title, x.about, source, series.size(), options);
+  layout.top = h.frame_top;
+  std::string s = chart::svg_open(layout, h.title, "korvex-expansion") + kStyle;
+  s += heading_texts(layout, h);
+  if (lower == nullptr)
+    return s + figure_panel(x, series, factor, layout, h.keys_from, y_label, 0) +
+           chart::svg_close();
+  // The upper frame with its tick labels takes half the height below the
+  // heading, the lower one, its keys over it, the rest.
+  const double split = h.frame_top + (layout.height - h.frame_top) / 2;
+  chart::ChartLayout upper = layout, under = layout;
+  upper.bottom = layout.height - split + layout.bottom / 2;
+  under.top = split + kLine * static_cast<double>(lower->series.size()) + 14;
+  s += figure_panel(x, series, factor, upper, h.keys_from, y_label, 0);
+  s += figure_panel(x, lower->series, 1, under, split + kLine + 4, lower->y_label, series.size());
   return s + chart::svg_close();
+}
+
+// The angles that vary over the series, in degrees, each with its SUs and a
+// polynomial of the analysis' degree.
+std::vector<Series> angle_series(const expansion::Analysis& an,
+                                 const std::vector<crystal::CellEntry>& cells) {
+  constexpr const char* kNames[] = {"\u03b1", "\u03b2", "\u03b3"};
+  std::vector<Series> out;
+  for (std::size_t k = 3; k < 6; ++k) {
+    Series one{{}, std::vector<double>{}, {}, plain(kNames[k - 3])};
+    bool any_su = false;
+    for (const crystal::CellEntry& e : cells) {
+      one.values.push_back(crystal::parameters(e.cell)[k]);
+      const std::optional<double> su = crystal::parameters(e.su)[k];
+      one.sus->push_back(su.value_or(0));
+      any_su |= su.has_value();
+    }
+    const auto [lo, hi] = std::minmax_element(one.values.begin(), one.values.end());
+    if (!(*hi - *lo > 1e-6)) continue;  // an angle that does not vary
+    if (!any_su) one.sus.reset();
+    one.fitted = [fit = expansion::fit_polynomial(an.temperatures, one.values, an.degree)](
+                     double t) { return value_at(fit, t); };
+    out.push_back(std::move(one));
+  }
+  return out;
 }
 
 std::string strain_picture(const expansion::Analysis& an, const expansion::PropagatedSus* sus,
@@ -332,12 +385,15 @@ std::string lattice_picture(const expansion::Analysis& an, const expansion::Prop
   }
   series.push_back(std::move(volume));
   // The subtitle says what is drawn: no strain measure enters these ratios.
+  const LowerPanel angles{angle_series(an, cells), "Angle (\u00b0)"};
   const Abscissa x{an.temperatures, "Temperature (K)",
                    "a, b, c and V over their values at " +
-                       common::format_text("%.2f K", an.temperatures[an.reference]) + ", " +
+                       common::format_text("%.2f K", an.temperatures[an.reference]) +
+                       (angles.series.empty() ? "" : "; the angles that vary, in degrees") + ", " +
                        expansion::fit_name(an.degree) + " fits"};
   return series_figure(x, series, 1, "Cell parameters relative to the reference cell",
-                       "Relative cell parameter", source, options);
+                       "Relative cell parameter", source, options,
+                       angles.series.empty() ? nullptr : &angles);
 }
 
 // A text of the indicatrix to be placed clear of every other: it starts at
