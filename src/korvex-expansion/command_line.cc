@@ -67,6 +67,7 @@ const char* const kUsage =
     "  --title TEXT          the pictures' title (default what each shows)\n"
     "  --no-title            pictures without title or subtitle\n"
     "  --size WxH            the pictures' size in pixels (1200x800) or mm (170x120mm)\n"
+    "                        (default 800x520; 800x820 for a lattice with angles)\n"
     "  --draws N             Monte Carlo draws of the cells' SUs (default 2000)\n"
     "  --seed S              where the draws start, 0 to 2^64-1 (default 1)\n"
     "  --weighted            weighted least squares, 1/su^2 from the draws\n"
@@ -170,8 +171,8 @@ common::Expected<std::vector<expansion::Eos>> equations_named(const std::string&
 
 // --fix Bp=X or V0=X.
 common::Expected<void> apply_fix(const std::string& value, expansion::EosRequest& eos) {
-  const common::Error refused{
-      0, "--fix takes Bp=X or V0=X (V0 in A^3, above 0), not '" + value + "'"};
+  const common::Error refused{0,
+                              "--fix takes Bp=X or V0=X (V0 in A^3, above 0), not '" + value + "'"};
   const std::size_t eq = value.find('=');
   if (eq == std::string::npos) return refused;
   const std::string name = value.substr(0, eq);

@@ -41,7 +41,8 @@ constexpr const char* kUsage =
     "\n"
     "  --title TEXT     the picture's title (default the plot file's)\n"
     "  --no-title       no title\n"
-    "  --size WxH       the picture's size in pixels (1200x800) or mm (170x120mm)\n";
+    "  --size WxH       the picture's size in pixels (1200x800) or mm (170x120mm)\n"
+    "                   (default 800x520 and a line per note)\n";
 
 constexpr std::string_view kProgram = "vistrel";
 
