@@ -117,15 +117,16 @@ TEST(Batch, OutputFolderIsMadeOrTheRunEnds) {
 TEST(Batch, KeepGoingSkipsAMissingFileAndSaysSo) {
   ScopedTempDir dir;
   e2e::make_files(dir, kSeries);
-  e2e::make_files(
-      dir,
-      {{"gap.lst", e2e::lf({"Gap", "file T", "100K.out 100", "gone.out 150", "200K.out 200"})}});
+  e2e::make_files(dir, {{"gap.lst", e2e::lf({"Gap", "file T", "100K.out 100", "gone.out 150",
+                                             "lost.out 175", "200K.out 200"})}});
   const auto kept = batch(dir, {"-k", "-c", "2", "gap.lst"});
   EXPECT_EQ(8, kept.exit_status);
   const std::string relative =
       "  !! the buffer file's names are taken relative to the current folder, " + dir.path();
+  // The folder is told once, after the first missing file.
   EXPECT_EQ((Lines{"  !! gone.out does not exist: skipped", relative,
-                   "korvex: 3 entries, 2 rows, 1 skipped; 8 files in . (conventional cell)"}),
+                   "  !! lost.out does not exist: skipped",
+                   "korvex: 4 entries, 2 rows, 2 skipped; 8 files in . (conventional cell)"}),
             testutil::split_lines(kept.err));
   e2e::expect_outputs(dir, {"100.00", "200.00"}, e2e::kEnded);
 

@@ -41,6 +41,7 @@ TEST(CellFile, FormatToldByTheFirstLines) {
       {"100,5,6,7,90,90,90\n", CellFormat::kPascalTable},
       {"100 ***** 6 7 90 90 90\n", CellFormat::kPascalTable},
       {"T a b c alpha beta delta\n", CellFormat::kDirax},
+      {"100 5 6 7 90 90 90 210 1\n", CellFormat::kDirax},  // nine numbers
       {"T a b c alpha beta\n", CellFormat::kDirax},
       // DIRAX output, and anything else.
       {"DIRAX-like indexing log\n\nConventional : a=  10.21340  b= ...\n", CellFormat::kDirax},

@@ -122,6 +122,9 @@ TEST(ListedEntry, DiraxCellLinesOutweighAFailedReader) {
   } cases[] = {
       {"TITL run\nCELL 0.7 5 6 x 90 90 90\nLATT 1\n" + unreadable, true, 0},
       {"TITL run\nCELL 0.7 5 6 x 90 90 90\nLATT 1\n" + conventional, true, 5.5F},
+      {"TITL run\nCELL 0.7 5 6 x 90 90 90\nLATT 1\n {Input cell a= 5 b= 6 c= 7 alpha= 90 "
+       "beta= 90 gamma= 90 }\n",
+       true, 0},
       {"data_x\n_cell_length_a 5\n" + conventional, true, 5.5F},
       {"TITL run\nCELL 0.7 5 6 x 90 90 90\nLATT 1\nVolume : 210.0 ; System: cubic ;\n", false, 0},
   };

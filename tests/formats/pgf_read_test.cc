@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "common/number_text.h"
@@ -119,6 +120,20 @@ TEST(PgfRead, OverflowFieldsAreSkippedAndCounted) {
   EXPECT_DOUBLE_EQ(100.0, pgf.points[0].x);
   EXPECT_EQ(2, pgf.skipped_x_overflow);
   EXPECT_EQ(1, pgf.skipped_y_overflow);
+}
+
+// Marker codes and sizes are one digit, 0 to 9; any other is left at the
+// writer's.
+TEST(PgfRead, MarkerCodeAndSizeOfOneDigit) {
+  for (const auto& [given, marker, size] :
+       std::vector<std::tuple<std::string, int, int>>{{"0", 0, 0}, {"9", 9, 9}, {"10", 1, 2}}) {
+    std::vector<std::string> lines = header();
+    lines[9] = "#            MARKER : " + given;
+    lines[10] = "#              SIZE : " + given;
+    const formats::PgfFile pgf = parsed(crlf(with(lines, {"100.00             5.43210"})));
+    EXPECT_EQ(marker, pgf.marker) << given;
+    EXPECT_EQ(size, pgf.marker_size) << given;
+  }
 }
 
 TEST(PgfRead, FewerRowsThanDeclaredAndOverflowingCountAreKept) {

@@ -256,6 +256,7 @@ TEST(PressureCli, NamesNegativeLinearCompressibility) {
   // Read as temperatures, the same file is analysed with a word about it.
   const auto t = run_program({EXPANSION_BIN, "nlc.tsv"}, dir.path(), "");
   EXPECT_NE(std::string::npos, t.err.find("run with --pressure")) << t.err;
+  EXPECT_EQ(4, t.exit_status);
 }
 
 // Which equations are fitted, and with which weights: bm3_pc only with
