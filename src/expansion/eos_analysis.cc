@@ -56,7 +56,7 @@ std::vector<AxialEntry> axial_fits(const std::vector<crystal::CellEntry>& cells,
                              : weights;
     auto fit = fit_axial(axis, s.p, s.sigma_p, l, sigma_l, w);
     if (fit) {
-      out.push_back({axis, std::move(*fit), {}});
+      out.push_back({axis, std::move(fit.value()), {}});
     } else {
       out.push_back({axis, std::nullopt, fit.error().message});
     }
@@ -91,7 +91,7 @@ common::Expected<EosAnalysis> analyse_equations_of_state(
     EosEntry entry{eos, std::nullopt, {}, {}};
     if (fit) {
       if (eos_order(eos) == 3) entry.ellipses = confidence_ellipses(*fit);
-      entry.fit = std::move(*fit);
+      entry.fit = std::move(fit.value());
     } else {
       entry.why_not = fit.error().message;
     }
@@ -99,7 +99,7 @@ common::Expected<EosAnalysis> analyse_equations_of_state(
   }
   // F-f against V0 of BM3 as the weights give it, whether or not it is listed.
   if (const auto bm3 = fit_equation_of_state(Eos::kBm3, out.series, {out.weights, {}, {}, 0})) {
-    if (auto ff = ff_plot(out.series, bm3->theta[kV0])) out.ff = std::move(*ff);
+    if (auto ff = ff_plot(out.series, bm3->theta[kV0])) out.ff = std::move(ff.value());
   }
   out.axial = axial_fits(cells, out.series, out.weights);
   return out;

@@ -15,7 +15,7 @@ std::vector<ConfidenceEllipse> confidence_ellipses(const EosSolution& fit) {
       fit.covariance(bp, bp);
   if (!c.allFinite()) return {};
   const Eigen::SelfAdjointEigenSolver<Eigen::Matrix2d> eigen(c);
-  const Eigen::Vector2d lambda = eigen.eigenvalues();
+  const Eigen::Vector2d& lambda = eigen.eigenvalues();
   if (!(lambda.minCoeff() > 0)) return {};
   std::vector<ConfidenceEllipse> out;
   for (std::size_t k = 0; k < kEllipseDeltas.size(); ++k) {

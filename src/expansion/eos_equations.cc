@@ -98,22 +98,22 @@ T pressure(Eos eos, const T& v0, const T& b0, const T& bp, const T& bpp, const T
 }
 
 struct Naming {
-  Eos eos;
   const char* key;
   const char* label;
+  Eos eos;
   int order;
 };
 
 constexpr Naming kNames[] = {
-    {Eos::kBm2, "bm2", "BM2", 2},
-    {Eos::kBm3, "bm3", "BM3", 3},
-    {Eos::kBm4, "bm4", "BM4", 4},
-    {Eos::kVinet, "vinet", "Vinet", 3},
-    {Eos::kMurnaghan, "murnaghan", "Murnaghan", 3},
-    {Eos::kTait, "tait", "Tait", 3},
-    {Eos::kNs3, "ns3", "NS3", 3},
-    {Eos::kNs4, "ns4", "NS4", 4},
-    {Eos::kBm3Pc, "bm3_pc", "BM3 p_c", 3},
+    {"bm2", "BM2", Eos::kBm2, 2},
+    {"bm3", "BM3", Eos::kBm3, 3},
+    {"bm4", "BM4", Eos::kBm4, 4},
+    {"vinet", "Vinet", Eos::kVinet, 3},
+    {"murnaghan", "Murnaghan", Eos::kMurnaghan, 3},
+    {"tait", "Tait", Eos::kTait, 3},
+    {"ns3", "NS3", Eos::kNs3, 3},
+    {"ns4", "NS4", Eos::kNs4, 4},
+    {"bm3_pc", "BM3 p_c", Eos::kBm3Pc, 3},
 };
 
 const Naming& naming(Eos eos) {

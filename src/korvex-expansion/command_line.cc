@@ -282,7 +282,7 @@ common::Expected<void> apply(const common::GivenOption& given, Options& opt) {
     case kEos: {
       auto list = equations_named(value);
       if (!list) return list.error();
-      opt.eos.equations = std::move(*list);
+      opt.eos.equations = std::move(list.value());
       break;
     }
     case kWeights:

@@ -46,8 +46,8 @@ std::string parameter_text(const EosSolution& f, std::size_t j) {
 std::string equations_table(const expansion::EosAnalysis& a) {
   std::string s = "\n Equations of state, p(V) fitted with weights " +
                   std::string(expansion::weights_key(a.weights)) + ": " + a.weights_why + "\n";
-  s += "               V0 A^3           B0 GPa          B'              B'' 1/GPa"
-       "        chi2w   max|dp|/s\n";
+  s += common::format_text(" %-13s %-16s %-15s %-15s %-15s %-9s %s\n", "", "V0 A^3", "B0 GPa", "B'",
+                           "B'' 1/GPa", "chi2w", "max|dp|/sigma");
   for (const EosEntry& e : a.equations) {
     if (!e.fit) {
       s += common::format_text(" %-13s none: %s\n", entry_name(e).c_str(), e.why_not.c_str());
@@ -55,7 +55,7 @@ std::string equations_table(const expansion::EosAnalysis& a) {
     }
     const EosSolution& f = *e.fit;
     s += common::format_text(
-        " %-13s %-16s %-15s %-15s %-15s %7s %9s\n", entry_name(e).c_str(),
+        " %-13s %-16s %-15s %-15s %-15s %-9s %s\n", entry_name(e).c_str(),
         parameter_text(f, 0).c_str(), parameter_text(f, 1).c_str(), parameter_text(f, 2).c_str(),
         parameter_text(f, 3).c_str(),
         cell(f.chi2w).empty() ? "-" : common::format_text("%.4g", f.chi2w).c_str(),

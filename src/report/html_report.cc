@@ -488,10 +488,10 @@ std::string axial_table(const Json& doc, const expansion::EosAnalysis& eos) {
       s += su_cell("axial." + name + "." + k, member(q, k), member(q, k + "_su"), 4);
     s += "</tr>\n";
   }
-  return s +
-         "</tbody></table>\n<p class=\"note\">Axial equations of state: BM3 of the cubed "
-         "length, M<sub>0</sub> = 3K<sub>0</sub> and M&prime; = 3K&prime; of the cube, "
-         "&beta;<sub>0</sub> = 1000/M<sub>0</sub>.</p>\n";
+  s += "</tbody></table>\n<p class=\"note\">Axial equations of state: BM3 of the cubed "
+       "length, M<sub>0</sub> = 3K<sub>0</sub> and M&prime; = 3K&prime; of the cube, "
+       "&beta;<sub>0</sub> = 1000/M<sub>0</sub>.</p>\n";
+  return s;
 }
 
 std::string eos_section(const Json& doc, const expansion::EosAnalysis& eos) {
