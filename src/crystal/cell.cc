@@ -124,4 +124,34 @@ common::Expected<void> check_temperature(double kelvin) {
   return {};
 }
 
+std::optional<double>& abscissa(CellEntry& entry, Abscissa mode) {
+  return mode == Abscissa::kPressure ? entry.pressure : entry.temperature;
+}
+const std::optional<double>& abscissa(const CellEntry& entry, Abscissa mode) {
+  return mode == Abscissa::kPressure ? entry.pressure : entry.temperature;
+}
+std::optional<double>& abscissa_su(CellEntry& entry, Abscissa mode) {
+  return mode == Abscissa::kPressure ? entry.pressure_su : entry.temperature_su;
+}
+const std::optional<double>& abscissa_su(const CellEntry& entry, Abscissa mode) {
+  return mode == Abscissa::kPressure ? entry.pressure_su : entry.temperature_su;
+}
+
+const char* abscissa_name(Abscissa mode) {
+  return mode == Abscissa::kPressure ? "pressure" : "temperature";
+}
+const char* abscissa_unit(Abscissa mode) {
+  return mode == Abscissa::kPressure ? "GPa" : "K";
+}
+
+double point_volume(const CellEntry& entry) {
+  if (entry.volume) return *entry.volume;
+  return entry.has_cell ? cell_volume(entry.cell) : 0;
+}
+
+std::optional<double> point_volume_su(const CellEntry& entry) {
+  if (entry.volume) return entry.volume_su;
+  return entry.has_cell ? cell_volume_su(entry.cell, entry.su) : std::nullopt;
+}
+
 }  // namespace crystal

@@ -38,8 +38,38 @@ struct CellEntry {
   // The space group's Hermann-Mauguin symbol as the file writes it ("P 21/c"),
   // where it gives one; empty otherwise.
   std::string space_group;
-  std::optional<double> pressure;  // GPa, where the file gives it
+  std::optional<double> pressure;     // GPa, where the file gives it
+  std::optional<double> pressure_su;  // GPa; 0 where the file gives 0
+  // The volume (A^3) and its SU where the file gives them: a P-V table's
+  // point may give a volume and no cell.
+  std::optional<double> volume;
+  std::optional<double> volume_su;
+  // Whether `cell` is a cell the file gives, all six parameters. Where it is
+  // not, `cell` and `su` hold the parameters the file gives (a P-V table's
+  // a and c, say) and 0 for the others.
+  bool has_cell = true;
 };
+
+// The point's volume (A^3): the one its file gives, else its cell's; its SU
+// likewise (cell_volume_su), none where neither gives one.
+[[nodiscard]] double point_volume(const CellEntry& entry);
+[[nodiscard]] std::optional<double> point_volume_su(const CellEntry& entry);
+
+// What a series is measured against: temperature (kelvin) or pressure (GPa).
+// Each point carries both where its file gives them; the series' mode picks
+// the one it is fitted against, its abscissa.
+enum class Abscissa { kTemperature, kPressure };
+
+// A point's abscissa and its SU under the mode, to read or to set.
+[[nodiscard]] std::optional<double>& abscissa(CellEntry& entry, Abscissa mode);
+[[nodiscard]] const std::optional<double>& abscissa(const CellEntry& entry, Abscissa mode);
+[[nodiscard]] std::optional<double>& abscissa_su(CellEntry& entry, Abscissa mode);
+[[nodiscard]] const std::optional<double>& abscissa_su(const CellEntry& entry, Abscissa mode);
+
+// The abscissa's name and unit as messages give them: "temperature", "K";
+// "pressure", "GPa".
+[[nodiscard]] const char* abscissa_name(Abscissa mode);
+[[nodiscard]] const char* abscissa_unit(Abscissa mode);
 
 // The six parameters in the order a, b, c, alpha, beta, gamma.
 inline constexpr std::array<const char*, 6> kCellParameterNames = {"a",     "b",    "c",

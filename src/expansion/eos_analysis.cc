@@ -69,10 +69,10 @@ std::vector<AxialEntry> axial_fits(const std::vector<crystal::CellEntry>& cells,
 PvSeries pv_series(const std::vector<crystal::CellEntry>& cells) {
   PvSeries s;
   for (const crystal::CellEntry& e : cells) {
-    s.p.push_back(e.temperature.value_or(kNaN));
-    s.sigma_p.push_back(e.temperature_su.value_or(kNaN));
-    s.v.push_back(crystal::cell_volume(e.cell));
-    s.sigma_v.push_back(crystal::cell_volume_su(e.cell, e.su).value_or(kNaN));
+    s.p.push_back(e.pressure.value_or(kNaN));
+    s.sigma_p.push_back(e.pressure_su.value_or(kNaN));
+    s.v.push_back(crystal::point_volume(e));
+    s.sigma_v.push_back(crystal::point_volume_su(e).value_or(kNaN));
   }
   return s;
 }

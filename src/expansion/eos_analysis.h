@@ -4,9 +4,10 @@
 // confidence ellipses of each 3rd-order fit (eos_ellipse.h) and the axial
 // equations of the lengths symmetry fixes (eos_axial.h).
 //
-// The pressure of a cell is its `temperature` (GPa) with its SU, none where
-// the file gives none; its volume's SU is the first-order propagation of the
-// cell's SUs (crystal/cell.h), a length's SU the cell's own.
+// The pressure of a point is its `pressure` (GPa) with its SU, none where
+// the file gives none; its volume is the one its file gives, with that SU,
+// else its cell's, the SU the first-order propagation of the cell's SUs
+// (crystal/cell.h); a length's SU is the cell's own.
 #pragma once
 
 #include <optional>
@@ -51,7 +52,8 @@ struct EosAnalysis {
   std::vector<AxialEntry> axial;
 };
 
-// The P-V series of the cells: p their `temperature`, V and the SUs as above.
+// The P-V series of the points: their pressures and volumes (crystal::
+// point_volume: the volume a file gives, else the cell's), the SUs as above.
 [[nodiscard]] PvSeries pv_series(const std::vector<crystal::CellEntry>& cells);
 
 // The analysis. Fails (naming the point's source) only where the weights

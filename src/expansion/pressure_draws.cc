@@ -99,10 +99,10 @@ common::Expected<PressureSeries> analyse_pressure_series(
   std::vector<double> p;
   std::vector<Eigen::Matrix3d> bases;
   for (const crystal::CellEntry& e : cells) {
-    if (!e.temperature) return common::Error{0, e.source + ": no pressure"};
+    if (!e.pressure) return common::Error{0, e.source + ": no pressure"};
     if (const auto checked = crystal::check_cell(e.cell); !checked)
       return common::Error{0, e.source + ": " + checked.error().message};
-    p.push_back(*e.temperature);
+    p.push_back(*e.pressure);
     bases.push_back(basis(e.cell));
   }
   auto nominal = analyse_compressibility(p, sigma_p, bases, reference, measure);

@@ -36,9 +36,9 @@ struct PressureSeries {
   std::optional<PressureSus> sus;  // when some cell has an SU
 };
 
-// analyse_compressibility of the cells, each at the pressure its `temperature`
-// holds (GPa) with SU sigma_p, and, where the cells carry SUs, the SUs drawn.
-// Fails where analyse_compressibility fails, and where a drawn cell is no cell or a
+// analyse_compressibility of the cells, each at its pressure (GPa) with SU
+// sigma_p, and, where the cells carry SUs, the SUs drawn. Fails where
+// analyse_compressibility fails, and where a drawn cell is no cell or a
 // drawn series has no analysis (SUs too large for their values).
 [[nodiscard]] common::Expected<PressureSeries> analyse_pressure_series(
     const std::vector<crystal::CellEntry>& cells, const std::vector<double>& sigma_p,

@@ -157,8 +157,8 @@ common::Expected<void> check_temperatures(const std::vector<crystal::CellEntry>&
 
 common::Expected<void> check_pressures(const std::vector<crystal::CellEntry>& cells) {
   for (const crystal::CellEntry& e : cells) {
-    const double p = *e.temperature;
-    const double su = e.temperature_su.value_or(0);
+    const double p = *e.pressure;
+    const double su = e.pressure_su.value_or(0);
     if (p >= kLeastPressure || -p <= 3 * su) continue;
     const std::string value = su > 0 ? common::with_su(p, su) : common::shortest(p);
     return common::Error{0,

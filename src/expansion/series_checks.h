@@ -41,8 +41,8 @@ inline constexpr double kLeastSpan = 0.01;  // kelvin
 [[nodiscard]] common::Expected<void> check_temperatures(
     const std::vector<crystal::CellEntry>& cells);
 
-// Refuses a pressure series with a pressure (GPa, in each cell's
-// temperature) below zero, unless it lies above kLeastPressure or within
+// Refuses a pressure series with a pressure (GPa, each cell's pressure) below
+// zero, unless it lies above kLeastPressure or within
 // three times its SU of zero: a ruby gauge read near ambient pressure scatters
 // slightly below zero. The message names the point's source and its value.
 inline constexpr double kLeastPressure = -0.1;  // GPa

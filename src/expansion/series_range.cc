@@ -46,10 +46,13 @@ bool within(const ValueRange& range, double x) {
   return (!range.low || x >= *range.low) && (!range.high || x <= *range.high);
 }
 
-RangedCells split_by_range(const std::vector<crystal::CellEntry>& cells, const ValueRange& range) {
+RangedCells split_by_range(const std::vector<crystal::CellEntry>& cells, const ValueRange& range,
+                           crystal::Abscissa abscissa) {
   RangedCells out;
-  for (const crystal::CellEntry& e : cells)
-    (e.temperature && within(range, *e.temperature) ? out.kept : out.left_out).push_back(e);
+  for (const crystal::CellEntry& e : cells) {
+    const std::optional<double>& x = crystal::abscissa(e, abscissa);
+    (x && within(range, *x) ? out.kept : out.left_out).push_back(e);
+  }
   return out;
 }
 

@@ -27,13 +27,13 @@ struct ValueRange {
 
 [[nodiscard]] bool within(const ValueRange& range, double x);
 
-// The cells whose temperature lies within the range, and those left out,
-// each in the order given.
+// The cells whose abscissa (temperature or pressure) lies within the range,
+// and those left out, each in the order given.
 struct RangedCells {
   std::vector<crystal::CellEntry> kept, left_out;
 };
 [[nodiscard]] RangedCells split_by_range(const std::vector<crystal::CellEntry>& cells,
-                                         const ValueRange& range);
+                                         const ValueRange& range, crystal::Abscissa abscissa);
 
 // Where a series falls into parts that should not be fitted as one (the
 // points in temperature order, a part ending after each index in

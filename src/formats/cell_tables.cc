@@ -126,15 +126,12 @@ common::Expected<CellRead> read_series_cells(std::string_view bytes, std::string
   if (!series) return series.error();
   CellRead read;
   for (const SeriesRow& row : series->rows) {
-    read.entries.push_back(crystal::CellEntry{row_name(source, row.line),
-                                              row.temperature,
-                                              row.temperature_su,
-                                              row.cell,
-                                              row.su,
-                                              {},
-                                              {},
-                                              {},
-                                              {}});
+    crystal::CellEntry& entry = read.entries.emplace_back();
+    entry.source = row_name(source, row.line);
+    entry.temperature = row.temperature;
+    entry.temperature_su = row.temperature_su;
+    entry.cell = row.cell;
+    entry.su = row.su;
   }
   for (const SkippedRow& skipped : series->skipped) {
     read.warnings.push_back(

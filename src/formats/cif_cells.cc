@@ -94,6 +94,23 @@ common::Expected<ValueWithSu> number_of(const Found& found, const std::string& b
   return *value;
 }
 
+// The ambient pressure, written in kilopascals, in GPa with its SU, their
+// digits as written. An SU larger than its value is taken for a pressure
+// near zero (below kNearAmbient): a gauge read at ambient pressure gives
+// 100(50000) kPa.
+constexpr double kNearAmbient = 0.01;  // GPa
+common::Expected<ValueWithSu> gigapascals_of(const Found& found, const std::string& block) {
+  const std::optional<ValueWithSu> kilopascals = parse_value_with_su(found.text);
+  if (!kilopascals)
+    return common::Error{found.line, block + ": " + found.tag + " is not a number: " + found.text};
+  ValueWithSu value{scaled_decimal(kilopascals->value, -6), std::nullopt};
+  if (kilopascals->su) value.su = scaled_decimal(*kilopascals->su, -6);
+  if (value.su && *value.su > std::abs(value.value) && !(std::abs(value.value) < kNearAmbient))
+    return common::Error{
+        found.line, block + ": " + found.tag + " " + found.text + ": an SU larger than its value"};
+  return value;
+}
+
 // A temperature as written, a unit after it allowed: "293K", '293 K'.
 std::optional<ValueWithSu> kelvin_of(const Found& found) {
   std::string_view text = trimmed(found.text);
@@ -203,12 +220,12 @@ common::Expected<std::optional<crystal::CellEntry>> block_entry(
     entry.temperature = t->value;
     entry.temperature_su = su_if_refined(t->su);
   }
-  // The ambient pressure is given in kilopascals.
   if (const auto pressure =
           found(find_item(block, {"_diffrn_ambient_pressure", "_diffrn.ambient_pressure"}))) {
-    auto value = number_of(*pressure, entry.source);
+    auto value = gigapascals_of(*pressure, entry.source);
     if (!value) return value.error();
-    entry.pressure = value->value * 1e-6;
+    entry.pressure = value->value;
+    entry.pressure_su = su_if_refined(value->su);
   }
   symmetry_of(block, entry);
   auto checked = checked_entry(std::move(entry), (**items)[0].line, block_name);

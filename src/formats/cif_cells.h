@@ -15,7 +15,10 @@
 // warning names both; one that is no temperature is not used, with a warning. The crystal
 // system comes from _space_group_crystal_system or _symmetry_cell_setting,
 // the lattice letter from the first letter of the Hermann-Mauguin symbol (or
-// of the Hall symbol, its sign passed over).
+// of the Hall symbol, its sign passed over). The pressure is
+// _diffrn_ambient_pressure, in kilopascals, given in GPa with its SU, the
+// digits as written (200000 kPa is 0.2 GPa); its SU may exceed its value for a
+// pressure below 0.01 GPa (a gauge read at ambient pressure: 100(50000) kPa).
 //
 // A block with some of the six items but not all, a value that is not a
 // number or whose SU is larger than it, or six numbers that are no cell is an

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <map>
+#include <utility>
 
 #include "common/number_text.h"
 #include "formats/cell_tables.h"
@@ -10,47 +11,59 @@
 namespace formats {
 namespace {
 
-// Whether a file's own temperature agrees with the list's: within three
-// times its SU, or 0.5 K where it has none.
-bool agrees(double listed, double own, std::optional<double> su) {
-  const double allowed = su && *su > 0 ? 3 * *su : 0.5;
-  return std::abs(own - listed) <= allowed;
+using crystal::Abscissa;
+
+// Whether a file's own temperature (or pressure) agrees with the list's:
+// within three times its SU, or 0.5 K (0.05 GPa) where it has none.
+bool agrees(const ListedName& listed, double own, std::optional<double> su) {
+  const double unsure = listed.abscissa == Abscissa::kPressure ? 0.05 : 0.5;
+  const double allowed = su && *su > 0 ? 3 * *su : unsure;
+  return std::abs(own - listed.value) <= allowed;
 }
 
-// A file of one cell: taken at the list's temperature, its own temperature's
-// SU kept only where the two agree.
+// A file of one cell: taken at the list's temperature (or pressure), its own
+// one's SU kept only where the two agree.
 void take_one_cell(const ListedName& listed, crystal::CellEntry& cell,
                    std::vector<std::string>& warnings) {
-  if (!cell.temperature || !agrees(listed.temperature, *cell.temperature, cell.temperature_su)) {
-    if (cell.temperature) {
-      warnings.push_back(std::string(listed.name) + " states " +
-                         common::with_su(*cell.temperature, cell.temperature_su) + " K but " +
-                         common::where_in_file(listed.list, listed.line) + " gives " +
-                         common::shortest(static_cast<float>(listed.temperature)) +
-                         " K; the list's temperature is used");
+  std::optional<double>& own = crystal::abscissa(cell, listed.abscissa);
+  std::optional<double>& own_su = crystal::abscissa_su(cell, listed.abscissa);
+  if (!own || !agrees(listed, *own, own_su)) {
+    if (own) {
+      const std::string unit = std::string(" ") + crystal::abscissa_unit(listed.abscissa);
+      warnings.push_back(std::string(listed.name) + " states " + common::with_su(*own, own_su) +
+                         unit + " but " + common::where_in_file(listed.list, listed.line) +
+                         " gives " + common::shortest(static_cast<float>(listed.value)) + unit +
+                         "; the list's " + crystal::abscissa_name(listed.abscissa) + " is used");
     }
-    cell.temperature_su.reset();
+    own_su.reset();
   }
-  cell.temperature = listed.temperature;
+  own = listed.value;
 }
 
-// A file of several cells: each at its own temperature where it states one,
-// else at the list's; cells that end at one temperature are warned of.
+// "100.00 K", "0.5 GPa": where the cells of a file are written.
+std::string written_at(double value, Abscissa abscissa) {
+  if (abscissa == Abscissa::kPressure) return common::shortest(value) + " GPa";
+  return common::fixed(value, 2) + " K";
+}
+
+// A file of several cells: each at its own temperature (or pressure) where it
+// states one, else at the list's; cells that end at one are warned of.
 void take_several_cells(const ListedName& listed, std::vector<crystal::CellEntry>& cells,
                         std::vector<std::string>& shared) {
   std::map<double, std::size_t> at;
   for (crystal::CellEntry& cell : cells) {
-    if (!cell.temperature) {
-      cell.temperature = listed.temperature;
-      cell.temperature_su.reset();
+    std::optional<double>& own = crystal::abscissa(cell, listed.abscissa);
+    if (!own) {
+      own = listed.value;
+      crystal::abscissa_su(cell, listed.abscissa).reset();
     }
-    ++at[*cell.temperature];
+    ++at[*own];
   }
-  for (const auto& [temperature, count] : at) {
+  for (const auto& [value, count] : at) {
     if (count < 2) continue;
     shared.push_back(std::string(listed.name) + " gives " + std::to_string(cells.size()) +
                      " cells; " + (count == cells.size() ? "all" : std::to_string(count)) +
-                     " written at " + common::fixed(temperature, 2) + " K");
+                     " written at " + written_at(value, listed.abscissa));
   }
 }
 
@@ -88,7 +101,7 @@ common::Expected<ListedCells> scanned(ListedFile& file, const ListedName& entry,
                                       CellChoice choice) {
   common::Expected<ListedCells> out = ListedCells{};
   out->dirax = file.scan_dirax(choice, out->warnings);
-  out->dirax->temperature = static_cast<float>(entry.temperature);
+  out->dirax->temperature = static_cast<float>(entry.value);
   return out;
 }
 
@@ -145,7 +158,7 @@ common::Expected<ListedCells> read_listed_file(const ListedName& entry, ListedFi
 }
 
 common::Expected<ListedCells> read_dated_file(std::string_view name, std::string_view bytes,
-                                              bool pressure) {
+                                              Abscissa abscissa) {
   ListedCells out;
   out.format = recognise(bytes);
   if (bytes.size() > kCellFileLimit) {
@@ -166,14 +179,14 @@ common::Expected<ListedCells> read_dated_file(std::string_view name, std::string
   }
   if (out.format == CellFormat::kDirax) out.format = CellFormat::kPascalTable;
   take_read(std::move(read).value(), true, out);
-  const char* what = pressure ? "pressure" : "temperature";
+  const std::string what = crystal::abscissa_name(abscissa);
   for (crystal::CellEntry& cell : out.cells) {
     // A table's first column is the series' abscissa, whichever it is.
-    if (pressure && !table) {
-      cell.temperature = cell.pressure;
-      cell.temperature_su.reset();
+    if (table && abscissa == Abscissa::kPressure) {
+      cell.pressure = std::exchange(cell.temperature, std::nullopt);
+      cell.pressure_su = std::exchange(cell.temperature_su, std::nullopt);
     }
-    if (!cell.temperature) {
+    if (!crystal::abscissa(cell, abscissa)) {
       return common::Error{0, cell.source + ": the file gives no " + what + "; name it with its " +
                                   what + " in a --list file"};
     }

@@ -1,6 +1,6 @@
 // A file named in the list of a series (korvex's buffer file, the --list of
 // korvex-expansion), from its bytes to the cells it gives, each at the
-// temperature it is written at.
+// temperature (or, for a pressure series, the pressure) it is written at.
 //
 // The file is recognised by its content (cell_file.h). DIRAX output gives one
 // cell, scanned as korvex scans it, at the list's temperature; so does a file
@@ -15,6 +15,10 @@
 //   the file, both temperatures and the list's line. The temperature's SU
 //   goes with the cell only where the file's temperature agrees with the
 //   list's: otherwise it is the SU of a temperature not used.
+//
+// A pressure series (a list whose second field is a pressure in GPa) takes
+// the pressures by the same rule, 0.05 GPa where the file's has no SU; a
+// file's temperature is then not compared with the list.
 // - A file that gives several cells (table rows, CIF blocks, the crystals of
 //   an experiment list): each cell that states its own temperature is taken at
 //   it, with its SU; the others at the list's. Where two or more of its cells
@@ -71,10 +75,11 @@ class ListedBytes final : public ListedFile {
 
 // An entry of the list as the reconciling rule needs it.
 struct ListedName {
-  std::string_view name;   // the file as listed
-  double temperature = 0;  // kelvin, the list's
-  std::string_view list;   // the list, as messages name it ("the buffer file")
-  std::int64_t line = 0;   // the list's line that gives the entry
+  std::string_view name;  // the file as listed
+  double value = 0;       // the list's temperature (K) or pressure (GPa)
+  std::string_view list;  // the list, as messages name it ("the buffer file")
+  std::int64_t line = 0;  // the list's line that gives the entry
+  crystal::Abscissa abscissa = crystal::Abscissa::kTemperature;  // what `value` is
 };
 
 struct ListedCells {
@@ -83,7 +88,8 @@ struct ListedCells {
   // false where the file gives none); `warnings` what the scan told. None
   // for a file of any other format or kind.
   std::optional<CellRecord> dirax;
-  // Any other format: the cells, each at the temperature it is taken at.
+  // Any other format: the cells, each at the temperature (or pressure) it is
+  // taken at.
   std::vector<crystal::CellEntry> cells;
   std::vector<std::string> warnings;  // whole messages, each naming the file
   // The warnings of cells that end at one temperature, whole messages.
@@ -102,11 +108,11 @@ struct ListedCells {
 
 // The cells of a file that gives its own temperatures (a table, a CIF, ...),
 // as korvex-expansion takes a file named alone: recognised, read whole, its
-// warnings told. The error is told in the file (common::in_file).
-// Under `pressure` a cell file's pressure (GPa) takes the place of its
-// temperature, as a table's first column does.
-[[nodiscard]] common::Expected<ListedCells> read_dated_file(std::string_view name,
-                                                            std::string_view bytes,
-                                                            bool pressure = false);
+// warnings told. The error is told in the file (common::in_file). For a
+// pressure series a table's first column is the pressure (GPa), and a cell
+// file must give its pressure.
+[[nodiscard]] common::Expected<ListedCells> read_dated_file(
+    std::string_view name, std::string_view bytes,
+    crystal::Abscissa abscissa = crystal::Abscissa::kTemperature);
 
 }  // namespace formats

@@ -80,6 +80,21 @@ std::optional<ValueWithSu> parse_value_with_su(std::string_view text) {
   return result;
 }
 
+double scaled_decimal(double value, int power) {
+  if (!std::isfinite(value) || value == 0) return value;
+  char text[64];
+  const auto written =
+      std::to_chars(text, text + sizeof text, value, std::chars_format::scientific);
+  const std::string_view digits(text, static_cast<std::size_t>(written.ptr - text));
+  const std::size_t e = digits.find('e');
+  int exponent = 0;
+  const std::size_t sign = digits[e + 1] == '+' ? e + 2 : e + 1;
+  std::from_chars(digits.data() + sign, digits.data() + digits.size(), exponent);
+  const std::string shifted =
+      std::string(digits.substr(0, e)) + "e" + std::to_string(exponent + power);
+  return finite_number(shifted).value_or(value * std::pow(10.0, power));
+}
+
 std::optional<double> su_if_refined(std::optional<double> su) {
   if (su && *su > 0) return su;
   return std::nullopt;

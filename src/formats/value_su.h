@@ -19,6 +19,12 @@ struct ValueWithSu {
 // "1.2(", "12a", "(3)", an empty one, a value out of range).
 [[nodiscard]] std::optional<ValueWithSu> parse_value_with_su(std::string_view text);
 
+// The value times 10^power with its decimal digits kept, rounded once: 200000
+// kilopascals are 0.2 GPa, where 200000 * 1e-6 gives 0.19999999999999998.
+// The digits are the shortest that read back to the value (std::to_chars),
+// those written where the value was read from text.
+[[nodiscard]] double scaled_decimal(double value, int power);
+
 // An SU as the files mean it: zero marks a parameter held fixed, which has
 // none.
 [[nodiscard]] std::optional<double> su_if_refined(std::optional<double> su);

@@ -92,11 +92,11 @@ bool comment_names_pressure(std::string_view bytes) {
   return false;
 }
 
-common::Expected<FileCells> read_named(const Named& named, bool pressure, Points& points,
-                                       bool& table) {
+common::Expected<FileCells> read_named(const Named& named, crystal::Abscissa abscissa,
+                                       Points& points, bool& table) {
   const auto bytes = common::read_whole_file(named.file, formats::kCellFileLimit);
   if (!bytes) return common::in_file(named.file, bytes.error());
-  auto read = formats::read_dated_file(named.file, *bytes, pressure);
+  auto read = formats::read_dated_file(named.file, *bytes, abscissa);
   if (!read) return read.error();
   table = read->format == formats::CellFormat::kTkTable ||
           read->format == formats::CellFormat::kPascalTable;
@@ -104,10 +104,11 @@ common::Expected<FileCells> read_named(const Named& named, bool pressure, Points
   return file_cells(named, std::move(read).value(), false, points);
 }
 
-// A DIRAX file's cell of the choice, checked.
+// A DIRAX file's cell of the choice, checked, at the list's temperature (or
+// pressure).
 common::Expected<Entries> dirax_cells(const formats::ListEntry& entry,
-                                      const formats::CellRecord& record,
-                                      formats::CellChoice choice) {
+                                      const formats::CellRecord& record, formats::CellChoice choice,
+                                      crystal::Abscissa abscissa) {
   const std::string& name = entry.name;
   const crystal::Cell cell = formats::dirax_cell(record);
   const char* which = choice == formats::CellChoice::kInput ? "input" : "conventional";
@@ -117,12 +118,18 @@ common::Expected<Entries> dirax_cells(const formats::ListEntry& entry,
     return common::Error{
         0, name + ": the DIRAX " + which + " cell is incomplete: " + checked.error().message};
   }
-  return Entries{{name, entry.temperature, std::nullopt, cell, {}, {}, {}, {}, {}}};
+  crystal::CellEntry taken;
+  taken.source = name;
+  taken.cell = cell;
+  crystal::abscissa(taken, abscissa) = entry.temperature;
+  return Entries{std::move(taken)};
 }
 
-// A file named in the list, reconciled with the list's temperature.
+// A file named in the list, reconciled with the list's temperature (or
+// pressure: the list's second field is the series' abscissa).
 common::Expected<FileCells> read_listed(const std::string& list, const formats::ListEntry& entry,
-                                        std::optional<formats::CellChoice> choice, Points& points) {
+                                        const InputNames& names, Points& points) {
+  const std::optional<formats::CellChoice> choice = names.cell;
   const Named named = named_of(entry.name);
   const std::string& name = named.file;
   const auto bytes = common::read_whole_file(name, formats::kCellFileLimit);
@@ -134,8 +141,9 @@ common::Expected<FileCells> read_listed(const std::string& list, const formats::
                                 "output with a cell line"};
   }
   formats::ListedBytes file(*bytes, name);
-  auto read = formats::read_listed_file({name, entry.temperature, list, entry.line}, file,
-                                        choice.value_or(formats::CellChoice::kInput));
+  auto read =
+      formats::read_listed_file({name, entry.temperature, list, entry.line, names.abscissa()}, file,
+                                choice.value_or(formats::CellChoice::kInput));
   if (!read) return common::Error{0, name + " cannot be read " + read.error().message};
   if (read->format == formats::CellFormat::kDirax && !choice) {
     return common::Error{0,
@@ -143,7 +151,7 @@ common::Expected<FileCells> read_listed(const std::string& list, const formats::
   }
   if (read->unrecognised) return common::Error{0, formats::not_a_cell_file(name)};
   if (read->format == formats::CellFormat::kDirax) {
-    auto cells = dirax_cells(entry, *read->dirax, *choice);
+    auto cells = dirax_cells(entry, *read->dirax, *choice, names.abscissa());
     if (!cells) return cells.error();
     if (!read->warnings.empty()) points.warned = true;
     points.warnings.insert(points.warnings.end(), read->warnings.begin(), read->warnings.end());
@@ -159,19 +167,28 @@ std::string block_of(const FileCells& file, const crystal::CellEntry& cell) {
   return cell.source.starts_with(prefix) ? cell.source.substr(prefix.size()) : std::string();
 }
 
-// The first temperature at which the file gives more than one cell.
-std::optional<double> shared_temperature(const Entries& cells) {
+// The first temperature (or pressure) at which the file gives more than one
+// cell.
+std::optional<double> shared_abscissa(const Entries& cells, crystal::Abscissa abscissa) {
   for (std::size_t i = 0; i < cells.size(); ++i)
     for (std::size_t j = i + 1; j < cells.size(); ++j)
-      if (*cells[i].temperature == *cells[j].temperature) return cells[i].temperature;
+      if (*crystal::abscissa(cells[i], abscissa) == *crystal::abscissa(cells[j], abscissa))
+        return crystal::abscissa(cells[i], abscissa);
   return std::nullopt;
+}
+
+// "100.00 K", "0.5 GPa": where cells are written.
+std::string written_at(double value, crystal::Abscissa abscissa) {
+  if (abscissa == crystal::Abscissa::kPressure) return common::shortest(value) + " GPa";
+  return common::fixed(value, 2) + " K";
 }
 
 // A file whose blocks (or crystals) give several cells at one temperature is
 // never two points of the series: the block every file of the series gives
 // is taken where there is one such name, and said; otherwise the run stops,
 // naming the file and its blocks.
-common::Expected<void> choose_blocks(std::vector<FileCells>& files, Points& points) {
+common::Expected<void> choose_blocks(std::vector<FileCells>& files, crystal::Abscissa abscissa,
+                                     Points& points) {
   std::optional<std::set<std::string>> everywhere;
   for (const FileCells& file : files) {
     std::set<std::string> names;
@@ -180,13 +197,14 @@ common::Expected<void> choose_blocks(std::vector<FileCells>& files, Points& poin
     std::erase_if(*everywhere, [&](const std::string& n) { return !names.contains(n); });
   }
   for (FileCells& file : files) {
-    const std::optional<double> shared = shared_temperature(file.cells);
+    const std::optional<double> shared = shared_abscissa(file.cells, abscissa);
     if (!file.blocks || file.named.block || !shared) continue;
     std::string blocks;
     for (const crystal::CellEntry& cell : file.cells)
       blocks += (blocks.empty() ? "" : ", ") + block_of(file, cell);
     const std::string what = file.named.file + " gives " + std::to_string(file.cells.size()) +
-                             " cells, " + common::fixed(*shared, 2) + " K shared (" + blocks + ")";
+                             " cells, " + written_at(*shared, abscissa) + " shared (" + blocks +
+                             ")";
     if (!everywhere || everywhere->size() != 1) {
       return common::Error{0, what + ": choose one as " + file.named.file +
                                   ":BLOCK, on the command line or in the list"};
@@ -210,7 +228,7 @@ common::Expected<std::vector<FileCells>> read_files(const InputNames& names, Poi
     bool table = false;
     const Named named = named_of(name);
     points.read.push_back(named.file);
-    auto read = read_named(named, names.pressure, points, table);
+    auto read = read_named(named, names.abscissa(), points, table);
     if (!read) return read.error();
     files.push_back(std::move(read).value());
     one_table = table && names.files.size() == 1 && !names.list;
@@ -225,13 +243,13 @@ common::Expected<std::vector<FileCells>> read_files(const InputNames& names, Poi
   points.title = entries->title;
   for (const formats::ListEntry& entry : entries->entries) {
     if (entry.decimal_comma) {
-      points.warnings.push_back(common::where_in_file(list, entry.line) + ": " +
-                                common::shortest(entry.temperature) +
-                                " is followed by a comma and digits, a decimal comma?; read as " +
-                                common::shortest(entry.temperature) + " K");
+      points.warnings.push_back(
+          common::where_in_file(list, entry.line) + ": " + common::shortest(entry.temperature) +
+          " is followed by a comma and digits, a decimal comma?; read as " +
+          common::shortest(entry.temperature) + " " + crystal::abscissa_unit(names.abscissa()));
       points.warned = true;
     }
-    auto read = read_listed(list, entry, names.cell, points);
+    auto read = read_listed(list, entry, names, points);
     if (!read) return read.error();
     points.read.push_back(read->named.file);
     files.push_back(std::move(read).value());
@@ -247,7 +265,8 @@ common::Expected<Points> read_points(const InputNames& names) {
   auto read = read_files(names, points, one_table);
   if (!read) return read.error();
   std::vector<FileCells> files = std::move(read).value();
-  if (const auto chosen = choose_blocks(files, points); !chosen) return chosen.error();
+  const crystal::Abscissa abscissa = names.abscissa();
+  if (const auto chosen = choose_blocks(files, abscissa, points); !chosen) return chosen.error();
   for (const FileCells& file : files)
     points.cells.insert(points.cells.end(), file.cells.begin(), file.cells.end());
   // The inputs as named, the first and last of a long row of files alone.
@@ -260,13 +279,15 @@ common::Expected<Points> read_points(const InputNames& names) {
     for (const std::string& n : named) points.name += (points.name.empty() ? "" : ", ") + n;
   }
   for (const crystal::CellEntry& e : points.cells) {
-    if (!std::isfinite(*e.temperature))
-      return common::Error{0, e.source + ": the temperature is not a number"};
+    if (!std::isfinite(*crystal::abscissa(e, abscissa))) {
+      return common::Error{
+          0, e.source + ": the " + crystal::abscissa_name(abscissa) + " is not a number"};
+    }
   }
   if (!one_table) {
     std::stable_sort(points.cells.begin(), points.cells.end(),
-                     [](const crystal::CellEntry& x, const crystal::CellEntry& y) {
-                       return *x.temperature < *y.temperature;
+                     [&](const crystal::CellEntry& x, const crystal::CellEntry& y) {
+                       return *crystal::abscissa(x, abscissa) < *crystal::abscissa(y, abscissa);
                      });
   }
   return points;

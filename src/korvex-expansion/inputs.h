@@ -1,7 +1,7 @@
 // Where korvex-expansion takes its points from: tables of cells against
-// temperature, cell files that give their own temperature, and a list in
-// korvex's buffer-file format that names cell files, DIRAX output among them,
-// with their temperatures.
+// temperature (or pressure), cell files that give their own temperature (or
+// pressure), and a list in korvex's buffer-file format that names cell files,
+// DIRAX output among them, with their temperatures (or pressures).
 #pragma once
 
 #include <optional>
@@ -19,12 +19,17 @@ struct InputNames {
   std::optional<std::string> list;          // --list
   std::optional<formats::CellChoice> cell;  // --cell, for DIRAX files in the list
   // --pressure: the series is in GPa; a cell file gives its pressure
-  // (converted from the kilopascals of a CIF) in place of its temperature.
+  // (converted from the kilopascals of a CIF), the list's second field is a
+  // pressure.
   bool pressure = false;
+  [[nodiscard]] crystal::Abscissa abscissa() const {
+    return pressure ? crystal::Abscissa::kPressure : crystal::Abscissa::kTemperature;
+  }
 };
 
 struct Points {
-  // By temperature; a table read alone keeps its own order.
+  // By the abscissa (crystal::abscissa), each point's set; a table read
+  // alone keeps its own order.
   std::vector<crystal::CellEntry> cells;
   std::string name;                // the inputs, as the report names them
   std::string title;               // the --list's title line, where it gives one

@@ -81,20 +81,22 @@ common::Expected<expansion::SeriesAnalysis> analysis_of(const Points& points, co
 // fewer than two are left.
 common::Expected<void> apply_range(const Options& opt, Points& points) {
   if (!opt.range) return {};
-  expansion::RangedCells split = expansion::split_by_range(points.cells, *opt.range);
+  const crystal::Abscissa abscissa = opt.inputs.abscissa();
+  expansion::RangedCells split = expansion::split_by_range(points.cells, *opt.range, abscissa);
   const std::size_t all = points.cells.size();
   if (split.kept.size() < 2) {
-    const char* unit = opt.inputs.pressure ? " GPa" : " K";
+    const std::string unit = std::string(" ") + crystal::abscissa_unit(abscissa);
     std::string message =
         "--range " + expansion::range_text(*opt.range) + " holds " +
         common::counted(static_cast<long long>(split.kept.size()), "point", "points") + " of " +
         std::to_string(all);
     const auto [lo, hi] = std::minmax_element(
-        points.cells.begin(), points.cells.end(),
-        [](const auto& x, const auto& y) { return *x.temperature < *y.temperature; });
+        points.cells.begin(), points.cells.end(), [&](const auto& x, const auto& y) {
+          return *crystal::abscissa(x, abscissa) < *crystal::abscissa(y, abscissa);
+        });
     if (all > 0)
-      message += " (the series runs from " + common::shortest(*lo->temperature) + unit + " to " +
-                 common::shortest(*hi->temperature) + unit + ")";
+      message += " (the series runs from " + common::shortest(*crystal::abscissa(*lo, abscissa)) +
+                 unit + " to " + common::shortest(*crystal::abscissa(*hi, abscissa)) + unit + ")";
     return common::Error{0, message + "; a fit needs 2 at least"};
   }
   points.cells = std::move(split.kept);
@@ -137,8 +139,8 @@ common::Expected<expansion::PressureSeries> pressure_analysis_of(const Options& 
   std::vector<double> p, sigma_p;
   bool all_sus = true;
   for (const crystal::CellEntry& e : points.cells) {
-    p.push_back(*e.temperature);
-    sigma_p.push_back(e.temperature_su.value_or(0));
+    p.push_back(*e.pressure);
+    sigma_p.push_back(e.pressure_su.value_or(0));
     all_sus = all_sus && sigma_p.back() > 0;
   }
   // Without an SU at every point, every point weighs the same.

@@ -177,7 +177,7 @@ std::string method_section(const expansion::SeriesAnalysis& result, const Source
   s += row("Reference", common::format_text("the point at %.2f K (row %zu)",
                                             an.temperatures[an.reference], an.reference + 1));
   s += skipped_row(source);
-  s += range_row(source, "K");
+  s += range_row(source, crystal::Abscissa::kTemperature);
   s += row("Strain", chart::markup_text(expansion::measure_name(an.measure)));
   const bool weighted = result.sus && result.sus->weighted;
   s += row("Fit", std::string(expansion::fit_name(an.degree)) + " in T, " +
@@ -340,7 +340,7 @@ std::string pressure_method_section(const expansion::PressureSeries& series, con
   s += row("Reference", common::format_text("the point at %.4g GPa (row %zu)", p[an.reference],
                                             an.reference + 1));
   s += skipped_row(source);
-  s += range_row(source, "GPa");
+  s += range_row(source, crystal::Abscissa::kPressure);
   s += row("Strain", chart::markup_text(expansion::measure_name(an.measure)));
   s += row("Fits",
            "each principal strain &epsilon; = &epsilon;<sub>0</sub> + &lambda; (p &minus; "

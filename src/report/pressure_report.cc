@@ -46,7 +46,7 @@ std::string header(const expansion::PressureSeries& series, const Source& source
   s += common::format_text(
       " Points     : %zu, %.4g GPa to %.4g GPa, reference point %.4g GPa (row %zu)\n", p.size(),
       *lo, *hi, p[r.strains.reference], r.strains.reference + 1);
-  s += range_lines(source, "GPa");
+  s += range_lines(source, crystal::Abscissa::kPressure);
   s += " Strain     : " + expansion::measure_name(r.strains.measure) + "\n";
   s += " Fits       : each principal strain eps = eps0 + lambda (p - p_c)^nu, weighted by\n"
        "              1/sigma_p^2, SUs scaled by chi^2/(N - 4): K(p) = -lambda nu (p - "
@@ -235,7 +235,7 @@ Json pressure_json_document(const expansion::PressureSeries& series,
   j["median"] = an.temperatures[an.median];
   j["pressures"] = an.temperatures;
   j["pressures_su"] = result.sigma_p;
-  if (source.range) j["range"] = range_json(source, "p");
+  if (source.range) j["range"] = range_json(source, crystal::Abscissa::kPressure);
   j["axes"] = Json::array();
   for (std::size_t k = 0; k < 3; ++k) j["axes"].push_back(axis_json(series, k));
   Json volume;
@@ -247,7 +247,8 @@ Json pressure_json_document(const expansion::PressureSeries& series,
   j["volume"] = std::move(volume);
   add_eos_json(eos, j);
   Json cells = Json::array();
-  for (const crystal::CellEntry& e : source.cells) cells.push_back(json_cell(e, "p"));
+  for (const crystal::CellEntry& e : source.cells)
+    cells.push_back(json_cell(e, crystal::Abscissa::kPressure));
   j["cells"] = std::move(cells);
   return j;
 }

@@ -11,14 +11,14 @@
 namespace report {
 
 // " Range      : --range 95:170, 2 points left out: 195 K (a.txt, line 6), ...",
-// wrapped; nothing without --range. `unit` is "K" or "GPa".
-[[nodiscard]] std::string range_lines(const Source& source, const std::string& unit);
+// wrapped; nothing without --range. The points are named by their abscissa.
+[[nodiscard]] std::string range_lines(const Source& source, crystal::Abscissa abscissa);
 
 // {"low", "high" (null where open), "left_out": [cells as json_cell gives
-// them, `at` naming their temperature or pressure]}; null without --range.
-[[nodiscard]] nlohmann::ordered_json range_json(const Source& source, const std::string& at);
+// them]}; null without --range.
+[[nodiscard]] nlohmann::ordered_json range_json(const Source& source, crystal::Abscissa abscissa);
 
 // The method's row, "<dt>Range</dt><dd>...</dd>"; nothing without --range.
-[[nodiscard]] std::string range_row(const Source& source, const std::string& unit);
+[[nodiscard]] std::string range_row(const Source& source, crystal::Abscissa abscissa);
 
 }  // namespace report

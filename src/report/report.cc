@@ -119,7 +119,7 @@ std::string header(const expansion::Analysis& an, const expansion::PropagatedSus
     for (const int l : source.skipped_lines) s += common::format_text(" %d", l);
     s += ")\n";
   }
-  s += range_lines(source, "K");
+  s += range_lines(source, crystal::Abscissa::kTemperature);
   s += coefficient_definition(an);
   if (n == 2) {
     s += " Pair       : two points give the secant, the strain between the two cells over\n"
@@ -316,11 +316,12 @@ std::string subject(const Source& source) {
   return source.title + " (" + source.name + ")";
 }
 
-nlohmann::ordered_json json_cell(const crystal::CellEntry& e, const std::string& at) {
+nlohmann::ordered_json json_cell(const crystal::CellEntry& e, crystal::Abscissa abscissa) {
   nlohmann::ordered_json j;
   j["source"] = common::safe_text(e.source, common::Charset::kUtf8);  // JSON holds UTF-8 alone
-  j[at] = or_null(e.temperature);
-  j[at + "_su"] = or_null(e.temperature_su);
+  const std::string at = abscissa == crystal::Abscissa::kPressure ? "p" : "T";
+  j[at] = or_null(crystal::abscissa(e, abscissa));
+  j[at + "_su"] = or_null(crystal::abscissa_su(e, abscissa));
   const std::array<double, 6> values = crystal::parameters(e.cell);
   const std::array<std::optional<double>, 6> sus = crystal::parameters(e.su);
   for (std::size_t p = 0; p < 6; ++p) {
@@ -405,10 +406,11 @@ nlohmann::ordered_json json_document(const expansion::SeriesAnalysis& result,
   }
   j["volume"] = std::move(volume);
   j["skipped_lines"] = source.skipped_lines;
-  if (source.range) j["range"] = range_json(source, "T");
+  if (source.range) j["range"] = range_json(source, crystal::Abscissa::kTemperature);
   if (!source.title.empty()) j["title"] = common::safe_text(source.title, common::Charset::kUtf8);
   Json cells = Json::array();
-  for (const crystal::CellEntry& e : source.cells) cells.push_back(json_cell(e, "T"));
+  for (const crystal::CellEntry& e : source.cells)
+    cells.push_back(json_cell(e, crystal::Abscissa::kTemperature));
   j["cells"] = std::move(cells);
   return j;
 }

@@ -34,9 +34,10 @@ struct Source {
 // in brackets, or the inputs alone. Plain text, for the caller to make safe.
 [[nodiscard]] std::string subject(const Source& source);
 
-// One point's cell: source, its temperature or pressure under the key `at`
-// and its SU under at + "_su", a, a_su, ... gamma, gamma_su.
-[[nodiscard]] nlohmann::ordered_json json_cell(const crystal::CellEntry& e, const std::string& at);
+// One point's cell: source, its abscissa under "T" (temperature) or "p"
+// (pressure) and its SU under "T_su" or "p_su", a, a_su, ... gamma, gamma_su.
+[[nodiscard]] nlohmann::ordered_json json_cell(const crystal::CellEntry& e,
+                                               crystal::Abscissa abscissa);
 
 // Where the cells carry SUs, each coefficient is written with the SU drawn
 // from them, 21.42(19), beside its fit's own, and the directions get theirs.

@@ -86,15 +86,10 @@ std::vector<crystal::CellEntry> cells(bool with_sus) {
   std::vector<crystal::CellEntry> out;
   for (int i = 0; i < 5; ++i) {
     const double t = 100 + 50 * i;
-    crystal::CellEntry e{"p",
-                         t,
-                         std::nullopt,
-                         {10 + 2e-4 * t + 1e-5 * (i % 2), 12 - 1e-4 * t, 8 + 3e-4 * t, 90, 90, 90},
-                         {},
-                         {},
-                         {},
-                         {},
-                         {}};
+    crystal::CellEntry e;
+    e.source = "p";
+    e.temperature = t;
+    e.cell = {10 + 2e-4 * t + 1e-5 * (i % 2), 12 - 1e-4 * t, 8 + 3e-4 * t, 90, 90, 90};
     if (with_sus) e.su = {0.0008, 0.0006, 0.0009, std::nullopt, std::nullopt, std::nullopt};
     out.push_back(e);
   }

@@ -29,7 +29,9 @@ std::vector<CellEntry> series(const std::array<double, 3>& lengths,
   std::vector<CellEntry> out;
   for (int i = 0; i < 10; ++i) {
     const double t = 100 + 25.0 * i;
-    CellEntry e{"p" + std::to_string(i), t, std::nullopt, {}, {}, {}, {}, {}, {}};
+    CellEntry e;
+    e.source = "p" + std::to_string(i);
+    e.temperature = t;
     std::array<double, 3> l{};
     for (std::size_t k = 0; k < 3; ++k) l[k] = lengths[k] * (1 + rates[k] * (t - 100));
     e.cell = Cell{l[0], l[1], l[2], 90, 90, 90};
@@ -109,10 +111,10 @@ TEST(MonteCarlo, DirectionSuIsTheRmsAngleOfTheDrawnAxes) {
   std::vector<CellEntry> cells;
   for (int i = 0; i < 6; ++i) {
     const double t = 100 + 40.0 * i;
-    CellEntry e{
-        "p", t,  std::nullopt, {5 + 1e-4 * t, 6 + 2e-5 * t, 8 + 3e-4 * t, 90, 100 + 2e-3 * t, 90},
-        {},  {}, {},           {},
-        {}};
+    CellEntry e;
+    e.source = "p";
+    e.temperature = t;
+    e.cell = {5 + 1e-4 * t, 6 + 2e-5 * t, 8 + 3e-4 * t, 90, 100 + 2e-3 * t, 90};
     e.su = CellSu{3e-4, 3e-4, 4e-4, {}, 0.01, {}};
     cells.push_back(e);
   }

@@ -72,6 +72,77 @@ TEST(ListedEntry, TemperaturesReconciledByOneRule) {
   }
 }
 
+// A pressure series reconciles pressures by the same rule, and a CIF's
+// kilopascals are read as GPa with their SU and their digits.
+TEST(ListedEntry, PressuresReconciledAndTemperaturesLeftAlone) {
+  const auto at = [](const std::string& kpa) {
+    return cif("a", "293(2)") + "_diffrn_ambient_pressure " + kpa + "\n";
+  };
+  const struct {
+    const char* what;
+    std::string bytes;
+    std::vector<Taken> taken;  // pressures, GPa
+    std::vector<std::string> warnings;
+  } cases[] = {
+      {"agrees: its SU kept", at("500000(20000)"), {{0.5, 0.02}}, {}},
+      {"beyond three SUs",
+       at("800000(20000)"),
+       {{0.5, std::nullopt}},
+       {"x.cif states 0.800(20) GPa but the list, line 4 gives 0.5 GPa; the list's pressure is "
+        "used"}},
+      {"no SU, within 0.05 GPa", at("540000"), {{0.5, std::nullopt}}, {}},
+      {"no SU, beyond 0.05 GPa",
+       at("560000"),
+       {{0.5, std::nullopt}},
+       {"x.cif states 0.56 GPa but the list, line 4 gives 0.5 GPa; the list's pressure is used"}},
+      {"no pressure of its own, a temperature not compared", cif("a", "293(2)"), {{0.5, {}}}, {}},
+      {"blocks at the list's one pressure",
+       cif("a", "") + cif("b", ""),
+       {{0.5, std::nullopt}, {0.5, std::nullopt}},
+       {"x.cif gives 2 cells; all written at 0.5 GPa"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    formats::ListedBytes file(c.bytes, "x.cif");
+    const auto read =
+        formats::read_listed_file({"x.cif", 0.5, "the list", 4, crystal::Abscissa::kPressure}, file,
+                                  formats::CellChoice::kInput);
+    ASSERT_TRUE(read) << read.error().message;
+    ASSERT_EQ(c.taken.size(), read->cells.size());
+    for (std::size_t i = 0; i < c.taken.size(); ++i) {
+      EXPECT_EQ(c.taken[i].temperature, read->cells[i].pressure.value_or(-1)) << i;
+      EXPECT_EQ(c.taken[i].su, read->cells[i].pressure_su) << i;
+    }
+    std::vector<std::string> told = read->warnings;
+    told.insert(told.end(), read->shared.begin(), read->shared.end());
+    EXPECT_EQ(c.warnings, told);
+  }
+
+  const struct {
+    const char* kpa;
+    double gpa;
+    std::optional<double> su;  // nothing: the pressure is refused
+  } kilopascals[] = {
+      {"200000", 0.2, std::nullopt},
+      {"101.325(5)", 0.000101325, 5e-9},
+      {"100(50000)", 0.0001, 0.05},           // a gauge read at ambient pressure
+      {"5000000(6000000)", 5, std::nullopt},  // an SU larger than a pressure not near zero
+  };
+  for (const auto& k : kilopascals) {
+    SCOPED_TRACE(k.kpa);
+    const auto read = formats::read_cells(formats::CellFormat::kCif, at(k.kpa), "x.cif");
+    if (k.gpa == 5) {
+      ASSERT_FALSE(read);
+      EXPECT_NE(std::string::npos, read.error().message.find("an SU larger than its value"));
+      continue;
+    }
+    ASSERT_TRUE(read) << read.error().message;
+    EXPECT_EQ(k.gpa, read->entries.at(0).pressure.value_or(-1));
+    EXPECT_EQ(k.su, read->entries.at(0).pressure_su);
+    EXPECT_EQ(293, read->entries.at(0).temperature.value_or(-1));
+  }
+}
+
 // Bytes had another way: DIRAX output scanned by the file's own scan, and a
 // file too large to be read whole refused before any reader sees it.
 class FakeFile final : public formats::ListedFile {

@@ -441,6 +441,31 @@ TEST(ExpansionInputs, ListTemperaturesAgainstTheFiles) {
   }
 }
 
+// Under --pressure the list's pressures against the files' own, by the same
+// rule; the files' temperatures, all at 293 K here, are not compared.
+TEST(ExpansionInputs, ListPressuresAgainstTheFiles) {
+  ScopedTempDir dir;
+  const char* kpa[] = {"100(50000)", "1000000(20000)", "2000000(20000)", "3000000"};
+  for (int i = 0; i < 4; ++i) {
+    testutil::write_file(
+        dir.file(std::string(1, static_cast<char>('a' + i)) + ".cif"),
+        cif_at(5.0 - 0.02 * i, "293(2)") + "_diffrn_ambient_pressure " + kpa[i] + "\n");
+  }
+  testutil::write_file(dir.file("p.lst"), "P\nh\na.cif 0\nb.cif 1\nc.cif 2.5\nd.cif 3.1\n");
+  const auto r = run_program({EXPANSION_BIN, "--pressure", "--format", "json", "--list", "p.lst"},
+                             dir.path(), "");
+  EXPECT_EQ(4, r.exit_status);
+  EXPECT_EQ(
+      "korvex-expansion: c.cif states 2.000(20) GPa but p.lst, line 5 gives 2.5 GPa; the list's "
+      "pressure is used\n"
+      "korvex-expansion: d.cif states 3 GPa but p.lst, line 6 gives 3.1 GPa; the list's pressure "
+      "is used\n",
+      r.err);
+  EXPECT_NE(std::string::npos, r.out.find("\"source\": \"b.cif:x\",\n      \"p\": 1.0,\n"
+                                          "      \"p_su\": 0.02,"))
+      << r.out;
+}
+
 // An output that is one of the inputs, by another name: refused, the input
 // left as it was.
 TEST(ExpansionInputs, AnOutputThatIsAnInputIsRefused) {

@@ -16,10 +16,17 @@ namespace {
 // a shrinks 5e-6/K, b stays, c grows 1e-5/K: Lagrangian infinitesimal
 // coefficients -5, 0 and 10 MK^-1, each along its cell axis.
 std::vector<crystal::CellEntry> cells() {
+  const auto at = [](const char* source, double t, crystal::Cell cell) {
+    crystal::CellEntry e;
+    e.source = source;
+    e.temperature = t;
+    e.cell = cell;
+    return e;
+  };
   std::vector<crystal::CellEntry> out = {
-      {"p0", 100, std::nullopt, {5, 6, 7, 90, 90, 90}, {}, {}, {}, {}, {}},
-      {"p1", 200, std::nullopt, {4.9975, 6, 7.007, 90, 90, 90}, {}, {}, {}, {}, {}},
-      {"p2", 300, std::nullopt, {4.995, 6, 7.014, 90, 90, 90}, {}, {}, {}, {}, {}},
+      at("p0", 100, {5, 6, 7, 90, 90, 90}),
+      at("p1", 200, {4.9975, 6, 7.007, 90, 90, 90}),
+      at("p2", 300, {4.995, 6, 7.014, 90, 90, 90}),
   };
   out[1].su.a = 0.001;
   return out;
