@@ -78,8 +78,15 @@ std::string joined(const RichText& text) {
   return plain;
 }
 
+// The runs of both, a run that goes on in the same place (on the line, or
+// lowered) joined to the one before.
 RichText operator+(RichText text, const RichText& more) {
-  text.insert(text.end(), more.begin(), more.end());
+  for (const TextRun& run : more) {
+    if (!text.empty() && text.back().subscript == run.subscript)
+      text.back().text += run.text;
+    else
+      text.push_back(run);
+  }
   return text;
 }
 
@@ -87,27 +94,14 @@ RichText plain(std::string text) {
   return {{std::move(text), false}};
 }
 
-// A coefficient in MK^-1 with its SU as crystallographers write it: the larger
-// of the fit's and, where the cells carry SUs, the one drawn from them; the
-// value alone where there is neither.
-std::string coefficient_text(const expansion::Estimate& alpha, const double* drawn_su) {
-  const double su = expansion::bounding_su(
-      alpha.su, drawn_su != nullptr ? std::optional<double>(*drawn_su) : std::nullopt);
-  // As the report writes it: an SU below half a unit of the third decimal is
-  // rounding.
-  return true_minus(common::with_su_at(alpha.value * 1e6, su * 1e6, 3)) + " MK\u207b\u00b9";
-}
-
 // "X₁ [0.000 −0.500 1.000]  α₁ = 20.4(26) MK⁻¹"
-RichText axis_label(const expansion::Analysis& an, const expansion::PropagatedSus* sus,
-                    std::size_t k) {
+RichText axis_label(const expansion::Analysis& an, const KeyTexts& keys, std::size_t k) {
   const expansion::AxisResult& x = an.axes[k];
   return axis_name(k) +
          plain(
              true_minus(common::format_text(" [%.3f %.3f %.3f]  ", x.uvw(0), x.uvw(1), x.uvw(2))) +
              "\u03b1") +
-         RichText{{std::to_string(k + 1), true}} +
-         plain(" = " + coefficient_text(x.alpha, sus != nullptr ? &sus->axes[k].alpha : nullptr));
+         RichText{{std::to_string(k + 1), true}} + plain(" = " + true_minus(keys.axes[k]));
 }
 
 // The lines over a picture's frame: the title, the subtitle (the inputs and
@@ -323,12 +317,13 @@ std::vector<Series> angle_series(const expansion::Analysis& an,
 }
 
 std::string strain_picture(const expansion::Analysis& an, const expansion::PropagatedSus* sus,
-                           std::string_view source, const PictureOptions& options) {
+                           std::string_view source, const KeyTexts& keys,
+                           const PictureOptions& options) {
   std::vector<Series> series;
   for (std::size_t k = 0; k < 3; ++k) {
     const expansion::PolyFit& fit = an.axes[k].fit;
     series.push_back({an.axes[k].strains, std::nullopt,
-                      [&fit](double t) { return value_at(fit, t); }, axis_label(an, sus, k)});
+                      [&fit](double t) { return value_at(fit, t); }, axis_label(an, keys, k)});
     if (sus != nullptr) series.back().sus = sus->axes[k].strains;
   }
   return series_figure(temperature_axis(an), series, 100, "Principal strains against temperature",
@@ -336,12 +331,11 @@ std::string strain_picture(const expansion::Analysis& an, const expansion::Propa
 }
 
 std::string volume_picture(const expansion::Analysis& an, const expansion::PropagatedSus* sus,
-                           std::string_view source, const PictureOptions& options) {
-  const double* drawn = sus != nullptr ? &sus->volume.alpha : nullptr;
+                           std::string_view source, const KeyTexts& keys,
+                           const PictureOptions& options) {
   Series volume{an.volume.values, std::nullopt,
                 [&an](double t) { return expansion::fitted_volume(an.volume, t); },
-                RichText{{"\u03b1", false}, {"V", true}} +
-                    plain(" = " + coefficient_text(an.volume.alpha, drawn))};
+                RichText{{"\u03b1", false}, {"V", true}} + plain(" = " + true_minus(keys.volume))};
   if (sus != nullptr) volume.sus = sus->volume.values;
   return series_figure(temperature_axis(an), {volume}, 1, "Volume against temperature",
                        "Volume (\u00c5\u00b3)", source, options);
@@ -579,12 +573,12 @@ std::string indicatrix_picture(const Indicatrix& ind, std::string_view source,
 }
 
 // The expansivity indicatrix of an analysis.
-Indicatrix expansivity(const expansion::Analysis& an, const expansion::PropagatedSus* sus) {
+Indicatrix expansivity(const expansion::Analysis& an, const KeyTexts& keys) {
   Indicatrix ind;
   for (std::size_t k = 0; k < 3; ++k) {
     ind.values[k] = an.axes[k].alpha.value;
     ind.directions[k] = an.axes[k].direction;
-    ind.labels[k] = axis_label(an, sus, k);
+    ind.labels[k] = axis_label(an, keys, k);
   }
   ind.crystal_axes = an.crystal_axes;
   ind.symbol = "\u03b1";
@@ -602,18 +596,14 @@ std::string estimate_text(const expansion::Estimate& e) {
                                                     : common::format_text("%.4g", e.value));
 }
 
-// "12.3(4) TPa⁻¹".
-std::string compressibility_text(const expansion::Estimate& k) {
-  return estimate_text(k) + (std::isfinite(k.value) ? " TPa\u207b\u00b9" : "");
-}
-
 Abscissa pressure_axis(const expansion::PressureAnalysis& r) {
   return {r.strains.temperatures, "Pressure (GPa)",
           measure_name(r.strains.measure) + " strain, empirical fits"};
 }
 
 std::string pressure_strain_picture(const expansion::PressureSeries& analysed,
-                                    std::string_view source, const PictureOptions& options) {
+                                    std::string_view source, const KeyTexts& keys,
+                                    const PictureOptions& options) {
   const expansion::PressureAnalysis& r = analysed.analysis;
   const expansion::Analysis& an = r.strains;
   const double median = an.temperatures[an.median];
@@ -627,13 +617,12 @@ std::string pressure_strain_picture(const expansion::PressureSeries& analysed,
     if (axis.fit) {
       const expansion::EmpiricalFit& fit = *axis.fit;
       fitted = [&fit](double p) { return expansion::empirical_strain(fit, p); };
-      key = key + plain(compressibility_text(expansion::bounded_k_median(analysed, k)) + " at " +
-                        common::format_text("%.4g", median) + " GPa");
+      key = key +
+            plain(true_minus(keys.axes[k]) + " at " + common::format_text("%.4g", median) + " GPa");
     } else {
       const expansion::PolyFit& line = x.fit;
       fitted = [&line](double p) { return value_at(line, p); };
-      key = key +
-            plain(compressibility_text(expansion::bounded_linear(analysed, k)) + ", straight line");
+      key = key + plain(true_minus(keys.axes[k]) + ", straight line");
     }
     series.push_back({x.strains, std::nullopt, fitted, key});
   }
@@ -643,15 +632,14 @@ std::string pressure_strain_picture(const expansion::PressureSeries& analysed,
 
 std::string pressure_volume_picture(const expansion::PressureSeries& analysed,
                                     const expansion::EosAnalysis& eos, std::string_view source,
-                                    const PictureOptions& options) {
+                                    const KeyTexts& keys, const PictureOptions& options) {
   const expansion::PressureAnalysis& r = analysed.analysis;
   const expansion::VolumeResult& volume = r.strains.volume;
   std::vector<Series> series;
   series.push_back({volume.values, std::nullopt,
                     [&volume](double p) { return expansion::fitted_volume(volume, p); },
                     RichText{{"K", false}, {"V", true}} +
-                        plain(" = " + compressibility_text(expansion::bounded_volume(analysed)) +
-                              ", straight line")});
+                        plain(" = " + true_minus(keys.volume) + ", straight line")});
   // V(p) is sought where the curve falls: from well inside the smallest volume
   // to a little beyond the largest and V0 (a third-order curve of large B'
   // turns back up at some 1.3 V0).
@@ -683,20 +671,20 @@ std::string pressure_volume_picture(const expansion::PressureSeries& analysed,
 
 // The compressibility indicatrix: each axis's K as the report names it (at
 // the median pressure, the straight line's without the empirical fit).
-Indicatrix compressibility_indicatrix(const expansion::PressureSeries& series) {
+Indicatrix compressibility_indicatrix(const expansion::PressureSeries& series,
+                                      const KeyTexts& keys) {
   const expansion::PressureAnalysis& r = series.analysis;
   const expansion::Analysis& an = r.strains;
   Indicatrix ind;
   for (std::size_t k = 0; k < 3; ++k) {
     const expansion::AxisResult& x = an.axes[r.axes[k].axis];
-    const expansion::Estimate shown = expansion::shown_compressibility(series, k);
-    ind.values[k] = shown.value;
+    ind.values[k] = expansion::shown_compressibility(series, k).value;
     ind.directions[k] = x.direction;
     ind.labels[k] =
         axis_name(k) +
         plain(
             true_minus(common::format_text(" [%.3f %.3f %.3f]  K", x.uvw(0), x.uvw(1), x.uvw(2)))) +
-        RichText{{std::to_string(k + 1), true}} + plain(" = " + compressibility_text(shown));
+        RichText{{std::to_string(k + 1), true}} + plain(" = " + true_minus(keys.axes[k]));
   }
   ind.crystal_axes = an.crystal_axes;
   ind.symbol = "K";
@@ -729,12 +717,13 @@ std::string base_names(std::string_view source) {
 
 std::vector<Picture> render_pressure_pictures(const expansion::PressureSeries& series,
                                               const expansion::EosAnalysis& eos,
-                                              std::string_view source,
+                                              std::string_view source, const KeyTexts& keys,
                                               const PictureOptions& options) {
   std::vector<Picture> pictures = {
-      {"_strain.svg", pressure_strain_picture(series, source, options)},
-      {"_volume.svg", pressure_volume_picture(series, eos, source, options)},
-      {"_indicatrix.svg", indicatrix_picture(compressibility_indicatrix(series), source, options)}};
+      {"_strain.svg", pressure_strain_picture(series, source, keys, options)},
+      {"_volume.svg", pressure_volume_picture(series, eos, source, keys, options)},
+      {"_indicatrix.svg",
+       indicatrix_picture(compressibility_indicatrix(series, keys), source, options)}};
   for (Picture& picture : eos_pictures(eos, source, options))
     pictures.push_back(std::move(picture));
   return pictures;
@@ -743,13 +732,15 @@ std::vector<Picture> render_pressure_pictures(const expansion::PressureSeries& s
 std::vector<Picture> render_pictures(const expansion::Analysis& analysis,
                                      const expansion::PropagatedSus* sus,
                                      const std::vector<crystal::CellEntry>& cells,
-                                     std::string_view source, const PictureOptions& options) {
-  std::vector<Picture> pictures = {{"_strain.svg", strain_picture(analysis, sus, source, options)},
-                                   {"_volume.svg", volume_picture(analysis, sus, source, options)}};
+                                     std::string_view source, const KeyTexts& keys,
+                                     const PictureOptions& options) {
+  std::vector<Picture> pictures = {
+      {"_strain.svg", strain_picture(analysis, sus, source, keys, options)},
+      {"_volume.svg", volume_picture(analysis, sus, source, keys, options)}};
   if (cells.size() == analysis.temperatures.size())
     pictures.push_back({"_lattice.svg", lattice_picture(analysis, sus, cells, source, options)});
   pictures.push_back(
-      {"_indicatrix.svg", indicatrix_picture(expansivity(analysis, sus), source, options)});
+      {"_indicatrix.svg", indicatrix_picture(expansivity(analysis, keys), source, options)});
   return pictures;
 }
 

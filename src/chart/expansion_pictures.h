@@ -17,6 +17,7 @@
 //                    a, b, c projected into each plane.
 #pragma once
 
+#include <array>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -35,6 +36,16 @@ struct Picture {
   std::string svg;
 };
 
+// What the keys say of each coefficient or K, written by the caller from its
+// table of quantities so that a key reads as the report does ("20.43(76)
+// MK⁻¹"; hyphen-minus signs become true minus signs here): each axis's
+// coefficient, or its K (at the median pressure, the straight line's where
+// there is no empirical fit), and the volume's.
+struct KeyTexts {
+  std::array<std::string, 3> axes;
+  std::string volume;
+};
+
 // The pictures, in the order above; `source` (the inputs' names) is shown,
 // without folders, under each title. `sus` null: the cells carry none.
 // `cells` are those analysed, in the analysis' order; the lattice picture is
@@ -43,7 +54,7 @@ struct Picture {
 [[nodiscard]] std::vector<Picture> render_pictures(const expansion::Analysis& analysis,
                                                    const expansion::PropagatedSus* sus,
                                                    const std::vector<crystal::CellEntry>& cells,
-                                                   std::string_view source,
+                                                   std::string_view source, const KeyTexts& keys,
                                                    const PictureOptions& options = {});
 
 // The pictures of a pressure series:
@@ -63,6 +74,7 @@ struct Picture {
 [[nodiscard]] std::vector<Picture> render_pressure_pictures(const expansion::PressureSeries& series,
                                                             const expansion::EosAnalysis& eos,
                                                             std::string_view source,
+                                                            const KeyTexts& keys,
                                                             const PictureOptions& options = {});
 
 // The inputs with their folders left out, as the pictures' subtitles name

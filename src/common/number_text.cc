@@ -80,6 +80,14 @@ std::string file_value(double value, bool single_precision) {
   return single_precision ? shortest(static_cast<float>(value), Notation::kFixed) : fixed(value, 5);
 }
 
+std::string value_with_su(std::optional<double> value, std::optional<double> su,
+                          const SuStyle& style) {
+  if (!value || !std::isfinite(*value)) return std::string(style.missing);
+  if (su && *su > 0 && std::isfinite(*su))
+    return style.su_at_decimals ? with_su_at(*value, *su, style.decimals) : with_su(*value, *su);
+  return style.decimals < 0 ? shortest(*value) : fixed(*value, style.decimals);
+}
+
 std::string with_su_at(double value, double su, int decimals) {
   const double half_unit = 0.5 * std::pow(10.0, -decimals);
   if (!(su >= half_unit) || !std::isfinite(su))

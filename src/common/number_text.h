@@ -50,6 +50,23 @@ enum class Notation {
 // exact value, 0 for what rounds to zero (never "-0.000").
 [[nodiscard]] std::string with_su_at(double value, double su, int decimals);
 
+// How one output writes a value with its SU (value_with_su): the decimals
+// of a value written alone (negative: as shortest() writes it), whether an SU too small to show at
+// those decimals is rounding (the value is then written alone, as an exact value), and how a value
+// that is not known is spelled ("n/a" in a report, "" in a CSV).
+struct SuStyle {
+  int decimals = 3;
+  bool su_at_decimals = false;
+  std::string_view missing = "n/a";
+};
+
+// The one rule every output writes a value with its SU by: with_su where the
+// SU is positive and finite (with_su_at under su_at_decimals), else the value
+// alone with the style's decimals (never "-0.000"), else, for no value or one
+// that is not finite, the style's `missing`.
+[[nodiscard]] std::string value_with_su(std::optional<double> value, std::optional<double> su,
+                                        const SuStyle& style);
+
 // A count with its noun, the singular for one: counted(1, "entry", "entries")
 // is "1 entry", counted(0, ...) "0 entries".
 [[nodiscard]] std::string counted(long long count, std::string_view one, std::string_view many);

@@ -20,6 +20,7 @@
 #include "expansion/series_checks.h"
 #include "inputs.h"
 #include "report/html_report.h"
+#include "report/picture_keys.h"
 #include "report/pressure_report.h"
 #include "report/report.h"
 
@@ -105,8 +106,8 @@ common::Expected<void> apply_range(const Options& opt, Points& points) {
 }
 
 report::Source source_of(const Points& points, const Options& opt) {
-  return {points.name, points.skipped_lines, points.cells, points.title,
-          opt.range,   points.left_out};
+  return {points.name, points.skipped_lines, points.cells, points.title, opt.range, points.left_out,
+          {}};
 }
 
 // The checks before a fit: temperatures that can be told apart, and changes
@@ -169,7 +170,8 @@ Outcome run_pressure(const Options& opt, const Points& points, Outcome outcome) 
     outcome.failures.push_back(eos.error().message);
     return outcome;
   }
-  const report::Source source = source_of(points, opt);
+  report::Source source = source_of(points, opt);
+  source.warnings = outcome.warnings;
   switch (opt.format) {
     case Format::kText:
       outcome.output = report::pressure_text_report(*result, *eos, source);
@@ -182,8 +184,8 @@ Outcome run_pressure(const Options& opt, const Points& points, Outcome outcome) 
       break;
   }
   if (opt.svg_prefix || opt.html_file) {
-    const std::vector<chart::Picture> pictures =
-        chart::render_pressure_pictures(*result, *eos, points.name, opt.picture);
+    const std::vector<chart::Picture> pictures = chart::render_pressure_pictures(
+        *result, *eos, points.name, report::picture_keys(*result), opt.picture);
     write_pictures(
         opt, pictures,
         [&](const std::vector<std::string>& warnings) {
@@ -229,7 +231,7 @@ Outcome run(const Options& opt) {
     return outcome;
   }
   const expansion::SeriesAnalysis& result = *analysed;
-  const report::Source source = source_of(*points, opt);
+  report::Source source = source_of(*points, opt);
   for (const std::string& w : expansion::check_scatter(result))
     outcome.warnings.push_back(about_file(points->name, {0, "warning: " + w}));
   // A pair's report says itself that its coefficients are secants.
@@ -240,6 +242,7 @@ Outcome run(const Options& opt) {
                            " fit through " + std::to_string(result.analysis.temperatures.size()) +
                            " points has no spare point, so the fit gives no standard errors"}));
   }
+  source.warnings = outcome.warnings;
   switch (opt.format) {
     case Format::kText:
       outcome.output = report::text_report(result, source);
@@ -254,7 +257,7 @@ Outcome run(const Options& opt) {
   if (opt.svg_prefix || opt.html_file) {
     const std::vector<chart::Picture> pictures =
         chart::render_pictures(result.analysis, result.sus ? &*result.sus : nullptr, source.cells,
-                               source.name, opt.picture);
+                               source.name, report::picture_keys(result), opt.picture);
     write_pictures(
         opt, pictures,
         [&](const std::vector<std::string>& warnings) {

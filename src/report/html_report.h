@@ -4,12 +4,12 @@
 // can be mailed to a colleague or attached to a paper's supporting
 // information as it is. It prints on paper with a style sheet of its own.
 //
-// Its numbers are those of the JSON report (json_document, or
-// pressure_json_document for a pressure series): every number of its tables
-// carries the value it shows rounded in data-value, with full precision, and
-// that value's place in the JSON in data-key ("axes.0.alpha",
+// Its numbers are those of the JSON report, each written from its row of the
+// mode's table of quantities (quantity.h) as the text report writes it: every
+// number of its tables carries the value it shows in data-value, with full
+// precision, and that value's place in the JSON in data-key ("axes.0.alpha",
 // "volume.values.3", "cells.2.a"), so that a program reads the page as it
-// reads the JSON. The page is built of sections, each from the JSON's values,
+// reads the JSON. The page is built of sections, each from the quantities,
 // inside one frame (head, warnings, pictures, citation, script).
 #pragma once
 

@@ -2,11 +2,12 @@
 
 #include <algorithm>
 #include <cmath>
-#include <nlohmann/json.hpp>
+#include <span>
 
 #include "common/number_text.h"
 #include "common/safe_text.h"
 #include "report/eos_report.h"
+#include "report/pressure_quantities.h"
 #include "report/range_notes.h"
 
 namespace report {
@@ -14,27 +15,15 @@ namespace {
 
 using expansion::CompressibilityAxis;
 using expansion::Estimate;
-using Json = nlohmann::ordered_json;
-
-Json finite_or_null(double value) {
-  return std::isfinite(value) ? Json(value) : Json();
-}
-
-// The drawn SUs of axis k, or null where the cells carry none.
-const expansion::CompressibilitySus* drawn_of(const expansion::PressureSeries& r, std::size_t k) {
-  return r.sus ? &r.sus->axes[k] : nullptr;
-}
-
-// "12.34(56)", the SU in parentheses where the fit gives one; "n/a" for no value.
-std::string k_text(const Estimate& k) {
-  if (!std::isfinite(k.value)) return "n/a";
-  if (!(k.su > 0) || !std::isfinite(k.su)) return common::fixed(k.value, 3);
-  return common::with_su(k.value, k.su);
+// A quantity as the report writes it.
+std::string text_of(const PressureQuantity& q, const expansion::PressureSeries& series,
+                    Place place) {
+  return shown(q, q(series, place), kMissingText);
 }
 
 std::string uvw_text(const Eigen::Vector3d& uvw) {
-  const auto shown = [](double x) { return std::fabs(x) < 5e-5 ? 0.0 : x; };
-  return common::format_text("[%.4f %.4f %.4f]", shown(uvw(0)), shown(uvw(1)), shown(uvw(2)));
+  return common::format_text("[%.4f %.4f %.4f]", cleaned(uvw(0), 4), cleaned(uvw(1), 4),
+                             cleaned(uvw(2), 4));
 }
 
 std::string header(const expansion::PressureSeries& series, const Source& source) {
@@ -68,9 +57,11 @@ std::string header(const expansion::PressureSeries& series, const Source& source
   return s;
 }
 
-// The SU in TPa^-1 as the table shows it: "-" for none.
-std::string su_column(double su) {
-  return std::isfinite(su) ? common::format_text("%8.3f", su) : std::string("       -");
+// An SU column of the table of compressibilities, 8 wide, three decimals,
+// "-" where the series gives none.
+std::string su_column(std::optional<double> su) {
+  return common::format_text(
+      "%8s", common::value_with_su(su, std::nullopt, {3, false, kNotGivenText}).c_str());
 }
 
 std::string axes_table(const expansion::PressureSeries& series) {
@@ -81,39 +72,45 @@ std::string axes_table(const expansion::PressureSeries& series) {
       "angles to a, b, c\n",
       median_p);
   for (std::size_t k = 0; k < 3; ++k) {
-    const CompressibilityAxis& axis = r.axes[k];
-    const expansion::AxisResult& strain = r.strains.axes[axis.axis];
-    const expansion::CompressibilitySus* d = drawn_of(series, k);
+    const expansion::AxisResult& strain = r.strains.axes[r.axes[k].axis];
+    const Reading median = kK(series, {k, std::nullopt});
     const std::string at_median =
-        axis.fit ? k_text(expansion::bounded_k_median(series, k)) : std::string("no fit");
+        r.axes[k].fit ? shown(kK, median, kMissingText) : std::string("no fit");
     s += common::format_text(
-        " X%zu  %14s  %s %s  %12s  %-26s %7.2f %7.2f %7.2f\n", k + 1, at_median.c_str(),
-        su_column(axis.fit ? axis.k_median.su : NAN).c_str(),
-        su_column(d != nullptr && axis.fit ? d->k_median : NAN).c_str(),
-        k_text(expansion::bounded_linear(series, k)).c_str(), uvw_text(strain.uvw).c_str(),
+        " %s  %14s  %s %s  %12s  %-26s %7.2f %7.2f %7.2f\n", axis_name(k).c_str(),
+        at_median.c_str(), su_column(median.su_fit).c_str(), su_column(median.su_cells).c_str(),
+        text_of(kLinearK, series, {k, std::nullopt}).c_str(), uvw_text(strain.uvw).c_str(),
         strain.angles[0], strain.angles[1], strain.angles[2]);
   }
   s += common::format_text(" V   %14s  %8s %8s  %12s\n", "", "", "",
-                           k_text(expansion::bounded_volume(series)).c_str());
+                           text_of(kLinearK, series, {3, std::nullopt}).c_str());
   return s;
 }
 
-std::string fits_table(const expansion::PressureAnalysis& r) {
+// The values of a row of a table, each as wide as `widths` says (18 past
+// its end) but the last.
+template <std::size_t N>
+std::string columns(const PressureQuantity* const (&rows)[N],
+                    const expansion::PressureSeries& series, std::size_t of,
+                    std::span<const int> widths = {}) {
+  std::string s;
+  for (std::size_t c = 0; c < N; ++c) {
+    const std::string text = text_of(*rows[c], series, {of, std::nullopt});
+    const int width = c < widths.size() ? widths[c] : 18;
+    s += c + 1 < N ? common::format_text("%-*s ", width, text.c_str()) : text;
+  }
+  return s;
+}
+
+std::string fits_table(const expansion::PressureSeries& series) {
+  const expansion::PressureAnalysis& r = series.analysis;
   std::string s = "\n Empirical fits  eps0               lambda             p_c GPa          nu\n";
   for (std::size_t k = 0; k < 3; ++k) {
     const CompressibilityAxis& axis = r.axes[k];
-    if (!axis.fit) {
-      s += common::format_text(" X%zu             none: %s\n", k + 1, axis.why_not.c_str());
-      continue;
-    }
-    const expansion::EmpiricalFit& f = *axis.fit;
-    s += common::format_text(" X%zu             %-18s %-18s %-16s %s\n", k + 1,
-                             common::with_su(f.eps0.value, f.eps0.su).c_str(),
-                             common::with_su(f.lambda.value, f.lambda.su).c_str(),
-                             std::isnan(f.pc.su)
-                                 ? (common::fixed(f.pc.value, 4) + " (bound)").c_str()
-                                 : common::with_su(f.pc.value, f.pc.su).c_str(),
-                             common::with_su(f.nu.value, f.nu.su).c_str());
+    s += " " + axis_name(k) + "             ";
+    static constexpr int kWidths[] = {18, 18, 16};
+    s += axis.fit ? columns(kFitQuantities, series, k, kWidths) : "none: " + axis.why_not;
+    s += "\n";
   }
   return s;
 }
@@ -136,7 +133,7 @@ std::string pressures_table(const expansion::PressureSeries& series) {
   for (std::size_t i = 0; i < p.size(); ++i) {
     s += common::format_text(" %7.4g", p[i]);
     for (std::size_t k = 0; k < 3; ++k)
-      s += common::format_text(" %17s", k_text(expansion::bounded_k_at(series, k, i)).c_str());
+      s += common::format_text(" %17s", text_of(kK, series, {k, i}).c_str());
     s += "\n";
   }
   return s;
@@ -157,137 +154,12 @@ std::string words(const expansion::PressureSeries& series) {
   return s.size() > 1 ? s : std::string();
 }
 
-// An estimate's keys: `name`, name_su (the bounding SU), name_su_fit and
-// name_su_cells (null where the cells carry no SUs).
-void estimate_keys(Json& j, const std::string& name, const Estimate& e, const Estimate& bounded,
-                   const double* drawn) {
-  j[name] = finite_or_null(e.value);
-  j[name + "_su"] = finite_or_null(bounded.su);
-  j[name + "_su_fit"] = finite_or_null(e.su);
-  j[name + "_su_cells"] = drawn != nullptr ? finite_or_null(*drawn) : Json();
-}
-
-Json axis_json(const expansion::PressureSeries& series, std::size_t k) {
-  const expansion::PressureAnalysis& r = series.analysis;
-  const CompressibilityAxis& axis = r.axes[k];
-  const expansion::AxisResult& strain = r.strains.axes[axis.axis];
-  const expansion::CompressibilitySus* d = drawn_of(series, k);
-  const bool drawn = d != nullptr && !d->k_at.empty();
-  Json j;
-  for (const char* key : {"K", "K_su", "K_su_fit", "K_su_cells"}) j[key] = Json::array();
-  for (std::size_t i = 0; i < axis.k_at.size(); ++i) {
-    const Estimate& k_at = axis.k_at[i];
-    j["K"].push_back(finite_or_null(k_at.value));
-    j["K_su"].push_back(finite_or_null(expansion::bounded_k_at(series, k, i).su));
-    j["K_su_fit"].push_back(finite_or_null(k_at.su));
-  }
-  if (drawn) {
-    for (const double su : d->k_at) j["K_su_cells"].push_back(finite_or_null(su));
-  } else {
-    j["K_su_cells"] = nullptr;
-  }
-  j["uvw"] = {strain.uvw(0), strain.uvw(1), strain.uvw(2)};
-  j["angles"] = {strain.angles[0], strain.angles[1], strain.angles[2]};
-  j["strains"] = strain.strains;
-  if (axis.fit) {
-    const expansion::EmpiricalFit& f = *axis.fit;
-    j["fit"] = {{"eps0", f.eps0.value},
-                {"lambda", f.lambda.value},
-                {"pc", f.pc.value},
-                {"nu", f.nu.value},
-                {"eps0_su", finite_or_null(f.eps0.su)},
-                {"lambda_su", finite_or_null(f.lambda.su)},
-                {"pc_su", finite_or_null(f.pc.su)},
-                {"nu_su", finite_or_null(f.nu.su)}};
-  } else {
-    j["fit"] = nullptr;
-  }
-  Json linear;
-  estimate_keys(linear, "K", axis.linear, expansion::bounded_linear(series, k),
-                d != nullptr ? &d->linear : nullptr);
-  j["linear"] = std::move(linear);
-  j["negative_linear_compressibility"] =
-      expansion::negative_linear_compressibility(expansion::shown_compressibility(series, k));
-  return j;
-}
-
 }  // namespace
 
 std::string pressure_text_report(const expansion::PressureSeries& series,
                                  const expansion::EosAnalysis& eos, const Source& source) {
-  const expansion::PressureAnalysis& result = series.analysis;
-  return header(series, source) + axes_table(series) + fits_table(result) +
+  return header(series, source) + axes_table(series) + fits_table(series) +
          pressures_table(series) + eos_text(eos) + words(series);
-}
-
-Json pressure_json_document(const expansion::PressureSeries& series,
-                            const expansion::EosAnalysis& eos, const Source& source) {
-  const expansion::PressureAnalysis& result = series.analysis;
-  const expansion::Analysis& an = result.strains;
-  Json j;
-  j["mode"] = "pressure";
-  j["source"] = common::safe_text(source.name, common::Charset::kUtf8);
-  if (!source.title.empty()) j["title"] = common::safe_text(source.title, common::Charset::kUtf8);
-  j["strain"] = expansion::measure_key(an.measure);
-  j["points"] = an.temperatures.size();
-  j["draws"] = series.sus ? Json(series.sus->draws.count) : Json();
-  j["reference"] = an.temperatures[an.reference];
-  j["median"] = an.temperatures[an.median];
-  j["pressures"] = an.temperatures;
-  j["pressures_su"] = result.sigma_p;
-  if (source.range) j["range"] = range_json(source, crystal::Abscissa::kPressure);
-  j["axes"] = Json::array();
-  for (std::size_t k = 0; k < 3; ++k) j["axes"].push_back(axis_json(series, k));
-  Json volume;
-  estimate_keys(volume, "K", result.volume, expansion::bounded_volume(series),
-                series.sus ? &series.sus->volume : nullptr);
-  volume["definition"] = an.volume.logarithmic ? "-d ln(V/V_ref)/dp" : "-(dV/dp)/V_ref";
-  volume["reference"] = an.volume.reference;
-  volume["values"] = an.volume.values;
-  j["volume"] = std::move(volume);
-  add_eos_json(eos, j);
-  Json cells = Json::array();
-  for (const crystal::CellEntry& e : source.cells)
-    cells.push_back(json_cell(e, crystal::Abscissa::kPressure));
-  j["cells"] = std::move(cells);
-  return j;
-}
-
-std::string pressure_json_report(const expansion::PressureSeries& series,
-                                 const expansion::EosAnalysis& eos, const Source& source) {
-  return pressure_json_document(series, eos, source).dump(2) + "\n";
-}
-
-std::string pressure_csv_report(const expansion::PressureSeries& series,
-                                const expansion::EosAnalysis& eos) {
-  const expansion::PressureAnalysis& result = series.analysis;
-  const auto cell = [](double x) { return std::isfinite(x) ? common::shortest(x) : std::string(); };
-  // K, its bounding SU, the direction, the fit's SU and the cells'.
-  const auto k_cells = [&](const Estimate& k, const Estimate& bounded, const double* drawn,
-                           const std::string& direction) {
-    return cell(k.value) + "," + cell(bounded.su) + direction + "," + cell(k.su) + "," +
-           (drawn != nullptr ? cell(*drawn) : std::string()) + "\n";
-  };
-  std::string s = "axis,p_GPa,K_TPa-1,K_su_TPa-1,u,v,w,K_su_fit_TPa-1,K_su_cells_TPa-1\n";
-  const std::vector<double>& p = result.strains.temperatures;
-  for (std::size_t k = 0; k < 3; ++k) {
-    const CompressibilityAxis& axis = result.axes[k];
-    const expansion::CompressibilitySus* d = drawn_of(series, k);
-    const Eigen::Vector3d& uvw = result.strains.axes[axis.axis].uvw;
-    const std::string direction = "," + cell(uvw(0)) + "," + cell(uvw(1)) + "," + cell(uvw(2));
-    const std::string name = "X" + std::to_string(k + 1);
-    for (std::size_t i = 0; i < p.size() && axis.fit; ++i) {
-      const double* drawn = d != nullptr && !d->k_at.empty() ? &d->k_at[i] : nullptr;
-      s += name + "," + cell(p[i]) + "," +
-           k_cells(axis.k_at[i], expansion::bounded_k_at(series, k, i), drawn, direction);
-    }
-    s += name + ",," +
-         k_cells(axis.linear, expansion::bounded_linear(series, k),
-                 d != nullptr ? &d->linear : nullptr, direction);
-  }
-  s += "V,," + k_cells(result.volume, expansion::bounded_volume(series),
-                       series.sus ? &series.sus->volume : nullptr, ",,,");
-  return s + eos_csv(eos);
 }
 
 }  // namespace report

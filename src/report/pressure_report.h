@@ -22,16 +22,17 @@ namespace report {
                                                const expansion::EosAnalysis& eos,
                                                const Source& source);
 
-// One object: mode ("pressure"), source, strain, points, draws (null without
-// cells' SUs), reference and median pressures, pressures, pressures_su, axes
+// One object, the schema of json_document: mode ("pressure"), title,
+// source, strain, symmetry, symmetry_from, skipped_lines, warnings, points,
+// draws (null without cells' SUs); then reference and median pressures,
+// pressures, pressures_su, axes
 // (K at each pressure with K_su, the bounding SU, K_su_fit and K_su_cells;
 // uvw, angles, strains, fit {eps0, lambda, pc, nu and their _su}, linear {K,
 // K_su, K_su_fit, K_su_cells}, negative_linear_compressibility), volume {K,
 // K_su, K_su_fit, K_su_cells, definition, reference, values}, the equations
 // of state (eos, eos_weights, axial, ff: eos_report.h) and cells (json_cell,
-// the pressure under "p"). Values not
-// known are null. pressure_json_document is the object, which the HTML page
-// shows; pressure_json_report its text.
+// the pressure under "p"). Values not known are null. pressure_json_report
+// is its text, on one line.
 [[nodiscard]] nlohmann::ordered_json pressure_json_document(const expansion::PressureSeries& series,
                                                             const expansion::EosAnalysis& eos,
                                                             const Source& source);

@@ -28,6 +28,7 @@ struct Source {
   std::string title;                           // the list's title line, where it gives one
   std::optional<expansion::ValueRange> range;  // --range, where given
   std::vector<crystal::CellEntry> left_out;    // the points outside it
+  std::vector<std::string> warnings;           // as standard error tells them
 };
 
 // What a report is of, as its heading says: the list's title and the inputs
@@ -44,15 +45,16 @@ struct Source {
 [[nodiscard]] std::string text_report(const expansion::SeriesAnalysis& result,
                                       const Source& source);
 
-// One object: points, strain, fit, weighted, draws, reference and median
-// temperatures, temperatures, axes (alpha, su, su_cells, direction_su_deg,
-// uvw, angles, strains, strains_su; for a polynomial also alpha_T, su_T and
-// su_cells_T at each temperature), volume (alpha, su, su_cells, reference,
-// values, values_su, and alpha_T, su_T, su_cells_T for a polynomial),
+// One object, the schema both modes share (the man page gives it whole):
+// mode ("temperature"), title, source, strain, symmetry, symmetry_from,
 // skipped_lines, range (with --range: low, high, left_out, the cells outside
-// it), and cells: source, T, T_su, a, a_su, ... gamma, gamma_su for
-// each point. SUs not known are null. json_document is the object, which the
-// HTML page shows; json_report its text.
+// it), warnings, points, draws; then fit, weighted, reference, median and
+// direction temperatures, temperatures, axes (alpha, su, su_fit, su_cells,
+// direction_su_deg, uvw, angles, strains, strains_su; for a polynomial also
+// alpha_T, su_T, su_fit_T and su_cells_T at each temperature), volume (the
+// same keys of alpha_V, reference, values, values_su), and cells: source, T,
+// T_su, a, a_su, ... gamma, gamma_su for each point. A value not known is
+// null. json_report is its text, on one line.
 [[nodiscard]] nlohmann::ordered_json json_document(const expansion::SeriesAnalysis& result,
                                                    const Source& source);
 [[nodiscard]] std::string json_report(const expansion::SeriesAnalysis& result,

@@ -94,7 +94,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check(i == 0 || read->skipped[i].line > read->skipped[i - 1].line, "skipped rows out of order");
   }
   if (temperatures.size() < 3) return 0;
-  const report::Source source{"f", {}, {}, {}, {}, {}};
+  const report::Source source{"f", {}, {}, {}, {}, {}, {}};
   for (const expansion::StrainMeasure measure :
        {expansion::StrainMeasure{expansion::StrainKind::kNatural, true},
         expansion::StrainMeasure{expansion::StrainKind::kEulerian, true},

@@ -104,9 +104,10 @@ TEST(ExpansionCli, AxesThatExpandAlikeAreToldAsSuch) {
 const char* kJsonCheck = R"(
 import json, sys
 d = json.load(sys.stdin)
-assert list(d) == ["points", "strain", "fit", "weighted", "draws", "reference_temperature",
-                   "median_temperature", "direction_temperature", "symmetry", "symmetry_from",
-                   "temperatures", "axes", "volume", "skipped_lines", "cells"], list(d)
+assert list(d) == ["mode", "title", "source", "strain", "symmetry", "symmetry_from",
+                   "skipped_lines", "warnings", "points", "draws", "fit", "weighted",
+                   "reference_temperature", "median_temperature", "direction_temperature",
+                   "temperatures", "axes", "volume", "cells"], list(d)
 assert list(d["axes"][0]) == ["alpha", "su", "su_fit", "su_cells", "direction_su_deg", "uvw",
                               "angles", "strains", "strains_su"], list(d["axes"][0])
 assert list(d["volume"]) == ["alpha", "su", "su_fit", "su_cells", "reference", "values",

@@ -24,10 +24,13 @@ namespace {
 using testutil::run_program;
 using testutil::ScopedTempDir;
 
-// The JSON up to the points' sources, which name the table's lines or the
-// DIRAX files.
+// The JSON without what names the inputs: the title, the sources, the
+// warnings that name them and the points' sources (the table's lines or the
+// DIRAX files).
 std::string results(const std::string& json) {
-  return json.substr(0, json.find("\"skipped_lines\""));
+  auto j = nlohmann::json::parse(json);
+  for (const char* key : {"title", "source", "warnings", "cells"}) j.erase(key);
+  return j.dump();
 }
 
 TEST(ExpansionInputs, ListOfDiraxFilesGivesTheCoefficientsOfKorvexsTable) {
@@ -161,8 +164,12 @@ TEST(ExpansionInputs, CellFilesInOrderOfTemperature) {
     return r.out;
   };
   const std::string hottest_first = json({"c350.cif", "c100.cif", "c200.cif"});
-  EXPECT_EQ(json({"c100.cif", "c200.cif", "c350.cif"}), hottest_first);
-  const auto named = nlohmann::json::parse(hottest_first);
+  auto named = nlohmann::json::parse(hottest_first);
+  auto in_order = nlohmann::json::parse(json({"c100.cif", "c200.cif", "c350.cif"}));
+  EXPECT_EQ("c350.cif, c100.cif, c200.cif", named["source"]);  // as named
+  named.erase("source");
+  in_order.erase("source");
+  EXPECT_EQ(in_order, named);
   EXPECT_EQ(100, named["reference_temperature"].get<double>());
   EXPECT_EQ(2.0, named["cells"][2]["T_su"].get<double>());
   const auto listed =

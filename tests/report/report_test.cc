@@ -52,7 +52,7 @@ expansion::SeriesAnalysis result(bool with_sus) {
 }
 
 TEST(ExpansionReport, CoefficientsWithTheirDrawnSus) {
-  const report::Source source{"s.cif", {}, cells(), {}, {}, {}};
+  const report::Source source{"s.cif", {}, cells(), {}, {}, {}, {}};
   const std::string text = report::text_report(result(true), source);
   for (const char* line :
        {" Cells' SUs : carried through the whole analysis by 2000 Monte Carlo draws\n"
@@ -70,7 +70,7 @@ TEST(ExpansionReport, CoefficientsWithTheirDrawnSus) {
   }
   const std::string json = report::json_report(result(true), source);
   for (const char* part :
-       {"\"weighted\":false,\"draws\":2000,", "\"su_cells\":0.19", "\"su\":0.19",
+       {"\"draws\":2000,\"fit\":\"linear\",\"weighted\":false,", "\"su_cells\":0.19", "\"su\":0.19",
         "\"direction_su_deg\":0.5,", "\"direction_su_deg\":null,", "\"strains_su\":[0.0,",
         "\"cells\":[{\"source\":\"p0\",\"T\":100.0,\"T_su\":null,\"a\":5.0,\"a_su\":null,"
         "\"b\":6.0,\"b_su\":null,\"c\":7.0,\"c_su\":null,\"alpha\":90.0,\"alpha_su\":null,"
@@ -93,10 +93,10 @@ TEST(ExpansionReport, CoefficientsWithTheirDrawnSus) {
 
 TEST(ExpansionReport, CellsWithoutSusGiveNullsInJson) {
   const std::string json =
-      report::json_report(result(false), report::Source{"t", {}, cells(), {}, {}, {}});
-  for (const char* part :
-       {"\"weighted\":false,\"draws\":null,", "\"su_cells\":null,\"direction_su_deg\":null,",
-        "\"strains_su\":null", "\"values_su\":null"}) {
+      report::json_report(result(false), report::Source{"t", {}, cells(), {}, {}, {}, {}});
+  for (const char* part : {"\"draws\":null,\"fit\":\"linear\",\"weighted\":false,",
+                           "\"su_cells\":null,\"direction_su_deg\":null,", "\"strains_su\":null",
+                           "\"values_su\":null"}) {
     EXPECT_NE(std::string::npos, json.find(part)) << part << "\nin\n" << json;
   }
 }

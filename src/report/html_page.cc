@@ -1,0 +1,284 @@
+// The frame of the page of either mode, and the parts its sections are built
+// of (html_parts.h).
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+
+#include "chart/svg_chart.h"
+#include "common/number_text.h"
+#include "common/safe_text.h"
+#include "report/html_parts.h"
+#include "report/html_report.h"
+
+namespace report::html {
+namespace {
+
+// Sans-serif as the pictures are set; numbers in columns of equal digits.
+// The class names are the page's own: the pictures' style rules are confined
+// to their figures (inline_svg).
+constexpr const char* kStyle = R"(body { font-family: "DejaVu Sans", Helvetica, Arial, sans-serif;
+  color: #222; line-height: 1.4; max-width: 72em; margin: 1.5em auto; padding: 0 1em; }
+h1 { font-size: 1.45em; margin-bottom: 0.2em; }
+h2 { font-size: 1.15em; border-bottom: 1px solid #ccc; margin-top: 1.8em; }
+p.byline { color: #555; margin-top: 0; }
+section.warnings { border: 2px solid #b03a2e; background: #fcefed; padding: 0.2em 1em; }
+section.warnings h2 { border: none; color: #b03a2e; margin-top: 0.4em; }
+table { border-collapse: collapse; margin: 0.6em 0; }
+th, td { padding: 0.2em 0.7em; border-bottom: 1px solid #e3e3e3; text-align: right;
+  font-variant-numeric: tabular-nums; vertical-align: top; }
+th { background: #f2f2f2; font-weight: 600; }
+th.name, td.name { text-align: left; }
+td.name { max-width: 28em; overflow-wrap: anywhere; }
+table.sortable th { cursor: pointer; }
+table.sortable th[aria-sort="ascending"]::after { content: " \25B4"; }
+table.sortable th[aria-sort="descending"]::after { content: " \25BE"; }
+dl.method { display: grid; grid-template-columns: max-content auto; gap: 0.2em 1em; }
+dl.method dt { font-weight: 600; }
+dl.method dd { margin: 0; }
+figure { margin: 1.2em 0; }
+figure svg { max-width: 100%; height: auto; display: block; }
+figcaption { color: #444; font-size: 0.92em; margin-top: 0.3em; }
+p.note { color: #444; font-size: 0.92em; }
+@media print {
+  body { max-width: none; margin: 0; padding: 0; font-size: 10pt; }
+  h2 { break-after: avoid; }
+  table, figure, section.warnings, dl.method { break-inside: avoid; }
+  th { background: none; border-bottom: 1.5px solid #222; }
+  table.sortable th { cursor: auto; }
+  table.sortable th::after { content: none; }
+  figure svg { max-height: 22cm; }
+}
+)";
+
+// Sorts the table of cells by the column whose heading is clicked (or given
+// Enter), by the values the cells carry, the text where they carry none.
+constexpr const char* kScript =
+    R"(document.querySelectorAll("table.sortable th").forEach(function (th) {
+  th.tabIndex = 0;
+  var sort = function () {
+    var table = th.closest("table"), body = table.tBodies[0], col = th.cellIndex;
+    var up = th.getAttribute("aria-sort") !== "ascending";
+    table.querySelectorAll("th").forEach(function (h) { h.removeAttribute("aria-sort"); });
+    th.setAttribute("aria-sort", up ? "ascending" : "descending");
+    var key = function (row) {
+      var c = row.cells[col], v = c.getAttribute("data-value");
+      return v === null ? c.textContent : parseFloat(v);
+    };
+    Array.from(body.rows).sort(function (x, y) {
+      var p = key(x), q = key(y);
+      var d = typeof p === "number" && typeof q === "number" ? p - q : String(p).localeCompare(String(q));
+      return up ? d : -d;
+    }).forEach(function (row) { body.appendChild(row); });
+  };
+  th.addEventListener("click", sort);
+  th.addEventListener("keydown", function (e) { if (e.key === "Enter") sort(); });
+});
+)";
+
+std::string warnings_section(const std::vector<std::string>& warnings) {
+  if (warnings.empty()) return "";
+  std::string s = "<ul>\n";
+  for (const std::string& w : warnings) s += "<li>" + chart::markup_text(w) + "</li>\n";
+  return section("warnings", "Warnings", s + "</ul>\n", "warnings");
+}
+
+std::string caption_of(std::string_view stem, std::string_view svg,
+                       std::span<const Caption> captions) {
+  for (const auto& [name, caption] : captions) {
+    if (name == stem) return std::string(caption);
+  }
+  const std::size_t from = svg.find("<title>"), to = svg.find("</title>");
+  if (from == std::string_view::npos || to == std::string_view::npos || to < from) return "";
+  return std::string(svg.substr(from + 7, to - from - 7));  // escaped as the picture holds it
+}
+
+std::string pictures_section(const std::vector<chart::Picture>& pictures,
+                             std::span<const Caption> captions) {
+  if (pictures.empty()) return "";
+  std::string s;
+  for (const chart::Picture& p : pictures) {
+    std::string stem = p.suffix.substr(0, p.suffix.rfind(".svg"));
+    stem.erase(0, stem.find_first_not_of('_'));
+    std::string id = "figure-";
+    for (const char c : stem) id += std::isalnum(static_cast<unsigned char>(c)) != 0 ? c : '-';
+    s += "<figure id=\"" + id + "\">\n" + inline_svg(p.svg, id) + "<figcaption>" +
+         caption_of(stem, p.svg, captions) + "</figcaption>\n</figure>\n";
+  }
+  return section("pictures", "Pictures", s);
+}
+
+std::string citation_section() {
+  return section(
+      "citation", "How to cite",
+      "<p>The method: M. J. Cliffe and A. L. Goodwin (2012). PASCal: a principal axis strain "
+      "calculator for thermal expansion and compressibility determination. <i>J. Appl. "
+      "Cryst.</i> <b>45</b>, 1321&ndash;1329. doi:10.1107/S0021889812043026</p>\n"
+      "<p>The program: korvex-expansion " KORVEX_VERSION
+      " (korvex), with the strain measure, fit and reference point named above. The "
+      "definitions of every number on this page are in its manual page, korvex-expansion(1), "
+      "sections OUTPUT and STANDARD UNCERTAINTIES.</p>\n");
+}
+
+// The text without the white space (line ends too) around it.
+std::string_view stripped(std::string_view text) {
+  const std::size_t from = text.find_first_not_of(" \t\r\n");
+  if (from == std::string_view::npos) return {};
+  return text.substr(from, text.find_last_not_of(" \t\r\n") + 1 - from);
+}
+
+// The rules of a style sheet with every selector confined to the element of
+// id `scope`; an at-rule is kept as it is.
+std::string scoped_style(std::string_view css, std::string_view scope) {
+  std::string out;
+  std::size_t at = 0;
+  while (at < css.size()) {
+    const std::size_t open = css.find('{', at), close = css.find('}', open);
+    if (open == std::string_view::npos || close == std::string_view::npos) break;
+    const std::string_view selectors = stripped(css.substr(at, open - at));
+    if (selectors.starts_with('@')) {
+      out += css.substr(at, close + 1 - at);
+    } else {
+      for (std::size_t from = 0; from <= selectors.size();) {
+        const std::size_t comma = std::min(selectors.find(',', from), selectors.size());
+        const std::string_view one = stripped(selectors.substr(from, comma - from));
+        out += (from == 0 ? "#" : ", #") + std::string(scope) + " " + std::string(one);
+        from = comma + 1;
+      }
+      out += " " + std::string(css.substr(open, close + 1 - open));
+    }
+    out += '\n';
+    at = close + 1;
+  }
+  return out;
+}
+
+// Every occurrence of `from` in `text` replaced by `to`.
+void replace_all(std::string& text, std::string_view from, std::string_view to) {
+  for (std::size_t at = text.find(from); at != std::string::npos;
+       at = text.find(from, at + to.size()))
+    text.replace(at, from.size(), to);
+}
+
+}  // namespace
+
+std::string page(const std::string& title, const std::vector<std::string>& warnings,
+                 const std::vector<std::string>& sections,
+                 const std::vector<chart::Picture>& pictures, std::span<const Caption> captions) {
+  std::string s =
+      "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
+      "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
+      "<meta name=\"generator\" content=\"korvex-expansion " KORVEX_VERSION "\">\n<title>" +
+      title + "</title>\n<style>\n" + kStyle + "</style>\n</head>\n<body>\n<header>\n<h1>" + title +
+      "</h1>\n<p class=\"byline\">korvex-expansion " KORVEX_VERSION "</p>\n</header>\n<main>\n" +
+      warnings_section(warnings);
+  for (const std::string& section : sections) s += section;
+  s += pictures_section(pictures, captions) + citation_section();
+  return s + "</main>\n<script>\n" + kScript + "</script>\n</body>\n</html>\n";
+}
+
+std::string section(const std::string& id, const std::string& heading, const std::string& body,
+                    const std::string& cls) {
+  return "<section id=\"" + id + "\"" + (cls.empty() ? "" : " class=\"" + cls + "\"") + ">\n<h2>" +
+         heading + "</h2>\n" + body + "</section>\n";
+}
+
+std::string method_row(const std::string& term, const std::string& text) {
+  return "<dt>" + term + "</dt><dd>" + text + "</dd>\n";
+}
+
+std::string skipped_row(const Source& source) {
+  if (source.skipped_lines.empty()) return "";
+  std::string lines;
+  for (const int l : source.skipped_lines) lines += (lines.empty() ? "" : ", ") + std::to_string(l);
+  return method_row("Skipped", "rows in overflow form, lines " + lines);
+}
+
+std::string draws_row(const expansion::Draws& draws) {
+  return method_row("Cells' SUs",
+                    common::format_text("carried through the whole analysis by %zu Monte Carlo "
+                                        "draws (--seed %llu)",
+                                        draws.count, static_cast<unsigned long long>(draws.start)));
+}
+
+std::string axis_markup(std::size_t k) {
+  return common::format_text("X<sub>%zu</sub>", k + 1);
+}
+
+std::string key_path(std::string_view subject, std::string_view key,
+                     std::optional<std::size_t> at) {
+  std::string path = std::string(subject) + "." + std::string(key);
+  return at ? path + "." + std::to_string(*at) : path;
+}
+
+std::string number_cell(const std::string& key, std::optional<double> value,
+                        const std::string& shown, const std::string& tag) {
+  if (!value || !std::isfinite(*value)) return "<" + tag + ">&ndash;</" + tag + ">";
+  return "<" + tag + " data-key=\"" + key + "\" data-value=\"" + common::shortest(*value) + "\">" +
+         shown + "</" + tag + ">";
+}
+
+std::string plain_cell(const std::string& key, std::optional<double> value, int decimals,
+                       const std::string& tag) {
+  return number_cell(
+      key, value, common::value_with_su(value, std::nullopt, {decimals, false, kMissingPage}), tag);
+}
+
+std::string cells_section(const Source& source, crystal::Abscissa at, const std::string& heading,
+                          const std::vector<double>& volumes,
+                          const std::vector<double>* volume_sus) {
+  std::string s =
+      "<table id=\"cells\" class=\"sortable\">\n<thead><tr><th>Row</th><th class=\"name\">"
+      "Source</th><th>" +
+      heading +
+      "</th><th>a (&Aring;)</th><th>b (&Aring;)</th><th>c (&Aring;)</th>"
+      "<th>&alpha; (&deg;)</th><th>&beta; (&deg;)</th><th>&gamma; (&deg;)</th>"
+      "<th>V (&Aring;<sup>3</sup>)</th></tr></thead>\n<tbody>\n";
+  const auto cell = [](const std::string& key, std::optional<double> v, std::optional<double> su,
+                       int decimals) {
+    return number_cell(key, v, common::value_with_su(v, su, {decimals, false, kMissingPage}));
+  };
+  for (std::size_t i = 0; i < source.cells.size(); ++i) {
+    const crystal::CellEntry& e = source.cells[i];
+    const std::string path = "cells." + std::to_string(i) + ".";
+    s += common::format_text("<tr><td data-value=\"%zu\">%zu</td>", i + 1, i + 1) +
+         "<td class=\"name\">" +
+         chart::markup_text(common::safe_text(e.source, common::Charset::kUtf8)) + "</td>";
+    s += cell(path + (at == crystal::Abscissa::kPressure ? "p" : "T"), crystal::abscissa(e, at),
+              crystal::abscissa_su(e, at), -1);
+    const std::array<double, 6> values = crystal::parameters(e.cell);
+    const std::array<std::optional<double>, 6> sus = crystal::parameters(e.su);
+    for (std::size_t p = 0; p < 6; ++p)
+      s += cell(path + crystal::kCellParameterNames[p], values[p], sus[p], -1);
+    s += cell("volume.values." + std::to_string(i), volumes[i],
+              volume_sus != nullptr ? std::optional((*volume_sus)[i]) : std::nullopt, 3) +
+         "</tr>\n";
+  }
+  s += "</tbody></table>\n<p class=\"note\">A click on a heading sorts the table by it.</p>\n";
+  return section("cells", "The cells", s);
+}
+
+}  // namespace report::html
+
+namespace report {
+
+std::string inline_svg(std::string_view svg, std::string_view scope) {
+  std::string s(svg);
+  if (s.starts_with("<?xml")) s.erase(0, s.find("?>") + 2);
+  s.erase(0, s.find_first_not_of(" \t\r\n"));
+  html::replace_all(s, " xmlns=\"http://www.w3.org/2000/svg\"", "");
+  const std::string prefix = std::string(scope) + "-";
+  html::replace_all(s, " id=\"", " id=\"" + prefix);
+  html::replace_all(s, "url(#", "url(#" + prefix);
+  html::replace_all(s, "href=\"#", "href=\"#" + prefix);
+  for (std::size_t at = s.find("<style>"); at != std::string::npos;
+       at = s.find("<style>", at + 1)) {
+    const std::size_t body = at + 7, end = s.find("</style>", body);
+    if (end == std::string::npos) break;
+    const std::string scoped =
+        "\n" + html::scoped_style(std::string_view(s).substr(body, end - body), scope);
+    s.replace(body, end - body, scoped);
+  }
+  return s;
+}
+
+}  // namespace report

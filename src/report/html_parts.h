@@ -1,0 +1,87 @@
+// The parts the page of either mode is built of (html_report.h): its
+// sections, and table cells that show a quantity as quantity.h writes it and
+// carry its full value and its place in the JSON (data-value, data-key).
+#pragma once
+
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "chart/expansion_pictures.h"
+#include "expansion/eos_analysis.h"
+#include "report/quantity.h"
+#include "report/report.h"
+
+namespace report::html {
+
+// "<section id=ID><h2>HEADING</h2>BODY</section>".
+[[nodiscard]] std::string section(const std::string& id, const std::string& heading,
+                                  const std::string& body, const std::string& cls = "");
+
+// A term and its text of the method's list.
+[[nodiscard]] std::string method_row(const std::string& term, const std::string& text);
+
+// The method's rows of the rows left out, and of the cells' SUs' draws.
+[[nodiscard]] std::string skipped_row(const Source& source);
+[[nodiscard]] std::string draws_row(const expansion::Draws& draws);
+
+// "X<sub>1</sub>".
+[[nodiscard]] std::string axis_markup(std::size_t k);
+
+// "axes.0.alpha", "axes.0.alpha_T.3": where the JSON holds a key of a
+// subject, at a point where one is given.
+[[nodiscard]] std::string key_path(std::string_view subject, std::string_view key,
+                                   std::optional<std::size_t> at = std::nullopt);
+
+// A cell (`tag`) showing `shown` for the value at `key`; a dash where there
+// is no value.
+[[nodiscard]] std::string number_cell(const std::string& key, std::optional<double> value,
+                                      const std::string& shown, const std::string& tag = "td");
+
+// A number shown with `decimals` decimals (negative: its shortest text).
+[[nodiscard]] std::string plain_cell(const std::string& key, std::optional<double> value,
+                                     int decimals, const std::string& tag = "td");
+
+// A quantity's value with its SU in parentheses, as the report writes it.
+template <class Analysis>
+[[nodiscard]] std::string quantity_cell(const std::string& key, const Quantity<Analysis>& q,
+                                        const Reading& r) {
+  return number_cell(key, r.value, shown(q, r, kMissingPage));
+}
+
+// The same, then the fit's SU and the cells' at their keys, three decimals.
+template <class Analysis>
+[[nodiscard]] std::string su_cells(std::string_view subject, const Quantity<Analysis>& q,
+                                   const Reading& r, std::optional<std::size_t> at) {
+  const std::string su(q.su_key);
+  return quantity_cell(key_path(subject, q.key, at), q, r) +
+         plain_cell(key_path(subject, su + "_fit", at), r.su_fit, 3) +
+         plain_cell(key_path(subject, su + "_cells", at), r.su_cells, 3);
+}
+
+// The cells as read, each parameter with its SU, and the volume they give
+// (`volumes`, with `volume_sus` where known); `at` the abscissa and
+// `heading` its column.
+[[nodiscard]] std::string cells_section(const Source& source, crystal::Abscissa at,
+                                        const std::string& heading,
+                                        const std::vector<double>& volumes,
+                                        const std::vector<double>* volume_sus);
+
+// The section of the equations of state, `pressures` those of the series.
+[[nodiscard]] std::string eos_section(const expansion::EosAnalysis& eos,
+                                      const std::vector<double>& pressures);
+
+// What each picture shows, by the name it is written under with --svg.
+using Caption = std::pair<std::string_view, std::string_view>;
+
+// The page around the sections: its head and style sheet, `title` (markup)
+// as its heading, the warnings first, then the sections, the pictures and
+// how to cite, and the script.
+[[nodiscard]] std::string page(const std::string& title, const std::vector<std::string>& warnings,
+                               const std::vector<std::string>& sections,
+                               const std::vector<chart::Picture>& pictures,
+                               std::span<const Caption> captions);
+
+}  // namespace report::html

@@ -1,0 +1,202 @@
+// The JSON of both modes: one schema, its keys in the man page's order, every
+// number of the quantities from their rows (quantity.h).
+#include <cmath>
+
+#include "common/safe_text.h"
+#include "expansion/symmetry.h"
+#include "report/eos_report.h"
+#include "report/pressure_quantities.h"
+#include "report/pressure_report.h"
+#include "report/range_notes.h"
+#include "report/report.h"
+#include "report/temperature_quantities.h"
+
+namespace report {
+namespace {
+
+constexpr double kMega = 1e6;  // 1/K to MK^-1
+
+// Text as JSON holds it: UTF-8 alone.
+std::string utf8(const std::string& text) {
+  return common::safe_text(text, common::Charset::kUtf8);
+}
+
+Json or_null(const std::optional<double>& value) {
+  return json_number(value);
+}
+
+// The keys every analysis begins with, whatever its mode.
+Json head(const char* mode, crystal::Abscissa at, const Source& source,
+          expansion::StrainMeasure measure, const expansion::Symmetry& symmetry, std::size_t points,
+          const std::optional<expansion::Draws>& draws) {
+  Json j;
+  j["mode"] = mode;
+  j["title"] = source.title.empty() ? Json() : Json(utf8(source.title));
+  j["source"] = utf8(source.name);
+  j["strain"] = expansion::measure_key(measure);
+  j["symmetry"] = expansion::family_name(symmetry.family);
+  j["symmetry_from"] = symmetry.from_files ? "files" : "metric";
+  j["skipped_lines"] = source.skipped_lines;
+  if (source.range) j["range"] = range_json(source, at);
+  j["warnings"] = Json::array();
+  for (const std::string& w : source.warnings) j["warnings"].push_back(utf8(w));
+  j["points"] = points;
+  j["draws"] = draws ? Json(draws->count) : Json();
+  return j;
+}
+
+// A principal axis's direction: uvw and the angles to a, b and c, the noise
+// beside an exact zero written 0.
+void direction_keys(Json& j, const expansion::AxisResult& x) {
+  j["uvw"] = {cleaned(x.uvw(0), 12), cleaned(x.uvw(1), 12), cleaned(x.uvw(2), 12)};
+  j["angles"] = {cleaned(x.angles[0], 5), cleaned(x.angles[1], 5), cleaned(x.angles[2], 5)};
+}
+
+// A quantity at every point, each of its keys an array with `suffix`; its
+// cells' SUs null where the cells give none.
+template <class Analysis>
+void readings_at(Json& j, const Quantity<Analysis>& q, const Analysis& a, std::size_t of,
+                 std::size_t n, const std::string& suffix) {
+  Json value = Json::array(), su = Json::array(), fit = Json::array(), cells = Json::array();
+  bool drawn = false;
+  for (std::size_t i = 0; i < n; ++i) {
+    const Reading r = q(a, {of, i});
+    value.push_back(json_number(r.value));
+    su.push_back(json_number(r.su));
+    fit.push_back(json_number(r.su_fit));
+    cells.push_back(json_number(r.su_cells));
+    drawn = drawn || r.su_cells.has_value();
+  }
+  const std::string su_key(q.su_key);
+  j[std::string(q.key) + suffix] = std::move(value);
+  j[su_key + suffix] = std::move(su);
+  j[su_key + "_fit" + suffix] = std::move(fit);
+  j[su_key + "_cells" + suffix] = drawn ? std::move(cells) : Json();
+}
+
+Json cells_json(const Source& source, crystal::Abscissa at) {
+  Json cells = Json::array();
+  for (const crystal::CellEntry& e : source.cells) cells.push_back(json_cell(e, at));
+  return cells;
+}
+
+Json temperature_axis(const expansion::SeriesAnalysis& result, std::size_t k) {
+  const expansion::AxisResult& x = result.analysis.axes[k];
+  const expansion::AxisSus* d = result.sus ? &result.sus->axes[k] : nullptr;
+  Json axis;
+  json_reading(axis, kAlpha, kAlpha(result, {k, std::nullopt}), true);
+  axis["direction_su_deg"] =
+      d != nullptr && d->direction_deg ? Json(cleaned(*d->direction_deg, 5)) : Json();
+  direction_keys(axis, x);
+  axis["strains"] = x.strains;
+  axis["strains_su"] = d != nullptr ? Json(d->strains) : Json();
+  if (result.analysis.degree != 1)
+    readings_at(axis, kAlpha, result, k, result.analysis.temperatures.size(), "_T");
+  return axis;
+}
+
+Json temperature_volume(const expansion::SeriesAnalysis& result) {
+  const expansion::Analysis& an = result.analysis;
+  Json volume;
+  json_reading(volume, kAlpha, kAlpha(result, {3, std::nullopt}), true);
+  volume["reference"] = an.volume.reference;
+  volume["values"] = an.volume.values;
+  volume["values_su"] = result.sus ? Json(result.sus->volume.values) : Json();
+  if (an.degree != 1) readings_at(volume, kAlpha, result, 3, an.temperatures.size(), "_T");
+  return volume;
+}
+
+Json pressure_axis(const expansion::PressureSeries& series, std::size_t k) {
+  const expansion::PressureAnalysis& r = series.analysis;
+  const expansion::CompressibilityAxis& axis = r.axes[k];
+  const expansion::AxisResult& strain = r.strains.axes[axis.axis];
+  Json j;
+  readings_at(j, kK, series, k, r.strains.temperatures.size(), "");
+  direction_keys(j, strain);
+  j["strains"] = strain.strains;
+  if (axis.fit) {
+    Json fit;
+    for (const PressureQuantity* q : kFitQuantities)
+      json_reading(fit, *q, (*q)(series, {k, std::nullopt}), false);
+    j["fit"] = std::move(fit);
+  } else {
+    j["fit"] = nullptr;
+  }
+  Json linear;
+  json_reading(linear, kLinearK, kLinearK(series, {k, std::nullopt}), true);
+  j["linear"] = std::move(linear);
+  j["negative_linear_compressibility"] =
+      expansion::negative_linear_compressibility(expansion::shown_compressibility(series, k));
+  return j;
+}
+
+}  // namespace
+
+Json json_cell(const crystal::CellEntry& e, crystal::Abscissa abscissa) {
+  Json j;
+  j["source"] = utf8(e.source);
+  const std::string at = abscissa == crystal::Abscissa::kPressure ? "p" : "T";
+  j[at] = or_null(crystal::abscissa(e, abscissa));
+  j[at + "_su"] = or_null(crystal::abscissa_su(e, abscissa));
+  const std::array<double, 6> values = crystal::parameters(e.cell);
+  const std::array<std::optional<double>, 6> sus = crystal::parameters(e.su);
+  for (std::size_t p = 0; p < 6; ++p) {
+    const std::string name = crystal::kCellParameterNames[p];
+    j[name] = values[p];
+    j[name + "_su"] = or_null(sus[p]);
+  }
+  return j;
+}
+
+Json json_document(const expansion::SeriesAnalysis& result, const Source& source) {
+  const expansion::Analysis& an = result.analysis;
+  const expansion::PropagatedSus* sus = result.sus ? &*result.sus : nullptr;
+  Json j = head("temperature", crystal::Abscissa::kTemperature, source, an.measure, result.symmetry,
+                an.temperatures.size(), sus != nullptr ? std::optional(sus->draws) : std::nullopt);
+  j["fit"] = expansion::fit_name(an.degree);
+  j["weighted"] = sus != nullptr && sus->weighted;
+  j["reference_temperature"] = an.temperatures[an.reference];
+  j["median_temperature"] = an.temperatures[an.median];
+  j["direction_temperature"] = an.temperatures[an.direction_point];
+  j["temperatures"] = an.temperatures;
+  j["axes"] = Json::array();
+  for (std::size_t k = 0; k < 3; ++k) j["axes"].push_back(temperature_axis(result, k));
+  j["volume"] = temperature_volume(result);
+  j["cells"] = cells_json(source, crystal::Abscissa::kTemperature);
+  return j;
+}
+
+Json pressure_json_document(const expansion::PressureSeries& series,
+                            const expansion::EosAnalysis& eos, const Source& source) {
+  const expansion::PressureAnalysis& result = series.analysis;
+  const expansion::Analysis& an = result.strains;
+  Json j = head("pressure", crystal::Abscissa::kPressure, source, an.measure,
+                expansion::series_symmetry(source.cells), an.temperatures.size(),
+                series.sus ? std::optional(series.sus->draws) : std::nullopt);
+  j["reference"] = an.temperatures[an.reference];
+  j["median"] = an.temperatures[an.median];
+  j["pressures"] = an.temperatures;
+  j["pressures_su"] = result.sigma_p;
+  j["axes"] = Json::array();
+  for (std::size_t k = 0; k < 3; ++k) j["axes"].push_back(pressure_axis(series, k));
+  Json volume;
+  json_reading(volume, kLinearK, kLinearK(series, {3, std::nullopt}), true);
+  volume["definition"] = an.volume.logarithmic ? "-d ln(V/V_ref)/dp" : "-(dV/dp)/V_ref";
+  volume["reference"] = an.volume.reference;
+  volume["values"] = an.volume.values;
+  j["volume"] = std::move(volume);
+  add_eos_json(eos, j);
+  j["cells"] = cells_json(source, crystal::Abscissa::kPressure);
+  return j;
+}
+
+std::string json_report(const expansion::SeriesAnalysis& result, const Source& source) {
+  return json_document(result, source).dump() + "\n";
+}
+
+std::string pressure_json_report(const expansion::PressureSeries& series,
+                                 const expansion::EosAnalysis& eos, const Source& source) {
+  return pressure_json_document(series, eos, source).dump() + "\n";
+}
+
+}  // namespace report

@@ -1,0 +1,252 @@
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+#include "common/number_text.h"
+#include "common/safe_text.h"
+#include "report/range_notes.h"
+#include "report/report.h"
+#include "report/temperature_quantities.h"
+
+namespace report {
+namespace {
+
+// A coefficient of axis k (3: the volume) as the report writes it, at point
+// i where one is given.
+std::string alpha_text(const expansion::SeriesAnalysis& result, std::size_t k,
+                       std::optional<std::size_t> i = std::nullopt) {
+  return shown(kAlpha, kAlpha(result, {k, i}), kMissingText);
+}
+
+// An SU column of the coefficients' table, `width` wide, `decimals`
+// decimals, `missing` where there is none.
+std::string su_column(std::optional<double> su, int width, std::string_view missing,
+                      int decimals = 3) {
+  return common::format_text(
+      "%*s", width, common::value_with_su(su, std::nullopt, {decimals, false, missing}).c_str());
+}
+
+std::string uvw_text(const Eigen::Vector3d& uvw) {
+  return common::format_text("[%.4f %.4f %.4f]", cleaned(uvw(0), 4), cleaned(uvw(1), 4),
+                             cleaned(uvw(2), 4));
+}
+
+// How a negative coefficient is told: an alarm only when it lies below zero
+// by more than twice its su.
+std::string negative_words(const Reading& alpha) {
+  if (!alpha.su) return "negative (no SU to judge it by)";
+  return *alpha.value < -2 * *alpha.su ? "NEGATIVE THERMAL EXPANSION"
+                                       : "negative, but within 2 SU of zero";
+}
+
+std::string coefficient_definition(const expansion::Analysis& an) {
+  const bool natural = an.measure.kind == expansion::StrainKind::kNatural;
+  std::string s = " Strain     : " + measure_name(an.measure) +
+                  (natural ? ", ln U with U = (F^T F)^(1/2)\n" : "\n");
+  s += " Coefficient: alpha = d(principal strain)/dT";
+  if (natural) return s + " = d ln l/dT along each axis; alpha_V = d ln V/dT\n";
+  return s + (an.degree == 1 ? "; alpha_V = (dV/dT) / V measured at the reference\n"
+                             : "; alpha_V = (dV/dT) / V, both fitted\n");
+}
+
+std::string header(const expansion::Analysis& an, const expansion::PropagatedSus* sus,
+                   const Source& source) {
+  const std::size_t n = an.temperatures.size();
+  const auto [lo, hi] = std::minmax_element(an.temperatures.begin(), an.temperatures.end());
+  std::string s = " Principal thermal expansion of " + common::safe_text(subject(source)) + "\n";
+  s +=
+      common::format_text(" Points     : %zu, %.2f K to %.2f K, reference point %.2f K (row %zu)\n",
+                          n, *lo, *hi, an.temperatures[an.reference], an.reference + 1);
+  if (!source.skipped_lines.empty()) {
+    s += common::format_text(" Skipped    : %zu row%s in overflow form (line",
+                             source.skipped_lines.size(),
+                             source.skipped_lines.size() == 1 ? "" : "s");
+    for (const int l : source.skipped_lines) s += common::format_text(" %d", l);
+    s += ")\n";
+  }
+  s += range_lines(source, crystal::Abscissa::kTemperature);
+  s += coefficient_definition(an);
+  if (n == 2) {
+    s += " Pair       : two points give the secant, the strain between the two cells over\n"
+         "              their temperature difference; no fit standard error (su_fit null)\n";
+  } else if (sus != nullptr && sus->weighted) {
+    s += std::string(" Fit        : ") + expansion::fit_name(an.degree) +
+         " in T, weighted least squares, 1/su^2 of each point's strain and volume\n"
+         "              from the draws (the reference point's strain at the others' RMS su);\n"
+         "              standard errors scaled by the reduced chi-squared\n";
+  } else {
+    s += std::string(" Fit        : ") + expansion::fit_name(an.degree) +
+         " in T, least squares; standard errors HC0 (heteroscedasticity-consistent)\n";
+  }
+  if (sus != nullptr) {
+    s += common::format_text(
+        " Cells' SUs : carried through the whole analysis by %zu Monte Carlo draws\n"
+        "              (--seed %llu): su_cells their SD, su_dir the RMS angle of the axes\n",
+        sus->draws.count, static_cast<unsigned long long>(sus->draws.start));
+  }
+  s += " Uncertainty: su: the larger of the fit's standard error and the cells' SU\n";
+  s += common::format_text(
+      " Directions : at %.2f K (row %zu), the median point of those away from the reference "
+      "temperature\n",
+      an.temperatures[an.direction_point], an.direction_point + 1);
+  return s + "\n";
+}
+
+std::string table(const expansion::SeriesAnalysis& result) {
+  const expansion::Analysis& an = result.analysis;
+  const expansion::PropagatedSus* sus = result.sus ? &*result.sus : nullptr;
+  std::string s;
+  if (an.degree != 1)
+    s += common::format_text(" Coefficients at the median temperature, %.2f K\n",
+                             an.temperatures[an.median]);
+  s += " Axis   alpha(su) MK^-1   su_fit  su_cells     u       v       w     angle to a     b"
+       "      c     su_dir(deg)\n";
+  for (std::size_t k = 0; k <= 3; ++k) {
+    const Reading alpha = kAlpha(result, {k, std::nullopt});
+    s += common::format_text(" %-4s %16s ", k == 3 ? "V" : axis_name(k).c_str(),
+                             alpha_text(result, k).c_str()) +
+         su_column(alpha.su_fit, 8, kMissingText) + " " +
+         su_column(alpha.su_cells, 9, kNotGivenText);
+    if (k == 3) {
+      s += "\n";
+      break;
+    }
+    const expansion::AxisResult& x = an.axes[k];
+    const std::optional<double> su_dir =
+        sus != nullptr ? sus->axes[k].direction_deg : std::optional<double>();
+    s += common::format_text("   %7.4f %7.4f %7.4f   %8.2f %7.2f %7.2f", cleaned(x.uvw(0), 4),
+                             cleaned(x.uvw(1), 4), cleaned(x.uvw(2), 4), x.angles[0], x.angles[1],
+                             x.angles[2]) +
+         " " + su_column(su_dir, 12, kNotGivenText, 2) + "\n";
+  }
+  return s + "\n";
+}
+
+// Two axes the data do not tell apart: within twice their combined su.
+bool alike(const expansion::Analysis& an, const expansion::PropagatedSus* sus, std::size_t i,
+           std::size_t j) {
+  const auto su = [&](std::size_t k) {
+    return expansion::bounding_su(
+        an.axes[k].alpha.su, sus != nullptr ? std::optional(sus->axes[k].alpha) : std::nullopt);
+  };
+  const double gap = std::fabs(an.axes[i].alpha.value - an.axes[j].alpha.value);
+  return gap <= 2 * std::hypot(su(i), su(j)) || gap * 1e6 < 0.0005;
+}
+
+// What is said of axes that expand alike: a plane (or every direction) of
+// principal directions only where symmetry makes one.
+std::string alike_words(const expansion::SeriesAnalysis& result) {
+  const expansion::Analysis& an = result.analysis;
+  const expansion::PropagatedSus* sus = result.sus ? &*result.sus : nullptr;
+  const Eigen::Matrix3d& basis = an.crystal_axes;
+  const bool low = alike(an, sus, 0, 1), high = alike(an, sus, 1, 2);
+  if (result.symmetry.family == expansion::Family::kCubic && low && high)
+    return " X1, X2 and X3 expand alike, as the cubic symmetry makes them: every direction\n"
+           " is a principal one, and the directions shown are one choice of many.\n";
+  std::string s;
+  for (const auto& [i, j, other] : {std::array<std::size_t, 3>{0, 1, 2}, {1, 2, 0}}) {
+    if (!(i == 0 ? low : high)) continue;
+    const std::string pair = " " + axis_name(i) + " and " + axis_name(j);
+    if (expansion::plane_by_symmetry(result.symmetry, an.axes[other].direction, basis)) {
+      s += pair + " expand alike, as the " + family_name(result.symmetry.family) +
+           " symmetry makes them: every direction\n normal to " + axis_name(other) +
+           " is a principal one, and the two shown are one choice of many.\n";
+    } else {
+      s += pair + " are not distinguishable within their SUs.\n";
+    }
+  }
+  return s;
+}
+
+// Whether a stretch where a polynomial's coefficient is negative is so beyond
+// 2 su: at a point of the series within it, or, with none there, where the
+// coefficient is least, judged by the fit's standard error.
+bool significant(const expansion::NegativeSpan& span, const std::vector<expansion::Estimate>& at,
+                 const std::vector<double>* cells, const std::vector<double>& temperatures) {
+  bool any_point = false;
+  for (std::size_t i = 0; i < temperatures.size(); ++i) {
+    if (temperatures[i] < span.from || temperatures[i] > span.to) continue;
+    any_point = true;
+    const double su = expansion::bounding_su(
+        at[i].su, cells != nullptr ? std::optional((*cells)[i]) : std::nullopt);
+    if (at[i].value < -2 * su) return true;
+  }
+  return !any_point && span.least < -2 * span.least_su;
+}
+
+// "NEGATIVE THERMAL EXPANSION along X1 between A K and B K, and between ...",
+// the stretches significant beyond 2 su; the others in quieter words.
+std::string span_words(const std::string& what, const std::vector<expansion::NegativeSpan>& spans,
+                       const std::vector<expansion::Estimate>& at, const std::vector<double>* cells,
+                       const std::vector<double>& temperatures) {
+  std::string alarm, quiet;
+  for (const expansion::NegativeSpan& span : spans) {
+    if (!(cleaned(span.least * 1e6, 3) < 0)) continue;
+    std::string& list = significant(span, at, cells, temperatures) ? alarm : quiet;
+    list += common::format_text("%sbetween %.2f K and %.2f K", list.empty() ? "" : ", and ",
+                                span.from, span.to);
+  }
+  const bool volume = what == "V";
+  std::string s;
+  if (!alarm.empty())
+    s += (volume ? " NEGATIVE VOLUME EXPANSION "
+                 : " NEGATIVE THERMAL EXPANSION along " + what + " ") +
+         alarm + ".\n";
+  if (!quiet.empty())
+    s += " " + std::string(volume ? "Volume" : what) + ": negative, but within 2 SU of zero, " +
+         quiet + ".\n";
+  return s;
+}
+
+std::string remarks(const expansion::SeriesAnalysis& result) {
+  const expansion::Analysis& an = result.analysis;
+  const expansion::PropagatedSus* sus = result.sus ? &*result.sus : nullptr;
+  const expansion::AxisResult& least = an.axes[0];
+  std::string s = " Greatest expansion along X3 " + uvw_text(an.axes[2].uvw) + "; least" +
+                  (cleaned(least.alpha.value * 1e6, 3) < 0 ? " (negative)" : "") + " along X1 " +
+                  uvw_text(least.uvw) + ".\n";
+  s += alike_words(result);
+  for (std::size_t k = 0; k <= 3; ++k) {
+    const bool volume = k == 3;
+    const expansion::Estimate& alpha = volume ? an.volume.alpha : an.axes[k].alpha;
+    const std::string what = volume ? "V" : axis_name(k);
+    if (an.degree == 1) {
+      if (!(cleaned(alpha.value * 1e6, 3) < 0)) continue;
+      s += " " + what + ": " + negative_words(kAlpha(result, {k, std::nullopt})) +
+           ", alpha = " + alpha_text(result, k) + " MK^-1.\n";
+    } else {
+      const std::vector<double>* cells = sus == nullptr ? nullptr
+                                         : volume       ? &sus->volume.alpha_at
+                                                        : &sus->axes[k].alpha_at;
+      s += span_words(what, volume ? an.volume.negative : an.axes[k].negative,
+                      volume ? an.volume.alpha_at : an.axes[k].alpha_at, cells, an.temperatures);
+    }
+  }
+  return s;
+}
+
+// The coefficients at each point's temperature, each with its su.
+std::string at_each_temperature(const expansion::SeriesAnalysis& result) {
+  const expansion::Analysis& an = result.analysis;
+  std::string s = "\n Coefficients at each temperature, alpha(su) MK^-1\n";
+  s += "    T(K)            X1              X2              X3               V\n";
+  for (std::size_t i = 0; i < an.temperatures.size(); ++i) {
+    s += common::format_text(" %7.2f", an.temperatures[i]);
+    for (std::size_t k = 0; k <= 3; ++k)
+      s += common::format_text(" %15s", alpha_text(result, k, i).c_str());
+    s += "\n";
+  }
+  return s;
+}
+
+}  // namespace
+
+std::string text_report(const expansion::SeriesAnalysis& result, const Source& source) {
+  const expansion::Analysis& an = result.analysis;
+  const expansion::PropagatedSus* sus = result.sus ? &*result.sus : nullptr;
+  std::string s = header(an, sus, source) + table(result) + remarks(result);
+  if (an.degree != 1) s += at_each_temperature(result);
+  return s;
+}
+
+}  // namespace report
