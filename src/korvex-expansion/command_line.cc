@@ -331,6 +331,11 @@ common::Expected<Options> parse_arguments(std::span<const std::string_view> args
   opt.eos.pc = opt.pc.value_or(0);
   if (opt.inputs.pressure && opt.weighted)
     return common::Error{0, "--weighted is for a temperature series, not under --pressure"};
+  const auto fit_given = [](const common::GivenOption& given) { return given.id == kFit; };
+  if (opt.inputs.pressure && std::any_of(parsed->options.begin(), parsed->options.end(), fit_given))
+    return common::Error{0,
+                         "--fit is for a temperature series: under --pressure each strain is "
+                         "fitted by the empirical form eps0 + lambda (p - p_c)^nu"};
   return opt;
 }
 

@@ -109,19 +109,25 @@ report::Source source_of(const Points& points, const Options& opt) {
           opt.range,   points.left_out};
 }
 
-// The checks before a fit: temperatures that can be told apart, and changes
-// of phase or setting, told as warnings; false after a failure.
-bool checked_series(const Points& points, Outcome& outcome) {
-  if (const auto t = expansion::check_temperatures(points.cells); !t) {
-    outcome.failures.push_back(t.error().message);
-    return false;
-  }
-  const expansion::SeriesChanges changes = expansion::check_changes(points.cells);
+// Changes of phase or setting between neighbours, told as warnings; false
+// where cells cannot be matched, a failure.
+bool checked_changes(const Points& points, crystal::Abscissa variable, Outcome& outcome) {
+  const expansion::SeriesChanges changes = expansion::check_changes(points.cells, variable);
   for (const std::string& w : changes.warnings)
     outcome.warnings.push_back(about_file(points.name, {0, "warning: " + w}));
   for (const std::string& u : changes.unmatched)
     outcome.failures.push_back(about_file(points.name, {0, u}));
   return changes.unmatched.empty();
+}
+
+// The checks before a fit: temperatures that can be told apart, and changes
+// of phase or setting; false after a failure.
+bool checked_series(const Points& points, Outcome& outcome) {
+  if (const auto t = expansion::check_temperatures(points.cells); !t) {
+    outcome.failures.push_back(t.error().message);
+    return false;
+  }
+  return checked_changes(points, crystal::Abscissa::kTemperature, outcome);
 }
 
 // The point at `gpa` (to within 0.00005 GPa), else the lowest pressure.
@@ -137,14 +143,18 @@ common::Expected<std::size_t> pressure_reference(const std::vector<double>& p,
 common::Expected<expansion::PressureSeries> pressure_analysis_of(const Options& opt,
                                                                  const Points& points) {
   std::vector<double> p, sigma_p;
-  bool all_sus = true;
   for (const crystal::CellEntry& e : points.cells) {
     p.push_back(*e.pressure);
     sigma_p.push_back(e.pressure_su.value_or(0));
-    all_sus = all_sus && sigma_p.back() > 0;
   }
-  // Without an SU at every point, every point weighs the same.
-  if (!all_sus) std::fill(sigma_p.begin(), sigma_p.end(), 1.0);
+  // A point without an SU weighs as the least certain of those with one;
+  // where no point has one, every point weighs the same (no SUs given).
+  const double largest = *std::max_element(sigma_p.begin(), sigma_p.end());
+  if (largest > 0) {
+    for (double& su : sigma_p) su = su > 0 ? su : largest;
+  } else {
+    sigma_p.clear();
+  }
   const auto reference = pressure_reference(p, opt.reference);
   if (!reference) return reference.error();
   DrawProgress progress;
@@ -159,6 +169,7 @@ Outcome run_pressure(const Options& opt, const Points& points, Outcome outcome) 
     outcome.failures.push_back(checked.error().message);
     return outcome;
   }
+  if (!checked_changes(points, crystal::Abscissa::kPressure, outcome)) return outcome;
   const auto result = pressure_analysis_of(opt, points);
   if (!result) {
     outcome.failures.push_back(about_file(points.name, result.error()));
@@ -183,7 +194,7 @@ Outcome run_pressure(const Options& opt, const Points& points, Outcome outcome) 
   }
   if (opt.svg_prefix || opt.html_file) {
     const std::vector<chart::Picture> pictures =
-        chart::render_pressure_pictures(*result, *eos, points.name, opt.picture);
+        chart::render_pressure_pictures(*result, *eos, points.cells, points.name, opt.picture);
     write_pictures(
         opt, pictures,
         [&](const std::vector<std::string>& warnings) {
@@ -194,13 +205,27 @@ Outcome run_pressure(const Options& opt, const Points& points, Outcome outcome) 
   return outcome;
 }
 
-// A warning where a series read as temperatures looks like one of pressures.
+// A warning where a series read as temperatures looks like one of pressures
+// in GPa: every value within 0 to 100 (a ruby gauge may read a little below
+// zero), and either every one below 20 or the lowest below 1, which no
+// diffraction series' temperature is (a diamond-anvil series starts near
+// ambient pressure, 0 GPa). A series of kelvin beyond 100, whatever its
+// comment says of pressure, gets none.
 std::optional<std::string> pressure_hint(const Points& points) {
-  const bool cold = std::all_of(points.cells.begin(), points.cells.end(),
-                                [](const crystal::CellEntry& e) { return *e.temperature < 20; });
-  if (!cold && !points.comment_names_pressure) return std::nullopt;
-  return points.name + ": warning: " +
-         (cold ? "every temperature lies below 20 K" : "the file's comment speaks of pressure") +
+  constexpr double kHighest = 100, kCold = 20, kNoKelvin = 1;
+  const auto [low, high] =
+      std::minmax_element(points.cells.begin(), points.cells.end(),
+                          [](const crystal::CellEntry& x, const crystal::CellEntry& y) {
+                            return *x.temperature < *y.temperature;
+                          });
+  if (low == points.cells.end()) return std::nullopt;
+  const double lowest = *low->temperature, highest = *high->temperature;
+  if (lowest < expansion::kLeastPressure || highest > kHighest) return std::nullopt;
+  if (!(highest < kCold) && !(lowest < kNoKelvin)) return std::nullopt;
+  std::string why =
+      highest < kCold ? "every temperature lies below 20 K" : "the lowest temperature is below 1 K";
+  if (points.comment_names_pressure) why += " and the file's comment speaks of pressure";
+  return points.name + ": warning: " + why +
          "; if the series is one of pressure in GPa, run with --pressure";
 }
 

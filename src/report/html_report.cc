@@ -348,8 +348,10 @@ std::string pressure_method_section(const expansion::PressureSeries& series, con
            "scaled by &chi;<sup>2</sup>/(N &minus; 4); K(p) = &minus;&lambda; &nu; (p &minus; "
            "p<sub>c</sub>)<sup>&nu;&minus;1</sup>");
   s += row("Linear K",
-           std::string("minus the least-squares slope of each strain (HC0 standard error); of the "
-                       "volume, ") +
+           std::string("minus the least-squares slope of each strain, ") +
+               (series.analysis.weighted ? "weighted by 1/&sigma;<sub>p</sub>"
+                                         : "unweighted (no pressure has an SU)") +
+               " (HC0 standard error); of the volume, " +
                (an.volume.logarithmic ? "minus the slope of ln(V/V<sub>ref</sub>)"
                                       : "minus the slope of V over V at the reference point"));
   if (series.sus) s += draws_row(series.sus->draws);
@@ -442,6 +444,13 @@ std::string fits_section(const Json& doc) {
   }
   s += "</tbody></table>\n<p class=\"note\">p<sub>c</sub> without an SU lies at its bound, the "
        "lowest pressure.</p>\n";
+  for (std::size_t k = 0; k < 3; ++k) {
+    const Json& fit = doc["axes"][k]["fit"];
+    if (fit.is_object() && !fit["determined"].get<bool>())
+      s += "<p>" + axis_name(k) +
+           ": parameters not determined; K(p) is (the least squares lie towards &nu; &rarr; 0 "
+           "or p<sub>c</sub> &rarr; &minus;&infin;; the row gives where the search stopped).</p>\n";
+  }
   return section("fits", "Empirical fits", s);
 }
 

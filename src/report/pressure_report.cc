@@ -6,6 +6,7 @@
 
 #include "common/number_text.h"
 #include "common/safe_text.h"
+#include "report/axis_words.h"
 #include "report/eos_report.h"
 #include "report/range_notes.h"
 
@@ -51,11 +52,12 @@ std::string header(const expansion::PressureSeries& series, const Source& source
   s += " Fits       : each principal strain eps = eps0 + lambda (p - p_c)^nu, weighted by\n"
        "              1/sigma_p^2, SUs scaled by chi^2/(N - 4): K(p) = -lambda nu (p - "
        "p_c)^(nu-1);\n"
-       "              linear K: minus the least-squares slope of the strain (HC0 standard\n"
-       "              error); of the volume, " +
-       std::string(r.strains.volume.logarithmic
-                       ? "minus the slope of ln(V/V_ref)\n"
-                       : "minus the slope of V over V at the reference point\n");
+       "              linear K: minus the least-squares slope of the strain, " +
+       std::string(r.weighted ? "weighted by\n              1/sigma_p"
+                              : "unweighted (no\n              pressure has an SU)") +
+       " (HC0 standard error); of the volume, minus the slope\n              " +
+       std::string(r.strains.volume.logarithmic ? "of ln(V/V_ref)\n"
+                                                : "of V over V at the reference point\n");
   if (series.sus) {
     s += common::format_text(
         " Cells' SUs : carried through the whole analysis by %zu Monte Carlo draws\n"
@@ -98,6 +100,12 @@ std::string axes_table(const expansion::PressureSeries& series) {
   return s;
 }
 
+// A parameter of a fit that is not determined: four significant digits,
+// which claim no SU.
+std::string undetermined(double value) {
+  return common::format_text("%.4g", value);
+}
+
 std::string fits_table(const expansion::PressureAnalysis& r) {
   std::string s = "\n Empirical fits  eps0               lambda             p_c GPa          nu\n";
   for (std::size_t k = 0; k < 3; ++k) {
@@ -107,6 +115,15 @@ std::string fits_table(const expansion::PressureAnalysis& r) {
       continue;
     }
     const expansion::EmpiricalFit& f = *axis.fit;
+    if (!f.determined) {
+      s += common::format_text(
+          " X%zu             parameters not determined; K(p) is: the least squares lie towards\n"
+          "                 nu -> 0 or p_c -> -infinity; where the search stopped: eps0 %s,\n"
+          "                 lambda %s, p_c %s GPa, nu %s\n",
+          k + 1, undetermined(f.eps0.value).c_str(), undetermined(f.lambda.value).c_str(),
+          undetermined(f.pc.value).c_str(), undetermined(f.nu.value).c_str());
+      continue;
+    }
     s += common::format_text(" X%zu             %-18s %-18s %-16s %s\n", k + 1,
                              common::with_su(f.eps0.value, f.eps0.su).c_str(),
                              common::with_su(f.lambda.value, f.lambda.su).c_str(),
@@ -142,8 +159,23 @@ std::string pressures_table(const expansion::PressureSeries& series) {
   return s;
 }
 
-std::string words(const expansion::PressureSeries& series) {
-  std::string s = "\n";
+// The axes' K as the symmetry words take them: each that the axis is named
+// by, with its bounding SU.
+AxisRates rates_of(const expansion::PressureSeries& series) {
+  const expansion::PressureAnalysis& r = series.analysis;
+  AxisRates rates;
+  for (std::size_t k = 0; k < 3; ++k) {
+    rates.rates[k] = expansion::shown_compressibility(series, k);
+    rates.directions.col(static_cast<Eigen::Index>(k)) = r.strains.axes[r.axes[k].axis].direction;
+  }
+  rates.basis = r.strains.crystal_axes;
+  rates.floor = 0.0005;  // TPa^-1
+  rates.verb = "compress";
+  return rates;
+}
+
+std::string words(const expansion::PressureSeries& series, const Source& source) {
+  std::string s = "\n" + alike_words(rates_of(series), expansion::series_symmetry(source.cells));
   for (std::size_t k = 0; k < 3; ++k) {
     const Estimate k_shown = expansion::shown_compressibility(series, k);
     if (expansion::negative_linear_compressibility(k_shown)) {
@@ -191,7 +223,8 @@ Json axis_json(const expansion::PressureSeries& series, std::size_t k) {
   j["strains"] = strain.strains;
   if (axis.fit) {
     const expansion::EmpiricalFit& f = *axis.fit;
-    j["fit"] = {{"eps0", f.eps0.value},
+    j["fit"] = {{"determined", f.determined},
+                {"eps0", f.eps0.value},
                 {"lambda", f.lambda.value},
                 {"pc", f.pc.value},
                 {"nu", f.nu.value},
@@ -217,7 +250,7 @@ std::string pressure_text_report(const expansion::PressureSeries& series,
                                  const expansion::EosAnalysis& eos, const Source& source) {
   const expansion::PressureAnalysis& result = series.analysis;
   return header(series, source) + axes_table(series) + fits_table(result) +
-         pressures_table(series) + eos_text(eos) + words(series);
+         pressures_table(series) + eos_text(eos) + words(series, source);
 }
 
 Json pressure_json_document(const expansion::PressureSeries& series,
@@ -234,7 +267,10 @@ Json pressure_json_document(const expansion::PressureSeries& series,
   j["reference"] = an.temperatures[an.reference];
   j["median"] = an.temperatures[an.median];
   j["pressures"] = an.temperatures;
-  j["pressures_su"] = result.sigma_p;
+  Json sus = Json::array();
+  for (const double su : result.sigma_p) sus.push_back(result.weighted ? Json(su) : Json());
+  j["pressures_su"] = std::move(sus);
+  j["lines_weighted"] = result.weighted;
   if (source.range) j["range"] = range_json(source, crystal::Abscissa::kPressure);
   j["axes"] = Json::array();
   for (std::size_t k = 0; k < 3; ++k) j["axes"].push_back(axis_json(series, k));
