@@ -227,7 +227,7 @@ common::Expected<CellRead> read_plain_cells(CellFormat format, std::string_view 
                                             const Interrupted& interrupted) {
   switch (format) {
     case CellFormat::kCif:
-      return read_cif_cells(bytes, source);
+      return read_cif_cells(bytes, source, interrupted);
     case CellFormat::kDials:
       return read_dials_expt(bytes, source, interrupted);
     case CellFormat::kXdsCorrect:
@@ -240,9 +240,9 @@ common::Expected<CellRead> read_plain_cells(CellFormat format, std::string_view 
       return read_shelx(bytes, source);
     case CellFormat::kTkTable:
     case CellFormat::kPascalTable:
-      return read_series_cells(bytes, source);
+      return read_series_cells(bytes, source, interrupted);
     case CellFormat::kKorvexCsv:
-      return read_korvex_csv(bytes, source);
+      return read_korvex_csv(bytes, source, interrupted);
     case CellFormat::kDirax:
       break;
   }

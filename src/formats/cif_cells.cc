@@ -321,17 +321,77 @@ common::Error parse_failure(std::string_view what, std::string_view name) {
   return common::Error{line, std::string(what)};
 }
 
+// The document as gemmi builds it, with the question asked while it does.
+struct AskingDocument : cif::Document {
+  const Interrupted* interrupted = nullptr;
+  std::size_t values = 0;
+};
+
+struct InterruptedParse {};
+
+// Asks the interrupt after every 4096 values and at every block, so that a
+// parse of the largest file read stops within moments of the ask.
+void ask(AskingDocument& document, bool block) {
+  if ((block || ++document.values % 4096 == 0) && *document.interrupted &&
+      (*document.interrupted)())
+    throw InterruptedParse{};
+}
+
+// gemmi's actions, asking between values and blocks.
+template <typename Rule>
+struct AskingAction : cif::Action<Rule> {};
+template <>
+struct AskingAction<cif::rules::datablockname> {
+  template <typename Input>
+  static void apply(const Input& in, AskingDocument& out) {
+    ask(out, true);
+    cif::Action<cif::rules::datablockname>::apply(in, out);
+  }
+};
+template <>
+struct AskingAction<cif::rules::loop_value> {
+  template <typename Input>
+  static void apply(const Input& in, AskingDocument& out) {
+    ask(out, false);
+    cif::Action<cif::rules::loop_value>::apply(in, out);
+  }
+};
+template <>
+struct AskingAction<cif::rules::item_value> {
+  template <typename Input>
+  static void apply(const Input& in, AskingDocument& out) {
+    ask(out, false);
+    cif::Action<cif::rules::item_value>::apply(in, out);
+  }
+};
+
+// The document, as gemmi's read_memory makes it.
+AskingDocument parse_document(std::string_view bytes, const char* name,
+                              const Interrupted& interrupted) {
+  tao::pegtl::memory_input<> in(bytes.data(), bytes.size(), name);
+  AskingDocument document;
+  document.interrupted = &interrupted;
+  document.source = in.source();
+  tao::pegtl::parse<cif::rules::file, AskingAction, cif::Errors>(in, document);
+  cif::check_for_missing_values(document);
+  cif::check_for_duplicates(document);
+  return document;
+}
+
 }  // namespace
 
-common::Expected<CellRead> read_cif_cells(std::string_view bytes, std::string_view source) {
+common::Expected<CellRead> read_cif_cells(std::string_view bytes, std::string_view source,
+                                          const Interrupted& interrupted) {
   constexpr const char* kName = "cif";
   constexpr std::string_view kCif2 = "#\\#CIF_2.0";
   const bool cif2 = bytes.substr(0, kCif2.size()) == kCif2;
   const std::string cif1 = cif2 ? as_cif1(bytes) : std::string();
   if (cif2) bytes = cif1;
-  cif::Document document;
+  AskingDocument document;
   try {
-    document = cif::read_memory(bytes.data(), bytes.size(), kName);
+    document = parse_document(bytes, kName, interrupted);
+  } catch (const InterruptedParse&) {
+    return common::Error{0, "interrupted"};
   } catch (const std::exception& e) {
     common::Error error = parse_failure(e.what(), kName);
     if (cif2) error.message += " (read as CIF 2.0)";
@@ -339,6 +399,7 @@ common::Expected<CellRead> read_cif_cells(std::string_view bytes, std::string_vi
   }
   CellRead read;
   for (cif::Block& block : document.blocks) {
+    if (interrupted && interrupted()) return common::Error{0, "interrupted"};
     auto entry = block_entry(block, source, read.warnings);
     if (!entry) return entry.error();
     if (*entry) read.entries.push_back(**entry);

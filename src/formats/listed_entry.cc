@@ -133,6 +133,7 @@ common::Expected<ListedCells> read_listed_file(const ListedName& entry, ListedFi
         0, as + "the file is larger than " + std::to_string(kCellFileLimit >> 20) + " MiB"};
   }
   auto read = read_cells(format, bytes, entry.name, [&file] { return file.interrupted(); });
+  if (!read && file.interrupted()) return read.error();  // the run ends; nothing more to say
   // DIRAX output whose first line looks like another format's (a title
   // "TITL ...", "data_...", seven numbers) is read as the DIRAX output it is,
   // also where its cell line gives no cell.

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <filesystem>
 #include <set>
+#include <unordered_map>
 
 #include "common/files.h"
 #include "common/number_text.h"
@@ -170,10 +171,10 @@ std::string block_of(const FileCells& file, const crystal::CellEntry& cell) {
 // The first temperature (or pressure) at which the file gives more than one
 // cell.
 std::optional<double> shared_abscissa(const Entries& cells, crystal::Abscissa abscissa) {
-  for (std::size_t i = 0; i < cells.size(); ++i)
-    for (std::size_t j = i + 1; j < cells.size(); ++j)
-      if (*crystal::abscissa(cells[i], abscissa) == *crystal::abscissa(cells[j], abscissa))
-        return crystal::abscissa(cells[i], abscissa);
+  std::unordered_map<double, int> count;
+  for (const crystal::CellEntry& cell : cells) ++count[*crystal::abscissa(cell, abscissa)];
+  for (const crystal::CellEntry& cell : cells)
+    if (count[*crystal::abscissa(cell, abscissa)] > 1) return crystal::abscissa(cell, abscissa);
   return std::nullopt;
 }
 
@@ -197,8 +198,9 @@ common::Expected<void> choose_blocks(std::vector<FileCells>& files, crystal::Abs
     std::erase_if(*everywhere, [&](const std::string& n) { return !names.contains(n); });
   }
   for (FileCells& file : files) {
+    if (!file.blocks || file.named.block) continue;
     const std::optional<double> shared = shared_abscissa(file.cells, abscissa);
-    if (!file.blocks || file.named.block || !shared) continue;
+    if (!shared) continue;
     std::string blocks;
     for (const crystal::CellEntry& cell : file.cells)
       blocks += (blocks.empty() ? "" : ", ") + block_of(file, cell);
