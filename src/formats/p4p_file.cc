@@ -40,7 +40,9 @@ common::Expected<CellRead> read_p4p(std::string_view bytes, std::string_view sou
   if (cell_line == 0) return common::Error{0, "no CELL record"};
   auto checked = checked_entry(std::move(entry), cell_line);
   if (!checked) return checked.error();
-  return CellRead{{std::move(checked).value()}, {}, {}};
+  CellRead read;
+  read.entries.push_back(std::move(checked).value());
+  return read;
 }
 
 }  // namespace formats

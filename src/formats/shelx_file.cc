@@ -105,7 +105,7 @@ common::Expected<CellRead> read_shelx(std::string_view bytes, std::string_view s
   if (cell_line == 0) return common::Error{0, "no CELL instruction"};
   auto checked = checked_entry(std::move(entry), cell_line);
   if (!checked) return checked.error();
-  return CellRead{{std::move(checked).value()}, std::move(warnings), {}};
+  return CellRead{{std::move(checked).value()}, std::move(warnings), {}, {}};
 }
 
 }  // namespace formats

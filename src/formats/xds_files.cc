@@ -95,7 +95,7 @@ common::Expected<CellRead> read_xds_correct(std::string_view bytes, std::string_
   entry.lattice = lattice_of_space_group(cell_space_group);
   auto checked = checked_entry(std::move(entry), cell_line);
   if (!checked) return checked.error();
-  return CellRead{{std::move(checked).value()}, std::move(warnings), {}};
+  return CellRead{{std::move(checked).value()}, std::move(warnings), {}, {}};
 }
 
 common::Expected<CellRead> read_xds_xparm(std::string_view bytes, std::string_view source) {
@@ -122,7 +122,7 @@ common::Expected<CellRead> read_xds_xparm(std::string_view bytes, std::string_vi
   entry.cell = cell_from({numbers->begin() + 1, numbers->end()});
   auto checked = checked_entry(std::move(entry), kCellLineNumber);
   if (!checked) return checked.error();
-  return CellRead{{std::move(checked).value()}, {}, {}};
+  return CellRead{{std::move(checked).value()}, {}, {}, {}};
 }
 
 }  // namespace formats

@@ -102,6 +102,7 @@ common::Expected<FileCells> read_named(const Named& named, crystal::Abscissa abs
   table = read->format == formats::CellFormat::kTkTable ||
           read->format == formats::CellFormat::kPascalTable;
   if (table && comment_names_pressure(*bytes)) points.comment_names_pressure = true;
+  if (points.title.empty()) points.title = read->title;
   return file_cells(named, std::move(read).value(), false, points);
 }
 

@@ -12,6 +12,7 @@
 
 #include "chart/expansion_pictures.h"
 #include "common/number_text.h"
+#include "common/safe_text.h"
 #include "crystal/cell.h"
 #include "expansion/analysis.h"
 #include "expansion/eos_analysis.h"
@@ -19,6 +20,7 @@
 #include "expansion/pressure_draws.h"
 #include "expansion/series_checks.h"
 #include "inputs.h"
+#include "report/eos_report.h"
 #include "report/html_report.h"
 #include "report/pressure_report.h"
 #include "report/report.h"
@@ -162,6 +164,38 @@ common::Expected<expansion::PressureSeries> pressure_analysis_of(const Options& 
                                             shown_draws(opt, progress));
 }
 
+// A series whose points give volumes but not every one a cell (a P-V table,
+// EosFit data): the equations of state alone, no principal axes, said so.
+Outcome run_volumes(const Options& opt, const Points& points, Outcome outcome) {
+  outcome.notes.push_back(points.name +
+                          ": not every point gives a cell: equations of state only, no "
+                          "principal axes");
+  const auto eos = expansion::analyse_equations_of_state(points.cells, opt.eos);
+  if (!eos) {
+    outcome.failures.push_back(eos.error().message);
+    return outcome;
+  }
+  const report::Source source = source_of(points, opt);
+  if (opt.format == Format::kJson) {
+    nlohmann::ordered_json j;
+    j["mode"] = "pressure";
+    j["title"] = common::safe_text(source.title, common::Charset::kUtf8);
+    j["source"] = common::safe_text(source.name, common::Charset::kUtf8);
+    j["axes"] = nullptr;
+    report::add_eos_json(*eos, j);
+    outcome.output = j.dump(2) + "\n";
+  } else if (opt.format == Format::kCsv) {
+    outcome.output = report::eos_csv(*eos);
+  } else {
+    outcome.output = " Equations of state of " + common::safe_text(report::subject(source)) +
+                     "\n Points     : " + std::to_string(points.cells.size()) +
+                     ", volumes without cells: no principal axes\n" + report::eos_text(*eos);
+  }
+  if (opt.svg_prefix || opt.html_file)
+    outcome.failures.push_back("--svg and --html need a cell at every point: nothing written");
+  return outcome;
+}
+
 // A pressure series: compressibilities and equations of state.
 Outcome run_pressure(const Options& opt, const Points& points, Outcome outcome) {
   // The message names the point's source.
@@ -169,6 +203,9 @@ Outcome run_pressure(const Options& opt, const Points& points, Outcome outcome) 
     outcome.failures.push_back(checked.error().message);
     return outcome;
   }
+  if (!std::all_of(points.cells.begin(), points.cells.end(),
+                   [](const crystal::CellEntry& e) { return e.has_cell; }))
+    return run_volumes(opt, points, std::move(outcome));
   if (!checked_changes(points, crystal::Abscissa::kPressure, outcome)) return outcome;
   const auto result = pressure_analysis_of(opt, points);
   if (!result) {
