@@ -237,8 +237,7 @@ common::Expected<std::string> write_svg_picture(const std::string& pgf_path,
     return common::Error{
         0, formats::describe_error(pgf_path, {0, "no point to plot, so no SVG picture"})};
   }
-  const auto svg_path = own_picture_path(svg_path_for(pgf_path), kProgram);
-  if (!svg_path) return svg_path.error();
+  COMMON_TRY(svg_path, own_picture_path(svg_path_for(pgf_path), kProgram));
   const auto written =
       common::write_file_replacing(*svg_path, render_svg(picture_of(*pgf), {}, options, kProgram));
   if (!written) {

@@ -328,7 +328,7 @@ common::Expected<EmpiricalFit> fit_empirical(const std::vector<double>& p,
                                              const std::vector<double>& sigma_p,
                                              const std::vector<double>& eps,
                                              const EmpiricalFit* near) {
-  if (const auto checked = check_points(p, sigma_p, eps); !checked) return checked.error();
+  COMMON_TRY_VOID(check_points(p, sigma_p, eps));
   const Series all = series_of(p, sigma_p, eps);
   const Series few{thinned(all.data), all.lo, all.top};
   Candidate best;

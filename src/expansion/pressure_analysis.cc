@@ -102,8 +102,7 @@ common::Expected<PressureAnalysis> analyse_compressibility(
         0, "at least 3 pressures are needed; the series holds " + std::to_string(p.size())};
   if (distinct_count(p) < 2)
     return common::Error{0, "every point lies at the same pressure: no compressibility"};
-  auto strains = analyse(p, bases, reference, measure, 1);
-  if (!strains) return strains.error();
+  COMMON_TRY(strains, analyse(p, bases, reference, measure, 1));
   PressureAnalysis out{std::move(strains).value(), sigma_p, !given_sigma_p.empty(), {}, {}};
   const std::size_t median = median_point(p);
   // The axes in order of their compressibility, each built in its place.

@@ -126,9 +126,8 @@ common::Expected<PressureSeries> analyse_pressure_series(
     p.push_back(*e.pressure);
     bases.push_back(basis(e.cell));
   }
-  if (const auto checked = check_pressure_sus(cells, sigma_p); !checked) return checked.error();
-  auto nominal = analyse_compressibility(p, sigma_p, bases, reference, measure);
-  if (!nominal) return nominal.error();
+  COMMON_TRY_VOID(check_pressure_sus(cells, sigma_p));
+  COMMON_TRY(nominal, analyse_compressibility(p, sigma_p, bases, reference, measure));
   if (!has_sus(cells)) return PressureSeries{std::move(nominal).value(), std::nullopt};
   if (draws.count < 2) return common::Error{0, "at least 2 draws are needed"};
   Tally t;

@@ -283,8 +283,7 @@ common::Expected<CellRead> read_cells(CellFormat format, std::string_view bytes,
 }
 
 common::Expected<CellRead> read_cell_file(const std::string& path) {
-  const auto bytes = common::read_whole_file(path, kCellFileLimit);
-  if (!bytes) return bytes.error();
+  COMMON_TRY(bytes, common::read_whole_file(path, kCellFileLimit));
   return read_cells(recognise(*bytes), *bytes, path);
 }
 

@@ -61,20 +61,16 @@ common::Expected<crystal::CellEntry> csv_entry(const std::vector<std::string>& f
   };
   crystal::CellEntry entry;
   entry.source = name;
-  auto temperature = number(columns.temperature, true);
-  if (!temperature) return temperature.error();
+  COMMON_TRY(temperature, number(columns.temperature, true));
   entry.temperature = *temperature;
-  auto temperature_su = number(columns.temperature_su, false);
-  if (!temperature_su) return temperature_su.error();
+  COMMON_TRY(temperature_su, number(columns.temperature_su, false));
   entry.temperature_su = su_if_refined(*temperature_su);
   std::array<double, 6> values{};
   std::array<std::optional<double>, 6> sus;
   for (std::size_t i = 0; i < 6; ++i) {
-    auto value = number(columns.cell[i], true);
-    if (!value) return value.error();
+    COMMON_TRY(value, number(columns.cell[i], true));
     values[i] = **value;
-    auto su = number(columns.su[i], false);
-    if (!su) return su.error();
+    COMMON_TRY(su, number(columns.su[i], false));
     sus[i] = su_if_refined(*su);
   }
   entry.cell = crystal::cell_of(values);
@@ -90,8 +86,7 @@ common::Expected<crystal::CellEntry> csv_entry(const std::vector<std::string>& f
 
 common::Expected<CellRead> read_series_cells(std::string_view bytes, std::string_view source,
                                              const Interrupted& interrupted) {
-  auto series = parse_series(bytes, interrupted);
-  if (!series) return series.error();
+  COMMON_TRY(series, parse_series(bytes, interrupted));
   CellRead read;
   for (const SeriesRow& row : series->rows) {
     crystal::CellEntry& entry = read.entries.emplace_back();
@@ -132,8 +127,7 @@ common::Expected<CellRead> read_korvex_csv(std::string_view bytes, std::string_v
     const auto fields = read_csv_record(bytes, at, line);
     if (!fields) return common::Error{first_line, "a quote that is never closed"};
     if (fields->size() == 1 && (*fields)[0].empty()) continue;  // a blank line
-    auto entry = csv_entry(*fields, columns, row_name(source, first_line), first_line);
-    if (!entry) return entry.error();
+    COMMON_TRY(entry, csv_entry(*fields, columns, row_name(source, first_line), first_line));
     read.entries.push_back(std::move(entry).value());
   }
   if (read.entries.empty()) return common::Error{0, "no row gives a cell"};

@@ -201,16 +201,14 @@ void symmetry_of(cif::Block& block, crystal::CellEntry& entry) {
 common::Expected<std::optional<crystal::CellEntry>> block_entry(
     cif::Block& block, std::string_view source, std::vector<CellWarning>& warnings) {
   const std::string block_name = "data_" + block.name;
-  auto items = cell_items(block, block_name);
-  if (!items) return items.error();
+  COMMON_TRY(items, cell_items(block, block_name));
   if (!*items) return std::optional<crystal::CellEntry>();
   crystal::CellEntry entry;
   entry.source = std::string(source) + ":" + block.name;
   std::array<double, 6> values{};
   std::array<std::optional<double>, 6> sus;
   for (std::size_t i = 0; i < values.size(); ++i) {
-    auto value = number_of((**items)[i], block_name);
-    if (!value) return value.error();
+    COMMON_TRY(value, number_of((**items)[i], block_name));
     values[i] = value->value;
     sus[i] = su_if_refined(value->su);
   }
@@ -222,14 +220,12 @@ common::Expected<std::optional<crystal::CellEntry>> block_entry(
   }
   if (const auto pressure =
           found(find_item(block, {"_diffrn_ambient_pressure", "_diffrn.ambient_pressure"}))) {
-    auto value = gigapascals_of(*pressure, entry.source);
-    if (!value) return value.error();
+    COMMON_TRY(value, gigapascals_of(*pressure, entry.source));
     entry.pressure = value->value;
     entry.pressure_su = su_if_refined(value->su);
   }
   symmetry_of(block, entry);
-  auto checked = checked_entry(std::move(entry), (**items)[0].line, block_name);
-  if (!checked) return checked.error();
+  COMMON_TRY(checked, checked_entry(std::move(entry), (**items)[0].line, block_name));
   return std::optional<crystal::CellEntry>(std::move(checked).value());
 }
 
@@ -400,8 +396,7 @@ common::Expected<CellRead> read_cif_cells(std::string_view bytes, std::string_vi
   CellRead read;
   for (cif::Block& block : document.blocks) {
     if (interrupted && interrupted()) return common::Error{0, "interrupted"};
-    auto entry = block_entry(block, source, read.warnings);
-    if (!entry) return entry.error();
+    COMMON_TRY(entry, block_entry(block, source, read.warnings));
     if (*entry) read.entries.push_back(**entry);
   }
   if (read.entries.empty())

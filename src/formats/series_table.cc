@@ -237,8 +237,7 @@ common::Expected<void> read_rows(const std::vector<FreeRow>& rows,
                         roles[i].slot < kVolumeSlot ? roles[i].slot : -1, roles[i].su,
                         !roles[i].su});
     }
-    const auto read = row_of_fields(row.line, fields, series);
-    if (!read) return read.error();
+    COMMON_TRY(read, row_of_fields(row.line, fields, series));
     if (const std::optional<SeriesRow>& r = *read) series.rows.push_back(*r);
   }
   return {};
@@ -305,8 +304,7 @@ common::Expected<Series> parse_series(std::string_view bytes, const Interrupted&
     if (!korvex_table) continue;
     if (*korvex_table) {
       if (record.starts_with('!') || common::trim(record).empty()) continue;
-      const auto row = table_row(line, record, series);
-      if (!row) return row.error();
+      COMMON_TRY(row, table_row(line, record, series));
       if (const std::optional<SeriesRow>& r = *row) series.rows.push_back(*r);
       continue;
     }
@@ -315,8 +313,7 @@ common::Expected<Series> parse_series(std::string_view bytes, const Interrupted&
     if (!commas) commas = record.find(',') != std::string_view::npos;
     free_rows.push_back({line, split_row(record, *commas)});
   }
-  if (const auto read = read_free_table(std::move(free_rows), series, interrupted); !read)
-    return read.error();
+  COMMON_TRY_VOID(read_free_table(std::move(free_rows), series, interrupted));
   return series;
 }
 
@@ -333,8 +330,7 @@ bool opens_free_table(std::string_view line) {
 }
 
 common::Expected<Series> read_series_file(const std::string& path) {
-  const common::Expected<std::string> bytes = common::read_whole_file(path);
-  if (!bytes) return bytes.error();
+  COMMON_TRY(bytes, common::read_whole_file(path));
   return parse_series(*bytes);
 }
 

@@ -97,8 +97,7 @@ common::Expected<FileCells> read_named(const Named& named, crystal::Abscissa abs
                                        Points& points, bool& table) {
   const auto bytes = common::read_whole_file(named.file, formats::kCellFileLimit);
   if (!bytes) return common::in_file(named.file, bytes.error());
-  auto read = formats::read_dated_file(named.file, *bytes, abscissa);
-  if (!read) return read.error();
+  COMMON_TRY(read, formats::read_dated_file(named.file, *bytes, abscissa));
   table = read->format == formats::CellFormat::kTkTable ||
           read->format == formats::CellFormat::kPascalTable;
   if (table && comment_names_pressure(*bytes)) points.comment_names_pressure = true;
@@ -153,8 +152,7 @@ common::Expected<FileCells> read_listed(const std::string& list, const formats::
   }
   if (read->unrecognised) return common::Error{0, formats::not_a_cell_file(name)};
   if (read->format == formats::CellFormat::kDirax) {
-    auto cells = dirax_cells(entry, *read->dirax, *choice, names.abscissa());
-    if (!cells) return cells.error();
+    COMMON_TRY(cells, dirax_cells(entry, *read->dirax, *choice, names.abscissa()));
     if (!read->warnings.empty()) points.warned = true;
     points.warnings.insert(points.warnings.end(), read->warnings.begin(), read->warnings.end());
     return FileCells{named, false, std::move(cells).value()};
@@ -231,8 +229,7 @@ common::Expected<std::vector<FileCells>> read_files(const InputNames& names, Poi
     bool table = false;
     const Named named = named_of(name);
     points.read.push_back(named.file);
-    auto read = read_named(named, names.abscissa(), points, table);
-    if (!read) return read.error();
+    COMMON_TRY(read, read_named(named, names.abscissa(), points, table));
     files.push_back(std::move(read).value());
     one_table = table && names.files.size() == 1 && !names.list;
   }
@@ -252,8 +249,7 @@ common::Expected<std::vector<FileCells>> read_files(const InputNames& names, Poi
           common::shortest(entry.temperature) + " " + crystal::abscissa_unit(names.abscissa()));
       points.warned = true;
     }
-    auto read = read_listed(list, entry, names, points);
-    if (!read) return read.error();
+    COMMON_TRY(read, read_listed(list, entry, names, points));
     points.read.push_back(read->named.file);
     files.push_back(std::move(read).value());
   }
@@ -265,11 +261,10 @@ common::Expected<std::vector<FileCells>> read_files(const InputNames& names, Poi
 common::Expected<Points> read_points(const InputNames& names) {
   Points points;
   bool one_table = false;
-  auto read = read_files(names, points, one_table);
-  if (!read) return read.error();
+  COMMON_TRY(read, read_files(names, points, one_table));
   std::vector<FileCells> files = std::move(read).value();
   const crystal::Abscissa abscissa = names.abscissa();
-  if (const auto chosen = choose_blocks(files, abscissa, points); !chosen) return chosen.error();
+  COMMON_TRY_VOID(choose_blocks(files, abscissa, points));
   for (const FileCells& file : files)
     points.cells.insert(points.cells.end(), file.cells.begin(), file.cells.end());
   // The inputs as named, the first and last of a long row of files alone.

@@ -69,8 +69,7 @@ common::Expected<expansion::SeriesAnalysis> analysis_of(const Points& points, co
   if (opt.reference) {
     std::vector<double> temperatures;
     for (const crystal::CellEntry& e : points.cells) temperatures.push_back(*e.temperature);
-    const auto found = expansion::find_reference(temperatures, *opt.reference);
-    if (!found) return found.error();
+    COMMON_TRY(found, expansion::find_reference(temperatures, *opt.reference));
     settings.reference = *found;
   }
   DrawProgress progress;
@@ -157,8 +156,7 @@ common::Expected<expansion::PressureSeries> pressure_analysis_of(const Options& 
   } else {
     sigma_p.clear();
   }
-  const auto reference = pressure_reference(p, opt.reference);
-  if (!reference) return reference.error();
+  COMMON_TRY(reference, pressure_reference(p, opt.reference));
   DrawProgress progress;
   return expansion::analyse_pressure_series(points.cells, sigma_p, *reference, opt.measure,
                                             shown_draws(opt, progress));

@@ -63,13 +63,11 @@ int failure(std::string_view message) {
 // a plot file's: the path of each, or the first failure, which names its file.
 common::Expected<std::vector<std::string>> write_csv_pictures(
     const std::string& path, const chart::PictureOptions& options) {
-  const auto read = vistrel::read_csv_series(path);
-  if (!read) return read.error();
+  COMMON_TRY(read, vistrel::read_csv_series(path));
   std::vector<std::string> written;
   for (const vistrel::SeriesWithSus& series : *read) {
-    const auto svg_path =
-        chart::own_picture_path(vistrel::csv_picture_path(path, series), kProgram);
-    if (!svg_path) return svg_path.error();
+    COMMON_TRY(svg_path,
+               chart::own_picture_path(vistrel::csv_picture_path(path, series), kProgram));
     const auto wrote = common::write_file_replacing(
         *svg_path,
         chart::render_svg(chart::picture_of(series.pgf, series.sus), {}, options, kProgram));
@@ -124,8 +122,7 @@ struct Command {
 
 // The arguments after the program name; the reason when they cannot be run.
 common::Expected<Command> parse_arguments(std::span<const std::string_view> args) {
-  const auto parsed = common::parse_command_line(kOptions, args);
-  if (!parsed) return parsed.error();
+  COMMON_TRY(parsed, common::parse_command_line(kOptions, args));
   Command command;
   for (const common::GivenOption& given : parsed->options) {
     command.svg_only |= given.id == kSvgOnly;
@@ -134,8 +131,7 @@ common::Expected<Command> parse_arguments(std::span<const std::string_view> args
     command.picture.no_title |= given.id == kNoTitle;
     if (given.id == kTitle) command.picture.title = given.value;
     if (given.id == kSize) {
-      const auto size = chart::parse_picture_size(given.value);
-      if (!size) return size.error();
+      COMMON_TRY(size, chart::parse_picture_size(given.value));
       command.picture.size = *size;
     }
   }
