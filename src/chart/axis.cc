@@ -97,4 +97,13 @@ PlotRanges plot_ranges(const expansion::SeriesStats& s,
   return r;
 }
 
+expansion::Range with_bars(expansion::Range y, std::span<const common::Point> points,
+                           std::span<const double> sus) {
+  for (std::size_t i = 0; i < sus.size() && i < points.size(); ++i) {
+    y.min = std::min(y.min, points[i].y - sus[i]);
+    y.max = std::max(y.max, points[i].y + sus[i]);
+  }
+  return y;
+}
+
 }  // namespace chart

@@ -9,6 +9,7 @@
 // data beyond its ends).
 #pragma once
 
+#include <span>
 #include <string>
 #include <vector>
 
@@ -57,5 +58,10 @@ struct PlotRanges {
 };
 [[nodiscard]] PlotRanges plot_ranges(const expansion::SeriesStats& stats,
                                      const std::optional<expansion::LineFit>& fit);
+
+// The value range widened to hold each point's error bar of one SU (sus, one
+// a point while any is given, 0 for none).
+[[nodiscard]] expansion::Range with_bars(expansion::Range y, std::span<const common::Point> points,
+                                         std::span<const double> sus);
 
 }  // namespace chart

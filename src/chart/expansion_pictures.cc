@@ -346,9 +346,12 @@ std::string volume_picture(const expansion::Analysis& an, const expansion::Propa
 // same degree; the volume's the analysis' own, scaled alike. An error bar is
 // the point's SU over the reference value (which is taken as exact: it sets
 // the scale of every point alike).
+// What the series' abscissa holds.
+enum class Unit { kKelvin, kGigapascal };
+
 std::string lattice_picture(const expansion::Analysis& an, const expansion::PropagatedSus* sus,
-                            const std::vector<crystal::CellEntry>& cells, std::string_view source,
-                            const PictureOptions& options) {
+                            const std::vector<crystal::CellEntry>& cells, Unit unit,
+                            std::string_view source, const PictureOptions& options) {
   const crystal::Cell& ref = cells[an.reference].cell;
   std::vector<Series> series;
   constexpr const char* kKeys[] = {"a/a\u2080", "b/b\u2080", "c/c\u2080"};
@@ -380,11 +383,13 @@ std::string lattice_picture(const expansion::Analysis& an, const expansion::Prop
   series.push_back(std::move(volume));
   // The subtitle says what is drawn: no strain measure enters these ratios.
   const LowerPanel angles{angle_series(an, cells), "Angle (\u00b0)"};
-  const Abscissa x{an.temperatures, "Temperature (K)",
-                   "a, b, c and V over their values at " +
-                       common::format_text("%.2f K", an.temperatures[an.reference]) +
-                       (angles.series.empty() ? "" : "; the angles that vary, in degrees") + ", " +
-                       expansion::fit_name(an.degree) + " fits"};
+  const bool pressure = unit == Unit::kGigapascal;
+  const Abscissa x{
+      an.temperatures, pressure ? "Pressure (GPa)" : "Temperature (K)",
+      "a, b, c and V over their values at " +
+          common::format_text(pressure ? "%.4g GPa" : "%.2f K", an.temperatures[an.reference]) +
+          (angles.series.empty() ? "" : "; the angles that vary, in degrees") + ", " +
+          expansion::fit_name(an.degree) + " fits"};
   return series_figure(x, series, 1, "Cell parameters relative to the reference cell",
                        "Relative cell parameter", source, options,
                        angles.series.empty() ? nullptr : &angles);
@@ -717,13 +722,20 @@ std::string base_names(std::string_view source) {
 
 std::vector<Picture> render_pressure_pictures(const expansion::PressureSeries& series,
                                               const expansion::EosAnalysis& eos,
+                                              const std::vector<crystal::CellEntry>& cells,
                                               std::string_view source, const KeyTexts& keys,
                                               const PictureOptions& options) {
+  const expansion::Analysis& an = series.analysis.strains;
   std::vector<Picture> pictures = {
       {"_strain.svg", pressure_strain_picture(series, source, keys, options)},
-      {"_volume.svg", pressure_volume_picture(series, eos, source, keys, options)},
+      {"_volume.svg", pressure_volume_picture(series, eos, source, keys, options)}};
+  if (cells.size() == an.temperatures.size()) {
+    pictures.push_back(
+        {"_lattice.svg", lattice_picture(an, nullptr, cells, Unit::kGigapascal, source, options)});
+  }
+  pictures.push_back(
       {"_indicatrix.svg",
-       indicatrix_picture(compressibility_indicatrix(series, keys), source, options)}};
+       indicatrix_picture(compressibility_indicatrix(series, keys), source, options)});
   for (Picture& picture : eos_pictures(eos, source, options))
     pictures.push_back(std::move(picture));
   return pictures;
@@ -738,7 +750,8 @@ std::vector<Picture> render_pictures(const expansion::Analysis& analysis,
       {"_strain.svg", strain_picture(analysis, sus, source, keys, options)},
       {"_volume.svg", volume_picture(analysis, sus, source, keys, options)}};
   if (cells.size() == analysis.temperatures.size())
-    pictures.push_back({"_lattice.svg", lattice_picture(analysis, sus, cells, source, options)});
+    pictures.push_back(
+        {"_lattice.svg", lattice_picture(analysis, sus, cells, Unit::kKelvin, source, options)});
   pictures.push_back(
       {"_indicatrix.svg", indicatrix_picture(expansivity(analysis, keys), source, options)});
   return pictures;

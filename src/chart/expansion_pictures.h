@@ -65,17 +65,18 @@ struct KeyTexts {
 //   _volume.svg  the volume against pressure with its straight line and the
 //                equations of state fitted, each drawn as V(p) over the
 //                whole range of pressure;
+//   _lattice.svg a/a₀, b/b₀, c/c₀ and V/V₀ against pressure, each with its
+//                straight line (drawn only when `cells` are those analysed);
 //   _indicatrix.svg  the compressibility indicatrix, K along every direction
 //                n (K(n) = sum K_i (n . x_i)^2), drawn as the expansivity
 //                indicatrix is, from each axis's K at the median pressure
 //                (the straight line's without the empirical fit), in TPa⁻¹.
 // Each K is written with the larger of its fit's SU and the one drawn from
 // the cells. Then the pictures of eos_pictures.h.
-[[nodiscard]] std::vector<Picture> render_pressure_pictures(const expansion::PressureSeries& series,
-                                                            const expansion::EosAnalysis& eos,
-                                                            std::string_view source,
-                                                            const KeyTexts& keys,
-                                                            const PictureOptions& options = {});
+[[nodiscard]] std::vector<Picture> render_pressure_pictures(
+    const expansion::PressureSeries& series, const expansion::EosAnalysis& eos,
+    const std::vector<crystal::CellEntry>& cells, std::string_view source, const KeyTexts& keys,
+    const PictureOptions& options = {});
 
 // The inputs with their folders left out, as the pictures' subtitles name
 // them: "a.cif, b.cif" for "/data/run1/a.cif, /data/run1/b.cif".

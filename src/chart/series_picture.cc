@@ -68,11 +68,12 @@ std::optional<LineCoefficient> line_coefficient(const formats::QuantityInfo& q,
                         points.front().x);
 }
 
-SeriesPicture picture_of(const formats::PgfFile& pgf) {
+SeriesPicture picture_of(const formats::PgfFile& pgf, std::span<const double> sus) {
   SeriesPicture picture{
       pgf.main_legend, pgf.title, pgf.x_legend, pgf.y_legend, formats::quantity_of(pgf),
       pgf.marker_size, {}};
-  for (const common::Point& p : pgf.points) picture.points.add(p);
+  for (std::size_t i = 0; i < pgf.points.size(); ++i)
+    picture.points.add(pgf.points[i], i < sus.size() ? sus[i] : 0);
   return picture;
 }
 
@@ -118,16 +119,6 @@ std::vector<std::string> fit_notes(const formats::QuantityInfo& q, const PlotPoi
                     " MK\u207B\u00B9");
   }
   return notes;
-}
-
-// The Y range of the points with their error bars.
-expansion::Range with_bars(expansion::Range y, const std::vector<common::Point>& points,
-                           const std::vector<double>& sus) {
-  for (std::size_t i = 0; i < sus.size(); ++i) {
-    y.min = std::min(y.min, points[i].y - sus[i]);
-    y.max = std::max(y.max, points[i].y + sus[i]);
-  }
-  return y;
 }
 
 // The key, on its own line at `y` and ending at the frame's right: a marker
@@ -225,11 +216,10 @@ common::Expected<std::string> own_picture_path(const std::string& svg_path,
   const std::string beside =
       svg_path.substr(0, svg_path.size() - 4) + "." + std::string(program) + ".svg";
   for (const std::string& path : {svg_path, beside}) {
-    // Only a regular file holds a picture; anything else there is the
-    // writer's to report, as it cannot be replaced.
+    // Only a regular file (or one a link leads to) holds a picture; anything
+    // else there is the writer's to report, as it cannot be replaced.
     std::error_code error;
-    if (!std::filesystem::is_regular_file(std::filesystem::symlink_status(path, error)))
-      return path;
+    if (!std::filesystem::is_regular_file(std::filesystem::status(path, error))) return path;
     // The marker stands in the first lines; a larger file is read no further.
     const auto head = common::read_whole_file(path, 1 << 20);
     if (head && svg_drawn_by(*head) == program) return path;
@@ -247,8 +237,7 @@ common::Expected<std::string> write_svg_picture(const std::string& pgf_path,
     return common::Error{
         0, formats::describe_error(pgf_path, {0, "no point to plot, so no SVG picture"})};
   }
-  const auto svg_path = own_picture_path(svg_path_for(pgf_path), kProgram);
-  if (!svg_path) return svg_path.error();
+  COMMON_TRY(svg_path, own_picture_path(svg_path_for(pgf_path), kProgram));
   const auto written =
       common::write_file_replacing(*svg_path, render_svg(picture_of(*pgf), {}, options, kProgram));
   if (!written) {

@@ -16,6 +16,7 @@
 #pragma once
 
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -39,8 +40,10 @@ struct SeriesPicture {
 };
 
 // The picture of a plot file as read: its legends, title, quantity, marker
-// size and points.
-[[nodiscard]] SeriesPicture picture_of(const formats::PgfFile& pgf);
+// size and points, with the points' SUs where given (one a point, 0 for
+// none; a plot file holds none).
+[[nodiscard]] SeriesPicture picture_of(const formats::PgfFile& pgf,
+                                       std::span<const double> sus = {});
 
 // The picture's name: a final ".pgf" (any case) replaced by ".svg", else
 // ".svg" appended.

@@ -6,11 +6,13 @@
 // character cell of the plot area holds 2 x 4 braille dots, so a point lands
 // within a quarter of a line; otherwise each point is an ASCII "o" in its cell.
 // The least-squares line is drawn as light dots ("·", or "."), in red where
-// colour may be used, in the cells that hold no point. Both ends of either
-// axis carry a labelled tick.
+// colour may be used, in the cells that hold no point. A point given an SU
+// has an error bar of one SU above and below it, a column of dots (or "|"),
+// and the key names it. Both ends of either axis carry a labelled tick.
 #pragma once
 
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -26,9 +28,10 @@ constexpr int kMostRows = 500;
 // The plot's lines (without line ends) for a terminal `columns` wide, using
 // `rows` lines; each line is at most columns - 1 characters wide on a terminal
 // of 32 columns or more. With `color` the line's cells carry ANSI colour
-// sequences. The file must hold at least one point.
+// sequences. The file must hold at least one point; `sus`, where given, holds
+// one SU a point (0 for none).
 [[nodiscard]] std::vector<std::string> render_terminal_plot(
     const formats::PgfFile& pgf, const std::optional<expansion::LineFit>& fit, int columns,
-    int rows, bool utf8, bool color);
+    int rows, bool utf8, bool color, std::span<const double> sus = {});
 
 }  // namespace chart

@@ -71,3 +71,24 @@ class [[nodiscard]] Expected<void> {
 };
 
 }  // namespace common
+
+// The value of an Expected, or its error returned at once from the function
+// that asks, as one statement:
+//
+//   COMMON_TRY(numbers, numbers_of(fields, 1, 7, at, "CELL"));
+//   entry.cell = cell_from(*numbers);
+//   COMMON_TRY_VOID(check_points(temperatures, degree));
+//
+// COMMON_TRY declares `name` as the Expected itself, so that *name is the
+// value; the function returns an Expected (of any type) or an Error.
+// NOLINTBEGIN(bugprone-macro-parentheses): `name` is a declarator.
+#define COMMON_TRY(name, ...) \
+  auto name = (__VA_ARGS__);  \
+  if (!name) return name.error()
+// NOLINTEND(bugprone-macro-parentheses)
+
+#define COMMON_TRY_VOID(...)                                        \
+  do {                                                              \
+    if (auto common_try_result = (__VA_ARGS__); !common_try_result) \
+      return common_try_result.error();                             \
+  } while (false)

@@ -86,13 +86,11 @@ common::Expected<Fitted> fit_series(const std::vector<double>& temperatures,
     return common::Error{0, std::string("the fitted ") + what + " at " + kelvin_text(t) +
                                 " is not positive: no expansion coefficient"};
   };
-  const auto headline = alpha(at);
-  if (!headline) return headline.error();
+  COMMON_TRY(headline, alpha(at));
   out.alpha = *headline;
   out.alpha_at.reserve(temperatures.size());
   for (const double t : temperatures) {
-    const auto a = alpha(t);
-    if (!a) return a.error();
+    COMMON_TRY(a, alpha(t));
     out.alpha_at.push_back(*a);
   }
   const auto [lo, hi] = std::minmax_element(temperatures.begin(), temperatures.end());
@@ -215,9 +213,8 @@ common::Expected<void> fit_volume(const std::vector<double>& temperatures,
       return expansion_coefficient(derivative_at(fit, t), v.reference);
     };
   }
-  auto f =
-      fit_series(temperatures, fitted, an.degree, at, coefficient, "volume", su ? &*su : nullptr);
-  if (!f) return f.error();
+  COMMON_TRY(f, fit_series(temperatures, fitted, an.degree, at, coefficient, "volume",
+                           su ? &*su : nullptr));
   v.fit = std::move(f->fit);
   v.alpha = f->alpha;
   v.alpha_at = std::move(f->alpha_at);
@@ -259,7 +256,7 @@ common::Expected<Analysis> analyse(const std::vector<double>& temperatures,
                                    const std::vector<Eigen::Matrix3d>& bases, std::size_t reference,
                                    StrainMeasure measure, int degree, const FitWeights* weights) {
   const std::size_t n = temperatures.size();
-  if (auto checked = check_points(temperatures, degree); !checked) return checked.error();
+  COMMON_TRY_VOID(check_points(temperatures, degree));
   Analysis out;
   out.measure = measure;
   out.degree = degree;
@@ -293,9 +290,8 @@ common::Expected<Analysis> analyse(const std::vector<double>& temperatures,
     for (const PrincipalAxes& a : axes) axis.strains.push_back(a.values(k));
     const std::vector<double>* su =
         weights != nullptr ? &weights->strain[static_cast<std::size_t>(weight_of[k])] : nullptr;
-    auto f = fit_series(temperatures, axis.strains, degree, at, strain_rate,
-                        "length along a principal axis", su);
-    if (!f) return f.error();
+    COMMON_TRY(f, fit_series(temperatures, axis.strains, degree, at, strain_rate,
+                             "length along a principal axis", su));
     axis.fit = std::move(f->fit);
     axis.alpha = f->alpha;
     axis.alpha_at = std::move(f->alpha_at);
@@ -306,7 +302,7 @@ common::Expected<Analysis> analyse(const std::vector<double>& temperatures,
   std::sort(out.axes.begin(), out.axes.end(),
             [](const AxisResult& x, const AxisResult& y) { return x.alpha.value < y.alpha.value; });
   for (int k = 0; k < 3; ++k) out.crystal_axes.col(k) = direction_basis.col(k).normalized();
-  if (auto v = fit_volume(temperatures, bases, out, at, weights, out.volume); !v) return v.error();
+  COMMON_TRY_VOID(fit_volume(temperatures, bases, out, at, weights, out.volume));
   if (!out.standard_errors) {
     for (AxisResult& axis : out.axes) clear_su(axis.alpha, axis.alpha_at);
     clear_su(out.volume.alpha, out.volume.alpha_at);

@@ -12,13 +12,29 @@
 //   K(p) = -d eps/dp = -lambda nu (p - p_c)^(nu - 1),
 //
 // given in TPa^-1, its SU carried from the covariance through the gradient of
-// K in the four parameters.
+// K in the parameters.
 //
-// For a fixed (p_c, nu) the form is linear in eps0 and lambda, whose best
-// values then follow in closed form: the sum of squares is profiled over a
-// grid of p_c and nu, and the best cell polished by Levenberg-Marquardt in
-// all four parameters, so that the least-squares minimum is found whatever
-// the series, not the minimum nearest a guess.
+// The fit works in mu = lambda (p_top - p_c)^nu, p_top the highest pressure,
+// so that eps = eps0 + mu u^nu with u = (p - p_c) / (p_top - p_c) in [0, 1]:
+// no power overflows, however far below the series p_c lies or however
+// large nu grows. For a fixed (p_c, nu) the form is linear in eps0 and mu,
+// whose best values follow in closed form, so the sum of squares is profiled
+// over a grid of p_c and nu. Two minima are then polished by
+// Levenberg-Marquardt: the best with p_c held at the lowest pressure (in
+// eps0, mu and nu) and the best with p_c below it (in all four); the lower
+// sum of squares is the fit. A fit is found whatever the series, not the
+// minimum nearest a guess.
+//
+// Where the sum of squares keeps falling towards nu -> 0 (the logarithmic
+// law eps0' + c ln(p - p_c) that the form approaches) or towards
+// p_c -> -infinity (a straight line or an exponential), the least squares
+// have no minimum at finite parameters: the curve and K(p) are determined,
+// the four parameters not. The search keeps to 1e-4 <= nu <= 50 and p_c no
+// more than 1e4 ranges of the series below it, and a fit counts as such when
+// it rests near an edge of that box, or when its SUs leave nu within one SU
+// of 0 or p_c within one SU of the highest pressure. It is marked, its
+// parameters given without SUs, and the SU of K taken from the directions
+// the data fix (the pseudo-inverse of the normal matrix).
 #pragma once
 
 #include <Eigen/Dense>
@@ -34,15 +50,21 @@ struct EmpiricalFit {
   Estimate lambda;
   Estimate pc;  // GPa; its SU is NaN when p_c sits at the lowest pressure, its bound
   Estimate nu;
-  Eigen::Matrix4d covariance;  // of eps0, lambda, p_c, nu (p_c's row zero at the bound)
-  double chi2 = 0;
+  // False where the minimum lies at nu -> 0 or p_c -> -infinity: the
+  // parameters are those the search stopped at, without SUs; K(p) holds.
+  bool determined = true;
+  double top = 0;              // GPa, the highest pressure
+  double mu = 0;               // lambda (top - p_c)^nu
+  Eigen::Matrix4d covariance;  // of eps0, mu, p_c, nu (p_c's row zero at the bound)
+  double chi2 = 0;             // of the residuals over the SUs divided by the largest SU
 };
 
 // The fit of the strains eps at pressures p (GPa) with SUs sigma_p. Fails for
-// fewer than five points (four parameters and a spare one), fewer than four
-// distinct pressures, or an SU that is not positive. Given `near`, the fit of
-// a series that differs from this one by little (one drawn from the cells'
-// SUs about it), the polish starts from its p_c and nu in place of the grid.
+// no more distinct pressures than parameters ("cannot be judged"), and for an
+// SU that is not positive and finite or a pressure or strain that is not
+// finite. Given `near`, the fit of a series that differs from this one by
+// little (one drawn from the cells' SUs about it), the polish starts from its
+// p_c and nu in place of the grid, within a smaller budget.
 [[nodiscard]] common::Expected<EmpiricalFit> fit_empirical(const std::vector<double>& p,
                                                            const std::vector<double>& sigma_p,
                                                            const std::vector<double>& eps,

@@ -41,8 +41,7 @@ common::Expected<AxialEos> fit_axial(int axis, const std::vector<double>& p,
   }
   EosOptions options;
   options.weights = weights;
-  auto fit = fit_equation_of_state(Eos::kBm3, cubes, options);
-  if (!fit) return fit.error();
+  COMMON_TRY(fit, fit_equation_of_state(Eos::kBm3, cubes, options));
   const Estimate v0 = fit->theta[kV0];
   const Estimate k0 = fit->theta[kB0];
   const Estimate kp = fit->theta[kBp];

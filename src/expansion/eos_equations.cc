@@ -149,10 +149,10 @@ double eos_pressure(Eos eos, const EosParameters& theta, double v, double pc) {
 
 PressureDerivatives eos_derivatives(Eos eos, const EosParameters& theta, double v, double pc) {
   using Gradient = Eigen::Matrix<double, 5, 1>;
-  const auto seed = [](double x, int k) { return Dual(x, Gradient::Unit(k)); };
-  const Dual bp = eos == Eos::kBm2 ? Dual(4.0, Gradient::Zero()) : seed(theta[kBp], kBp);
-  const Dual p = pressure<Dual>(eos, seed(theta[kV0], kV0), seed(theta[kB0], kB0), bp,
-                                seed(theta[kBpp], kBpp), seed(v, 4), pc);
+  const auto unit_dual = [](double x, int k) { return Dual(x, Gradient::Unit(k)); };
+  const Dual bp = eos == Eos::kBm2 ? Dual(4.0, Gradient::Zero()) : unit_dual(theta[kBp], kBp);
+  const Dual p = pressure<Dual>(eos, unit_dual(theta[kV0], kV0), unit_dual(theta[kB0], kB0), bp,
+                                unit_dual(theta[kBpp], kBpp), unit_dual(v, 4), pc);
   return {p.value(), p.derivatives()};
 }
 

@@ -92,4 +92,25 @@ Eigen::MatrixXd scaled_covariance(const Model& model, const Eigen::VectorXd& the
          (chi_squared(model, theta, data) / spare);
 }
 
+Eigen::MatrixXd scaled_pseudo_covariance(const Model& model, const Eigen::VectorXd& theta,
+                                         const Observations& data, int counted) {
+  const auto n = theta.size();
+  const Eigen::MatrixXd nan = Eigen::MatrixXd::Constant(n, n, kNaN);
+  const auto spare = static_cast<double>(data.x.size()) - counted;
+  if (spare <= 0) return nan;
+  const Eigen::MatrixXd j = jacobian_at(model, theta, data);
+  if (!j.allFinite()) return nan;
+  Eigen::VectorXd scale = j.colwise().norm().transpose();
+  for (double& s : scale) s = s > 0 ? s : 1;
+  const Eigen::MatrixXd js = j * scale.cwiseInverse().asDiagonal();
+  const Eigen::JacobiSVD<Eigen::MatrixXd> svd(js, Eigen::ComputeThinV);
+  const Eigen::VectorXd& singular = svd.singularValues();
+  Eigen::VectorXd inverse_square = Eigen::VectorXd::Zero(n);
+  for (Eigen::Index k = 0; k < n; ++k)
+    if (singular(k) > 1e-10 * singular(0)) inverse_square(k) = 1 / (singular(k) * singular(k));
+  const Eigen::MatrixXd v = svd.matrixV();
+  return scale.cwiseInverse().asDiagonal() * v * inverse_square.asDiagonal() * v.transpose() *
+         scale.cwiseInverse().asDiagonal() * (chi_squared(model, theta, data) / spare);
+}
+
 }  // namespace expansion

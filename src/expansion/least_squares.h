@@ -43,4 +43,12 @@ using Model =
 [[nodiscard]] Eigen::MatrixXd scaled_covariance(const Model& model, const Eigen::VectorXd& theta,
                                                 const Observations& data, int counted);
 
+// The same where the data fix only some combinations of the parameters: the
+// pseudo-inverse of J^T J (its columns scaled to unit length, singular values
+// below 1e-10 of the largest dropped), so that a quantity that depends on the
+// fixed combinations alone gets its variance, and the others none.
+[[nodiscard]] Eigen::MatrixXd scaled_pseudo_covariance(const Model& model,
+                                                       const Eigen::VectorXd& theta,
+                                                       const Observations& data, int counted);
+
 }  // namespace expansion

@@ -244,8 +244,7 @@ common::Expected<FitWeights> weights_from(const PropagatedSus& sus, const Analys
                                   point_name(cells[i]) + " has none"};
   }
   for (std::size_t k = 0; k < 3; ++k) {
-    auto su = strain_weights(sus.axes[k].strains, nominal, k, cells);
-    if (!su) return su.error();
+    COMMON_TRY(su, strain_weights(sus.axes[k].strains, nominal, k, cells));
     w.strain[k] = std::move(su).value();
   }
   return w;
@@ -259,9 +258,8 @@ common::Expected<void> for_each_drawn_series(
   const Plan plan = plan_draws(cells);
   NormalDeviates z(draws.start);
   for (std::size_t d = 0; d < draws.count; ++d) {
-    const auto bases = drawn_bases(cells, plan, z);
-    if (!bases) return bases.error();
-    if (auto visited = visit(*bases); !visited) return visited.error();
+    COMMON_TRY(bases, drawn_bases(cells, plan, z));
+    COMMON_TRY_VOID(visit(*bases));
   }
   return {};
 }
@@ -295,8 +293,7 @@ common::Expected<SeriesAnalysis> analyse_series(const std::vector<CellEntry>& ce
     temperatures.push_back(*e.temperature);
     bases.push_back(basis(e.cell));
   }
-  auto nominal = analyse(temperatures, bases, s.reference, s.measure, s.degree);
-  if (!nominal) return nominal.error();
+  COMMON_TRY(nominal, analyse(temperatures, bases, s.reference, s.measure, s.degree));
   if (!has_sus(cells)) {
     if (s.weighted)
       return common::Error{0,
@@ -305,20 +302,16 @@ common::Expected<SeriesAnalysis> analyse_series(const std::vector<CellEntry>& ce
   }
   if (draws.count < 2) return common::Error{0, "at least 2 draws are needed"};
   const std::size_t total = s.weighted ? 2 * draws.count : draws.count;
-  const auto first = run_draws(cells, temperatures, s, draws, *nominal, nullptr, 0, total);
-  if (!first) return first.error();
+  COMMON_TRY(first, run_draws(cells, temperatures, s, draws, *nominal, nullptr, 0, total));
   PropagatedSus sus = collect(*first, *first, {0, 1, 2}, *nominal);
   sus.draws = draws;
   if (!s.weighted)
     return SeriesAnalysis{std::move(nominal).value(), series_symmetry(cells), std::move(sus)};
 
-  const auto weights = weights_from(sus, *nominal, cells);
-  if (!weights) return weights.error();
-  auto weighted = analyse(temperatures, bases, s.reference, s.measure, s.degree, &*weights);
-  if (!weighted) return weighted.error();
-  const auto second =
-      run_draws(cells, temperatures, s, draws, *weighted, &*weights, draws.count, total);
-  if (!second) return second.error();
+  COMMON_TRY(weights, weights_from(sus, *nominal, cells));
+  COMMON_TRY(weighted, analyse(temperatures, bases, s.reference, s.measure, s.degree, &*weights));
+  COMMON_TRY(second,
+             run_draws(cells, temperatures, s, draws, *weighted, &*weights, draws.count, total));
   const std::array<int, 3> shape_of =
       closest_order(axis_directions(*nominal), axis_directions(*weighted));
   sus = collect(*second, *first, shape_of, *weighted);

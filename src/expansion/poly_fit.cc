@@ -42,17 +42,24 @@ Eigen::MatrixXd design_matrix(const PolyFit& fit, const std::vector<double>& x) 
 }
 
 PolyFit fit_polynomial(const std::vector<double>& x, const std::vector<double>& y, int degree) {
+  return fit_polynomial(x, y, degree, std::vector<double>(x.size(), 1.0));
+}
+
+PolyFit fit_polynomial(const std::vector<double>& x, const std::vector<double>& y, int degree,
+                       const std::vector<double>& w) {
   PolyFit fit = polynomial_in(x, degree);
   const Eigen::MatrixXd design = design_matrix(fit, x);
   const Eigen::VectorXd values =
       Eigen::Map<const Eigen::VectorXd>(y.data(), static_cast<Eigen::Index>(y.size()));
-  const Eigen::MatrixXd normal = design.transpose() * design;
-  const Eigen::LDLT<Eigen::MatrixXd> solver(normal);
-  fit.coefficients = solver.solve(design.transpose() * values);
+  const Eigen::VectorXd weights =
+      Eigen::Map<const Eigen::VectorXd>(w.data(), static_cast<Eigen::Index>(w.size()));
+  const Eigen::MatrixXd weighted = weights.asDiagonal() * design;  // W X
+  const Eigen::LDLT<Eigen::MatrixXd> solver(design.transpose() * weighted);
+  fit.coefficients = solver.solve(weighted.transpose() * values);
   const Eigen::VectorXd residuals = values - design * fit.coefficients;
   const Eigen::MatrixXd bread = solver.solve(Eigen::MatrixXd::Identity(degree + 1, degree + 1));
   const Eigen::MatrixXd meat =
-      design.transpose() * residuals.array().square().matrix().asDiagonal() * design;
+      weighted.transpose() * residuals.array().square().matrix().asDiagonal() * weighted;
   fit.covariance = bread * meat * bread;
   return fit;
 }

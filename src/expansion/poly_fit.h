@@ -37,6 +37,15 @@ struct Estimate {
 [[nodiscard]] PolyFit fit_polynomial(const std::vector<double>& x, const std::vector<double>& y,
                                      int degree);
 
+// The same with point i weighted by w[i] (every one positive): the
+// coefficients make sum w_i e_i^2 least, and their HC0 covariance is the
+// sandwich of weighted least squares,
+//   (X^T W X)^-1 X^T W diag(e_i^2) W X (X^T W X)^-1,  W = diag(w)
+// (White, Econometrica 48 (1980) 817, on the rows scaled by sqrt(w_i)).
+// PASCal weights the lines of a pressure series so, by w = 1/sigma_p.
+[[nodiscard]] PolyFit fit_polynomial(const std::vector<double>& x, const std::vector<double>& y,
+                                     int degree, const std::vector<double>& w);
+
 // The scaling of x that the fits use for these points (degree set, no
 // coefficients yet), and the matrix of powers of the scaled x, one row a point.
 [[nodiscard]] PolyFit polynomial_in(const std::vector<double>& x, int degree);

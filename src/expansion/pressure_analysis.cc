@@ -30,12 +30,21 @@ std::size_t median_point(const std::vector<double>& p) {
   return order[(p.size() + 1) / 2 - 1];
 }
 
+// PASCal's weights of the straight lines, 1/sigma_p.
+std::vector<double> line_weights(const std::vector<double>& sigma_p) {
+  std::vector<double> w;
+  w.reserve(sigma_p.size());
+  for (const double s : sigma_p) w.push_back(1 / s);
+  return w;
+}
+
 CompressibilityAxis axis_of(const AxisResult& strain, std::size_t index,
                             const std::vector<double>& p, const std::vector<double>& sigma_p,
                             std::size_t median, const EmpiricalFit* near) {
   CompressibilityAxis out;
   out.axis = index;
-  out.linear = line_compressibility(strain.fit);
+  out.line = fit_polynomial(p, strain.strains, 1, line_weights(sigma_p));
+  out.linear = line_compressibility(out.line);
   out.k_at.assign(p.size(), {kNaN, kNaN});
   out.k_median = {kNaN, kNaN};
   auto fit = fit_empirical(p, sigma_p, strain.strains, near);
@@ -55,13 +64,13 @@ CompressibilityAxis axis_of(const AxisResult& strain, std::size_t index,
 // temperature mode); under PASCal's measures K_V = -(dV/dp)/V_ref with V_ref
 // the volume measured at the reference point (Cliffe & Goodwin, J. Appl.
 // Cryst. 45 (2012) 1321, as PASCal reports it).
-Estimate volume_compressibility(const std::vector<double>& p, const VolumeResult& volume,
-                                bool logarithmic) {
+Estimate volume_compressibility(const std::vector<double>& p, const std::vector<double>& sigma_p,
+                                const VolumeResult& volume, bool logarithmic) {
   std::vector<double> relative;
   relative.reserve(volume.values.size());
   for (const double v : volume.values)
     relative.push_back(logarithmic ? std::log(v / volume.reference) : v / volume.reference);
-  return line_compressibility(fit_polynomial(p, relative, 1));
+  return line_compressibility(fit_polynomial(p, relative, 1, line_weights(sigma_p)));
 }
 
 // The fits of `near` for each strain axis of `strains`, matched by direction.
@@ -83,17 +92,18 @@ bool negative_linear_compressibility(const Estimate& k) {
 }
 
 common::Expected<PressureAnalysis> analyse_compressibility(
-    const std::vector<double>& p, const std::vector<double>& sigma_p,
+    const std::vector<double>& p, const std::vector<double>& given_sigma_p,
     const std::vector<Eigen::Matrix3d>& bases, std::size_t reference, StrainMeasure measure,
     const PressureAnalysis* near) {
+  const std::vector<double> sigma_p =
+      given_sigma_p.empty() ? std::vector<double>(p.size(), 1.0) : given_sigma_p;
   if (p.size() < 3)
     return common::Error{
         0, "at least 3 pressures are needed; the series holds " + std::to_string(p.size())};
   if (distinct_count(p) < 2)
     return common::Error{0, "every point lies at the same pressure: no compressibility"};
-  auto strains = analyse(p, bases, reference, measure, 1);
-  if (!strains) return strains.error();
-  PressureAnalysis out{std::move(strains).value(), sigma_p, {}, {}};
+  COMMON_TRY(strains, analyse(p, bases, reference, measure, 1));
+  PressureAnalysis out{std::move(strains).value(), sigma_p, !given_sigma_p.empty(), {}, {}};
   const std::size_t median = median_point(p);
   // The axes in order of their compressibility, each built in its place.
   std::array<std::size_t, 3> order{0, 1, 2};
@@ -107,7 +117,8 @@ common::Expected<PressureAnalysis> analyse_compressibility(
   std::stable_sort(order.begin(), order.end(),
                    [&](std::size_t x, std::size_t y) { return k_of[x] < k_of[y]; });
   for (std::size_t k = 0; k < 3; ++k) out.axes[k] = std::move(built[order[k]]);
-  out.volume = volume_compressibility(p, out.strains.volume, measure.kind == StrainKind::kNatural);
+  out.volume =
+      volume_compressibility(p, sigma_p, out.strains.volume, measure.kind == StrainKind::kNatural);
   return out;
 }
 

@@ -1,9 +1,11 @@
 #include "expansion/pressure_draws.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <utility>
 
+#include "common/number_text.h"
 #include "expansion/principal_axes.h"
 
 namespace expansion {
@@ -66,6 +68,25 @@ const CompressibilitySus* drawn_of(const PressureSeries& series, std::size_t k) 
   return series.sus ? &series.sus->axes[k] : nullptr;
 }
 
+// Why a pressure's SU cannot weigh its point, naming it: one so much smaller
+// than the largest that its weight would swamp every other point's.
+common::Expected<void> check_pressure_sus(const std::vector<crystal::CellEntry>& cells,
+                                          const std::vector<double>& sigma_p) {
+  constexpr double kSpread = 1e8;
+  if (sigma_p.empty()) return {};
+  const double largest = *std::max_element(sigma_p.begin(), sigma_p.end());
+  for (std::size_t i = 0; i < sigma_p.size() && i < cells.size(); ++i) {
+    if (!(sigma_p[i] * kSpread >= largest))
+      return common::Error{0, cells[i].source + ": a pressure SU of " +
+                                  common::shortest(sigma_p[i]) +
+                                  " GPa is more than 1e8 times smaller than the largest (" +
+                                  common::shortest(largest) +
+                                  " GPa): its point would outweigh "
+                                  "all the others"};
+  }
+  return {};
+}
+
 }  // namespace
 
 Estimate bounded_k_median(const PressureSeries& series, std::size_t k) {
@@ -105,8 +126,8 @@ common::Expected<PressureSeries> analyse_pressure_series(
     p.push_back(*e.pressure);
     bases.push_back(basis(e.cell));
   }
-  auto nominal = analyse_compressibility(p, sigma_p, bases, reference, measure);
-  if (!nominal) return nominal.error();
+  COMMON_TRY_VOID(check_pressure_sus(cells, sigma_p));
+  COMMON_TRY(nominal, analyse_compressibility(p, sigma_p, bases, reference, measure));
   if (!has_sus(cells)) return PressureSeries{std::move(nominal).value(), std::nullopt};
   if (draws.count < 2) return common::Error{0, "at least 2 draws are needed"};
   Tally t;

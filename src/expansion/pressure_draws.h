@@ -37,8 +37,9 @@ struct PressureSeries {
 };
 
 // analyse_compressibility of the cells, each at its pressure (GPa) with SU
-// sigma_p, and, where the cells carry SUs, the SUs drawn. Fails where
-// analyse_compressibility fails, and where a drawn cell is no cell or a
+// sigma_p (empty where no point has one), and, where the cells carry SUs, the
+// SUs drawn. Fails where analyse_compressibility fails, and where a drawn cell
+// is no cell or a
 // drawn series has no analysis (SUs too large for their values).
 [[nodiscard]] common::Expected<PressureSeries> analyse_pressure_series(
     const std::vector<crystal::CellEntry>& cells, const std::vector<double>& sigma_p,

@@ -4,17 +4,20 @@
 #include <array>
 #include <cctype>
 #include <cmath>
+#include <limits>
 #include <numeric>
 #include <optional>
 
 #include "common/number_text.h"
+#include "expansion/poly_fit.h"
 #include "expansion/series_range.h"
 
 namespace expansion {
 
 namespace {
 
-constexpr double kLeastJump = 0.005;       // a relative change that can be a jump
+constexpr double kLeastJump = 0.001;       // a relative change that can be a jump, without SUs
+constexpr double kJumpSus = 5;             // SUs of the change that a jump exceeds
 constexpr double kJumpFactor = 10;         // times the median change per kelvin
 constexpr double kUnmatched = 0.2;         // |ln| change of cells that are not one crystal's
 constexpr double kExchangeMargin = 0.005;  // by which another match must beat the identity
@@ -28,17 +31,26 @@ std::string exact_kelvin(double t) {
   return common::shortest(t) + " K";
 }
 
-std::string between(const crystal::CellEntry& x, const crystal::CellEntry& y) {
-  return "between " + kelvin(*x.temperature) + " and " + kelvin(*y.temperature) + ": ";
+// A pressure to the kilopascal, as kelvin() gives a temperature to the microkelvin.
+std::string gigapascal(double p) {
+  return common::shortest(std::round(p * 1e6) / 1e6) + " GPa";
+}
+
+std::string between(const crystal::CellEntry& x, const crystal::CellEntry& y,
+                    crystal::Abscissa mode) {
+  const auto text = mode == crystal::Abscissa::kPressure ? gigapascal : kelvin;
+  return "between " + text(*crystal::abscissa(x, mode)) + " and " +
+         text(*crystal::abscissa(y, mode)) + ": ";
 }
 
 // The points' indices in temperature order, points at one temperature in
 // the order given.
-std::vector<std::size_t> temperature_order(const std::vector<crystal::CellEntry>& cells) {
+std::vector<std::size_t> temperature_order(const std::vector<crystal::CellEntry>& cells,
+                                           crystal::Abscissa mode) {
   std::vector<std::size_t> order(cells.size());
   std::iota(order.begin(), order.end(), std::size_t{0});
   std::stable_sort(order.begin(), order.end(), [&](std::size_t i, std::size_t j) {
-    return *cells[i].temperature < *cells[j].temperature;
+    return *crystal::abscissa(cells[i], mode) < *crystal::abscissa(cells[j], mode);
   });
   return order;
 }
@@ -58,7 +70,7 @@ std::string symbol_key(const std::string& symbol) {
 
 // The labels the files give that differ between two neighbours.
 void label_changes(const crystal::CellEntry& x, const crystal::CellEntry& y,
-                   std::vector<std::string>& warnings) {
+                   crystal::Abscissa variable, std::vector<std::string>& warnings) {
   const struct {
     const char* what;
     std::string from, to;
@@ -69,7 +81,8 @@ void label_changes(const crystal::CellEntry& x, const crystal::CellEntry& y,
   for (const auto& l : labels) {
     if (l.from.empty() || l.to.empty()) continue;
     if (l.symbol ? symbol_key(l.from) == symbol_key(l.to) : l.from == l.to) continue;
-    warnings.push_back(between(x, y) + l.what + " changes from " + l.from + " to " + l.to);
+    warnings.push_back(between(x, y, variable) + l.what + " changes from " + l.from + " to " +
+                       l.to);
   }
 }
 
@@ -111,11 +124,25 @@ std::string match_text(const Match& m) {
   return text;
 }
 
-// One quantity's relative change, ln(y/x), between each pair of neighbours.
+// One quantity's relative change, ln(y/x), between each pair of neighbours,
+// and the SU of that change (0 where neither cell gives one).
 struct Quantity {
   const char* name;
   std::vector<double> change;
+  std::vector<double> su;
 };
+
+// The relative SUs of a cell's a, b, c and volume (0 for none).
+std::array<double, 4> relative_sus(const crystal::Cell& cell, const crystal::CellSu& su) {
+  const double volume = crystal::cell_volume(cell);
+  return {su.a.value_or(0) / cell.a, su.b.value_or(0) / cell.b, su.c.value_or(0) / cell.c,
+          crystal::cell_volume_su(cell, su).value_or(0) / volume};
+}
+
+// Whether a change is more than its SU allows, or than kLeastJump without one.
+bool beyond_su(double change, double su) {
+  return su > 0 ? change > kJumpSus * su : change > kLeastJump;
+}
 
 // The lower median of the changes per kelvin at distinct temperatures.
 double median_rate(const Quantity& q, const std::vector<double>& steps) {
@@ -125,6 +152,15 @@ double median_rate(const Quantity& q, const std::vector<double>& steps) {
   if (rates.empty()) return 0;
   std::nth_element(rates.begin(), rates.begin() + (rates.size() - 1) / 2, rates.end());
   return rates[(rates.size() - 1) / 2];
+}
+
+// The HC0 standard error of the slope, at the median temperature, of a
+// quadratic through the values; infinite with too few temperatures for one
+// to leave a point spare.
+double quadratic_su(const Analysis& an, const std::vector<double>& values) {
+  if (distinct_count(an.temperatures) < 4) return std::numeric_limits<double>::infinity();
+  const PolyFit fit = fit_polynomial(an.temperatures, values, 2);
+  return derivative_at(fit, an.temperatures[an.median]).su;
 }
 
 std::string percent(double change) {
@@ -169,12 +205,13 @@ common::Expected<void> check_pressures(const std::vector<crystal::CellEntry>& ce
   return {};
 }
 
-SeriesChanges check_changes(const std::vector<crystal::CellEntry>& cells) {
-  const std::vector<std::size_t> order = temperature_order(cells);
+SeriesChanges check_changes(const std::vector<crystal::CellEntry>& cells,
+                            crystal::Abscissa variable) {
+  const std::vector<std::size_t> order = temperature_order(cells, variable);
   SeriesChanges found;
   std::vector<double> steps;
-  std::array<Quantity, 4> quantities = {Quantity{"a", {}}, Quantity{"b", {}}, Quantity{"c", {}},
-                                        Quantity{"the volume", {}}};
+  std::array<Quantity, 4> quantities = {Quantity{"a", {}, {}}, Quantity{"b", {}, {}},
+                                        Quantity{"c", {}, {}}, Quantity{"the volume", {}, {}}};
   // Per pair, what is told already: the lengths of exchanged axes, and every
   // change of cells that cannot be matched.
   std::vector<std::size_t> told;
@@ -183,39 +220,43 @@ SeriesChanges check_changes(const std::vector<crystal::CellEntry>& cells) {
     const crystal::CellEntry& x = cells[order[k - 1]];
     const crystal::CellEntry& y = cells[order[k]];
     const std::size_t warned = found.warnings.size();
-    label_changes(x, y, found.warnings);
+    label_changes(x, y, variable, found.warnings);
     const Lengths from = lengths_of(x.cell), to = lengths_of(y.cell);
     const Match m = best_match(from, to);
     const double volume = std::log(crystal::cell_volume(y.cell) / crystal::cell_volume(x.cell));
     const bool unmatched = mismatch(from, to, m) > kUnmatched || std::fabs(volume) > kUnmatched;
     if (unmatched) {
       found.unmatched.push_back(
-          between(x, y) + "the cells cannot be matched (the volume changes by " + percent(volume) +
-          "): not one crystal's cell, or another setting of it");
+          between(x, y, variable) + "the cells cannot be matched (the volume changes by " +
+          percent(volume) + "): not one crystal's cell, or another setting of it");
     } else if (m != Match{0, 1, 2}) {
-      found.warnings.push_back(between(x, y) + "the axes exchange (" + match_text(m) + ")");
+      found.warnings.push_back(between(x, y, variable) + "the axes exchange (" + match_text(m) +
+                               ")");
     }
     told.push_back(unmatched ? quantities.size() : m != Match{0, 1, 2} ? 3 : 0);
     if (found.warnings.size() > warned || told.back() > 0) breaks.push_back(k - 1);
-    steps.push_back(*y.temperature - *x.temperature);
-    for (std::size_t i = 0; i < 3; ++i) quantities[i].change.push_back(std::log(to[i] / from[i]));
-    quantities[3].change.push_back(volume);
+    steps.push_back(*crystal::abscissa(y, variable) - *crystal::abscissa(x, variable));
+    const std::array<double, 4> sx = relative_sus(x.cell, x.su), sy = relative_sus(y.cell, y.su);
+    for (std::size_t i = 0; i < 4; ++i) {
+      quantities[i].change.push_back(i < 3 ? std::log(to[i] / from[i]) : volume);
+      quantities[i].su.push_back(std::hypot(sx[i], sy[i]));
+    }
   }
   for (std::size_t i = 0; i < quantities.size(); ++i) {
     const Quantity& q = quantities[i];
     const double median = median_rate(q, steps);
     for (std::size_t k = 0; k < steps.size(); ++k) {
       const double change = std::fabs(q.change[k]);
-      if (change <= kLeastJump || i < told[k]) continue;
+      if (!beyond_su(change, q.su[k]) || i < told[k]) continue;
       if (steps[k] > 0 && change / steps[k] <= kJumpFactor * median) continue;
-      found.warnings.push_back(between(cells[order[k]], cells[order[k + 1]]) + q.name +
+      found.warnings.push_back(between(cells[order[k]], cells[order[k + 1]], variable) + q.name +
                                " jumps by " + percent(q.change[k]) +
                                ", more than ten times the series' own steps");
       breaks.push_back(k);
     }
   }
   std::vector<double> sorted;
-  for (const std::size_t i : order) sorted.push_back(*cells[i].temperature);
+  for (const std::size_t i : order) sorted.push_back(*crystal::abscissa(cells[i], variable));
   if (const auto ranges = part_ranges(sorted, breaks); !ranges.empty()) {
     std::string hint = "fit each part of the series alone:";
     for (const std::string& r : ranges) hint += (hint.back() == ':' ? " " : ", ") + r;
@@ -226,18 +267,30 @@ SeriesChanges check_changes(const std::vector<crystal::CellEntry>& cells) {
 
 std::vector<std::string> check_scatter(const SeriesAnalysis& result) {
   if (!result.sus || !result.analysis.standard_errors) return {};
+  const Analysis& an = result.analysis;
   std::vector<std::string> names;
-  const auto check = [&](const std::string& name, double fit_su, double cells_su) {
-    if (cells_su > 0 && fit_su > kScatterFactor * cells_su) names.push_back(name);
+  bool curved = an.degree == 1;  // every one flagged lies on a quadratic within the cells' SUs
+  const auto check = [&](const std::string& name, double fit_su, double cells_su,
+                         const std::vector<double>& values) {
+    if (!(cells_su > 0 && fit_su > kScatterFactor * cells_su)) return;
+    names.push_back(name);
+    curved = curved && quadratic_su(an, values) <= kScatterFactor * cells_su;
   };
   for (std::size_t k = 0; k < 3; ++k)
-    check(std::string("X").append(std::to_string(k + 1)), result.analysis.axes[k].alpha.su,
-          result.sus->axes[k].alpha);
-  check("V", result.analysis.volume.alpha.su, result.sus->volume.alpha);
+    check(std::string("X").append(std::to_string(k + 1)), an.axes[k].alpha.su,
+          result.sus->axes[k].alpha, an.axes[k].strains);
+  std::vector<double> log_volume;
+  for (const double v : an.volume.values) log_volume.push_back(std::log(v / an.volume.reference));
+  check("V", an.volume.alpha.su, result.sus->volume.alpha, log_volume);
   if (names.empty()) return {};
   std::string list;
   for (std::size_t i = 0; i < names.size(); ++i)
     list += (i == 0 ? "" : i + 1 == names.size() ? " and " : ", ") + names[i];
+  if (curved) {
+    return {"the straight line's standard error of " + list +
+            " is more than 30 times the cells' SU, a quadratic's is not: the points curve; "
+            "run with --fit quadratic"};
+  }
   return {"the fit's standard error of " + list +
           " is more than 30 times the cells' SU: the scatter is far larger than the cells' SUs: "
           "a phase change, a misread file or wrong SUs?"};

@@ -14,9 +14,13 @@
 //     of axes, unless it does no better than the identity by 0.5 %;
 //   - jumps: a length or the volume whose change per kelvin exceeds ten times
 //     the series' median change per kelvin (the lower median, over the
-//     neighbouring pairs), and whose change is more than 0.5 %. A change
-//     between two points at one temperature is a jump when it is more than
-//     0.5 %.
+//     neighbouring pairs), and whose change is more than five times its SU
+//     (from the two cells' SUs, sqrt(s1^2 + s2^2) of the relative change),
+//     or more than 0.1 % where neither cell gives one. A change between two
+//     points at one temperature is a jump when it passes the second test.
+//
+// A pressure series is checked the same way, pressure (GPa) standing for
+// temperature.
 //
 // Each finding is a warning; the analysis still runs. Where there is one, a
 // last warning names the --range of each part between them (series_range.h). Cells whose best match
@@ -49,18 +53,24 @@ inline constexpr double kLeastPressure = -0.1;  // GPa
 [[nodiscard]] common::Expected<void> check_pressures(const std::vector<crystal::CellEntry>& cells);
 
 // What the pairwise comparison above finds, each naming the two
-// temperatures ("between 100 K and 130 K: ..."): warnings, and the pairs of
-// cells that cannot be matched at all.
+// temperatures ("between 100 K and 130 K: ...") or pressures ("between 1.2
+// GPa and 2.5 GPa: ..."): warnings, and the pairs of cells that cannot be
+// matched at all.
 struct SeriesChanges {
   std::vector<std::string> warnings;
   std::vector<std::string> unmatched;
 };
-[[nodiscard]] SeriesChanges check_changes(const std::vector<crystal::CellEntry>& cells);
+[[nodiscard]] SeriesChanges check_changes(
+    const std::vector<crystal::CellEntry>& cells,
+    crystal::Abscissa variable = crystal::Abscissa::kTemperature);
 
 // A fit whose standard error exceeds the SU drawn from the cells by more than
 // kScatterFactor says the points scatter far more than their SUs allow: a
-// warning naming the quantities, or nothing. Without SUs from the cells,
-// nothing.
+// warning naming the quantities, or nothing. Where the fit is a straight line
+// and a quadratic through the same points (of the strains, and of ln V for
+// the volume) brings the standard error of every one named within that
+// factor, the points curve rather than scatter, and the warning says to fit
+// a quadratic. Without SUs from the cells, nothing.
 inline constexpr double kScatterFactor = 30;
 [[nodiscard]] std::vector<std::string> check_scatter(const SeriesAnalysis& result);
 

@@ -26,10 +26,8 @@ common::Expected<ValueRange> parse_range(std::string_view text) {
   if (colon == std::string_view::npos || text.find(':', colon + 1) != std::string_view::npos)
     return common::Error{
         0, "--range needs LOW:HIGH, either side may be empty, not '" + std::string(text) + "'"};
-  const auto low = range_end(text.substr(0, colon), text);
-  if (!low) return low.error();
-  const auto high = range_end(text.substr(colon + 1), text);
-  if (!high) return high.error();
+  COMMON_TRY(low, range_end(text.substr(0, colon), text));
+  COMMON_TRY(high, range_end(text.substr(colon + 1), text));
   if (!*low && !*high)
     return common::Error{0, "--range needs LOW, HIGH or both, not '" + std::string(text) + "'"};
   if (*low && *high && **low > **high)

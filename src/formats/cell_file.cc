@@ -10,7 +10,9 @@
 #include "formats/cell_tables.h"
 #include "formats/cif_cells.h"
 #include "formats/dials_expt.h"
+#include "formats/eosfit_file.h"
 #include "formats/p4p_file.h"
+#include "formats/pv_table.h"
 #include "formats/reader_parts.h"
 #include "formats/series_table.h"
 #include "formats/shelx_file.h"
@@ -167,6 +169,10 @@ std::string_view format_name(CellFormat format) {
       return "korvex CSV";
     case CellFormat::kPascalTable:
       return "PASCal table";
+    case CellFormat::kEosFit:
+      return "EosFit data";
+    case CellFormat::kPvTable:
+      return "P-V table";
   }
   return "?";
 }
@@ -184,8 +190,10 @@ CellFormat format_of(std::string_view start, const Lines& lines) {
   if (begins_with(first, "XPARM.XDS")) return CellFormat::kXdsXparm;
   if (begins_with(first, "FILEID")) return CellFormat::kP4p;
   if (is_shelx(lines)) return CellFormat::kShelx;
+  if (is_eosfit_file(start)) return CellFormat::kEosFit;
   if (lines.first_not_blank.starts_with('!')) return CellFormat::kTkTable;
   if (is_csv_header(first)) return CellFormat::kKorvexCsv;
+  if (is_pv_header(first)) return CellFormat::kPvTable;
   if (!first.empty() && opens_free_table(first)) return CellFormat::kPascalTable;
   return CellFormat::kDirax;
 }
@@ -227,7 +235,7 @@ common::Expected<CellRead> read_plain_cells(CellFormat format, std::string_view 
                                             const Interrupted& interrupted) {
   switch (format) {
     case CellFormat::kCif:
-      return read_cif_cells(bytes, source);
+      return read_cif_cells(bytes, source, interrupted);
     case CellFormat::kDials:
       return read_dials_expt(bytes, source, interrupted);
     case CellFormat::kXdsCorrect:
@@ -240,9 +248,13 @@ common::Expected<CellRead> read_plain_cells(CellFormat format, std::string_view 
       return read_shelx(bytes, source);
     case CellFormat::kTkTable:
     case CellFormat::kPascalTable:
-      return read_series_cells(bytes, source);
+      return read_series_cells(bytes, source, interrupted);
     case CellFormat::kKorvexCsv:
-      return read_korvex_csv(bytes, source);
+      return read_korvex_csv(bytes, source, interrupted);
+    case CellFormat::kEosFit:
+      return read_eosfit_file(bytes, source);
+    case CellFormat::kPvTable:
+      return read_pv_table(bytes, source);
     case CellFormat::kDirax:
       break;
   }
@@ -271,8 +283,7 @@ common::Expected<CellRead> read_cells(CellFormat format, std::string_view bytes,
 }
 
 common::Expected<CellRead> read_cell_file(const std::string& path) {
-  const auto bytes = common::read_whole_file(path, kCellFileLimit);
-  if (!bytes) return bytes.error();
+  COMMON_TRY(bytes, common::read_whole_file(path, kCellFileLimit));
   return read_cells(recognise(*bytes), *bytes, path);
 }
 

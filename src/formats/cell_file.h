@@ -18,6 +18,10 @@
 //   PASCal table         that line opens a whitespace table (series_table.h):
 //                        7 or 8 numbers, SUs in parentheses allowed, or a
 //                        header row naming T a b c alpha beta gamma
+//   EosFit data          that line begins with TITLE, a FORMAT line after it
+//                        ("!" comments passed over; eosfit_file.h)
+//   P-V table            that line is a header row naming p, and V or the
+//                        six cell parameters (pv_table.h)
 //
 // and anything else is DIRAX output, which korvex reads by its own scanner on
 // a channel (dirax_scan.h): deciding so costs a DIRAX file a look at its first
@@ -46,6 +50,8 @@ enum class CellFormat {
   kTkTable,
   kKorvexCsv,
   kPascalTable,
+  kEosFit,
+  kPvTable,
 };
 
 // The format's name as messages give it ("CIF", "XDS CORRECT.LP").

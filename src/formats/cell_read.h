@@ -22,6 +22,7 @@ struct CellRead {
   std::vector<crystal::CellEntry> entries;
   std::vector<CellWarning> warnings;
   std::vector<std::string> notes;  // how the file was read, where it had a choice
+  std::string title;               // the file's own title (EosFit's TITLE), where it gives one
 };
 
 // Asked during a long read: whether the run has been asked to end.

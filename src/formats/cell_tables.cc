@@ -16,39 +16,6 @@ std::string row_name(std::string_view source, int line) {
   return std::string(source) + ":line " + std::to_string(line);
 }
 
-// The fields of the CSV record that begins at `at`, which is moved past it;
-// nothing for a quote that is never closed. Lines ending in CR LF or LF.
-std::optional<std::vector<std::string>> csv_record(std::string_view text, std::size_t& at,
-                                                   int& line) {
-  std::vector<std::string> fields(1);
-  bool quoted = false;
-  for (; at < text.size(); ++at) {
-    const char c = text[at];
-    if (quoted) {
-      if (c == '"' && at + 1 < text.size() && text[at + 1] == '"') {
-        fields.back() += '"';
-        ++at;
-      } else if (c == '"') {
-        quoted = false;
-      } else {
-        if (c == '\n') ++line;
-        fields.back() += c;
-      }
-    } else if (c == '"') {
-      quoted = true;
-    } else if (c == ',') {
-      fields.emplace_back();
-    } else if (c == '\n') {
-      ++at;
-      break;
-    } else if (c != '\r') {
-      fields.back() += c;
-    }
-  }
-  if (quoted) return std::nullopt;
-  return fields;
-}
-
 // Column positions by name; -1 for a column the header does not name.
 struct CsvColumns {
   int temperature = -1, temperature_su = -1, system = -1, lattice = -1;
@@ -94,20 +61,16 @@ common::Expected<crystal::CellEntry> csv_entry(const std::vector<std::string>& f
   };
   crystal::CellEntry entry;
   entry.source = name;
-  auto temperature = number(columns.temperature, true);
-  if (!temperature) return temperature.error();
+  COMMON_TRY(temperature, number(columns.temperature, true));
   entry.temperature = *temperature;
-  auto temperature_su = number(columns.temperature_su, false);
-  if (!temperature_su) return temperature_su.error();
+  COMMON_TRY(temperature_su, number(columns.temperature_su, false));
   entry.temperature_su = su_if_refined(*temperature_su);
   std::array<double, 6> values{};
   std::array<std::optional<double>, 6> sus;
   for (std::size_t i = 0; i < 6; ++i) {
-    auto value = number(columns.cell[i], true);
-    if (!value) return value.error();
+    COMMON_TRY(value, number(columns.cell[i], true));
     values[i] = **value;
-    auto su = number(columns.su[i], false);
-    if (!su) return su.error();
+    COMMON_TRY(su, number(columns.su[i], false));
     sus[i] = su_if_refined(*su);
   }
   entry.cell = crystal::cell_of(values);
@@ -121,9 +84,9 @@ common::Expected<crystal::CellEntry> csv_entry(const std::vector<std::string>& f
 
 }  // namespace
 
-common::Expected<CellRead> read_series_cells(std::string_view bytes, std::string_view source) {
-  auto series = parse_series(bytes);
-  if (!series) return series.error();
+common::Expected<CellRead> read_series_cells(std::string_view bytes, std::string_view source,
+                                             const Interrupted& interrupted) {
+  COMMON_TRY(series, parse_series(bytes, interrupted));
   CellRead read;
   for (const SeriesRow& row : series->rows) {
     crystal::CellEntry& entry = read.entries.emplace_back();
@@ -144,10 +107,11 @@ common::Expected<CellRead> read_series_cells(std::string_view bytes, std::string
   return read;
 }
 
-common::Expected<CellRead> read_korvex_csv(std::string_view bytes, std::string_view source) {
+common::Expected<CellRead> read_korvex_csv(std::string_view bytes, std::string_view source,
+                                           const Interrupted& interrupted) {
   std::size_t at = 0;
   int line = 1;
-  const auto header = csv_record(bytes, at, line);
+  const auto header = read_csv_record(bytes, at, line);
   if (!header) return common::Error{1, "a quote in the header row is never closed"};
   const CsvColumns columns = columns_of(*header);
   for (std::size_t i = 0; i < 7; ++i) {
@@ -158,11 +122,12 @@ common::Expected<CellRead> read_korvex_csv(std::string_view bytes, std::string_v
   CellRead read;
   while (at < bytes.size()) {
     const int first_line = ++line;
-    const auto fields = csv_record(bytes, at, line);
+    if (first_line % 4096 == 0 && interrupted && interrupted())
+      return common::Error{0, "interrupted"};
+    const auto fields = read_csv_record(bytes, at, line);
     if (!fields) return common::Error{first_line, "a quote that is never closed"};
     if (fields->size() == 1 && (*fields)[0].empty()) continue;  // a blank line
-    auto entry = csv_entry(*fields, columns, row_name(source, first_line), first_line);
-    if (!entry) return entry.error();
+    COMMON_TRY(entry, csv_entry(*fields, columns, row_name(source, first_line), first_line));
     read.entries.push_back(std::move(entry).value());
   }
   if (read.entries.empty()) return common::Error{0, "no row gives a cell"};

@@ -19,9 +19,13 @@
 
 namespace formats {
 
+// `interrupted`, when given, is asked every 4096 lines; once it says yes the
+// read ends with the error "interrupted".
 [[nodiscard]] common::Expected<CellRead> read_series_cells(std::string_view bytes,
-                                                           std::string_view source);
+                                                           std::string_view source,
+                                                           const Interrupted& interrupted = {});
 [[nodiscard]] common::Expected<CellRead> read_korvex_csv(std::string_view bytes,
-                                                         std::string_view source);
+                                                         std::string_view source,
+                                                         const Interrupted& interrupted = {});
 
 }  // namespace formats

@@ -201,16 +201,14 @@ void symmetry_of(cif::Block& block, crystal::CellEntry& entry) {
 common::Expected<std::optional<crystal::CellEntry>> block_entry(
     cif::Block& block, std::string_view source, std::vector<CellWarning>& warnings) {
   const std::string block_name = "data_" + block.name;
-  auto items = cell_items(block, block_name);
-  if (!items) return items.error();
+  COMMON_TRY(items, cell_items(block, block_name));
   if (!*items) return std::optional<crystal::CellEntry>();
   crystal::CellEntry entry;
   entry.source = std::string(source) + ":" + block.name;
   std::array<double, 6> values{};
   std::array<std::optional<double>, 6> sus;
   for (std::size_t i = 0; i < values.size(); ++i) {
-    auto value = number_of((**items)[i], block_name);
-    if (!value) return value.error();
+    COMMON_TRY(value, number_of((**items)[i], block_name));
     values[i] = value->value;
     sus[i] = su_if_refined(value->su);
   }
@@ -222,14 +220,12 @@ common::Expected<std::optional<crystal::CellEntry>> block_entry(
   }
   if (const auto pressure =
           found(find_item(block, {"_diffrn_ambient_pressure", "_diffrn.ambient_pressure"}))) {
-    auto value = gigapascals_of(*pressure, entry.source);
-    if (!value) return value.error();
+    COMMON_TRY(value, gigapascals_of(*pressure, entry.source));
     entry.pressure = value->value;
     entry.pressure_su = su_if_refined(value->su);
   }
   symmetry_of(block, entry);
-  auto checked = checked_entry(std::move(entry), (**items)[0].line, block_name);
-  if (!checked) return checked.error();
+  COMMON_TRY(checked, checked_entry(std::move(entry), (**items)[0].line, block_name));
   return std::optional<crystal::CellEntry>(std::move(checked).value());
 }
 
@@ -321,17 +317,77 @@ common::Error parse_failure(std::string_view what, std::string_view name) {
   return common::Error{line, std::string(what)};
 }
 
+// The document as gemmi builds it, with the question asked while it does.
+struct AskingDocument : cif::Document {
+  const Interrupted* interrupted = nullptr;
+  std::size_t values = 0;
+};
+
+struct InterruptedParse {};
+
+// Asks the interrupt after every 4096 values and at every block, so that a
+// parse of the largest file read stops within moments of the ask.
+void ask(AskingDocument& document, bool block) {
+  if ((block || ++document.values % 4096 == 0) && *document.interrupted &&
+      (*document.interrupted)())
+    throw InterruptedParse{};
+}
+
+// gemmi's actions, asking between values and blocks.
+template <typename Rule>
+struct AskingAction : cif::Action<Rule> {};
+template <>
+struct AskingAction<cif::rules::datablockname> {
+  template <typename Input>
+  static void apply(const Input& in, AskingDocument& out) {
+    ask(out, true);
+    cif::Action<cif::rules::datablockname>::apply(in, out);
+  }
+};
+template <>
+struct AskingAction<cif::rules::loop_value> {
+  template <typename Input>
+  static void apply(const Input& in, AskingDocument& out) {
+    ask(out, false);
+    cif::Action<cif::rules::loop_value>::apply(in, out);
+  }
+};
+template <>
+struct AskingAction<cif::rules::item_value> {
+  template <typename Input>
+  static void apply(const Input& in, AskingDocument& out) {
+    ask(out, false);
+    cif::Action<cif::rules::item_value>::apply(in, out);
+  }
+};
+
+// The document, as gemmi's read_memory makes it.
+AskingDocument parse_document(std::string_view bytes, const char* name,
+                              const Interrupted& interrupted) {
+  tao::pegtl::memory_input<> in(bytes.data(), bytes.size(), name);
+  AskingDocument document;
+  document.interrupted = &interrupted;
+  document.source = in.source();
+  tao::pegtl::parse<cif::rules::file, AskingAction, cif::Errors>(in, document);
+  cif::check_for_missing_values(document);
+  cif::check_for_duplicates(document);
+  return document;
+}
+
 }  // namespace
 
-common::Expected<CellRead> read_cif_cells(std::string_view bytes, std::string_view source) {
+common::Expected<CellRead> read_cif_cells(std::string_view bytes, std::string_view source,
+                                          const Interrupted& interrupted) {
   constexpr const char* kName = "cif";
   constexpr std::string_view kCif2 = "#\\#CIF_2.0";
   const bool cif2 = bytes.substr(0, kCif2.size()) == kCif2;
   const std::string cif1 = cif2 ? as_cif1(bytes) : std::string();
   if (cif2) bytes = cif1;
-  cif::Document document;
+  AskingDocument document;
   try {
-    document = cif::read_memory(bytes.data(), bytes.size(), kName);
+    document = parse_document(bytes, kName, interrupted);
+  } catch (const InterruptedParse&) {
+    return common::Error{0, "interrupted"};
   } catch (const std::exception& e) {
     common::Error error = parse_failure(e.what(), kName);
     if (cif2) error.message += " (read as CIF 2.0)";
@@ -339,8 +395,8 @@ common::Expected<CellRead> read_cif_cells(std::string_view bytes, std::string_vi
   }
   CellRead read;
   for (cif::Block& block : document.blocks) {
-    auto entry = block_entry(block, source, read.warnings);
-    if (!entry) return entry.error();
+    if (interrupted && interrupted()) return common::Error{0, "interrupted"};
+    COMMON_TRY(entry, block_entry(block, source, read.warnings));
     if (*entry) read.entries.push_back(**entry);
   }
   if (read.entries.empty())

@@ -24,7 +24,9 @@
 // number or whose SU is larger than it, or six numbers that are no cell is an
 // error naming the block and the item's line; so is
 // a file with no block that gives a cell, and a file gemmi cannot parse (with
-// the line gemmi gives).
+// the line gemmi gives). `interrupted`, when given, is asked during the parse
+// and between blocks; once it says yes the read ends with the error
+// "interrupted".
 #pragma once
 
 #include <string_view>
@@ -35,6 +37,7 @@
 namespace formats {
 
 [[nodiscard]] common::Expected<CellRead> read_cif_cells(std::string_view bytes,
-                                                        std::string_view source);
+                                                        std::string_view source,
+                                                        const Interrupted& interrupted = {});
 
 }  // namespace formats

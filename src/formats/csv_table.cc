@@ -171,4 +171,35 @@ void write_csv_row(int channel, const CellRecord& cell, const CsvRowExtras& extr
   textrec::write_formatted(channel, layout_a(), {std::string_view(csv_row(cell, extras))});
 }
 
+std::optional<std::vector<std::string>> read_csv_record(std::string_view text, std::size_t& at,
+                                                        int& line) {
+  std::vector<std::string> fields(1);
+  bool quoted = false;
+  for (; at < text.size(); ++at) {
+    const char c = text[at];
+    if (quoted) {
+      if (c == '"' && at + 1 < text.size() && text[at + 1] == '"') {
+        fields.back() += '"';
+        ++at;
+      } else if (c == '"') {
+        quoted = false;
+      } else {
+        if (c == '\n') ++line;
+        fields.back() += c;
+      }
+    } else if (c == '"') {
+      quoted = true;
+    } else if (c == ',') {
+      fields.emplace_back();
+    } else if (c == '\n') {
+      ++at;
+      break;
+    } else if (c != '\r') {
+      fields.back() += c;
+    }
+  }
+  if (quoted) return std::nullopt;
+  return fields;
+}
+
 }  // namespace formats

@@ -20,6 +20,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "formats/cell_read.h"
 #include "formats/cell_record.h"
@@ -61,6 +62,13 @@ extern const std::array<CsvColumn, 18> kCsvColumns;
 // decimals its value's column shows where they are more ("0.0016" beside
 // 31.4527), never with an exponent.
 [[nodiscard]] std::string csv_su(double su, float value);
+
+// The fields of the CSV record that begins at `at` in text, which is moved
+// past it, `line` counting the line ends passed; nothing for a quote that is
+// never closed. Lines end in CR LF or LF. Every CSV the programs read is
+// split here.
+[[nodiscard]] std::optional<std::vector<std::string>> read_csv_record(std::string_view text,
+                                                                      std::size_t& at, int& line);
 
 // The header record and the rows, on the channel that holds the CSV file.
 void write_csv_header(int channel);

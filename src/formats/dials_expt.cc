@@ -261,9 +261,8 @@ common::Expected<CellRead> read_dials_expt(std::string_view bytes, std::string_v
   read.entries.reserve(crystals.size());
   for (std::size_t i = 0; i < crystals.size(); ++i) {
     const std::string part = crystals.size() > 1 ? "crystal " + std::to_string(i) : std::string();
-    auto entry =
-        crystal_entry(crystals[i], std::string(source) + (part.empty() ? "" : ":" + part), part);
-    if (!entry) return entry.error();
+    COMMON_TRY(entry, crystal_entry(crystals[i],
+                                    std::string(source) + (part.empty() ? "" : ":" + part), part));
     read.entries.push_back(std::move(entry).value());
   }
   return read;

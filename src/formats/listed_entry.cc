@@ -72,10 +72,16 @@ void take_several_cells(const ListedName& listed, std::vector<crystal::CellEntry
 void take_read(CellRead read, bool own_temperature, ListedCells& out) {
   out.cells = std::move(read.entries);
   out.notes = std::move(read.notes);
+  out.title = std::move(read.title);
   for (CellWarning& warning : read.warnings) {
     if (warning.skipped_line > 0) out.skipped_lines.push_back(warning.skipped_line);
     if (own_temperature || !warning.temperature) out.warnings.push_back(std::move(warning.message));
   }
+}
+
+// Volumes (and cells) against pressure, read under --pressure alone.
+bool of_pressures(CellFormat format) {
+  return format == CellFormat::kEosFit || format == CellFormat::kPvTable;
 }
 
 bool is_table(CellFormat format) {
@@ -128,11 +134,14 @@ common::Expected<ListedCells> read_listed_file(const ListedName& entry, ListedFi
     return scanned(file, entry, choice);
   }
   const std::string as = "as " + std::string(format_name(format)) + ": ";
+  if (of_pressures(format) && entry.abscissa != Abscissa::kPressure)
+    return common::Error{0, as + "volumes against pressure, not cells against temperature"};
   if (!whole && !file.whole(&bytes)) {
     return common::Error{
         0, as + "the file is larger than " + std::to_string(kCellFileLimit >> 20) + " MiB"};
   }
   auto read = read_cells(format, bytes, entry.name, [&file] { return file.interrupted(); });
+  if (!read && file.interrupted()) return read.error();  // the run ends; nothing more to say
   // DIRAX output whose first line looks like another format's (a title
   // "TITL ...", "data_...", seven numbers) is read as the DIRAX output it is,
   // also where its cell line gives no cell.
@@ -178,6 +187,10 @@ common::Expected<ListedCells> read_dated_file(std::string_view name, std::string
     return common::in_file(name, read.error());
   }
   if (out.format == CellFormat::kDirax) out.format = CellFormat::kPascalTable;
+  if (of_pressures(out.format) && abscissa != Abscissa::kPressure) {
+    return common::in_file(name, {0, std::string(format_name(out.format)) +
+                                         " of volumes against pressure: run with --pressure"});
+  }
   take_read(std::move(read).value(), true, out);
   const std::string what = crystal::abscissa_name(abscissa);
   for (crystal::CellEntry& cell : out.cells) {

@@ -96,6 +96,7 @@ struct ListedCells {
   std::vector<std::string> shared;
   std::vector<int> skipped_lines;  // table rows left out
   std::vector<std::string> notes;  // how a table was read, where it had a choice
+  std::string title;               // the file's own title, where it gives one
   // A file of another kind (of_another_kind: a picture, an archive, ...):
   // no cell, for the caller to tell (not_a_cell_file).
   bool unrecognised = false;

@@ -19,15 +19,12 @@ common::Expected<CellRead> read_p4p(std::string_view bytes, std::string_view sou
     if (fields.empty()) continue;
     const int at = lines.line_number();
     if (fields[0] == "CELL" && cell_line == 0) {
-      auto numbers = numbers_of(fields, 1, 6, at, "CELL");
-      if (!numbers) return numbers.error();
+      COMMON_TRY(numbers, numbers_of(fields, 1, 6, at, "CELL"));
       entry.cell = cell_from(*numbers);
       cell_line = at;
     } else if (fields[0] == "CELLSD" && !sus_read) {
-      auto numbers = numbers_of(fields, 1, 6, at, "CELLSD");
-      if (!numbers) return numbers.error();
-      auto sus = cell_su_from(*numbers, at, "CELLSD");
-      if (!sus) return sus.error();
+      COMMON_TRY(numbers, numbers_of(fields, 1, 6, at, "CELLSD"));
+      COMMON_TRY(sus, cell_su_from(*numbers, at, "CELLSD"));
       entry.su = *sus;
       sus_read = true;
     } else if (fields[0] == "BRAVAIS" && !bravais_read) {
@@ -38,9 +35,10 @@ common::Expected<CellRead> read_p4p(std::string_view bytes, std::string_view sou
     }
   }
   if (cell_line == 0) return common::Error{0, "no CELL record"};
-  auto checked = checked_entry(std::move(entry), cell_line);
-  if (!checked) return checked.error();
-  return CellRead{{std::move(checked).value()}, {}, {}};
+  COMMON_TRY(checked, checked_entry(std::move(entry), cell_line));
+  CellRead read;
+  read.entries.push_back(std::move(checked).value());
+  return read;
 }
 
 }  // namespace formats

@@ -151,8 +151,7 @@ common::Expected<void> take_data_row(std::string_view line, int line_no, PgfRead
                                       " where a header record beginning with \"#\" belongs "
                                       "(data rows follow the record \"#   DATA: X Y\")"};
   }
-  const auto row = read_row(line, line_no);
-  if (!row) return row.error();
+  COMMON_TRY(row, read_row(line, line_no));
   const auto [x, y] = *row;
   if (x.kind == FieldKind::kOverflow) {
     ++r.pgf.skipped_x_overflow;
@@ -176,8 +175,7 @@ common::Expected<void> take_count(std::string_view key, std::string_view value, 
                                                         : "the marker size";
   if (key == pgf_key(kPgfPattern) && ++r.patterns_seen > 1)
     return common::Error{line_no, "a second pattern block; a korvex plot file holds one pattern"};
-  const auto n = read_integer(value, line_no, what);
-  if (!n) return n.error();
+  COMMON_TRY(n, read_integer(value, line_no, what));
   if (key == pgf_key(kPgfPointCount)) {
     r.pgf.declared_points = *n;
     r.pgf.declared_overflow = !r.pgf.declared_points;
@@ -227,8 +225,7 @@ common::Expected<bool> take_record(std::string_view body, int line_no, PgfReadin
   std::string_view value = body.substr(colon + 1);
   if (!value.empty() && value.front() == ' ') value.remove_prefix(1);
   value = value.substr(0, value.find_last_not_of(' ') + 1);
-  const auto taken = take_keyed_record(common::trim(body.substr(0, colon)), value, line_no, r);
-  if (!taken) return taken.error();
+  COMMON_TRY(taken, take_keyed_record(common::trim(body.substr(0, colon)), value, line_no, r));
   return true;
 }
 
@@ -249,11 +246,10 @@ common::Expected<PgfFile> parse_pgf(std::string_view text) {
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     if (common::trim(line).empty()) continue;
     if (line.front() != '#') {
-      if (const auto taken = take_data_row(line, line_no, r); !taken) return taken.error();
+      COMMON_TRY_VOID(take_data_row(line, line_no, r));
       continue;
     }
-    const auto more = take_record(line.substr(1), line_no, r);
-    if (!more) return more.error();
+    COMMON_TRY(more, take_record(line.substr(1), line_no, r));
     if (!*more) break;
   }
   if (!r.in_data) {
@@ -292,8 +288,7 @@ std::string describe_error(std::string_view path, const common::Error& error) {
 }
 
 common::Expected<PgfFile> read_pgf_file(const std::string& path) {
-  const common::Expected<std::string> bytes = common::read_whole_file(path);
-  if (!bytes) return bytes.error();
+  COMMON_TRY(bytes, common::read_whole_file(path));
   return parse_pgf(*bytes);
 }
 

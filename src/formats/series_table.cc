@@ -212,11 +212,20 @@ bool volume_in_last_column(const std::vector<FreeRow>& rows) {
   return seen > 0;
 }
 
+// Whether to stop at the count'th line or row: the interrupt, asked every
+// 4096.
+bool asked_to_stop(const Interrupted& interrupted, std::size_t count) {
+  return count % 4096 == 0 && interrupted && interrupted();
+}
+
 // The rows, each column holding what its role says; a value may carry its SU
 // in parentheses.
 common::Expected<void> read_rows(const std::vector<FreeRow>& rows,
-                                 const std::vector<ColumnRole>& roles, Series& series) {
-  for (const FreeRow& row : rows) {
+                                 const std::vector<ColumnRole>& roles, Series& series,
+                                 const Interrupted& interrupted) {
+  for (std::size_t r = 0; r < rows.size(); ++r) {
+    const FreeRow& row = rows[r];
+    if (asked_to_stop(interrupted, r + 1)) return common::Error{0, "interrupted"};
     if (row.fields.size() != roles.size()) {
       return common::Error{row.line, std::to_string(row.fields.size()) +
                                          " columns where the rows above have " +
@@ -228,15 +237,15 @@ common::Expected<void> read_rows(const std::vector<FreeRow>& rows,
                         roles[i].slot < kVolumeSlot ? roles[i].slot : -1, roles[i].su,
                         !roles[i].su});
     }
-    const auto read = row_of_fields(row.line, fields, series);
-    if (!read) return read.error();
+    COMMON_TRY(read, row_of_fields(row.line, fields, series));
     if (const std::optional<SeriesRow>& r = *read) series.rows.push_back(*r);
   }
   return {};
 }
 
 // The rows of a table without a header: 7 columns, or 8 read on evidence.
-common::Expected<void> read_unnamed(const std::vector<FreeRow>& rows, Series& series) {
+common::Expected<void> read_unnamed(const std::vector<FreeRow>& rows, Series& series,
+                                    const Interrupted& interrupted) {
   const std::size_t columns = rows.front().fields.size();
   if (columns != 7 && columns != 8) {
     return common::Error{rows.front().line, std::string("expected 7 columns (") + kSevenColumns +
@@ -244,13 +253,13 @@ common::Expected<void> read_unnamed(const std::vector<FreeRow>& rows, Series& se
                                                 kVolumeColumns + "), found " +
                                                 std::to_string(columns)};
   }
-  if (columns == 7) return read_rows(rows, layout_roles(kSevenColumns), series);
+  if (columns == 7) return read_rows(rows, layout_roles(kSevenColumns), series, interrupted);
   if (volume_in_last_column(rows)) {
     series.notes.push_back(std::string("8 columns read as ") + kVolumeColumns +
                            ": the 8th is the volume of columns 2-7 on every row");
-    return read_rows(rows, layout_roles(kVolumeColumns), series);
+    return read_rows(rows, layout_roles(kVolumeColumns), series, interrupted);
   }
-  auto read = read_rows(rows, layout_roles(kSigmaColumns), series);
+  auto read = read_rows(rows, layout_roles(kSigmaColumns), series, interrupted);
   if (read) return read;
   return common::Error{read.error().line, read.error().message + ": 8 columns are " +
                                               kSigmaColumns + " or " + kVolumeColumns +
@@ -260,18 +269,19 @@ common::Expected<void> read_unnamed(const std::vector<FreeRow>& rows, Series& se
 
 // The rows of a whitespace or comma-separated table, a header row first
 // where there is one.
-common::Expected<void> read_free_table(std::vector<FreeRow> rows, Series& series) {
+common::Expected<void> read_free_table(std::vector<FreeRow> rows, Series& series,
+                                       const Interrupted& interrupted) {
   if (rows.empty()) return {};
-  if (!is_header_row(rows.front().fields)) return read_unnamed(rows, series);
+  if (!is_header_row(rows.front().fields)) return read_unnamed(rows, series, interrupted);
   const auto roles = header_roles(rows.front().fields);
   if (!roles) return common::Error{rows.front().line, roles.error().message};
   rows.erase(rows.begin());
-  return read_rows(rows, *roles, series);
+  return read_rows(rows, *roles, series, interrupted);
 }
 
 }  // namespace
 
-common::Expected<Series> parse_series(std::string_view bytes) {
+common::Expected<Series> parse_series(std::string_view bytes, const Interrupted& interrupted) {
   std::string storage;
   std::string_view text = plain_text(bytes, storage);
   Series series;
@@ -280,7 +290,8 @@ common::Expected<Series> parse_series(std::string_view bytes) {
   std::vector<FreeRow> free_rows;
   int line = 0;
   while (!text.empty()) {
-    ++line;
+    if (asked_to_stop(interrupted, static_cast<std::size_t>(++line)))
+      return common::Error{0, "interrupted"};
     const std::size_t end = text.find('\n');
     std::string_view record = text.substr(0, end);
     text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
@@ -293,8 +304,7 @@ common::Expected<Series> parse_series(std::string_view bytes) {
     if (!korvex_table) continue;
     if (*korvex_table) {
       if (record.starts_with('!') || common::trim(record).empty()) continue;
-      const auto row = table_row(line, record, series);
-      if (!row) return row.error();
+      COMMON_TRY(row, table_row(line, record, series));
       if (const std::optional<SeriesRow>& r = *row) series.rows.push_back(*r);
       continue;
     }
@@ -303,7 +313,7 @@ common::Expected<Series> parse_series(std::string_view bytes) {
     if (!commas) commas = record.find(',') != std::string_view::npos;
     free_rows.push_back({line, split_row(record, *commas)});
   }
-  if (const auto read = read_free_table(std::move(free_rows), series); !read) return read.error();
+  COMMON_TRY_VOID(read_free_table(std::move(free_rows), series, interrupted));
   return series;
 }
 
@@ -320,8 +330,7 @@ bool opens_free_table(std::string_view line) {
 }
 
 common::Expected<Series> read_series_file(const std::string& path) {
-  const common::Expected<std::string> bytes = common::read_whole_file(path);
-  if (!bytes) return bytes.error();
+  COMMON_TRY(bytes, common::read_whole_file(path));
   return parse_series(*bytes);
 }
 

@@ -62,7 +62,8 @@ struct Series {
 };
 
 // Reads the bytes of a series file; an error names its line (common::Error).
-[[nodiscard]] common::Expected<Series> parse_series(std::string_view text);
+[[nodiscard]] common::Expected<Series> parse_series(std::string_view text,
+                                                    const Interrupted& interrupted = {});
 
 // Whether a line opens a whitespace table as parse_series reads one: a header
 // row whose names it takes (table_header.h), or 7 or 8 values, each a number

@@ -68,22 +68,18 @@ common::Expected<CellRead> read_shelx(std::string_view bytes, std::string_view s
     const std::string keyword = shelx_keyword(fields[0]);
     const int at = instruction->line;
     if (keyword == "CELL" && cell_line == 0) {
-      auto numbers = numbers_of(fields, 1, 7, at, "CELL");
-      if (!numbers) return numbers.error();
+      COMMON_TRY(numbers, numbers_of(fields, 1, 7, at, "CELL"));
       // The wavelength first.
       entry.cell = cell_from({numbers->begin() + 1, numbers->end()});
       cell_line = at;
     } else if (keyword == "ZERR" && !sus_read) {
-      auto numbers = numbers_of(fields, 1, 7, at, "ZERR");
-      if (!numbers) return numbers.error();
+      COMMON_TRY(numbers, numbers_of(fields, 1, 7, at, "ZERR"));
       // Z first.
-      auto sus = cell_su_from({numbers->begin() + 1, numbers->end()}, at, "ZERR");
-      if (!sus) return sus.error();
+      COMMON_TRY(sus, cell_su_from({numbers->begin() + 1, numbers->end()}, at, "ZERR"));
       entry.su = *sus;
       sus_read = true;
     } else if (keyword == "TEMP" && !temperature_read) {
-      auto numbers = numbers_of(fields, 1, 1, at, "TEMP");
-      if (!numbers) return numbers.error();
+      COMMON_TRY(numbers, numbers_of(fields, 1, 1, at, "TEMP"));
       entry.temperature = (*numbers)[0].value + kZeroCelsius;
       entry.temperature_su = su_if_refined((*numbers)[0].su);
       if (*entry.temperature < 0) {
@@ -94,8 +90,7 @@ common::Expected<CellRead> read_shelx(std::string_view bytes, std::string_view s
       }
       temperature_read = true;
     } else if (keyword == "LATT" && !lattice_read) {
-      auto numbers = numbers_of(fields, 1, 1, at, "LATT");
-      if (!numbers) return numbers.error();
+      COMMON_TRY(numbers, numbers_of(fields, 1, 1, at, "LATT"));
       const double n = (*numbers)[0].value < 0 ? -(*numbers)[0].value : (*numbers)[0].value;
       if (n >= 1 && n <= 7 && n == static_cast<int>(n))
         entry.lattice = std::string(1, kLattices[static_cast<std::size_t>(n) - 1]);
@@ -103,9 +98,8 @@ common::Expected<CellRead> read_shelx(std::string_view bytes, std::string_view s
     }
   }
   if (cell_line == 0) return common::Error{0, "no CELL instruction"};
-  auto checked = checked_entry(std::move(entry), cell_line);
-  if (!checked) return checked.error();
-  return CellRead{{std::move(checked).value()}, std::move(warnings), {}};
+  COMMON_TRY(checked, checked_entry(std::move(entry), cell_line));
+  return CellRead{{std::move(checked).value()}, std::move(warnings), {}, {}};
 }
 
 }  // namespace formats

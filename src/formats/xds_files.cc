@@ -49,8 +49,7 @@ std::vector<std::string_view> esd_fields(std::string_view rest) {
 common::Expected<crystal::CellSu> esd_sus(std::string_view rest, int line,
                                           const std::string& source,
                                           std::vector<CellWarning>& warnings) {
-  auto numbers = numbers_of(esd_fields(rest), 0, 6, line, kSuLine);
-  if (!numbers) return numbers.error();
+  COMMON_TRY(numbers, numbers_of(esd_fields(rest), 0, 6, line, kSuLine));
   for (const ValueWithSu& number : *numbers) {
     if (number.value < 0) {
       warnings.push_back({source + ", line " + std::to_string(line) + ": " + std::string(kSuLine) +
@@ -77,25 +76,22 @@ common::Expected<CellRead> read_xds_correct(std::string_view bytes, std::string_
       const std::vector<std::string_view> fields = fields_of(*rest);
       if (!fields.empty()) space_group = space_group_number(fields[0]);
     } else if (const auto cell_rest = after(*line, kCellLine)) {
-      auto numbers = numbers_of(fields_of(*cell_rest), 0, 6, at, kCellLine);
-      if (!numbers) return numbers.error();
+      COMMON_TRY(numbers, numbers_of(fields_of(*cell_rest), 0, 6, at, kCellLine));
       entry.cell = cell_from(*numbers);
       entry.su = crystal::CellSu{};
       cell_line = at;
       cell_space_group = space_group;
     } else if (const auto su_rest = after(*line, kSuLine); su_rest && cell_line != 0) {
       warnings.clear();
-      auto sus = esd_sus(*su_rest, at, entry.source, warnings);
-      if (!sus) return sus.error();
+      COMMON_TRY(sus, esd_sus(*su_rest, at, entry.source, warnings));
       entry.su = *sus;
     }
   }
   if (cell_line == 0) return common::Error{0, "no line " + std::string(kCellLine)};
   entry.system = system_of_space_group(cell_space_group);
   entry.lattice = lattice_of_space_group(cell_space_group);
-  auto checked = checked_entry(std::move(entry), cell_line);
-  if (!checked) return checked.error();
-  return CellRead{{std::move(checked).value()}, std::move(warnings), {}};
+  COMMON_TRY(checked, checked_entry(std::move(entry), cell_line));
+  return CellRead{{std::move(checked).value()}, std::move(warnings), {}, {}};
 }
 
 common::Expected<CellRead> read_xds_xparm(std::string_view bytes, std::string_view source) {
@@ -113,16 +109,14 @@ common::Expected<CellRead> read_xds_xparm(std::string_view bytes, std::string_vi
                          "the fourth line does not begin with a space-group number (1 to 230): "
                          "not the cell line of an XPARM.XDS file"};
   }
-  auto numbers = numbers_of(fields, 0, 7, kCellLineNumber, "the cell line");
-  if (!numbers) return numbers.error();
+  COMMON_TRY(numbers, numbers_of(fields, 0, 7, kCellLineNumber, "the cell line"));
   crystal::CellEntry entry;
   entry.source = std::string(source);
   entry.system = system_of_space_group(space_group);
   entry.lattice = lattice_of_space_group(space_group);
   entry.cell = cell_from({numbers->begin() + 1, numbers->end()});
-  auto checked = checked_entry(std::move(entry), kCellLineNumber);
-  if (!checked) return checked.error();
-  return CellRead{{std::move(checked).value()}, {}, {}};
+  COMMON_TRY(checked, checked_entry(std::move(entry), kCellLineNumber));
+  return CellRead{{std::move(checked).value()}, {}, {}, {}};
 }
 
 }  // namespace formats

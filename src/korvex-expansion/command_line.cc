@@ -208,8 +208,7 @@ common::Expected<void> apply(const common::GivenOption& given, Options& opt) {
       if (!opt.reference) return refused("--reference needs a temperature in kelvin");
       break;
     case kRange: {
-      auto range = expansion::parse_range(value);
-      if (!range) return range.error();
+      COMMON_TRY(range, expansion::parse_range(value));
       opt.range = *range;
       break;
     }
@@ -242,8 +241,7 @@ common::Expected<void> apply(const common::GivenOption& given, Options& opt) {
       opt.picture.no_title = true;
       break;
     case kSize: {
-      const auto size = chart::parse_picture_size(value);
-      if (!size) return size.error();
+      COMMON_TRY(size, chart::parse_picture_size(value));
       opt.picture.size = *size;
       break;
     }
@@ -280,8 +278,7 @@ common::Expected<void> apply(const common::GivenOption& given, Options& opt) {
       if (!opt.pc || !std::isfinite(*opt.pc)) return refused("--pc needs a pressure in GPa");
       break;
     case kEos: {
-      auto list = equations_named(value);
-      if (!list) return list.error();
+      COMMON_TRY(list, equations_named(value));
       opt.eos.equations = std::move(list.value());
       break;
     }
@@ -304,11 +301,10 @@ common::Expected<void> apply(const common::GivenOption& given, Options& opt) {
 }  // namespace
 
 common::Expected<Options> parse_arguments(std::span<const std::string_view> args) {
-  const auto parsed = common::parse_command_line(kOptions, args);
-  if (!parsed) return parsed.error();
+  COMMON_TRY(parsed, common::parse_command_line(kOptions, args));
   Options opt;
   for (const common::GivenOption& given : parsed->options) {
-    if (auto applied = apply(given, opt); !applied) return applied.error();
+    COMMON_TRY_VOID(apply(given, opt));
   }
   if (opt.help || opt.version) return opt;
   if (!opt.measure.finite && opt.measure.kind == expansion::StrainKind::kNatural)
@@ -331,6 +327,11 @@ common::Expected<Options> parse_arguments(std::span<const std::string_view> args
   opt.eos.pc = opt.pc.value_or(0);
   if (opt.inputs.pressure && opt.weighted)
     return common::Error{0, "--weighted is for a temperature series, not under --pressure"};
+  const auto fit_given = [](const common::GivenOption& given) { return given.id == kFit; };
+  if (opt.inputs.pressure && std::any_of(parsed->options.begin(), parsed->options.end(), fit_given))
+    return common::Error{0,
+                         "--fit is for a temperature series: under --pressure each strain is "
+                         "fitted by the empirical form eps0 + lambda (p - p_c)^nu"};
   return opt;
 }
 

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <filesystem>
 #include <set>
+#include <unordered_map>
 
 #include "common/files.h"
 #include "common/number_text.h"
@@ -96,11 +97,11 @@ common::Expected<FileCells> read_named(const Named& named, crystal::Abscissa abs
                                        Points& points, bool& table) {
   const auto bytes = common::read_whole_file(named.file, formats::kCellFileLimit);
   if (!bytes) return common::in_file(named.file, bytes.error());
-  auto read = formats::read_dated_file(named.file, *bytes, abscissa);
-  if (!read) return read.error();
+  COMMON_TRY(read, formats::read_dated_file(named.file, *bytes, abscissa));
   table = read->format == formats::CellFormat::kTkTable ||
           read->format == formats::CellFormat::kPascalTable;
   if (table && comment_names_pressure(*bytes)) points.comment_names_pressure = true;
+  if (points.title.empty()) points.title = read->title;
   return file_cells(named, std::move(read).value(), false, points);
 }
 
@@ -151,8 +152,7 @@ common::Expected<FileCells> read_listed(const std::string& list, const formats::
   }
   if (read->unrecognised) return common::Error{0, formats::not_a_cell_file(name)};
   if (read->format == formats::CellFormat::kDirax) {
-    auto cells = dirax_cells(entry, *read->dirax, *choice, names.abscissa());
-    if (!cells) return cells.error();
+    COMMON_TRY(cells, dirax_cells(entry, *read->dirax, *choice, names.abscissa()));
     if (!read->warnings.empty()) points.warned = true;
     points.warnings.insert(points.warnings.end(), read->warnings.begin(), read->warnings.end());
     return FileCells{named, false, std::move(cells).value()};
@@ -170,10 +170,10 @@ std::string block_of(const FileCells& file, const crystal::CellEntry& cell) {
 // The first temperature (or pressure) at which the file gives more than one
 // cell.
 std::optional<double> shared_abscissa(const Entries& cells, crystal::Abscissa abscissa) {
-  for (std::size_t i = 0; i < cells.size(); ++i)
-    for (std::size_t j = i + 1; j < cells.size(); ++j)
-      if (*crystal::abscissa(cells[i], abscissa) == *crystal::abscissa(cells[j], abscissa))
-        return crystal::abscissa(cells[i], abscissa);
+  std::unordered_map<double, int> count;
+  for (const crystal::CellEntry& cell : cells) ++count[*crystal::abscissa(cell, abscissa)];
+  for (const crystal::CellEntry& cell : cells)
+    if (count[*crystal::abscissa(cell, abscissa)] > 1) return crystal::abscissa(cell, abscissa);
   return std::nullopt;
 }
 
@@ -197,8 +197,9 @@ common::Expected<void> choose_blocks(std::vector<FileCells>& files, crystal::Abs
     std::erase_if(*everywhere, [&](const std::string& n) { return !names.contains(n); });
   }
   for (FileCells& file : files) {
+    if (!file.blocks || file.named.block) continue;
     const std::optional<double> shared = shared_abscissa(file.cells, abscissa);
-    if (!file.blocks || file.named.block || !shared) continue;
+    if (!shared) continue;
     std::string blocks;
     for (const crystal::CellEntry& cell : file.cells)
       blocks += (blocks.empty() ? "" : ", ") + block_of(file, cell);
@@ -228,8 +229,7 @@ common::Expected<std::vector<FileCells>> read_files(const InputNames& names, Poi
     bool table = false;
     const Named named = named_of(name);
     points.read.push_back(named.file);
-    auto read = read_named(named, names.abscissa(), points, table);
-    if (!read) return read.error();
+    COMMON_TRY(read, read_named(named, names.abscissa(), points, table));
     files.push_back(std::move(read).value());
     one_table = table && names.files.size() == 1 && !names.list;
   }
@@ -249,8 +249,7 @@ common::Expected<std::vector<FileCells>> read_files(const InputNames& names, Poi
           common::shortest(entry.temperature) + " " + crystal::abscissa_unit(names.abscissa()));
       points.warned = true;
     }
-    auto read = read_listed(list, entry, names, points);
-    if (!read) return read.error();
+    COMMON_TRY(read, read_listed(list, entry, names, points));
     points.read.push_back(read->named.file);
     files.push_back(std::move(read).value());
   }
@@ -262,11 +261,10 @@ common::Expected<std::vector<FileCells>> read_files(const InputNames& names, Poi
 common::Expected<Points> read_points(const InputNames& names) {
   Points points;
   bool one_table = false;
-  auto read = read_files(names, points, one_table);
-  if (!read) return read.error();
+  COMMON_TRY(read, read_files(names, points, one_table));
   std::vector<FileCells> files = std::move(read).value();
   const crystal::Abscissa abscissa = names.abscissa();
-  if (const auto chosen = choose_blocks(files, abscissa, points); !chosen) return chosen.error();
+  COMMON_TRY_VOID(choose_blocks(files, abscissa, points));
   for (const FileCells& file : files)
     points.cells.insert(points.cells.end(), file.cells.begin(), file.cells.end());
   // The inputs as named, the first and last of a long row of files alone.

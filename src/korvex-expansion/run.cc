@@ -12,6 +12,7 @@
 
 #include "chart/expansion_pictures.h"
 #include "common/number_text.h"
+#include "common/safe_text.h"
 #include "crystal/cell.h"
 #include "expansion/analysis.h"
 #include "expansion/eos_analysis.h"
@@ -19,6 +20,7 @@
 #include "expansion/pressure_draws.h"
 #include "expansion/series_checks.h"
 #include "inputs.h"
+#include "report/eos_report.h"
 #include "report/html_report.h"
 #include "report/picture_keys.h"
 #include "report/pressure_report.h"
@@ -68,8 +70,7 @@ common::Expected<expansion::SeriesAnalysis> analysis_of(const Points& points, co
   if (opt.reference) {
     std::vector<double> temperatures;
     for (const crystal::CellEntry& e : points.cells) temperatures.push_back(*e.temperature);
-    const auto found = expansion::find_reference(temperatures, *opt.reference);
-    if (!found) return found.error();
+    COMMON_TRY(found, expansion::find_reference(temperatures, *opt.reference));
     settings.reference = *found;
   }
   DrawProgress progress;
@@ -110,19 +111,25 @@ report::Source source_of(const Points& points, const Options& opt) {
           {}};
 }
 
-// The checks before a fit: temperatures that can be told apart, and changes
-// of phase or setting, told as warnings; false after a failure.
-bool checked_series(const Points& points, Outcome& outcome) {
-  if (const auto t = expansion::check_temperatures(points.cells); !t) {
-    outcome.failures.push_back(t.error().message);
-    return false;
-  }
-  const expansion::SeriesChanges changes = expansion::check_changes(points.cells);
+// Changes of phase or setting between neighbours, told as warnings; false
+// where cells cannot be matched, a failure.
+bool checked_changes(const Points& points, crystal::Abscissa variable, Outcome& outcome) {
+  const expansion::SeriesChanges changes = expansion::check_changes(points.cells, variable);
   for (const std::string& w : changes.warnings)
     outcome.warnings.push_back(about_file(points.name, {0, "warning: " + w}));
   for (const std::string& u : changes.unmatched)
     outcome.failures.push_back(about_file(points.name, {0, u}));
   return changes.unmatched.empty();
+}
+
+// The checks before a fit: temperatures that can be told apart, and changes
+// of phase or setting; false after a failure.
+bool checked_series(const Points& points, Outcome& outcome) {
+  if (const auto t = expansion::check_temperatures(points.cells); !t) {
+    outcome.failures.push_back(t.error().message);
+    return false;
+  }
+  return checked_changes(points, crystal::Abscissa::kTemperature, outcome);
 }
 
 // The point at `gpa` (to within 0.00005 GPa), else the lowest pressure.
@@ -138,19 +145,54 @@ common::Expected<std::size_t> pressure_reference(const std::vector<double>& p,
 common::Expected<expansion::PressureSeries> pressure_analysis_of(const Options& opt,
                                                                  const Points& points) {
   std::vector<double> p, sigma_p;
-  bool all_sus = true;
   for (const crystal::CellEntry& e : points.cells) {
     p.push_back(*e.pressure);
     sigma_p.push_back(e.pressure_su.value_or(0));
-    all_sus = all_sus && sigma_p.back() > 0;
   }
-  // Without an SU at every point, every point weighs the same.
-  if (!all_sus) std::fill(sigma_p.begin(), sigma_p.end(), 1.0);
-  const auto reference = pressure_reference(p, opt.reference);
-  if (!reference) return reference.error();
+  // A point without an SU weighs as the least certain of those with one;
+  // where no point has one, every point weighs the same (no SUs given).
+  const double largest = *std::max_element(sigma_p.begin(), sigma_p.end());
+  if (largest > 0) {
+    for (double& su : sigma_p) su = su > 0 ? su : largest;
+  } else {
+    sigma_p.clear();
+  }
+  COMMON_TRY(reference, pressure_reference(p, opt.reference));
   DrawProgress progress;
   return expansion::analyse_pressure_series(points.cells, sigma_p, *reference, opt.measure,
                                             shown_draws(opt, progress));
+}
+
+// A series whose points give volumes but not every one a cell (a P-V table,
+// EosFit data): the equations of state alone, no principal axes, said so.
+Outcome run_volumes(const Options& opt, const Points& points, Outcome outcome) {
+  outcome.notes.push_back(points.name +
+                          ": not every point gives a cell: equations of state only, no "
+                          "principal axes");
+  const auto eos = expansion::analyse_equations_of_state(points.cells, opt.eos);
+  if (!eos) {
+    outcome.failures.push_back(eos.error().message);
+    return outcome;
+  }
+  const report::Source source = source_of(points, opt);
+  if (opt.format == Format::kJson) {
+    nlohmann::ordered_json j;
+    j["mode"] = "pressure";
+    j["title"] = common::safe_text(source.title, common::Charset::kUtf8);
+    j["source"] = common::safe_text(source.name, common::Charset::kUtf8);
+    j["axes"] = nullptr;
+    report::add_eos_json(*eos, j);
+    outcome.output = j.dump(2) + "\n";
+  } else if (opt.format == Format::kCsv) {
+    outcome.output = report::eos_csv(*eos);
+  } else {
+    outcome.output = " Equations of state of " + common::safe_text(report::subject(source)) +
+                     "\n Points     : " + std::to_string(points.cells.size()) +
+                     ", volumes without cells: no principal axes\n" + report::eos_text(*eos);
+  }
+  if (opt.svg_prefix || opt.html_file)
+    outcome.failures.push_back("--svg and --html need a cell at every point: nothing written");
+  return outcome;
 }
 
 // A pressure series: compressibilities and equations of state.
@@ -160,6 +202,10 @@ Outcome run_pressure(const Options& opt, const Points& points, Outcome outcome) 
     outcome.failures.push_back(checked.error().message);
     return outcome;
   }
+  if (!std::all_of(points.cells.begin(), points.cells.end(),
+                   [](const crystal::CellEntry& e) { return e.has_cell; }))
+    return run_volumes(opt, points, std::move(outcome));
+  if (!checked_changes(points, crystal::Abscissa::kPressure, outcome)) return outcome;
   const auto result = pressure_analysis_of(opt, points);
   if (!result) {
     outcome.failures.push_back(about_file(points.name, result.error()));
@@ -185,7 +231,7 @@ Outcome run_pressure(const Options& opt, const Points& points, Outcome outcome) 
   }
   if (opt.svg_prefix || opt.html_file) {
     const std::vector<chart::Picture> pictures = chart::render_pressure_pictures(
-        *result, *eos, points.name, report::picture_keys(*result), opt.picture);
+        *result, *eos, points.cells, points.name, report::picture_keys(*result), opt.picture);
     write_pictures(
         opt, pictures,
         [&](const std::vector<std::string>& warnings) {
@@ -196,13 +242,27 @@ Outcome run_pressure(const Options& opt, const Points& points, Outcome outcome) 
   return outcome;
 }
 
-// A warning where a series read as temperatures looks like one of pressures.
+// A warning where a series read as temperatures looks like one of pressures
+// in GPa: every value within 0 to 100 (a ruby gauge may read a little below
+// zero), and either every one below 20 or the lowest below 1, which no
+// diffraction series' temperature is (a diamond-anvil series starts near
+// ambient pressure, 0 GPa). A series of kelvin beyond 100, whatever its
+// comment says of pressure, gets none.
 std::optional<std::string> pressure_hint(const Points& points) {
-  const bool cold = std::all_of(points.cells.begin(), points.cells.end(),
-                                [](const crystal::CellEntry& e) { return *e.temperature < 20; });
-  if (!cold && !points.comment_names_pressure) return std::nullopt;
-  return points.name + ": warning: " +
-         (cold ? "every temperature lies below 20 K" : "the file's comment speaks of pressure") +
+  constexpr double kHighest = 100, kCold = 20, kNoKelvin = 1;
+  const auto [low, high] =
+      std::minmax_element(points.cells.begin(), points.cells.end(),
+                          [](const crystal::CellEntry& x, const crystal::CellEntry& y) {
+                            return *x.temperature < *y.temperature;
+                          });
+  if (low == points.cells.end()) return std::nullopt;
+  const double lowest = *low->temperature, highest = *high->temperature;
+  if (lowest < expansion::kLeastPressure || highest > kHighest) return std::nullopt;
+  if (!(highest < kCold) && !(lowest < kNoKelvin)) return std::nullopt;
+  std::string why =
+      highest < kCold ? "every temperature lies below 20 K" : "the lowest temperature is below 1 K";
+  if (points.comment_names_pressure) why += " and the file's comment speaks of pressure";
+  return points.name + ": warning: " + why +
          "; if the series is one of pressure in GPa, run with --pressure";
 }
 

@@ -135,6 +135,7 @@ int run_batch(const BatchOptions& options, OutputLock* lock) {
   const formats::BufferFileHead head = formats::read_buffer_file_head();
   refuse_outputs_among_entries(outputs, head.entry_count);
   if (progress) progress->set_total(head.entry_count);
+  refuse_outputs_of_other_kinds(options.output_folder, options.csv, options.svg);
   lock_outputs(lock, output_path(options.output_folder, formats::kTableFileName));
   create_output_files(options.output_folder, head.title, options.choice, head.entry_count,
                       options.csv);

@@ -71,11 +71,10 @@ common::Expected<void> apply(int option, std::string_view value, Seen& seen) {
 
 common::Expected<CommandLine> parse_command_line(std::span<const std::string_view> args) {
   if (args.empty()) return CommandLine{RunDialogue{}};
-  const auto parsed = common::parse_command_line(kOptions, args);
-  if (!parsed) return parsed.error();
+  COMMON_TRY(parsed, common::parse_command_line(kOptions, args));
   Seen seen;
   for (const common::GivenOption& given : parsed->options) {
-    if (auto applied = apply(given.id, given.value, seen); !applied) return applied.error();
+    COMMON_TRY_VOID(apply(given.id, given.value, seen));
   }
   if (seen.help) return CommandLine{ShowHelp{}};
   if (seen.version) return CommandLine{ShowVersion{}};

@@ -90,6 +90,7 @@ int run_dialogue(OutputLock* lock) {
   const formats::BufferFileHead head = formats::read_buffer_file_head();
   OutputNames outputs("");
   refuse_outputs_among_entries(outputs, head.entry_count);
+  refuse_outputs_of_other_kinds("", false, false);
   lock_outputs(lock, formats::kTableFileName);
   create_output_files("", head.title, choice, head.entry_count, false);
   outputs.note_created();

@@ -7,6 +7,8 @@
 #include <string>
 
 #include "chart/series_picture.h"
+#include "common/files.h"
+#include "common/safe_text.h"
 #include "formats/csv_table.h"
 #include "formats/pgf_file.h"
 #include "formats/plot_series.h"
@@ -108,6 +110,28 @@ bool OutputNames::named_by(std::string_view name) const {
 void remove_stale_output(const std::string& path) {
   struct stat info {};
   if (::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode)) ::unlink(path.c_str());
+}
+
+void refuse_outputs_of_other_kinds(std::string_view folder, bool csv, bool svg) {
+  const auto refuse = [&](const std::string& path, const std::string& told) {
+    if (const auto target = common::output_target(path); !target)
+      textrec::report(textrec::Failure::kFileSystem, told + ": " + target.error().message);
+  };
+  const auto created = [](const std::string& path, int channel) {
+    return "cannot create " + common::safe_text(path) + " on channel " + std::to_string(channel);
+  };
+  const std::string table = output_path(folder, formats::kTableFileName);
+  refuse(table, created(table, formats::kTableChannel));
+  for (const formats::PlotSeries& plot : formats::kPlotSeries) {
+    const std::string path = output_path(folder, plot.file);
+    refuse(path, created(path, plot.channel));
+  }
+  const std::string csv_path = output_path(folder, formats::kCsvFileName);
+  if (csv) refuse(csv_path, created(csv_path, formats::kCsvChannel));
+  for (const formats::PlotSeries& plot : formats::kPlotSeries) {
+    const std::string path = chart::svg_path_for(output_path(folder, plot.file));
+    if (svg) refuse(path, "cannot write " + common::safe_text(path));
+  }
 }
 
 void create_output_files(std::string_view folder, std::string_view series_title,

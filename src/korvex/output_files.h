@@ -66,6 +66,13 @@ class OutputNames {
 // folder, a link or a device of that name is left alone.
 void remove_stale_output(const std::string& path);
 
+// Ends the run (a severe failure of the file system) before any output is
+// locked or made, where the table, a plot file, with `csv` the CSV table or
+// with `svg` a picture names what is no regular file (common::output_target):
+// a FIFO, a device, a socket, a folder or a link to nothing. Each would end
+// the run as it is created or written, after those before it were replaced.
+void refuse_outputs_of_other_kinds(std::string_view folder, bool csv, bool svg);
+
 // Creates the table with its header on the table channel and the seven plot
 // files with their header and pattern blocks on theirs, and with `csv` the CSV
 // table with its header, in the folder, replacing older files of the same names.

@@ -54,12 +54,14 @@ std::string pressure_method_section(const expansion::PressureSeries& series, con
       "p<sub>c</sub>)<sup>&nu;</sup>, weighted by 1/&sigma;<sub>p</sub><sup>2</sup>, SUs "
       "scaled by &chi;<sup>2</sup>/(N &minus; 4); K(p) = &minus;&lambda; &nu; (p &minus; "
       "p<sub>c</sub>)<sup>&nu;&minus;1</sup>");
-  s += method_row(
-      "Linear K",
-      std::string("minus the least-squares slope of each strain (HC0 standard error); of the "
-                  "volume, ") +
-          (an.volume.logarithmic ? "minus the slope of ln(V/V<sub>ref</sub>)"
-                                 : "minus the slope of V over V at the reference point"));
+  s +=
+      method_row("Linear K", std::string("minus the least-squares slope of each strain, ") +
+                                 (series.analysis.weighted ? "weighted by 1/&sigma;<sub>p</sub>"
+                                                           : "unweighted (no pressure has an SU)") +
+                                 " (HC0 standard error); of the volume, " +
+                                 (an.volume.logarithmic
+                                      ? "minus the slope of ln(V/V<sub>ref</sub>)"
+                                      : "minus the slope of V over V at the reference point"));
   if (series.sus) s += html::draws_row(series.sus->draws);
   s += method_row("Directions",
                   common::format_text("at %.4g GPa (row %zu), in the axes of that point's cell",
@@ -167,6 +169,13 @@ std::string fits_section(const expansion::PressureSeries& series) {
   }
   s += "</tbody></table>\n<p class=\"note\">p<sub>c</sub> (bound): at its bound, the "
        "lowest pressure, without an SU.</p>\n";
+  for (std::size_t k = 0; k < 3; ++k) {
+    const auto& fit = series.analysis.axes[k].fit;
+    if (fit && !fit->determined)
+      s += "<p>" + axis_markup(k) +
+           ": parameters not determined; K(p) is (the least squares lie towards &nu; &rarr; 0 "
+           "or p<sub>c</sub> &rarr; &minus;&infin;; the row gives where the search stopped).</p>\n";
+  }
   return section("fits", "Empirical fits", s);
 }
 

@@ -116,6 +116,7 @@ Json pressure_axis(const expansion::PressureSeries& series, std::size_t k) {
   j["strains"] = strain.strains;
   if (axis.fit) {
     Json fit;
+    fit["determined"] = axis.fit->determined;
     for (const PressureQuantity* q : kFitQuantities)
       json_reading(fit, *q, (*q)(series, {k, std::nullopt}), false);
     j["fit"] = std::move(fit);
@@ -176,7 +177,11 @@ Json pressure_json_document(const expansion::PressureSeries& series,
   j["reference"] = an.temperatures[an.reference];
   j["median"] = an.temperatures[an.median];
   j["pressures"] = an.temperatures;
-  j["pressures_su"] = result.sigma_p;
+  // Each point's own SU, never the weight a point without one is given.
+  j["pressures_su"] = Json::array();
+  for (const crystal::CellEntry& e : source.cells)
+    j["pressures_su"].push_back(or_null(e.pressure_su));
+  j["lines_weighted"] = result.weighted;
   j["axes"] = Json::array();
   for (std::size_t k = 0; k < 3; ++k) j["axes"].push_back(pressure_axis(series, k));
   Json volume;

@@ -50,6 +50,7 @@ template <Estimate expansion::EmpiricalFit::*member>
 Reading fit_parameter(const expansion::PressureSeries& series, Place place) {
   const auto& fit = series.analysis.axes[place.of].fit;
   if (!fit) return {};
+  if (!fit->determined) return {known(((*fit).*member).value), {}, {}, {}, {}, 4};
   // Only p_c lies at a bound: the lowest pressure, where it has no SU.
   return fitted((*fit).*member, member == &expansion::EmpiricalFit::pc ? "bound" : "");
 }

@@ -6,6 +6,7 @@
 
 #include "common/number_text.h"
 #include "common/safe_text.h"
+#include "report/axis_words.h"
 #include "report/eos_report.h"
 #include "report/pressure_quantities.h"
 #include "report/range_notes.h"
@@ -40,11 +41,12 @@ std::string header(const expansion::PressureSeries& series, const Source& source
   s += " Fits       : each principal strain eps = eps0 + lambda (p - p_c)^nu, weighted by\n"
        "              1/sigma_p^2, SUs scaled by chi^2/(N - 4): K(p) = -lambda nu (p - "
        "p_c)^(nu-1);\n"
-       "              linear K: minus the least-squares slope of the strain (HC0 standard\n"
-       "              error); of the volume, " +
-       std::string(r.strains.volume.logarithmic
-                       ? "minus the slope of ln(V/V_ref)\n"
-                       : "minus the slope of V over V at the reference point\n");
+       "              linear K: minus the least-squares slope of the strain, " +
+       std::string(r.weighted ? "weighted by\n              1/sigma_p"
+                              : "unweighted (no\n              pressure has an SU)") +
+       " (HC0 standard error); of the volume, minus the slope\n              " +
+       std::string(r.strains.volume.logarithmic ? "of ln(V/V_ref)\n"
+                                                : "of V over V at the reference point\n");
   if (series.sus) {
     s += common::format_text(
         " Cells' SUs : carried through the whole analysis by %zu Monte Carlo draws\n"
@@ -102,6 +104,17 @@ std::string columns(const PressureQuantity* const (&rows)[N],
   return s;
 }
 
+// A fit whose parameters are not determined: where the search stopped, each
+// parameter in four significant digits, which claim no SU.
+std::string undetermined_row(const expansion::PressureSeries& series, std::size_t k) {
+  return "parameters not determined; K(p) is: the least squares lie towards\n"
+         "                 nu -> 0 or p_c -> -infinity; where the search stopped: eps0 " +
+         text_of(kEps0, series, {k, std::nullopt}) + ",\n                 lambda " +
+         text_of(kLambda, series, {k, std::nullopt}) + ", p_c " +
+         text_of(kFitPc, series, {k, std::nullopt}) + " GPa, nu " +
+         text_of(kNu, series, {k, std::nullopt});
+}
+
 std::string fits_table(const expansion::PressureSeries& series) {
   const expansion::PressureAnalysis& r = series.analysis;
   std::string s = "\n Empirical fits  eps0               lambda             p_c GPa          nu\n";
@@ -109,7 +122,12 @@ std::string fits_table(const expansion::PressureSeries& series) {
     const CompressibilityAxis& axis = r.axes[k];
     s += " " + axis_name(k) + "             ";
     static constexpr int kWidths[] = {18, 18, 16};
-    s += axis.fit ? columns(kFitQuantities, series, k, kWidths) : "none: " + axis.why_not;
+    if (!axis.fit)
+      s += "none: " + axis.why_not;
+    else if (!axis.fit->determined)
+      s += undetermined_row(series, k);
+    else
+      s += columns(kFitQuantities, series, k, kWidths);
     s += "\n";
   }
   return s;
@@ -139,8 +157,23 @@ std::string pressures_table(const expansion::PressureSeries& series) {
   return s;
 }
 
-std::string words(const expansion::PressureSeries& series) {
-  std::string s = "\n";
+// The axes' K as the symmetry words take them: each that the axis is named
+// by, with its bounding SU.
+AxisRates rates_of(const expansion::PressureSeries& series) {
+  const expansion::PressureAnalysis& r = series.analysis;
+  AxisRates rates;
+  for (std::size_t k = 0; k < 3; ++k) {
+    rates.rates[k] = expansion::shown_compressibility(series, k);
+    rates.directions.col(static_cast<Eigen::Index>(k)) = r.strains.axes[r.axes[k].axis].direction;
+  }
+  rates.basis = r.strains.crystal_axes;
+  rates.floor = 0.0005;  // TPa^-1
+  rates.verb = "compress";
+  return rates;
+}
+
+std::string words(const expansion::PressureSeries& series, const Source& source) {
+  std::string s = "\n" + alike_words(rates_of(series), expansion::series_symmetry(source.cells));
   for (std::size_t k = 0; k < 3; ++k) {
     const Estimate k_shown = expansion::shown_compressibility(series, k);
     if (expansion::negative_linear_compressibility(k_shown)) {
@@ -159,7 +192,7 @@ std::string words(const expansion::PressureSeries& series) {
 std::string pressure_text_report(const expansion::PressureSeries& series,
                                  const expansion::EosAnalysis& eos, const Source& source) {
   return header(series, source) + axes_table(series) + fits_table(series) +
-         pressures_table(series) + eos_text(eos) + words(series);
+         pressures_table(series) + eos_text(eos) + words(series, source);
 }
 
 }  // namespace report

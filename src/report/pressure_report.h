@@ -25,9 +25,12 @@ namespace report {
 // One object, the schema of json_document: mode ("pressure"), title,
 // source, strain, symmetry, symmetry_from, skipped_lines, warnings, points,
 // draws (null without cells' SUs); then reference and median pressures,
-// pressures, pressures_su, axes
-// (K at each pressure with K_su, the bounding SU, K_su_fit and K_su_cells;
-// uvw, angles, strains, fit {eps0, lambda, pc, nu and their _su}, linear {K,
+// pressures, pressures_su (null where no point has one), lines_weighted (the
+// straight lines weighted by 1/sigma_p), axes (K at each pressure with K_su,
+// the bounding SU, K_su_fit and K_su_cells; uvw, angles, strains, fit
+// {determined (false where the least squares lie at nu -> 0 or p_c ->
+// -infinity: the parameters are those the search stopped at, without SUs,
+// and K holds), eps0, lambda, pc, nu and their _su}, linear {K,
 // K_su, K_su_fit, K_su_cells}, negative_linear_compressibility), volume {K,
 // K_su, K_su_fit, K_su_cells, definition, reference, values}, the equations
 // of state (eos, eos_weights, axial, ff: eos_report.h) and cells (json_cell,

@@ -6,6 +6,8 @@ namespace report {
 
 std::string shown(const Reading& reading, int decimals, bool su_at_decimals,
                   std::string_view missing) {
+  if (reading.significant > 0 && reading.value && std::isfinite(*reading.value))
+    return common::format_text("%.*g", reading.significant, *reading.value);
   if (!reading.exact.empty() && reading.value && std::isfinite(*reading.value))
     return common::shortest(*reading.value) + " (" + std::string(reading.exact) + ")";
   return common::value_with_su(reading.value, reading.su, {decimals, su_at_decimals, missing});

@@ -33,6 +33,9 @@ struct Reading {
   // Why a value has no SU where it is exact: "bound" (a critical pressure at
   // its bound), "held" (a parameter held at a value); written after it.
   std::string_view exact;
+  // Where above 0, the value in that many significant digits and no SU: a
+  // parameter the data do not determine, given where a search stopped.
+  int significant = 0;
 };
 
 // A unit as the report (ASCII), the page (markup) and the pictures (UTF-8)

@@ -4,6 +4,7 @@
 
 #include "common/number_text.h"
 #include "common/safe_text.h"
+#include "report/axis_words.h"
 #include "report/range_notes.h"
 #include "report/report.h"
 #include "report/temperature_quantities.h"
@@ -122,40 +123,43 @@ std::string table(const expansion::SeriesAnalysis& result) {
   return s + "\n";
 }
 
-// Two axes the data do not tell apart: within twice their combined su.
-bool alike(const expansion::Analysis& an, const expansion::PropagatedSus* sus, std::size_t i,
-           std::size_t j) {
-  const auto su = [&](std::size_t k) {
-    return expansion::bounding_su(
-        an.axes[k].alpha.su, sus != nullptr ? std::optional(sus->axes[k].alpha) : std::nullopt);
-  };
-  const double gap = std::fabs(an.axes[i].alpha.value - an.axes[j].alpha.value);
-  return gap <= 2 * std::hypot(su(i), su(j)) || gap * 1e6 < 0.0005;
+// The axes' coefficients in MK^-1, each with its bounding su, as the
+// symmetry words take them.
+AxisRates rates_of(const expansion::SeriesAnalysis& result) {
+  const expansion::Analysis& an = result.analysis;
+  AxisRates r;
+  for (std::size_t k = 0; k < 3; ++k) {
+    const expansion::Estimate& alpha = an.axes[k].alpha;
+    r.rates[k] = {
+        alpha.value * 1e6,
+        expansion::bounding_su(
+            alpha.su, result.sus ? std::optional(result.sus->axes[k].alpha) : std::nullopt) *
+            1e6};
+  }
+  r.directions = expansion::axis_directions(an);
+  r.basis = an.crystal_axes;
+  r.floor = 0.0005;
+  r.verb = "expand";
+  return r;
 }
 
-// What is said of axes that expand alike: a plane (or every direction) of
-// principal directions only where symmetry makes one.
-std::string alike_words(const expansion::SeriesAnalysis& result) {
+// "Greatest expansion along X3 [...]; least along X1 [...]", neither named
+// of axes that symmetry makes one choice of many.
+std::string extremes(const expansion::SeriesAnalysis& result, const AxisRates& rates) {
   const expansion::Analysis& an = result.analysis;
-  const expansion::PropagatedSus* sus = result.sus ? &*result.sus : nullptr;
-  const Eigen::Matrix3d& basis = an.crystal_axes;
-  const bool low = alike(an, sus, 0, 1), high = alike(an, sus, 1, 2);
-  if (result.symmetry.family == expansion::Family::kCubic && low && high)
-    return " X1, X2 and X3 expand alike, as the cubic symmetry makes them: every direction\n"
-           " is a principal one, and the directions shown are one choice of many.\n";
-  std::string s;
-  for (const auto& [i, j, other] : {std::array<std::size_t, 3>{0, 1, 2}, {1, 2, 0}}) {
-    if (!(i == 0 ? low : high)) continue;
-    const std::string pair = " " + axis_name(i) + " and " + axis_name(j);
-    if (expansion::plane_by_symmetry(result.symmetry, an.axes[other].direction, basis)) {
-      s += pair + " expand alike, as the " + family_name(result.symmetry.family) +
-           " symmetry makes them: every direction\n normal to " + axis_name(other) +
-           " is a principal one, and the two shown are one choice of many.\n";
-    } else {
-      s += pair + " are not distinguishable within their SUs.\n";
-    }
-  }
-  return s;
+  const expansion::AxisResult& least = an.axes[0];
+  const std::string greatest = equal_by_symmetry(rates, result.symmetry, 1, 2)
+                                   ? ""
+                                   : "expansion along X3 " + uvw_text(an.axes[2].uvw);
+  const std::string least_text =
+      equal_by_symmetry(rates, result.symmetry, 0, 1)
+          ? ""
+          : std::string(cleaned(least.alpha.value * 1e6, 3) < 0 ? " (negative)" : "") +
+                " along X1 " + uvw_text(least.uvw);
+  if (!greatest.empty())
+    return " Greatest " + greatest + (least_text.empty() ? "" : "; least" + least_text) + ".\n";
+  if (!least_text.empty()) return " Least expansion" + least_text + ".\n";
+  return "";
 }
 
 // Whether a stretch where a polynomial's coefficient is negative is so beyond
@@ -201,11 +205,8 @@ std::string span_words(const std::string& what, const std::vector<expansion::Neg
 std::string remarks(const expansion::SeriesAnalysis& result) {
   const expansion::Analysis& an = result.analysis;
   const expansion::PropagatedSus* sus = result.sus ? &*result.sus : nullptr;
-  const expansion::AxisResult& least = an.axes[0];
-  std::string s = " Greatest expansion along X3 " + uvw_text(an.axes[2].uvw) + "; least" +
-                  (cleaned(least.alpha.value * 1e6, 3) < 0 ? " (negative)" : "") + " along X1 " +
-                  uvw_text(least.uvw) + ".\n";
-  s += alike_words(result);
+  const AxisRates rates = rates_of(result);
+  std::string s = extremes(result, rates) + alike_words(rates, result.symmetry);
   for (std::size_t k = 0; k <= 3; ++k) {
     const bool volume = k == 3;
     const expansion::Estimate& alpha = volume ? an.volume.alpha : an.axes[k].alpha;

@@ -14,6 +14,7 @@ namespace textrec {
 namespace {
 
 constexpr const char* kNotRegular = "not a regular file";
+constexpr const char* kLinkToNothing = "a symbolic link that leads to no file";
 
 std::string system_error(int err) {
   return std::strerror(err);
@@ -168,26 +169,32 @@ class PosixFileSystem : public FileSystem {
   }
   Opened<ByteSink> create_sink(const std::string& name) override {
     if (!usable_name(name)) return failed_open<ByteSink>(ENOENT);
-    // Opened without waiting: a FIFO without a reader fails at once (ENXIO)
-    // instead of holding the run. Only a regular file or a character device
-    // (/dev/null, say) is written.
+    // Only a regular file is written, looked at before it is opened: opening
+    // a device can act on it, and a FIFO would take the output. A symbolic
+    // link is followed to a regular file only; one that leads to no file
+    // would make one wherever it points.
+    struct stat st;
+    if (::lstat(name.c_str(), &st) == 0) {
+      if (S_ISLNK(st.st_mode) && ::stat(name.c_str(), &st) != 0)
+        return {nullptr, errno == ENOENT ? kLinkToNothing : system_error(errno), false};
+      if (S_ISDIR(st.st_mode)) return failed_open<ByteSink>(EISDIR);
+      if (!S_ISREG(st.st_mode)) return {nullptr, kNotRegular, false};
+    }
+    // Opened without waiting: a FIFO put in the name's place meanwhile fails
+    // at once (ENXIO) instead of holding the run.
     const int fd =
         ::open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NONBLOCK, 0666);
     if (fd < 0) {
       if (errno != ENXIO) return failed_open<ByteSink>(errno);
       return {nullptr, kNotRegular, false};
     }
-    struct stat st;
     std::string reason;
     if (::fstat(fd, &st) != 0) {
       reason = system_error(errno);
-    } else if (!S_ISREG(st.st_mode) && !S_ISCHR(st.st_mode)) {
+    } else if (!S_ISREG(st.st_mode)) {
       reason = kNotRegular;
     } else {
-      // A device is written waiting, as a console is.
-      const bool waits = S_ISREG(st.st_mode) || ::fcntl(fd, F_SETFL, 0) == 0;
-      if (waits) return {std::make_unique<FdSink>(fd, true), {}, false};
-      reason = system_error(errno);
+      return {std::make_unique<FdSink>(fd, true), {}, false};
     }
     ::close(fd);
     return {nullptr, reason, false};

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -16,9 +17,11 @@ namespace vistrel {
 
 // The summary lines without line ends, each beginning with one blank. The main
 // legend and a line naming the series come first with_legends (a plot drawn
-// above the summary shows them already).
+// above the summary shows them already). With `sus` (one a point, 0 for none)
+// a line tells how many points have an error bar.
 [[nodiscard]] std::vector<std::string> summary_lines(const formats::PgfFile& pgf,
                                                      const std::optional<expansion::LineFit>& fit,
-                                                     bool utf8, bool with_legends);
+                                                     bool utf8, bool with_legends,
+                                                     std::span<const double> sus = {});
 
 }  // namespace vistrel

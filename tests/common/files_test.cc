@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -81,6 +82,87 @@ TEST(WriteFileReplacing, ReplacesTheFileAndLeavesNoTemporary) {
   const auto missing = common::write_file_replacing(dir.file("no/such/folder.svg"), "x");
   ASSERT_FALSE(missing);
   EXPECT_EQ("No such file or directory", missing.error().message);
+}
+
+// An output replaces a regular file or nothing; a link is followed to a
+// regular file only; what is no regular file is refused and left as it was.
+TEST(WriteFileReplacing, OnlyOverARegularFile) {
+  testutil::ScopedTempDir dir;
+  const auto at = [&](const char* name) { return dir.file(name); };
+  testutil::write_file(at("old.svg"), "old");
+  ASSERT_EQ(0, symlink("old.svg", at("link.svg").c_str()));
+  ASSERT_EQ(0, symlink("nowhere.svg", at("dangling.svg").c_str()));
+  ASSERT_EQ(0, symlink("folder", at("to_folder.svg").c_str()));
+  ASSERT_EQ(0, mkdir(at("folder").c_str(), 0755));
+  ASSERT_EQ(0, mkfifo(at("fifo.svg").c_str(), 0600));
+  // The numbers of /dev/null, made here: a device node nothing may replace.
+  const bool root = mknod(at("device.svg").c_str(), S_IFCHR | 0600, makedev(1, 3)) == 0;
+  ASSERT_EQ(0, mknod(at("socket.svg").c_str(), S_IFSOCK | 0600, 0));
+  struct Case {
+    const char* name;
+    std::string refusal;  // empty: written, to the file named last
+    const char* written_to;
+  };
+  const std::vector<Case> cases = {
+      {"new.svg", "", "new.svg"},
+      {"old.svg", "", "old.svg"},
+      {"link.svg", "", "old.svg"},
+      {"fifo.svg", "not a regular file", ""},
+      {"device.svg", "not a regular file", ""},
+      {"socket.svg", "not a regular file", ""},
+      {"folder", "Is a directory", ""},
+      {"to_folder.svg", "Is a directory", ""},
+      {"dangling.svg", "a symbolic link that leads to no file", ""},
+  };
+  for (const Case& c : cases) {
+    if (!root && std::string(c.name) == "device.svg") continue;
+    const auto written = common::write_file_replacing(at(c.name), c.name);
+    if (c.refusal.empty()) {
+      ASSERT_TRUE(written) << c.name << ": " << written.error().message;
+      EXPECT_EQ(c.name, testutil::read_file(at(c.written_to)));
+    } else {
+      ASSERT_FALSE(written) << c.name;
+      EXPECT_EQ(c.refusal, written.error().message) << c.name;
+    }
+  }
+  struct stat st {};
+  ASSERT_EQ(0, lstat(at("link.svg").c_str(), &st));
+  EXPECT_TRUE(S_ISLNK(st.st_mode));
+  ASSERT_EQ(0, lstat(at("fifo.svg").c_str(), &st));
+  EXPECT_TRUE(S_ISFIFO(st.st_mode));
+  EXPECT_FALSE(testutil::file_exists(at("nowhere.svg")));
+  EXPECT_EQ(8u + (root ? 1 : 0), folder_names(dir.path()).size());  // no temporary left
+}
+
+// The outputs of a run, checked together before any is written.
+TEST(CheckOutputs, NoTwoOutputsAreOneFileNorAnInput) {
+  testutil::ScopedTempDir dir;
+  const auto at = [&](const char* name) { return dir.file(name); };
+  testutil::write_file(at("series.xy"), "100 5 6 7 90 90 90\n");
+  ASSERT_EQ(0, link(at("series.xy").c_str(), at("hard.svg").c_str()));
+  testutil::write_file(at("page.html"), "");
+  ASSERT_EQ(0, symlink("page.html", at("page_link.svg").c_str()));
+  ASSERT_EQ(0, mkfifo(at("fifo.svg").c_str(), 0600));
+  struct Case {
+    std::vector<std::string> outputs;
+    std::string fault;  // empty: none
+  };
+  const std::string in = at("series.xy");
+  const std::vector<Case> cases = {
+      {{at("fig_strain.svg"), at("page.html")}, ""},
+      {{at("fig_strain.svg"), at("fig_strain.svg")}, at("fig_strain.svg") + " names two outputs"},
+      {{at("fig.svg"), dir.path() + "/./fig.svg"},
+       at("fig.svg") + " and " + dir.path() + "/./fig.svg are one file"},
+      {{at("page.html"), at("page_link.svg")},
+       at("page.html") + " and " + at("page_link.svg") + " are one file"},
+      {{at("fig.svg"), at("hard.svg")}, at("hard.svg") + " is one of the inputs"},
+      {{at("fig.svg"), in}, in + " is one of the inputs"},
+      {{at("fifo.svg"), in}, "cannot write " + at("fifo.svg") + ": not a regular file"},
+  };
+  for (const Case& c : cases) {
+    const auto checked = common::check_outputs(c.outputs, {in});
+    EXPECT_EQ(c.fault, checked ? std::string() : checked.error().message);
+  }
 }
 
 // A child writes a large file and is sent SIGINT once its temporary file

@@ -106,16 +106,17 @@ TEST(Edges, EachFaultIsToldWithItsStatus) {
          ASSERT_EQ(0, ::link(dir.file("TK_cell_b.pgf").c_str(), dir.file("hard.out").c_str()));
        },
        unchanged("hard.out", kList)},
-      {"a folder at a picture's name",
+      {"a folder at a picture's name: refused before any output is made",
        {{"s.lst", e2e::lf({"T", "h", "none.out 1"})}},
        "-q --svg -c1 s.lst",
-       4,
-       std::nullopt,
+       16,
+       severe("cannot write TK_cell_a.svg: Is a directory"),
        [](const ScopedTempDir& dir) {
          std::filesystem::create_directory(dir.file("TK_cell_a.svg"));
        },
        [](const ScopedTempDir& dir) {
          EXPECT_TRUE(std::filesystem::is_directory(dir.file("TK_cell_a.svg")));
+         EXPECT_FALSE(testutil::file_exists(dir.file("TK_parameters.xy")));
        }},
       {"temperatures the F6.2 field cannot hold",
        {{"s.lst", e2e::lf({"T", "h", "100K.out 1000", "100K.out 999.99", "100K.out -99.99",

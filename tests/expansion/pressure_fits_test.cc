@@ -205,6 +205,101 @@ TEST(EmpiricalFit, DenseSeriesReachesTheMinimumOverAllPoints) {
   for (int k = 0; k < 4; ++k) EXPECT_LT(std::abs(dot[k]), 1e-6 * std::sqrt(norm[k] * r2)) << k;
 }
 
+// Three series whose least squares were found by a dense scan of the profile
+// (worked/empirical_minimum.py, no optimizer): one with its minimum just below
+// the lowest pressure, where a polish from the bound stops short, and two
+// whose sums of squares fall on towards nu -> 0, where the parameters are not
+// determined but the curve and K are. The fit's chi^2 is its own: at most
+// the scan's (a little more for the last two, which the scan follows to
+// nu = 0.002 and the fit to its edge at 1e-4).
+TEST(EmpiricalFit, ReachesTheScannedMinimum) {
+  const std::vector<double> p = {0.12, 0.55, 1.04, 1.61, 2.30, 3.05, 3.92, 4.86};
+  const std::vector<double> sigma = {0.02, 0.02, 0.03, 0.03, 0.04, 0.04, 0.05, 0.05};
+  struct Case {
+    const char* name;
+    std::vector<double> eps;
+    double chi2, k_median;
+    bool determined;
+    double chi2_room, k_room;  // relative
+  };
+  const Case cases[] = {
+      {"near",
+       {-0.005074165576, -0.0151415719, -0.01956552849, -0.0230871888, -0.02636590503,
+        -0.02920970548, -0.03195270202, -0.0345436701},
+       5.342539988e-07,
+       4.684039354,
+       true,
+       1e-6,
+       1e-4},
+      {"logarithmic",
+       {0.009217003406, 0.004957113577, 0.002249982316, 0.0001333805476, -0.00174306867,
+        -0.003257762075, -0.004621010768, -0.005859619477},
+       7.723174006e-07,
+       2.657469756,
+       true,
+       1e-6,
+       1e-3},
+      {"exponential",
+       {-0.0008860339935, -0.0038548695, -0.006868152426, -0.009939809832, -0.01311935394,
+        -0.01600523836, -0.01873976703, -0.02109939957},
+       8.001337946e-05,
+       4.443058398,
+       false,
+       1e-3,
+       1e-3},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const auto fit = expansion::fit_empirical(p, sigma, c.eps);
+    ASSERT_TRUE(fit) << fit.error().message;
+    double chi2 = 0;
+    for (std::size_t i = 0; i < p.size(); ++i)
+      chi2 += std::pow((expansion::empirical_strain(*fit, p[i]) - c.eps[i]) / sigma[i], 2);
+    EXPECT_LE(chi2, c.chi2 * (1 + c.chi2_room));
+    EXPECT_EQ(fit->determined, c.determined);
+    const expansion::Estimate k = expansion::compressibility(*fit, 1.955);
+    expect_near(k.value, c.k_median, c.k_room, "K at the median pressure");
+    EXPECT_TRUE(std::isfinite(k.su) && k.su > 0 && k.su < std::abs(k.value));
+  }
+}
+
+// Pressures' SUs of any scale give the same fit, and a fit with no pressure
+// to spare is refused as one that cannot be judged.
+TEST(EmpiricalFit, SuScaleAndExactFits) {
+  const std::vector<double> eps = kGrow.eps;
+  for (const double scale : {1e-150, 1e155}) {
+    std::vector<double> sigma = kSigma;
+    for (double& s : sigma) s *= scale;
+    const auto fit = expansion::fit_empirical(kP, sigma, eps);
+    ASSERT_TRUE(fit) << fit.error().message;
+    expect_near(fit->nu.value, kGrow.nu, 1e-5, "nu");
+    expect_near(fit->nu.su, kGrow.nu_su, 1e-3, "nu su");
+  }
+  const auto exact = expansion::fit_empirical({1, 2, 3, 4, 4}, std::vector<double>(5, 0.1),
+                                              {0, -1e-3, -1.8e-3, -2.5e-3, -2.6e-3});
+  ASSERT_FALSE(exact);
+  EXPECT_EQ(exact.error().message,
+            "the empirical fit cannot be judged: 4 points for 4 parameters (5 rows at 4 "
+            "distinct pressures)");
+}
+
+// A straight line weighted by w = 1/sigma_p, with its HC0 standard error: the
+// slope and error numpy gives for the sandwich (X'WX)^-1 X'W diag(e^2) WX
+// (X'WX)^-1; unweighted it is another line.
+TEST(PressureFits, LinesWeightedByOneOverSigma) {
+  const std::vector<double> p = {0.28, 0.55, 0.82, 1.12, 1.42, 1.80, 2.24, 2.82};
+  const std::vector<double> sigma = {0.004, 0.007, 0.008, 0.009, 0.011, 0.013, 0.018, 0.025};
+  const std::vector<double> y = {0, -0.0061, -0.0117, -0.0178, -0.0236, -0.0305, -0.0391, -0.0489};
+  std::vector<double> w;
+  for (const double s : sigma) w.push_back(1 / s);
+  const expansion::Estimate slope =
+      expansion::derivative_at(expansion::fit_polynomial(p, y, 1, w), 1);
+  expect_near(slope.value, -0.01965099809, 1e-9, "slope");
+  expect_near(slope.su, 0.0003643965979, 1e-8, "HC0 su");
+  const expansion::Estimate plain = expansion::derivative_at(expansion::fit_polynomial(p, y, 1), 1);
+  EXPECT_GT(std::abs(plain.value - slope.value), 1e-4);
+}
+
 TEST(PressureFits, RefuseSeriesTheyCannotFit) {
   struct Case {
     const char* what;

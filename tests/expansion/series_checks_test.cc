@@ -47,10 +47,27 @@ TEST(SeriesChecks, ChangesBetweenNeighboursAreNamedWithTheirTemperatures) {
   // In file order: the checks take the points by temperature.
   std::vector<CellEntry> jump = series({300, 100, 150, 200, 250});
   jump[0].cell.c *= 1.01;
+  // A step of 0.3 % in c, some thirty times the others: a jump without SUs,
+  // within five SUs of 0.05 % each.
+  std::vector<CellEntry> small_jump = series({100, 110, 120, 130, 140, 150});
+  for (std::size_t i = 3; i < small_jump.size(); ++i) small_jump[i].cell.c *= 1.003;
+  std::vector<CellEntry> uncertain = small_jump;
+  for (CellEntry& e : uncertain) e.su.c = 5e-4 * e.cell.c;
+  // A pressure series whose a and b trade places.
+  std::vector<CellEntry> pressed = series({0.5, 1.0, 1.5, 2.0, 2.5});
+  for (std::size_t i = 0; i < pressed.size(); ++i) {
+    pressed[i].pressure = pressed[i].temperature;
+    pressed[i].temperature.reset();
+    const double f = 1 - 0.01 * pressed[i].pressure.value();
+    pressed[i].cell = {5.4 * f, 5.0 * f, 7 * f, 90, 90, 90};
+  }
+  std::swap(pressed[4].cell.a, pressed[4].cell.b);
+  using crystal::Abscissa;
   const struct {
     const char* name;
     std::vector<CellEntry> cells;
     std::string warnings;
+    Abscissa variable = Abscissa::kTemperature;
   } cases[] = {
       {"smooth", smooth, ""},
       {"space group", labelled,
@@ -64,9 +81,18 @@ TEST(SeriesChecks, ChangesBetweenNeighboursAreNamedWithTheirTemperatures) {
        // The volume's 1.15 % is less than ten times its steps of 0.15 %.
        "between 250 K and 300 K: c jumps by 1.05 %, more than ten times the series' own steps\n"
        "fit each part of the series alone: --range 100:250\n"},
+      {"small jump", small_jump,
+       "between 120 K and 130 K: c jumps by 0.31 %, more than ten times the series' own steps\n"
+       "between 120 K and 130 K: the volume jumps by 0.33 %, more than ten times the series' own "
+       "steps\nfit each part of the series alone: --range 100:120, --range 130:150\n"},
+      {"small jump within its SUs", uncertain, ""},
+      {"pressure", pressed,
+       "between 2 GPa and 2.5 GPa: the axes exchange (a is the previous b, b is the previous a)\n"
+       "fit each part of the series alone: --range 0.5:2\n",
+       Abscissa::kPressure},
   };
   for (const auto& c : cases) {
-    const expansion::SeriesChanges found = expansion::check_changes(c.cells);
+    const expansion::SeriesChanges found = expansion::check_changes(c.cells, c.variable);
     EXPECT_TRUE(found.unmatched.empty()) << c.name;
     EXPECT_EQ(c.warnings, joined(found.warnings)) << c.name;
   }

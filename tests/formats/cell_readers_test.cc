@@ -423,6 +423,38 @@ TEST(CellReaders, DialsReadIsBoundedAndInterrupted) {
   EXPECT_EQ("interrupted", interrupted.error().message);
 }
 
+// A long read asks the interrupt as it goes, not only once it has parsed the
+// whole file: one that asked only between a CIF's blocks, or after a table,
+// would read each of these to its end.
+TEST(CellReaders, LongReadsAskTheInterruptAsTheyGo) {
+  std::string loop = "data_one\n_cell_length_a 5\nloop_\n_x\n";
+  std::string blocks;
+  std::string table = "! title\n";
+  std::string free_table;
+  std::string csv = "T_K,a_A,b_A,c_A,alpha_deg,beta_deg,gamma_deg\n";
+  for (int i = 0; i < 10000; ++i) {
+    loop += std::to_string(i) + "\n";
+    blocks += "data_b" + std::to_string(i) + "\n_x 1\n";
+    table += "100.00     5.00000     6.00000     7.00000      90.000      90.000      90.000\n";
+    free_table += "100 5 6 7 90 90 90\n";
+    csv += "100.0,5.0,6.0,7.0,90.0,90.0,90.0\n";
+  }
+  const struct {
+    CellFormat format;
+    const std::string& bytes;
+  } cases[] = {
+      {CellFormat::kCif, loop},      {CellFormat::kCif, blocks},
+      {CellFormat::kTkTable, table}, {CellFormat::kPascalTable, free_table},
+      {CellFormat::kKorvexCsv, csv},
+  };
+  for (const auto& c : cases) {
+    int asked = 0;
+    const auto read = formats::read_cells(c.format, c.bytes, "f", [&] { return ++asked > 1; });
+    ASSERT_FALSE(read) << c.bytes.substr(0, 20);
+    EXPECT_EQ("interrupted", read.error().message);
+  }
+}
+
 TEST(CellReaders, RowsATableSkipsAreWarnings) {
   const std::string table =
       "! Made-up crystal\n! Cell parameters extracted from input cell.\n"

@@ -143,6 +143,55 @@ TEST(ListedEntry, PressuresReconciledAndTemperaturesLeftAlone) {
   }
 }
 
+// Volumes against pressure, P-V tables and EosFit data, read as points
+// under --pressure and told apart from cells against temperature.
+TEST(ListedEntry, PvTablesAndEosFitDataGivePoints) {
+  const struct {
+    const char* what;
+    std::string bytes;
+    double p, v;
+    std::optional<double> sigma_p;
+    bool has_cell;
+    std::string error;  // of the first row, when it is refused
+  } cases[] = {
+      {"CSV, empty SU", "p,sigma_p,V,sigma_V\n0.5,,110.9,0.003\n", 0.5, 110.9, {}, false, ""},
+      {"whitespace, cell", "P(GPa) sigma_p a b c alpha beta gamma\n1 0 5 6 7 90 90 90\n", 1, 210,
+       0.0, true, ""},
+      {"EosFit", "TITLE q\n! c\nFORMAT 1 P SIGP V SIGV\n0.0001 0.1 112.98 0.002 ! n\n", 0.0001,
+       112.98, 0.1, false, ""},
+      {"not a number",
+       "p V\n0,5 100\n",
+       0,
+       0,
+       {},
+       false,
+       "line 2: column 1 (p) is not a number: |0,5|"},
+      {"EosFit keyword",
+       "TITLE q\nFORMAT P V\nPSCALE 1 KBAR\n",
+       0,
+       0,
+       {},
+       false,
+       "line 3: PSCALE is not a line read here"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const auto read = formats::read_dated_file("x", c.bytes, crystal::Abscissa::kPressure);
+    if (!c.error.empty()) {
+      ASSERT_FALSE(read);
+      EXPECT_EQ("x, " + c.error, read.error().message);
+      continue;
+    }
+    ASSERT_TRUE(read) << read.error().message;
+    const crystal::CellEntry& e = read->cells.at(0);
+    EXPECT_EQ(c.p, e.pressure.value_or(-1));
+    EXPECT_EQ(c.sigma_p, e.pressure_su);
+    EXPECT_EQ(c.has_cell, e.has_cell);
+    EXPECT_NEAR(c.v, crystal::point_volume(e), 1e-9);
+    EXPECT_FALSE(formats::read_dated_file("x", c.bytes));  // not under temperature
+  }
+}
+
 // Bytes had another way: DIRAX output scanned by the file's own scan, and a
 // file too large to be read whole refused before any reader sees it.
 class FakeFile final : public formats::ListedFile {

@@ -1,7 +1,8 @@
 // The built korvex-expansion on series that should not be fitted unchecked:
 // changes of phase or setting (warned of, status 4, the report still
 // written), cells of no one crystal and temperatures that are none or cannot
-// be told apart (status 1), points scattered far beyond their SUs, and an
+// be told apart (status 1), points scattered far beyond their SUs or curving
+// beyond a straight line, the same changes in a pressure series, and an
 // eight-column table whose last column is the volume.
 #include <gtest/gtest.h>
 
@@ -46,6 +47,19 @@ TEST(ExpansionChecks, EachFindingWithItsStatus) {
        4,
        "the scatter is far larger than the cells' SUs: a phase change, a misread "
        "file or wrong SUs?\n"},
+      {"curvature",
+       "100 5.00400(1) 6 7 90 90 90\n150 5.00900(1) 6 7 90 90 90\n200 5.01600(1) 6 7 90 90 90\n"
+       "250 5.02500(1) 6 7 90 90 90\n300 5.03600(1) 6 7 90 90 90\n",
+       {"t.txt"},
+       4,
+       "a quadratic's is not: the points curve; run with --fit quadratic\n"},
+      {"pressure: exchanged axes",
+       "0.5 5.40 5.00 7 90 90 90\n1.0 5.37 4.97 6.96 90 90 90\n1.5 5.34 4.95 6.93 90 90 90\n"
+       "2.0 5.31 4.92 6.90 90 90 90\n2.5 4.90 5.29 6.87 90 90 90\n",
+       {"--pressure", "t.txt"},
+       4,
+       "korvex-expansion: t.txt: warning: between 2 GPa and 2.5 GPa: the axes exchange (a is the "
+       "previous b, b is the previous a)\n"},
       {"volume column",
        "100 3.6149 3.6149 3.6149 90 90 90 47.24\n200 3.6190 3.6190 3.6190 90 90 90 47.40\n"
        "300 3.6231 3.6231 3.6231 90 90 90 47.56\n",

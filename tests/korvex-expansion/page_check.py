@@ -34,8 +34,10 @@ def check_numbers(doc, data):
         if got != want:
             fail("%s: page %r, JSON %r" % (key, got, want))
         text = "".join(el.itertext())
-        shown = re.match(r"-?\d+(\.\d+)?", text)
+        shown = re.match(r"-?\d+(\.\d+)?(e[-+]?\d+)?", text)
         decimals = len(shown.group(1) or ".") - 1 if shown else 0
+        if shown and shown.group(2):
+            decimals -= int(shown.group(2)[1:])
         if not shown or abs(float(shown.group(0)) - want) > 0.5 * 10**-decimals * (1 + 1e-9) \
                 and not re.fullmatch(r"-?\d+\(\d+\)", text):
             fail("%s: shows %r for %r" % (key, text, want))

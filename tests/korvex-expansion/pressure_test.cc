@@ -116,8 +116,9 @@ TEST(PressureCli, EquationsOfStateOfTheWorkedSeries) {
 
 // The cells' SUs carried into K: a cubic cell whose length has the SU s at
 // every point. Its natural strain is ln(a/a_ref) along every axis, so the
-// straight line's K has the SD of a least-squares slope of values with SDs
-// s/a_i, 1000 sqrt(sum c_i^2 (s/a_i)^2) with c_i = (p_i - mean p) / S_pp,
+// straight line's K has the SD of a slope weighted by w_i = 1/sigma_p of
+// values with SDs s/a_i, 1000 sqrt(sum c_i^2 (s/a_i)^2) with
+// c_i = w_i (p_i - p_w) / sum w_j (p_j - p_w)^2, p_w the weighted mean,
 // and the volume's three times that (to the 7 % SE of an SD of 100 draws,
 // drawn from the fixed default start); each shown SU is the larger of
 // the fit's and the cells'; every cell is written with its pressure.
@@ -131,11 +132,13 @@ TEST(PressureCli, CarriesTheCellsSusIntoK) {
     table += common::format_text("%.2f %.2f ", kP[i], kSigma[i]) + length + " " + length + " " +
              length + " 90 90 90\n";
   }
-  double mean = 0, spp = 0, variance = 0;
-  for (const double p : kP) mean += p / 13;
-  for (const double p : kP) spp += (p - mean) * (p - mean);
+  double sw = 0, mean = 0, spp = 0, variance = 0;
+  for (int i = 0; i < 13; ++i) sw += 1 / kSigma[i], mean += kP[i] / kSigma[i];
+  mean /= sw;
+  for (int i = 0; i < 13; ++i) spp += (kP[i] - mean) * (kP[i] - mean) / kSigma[i];
   for (int i = 0; i < 13; ++i)
-    variance += std::pow((kP[i] - mean) / spp * kSu / a[static_cast<std::size_t>(i)], 2);
+    variance +=
+        std::pow((kP[i] - mean) / kSigma[i] / spp * kSu / a[static_cast<std::size_t>(i)], 2);
   const double want = 1000 * std::sqrt(variance);
   ScopedTempDir dir;
   testutil::write_file(dir.file("su.tsv"), table);
@@ -167,15 +170,18 @@ TEST(PressureCli, CarriesTheCellsSusIntoK) {
 
 // The volume's linear K: under the natural strain the slope of -ln(V/V_ref),
 // the sum of the axes' linear K; under PASCal's measures minus the slope of V
-// over the reference point's volume.
+// over the reference point's volume, each line weighted by 1/sigma_p.
 TEST(PressureCli, VolumeCompressibilityFollowsTheMeasure) {
   const auto volume = [](double p) {
     return 504 * (1 + 0.011 * std::pow(p + 0.35, 0.55)) * (1 - 0.021 * std::pow(p + 0.1, 0.8)) *
            (1 - 0.006 * p);
   };
-  double sp = 0, sv = 0, spp = 0, spv = 0;
-  for (const double p : kP) sp += p, sv += volume(p), spp += p * p, spv += p * volume(p);
-  const double pascal_k = -(13 * spv - sp * sv) / (13 * spp - sp * sp) / volume(kP[0]) * 1000;
+  double sw = 0, sp = 0, sv = 0, spp = 0, spv = 0;
+  for (int i = 0; i < 13; ++i) {
+    const double w = 1 / kSigma[i], p = kP[i];
+    sw += w, sp += w * p, sv += w * volume(p), spp += w * p * p, spv += w * p * volume(p);
+  }
+  const double pascal_k = -(sw * spv - sp * sv) / (sw * spp - sp * sp) / volume(kP[0]) * 1000;
   ScopedTempDir dir;
   testutil::write_file(dir.file("nlc.tsv"), orthorhombic_table("p sigma_p a b c al be ga"));
   for (const std::string measure : {"natural", "lagrangian", "eulerian"}) {
@@ -301,8 +307,50 @@ TEST(PressureCli, EquationsAndWeightsAsAsked) {
   EXPECT_NE(std::string::npos, refused.err.find("line 2")) << refused.err;
 }
 
+// The hint to run with --pressure, given only where the values could be
+// pressures in GPa; and --fit, which pressure mode has no use for, refused.
+TEST(PressureCli, HintsOnlyWhereTheValuesCouldBePressures) {
+  const auto series = [](const char* comment, double from, double to, double su) {
+    std::string s = std::string("# ") + comment + "\n";
+    for (int i = 0; i < 6; ++i) {
+      const double x = from + (to - from) * i / 5;
+      s += row(x, su, 8 * (1 - 1e-4 * x), 9 * (1 - 2e-4 * x), 7 * (1 - 3e-4 * x));
+    }
+    return s;
+  };
+  const struct {
+    const char* name;
+    std::string table;
+    const char* hint;  // nullptr: none
+  } cases[] = {
+      {"diamond-anvil series, no comment", series("DAC run 3", 0, 45, 0.08),
+       "the lowest temperature is below 1 K; if the series is one of pressure"},
+      {"cold", series("p sigma_p a b c", 2, 18, 0.05), "every temperature lies below 20 K"},
+      {"kelvin at ambient pressure", series("measured at ambient pressure", 100, 300, 0.5),
+       nullptr},
+      {"kelvin below 100 speaking of pressure", series("ambient pressure", 30, 90, 0.5), nullptr},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScopedTempDir dir;
+    testutil::write_file(dir.file("s.tsv"), c.table);
+    const auto r = run_program({EXPANSION_BIN, "s.tsv"}, dir.path(), "");
+    EXPECT_EQ(c.hint == nullptr ? 0 : 4, r.exit_status) << r.err;
+    const bool hinted = r.err.find("--pressure") != std::string::npos;
+    EXPECT_EQ(c.hint != nullptr, hinted) << r.err;
+    EXPECT_TRUE(c.hint == nullptr || r.err.find(c.hint) != std::string::npos) << r.err;
+  }
+  ScopedTempDir dir;
+  testutil::write_file(dir.file("s.tsv"), series("p", 0, 5, 0.05));
+  const auto fit =
+      run_program({EXPANSION_BIN, "--pressure", "--fit", "quadratic", "s.tsv"}, dir.path(), "");
+  EXPECT_EQ(2, fit.exit_status);
+  EXPECT_NE(std::string::npos, fit.err.find("--fit is for a temperature series")) << fit.err;
+}
+
 // --svg: the strains with their fits, the volume with its line and three
-// equations of state (curves alone), the compressibility indicatrix with a
+// equations of state (curves alone), the lattice against pressure, the
+// compressibility indicatrix with a
 // dashed lobe for the axis that grows; --html: the page of the same.
 TEST(PressureCli, DrawsStrainsEquationsOfStateAndIndicatrix) {
   ScopedTempDir dir;
@@ -311,7 +359,10 @@ TEST(PressureCli, DrawsStrainsEquationsOfStateAndIndicatrix) {
       run_program({EXPANSION_BIN, "--pressure", "--svg", "out", "bm.tsv"}, dir.path(), "");
   ASSERT_EQ(0, r.exit_status) << r.err;
   EXPECT_NE(std::string::npos,
-            r.out.find("SVG pictures written: out_strain.svg, out_volume.svg, out_indicatrix.svg"));
+            r.out.find("SVG pictures written: out_strain.svg, out_volume.svg, out_lattice.svg, "
+                       "out_indicatrix.svg"));
+  EXPECT_NE(std::string::npos,
+            testutil::read_file(dir.file("out_lattice.svg")).find("Pressure (GPa)"));
   const std::string volume = testutil::read_file(dir.file("out_volume.svg"));
   for (const char* key : {"class=\"fit s3\"", "BM2", "Vinet", "Pressure (GPa)"})
     EXPECT_NE(std::string::npos, volume.find(key)) << key;
@@ -376,8 +427,10 @@ TEST(PressureCli, TakesAmbientScatterAndTellsAShortSeries) {
   const auto r = run_program({EXPANSION_BIN, "--pressure", "low.tsv"}, dir.path(), "");
   ASSERT_EQ(0, r.exit_status) << r.err;
   EXPECT_NE(std::string::npos, r.out.find("Points     : 4, -0.25 GPa to 2 GPa")) << r.out;
-  EXPECT_NE(std::string::npos,
-            r.out.find("K at each pressure: not given; the empirical fit needs at least 5 points"))
+  EXPECT_NE(
+      std::string::npos,
+      r.out.find("K at each pressure: not given; the empirical fit cannot be judged: 4 points "
+                 "for 4 parameters"))
       << r.out;
 }
 

@@ -70,7 +70,8 @@ TEST(SvgPictures, APictureWithoutAPointIsToldAndNotCounted) {
   ScopedTempDir dir;
   make_series(dir, {});
   testutil::write_file(dir.file("TK_cell_a.svg"), "an earlier run's picture");
-  ASSERT_EQ(0, mkdir(dir.file("TK_cell_b.svg").c_str(), 0755));
+  ASSERT_EQ(0, symlink("elsewhere.svg", dir.file("TK_cell_b.svg").c_str()));
+  testutil::write_file(dir.file("elsewhere.svg"), "a picture of its own");
   const auto run =
       testutil::run_program({KORVEX_BIN, "--svg", "-c", "2", "series.lst"}, dir.path(), "");
   EXPECT_EQ(4, run.exit_status);
@@ -83,7 +84,8 @@ TEST(SvgPictures, APictureWithoutAPointIsToldAndNotCounted) {
   EXPECT_EQ(expected, testutil::split_lines(run.err));
   EXPECT_FALSE(testutil::file_exists(dir.file("TK_cell_a.svg")));
   struct stat info {};
-  EXPECT_EQ(0, stat(dir.file("TK_cell_b.svg").c_str(), &info));  // not removed: korvex's it is not
+  EXPECT_EQ(0, lstat(dir.file("TK_cell_b.svg").c_str(), &info));  // not removed: korvex's it is not
+  EXPECT_EQ("a picture of its own", testutil::read_file(dir.file("elsewhere.svg")));
 }
 
 }  // namespace

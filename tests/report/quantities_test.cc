@@ -44,15 +44,10 @@ TEST(ValueWithSu, OneRuleForEveryOutput) {
 std::vector<crystal::CellEntry> heated_cells() {
   std::vector<crystal::CellEntry> out;
   for (int i = 0; i < 6; ++i) {
-    crystal::CellEntry e{"t" + std::to_string(i),
-                         100.0 + 40 * i,
-                         std::nullopt,
-                         {5 - 2e-5 * i * i, 6 + 0.0011 * i, 7 + 0.0021 * i, 90, 90, 90},
-                         {},
-                         {},
-                         {},
-                         {},
-                         {}};
+    crystal::CellEntry e;
+    e.source = "t" + std::to_string(i);
+    e.temperature = 100.0 + 40 * i;
+    e.cell = {5 - 2e-5 * i * i, 6 + 0.0011 * i, 7 + 0.0021 * i, 90, 90, 90};
     e.su.a = 0.0004;
     e.su.c = 0.0006;
     out.push_back(e);
@@ -75,7 +70,9 @@ std::vector<crystal::CellEntry> compressed_cells() {
       v *= 1 - (p - f) / 18.7 / 8;
     }
     const double a = std::cbrt(v) * (1 + 3e-5 * ((i * 7) % 5 - 2));
-    crystal::CellEntry e{"p" + std::to_string(i), {}, {}, {a, a, a, 90, 90, 90}, {}, {}, {}, {}};
+    crystal::CellEntry e;
+    e.source = "p" + std::to_string(i);
+    e.cell = {a, a, a, 90, 90, 90};
     e.pressure = p;
     e.pressure_su = 0.01;
     out.push_back(e);
@@ -145,8 +142,8 @@ TEST(Quantities, EachPressureRowReadsTheSameEverywhere) {
       expansion::analyse_equations_of_state(cells, {{expansion::Eos::kBm3}, {}, {}, {}, 0});
   ASSERT_TRUE(eos) << eos.error().message;
   const report::Source source{"p.tsv", {}, cells, {}, {}, {}, {}};
-  const auto pictures =
-      chart::render_pressure_pictures(*series, *eos, source.name, report::picture_keys(*series));
+  const auto pictures = chart::render_pressure_pictures(*series, *eos, cells, source.name,
+                                                        report::picture_keys(*series));
   const Outputs out{report::pressure_text_report(*series, *eos, source),
                     report::pressure_html_report(*series, *eos, source, {}, pictures),
                     pictures_text(pictures)};

@@ -217,7 +217,7 @@ TEST(Vistrel, PictureThatCannotBeWrittenStillShowsThePlot) {
   // A folder where the picture belongs cannot be replaced, even by root.
   ASSERT_EQ(0, mkdir(dir.file("TK_volume.svg").c_str(), 0755));
   const auto r = run_program({VISTREL_BIN, "TK_volume.pgf"}, dir.path(), "\n");
-  EXPECT_EQ(0, r.exit_status);
+  EXPECT_EQ(1, r.exit_status);
   EXPECT_TRUE(has(r.err, "vistrel: cannot write the SVG picture TK_volume.svg: Is a directory"))
       << r.err;
   EXPECT_TRUE(has(r.out, " Points shown      : 3 of 4 declared\n")) << r.out;
