@@ -1,5 +1,7 @@
 #include "formats/eosfit_file.h"
 
+#include <algorithm>
+#include <array>
 #include <optional>
 #include <string>
 #include <vector>
@@ -51,6 +53,87 @@ common::Expected<std::vector<PvColumn>> format_columns(std::string_view line, in
   return columns;
 }
 
+// The units a scale line may name, in upper case, and what they make of the
+// values: pressures are read in GPa, volumes in cubic angstroms, lengths in
+// angstroms and temperatures in kelvin.
+struct UnitName {
+  std::string_view keyword;
+  std::string_view unit;
+  int pressure_power = 0;    // PvUnits
+  double kelvin_offset = 0;  // PvUnits
+};
+
+constexpr std::array<UnitName, 10> kUnits = {{{"PSCALE", "GPA"},
+                                              {"PSCALE", "KBAR", -1},
+                                              {"PSCALE", "MPA", -3},
+                                              {"VSCALE", "A3"},
+                                              {"VSCALE", "A^3"},
+                                              {"VSCALE", "ANG3"},
+                                              {"LSCALE", "A"},
+                                              {"LSCALE", "ANG"},
+                                              {"TSCALE", "K"},
+                                              {"TSCALE", "C", 0, 273.15}}};
+
+std::string upper(std::string_view text) {
+  std::string s(text);
+  for (char& c : s)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return s;
+}
+
+// A scale line (PSCALE GPa, ...): its unit taken into `units`, or refused
+// with the units read here.
+common::Expected<void> take_scale(std::string_view keyword, std::string_view line, int number,
+                                  PvUnits& units) {
+  const std::string unit = upper(common::trim(line.substr(keyword.size())));
+  std::string known;
+  for (const UnitName& u : kUnits) {
+    if (u.keyword != keyword) continue;
+    if (u.unit == unit) {
+      if (keyword == "PSCALE") units.pressure_power = u.pressure_power;
+      if (keyword == "TSCALE") units.kelvin_offset = u.kelvin_offset;
+      return {};
+    }
+    known += std::string(known.empty() ? "" : ", ") + std::string(u.unit);
+  }
+  return common::Error{number, std::string(keyword) + " names |" + common::safe_text(unit) +
+                                   "|, not a unit read here (" + known + ")"};
+}
+
+// A DATATYPE line: volumes or cells are read; moduli, or data of a type not
+// known here, are refused rather than read as volumes.
+common::Expected<void> take_data_type(std::string_view line, int number) {
+  const std::string type = upper(common::trim(line.substr(8)));
+  for (const std::string_view read : {"VOLUME", "VOLUMES", "CELL", "CELLS"})
+    if (type == read) return {};
+  return common::Error{number, "DATATYPE |" + common::safe_text(type) +
+                                   "|: only volumes or cells (DATATYPE VOLUME) are read here"};
+}
+
+// The control lines other than TITLE and FORMAT.
+constexpr std::array<std::string_view, 5> kControls = {"PSCALE", "VSCALE", "LSCALE", "TSCALE",
+                                                       "DATATYPE"};
+
+bool is_control_line(std::string_view text) {
+  return std::any_of(kControls.begin(), kControls.end(),
+                     [&](std::string_view keyword) { return opens_with(text, keyword); });
+}
+
+// A line that opens with a word: a control line, never a row. TITLE and
+// FORMAT are taken by the caller.
+common::Expected<void> take_control(std::string_view text, int number, PvUnits& units) {
+  for (const std::string_view scale : {"PSCALE", "VSCALE", "LSCALE", "TSCALE"})
+    if (opens_with(text, scale)) return take_scale(scale, text, number, units);
+  if (opens_with(text, "DATATYPE")) return take_data_type(text, number);
+  return common::Error{number, std::string(row_fields(text).front()) + " is not a line read here"};
+}
+
+// A row as read, for its point once every control line is known.
+struct Row {
+  int number = 0;
+  std::vector<std::string_view> fields;
+};
+
 }  // namespace
 
 bool is_eosfit_file(std::string_view start) {
@@ -64,7 +147,8 @@ bool is_eosfit_file(std::string_view start) {
       titled = true;
       continue;
     }
-    return opens_with(text, "FORMAT");
+    if (opens_with(text, "FORMAT")) return true;
+    if (!is_control_line(text)) return false;
   }
   return false;
 }
@@ -72,40 +156,38 @@ bool is_eosfit_file(std::string_view start) {
 common::Expected<CellRead> read_eosfit_file(std::string_view bytes, std::string_view source) {
   LineCursor lines(bytes);
   std::optional<std::vector<PvColumn>> columns;
+  PvUnits units;
+  std::vector<Row> rows;
   CellRead read;
   while (const auto line = lines.next()) {
     const int number = lines.line_number();
     const std::string_view text = significant(*line);
     if (text.empty()) continue;
-    if (opens_with(text, "TITLE")) {
-      read.title = common::trim(text.substr(5));
-      continue;
-    }
-    if (opens_with(text, "FORMAT")) {
-      if (columns) return common::Error{number, "a second FORMAT line"};
-      auto named = format_columns(text, number);
-      if (!named) return named.error();
-      columns = std::move(named).value();
-      continue;
-    }
-    const std::vector<std::string_view> fields = row_fields(text);
-    // A word that opens a line of another kind: refused, not read as a row.
     const char first = text.front();
-    const bool word = (first >= 'A' && first <= 'Z') || (first >= 'a' && first <= 'z');
-    if (word && (!columns || fields.size() != columns->size()))
-      return common::Error{number, std::string(fields.front()) + " is not a line read here"};
-    if (!columns) return common::Error{number, "a row before the FORMAT line"};
-    if (fields.size() != columns->size()) {
-      return common::Error{number, std::to_string(fields.size()) +
-                                       " numbers where the FORMAT line names " +
-                                       std::to_string(columns->size()) + " columns"};
+    if (!((first >= 'A' && first <= 'Z') || (first >= 'a' && first <= 'z'))) {
+      if (!columns) return common::Error{number, "a row before the FORMAT line"};
+      rows.push_back({number, row_fields(text)});
+    } else if (opens_with(text, "TITLE")) {
+      read.title = common::trim(text.substr(5));
+    } else if (opens_with(text, "FORMAT")) {
+      if (columns) return common::Error{number, "a second FORMAT line"};
+      COMMON_TRY(named, format_columns(text, number));
+      columns = std::move(named).value();
+    } else {
+      COMMON_TRY_VOID(take_control(text, number, units));
     }
-    auto point =
-        pv_point(fields, *columns, number, std::string(source) + ":line " + std::to_string(number));
-    if (!point) return point.error();
-    read.entries.push_back(std::move(point).value());
   }
   if (!columns) return common::Error{0, "no FORMAT line"};
+  for (const Row& row : rows) {
+    if (row.fields.size() != columns->size()) {
+      return common::Error{row.number, std::to_string(row.fields.size()) +
+                                           " numbers where the FORMAT line names " +
+                                           std::to_string(columns->size()) + " columns"};
+    }
+    COMMON_TRY(point, pv_point(row.fields, *columns, row.number,
+                               std::string(source) + ":line " + std::to_string(row.number), units));
+    read.entries.push_back(std::move(point).value());
+  }
   if (read.entries.empty()) return common::Error{0, "no row gives a point"};
   return read;
 }

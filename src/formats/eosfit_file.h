@@ -13,8 +13,15 @@
 // SU of x, in any case; each is read as the column of that name of a P-V
 // table (pv_table.h), with its checks. Each row holds one number for each
 // column named, blanks, tabs or commas between them. "!" and "#" begin a
-// comment, to the line's end; blank lines are passed over. A line that begins
-// with another word is refused, naming it, rather than read wrongly.
+// comment, to the line's end; blank lines are passed over.
+//
+// A line that begins with a word is a control line, never a row, whatever
+// its number of fields. The scale lines name the units of the rows, anywhere
+// in the file: PSCALE GPa, kbar or MPa (converted to GPa, the SUs too, their
+// decimal digits kept), VSCALE A3, LSCALE A, TSCALE K or C (converted to
+// kelvin). DATATYPE VOLUME (or CELL) says the rows are volumes or cells, as
+// they are without it. Any other unit or data type (moduli, volumes per
+// mole), and any other word, is refused, naming it, rather than read wrongly.
 //
 // Each row is one point named "FILE:line N".
 #pragma once
@@ -27,7 +34,8 @@
 namespace formats {
 
 // Whether the start of a file is an EosFit data file: its first line that is
-// neither blank nor a comment begins with TITLE, and a FORMAT line follows.
+// neither blank nor a comment begins with TITLE, and a FORMAT line follows,
+// after scale or DATATYPE lines only.
 [[nodiscard]] bool is_eosfit_file(std::string_view start);
 
 // The points of an EosFit data file and its title; an error names its line.

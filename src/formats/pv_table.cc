@@ -219,10 +219,16 @@ common::Expected<std::vector<PvColumn>> pv_columns(const std::vector<std::string
 
 common::Expected<crystal::CellEntry> pv_point(const std::vector<std::string_view>& fields,
                                               const std::vector<PvColumn>& columns, int line,
-                                              std::string point) {
-  const auto row = values_of(fields, columns, line);
+                                              std::string point, PvUnits units) {
+  auto row = values_of(fields, columns, line);
   if (!row) return row.error();
   const auto at = [&](PvQuantity q) { return static_cast<std::size_t>(q); };
+  for (auto* pressure :
+       {&row->value[at(PvQuantity::kPressure)], &row->su[at(PvQuantity::kPressure)]})
+    if (*pressure && units.pressure_power != 0)
+      *pressure = scaled_decimal(**pressure, units.pressure_power);
+  if (auto& temperature = row->value[at(PvQuantity::kTemperature)])
+    *temperature += units.kelvin_offset;
   crystal::CellEntry entry;
   entry.source = std::move(point);
   const std::size_t p = at(PvQuantity::kPressure), v = at(PvQuantity::kVolume);

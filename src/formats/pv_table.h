@@ -53,11 +53,21 @@ struct PvColumn {
 [[nodiscard]] common::Expected<std::vector<PvColumn>> pv_columns(
     const std::vector<std::string_view>& names);
 
-// The point a row's fields give under `columns`, named `point`; an error of
-// `line` naming the column ("column 3 (V) is not a number: |0,5|").
+// The units of a file whose pressures are not in GPa or temperatures not in
+// kelvin: the pressure (and its SU) times 10^pressure_power is in GPa (kbar:
+// -1, as value_su.h's scaled_decimal takes it), the temperature plus
+// kelvin_offset in kelvin (degrees Celsius: 273.15).
+struct PvUnits {
+  int pressure_power = 0;
+  double kelvin_offset = 0;
+};
+
+// The point a row's fields give under `columns`, named `point`, its values
+// taken in `units`; an error of `line` naming the column ("column 3 (V) is
+// not a number: |0,5|").
 [[nodiscard]] common::Expected<crystal::CellEntry> pv_point(
     const std::vector<std::string_view>& fields, const std::vector<PvColumn>& columns, int line,
-    std::string point);
+    std::string point, PvUnits units = {});
 
 // Whether a table's first line that is neither blank nor a "#" comment is the
 // header row of a P-V table: names as above, none a number, p among them and

@@ -189,20 +189,24 @@ double rounding(std::string_view text, double value) {
   return 0.5 * std::pow(10.0, -decimals) / std::fabs(value);
 }
 
+// Whether every field of a row is a number, with or without its SU: a row
+// that can take part in deciding the layout.
+bool all_numbers(const FreeRow& row) {
+  return std::all_of(row.fields.begin(), row.fields.end(),
+                     [](std::string_view f) { return parse_value_with_su(f).has_value(); });
+}
+
 // Whether the 8th column of every row is the volume of columns 2-7: within
-// 1e-4 relative, or within the rounding of the values as written.
+// 1e-4 relative, or within the rounding of the values as written. A row with
+// a field that is no number (or in overflow form) holds no evidence either
+// way: read_rows tells it with its line and column.
 bool volume_in_last_column(const std::vector<FreeRow>& rows) {
   std::size_t seen = 0;
   for (const FreeRow& row : rows) {
     // A row of another width is for read_rows to tell.
-    if (row.fields.size() != 8 || std::any_of(row.fields.begin(), row.fields.end(), is_overflow))
-      continue;
+    if (row.fields.size() != 8 || !all_numbers(row)) continue;
     std::array<double, 8> v{};
-    for (std::size_t i = 0; i < v.size(); ++i) {
-      const auto value = parse_value_with_su(row.fields[i]);
-      if (!value) return false;
-      v[i] = value->value;
-    }
+    for (std::size_t i = 0; i < v.size(); ++i) v[i] = parse_value_with_su(row.fields[i])->value;
     const double volume = crystal::cell_volume(crystal::Cell{v[1], v[2], v[3], v[4], v[5], v[6]});
     double tolerance = 1e-4 + rounding(row.fields[7], v[7]);
     for (std::size_t i = 1; i <= 3; ++i) tolerance += rounding(row.fields[i], v[i]);
@@ -261,6 +265,11 @@ common::Expected<void> read_unnamed(const std::vector<FreeRow>& rows, Series& se
   }
   auto read = read_rows(rows, layout_roles(kSigmaColumns), series, interrupted);
   if (read) return read;
+  // A value that is no number is at fault in either layout; a row of numbers
+  // that is no cell in this one blames the layout.
+  const auto failed = std::find_if(
+      rows.begin(), rows.end(), [&](const FreeRow& row) { return row.line == read.error().line; });
+  if (failed == rows.end() || !all_numbers(*failed)) return read;
   return common::Error{read.error().line, read.error().message + ": 8 columns are " +
                                               kSigmaColumns + " or " + kVolumeColumns +
                                               ", and the rows fit neither (the 8th column "

@@ -172,7 +172,7 @@ TEST(ListedEntry, PvTablesAndEosFitDataGivePoints) {
        0,
        {},
        false,
-       "line 3: PSCALE is not a line read here"},
+       "line 3: PSCALE names |1 KBAR|, not a unit read here (GPA, KBAR, MPA)"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);

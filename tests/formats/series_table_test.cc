@@ -209,6 +209,27 @@ TEST(SeriesRead, FaultsAreNamedWithTheirLine) {
   }
 }
 
+// One value that is no number in a table of eight columns is told with its
+// line and column alone, whichever layout the other rows settle.
+TEST(SeriesRead, AValueThatIsNoNumberIsNotBlamedOnTheLayout) {
+  const std::string volume[] = {"100 3.6149 3.6149 3.6149 90 90 90 47.24\n",
+                                "200 3.6190 VALUE 3.6190 90 90 90 47.40\n",
+                                "300 3.6230 3.6230 3.6230 90 90 90 47.56\n"};
+  const std::string sigma[] = {"100 0.5 3.6149 3.6149 3.6149 90 90 90\n",
+                               "200 0.5 VALUE 3.6190 3.6190 90 90 90\n",
+                               "300 0.5 3.6230 3.6230 3.6230 90 90 90\n"};
+  for (const std::string value : {"0,5", "nan", "1e400"}) {
+    for (const auto* rows : {volume, sigma}) {
+      std::string text = rows[0] + rows[1] + rows[2];
+      text.replace(text.find("VALUE"), 5, value);
+      const auto read = formats::parse_series(text);
+      ASSERT_FALSE(read) << text;
+      EXPECT_EQ(2, read.error().line);
+      EXPECT_EQ("column 3 is not a number: |" + value + "|", read.error().message);
+    }
+  }
+}
+
 // Eight columns read on the evidence of the 8th (copper's volume 3.6149^3 =
 // 47.2380 A^3, written to 2 decimals), and tables whose header row names the
 // columns, with blanks or commas between them.
