@@ -19,6 +19,7 @@ constexpr const char* kStyle =
     ".e4 { fill: #b9770e; stroke: #b9770e; } .e5 { fill: #17a589; stroke: #17a589; }\n"
     "polyline[class] { fill: none; stroke-width: 1.6; }\n"
     ".level1 { stroke-dasharray: 8 4; } .level2 { stroke-dasharray: 2 3; }\n"
+    ".levels { fill: #555; stroke: #555; }\n"
     "</style>\n";
 
 std::string polyline(const std::string& cls, const std::vector<std::pair<double, double>>& xy) {
@@ -70,13 +71,14 @@ std::string ff_picture(const expansion::EosAnalysis& eos, std::string_view sourc
   }
   x.min = std::min(x.min, 0.0);
   std::vector<std::pair<std::string, std::string>> keys = {
-      {"e0", "BM3 line: B0 = " + su_text(ff.b0) + " GPa, B\u2032 = " + su_text(ff.bp)}};
+      {"e0", "BM3 line: B\u2080 = " + su_text(ff.b0) + " GPa, B\u2032 = " + su_text(ff.bp)}};
   double bm2 = NAN;
   for (const expansion::EosEntry& e : eos.equations) {
     if (e.eos == expansion::Eos::kBm2 && e.fit) bm2 = e.fit->theta[expansion::kB0].value;
   }
   if (std::isfinite(bm2))
-    keys.push_back({"e2", "BM2: F = B0 = " + common::format_text("%.4g", bm2) + " GPa"});
+    keys.push_back(
+        {"e2 level1", "BM2: F = B\u2080 = " + common::format_text("%.4g", bm2) + " GPa"});
   for (const double line_y : {ff.intercept, ff.intercept + ff.slope * x.max, bm2}) {
     if (std::isfinite(line_y)) y = {std::min(y.min, line_y), std::max(y.max, line_y)};
   }
@@ -93,11 +95,15 @@ std::string ff_picture(const expansion::EosAnalysis& eos, std::string_view sourc
     if (!std::isfinite(ff.F[i])) continue;
     const double px = f.px(ff.f[i]), py = f.py(ff.F[i]);
     // A bar longer than the frame (sigma_F grows without bound as f goes to
-    // 0) is cut at it.
-    const auto inside = [&y](double v) { return std::clamp(v, y.min, y.max); };
-    if (std::isfinite(ff.F_su[i]) && ff.F_su[i] > 0)
-      s += svg_error_bar("e1", px, f.py(inside(ff.F[i] + ff.F_su[i])),
-                         f.py(inside(ff.F[i] - ff.F_su[i])));
+    // 0) is cut at the frame's edge and drawn without caps, which would
+    // mark an end it does not have.
+    if (std::isfinite(ff.F_su[i]) && ff.F_su[i] > 0) {
+      const double top = f.py(ff.F[i] + ff.F_su[i]), bottom = f.py(ff.F[i] - ff.F_su[i]);
+      s += top >= f.frame_top && bottom <= f.frame_bottom
+               ? svg_error_bar("e1", px, top, bottom)
+               : svg_line("e1 su", px, std::max(top, f.frame_top), px,
+                          std::min(bottom, f.frame_bottom));
+    }
     if (std::isfinite(ff.f_su[i]) && ff.f_su[i] > 0)
       s += svg_line("e1 su", f.px(ff.f[i] - ff.f_su[i]), py, f.px(ff.f[i] + ff.f_su[i]), py);
     s += svg_circle("e1", px, py, 3);
@@ -119,11 +125,14 @@ std::string ellipses_picture(const expansion::EosAnalysis& eos, std::string_view
       y = {std::min(y.min, q(1)), std::max(y.max, q(1))};
     }
   }
-  keys.push_back({"e0", "68.3 % solid, 95.4 % dashed, 99.7 % dotted"});
+  // The levels' key in a colour of none of the fits, each drawn as its lines.
+  keys.push_back({"levels", "68.3 % (\u0394\u03c7\u00b2 = 2.30)"});
+  keys.push_back({"levels level1", "95.4 % (\u0394\u03c7\u00b2 = 6.18)"});
+  keys.push_back({"levels level2", "99.7 % (\u0394\u03c7\u00b2 = 11.83)"});
   ChartLayout layout = sized({}, options);
   ChartFrame f;
   std::string s = opened(layout, "Confidence ellipses of B\u2080 and B\u2032", keys, x, y,
-                         "B0 (GPa)", "B\u2032", source, options, f);
+                         "B\u2080 (GPa)", "B\u2032", source, options, f);
   for (std::size_t k = 0; k < shown.size(); ++k) {
     const std::string cls = "e" + std::to_string(k % 6);
     for (std::size_t level = 0; level < shown[k]->ellipses.size(); ++level) {
