@@ -239,22 +239,22 @@ common::Expected<CellRead> read_plain_cells(CellFormat format, std::string_view 
     case CellFormat::kDials:
       return read_dials_expt(bytes, source, interrupted);
     case CellFormat::kXdsCorrect:
-      return read_xds_correct(bytes, source);
+      return read_xds_correct(bytes, source, interrupted);
     case CellFormat::kXdsXparm:
       return read_xds_xparm(bytes, source);
     case CellFormat::kP4p:
-      return read_p4p(bytes, source);
+      return read_p4p(bytes, source, interrupted);
     case CellFormat::kShelx:
-      return read_shelx(bytes, source);
+      return read_shelx(bytes, source, interrupted);
     case CellFormat::kTkTable:
     case CellFormat::kPascalTable:
       return read_series_cells(bytes, source, interrupted);
     case CellFormat::kKorvexCsv:
       return read_korvex_csv(bytes, source, interrupted);
     case CellFormat::kEosFit:
-      return read_eosfit_file(bytes, source);
+      return read_eosfit_file(bytes, source, interrupted);
     case CellFormat::kPvTable:
-      return read_pv_table(bytes, source);
+      return read_pv_table(bytes, source, interrupted);
     case CellFormat::kDirax:
       break;
   }

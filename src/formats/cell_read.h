@@ -2,6 +2,7 @@
 // took on trust.
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <vector>
@@ -27,5 +28,13 @@ struct CellRead {
 
 // Asked during a long read: whether the run has been asked to end.
 using Interrupted = std::function<bool()>;
+
+// Whether a long read stops at its count'th line, row or value: the
+// interrupt, when given, is asked every 4096, often enough that the largest
+// file read stops within moments of the ask. A read that stops ends with the
+// error "interrupted".
+[[nodiscard]] inline bool asked_to_stop(const Interrupted& interrupted, std::size_t count) {
+  return count % 4096 == 0 && interrupted && interrupted();
+}
 
 }  // namespace formats

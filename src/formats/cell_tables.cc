@@ -122,7 +122,7 @@ common::Expected<CellRead> read_korvex_csv(std::string_view bytes, std::string_v
   CellRead read;
   while (at < bytes.size()) {
     const int first_line = ++line;
-    if (first_line % 4096 == 0 && interrupted && interrupted())
+    if (asked_to_stop(interrupted, static_cast<std::size_t>(first_line)))
       return common::Error{0, "interrupted"};
     const auto fields = read_csv_record(bytes, at, line);
     if (!fields) return common::Error{first_line, "a quote that is never closed"};

@@ -7,6 +7,7 @@
 #include <exception>
 #include <gemmi/cif.hpp>
 #include <string>
+#include <unordered_set>
 #include <variant>
 
 #include "formats/reader_parts.h"
@@ -254,15 +255,20 @@ std::size_t cif2_value_end(std::string_view text, std::size_t at) {
   return text.size();
 }
 
+// Thrown from a parse that the interrupt stops.
+struct InterruptedParse {};
+
 // A CIF 2.0 file as CIF 1.1 for the items read here: each list ([...]) and
 // table ({...}) becomes the text "(a CIF 2.0 list)", and each triple-quoted
 // text a quoted one when it fits one line, that text otherwise; the lines a
 // value spanned follow it blank, so that every item keeps its line.
-std::string as_cif1(std::string_view text) {
+std::string as_cif1(std::string_view text, const Interrupted& interrupted) {
   std::string out;
   out.reserve(text.size());
   bool token_start = true;
+  std::size_t steps = 0;
   for (std::size_t at = 0; at < text.size();) {
+    if (asked_to_stop(interrupted, ++steps)) throw InterruptedParse{};
     const char c = text[at];
     const bool line_start = at == 0 || text[at - 1] == '\n';
     if (line_start && c == ';') {  // a text field, to the line that begins with ';'
@@ -323,8 +329,6 @@ struct AskingDocument : cif::Document {
   std::size_t values = 0;
 };
 
-struct InterruptedParse {};
-
 // Asks the interrupt after every 4096 values and at every block, so that a
 // parse of the largest file read stops within moments of the ask.
 void ask(AskingDocument& document, bool block) {
@@ -361,6 +365,34 @@ struct AskingAction<cif::rules::item_value> {
   }
 };
 
+// gemmi's checks of a parsed document, asking between blocks: a tag without
+// a value, and a block name, tag or frame name given twice (in gemmi's words).
+// Each block's names go in sets of their own, so that the checks take time in
+// proportion to the file (gemmi's clear one set, as large as the number of
+// blocks, for every block).
+void check_document(AskingDocument& document) {
+  std::unordered_set<std::string> blocks;
+  for (const cif::Block& block : document.blocks) {
+    ask(document, true);
+    cif::check_for_missing_values_in_block(block, document.source);
+    if (!blocks.insert(gemmi::to_lower(block.name)).second && !block.name.empty())
+      gemmi::fail(document.source + ": duplicate block name: ", block.name);
+    std::unordered_set<std::string> tags;
+    std::unordered_set<std::string> frames;
+    const auto once = [&](std::unordered_set<std::string>& names, const std::string& name,
+                          const cif::Item& item, const char* what) {
+      if (!names.insert(gemmi::to_lower(name)).second)
+        cif::cif_fail(document.source, block, item, what + name);
+    };
+    for (const cif::Item& item : block.items) {
+      if (item.type == cif::ItemType::Pair) once(tags, item.pair[0], item, "duplicate tag ");
+      if (item.type == cif::ItemType::Frame) once(frames, item.frame.name, item, "duplicate save_");
+      if (item.type != cif::ItemType::Loop) continue;
+      for (const std::string& tag : item.loop.tags) once(tags, tag, item, "duplicate tag ");
+    }
+  }
+}
+
 // The document, as gemmi's read_memory makes it.
 AskingDocument parse_document(std::string_view bytes, const char* name,
                               const Interrupted& interrupted) {
@@ -369,8 +401,7 @@ AskingDocument parse_document(std::string_view bytes, const char* name,
   document.interrupted = &interrupted;
   document.source = in.source();
   tao::pegtl::parse<cif::rules::file, AskingAction, cif::Errors>(in, document);
-  cif::check_for_missing_values(document);
-  cif::check_for_duplicates(document);
+  check_document(document);
   return document;
 }
 
@@ -381,10 +412,13 @@ common::Expected<CellRead> read_cif_cells(std::string_view bytes, std::string_vi
   constexpr const char* kName = "cif";
   constexpr std::string_view kCif2 = "#\\#CIF_2.0";
   const bool cif2 = bytes.substr(0, kCif2.size()) == kCif2;
-  const std::string cif1 = cif2 ? as_cif1(bytes) : std::string();
-  if (cif2) bytes = cif1;
+  std::string cif1;
   AskingDocument document;
   try {
+    if (cif2) {
+      cif1 = as_cif1(bytes, interrupted);
+      bytes = cif1;
+    }
     document = parse_document(bytes, kName, interrupted);
   } catch (const InterruptedParse&) {
     return common::Error{0, "interrupted"};

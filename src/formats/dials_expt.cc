@@ -223,7 +223,7 @@ class CrystalsSax {
   }
 
   bool tick() {
-    if (++events_ % 4096 == 0 && interrupted_ && interrupted_()) return stop("interrupted");
+    if (asked_to_stop(interrupted_, ++events_)) return stop("interrupted");
     return true;
   }
 

@@ -153,7 +153,8 @@ bool is_eosfit_file(std::string_view start) {
   return false;
 }
 
-common::Expected<CellRead> read_eosfit_file(std::string_view bytes, std::string_view source) {
+common::Expected<CellRead> read_eosfit_file(std::string_view bytes, std::string_view source,
+                                            const Interrupted& interrupted) {
   LineCursor lines(bytes);
   std::optional<std::vector<PvColumn>> columns;
   PvUnits units;
@@ -161,6 +162,8 @@ common::Expected<CellRead> read_eosfit_file(std::string_view bytes, std::string_
   CellRead read;
   while (const auto line = lines.next()) {
     const int number = lines.line_number();
+    if (asked_to_stop(interrupted, static_cast<std::size_t>(number)))
+      return common::Error{0, "interrupted"};
     const std::string_view text = significant(*line);
     if (text.empty()) continue;
     const char first = text.front();

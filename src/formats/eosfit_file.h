@@ -39,7 +39,9 @@ namespace formats {
 [[nodiscard]] bool is_eosfit_file(std::string_view start);
 
 // The points of an EosFit data file and its title; an error names its line.
+// `interrupted`, when given, is asked as the lines go by (cell_read.h).
 [[nodiscard]] common::Expected<CellRead> read_eosfit_file(std::string_view bytes,
-                                                          std::string_view source);
+                                                          std::string_view source,
+                                                          const Interrupted& interrupted = {});
 
 }  // namespace formats

@@ -7,7 +7,8 @@
 
 namespace formats {
 
-common::Expected<CellRead> read_p4p(std::string_view bytes, std::string_view source) {
+common::Expected<CellRead> read_p4p(std::string_view bytes, std::string_view source,
+                                    const Interrupted& interrupted) {
   crystal::CellEntry entry;
   entry.source = std::string(source);
   int cell_line = 0;
@@ -15,6 +16,8 @@ common::Expected<CellRead> read_p4p(std::string_view bytes, std::string_view sou
   bool bravais_read = false;
   LineCursor lines(bytes);
   while (const auto line = lines.next()) {
+    if (asked_to_stop(interrupted, static_cast<std::size_t>(lines.line_number())))
+      return common::Error{0, "interrupted"};
     const std::vector<std::string_view> fields = fields_of(*line);
     if (fields.empty()) continue;
     const int at = lines.line_number();

@@ -17,6 +17,8 @@
 
 namespace formats {
 
-[[nodiscard]] common::Expected<CellRead> read_p4p(std::string_view bytes, std::string_view source);
+// `interrupted`, when given, is asked as the lines go by (cell_read.h).
+[[nodiscard]] common::Expected<CellRead> read_p4p(std::string_view bytes, std::string_view source,
+                                                  const Interrupted& interrupted = {});
 
 }  // namespace formats

@@ -264,13 +264,16 @@ bool is_pv_header(std::string_view line) {
   return is_header_row(names) && pv_columns(names).has_value();
 }
 
-common::Expected<CellRead> read_pv_table(std::string_view bytes, std::string_view source) {
+common::Expected<CellRead> read_pv_table(std::string_view bytes, std::string_view source,
+                                         const Interrupted& interrupted) {
   LineCursor lines(bytes);
   std::optional<std::vector<PvColumn>> columns;
   bool commas = false;
   CellRead read;
   while (const auto line = lines.next()) {
     const int number = lines.line_number();
+    if (asked_to_stop(interrupted, static_cast<std::size_t>(number)))
+      return common::Error{0, "interrupted"};
     const std::string_view text = common::trim(line->substr(0, line->find('#')));
     if (text.empty()) continue;
     if (!columns) {

@@ -74,8 +74,10 @@ struct PvUnits {
 // V or the six cell parameters.
 [[nodiscard]] bool is_pv_header(std::string_view line);
 
-// The points of a P-V table; an error names its line.
+// The points of a P-V table; an error names its line. `interrupted`, when
+// given, is asked as the lines go by (cell_read.h).
 [[nodiscard]] common::Expected<CellRead> read_pv_table(std::string_view bytes,
-                                                       std::string_view source);
+                                                       std::string_view source,
+                                                       const Interrupted& interrupted = {});
 
 }  // namespace formats

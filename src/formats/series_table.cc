@@ -216,12 +216,6 @@ bool volume_in_last_column(const std::vector<FreeRow>& rows) {
   return seen > 0;
 }
 
-// Whether to stop at the count'th line or row: the interrupt, asked every
-// 4096.
-bool asked_to_stop(const Interrupted& interrupted, std::size_t count) {
-  return count % 4096 == 0 && interrupted && interrupted();
-}
-
 // The rows, each column holding what its role says; a value may carry its SU
 // in parentheses.
 common::Expected<void> read_rows(const std::vector<FreeRow>& rows,

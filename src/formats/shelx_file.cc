@@ -53,7 +53,8 @@ std::string shelx_keyword(std::string_view field) {
   return keyword;
 }
 
-common::Expected<CellRead> read_shelx(std::string_view bytes, std::string_view source) {
+common::Expected<CellRead> read_shelx(std::string_view bytes, std::string_view source,
+                                      const Interrupted& interrupted) {
   // The lattice letter of LATT 1 to 7.
   static constexpr std::string_view kLattices = "PIRFABC";
   crystal::CellEntry entry;
@@ -62,7 +63,9 @@ common::Expected<CellRead> read_shelx(std::string_view bytes, std::string_view s
   int cell_line = 0;
   bool sus_read = false, temperature_read = false, lattice_read = false;
   LineCursor lines(bytes);
+  std::size_t count = 0;
   while (const auto instruction = next_instruction(lines)) {
+    if (asked_to_stop(interrupted, ++count)) return common::Error{0, "interrupted"};
     const std::vector<std::string_view> fields = fields_of(instruction->text);
     if (fields.empty()) continue;
     const std::string keyword = shelx_keyword(fields[0]);

@@ -26,7 +26,8 @@ namespace formats {
 // upper case.
 [[nodiscard]] std::string shelx_keyword(std::string_view field);
 
-[[nodiscard]] common::Expected<CellRead> read_shelx(std::string_view bytes,
-                                                    std::string_view source);
+// `interrupted`, when given, is asked as the instructions go by (cell_read.h).
+[[nodiscard]] common::Expected<CellRead> read_shelx(std::string_view bytes, std::string_view source,
+                                                    const Interrupted& interrupted = {});
 
 }  // namespace formats

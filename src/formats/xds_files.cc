@@ -62,7 +62,8 @@ common::Expected<crystal::CellSu> esd_sus(std::string_view rest, int line,
 
 }  // namespace
 
-common::Expected<CellRead> read_xds_correct(std::string_view bytes, std::string_view source) {
+common::Expected<CellRead> read_xds_correct(std::string_view bytes, std::string_view source,
+                                            const Interrupted& interrupted) {
   crystal::CellEntry entry;
   entry.source = std::string(source);
   std::vector<CellWarning> warnings;
@@ -72,6 +73,8 @@ common::Expected<CellRead> read_xds_correct(std::string_view bytes, std::string_
   LineCursor lines(bytes);
   while (const auto line = lines.next()) {
     const int at = lines.line_number();
+    if (asked_to_stop(interrupted, static_cast<std::size_t>(at)))
+      return common::Error{0, "interrupted"};
     if (const auto rest = after(*line, kSpaceGroupLine)) {
       const std::vector<std::string_view> fields = fields_of(*rest);
       if (!fields.empty()) space_group = space_group_number(fields[0]);

@@ -25,8 +25,10 @@
 
 namespace formats {
 
+// `interrupted`, when given, is asked as the lines go by (cell_read.h).
 [[nodiscard]] common::Expected<CellRead> read_xds_correct(std::string_view bytes,
-                                                          std::string_view source);
+                                                          std::string_view source,
+                                                          const Interrupted& interrupted = {});
 [[nodiscard]] common::Expected<CellRead> read_xds_xparm(std::string_view bytes,
                                                         std::string_view source);
 

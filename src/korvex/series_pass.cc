@@ -119,7 +119,10 @@ void take_cell(formats::CellRecord cell, const formats::CsvRowExtras& extras, st
 // file's warnings.
 void take_cell_file(const formats::ListedCells& read, std::int64_t line,
                     const PassSettings& settings, PassResult& result) {
+  std::size_t taken = 0;
   for (const crystal::CellEntry& entry : read.cells) {
+    // A file of many cells: the interrupt is asked as their rows go out.
+    if (++taken % 4096 == 0) textrec::end_if_interrupted();
     const formats::CellRecord record = record_of(entry);
     if (!formats::table_volume_fits(record.volume)) {
       console_write({" !! ", common::safe_text(entry.source), ": the volume ",

@@ -333,6 +333,10 @@ TEST(CellReaders, EachFaultIsToldWithItsLine) {
       {CellFormat::kCif,
        "#\\#CIF_2.0\ndata_x\n_cell_length_a [1 2]\n" + cell.substr(17) + "_cell_angle_gamma 90\n",
        3, "data_x: _cell_length_a is not a number: (a CIF 2.0 list)"},
+      {CellFormat::kCif, "data_x\n_a 1\n_b 2\ndata_y\n_b 1\n_B 2\n", 6, "data_y: duplicate tag _B"},
+      {CellFormat::kCif, "data_x\n_a 1\ndata_y\n_a 1\ndata_X\n_a 1\n", 0,
+       "duplicate block name: X"},
+      {CellFormat::kCif, "data_x\nloop_\n_a\n_b\n1 2\n_A 1\n", 6, "data_x: duplicate tag _A"},
       {CellFormat::kP4p, "CELL 5 6 7 90 90 90\nCELLSD 9 0 0 0 0 0\n", 1,
        "the SU of a, 9, is larger than its value"},
       {CellFormat::kXdsXparm, " XPARM.XDS\n1\n2\n57.8 57.8 57.8 90 90 90 12\n", 4,
@@ -432,7 +436,17 @@ TEST(CellReaders, LongReadsAskTheInterruptAsTheyGo) {
   std::string table = "! title\n";
   std::string free_table;
   std::string csv = "T_K,a_A,b_A,c_A,alpha_deg,beta_deg,gamma_deg\n";
+  std::string correct = " UNIT CELL PARAMETERS 5 6 7 90 90 90\n";
+  std::string p4p = "CELL 5 6 7 90 90 90\n";
+  std::string shelx = "TITL t\nCELL 0.7 5 6 7 90 90 90\n";
+  std::string eosfit = "TITLE t\nFORMAT 1 P V\n";
+  std::string pv = "p V\n";
   for (int i = 0; i < 10000; ++i) {
+    correct += " a line of CORRECT's report\n";
+    p4p += "REF05 1 2 3\n";
+    shelx += "REM a comment\n";
+    eosfit += "1.0 100.0\n";
+    pv += "1.0 100.0\n";
     loop += std::to_string(i) + "\n";
     blocks += "data_b" + std::to_string(i) + "\n_x 1\n";
     table += "100.00     5.00000     6.00000     7.00000      90.000      90.000      90.000\n";
@@ -445,7 +459,9 @@ TEST(CellReaders, LongReadsAskTheInterruptAsTheyGo) {
   } cases[] = {
       {CellFormat::kCif, loop},      {CellFormat::kCif, blocks},
       {CellFormat::kTkTable, table}, {CellFormat::kPascalTable, free_table},
-      {CellFormat::kKorvexCsv, csv},
+      {CellFormat::kKorvexCsv, csv}, {CellFormat::kXdsCorrect, correct},
+      {CellFormat::kP4p, p4p},       {CellFormat::kShelx, shelx},
+      {CellFormat::kEosFit, eosfit}, {CellFormat::kPvTable, pv},
   };
   for (const auto& c : cases) {
     int asked = 0;
