@@ -239,19 +239,6 @@ const char* fit_name(int degree) {
   return degree == 3 ? "cubic" : degree == 2 ? "quadratic" : "linear";
 }
 
-common::Expected<std::size_t> find_reference(const std::vector<double>& temperatures,
-                                             double kelvin) {
-  for (std::size_t i = 0; i < temperatures.size(); ++i) {
-    if (std::fabs(temperatures[i] - kelvin) <= 0.005) return i;
-  }
-  std::string message = "no point at " + kelvin_text(kelvin) + " for the reference";
-  if (!temperatures.empty()) {
-    const auto [lo, hi] = std::minmax_element(temperatures.begin(), temperatures.end());
-    message += " (the series runs from " + kelvin_text(*lo) + " to " + kelvin_text(*hi) + ")";
-  }
-  return common::Error{0, message};
-}
-
 common::Expected<Analysis> analyse(const std::vector<double>& temperatures,
                                    const std::vector<Eigen::Matrix3d>& bases, std::size_t reference,
                                    StrainMeasure measure, int degree, const FitWeights* weights) {

@@ -85,10 +85,6 @@ struct Analysis {
 // The volume the fit gives at t.
 [[nodiscard]] double fitted_volume(const VolumeResult& volume, double t);
 
-// The index of the first point at `kelvin` (to within the table's 0.005 K).
-[[nodiscard]] common::Expected<std::size_t> find_reference(const std::vector<double>& temperatures,
-                                                           double kelvin);
-
 // The SUs of every point's principal strains and volume, for weighted fits
 // (weighted_fit.h): the strains of the axis closest to directions.col(k) are
 // weighted by strain[k], every SU positive (monte_carlo.h says how the

@@ -70,4 +70,39 @@ std::vector<std::string> part_ranges(const std::vector<double>& sorted,
   return out;
 }
 
+namespace {
+
+// A temperature as the tables write it ("250.00 K"), a pressure to the
+// tables' four decimals without trailing zeros ("0.5 GPa", "0.0001 GPa").
+std::string abscissa_text(double x, crystal::Abscissa abscissa) {
+  if (abscissa != crystal::Abscissa::kPressure) return common::format_text("%.2f K", x);
+  std::string s = common::format_text("%.4f", x);
+  s.erase(s.find_last_not_of('0') + 1);
+  if (s.back() == '.') s.pop_back();
+  return s + " GPa";
+}
+
+}  // namespace
+
+common::Expected<std::size_t> find_reference(const std::vector<crystal::CellEntry>& cells,
+                                             std::optional<double> at, crystal::Abscissa abscissa) {
+  std::vector<double> x;
+  for (const crystal::CellEntry& e : cells) x.push_back(crystal::abscissa(e, abscissa).value_or(0));
+  const bool pressure = abscissa == crystal::Abscissa::kPressure;
+  if (!at) {
+    if (!pressure || x.empty()) return std::size_t{0};
+    return static_cast<std::size_t>(std::min_element(x.begin(), x.end()) - x.begin());
+  }
+  const double tolerance = pressure ? 0.00005 : 0.005;
+  for (std::size_t i = 0; i < x.size(); ++i)
+    if (std::fabs(x[i] - *at) <= tolerance) return i;
+  std::string message = "no point at " + abscissa_text(*at, abscissa) + " for the reference";
+  if (!x.empty()) {
+    const auto [lo, hi] = std::minmax_element(x.begin(), x.end());
+    message += " (the series runs from " + abscissa_text(*lo, abscissa) + " to " +
+               abscissa_text(*hi, abscissa) + ")";
+  }
+  return common::Error{0, message};
+}
+
 }  // namespace expansion

@@ -35,6 +35,15 @@ struct RangedCells {
 [[nodiscard]] RangedCells split_by_range(const std::vector<crystal::CellEntry>& cells,
                                          const ValueRange& range, crystal::Abscissa abscissa);
 
+// The reference point of a series by its abscissa: the first point at `at`,
+// to within half the last decimal a table writes (0.005 K, 0.00005 GPa);
+// without `at`, the first point of a temperature series and the lowest
+// pressure of a pressure series. Fails where no point lies there, naming the
+// span of the series.
+[[nodiscard]] common::Expected<std::size_t> find_reference(
+    const std::vector<crystal::CellEntry>& cells, std::optional<double> at,
+    crystal::Abscissa abscissa);
+
 // Where a series falls into parts that should not be fitted as one (the
 // points in temperature order, a part ending after each index in
 // `break_after`), the ranges that fit each part of two points or more:

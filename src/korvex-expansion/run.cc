@@ -67,12 +67,9 @@ expansion::Draws shown_draws(const Options& opt, DrawProgress& progress) {
 
 common::Expected<expansion::SeriesAnalysis> analysis_of(const Points& points, const Options& opt) {
   expansion::Settings settings{0, opt.measure, opt.degree, opt.weighted};
-  if (opt.reference) {
-    std::vector<double> temperatures;
-    for (const crystal::CellEntry& e : points.cells) temperatures.push_back(*e.temperature);
-    COMMON_TRY(found, expansion::find_reference(temperatures, *opt.reference));
-    settings.reference = *found;
-  }
+  COMMON_TRY(reference, expansion::find_reference(points.cells, opt.reference,
+                                                  crystal::Abscissa::kTemperature));
+  settings.reference = *reference;
   DrawProgress progress;
   auto result = expansion::analyse_series(points.cells, settings, shown_draws(opt, progress));
   if (result && result.value().sus) result.value().sus->draws.progress = nullptr;
@@ -132,15 +129,6 @@ bool checked_series(const Points& points, Outcome& outcome) {
   return checked_changes(points, crystal::Abscissa::kTemperature, outcome);
 }
 
-// The point at `gpa` (to within 0.00005 GPa), else the lowest pressure.
-common::Expected<std::size_t> pressure_reference(const std::vector<double>& p,
-                                                 std::optional<double> gpa) {
-  if (!gpa) return static_cast<std::size_t>(std::min_element(p.begin(), p.end()) - p.begin());
-  for (std::size_t i = 0; i < p.size(); ++i)
-    if (std::fabs(p[i] - *gpa) <= 0.00005) return i;
-  return common::Error{0, "no point at " + common::shortest(*gpa) + " GPa for the reference"};
-}
-
 // The analysis of a pressure series, its SUs drawn where the cells carry them.
 common::Expected<expansion::PressureSeries> pressure_analysis_of(const Options& opt,
                                                                  const Points& points) {
@@ -157,7 +145,8 @@ common::Expected<expansion::PressureSeries> pressure_analysis_of(const Options& 
   } else {
     sigma_p.clear();
   }
-  COMMON_TRY(reference, pressure_reference(p, opt.reference));
+  COMMON_TRY(reference,
+             expansion::find_reference(points.cells, opt.reference, crystal::Abscissa::kPressure));
   DrawProgress progress;
   return expansion::analyse_pressure_series(points.cells, sigma_p, *reference, opt.measure,
                                             shown_draws(opt, progress));
