@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "chart/svg_chart.h"
+#include "chart/svg_inline.h"
 #include "common/number_text.h"
 #include "common/safe_text.h"
 #include "report/html_parts.h"
@@ -101,7 +102,7 @@ std::string pictures_section(const std::vector<chart::Picture>& pictures,
     stem.erase(0, stem.find_first_not_of('_'));
     std::string id = "figure-";
     for (const char c : stem) id += std::isalnum(static_cast<unsigned char>(c)) != 0 ? c : '-';
-    s += "<figure id=\"" + id + "\">\n" + inline_svg(p.svg, id) + "<figcaption>" +
+    s += "<figure id=\"" + id + "\">\n" + chart::inline_svg(p.svg, id) + "<figcaption>" +
          caption_of(stem, p.svg, captions) + "</figcaption>\n</figure>\n";
   }
   return section("pictures", "Pictures", s);
@@ -117,46 +118,6 @@ std::string citation_section() {
       " (korvex), with the strain measure, fit and reference point named above. The "
       "definitions of every number on this page are in its manual page, korvex-expansion(1), "
       "sections OUTPUT and STANDARD UNCERTAINTIES.</p>\n");
-}
-
-// The text without the white space (line ends too) around it.
-std::string_view stripped(std::string_view text) {
-  const std::size_t from = text.find_first_not_of(" \t\r\n");
-  if (from == std::string_view::npos) return {};
-  return text.substr(from, text.find_last_not_of(" \t\r\n") + 1 - from);
-}
-
-// The rules of a style sheet with every selector confined to the element of
-// id `scope`; an at-rule is kept as it is.
-std::string scoped_style(std::string_view css, std::string_view scope) {
-  std::string out;
-  std::size_t at = 0;
-  while (at < css.size()) {
-    const std::size_t open = css.find('{', at), close = css.find('}', open);
-    if (open == std::string_view::npos || close == std::string_view::npos) break;
-    const std::string_view selectors = stripped(css.substr(at, open - at));
-    if (selectors.starts_with('@')) {
-      out += css.substr(at, close + 1 - at);
-    } else {
-      for (std::size_t from = 0; from <= selectors.size();) {
-        const std::size_t comma = std::min(selectors.find(',', from), selectors.size());
-        const std::string_view one = stripped(selectors.substr(from, comma - from));
-        out += (from == 0 ? "#" : ", #") + std::string(scope) + " " + std::string(one);
-        from = comma + 1;
-      }
-      out += " " + std::string(css.substr(open, close + 1 - open));
-    }
-    out += '\n';
-    at = close + 1;
-  }
-  return out;
-}
-
-// Every occurrence of `from` in `text` replaced by `to`.
-void replace_all(std::string& text, std::string_view from, std::string_view to) {
-  for (std::size_t at = text.find(from); at != std::string::npos;
-       at = text.find(from, at + to.size()))
-    text.replace(at, from.size(), to);
 }
 
 }  // namespace
@@ -258,27 +219,3 @@ std::string cells_section(const Source& source, crystal::Abscissa at, const std:
 }
 
 }  // namespace report::html
-
-namespace report {
-
-std::string inline_svg(std::string_view svg, std::string_view scope) {
-  std::string s(svg);
-  if (s.starts_with("<?xml")) s.erase(0, s.find("?>") + 2);
-  s.erase(0, s.find_first_not_of(" \t\r\n"));
-  html::replace_all(s, " xmlns=\"http://www.w3.org/2000/svg\"", "");
-  const std::string prefix = std::string(scope) + "-";
-  html::replace_all(s, " id=\"", " id=\"" + prefix);
-  html::replace_all(s, "url(#", "url(#" + prefix);
-  html::replace_all(s, "href=\"#", "href=\"#" + prefix);
-  for (std::size_t at = s.find("<style>"); at != std::string::npos;
-       at = s.find("<style>", at + 1)) {
-    const std::size_t body = at + 7, end = s.find("</style>", body);
-    if (end == std::string::npos) break;
-    const std::string scoped =
-        "\n" + html::scoped_style(std::string_view(s).substr(body, end - body), scope);
-    s.replace(body, end - body, scoped);
-  }
-  return s;
-}
-
-}  // namespace report

@@ -42,10 +42,4 @@ namespace report {
                                                const std::vector<std::string>& warnings,
                                                const std::vector<chart::Picture>& pictures);
 
-// An SVG document as an element of an HTML page: without its XML declaration
-// and its namespace attribute (the HTML parser gives the namespace), its
-// style rules confined to the element of id `scope` and its ids prefixed with
-// `scope`, so that neither reaches the page or another picture.
-[[nodiscard]] std::string inline_svg(std::string_view svg, std::string_view scope);
-
 }  // namespace report
