@@ -154,10 +154,14 @@ std::vector<Picture> eos_pictures(const expansion::EosAnalysis& eos, std::string
   std::vector<Picture> out;
   if (eos.ff &&
       std::any_of(eos.ff->F.begin(), eos.ff->F.end(), [](double F) { return std::isfinite(F); }))
-    out.push_back({"_ff.svg", ff_picture(eos, source, options)});
+    out.push_back({"_ff.svg", ff_picture(eos, source, options),
+                   "The F-f plot: the normalised pressure F against the Eulerian strain f (V0 "
+                   "of BM3), error bars of one SU; the weighted BM3 line and BM2's level."});
   if (std::any_of(eos.equations.begin(), eos.equations.end(),
                   [](const expansion::EosEntry& e) { return !e.ellipses.empty(); }))
-    out.push_back({"_ellipses.svg", ellipses_picture(eos, source, options)});
+    out.push_back({"_ellipses.svg", ellipses_picture(eos, source, options),
+                   "The confidence ellipses of B0 and B\u2032 of each third-order fit: 68.3 % "
+                   "solid, 95.4 % dashed, 99.7 % dotted."});
   return out;
 }
 

@@ -727,15 +727,23 @@ std::vector<Picture> render_pressure_pictures(const expansion::PressureSeries& s
                                               const PictureOptions& options) {
   const expansion::Analysis& an = series.analysis.strains;
   std::vector<Picture> pictures = {
-      {"_strain.svg", pressure_strain_picture(series, source, keys, options)},
-      {"_volume.svg", pressure_volume_picture(series, eos, source, keys, options)}};
+      {"_strain.svg", pressure_strain_picture(series, source, keys, options),
+       "The principal strains against pressure, each with its empirical fit (the straight line "
+       "where the series is too short for it)."},
+      {"_volume.svg", pressure_volume_picture(series, eos, source, keys, options),
+       "The volume against pressure with its straight line and the equations of state fitted, "
+       "over the whole range of pressure."}};
   if (cells.size() == an.temperatures.size()) {
     pictures.push_back(
-        {"_lattice.svg", lattice_picture(an, nullptr, cells, Unit::kGigapascal, source, options)});
+        {"_lattice.svg", lattice_picture(an, nullptr, cells, Unit::kGigapascal, source, options),
+         "The cell's lengths and volume relative to those of the reference cell against "
+         "pressure, with their fits; the angles that vary in a panel of their own."});
   }
   pictures.push_back(
       {"_indicatrix.svg",
-       indicatrix_picture(compressibility_indicatrix(series, keys), source, options)});
+       indicatrix_picture(compressibility_indicatrix(series, keys), source, options),
+       "The compressibility indicatrix: K along every direction, in the three planes that hold "
+       "two principal axes each; negative lobes dashed."});
   for (Picture& picture : eos_pictures(eos, source, options))
     pictures.push_back(std::move(picture));
   return pictures;
@@ -747,13 +755,20 @@ std::vector<Picture> render_pictures(const expansion::Analysis& analysis,
                                      std::string_view source, const KeyTexts& keys,
                                      const PictureOptions& options) {
   std::vector<Picture> pictures = {
-      {"_strain.svg", strain_picture(analysis, sus, source, keys, options)},
-      {"_volume.svg", volume_picture(analysis, sus, source, keys, options)}};
+      {"_strain.svg", strain_picture(analysis, sus, source, keys, options),
+       "The principal strains against temperature, each with its fit; error bars of one SU "
+       "drawn from the cells, where they carry SUs."},
+      {"_volume.svg", volume_picture(analysis, sus, source, keys, options),
+       "The volume against temperature with its fit."}};
   if (cells.size() == analysis.temperatures.size())
     pictures.push_back(
-        {"_lattice.svg", lattice_picture(analysis, sus, cells, Unit::kKelvin, source, options)});
+        {"_lattice.svg", lattice_picture(analysis, sus, cells, Unit::kKelvin, source, options),
+         "The cell's lengths and volume relative to those of the reference cell against "
+         "temperature, with their fits; the angles that vary in a panel of their own."});
   pictures.push_back(
-      {"_indicatrix.svg", indicatrix_picture(expansivity(analysis, keys), source, options)});
+      {"_indicatrix.svg", indicatrix_picture(expansivity(analysis, keys), source, options),
+       "The expansivity indicatrix: the coefficient along every direction, in the three planes "
+       "that hold two principal axes each; negative lobes dashed."});
   return pictures;
 }
 

@@ -22,6 +22,7 @@
 #include <string_view>
 #include <vector>
 
+#include "chart/picture.h"
 #include "chart/picture_options.h"
 #include "crystal/cell.h"
 #include "expansion/analysis.h"
@@ -30,11 +31,6 @@
 #include "expansion/pressure_draws.h"
 
 namespace chart {
-
-struct Picture {
-  std::string suffix;  // "_strain.svg", "_volume.svg", "_indicatrix.svg"
-  std::string svg;
-};
 
 // What the keys say of each coefficient or K, written by the caller from its
 // table of quantities so that a key reads as the report does ("20.43(76)

@@ -83,27 +83,13 @@ std::string warnings_section(const std::vector<std::string>& warnings) {
   return section("warnings", "Warnings", s + "</ul>\n", "warnings");
 }
 
-std::string caption_of(std::string_view stem, std::string_view svg,
-                       std::span<const Caption> captions) {
-  for (const auto& [name, caption] : captions) {
-    if (name == stem) return std::string(caption);
-  }
-  const std::size_t from = svg.find("<title>"), to = svg.find("</title>");
-  if (from == std::string_view::npos || to == std::string_view::npos || to < from) return "";
-  return std::string(svg.substr(from + 7, to - from - 7));  // escaped as the picture holds it
-}
-
-std::string pictures_section(const std::vector<chart::Picture>& pictures,
-                             std::span<const Caption> captions) {
+std::string pictures_section(const std::vector<chart::Picture>& pictures) {
   if (pictures.empty()) return "";
   std::string s;
   for (const chart::Picture& p : pictures) {
-    std::string stem = p.suffix.substr(0, p.suffix.rfind(".svg"));
-    stem.erase(0, stem.find_first_not_of('_'));
-    std::string id = "figure-";
-    for (const char c : stem) id += std::isalnum(static_cast<unsigned char>(c)) != 0 ? c : '-';
+    const std::string id = chart::figure_id(p);
     s += "<figure id=\"" + id + "\">\n" + chart::inline_svg(p.svg, id) + "<figcaption>" +
-         caption_of(stem, p.svg, captions) + "</figcaption>\n</figure>\n";
+         chart::markup_text(p.caption) + "</figcaption>\n</figure>\n";
   }
   return section("pictures", "Pictures", s);
 }
@@ -124,7 +110,7 @@ std::string citation_section() {
 
 std::string page(const std::string& title, const std::vector<std::string>& warnings,
                  const std::vector<std::string>& sections,
-                 const std::vector<chart::Picture>& pictures, std::span<const Caption> captions) {
+                 const std::vector<chart::Picture>& pictures) {
   std::string s =
       "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
       "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
@@ -133,7 +119,7 @@ std::string page(const std::string& title, const std::vector<std::string>& warni
       "</h1>\n<p class=\"byline\">korvex-expansion " KORVEX_VERSION "</p>\n</header>\n<main>\n" +
       warnings_section(warnings);
   for (const std::string& section : sections) s += section;
-  s += pictures_section(pictures, captions) + citation_section();
+  s += pictures_section(pictures) + citation_section();
   return s + "</main>\n<script>\n" + kScript + "</script>\n</body>\n</html>\n";
 }
 

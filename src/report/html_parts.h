@@ -73,15 +73,11 @@ template <class Analysis>
 [[nodiscard]] std::string eos_section(const expansion::EosAnalysis& eos,
                                       const std::vector<double>& pressures);
 
-// What each picture shows, by the name it is written under with --svg.
-using Caption = std::pair<std::string_view, std::string_view>;
-
 // The page around the sections: its head and style sheet, `title` (markup)
 // as its heading, the warnings first, then the sections, the pictures and
-// how to cite, and the script.
+// how to cite, and the script. Each picture is a figure with its caption.
 [[nodiscard]] std::string page(const std::string& title, const std::vector<std::string>& warnings,
                                const std::vector<std::string>& sections,
-                               const std::vector<chart::Picture>& pictures,
-                               std::span<const Caption> captions);
+                               const std::vector<chart::Picture>& pictures);
 
 }  // namespace report::html

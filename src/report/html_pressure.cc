@@ -17,24 +17,6 @@ using html::method_row;
 using html::plain_cell;
 using html::section;
 
-constexpr html::Caption kCaptions[] = {
-    {"strain",
-     "The principal strains against pressure, each with its empirical fit (the straight line "
-     "where the series is too short for it)."},
-    {"volume",
-     "The volume against pressure with its straight line and the equations of state fitted, "
-     "over the whole range of pressure."},
-    {"indicatrix",
-     "The compressibility indicatrix: K along every direction, in the three planes that hold "
-     "two principal axes each; negative lobes dashed."},
-    {"ff",
-     "The F-f plot: the normalised pressure F against the Eulerian strain f (V0 of BM3), error "
-     "bars of one SU; the weighted BM3 line and BM2's level."},
-    {"ellipses",
-     "The confidence ellipses of B0 and B' of each third-order fit: 68.3 % solid, 95.4 % "
-     "dashed, 99.7 % dotted."},
-};
-
 std::string pressure_method_section(const expansion::PressureSeries& series, const Source& source) {
   const expansion::Analysis& an = series.analysis.strains;
   const std::vector<double>& p = an.temperatures;
@@ -195,7 +177,7 @@ std::string pressure_html_report(const expansion::PressureSeries& series,
       html::cells_section(source, crystal::Abscissa::kPressure, "p (GPa)",
                           series.analysis.strains.volume.values, nullptr)};
   return html::page("Principal compressibilities of " + chart::markup_text(subject(source)),
-                    warnings, sections, pictures, kCaptions);
+                    warnings, sections, pictures);
 }
 
 }  // namespace report

@@ -17,19 +17,6 @@ using html::method_row;
 using html::plain_cell;
 using html::section;
 
-constexpr html::Caption kCaptions[] = {
-    {"strain",
-     "The principal strains against temperature, each with its fit; error bars of one SU "
-     "drawn from the cells, where they carry SUs."},
-    {"volume", "The volume against temperature with its fit."},
-    {"lattice",
-     "The cell's lengths and volume relative to those of the reference cell against "
-     "temperature, with their fits."},
-    {"indicatrix",
-     "The expansivity indicatrix: the coefficient along every direction, in the three planes "
-     "that hold two principal axes each; negative lobes dashed."},
-};
-
 // Where the JSON holds axis k's keys (3: the volume's).
 std::string subject_path(std::size_t k) {
   return k == 3 ? "volume" : "axes." + std::to_string(k);
@@ -143,7 +130,7 @@ std::string html_report(const expansion::SeriesAnalysis& result, const Source& s
                                          result.analysis.volume.values,
                                          result.sus ? &result.sus->volume.values : nullptr));
   return html::page("Principal thermal expansion of " + chart::markup_text(subject(source)),
-                    warnings, sections, pictures, kCaptions);
+                    warnings, sections, pictures);
 }
 
 }  // namespace report
