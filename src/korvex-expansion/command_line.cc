@@ -183,16 +183,18 @@ common::Expected<void> apply_fix(const std::string& value, expansion::EosRequest
   return {};
 }
 
-// Applies one option; the reason when its value is not one it takes.
-common::Expected<void> apply(const common::GivenOption& given, Options& opt) {
+// The reason an option's value is refused: what it takes, and the value.
+common::Error refused(const std::string& what, const std::string& value) {
+  return common::Error{0, what + ", not '" + value + "'"};
+}
+
+// The options that choose the analysis: strain, reference, range, fit, mode.
+common::Expected<void> apply_analysis(const common::GivenOption& given, Options& opt) {
   const std::string& value = given.value;
-  const auto refused = [&](const char* what) {
-    return common::Error{0, std::string(what) + ", not '" + value + "'"};
-  };
   switch (given.id) {
     case kStrain: {
       const auto kind = expansion::strain_kind_named(value);
-      if (!kind) return refused("--strain is natural, eulerian, lagrangian or pascal");
+      if (!kind) return refused("--strain is natural, eulerian, lagrangian or pascal", value);
       opt.measure.kind = *kind;
       break;
     }
@@ -205,7 +207,8 @@ common::Expected<void> apply(const common::GivenOption& given, Options& opt) {
     case kReference:
       // Decimal only: strtod would take 0x96 for 150 K.
       opt.reference = common::parse_decimal(value);
-      if (!opt.reference) return refused("--reference needs a temperature in kelvin");
+      if (!opt.reference)
+        return refused("--reference needs a temperature in kelvin (GPa under --pressure)", value);
       break;
     case kRange: {
       COMMON_TRY(range, expansion::parse_range(value));
@@ -213,18 +216,46 @@ common::Expected<void> apply(const common::GivenOption& given, Options& opt) {
       break;
     }
     case kFit:
-      if (value == "linear" || value == "quadratic" || value == "cubic")
-        opt.degree = value == "linear" ? 1 : value == "quadratic" ? 2 : 3;
-      else
-        return refused("--fit is linear, quadratic or cubic");
+      if (value != "linear" && value != "quadratic" && value != "cubic")
+        return refused("--fit is linear, quadratic or cubic", value);
+      opt.degree = value == "linear" ? 1 : value == "quadratic" ? 2 : 3;
       break;
+    case kWeighted:
+      opt.weighted = true;
+      break;
+    case kPressure:
+      opt.inputs.pressure = true;
+      break;
+    default:
+      break;
+  }
+  return {};
+}
+
+// The Monte Carlo draws of the cells' SUs: how many, and from which seed.
+common::Expected<void> apply_draws(const common::GivenOption& given, Options& opt) {
+  const std::string& value = given.value;
+  if (given.id == kDraws) {
+    const auto count = whole_number(value, 2, kMostDraws);
+    if (!count)
+      return refused("--draws takes a whole number from 2 to " + std::to_string(kMostDraws), value);
+    opt.draws.count = static_cast<std::size_t>(*count);
+  } else {
+    const auto start = whole_number(value, 0, ~0ULL);
+    if (!start) return refused("--seed takes a whole number from 0 to 2^64-1", value);
+    opt.draws.start = *start;
+  }
+  return {};
+}
+
+// The outputs: the report's format, the pictures, the page.
+common::Expected<void> apply_output(const common::GivenOption& given, Options& opt) {
+  const std::string& value = given.value;
+  switch (given.id) {
     case kFormat:
-      if (value == "text" || value == "json" || value == "csv")
-        opt.format = value == "text"   ? Format::kText
-                     : value == "json" ? Format::kJson
-                                       : Format::kCsv;
-      else
-        return refused("--format is text, json or csv");
+      if (value != "text" && value != "json" && value != "csv")
+        return refused("--format is text, json or csv", value);
+      opt.format = value == "text" ? Format::kText : value == "json" ? Format::kJson : Format::kCsv;
       break;
     case kSvg:
       if (value.empty()) return common::Error{0, "--svg needs a file name prefix"};
@@ -245,37 +276,19 @@ common::Expected<void> apply(const common::GivenOption& given, Options& opt) {
       opt.picture.size = *size;
       break;
     }
-    case kList:
-      if (value.empty()) return common::Error{0, "--list needs a buffer file"};
-      opt.inputs.list = value;
+    default:
       break;
-    case kCell:
-      opt.inputs.cell = formats::cell_choice_named(value);
-      if (!opt.inputs.cell) return refused("--cell takes input or conventional (or 1 or 2)");
-      break;
-    case kDraws: {
-      const auto count = whole_number(value, 2, kMostDraws);
-      if (!count)
-        return refused(
-            ("--draws takes a whole number from 2 to " + std::to_string(kMostDraws)).c_str());
-      opt.draws.count = static_cast<std::size_t>(*count);
-      break;
-    }
-    case kStart: {
-      const auto start = whole_number(value, 0, ~0ULL);
-      if (!start) return refused("--seed takes a whole number from 0 to 2^64-1");
-      opt.draws.start = *start;
-      break;
-    }
-    case kWeighted:
-      opt.weighted = true;
-      break;
-    case kPressure:
-      opt.inputs.pressure = true;
-      break;
+  }
+  return {};
+}
+
+// The equations of state: which, their weights, p_c and fixed parameters.
+common::Expected<void> apply_eos(const common::GivenOption& given, Options& opt) {
+  const std::string& value = given.value;
+  switch (given.id) {
     case kPc:
       opt.pc = common::parse_decimal(value);
-      if (!opt.pc || !std::isfinite(*opt.pc)) return refused("--pc needs a pressure in GPa");
+      if (!opt.pc || !std::isfinite(*opt.pc)) return refused("--pc needs a pressure in GPa", value);
       break;
     case kEos: {
       COMMON_TRY(list, equations_named(value));
@@ -284,18 +297,52 @@ common::Expected<void> apply(const common::GivenOption& given, Options& opt) {
     }
     case kWeights:
       opt.eos.weights = expansion::weights_named(value);
-      if (!opt.eos.weights) return refused("--weights is pv, p or none");
+      if (!opt.eos.weights) return refused("--weights is pv, p or none", value);
       break;
     case kFix:
       return apply_fix(value, opt.eos);
-    case kHelp:
-      opt.help = true;
-      break;
-    case kVersion:
-      opt.version = true;
+    default:
       break;
   }
   return {};
+}
+
+// Applies one option; the reason when its value is not one it takes.
+common::Expected<void> apply(const common::GivenOption& given, Options& opt) {
+  switch (given.id) {
+    case kFormat:
+    case kSvg:
+    case kHtml:
+    case kTitle:
+    case kNoTitle:
+    case kSize:
+      return apply_output(given, opt);
+    case kDraws:
+    case kStart:
+      return apply_draws(given, opt);
+    case kPc:
+    case kEos:
+    case kWeights:
+    case kFix:
+      return apply_eos(given, opt);
+    case kList:
+      if (given.value.empty()) return common::Error{0, "--list needs a buffer file"};
+      opt.inputs.list = given.value;
+      return {};
+    case kCell:
+      opt.inputs.cell = formats::cell_choice_named(given.value);
+      if (!opt.inputs.cell)
+        return refused("--cell takes input or conventional (or 1 or 2)", given.value);
+      return {};
+    case kHelp:
+      opt.help = true;
+      return {};
+    case kVersion:
+      opt.version = true;
+      return {};
+    default:
+      return apply_analysis(given, opt);
+  }
 }
 
 }  // namespace

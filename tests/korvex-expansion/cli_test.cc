@@ -265,11 +265,14 @@ TEST(ExpansionCli, UsageFaultsExit2AndHelpAndVersion0) {
        "korvex-expansion: --fit is linear, quadratic or cubic, not 'quartic'"},
       {{"--format", "xml", "a.xy"}, "korvex-expansion: --format is text, json or csv, not 'xml'"},
       {{"--reference", "hot", "a.xy"},
-       "korvex-expansion: --reference needs a temperature in kelvin, not 'hot'"},
+       "korvex-expansion: --reference needs a temperature in kelvin (GPa under --pressure), not "
+       "'hot'"},
       {{"--reference", "0x96", "a.xy"},
-       "korvex-expansion: --reference needs a temperature in kelvin, not '0x96'"},
+       "korvex-expansion: --reference needs a temperature in kelvin (GPa under --pressure), not "
+       "'0x96'"},
       {{"--reference", "nan", "a.xy"},
-       "korvex-expansion: --reference needs a temperature in kelvin, not 'nan'"},
+       "korvex-expansion: --reference needs a temperature in kelvin (GPa under --pressure), not "
+       "'nan'"},
       {{"--svg"}, "korvex-expansion: option '--svg' requires an argument"},
       {{"-x", "a.xy"}, "korvex-expansion: invalid option -- 'x'"},
       {{"--colour", "a.xy"}, "korvex-expansion: unrecognized option '--colour'"},
