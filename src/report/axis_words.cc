@@ -35,22 +35,22 @@ bool equal_by_symmetry(const AxisRates& r, const expansion::Symmetry& symmetry, 
                                       r.basis);
 }
 
-std::string alike_words(const AxisRates& r, const expansion::Symmetry& symmetry) {
+std::vector<std::string> alike_words(const AxisRates& r, const expansion::Symmetry& symmetry) {
   const std::string verb = r.verb;
   if (symmetry.family == expansion::Family::kCubic && all_alike(r))
-    return " X1, X2 and X3 " + verb +
-           " alike, as the cubic symmetry makes them: every direction\n"
-           " is a principal one, and the directions shown are one choice of many.\n";
-  std::string s;
+    return {"X1, X2 and X3 " + verb +
+            " alike, as the cubic symmetry makes them: every direction\n"
+            "is a principal one, and the directions shown are one choice of many."};
+  std::vector<std::string> s;
   for (const auto& [i, j, other] : {std::array<std::size_t, 3>{0, 1, 2}, {1, 2, 0}}) {
     if (!rates_alike(r, i, j)) continue;
-    const std::string pair = " " + axis_name(i) + " and " + axis_name(j);
+    const std::string pair = axis_name(i) + " and " + axis_name(j);
     if (equal_by_symmetry(r, symmetry, i, j)) {
-      s += pair + " " + verb + " alike, as the " + expansion::family_name(symmetry.family) +
-           " symmetry makes them: every direction\n normal to " + axis_name(other) +
-           " is a principal one, and the two shown are one choice of many.\n";
+      s.push_back(pair + " " + verb + " alike, as the " + expansion::family_name(symmetry.family) +
+                  " symmetry makes them: every direction\nnormal to " + axis_name(other) +
+                  " is a principal one, and the two shown are one choice of many.");
     } else {
-      s += pair + " are not distinguishable within their SUs.\n";
+      s.push_back(pair + " are not distinguishable within their SUs.");
     }
   }
   return s;

@@ -8,6 +8,7 @@
 #include <Eigen/Dense>
 #include <array>
 #include <string>
+#include <vector>
 
 #include "expansion/poly_fit.h"
 #include "expansion/symmetry.h"
@@ -26,9 +27,10 @@ struct AxisRates {
 // closer than the floor.
 [[nodiscard]] bool rates_alike(const AxisRates& r, std::size_t i, std::size_t j);
 
-// The sentences, each a line starting with a blank; empty where every axis
-// stands apart.
-[[nodiscard]] std::string alike_words(const AxisRates& r, const expansion::Symmetry& symmetry);
+// The sentences, plain text with '\n' where a report breaks the line; none
+// where every axis stands apart.
+[[nodiscard]] std::vector<std::string> alike_words(const AxisRates& r,
+                                                   const expansion::Symmetry& symmetry);
 
 // Whether symmetry makes axes i and j (neighbours in order) one choice of
 // many: alike, and in a plane symmetry makes, or all three of a cubic crystal.

@@ -40,6 +40,7 @@ figure { margin: 1.2em 0; }
 figure svg { max-width: 100%; height: auto; display: block; }
 figcaption { color: #444; font-size: 0.92em; margin-top: 0.3em; }
 p.note { color: #444; font-size: 0.92em; }
+ul.conclusions li.alarm { color: #b03a2e; font-weight: 600; }
 @media print {
   body { max-width: none; margin: 0; padding: 0; font-size: 10pt; }
   h2 { break-after: avoid; }
@@ -127,6 +128,11 @@ std::string section(const std::string& id, const std::string& heading, const std
                     const std::string& cls) {
   return "<section id=\"" + id + "\"" + (cls.empty() ? "" : " class=\"" + cls + "\"") + ">\n<h2>" +
          heading + "</h2>\n" + body + "</section>\n";
+}
+
+std::string conclusions_section(const std::vector<Conclusion>& list) {
+  if (list.empty()) return "";
+  return section("conclusions", "Conclusions", conclusions_markup(list));
 }
 
 std::string method_row(const std::string& term, const std::string& text) {

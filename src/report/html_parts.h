@@ -11,6 +11,7 @@
 
 #include "chart/expansion_pictures.h"
 #include "expansion/eos_analysis.h"
+#include "report/conclusions.h"
 #include "report/quantity.h"
 #include "report/report.h"
 
@@ -68,6 +69,10 @@ template <class Analysis>
                                         const std::string& heading,
                                         const std::vector<double>& volumes,
                                         const std::vector<double>* volume_sus);
+
+// The section of the conclusions (conclusions.h); nothing where there are
+// none.
+[[nodiscard]] std::string conclusions_section(const std::vector<Conclusion>& list);
 
 // The section of the equations of state, `pressures` those of the series.
 [[nodiscard]] std::string eos_section(const expansion::EosAnalysis& eos,

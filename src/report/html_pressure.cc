@@ -4,6 +4,7 @@
 
 #include "chart/svg_chart.h"
 #include "common/number_text.h"
+#include "report/conclusions.h"
 #include "report/html_parts.h"
 #include "report/html_report.h"
 #include "report/pressure_quantities.h"
@@ -77,11 +78,6 @@ std::string compressibilities_section(const expansion::PressureSeries& series) {
        "the cells' own SUs give, by Monte Carlo; in parentheses the larger of the two. "
        "K<sub>V</sub>: the volume's, from its straight line alone. A dash: none (no empirical "
        "fit for a series this short, no SUs in the cells).</p>\n";
-  for (std::size_t k = 0; k < 3; ++k) {
-    if (expansion::negative_linear_compressibility(expansion::shown_compressibility(series, k)))
-      s += "<p>" + axis_markup(k) +
-           ": negative linear compressibility (K below zero by more than twice its SU).</p>\n";
-  }
   return section("compressibilities", "Principal compressibilities", s);
 }
 
@@ -171,6 +167,7 @@ std::string pressure_html_report(const expansion::PressureSeries& series,
       pressure_method_section(series, source),
       compressibilities_section(series),
       directions_section(series),
+      html::conclusions_section(pressure_conclusions(series, source)),
       pressures_section(series),
       fits_section(series),
       html::eos_section(eos, series.analysis.strains.temperatures),

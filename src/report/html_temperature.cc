@@ -4,6 +4,7 @@
 
 #include "chart/svg_chart.h"
 #include "common/number_text.h"
+#include "report/conclusions.h"
 #include "report/html_parts.h"
 #include "report/html_report.h"
 #include "report/range_notes.h"
@@ -124,7 +125,8 @@ std::string html_report(const expansion::SeriesAnalysis& result, const Source& s
                         const std::vector<chart::Picture>& pictures) {
   const bool line = result.analysis.degree == 1;
   std::vector<std::string> sections = {method_section(result, source), coefficients_section(result),
-                                       directions_section(result)};
+                                       directions_section(result),
+                                       html::conclusions_section(conclusions(result, source))};
   if (!line) sections.push_back(polynomial_section(result));
   sections.push_back(html::cells_section(source, crystal::Abscissa::kTemperature, "T (K)",
                                          result.analysis.volume.values,

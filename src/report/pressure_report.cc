@@ -6,7 +6,7 @@
 
 #include "common/number_text.h"
 #include "common/safe_text.h"
-#include "report/axis_words.h"
+#include "report/conclusions.h"
 #include "report/eos_report.h"
 #include "report/pressure_quantities.h"
 #include "report/range_notes.h"
@@ -157,34 +157,10 @@ std::string pressures_table(const expansion::PressureSeries& series) {
   return s;
 }
 
-// The axes' K as the symmetry words take them: each that the axis is named
-// by, with its bounding SU.
-AxisRates rates_of(const expansion::PressureSeries& series) {
-  const expansion::PressureAnalysis& r = series.analysis;
-  AxisRates rates;
-  for (std::size_t k = 0; k < 3; ++k) {
-    rates.rates[k] = expansion::shown_compressibility(series, k);
-    rates.directions.col(static_cast<Eigen::Index>(k)) = r.strains.axes[r.axes[k].axis].direction;
-  }
-  rates.basis = r.strains.crystal_axes;
-  rates.floor = 0.0005;  // TPa^-1
-  rates.verb = "compress";
-  return rates;
-}
-
-std::string words(const expansion::PressureSeries& series, const Source& source) {
-  std::string s = "\n" + alike_words(rates_of(series), expansion::series_symmetry(source.cells));
-  for (std::size_t k = 0; k < 3; ++k) {
-    const Estimate k_shown = expansion::shown_compressibility(series, k);
-    if (expansion::negative_linear_compressibility(k_shown)) {
-      s += common::format_text(
-          " X%zu: negative linear compressibility (K below zero by more than twice its SU)\n",
-          k + 1);
-    } else if (k_shown.value < 0) {
-      s += common::format_text(" X%zu: K negative, but within 2 SU of zero\n", k + 1);
-    }
-  }
-  return s.size() > 1 ? s : std::string();
+// The conclusions after an empty line; nothing where there are none.
+std::string conclusions_part(const expansion::PressureSeries& series, const Source& source) {
+  const std::string s = conclusions_text(pressure_conclusions(series, source));
+  return s.empty() ? s : "\n" + s;
 }
 
 }  // namespace
@@ -192,7 +168,7 @@ std::string words(const expansion::PressureSeries& series, const Source& source)
 std::string pressure_text_report(const expansion::PressureSeries& series,
                                  const expansion::EosAnalysis& eos, const Source& source) {
   return header(series, source) + axes_table(series) + fits_table(series) +
-         pressures_table(series) + eos_text(eos) + words(series, source);
+         pressures_table(series) + eos_text(eos) + conclusions_part(series, source);
 }
 
 }  // namespace report

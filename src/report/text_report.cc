@@ -4,7 +4,7 @@
 
 #include "common/number_text.h"
 #include "common/safe_text.h"
-#include "report/axis_words.h"
+#include "report/conclusions.h"
 #include "report/range_notes.h"
 #include "report/report.h"
 #include "report/temperature_quantities.h"
@@ -25,19 +25,6 @@ std::string su_column(std::optional<double> su, int width, std::string_view miss
                       int decimals = 3) {
   return common::format_text(
       "%*s", width, common::value_with_su(su, std::nullopt, {decimals, false, missing}).c_str());
-}
-
-std::string uvw_text(const Eigen::Vector3d& uvw) {
-  return common::format_text("[%.4f %.4f %.4f]", cleaned(uvw(0), 4), cleaned(uvw(1), 4),
-                             cleaned(uvw(2), 4));
-}
-
-// How a negative coefficient is told: an alarm only when it lies below zero
-// by more than twice its su.
-std::string negative_words(const Reading& alpha) {
-  if (!alpha.su) return "negative (no SU to judge it by)";
-  return *alpha.value < -2 * *alpha.su ? "NEGATIVE THERMAL EXPANSION"
-                                       : "negative, but within 2 SU of zero";
 }
 
 std::string coefficient_definition(const expansion::Analysis& an) {
@@ -123,109 +110,6 @@ std::string table(const expansion::SeriesAnalysis& result) {
   return s + "\n";
 }
 
-// The axes' coefficients in MK^-1, each with its bounding su, as the
-// symmetry words take them.
-AxisRates rates_of(const expansion::SeriesAnalysis& result) {
-  const expansion::Analysis& an = result.analysis;
-  AxisRates r;
-  for (std::size_t k = 0; k < 3; ++k) {
-    const expansion::Estimate& alpha = an.axes[k].alpha;
-    r.rates[k] = {
-        alpha.value * 1e6,
-        expansion::bounding_su(
-            alpha.su, result.sus ? std::optional(result.sus->axes[k].alpha) : std::nullopt) *
-            1e6};
-  }
-  r.directions = expansion::axis_directions(an);
-  r.basis = an.crystal_axes;
-  r.floor = 0.0005;
-  r.verb = "expand";
-  return r;
-}
-
-// "Greatest expansion along X3 [...]; least along X1 [...]", neither named
-// of axes that symmetry makes one choice of many.
-std::string extremes(const expansion::SeriesAnalysis& result, const AxisRates& rates) {
-  const expansion::Analysis& an = result.analysis;
-  const expansion::AxisResult& least = an.axes[0];
-  const std::string greatest = equal_by_symmetry(rates, result.symmetry, 1, 2)
-                                   ? ""
-                                   : "expansion along X3 " + uvw_text(an.axes[2].uvw);
-  const std::string least_text =
-      equal_by_symmetry(rates, result.symmetry, 0, 1)
-          ? ""
-          : std::string(cleaned(least.alpha.value * 1e6, 3) < 0 ? " (negative)" : "") +
-                " along X1 " + uvw_text(least.uvw);
-  if (!greatest.empty())
-    return " Greatest " + greatest + (least_text.empty() ? "" : "; least" + least_text) + ".\n";
-  if (!least_text.empty()) return " Least expansion" + least_text + ".\n";
-  return "";
-}
-
-// Whether a stretch where a polynomial's coefficient is negative is so beyond
-// 2 su: at a point of the series within it, or, with none there, where the
-// coefficient is least, judged by the fit's standard error.
-bool significant(const expansion::NegativeSpan& span, const std::vector<expansion::Estimate>& at,
-                 const std::vector<double>* cells, const std::vector<double>& temperatures) {
-  bool any_point = false;
-  for (std::size_t i = 0; i < temperatures.size(); ++i) {
-    if (temperatures[i] < span.from || temperatures[i] > span.to) continue;
-    any_point = true;
-    const double su = expansion::bounding_su(
-        at[i].su, cells != nullptr ? std::optional((*cells)[i]) : std::nullopt);
-    if (at[i].value < -2 * su) return true;
-  }
-  return !any_point && span.least < -2 * span.least_su;
-}
-
-// "NEGATIVE THERMAL EXPANSION along X1 between A K and B K, and between ...",
-// the stretches significant beyond 2 su; the others in quieter words.
-std::string span_words(const std::string& what, const std::vector<expansion::NegativeSpan>& spans,
-                       const std::vector<expansion::Estimate>& at, const std::vector<double>* cells,
-                       const std::vector<double>& temperatures) {
-  std::string alarm, quiet;
-  for (const expansion::NegativeSpan& span : spans) {
-    if (!(cleaned(span.least * 1e6, 3) < 0)) continue;
-    std::string& list = significant(span, at, cells, temperatures) ? alarm : quiet;
-    list += common::format_text("%sbetween %.2f K and %.2f K", list.empty() ? "" : ", and ",
-                                span.from, span.to);
-  }
-  const bool volume = what == "V";
-  std::string s;
-  if (!alarm.empty())
-    s += (volume ? " NEGATIVE VOLUME EXPANSION "
-                 : " NEGATIVE THERMAL EXPANSION along " + what + " ") +
-         alarm + ".\n";
-  if (!quiet.empty())
-    s += " " + std::string(volume ? "Volume" : what) + ": negative, but within 2 SU of zero, " +
-         quiet + ".\n";
-  return s;
-}
-
-std::string remarks(const expansion::SeriesAnalysis& result) {
-  const expansion::Analysis& an = result.analysis;
-  const expansion::PropagatedSus* sus = result.sus ? &*result.sus : nullptr;
-  const AxisRates rates = rates_of(result);
-  std::string s = extremes(result, rates) + alike_words(rates, result.symmetry);
-  for (std::size_t k = 0; k <= 3; ++k) {
-    const bool volume = k == 3;
-    const expansion::Estimate& alpha = volume ? an.volume.alpha : an.axes[k].alpha;
-    const std::string what = volume ? "V" : axis_name(k);
-    if (an.degree == 1) {
-      if (!(cleaned(alpha.value * 1e6, 3) < 0)) continue;
-      s += " " + what + ": " + negative_words(kAlpha(result, {k, std::nullopt})) +
-           ", alpha = " + alpha_text(result, k) + " MK^-1.\n";
-    } else {
-      const std::vector<double>* cells = sus == nullptr ? nullptr
-                                         : volume       ? &sus->volume.alpha_at
-                                                        : &sus->axes[k].alpha_at;
-      s += span_words(what, volume ? an.volume.negative : an.axes[k].negative,
-                      volume ? an.volume.alpha_at : an.axes[k].alpha_at, cells, an.temperatures);
-    }
-  }
-  return s;
-}
-
 // The coefficients at each point's temperature, each with its su.
 std::string at_each_temperature(const expansion::SeriesAnalysis& result) {
   const expansion::Analysis& an = result.analysis;
@@ -245,7 +129,8 @@ std::string at_each_temperature(const expansion::SeriesAnalysis& result) {
 std::string text_report(const expansion::SeriesAnalysis& result, const Source& source) {
   const expansion::Analysis& an = result.analysis;
   const expansion::PropagatedSus* sus = result.sus ? &*result.sus : nullptr;
-  std::string s = header(an, sus, source) + table(result) + remarks(result);
+  std::string s =
+      header(an, sus, source) + table(result) + conclusions_text(conclusions(result, source));
   if (an.degree != 1) s += at_each_temperature(result);
   return s;
 }

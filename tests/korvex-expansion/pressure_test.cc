@@ -388,7 +388,7 @@ TEST(PressureCli, DrawsStrainsEquationsOfStateAndIndicatrix) {
   EXPECT_LT(0u, count(indicatrix, "<polyline class=\"negative\""));
   const std::string page = testutil::read_file(dir.file("nlc.html"));
   for (const char* part : {"Principal compressibilities of nlc.tsv", "id=\"eos\"",
-                           "X<sub>1</sub>: negative linear compressibility", "p (GPa)"})
+                           "<li class=\"alarm\">X1: negative linear compressibility", "p (GPa)"})
     EXPECT_NE(std::string::npos, page.find(part)) << part;
 }
 
