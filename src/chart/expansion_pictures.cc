@@ -57,8 +57,12 @@ constexpr const char* kStyle =
     ".su { stroke-width: 1; }\n"
     "</style>\n";
 
-std::string polyline(const std::string& cls, const std::vector<std::pair<double, double>>& xy) {
-  std::string s = "<polyline class=\"" + cls + "\" points=\"";
+// A line through the points; `width`, where given, its stroke's width.
+std::string polyline(const std::string& cls, const std::vector<std::pair<double, double>>& xy,
+                     double width = 0) {
+  std::string s = "<polyline class=\"" + cls + "\"";
+  if (width > 0) s += " style=\"stroke-width: " + svg_number(width) + "\"";
+  s += " points=\"";
   for (std::size_t i = 0; i < xy.size(); ++i) {
     if (i > 0) s += ' ';
     s += svg_number(xy[i].first) + "," + svg_number(xy[i].second);
@@ -142,11 +146,13 @@ std::string heading_texts(const chart::ChartLayout& layout, const Heading& h) {
 // One line of a key, at (x, y): a stroke and a marker in class cls, then the
 // text, shortened to the room the picture leaves.
 std::string key_line(const chart::ChartLayout& layout, double x, double y, const std::string& cls,
-                     RichText text) {
+                     RichText text, bool points = true, double width = 0) {
   const double room = layout.width - x - 28 - 10;
   if (text_width(text, font_size("key")) > room)
     text = plain(shortened(joined(text), font_size("key"), room));
-  return svg_line(cls, x, y - 4, x + 20, y - 4) + svg_circle(cls, x + 10, y - 4, 3) +
+  std::string line = svg_line(cls, x, y - 4, x + 20, y - 4);
+  if (width > 0) line.insert(line.find(' '), " style=\"stroke-width: " + svg_number(width) + "\"");
+  return line + (points ? svg_circle(cls, x + 10, y - 4, 3) : std::string()) +
          chart::svg_rich_text("key", x + 28, y, "start", text);
 }
 
@@ -174,13 +180,11 @@ std::vector<std::size_t> drawn_points(const std::vector<double>& t, const std::v
   return drawn;
 }
 
-// Points and their fitted curve, in class cls, on the frame; each point with
-// a bar of +-su where SUs are given.
-std::string series_marks(const chart::ChartFrame& f, const std::vector<double>& t,
-                         const std::vector<double>& y, const std::vector<double>* su,
-                         const std::function<double(double)>& fitted, double factor,
-                         const std::string& cls) {
-  std::string s;
+// A fitted curve over the range of t, in class cls, on the frame; `width`,
+// where given, its stroke's width.
+std::string curve_marks(const chart::ChartFrame& f, const std::vector<double>& t,
+                        const std::function<double(double)>& fitted, double factor,
+                        const std::string& cls, double width) {
   const auto [lo, hi] = std::minmax_element(t.begin(), t.end());
   std::vector<std::pair<double, double>> curve;
   for (int i = 0; i <= kCurveSteps; ++i) {
@@ -188,7 +192,15 @@ std::string series_marks(const chart::ChartFrame& f, const std::vector<double>& 
     const double v = fitted(x) * factor;
     if (std::isfinite(v)) curve.emplace_back(f.px(x), f.py(v));
   }
-  s += polyline("fit " + cls, curve);
+  return polyline("fit " + cls, curve, width);
+}
+
+// Points in class cls on the frame; each with a bar of +-su where SUs are
+// given.
+std::string point_marks(const chart::ChartFrame& f, const std::vector<double>& t,
+                        const std::vector<double>& y, const std::vector<double>* su, double factor,
+                        const std::string& cls) {
+  std::string s;
   if (y.empty()) return s;  // a curve alone
   for (const std::size_t i : drawn_points(t, y)) {
     const double x = f.px(t[i]);
@@ -211,8 +223,8 @@ expansion::Range range_of(const std::vector<double>& v, const std::vector<double
   return r;
 }
 
-// One series of a figure of T against some values: what range_of and
-// series_marks take.
+// One series of a figure of T against some values: what range_of,
+// curve_marks and point_marks take.
 struct Series {
   std::vector<double> values;
   std::optional<std::vector<double>> sus;
@@ -229,6 +241,22 @@ struct Abscissa {
 
 Abscissa temperature_axis(const expansion::Analysis& an) {
   return {an.temperatures, "Temperature (K)", subtitle_about(an)};
+}
+
+// The stroke widths of the curves drawn alone (the equations of state of a
+// volume picture, which may coincide over the whole range), 0 for the others
+// (as the style sets them): each wider than the next, so that a later curve,
+// drawn over an earlier one, leaves its edges and dash gaps showing.
+std::vector<double> curve_widths(const std::vector<Series>& series) {
+  constexpr double kThinnest = 1.6, kWidest = 4;
+  const auto alone = static_cast<double>(std::count_if(
+      series.begin(), series.end(), [](const Series& one) { return one.values.empty(); }));
+  const double step = alone > 1 ? std::min(0.6, (kWidest - kThinnest) / (alone - 1)) : 0;
+  std::vector<double> widths(series.size(), 0);
+  std::size_t after = 0;  // curves alone drawn after this one
+  for (std::size_t k = series.size(); k-- > 0;)
+    if (series[k].values.empty()) widths[k] = kThinnest + step * static_cast<double>(after++);
+  return widths;
 }
 
 // One frame of series against temperature (or pressure), series k in colour
@@ -249,12 +277,25 @@ std::string figure_panel(const Abscissa& x, const std::vector<Series>& series, d
   }
   const chart::ChartFrame f = chart::chart_frame({*lo, *hi}, y, layout);
   std::string s = chart::svg_chart_frame(f, x.label, y_label);
+  const std::vector<double> widths = curve_widths(series);
   for (std::size_t k = 0; k < series.size(); ++k) {
-    const std::string cls = "s" + std::to_string(first + k);
-    s += key_line(layout, f.frame_left, keys_from + kLine * static_cast<double>(k), cls,
-                  series[k].key);
-    s += series_marks(f, x.values, series[k].values, series[k].sus ? &*series[k].sus : nullptr,
-                      series[k].fitted, factor, cls);
+    s += key_line(layout, f.frame_left, keys_from + kLine * static_cast<double>(k),
+                  "s" + std::to_string(first + k), series[k].key, !series[k].values.empty(),
+                  widths[k]);
+  }
+  // The curves of points first, then the curves alone, widest first, then
+  // every point: no curve covers a point, and each curve alone shows beside
+  // the thinner ones drawn over it.
+  for (const bool alone : {false, true}) {
+    for (std::size_t k = 0; k < series.size(); ++k) {
+      if (series[k].values.empty() == alone)
+        s += curve_marks(f, x.values, series[k].fitted, factor, "s" + std::to_string(first + k),
+                         widths[k]);
+    }
+  }
+  for (std::size_t k = 0; k < series.size(); ++k) {
+    s += point_marks(f, x.values, series[k].values, series[k].sus ? &*series[k].sus : nullptr,
+                     factor, "s" + std::to_string(first + k));
   }
   return s;
 }

@@ -178,15 +178,27 @@ double implied_bpp(Eos eos, double b0, double bp) {
 
 double eos_volume(Eos eos, const EosParameters& theta, double p, double low, double high,
                   double pc) {
-  const double f_low = eos_pressure(eos, theta, low, pc) - p;
-  const double f_high = eos_pressure(eos, theta, high, pc) - p;
-  if (!(f_low >= 0 && f_high <= 0)) return kNaN;
-  for (int i = 0; i < 100 && high - low > 1e-12 * high; ++i) {
-    const double mid = 0.5 * (low + high);
-    const double f_mid = eos_pressure(eos, theta, mid, pc) - p;
-    (f_mid >= 0 ? low : high) = mid;
+  // A third-order form of small K' (or large K'' in fourth order) turns back
+  // inside [low, high]: p(V) rises as V falls only down to some volume, below
+  // which it falls again. The root sought is on the branch that holds
+  // `high`: the first step down from `high` where p(V) reaches p brackets it.
+  constexpr int kSteps = 128;
+  if (!(eos_pressure(eos, theta, high, pc) - p <= 0)) return kNaN;
+  double above = high;
+  double below = kNaN;
+  for (int i = 1; i <= kSteps && std::isnan(below); ++i) {
+    const double v = high - (high - low) * i / kSteps;
+    if (eos_pressure(eos, theta, v, pc) - p >= 0)
+      below = v;
+    else
+      above = v;
   }
-  return 0.5 * (low + high);
+  if (std::isnan(below)) return kNaN;
+  for (int i = 0; i < 100 && above - below > 1e-12 * above; ++i) {
+    const double mid = 0.5 * (below + above);
+    (eos_pressure(eos, theta, mid, pc) - p >= 0 ? below : above) = mid;
+  }
+  return 0.5 * (below + above);
 }
 
 }  // namespace expansion

@@ -80,8 +80,10 @@ struct PressureDerivatives {
 // -[1 + (K' - 2) + (K' - 2)^2]/K0, for Tait -K'/K0; NaN for the others.
 [[nodiscard]] double implied_bpp(Eos eos, double b0, double bp);
 
-// The volume at pressure p between `low` and `high` (p(V) falling there),
-// by bisection; NaN when p lies outside p(high)..p(low).
+// The volume at pressure p on the branch of p(V) that falls to `high`: the
+// largest V in [low, high] where p(V) = p, bracketed by steps down from
+// `high` (a third-order curve of small K' turns back well inside `low`) and
+// bisected; NaN when p(high) > p or p(V) stays below p down to `low`.
 [[nodiscard]] double eos_volume(Eos eos, const EosParameters& theta, double p, double low,
                                 double high, double pc = 0);
 

@@ -164,6 +164,18 @@ TEST(EosFits, EveryEquationGivesBackItsOwnCurve) {
       s.v.push_back((eos == Eos::kBm3Pc ? 99.9 : 101.5) - 1.3 * i);
       s.p.push_back(expansion::eos_pressure(eos, truth, s.v.back(), 0.4));
     }
+    // V(p) gives back each point's volume from a bracket as wide as the
+    // volume picture's, also where a small K' turns the curve back inside it.
+    for (const double bp : {truth[expansion::kBp], 2.0}) {
+      expansion::EosParameters theta = truth;
+      theta[expansion::kBp] = bp;
+      for (const double v : s.v) {
+        const double p = expansion::eos_pressure(eos, theta, v, 0.4);
+        EXPECT_NEAR(v, expansion::eos_volume(eos, theta, p, 0.5 * s.v.back(), 1.05 * s.v[0], 0.4),
+                    1e-9 * v)
+            << "K' " << bp;
+      }
+    }
     const expansion::EosOptions options{EosWeights::kNone, {}, {}, 0.4};
     const auto fit = expansion::fit_equation_of_state(eos, s, options);
     ASSERT_TRUE(fit) << fit.error().message;
