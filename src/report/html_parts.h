@@ -52,6 +52,13 @@ template <class Analysis>
   return number_cell(key, r.value, shown(q, r, kMissingPage));
 }
 
+// A heading cell of a quantity: its symbol and, where it has one, its unit.
+template <class Analysis>
+[[nodiscard]] std::string heading_cell(const Quantity<Analysis>& q) {
+  const std::string unit(q.unit.markup);
+  return "<th>" + std::string(q.markup) + (unit.empty() ? "" : " (" + unit + ")") + "</th>";
+}
+
 // The same, then the fit's SU and the cells' at their keys, three decimals.
 template <class Analysis>
 [[nodiscard]] std::string su_cells(std::string_view subject, const Quantity<Analysis>& q,
@@ -74,9 +81,8 @@ template <class Analysis>
 // none.
 [[nodiscard]] std::string conclusions_section(const std::vector<Conclusion>& list);
 
-// The section of the equations of state, `pressures` those of the series.
-[[nodiscard]] std::string eos_section(const expansion::EosAnalysis& eos,
-                                      const std::vector<double>& pressures);
+// The section of the equations of state.
+[[nodiscard]] std::string eos_section(const expansion::EosAnalysis& eos);
 
 // The page around the sections: its head and style sheet, `title` (markup)
 // as its heading, the warnings first, then the sections, the pictures and

@@ -127,16 +127,9 @@ std::string pressures_section(const expansion::PressureSeries& series) {
   return section("each-pressure", "Compressibility at each pressure", s);
 }
 
-// A heading cell of a quantity: its symbol and, where it has one, its unit.
-template <class Row>
-std::string heading(const Row& q) {
-  const std::string unit(q.unit.markup);
-  return "<th>" + std::string(q.markup) + (unit.empty() ? "" : " (" + unit + ")") + "</th>";
-}
-
 std::string fits_section(const expansion::PressureSeries& series) {
   std::string s = "<table id=\"fits\">\n<thead><tr><th class=\"name\">Axis</th>";
-  for (const PressureQuantity* q : kFitQuantities) s += heading(*q);
+  for (const PressureQuantity* q : kFitQuantities) s += html::heading_cell(*q);
   s += "</tr></thead>\n<tbody>\n";
   for (std::size_t k = 0; k < 3; ++k) {
     const std::string path = "axes." + std::to_string(k) + ".fit";
@@ -170,7 +163,7 @@ std::string pressure_html_report(const expansion::PressureSeries& series,
       html::conclusions_section(pressure_conclusions(series, source)),
       pressures_section(series),
       fits_section(series),
-      html::eos_section(eos, series.analysis.strains.temperatures),
+      html::eos_section(eos),
       html::cells_section(source, crystal::Abscissa::kPressure, "p (GPa)",
                           series.analysis.strains.volume.values, nullptr)};
   return html::page("Principal compressibilities of " + chart::markup_text(subject(source)),

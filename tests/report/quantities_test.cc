@@ -10,6 +10,7 @@
 
 #include "common/number_text.h"
 #include "expansion/eos_analysis.h"
+#include "report/eos_quantities.h"
 #include "report/html_report.h"
 #include "report/picture_keys.h"
 #include "report/pressure_quantities.h"
@@ -138,8 +139,8 @@ TEST(Quantities, EachPressureRowReadsTheSameEverywhere) {
   const std::vector<double> sigma(cells.size(), 0.01);
   const auto series = expansion::analyse_pressure_series(cells, sigma, 0, {}, expansion::Draws{});
   ASSERT_TRUE(series) << series.error().message;
-  const auto eos =
-      expansion::analyse_equations_of_state(cells, {{expansion::Eos::kBm3}, {}, {}, {}, 0});
+  const auto eos = expansion::analyse_equations_of_state(
+      cells, {{expansion::Eos::kBm2, expansion::Eos::kBm3, expansion::Eos::kVinet}, {}, {}, {}, 0});
   ASSERT_TRUE(eos) << eos.error().message;
   const report::Source source{"p.tsv", {}, cells, {}, {}, {}, {}};
   const auto pictures = chart::render_pressure_pictures(*series, *eos, cells, source.name,
@@ -160,6 +161,38 @@ TEST(Quantities, EachPressureRowReadsTheSameEverywhere) {
     EXPECT_TRUE(std::any_of(std::begin(rows), std::end(rows), [q](const auto& row) {
       return row.quantity == q;
     })) << q->key;
+  }
+}
+
+// The equations of state's rows, BM2's held B' among them, in the report and
+// on the page; the fitted pressures on the page alone.
+TEST(Quantities, EachEquationOfStateRowReadsTheSameEverywhere) {
+  const std::vector<crystal::CellEntry> cells = compressed_cells();
+  const auto series = expansion::analyse_pressure_series(
+      cells, std::vector<double>(cells.size(), 0.01), 0, {}, expansion::Draws{});
+  ASSERT_TRUE(series);
+  const auto eos = expansion::analyse_equations_of_state(
+      cells, {{expansion::Eos::kBm2, expansion::Eos::kBm3, expansion::Eos::kVinet}, {}, {}, {}, 0});
+  ASSERT_TRUE(eos);
+  const report::Source source{"p.tsv", {}, cells, {}, {}, {}, {}};
+  const Outputs out{report::pressure_text_report(*series, *eos, source),
+                    report::pressure_html_report(*series, *eos, source, {}, {}), ""};
+  EXPECT_EQ("4 (held)", report::shown(report::kBp, report::kBp(*eos, {0, {}}), "n/a"));
+  const std::vector<report::Place> fits = {{0, {}}, {1, {}}, {2, {}}};
+  const Row<expansion::EosAnalysis> rows[] = {
+      {&report::kV0, fits, false},        {&report::kB0, fits, false},
+      {&report::kBp, fits, false},        {&report::kChi2w, fits, false},
+      {&report::kL0, {{0, {}}}, false},   {&report::kM0, {{0, {}}}, false},
+      {&report::kMp, {{0, {}}}, false},   {&report::kBeta0, {{0, {}}}, false},
+      {&report::kFfB0, {{0, {}}}, false}, {&report::kFfBp, {{0, {}}}, false},
+  };
+  for (const auto& row : rows) expect_everywhere(row, *eos, out);
+  for (std::size_t i = 0; i < cells.size(); ++i) {
+    const report::Reading r = report::kPCalc(*eos, {1, i});
+    EXPECT_NE(std::string::npos,
+              out.page.find("data-key=\"eos.bm3.p_calc." + std::to_string(i) + "\" data-value=\"" +
+                            common::shortest(*r.value) + "\""))
+        << i;
   }
 }
 
