@@ -50,25 +50,24 @@ AxisRates rates_of(const expansion::SeriesAnalysis& result) {
 }
 
 // "Greatest expansion along X3 [...]; least along X1 [...].", neither named
-// of axes that symmetry makes one choice of many.
-void add_extremes(Conclusions& list, const expansion::SeriesAnalysis& result,
-                  const AxisRates& rates) {
-  const expansion::Analysis& an = result.analysis;
-  const expansion::AxisResult& least = an.axes[0];
-  const std::string greatest = equal_by_symmetry(rates, result.symmetry, 1, 2)
-                                   ? ""
-                                   : "expansion along X3 " + uvw_text(an.axes[2].uvw);
+// of axes that symmetry makes one choice of many; `noun` is "expansion" or
+// "compressibility", `least` and `greatest` the directions of X1 and X3.
+void add_extremes(Conclusions& list, const AxisRates& rates, const expansion::Symmetry& symmetry,
+                  const std::string& noun, const Eigen::Vector3d& least,
+                  const Eigen::Vector3d& greatest) {
+  const std::string greatest_text =
+      equal_by_symmetry(rates, symmetry, 1, 2) ? "" : noun + " along X3 " + uvw_text(greatest);
   const std::string least_text =
-      equal_by_symmetry(rates, result.symmetry, 0, 1)
+      equal_by_symmetry(rates, symmetry, 0, 1)
           ? ""
-          : std::string(cleaned(least.alpha.value * 1e6, 3) < 0 ? " (negative)" : "") +
-                " along X1 " + uvw_text(least.uvw);
-  if (!greatest.empty()) {
+          : std::string(cleaned(rates.rates[0].value, 3) < 0 ? " (negative)" : "") + " along X1 " +
+                uvw_text(least);
+  if (!greatest_text.empty()) {
     list.push_back(
         {ConclusionKind::kExtremes,
-         "Greatest " + greatest + (least_text.empty() ? "" : "; least" + least_text) + "."});
+         "Greatest " + greatest_text + (least_text.empty() ? "" : "; least" + least_text) + "."});
   } else if (!least_text.empty()) {
-    list.push_back({ConclusionKind::kExtremes, "Least expansion" + least_text + "."});
+    list.push_back({ConclusionKind::kExtremes, "Least " + noun + least_text + "."});
   }
 }
 
@@ -168,7 +167,8 @@ const char* kind_class(ConclusionKind kind) {
 Conclusions conclusions(const expansion::SeriesAnalysis& result, const Source& source) {
   Conclusions list;
   const AxisRates rates = rates_of(result);
-  add_extremes(list, result, rates);
+  const expansion::Analysis& an = result.analysis;
+  add_extremes(list, rates, result.symmetry, "expansion", an.axes[0].uvw, an.axes[2].uvw);
   add_symmetry_words(list, rates, result.symmetry);
   for (std::size_t k = 0; k <= 3; ++k) {
     if (result.analysis.degree == 1)
@@ -182,7 +182,12 @@ Conclusions conclusions(const expansion::SeriesAnalysis& result, const Source& s
 
 Conclusions pressure_conclusions(const expansion::PressureSeries& series, const Source& source) {
   Conclusions list;
-  add_symmetry_words(list, rates_of(series), expansion::series_symmetry(source.cells));
+  const AxisRates rates = rates_of(series);
+  const expansion::Symmetry symmetry = expansion::series_symmetry(source.cells);
+  const expansion::PressureAnalysis& r = series.analysis;
+  const auto uvw = [&r](std::size_t k) { return r.strains.axes[r.axes[k].axis].uvw; };
+  add_extremes(list, rates, symmetry, "compressibility", uvw(0), uvw(2));
+  add_symmetry_words(list, rates, symmetry);
   for (std::size_t k = 0; k < 3; ++k) {
     const expansion::Estimate k_shown = expansion::shown_compressibility(series, k);
     if (expansion::negative_linear_compressibility(k_shown)) {

@@ -35,8 +35,9 @@ struct Conclusion {
 [[nodiscard]] std::vector<Conclusion> conclusions(const expansion::SeriesAnalysis& result,
                                                   const Source& source);
 
-// The conclusions of a pressure series: the symmetry words, each axis's
-// alarm (negative linear compressibility) or note, then the changes.
+// The conclusions of a pressure series: greatest and least compressibility
+// (by the K each axis is named by), the symmetry words, each axis's alarm
+// (negative linear compressibility) or note, then the changes.
 [[nodiscard]] std::vector<Conclusion> pressure_conclusions(const expansion::PressureSeries& series,
                                                            const Source& source);
 

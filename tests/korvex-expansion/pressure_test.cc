@@ -437,3 +437,55 @@ TEST(PressureCli, TakesAmbientScatterAndTellsAShortSeries) {
 }
 
 }  // namespace
+
+// Greatest and least named only of axes that symmetry does not make equal:
+// the symmetry's own words where it does, "not distinguishable" where only
+// the numbers are alike.
+TEST(PressureCli, GreatestAndLeastOnlyOfAxesSymmetryLeavesApart) {
+  // a = 8, b = b0, c = 7 at zero pressure, each shrinking linearly.
+  const auto linear = [](double ka, double kb, double kc, double b0) {
+    std::string s = "# p sigma_p a b c alpha beta gamma\n";
+    for (int i = 1; i <= 6; ++i)
+      s += row(i, 0.05, 8 * (1 - ka * i), b0 * (1 - kb * i), 7 * (1 - kc * i));
+    return s;
+  };
+  const struct {
+    const char* name;
+    std::string table;
+    std::vector<std::string> words, absent;
+  } cases[] = {
+      {"cubic",
+       cubic_table(),
+       {"\n X1, X2 and X3 compress alike, as the cubic symmetry makes them"},
+       {"Greatest", "; least", "Least compressibility"}},
+      {"tetragonal, c softest",
+       linear(0.004, 0.004, 0.008, 8),
+       {"\n Greatest compressibility along X3 [0.0000 0.0000 1.0000].\n",
+        "\n X1 and X2 compress alike, as the tetragonal symmetry makes them"},
+       {"; least", "Least compressibility"}},
+      {"tetragonal, c stiffest",
+       linear(0.008, 0.008, 0.004, 8),
+       {"\n Least compressibility along X1 [0.0000 0.0000 1.0000].\n",
+        "\n X2 and X3 compress alike, as the tetragonal symmetry makes them"},
+       {"Greatest"}},
+      {"orthorhombic",
+       linear(0.004, 0.006, 0.008, 9),
+       {"\n Greatest compressibility along X3 [0.0000 0.0000 1.0000]; least along X1 [1.0000 "
+        "0.0000 0.0000].\n"},
+       {"alike", "not distinguishable"}},
+      {"orthorhombic, a and b alike",
+       linear(0.004, 0.004, 0.008, 9),
+       {"\n Greatest compressibility along X3 [0.0000 0.0000 1.0000]; least along X1 [",
+        "\n X1 and X2 are not distinguishable within their SUs.\n"},
+       {"alike, as"}},
+  };
+  ScopedTempDir dir;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    testutil::write_file(dir.file("s.tsv"), c.table);
+    const auto r = run_program({EXPANSION_BIN, "--pressure", "s.tsv"}, dir.path(), "");
+    ASSERT_NE(1, r.exit_status) << r.err;
+    for (const std::string& w : c.words) EXPECT_NE(std::string::npos, r.out.find(w)) << r.out;
+    for (const std::string& w : c.absent) EXPECT_EQ(std::string::npos, r.out.find(w)) << w;
+  }
+}
