@@ -119,6 +119,10 @@ void PlotPoints::widen_bins() {
   last_ = floor_half(last_);
 }
 
+std::size_t listing_step(std::size_t count) {
+  return count <= kMostExactPoints ? 1 : (count + kMostExactPoints - 1) / kMostExactPoints;
+}
+
 std::vector<common::Point> PlotPoints::shown() const {
   if (exact()) return points_;
   std::vector<common::Point> points;

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cmath>
 
+#include "chart/plot_points.h"
 #include "chart/svg_chart.h"
 #include "chart/svg_inline.h"
 #include "common/number_text.h"
@@ -176,10 +177,44 @@ std::string plain_cell(const std::string& key, std::optional<double> value, int 
       key, value, common::value_with_su(value, std::nullopt, {decimals, false, kMissingPage}), tag);
 }
 
+namespace {
+
+// "12&#8239;000": a count with its thousands set apart (a narrow no-break
+// space), as SI writes them.
+std::string grouped(std::size_t count) {
+  std::string digits = std::to_string(count);
+  for (std::size_t at = digits.size(); at > 3; at -= 3) digits.insert(at - 3, "&#8239;");
+  return digits;
+}
+
+// "3rd", "12th", "21st".
+std::string ordinal(std::size_t n) {
+  const std::size_t last = n % 10;
+  const bool teen = n % 100 / 10 == 1;
+  const char* suffix = teen || last == 0 || last > 3 ? "th"
+                       : last == 1                   ? "st"
+                       : last == 2                   ? "nd"
+                                                     : "rd";
+  return std::to_string(n) + suffix;
+}
+
+// What a table thinned by `step` (chart::listing_step) leaves out, said
+// before it: "12 000 points; the table shows every 3rd; the JSON holds all.";
+// nothing where it lists every point.
+std::string thinned_note(std::size_t count, std::size_t step) {
+  if (step <= 1) return {};
+  return "<p class=\"note\">" + grouped(count) + " points; the table shows every " + ordinal(step) +
+         "; the JSON holds all.</p>\n";
+}
+
+}  // namespace
+
 std::string cells_section(const Source& source, crystal::Abscissa at, const std::string& heading,
                           const std::vector<double>& volumes,
                           const std::vector<double>* volume_sus) {
+  const std::size_t step = chart::listing_step(source.cells.size());
   std::string s =
+      thinned_note(source.cells.size(), step) +
       "<table id=\"cells\" class=\"sortable\">\n<thead><tr><th>Row</th><th class=\"name\">"
       "Source</th><th>" +
       heading +
@@ -190,7 +225,7 @@ std::string cells_section(const Source& source, crystal::Abscissa at, const std:
                        int decimals) {
     return number_cell(key, v, common::value_with_su(v, su, {decimals, false, kMissingPage}));
   };
-  for (std::size_t i = 0; i < source.cells.size(); ++i) {
+  for (std::size_t i = 0; i < source.cells.size(); i += step) {
     const crystal::CellEntry& e = source.cells[i];
     const std::string path = "cells." + std::to_string(i) + ".";
     s += common::format_text("<tr><td data-value=\"%zu\">%zu</td>", i + 1, i + 1) +

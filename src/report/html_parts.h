@@ -71,7 +71,8 @@ template <class Analysis>
 
 // The cells as read, each parameter with its SU, and the volume they give
 // (`volumes`, with `volume_sus` where known); `at` the abscissa and
-// `heading` its column.
+// `heading` its column. A long series is listed thinned, as its pictures
+// are (chart::listing_step), and a note says so.
 [[nodiscard]] std::string cells_section(const Source& source, crystal::Abscissa at,
                                         const std::string& heading,
                                         const std::vector<double>& volumes,
