@@ -5,6 +5,7 @@
 #include <string>
 
 #include "chart/svg_chart.h"
+#include "chart/units.h"
 #include "common/number_text.h"
 
 namespace chart {
@@ -53,13 +54,8 @@ std::string opened(ChartLayout& layout, const std::string& title,
   return s + svg_chart_frame(frame, x_label, y_label);
 }
 
-std::string su_text(const expansion::Estimate& e) {
-  return std::isfinite(e.su) && e.su > 0 ? common::with_su(e.value, e.su)
-                                         : common::format_text("%.4g", e.value);
-}
-
 std::string ff_picture(const expansion::EosAnalysis& eos, std::string_view source,
-                       const PictureOptions& options) {
+                       const KeyTexts& texts, const PictureOptions& options) {
   const expansion::FfPlot& ff = *eos.ff;
   expansion::Range x{INFINITY, -INFINITY}, y{INFINITY, -INFINITY};
   for (std::size_t i = 0; i < ff.f.size(); ++i) {
@@ -71,14 +67,14 @@ std::string ff_picture(const expansion::EosAnalysis& eos, std::string_view sourc
   }
   x.min = std::min(x.min, 0.0);
   std::vector<std::pair<std::string, std::string>> keys = {
-      {"e0", "BM3 line: B\u2080 = " + su_text(ff.b0) + " GPa, B\u2032 = " + su_text(ff.bp)}};
+      {"e0", "BM3 line: B\u2080 = " + true_minus(texts.ff_b0) +
+                 ", B\u2032 = " + true_minus(texts.ff_bp)}};
   double bm2 = NAN;
   for (const expansion::EosEntry& e : eos.equations) {
     if (e.eos == expansion::Eos::kBm2 && e.fit) bm2 = e.fit->theta[expansion::kB0].value;
   }
   if (std::isfinite(bm2))
-    keys.push_back(
-        {"e2 level1", "BM2: F = B\u2080 = " + common::format_text("%.4g", bm2) + " GPa"});
+    keys.push_back({"e2 level1", "BM2: F = B\u2080 = " + true_minus(texts.bm2_b0)});
   for (const double line_y : {ff.intercept, ff.intercept + ff.slope * x.max, bm2}) {
     if (std::isfinite(line_y)) y = {std::min(y.min, line_y), std::max(y.max, line_y)};
   }
@@ -150,11 +146,11 @@ std::string ellipses_picture(const expansion::EosAnalysis& eos, std::string_view
 }  // namespace
 
 std::vector<Picture> eos_pictures(const expansion::EosAnalysis& eos, std::string_view source,
-                                  const PictureOptions& options) {
+                                  const KeyTexts& keys, const PictureOptions& options) {
   std::vector<Picture> out;
   if (eos.ff &&
       std::any_of(eos.ff->F.begin(), eos.ff->F.end(), [](double F) { return std::isfinite(F); }))
-    out.push_back({"_ff.svg", ff_picture(eos, source, options),
+    out.push_back({"_ff.svg", ff_picture(eos, source, keys, options),
                    "The F-f plot: the normalised pressure F against the Eulerian strain f (V0 "
                    "of BM3), error bars of one SU; the weighted BM3 line and BM2's level."});
   if (std::any_of(eos.equations.begin(), eos.equations.end(),

@@ -18,8 +18,9 @@
 
 namespace chart {
 
+// The keys write the F-f line's and BM2's B0 as `keys` gives them.
 [[nodiscard]] std::vector<Picture> eos_pictures(const expansion::EosAnalysis& eos,
-                                                std::string_view source,
+                                                std::string_view source, const KeyTexts& keys,
                                                 const PictureOptions& options);
 
 }  // namespace chart

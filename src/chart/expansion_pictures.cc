@@ -635,13 +635,6 @@ Indicatrix expansivity(const expansion::Analysis& an, const KeyTexts& keys) {
   return ind;
 }
 
-// "12.3(4)", or the value alone where there is no SU.
-std::string estimate_text(const expansion::Estimate& e) {
-  if (!std::isfinite(e.value)) return "n/a";
-  return true_minus(std::isfinite(e.su) && e.su > 0 ? common::with_su(e.value, e.su)
-                                                    : common::format_text("%.4g", e.value));
-}
-
 Abscissa pressure_axis(const expansion::PressureAnalysis& r) {
   return {r.strains.temperatures, "Pressure (GPa)",
           measure_name(r.strains.measure) + " strain, empirical fits"};
@@ -690,19 +683,18 @@ std::string pressure_volume_picture(const expansion::PressureSeries& analysed,
   // to a little beyond the largest and V0 (a third-order curve of large B'
   // turns back up at some 1.3 V0).
   const auto [v_lo, v_hi] = std::minmax_element(volume.values.begin(), volume.values.end());
-  for (const expansion::EosEntry& e : eos.equations) {
+  for (std::size_t i = 0; i < eos.equations.size(); ++i) {
+    const expansion::EosEntry& e = eos.equations[i];
     if (!e.fit) continue;
     const expansion::EosSolution& fit = *e.fit;
+    const EosKeyTexts texts = i < keys.eos.size() ? keys.eos[i] : EosKeyTexts{};
     const double low = 0.5 * *v_lo, high = 1.05 * std::max(*v_hi, fit.theta[expansion::kV0].value);
     RichText key = plain(expansion::eos_label(e.eos));
     if (e.eos == expansion::Eos::kBm3Pc)
-      key = plain("BM3, p") + RichText{{"c", true}} +
-            plain(" = " + common::format_text("%.4g", fit.pc) + " GPa");
-    key = key + plain(": V") + RichText{{"0", true}} +
-          plain(" = " + estimate_text(fit.theta[expansion::kV0]) + " \u00c5\u00b3, B") +
+      key = plain("BM3, p") + RichText{{"c", true}} + plain(" = " + true_minus(texts.pc));
+    key = key + plain(": V") + RichText{{"0", true}} + plain(" = " + true_minus(texts.v0) + ", B") +
           RichText{{"0", true}} +
-          plain(" = " + estimate_text(fit.theta[expansion::kB0]) +
-                " GPa, B\u2032 = " + estimate_text(fit.theta[expansion::kBp]));
+          plain(" = " + true_minus(texts.b0) + ", B\u2032 = " + true_minus(texts.bp));
     series.push_back({{},
                       std::nullopt,
                       [&fit, low, high](double p) {
@@ -785,7 +777,7 @@ std::vector<Picture> render_pressure_pictures(const expansion::PressureSeries& s
        indicatrix_picture(compressibility_indicatrix(series, keys), source, options),
        "The compressibility indicatrix: K along every direction, in the three planes that hold "
        "two principal axes each; negative lobes dashed."});
-  for (Picture& picture : eos_pictures(eos, source, options))
+  for (Picture& picture : eos_pictures(eos, source, keys, options))
     pictures.push_back(std::move(picture));
   return pictures;
 }

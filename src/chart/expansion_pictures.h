@@ -37,9 +37,18 @@ namespace chart {
 // MK⁻¹"; hyphen-minus signs become true minus signs here): each axis's
 // coefficient, or its K (at the median pressure, the straight line's where
 // there is no empirical fit), and the volume's.
+// Under pressure, the equations of state's numbers too: each equation's V0,
+// B0 and B' with their units (and p_c of BM3 with p_c), in the order of
+// EosAnalysis::equations, empty for an equation without a fit; the F-f
+// line's B0 and B', and BM2's B0.
+struct EosKeyTexts {
+  std::string v0, b0, bp, pc;
+};
 struct KeyTexts {
   std::array<std::string, 3> axes;
   std::string volume;
+  std::vector<EosKeyTexts> eos;
+  std::string ff_b0, ff_bp, bm2_b0;
 };
 
 // The pictures, in the order above; `source` (the inputs' names) is shown,

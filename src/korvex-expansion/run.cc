@@ -220,7 +220,7 @@ Outcome run_pressure(const Options& opt, const Points& points, Outcome outcome) 
   }
   if (opt.svg_prefix || opt.html_file) {
     const std::vector<chart::Picture> pictures = chart::render_pressure_pictures(
-        *result, *eos, points.cells, points.name, report::picture_keys(*result), opt.picture);
+        *result, *eos, points.cells, points.name, report::picture_keys(*result, *eos), opt.picture);
     write_pictures(
         opt, pictures,
         [&](const std::vector<std::string>& warnings) {

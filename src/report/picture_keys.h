@@ -3,12 +3,15 @@
 #pragma once
 
 #include "chart/expansion_pictures.h"
+#include "expansion/eos_analysis.h"
 #include "expansion/monte_carlo.h"
 #include "expansion/pressure_draws.h"
 
 namespace report {
 
 [[nodiscard]] chart::KeyTexts picture_keys(const expansion::SeriesAnalysis& result);
-[[nodiscard]] chart::KeyTexts picture_keys(const expansion::PressureSeries& series);
+// Under pressure, the equations of state's numbers too (eos_quantities.h).
+[[nodiscard]] chart::KeyTexts picture_keys(const expansion::PressureSeries& series,
+                                           const expansion::EosAnalysis& eos);
 
 }  // namespace report

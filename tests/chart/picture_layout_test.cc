@@ -97,15 +97,18 @@ std::vector<crystal::CellEntry> cells(bool with_sus) {
 }
 
 // Keys as a report writes the coefficients.
-const chart::KeyTexts kKeys{
-    {"\u22125.00(19) MK\u207b\u00b9", "0.000(20) MK\u207b\u00b9", "10.0(12) MK\u207b\u00b9"},
-    "4.990(46) MK\u207b\u00b9"};
+chart::KeyTexts keys() {
+  chart::KeyTexts k;
+  k.axes = {"\u22125.00(19) MK\u207b\u00b9", "0.000(20) MK\u207b\u00b9", "10.0(12) MK\u207b\u00b9"};
+  k.volume = "4.990(46) MK\u207b\u00b9";
+  return k;
+}
 
 std::vector<chart::Picture> expansion_pictures(bool with_sus, const std::string& source,
                                                const chart::PictureOptions& options) {
   const auto r = expansion::analyse_series(cells(with_sus), {0, {}, 1, false}, {200, 1});
   return chart::render_pictures(r->analysis, r->sus ? &*r->sus : nullptr, cells(with_sus), source,
-                                kKeys, options);
+                                keys(), options);
 }
 
 const std::string kHostile =
@@ -150,7 +153,7 @@ TEST(PictureLayout, ErrorBarsWhereTheCellsCarrySusAndTheLatticeSeries) {
 TEST(PictureLayout, StrainPointsLieInTheFrameOnTheTicksScale) {
   const auto r = expansion::analyse_series(cells(false), {0, {}, 1, false}, {200, 1});
   const std::string svg =
-      chart::render_pictures(r->analysis, nullptr, cells(false), "cells.cif", kKeys)[0].svg;
+      chart::render_pictures(r->analysis, nullptr, cells(false), "cells.cif", keys())[0].svg;
   // Y ticks: a label at frame_left - 8, its y 4.5 below its grid line.
   std::vector<std::pair<double, double>> ticks;  // value, pixel
   const std::regex label(

@@ -144,7 +144,7 @@ TEST(Quantities, EachPressureRowReadsTheSameEverywhere) {
   ASSERT_TRUE(eos) << eos.error().message;
   const report::Source source{"p.tsv", {}, cells, {}, {}, {}, {}};
   const auto pictures = chart::render_pressure_pictures(*series, *eos, cells, source.name,
-                                                        report::picture_keys(*series));
+                                                        report::picture_keys(*series, *eos));
   const Outputs out{report::pressure_text_report(*series, *eos, source),
                     report::pressure_html_report(*series, *eos, source, {}, pictures),
                     pictures_text(pictures)};
@@ -164,8 +164,8 @@ TEST(Quantities, EachPressureRowReadsTheSameEverywhere) {
   }
 }
 
-// The equations of state's rows, BM2's held B' among them, in the report and
-// on the page; the fitted pressures on the page alone.
+// The equations of state's rows, BM2's held B' among them, in the report, on
+// the page and in the pictures' keys; the fitted pressures on the page alone.
 TEST(Quantities, EachEquationOfStateRowReadsTheSameEverywhere) {
   const std::vector<crystal::CellEntry> cells = compressed_cells();
   const auto series = expansion::analyse_pressure_series(
@@ -175,16 +175,19 @@ TEST(Quantities, EachEquationOfStateRowReadsTheSameEverywhere) {
       cells, {{expansion::Eos::kBm2, expansion::Eos::kBm3, expansion::Eos::kVinet}, {}, {}, {}, 0});
   ASSERT_TRUE(eos);
   const report::Source source{"p.tsv", {}, cells, {}, {}, {}, {}};
+  const auto pictures = chart::render_pressure_pictures(*series, *eos, cells, source.name,
+                                                        report::picture_keys(*series, *eos));
   const Outputs out{report::pressure_text_report(*series, *eos, source),
-                    report::pressure_html_report(*series, *eos, source, {}, {}), ""};
+                    report::pressure_html_report(*series, *eos, source, {}, {}),
+                    pictures_text(pictures)};
   EXPECT_EQ("4 (held)", report::shown(report::kBp, report::kBp(*eos, {0, {}}), "n/a"));
   const std::vector<report::Place> fits = {{0, {}}, {1, {}}, {2, {}}};
   const Row<expansion::EosAnalysis> rows[] = {
-      {&report::kV0, fits, false},        {&report::kB0, fits, false},
-      {&report::kBp, fits, false},        {&report::kChi2w, fits, false},
-      {&report::kL0, {{0, {}}}, false},   {&report::kM0, {{0, {}}}, false},
-      {&report::kMp, {{0, {}}}, false},   {&report::kBeta0, {{0, {}}}, false},
-      {&report::kFfB0, {{0, {}}}, false}, {&report::kFfBp, {{0, {}}}, false},
+      {&report::kV0, fits, true},        {&report::kB0, fits, true},
+      {&report::kBp, fits, true},        {&report::kChi2w, fits, false},
+      {&report::kL0, {{0, {}}}, false},  {&report::kM0, {{0, {}}}, false},
+      {&report::kMp, {{0, {}}}, false},  {&report::kBeta0, {{0, {}}}, false},
+      {&report::kFfB0, {{0, {}}}, true}, {&report::kFfBp, {{0, {}}}, true},
   };
   for (const auto& row : rows) expect_everywhere(row, *eos, out);
   for (std::size_t i = 0; i < cells.size(); ++i) {
