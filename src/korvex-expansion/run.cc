@@ -224,7 +224,8 @@ Outcome run_pressure(const Options& opt, const Points& points, Outcome outcome) 
     write_pictures(
         opt, pictures,
         [&](const std::vector<std::string>& warnings) {
-          return report::pressure_html_report(*result, *eos, source, warnings, pictures);
+          return report::pressure_html_report(*result, *eos, source, warnings, pictures,
+                                              opt.picture.title);
         },
         points.read, outcome);
   }
@@ -310,7 +311,7 @@ Outcome run(const Options& opt) {
     write_pictures(
         opt, pictures,
         [&](const std::vector<std::string>& warnings) {
-          return report::html_report(result, source, warnings, pictures);
+          return report::html_report(result, source, warnings, pictures, opt.picture.title);
         },
         points->read, outcome);
   }

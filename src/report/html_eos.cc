@@ -56,11 +56,11 @@ std::string residuals_table(const expansion::EosAnalysis& eos) {
   s += "</tr></thead>\n<tbody>\n";
   for (std::size_t i = 0; i < eos.series.p.size(); ++i) {
     s += "<tr>" + plain_cell("pressures." + std::to_string(i), eos.series.p[i], -1) + "<td>" +
-         common::fixed(eos.series.v[i], 4) + "</td>";
+         page_number(common::fixed(eos.series.v[i], 4)) + "</td>";
     for (const std::size_t k : fitted) {
       const std::string path = eos_path(eos.equations[k]);
       s += quantity_cell(key_path(path, "p_calc", i), kPCalc, kPCalc(eos, {k, i})) + "<td>" +
-           shown(kResidual, kResidual(eos, {k, i}), kMissingPage) + "</td>";
+           page_number(shown(kResidual, kResidual(eos, {k, i}), kMissingPage)) + "</td>";
     }
     s += "</tr>\n";
   }

@@ -22,7 +22,7 @@ constexpr const char* kStyle = R"(body { font-family: "DejaVu Sans", Helvetica, 
   color: #222; line-height: 1.4; max-width: 72em; margin: 1.5em auto; padding: 0 1em; }
 h1 { font-size: 1.45em; margin-bottom: 0.2em; }
 h2 { font-size: 1.15em; border-bottom: 1px solid #ccc; margin-top: 1.8em; }
-p.byline { color: #555; margin-top: 0; }
+p.byline, p.subject { color: #555; margin-top: 0; }
 section.warnings { border: 2px solid #b03a2e; background: #fcefed; padding: 0.2em 1em; }
 section.warnings h2 { border: none; color: #b03a2e; margin-top: 0.4em; }
 table { border-collapse: collapse; margin: 0.6em 0; }
@@ -110,15 +110,35 @@ std::string citation_section() {
 
 }  // namespace
 
-std::string page(const std::string& title, const std::vector<std::string>& warnings,
+std::string page_number(std::string_view shown) {
+  std::string s;
+  for (std::size_t i = 0; i < shown.size(); ++i) {
+    const bool minus =
+        shown[i] == '-' && i + 1 < shown.size() &&
+        (std::isdigit(static_cast<unsigned char>(shown[i + 1])) != 0 || shown[i + 1] == '.');
+    s += minus ? std::string_view("\u2212") : shown.substr(i, 1);
+  }
+  return s;
+}
+
+PageTitle page_title(std::string_view what, const Source& source,
+                     const std::optional<std::string>& option) {
+  const std::string given = option ? *option : source.title;
+  if (given.empty()) return {std::string(what) + " " + chart::markup_text(subject(source)), ""};
+  return {chart::markup_text(given), std::string(what) + " " + chart::markup_text(source.name)};
+}
+
+std::string page(const PageTitle& title, const std::vector<std::string>& warnings,
                  const std::vector<std::string>& sections,
                  const std::vector<chart::Picture>& pictures) {
   std::string s =
       "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
       "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
       "<meta name=\"generator\" content=\"korvex-expansion " KORVEX_VERSION "\">\n<title>" +
-      title + "</title>\n<style>\n" + kStyle + "</style>\n</head>\n<body>\n<header>\n<h1>" + title +
-      "</h1>\n<p class=\"byline\">korvex-expansion " KORVEX_VERSION "</p>\n</header>\n<main>\n" +
+      title.title + "</title>\n<style>\n" + kStyle + "</style>\n</head>\n<body>\n<header>\n<h1>" +
+      title.title + "</h1>\n" +
+      (title.subtitle.empty() ? "" : "<p class=\"subject\">" + title.subtitle + "</p>\n") +
+      "<p class=\"byline\">korvex-expansion " KORVEX_VERSION "</p>\n</header>\n<main>\n" +
       warnings_section(warnings);
   for (const std::string& section : sections) s += section;
   s += pictures_section(pictures) + citation_section();
@@ -168,7 +188,7 @@ std::string number_cell(const std::string& key, std::optional<double> value,
                         const std::string& shown, const std::string& tag) {
   if (!value || !std::isfinite(*value)) return "<" + tag + ">&ndash;</" + tag + ">";
   return "<" + tag + " data-key=\"" + key + "\" data-value=\"" + common::shortest(*value) + "\">" +
-         shown + "</" + tag + ">";
+         page_number(shown) + "</" + tag + ">";
 }
 
 std::string plain_cell(const std::string& key, std::optional<double> value, int decimals,

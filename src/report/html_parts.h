@@ -85,10 +85,24 @@ template <class Analysis>
 // The section of the equations of state.
 [[nodiscard]] std::string eos_section(const expansion::EosAnalysis& eos);
 
-// The page around the sections: its head and style sheet, `title` (markup)
-// as its heading, the warnings first, then the sections, the pictures and
-// how to cite, and the script. Each picture is a figure with its caption.
-[[nodiscard]] std::string page(const std::string& title, const std::vector<std::string>& warnings,
+// A number as the page shows it: each minus sign U+2212, as the pictures set
+// it (data-value keeps the ASCII hyphen-minus a program reads).
+[[nodiscard]] std::string page_number(std::string_view shown);
+
+// The page's heading and the line under it (markup): --title where given
+// (`option`), else the list's title, each with "WHAT NAME" beneath (WHAT
+// "Principal thermal expansion of", NAME the inputs); else "WHAT NAME" alone,
+// the list's title beside the inputs.
+struct PageTitle {
+  std::string title, subtitle;
+};
+[[nodiscard]] PageTitle page_title(std::string_view what, const Source& source,
+                                   const std::optional<std::string>& option);
+
+// The page around the sections: its head and style sheet, `title` as its
+// heading (its subtitle beneath where it has one), the warnings first, then the sections, the
+// pictures and how to cite, and the script. Each picture is a figure with its caption.
+[[nodiscard]] std::string page(const PageTitle& title, const std::vector<std::string>& warnings,
                                const std::vector<std::string>& sections,
                                const std::vector<chart::Picture>& pictures);
 

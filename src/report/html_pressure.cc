@@ -155,7 +155,8 @@ std::string fits_section(const expansion::PressureSeries& series) {
 std::string pressure_html_report(const expansion::PressureSeries& series,
                                  const expansion::EosAnalysis& eos, const Source& source,
                                  const std::vector<std::string>& warnings,
-                                 const std::vector<chart::Picture>& pictures) {
+                                 const std::vector<chart::Picture>& pictures,
+                                 const std::optional<std::string>& title) {
   const std::vector<std::string> sections = {
       pressure_method_section(series, source),
       compressibilities_section(series),
@@ -166,8 +167,8 @@ std::string pressure_html_report(const expansion::PressureSeries& series,
       html::eos_section(eos),
       html::cells_section(source, crystal::Abscissa::kPressure, "p (GPa)",
                           series.analysis.strains.volume.values, nullptr)};
-  return html::page("Principal compressibilities of " + chart::markup_text(subject(source)),
-                    warnings, sections, pictures);
+  return html::page(html::page_title("Principal compressibilities of", source, title), warnings,
+                    sections, pictures);
 }
 
 }  // namespace report

@@ -13,6 +13,7 @@
 // inside one frame (head, warnings, pictures, citation, script).
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,18 +29,21 @@ namespace report {
 // method, the coefficients and their directions, the polynomial's
 // coefficients at each temperature where one is fitted, the cells, the
 // pictures in the order given, and how to cite the method and the program.
+// Its title: `title` (--title) where given, else the list's title, else what
+// it is of (html_parts.h, page_title).
 [[nodiscard]] std::string html_report(const expansion::SeriesAnalysis& result, const Source& source,
                                       const std::vector<std::string>& warnings,
-                                      const std::vector<chart::Picture>& pictures);
+                                      const std::vector<chart::Picture>& pictures,
+                                      const std::optional<std::string>& title = std::nullopt);
 
 // The page of a pressure series: the warnings, the method, the principal
 // compressibilities and their directions, K at each pressure, the empirical
 // fits, the equations of state (their table, residuals, axial equations and
 // F-f line), the cells, the pictures, how to cite.
-[[nodiscard]] std::string pressure_html_report(const expansion::PressureSeries& series,
-                                               const expansion::EosAnalysis& eos,
-                                               const Source& source,
-                                               const std::vector<std::string>& warnings,
-                                               const std::vector<chart::Picture>& pictures);
+[[nodiscard]] std::string pressure_html_report(
+    const expansion::PressureSeries& series, const expansion::EosAnalysis& eos,
+    const Source& source, const std::vector<std::string>& warnings,
+    const std::vector<chart::Picture>& pictures,
+    const std::optional<std::string>& title = std::nullopt);
 
 }  // namespace report

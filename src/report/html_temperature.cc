@@ -122,7 +122,8 @@ std::string polynomial_section(const expansion::SeriesAnalysis& result) {
 
 std::string html_report(const expansion::SeriesAnalysis& result, const Source& source,
                         const std::vector<std::string>& warnings,
-                        const std::vector<chart::Picture>& pictures) {
+                        const std::vector<chart::Picture>& pictures,
+                        const std::optional<std::string>& title) {
   const bool line = result.analysis.degree == 1;
   std::vector<std::string> sections = {method_section(result, source), coefficients_section(result),
                                        directions_section(result),
@@ -131,8 +132,8 @@ std::string html_report(const expansion::SeriesAnalysis& result, const Source& s
   sections.push_back(html::cells_section(source, crystal::Abscissa::kTemperature, "T (K)",
                                          result.analysis.volume.values,
                                          result.sus ? &result.sus->volume.values : nullptr));
-  return html::page("Principal thermal expansion of " + chart::markup_text(subject(source)),
-                    warnings, sections, pictures);
+  return html::page(html::page_title("Principal thermal expansion of", source, title), warnings,
+                    sections, pictures);
 }
 
 }  // namespace report

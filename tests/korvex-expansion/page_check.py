@@ -1,8 +1,8 @@
 """page_check.py strict|dom PAGE JSON: korvex-expansion's HTML page read against its JSON.
 
 strict: the page as written, every html5lib parse error a fault; dom: the DOM a browser made
-of it (its script run). Every data-key number equals the JSON's there and is shown rounded;
-every coefficient (in pressure mode every straight-line K and the equations of state) shown;
+of it (its script run). Every data-key number equals the JSON's there and is shown rounded,
+its minus sign U+2212; every coefficient (in pressure mode every straight-line K and the equations of state) shown;
 three figures with a picture or more; nothing reaches outside.
 Prints the count of numbers checked; exits 1 with the first fault.
 """
@@ -34,6 +34,9 @@ def check_numbers(doc, data):
         if got != want:
             fail("%s: page %r, JSON %r" % (key, got, want))
         text = "".join(el.itertext())
+        if re.search(r"-[\d.]", text):
+            fail("%s: shows %r, a hyphen-minus for the minus sign U+2212" % (key, text))
+        text = text.replace("\u2212", "-")
         shown = re.match(r"-?\d+(\.\d+)?(e[-+]?\d+)?", text)
         decimals = len(shown.group(1) or ".") - 1 if shown else 0
         if shown and shown.group(2):

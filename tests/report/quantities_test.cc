@@ -81,13 +81,18 @@ std::vector<crystal::CellEntry> compressed_cells() {
   return out;
 }
 
-// The pictures' text as the report writes it: true minus signs back to
-// hyphen-minus, the keys' runs joined.
+// The text with its true minus signs (the page's and the pictures') back to
+// hyphen-minus, as the report writes them.
+std::string hyphen_minus(std::string s) {
+  for (std::size_t at; (at = s.find("\u2212")) != std::string::npos;) s.replace(at, 3, "-");
+  return s;
+}
+
+// The pictures' text as the report writes it, the keys' runs joined.
 std::string pictures_text(const std::vector<chart::Picture>& pictures) {
   std::string s;
   for (const chart::Picture& p : pictures) s += p.svg;
-  for (std::size_t at; (at = s.find("\u2212")) != std::string::npos;) s.replace(at, 3, "-");
-  return s;
+  return hyphen_minus(s);
 }
 
 struct Outputs {
@@ -128,7 +133,8 @@ TEST(Quantities, EachTemperatureRowReadsTheSameEverywhere) {
   const auto pictures = chart::render_pictures(result->analysis, &*result->sus, source.cells,
                                                source.name, report::picture_keys(*result));
   const Outputs out{report::text_report(*result, source),
-                    report::html_report(*result, source, {}, pictures), pictures_text(pictures)};
+                    hyphen_minus(report::html_report(*result, source, {}, pictures)),
+                    pictures_text(pictures)};
   const std::vector<report::Place> each = {{0, {}}, {1, {}}, {2, {}}, {3, {}}};
   for (const report::TemperatureQuantity* q : report::kTemperatureQuantities)
     expect_everywhere<expansion::SeriesAnalysis>({q, each, true}, *result, out);
@@ -146,7 +152,7 @@ TEST(Quantities, EachPressureRowReadsTheSameEverywhere) {
   const auto pictures = chart::render_pressure_pictures(*series, *eos, cells, source.name,
                                                         report::picture_keys(*series, *eos));
   const Outputs out{report::pressure_text_report(*series, *eos, source),
-                    report::pressure_html_report(*series, *eos, source, {}, pictures),
+                    hyphen_minus(report::pressure_html_report(*series, *eos, source, {}, pictures)),
                     pictures_text(pictures)};
   const std::vector<report::Place> axes = {{0, {}}, {1, {}}, {2, {}}};
   const Row<expansion::PressureSeries> rows[] = {
