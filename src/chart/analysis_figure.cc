@@ -118,7 +118,7 @@ std::string figure_panel(const Abscissa& x, const std::vector<Series>& series, d
   for (const Series& one : series) {
     y = range_of(one.values, one.sus ? &*one.sus : nullptr, factor, y);
     // The fitted curve too, which may pass beyond the points near the ends.
-    for (int i = 0; i <= kCurveSteps; ++i) {
+    for (int i = 0; one.fitted && i <= kCurveSteps; ++i) {
       const double v = one.fitted(*lo + (*hi - *lo) * i / kCurveSteps) * factor;
       y = {std::min(y.min, v), std::max(y.max, v)};
     }
@@ -136,7 +136,7 @@ std::string figure_panel(const Abscissa& x, const std::vector<Series>& series, d
   // the thinner ones drawn over it.
   for (const bool alone : {false, true}) {
     for (std::size_t k = 0; k < series.size(); ++k) {
-      if (series[k].values.empty() == alone)
+      if (series[k].values.empty() == alone && series[k].fitted)
         s += curve_marks(f, x.values, series[k].fitted, factor, "s" + std::to_string(first + k),
                          widths[k]);
     }

@@ -40,7 +40,7 @@ struct Heading {
 struct Series {
   std::vector<double> values;
   std::optional<std::vector<double>> sus;
-  std::function<double(double)> fitted;  // the fitted value at T
+  std::function<double(double)> fitted;  // the fitted value at T; none: points alone
   RichText key;
 };
 

@@ -83,6 +83,15 @@ struct KeyTexts {
     const std::vector<crystal::CellEntry>& cells, std::string_view source, const KeyTexts& keys,
     const PictureOptions& options = {});
 
+// The pictures of a series of volumes without cells (a P-V table, EosFit
+// data): _volume.svg, the volumes given against pressure with error bars of
+// their SUs and each equation of state's curve; then those of
+// eos_pictures.h. The keys' numbers as `keys` gives them (KeyTexts::eos).
+[[nodiscard]] std::vector<Picture> render_eos_pictures(const expansion::EosAnalysis& eos,
+                                                       std::string_view source,
+                                                       const KeyTexts& keys,
+                                                       const PictureOptions& options = {});
+
 // The inputs with their folders left out, as the pictures' subtitles name
 // them: "a.cif, b.cif" for "/data/run1/a.cif, /data/run1/b.cif".
 [[nodiscard]] std::string base_names(std::string_view source);

@@ -56,21 +56,15 @@ std::string pressure_strain_picture(const expansion::PressureSeries& analysed,
                        "Principal strain (%)", source, options);
 }
 
-std::string pressure_volume_picture(const expansion::PressureSeries& analysed,
-                                    const expansion::EosAnalysis& eos, std::string_view source,
-                                    const KeyTexts& keys, const PictureOptions& options) {
-  const expansion::PressureAnalysis& r = analysed.analysis;
-  const expansion::VolumeResult& volume = r.strains.volume;
+// Each fitted equation's V(p), keyed by its parameters. V(p) is sought where
+// the curve falls: from well inside the smallest volume to a little beyond
+// the largest and V0 (a third-order curve of large B' turns back up at some
+// 1.3 V0).
+std::vector<Series> eos_curves(const expansion::EosAnalysis& eos, const KeyTexts& keys) {
   std::vector<Series> series;
-  series.push_back({volume.values, std::nullopt,
-                    [&volume](double p) { return expansion::fitted_volume(volume, p); },
-                    RichText{{"K", false}, {"V", true}} +
-                        plain(" = " + true_minus(keys.volume) + ", straight line")});
-  // V(p) is sought where the curve falls: from well inside the smallest volume
-  // to a little beyond the largest and V0 (a third-order curve of large B'
-  // turns back up at some 1.3 V0).
-  const auto [v_lo, v_hi] = std::minmax_element(volume.values.begin(), volume.values.end());
-  for (std::size_t i = 0; i < eos.equations.size(); ++i) {
+  const std::vector<double>& v = eos.series.v;
+  const auto [v_lo, v_hi] = std::minmax_element(v.begin(), v.end());
+  for (std::size_t i = 0; i < eos.equations.size() && v_lo != v.end(); ++i) {
     const expansion::EosEntry& e = eos.equations[i];
     if (!e.fit) continue;
     const expansion::EosSolution& fit = *e.fit;
@@ -90,8 +84,39 @@ std::string pressure_volume_picture(const expansion::PressureSeries& analysed,
                       },
                       key});
   }
+  return series;
+}
+
+std::string pressure_volume_picture(const expansion::PressureSeries& analysed,
+                                    const expansion::EosAnalysis& eos, std::string_view source,
+                                    const KeyTexts& keys, const PictureOptions& options) {
+  const expansion::PressureAnalysis& r = analysed.analysis;
+  const expansion::VolumeResult& volume = r.strains.volume;
+  std::vector<Series> series;
+  series.push_back({volume.values, std::nullopt,
+                    [&volume](double p) { return expansion::fitted_volume(volume, p); },
+                    RichText{{"K", false}, {"V", true}} +
+                        plain(" = " + true_minus(keys.volume) + ", straight line")});
+  for (Series& curve : eos_curves(eos, keys)) series.push_back(std::move(curve));
   return series_figure(pressure_axis(r), series, 1, "Volume against pressure",
                        "Volume (\u00c5\u00b3)", source, options);
+}
+
+// The volume picture of a series of volumes without cells: the points, each
+// with its volume's SU, and the equations' curves.
+std::string eos_volume_picture(const expansion::EosAnalysis& eos, std::string_view source,
+                               const KeyTexts& keys, const PictureOptions& options) {
+  const expansion::PvSeries& pv = eos.series;
+  std::vector<Series> series;
+  Series points{pv.v, std::nullopt, {}, plain("V, the volumes given")};
+  if (std::any_of(pv.sigma_v.begin(), pv.sigma_v.end(), [](double su) { return su > 0; })) {
+    points.sus.emplace();
+    for (const double su : pv.sigma_v) points.sus->push_back(std::isfinite(su) ? su : 0);
+  }
+  series.push_back(std::move(points));
+  for (Series& curve : eos_curves(eos, keys)) series.push_back(std::move(curve));
+  return series_figure({pv.p, "Pressure (GPa)", "equations of state fitted to p(V)"}, series, 1,
+                       "Volume against pressure", "Volume (\u00c5\u00b3)", source, options);
 }
 
 // The compressibility indicatrix: each axis's K as the report names it (at
@@ -146,6 +171,17 @@ std::vector<Picture> render_pressure_pictures(const expansion::PressureSeries& s
        indicatrix_picture(compressibility_indicatrix(series, keys), source, options),
        "The compressibility indicatrix: K along every direction, in the three planes that hold "
        "two principal axes each; negative lobes dashed."});
+  for (Picture& picture : eos_pictures(eos, source, keys, options))
+    pictures.push_back(std::move(picture));
+  return pictures;
+}
+
+std::vector<Picture> render_eos_pictures(const expansion::EosAnalysis& eos, std::string_view source,
+                                         const KeyTexts& keys, const PictureOptions& options) {
+  std::vector<Picture> pictures = {
+      {"_volume.svg", eos_volume_picture(eos, source, keys, options),
+       "The volumes against pressure, each with its SU where given, and the equations of state "
+       "fitted, over the whole range of pressure."}};
   for (Picture& picture : eos_pictures(eos, source, keys, options))
     pictures.push_back(std::move(picture));
   return pictures;

@@ -25,6 +25,7 @@
 #include "report/picture_keys.h"
 #include "report/pressure_report.h"
 #include "report/report.h"
+#include "report/volumes_report.h"
 
 namespace korvex_expansion {
 namespace {
@@ -163,24 +164,29 @@ Outcome run_volumes(const Options& opt, const Points& points, Outcome outcome) {
     outcome.failures.push_back(eos.error().message);
     return outcome;
   }
-  const report::Source source = source_of(points, opt);
-  if (opt.format == Format::kJson) {
-    nlohmann::ordered_json j;
-    j["mode"] = "pressure";
-    j["title"] = common::safe_text(source.title, common::Charset::kUtf8);
-    j["source"] = common::safe_text(source.name, common::Charset::kUtf8);
-    j["axes"] = nullptr;
-    report::add_eos_json(*eos, j);
-    outcome.output = j.dump(2) + "\n";
-  } else if (opt.format == Format::kCsv) {
-    outcome.output = report::eos_csv(*eos);
-  } else {
-    outcome.output = " Equations of state of " + common::safe_text(report::subject(source)) +
-                     "\n Points     : " + std::to_string(points.cells.size()) +
-                     ", volumes without cells: no principal axes\n" + report::eos_text(*eos);
+  report::Source source = source_of(points, opt);
+  source.warnings = outcome.warnings;
+  switch (opt.format) {
+    case Format::kText:
+      outcome.output = report::volumes_text_report(*eos, source);
+      break;
+    case Format::kJson:
+      outcome.output = report::volumes_json_report(*eos, source);
+      break;
+    case Format::kCsv:
+      outcome.output = report::volumes_csv_report(*eos);
+      break;
   }
-  if (opt.svg_prefix || opt.html_file)
-    outcome.failures.push_back("--svg and --html need a cell at every point: nothing written");
+  if (opt.svg_prefix || opt.html_file) {
+    const std::vector<chart::Picture> pictures =
+        chart::render_eos_pictures(*eos, points.name, report::picture_keys(*eos), opt.picture);
+    write_pictures(
+        opt, pictures,
+        [&](const std::vector<std::string>& warnings) {
+          return report::volumes_html_report(*eos, source, warnings, pictures, opt.picture.title);
+        },
+        points.read, outcome);
+  }
   return outcome;
 }
 

@@ -10,6 +10,7 @@
 #include "report/range_notes.h"
 #include "report/report.h"
 #include "report/temperature_quantities.h"
+#include "report/volumes_report.h"
 
 namespace report {
 namespace {
@@ -26,16 +27,18 @@ Json or_null(const std::optional<double>& value) {
 }
 
 // The keys every analysis begins with, whatever its mode.
+// A series of volumes without cells has no strain or symmetry: both null.
 Json head(const char* mode, crystal::Abscissa at, const Source& source,
-          expansion::StrainMeasure measure, const expansion::Symmetry& symmetry, std::size_t points,
-          const std::optional<expansion::Draws>& draws) {
+          const expansion::StrainMeasure* measure, const expansion::Symmetry* symmetry,
+          std::size_t points, const std::optional<expansion::Draws>& draws) {
   Json j;
   j["mode"] = mode;
   j["title"] = source.title.empty() ? Json() : Json(utf8(source.title));
   j["source"] = utf8(source.name);
-  j["strain"] = expansion::measure_key(measure);
-  j["symmetry"] = expansion::family_name(symmetry.family);
-  j["symmetry_from"] = symmetry.from_files ? "files" : "metric";
+  j["strain"] = measure != nullptr ? Json(expansion::measure_key(*measure)) : Json();
+  j["symmetry"] = symmetry != nullptr ? Json(expansion::family_name(symmetry->family)) : Json();
+  j["symmetry_from"] =
+      symmetry != nullptr ? Json(symmetry->from_files ? "files" : "metric") : Json();
   j["skipped_lines"] = source.skipped_lines;
   if (source.range) j["range"] = range_json(source, at);
   j["warnings"] = Json::array();
@@ -72,6 +75,14 @@ void readings_at(Json& j, const Quantity<Analysis>& q, const Analysis& a, std::s
   j[su_key + suffix] = std::move(su);
   j[su_key + "_fit" + suffix] = std::move(fit);
   j[su_key + "_cells" + suffix] = drawn ? std::move(cells) : Json();
+}
+
+// Each point's own pressure SU, never the weight a point without one is
+// given.
+Json pressures_su(const Source& source) {
+  Json sus = Json::array();
+  for (const crystal::CellEntry& e : source.cells) sus.push_back(or_null(e.pressure_su));
+  return sus;
 }
 
 Json cells_json(const Source& source, crystal::Abscissa at) {
@@ -143,7 +154,9 @@ Json json_cell(const crystal::CellEntry& e, crystal::Abscissa abscissa) {
   const std::array<std::optional<double>, 6> sus = crystal::parameters(e.su);
   for (std::size_t p = 0; p < 6; ++p) {
     const std::string name = crystal::kCellParameterNames[p];
-    j[name] = values[p];
+    // A point without a whole cell holds 0 for a parameter its file does
+    // not give.
+    j[name] = e.has_cell || values[p] != 0 ? Json(values[p]) : Json();
     j[name + "_su"] = or_null(sus[p]);
   }
   return j;
@@ -152,8 +165,9 @@ Json json_cell(const crystal::CellEntry& e, crystal::Abscissa abscissa) {
 Json json_document(const expansion::SeriesAnalysis& result, const Source& source) {
   const expansion::Analysis& an = result.analysis;
   const expansion::PropagatedSus* sus = result.sus ? &*result.sus : nullptr;
-  Json j = head("temperature", crystal::Abscissa::kTemperature, source, an.measure, result.symmetry,
-                an.temperatures.size(), sus != nullptr ? std::optional(sus->draws) : std::nullopt);
+  Json j =
+      head("temperature", crystal::Abscissa::kTemperature, source, &an.measure, &result.symmetry,
+           an.temperatures.size(), sus != nullptr ? std::optional(sus->draws) : std::nullopt);
   j["fit"] = expansion::fit_name(an.degree);
   j["weighted"] = sus != nullptr && sus->weighted;
   j["reference_temperature"] = an.temperatures[an.reference];
@@ -171,16 +185,14 @@ Json pressure_json_document(const expansion::PressureSeries& series,
                             const expansion::EosAnalysis& eos, const Source& source) {
   const expansion::PressureAnalysis& result = series.analysis;
   const expansion::Analysis& an = result.strains;
-  Json j = head("pressure", crystal::Abscissa::kPressure, source, an.measure,
-                expansion::series_symmetry(source.cells), an.temperatures.size(),
-                series.sus ? std::optional(series.sus->draws) : std::nullopt);
+  const expansion::Symmetry symmetry = expansion::series_symmetry(source.cells);
+  Json j =
+      head("pressure", crystal::Abscissa::kPressure, source, &an.measure, &symmetry,
+           an.temperatures.size(), series.sus ? std::optional(series.sus->draws) : std::nullopt);
   j["reference"] = an.temperatures[an.reference];
   j["median"] = an.temperatures[an.median];
   j["pressures"] = an.temperatures;
-  // Each point's own SU, never the weight a point without one is given.
-  j["pressures_su"] = Json::array();
-  for (const crystal::CellEntry& e : source.cells)
-    j["pressures_su"].push_back(or_null(e.pressure_su));
+  j["pressures_su"] = pressures_su(source);
   j["lines_weighted"] = result.weighted;
   j["axes"] = Json::array();
   for (std::size_t k = 0; k < 3; ++k) j["axes"].push_back(pressure_axis(series, k));
@@ -190,6 +202,18 @@ Json pressure_json_document(const expansion::PressureSeries& series,
   volume["reference"] = an.volume.reference;
   volume["values"] = an.volume.values;
   j["volume"] = std::move(volume);
+  add_eos_json(eos, j);
+  j["cells"] = cells_json(source, crystal::Abscissa::kPressure);
+  return j;
+}
+
+Json volumes_json_document(const expansion::EosAnalysis& eos, const Source& source) {
+  Json j = head("pressure", crystal::Abscissa::kPressure, source, nullptr, nullptr,
+                eos.series.p.size(), std::nullopt);
+  j["pressures"] = eos.series.p;
+  j["pressures_su"] = pressures_su(source);
+  j["axes"] = nullptr;
+  j["volume"] = nullptr;
   add_eos_json(eos, j);
   j["cells"] = cells_json(source, crystal::Abscissa::kPressure);
   return j;

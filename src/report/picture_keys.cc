@@ -50,4 +50,10 @@ chart::KeyTexts picture_keys(const expansion::PressureSeries& series,
   return keys;
 }
 
+chart::KeyTexts picture_keys(const expansion::EosAnalysis& eos) {
+  chart::KeyTexts keys;
+  eos_keys(eos, keys);
+  return keys;
+}
+
 }  // namespace report

@@ -14,4 +14,7 @@ namespace report {
 [[nodiscard]] chart::KeyTexts picture_keys(const expansion::PressureSeries& series,
                                            const expansion::EosAnalysis& eos);
 
+// Of a series of volumes without cells: the equations of state's alone.
+[[nodiscard]] chart::KeyTexts picture_keys(const expansion::EosAnalysis& eos);
+
 }  // namespace report
