@@ -88,6 +88,7 @@ common::Expected<CellRead> read_series_cells(std::string_view bytes, std::string
                                              const Interrupted& interrupted) {
   COMMON_TRY(series, parse_series(bytes, interrupted));
   CellRead read;
+  read.entries.reserve(series->rows.size());
   for (const SeriesRow& row : series->rows) {
     crystal::CellEntry& entry = read.entries.emplace_back();
     entry.source = row_name(source, row.line);

@@ -128,16 +128,27 @@ common::Expected<std::optional<SeriesRow>> table_row(int line, std::string_view 
                                    std::to_string(last.from + last.width) +
                                    "; this one ends at column " + std::to_string(text.size())};
   }
+  // The fields' columns, names and places, made once: a table's rows are many.
+  static const std::vector<std::pair<TableColumn, RowField>> kFields = [] {
+    std::vector<std::pair<TableColumn, RowField>> named;
+    int slot = 0;
+    for (const std::string_view name :
+         {"temperature", "a", "b", "c", "alpha", "beta", "gamma", "volume"}) {
+      const TableColumn& c = table_column(name);
+      named.push_back({c,
+                       {{},
+                        std::string(c.name),
+                        " (columns " + std::to_string(c.from + 1) + "-" +
+                            std::to_string(c.from + c.width) + ")",
+                        slot++}});
+    }
+    return named;
+  }();
   std::vector<RowField> fields;
-  int slot = 0;
-  for (const std::string_view name :
-       {"temperature", "a", "b", "c", "alpha", "beta", "gamma", "volume"}) {
-    const TableColumn& c = table_column(name);
-    fields.push_back(
-        {c.from < text.size() ? text.substr(c.from, c.width) : std::string_view(),
-         std::string(c.name),
-         " (columns " + std::to_string(c.from + 1) + "-" + std::to_string(c.from + c.width) + ")",
-         slot++});
+  fields.reserve(kFields.size());
+  for (const auto& [c, field] : kFields) {
+    fields.push_back(field);
+    fields.back().text = c.from < text.size() ? text.substr(c.from, c.width) : std::string_view();
   }
   return row_of_fields(line, fields, series);
 }
@@ -291,6 +302,8 @@ common::Expected<Series> parse_series(std::string_view bytes, const Interrupted&
   std::optional<bool> korvex_table;  // decided by the first line that is not blank
   std::optional<bool> commas;        // decided by the first row of a free table
   std::vector<FreeRow> free_rows;
+  // A row a line at most: the rows are made in place, never moved.
+  series.rows.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
   int line = 0;
   while (!text.empty()) {
     if (asked_to_stop(interrupted, static_cast<std::size_t>(++line)))

@@ -187,8 +187,8 @@ std::string written_at(double value, crystal::Abscissa abscissa) {
 // never two points of the series: the block every file of the series gives
 // is taken where there is one such name, and said; otherwise the run stops,
 // naming the file and its blocks.
-common::Expected<void> choose_blocks(std::vector<FileCells>& files, crystal::Abscissa abscissa,
-                                     Points& points) {
+// The names of the blocks every file gives (of a file of one cell, "").
+std::set<std::string> blocks_everywhere(const std::vector<FileCells>& files) {
   std::optional<std::set<std::string>> everywhere;
   for (const FileCells& file : files) {
     std::set<std::string> names;
@@ -196,17 +196,25 @@ common::Expected<void> choose_blocks(std::vector<FileCells>& files, crystal::Abs
     if (!everywhere) everywhere = names;
     std::erase_if(*everywhere, [&](const std::string& n) { return !names.contains(n); });
   }
+  return everywhere.value_or(std::set<std::string>());
+}
+
+common::Expected<void> choose_blocks(std::vector<FileCells>& files, crystal::Abscissa abscissa,
+                                     Points& points) {
+  // Made only where a file needs a choice: a table's rows are no blocks.
+  std::optional<std::set<std::string>> everywhere;
   for (FileCells& file : files) {
     if (!file.blocks || file.named.block) continue;
     const std::optional<double> shared = shared_abscissa(file.cells, abscissa);
     if (!shared) continue;
+    if (!everywhere) everywhere = blocks_everywhere(files);
     std::string blocks;
     for (const crystal::CellEntry& cell : file.cells)
       blocks += (blocks.empty() ? "" : ", ") + block_of(file, cell);
     const std::string what = file.named.file + " gives " + std::to_string(file.cells.size()) +
                              " cells, " + written_at(*shared, abscissa) + " shared (" + blocks +
                              ")";
-    if (!everywhere || everywhere->size() != 1) {
+    if (everywhere->size() != 1) {
       return common::Error{0, what + ": choose one as " + file.named.file +
                                   ":BLOCK, on the command line or in the list"};
     }
@@ -265,8 +273,14 @@ common::Expected<Points> read_points(const InputNames& names) {
   std::vector<FileCells> files = std::move(read).value();
   const crystal::Abscissa abscissa = names.abscissa();
   COMMON_TRY_VOID(choose_blocks(files, abscissa, points));
-  for (const FileCells& file : files)
-    points.cells.insert(points.cells.end(), file.cells.begin(), file.cells.end());
+  for (FileCells& file : files) {
+    if (points.cells.empty()) {
+      points.cells = std::move(file.cells);
+      continue;
+    }
+    points.cells.insert(points.cells.end(), std::make_move_iterator(file.cells.begin()),
+                        std::make_move_iterator(file.cells.end()));
+  }
   // The inputs as named, the first and last of a long row of files alone.
   std::vector<std::string> named = names.files;
   if (names.list) named.push_back(*names.list);
