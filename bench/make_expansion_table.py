@@ -1,19 +1,25 @@
 #!/usr/bin/env python3
 """Writes a TK_parameters.xy of N rows for timing korvex-expansion.
 
-usage: make_expansion_table.py N > table.xy
+usage: make_expansion_table.py [--free] N > table.xy
 
 The rows follow korvex's layout (F6.2, 3F12.5, 3F12.3, F13.3, 2X, A12, A4)
 with CR LF records: the C-centred monoclinic cell of examples/, heating
-from 90 K to 400 K in N equal steps, beta opening as it warms.
+from 90 K to 400 K in N equal steps, beta opening as it warms. With --free,
+a whitespace table of T a b c alpha beta gamma, half the bytes: 10^6 rows
+in korvex's layout would pass the 64 MiB that a cell file may hold.
 """
 import math
 import sys
 
-n = int(sys.argv[1])
+free = sys.argv[1] == "--free"
+n = int(sys.argv[-1])
 out = sys.stdout
-out.write("! Made-up monoclinic crystal, %d points\r\n" % n)
-out.write("! Cell parameters extracted from conventionnal cell.\r\n")
+if free:
+    out.write("# Made-up monoclinic crystal, %d points\n" % n)
+else:
+    out.write("! Made-up monoclinic crystal, %d points\r\n" % n)
+    out.write("! Cell parameters extracted from conventionnal cell.\r\n")
 for i in range(n):
     t = 90 + 310 * i / max(n - 1, 1)
     d = t - 90
@@ -21,5 +27,8 @@ for i in range(n):
     beta = 105.312 + 4.2e-4 * d
     cb = math.cos(math.radians(beta))
     v = a * b * c * math.sqrt(1 - cb * cb)
-    out.write("%6.2f%12.5f%12.5f%12.5f%12.3f%12.3f%12.3f%13.3f  %-12s%-4s\r\n"
-              % (t, a, b, c, 90, beta, 90, v, "monoclinic", "C"))
+    if free:
+        out.write("%.6f %.5f %.5f %.5f 90 %.4f 90\n" % (t, a, b, c, beta))
+    else:
+        out.write("%6.2f%12.5f%12.5f%12.5f%12.3f%12.3f%12.3f%13.3f  %-12s%-4s\r\n"
+                  % (t, a, b, c, 90, beta, 90, v, "monoclinic", "C"))
