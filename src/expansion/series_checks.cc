@@ -7,6 +7,7 @@
 #include <limits>
 #include <numeric>
 #include <optional>
+#include <string_view>
 
 #include "common/number_text.h"
 #include "expansion/poly_fit.h"
@@ -49,19 +50,22 @@ std::vector<std::size_t> temperature_order(const std::vector<crystal::CellEntry>
                                            crystal::Abscissa mode) {
   std::vector<std::size_t> order(cells.size());
   std::iota(order.begin(), order.end(), std::size_t{0});
-  std::stable_sort(order.begin(), order.end(), [&](std::size_t i, std::size_t j) {
+  const auto before = [&](std::size_t i, std::size_t j) {
     return *crystal::abscissa(cells[i], mode) < *crystal::abscissa(cells[j], mode);
-  });
+  };
+  // A series is mostly given in order already.
+  if (!std::is_sorted(order.begin(), order.end(), before))
+    std::stable_sort(order.begin(), order.end(), before);
   return order;
 }
 
 // A label as given, or nothing for CIF's "unknown" and "not applicable".
-std::string given(const std::string& label) {
-  return label == "?" || label == "." ? std::string() : label;
+std::string_view given(const std::string& label) {
+  return label == "?" || label == "." ? std::string_view() : std::string_view(label);
 }
 
 // Space-group symbols compared without blanks and case: "P n ma" is "Pnma".
-std::string symbol_key(const std::string& symbol) {
+std::string symbol_key(std::string_view symbol) {
   std::string key;
   for (const char c : symbol)
     if (c != ' ' && c != '_') key += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -73,7 +77,7 @@ void label_changes(const crystal::CellEntry& x, const crystal::CellEntry& y,
                    crystal::Abscissa variable, std::vector<std::string>& warnings) {
   const struct {
     const char* what;
-    std::string from, to;
+    std::string_view from, to;
     bool symbol;
   } labels[] = {{"the crystal system", given(x.system), given(y.system), false},
                 {"the space group", given(x.space_group), given(y.space_group), true},
@@ -81,8 +85,8 @@ void label_changes(const crystal::CellEntry& x, const crystal::CellEntry& y,
   for (const auto& l : labels) {
     if (l.from.empty() || l.to.empty()) continue;
     if (l.symbol ? symbol_key(l.from) == symbol_key(l.to) : l.from == l.to) continue;
-    warnings.push_back(between(x, y, variable) + l.what + " changes from " + l.from + " to " +
-                       l.to);
+    warnings.push_back(between(x, y, variable) + l.what + " changes from " + std::string(l.from) +
+                       " to " + std::string(l.to));
   }
 }
 
@@ -93,22 +97,31 @@ Lengths lengths_of(const crystal::Cell& c) {
   return {c.a, c.b, c.c};
 }
 
-// The largest |ln| change of a length under a match.
-double mismatch(const Lengths& from, const Lengths& to, const Match& m) {
-  double worst = 0;
+// ln(to[i] / from[j]) at [i][j]: every change of a length that a match of
+// the axes can make.
+using LogRatios = std::array<Lengths, 3>;
+LogRatios log_ratios(const Lengths& from, const Lengths& to) {
+  LogRatios r{};
   for (std::size_t i = 0; i < 3; ++i)
-    worst = std::max(worst, std::fabs(std::log(to[i] / from[m[i]])));
+    for (std::size_t j = 0; j < 3; ++j) r[i][j] = std::log(to[i] / from[j]);
+  return r;
+}
+
+// The largest |ln| change of a length under a match.
+double mismatch(const LogRatios& r, const Match& m) {
+  double worst = 0;
+  for (std::size_t i = 0; i < 3; ++i) worst = std::max(worst, std::fabs(r[i][m[i]]));
   return worst;
 }
 
 // The match of the axes that changes the lengths least; the identity unless
 // another does better by kExchangeMargin.
-Match best_match(const Lengths& from, const Lengths& to) {
+Match best_match(const LogRatios& r) {
   Match m = {0, 1, 2}, best = m;
-  const double identity = mismatch(from, to, m);
+  const double identity = mismatch(r, m);
   double least = identity;
   while (std::next_permutation(m.begin(), m.end())) {
-    const double d = mismatch(from, to, m);
+    const double d = mismatch(r, m);
     if (d < least) least = d, best = m;
   }
   return identity - least > kExchangeMargin ? best : Match{0, 1, 2};
@@ -216,15 +229,31 @@ SeriesChanges check_changes(const std::vector<crystal::CellEntry>& cells,
   // change of cells that cannot be matched.
   std::vector<std::size_t> told;
   std::vector<std::size_t> breaks;  // a part of the series ends after the point
+  // Each cell's volume and relative SUs, once: every cell is two pairs' end.
+  std::vector<double> volumes;
+  std::vector<std::array<double, 4>> sus;
+  volumes.reserve(cells.size());
+  sus.reserve(cells.size());
+  for (const crystal::CellEntry& e : cells) {
+    volumes.push_back(crystal::cell_volume(e.cell));
+    sus.push_back(relative_sus(e.cell, e.su));
+  }
+  steps.reserve(cells.size());
+  told.reserve(cells.size());
+  for (Quantity& q : quantities) {
+    q.change.reserve(cells.size());
+    q.su.reserve(cells.size());
+  }
   for (std::size_t k = 1; k < order.size(); ++k) {
     const crystal::CellEntry& x = cells[order[k - 1]];
     const crystal::CellEntry& y = cells[order[k]];
     const std::size_t warned = found.warnings.size();
     label_changes(x, y, variable, found.warnings);
     const Lengths from = lengths_of(x.cell), to = lengths_of(y.cell);
-    const Match m = best_match(from, to);
-    const double volume = std::log(crystal::cell_volume(y.cell) / crystal::cell_volume(x.cell));
-    const bool unmatched = mismatch(from, to, m) > kUnmatched || std::fabs(volume) > kUnmatched;
+    const LogRatios ratios = log_ratios(from, to);
+    const Match m = best_match(ratios);
+    const double volume = std::log(volumes[order[k]] / volumes[order[k - 1]]);
+    const bool unmatched = mismatch(ratios, m) > kUnmatched || std::fabs(volume) > kUnmatched;
     if (unmatched) {
       found.unmatched.push_back(
           between(x, y, variable) + "the cells cannot be matched (the volume changes by " +
@@ -236,9 +265,10 @@ SeriesChanges check_changes(const std::vector<crystal::CellEntry>& cells,
     told.push_back(unmatched ? quantities.size() : m != Match{0, 1, 2} ? 3 : 0);
     if (found.warnings.size() > warned || told.back() > 0) breaks.push_back(k - 1);
     steps.push_back(*crystal::abscissa(y, variable) - *crystal::abscissa(x, variable));
-    const std::array<double, 4> sx = relative_sus(x.cell, x.su), sy = relative_sus(y.cell, y.su);
+    const std::array<double, 4>& sx = sus[order[k - 1]];
+    const std::array<double, 4>& sy = sus[order[k]];
     for (std::size_t i = 0; i < 4; ++i) {
-      quantities[i].change.push_back(i < 3 ? std::log(to[i] / from[i]) : volume);
+      quantities[i].change.push_back(i < 3 ? ratios[i][i] : volume);
       quantities[i].su.push_back(std::hypot(sx[i], sy[i]));
     }
   }
@@ -256,6 +286,7 @@ SeriesChanges check_changes(const std::vector<crystal::CellEntry>& cells,
     }
   }
   std::vector<double> sorted;
+  sorted.reserve(order.size());
   for (const std::size_t i : order) sorted.push_back(*crystal::abscissa(cells[i], variable));
   if (const auto ranges = part_ranges(sorted, breaks); !ranges.empty()) {
     std::string hint = "fit each part of the series alone:";

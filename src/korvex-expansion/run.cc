@@ -109,6 +109,17 @@ report::Source source_of(const Points& points, const Options& opt) {
           {}};
 }
 
+// The same, the points' cells moved into it: a long series is not copied.
+report::Source source_taking_cells(Points& points, const Options& opt) {
+  return {points.name,
+          points.skipped_lines,
+          std::move(points.cells),
+          points.title,
+          opt.range,
+          std::move(points.left_out),
+          {}};
+}
+
 // Changes of phase or setting between neighbours, told as warnings; false
 // where cells cannot be matched, a failure.
 bool checked_changes(const Points& points, crystal::Abscissa variable, Outcome& outcome) {
@@ -287,7 +298,7 @@ Outcome run(const Options& opt) {
     return outcome;
   }
   const expansion::SeriesAnalysis& result = *analysed;
-  report::Source source = source_of(*points, opt);
+  report::Source source = source_taking_cells(points.value(), opt);
   for (const std::string& w : expansion::check_scatter(result))
     outcome.warnings.push_back(about_file(points->name, {0, "warning: " + w}));
   // A pair's report says itself that its coefficients are secants.
