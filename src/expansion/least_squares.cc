@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <limits>
+#include <optional>
 #include <unsupported/Eigen/LevenbergMarquardt>
 
 namespace expansion {
@@ -70,14 +71,32 @@ Eigen::VectorXd polish(const Model& model, const Eigen::VectorXd& start, const O
   return theta;
 }
 
+namespace {
+
+// The Jacobian at theta and the observations to spare beyond the `counted`
+// parameters; none where none are spare or the Jacobian is not finite.
+struct SpareJacobian {
+  Eigen::MatrixXd j;
+  double spare = 0;
+};
+std::optional<SpareJacobian> spare_jacobian(const Model& model, const Eigen::VectorXd& theta,
+                                            const Observations& data, int counted) {
+  const auto spare = static_cast<double>(data.x.size()) - counted;
+  if (spare <= 0) return std::nullopt;
+  Eigen::MatrixXd j = jacobian_at(model, theta, data);
+  if (!j.allFinite()) return std::nullopt;
+  return SpareJacobian{std::move(j), spare};
+}
+
+}  // namespace
+
 Eigen::MatrixXd scaled_covariance(const Model& model, const Eigen::VectorXd& theta,
                                   const Observations& data, int counted) {
   const auto n = theta.size();
   const Eigen::MatrixXd nan = Eigen::MatrixXd::Constant(n, n, kNaN);
-  const auto spare = static_cast<double>(data.x.size()) - counted;
-  if (spare <= 0) return nan;
-  const Eigen::MatrixXd j = jacobian_at(model, theta, data);
-  if (!j.allFinite()) return nan;
+  const auto at = spare_jacobian(model, theta, data, counted);
+  if (!at) return nan;
+  const auto& [j, spare] = *at;
   // Columns scaled to unit length first, so that parameters of very different
   // sizes (a volume in cubic angstroms, a modulus in GPa) do not decide the rank.
   const Eigen::VectorXd scale = j.colwise().norm().transpose();
@@ -95,11 +114,9 @@ Eigen::MatrixXd scaled_covariance(const Model& model, const Eigen::VectorXd& the
 Eigen::MatrixXd scaled_pseudo_covariance(const Model& model, const Eigen::VectorXd& theta,
                                          const Observations& data, int counted) {
   const auto n = theta.size();
-  const Eigen::MatrixXd nan = Eigen::MatrixXd::Constant(n, n, kNaN);
-  const auto spare = static_cast<double>(data.x.size()) - counted;
-  if (spare <= 0) return nan;
-  const Eigen::MatrixXd j = jacobian_at(model, theta, data);
-  if (!j.allFinite()) return nan;
+  const auto at = spare_jacobian(model, theta, data, counted);
+  if (!at) return Eigen::MatrixXd::Constant(n, n, kNaN);
+  const auto& [j, spare] = *at;
   Eigen::VectorXd scale = j.colwise().norm().transpose();
   for (double& s : scale) s = s > 0 ? s : 1;
   const Eigen::MatrixXd js = j * scale.cwiseInverse().asDiagonal();

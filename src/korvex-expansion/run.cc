@@ -164,6 +164,20 @@ common::Expected<expansion::PressureSeries> pressure_analysis_of(const Options& 
                                             shown_draws(opt, progress));
 }
 
+// The report in the format the options ask for.
+template <class Text, class Json, class Csv>
+std::string in_format(Format format, const Text& text, const Json& json, const Csv& csv) {
+  switch (format) {
+    case Format::kJson:
+      return json();
+    case Format::kCsv:
+      return csv();
+    case Format::kText:
+      break;
+  }
+  return text();
+}
+
 // A series whose points give volumes but not every one a cell (a P-V table,
 // EosFit data): the equations of state alone, no principal axes, said so.
 Outcome run_volumes(const Options& opt, const Points& points, Outcome outcome) {
@@ -177,17 +191,10 @@ Outcome run_volumes(const Options& opt, const Points& points, Outcome outcome) {
   }
   report::Source source = source_of(points, opt);
   source.warnings = outcome.warnings;
-  switch (opt.format) {
-    case Format::kText:
-      outcome.output = report::volumes_text_report(*eos, source);
-      break;
-    case Format::kJson:
-      outcome.output = report::volumes_json_report(*eos, source);
-      break;
-    case Format::kCsv:
-      outcome.output = report::volumes_csv_report(*eos);
-      break;
-  }
+  outcome.output = in_format(
+      opt.format, [&] { return report::volumes_text_report(*eos, source); },
+      [&] { return report::volumes_json_report(*eos, source); },
+      [&] { return report::volumes_csv_report(*eos); });
   if (opt.svg_prefix || opt.html_file) {
     const std::vector<chart::Picture> pictures =
         chart::render_eos_pictures(*eos, points.name, report::picture_keys(*eos), opt.picture);
@@ -224,17 +231,10 @@ Outcome run_pressure(const Options& opt, const Points& points, Outcome outcome) 
   }
   report::Source source = source_of(points, opt);
   source.warnings = outcome.warnings;
-  switch (opt.format) {
-    case Format::kText:
-      outcome.output = report::pressure_text_report(*result, *eos, source);
-      break;
-    case Format::kJson:
-      outcome.output = report::pressure_json_report(*result, *eos, source);
-      break;
-    case Format::kCsv:
-      outcome.output = report::pressure_csv_report(*result, *eos);
-      break;
-  }
+  outcome.output = in_format(
+      opt.format, [&] { return report::pressure_text_report(*result, *eos, source); },
+      [&] { return report::pressure_json_report(*result, *eos, source); },
+      [&] { return report::pressure_csv_report(*result, *eos); });
   if (opt.svg_prefix || opt.html_file) {
     const std::vector<chart::Picture> pictures = chart::render_pressure_pictures(
         *result, *eos, points.cells, points.name, report::picture_keys(*result, *eos), opt.picture);
@@ -310,17 +310,10 @@ Outcome run(const Options& opt) {
                            " points has no spare point, so the fit gives no standard errors"}));
   }
   source.warnings = outcome.warnings;
-  switch (opt.format) {
-    case Format::kText:
-      outcome.output = report::text_report(result, source);
-      break;
-    case Format::kJson:
-      outcome.output = report::json_report(result, source);
-      break;
-    case Format::kCsv:
-      outcome.output = report::csv_report(result);
-      break;
-  }
+  outcome.output = in_format(
+      opt.format, [&] { return report::text_report(result, source); },
+      [&] { return report::json_report(result, source); },
+      [&] { return report::csv_report(result); });
   if (opt.svg_prefix || opt.html_file) {
     const std::vector<chart::Picture> pictures =
         chart::render_pictures(result.analysis, result.sus ? &*result.sus : nullptr, source.cells,
