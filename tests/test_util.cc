@@ -164,6 +164,11 @@ RunResult run_program(const std::vector<std::string>& argv, const std::string& c
   return result;
 }
 
+std::string first_table(const std::string& text) {
+  const std::size_t end = text.find("\n\n");
+  return end == std::string::npos ? text : text.substr(0, end + 1);
+}
+
 std::vector<std::string> split_lines(const std::string& text) {
   std::vector<std::string> lines;
   size_t start = 0;

@@ -46,6 +46,9 @@ struct RunResult {
 RunResult run_program(const std::vector<std::string>& argv, const std::string& cwd,
                       const std::string& input, const std::map<std::string, std::string>& env = {});
 
+// The text up to its first empty line: a CSV's first table.
+std::string first_table(const std::string& text);
+
 // Splits console output into lines at LF.
 std::vector<std::string> split_lines(const std::string& text);
 

@@ -4,6 +4,7 @@
 #include "report/pressure_quantities.h"
 #include "report/pressure_report.h"
 #include "report/report.h"
+#include "report/strain_quantities.h"
 #include "report/temperature_quantities.h"
 
 namespace report {
@@ -53,6 +54,27 @@ std::string k_columns(const Reading& r, const std::string& direction) {
          csv_number(r.su_fit) + "," + csv_number(r.su_cells) + "\n";
 }
 
+// After an empty line, the principal strains at every point: axis, the
+// abscissa (`column_name`), and the columns of `rows` (strain_quantities.h),
+// the strain with its SU, the fit's value and the residual.
+template <class Analysis>
+std::string strains_csv(const Analysis& a, const Quantity<Analysis>* const (&rows)[3],
+                        const std::vector<double>& at, const std::string& column_name) {
+  std::string s = "\naxis," + column_name + "," + column(rows[0]->key, rows[0]->unit) + "," +
+                  column(rows[0]->su_key, rows[0]->unit) + "," +
+                  column(rows[1]->key, rows[1]->unit) + "," + column(rows[2]->key, rows[2]->unit) +
+                  "\n";
+  for (std::size_t k = 0; k < 3; ++k) {
+    for (std::size_t i = 0; i < at.size(); ++i) {
+      const Reading strain = (*rows[0])(a, {k, i});
+      s += axis_name(k) + "," + csv_number(at[i]) + "," + csv_number(strain.value) + "," +
+           csv_number(strain.su) + "," + csv_number((*rows[1])(a, {k, i}).value) + "," +
+           csv_number((*rows[2])(a, {k, i}).value) + "\n";
+    }
+  }
+  return s;
+}
+
 }  // namespace
 
 std::string csv_report(const expansion::SeriesAnalysis& result) {
@@ -63,13 +85,14 @@ std::string csv_report(const expansion::SeriesAnalysis& result) {
                   column(std::string(kAlpha.su_key) + "_cells", kAlpha.unit) +
                   ",direction_su_deg," + column(std::string(kAlpha.key) + "(su)", kAlpha.unit) +
                   "\n";
+  const std::vector<double>& t = result.analysis.temperatures;
   if (result.analysis.degree == 1) {
     for (std::size_t k = 0; k <= 3; ++k) s += alpha_row(result, k, std::nullopt);
-    return s;
+  } else {
+    for (std::size_t i = 0; i < t.size(); ++i)
+      for (std::size_t k = 0; k <= 3; ++k) s += alpha_row(result, k, i);
   }
-  for (std::size_t i = 0; i < result.analysis.temperatures.size(); ++i)
-    for (std::size_t k = 0; k <= 3; ++k) s += alpha_row(result, k, i);
-  return s;
+  return s + strains_csv(result, kStrainQuantities, t, "T_K");
 }
 
 std::string pressure_csv_report(const expansion::PressureSeries& series,
@@ -87,7 +110,7 @@ std::string pressure_csv_report(const expansion::PressureSeries& series,
     s += axis_name(k) + ",," + k_columns(kLinearK(series, {k, std::nullopt}), direction);
   }
   s += "V,," + k_columns(kLinearK(series, {3, std::nullopt}), ",,");
-  return s + eos_csv(eos);
+  return s + eos_csv(eos) + strains_csv(series, kPressureStrainQuantities, p, "p_GPa");
 }
 
 }  // namespace report

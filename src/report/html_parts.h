@@ -69,6 +69,33 @@ template <class Analysis>
          plain_cell(key_path(subject, su + "_cells", at), r.su_cells, 3);
 }
 
+// The principal strains at every point, each axis's strain, its fit's value
+// and the residual (`rows`, strain_quantities.h); `at` the points' abscissa,
+// `key` its array in the JSON and `heading` its column.
+template <class Analysis>
+[[nodiscard]] std::string strains_section(const Analysis& a,
+                                          const Quantity<Analysis>* const (&rows)[3],
+                                          const std::vector<double>& at, const std::string& key,
+                                          const std::string& heading) {
+  std::string s = "<table id=\"strains\">\n<thead><tr><th>" + heading + "</th>";
+  for (std::size_t k = 0; k < 3; ++k)
+    for (const Quantity<Analysis>* q : rows)
+      s += "<th>" + std::string(q->markup) + "(" + axis_markup(k) + ")</th>";
+  s += "</tr></thead>\n<tbody>\n";
+  for (std::size_t i = 0; i < at.size(); ++i) {
+    s += "<tr>" + plain_cell(key_path(key, std::to_string(i)), at[i], -1);
+    for (std::size_t k = 0; k < 3; ++k)
+      for (const Quantity<Analysis>* q : rows)
+        s += quantity_cell(key_path("axes." + std::to_string(k), q->key, i), *q, (*q)(a, {k, i}));
+    s += "</tr>\n";
+  }
+  s += "</tbody></table>\n<p class=\"note\">Each point's principal strain &epsilon; along each "
+       "axis (the cells' SU in parentheses, where they carry SUs), the fit's value there "
+       "&epsilon;<sub>fit</sub> and the residual &Delta;&epsilon; = &epsilon; &minus; "
+       "&epsilon;<sub>fit</sub>.</p>\n";
+  return section("strains", "Principal strains at each point", s);
+}
+
 // The cells as read, each parameter with its SU, and the volume they give
 // (`volumes`, with `volume_sus` where known); `at` the abscissa and
 // `heading` its column. A long series is listed thinned, as its pictures

@@ -9,6 +9,7 @@
 #include "report/html_report.h"
 #include "report/pressure_quantities.h"
 #include "report/range_notes.h"
+#include "report/strain_quantities.h"
 
 namespace report {
 namespace {
@@ -164,6 +165,8 @@ std::string pressure_html_report(const expansion::PressureSeries& series,
       html::conclusions_section(pressure_conclusions(series, source)),
       pressures_section(series),
       fits_section(series),
+      html::strains_section(series, kPressureStrainQuantities, series.analysis.strains.temperatures,
+                            "pressures", "p (GPa)"),
       html::eos_section(eos),
       html::cells_section(source, crystal::Abscissa::kPressure, "p (GPa)",
                           series.analysis.strains.volume.values, nullptr)};

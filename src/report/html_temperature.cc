@@ -8,6 +8,7 @@
 #include "report/html_parts.h"
 #include "report/html_report.h"
 #include "report/range_notes.h"
+#include "report/strain_quantities.h"
 #include "report/temperature_quantities.h"
 
 namespace report {
@@ -129,6 +130,8 @@ std::string html_report(const expansion::SeriesAnalysis& result, const Source& s
                                        directions_section(result),
                                        html::conclusions_section(conclusions(result, source))};
   if (!line) sections.push_back(polynomial_section(result));
+  sections.push_back(html::strains_section(result, kStrainQuantities, result.analysis.temperatures,
+                                           "temperatures", "T (K)"));
   sections.push_back(html::cells_section(source, crystal::Abscissa::kTemperature, "T (K)",
                                          result.analysis.volume.values,
                                          result.sus ? &result.sus->volume.values : nullptr));

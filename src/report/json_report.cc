@@ -9,6 +9,7 @@
 #include "report/pressure_report.h"
 #include "report/range_notes.h"
 #include "report/report.h"
+#include "report/strain_quantities.h"
 #include "report/temperature_quantities.h"
 #include "report/volumes_report.h"
 
@@ -85,6 +86,15 @@ Json pressures_su(const Source& source) {
   return sus;
 }
 
+// A quantity's value at every point, one array under its key.
+template <class Analysis>
+void values_at(Json& j, const Quantity<Analysis>& q, const Analysis& a, std::size_t of,
+               std::size_t n) {
+  Json values = Json::array();
+  for (std::size_t i = 0; i < n; ++i) values.push_back(json_number(q(a, {of, i}).value));
+  j[std::string(q.key)] = std::move(values);
+}
+
 Json cells_json(const Source& source, crystal::Abscissa at) {
   Json cells = Json::array();
   for (const crystal::CellEntry& e : source.cells) cells.push_back(json_cell(e, at));
@@ -101,6 +111,8 @@ Json temperature_axis(const expansion::SeriesAnalysis& result, std::size_t k) {
   direction_keys(axis, x);
   axis["strains"] = x.strains;
   axis["strains_su"] = d != nullptr ? Json(d->strains) : Json();
+  values_at(axis, kStrainFit, result, k, result.analysis.temperatures.size());
+  values_at(axis, kStrainResidual, result, k, result.analysis.temperatures.size());
   if (result.analysis.degree != 1)
     readings_at(axis, kAlpha, result, k, result.analysis.temperatures.size(), "_T");
   return axis;
@@ -125,6 +137,8 @@ Json pressure_axis(const expansion::PressureSeries& series, std::size_t k) {
   readings_at(j, kK, series, k, r.strains.temperatures.size(), "");
   direction_keys(j, strain);
   j["strains"] = strain.strains;
+  values_at(j, kPressureStrainFit, series, k, r.strains.temperatures.size());
+  values_at(j, kPressureStrainResidual, series, k, r.strains.temperatures.size());
   if (axis.fit) {
     Json fit;
     fit["determined"] = axis.fit->determined;

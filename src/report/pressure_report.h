@@ -27,15 +27,14 @@ namespace report {
 // draws (null without cells' SUs); then reference and median pressures,
 // pressures, pressures_su (null where no point has one), lines_weighted (the
 // straight lines weighted by 1/sigma_p), axes (K at each pressure with K_su,
-// the bounding SU, K_su_fit and K_su_cells; uvw, angles, strains, fit
-// {determined (false where the least squares lie at nu -> 0 or p_c ->
-// -infinity: the parameters are those the search stopped at, without SUs,
-// and K holds), eps0, lambda, pc, nu and their _su}, linear {K,
-// K_su, K_su_fit, K_su_cells}, negative_linear_compressibility), volume {K,
-// K_su, K_su_fit, K_su_cells, definition, reference, values}, the equations
-// of state (eos, eos_weights, axial, ff: eos_report.h) and cells (json_cell,
-// the pressure under "p"). Values not known are null. pressure_json_report
-// is its text, on one line.
+// the bounding SU, K_su_fit and K_su_cells; uvw, angles, strains,
+// strains_fit, strains_residual (strain_quantities.h), fit {determined (false where the least
+// squares lie at nu -> 0 or p_c -> -infinity: the parameters are those the search stopped at,
+// without SUs, and K holds), eps0, lambda, pc, nu and their _su}, linear {K, K_su, K_su_fit,
+// K_su_cells}, negative_linear_compressibility), volume {K, K_su, K_su_fit, K_su_cells, definition,
+// reference, values}, the equations of state (eos, eos_weights, axial, ff: eos_report.h) and cells
+// (json_cell, the pressure under "p"). Values not known are null. pressure_json_report is its text,
+// on one line.
 [[nodiscard]] nlohmann::ordered_json pressure_json_document(const expansion::PressureSeries& series,
                                                             const expansion::EosAnalysis& eos,
                                                             const Source& source);
@@ -47,7 +46,9 @@ namespace report {
 // K_su_fit_TPa-1,K_su_cells_TPa-1 (K_su the bounding SU): for X1, X2, X3 one
 // per pressure from the empirical fit and one with p_GPa empty for the
 // straight line; for V (no direction) the straight line alone. Then the
-// equations of state's sections, each after an empty line (eos_csv).
+// equations of state's sections, each after an empty line (eos_csv), and
+// after another the principal strains at each point, axis,p_GPa,strains,
+// strains_su,strains_fit,strains_residual.
 [[nodiscard]] std::string pressure_csv_report(const expansion::PressureSeries& series,
                                               const expansion::EosAnalysis& eos);
 

@@ -50,7 +50,8 @@ struct Source {
 // skipped_lines, range (with --range: low, high, left_out, the cells outside
 // it), warnings, points, draws; then fit, weighted, reference, median and
 // direction temperatures, temperatures, axes (alpha, su, su_fit, su_cells,
-// direction_su_deg, uvw, angles, strains, strains_su; for a polynomial also
+// direction_su_deg, uvw, angles, strains, strains_su, strains_fit,
+// strains_residual (strain_quantities.h); for a polynomial also
 // alpha_T, su_T, su_fit_T and su_cells_T at each temperature), volume (the
 // same keys of alpha_V, reference, values, values_su), and cells: source, T,
 // T_su, a, a_su, ... gamma, gamma_su for each point. A value not known is
@@ -64,6 +65,8 @@ struct Source {
 // angle_b_deg,angle_c_deg for X1, X2, X3 and V (no direction), and where the
 // cells carry SUs su_cells_MK-1,direction_su_deg. A line has one row per
 // quantity with T_K empty; a polynomial one row per quantity and temperature.
+// Then, after an empty line, the principal strains at each point: axis,T_K,
+// strains,strains_su,strains_fit,strains_residual.
 [[nodiscard]] std::string csv_report(const expansion::SeriesAnalysis& result);
 
 }  // namespace report

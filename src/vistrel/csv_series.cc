@@ -71,7 +71,10 @@ common::Expected<std::vector<SeriesWithSus>> axis_series(std::string_view bytes)
     const int row = ++line;
     const auto fields = formats::read_csv_record(bytes, at, line);
     if (!fields) return common::Error{row, "a quote that is never closed"};
-    if (fields->size() <= std::max({axis, t, alpha, su})) continue;  // a blank line
+    // An empty line ends the coefficients: the tables after it (the strains
+    // at each point) are no series.
+    if (fields->size() == 1 && (*fields)[0].empty()) break;
+    if (fields->size() <= std::max({axis, t, alpha, su})) continue;
     if ((*fields)[t].empty()) continue;  // the coefficient of a line: no series
     const auto x = formats::parse_value_with_su((*fields)[t]);
     const auto y = formats::parse_value_with_su((*fields)[alpha]);
