@@ -93,18 +93,18 @@ std::optional<SpareJacobian> spare_jacobian(const Model& model, const Eigen::Vec
 Eigen::MatrixXd scaled_covariance(const Model& model, const Eigen::VectorXd& theta,
                                   const Observations& data, int counted) {
   const auto n = theta.size();
-  const Eigen::MatrixXd nan = Eigen::MatrixXd::Constant(n, n, kNaN);
+  const auto nan = [n] { return Eigen::MatrixXd::Constant(n, n, kNaN); };
   const auto at = spare_jacobian(model, theta, data, counted);
-  if (!at) return nan;
+  if (!at) return nan();
   const auto& [j, spare] = *at;
   // Columns scaled to unit length first, so that parameters of very different
   // sizes (a volume in cubic angstroms, a modulus in GPa) do not decide the rank.
   const Eigen::VectorXd scale = j.colwise().norm().transpose();
-  if ((scale.array() <= 0).any()) return nan;
+  if ((scale.array() <= 0).any()) return nan();
   const Eigen::MatrixXd js = j * scale.cwiseInverse().asDiagonal();
   Eigen::ColPivHouseholderQR<Eigen::MatrixXd> qr(js);
   qr.setThreshold(1e-12);
-  if (qr.rank() < n) return nan;
+  if (qr.rank() < n) return nan();
   const Eigen::MatrixXd inverse =
       (js.transpose() * js).ldlt().solve(Eigen::MatrixXd::Identity(n, n));
   return scale.cwiseInverse().asDiagonal() * inverse * scale.cwiseInverse().asDiagonal() *
@@ -125,7 +125,7 @@ Eigen::MatrixXd scaled_pseudo_covariance(const Model& model, const Eigen::Vector
   Eigen::VectorXd inverse_square = Eigen::VectorXd::Zero(n);
   for (Eigen::Index k = 0; k < n; ++k)
     if (singular(k) > 1e-10 * singular(0)) inverse_square(k) = 1 / (singular(k) * singular(k));
-  const Eigen::MatrixXd v = svd.matrixV();
+  const Eigen::MatrixXd& v = svd.matrixV();
   return scale.cwiseInverse().asDiagonal() * v * inverse_square.asDiagonal() * v.transpose() *
          scale.cwiseInverse().asDiagonal() * (chi_squared(model, theta, data) / spare);
 }

@@ -87,6 +87,7 @@ std::string abscissa_text(double x, crystal::Abscissa abscissa) {
 common::Expected<std::size_t> find_reference(const std::vector<crystal::CellEntry>& cells,
                                              std::optional<double> at, crystal::Abscissa abscissa) {
   std::vector<double> x;
+  x.reserve(cells.size());
   for (const crystal::CellEntry& e : cells) x.push_back(crystal::abscissa(e, abscissa).value_or(0));
   const bool pressure = abscissa == crystal::Abscissa::kPressure;
   if (!at) {

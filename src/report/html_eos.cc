@@ -51,7 +51,8 @@ std::string residuals_table(const expansion::EosAnalysis& eos) {
     if (!eos.equations[k].fit) continue;
     fitted.push_back(k);
     const std::string name = chart::markup_text(expansion::eos_label(eos.equations[k].eos));
-    s += "<th>" + name + " p<sub>calc</sub></th><th>" + name + " &Delta;p</th>";
+    s += "<th>" + name + " p<sub>calc</sub></th><th>";
+    s += name + " &Delta;p</th>";
   }
   s += "</tr></thead>\n<tbody>\n";
   for (std::size_t i = 0; i < eos.series.p.size(); ++i) {

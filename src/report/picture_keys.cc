@@ -10,7 +10,7 @@ namespace {
 // A value with its SU and unit: "20.43(76) MK⁻¹"; "n/a" without its unit.
 template <class Analysis>
 std::string key_text(const Quantity<Analysis>& q, const Reading& r) {
-  const std::string text = shown(q, r, kMissingText);
+  std::string text = shown(q, r, kMissingText);
   if (!r.value || q.unit.unicode.empty()) return text;
   return text + " " + std::string(q.unit.unicode);
 }
