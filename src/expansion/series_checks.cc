@@ -218,18 +218,51 @@ common::Expected<void> check_pressures(const std::vector<crystal::CellEntry>& ce
   return {};
 }
 
-SeriesChanges check_changes(const std::vector<crystal::CellEntry>& cells,
-                            crystal::Abscissa variable) {
-  const std::vector<std::size_t> order = temperature_order(cells, variable);
-  SeriesChanges found;
+namespace {
+
+// What the neighbours of a series show, pair by pair in the abscissa's order:
+// the step, each quantity's change and its SU, what is told of the pair
+// already (the lengths of exchanged axes, every change of cells that cannot
+// be matched), and the points after which a part of the series ends.
+struct Neighbours {
   std::vector<double> steps;
   std::array<Quantity, 4> quantities = {Quantity{"a", {}, {}}, Quantity{"b", {}, {}},
                                         Quantity{"c", {}, {}}, Quantity{"the volume", {}, {}}};
-  // Per pair, what is told already: the lengths of exchanged axes, and every
-  // change of cells that cannot be matched.
   std::vector<std::size_t> told;
-  std::vector<std::size_t> breaks;  // a part of the series ends after the point
-  // Each cell's volume and relative SUs, once: every cell is two pairs' end.
+  std::vector<std::size_t> breaks;
+};
+
+// One pair's changes of setting, axes and labels, told in `found`; its
+// changes and SUs added to `n`. Each cell's volume and relative SUs are
+// given, found once: every cell is two pairs' end.
+void pair_changes(const crystal::CellEntry& x, const crystal::CellEntry& y, double vx, double vy,
+                  const std::array<double, 4>& sx, const std::array<double, 4>& sy,
+                  crystal::Abscissa variable, Neighbours& n, SeriesChanges& found) {
+  const std::size_t warned = found.warnings.size();
+  label_changes(x, y, variable, found.warnings);
+  const LogRatios ratios = log_ratios(lengths_of(x.cell), lengths_of(y.cell));
+  const Match m = best_match(ratios);
+  const double volume = std::log(vy / vx);
+  const bool unmatched = mismatch(ratios, m) > kUnmatched || std::fabs(volume) > kUnmatched;
+  if (unmatched) {
+    found.unmatched.push_back(
+        between(x, y, variable) + "the cells cannot be matched (the volume changes by " +
+        percent(volume) + "): not one crystal's cell, or another setting of it");
+  } else if (m != Match{0, 1, 2}) {
+    found.warnings.push_back(between(x, y, variable) + "the axes exchange (" + match_text(m) + ")");
+  }
+  n.told.push_back(unmatched ? n.quantities.size() : m != Match{0, 1, 2} ? 3 : 0);
+  if (found.warnings.size() > warned || n.told.back() > 0) n.breaks.push_back(n.steps.size());
+  n.steps.push_back(*crystal::abscissa(y, variable) - *crystal::abscissa(x, variable));
+  for (std::size_t i = 0; i < 4; ++i) {
+    n.quantities[i].change.push_back(i < 3 ? ratios[i][i] : volume);
+    n.quantities[i].su.push_back(std::hypot(sx[i], sy[i]));
+  }
+}
+
+Neighbours neighbour_changes(const std::vector<crystal::CellEntry>& cells,
+                             const std::vector<std::size_t>& order, crystal::Abscissa variable,
+                             SeriesChanges& found) {
   std::vector<double> volumes;
   std::vector<std::array<double, 4>> sus;
   volumes.reserve(cells.size());
@@ -238,57 +271,51 @@ SeriesChanges check_changes(const std::vector<crystal::CellEntry>& cells,
     volumes.push_back(crystal::cell_volume(e.cell));
     sus.push_back(relative_sus(e.cell, e.su));
   }
-  steps.reserve(cells.size());
-  told.reserve(cells.size());
-  for (Quantity& q : quantities) {
+  Neighbours n;
+  n.steps.reserve(cells.size());
+  n.told.reserve(cells.size());
+  for (Quantity& q : n.quantities) {
     q.change.reserve(cells.size());
     q.su.reserve(cells.size());
   }
   for (std::size_t k = 1; k < order.size(); ++k) {
-    const crystal::CellEntry& x = cells[order[k - 1]];
-    const crystal::CellEntry& y = cells[order[k]];
-    const std::size_t warned = found.warnings.size();
-    label_changes(x, y, variable, found.warnings);
-    const Lengths from = lengths_of(x.cell), to = lengths_of(y.cell);
-    const LogRatios ratios = log_ratios(from, to);
-    const Match m = best_match(ratios);
-    const double volume = std::log(volumes[order[k]] / volumes[order[k - 1]]);
-    const bool unmatched = mismatch(ratios, m) > kUnmatched || std::fabs(volume) > kUnmatched;
-    if (unmatched) {
-      found.unmatched.push_back(
-          between(x, y, variable) + "the cells cannot be matched (the volume changes by " +
-          percent(volume) + "): not one crystal's cell, or another setting of it");
-    } else if (m != Match{0, 1, 2}) {
-      found.warnings.push_back(between(x, y, variable) + "the axes exchange (" + match_text(m) +
-                               ")");
-    }
-    told.push_back(unmatched ? quantities.size() : m != Match{0, 1, 2} ? 3 : 0);
-    if (found.warnings.size() > warned || told.back() > 0) breaks.push_back(k - 1);
-    steps.push_back(*crystal::abscissa(y, variable) - *crystal::abscissa(x, variable));
-    const std::array<double, 4>& sx = sus[order[k - 1]];
-    const std::array<double, 4>& sy = sus[order[k]];
-    for (std::size_t i = 0; i < 4; ++i) {
-      quantities[i].change.push_back(i < 3 ? ratios[i][i] : volume);
-      quantities[i].su.push_back(std::hypot(sx[i], sy[i]));
-    }
+    const std::size_t i = order[k - 1], j = order[k];
+    pair_changes(cells[i], cells[j], volumes[i], volumes[j], sus[i], sus[j], variable, n, found);
   }
-  for (std::size_t i = 0; i < quantities.size(); ++i) {
-    const Quantity& q = quantities[i];
-    const double median = median_rate(q, steps);
-    for (std::size_t k = 0; k < steps.size(); ++k) {
+  return n;
+}
+
+// The steps beyond the cells' SUs and more than ten times the series' own,
+// told where nothing is told of the pair already; each ends a part.
+void jumps(const std::vector<crystal::CellEntry>& cells, const std::vector<std::size_t>& order,
+           crystal::Abscissa variable, Neighbours& n, SeriesChanges& found) {
+  for (std::size_t i = 0; i < n.quantities.size(); ++i) {
+    const Quantity& q = n.quantities[i];
+    const double median = median_rate(q, n.steps);
+    for (std::size_t k = 0; k < n.steps.size(); ++k) {
       const double change = std::fabs(q.change[k]);
-      if (!beyond_su(change, q.su[k]) || i < told[k]) continue;
-      if (steps[k] > 0 && change / steps[k] <= kJumpFactor * median) continue;
+      if (!beyond_su(change, q.su[k]) || i < n.told[k]) continue;
+      if (n.steps[k] > 0 && change / n.steps[k] <= kJumpFactor * median) continue;
       found.warnings.push_back(between(cells[order[k]], cells[order[k + 1]], variable) + q.name +
                                " jumps by " + percent(q.change[k]) +
                                ", more than ten times the series' own steps");
-      breaks.push_back(k);
+      n.breaks.push_back(k);
     }
   }
+}
+
+}  // namespace
+
+SeriesChanges check_changes(const std::vector<crystal::CellEntry>& cells,
+                            crystal::Abscissa variable) {
+  const std::vector<std::size_t> order = temperature_order(cells, variable);
+  SeriesChanges found;
+  Neighbours n = neighbour_changes(cells, order, variable, found);
+  jumps(cells, order, variable, n, found);
   std::vector<double> sorted;
   sorted.reserve(order.size());
   for (const std::size_t i : order) sorted.push_back(*crystal::abscissa(cells[i], variable));
-  if (const auto ranges = part_ranges(sorted, breaks); !ranges.empty()) {
+  if (const auto ranges = part_ranges(sorted, n.breaks); !ranges.empty()) {
     std::string hint = "fit each part of the series alone:";
     for (const std::string& r : ranges) hint += (hint.back() == ':' ? " " : ", ") + r;
     found.warnings.push_back(hint);
