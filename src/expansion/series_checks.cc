@@ -354,4 +354,21 @@ std::vector<std::string> check_scatter(const SeriesAnalysis& result) {
           "a phase change, a misread file or wrong SUs?"};
 }
 
+std::optional<std::string> pressure_hint(const std::vector<crystal::CellEntry>& cells,
+                                         bool comment_names_pressure) {
+  constexpr double kHighest = 100, kCold = 20, kNoKelvin = 1;
+  const auto [low, high] = std::minmax_element(
+      cells.begin(), cells.end(), [](const crystal::CellEntry& x, const crystal::CellEntry& y) {
+        return *x.temperature < *y.temperature;
+      });
+  if (low == cells.end()) return std::nullopt;
+  const double lowest = *low->temperature, highest = *high->temperature;
+  if (lowest < kLeastPressure || highest > kHighest) return std::nullopt;
+  if (!(highest < kCold) && !(lowest < kNoKelvin)) return std::nullopt;
+  std::string why =
+      highest < kCold ? "every temperature lies below 20 K" : "the lowest temperature is below 1 K";
+  if (comment_names_pressure) why += " and the file's comment speaks of pressure";
+  return "warning: " + why + "; if the series is one of pressure in GPa, run with --pressure";
+}
+
 }  // namespace expansion

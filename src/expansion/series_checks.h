@@ -28,6 +28,7 @@
 // crystal's: that ends the run.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -73,5 +74,16 @@ struct SeriesChanges {
 // a quadratic. Without SUs from the cells, nothing.
 inline constexpr double kScatterFactor = 30;
 [[nodiscard]] std::vector<std::string> check_scatter(const SeriesAnalysis& result);
+
+// A warning where a series read as temperatures looks like one of pressures
+// in GPa: every value within 0 to 100 (a ruby gauge may read a little below
+// zero), and either every one below 20 or the lowest below 1, which no
+// diffraction series' temperature is (a diamond-anvil series starts near
+// ambient pressure, 0 GPa). A series of kelvin beyond 100, whatever its
+// comment says of pressure, gets none. "warning: WHY; if the series is one
+// of pressure in GPa, run with --pressure", WHY naming the file's comment
+// where it speaks of pressure.
+[[nodiscard]] std::optional<std::string> pressure_hint(const std::vector<crystal::CellEntry>& cells,
+                                                       bool comment_names_pressure);
 
 }  // namespace expansion

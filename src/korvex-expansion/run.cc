@@ -249,30 +249,6 @@ Outcome run_pressure(const Options& opt, const Points& points, Outcome outcome) 
   return outcome;
 }
 
-// A warning where a series read as temperatures looks like one of pressures
-// in GPa: every value within 0 to 100 (a ruby gauge may read a little below
-// zero), and either every one below 20 or the lowest below 1, which no
-// diffraction series' temperature is (a diamond-anvil series starts near
-// ambient pressure, 0 GPa). A series of kelvin beyond 100, whatever its
-// comment says of pressure, gets none.
-std::optional<std::string> pressure_hint(const Points& points) {
-  constexpr double kHighest = 100, kCold = 20, kNoKelvin = 1;
-  const auto [low, high] =
-      std::minmax_element(points.cells.begin(), points.cells.end(),
-                          [](const crystal::CellEntry& x, const crystal::CellEntry& y) {
-                            return *x.temperature < *y.temperature;
-                          });
-  if (low == points.cells.end()) return std::nullopt;
-  const double lowest = *low->temperature, highest = *high->temperature;
-  if (lowest < expansion::kLeastPressure || highest > kHighest) return std::nullopt;
-  if (!(highest < kCold) && !(lowest < kNoKelvin)) return std::nullopt;
-  std::string why =
-      highest < kCold ? "every temperature lies below 20 K" : "the lowest temperature is below 1 K";
-  if (points.comment_names_pressure) why += " and the file's comment speaks of pressure";
-  return points.name + ": warning: " + why +
-         "; if the series is one of pressure in GPa, run with --pressure";
-}
-
 }  // namespace
 
 Outcome run(const Options& opt) {
@@ -290,7 +266,8 @@ Outcome run(const Options& opt) {
   outcome.warnings = points->warnings;
   outcome.warned = points->warned;
   if (opt.inputs.pressure) return run_pressure(opt, *points, std::move(outcome));
-  if (const auto hint = pressure_hint(*points)) outcome.warnings.push_back(*hint);
+  if (const auto hint = expansion::pressure_hint(points->cells, points->comment_names_pressure))
+    outcome.warnings.push_back(points->name + ": " + *hint);
   if (!checked_series(*points, outcome)) return outcome;
   const auto analysed = analysis_of(*points, opt);
   if (!analysed) {
