@@ -24,6 +24,14 @@ struct CellSu {
   std::optional<double> a, b, c, alpha, beta, gamma;
 };
 
+// A value as its file writes it: the number's text ("16.119(2)", "0.190")
+// and, where the file gives its SU apart (a column of sigmas), that text
+// ("1"); both empty where the reader keeps no text.
+struct GivenText {
+  std::string value;
+  std::string su;
+};
+
 // One cell of a series as a file gives it.
 struct CellEntry {
   std::string source;                    // the file as named; "FILE:BLOCK" for a CIF block
@@ -48,6 +56,11 @@ struct CellEntry {
   // not, `cell` and `su` hold the parameters the file gives (a P-V table's
   // a and c, say) and 0 for the others.
   bool has_cell = true;
+  // The six parameters, the temperature and the pressure as the file writes
+  // them, where its reader keeps them (CIF, whitespace tables); shown as
+  // given only while they still read back to the values above.
+  std::array<GivenText, 6> given;
+  GivenText given_temperature, given_pressure;
 };
 
 // The point's volume (A^3): the one its file gives, else its cell's; its SU

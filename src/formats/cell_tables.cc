@@ -1,5 +1,6 @@
 #include "formats/cell_tables.h"
 
+#include <algorithm>
 #include <array>
 #include <string>
 #include <vector>
@@ -96,6 +97,8 @@ common::Expected<CellRead> read_series_cells(std::string_view bytes, std::string
     entry.temperature_su = row.temperature_su;
     entry.cell = row.cell;
     entry.su = row.su;
+    entry.given_temperature = row.given[0];
+    std::copy(row.given.begin() + 1, row.given.end(), entry.given.begin());
   }
   for (const SkippedRow& skipped : series->skipped) {
     read.warnings.push_back(

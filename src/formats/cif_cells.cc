@@ -112,12 +112,17 @@ common::Expected<ValueWithSu> gigapascals_of(const Found& found, const std::stri
   return value;
 }
 
-// A temperature as written, a unit after it allowed: "293K", '293 K'.
-std::optional<ValueWithSu> kelvin_of(const Found& found) {
+// A temperature's number as written, without the unit after it: "293" of
+// "293K", '293 K'.
+std::string_view kelvin_text(const Found& found) {
   std::string_view text = trimmed(found.text);
   if (!text.empty() && (text.back() == 'K' || text.back() == 'k'))
     text = trimmed(text.substr(0, text.size() - 1));
-  const std::optional<ValueWithSu> value = parse_value_with_su(text);
+  return text;
+}
+
+std::optional<ValueWithSu> kelvin_of(const Found& found) {
+  const std::optional<ValueWithSu> value = parse_value_with_su(kelvin_text(found));
   if (!value || (value->su && *value->su > std::abs(value->value))) return std::nullopt;
   return value;
 }
@@ -125,8 +130,9 @@ std::optional<ValueWithSu> kelvin_of(const Found& found) {
 // The temperature of a block: _cell_measurement_temperature, else
 // _diffrn_ambient_temperature; a warning when the two differ, and for one that
 // is no temperature (which the read does without).
+// `text` the number as written.
 std::optional<ValueWithSu> temperature_of(cif::Block& block, const std::string& name,
-                                          std::vector<CellWarning>& warnings) {
+                                          std::vector<CellWarning>& warnings, std::string& text) {
   std::optional<ValueWithSu> taken;
   std::optional<Found> taken_item;
   for (const auto& tags : {std::initializer_list<const char*>{"_cell_measurement_temperature",
@@ -143,6 +149,7 @@ std::optional<ValueWithSu> temperature_of(cif::Block& block, const std::string& 
     } else if (!taken) {
       taken = value;
       taken_item = item;
+      text = std::string(kelvin_text(*item));
     } else if (value->value != taken->value) {
       warnings.push_back({name + ": " + taken_item->tag + " " + taken_item->text + " and " +
                               item->tag + " " + item->text + " differ; " + taken_item->text +
@@ -212,10 +219,12 @@ common::Expected<std::optional<crystal::CellEntry>> block_entry(
     COMMON_TRY(value, number_of((**items)[i], block_name));
     values[i] = value->value;
     sus[i] = su_if_refined(value->su);
+    entry.given[i].value = (**items)[i].text;
   }
   entry.cell = crystal::cell_of(values);
   entry.su = crystal::cell_su_of(sus);
-  if (const std::optional<ValueWithSu> t = temperature_of(block, entry.source, warnings)) {
+  if (const std::optional<ValueWithSu> t =
+          temperature_of(block, entry.source, warnings, entry.given_temperature.value)) {
     entry.temperature = t->value;
     entry.temperature_su = su_if_refined(t->su);
   }

@@ -85,6 +85,7 @@ common::Expected<std::optional<SeriesRow>> row_of_fields(int line,
     return std::optional<SeriesRow>();
   }
   std::array<std::optional<double>, 7> su_columns;
+  std::array<crystal::GivenText, 7> given_texts;
   for (const RowField& field : fields) {
     if (field.slot < 0 || field.slot >= 7) continue;
     const std::optional<ValueWithSu> v = value_of(field);
@@ -95,6 +96,8 @@ common::Expected<std::optional<SeriesRow>> row_of_fields(int line,
     if (field.su && v->value < 0)
       return common::Error{line,
                            field.name + " is an SU, and negative: " + std::string(field.text)};
+    crystal::GivenText& given = given_texts[static_cast<std::size_t>(field.slot)];
+    (field.su ? given.su : given.value) = common::trim(field.text);
     (field.su ? su_columns[static_cast<std::size_t>(field.slot)]
               : values[static_cast<std::size_t>(field.slot)].su) = field.su ? v->value : v->su;
     if (!field.su) values[static_cast<std::size_t>(field.slot)].value = v->value;
@@ -106,7 +109,8 @@ common::Expected<std::optional<SeriesRow>> row_of_fields(int line,
                 crystal::Cell{values[1].value, values[2].value, values[3].value, values[4].value,
                               values[5].value, values[6].value},
                 su_if_refined(values[0].su),
-                {}};
+                {},
+                std::move(given_texts)};
   std::array<std::optional<double>, 6> sus;
   for (std::size_t i = 0; i < sus.size(); ++i) sus[i] = su_if_refined(values[i + 1].su);
   row.su = crystal::cell_su_of(sus);

@@ -48,6 +48,8 @@ struct SeriesRow {
   crystal::Cell cell;
   std::optional<double> temperature_su;
   crystal::CellSu su;
+  // T (or the series' abscissa) and the six parameters as written.
+  std::array<crystal::GivenText, 7> given;
 };
 
 struct SkippedRow {

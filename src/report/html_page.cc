@@ -9,6 +9,7 @@
 #include "chart/svg_inline.h"
 #include "common/number_text.h"
 #include "common/safe_text.h"
+#include "formats/value_su.h"
 #include "report/html_parts.h"
 #include "report/html_report.h"
 
@@ -41,6 +42,7 @@ figure { margin: 1.2em 0; }
 figure svg { max-width: 100%; height: auto; display: block; }
 figcaption { color: #444; font-size: 0.92em; margin-top: 0.3em; }
 p.note { color: #444; font-size: 0.92em; }
+td.computed { font-style: italic; }
 ul.conclusions li.alarm { color: #b03a2e; font-weight: 600; }
 @media print {
   body { max-width: none; margin: 0; padding: 0; font-size: 10pt; }
@@ -229,6 +231,25 @@ std::string thinned_note(std::size_t count, std::size_t step) {
 
 }  // namespace
 
+// A value of the cells as its file writes it ("16.119(2)", "0.190 &plusmn;
+// 1" where the SU stands in a column of its own), while that text still
+// reads back to the value and SU held; else by the one rule of a value with
+// its SU, at its shortest.
+std::string as_given(const crystal::GivenText& given, std::optional<double> value,
+                     std::optional<double> su) {
+  const std::optional<formats::ValueWithSu> read = formats::parse_value_with_su(given.value);
+  std::optional<double> read_su = read ? read->su : std::nullopt;
+  if (!given.su.empty()) {
+    const std::optional<formats::ValueWithSu> apart = formats::parse_value_with_su(given.su);
+    read_su = apart ? std::optional(apart->value) : std::nullopt;
+    if (!apart) return common::value_with_su(value, su, {-1, false, kMissingPage});
+  }
+  if (!read || !value || read->value != *value || formats::su_if_refined(read_su) != su)
+    return common::value_with_su(value, su, {-1, false, kMissingPage});
+  return chart::markup_text(given.value) +
+         (given.su.empty() ? "" : " &plusmn; " + chart::markup_text(given.su));
+}
+
 std::string cells_section(const Source& source, crystal::Abscissa at, const std::string& heading,
                           const std::vector<double>& volumes,
                           const std::vector<double>* volume_sus) {
@@ -240,10 +261,10 @@ std::string cells_section(const Source& source, crystal::Abscissa at, const std:
       heading +
       "</th><th>a (&Aring;)</th><th>b (&Aring;)</th><th>c (&Aring;)</th>"
       "<th>&alpha; (&deg;)</th><th>&beta; (&deg;)</th><th>&gamma; (&deg;)</th>"
-      "<th>V (&Aring;<sup>3</sup>)</th></tr></thead>\n<tbody>\n";
+      "<th>V (&Aring;<sup>3</sup>), computed</th></tr></thead>\n<tbody>\n";
   const auto cell = [](const std::string& key, std::optional<double> v, std::optional<double> su,
-                       int decimals) {
-    return number_cell(key, v, common::value_with_su(v, su, {decimals, false, kMissingPage}));
+                       const crystal::GivenText& given) {
+    return number_cell(key, v, as_given(given, v, su));
   };
   for (std::size_t i = 0; i < source.cells.size(); i += step) {
     const crystal::CellEntry& e = source.cells[i];
@@ -251,17 +272,25 @@ std::string cells_section(const Source& source, crystal::Abscissa at, const std:
     s += common::format_text("<tr><td data-value=\"%zu\">%zu</td>", i + 1, i + 1) +
          "<td class=\"name\">" +
          chart::markup_text(common::safe_text(e.source, common::Charset::kUtf8)) + "</td>";
-    s += cell(path + (at == crystal::Abscissa::kPressure ? "p" : "T"), crystal::abscissa(e, at),
-              crystal::abscissa_su(e, at), -1);
+    const bool pressure = at == crystal::Abscissa::kPressure;
+    s += cell(path + (pressure ? "p" : "T"), crystal::abscissa(e, at), crystal::abscissa_su(e, at),
+              pressure ? e.given_pressure : e.given_temperature);
     const std::array<double, 6> values = crystal::parameters(e.cell);
     const std::array<std::optional<double>, 6> sus = crystal::parameters(e.su);
     for (std::size_t p = 0; p < 6; ++p)
-      s += cell(path + crystal::kCellParameterNames[p], values[p], sus[p], -1);
-    s += cell("volume.values." + std::to_string(i), volumes[i],
-              volume_sus != nullptr ? std::optional((*volume_sus)[i]) : std::nullopt, 3) +
+      s += cell(path + crystal::kCellParameterNames[p], values[p], sus[p], e.given[p]);
+    const std::optional<double> volume_su =
+        volume_sus != nullptr ? std::optional((*volume_sus)[i]) : std::nullopt;
+    s += "<td class=\"computed\"" +
+         number_cell("volume.values." + std::to_string(i), volumes[i],
+                     common::value_with_su(volumes[i], volume_su, {3, false, kMissingPage}))
+             .substr(3) +
          "</tr>\n";
   }
-  s += "</tbody></table>\n<p class=\"note\">A click on a heading sorts the table by it.</p>\n";
+  s += "</tbody></table>\n<p class=\"note\">Each value as the input gives it, its digits and "
+       "SU as read (an SU the input gives in a column of its own after &plusmn;); in italics "
+       "the values the program computed: the volume, from the six parameters. A click on a "
+       "heading sorts the table by it.</p>\n";
   return section("cells", "The cells", s);
 }
 

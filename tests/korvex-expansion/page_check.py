@@ -37,7 +37,7 @@ def check_numbers(doc, data):
         if re.search(r"-[\d.]", text):
             fail("%s: shows %r, a hyphen-minus for the minus sign U+2212" % (key, text))
         text = text.replace("\u2212", "-")
-        shown = re.match(r"-?\d+(\.\d+)?(e[-+]?\d+)?", text)
+        shown = re.match(r"-?\d+(\.\d+)?(e[-+]?\d+)?", text, re.I)
         decimals = len(shown.group(1) or ".") - 1 if shown else 0
         if shown and shown.group(2):
             decimals -= int(shown.group(2)[1:])
