@@ -46,9 +46,13 @@ std::vector<std::string> alike_words(const AxisRates& r, const expansion::Symmet
     if (!rates_alike(r, i, j)) continue;
     const std::string pair = axis_name(i) + " and " + axis_name(j);
     if (equal_by_symmetry(r, symmetry, i, j)) {
-      s.push_back(pair + " " + verb + " alike, as the " + expansion::family_name(symmetry.family) +
-                  " symmetry makes them: every direction\nnormal to " + axis_name(other) +
-                  " is a principal one, and the two shown are one choice of many.");
+      std::string words = pair;
+      words += " " + verb;
+      words += " alike, as the ";
+      words += expansion::family_name(symmetry.family);
+      words += " symmetry makes them: every direction\nnormal to " + axis_name(other);
+      words += " is a principal one, and the two shown are one choice of many.";
+      s.push_back(std::move(words));
     } else {
       s.push_back(pair + " are not distinguishable within their SUs.");
     }
