@@ -102,7 +102,7 @@ std::string ff_text(const expansion::EosAnalysis& a) {
          text_of(kFfB0, a, {}) + " GPa, B' " + text_of(kFfBp, a, {}) + "\n";
 }
 
-Json fit_json(const expansion::EosAnalysis& a, std::size_t i) {
+Json fit_json(PointArrays& arrays, const expansion::EosAnalysis& a, std::size_t i) {
   const EosEntry& e = a.equations[i];
   if (!e.fit) return nullptr;
   const EosSolution& f = *e.fit;
@@ -122,9 +122,9 @@ Json fit_json(const expansion::EosAnalysis& a, std::size_t i) {
     for (Eigen::Index c = 0; c < f.corr.cols(); ++c) row.push_back(json_number(f.corr(r, c)));
     j["corr"].push_back(std::move(row));
   }
-  j["p_calc"] = Json::array();
-  for (std::size_t p = 0; p < f.p_calc.size(); ++p)
-    j["p_calc"].push_back(json_number(kPCalc(a, {i, p}).value));
+  j["p_calc"] = arrays.array(f.p_calc.size(), [&a, i](std::size_t p) {
+    return json_number(kPCalc(a, {i, p}).value);
+  });
   if (e.eos == expansion::Eos::kBm3Pc) j["pc"] = json_number(kEosPc(a, at).value);
   return j;
 }
@@ -136,13 +136,11 @@ Json ff_line_json(const expansion::EosAnalysis& a) {
   return line;
 }
 
-Json ff_json(const expansion::EosAnalysis& a) {
+Json ff_json(PointArrays& arrays, const expansion::EosAnalysis& a) {
   if (!a.ff) return nullptr;
   const expansion::FfPlot& ff = *a.ff;
-  const auto numbers = [](const std::vector<double>& xs) {
-    Json out = Json::array();
-    for (const double x : xs) out.push_back(json_number(x));
-    return out;
+  const auto numbers = [&arrays](const std::vector<double>& xs) {
+    return arrays.array(xs.size(), [&xs](std::size_t i) { return json_number(xs[i]); });
   };
   return {{"f", numbers(ff.f)},
           {"f_su", numbers(ff.f_su)},
@@ -159,10 +157,10 @@ std::string eos_text(const expansion::EosAnalysis& eos) {
   return equations_table(eos) + residuals_table(eos) + axial_table(eos) + ff_text(eos);
 }
 
-void add_eos_json(const expansion::EosAnalysis& eos, Json& j) {
+void add_eos_json(const expansion::EosAnalysis& eos, Json& j, PointArrays& arrays) {
   Json fits = Json::object();
   for (std::size_t i = 0; i < eos.equations.size(); ++i)
-    fits[expansion::eos_key(eos.equations[i].eos)] = fit_json(eos, i);
+    fits[expansion::eos_key(eos.equations[i].eos)] = fit_json(arrays, eos, i);
   j["eos"] = std::move(fits);
   j["eos_weights"] = {{"weights", expansion::weights_key(eos.weights)}, {"why", eos.weights_why}};
   Json axial = Json::object();
@@ -175,7 +173,7 @@ void add_eos_json(const expansion::EosAnalysis& eos, Json& j) {
       json_reading(j_axis, *q, (*q)(eos, {k, std::nullopt}), false);
   }
   j["axial"] = std::move(axial);
-  j["ff"] = ff_json(eos);
+  j["ff"] = ff_json(arrays, eos);
 }
 
 std::string eos_csv(const expansion::EosAnalysis& eos) {

@@ -20,6 +20,7 @@
 #include <string>
 
 #include "expansion/eos_analysis.h"
+#include "report/json_text.h"
 
 namespace report {
 
@@ -27,8 +28,9 @@ namespace report {
 // line, each with its heading.
 [[nodiscard]] std::string eos_text(const expansion::EosAnalysis& eos);
 
-// Sets the members above in j.
-void add_eos_json(const expansion::EosAnalysis& eos, nlohmann::ordered_json& j);
+// Sets the members above in j, the arrays of a value a point from `arrays`.
+void add_eos_json(const expansion::EosAnalysis& eos, nlohmann::ordered_json& j,
+                  PointArrays& arrays);
 
 // Three sections, each a header line and rows, after an empty line:
 // eos,V0_A3,V0_su_A3,B0_GPa,B0_su_GPa,Bp,Bp_su,pc_GPa,Bpp_GPa-1,Bpp_su_GPa-1,

@@ -5,6 +5,7 @@
 #include "common/safe_text.h"
 #include "expansion/symmetry.h"
 #include "report/eos_report.h"
+#include "report/json_text.h"
 #include "report/pressure_quantities.h"
 #include "report/pressure_report.h"
 #include "report/range_notes.h"
@@ -25,6 +26,11 @@ std::string utf8(const std::string& text) {
 
 Json or_null(const std::optional<double>& value) {
   return json_number(value);
+}
+
+// A value at every point.
+Json at_points(PointArrays& arrays, const std::vector<double>& values) {
+  return arrays.array(values.size(), [&values](std::size_t i) { return Json(values[i]); });
 }
 
 // The keys every analysis begins with, whatever its mode.
@@ -59,49 +65,44 @@ void direction_keys(Json& j, const expansion::AxisResult& x) {
 // A quantity at every point, each of its keys an array with `suffix`; its
 // cells' SUs null where the cells give none.
 template <class Analysis>
-void readings_at(Json& j, const Quantity<Analysis>& q, const Analysis& a, std::size_t of,
-                 std::size_t n, const std::string& suffix) {
-  Json value = Json::array(), su = Json::array(), fit = Json::array(), cells = Json::array();
+void readings_at(PointArrays& arrays, Json& j, const Quantity<Analysis>& q, const Analysis& a,
+                 std::size_t of, std::size_t n, const std::string& suffix) {
+  const auto part = [&](std::optional<double> Reading::*member) {
+    return arrays.array(n, [&q, &a, of, member](std::size_t i) {
+      return json_number(q(a, {of, i}).*member);
+    });
+  };
   bool drawn = false;
-  for (std::size_t i = 0; i < n; ++i) {
-    const Reading r = q(a, {of, i});
-    value.push_back(json_number(r.value));
-    su.push_back(json_number(r.su));
-    fit.push_back(json_number(r.su_fit));
-    cells.push_back(json_number(r.su_cells));
-    drawn = drawn || r.su_cells.has_value();
-  }
+  for (std::size_t i = 0; i < n && !drawn; ++i) drawn = q(a, {of, i}).su_cells.has_value();
   const std::string su_key(q.su_key);
-  j[std::string(q.key) + suffix] = std::move(value);
-  j[su_key + suffix] = std::move(su);
-  j[su_key + "_fit" + suffix] = std::move(fit);
-  j[su_key + "_cells" + suffix] = drawn ? std::move(cells) : Json();
+  j[std::string(q.key) + suffix] = part(&Reading::value);
+  j[su_key + suffix] = part(&Reading::su);
+  j[su_key + "_fit" + suffix] = part(&Reading::su_fit);
+  j[su_key + "_cells" + suffix] = drawn ? part(&Reading::su_cells) : Json();
 }
 
 // Each point's own pressure SU, never the weight a point without one is
 // given.
-Json pressures_su(const Source& source) {
-  Json sus = Json::array();
-  for (const crystal::CellEntry& e : source.cells) sus.push_back(or_null(e.pressure_su));
-  return sus;
+Json pressures_su(PointArrays& arrays, const Source& source) {
+  return arrays.array(source.cells.size(),
+                      [&source](std::size_t i) { return or_null(source.cells[i].pressure_su); });
 }
 
 // A quantity's value at every point, one array under its key.
 template <class Analysis>
-void values_at(Json& j, const Quantity<Analysis>& q, const Analysis& a, std::size_t of,
-               std::size_t n) {
-  Json values = Json::array();
-  for (std::size_t i = 0; i < n; ++i) values.push_back(json_number(q(a, {of, i}).value));
-  j[std::string(q.key)] = std::move(values);
+void values_at(PointArrays& arrays, Json& j, const Quantity<Analysis>& q, const Analysis& a,
+               std::size_t of, std::size_t n) {
+  j[std::string(q.key)] = arrays.array(n, [&q, &a, of](std::size_t i) {
+    return json_number(q(a, {of, i}).value);
+  });
 }
 
-Json cells_json(const Source& source, crystal::Abscissa at) {
-  Json cells = Json::array();
-  for (const crystal::CellEntry& e : source.cells) cells.push_back(json_cell(e, at));
-  return cells;
+Json cells_json(PointArrays& arrays, const Source& source, crystal::Abscissa at) {
+  return arrays.array(source.cells.size(),
+                      [&source, at](std::size_t i) { return json_cell(source.cells[i], at); });
 }
 
-Json temperature_axis(const expansion::SeriesAnalysis& result, std::size_t k) {
+Json temperature_axis(PointArrays& arrays, const expansion::SeriesAnalysis& result, std::size_t k) {
   const expansion::AxisResult& x = result.analysis.axes[k];
   const expansion::AxisSus* d = result.sus ? &result.sus->axes[k] : nullptr;
   Json axis;
@@ -109,36 +110,37 @@ Json temperature_axis(const expansion::SeriesAnalysis& result, std::size_t k) {
   axis["direction_su_deg"] =
       d != nullptr && d->direction_deg ? Json(cleaned(*d->direction_deg, 5)) : Json();
   direction_keys(axis, x);
-  axis["strains"] = x.strains;
-  axis["strains_su"] = d != nullptr ? Json(d->strains) : Json();
-  values_at(axis, kStrainFit, result, k, result.analysis.temperatures.size());
-  values_at(axis, kStrainResidual, result, k, result.analysis.temperatures.size());
-  if (result.analysis.degree != 1)
-    readings_at(axis, kAlpha, result, k, result.analysis.temperatures.size(), "_T");
+  const std::size_t n = result.analysis.temperatures.size();
+  axis["strains"] = at_points(arrays, x.strains);
+  axis["strains_su"] = d != nullptr ? at_points(arrays, d->strains) : Json();
+  values_at(arrays, axis, kStrainFit, result, k, n);
+  values_at(arrays, axis, kStrainResidual, result, k, n);
+  if (result.analysis.degree != 1) readings_at(arrays, axis, kAlpha, result, k, n, "_T");
   return axis;
 }
 
-Json temperature_volume(const expansion::SeriesAnalysis& result) {
+Json temperature_volume(PointArrays& arrays, const expansion::SeriesAnalysis& result) {
   const expansion::Analysis& an = result.analysis;
   Json volume;
   json_reading(volume, kAlpha, kAlpha(result, {3, std::nullopt}), true);
   volume["reference"] = an.volume.reference;
-  volume["values"] = an.volume.values;
-  volume["values_su"] = result.sus ? Json(result.sus->volume.values) : Json();
-  if (an.degree != 1) readings_at(volume, kAlpha, result, 3, an.temperatures.size(), "_T");
+  volume["values"] = at_points(arrays, an.volume.values);
+  volume["values_su"] = result.sus ? at_points(arrays, result.sus->volume.values) : Json();
+  if (an.degree != 1) readings_at(arrays, volume, kAlpha, result, 3, an.temperatures.size(), "_T");
   return volume;
 }
 
-Json pressure_axis(const expansion::PressureSeries& series, std::size_t k) {
+Json pressure_axis(PointArrays& arrays, const expansion::PressureSeries& series, std::size_t k) {
   const expansion::PressureAnalysis& r = series.analysis;
   const expansion::CompressibilityAxis& axis = r.axes[k];
   const expansion::AxisResult& strain = r.strains.axes[axis.axis];
+  const std::size_t n = r.strains.temperatures.size();
   Json j;
-  readings_at(j, kK, series, k, r.strains.temperatures.size(), "");
+  readings_at(arrays, j, kK, series, k, n, "");
   direction_keys(j, strain);
-  j["strains"] = strain.strains;
-  values_at(j, kPressureStrainFit, series, k, r.strains.temperatures.size());
-  values_at(j, kPressureStrainResidual, series, k, r.strains.temperatures.size());
+  j["strains"] = at_points(arrays, strain.strains);
+  values_at(arrays, j, kPressureStrainFit, series, k, n);
+  values_at(arrays, j, kPressureStrainResidual, series, k, n);
   if (axis.fit) {
     Json fit;
     fit["determined"] = axis.fit->determined;
@@ -176,7 +178,13 @@ Json json_cell(const crystal::CellEntry& e, crystal::Abscissa abscissa) {
   return j;
 }
 
-Json json_document(const expansion::SeriesAnalysis& result, const Source& source) {
+namespace {
+
+// The documents of the three kinds of series, their arrays of a value a
+// point from `arrays`.
+
+Json temperature_document(PointArrays& arrays, const expansion::SeriesAnalysis& result,
+                          const Source& source) {
   const expansion::Analysis& an = result.analysis;
   const expansion::PropagatedSus* sus = result.sus ? &*result.sus : nullptr;
   Json j =
@@ -187,16 +195,16 @@ Json json_document(const expansion::SeriesAnalysis& result, const Source& source
   j["reference_temperature"] = an.temperatures[an.reference];
   j["median_temperature"] = an.temperatures[an.median];
   j["direction_temperature"] = an.temperatures[an.direction_point];
-  j["temperatures"] = an.temperatures;
+  j["temperatures"] = at_points(arrays, an.temperatures);
   j["axes"] = Json::array();
-  for (std::size_t k = 0; k < 3; ++k) j["axes"].push_back(temperature_axis(result, k));
-  j["volume"] = temperature_volume(result);
-  j["cells"] = cells_json(source, crystal::Abscissa::kTemperature);
+  for (std::size_t k = 0; k < 3; ++k) j["axes"].push_back(temperature_axis(arrays, result, k));
+  j["volume"] = temperature_volume(arrays, result);
+  j["cells"] = cells_json(arrays, source, crystal::Abscissa::kTemperature);
   return j;
 }
 
-Json pressure_json_document(const expansion::PressureSeries& series,
-                            const expansion::EosAnalysis& eos, const Source& source) {
+Json pressure_document(PointArrays& arrays, const expansion::PressureSeries& series,
+                       const expansion::EosAnalysis& eos, const Source& source) {
   const expansion::PressureAnalysis& result = series.analysis;
   const expansion::Analysis& an = result.strains;
   const expansion::Symmetry symmetry = expansion::series_symmetry(source.cells);
@@ -205,41 +213,70 @@ Json pressure_json_document(const expansion::PressureSeries& series,
            an.temperatures.size(), series.sus ? std::optional(series.sus->draws) : std::nullopt);
   j["reference"] = an.temperatures[an.reference];
   j["median"] = an.temperatures[an.median];
-  j["pressures"] = an.temperatures;
-  j["pressures_su"] = pressures_su(source);
+  j["pressures"] = at_points(arrays, an.temperatures);
+  j["pressures_su"] = pressures_su(arrays, source);
   j["lines_weighted"] = result.weighted;
   j["axes"] = Json::array();
-  for (std::size_t k = 0; k < 3; ++k) j["axes"].push_back(pressure_axis(series, k));
+  for (std::size_t k = 0; k < 3; ++k) j["axes"].push_back(pressure_axis(arrays, series, k));
   Json volume;
   json_reading(volume, kLinearK, kLinearK(series, {3, std::nullopt}), true);
   volume["definition"] = an.volume.logarithmic ? "-d ln(V/V_ref)/dp" : "-(dV/dp)/V_ref";
   volume["reference"] = an.volume.reference;
-  volume["values"] = an.volume.values;
+  volume["values"] = at_points(arrays, an.volume.values);
   j["volume"] = std::move(volume);
-  add_eos_json(eos, j);
-  j["cells"] = cells_json(source, crystal::Abscissa::kPressure);
+  add_eos_json(eos, j, arrays);
+  j["cells"] = cells_json(arrays, source, crystal::Abscissa::kPressure);
   return j;
+}
+
+Json volumes_document(PointArrays& arrays, const expansion::EosAnalysis& eos,
+                      const Source& source) {
+  Json j = head("pressure", crystal::Abscissa::kPressure, source, nullptr, nullptr,
+                eos.series.p.size(), std::nullopt);
+  j["pressures"] = at_points(arrays, eos.series.p);
+  j["pressures_su"] = pressures_su(arrays, source);
+  j["axes"] = nullptr;
+  j["volume"] = nullptr;
+  add_eos_json(eos, j, arrays);
+  j["cells"] = cells_json(arrays, source, crystal::Abscissa::kPressure);
+  return j;
+}
+
+}  // namespace
+
+Json json_document(const expansion::SeriesAnalysis& result, const Source& source) {
+  PointArrays held(true);
+  return temperature_document(held, result, source);
+}
+
+Json pressure_json_document(const expansion::PressureSeries& series,
+                            const expansion::EosAnalysis& eos, const Source& source) {
+  PointArrays held(true);
+  return pressure_document(held, series, eos, source);
 }
 
 Json volumes_json_document(const expansion::EosAnalysis& eos, const Source& source) {
-  Json j = head("pressure", crystal::Abscissa::kPressure, source, nullptr, nullptr,
-                eos.series.p.size(), std::nullopt);
-  j["pressures"] = eos.series.p;
-  j["pressures_su"] = pressures_su(source);
-  j["axes"] = nullptr;
-  j["volume"] = nullptr;
-  add_eos_json(eos, j);
-  j["cells"] = cells_json(source, crystal::Abscissa::kPressure);
-  return j;
+  PointArrays held(true);
+  return volumes_document(held, eos, source);
 }
 
+// The reports' texts: each array of a value a point written as it is made,
+// the same bytes as the document's dump().
+
 std::string json_report(const expansion::SeriesAnalysis& result, const Source& source) {
-  return json_document(result, source).dump() + "\n";
+  PointArrays streamed(false);
+  return streamed.text(temperature_document(streamed, result, source));
 }
 
 std::string pressure_json_report(const expansion::PressureSeries& series,
                                  const expansion::EosAnalysis& eos, const Source& source) {
-  return pressure_json_document(series, eos, source).dump() + "\n";
+  PointArrays streamed(false);
+  return streamed.text(pressure_document(streamed, series, eos, source));
+}
+
+std::string volumes_json_report(const expansion::EosAnalysis& eos, const Source& source) {
+  PointArrays streamed(false);
+  return streamed.text(volumes_document(streamed, eos, source));
 }
 
 }  // namespace report

@@ -37,10 +37,6 @@ std::string volumes_text_report(const expansion::EosAnalysis& eos, const Source&
          range_lines(source, crystal::Abscissa::kPressure) + eos_text(eos);
 }
 
-std::string volumes_json_report(const expansion::EosAnalysis& eos, const Source& source) {
-  return volumes_json_document(eos, source).dump() + "\n";
-}
-
 std::string volumes_csv_report(const expansion::EosAnalysis& eos) {
   return eos_csv(eos);
 }
