@@ -1,6 +1,7 @@
 #include "common/number_text.h"
 
 #include <array>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -135,6 +136,17 @@ std::optional<double> parse_decimal(std::string_view text) {
   if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(value))
     return std::nullopt;
   return value;
+}
+
+std::optional<unsigned long long> parse_whole(std::string_view text, unsigned long long least,
+                                              unsigned long long most) {
+  if (text.empty() || text.find_first_not_of("0123456789") != std::string_view::npos)
+    return std::nullopt;
+  errno = 0;
+  const std::string digits(text);
+  const unsigned long long v = std::strtoull(digits.c_str(), nullptr, 10);
+  if (errno != 0 || v < least || v > most) return std::nullopt;
+  return v;
 }
 
 double as_decimal(float value) {

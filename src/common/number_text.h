@@ -77,6 +77,12 @@ struct SuStyle {
 // inf, nan or a value beyond the range of a double.
 [[nodiscard]] std::optional<double> parse_decimal(std::string_view text);
 
+// The text as a whole decimal number from `least` to `most`: digits alone
+// (no sign, no blank); nothing for any other text or a number out of range.
+[[nodiscard]] std::optional<unsigned long long> parse_whole(std::string_view text,
+                                                            unsigned long long least,
+                                                            unsigned long long most);
+
 // The double that the shortest text of a float reads as: 6.08771F gives
 // 6.08771, not the 6.0877099037... the float holds. Not finite stays so.
 [[nodiscard]] double as_decimal(float value);

@@ -1,8 +1,11 @@
 #include "expansion/eos_analysis.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
+#include <string>
 
+#include "common/number_text.h"
 #include "expansion/symmetry.h"
 
 namespace expansion {
@@ -103,6 +106,44 @@ common::Expected<EosAnalysis> analyse_equations_of_state(
   }
   out.axial = axial_fits(cells, out.series, out.weights);
   return out;
+}
+
+common::Expected<std::vector<Eos>> equations_named(std::string_view list) {
+  std::vector<Eos> out;
+  std::size_t start = 0;
+  while (start <= list.size()) {
+    const std::size_t comma = std::min(list.find(',', start), list.size());
+    const std::string_view key = list.substr(start, comma - start);
+    std::vector<Eos> named;
+    if (key == "all") {
+      named.assign(kEveryEos.begin(), kEveryEos.end() - 1);
+    } else if (const auto eos = eos_named(key)) {
+      named.push_back(*eos);
+    } else {
+      return common::Error{0,
+                           "--eos takes bm2, bm3, bm4, vinet, murnaghan, tait, ns3, ns4, "
+                           "bm3_pc or all, comma-separated, not '" +
+                               std::string(key) + "'"};
+    }
+    for (const Eos eos : named) {
+      if (std::find(out.begin(), out.end(), eos) == out.end()) out.push_back(eos);
+    }
+    start = comma + 1;
+  }
+  return out;
+}
+
+common::Expected<void> apply_fix(std::string_view text, EosRequest& request) {
+  const common::Error refused{
+      0, "--fix takes Bp=X or V0=X (V0 in A^3, above 0), not '" + std::string(text) + "'"};
+  const std::size_t eq = text.find('=');
+  if (eq == std::string_view::npos) return refused;
+  const std::string_view name = text.substr(0, eq);
+  const double number = common::parse_decimal(text.substr(eq + 1)).value_or(NAN);
+  if ((name != "Bp" && name != "V0") || !std::isfinite(number) || (name == "V0" && !(number > 0)))
+    return refused;
+  (name == "Bp" ? request.fix_bp : request.fix_v0) = number;
+  return {};
 }
 
 }  // namespace expansion

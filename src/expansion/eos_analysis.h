@@ -30,6 +30,14 @@ struct EosRequest {
   double pc = 0;  // GPa, for bm3_pc
 };
 
+// The equations of a comma-separated list of their keys (eos_key; "all" for
+// every one but bm3_pc), in its order, each once; the reason a key is none.
+[[nodiscard]] common::Expected<std::vector<Eos>> equations_named(std::string_view list);
+
+// "Bp=X" or "V0=X" (V0 in A^3, above 0) held in the request; the reason the
+// text is neither.
+[[nodiscard]] common::Expected<void> apply_fix(std::string_view text, EosRequest& request);
+
 struct EosEntry {
   Eos eos = Eos::kBm3;
   std::optional<EosSolution> fit;

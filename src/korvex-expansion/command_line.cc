@@ -1,9 +1,7 @@
 #include "command_line.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
-#include <cstdlib>
 #include <string>
 
 #include "common/command_line.h"
@@ -132,57 +130,6 @@ constexpr common::OptionRule kOptions[] = {
     {kVersion, 'V', "version", false},
 };
 
-// A whole decimal number from `least` to `most`.
-std::optional<unsigned long long> whole_number(const std::string& text, unsigned long long least,
-                                               unsigned long long most) {
-  if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos)
-    return std::nullopt;
-  errno = 0;
-  const unsigned long long v = std::strtoull(text.c_str(), nullptr, 10);
-  if (errno != 0 || v < least || v > most) return std::nullopt;
-  return v;
-}
-
-// The equations of a --eos list, in its order, each once.
-common::Expected<std::vector<expansion::Eos>> equations_named(const std::string& list) {
-  std::vector<expansion::Eos> out;
-  std::size_t start = 0;
-  while (start <= list.size()) {
-    const std::size_t comma = std::min(list.find(',', start), list.size());
-    const std::string key = list.substr(start, comma - start);
-    std::vector<expansion::Eos> named;
-    if (key == "all") {
-      named.assign(expansion::kEveryEos.begin(), expansion::kEveryEos.end() - 1);
-    } else if (const auto eos = expansion::eos_named(key)) {
-      named.push_back(*eos);
-    } else {
-      return common::Error{0,
-                           "--eos takes bm2, bm3, bm4, vinet, murnaghan, tait, ns3, ns4, "
-                           "bm3_pc or all, comma-separated, not '" +
-                               key + "'"};
-    }
-    for (const expansion::Eos eos : named) {
-      if (std::find(out.begin(), out.end(), eos) == out.end()) out.push_back(eos);
-    }
-    start = comma + 1;
-  }
-  return out;
-}
-
-// --fix Bp=X or V0=X.
-common::Expected<void> apply_fix(const std::string& value, expansion::EosRequest& eos) {
-  const common::Error refused{0,
-                              "--fix takes Bp=X or V0=X (V0 in A^3, above 0), not '" + value + "'"};
-  const std::size_t eq = value.find('=');
-  if (eq == std::string::npos) return refused;
-  const std::string name = value.substr(0, eq);
-  const double number = common::parse_decimal(value.substr(eq + 1)).value_or(NAN);
-  if ((name != "Bp" && name != "V0") || !std::isfinite(number) || (name == "V0" && !(number > 0)))
-    return refused;
-  (name == "Bp" ? eos.fix_bp : eos.fix_v0) = number;
-  return {};
-}
-
 // The reason an option's value is refused: what it takes, and the value.
 common::Error refused(const std::string& what, const std::string& value) {
   return common::Error{0, what + ", not '" + value + "'"};
@@ -236,12 +183,12 @@ common::Expected<void> apply_analysis(const common::GivenOption& given, Options&
 common::Expected<void> apply_draws(const common::GivenOption& given, Options& opt) {
   const std::string& value = given.value;
   if (given.id == kDraws) {
-    const auto count = whole_number(value, 2, kMostDraws);
+    const auto count = common::parse_whole(value, 2, kMostDraws);
     if (!count)
       return refused("--draws takes a whole number from 2 to " + std::to_string(kMostDraws), value);
     opt.draws.count = static_cast<std::size_t>(*count);
   } else {
-    const auto start = whole_number(value, 0, ~0ULL);
+    const auto start = common::parse_whole(value, 0, ~0ULL);
     if (!start) return refused("--seed takes a whole number from 0 to 2^64-1", value);
     opt.draws.start = *start;
   }
@@ -291,7 +238,7 @@ common::Expected<void> apply_eos(const common::GivenOption& given, Options& opt)
       if (!opt.pc || !std::isfinite(*opt.pc)) return refused("--pc needs a pressure in GPa", value);
       break;
     case kEos: {
-      COMMON_TRY(list, equations_named(value));
+      COMMON_TRY(list, expansion::equations_named(value));
       opt.eos.equations = std::move(list.value());
       break;
     }
@@ -300,7 +247,7 @@ common::Expected<void> apply_eos(const common::GivenOption& given, Options& opt)
       if (!opt.eos.weights) return refused("--weights is pv, p or none", value);
       break;
     case kFix:
-      return apply_fix(value, opt.eos);
+      return expansion::apply_fix(value, opt.eos);
     default:
       break;
   }

@@ -72,6 +72,22 @@ TEST(NumberText, DecimalNumbersOnly) {
   for (const Case& c : cases) EXPECT_EQ(c.value, common::parse_decimal(c.text)) << c.text;
 }
 
+TEST(NumberText, WholeNumbersWithinTheirRange) {
+  struct Case {
+    const char* text;
+    std::optional<unsigned long long> value;
+  };
+  const std::vector<Case> cases = {
+      {"2", 2ULL}, {"1000000", 1000000ULL},
+      {"1", {}},   {"1000001", {}},
+      {"-3", {}},  {"+3", {}},
+      {" 3", {}},  {"3.0", {}},
+      {"", {}},    {"99999999999999999999", {}},  // beyond 2^64
+  };
+  for (const Case& c : cases) EXPECT_EQ(c.value, common::parse_whole(c.text, 2, 1000000)) << c.text;
+  EXPECT_EQ(~0ULL, common::parse_whole("18446744073709551615", 0, ~0ULL));
+}
+
 TEST(NumberText, ShortestRoundTripAndFixedDecimals) {
   EXPECT_EQ("100", common::shortest(100.0));
   EXPECT_EQ("0.1", common::shortest(0.1));
