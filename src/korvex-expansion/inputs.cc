@@ -3,12 +3,10 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
-#include <filesystem>
-#include <set>
-#include <unordered_map>
 
 #include "common/files.h"
 #include "common/number_text.h"
+#include "formats/block_choice.h"
 #include "formats/cell_file.h"
 #include "formats/cell_list.h"
 #include "formats/dirax_scan.h"
@@ -20,38 +18,12 @@ namespace {
 
 using Entries = std::vector<crystal::CellEntry>;
 
-// A file as named, "FILE:BLOCK" for one block (or crystal) of it.
-struct Named {
-  std::string file;
-  std::optional<std::string> block;
-};
-
-// The file's cells, for the choice of blocks.
-struct FileCells {
-  Named named;
-  bool blocks = false;  // the cells are the blocks of a CIF or the crystals of a DIALS file
-  Entries cells;
-};
-
-// A name that is no file but whose part before its last ":" is one names a
-// block of that file.
-Named named_of(const std::string& name) {
-  std::error_code error;
-  const std::size_t colon = name.rfind(':');
-  if (colon == std::string::npos || colon == 0 || std::filesystem::exists(name, error))
-    return {name, std::nullopt};
-  const std::string file = name.substr(0, colon);
-  if (!std::filesystem::exists(file, error)) return {name, std::nullopt};
-  return {file, name.substr(colon + 1)};
-}
-
-std::string block_of(const FileCells& file, const crystal::CellEntry& cell);
-
 // The cells read, those of the block named alone; their warnings and skipped
 // lines into the points, those of a listed file ending the run with status 4.
-common::Expected<FileCells> file_cells(const Named& named, formats::ListedCells read, bool listed,
-                                       Points& points) {
-  FileCells file{
+common::Expected<formats::FileCells> file_cells(const formats::NamedFile& named,
+                                                formats::ListedCells read, bool listed,
+                                                Points& points) {
+  formats::FileCells file{
       named, read.format == formats::CellFormat::kCif || read.format == formats::CellFormat::kDials,
       std::move(read.cells)};
   // Blocks at one temperature are for choose_blocks to settle.
@@ -62,16 +34,7 @@ common::Expected<FileCells> file_cells(const Named& named, formats::ListedCells 
   points.notes.insert(points.notes.end(), read.notes.begin(), read.notes.end());
   points.skipped_lines.insert(points.skipped_lines.end(), read.skipped_lines.begin(),
                               read.skipped_lines.end());
-  if (!named.block) return file;
-  std::string blocks;
-  for (const crystal::CellEntry& cell : file.cells)
-    blocks += (blocks.empty() ? "" : ", ") + block_of(file, cell);
-  std::erase_if(file.cells,
-                [&](const crystal::CellEntry& c) { return block_of(file, c) != *named.block; });
-  if (file.cells.empty()) {
-    return common::Error{0,
-                         named.file + " has no block " + *named.block + "; its blocks: " + blocks};
-  }
+  COMMON_TRY_VOID(formats::keep_named_block(file));
   return file;
 }
 
@@ -93,8 +56,9 @@ bool comment_names_pressure(std::string_view bytes) {
   return false;
 }
 
-common::Expected<FileCells> read_named(const Named& named, crystal::Abscissa abscissa,
-                                       Points& points, bool& table) {
+common::Expected<formats::FileCells> read_named(const formats::NamedFile& named,
+                                                crystal::Abscissa abscissa, Points& points,
+                                                bool& table) {
   const auto bytes = common::read_whole_file(named.file, formats::kCellFileLimit);
   if (!bytes) return common::in_file(named.file, bytes.error());
   COMMON_TRY(read, formats::read_dated_file(named.file, *bytes, abscissa));
@@ -128,10 +92,11 @@ common::Expected<Entries> dirax_cells(const formats::ListEntry& entry,
 
 // A file named in the list, reconciled with the list's temperature (or
 // pressure: the list's second field is the series' abscissa).
-common::Expected<FileCells> read_listed(const std::string& list, const formats::ListEntry& entry,
-                                        const InputNames& names, Points& points) {
+common::Expected<formats::FileCells> read_listed(const std::string& list,
+                                                 const formats::ListEntry& entry,
+                                                 const InputNames& names, Points& points) {
   const std::optional<formats::CellChoice> choice = names.cell;
-  const Named named = named_of(entry.name);
+  const formats::NamedFile named = formats::named_file(entry.name);
   const std::string& name = named.file;
   const auto bytes = common::read_whole_file(name, formats::kCellFileLimit);
   if (!bytes) return common::in_file(name, bytes.error());
@@ -155,87 +120,18 @@ common::Expected<FileCells> read_listed(const std::string& list, const formats::
     COMMON_TRY(cells, dirax_cells(entry, *read->dirax, *choice, names.abscissa()));
     if (!read->warnings.empty()) points.warned = true;
     points.warnings.insert(points.warnings.end(), read->warnings.begin(), read->warnings.end());
-    return FileCells{named, false, std::move(cells).value()};
+    return formats::FileCells{named, false, std::move(cells).value()};
   }
   return file_cells(named, std::move(read).value(), true, points);
 }
 
-// The name of a cell's block (or crystal) in its file; "" for a file's one
-// cell.
-std::string block_of(const FileCells& file, const crystal::CellEntry& cell) {
-  const std::string prefix = file.named.file + ":";
-  return cell.source.starts_with(prefix) ? cell.source.substr(prefix.size()) : std::string();
-}
-
-// The first temperature (or pressure) at which the file gives more than one
-// cell.
-std::optional<double> shared_abscissa(const Entries& cells, crystal::Abscissa abscissa) {
-  std::unordered_map<double, int> count;
-  for (const crystal::CellEntry& cell : cells) ++count[*crystal::abscissa(cell, abscissa)];
-  for (const crystal::CellEntry& cell : cells)
-    if (count[*crystal::abscissa(cell, abscissa)] > 1) return crystal::abscissa(cell, abscissa);
-  return std::nullopt;
-}
-
-// "100.00 K", "0.5 GPa": where cells are written.
-std::string written_at(double value, crystal::Abscissa abscissa) {
-  if (abscissa == crystal::Abscissa::kPressure) return common::shortest(value) + " GPa";
-  return common::fixed(value, 2) + " K";
-}
-
-// A file whose blocks (or crystals) give several cells at one temperature is
-// never two points of the series: the block every file of the series gives
-// is taken where there is one such name, and said; otherwise the run stops,
-// naming the file and its blocks.
-// The names of the blocks every file gives (of a file of one cell, "").
-std::set<std::string> blocks_everywhere(const std::vector<FileCells>& files) {
-  std::optional<std::set<std::string>> everywhere;
-  for (const FileCells& file : files) {
-    std::set<std::string> names;
-    for (const crystal::CellEntry& cell : file.cells) names.insert(block_of(file, cell));
-    if (!everywhere) everywhere = names;
-    std::erase_if(*everywhere, [&](const std::string& n) { return !names.contains(n); });
-  }
-  return everywhere.value_or(std::set<std::string>());
-}
-
-common::Expected<void> choose_blocks(std::vector<FileCells>& files, crystal::Abscissa abscissa,
-                                     Points& points) {
-  // Made only where a file needs a choice: a table's rows are no blocks.
-  std::optional<std::set<std::string>> everywhere;
-  for (FileCells& file : files) {
-    if (!file.blocks || file.named.block) continue;
-    const std::optional<double> shared = shared_abscissa(file.cells, abscissa);
-    if (!shared) continue;
-    if (!everywhere) everywhere = blocks_everywhere(files);
-    std::string blocks;
-    for (const crystal::CellEntry& cell : file.cells)
-      blocks += (blocks.empty() ? "" : ", ") + block_of(file, cell);
-    const std::string what = file.named.file + " gives " + std::to_string(file.cells.size()) +
-                             " cells, " + written_at(*shared, abscissa) + " shared (" + blocks +
-                             ")";
-    if (everywhere->size() != 1) {
-      return common::Error{0, what + ": choose one as " + file.named.file +
-                                  ":BLOCK, on the command line or in the list"};
-    }
-    const std::string& taken = *everywhere->begin();
-    std::erase_if(file.cells,
-                  [&](const crystal::CellEntry& c) { return block_of(file, c) != taken; });
-    std::string told = what;
-    told.append(": ").append(taken).append(" taken, the one every file of the series gives");
-    points.warnings.push_back(std::move(told));
-    points.warned = true;
-  }
-  return {};
-}
-
 // The cells of every input, file by file.
-common::Expected<std::vector<FileCells>> read_files(const InputNames& names, Points& points,
-                                                    bool& one_table) {
-  std::vector<FileCells> files;
+common::Expected<std::vector<formats::FileCells>> read_files(const InputNames& names,
+                                                             Points& points, bool& one_table) {
+  std::vector<formats::FileCells> files;
   for (const std::string& name : names.files) {
     bool table = false;
-    const Named named = named_of(name);
+    const formats::NamedFile named = formats::named_file(name);
     points.read.push_back(named.file);
     COMMON_TRY(read, read_named(named, names.abscissa(), points, table));
     files.push_back(std::move(read).value());
@@ -270,10 +166,12 @@ common::Expected<Points> read_points(const InputNames& names) {
   Points points;
   bool one_table = false;
   COMMON_TRY(read, read_files(names, points, one_table));
-  std::vector<FileCells> files = std::move(read).value();
+  std::vector<formats::FileCells> files = std::move(read).value();
   const crystal::Abscissa abscissa = names.abscissa();
-  COMMON_TRY_VOID(choose_blocks(files, abscissa, points));
-  for (FileCells& file : files) {
+  COMMON_TRY(taken, formats::choose_blocks(files, abscissa));
+  if (!taken->empty()) points.warned = true;
+  points.warnings.insert(points.warnings.end(), taken->begin(), taken->end());
+  for (formats::FileCells& file : files) {
     if (points.cells.empty()) {
       points.cells = std::move(file.cells);
       continue;
