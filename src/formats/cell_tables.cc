@@ -87,25 +87,30 @@ common::Expected<crystal::CellEntry> csv_entry(const std::vector<std::string>& f
 
 common::Expected<CellRead> read_series_cells(std::string_view bytes, std::string_view source,
                                              const Interrupted& interrupted) {
-  COMMON_TRY(series, parse_series(bytes, interrupted));
+  // Each row made a point as it is read: a long table's rows and its points
+  // are never held at once.
   CellRead read;
-  read.entries.reserve(series->rows.size());
-  for (const SeriesRow& row : series->rows) {
-    crystal::CellEntry& entry = read.entries.emplace_back();
-    entry.source = row_name(source, row.line);
-    entry.temperature = row.temperature;
-    entry.temperature_su = row.temperature_su;
-    entry.cell = row.cell;
-    entry.su = row.su;
-    entry.given_temperature = row.given[0];
-    std::copy(row.given.begin() + 1, row.given.end(), entry.given.begin());
-  }
-  for (const SkippedRow& skipped : series->skipped) {
+  read.entries.reserve(expected_lines(bytes));
+  Series series;
+  COMMON_TRY_VOID(parse_series_rows(
+      bytes, series,
+      [&read, source](SeriesRow&& row) {
+        crystal::CellEntry& entry = read.entries.emplace_back();
+        entry.source = row_name(source, row.line);
+        entry.temperature = row.temperature;
+        entry.temperature_su = row.temperature_su;
+        entry.cell = row.cell;
+        entry.su = row.su;
+        entry.given_temperature = std::move(row.given[0]);
+        std::move(row.given.begin() + 1, row.given.end(), entry.given.begin());
+      },
+      interrupted));
+  for (const SkippedRow& skipped : series.skipped) {
     read.warnings.push_back(
         {common::in_file(source, {skipped.line, "row skipped: " + skipped.reason}).message, false,
          skipped.line});
   }
-  for (const std::string& note : series->notes)
+  for (const std::string& note : series.notes)
     read.notes.push_back(std::string(source) + ": " + note);
   if (read.entries.empty()) return common::Error{0, "no row gives a cell"};
   return read;

@@ -157,12 +157,6 @@ common::Expected<std::optional<SeriesRow>> table_row(int line, std::string_view 
   return row_of_fields(line, fields, series);
 }
 
-// A row of a free table: its line and its fields.
-struct FreeRow {
-  int line = 0;
-  std::vector<std::string_view> fields;
-};
-
 // The fields of a line: between commas where the table's first row has one
 // (fields trimmed), else between blanks or tabs.
 std::vector<std::string_view> split_row(std::string_view text, bool commas) {
@@ -175,6 +169,16 @@ std::vector<std::string_view> split_row(std::string_view text, bool commas) {
     at = end + 1;
   }
 }
+
+// A row of a free table: its line and its text, split into its fields
+// where they are read, so that a long table's fields are never all held.
+struct FreeRow {
+  int line = 0;
+  bool commas = false;  // as the table's first row decides
+  std::string_view text;
+
+  [[nodiscard]] std::vector<std::string_view> fields() const { return split_row(text, commas); }
+};
 
 // The columns of a free table and what each holds.
 constexpr const char* kSevenColumns = "T a b c alpha beta gamma";
@@ -206,8 +210,8 @@ double rounding(std::string_view text, double value) {
 
 // Whether every field of a row is a number, with or without its SU: a row
 // that can take part in deciding the layout.
-bool all_numbers(const FreeRow& row) {
-  return std::all_of(row.fields.begin(), row.fields.end(),
+bool all_numbers(const std::vector<std::string_view>& fields) {
+  return std::all_of(fields.begin(), fields.end(),
                      [](std::string_view f) { return parse_value_with_su(f).has_value(); });
 }
 
@@ -219,12 +223,13 @@ bool volume_in_last_column(const std::vector<FreeRow>& rows) {
   std::size_t seen = 0;
   for (const FreeRow& row : rows) {
     // A row of another width is for read_rows to tell.
-    if (row.fields.size() != 8 || !all_numbers(row)) continue;
+    const std::vector<std::string_view> fields = row.fields();
+    if (fields.size() != 8 || !all_numbers(fields)) continue;
     std::array<double, 8> v{};
-    for (std::size_t i = 0; i < v.size(); ++i) v[i] = parse_value_with_su(row.fields[i])->value;
+    for (std::size_t i = 0; i < v.size(); ++i) v[i] = parse_value_with_su(fields[i])->value;
     const double volume = crystal::cell_volume(crystal::Cell{v[1], v[2], v[3], v[4], v[5], v[6]});
-    double tolerance = 1e-4 + rounding(row.fields[7], v[7]);
-    for (std::size_t i = 1; i <= 3; ++i) tolerance += rounding(row.fields[i], v[i]);
+    double tolerance = 1e-4 + rounding(fields[7], v[7]);
+    for (std::size_t i = 1; i <= 3; ++i) tolerance += rounding(fields[i], v[i]);
     if (!(volume > 0) || !(std::fabs(v[7] - volume) <= tolerance * volume)) return false;
     ++seen;
   }
@@ -235,50 +240,51 @@ bool volume_in_last_column(const std::vector<FreeRow>& rows) {
 // in parentheses.
 common::Expected<void> read_rows(const std::vector<FreeRow>& rows,
                                  const std::vector<ColumnRole>& roles, Series& series,
-                                 const Interrupted& interrupted) {
+                                 const RowSink& take, const Interrupted& interrupted) {
   for (std::size_t r = 0; r < rows.size(); ++r) {
     const FreeRow& row = rows[r];
     if (asked_to_stop(interrupted, r + 1)) return common::Error{0, "interrupted"};
-    if (row.fields.size() != roles.size()) {
-      return common::Error{row.line, std::to_string(row.fields.size()) +
+    const std::vector<std::string_view> texts = row.fields();
+    if (texts.size() != roles.size()) {
+      return common::Error{row.line, std::to_string(texts.size()) +
                                          " columns where the rows above have " +
                                          std::to_string(roles.size())};
     }
     std::vector<RowField> fields;
     for (std::size_t i = 0; i < roles.size(); ++i) {
-      fields.push_back({row.fields[i], "column " + std::to_string(i + 1), "",
+      fields.push_back({texts[i], "column " + std::to_string(i + 1), "",
                         roles[i].slot < kVolumeSlot ? roles[i].slot : -1, roles[i].su,
                         !roles[i].su});
     }
     COMMON_TRY(read, row_of_fields(row.line, fields, series));
-    if (const std::optional<SeriesRow>& r = *read) series.rows.push_back(*r);
+    if (std::optional<SeriesRow>& r = read.value()) take(std::move(*r));
   }
   return {};
 }
 
 // The rows of a table without a header: 7 columns, or 8 read on evidence.
 common::Expected<void> read_unnamed(const std::vector<FreeRow>& rows, Series& series,
-                                    const Interrupted& interrupted) {
-  const std::size_t columns = rows.front().fields.size();
+                                    const RowSink& take, const Interrupted& interrupted) {
+  const std::size_t columns = rows.front().fields().size();
   if (columns != 7 && columns != 8) {
     return common::Error{rows.front().line, std::string("expected 7 columns (") + kSevenColumns +
                                                 ") or 8 (" + kSigmaColumns + ", or " +
                                                 kVolumeColumns + "), found " +
                                                 std::to_string(columns)};
   }
-  if (columns == 7) return read_rows(rows, layout_roles(kSevenColumns), series, interrupted);
+  if (columns == 7) return read_rows(rows, layout_roles(kSevenColumns), series, take, interrupted);
   if (volume_in_last_column(rows)) {
     series.notes.push_back(std::string("8 columns read as ") + kVolumeColumns +
                            ": the 8th is the volume of columns 2-7 on every row");
-    return read_rows(rows, layout_roles(kVolumeColumns), series, interrupted);
+    return read_rows(rows, layout_roles(kVolumeColumns), series, take, interrupted);
   }
-  auto read = read_rows(rows, layout_roles(kSigmaColumns), series, interrupted);
+  auto read = read_rows(rows, layout_roles(kSigmaColumns), series, take, interrupted);
   if (read) return read;
   // A value that is no number is at fault in either layout; a row of numbers
   // that is no cell in this one blames the layout.
   const auto failed = std::find_if(
       rows.begin(), rows.end(), [&](const FreeRow& row) { return row.line == read.error().line; });
-  if (failed == rows.end() || !all_numbers(*failed)) return read;
+  if (failed == rows.end() || !all_numbers(failed->fields())) return read;
   return common::Error{read.error().line, read.error().message + ": 8 columns are " +
                                               kSigmaColumns + " or " + kVolumeColumns +
                                               ", and the rows fit neither (the 8th column "
@@ -288,26 +294,25 @@ common::Expected<void> read_unnamed(const std::vector<FreeRow>& rows, Series& se
 // The rows of a whitespace or comma-separated table, a header row first
 // where there is one.
 common::Expected<void> read_free_table(std::vector<FreeRow> rows, Series& series,
-                                       const Interrupted& interrupted) {
+                                       const RowSink& take, const Interrupted& interrupted) {
   if (rows.empty()) return {};
-  if (!is_header_row(rows.front().fields)) return read_unnamed(rows, series, interrupted);
-  const auto roles = header_roles(rows.front().fields);
+  const std::vector<std::string_view> first = rows.front().fields();
+  if (!is_header_row(first)) return read_unnamed(rows, series, take, interrupted);
+  const auto roles = header_roles(first);
   if (!roles) return common::Error{rows.front().line, roles.error().message};
   rows.erase(rows.begin());
-  return read_rows(rows, *roles, series, interrupted);
+  return read_rows(rows, *roles, series, take, interrupted);
 }
 
 }  // namespace
 
-common::Expected<Series> parse_series(std::string_view bytes, const Interrupted& interrupted) {
+common::Expected<void> parse_series_rows(std::string_view bytes, Series& series,
+                                         const RowSink& take, const Interrupted& interrupted) {
   std::string storage;
   std::string_view text = plain_text(bytes, storage);
-  Series series;
   std::optional<bool> korvex_table;  // decided by the first line that is not blank
   std::optional<bool> commas;        // decided by the first row of a free table
   std::vector<FreeRow> free_rows;
-  // A row a line at most: the rows are made in place, never moved.
-  series.rows.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
   int line = 0;
   while (!text.empty()) {
     if (asked_to_stop(interrupted, static_cast<std::size_t>(++line)))
@@ -325,16 +330,33 @@ common::Expected<Series> parse_series(std::string_view bytes, const Interrupted&
     if (*korvex_table) {
       if (record.starts_with('!') || common::trim(record).empty()) continue;
       COMMON_TRY(row, table_row(line, record, series));
-      if (const std::optional<SeriesRow>& r = *row) series.rows.push_back(*r);
+      if (std::optional<SeriesRow>& r = row.value()) take(std::move(*r));
       continue;
     }
     record = record.substr(0, record.find('#'));
     if (common::trim(record).empty()) continue;
     if (!commas) commas = record.find(',') != std::string_view::npos;
-    free_rows.push_back({line, split_row(record, *commas)});
+    free_rows.push_back({line, *commas, record});
   }
-  COMMON_TRY_VOID(read_free_table(std::move(free_rows), series, interrupted));
+  return read_free_table(std::move(free_rows), series, take, interrupted);
+}
+
+common::Expected<Series> parse_series(std::string_view bytes, const Interrupted& interrupted) {
+  Series series;
+  // A row a line at most: the rows are made in place, never moved.
+  series.rows.reserve(expected_lines(bytes));
+  COMMON_TRY_VOID(parse_series_rows(
+      bytes, series, [&series](SeriesRow&& row) { series.rows.push_back(std::move(row)); },
+      interrupted));
   return series;
+}
+
+std::size_t expected_lines(std::string_view bytes) {
+  const auto count = [bytes](char c) {
+    return static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), c));
+  };
+  const std::size_t feeds = count('\n');
+  return (feeds > 0 ? feeds : count('\r')) + 1;
 }
 
 bool opens_free_table(std::string_view line) {

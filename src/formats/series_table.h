@@ -32,6 +32,8 @@
 // an error naming its line.
 #pragma once
 
+#include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -66,6 +68,19 @@ struct Series {
 // Reads the bytes of a series file; an error names its line (common::Error).
 [[nodiscard]] common::Expected<Series> parse_series(std::string_view text,
                                                     const Interrupted& interrupted = {});
+
+// As parse_series, each row given to `take` as it is read, in file order,
+// never held: `series` gets the skipped rows and notes, its rows none. After
+// an error, the rows taken are of no use.
+using RowSink = std::function<void(SeriesRow&&)>;
+[[nodiscard]] common::Expected<void> parse_series_rows(std::string_view text, Series& series,
+                                                       const RowSink& take,
+                                                       const Interrupted& interrupted = {});
+
+// The lines of a text at most, as its rows are counted before they are
+// read: its LFs, or its CRs where it has no LF (and one for a last line
+// without an end).
+[[nodiscard]] std::size_t expected_lines(std::string_view text);
 
 // Whether a line opens a whitespace table as parse_series reads one: a header
 // row whose names it takes (table_header.h), or 7 or 8 values, each a number
