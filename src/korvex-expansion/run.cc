@@ -104,12 +104,8 @@ common::Expected<void> apply_range(const Options& opt, Points& points) {
   return {};
 }
 
-report::Source source_of(const Points& points, const Options& opt) {
-  return {points.name, points.skipped_lines, points.cells, points.title, opt.range, points.left_out,
-          {}};
-}
-
-// The same, the points' cells moved into it: a long series is not copied.
+// What the reports are of, the points' cells moved into it: a long series
+// is not copied. The points hold no cells after.
 report::Source source_taking_cells(Points& points, const Options& opt) {
   return {points.name,
           points.skipped_lines,
@@ -180,7 +176,7 @@ std::string in_format(Format format, const Text& text, const Json& json, const C
 
 // A series whose points give volumes but not every one a cell (a P-V table,
 // EosFit data): the equations of state alone, no principal axes, said so.
-Outcome run_volumes(const Options& opt, const Points& points, Outcome outcome) {
+Outcome run_volumes(const Options& opt, Points& points, Outcome outcome) {
   outcome.notes.push_back(points.name +
                           ": not every point gives a cell: equations of state only, no "
                           "principal axes");
@@ -189,7 +185,7 @@ Outcome run_volumes(const Options& opt, const Points& points, Outcome outcome) {
     outcome.failures.push_back(eos.error().message);
     return outcome;
   }
-  report::Source source = source_of(points, opt);
+  report::Source source = source_taking_cells(points, opt);
   source.warnings = outcome.warnings;
   outcome.output = in_format(
       opt.format, [&] { return report::volumes_text_report(*eos, source); },
@@ -209,7 +205,7 @@ Outcome run_volumes(const Options& opt, const Points& points, Outcome outcome) {
 }
 
 // A pressure series: compressibilities and equations of state.
-Outcome run_pressure(const Options& opt, const Points& points, Outcome outcome) {
+Outcome run_pressure(const Options& opt, Points& points, Outcome outcome) {
   // The message names the point's source.
   if (const auto checked = expansion::check_pressures(points.cells); !checked) {
     outcome.failures.push_back(checked.error().message);
@@ -229,7 +225,7 @@ Outcome run_pressure(const Options& opt, const Points& points, Outcome outcome) 
     outcome.failures.push_back(eos.error().message);
     return outcome;
   }
-  report::Source source = source_of(points, opt);
+  report::Source source = source_taking_cells(points, opt);
   source.warnings = outcome.warnings;
   outcome.output = in_format(
       opt.format, [&] { return report::pressure_text_report(*result, *eos, source); },
@@ -237,7 +233,7 @@ Outcome run_pressure(const Options& opt, const Points& points, Outcome outcome) 
       [&] { return report::pressure_csv_report(*result, *eos); });
   if (opt.svg_prefix || opt.html_file) {
     const std::vector<chart::Picture> pictures = chart::render_pressure_pictures(
-        *result, *eos, points.cells, points.name, report::picture_keys(*result, *eos), opt.picture);
+        *result, *eos, source.cells, points.name, report::picture_keys(*result, *eos), opt.picture);
     write_pictures(
         opt, pictures,
         [&](const std::vector<std::string>& warnings) {
@@ -265,7 +261,7 @@ Outcome run(const Options& opt) {
   outcome.notes = points->notes;
   outcome.warnings = points->warnings;
   outcome.warned = points->warned;
-  if (opt.inputs.pressure) return run_pressure(opt, *points, std::move(outcome));
+  if (opt.inputs.pressure) return run_pressure(opt, points.value(), std::move(outcome));
   if (const auto hint = expansion::pressure_hint(points->cells, points->comment_names_pressure))
     outcome.warnings.push_back(points->name + ": " + *hint);
   if (!checked_series(*points, outcome)) return outcome;
