@@ -28,26 +28,6 @@ using chart::svg_text;
 
 constexpr int kCurveSteps = 80;  // segments of a fitted polynomial
 
-// The points of a series to draw: every one, or, for a series longer than a
-// picture shows, those chart::PlotPoints keeps of it (each bin's lowest and
-// highest), as korvex's pictures draw them.
-std::vector<std::size_t> drawn_points(const std::vector<double>& t, const std::vector<double>& y) {
-  std::vector<std::size_t> drawn;
-  if (t.size() <= chart::kMostExactPoints) {
-    for (std::size_t i = 0; i < t.size(); ++i) drawn.push_back(i);
-    return drawn;
-  }
-  chart::PlotPoints points;
-  std::map<std::pair<double, double>, std::size_t> index;
-  for (std::size_t i = 0; i < t.size(); ++i) {
-    if (!std::isfinite(t[i]) || !std::isfinite(y[i])) continue;
-    points.add({t[i], y[i]});
-    index.emplace(std::pair(t[i], y[i]), i);
-  }
-  for (const common::Point& p : points.shown()) drawn.push_back(index.at({p.x, p.y}));
-  return drawn;
-}
-
 // A fitted curve over the range of t, in class cls, on the frame; `width`,
 // where given, its stroke's width.
 std::string curve_marks(const chart::ChartFrame& f, const std::vector<double>& t,
@@ -174,6 +154,23 @@ std::vector<Series> angle_series(const expansion::Analysis& an,
 }
 
 }  // namespace
+
+std::vector<std::size_t> drawn_points(const std::vector<double>& t, const std::vector<double>& y) {
+  std::vector<std::size_t> drawn;
+  if (t.size() <= chart::kMostExactPoints) {
+    for (std::size_t i = 0; i < t.size(); ++i) drawn.push_back(i);
+    return drawn;
+  }
+  chart::PlotPoints points;
+  std::map<std::pair<double, double>, std::size_t> index;
+  for (std::size_t i = 0; i < t.size(); ++i) {
+    if (!std::isfinite(t[i]) || !std::isfinite(y[i])) continue;
+    points.add({t[i], y[i]});
+    index.emplace(std::pair(t[i], y[i]), i);
+  }
+  for (const common::Point& p : points.shown()) drawn.push_back(index.at({p.x, p.y}));
+  return drawn;
+}
 
 const char* const kAnalysisStyle =
     "<style>\n"

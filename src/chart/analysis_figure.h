@@ -101,6 +101,12 @@ struct LowerPanel {
                                         const PictureOptions& options,
                                         const LowerPanel* lower = nullptr);
 
+// The points of a series to draw: every one, or, for a series longer than a
+// picture shows, those chart::PlotPoints keeps of it (each bin's lowest and
+// highest), as korvex's pictures draw them.
+[[nodiscard]] std::vector<std::size_t> drawn_points(const std::vector<double>& t,
+                                                    const std::vector<double>& y);
+
 // What a series' abscissa holds.
 enum class Unit { kKelvin, kGigapascal };
 

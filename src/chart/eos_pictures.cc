@@ -4,6 +4,7 @@
 #include <cmath>
 #include <string>
 
+#include "chart/analysis_figure.h"
 #include "chart/svg_chart.h"
 #include "chart/units.h"
 #include "common/number_text.h"
@@ -87,7 +88,7 @@ std::string ff_picture(const expansion::EosAnalysis& eos, std::string_view sourc
                          {f.px(x.max), f.py(ff.intercept + ff.slope * x.max)}});
   if (std::isfinite(bm2))
     s += polyline("e2 level1", {{f.px(x.min), f.py(bm2)}, {f.px(x.max), f.py(bm2)}});
-  for (std::size_t i = 0; i < ff.f.size(); ++i) {
+  for (const std::size_t i : drawn_points(ff.f, ff.F)) {
     if (!std::isfinite(ff.F[i])) continue;
     const double px = f.px(ff.f[i]), py = f.py(ff.F[i]);
     // A bar longer than the frame (sigma_F grows without bound as f goes to

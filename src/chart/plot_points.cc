@@ -119,8 +119,8 @@ void PlotPoints::widen_bins() {
   last_ = floor_half(last_);
 }
 
-std::size_t listing_step(std::size_t count) {
-  return count <= kMostExactPoints ? 1 : (count + kMostExactPoints - 1) / kMostExactPoints;
+std::size_t listing_step(std::size_t count, std::size_t most) {
+  return count <= most ? 1 : (count + most - 1) / most;
 }
 
 std::vector<common::Point> PlotPoints::shown() const {

@@ -23,11 +23,12 @@ namespace chart {
 inline constexpr std::size_t kMostExactPoints = 4096;
 inline constexpr std::size_t kMostBins = 2048;
 
-// A long series listed point by point (the page's table of cells) is thinned
-// as its pictures are, to at most kMostExactPoints: every point of a series
-// that long or shorter, else every step-th from the first, step the least
-// that lists no more. The step for a series of `count` points; 1 for all.
-[[nodiscard]] std::size_t listing_step(std::size_t count);
+// A long series listed point by point (the page's tables) is thinned as its
+// pictures are, to at most `most` (kMostExactPoints, as a picture draws):
+// every point of a series that long or shorter, else every step-th from the
+// first, step the least that lists no more. The step for a series of `count`
+// points; 1 for all.
+[[nodiscard]] std::size_t listing_step(std::size_t count, std::size_t most = kMostExactPoints);
 
 class PlotPoints {
  public:

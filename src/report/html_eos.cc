@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "chart/plot_points.h"
 #include "chart/svg_chart.h"
 #include "common/number_text.h"
 #include "report/eos_quantities.h"
@@ -44,7 +45,9 @@ std::string equations_table(const expansion::EosAnalysis& eos) {
 
 // Each point's p and V, then p_calc and p_calc - p of every equation fitted.
 std::string residuals_table(const expansion::EosAnalysis& eos) {
+  const std::size_t step = listed_step(eos.series.p.size());
   std::string s =
+      thinned_note(eos.series.p.size(), step) +
       "<table id=\"residuals\">\n<thead><tr><th>p (GPa)</th><th>V (&Aring;<sup>3</sup>)</th>";
   std::vector<std::size_t> fitted;
   for (std::size_t k = 0; k < eos.equations.size(); ++k) {
@@ -55,7 +58,7 @@ std::string residuals_table(const expansion::EosAnalysis& eos) {
     s += name + " &Delta;p</th>";
   }
   s += "</tr></thead>\n<tbody>\n";
-  for (std::size_t i = 0; i < eos.series.p.size(); ++i) {
+  for (std::size_t i = 0; i < eos.series.p.size(); i += step) {
     s += "<tr>" + plain_cell("pressures." + std::to_string(i), eos.series.p[i], -1) + "<td>" +
          page_number(common::fixed(eos.series.v[i], 4)) + "</td>";
     for (const std::size_t k : fitted) {

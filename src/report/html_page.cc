@@ -220,6 +220,8 @@ std::string ordinal(std::size_t n) {
   return std::to_string(n) + suffix;
 }
 
+}  // namespace
+
 // What a table thinned by `step` (chart::listing_step) leaves out, said
 // before it: "12 000 points; the table shows every 3rd; the JSON holds all.";
 // nothing where it lists every point.
@@ -228,8 +230,6 @@ std::string thinned_note(std::size_t count, std::size_t step) {
   return "<p class=\"note\">" + grouped(count) + " points; the table shows every " + ordinal(step) +
          "; the JSON holds all.</p>\n";
 }
-
-}  // namespace
 
 // A value of the cells as its file writes it ("16.119(2)", "0.190 &plusmn;
 // 1" where the SU stands in a column of its own), while that text still
@@ -253,7 +253,7 @@ std::string as_given(const crystal::GivenText& given, std::optional<double> valu
 std::string cells_section(const Source& source, crystal::Abscissa at, const std::string& heading,
                           const std::vector<double>& volumes,
                           const std::vector<double>* volume_sus) {
-  const std::size_t step = chart::listing_step(source.cells.size());
+  const std::size_t step = listed_step(source.cells.size());
   std::string s =
       thinned_note(source.cells.size(), step) +
       "<table id=\"cells\" class=\"sortable\">\n<thead><tr><th>Row</th><th class=\"name\">"

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "chart/expansion_pictures.h"
+#include "chart/plot_points.h"
 #include "expansion/eos_analysis.h"
 #include "report/conclusions.h"
 #include "report/quantity.h"
@@ -35,6 +36,21 @@ namespace report::html {
 // subject, at a point where one is given.
 [[nodiscard]] std::string key_path(std::string_view subject, std::string_view key,
                                    std::optional<std::size_t> at = std::nullopt);
+
+// A table of a value a point lists every `step`-th point of a long series
+// (chart::listing_step, as its pictures thin it), and says so before it:
+// "12 000 points; the table shows every 3rd; the JSON holds all.";
+// nothing where it lists every point.
+[[nodiscard]] std::string thinned_note(std::size_t count, std::size_t step);
+
+// The rows a table of a value a point lists at most: a page holds several
+// such tables, so that a long series' page stays a few megabytes.
+inline constexpr std::size_t kMostListed = 1024;
+
+// The step that lists a series of `count` points in at most kMostListed rows.
+[[nodiscard]] inline std::size_t listed_step(std::size_t count) {
+  return chart::listing_step(count, kMostListed);
+}
 
 // A cell (`tag`) showing `shown` for the value at `key`; a dash where there
 // is no value.
@@ -77,12 +93,14 @@ template <class Analysis>
                                           const Quantity<Analysis>* const (&rows)[3],
                                           const std::vector<double>& at, const std::string& key,
                                           const std::string& heading) {
-  std::string s = "<table id=\"strains\">\n<thead><tr><th>" + heading + "</th>";
+  const std::size_t step = listed_step(at.size());
+  std::string s =
+      thinned_note(at.size(), step) + "<table id=\"strains\">\n<thead><tr><th>" + heading + "</th>";
   for (std::size_t k = 0; k < 3; ++k)
     for (const Quantity<Analysis>* q : rows)
       s += "<th>" + std::string(q->markup) + "(" + axis_markup(k) + ")</th>";
   s += "</tr></thead>\n<tbody>\n";
-  for (std::size_t i = 0; i < at.size(); ++i) {
+  for (std::size_t i = 0; i < at.size(); i += step) {
     s += "<tr>" + plain_cell(key_path(key, std::to_string(i)), at[i], -1);
     for (std::size_t k = 0; k < 3; ++k)
       for (const Quantity<Analysis>* q : rows)

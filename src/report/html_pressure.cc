@@ -2,6 +2,7 @@
 // quantities (pressure_quantities.h).
 #include <algorithm>
 
+#include "chart/plot_points.h"
 #include "chart/svg_chart.h"
 #include "common/number_text.h"
 #include "report/conclusions.h"
@@ -112,11 +113,13 @@ std::string pressures_section(const expansion::PressureSeries& series) {
                    "<p>Not given: " + chart::markup_text(r.axes[0].why_not) +
                        "; each axis has only its straight-line K.</p>\n");
   }
-  std::string s = "<table id=\"each-pressure\">\n<thead><tr><th>p (GPa)</th>";
+  const std::vector<double>& p = r.strains.temperatures;
+  const std::size_t step = html::listed_step(p.size());
+  std::string s = html::thinned_note(p.size(), step) +
+                  "<table id=\"each-pressure\">\n<thead><tr><th>p (GPa)</th>";
   for (std::size_t k = 0; k < 3; ++k) s += "<th>K(" + axis_markup(k) + ")</th>";
   s += "</tr></thead>\n<tbody>\n";
-  const std::vector<double>& p = r.strains.temperatures;
-  for (std::size_t i = 0; i < p.size(); ++i) {
+  for (std::size_t i = 0; i < p.size(); i += step) {
     s += "<tr>" + plain_cell("pressures." + std::to_string(i), p[i], -1);
     for (std::size_t k = 0; k < 3; ++k)
       s += html::quantity_cell(html::key_path("axes." + std::to_string(k), kK.key, i), kK,

@@ -2,6 +2,7 @@
 // quantities (temperature_quantities.h).
 #include <algorithm>
 
+#include "chart/plot_points.h"
 #include "chart/svg_chart.h"
 #include "common/number_text.h"
 #include "report/conclusions.h"
@@ -103,10 +104,12 @@ std::string directions_section(const expansion::SeriesAnalysis& result) {
 // The polynomial's coefficients at each temperature, each with its larger SU.
 std::string polynomial_section(const expansion::SeriesAnalysis& result) {
   const expansion::Analysis& an = result.analysis;
-  std::string s = "<table id=\"polynomial\">\n<thead><tr><th>T (K)</th>";
+  const std::size_t step = html::listed_step(an.temperatures.size());
+  std::string s = html::thinned_note(an.temperatures.size(), step) +
+                  "<table id=\"polynomial\">\n<thead><tr><th>T (K)</th>";
   for (std::size_t k = 0; k < 3; ++k) s += "<th>&alpha;(" + axis_markup(k) + ")</th>";
   s += "<th>&alpha;<sub>V</sub></th></tr></thead>\n<tbody>\n";
-  for (std::size_t i = 0; i < an.temperatures.size(); ++i) {
+  for (std::size_t i = 0; i < an.temperatures.size(); i += step) {
     s += "<tr>" + plain_cell("temperatures." + std::to_string(i), an.temperatures[i], 2);
     for (std::size_t k = 0; k <= 3; ++k) {
       s += html::quantity_cell(html::key_path(subject_path(k), "alpha_T", i), kAlpha,

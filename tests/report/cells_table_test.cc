@@ -7,6 +7,7 @@
 
 #include "chart/plot_points.h"
 #include "expansion/analysis.h"
+#include "report/html_parts.h"
 #include "report/html_report.h"
 #include "report/report.h"
 
@@ -30,6 +31,8 @@ TEST(CellsTable, ALongSeriesIsListedThinnedAndSaysSo) {
     std::size_t count, step;
   } steps[] = {{0, 1}, {4096, 1}, {4097, 2}, {8192, 2}, {8193, 3}, {100000, 25}};
   for (const auto& s : steps) EXPECT_EQ(s.step, chart::listing_step(s.count)) << s.count;
+  EXPECT_EQ(1U, report::html::listed_step(1024));
+  EXPECT_EQ(2U, report::html::listed_step(1025));
 
   const struct {
     std::size_t count;
@@ -37,11 +40,11 @@ TEST(CellsTable, ALongSeriesIsListedThinnedAndSaysSo) {
     std::vector<std::string> first_rows;
     std::size_t rows;
   } cases[] = {
-      {4096, "", {"1", "2", "3"}, 4096},
+      {1024, "", {"1", "2", "3"}, 1024},
       {12000,
-       "12&#8239;000 points; the table shows every 3rd; the JSON holds all.",
-       {"1", "4", "7"},
-       4000},
+       "12&#8239;000 points; the table shows every 12th; the JSON holds all.",
+       {"1", "13", "25"},
+       1000},
   };
   for (const auto& c : cases) {
     std::vector<crystal::CellEntry> cells(c.count);
