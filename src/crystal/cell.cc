@@ -154,4 +154,33 @@ std::optional<double> point_volume_su(const CellEntry& entry) {
   return entry.has_cell ? cell_volume_su(entry.cell, entry.su) : std::nullopt;
 }
 
+GivenText GivenTexts::operator[](std::size_t slot) const {
+  const auto text = [this](std::size_t k) {
+    const std::size_t from = k == 0 ? 0 : ends_[k - 1];
+    return joined_.substr(from, ends_[k] - from);
+  };
+  return {text(2 * slot), text(2 * slot + 1)};
+}
+
+void GivenTexts::set(std::size_t slot, const GivenText& text) {
+  std::array<GivenText, 8> texts;
+  for (std::size_t k = 0; k < texts.size(); ++k) texts[k] = k == slot ? text : (*this)[k];
+  if (std::optional<GivenTexts> kept = joined(texts)) *this = std::move(*kept);
+}
+
+GivenTexts GivenTexts::of(const std::array<GivenText, 8>& texts) {
+  return joined(texts).value_or(GivenTexts{});
+}
+
+std::optional<GivenTexts> GivenTexts::joined(const std::array<GivenText, 8>& texts) {
+  GivenTexts out;
+  for (std::size_t k = 0; k < out.ends_.size(); ++k) {
+    const GivenText& text = texts[k / 2];
+    out.joined_ += k % 2 == 0 ? text.value : text.su;
+    if (out.joined_.size() > 0xffff) return std::nullopt;
+    out.ends_[k] = static_cast<std::uint16_t>(out.joined_.size());
+  }
+  return out;
+}
+
 }  // namespace crystal

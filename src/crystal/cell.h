@@ -5,6 +5,7 @@
 
 #include <Eigen/Dense>
 #include <array>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -30,6 +31,27 @@ struct CellSu {
 struct GivenText {
   std::string value;
   std::string su;
+};
+
+// The texts a point's file writes of its values, kept in one string (a
+// series of 10^6 points holds 16 short texts a point): the six parameters
+// (slots 0 to 5), the temperature and the pressure. A slot never set reads
+// empty.
+class GivenTexts {
+ public:
+  static constexpr std::size_t kTemperature = 6, kPressure = 7;
+  [[nodiscard]] GivenText operator[](std::size_t slot) const;
+  // A text too long to keep (beyond 64 KiB in all) is not kept.
+  void set(std::size_t slot, const GivenText& text);
+  // All eight at once, as a reader of whole rows has them; none kept where
+  // they are too long.
+  [[nodiscard]] static GivenTexts of(const std::array<GivenText, 8>& texts);
+
+ private:
+  [[nodiscard]] static std::optional<GivenTexts> joined(const std::array<GivenText, 8>& texts);
+
+  std::string joined_;                    // the texts, value then SU, slot by slot
+  std::array<std::uint16_t, 16> ends_{};  // where each ends in joined_
 };
 
 // One cell of a series as a file gives it.
@@ -59,8 +81,7 @@ struct CellEntry {
   // The six parameters, the temperature and the pressure as the file writes
   // them, where its reader keeps them (CIF, whitespace tables); shown as
   // given only while they still read back to the values above.
-  std::array<GivenText, 6> given;
-  GivenText given_temperature, given_pressure;
+  GivenTexts given;
 };
 
 // The point's volume (A^3): the one its file gives, else its cell's; its SU

@@ -101,8 +101,14 @@ common::Expected<CellRead> read_series_cells(std::string_view bytes, std::string
         entry.temperature_su = row.temperature_su;
         entry.cell = row.cell;
         entry.su = row.su;
-        entry.given_temperature = std::move(row.given[0]);
-        std::move(row.given.begin() + 1, row.given.end(), entry.given.begin());
+        entry.given = crystal::GivenTexts::of({row.given[1],
+                                               row.given[2],
+                                               row.given[3],
+                                               row.given[4],
+                                               row.given[5],
+                                               row.given[6],
+                                               row.given[0],
+                                               {}});
       },
       interrupted));
   for (const SkippedRow& skipped : series.skipped) {

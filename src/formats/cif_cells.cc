@@ -95,10 +95,9 @@ common::Expected<ValueWithSu> number_of(const Found& found, const std::string& b
   return *value;
 }
 
-// The ambient pressure, written in kilopascals, in GPa with its SU, their
-// digits as written. An SU larger than its value is taken for a pressure
-// near zero (below kNearAmbient): a gauge read at ambient pressure gives
-// 100(50000) kPa.
+// The ambient pressure, written in kPa, in GPa with its SU, their digits as
+// written. An SU larger than its value is taken for a pressure near zero
+// (below kNearAmbient): a gauge read at ambient pressure gives 100(50000).
 constexpr double kNearAmbient = 0.01;  // GPa
 common::Expected<ValueWithSu> gigapascals_of(const Found& found, const std::string& block) {
   const std::optional<ValueWithSu> kilopascals = parse_value_with_su(found.text);
@@ -112,8 +111,7 @@ common::Expected<ValueWithSu> gigapascals_of(const Found& found, const std::stri
   return value;
 }
 
-// A temperature's number as written, without the unit after it: "293" of
-// "293K", '293 K'.
+// A temperature's number as written, without its unit: "293" of "293K".
 std::string_view kelvin_text(const Found& found) {
   std::string_view text = trimmed(found.text);
   if (!text.empty() && (text.back() == 'K' || text.back() == 'k'))
@@ -215,19 +213,21 @@ common::Expected<std::optional<crystal::CellEntry>> block_entry(
   entry.source = std::string(source) + ":" + block.name;
   std::array<double, 6> values{};
   std::array<std::optional<double>, 6> sus;
+  std::array<crystal::GivenText, 8> texts;
   for (std::size_t i = 0; i < values.size(); ++i) {
     COMMON_TRY(value, number_of((**items)[i], block_name));
     values[i] = value->value;
     sus[i] = su_if_refined(value->su);
-    entry.given[i].value = (**items)[i].text;
+    texts[i].value = (**items)[i].text;
   }
   entry.cell = crystal::cell_of(values);
   entry.su = crystal::cell_su_of(sus);
-  if (const std::optional<ValueWithSu> t =
-          temperature_of(block, entry.source, warnings, entry.given_temperature.value)) {
+  if (const std::optional<ValueWithSu> t = temperature_of(
+          block, entry.source, warnings, texts[crystal::GivenTexts::kTemperature].value)) {
     entry.temperature = t->value;
     entry.temperature_su = su_if_refined(t->su);
   }
+  entry.given = crystal::GivenTexts::of(texts);
   if (const auto pressure =
           found(find_item(block, {"_diffrn_ambient_pressure", "_diffrn.ambient_pressure"}))) {
     COMMON_TRY(value, gigapascals_of(*pressure, entry.source));

@@ -198,7 +198,8 @@ common::Expected<ListedCells> read_dated_file(std::string_view name, std::string
     if (table && abscissa == Abscissa::kPressure) {
       cell.pressure = std::exchange(cell.temperature, std::nullopt);
       cell.pressure_su = std::exchange(cell.temperature_su, std::nullopt);
-      cell.given_pressure = std::exchange(cell.given_temperature, {});
+      cell.given.set(crystal::GivenTexts::kPressure, cell.given[crystal::GivenTexts::kTemperature]);
+      cell.given.set(crystal::GivenTexts::kTemperature, {});
     }
     if (!crystal::abscissa(cell, abscissa)) {
       return common::Error{0, cell.source + ": the file gives no " + what + "; name it with its " +

@@ -273,8 +273,9 @@ std::string cells_section(const Source& source, crystal::Abscissa at, const std:
          "<td class=\"name\">" +
          chart::markup_text(common::safe_text(e.source, common::Charset::kUtf8)) + "</td>";
     const bool pressure = at == crystal::Abscissa::kPressure;
-    s += cell(path + (pressure ? "p" : "T"), crystal::abscissa(e, at), crystal::abscissa_su(e, at),
-              pressure ? e.given_pressure : e.given_temperature);
+    s += cell(
+        path + (pressure ? "p" : "T"), crystal::abscissa(e, at), crystal::abscissa_su(e, at),
+        e.given[pressure ? crystal::GivenTexts::kPressure : crystal::GivenTexts::kTemperature]);
     const std::array<double, 6> values = crystal::parameters(e.cell);
     const std::array<std::optional<double>, 6> sus = crystal::parameters(e.su);
     for (std::size_t p = 0; p < 6; ++p)

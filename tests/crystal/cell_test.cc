@@ -143,3 +143,27 @@ TEST(Cell, BoundsOfACellOnBothSides) {
 }
 
 }  // namespace
+
+namespace {
+
+// The texts of a point, kept in one string, read back slot by slot whatever
+// the order they were set in; one set again replaced, the others kept.
+TEST(GivenTexts, EachSlotReadsBackAsSet) {
+  crystal::GivenTexts texts;
+  texts.set(crystal::GivenTexts::kPressure, {"0.190", "1"});
+  texts.set(0, {"16.119(2)", ""});
+  texts.set(4, {"90.5", "0.03"});
+  texts.set(0, {"16.12(1)", ""});
+  EXPECT_EQ("16.12(1)", texts[0].value);
+  EXPECT_EQ("", texts[0].su);
+  EXPECT_EQ("90.5", texts[4].value);
+  EXPECT_EQ("0.03", texts[4].su);
+  EXPECT_EQ("0.190", texts[crystal::GivenTexts::kPressure].value);
+  EXPECT_EQ("1", texts[crystal::GivenTexts::kPressure].su);
+  EXPECT_EQ("", texts[crystal::GivenTexts::kTemperature].value);
+  texts.set(1, {std::string(70000, '1'), ""});  // too long to keep: nothing changes
+  EXPECT_EQ("", texts[1].value);
+  EXPECT_EQ("90.5", texts[4].value);
+}
+
+}  // namespace

@@ -37,8 +37,8 @@ TEST(GivenText, ReadersKeepTheDigitsAsWritten) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.a);
-    EXPECT_EQ(c.abscissa, c.entry.given_temperature.value);
-    EXPECT_EQ(c.abscissa_su, c.entry.given_temperature.su);
+    EXPECT_EQ(c.abscissa, c.entry.given[crystal::GivenTexts::kTemperature].value);
+    EXPECT_EQ(c.abscissa_su, c.entry.given[crystal::GivenTexts::kTemperature].su);
     EXPECT_EQ(c.a, c.entry.given[0].value);
     EXPECT_EQ(c.c, c.entry.given[2].value);
     EXPECT_EQ(c.beta, c.entry.given[4].value);

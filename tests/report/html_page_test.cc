@@ -43,12 +43,12 @@ TEST(ExpansionPage, CellsAsTheInputGivesThem) {
   e.cell = {16.119, 16.119, 16.119, 90, 90, 90};
   e.su.a = 0.002;
   e.su.b = 0.002;
-  e.given[0] = {"16.119(2)", ""};
-  e.given[1] = {"16.1190(20)", ""};
-  e.given[2] = {"16.2", ""};  // stale: the cell holds 16.119
-  e.given[4] = {"-9.0e1", ""};
+  e.given.set(0, {"16.119(2)", ""});
+  e.given.set(1, {"16.1190(20)", ""});
+  e.given.set(2, {"16.2", ""});  // stale: the cell holds 16.119
+  e.given.set(4, {"-9.0e1", ""});
   e.cell.beta = -90;  // no cell, but a sign to show
-  e.given_pressure = {"0.190", "1"};
+  e.given.set(crystal::GivenTexts::kPressure, {"0.190", "1"});
   const report::Source source{"c60.cif", {}, {e}, {}, {}, {}, {}};
   const std::string page =
       report::html::cells_section(source, crystal::Abscissa::kPressure, "p", {4188.1}, nullptr);
