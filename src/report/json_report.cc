@@ -17,8 +17,6 @@
 namespace report {
 namespace {
 
-constexpr double kMega = 1e6;  // 1/K to MK^-1
-
 // Text as JSON holds it: UTF-8 alone.
 std::string utf8(const std::string& text) {
   return common::safe_text(text, common::Charset::kUtf8);
