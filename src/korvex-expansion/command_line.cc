@@ -179,7 +179,7 @@ common::Expected<void> apply_analysis(const common::GivenOption& given, Options&
   return {};
 }
 
-// The Monte Carlo draws of the cells' SUs: how many, and from which seed.
+// The Monte Carlo draws of the cells' SUs: how many, and where they start.
 common::Expected<void> apply_draws(const common::GivenOption& given, Options& opt) {
   const std::string& value = given.value;
   if (given.id == kDraws) {
