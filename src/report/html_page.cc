@@ -195,6 +195,10 @@ std::string number_cell(const std::string& key, std::optional<double> value,
 
 std::string plain_cell(const std::string& key, std::optional<double> value, int decimals,
                        const std::string& tag) {
+  // A value at its shortest reads in a table as a person writes it: 0.0001
+  // GPa, not 1e-04.
+  if (decimals < 0 && value && std::isfinite(*value))
+    return number_cell(key, value, common::shortest(*value, common::Notation::kFixed), tag);
   return number_cell(
       key, value, common::value_with_su(value, std::nullopt, {decimals, false, kMissingPage}), tag);
 }
