@@ -109,7 +109,7 @@ std::string figure_panel(const Abscissa& x, const std::vector<Series>& series, d
   for (std::size_t k = 0; k < series.size(); ++k) {
     s += key_line(layout, f.frame_left, keys_from + kLine * static_cast<double>(k),
                   "s" + std::to_string(first + k), series[k].key, !series[k].values.empty(),
-                  widths[k]);
+                  widths[k], static_cast<bool>(series[k].fitted));
   }
   // The curves of points first, then the curves alone, widest first, then
   // every point: no curve covers a point, and each curve alone shows beside
@@ -276,12 +276,13 @@ std::string heading_texts(const chart::ChartLayout& layout, const Heading& h) {
 // One line of a key, at (x, y): a stroke and a marker in class cls, then the
 // text, shortened to the room the picture leaves.
 std::string key_line(const chart::ChartLayout& layout, double x, double y, const std::string& cls,
-                     RichText text, bool points, double width) {
+                     RichText text, bool points, double width, bool curve) {
   const double room = layout.width - x - 28 - 10;
   if (text_width(text, font_size("key")) > room)
     text = plain(shortened(joined(text), font_size("key"), room));
-  std::string line = svg_line(cls, x, y - 4, x + 20, y - 4);
-  if (width > 0) line.insert(line.find(' '), " style=\"stroke-width: " + svg_number(width) + "\"");
+  std::string line = curve ? svg_line(cls, x, y - 4, x + 20, y - 4) : std::string();
+  if (curve && width > 0)
+    line.insert(line.find(' '), " style=\"stroke-width: " + svg_number(width) + "\"");
   return line + (points ? svg_circle(cls, x + 10, y - 4, 3) : std::string()) +
          chart::svg_rich_text("key", x + 28, y, "start", text);
 }

@@ -85,11 +85,12 @@ struct LowerPanel {
 
 [[nodiscard]] std::string heading_texts(const chart::ChartLayout& layout, const Heading& h);
 
-// One line of a key, at (x, y): a stroke and a marker in class cls, then the
-// text, shortened to the room the picture leaves.
+// One line of a key, at (x, y): a stroke (where the series has a curve) and a
+// marker (where it has points) in class cls, then the text, shortened to the
+// room the picture leaves.
 [[nodiscard]] std::string key_line(const chart::ChartLayout& layout, double x, double y,
                                    const std::string& cls, RichText text, bool points = true,
-                                   double width = 0);
+                                   double width = 0, bool curve = true);
 
 [[nodiscard]] std::string subtitle_about(const expansion::Analysis& an);
 
